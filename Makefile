@@ -1,0 +1,65 @@
+# Quadrivo: one-command set-up, build, run and test on Debian 12.
+# Every target installs what it needs first (apt-get; sudo when not root).
+
+BUILD    ?= build
+JOBS     ?= $(shell nproc)
+SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+PACKAGES := cmake g++ make libgtest-dev
+BENCH_PACKAGES := libbenchmark-dev qqwing
+FUZZ_PACKAGES  := clang libclang-rt-14-dev
+BUILTIN  := .7.1.6.8...84.32..3.......4..3.7.5..4.......2..5.4.6..9.......1..69.83...3.5.7.9.
+
+define install_missing
+	@missing=""; for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  $(SUDO) apt-get update -q && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	fi
+endef
+
+.PHONY: all deps build run test asan bench fuzz format clean
+
+all: build
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@echo "== check";  ./$(BUILD)/cli/quadrivo-cli check $(BUILTIN)
+	@echo "== solve";  ./$(BUILD)/cli/quadrivo-cli solve $(BUILTIN)
+	@echo "== create"; ./$(BUILD)/cli/quadrivo-cli create -n 1
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUADRIVO_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	$(call install_missing,$(BENCH_PACKAGES))
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUADRIVO_BUILD_BENCH=ON -DQUADRIVO_BUILD_TESTS=OFF
+	cmake --build build-bench -j $(JOBS)
+	cmake --build build-bench --target run-benchmarks
+
+# Short libFuzzer runs of every reader (FUZZ_SECONDS each).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	$(call install_missing,$(FUZZ_PACKAGES))
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQUADRIVO_BUILD_FUZZ=ON -DQUADRIVO_BUILD_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) ./fuzz/run.sh build-fuzz
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) build-asan build-bench build-fuzz

@@ -1,0 +1,2 @@
+#include "analysis/als.h"
+void ResetAlsModule() {}

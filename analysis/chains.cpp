@@ -1,0 +1,2 @@
+#include "analysis/chains.h"
+void ResetChainsModule() {}

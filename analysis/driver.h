@@ -1,0 +1,18 @@
+// The analysis driver: runs the enabled techniques cheapest first and stops at the first step;
+// singles; and ApplyStep, which carries the recorded step out.
+#pragma once
+#include <cstdint>
+
+constexpr int CHAIN_SHOW_ALL = 25;
+
+extern int32_t ChainSelection; // -1 search; 25 show all chains; 0 <= v < chain count: show chain v
+extern int32_t RatingScore;    // 0 except while a rating runs
+
+// Returns the StepKind: 0, or the technique bit that found the step (1 for singles).
+int RunAnalysis();
+// Marks every single of the grid at once; returns how many were counted.
+int FindSingles();
+// Carries out the step in StepMarks; adds its cost to RatingScore when addToScore is set.
+void ApplyStep(int kind, bool addToScore);
+
+void ResetDriverModule();

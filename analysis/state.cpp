@@ -1,0 +1,2 @@
+#include "analysis/state.h"
+void ResetStateModule() {}

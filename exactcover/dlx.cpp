@@ -1,0 +1,1 @@
+#include "exactcover/dlx.h"

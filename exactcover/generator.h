@@ -1,0 +1,13 @@
+// The puzzle generator behind "Create": a random minimal puzzle with a unique solution.
+#pragma once
+#include <cstdint>
+
+// Makes a new puzzle on the Board; always returns 1.
+int CreatePuzzle();
+// A random cell 0..80.
+int RandomCell();
+// Makes the random source reproducible: from now on RandomCell draws from a generator seeded
+// with seed and ignores the clock.
+void SeedRandom(uint32_t seed);
+
+void ResetGeneratorModule();

@@ -1,0 +1,2 @@
+#include "files/puzzlefile.h"
+void ResetPuzzleFileModule() {}

@@ -1,0 +1,2 @@
+#include "files/settings.h"
+void ResetSettingsModule() {}

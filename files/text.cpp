@@ -1,0 +1,2 @@
+#include "files/text.h"
+void ResetTextModule() {}

@@ -1,0 +1,52 @@
+// The puzzle on screen: the Board of 81 cell bytes, the unit and peer tables every solving
+// and checking routine walks, the computed candidates, the filled-cell count and ResetState.
+#pragma once
+#include <cstdint>
+
+// Cell byte:  bit 7   6 5 4    3 2 1 0
+//             ENTERED COLOUR   DIGIT (0 = empty; an empty cell is the byte 0)
+constexpr uint8_t CELL_DIGIT = 0x0F;
+constexpr uint8_t CELL_COLOUR = 0x70;
+constexpr uint8_t CELL_ENTERED = 0x80;
+
+// DigitMask: bit d-1 for digit d.
+using DigitMask = uint16_t;
+constexpr DigitMask ALL_DIGITS = 0x1FF;
+
+// ResetState bits, applied in this order.
+constexpr int RESET_ANALYSIS = 1;    // StepMarks and ChainDisplayList
+constexpr int RESET_MARKS = 2;       // MarkGrid and MarkSnapshot
+constexpr int RESET_SAVED_MARKS = 4; // SavedMarks entry 0 = 0xFFFF
+constexpr int RESET_BOARD = 8;       // all Board bytes 0
+constexpr int RESET_ALL = 15;
+
+extern uint8_t Board[81];
+extern DigitMask CandidateGrid[81];
+extern const uint8_t UnitTable[27][9]; // rows 0-8, columns 9-17, boxes 18-26
+extern uint8_t PeerTable[81 * 20];     // 20 peers per cell: box, column, row
+
+// The puzzle shown before anything is loaded, row by row, '.' for an empty cell.
+extern const char BUILTIN_PUZZLE[82];
+
+// Box 0..8 of a cell, numbered down each band of three columns first.
+inline int BoxOf(int cell) { return 3 * (cell % 9 / 3) + cell / 9 / 3; }
+
+// Fills PeerTable; called once before anything else reads it (ResetAllModules does it).
+void BuildPeerTable();
+
+// Digits present among the 20 peers of a cell; flags ignored.
+DigitMask PeerDigits(int cell);
+
+// Recomputes CandidateGrid from the Board. Returns 1, or 0 at the first empty cell whose
+// peers hold all nine digits (that cell keeps 0, the cells after it keep their old values).
+int ComputeCandidates();
+
+// Clears the step record, then returns the number of filled cells, or -1 when a unit
+// holds a digit twice.
+int CountFilled();
+
+// Clears parts of the game state, one RESET_ bit per part.
+void ResetState(int mask);
+
+// Puts the Board back to the built-in puzzle and the peer table in place.
+void ResetBoardModule();

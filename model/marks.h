@@ -1,0 +1,27 @@
+// Pencil marks: the user's marks, the snapshot "Undo Last Mark" restores from, the marks saved
+// before the last entry, and the mark commands 121-125.
+#pragma once
+#include "model/board.h"
+
+extern DigitMask MarkGrid[81];
+extern DigitMask MarkSnapshot[81];
+extern DigitMask SavedMarks[81]; // entry 0 = 0xFFFF: nothing saved
+extern int LastMarkedCell;
+
+constexpr DigitMask NO_SAVED_MARKS = 0xFFFF;
+
+// Mode 1: marks become the computed candidates; 0: marks become SavedMarks; 2: marks stay.
+// Then MarkSnapshot = MarkGrid and SavedMarks is emptied.
+void LoadMarks(int mode);
+
+// After an entry or redo in cell: save, clear the cell, prune peers (unless candidates shown).
+void UpdateMarksAfterEntry(int cell);
+
+// Commands 121-125 (the dispatcher refuses them in setup mode).
+void ToggleCandidates();   // 121 "Candidates"
+void TogglePencilMarks();  // 122 "Pencil Marks"
+void StoreCandidates();    // 123 "Store Candidates"
+void ClearAllMarks();      // 124 "Clear All"
+void UndoLastMark();       // 125 "Undo Last Mark"
+
+void ResetMarksModule();

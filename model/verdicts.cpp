@@ -1,0 +1,2 @@
+#include "model/verdicts.h"
+void ResetVerdictsModule() {}
