@@ -1,1 +1,3 @@
+// Temporary: replaced by the forcing-chain search.
 #include "analysis/forcing.h"
+int FindForcingChain() { return 0; }
