@@ -1,8 +1,8 @@
 // Analysis working state shared by every technique: the grid analysed, the step record
 // (StepMarks, ChainDisplayList, PendingStep) and the small cell and bit helpers.
 #pragma once
-#include <cstdint>
 #include "model/board.h"
+#include <cstdint>
 
 // A step mark:  bits 15..12 kind | 11..9 zero | 8..0 DigitMask of the digits taking part.
 constexpr uint16_t MARK_DIGITS = 0x01FF;
@@ -29,9 +29,15 @@ extern int32_t PendingStep;
 // Appends a chain index to the display list; returns the new count (entries past 64 dropped).
 int AppendChainToDisplay(int chain);
 
-inline int PopCount(uint32_t x) { return __builtin_popcount(x); }
-inline uint32_t LowestBit(uint32_t x) { return x & (0u - x); }
-inline int LowestBitIndex(uint32_t x) { return x ? __builtin_ctz(x) : -1; }
+inline int PopCount(uint32_t x) {
+    return __builtin_popcount(x);
+}
+inline uint32_t LowestBit(uint32_t x) {
+    return x & (0u - x);
+}
+inline int LowestBitIndex(uint32_t x) {
+    return x ? __builtin_ctz(x) : -1;
+}
 // Next subset of mask after prev, in increasing numeric order, with exactly k bits; 0 at the end.
 uint32_t NextSubsetOfSize(uint32_t prev, uint32_t mask, int k);
 // True when b is one of a's 20 peers (false for a == b).

@@ -1,13 +1,13 @@
 // Argument parsing, puzzle input (arguments and -f FILE), new-game loading and the batch runner.
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iostream>
 #include "cli/cli.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/modules.h"
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
 
 bool CliArgs::Has(const char* flag) const {
     for (const std::string& f : flags)
@@ -67,9 +67,8 @@ bool ParsePuzzleArgument(const std::string& text, uint8_t cells[81], std::string
             parsed[i] = 0;
         } else {
             char what[96];
-            std::snprintf(what, sizeof what,
-                          "character %d is '%s%c', not a digit or '.', '0', '-'", i + 1,
-                          (c < 32 || c > 126) ? "\\x" : "", (c < 32 || c > 126) ? '?' : c);
+            std::snprintf(what, sizeof what, "character %d is '%s%c', not a digit or '.', '0', '-'",
+                          i + 1, (c < 32 || c > 126) ? "\\x" : "", (c < 32 || c > 126) ? '?' : c);
             *error = what;
             return false;
         }
@@ -108,7 +107,8 @@ std::vector<PuzzleItem> GatherPuzzles(const CliArgs& args, int* bad) {
     std::vector<PuzzleItem> items;
     *bad = 0;
     int n = 0;
-    for (const std::string& p : args.positional) AddItem(p, "argument " + std::to_string(++n), &items, bad);
+    for (const std::string& p : args.positional)
+        AddItem(p, "argument " + std::to_string(++n), &items, bad);
     for (const auto& o : args.options) {
         if (o.first != "-f") continue;
         if (o.second == "-") {
@@ -147,7 +147,9 @@ int RunBatch(const std::vector<PuzzleItem>& items, PerPuzzle fn, const CliArgs& 
     return worst;
 }
 
-static void ConsoleMessage(const char* text) { std::fprintf(stderr, "%s: %s\n", PROGRAM_NAME, text); }
+static void ConsoleMessage(const char* text) {
+    std::fprintf(stderr, "%s: %s\n", PROGRAM_NAME, text);
+}
 
 void InstallConsoleHooks(bool quiet) {
     ShellHooks hooks = {};

@@ -1,3 +1,7 @@
 #include "cli/cli.h"
-int CmdFormat(int, char**) { return 2; }
-int CmdShow(int, char**) { return 2; }
+int CmdFormat(int, char**) {
+    return 2;
+}
+int CmdShow(int, char**) {
+    return 2;
+}

@@ -1,7 +1,7 @@
 // quadrivo-cli: batch and scripting front end on the same core as the desktop program.
+#include "cli/cli.h"
 #include <cstdio>
 #include <cstring>
-#include "cli/cli.h"
 
 namespace {
 struct Command {
@@ -10,7 +10,8 @@ struct Command {
     const char* summary;
 };
 constexpr Command COMMANDS[] = {
-    {"check", CmdCheck, "judge a puzzle: 100 Unique, 101 No Solution, 102 Invalid Position, 106 Several Solutions"},
+    {"check", CmdCheck,
+     "judge a puzzle: 100 Unique, 101 No Solution, 102 Invalid Position, 106 Several Solutions"},
     {"count", CmdCount, "count solutions up to a limit and print the last solution reached"},
     {"solve", CmdSolve, "print the unique solution"},
     {"create", CmdCreate, "make new minimal puzzles with a unique solution"},
@@ -24,8 +25,9 @@ constexpr Command COMMANDS[] = {
 void Usage(FILE* out) {
     std::fprintf(out, "usage: quadrivo-cli COMMAND [ARGS]\n\ncommands:\n");
     for (const Command& c : COMMANDS) std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
-    std::fprintf(out, "\nA PUZZLE is 81 characters: '1'-'9' a digit, '.', '0' or '-' an empty cell.\n"
-                      "Run 'quadrivo-cli COMMAND --help' for a command's options.\n");
+    std::fprintf(out,
+                 "\nA PUZZLE is 81 characters: '1'-'9' a digit, '.', '0' or '-' an empty cell.\n"
+                 "Run 'quadrivo-cli COMMAND --help' for a command's options.\n");
 }
 } // namespace
 

@@ -1,4 +1,136 @@
+// The puzzle on screen: Board, UnitTable, PeerTable, CandidateGrid, CountFilled, ResetState.
+// Invariant: an empty cell is the byte 0; every other byte carries a digit 1..9 in its low bits.
 #include "model/board.h"
-uint8_t Board[81]; DigitMask CandidateGrid[81]; uint8_t PeerTable[81*20];
-void ResetBoardModule() {}
-void ResetState(int) {}
+#include "analysis/state.h"
+#include "model/marks.h"
+#include <cstring>
+
+const char BUILTIN_PUZZLE[82] = ".7.1.6.8."
+                                "..84.32.."
+                                "3.......4"
+                                "..3.7.5.."
+                                "4.......2"
+                                "..5.4.6.."
+                                "9.......1"
+                                "..69.83.."
+                                ".3.5.7.9.";
+
+// The 81 cell bytes of the puzzle shown (layout in board.h).
+uint8_t Board[81];
+// Digits still possible in each empty cell given the Board alone; 0 for filled cells.
+DigitMask CandidateGrid[81];
+// Cell c's 20 peers at 20c..20c+19: box (row by row), column outside the box, row outside it.
+uint8_t PeerTable[81 * 20];
+// The cell the stylus last selected; setup editing empties it again when its digit conflicts.
+int SelectedCell;
+
+// Rows left to right, columns top to bottom, boxes row by row; boxes go down each band of
+// three columns first (box b covers rows 3(b%3).. and columns 3(b/3)..).
+const uint8_t UnitTable[27][9] = {
+    {0, 1, 2, 3, 4, 5, 6, 7, 8},          // row 1
+    {9, 10, 11, 12, 13, 14, 15, 16, 17},  // row 2
+    {18, 19, 20, 21, 22, 23, 24, 25, 26}, // row 3
+    {27, 28, 29, 30, 31, 32, 33, 34, 35}, // row 4
+    {36, 37, 38, 39, 40, 41, 42, 43, 44}, // row 5
+    {45, 46, 47, 48, 49, 50, 51, 52, 53}, // row 6
+    {54, 55, 56, 57, 58, 59, 60, 61, 62}, // row 7
+    {63, 64, 65, 66, 67, 68, 69, 70, 71}, // row 8
+    {72, 73, 74, 75, 76, 77, 78, 79, 80}, // row 9
+    {0, 9, 18, 27, 36, 45, 54, 63, 72},   // column 1
+    {1, 10, 19, 28, 37, 46, 55, 64, 73},  // column 2
+    {2, 11, 20, 29, 38, 47, 56, 65, 74},  // column 3
+    {3, 12, 21, 30, 39, 48, 57, 66, 75},  // column 4
+    {4, 13, 22, 31, 40, 49, 58, 67, 76},  // column 5
+    {5, 14, 23, 32, 41, 50, 59, 68, 77},  // column 6
+    {6, 15, 24, 33, 42, 51, 60, 69, 78},  // column 7
+    {7, 16, 25, 34, 43, 52, 61, 70, 79},  // column 8
+    {8, 17, 26, 35, 44, 53, 62, 71, 80},  // column 9
+    {0, 1, 2, 9, 10, 11, 18, 19, 20},     // box 0 (rows 1-3, columns 1-3)
+    {27, 28, 29, 36, 37, 38, 45, 46, 47}, // box 1 (rows 4-6, columns 1-3)
+    {54, 55, 56, 63, 64, 65, 72, 73, 74}, // box 2 (rows 7-9, columns 1-3)
+    {3, 4, 5, 12, 13, 14, 21, 22, 23},    // box 3 (rows 1-3, columns 4-6)
+    {30, 31, 32, 39, 40, 41, 48, 49, 50}, // box 4 (rows 4-6, columns 4-6)
+    {57, 58, 59, 66, 67, 68, 75, 76, 77}, // box 5 (rows 7-9, columns 4-6)
+    {6, 7, 8, 15, 16, 17, 24, 25, 26},    // box 6 (rows 1-3, columns 7-9)
+    {33, 34, 35, 42, 43, 44, 51, 52, 53}, // box 7 (rows 4-6, columns 7-9)
+    {60, 61, 62, 69, 70, 71, 78, 79, 80}, // box 8 (rows 7-9, columns 7-9)
+};
+static_assert(sizeof UnitTable == 27 * 9);
+
+void BuildPeerTable() {
+    for (int c = 0; c < 81; c++) {
+        uint8_t* list = PeerTable + 20 * c;
+        int n = 0;
+        const int units[3] = {18 + BoxOf(c), 9 + c % 9, c / 9};
+        for (int u : units)
+            for (int k = 0; k < 9; k++) {
+                int p = UnitTable[u][k];
+                bool listed = p == c;
+                for (int i = 0; i < n && !listed; i++) listed = list[i] == p;
+                if (!listed) list[n++] = uint8_t(p);
+            }
+    }
+}
+
+DigitMask PeerDigits(int cell) {
+    DigitMask m = 0;
+    const uint8_t* peers = PeerTable + 20 * cell;
+    for (int i = 0; i < 20; i++) {
+        int d = Board[peers[i]] & CELL_DIGIT;
+        if (d) m |= DigitMask(1u << (d - 1));
+    }
+    return m;
+}
+
+int ComputeCandidates() {
+    for (int i = 0; i < 81; i++) {
+        CandidateGrid[i] = 0;
+        if (Board[i] == 0) {
+            DigitMask m = PeerDigits(i);
+            if (m == ALL_DIGITS) return 0; // no digit left: the cells after keep old values
+            CandidateGrid[i] = m ^ ALL_DIGITS;
+        }
+    }
+    return 1;
+}
+
+int CountFilled() {
+    ResetState(RESET_ANALYSIS);
+    int conflicts = 0;
+    for (int u = 0; u < 27; u++) {
+        unsigned seen = 0;
+        for (int k = 0; k < 9; k++) {
+            int d = Board[UnitTable[u][k]] & CELL_DIGIT;
+            if (!d) continue;
+            unsigned bit = 1u << (d - 1);
+            if (seen & bit) conflicts++; // digit already in this unit?
+            seen |= bit;
+        }
+    }
+    int filled = 0;
+    for (int i = 0; i < 81; i++) filled += Board[i] != 0;
+    return conflicts ? -1 : filled;
+}
+
+void ResetState(int mask) {
+    if (mask & RESET_ANALYSIS) {
+        std::memset(StepMarks, 0, sizeof StepMarks);
+        ChainDisplayList.count = 0;
+    }
+    if (mask & RESET_MARKS) {
+        std::memset(MarkGrid, 0, sizeof MarkGrid);
+        std::memset(MarkSnapshot, 0, sizeof MarkSnapshot);
+    }
+    if (mask & RESET_SAVED_MARKS) SavedMarks[0] = NO_SAVED_MARKS;
+    if (mask & RESET_BOARD) std::memset(Board, 0, sizeof Board);
+}
+
+void ResetBoardModule() {
+    for (int i = 0; i < 81; i++) {
+        char c = BUILTIN_PUZZLE[i];
+        Board[i] = (c >= '1' && c <= '9') ? uint8_t(c - '0') : 0;
+    }
+    std::memset(CandidateGrid, 0, sizeof CandidateGrid);
+    SelectedCell = 0;
+    BuildPeerTable();
+}

@@ -24,12 +24,15 @@ extern uint8_t Board[81];
 extern DigitMask CandidateGrid[81];
 extern const uint8_t UnitTable[27][9]; // rows 0-8, columns 9-17, boxes 18-26
 extern uint8_t PeerTable[81 * 20];     // 20 peers per cell: box, column, row
+extern int SelectedCell;               // the cell under the stylus (set by hit testing)
 
 // The puzzle shown before anything is loaded, row by row, '.' for an empty cell.
 extern const char BUILTIN_PUZZLE[82];
 
 // Box 0..8 of a cell, numbered down each band of three columns first.
-inline int BoxOf(int cell) { return 3 * (cell % 9 / 3) + cell / 9 / 3; }
+inline int BoxOf(int cell) {
+    return 3 * (cell % 9 / 3) + cell / 9 / 3;
+}
 
 // Fills PeerTable; called once before anything else reads it (ResetAllModules does it).
 void BuildPeerTable();

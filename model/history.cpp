@@ -1,4 +1,136 @@
+// The game position: MoveHistory with MovePos records applied of MoveEnd valid, and
+// ChangePosition, through which every change of position passes.
+// Invariant: 0 <= MovePos <= MoveEnd <= 81 while solving (setup mode reuses the two counters
+// for the collection position).
 #include "model/history.h"
-MoveRecord MoveHistory[HISTORY_SLOTS]; int MovePos, MoveEnd;
-void ChangePosition(uint16_t, int, int) {}
-void ResetHistoryModule() {}
+#include "analysis/driver.h"
+#include "analysis/state.h"
+#include "model/board.h"
+#include "model/hooks.h"
+#include "model/marks.h"
+#include "model/options.h"
+#include "model/verdicts.h"
+#include <cstdio>
+
+// The moves of the game in order; slots past MoveEnd hold whatever was there before.
+MoveRecord MoveHistory[HISTORY_SLOTS];
+int MovePos;
+int MoveEnd;
+
+void ShowMoveText(int index, int cell) {
+    char text[32];
+    if (index >= 0 && index < HISTORY_SLOTS && cell >= 0 && cell < 81) {
+        std::snprintf(text, sizeof text, "[%2d] R%cC%c = %c", index + 1, '1' + cell / 9,
+                      '1' + cell % 9, '0' + (MoveHistory[index] & 15));
+    } else if (AnalysisOptions.setupMode) {
+        std::snprintf(text, sizeof text, "Pos = %d", MovePos + 1);
+    } else {
+        std::snprintf(text, sizeof text, " ");
+    }
+    ShellStatusText(0, text);
+}
+
+// Replays records from MovePos (one for POS_REDO, all for POS_END); returns the last index
+// replayed or -1, and leaves the last cell replayed in *lastCell.
+static int Replay(uint16_t code, int* lastCell) {
+    int last = -1;
+    while (MovePos < MoveEnd && MovePos < HISTORY_SLOTS) {
+        MoveRecord r = MoveHistory[MovePos];
+        last = MovePos;
+        MovePos += 1;
+        // A record pointing outside the grid can only come from a damaged file; skip it.
+        if ((r >> 8) <= 80) {
+            *lastCell = r >> 8;
+            Board[*lastCell] = uint8_t(r & 0xFF);
+        }
+        if (code == POS_REDO) break;
+    }
+    return last;
+}
+
+// Takes records back (one for POS_UNDO, all for POS_BEGIN); returns MovePos - 1 after the
+// last record taken back, and the cell of that previous record in *lastCell.
+static int TakeBack(uint16_t code, int* lastCell) {
+    int last = -1;
+    if (MovePos > HISTORY_SLOTS) MovePos = HISTORY_SLOTS;
+    while (MovePos > 0) {
+        MovePos -= 1;
+        if ((MoveHistory[MovePos] >> 8) <= 80) Board[MoveHistory[MovePos] >> 8] = 0;
+        last = MovePos - 1;
+        if (last >= 0) *lastCell = MoveHistory[last] >> 8;
+        if (code == POS_UNDO) break;
+    }
+    return last;
+}
+
+void ChangePosition(uint16_t code, int cell, int digit) {
+    int last = -1;
+    int lastCell = cell;
+    switch (code) {
+    case POS_ENTER: {
+        if (cell < 0 || cell > 80 || MovePos < 0 || MovePos >= HISTORY_SLOTS) return;
+        uint8_t value = uint8_t((digit | 0x80 | ((AnalysisOptions.numberColour & 7) << 4)) & 0xFF);
+        Board[cell] = value;
+        MoveHistory[MovePos] = MoveRecord(value | (cell << 8));
+        UpdateMarksAfterEntry(cell);
+        last = MovePos;
+        MovePos += 1;
+        MoveEnd = MovePos; // a new move drops every redo record
+        break;
+    }
+    case POS_REDO:
+    case POS_END:
+        last = Replay(code, &lastCell);
+        UpdateMarksAfterEntry(lastCell);
+        break;
+    case POS_UNDO:
+    case POS_BEGIN:
+        last = TakeBack(code, &lastCell);
+        // One undo right after an entry gives back the marks from before it.
+        if (code == POS_UNDO && SavedMarks[0] != NO_SAVED_MARKS)
+            LoadMarks(0);
+        else
+            RefreshSession(REFRESH_MARKS);
+        break;
+    case POS_RESET:
+        MovePos = 0;
+        MoveEnd = 0;
+        SavedMarks[0] = NO_SAVED_MARKS;
+        break;
+    default: // POS_REFRESH and unknown codes change nothing
+        break;
+    }
+
+    ShellEnableNavButton(NAV_BEGIN, MovePos != 0);
+    ShellEnableNavButton(NAV_UNDO, MovePos != 0);
+    ShellEnableNavButton(NAV_REDO, MovePos < MoveEnd);
+    ShellEnableNavButton(NAV_END, MovePos < MoveEnd);
+    ShowMoveText(code >= POS_REFRESH ? -1 : last, lastCell);
+    if (RatingScore == 0) ShellRedraw();
+
+    int n = CountFilled();
+    if (n == 81 && code == POS_ENTER && RatingScore == 0) {
+        ShowVerdict(VERDICT_SOLVED);
+        StopClock();
+    } else if (n < 0) {
+        if (code == POS_ENTER) {
+            ShowVerdict(VERDICT_INVALID_VALUE);
+            ChangePosition(POS_UNDO, 0, 0); // stays in the history as a redo record
+            PendingStep = 0;
+        } else if (AnalysisOptions.setupMode) {
+            ShellBeep();
+            if (SelectedCell >= 0 && SelectedCell < 81) Board[SelectedCell] = 0;
+            ShellRedraw();
+        }
+        return; // pane 2 keeps its previous text
+    }
+    char text[24];
+    std::snprintf(text, sizeof text, "81-%d: %d", n, 81 - n);
+    ShellStatusText(2, text);
+}
+
+void ResetHistoryModule() {
+    for (MoveRecord& r : MoveHistory) r = 0;
+    MovePos = 0;
+    MoveEnd = 0;
+}

@@ -4,17 +4,37 @@
 // The installed hooks; all null (silent) until a front end installs its own.
 ShellHooks Shell = {};
 
-void InstallShellHooks(const ShellHooks* hooks) { Shell = hooks ? *hooks : ShellHooks{}; }
+void InstallShellHooks(const ShellHooks* hooks) {
+    Shell = hooks ? *hooks : ShellHooks{};
+}
 
-void ShellRedraw() { if (Shell.redraw) Shell.redraw(); }
-void ShellInvalidateCell(int cell) { if (Shell.invalidateCell) Shell.invalidateCell(cell); }
-void ShellStatusText(int pane, const char* text) { if (Shell.statusText) Shell.statusText(pane, text); }
+void ShellRedraw() {
+    if (Shell.redraw) Shell.redraw();
+}
+void ShellInvalidateCell(int cell) {
+    if (Shell.invalidateCell) Shell.invalidateCell(cell);
+}
+void ShellStatusText(int pane, const char* text) {
+    if (Shell.statusText) Shell.statusText(pane, text);
+}
 void ShellEnableNavButton(int id, bool enabled) {
     if (Shell.enableNavButton) Shell.enableNavButton(id, enabled);
 }
-void ShellUpdateToggleButtons() { if (Shell.updateToggleButtons) Shell.updateToggleButtons(); }
-void ShellSetTitle() { if (Shell.setTitle) Shell.setTitle(); }
-void ShellMessageBox(const char* text) { if (Shell.messageBox) Shell.messageBox(text); }
-void ShellBusyCursor(bool busy) { if (Shell.busyCursor) Shell.busyCursor(busy); }
-void ShellBeep() { if (Shell.beep) Shell.beep(); }
-void ShellClockTimer(bool run) { if (Shell.clockTimer) Shell.clockTimer(run); }
+void ShellUpdateToggleButtons() {
+    if (Shell.updateToggleButtons) Shell.updateToggleButtons();
+}
+void ShellSetTitle() {
+    if (Shell.setTitle) Shell.setTitle();
+}
+void ShellMessageBox(const char* text) {
+    if (Shell.messageBox) Shell.messageBox(text);
+}
+void ShellBusyCursor(bool busy) {
+    if (Shell.busyCursor) Shell.busyCursor(busy);
+}
+void ShellBeep() {
+    if (Shell.beep) Shell.beep();
+}
+void ShellClockTimer(bool run) {
+    if (Shell.clockTimer) Shell.clockTimer(run);
+}

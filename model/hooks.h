@@ -10,16 +10,16 @@ constexpr int NAV_BEGIN = 132;
 constexpr int NAV_END = 133;
 
 struct ShellHooks {
-    void (*redraw)();                             // repaint the whole board
-    void (*invalidateCell)(int cell);             // repaint one cell
+    void (*redraw)();                               // repaint the whole board
+    void (*invalidateCell)(int cell);               // repaint one cell
     void (*statusText)(int pane, const char* text); // panes 0 last move, 1 clock, 2 count
-    void (*enableNavButton)(int id, bool enabled); // ids 130..133
-    void (*updateToggleButtons)();                // candidates / pencil-mark toggles follow options
-    void (*setTitle)();                           // window title follows the open file
-    void (*messageBox)(const char* text);         // modal notice, OK only, captioned with the program name
-    void (*busyCursor)(bool busy);                // true: wait cursor, false: arrow
-    void (*beep)();                               // the default beep
-    void (*clockTimer)(bool run);                 // start (true) or stop the one-second clock
+    void (*enableNavButton)(int id, bool enabled);  // ids 130..133
+    void (*updateToggleButtons)();        // candidates / pencil-mark toggles follow options
+    void (*setTitle)();                   // window title follows the open file
+    void (*messageBox)(const char* text); // modal notice, OK only, captioned with the program name
+    void (*busyCursor)(bool busy);        // true: wait cursor, false: arrow
+    void (*beep)();                       // the default beep
+    void (*clockTimer)(bool run);         // start (true) or stop the one-second clock
 };
 
 // Caption of every message box.

@@ -1,2 +1,79 @@
+// Pencil marks: MarkGrid (the user's), MarkSnapshot (what "Undo Last Mark" restores from) and
+// SavedMarks (the marks before the last entry; entry 0 = 0xFFFF when nothing is saved).
 #include "model/marks.h"
-void ResetMarksModule() {}
+#include "model/hooks.h"
+#include "model/options.h"
+#include <cstring>
+
+DigitMask MarkGrid[81];
+DigitMask MarkSnapshot[81];
+DigitMask SavedMarks[81];
+// The cell whose marks a tap last addressed in pencil-mark mode.
+int LastMarkedCell;
+
+void LoadMarks(int mode) {
+    if (mode == 1) {
+        ComputeCandidates();
+        std::memcpy(MarkGrid, CandidateGrid, sizeof MarkGrid);
+    } else if (mode == 0) {
+        std::memcpy(MarkGrid, SavedMarks, sizeof MarkGrid);
+    }
+    std::memcpy(MarkSnapshot, MarkGrid, sizeof MarkSnapshot);
+    SavedMarks[0] = NO_SAVED_MARKS;
+}
+
+void UpdateMarksAfterEntry(int cell) {
+    std::memcpy(SavedMarks, MarkGrid, sizeof SavedMarks);
+    if (cell >= 0 && cell < 81) MarkGrid[cell] = 0;
+    if (AnalysisOptions.showCandidates == 0) {
+        // The entered digit leaves its peers' marks; filled cells lose all marks.
+        ComputeCandidates();
+        for (int i = 0; i < 81; i++) MarkGrid[i] &= CandidateGrid[i];
+    }
+    std::memcpy(MarkSnapshot, MarkGrid, sizeof MarkSnapshot);
+}
+
+void ToggleCandidates() {
+    AnalysisOptions.showCandidates ^= 1;
+    AnalysisOptions.pencilMarks = 0;
+    ShellRedraw();
+    ShellUpdateToggleButtons();
+}
+
+void TogglePencilMarks() {
+    AnalysisOptions.pencilMarks ^= 1;
+    AnalysisOptions.showCandidates = 0;
+    if (AnalysisOptions.pencilMarks == 1) {
+        bool none = true;
+        for (DigitMask m : MarkGrid) none = none && m == 0;
+        if (none) LoadMarks(1);
+    }
+    ShellUpdateToggleButtons();
+}
+
+void StoreCandidates() {
+    LoadMarks(1);
+    AnalysisOptions.pencilMarks = 1;
+    AnalysisOptions.showCandidates = 0;
+    ShellRedraw();
+    ShellUpdateToggleButtons();
+}
+
+void ClearAllMarks() {
+    ResetState(RESET_ANALYSIS | RESET_MARKS | RESET_SAVED_MARKS);
+    ShellRedraw();
+}
+
+void UndoLastMark() {
+    if (LastMarkedCell >= 0 && LastMarkedCell < 81)
+        MarkGrid[LastMarkedCell] = MarkSnapshot[LastMarkedCell];
+    ShellRedraw();
+}
+
+void ResetMarksModule() {
+    std::memset(MarkGrid, 0, sizeof MarkGrid);
+    std::memset(MarkSnapshot, 0, sizeof MarkSnapshot);
+    std::memset(SavedMarks, 0, sizeof SavedMarks);
+    SavedMarks[0] = NO_SAVED_MARKS;
+    LastMarkedCell = 0;
+}

@@ -18,10 +18,10 @@ void LoadMarks(int mode);
 void UpdateMarksAfterEntry(int cell);
 
 // Commands 121-125 (the dispatcher refuses them in setup mode).
-void ToggleCandidates();   // 121 "Candidates"
-void TogglePencilMarks();  // 122 "Pencil Marks"
-void StoreCandidates();    // 123 "Store Candidates"
-void ClearAllMarks();      // 124 "Clear All"
-void UndoLastMark();       // 125 "Undo Last Mark"
+void ToggleCandidates();  // 121 "Candidates"
+void TogglePencilMarks(); // 122 "Pencil Marks"
+void StoreCandidates();   // 123 "Store Candidates"
+void ClearAllMarks();     // 124 "Clear All"
+void UndoLastMark();      // 125 "Undo Last Mark"
 
 void ResetMarksModule();

@@ -2,8 +2,8 @@
 #include "model/options.h"
 
 // The live options; defaults until the settings file or a command changes them.
-AnalysisOptionsRecord AnalysisOptions = {0, 0, 0, DEFAULT_TECHNIQUES, 0, 0, 0, 0,
-                                         DEFAULT_BLOCK_FORMAT, {}};
+AnalysisOptionsRecord AnalysisOptions = {0, 0, 0, DEFAULT_TECHNIQUES,   0,
+                                         0, 0, 0, DEFAULT_BLOCK_FORMAT, {}};
 
 void ResetOptionsModule() {
     AnalysisOptions = AnalysisOptionsRecord{};

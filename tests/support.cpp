@@ -1,14 +1,16 @@
 // Recording hooks and puzzle helpers for the tests.
 #include "tests/support.h"
-#include <fstream>
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/modules.h"
+#include <fstream>
 
 ShellRecord Recorded;
 
-static void RecRedraw() { Recorded.redraws++; }
+static void RecRedraw() {
+    Recorded.redraws++;
+}
 static void RecStatus(int pane, const char* text) {
     if (pane >= 0 && pane < 3) {
         Recorded.status[pane] = text;
@@ -18,11 +20,21 @@ static void RecStatus(int pane, const char* text) {
 static void RecNav(int id, bool on) {
     if (id >= 130 && id <= 133) Recorded.navEnabled[id - 130] = on;
 }
-static void RecToggles() { Recorded.toggleUpdates++; }
-static void RecTitle() { Recorded.titles++; }
-static void RecMessage(const char* text) { Recorded.messages.push_back(text); }
-static void RecBusy(bool busy) { Recorded.busy += busy ? 1 : 0; }
-static void RecBeep() { Recorded.beeps++; }
+static void RecToggles() {
+    Recorded.toggleUpdates++;
+}
+static void RecTitle() {
+    Recorded.titles++;
+}
+static void RecMessage(const char* text) {
+    Recorded.messages.push_back(text);
+}
+static void RecBusy(bool busy) {
+    Recorded.busy += busy ? 1 : 0;
+}
+static void RecBeep() {
+    Recorded.beeps++;
+}
 static void RecClock(bool run) {
     (run ? Recorded.clockRuns : Recorded.clockStops)++;
     Recorded.clockRunning = run;
@@ -31,8 +43,8 @@ static void RecClock(bool run) {
 void ResetForTest() {
     ResetAllModules();
     Recorded = ShellRecord{};
-    static const ShellHooks hooks = {RecRedraw, nullptr, RecStatus, RecNav,  RecToggles,
-                                     RecTitle,  RecMessage, RecBusy, RecBeep, RecClock};
+    static const ShellHooks hooks = {RecRedraw, nullptr,    RecStatus, RecNav,  RecToggles,
+                                     RecTitle,  RecMessage, RecBusy,   RecBeep, RecClock};
     InstallShellHooks(&hooks);
 }
 
@@ -52,9 +64,13 @@ std::string BoardDigits() {
     return s;
 }
 
-std::string DataPath(const char* name) { return std::string(QUADRIVO_DATA_DIR) + "/" + name; }
+std::string DataPath(const char* name) {
+    return std::string(QUADRIVO_DATA_DIR) + "/" + name;
+}
 
-bool DataAvailable(const char* name) { return std::ifstream(DataPath(name)).good(); }
+bool DataAvailable(const char* name) {
+    return std::ifstream(DataPath(name)).good();
+}
 
 std::vector<std::string> ReadPuzzleLines(const char* name, size_t max) {
     std::vector<std::string> lines;

@@ -14,7 +14,7 @@ struct ShellRecord {
     int beeps = 0;
     int toggleUpdates = 0;
     int titles = 0;
-    int busy = 0;     // busy-cursor calls with true
+    int busy = 0; // busy-cursor calls with true
     int clockRuns = 0, clockStops = 0;
     bool clockRunning = false;
 };
