@@ -14,8 +14,8 @@ struct CliArgs {
     const std::string* Option(const char* name) const; // last value given, or null
 };
 
-// Splits argv; names in valueOptions take the next word as value. Unknown "-x" words are
-// reported in *error. Returns false on error.
+// Splits argv; names in valueOptions take the next word as value ("-f" and "-j" always do, and
+// "--stats" is always a flag). Unknown "-x" words are reported in *error. Returns false on error.
 bool ParseArgs(int argc, char** argv, const std::vector<std::string>& valueOptions,
                const std::vector<std::string>& flagOptions, CliArgs* out, std::string* error);
 
