@@ -136,13 +136,13 @@ TEST_F(History, RepeatedDigitIsRefusedTakenBackAndRedoable) {
 
 TEST_F(History, ConflictInSetupModeBeepsAndEmptiesTheSelectedCell) {
     AnalysisOptions.setupMode = 1;
-    Board[0] = 0x83;
+    Board[4] = 0x83; // r1c5 and r5c5 share column 5
     Board[40] = 0x83;
     SelectedCell = 40;
     ChangePosition(POS_REFRESH, 0, 0);
     EXPECT_EQ(Recorded.beeps, 1);
     EXPECT_EQ(Board[40], 0);
-    EXPECT_EQ(Board[0], 0x83);
+    EXPECT_EQ(Board[4], 0x83);
     EXPECT_EQ(Recorded.status[0], "Pos = 1");
 }
 

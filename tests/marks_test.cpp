@@ -37,11 +37,11 @@ TEST_F(Marks, EntryClearsTheCellAndPrunesItsPeers) {
     LoadMarks(1);
     DigitMask before[81];
     std::memcpy(before, MarkGrid, sizeof before);
-    ASSERT_TRUE(MarkGrid[0] & (1 << 3)); // r1c1 may hold 4
-    ChangePosition(POS_ENTER, 0, 4);
+    ASSERT_TRUE(MarkGrid[0] & (1 << 4)); // r1c1 may hold 5
+    ChangePosition(POS_ENTER, 0, 5);
     EXPECT_EQ(MarkGrid[0], 0);
     for (int i = 1; i < 81; i++) {
-        DigitMask want = IsPeer(0, i) ? before[i] & ~(1 << 3) : before[i];
+        DigitMask want = IsPeer(0, i) ? before[i] & ~(1 << 4) : before[i];
         EXPECT_EQ(MarkGrid[i], want) << i;
     }
 }
@@ -51,7 +51,7 @@ TEST_F(Marks, WithCandidatesShownOnlyTheEnteredCellIsCleared) {
     DigitMask before[81];
     std::memcpy(before, MarkGrid, sizeof before);
     AnalysisOptions.showCandidates = 1;
-    ChangePosition(POS_ENTER, 0, 4);
+    ChangePosition(POS_ENTER, 0, 5);
     EXPECT_EQ(MarkGrid[0], 0);
     EXPECT_EQ(0, std::memcmp(MarkGrid + 1, before + 1, 80 * sizeof(DigitMask)));
 }
@@ -62,7 +62,8 @@ TEST_F(Marks, UndoRightAfterAnEntryRestoresTheMarksThenSecondUndoClears) {
     MarkGrid[0] = 0x1F0; // a hand-made mark set
     DigitMask before[81];
     std::memcpy(before, MarkGrid, sizeof before);
-    ChangePosition(POS_ENTER, 0, 4);
+    ChangePosition(POS_ENTER, 0, 5);
+    ASSERT_EQ(MovePos, 2);
     ChangePosition(POS_UNDO, 0, 0);
     EXPECT_EQ(0, std::memcmp(MarkGrid, before, sizeof before));
     ChangePosition(POS_UNDO, 0, 0); // nothing saved now, analysis display off: cleared
@@ -71,7 +72,7 @@ TEST_F(Marks, UndoRightAfterAnEntryRestoresTheMarksThenSecondUndoClears) {
 
 TEST_F(Marks, UndoWithAnalysisOnRefillsFromCandidates) {
     AnalysisOptions.techniques |= TECH_ANALYSIS;
-    ChangePosition(POS_ENTER, 0, 4);
+    ChangePosition(POS_ENTER, 0, 5);
     ChangePosition(POS_BEGIN, 0, 0);
     ComputeCandidates();
     EXPECT_EQ(0, std::memcmp(MarkGrid, CandidateGrid, sizeof MarkGrid));
@@ -100,7 +101,8 @@ TEST_F(Marks, StoreCandidatesSwitchesToPencilMode) {
 
 TEST_F(Marks, ClearAllEmptiesMarksSnapshotAndSaved) {
     LoadMarks(1);
-    ChangePosition(POS_ENTER, 0, 4); // saves marks
+    ChangePosition(POS_ENTER, 0, 5); // saves marks
+    ASSERT_NE(SavedMarks[0], NO_SAVED_MARKS);
     ClearAllMarks();
     for (int i = 0; i < 81; i++) EXPECT_EQ(MarkGrid[i] | MarkSnapshot[i], 0);
     EXPECT_EQ(SavedMarks[0], NO_SAVED_MARKS);
