@@ -1,8 +1,8 @@
 // Almost locked sets: n cells of one unit holding n + 1 digits; the ALS-XZ pair rule and
 // the ALS-chain rule.
 #pragma once
-#include <cstdint>
 #include "model/board.h"
+#include <cstdint>
 
 constexpr int ALS_MAX = 1024;
 constexpr int ALS_PAIRS_MAX = 4095;
@@ -14,6 +14,7 @@ struct AlsPairRecord {
 
 extern int AlsCount;
 extern int AlsPairCount;
+extern AlsPairRecord AlsPairTable[ALS_PAIRS_MAX];
 
 int FindAlmostLockedSets();
 void AddAls(int unit, uint32_t positions, int size);

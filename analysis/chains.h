@@ -1,8 +1,9 @@
 // The chain graph: colour clusters of candidates grown from strong links and grouped links,
 // weak links between chains, chain implication and the memoised cell-link query.
 #pragma once
-#include <cstdint>
 #include "model/board.h"
+#include <array>
+#include <cstdint>
 
 constexpr int CHAIN_NODES_MAX = 256;
 constexpr int CHAINS_MAX = 128;
@@ -32,12 +33,26 @@ extern WeakLinkRecord WeakLinks[WEAK_LINKS_MAX];
 extern int WeakLinkCount;
 extern uint8_t ChainVisited[CHAINS_MAX];
 // Cache entry: bits 24-31 cell b | 16-23 cell a | 15 linked | 9-14 zero | 0-8 DigitMask.
+constexpr uint32_t LINK_CACHE_LINKED = 0x8000;
 extern uint32_t LinkCache[LINK_CACHE_MAX];
 extern int LinkCacheCount;
 
+// A set of cells: bit c of lo for cells 0..63, bit c - 64 of hi for 64..80.
+struct CellSet {
+    uint64_t lo, hi;
+};
+inline bool CellSetHas(const CellSet& s, int cell) {
+    return cell < 64 ? (s.lo >> cell) & 1 : (s.hi >> (cell - 64)) & 1;
+}
+// The 20 peers of each cell as a set: the relation IsPeer answers, without the table walk.
+extern const std::array<CellSet, 81> PeerSets;
+
+// Lookups: node index, or -1. Nodes are scanned in index order; the first match wins.
 int FindNode(int cell, DigitMask digits);
 int FindNodeAt(int cell, DigitMask digits);
 int FindNodeInChain(int cell, DigitMask digits, int chain);
+// Appends a node unless (cell, digits) is a node already (returns its index) or the table is
+// full; returns -1 otherwise.
 int AddNode(DigitMask digits, int cell, int chain, int colour);
 void BuildChains();
 void GrowChain(int cell, DigitMask digit, int colour);
@@ -47,6 +62,9 @@ void AddGroupedLink(DigitMask digit, int a, int b, int boxOnLine1, int boxOnLine
 void MergeChainBlocks(int chainA, int chainB);
 void MarkChainTarget(int cell, DigitMask digits);
 bool ChainImplies(int a, int b, int colour);
+// 1 when the graph proves a and b cannot both hold the digit, else -1.
 int QueryAlsLink(int cellA, int cellB, DigitMask digits);
+// Empties the LinkCache (and the query memo behind it).
+void EmptyLinkCache();
 
 void ResetChainsModule();
