@@ -1,32 +1,52 @@
 // Puzzle files: collections of 81-character lines browsed in setup mode, and saved games with
 // their moves and pencil marks, read and written; the open / reopen / browse commands.
 #pragma once
+#include "model/board.h"
 #include <cstdint>
 #include <cstdio>
-#include "model/board.h"
 
 constexpr int LINE_BUFFER_SIZE = 256;
 constexpr int PATH_MAX_UNITS = 260;
+constexpr int COLLECTION_COUNT_MODE = 0xFFFF; // MovePos asking LoadCollectionEntry for a count
 
 extern uint8_t LineBuffer[LINE_BUFFER_SIZE];
 extern char CurrentFile[PATH_MAX_UNITS * 4]; // UTF-8, empty when none
-extern int CollectionIndex;
+extern int CollectionIndex;                  // collection puzzle shown, -1 when none
 extern int CollectionCount;
 
+// Opens an existing file for reading as bytes; null when it cannot be opened or is a folder.
+FILE* OpenForReading(const char* path);
+// The next byte, or 0 at the end of the file, on a read error and for a zero byte.
 int ReadFileByte(FILE* file);
+// One line into buffer (room for max + 1): LF skipped, CR or 0 ends it, bytes past max dropped.
+// Returns the number of bytes stored.
 int ReadTextLine(FILE* file, uint8_t* buffer, int max);
+// MovePos = COLLECTION_COUNT_MODE: the number of leading 81-byte lines if at least 2, else 0.
+// Otherwise loads line MovePos in setup mode: 1, or 0 when there was no such line.
 int LoadCollectionEntry(const char* path);
+// Loads a saved game: 0 when the file cannot be opened, else the mark records read plus 1.
 int LoadGameFile(const char* path);
+// The DigitMask of the mark record collected in LineBuffer (0 for a filled cell's record).
 DigitMask ParseMarkRecord();
+// Writes the game: 1 when written, 0 when the file could not be written (the old one is kept).
 int SaveGameFile(const char* path);
+// The 12-byte mark record of a cell at the start of LineBuffer; returns 12.
 int FormatMarkRecord(int cell);
-// "Pzl%02d%02d%02d" with year % 100, month, day.
+// The puzzle block of a saved game (nine rows, CR LF, 3x3 spacing) into LineBuffer; its length.
+int FormatPuzzleBlock();
+// Writes size bytes to a temporary file beside path and renames it over path: 1 done, 0 failed
+// (the old file is then untouched).
+int ReplaceFile(const char* path, const uint8_t* data, int size);
+// "Pzl%02d%02d%02d" with year, month and day each taken mod 100; out holds at least 10 bytes.
 void DefaultSaveName(int year, int month, int day, char* out);
 
 // Commands once the file is chosen (the dialog belongs to the shell).
-void OpenChosenFile();         // 110 after ChooseFile
-int ReopenCollection();        // 113: 1 when the collection puzzle was reloaded
-void BrowseCollection(int id); // 130..133 in setup mode
-void GotoCollectionPuzzle(int number); // "Goto Position": number 1-based
+void OpenChosenFile();  // 110 after ChooseFile set CurrentFile (CollectionIndex = -1)
+int ReopenCollection(); // 113: 1 when the collection puzzle was reloaded, else 0 (go on as 110)
+// 130..133 in setup mode: 1 when the collection moved, 0 for 133 on the last puzzle (the caller
+// opens "Goto Position"), -1 when no collection is being browsed.
+int BrowseCollection(int id);
+// "Goto Position": number 1-based, held to 1..CollectionCount; 1 loaded, 0 nothing browsed.
+int GotoCollectionPuzzle(int number);
 
 void ResetPuzzleFileModule();

@@ -1,2 +1,68 @@
+// The puzzle as text: FormatPuzzleText writes the Board in the layout and empty-cell style of
+// blockFormat; ParsePuzzleText reads any text back into all 81 cells (it cannot fail).
+// TextBuffer is the scratch text the dialog and the clipboard exchange; it always ends in a NUL.
 #include "files/text.h"
-void ResetTextModule() {}
+#include "model/board.h"
+#include "model/options.h"
+#include <cstring>
+
+// The text shown in (and read back from) the "Copy Paste" box, NUL-terminated.
+char TextBuffer[TEXT_BUFFER_SIZE];
+
+static constexpr uint32_t LAYOUT_LINES = LAYOUT_9X9 | LAYOUT_3X3 | LAYOUT_RULED;
+static constexpr uint32_t LAYOUT_BOXES = LAYOUT_3X3 | LAYOUT_RULED;
+
+// Longest text: LAYOUT_RULED, 9 rows of 11 characters, 8 line ends and 2 rule lines with theirs.
+static_assert(9 * 11 + 8 * 2 + 2 * (11 + 2) == 141);
+
+void FormatPuzzleText(char* text) {
+    const uint32_t format = AnalysisOptions.blockFormat;
+    int n = 0;
+    for (int i = 0; i < 81; i++) {
+        if (i > 0 && (format & LAYOUT_LINES)) {
+            if (i % 9 == 0) { // a new row
+                text[n++] = '\r';
+                text[n++] = '\n';
+                if ((format & LAYOUT_BOXES) && i % 27 == 0) { // a new band
+                    if (format & LAYOUT_RULED) {
+                        std::memcpy(text + n, "---+---+---", 11);
+                        n += 11;
+                    }
+                    text[n++] = '\r';
+                    text[n++] = '\n';
+                }
+            } else if ((format & LAYOUT_BOXES) && i % 3 == 0) {
+                text[n++] = (format & LAYOUT_RULED) ? '|' : ' ';
+            }
+        }
+        int d = Board[i] & CELL_DIGIT;
+        if (d != 0)
+            text[n++] = char('0' + d);
+        else if (format & EMPTY_NULLS)
+            text[n++] = '0';
+        else if (format & EMPTY_DOTS)
+            text[n++] = '.';
+        else
+            text[n++] = '-';
+    }
+    text[n] = 0;
+}
+
+void ParsePuzzleText(const char* text) {
+    const bool dashes = AnalysisOptions.blockFormat & EMPTY_DASHES;
+    int n = 0;
+    for (const char* p = text; n < 81; p++) {
+        char u = *p;
+        if (u == 0) break; // the text ended: the remaining cells are emptied below
+        if (u == '.' || (u == '-' && dashes))
+            Board[n++] = 0;
+        else if (u >= '0' && u <= '9')
+            Board[n++] = uint8_t(u - '0');
+        // anything else (blanks, bars, rules, line ends, letters) uses no cell
+    }
+    for (; n < 81; n++) Board[n] = 0;
+}
+
+void ResetTextModule() {
+    std::memset(TextBuffer, 0, sizeof TextBuffer);
+}

@@ -1,0 +1,34 @@
+// Fuzz target: LoadCollectionEntry on any file, in count mode and in load mode at the first,
+// second and last positions, then the open command, which falls back to the saved-game reader.
+#include "files/puzzlefile.h"
+#include "fuzz/fuzz_support.h"
+#include "model/history.h"
+#include "model/modules.h"
+#include "model/options.h"
+#include <cstring>
+#include <initializer_list>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ResetAllModules();
+    const char* path = InputFile(data, size);
+    MovePos = COLLECTION_COUNT_MODE;
+    int count = LoadCollectionEntry(path);
+    for (int position : {0, 1, count - 1}) {
+        MovePos = position < 0 ? 0 : position;
+        if (LoadCollectionEntry(path) == 0) continue; // no such line: the state is cleared
+        ExerciseLoadedGame(Selector(data, size));
+    }
+
+    ResetAllModules();
+    std::strcpy(CurrentFile, path);
+    OpenChosenFile();
+    ExerciseLoadedGame(Selector(data, size));
+    if (CollectionIndex >= 0) {
+        for (int id : {131, 133, 130, 132}) BrowseCollection(id);
+        GotoCollectionPuzzle(count);
+        CheckInvariants();
+    } else {
+        ExerciseHistory();
+    }
+    return 0;
+}

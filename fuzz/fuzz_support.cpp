@@ -1,0 +1,68 @@
+// Shared pieces of the fuzz targets (see fuzz_support.h).
+#include "fuzz/fuzz_support.h"
+#include "analysis/driver.h"
+#include "model/board.h"
+#include "model/history.h"
+#include "model/marks.h"
+#include "model/options.h"
+#include "model/verdicts.h"
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+const char* InputFile(const uint8_t* data, size_t size) {
+    static std::string path;
+    if (path.empty()) {
+        // A memory-backed folder when there is one: a file is written for every input.
+        const char* folder = std::getenv("TMPDIR");
+        if (!folder || !folder[0]) folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        path = std::string(folder) + "/quadrivo-fuzz-" + std::to_string(getpid()) + ".bin";
+        std::atexit([] { std::remove(path.c_str()); });
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) std::abort();
+    if (size && std::fwrite(data, 1, size, file) != size) std::abort();
+    std::fclose(file);
+    return path.c_str();
+}
+
+void CheckInvariants() {
+    for (int i = 0; i < 81; i++) {
+        int d = Board[i] & CELL_DIGIT;
+        if (Board[i] != 0 && (d < 1 || d > 9)) __builtin_trap();
+        if (MarkGrid[i] > ALL_DIGITS) __builtin_trap();
+    }
+    if (AnalysisOptions.setupMode) return;
+    if (MovePos < 0 || MovePos > MoveEnd || MoveEnd > 81) __builtin_trap();
+    for (int j = 0; j < MoveEnd; j++) {
+        int d = MoveHistory[j] & CELL_DIGIT;
+        if ((MoveHistory[j] >> 8) > 80 || d < 1 || d > 9) __builtin_trap();
+    }
+}
+
+void ExerciseLoadedGame(int selector) {
+    CheckInvariants();
+    ChangePosition(POS_REFRESH, 0, 0);
+    CheckPosition();
+    AnalysisOptions.techniques |= TECH_ANALYSIS;
+    if (selector >= 0) {
+        // The costly almost-locked-set search on one input in four.
+        AnalysisOptions.techniques = TECH_ANALYSIS | (uint32_t(selector) & 0x1E) |
+                                     ((selector & 0x60) == 0x60 ? TECH_ALS : 0);
+        AnalysisOptions.showCandidates = (selector & 0x80) != 0;
+    }
+    if (AnalysisOptions.showCandidates) ComputeCandidates(); // as the display does first
+    RunAnalysis();
+    CheckInvariants();
+}
+
+void ExerciseHistory() {
+    if (AnalysisOptions.setupMode) return; // the counters hold a collection position
+    ChangePosition(POS_END, 0, 0);
+    ChangePosition(POS_BEGIN, 0, 0);
+    ChangePosition(POS_REDO, 0, 0);
+    ChangePosition(POS_END, 0, 0);
+    ChangePosition(POS_UNDO, 0, 0);
+    CheckInvariants();
+}

@@ -1,0 +1,27 @@
+// Shared pieces of the fuzz targets: the input as a file on disk, the checks every reader must
+// pass, and what the program does next with a freshly read position.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// Writes the input to this process's scratch file; returns its path.
+const char* InputFile(const uint8_t* data, size_t size);
+
+// Traps unless cell bytes carry digits 1..9, marks stay within 0x1FF and, outside setup mode,
+// 0 <= MovePos <= MoveEnd <= 81 with every record in use naming a cell 0..80 and a digit 1..9.
+void CheckInvariants();
+
+// Refresh, check and analyse the position as the program would after a reader: ChangePosition
+// with POS_REFRESH, CheckPosition and RunAnalysis. A selector from the input chooses the
+// techniques (bits 1-4, almost locked sets when bits 5 and 6 are both set, the analysis
+// always on) and, with bit 7, the computed candidates
+// instead of the marks; a selector of -1 keeps the options the reader brought.
+void ExerciseLoadedGame(int selector);
+
+// The last byte of the input, the selector of ExerciseLoadedGame (0 for an empty input).
+inline int Selector(const uint8_t* data, size_t size) {
+    return size ? data[size - 1] : 0;
+}
+
+// Walks the history to both ends and back, then checks the invariants again.
+void ExerciseHistory();
