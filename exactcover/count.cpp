@@ -1,2 +1,292 @@
+// Solution counting: the Sudoku exact-cover matrix (324 columns, one row per placement) searched
+// with a count limit, leaving the last solution reached in SolutionGrid.
+//
+// CountSolutions runs its own dancing-links search on fixed arrays, with no allocation: the 324
+// headers come first, then placement p = 9 * cell + digit - 1 owns nodes 324 + 4p .. 324 + 4p + 3
+// (row-digit, column-digit, box-digit and cell columns, the order the row's ring runs in); links
+// are 16-bit indices. Each call starts from the empty board's matrix, built once at compile time,
+// and takes out the rows the board excludes. The rows kept, their order in every column, the
+// column choice and the per-level limit rule are those of the general engine, so the results and
+// SolutionGrid are the same (CountSolutionsOnEngine is the reference; the tests compare them).
 #include "exactcover/count.h"
-uint8_t SolutionGrid[81]; void ResetCountModule() {}
+#include "exactcover/dlx.h"
+#include <bit>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The last solution reached by a count: plain digits 1..9, 0 where none was recorded.
+uint8_t SolutionGrid[81];
+
+namespace {
+constexpr int COLUMNS = 324;
+constexpr int PLACEMENTS = 729;
+constexpr int FIRST_NODE = COLUMNS; // a multiple of 4: a placement's nodes share index >> 2
+constexpr int NODES = COLUMNS + 4 * PLACEMENTS;
+constexpr int SIZE_SLOTS = 336; // 324 sizes padded to whole 16-byte blocks
+constexpr uint8_t SIZE_COVERED = 0x80;
+
+// The matrix column of each node (headers map to themselves).
+struct NodeTable {
+    int16_t column[NODES];
+};
+constexpr NodeTable MakeNodeTable() {
+    NodeTable t{};
+    for (int c = 0; c < COLUMNS; c++) t.column[c] = int16_t(c);
+    for (int p = 0; p < PLACEMENTS; p++) {
+        int cell = p / 9, d = p % 9, r = cell / 9, k = cell % 9, b = 3 * (r / 3) + k / 3;
+        int16_t* n = t.column + FIRST_NODE + 4 * p;
+        n[0] = int16_t(9 * r + d);       // row r holds d
+        n[1] = int16_t(81 + 9 * k + d);  // column k holds d
+        n[2] = int16_t(162 + 9 * b + d); // box b holds d
+        n[3] = int16_t(243 + cell);      // the cell holds a digit
+    }
+    return t;
+}
+constexpr NodeTable NODE_TABLE = MakeNodeTable();
+constexpr const int16_t* NodeColumn = NODE_TABLE.column;
+
+// Search state of the count in progress. Up/Down: vertical rings over headers and nodes.
+// Size: nodes linked in each column, bit 7 set while the column is covered (a covered
+// column's size does not change), padding 0xFF. Stack: the node each level entered.
+int16_t Up[NODES];
+int16_t Down[NODES];
+alignas(16) uint8_t Size[SIZE_SLOTS];
+int16_t Stack[81];
+int32_t Limit;
+int32_t Found; // solutions reached by the count in progress
+} // namespace
+
+void ResetCountModule() {
+    std::memset(SolutionGrid, 0, sizeof SolutionGrid);
+    std::memset(Up, 0, sizeof Up);
+    std::memset(Down, 0, sizeof Down);
+    std::memset(Size, 0, sizeof Size);
+    std::memset(Stack, 0, sizeof Stack);
+    Limit = 0;
+    Found = 0;
+    ResetExactCoverModule();
+}
+
+int32_t RecordSolution(uint32_t depth, MatrixNode** stack) {
+    if (depth == 0) return 1; // only an empty matrix is covered by no row
+    for (uint32_t t = 0; t < depth; t++) {
+        MatrixNode* nodes[4] = {stack[t], stack[t]->left, stack[t]->right, stack[t]->right->right};
+        uint32_t row = 0, column = 0, digit = 0;
+        for (MatrixNode* n : nodes) {
+            uint32_t index = n->column->index;
+            if (index < 81) {
+                row = index / 9;
+                digit = index % 9 + 1;
+            } else if (index < 162) {
+                column = (index - 81) / 9;
+            }
+        }
+        SolutionGrid[9 * row + column] = uint8_t(digit);
+    }
+    return 1;
+}
+
+int32_t CountSolutionsOnEngine(const uint8_t* board, int32_t limit) {
+    for (int i = 0; i < 81; i++)
+        if ((board[i] & 0x0F) > 9) return -1;
+    SolutionLimit = limit;
+    ExactCoverMatrix matrix;
+    if (ExactCoverInit(&matrix, 0, COLUMNS) < 0) return -3;
+    // One row per placement: cells in CellIndex order; a filled cell's one digit, an empty
+    // cell's digits in ascending order except those filled to its left in the same row.
+    int32_t added = 0;
+    for (uint32_t r = 0; r < 9 && added >= 0; r++) {
+        bool filled[10] = {}; // digit already filled in this row?
+        for (uint32_t k = 0; k < 9 && added >= 0; k++) {
+            uint32_t v = board[9 * r + k] & 0x0F, b = 3 * (r / 3) + k / 3;
+            for (uint32_t d = 1; d <= 9 && added >= 0; d++) {
+                if (v ? d != v : filled[d]) continue;
+                const uint32_t columns[4] = {9 * r + d - 1, 81 + 9 * k + d - 1, 162 + 9 * b + d - 1,
+                                             243 + 9 * r + k};
+                added = ExactCoverAddRow(&matrix, 4, columns);
+            }
+            filled[v] = true;
+        }
+    }
+    int32_t result = added < 0 ? added : ExactCoverSearch(&matrix, RecordSolution);
+    ExactCoverFree(&matrix);
+    return result;
+}
+
+// ---- The fast search -------------------------------------------------------------------
+
+static inline void Unlink(int j) {
+    int u = Up[j], d = Down[j];
+    Down[u] = int16_t(d);
+    Up[d] = int16_t(u);
+    Size[NodeColumn[j]]--;
+}
+
+static inline void Relink(int j) {
+    Size[NodeColumn[j]]++;
+    Down[Up[j]] = int16_t(j);
+    Up[Down[j]] = int16_t(j);
+}
+
+// Takes column c out of the ring and the rows through it out of every other column.
+static inline void CoverColumn(int c) {
+    Size[c] |= SIZE_COVERED;
+    for (int i = Down[c]; i != c; i = Down[i]) {
+        int base = i & ~3, p = i & 3;
+        Unlink(base + ((p + 1) & 3));
+        Unlink(base + ((p + 2) & 3));
+        Unlink(base + ((p + 3) & 3));
+    }
+}
+
+static inline void UncoverColumn(int c) {
+    for (int i = Up[c]; i != c; i = Up[i]) {
+        int base = i & ~3, p = i & 3;
+        Relink(base + ((p + 3) & 3));
+        Relink(base + ((p + 2) & 3));
+        Relink(base + ((p + 1) & 3));
+    }
+    Size[c] &= uint8_t(~SIZE_COVERED);
+}
+
+// The general engine's choice: the first uncovered column (index order) of smallest size, the
+// walk ending at the first column of size 1 or 0. So: the first column of size <= 1 if there is
+// one, else the first of the smallest size.
+static inline int ChooseColumn() {
+#if defined(__SSE2__)
+    const __m128i one = _mm_set1_epi8(1);
+    __m128i smallest = _mm_set1_epi8(char(0xFF));
+    for (int i = 0; i < SIZE_SLOTS; i += 16) {
+        __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(Size + i));
+        int atMostOne = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, one), v));
+        if (atMostOne) return i + std::countr_zero(unsigned(atMostOne));
+        smallest = _mm_min_epu8(smallest, v);
+    }
+    smallest = _mm_min_epu8(smallest, _mm_srli_si128(smallest, 8));
+    smallest = _mm_min_epu8(smallest, _mm_srli_si128(smallest, 4));
+    smallest = _mm_min_epu8(smallest, _mm_srli_si128(smallest, 2));
+    smallest = _mm_min_epu8(smallest, _mm_srli_si128(smallest, 1));
+    const __m128i target = _mm_set1_epi8(char(_mm_cvtsi128_si32(smallest) & 0xFF));
+    for (int i = 0;; i += 16) {
+        __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(Size + i));
+        int equal = _mm_movemask_epi8(_mm_cmpeq_epi8(v, target));
+        if (equal) return i + std::countr_zero(unsigned(equal));
+    }
+#else
+    int choice = 0, best = 256;
+    for (int c = 0; c < COLUMNS; c++)
+        if (Size[c] < best) {
+            choice = c;
+            best = Size[c];
+            if (best <= 1) break;
+        }
+    return choice;
+#endif
+}
+
+static void RecordFastSolution() {
+    for (int t = 0; t < 81; t++) {
+        int p = (Stack[t] - FIRST_NODE) >> 2;
+        SolutionGrid[p / 9] = uint8_t(p % 9 + 1);
+    }
+}
+
+// One level: 81 rows chosen means every column is covered. A level stops descending once its
+// own count has passed the limit, or with StopAll once the whole search has.
+template <bool StopAll> static int32_t SearchLevel(int k) {
+    if (k == 81) {
+        RecordFastSolution();
+        Found++;
+        return 1;
+    }
+    int c = ChooseColumn();
+    if (Size[c] == 0) return 0;
+    CoverColumn(c);
+    int32_t count = 0;
+    for (int r = Down[c]; r != c; r = Down[r]) {
+        if ((StopAll ? Found : count) > Limit) break; // past the limit: no further descent
+        Stack[k] = int16_t(r);
+        int base = r & ~3, p = r & 3;
+        CoverColumn(NodeColumn[base + ((p + 1) & 3)]);
+        CoverColumn(NodeColumn[base + ((p + 2) & 3)]);
+        CoverColumn(NodeColumn[base + ((p + 3) & 3)]);
+        count += SearchLevel<StopAll>(k + 1);
+        UncoverColumn(NodeColumn[base + ((p + 3) & 3)]);
+        UncoverColumn(NodeColumn[base + ((p + 2) & 3)]);
+        UncoverColumn(NodeColumn[base + ((p + 1) & 3)]);
+    }
+    UncoverColumn(c);
+    return count;
+}
+
+// The matrix of the empty board: every placement's row, added in placement order, so each
+// column's ring holds its nine rows in the order CountSolutions would add them.
+struct FullMatrix {
+    int16_t up[NODES], down[NODES];
+    uint8_t size[SIZE_SLOTS];
+};
+constexpr FullMatrix MakeFullMatrix() {
+    FullMatrix f{};
+    int16_t last[COLUMNS] = {};
+    for (int c = 0; c < COLUMNS; c++) last[c] = int16_t(c);
+    for (int n = FIRST_NODE; n < NODES; n++) {
+        int c = NODE_TABLE.column[n];
+        f.up[n] = last[c];
+        f.down[last[c]] = int16_t(n);
+        last[c] = int16_t(n);
+        f.size[c]++;
+    }
+    for (int c = 0; c < COLUMNS; c++) {
+        f.down[last[c]] = int16_t(c);
+        f.up[c] = last[c];
+    }
+    for (int c = COLUMNS; c < SIZE_SLOTS; c++) f.size[c] = 0xFF;
+    return f;
+}
+constexpr FullMatrix FULL_MATRIX = MakeFullMatrix();
+
+// Sets up the matrix of board in the fast arrays: the empty board's matrix with the rows that
+// CountSolutions would not add taken out of their columns (not covered: every column stays in
+// play). Taking rows out of doubly linked rings leaves the others in their order, so every ring,
+// size and row is exactly that of the matrix built row by row. Returns 0, or -1 for a digit
+// above 9.
+static int32_t BuildMatrix(const uint8_t* board, int32_t limit) {
+    SolutionLimit = limit;
+    Limit = limit;
+    Found = 0;
+    for (int i = 0; i < 81; i++)
+        if ((board[i] & 0x0F) > 9) return -1;
+    std::memcpy(Up, FULL_MATRIX.up, sizeof Up);
+    std::memcpy(Down, FULL_MATRIX.down, sizeof Down);
+    std::memcpy(Size, FULL_MATRIX.size, sizeof Size);
+    for (int r = 0; r < 9; r++) {
+        unsigned filled = 0; // bit d - 1: digit d filled to the left in this row
+        for (int k = 0; k < 9; k++) {
+            int cell = 9 * r + k;
+            int v = board[cell] & 0x0F;
+            // A filled cell keeps only its digit; an empty one loses the digits filled to its left.
+            unsigned drop = v ? (0x1FFu & ~(1u << (v - 1))) : filled;
+            for (; drop; drop &= drop - 1) {
+                int n = FIRST_NODE + 4 * (9 * cell + std::countr_zero(drop));
+                Unlink(n);
+                Unlink(n + 1);
+                Unlink(n + 2);
+                Unlink(n + 3);
+            }
+            if (v) filled |= 1u << (v - 1);
+        }
+    }
+    return 0;
+}
+
+int32_t CountSolutions(const uint8_t* board, int32_t limit) {
+    if (BuildMatrix(board, limit) < 0) return -1;
+    return SearchLevel<false>(0);
+}
+
+int32_t CountSolutionsStoppingPastLimit(const uint8_t* board, int32_t limit) {
+    if (BuildMatrix(board, limit) < 0) return -1;
+    return SearchLevel<true>(0);
+}

@@ -30,6 +30,10 @@ using SolutionCallback = int32_t (*)(uint32_t depth, MatrixNode** stack);
 
 extern int32_t SolutionLimit;
 
+// Allocations the engine may still make before it reports exhausted memory (headers, one node
+// block, one row stack each); -1 means no limit. Lets tests reach the -3 paths.
+extern int32_t ExactCoverAllocBudget;
+
 // 0 on success, -3 when the header array cannot be allocated.
 int32_t ExactCoverInit(ExactCoverMatrix* matrix, uint32_t rowCount, uint32_t columnCount);
 // The node count on success, -3 when a node cannot be allocated.
@@ -38,3 +42,6 @@ int32_t ExactCoverAddRow(ExactCoverMatrix* matrix, uint32_t nodeCount, const uin
 int32_t ExactCoverSearch(ExactCoverMatrix* matrix, SolutionCallback callback);
 // Releases the nodes and headers; returns 0.
 int32_t ExactCoverFree(ExactCoverMatrix* matrix);
+
+// SolutionLimit and ExactCoverAllocBudget back to their start-up values.
+void ResetExactCoverModule();

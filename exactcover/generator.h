@@ -4,6 +4,9 @@
 
 // Makes a new puzzle on the Board; always returns 1.
 int CreatePuzzle();
+// The same with another solution counter in place of CountSolutions (benchmarks and tests).
+using SolutionCounter = int32_t (*)(const uint8_t* board, int32_t limit);
+int CreatePuzzleWith(SolutionCounter count);
 // A random cell 0..80.
 int RandomCell();
 // Makes the random source reproducible: from now on RandomCell draws from a generator seeded

@@ -1,0 +1,168 @@
+// Exact-cover speed, side by side in one run: CountSolutions (limit 1) over the puzzle sets with
+// the fast counter, the general engine and the plain build; CreatePuzzle with the fast and the
+// plain counter; and qqwing's generator in puzzles per second. Each figure is the median of
+// three repetitions of CPU time (qqwing's: the CPU time of the child process), so other load on
+// the machine does not skew the comparison; the ratios are printed after the table.
+#include "bench/literal_engine.h"
+#include "exactcover/count.h"
+#include "exactcover/generator.h"
+#include "model/modules.h"
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+using Board = std::vector<uint8_t>;
+
+struct Workload {
+    const char* name;
+    const char* file;
+    size_t every; // take every n-th line
+    std::vector<Board> boards;
+};
+
+Workload WORKLOADS[] = {
+    {"trace", "generator_count_trace_1000.txt", 10, {}},
+    {"17clue", "puzzles2_17_clue.txt", 10, {}},
+    {"top1465", "puzzles3_magictour_top1465.txt", 1, {}},
+    {"hardest1106", "puzzles6_forum_hardest_1106.txt", 1, {}},
+    {"serg", "puzzles7_serg_benchmark.txt", 5, {}},
+};
+
+bool Load(Workload* w) {
+    std::ifstream in(std::string(QUADRIVO_DATA_DIR) + "/" + w->file);
+    std::string line;
+    for (size_t n = 0; std::getline(in, line); n++) {
+        if (line.size() < 81 || n % w->every) continue;
+        Board b(81);
+        for (int i = 0; i < 81; i++) b[i] = line[i] >= '1' && line[i] <= '9' ? line[i] - '0' : 0;
+        w->boards.push_back(b);
+    }
+    return !w->boards.empty();
+}
+
+using Counter = int32_t (*)(const uint8_t*, int32_t);
+
+void CountAll(benchmark::State& state, const Workload* w, Counter count) {
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (const Board& b : w->boards) sum += count(b.data(), 1);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations() * w->boards.size()));
+}
+
+// The same puzzles for every counter: the same seed and the same number of iterations.
+constexpr int CREATE_PUZZLES = 300;
+
+void CreateMany(benchmark::State& state, SolutionCounter count) {
+    ResetAllModules();
+    SeedRandom(20240601);
+    for (auto _ : state) CreatePuzzleWith(count);
+    state.SetItemsProcessed(state.iterations());
+}
+
+double ChildCpuSeconds() {
+    rusage u;
+    getrusage(RUSAGE_CHILDREN, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           1e-6 * double(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+}
+
+void Qqwing(benchmark::State& state) {
+    std::string command = "qqwing --generate " + std::to_string(CREATE_PUZZLES) +
+                          " --symmetry none --one-line 2>/dev/null";
+    int64_t made = 0;
+    for (auto _ : state) {
+        double before = ChildCpuSeconds();
+        FILE* p = popen(command.c_str(), "r");
+        if (!p) {
+            state.SkipWithError("cannot start qqwing");
+            return;
+        }
+        char line[256];
+        while (std::fgets(line, sizeof line, p))
+            if (std::string(line).size() >= 81) made++;
+        if (pclose(p) != 0 || made == 0) {
+            state.SkipWithError("qqwing not installed or failed (apt-get install qqwing)");
+            return;
+        }
+        state.SetIterationTime(ChildCpuSeconds() - before);
+    }
+    state.SetItemsProcessed(made);
+}
+
+// Keeps the median items/s of every benchmark, for the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    std::map<std::string, double> rate;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) {
+            bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+            bool single = r.run_type == Run::RT_Iteration && r.repetitions <= 1;
+            auto it = r.counters.find("items_per_second");
+            if ((median || single) && !r.error_occurred && it != r.counters.end())
+                rate[r.run_name.function_name] = it->second.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    // a/b in items per second, or 0 when either is missing.
+    double Ratio(const std::string& a, const std::string& b) const {
+        auto x = rate.find(a), y = rate.find(b);
+        return x == rate.end() || y == rate.end() || y->second == 0 ? 0 : x->second / y->second;
+    }
+};
+
+void Configure(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    for (Workload& w : WORKLOADS) {
+        if (!Load(&w)) {
+            std::fprintf(stderr, "skipping %s: %s not found\n", w.name, w.file);
+            continue;
+        }
+        std::string base = std::string("Count/") + w.name + "/";
+        const struct {
+            const char* name;
+            Counter count;
+        } counters[] = {{"fast", CountSolutions},
+                        {"engine", CountSolutionsOnEngine},
+                        {"literal", LiteralCountSolutions}};
+        for (const auto& c : counters)
+            Configure(benchmark::RegisterBenchmark((base + c.name).c_str(), CountAll, &w, c.count));
+    }
+    Configure(benchmark::RegisterBenchmark("Create/fast", CreateMany, CountSolutions)
+                  ->Iterations(CREATE_PUZZLES));
+    Configure(benchmark::RegisterBenchmark("Create/literal", CreateMany, LiteralCountSolutions)
+                  ->Iterations(CREATE_PUZZLES));
+    Configure(
+        benchmark::RegisterBenchmark("Create/qqwing", Qqwing)->Iterations(1)->UseManualTime());
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nSpeed-ups (median items/s, higher is faster):\n");
+    for (const Workload& w : WORKLOADS) {
+        std::string base = std::string("Count/") + w.name + "/";
+        double fast = reporter.Ratio(base + "fast", base + "literal");
+        if (fast > 0)
+            std::printf(
+                "  CountSolutions %-12s %6zu boards  fast %5.2fx literal, engine %5.2fx literal\n",
+                w.name, w.boards.size(), fast, reporter.Ratio(base + "engine", base + "literal"));
+    }
+    if (double r = reporter.Ratio("Create/fast", "Create/literal"))
+        std::printf("  CreatePuzzle   fast %5.2fx literal (%.0f puzzles/s)\n", r,
+                    reporter.rate["Create/fast"]);
+    if (double r = reporter.Ratio("Create/fast", "Create/qqwing"))
+        std::printf("  CreatePuzzle   fast %5.2fx qqwing (%.0f puzzles/s)\n", r,
+                    reporter.rate["Create/qqwing"]);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,87 @@
+// Long checks of the exact-cover subsystem, too slow for the unit tests:
+//  1. every board of the generator trace counted (limits 0 and 1) by the fast counter and by
+//     the plain build: same results, same SolutionGrid; the limit-1 tally as the data README says;
+//  2. 1000 CreatePuzzle calls: every puzzle unique and minimal, its solution in SolutionGrid.
+// Exit status 0 when everything holds.
+#include "bench/literal_engine.h"
+#include "exactcover/count.h"
+#include "exactcover/generator.h"
+#include "model/board.h"
+#include "model/modules.h"
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+static int CheckTrace() {
+    std::ifstream in(std::string(QUADRIVO_DATA_DIR) + "/generator_count_trace_1000.txt");
+    if (!in) {
+        std::printf("trace: file not found\n");
+        return 1;
+    }
+    std::string line;
+    long boards = 0, differ = 0, tally[3] = {0, 0, 0};
+    while (std::getline(in, line)) {
+        if (line.size() < 81) continue;
+        uint8_t cells[81];
+        for (int i = 0; i < 81; i++)
+            cells[i] = line[i] >= '1' && line[i] <= '9' ? uint8_t(line[i] - '0') : 0;
+        for (int32_t limit = 0; limit <= 1; limit++) {
+            std::memset(SolutionGrid, 0, 81);
+            int32_t plain = LiteralCountSolutions(cells, limit);
+            uint8_t plainGrid[81];
+            std::memcpy(plainGrid, SolutionGrid, 81);
+            std::memset(SolutionGrid, 0, 81);
+            int32_t fast = CountSolutions(cells, limit);
+            if (fast != plain || std::memcmp(plainGrid, SolutionGrid, 81)) {
+                if (differ++ < 5)
+                    std::printf("trace board %ld limit %d: fast %d, plain %d\n", boards + 1, limit,
+                                fast, plain);
+            }
+            if (limit == 1) tally[fast < 1 ? 0 : fast == 1 ? 1 : 2]++;
+        }
+        boards++;
+    }
+    std::printf("trace: %ld boards x limits 0 and 1, %ld differ; limit 1: %ld none, %ld one, "
+                "%ld several\n",
+                boards, differ, tally[0], tally[1], tally[2]);
+    return differ == 0 ? 0 : 1;
+}
+
+static int CheckCreate(int puzzles) {
+    ResetAllModules();
+    SeedRandom(1);
+    int bad = 0;
+    long givens = 0;
+    for (int n = 0; n < puzzles; n++) {
+        CreatePuzzle();
+        uint8_t cells[81];
+        std::memcpy(cells, Board, 81);
+        uint8_t solution[81];
+        std::memcpy(solution, SolutionGrid, 81);
+        bool ok = CountSolutions(cells, 1) == 1 && !std::memcmp(solution, SolutionGrid, 81);
+        int count = 0;
+        for (int i = 0; i < 81 && ok; i++) {
+            if (!cells[i]) continue;
+            count++;
+            uint8_t d = cells[i];
+            ok = d <= 9 && solution[i] == d;
+            cells[i] = 0;
+            if (CountSolutions(cells, 1) < 2) ok = false; // a removable given: not minimal
+            cells[i] = d;
+        }
+        givens += count;
+        if (!ok || count > 30) {
+            if (bad++ < 5) std::printf("create: puzzle %d is not unique and minimal\n", n + 1);
+        }
+    }
+    std::printf("create: %d puzzles (seed 1), %d not unique and minimal, %.1f givens on average\n",
+                puzzles, bad, double(givens) / puzzles);
+    return bad == 0 ? 0 : 1;
+}
+
+int main() {
+    int failed = CheckCreate(1000);
+    failed |= CheckTrace();
+    return failed;
+}
