@@ -1,4 +1,149 @@
+// The analysis driver: one run clears the step record and tries the enabled techniques from the
+// cheapest up, ending at the first that records a step. Also singles, which always run first,
+// and ApplyStep, which carries the recorded step out on the Board or the AnalysisGrid.
+// State: the chain-display request and the rating score; both idle at -1 and 0.
 #include "analysis/driver.h"
+#include "analysis/als.h"
+#include "analysis/chains.h"
+#include "analysis/fish.h"
+#include "analysis/forcing.h"
+#include "analysis/rating.h"
+#include "analysis/state.h"
+#include "analysis/subsets.h"
+#include "exactcover/count.h"
+#include "model/history.h"
+#include "model/marks.h"
+#include "model/options.h"
+
+// -1: search normally; CHAIN_SHOW_ALL: show every chain; 0 <= v < ChainCount: show chain v.
+// Put back to -1 once the chains have been shown.
 int32_t ChainSelection = -1;
+// Non-zero only while a rating runs (it starts at 1); ApplyStep adds each step's cost.
 int32_t RatingScore = 0;
-void ResetDriverModule() { ChainSelection = -1; RatingScore = 0; }
+
+// Marks every digit on the Board that differs from the known solution; returns how many.
+static int MarkWrongValues() {
+    int marked = 0;
+    for (int i = 0; i < 81; i++)
+        if (Board[i] && SolutionGrid[i] &&
+            (Board[i] & CELL_DIGIT) != (SolutionGrid[i] & CELL_DIGIT)) {
+            StepMarks[i] = MARK_WRONG;
+            marked++;
+        }
+    return marked;
+}
+
+// Returns the StepKind: 0, or the technique bit that found the step (1 for singles).
+int RunAnalysis() {
+    AnalysisOptionsRecord& opt = AnalysisOptions;
+    AnalysisGrid = opt.showCandidates ? CandidateGrid : MarkGrid;
+    ResetState(RESET_ANALYSIS);
+    if (opt.setupMode) return 0;
+    if (opt.wrongValues && MarkWrongValues()) return 0; // the marks stay for the display
+    if (!(opt.techniques & TECH_ANALYSIS)) return 0;
+
+    if (ChainSelection != CHAIN_SHOW_ALL) {
+        if (FindSingles()) return 1;
+        if (opt.techniques & TECH_SUBSETS)
+            for (int size = 2; size <= 4; size++)
+                if (FindSubsets(size)) return 2;
+        ChainCount = 0;
+        if ((opt.techniques & TECH_LOCKED) && FindFish(1)) return 4;
+        if (opt.techniques & TECH_GRID)
+            for (int size = 2; size <= 4; size++)
+                if (FindFish(size)) return 8;
+    }
+
+    if (opt.techniques & TECH_CHAINS) {
+        BuildChains();
+        if (ChainSelection == CHAIN_SHOW_ALL) {
+            for (int k = 0; k < ChainCount; k++) AppendChainToDisplay(k);
+            ChainSelection = -1;
+            return 0;
+        }
+        if (ChainSelection >= 0 && ChainSelection < ChainCount) {
+            AppendChainToDisplay(ChainSelection);
+            ChainSelection = -1;
+            return 0;
+        }
+        if (FindForcingChain()) return 16;
+    }
+
+    if (!(opt.techniques & TECH_ALS)) return 0;
+    AlsCount = 0; // the first pass collects the sets afresh
+    if (FindAlmostLockedSets()) return 32;
+    if (!(opt.techniques & TECH_CHAINS)) return 0;
+    // Second pass on the same sets, now also linking cells through the chain graph.
+    opt.techniques |= TECH_ALS_CHAINS;
+    int found = FindAlmostLockedSets();
+    opt.techniques &= ~TECH_ALS_CHAINS;
+    return found ? 32 : 0;
+}
+
+// Marks every naked and hidden single at once (a digit bit in the cell's mark); returns how
+// many were counted (a naked single counts once per unit).
+int FindSingles() {
+    for (uint16_t& m : StepMarks) m = 0;
+    int count = 0;
+    for (int unit = 0; unit < 27; unit++)
+        for (DigitMask b = 1; b <= 0x100; b <<= 1) {
+            int acc = 0, cell = -1;
+            for (int k = 0; k < 9; k++) {
+                int x = UnitTable[unit][k];
+                DigitMask m = AnalysisGrid[x];
+                if (!(m & b)) continue;
+                acc += b;
+                cell = x;
+                if (m == b) { // naked single: the cell has nothing else
+                    acc = b;
+                    break;
+                }
+            }
+            if (acc == b) {
+                StepMarks[cell] |= b;
+                count++;
+            }
+        }
+    return count;
+}
+
+// Carries out the step in StepMarks. Each cell's mark is read when the walk reaches it: an
+// entry goes through ChangePosition, whose count clears the marks, so a singles step enters
+// the first single in cell order only.
+void ApplyStep(int kind, bool addToScore) {
+    uint32_t& techniques = AnalysisOptions.techniques;
+    techniques &= 0xFFFE; // analysis off (and bits 16..31 clear) while the step is carried out
+    uint32_t remove = 0;
+    if (kind > 2)
+        for (uint16_t m : StepMarks) remove |= m & MARK_DIGITS;
+    for (int x = 0; x < 81; x++) {
+        uint16_t m = StepMarks[x];
+        switch (kind) {
+        case 1:
+        case 2:
+            if (m < 0x1000 && PopCount(m) == 1)
+                ChangePosition(POS_ENTER, x, LowestBitIndex(m) + 1);
+            else if (m & MARK_PATTERN)
+                AnalysisGrid[x] = m & MARK_DIGITS;
+            break;
+        case 4:
+        case 8:
+        case 16:
+        case 32:
+            if ((m & MARK_KIND) == MARK_TARGET) AnalysisGrid[x] &= DigitMask(~remove);
+            break;
+        default:
+            break;
+        }
+    }
+    if (addToScore && kind >= 2) RatingScore += kind - 1;
+    techniques |= TECH_ANALYSIS;
+}
+
+void ResetDriverModule() {
+    ChainSelection = -1;
+    RatingScore = 0;
+    // The scratch and result buffers of the techniques and the rating driven from here.
+    ResetFishModule();
+    ResetRatingModule();
+}

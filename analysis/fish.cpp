@@ -1,1 +1,362 @@
+// Locked candidates and fish: one engine over unit sets. A base set of n units is covered by n
+// units of another family; base cells outside the cover are fins, which must share one box.
+// Size 1 adds the box-and-two-lines pattern, which the chain builder also runs in link mode.
+// Nothing is allocated: cell lists are fixed local arrays, flags live in CellScratch.
 #include "analysis/fish.h"
+#include "analysis/state.h"
+#include <cassert>
+
+// Per-cell flags of the search running now; each operation that uses it clears it first.
+// Fish: 1 base cell in the cover, 4 fin, 2 target. Box-and-two-lines: 1 box cell on a line,
+// +4 when it holds the digit, 2 line cell outside the box holding the digit.
+uint8_t CellScratch[81];
+
+static void ClearScratch() {
+    for (uint8_t& f : CellScratch) f = 0;
+}
+
+// (base family, cover family) pairs tried by size 1, then by sizes 2..4.
+struct FamilyPair {
+    uint32_t base, cover;
+};
+constexpr FamilyPair LOCKED_PAIRS[] = {
+    {UNITS_BOXES, UNITS_ROWS},    // pointing along a row
+    {UNITS_BOXES, UNITS_COLUMNS}, // pointing along a column
+    {UNITS_ROWS, UNITS_COLUMNS},  // a row against one column (claiming through fins)
+    {UNITS_COLUMNS, UNITS_ROWS},  // a column against one row
+};
+static_assert(sizeof LOCKED_PAIRS / sizeof LOCKED_PAIRS[0] == 4);
+constexpr FamilyPair FISH_PAIRS[] = {
+    {UNITS_ROWS, UNITS_COLUMNS}, // rows as base
+    {UNITS_COLUMNS, UNITS_ROWS}, // columns as base
+};
+static_assert(sizeof FISH_PAIRS / sizeof FISH_PAIRS[0] == 2);
+
+// A set of cells as a bit board: cells 0..63 in lo, 64..80 in hi. Used only to pass over unit
+// sets on which TryFish would find nothing, before any list is built.
+struct CellBits {
+    uint64_t lo = 0, hi = 0;
+    constexpr void Add(int cell) {
+        if (cell < 64)
+            lo |= uint64_t(1) << cell;
+        else
+            hi |= uint64_t(1) << (cell - 64);
+    }
+    constexpr CellBits operator|(CellBits o) const { return {lo | o.lo, hi | o.hi}; }
+    constexpr CellBits operator&(CellBits o) const { return {lo & o.lo, hi & o.hi}; }
+    constexpr CellBits operator~() const { return {~lo, ~hi & 0x1FFFF}; }
+    constexpr bool Empty() const { return lo == 0 && hi == 0; }
+    int First() const { return lo ? __builtin_ctzll(lo) : 64 + __builtin_ctzll(hi); }
+    int Count() const { return __builtin_popcountll(lo) + __builtin_popcountll(hi); }
+};
+
+// The cells of each unit, in the UnitTable's numbering (rows, columns, boxes down the bands).
+struct UnitBitsTable {
+    CellBits unit[27];
+    constexpr UnitBitsTable() {
+        for (int i = 0; i < 9; i++)
+            for (int k = 0; k < 9; k++) {
+                unit[i].Add(9 * i + k);                                            // row i
+                unit[9 + i].Add(9 * k + i);                                        // column i
+                unit[18 + i].Add((3 * (i % 3) + k / 3) * 9 + 3 * (i / 3) + k % 3); // box i
+            }
+    }
+};
+constexpr UnitBitsTable UNIT_BITS;
+
+static CellBits CellsOfUnits(uint32_t units) {
+    CellBits cells;
+    for (; units; units &= units - 1) cells = cells | UNIT_BITS.unit[LowestBitIndex(units)];
+    return cells;
+}
+
+// True unless TryFish on these units is sure to return 0: the base cells holding the digit
+// outside the cover (fins) in two boxes, or no cover cell holding it left to lose it.
+static bool FishMayFire(CellBits baseDigit, CellBits cover, CellBits digitCells) {
+    CellBits fins = baseDigit & ~cover;
+    CellBits reach = ~CellBits{};
+    if (!fins.Empty()) {
+        reach = UNIT_BITS.unit[18 + BoxOf(fins.First())];
+        if (!(fins & ~reach).Empty()) return false;
+    }
+    return !(cover & digitCells & ~baseDigit & reach).Empty();
+}
+
+// The units of the set that hold the digit in some open cell; a set reaching outside it makes
+// CollectUnitCells return 0, so such sets are passed over without listing them.
+static uint32_t UnitsWithDigit(DigitMask digit) {
+    uint32_t units = 0;
+    for (int u = 0; u < 27; u++)
+        for (int k = 0; k < 9; k++)
+            if (AnalysisGrid[UnitTable[u][k]] & digit) {
+                units |= 1u << u;
+                break;
+            }
+    return units;
+}
+
+// Returns 1 when a step was found and marked, else 0. Each digit is tried in every shape
+// before the next digit.
+int FindFish(int size) {
+    for (DigitMask d = 1; d <= 0x100; d <<= 1) {
+        if (FindFishForDigit(d, size)) return 1;
+        if (size == 1 && FindBoxLinePattern(d, BOXLINE_ELIMINATE, nullptr)) return 1;
+    }
+    return 0;
+}
+
+// The sets of 1..4 units out of one family of nine, as 9-bit masks in increasing numeric order
+// (the order of NextSubsetOfSize over the family, shifted down).
+struct CombinationTable {
+    uint16_t set[5][126] = {};
+    int count[5] = {};
+    constexpr CombinationTable() {
+        for (int k = 1; k <= 4; k++)
+            for (uint32_t x = (1u << k) - 1; x < 512;) {
+                set[k][count[k]++] = uint16_t(x);
+                uint32_t low = x & (0u - x), ripple = x + low;
+                x = (((ripple ^ x) >> 2) / low) | ripple;
+            }
+    }
+};
+constexpr CombinationTable COMBINATIONS;
+// Every set of k of the nine, each once, ascending: the sequence NextSubsetOfSize walks.
+constexpr bool CombinationsInOrder() {
+    const int choose[5] = {1, 9, 36, 84, 126};
+    for (int k = 1; k <= 4; k++) {
+        if (COMBINATIONS.count[k] != choose[k]) return false;
+        for (int i = 0; i < COMBINATIONS.count[k]; i++) {
+            uint32_t x = COMBINATIONS.set[k][i], bits = 0;
+            for (uint32_t m = x; m; m &= m - 1) bits++;
+            if (bits != uint32_t(k) || x >= 512 || (i && x <= COMBINATIONS.set[k][i - 1]))
+                return false;
+        }
+    }
+    return true;
+}
+static_assert(CombinationsInOrder());
+
+// Returns 1 when a fish (or locked candidates at size 1) of this digit was marked, else 0.
+int FindFishForDigit(DigitMask digit, int size) {
+    if (size < 1 || size > 4) return 0;
+    const FamilyPair* pairs = size == 1 ? LOCKED_PAIRS : FISH_PAIRS;
+    const int pairCount = size == 1 ? 4 : 2;
+    const uint16_t* sets = COMBINATIONS.set[size];
+    const int setCount = COMBINATIONS.count[size];
+    const uint32_t with = UnitsWithDigit(digit);
+    CellBits digitCells;
+    for (int cell = 0; cell < 81; cell++)
+        if (AnalysisGrid[cell] & digit) digitCells.Add(cell);
+    uint8_t base[CELL_LIST_MAX], cover[CELL_LIST_MAX];
+    // Cover sets whose every unit holds the digit (the others CollectUnitCells would refuse),
+    // in enumeration order, with their cells.
+    uint32_t covers[126];
+    CellBits coverCells[126];
+    for (int p = 0; p < pairCount; p++) {
+        const int baseShift = LowestBitIndex(pairs[p].base);
+        const int coverShift = LowestBitIndex(pairs[p].cover);
+        int coverCount = 0;
+        for (int j = 0; j < setCount; j++) {
+            const uint32_t k = uint32_t(sets[j]) << coverShift;
+            if (k & ~with) continue;
+            covers[coverCount] = k;
+            coverCells[coverCount++] = CellsOfUnits(k);
+        }
+        for (int i = 0; i < setCount; i++) {
+            const uint32_t b = uint32_t(sets[i]) << baseShift;
+            if (b & ~with) continue; // CollectUnitCells would refuse this base
+            const CellBits baseDigit = CellsOfUnits(b) & digitCells;
+            for (int j = 0; j < coverCount; j++) {
+                if (!FishMayFire(baseDigit, coverCells[j], digitCells)) continue;
+                if (CollectUnitCells(b, base, digit) && CollectUnitCells(covers[j], cover, digit) &&
+                    TryFish(base, cover, digit))
+                    return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+// Lists the open cells of the units in the set, ascending, tagging the 2nd and 4th unit with
+// bit 7. Returns how many listed cells hold the digit, or 0 when some unit has none.
+int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit) {
+    assert(PopCount(unitSet) <= 4); // lists hold at most 36 cells
+    ClearScratch();
+    // A row and a column together: their crossing cell belongs to neither line of the pair.
+    int crossing = -1;
+    if ((unitSet & UNITS_ROWS) && (unitSet & UNITS_COLUMNS)) {
+        int row = LowestBitIndex(unitSet);
+        int column = LowestBitIndex(unitSet & ~LowestBit(unitSet)) - 9;
+        crossing = 9 * row + column;
+    }
+    int n = 0, total = 0;
+    uint8_t tag = 0;
+    for (uint32_t rest = unitSet; rest; rest &= rest - 1) {
+        const uint8_t* unit = UnitTable[LowestBitIndex(rest)];
+        int count = 0;
+        for (int k = 0; k < 9; k++) {
+            int cell = unit[k];
+            if (CellScratch[cell] || AnalysisGrid[cell] == 0 || cell == crossing) continue;
+            CellScratch[cell] = 1;
+            list[n++] = uint8_t(cell | tag);
+            if (AnalysisGrid[cell] & digit) count++;
+        }
+        if (count == 0) return 0; // this unit has no place for the digit
+        total += count;
+        tag ^= 0x80;
+    }
+    list[n] = CELL_LIST_END;
+    return total;
+}
+
+// Returns 0 when the cell is not listed, 1 when listed untagged, 16 when listed with bit 7.
+int CellListContains(int cell, const uint8_t* list) {
+    for (; *list != CELL_LIST_END; list++)
+        if ((*list & 0x7F) == cell) return (*list & 0x80) ? 16 : 1;
+    return 0;
+}
+
+// Returns the number of pattern cells marked (a step), or 0 when the shape gives nothing.
+int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit) {
+    ClearScratch();
+    int finBox = -1;
+    bool fins = false;
+    for (const uint8_t* p = base; *p != CELL_LIST_END; p++) {
+        int cell = *p & 0x7F;
+        if (!(AnalysisGrid[cell] & digit)) continue;
+        if (CellListContains(cell, cover)) {
+            CellScratch[cell] = 1;
+            continue;
+        }
+        CellScratch[cell] = 4;
+        if (!fins) {
+            fins = true;
+            finBox = BoxOf(cell);
+        } else if (BoxOf(cell) != finBox) {
+            return 0; // fins in two boxes
+        }
+    }
+    bool target = false;
+    for (const uint8_t* p = cover; *p != CELL_LIST_END; p++) {
+        int cell = *p & 0x7F;
+        if (!(AnalysisGrid[cell] & digit)) continue;
+        if (fins && BoxOf(cell) != finBox) continue; // a finned fish only reaches the fin box
+        if (CellScratch[cell] == 0) {
+            CellScratch[cell] = 2;
+            target = true;
+        }
+    }
+    if (!target) return 0;
+    int pattern = 0;
+    for (int cell = 0; cell < 81; cell++) {
+        if (CellScratch[cell] == 2) {
+            StepMarks[cell] = MARK_TARGET;
+        } else if (CellScratch[cell]) {
+            StepMarks[cell] = MARK_PATTERN | digit;
+            pattern++;
+        }
+    }
+    return pattern;
+}
+
+// Returns 1 when a step was marked (elimination mode only), else 0. In link mode every line
+// pair and box is examined and each pattern goes to the receiver.
+int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver) {
+    const uint32_t with = UnitsWithDigit(digit);
+    CellBits digitCells;
+    for (int cell = 0; cell < 81; cell++)
+        if (AnalysisGrid[cell] & digit) digitCells.Add(cell);
+    uint8_t lines[CELL_LIST_MAX], box[CELL_LIST_MAX];
+    for (uint32_t pair = NextSubsetOfSize(0, UNITS_LINES, 2); pair;
+         pair = NextSubsetOfSize(pair, UNITS_LINES, 2)) {
+        if (pair & ~with) continue; // CollectUnitCells would refuse this pair
+        const int first = LowestBitIndex(pair), second = LowestBitIndex(pair & (pair - 1));
+        CellBits line1 = UNIT_BITS.unit[first], line2 = UNIT_BITS.unit[second];
+        if (first < 9 && second >= 9) { // a row and a column: the crossing is on neither
+            CellBits crossing;
+            crossing.Add(9 * first + second - 9);
+            line1 = line1 & ~crossing;
+            line2 = line2 & ~crossing;
+        }
+        bool listed = false;
+        for (int unit = 18; unit < 27; unit++) {
+            // Pass over boxes that TryBoxLinePattern rejects before its link step: the digit
+            // off both lines, missing from a line, or once on each.
+            const CellBits boxDigit = UNIT_BITS.unit[unit] & digitCells;
+            if (!(boxDigit & ~(line1 | line2)).Empty()) continue;
+            const int on1 = (boxDigit & line1).Count(), on2 = (boxDigit & line2).Count();
+            if (on1 == 0 || on2 == 0 || (on1 == 1 && on2 == 1)) continue;
+            if (!listed) {
+                if (!CollectUnitCells(pair, lines, digit)) break;
+                listed = true;
+            }
+            if (CollectUnitCells(1u << unit, box, digit) &&
+                TryBoxLinePattern(box, lines, digit, mode, receiver) == 1)
+                return 1;
+        }
+    }
+    return 0;
+}
+
+// A box whose digit lies only on two lines, each line with the digit outside the box too.
+// Line 1 is the untagged line of the pair, line 2 the tagged one. Returns 1 when a step was
+// marked (elimination mode), else 0.
+int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit, BoxLineMode mode,
+                      LinkReceiver receiver) {
+    ClearScratch();
+    int inBox[2] = {0, 0};     // the box's cells holding the digit, per line
+    int boxCell[2] = {-1, -1}; // the last of them, per line
+    for (const uint8_t* p = box; *p != CELL_LIST_END; p++) {
+        int cell = *p & 0x7F;
+        int on = CellListContains(cell, lines);
+        if (on) CellScratch[cell] = 1;
+        if (!(AnalysisGrid[cell] & digit)) continue;
+        CellScratch[cell] += 4;
+        if (!on) return 0; // the digit is in the box off both lines
+        int line = on == 16;
+        inBox[line]++;
+        boxCell[line] = cell;
+    }
+    if ((inBox[0] == 1 && inBox[1] == 1) || inBox[0] == 0 || inBox[1] == 0) return 0;
+    int outside[2] = {0, 0};   // line cells outside the box holding the digit, per line
+    int lastOut[2] = {-1, -1}; // the last of them in list order, per line
+    for (const uint8_t* p = lines; *p != CELL_LIST_END; p++) {
+        int cell = *p & 0x7F;
+        if (!(AnalysisGrid[cell] & digit) || CellScratch[cell]) continue;
+        CellScratch[cell] = 2;
+        int line = (*p & 0x80) != 0;
+        outside[line]++;
+        lastOut[line] = cell;
+    }
+    int a = inBox[0] == 1 ? boxCell[0] : lastOut[0];
+    int b = inBox[1] == 1 ? boxCell[1] : lastOut[1];
+    if (mode == BOXLINE_LINK) {
+        if (receiver) receiver(digit, a, b, inBox[0], inBox[1], outside[0], outside[1]);
+        return 0;
+    }
+    // Elimination: two box cells per line and one outside cell per line, so exactly one of
+    // a and b holds the digit; whatever sees both loses it.
+    if (inBox[0] < 2 || inBox[1] < 2 || outside[0] != 1 || outside[1] != 1) return 0;
+    bool target = false;
+    for (int cell = 0; cell < 81; cell++)
+        if ((AnalysisGrid[cell] & digit) && CellScratch[cell] == 0 && IsPeer(a, cell) &&
+            IsPeer(b, cell)) {
+            target = true;
+            break;
+        }
+    if (!target) return 0;
+    for (int cell = 0; cell < 81; cell++) {
+        if ((AnalysisGrid[cell] & digit) && CellScratch[cell] == 0 && IsPeer(a, cell) &&
+            IsPeer(b, cell))
+            StepMarks[cell] = MARK_TARGET;
+        else if (CellScratch[cell] == 2)
+            StepMarks[cell] = MARK_LINK;
+        else if (CellScratch[cell])
+            StepMarks[cell] = MARK_PATTERN | digit;
+    }
+    return 1;
+}
+
+void ResetFishModule() {
+    ClearScratch();
+}

@@ -1,8 +1,8 @@
 // Locked candidates (size 1: pointing, claiming, the box-and-two-lines pattern) and fish of
 // size 2..4, plain or finned; the box-and-two-lines search also feeds grouped links to the chains.
 #pragma once
-#include <cstdint>
 #include "model/board.h"
+#include <cstdint>
 
 constexpr uint32_t UNITS_ROWS = 0x1FF;
 constexpr uint32_t UNITS_COLUMNS = 0x3FE00;
@@ -29,3 +29,6 @@ int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit);
 int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver);
 int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit, BoxLineMode mode,
                       LinkReceiver receiver);
+
+// Clears CellScratch (called by the driver's reset).
+void ResetFishModule();

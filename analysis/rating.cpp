@@ -1,1 +1,129 @@
+// Rating: solve the position by logic with every technique on, charging each step its
+// technique's cost in RatingScore, then put the position back and report score and level.
+// State: the text of the last result, which RatePuzzle returns.
 #include "analysis/rating.h"
+#include "analysis/driver.h"
+#include "analysis/state.h"
+#include "model/board.h"
+#include "model/history.h"
+#include "model/hooks.h"
+#include "model/marks.h"
+#include "model/options.h"
+#include "model/verdicts.h"
+#include <cstdio>
+#include <cstring>
+
+// Level names by index min((score + 15) / 16, 5).
+constexpr const char* LEVEL_NAMES[] = {
+    "Very Easy",      // 0
+    "Easy",           // 1: 1..16
+    "Medium",         // 2: 17..32
+    "Difficult",      // 3: 33..48
+    "Very Difficult", // 4: 49..64
+    "Fiendish",       // 5: 65 and more
+};
+static_assert(sizeof LEVEL_NAMES / sizeof LEVEL_NAMES[0] == 6);
+
+constexpr const char* TEXT_UNSOLVED = "Can't solve this puzzle with logic!";
+
+// The message of the last rating ("" before any).
+static char RatingText[64];
+// Told about each step the loop applies (the CLI prints the solving path with it).
+RatingStepHook RatingStepWatcher = nullptr;
+
+const char* LevelName(int score) {
+    int index = (score + 15) / 16;
+    if (index > 5) index = 5;
+    if (index < 0) index = 0;
+    return LEVEL_NAMES[index];
+}
+
+// What a step may change; a step that leaves all of it as it was cannot progress.
+struct Progress {
+    uint8_t board[81];
+    DigitMask grid[81];
+    uint32_t techniques;
+};
+
+static void TakeProgress(Progress& p) {
+    std::memcpy(p.board, Board, sizeof p.board);
+    std::memcpy(p.grid, AnalysisGrid, sizeof p.grid);
+    p.techniques = AnalysisOptions.techniques;
+}
+
+static bool SameProgress(const Progress& p) {
+    return std::memcmp(p.board, Board, sizeof p.board) == 0 &&
+           std::memcmp(p.grid, AnalysisGrid, sizeof p.grid) == 0 &&
+           p.techniques == AnalysisOptions.techniques;
+}
+
+// Returns the text it showed: "Rating %d (%s)" when the logic filled the grid, else
+// "Can't solve this puzzle with logic!". Board, MovePos, MoveEnd, the redo records and
+// options 0..4 are as before; the marks are refilled or cleared and the clock restarts.
+const char* RatePuzzle() {
+    AnalysisOptionsRecord& opt = AnalysisOptions;
+    const uint32_t saved[5] = {opt.setupMode, opt.pencilMarks, opt.showCandidates, opt.techniques,
+                               opt.wrongValues};
+    opt.techniques = 0xFFFF; // every technique, TECH_ALS_CHAINS included until step 9 clears it
+    opt.pencilMarks = 1;
+    opt.showCandidates = 0; // the analysis works on the MarkGrid
+    const int startPos = MovePos, startEnd = MoveEnd;
+    // The rating enters its moves from startPos on; keep the user's redo records to put back.
+    MoveRecord redo[HISTORY_SLOTS];
+    for (int i = startPos; i < startEnd && i < HISTORY_SLOTS; i++) redo[i] = MoveHistory[i];
+
+    RatingScore = 1;
+    LoadMarks(1);
+    ShellBusyCursor(true);
+    bool stuck = false;
+    int kind = RunAnalysis();
+    for (;;) {
+        PendingStep = kind;
+        if (kind == 0) break;
+        Progress before;
+        TakeProgress(before);
+        if (RatingStepWatcher) RatingStepWatcher(kind, 0);
+        ApplyStep(kind, true);
+        if (RatingStepWatcher) RatingStepWatcher(kind, 1);
+        // Nothing changed (a contradictory singles step, or an entry refused as invalid):
+        // the same step would come back forever.
+        if (SameProgress(before)) {
+            stuck = true;
+            PendingStep = 0;
+            break;
+        }
+        kind = RunAnalysis();
+    }
+    ShellBusyCursor(false);
+
+    opt.setupMode = saved[0];
+    opt.pencilMarks = saved[1];
+    opt.showCandidates = saved[2];
+    opt.techniques = saved[3];
+    opt.wrongValues = saved[4];
+    const int filled = CountFilled();
+
+    ChangePosition(POS_BEGIN, 0, 0);
+    MoveEnd = startPos;
+    ChangePosition(POS_END, 0, 0);
+    MovePos = startPos;
+    MoveEnd = startEnd;
+    for (int i = startPos; i < startEnd && i < HISTORY_SLOTS; i++) MoveHistory[i] = redo[i];
+    ChangePosition(POS_REFRESH, 0, 0);
+    RefreshSession(REFRESH_MARKS | REFRESH_CLOCK);
+
+    if (filled == 81 && !stuck)
+        std::snprintf(RatingText, sizeof RatingText, "Rating %d (%s)", int(RatingScore),
+                      LevelName(RatingScore));
+    else
+        std::snprintf(RatingText, sizeof RatingText, "%s", TEXT_UNSOLVED);
+    RatingScore = 0;
+    ShellMessageBox(RatingText);
+    ShellRedraw();
+    return RatingText;
+}
+
+void ResetRatingModule() {
+    RatingText[0] = 0;
+    RatingStepWatcher = nullptr;
+}
