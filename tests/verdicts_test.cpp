@@ -36,7 +36,9 @@ TEST_F(Verdicts, UniquePuzzleFlagsSolvedCellsOnly) {
     EXPECT_EQ(CheckPosition(), VERDICT_UNIQUE);
     for (int i = 0; i < 81; i++) {
         EXPECT_EQ((SolutionGrid[i] & CELL_ENTERED) != 0, Board[i] == 0) << i;
-        if (Board[i]) EXPECT_EQ(SolutionGrid[i] & CELL_DIGIT, Board[i]);
+        if (Board[i]) {
+            EXPECT_EQ(SolutionGrid[i] & CELL_DIGIT, Board[i]);
+        }
     }
     RefreshSession(REFRESH_CHECK);
     EXPECT_TRUE(Recorded.messages.empty());

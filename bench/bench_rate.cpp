@@ -1,0 +1,245 @@
+// Rating speed: RatePuzzle per puzzle over the generated and top1465 sets (median, 90th
+// percentile and slowest puzzle), and the slowest single RunAnalysis met while rating the
+// hardest sets: one repaint of the board. Each benchmark runs once over its whole set; the
+// figures are counters in milliseconds of CPU time, and a summary against the goals follows.
+#include "analysis/driver.h"
+#include "analysis/rating.h"
+#include "analysis/state.h"
+#include "model/board.h"
+#include "model/history.h"
+#include "model/marks.h"
+#include "model/modules.h"
+#include "model/options.h"
+#include <algorithm>
+#include <array>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+// The figures are the CPU time of this thread, so that other work on the machine does not
+// inflate them (the Time column, set by hand, is the same CPU time summed).
+struct Clock {
+    using duration = std::chrono::nanoseconds;
+    using time_point = std::chrono::time_point<Clock, duration>;
+    static time_point now() {
+        timespec t;
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return time_point(duration(int64_t(t.tv_sec) * 1000000000 + t.tv_nsec));
+    }
+};
+using Cells = std::array<uint8_t, 81>;
+
+struct PuzzleSet {
+    const char* name;
+    const char* file;
+    size_t every; // take every n-th line
+    std::vector<Cells> puzzles;
+    std::vector<std::string> lines;
+};
+
+PuzzleSet SETS[] = {
+    {"generated", "generated_minimal_10k.txt", 5, {}, {}},
+    {"top1465", "puzzles3_magictour_top1465.txt", 1, {}, {}},
+    {"hardest1106", "puzzles6_forum_hardest_1106.txt", 1, {}, {}},
+};
+
+bool Load(PuzzleSet* set) {
+    std::ifstream in(std::string(QUADRIVO_DATA_DIR) + "/" + set->file);
+    std::string line;
+    for (size_t n = 0; std::getline(in, line); n++) {
+        if (line.size() < 81 || n % set->every) continue;
+        Cells c;
+        for (int i = 0; i < 81; i++) c[i] = line[i] >= '1' && line[i] <= '9' ? line[i] - '0' : 0;
+        set->puzzles.push_back(c);
+        set->lines.push_back(line.substr(0, 81));
+    }
+    return !set->puzzles.empty();
+}
+
+// A new game with the puzzle's givens, as the CLI loads it.
+void NewGame(const Cells& cells) {
+    ResetAllModules();
+    ResetState(RESET_ALL);
+    for (int i = 0; i < 81; i++) Board[i] = cells[i];
+    ChangePosition(POS_RESET, 0, 0);
+}
+
+double Percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[size_t(p * double(v.size() - 1) + 0.5)];
+}
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Figures kept for the summary.
+struct Figures {
+    double median = 0, high = 0, max = 0; // high: the 90th (rating) or 99th (runs) percentile
+    std::string slowest;
+};
+Figures RateFigures[3];
+Figures AnalysisFigures[3];
+
+void RateAll(benchmark::State& state, int index) {
+    const PuzzleSet& set = SETS[index];
+    std::vector<double> times;
+    for (auto _ : state) {
+        times.clear();
+        Clock::duration total{};
+        size_t slowest = 0;
+        for (size_t i = 0; i < set.puzzles.size(); i++) {
+            NewGame(set.puzzles[i]);
+            Clock::time_point t0 = Clock::now();
+            benchmark::DoNotOptimize(RatePuzzle());
+            Clock::duration d = Clock::now() - t0;
+            total += d;
+            times.push_back(Ms(d));
+            if (times.back() > times[slowest]) slowest = i;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(total).count());
+        Figures& f = RateFigures[index];
+        f = {Percentile(times, 0.5), Percentile(times, 0.9), times[slowest], set.lines[slowest]};
+    }
+    state.counters["puzzles"] = double(set.puzzles.size());
+    state.counters["median_ms"] = RateFigures[index].median;
+    state.counters["p90_ms"] = RateFigures[index].high;
+    state.counters["max_ms"] = RateFigures[index].max;
+}
+
+// The rating loop of RatePuzzle with each RunAnalysis timed on its own; returns the score, or
+// 0 when the logic does not fill the grid.
+int RateTimingEachRun(std::vector<double>* runs, double* slowest) {
+    AnalysisOptions.techniques = 0xFFFF;
+    AnalysisOptions.pencilMarks = 1;
+    AnalysisOptions.showCandidates = 0;
+    RatingScore = 1;
+    LoadMarks(1);
+    *slowest = 0;
+    bool stuck = false;
+    for (;;) {
+        Clock::time_point t0 = Clock::now();
+        int kind = RunAnalysis();
+        double ms = Ms(Clock::now() - t0);
+        runs->push_back(ms);
+        *slowest = std::max(*slowest, ms);
+        PendingStep = kind;
+        if (!kind) break;
+        uint8_t board[81];
+        DigitMask grid[81];
+        uint32_t techniques = AnalysisOptions.techniques;
+        std::memcpy(board, Board, sizeof board);
+        std::memcpy(grid, AnalysisGrid, sizeof grid);
+        ApplyStep(kind, true);
+        if (!std::memcmp(board, Board, sizeof board) &&
+            !std::memcmp(grid, AnalysisGrid, sizeof grid) &&
+            techniques == AnalysisOptions.techniques) {
+            stuck = true;
+            break;
+        }
+    }
+    int score = CountFilled() == 81 && !stuck ? RatingScore : 0;
+    RatingScore = 0;
+    return score;
+}
+
+void SlowestRunAnalysis(benchmark::State& state, int index) {
+    const PuzzleSet& set = SETS[index];
+    std::vector<double> runs;
+    int mismatches = 0;
+    for (auto _ : state) {
+        runs.clear();
+        double worst = 0;
+        size_t worstPuzzle = 0;
+        Clock::duration total{};
+        for (size_t i = 0; i < set.puzzles.size(); i++) {
+            NewGame(set.puzzles[i]);
+            Clock::time_point t0 = Clock::now();
+            double slowest;
+            int score = RateTimingEachRun(&runs, &slowest);
+            total += Clock::now() - t0;
+            if (slowest > worst) {
+                worst = slowest;
+                worstPuzzle = i;
+            }
+            // Now and then, the loop here must reach what RatePuzzle reports.
+            if (i % 25 == 0) {
+                char expected[64];
+                if (score)
+                    std::snprintf(expected, sizeof expected, "Rating %d (%s)", score,
+                                  LevelName(score));
+                else
+                    std::snprintf(expected, sizeof expected, "Can't solve this puzzle with logic!");
+                NewGame(set.puzzles[i]);
+                mismatches += std::strcmp(RatePuzzle(), expected) != 0;
+            }
+        }
+        state.SetIterationTime(std::chrono::duration<double>(total).count());
+        AnalysisFigures[index] = {Percentile(runs, 0.5), Percentile(runs, 0.99), worst,
+                                  set.lines[worstPuzzle]};
+    }
+    state.counters["runs"] = double(runs.size());
+    state.counters["median_ms"] = AnalysisFigures[index].median;
+    state.counters["p99_ms"] = AnalysisFigures[index].high;
+    state.counters["max_ms"] = AnalysisFigures[index].max;
+    state.counters["over_5ms"] =
+        double(std::count_if(runs.begin(), runs.end(), [](double ms) { return ms > 5; }));
+    if (mismatches) state.SkipWithError("the timed loop and RatePuzzle disagree");
+}
+
+void Verdict(const char* what, double value, double goal) {
+    std::printf("  %-44s %9.3f ms   goal <= %5.1f ms   %s\n", what, value, goal,
+                value <= goal ? "met" : "NOT MET");
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    for (PuzzleSet& set : SETS)
+        if (!Load(&set)) {
+            std::fprintf(stderr, "cannot read %s/%s\n", QUADRIVO_DATA_DIR, set.file);
+            return 1;
+        }
+    for (int i = 0; i < 2; i++)
+        benchmark::RegisterBenchmark((std::string("RatePuzzle/") + SETS[i].name).c_str(), RateAll,
+                                     i)
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    for (int i = 1; i < 3; i++)
+        benchmark::RegisterBenchmark((std::string("RunAnalysis/") + SETS[i].name).c_str(),
+                                     SlowestRunAnalysis, i)
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    std::printf("\nRating goals (one core):\n");
+    if (RateFigures[0].median > 0)
+        Verdict("RatePuzzle median, generated", RateFigures[0].median, 1);
+    if (RateFigures[1].median > 0) Verdict("RatePuzzle median, top1465", RateFigures[1].median, 10);
+    double worst = 0;
+    const std::string* where = nullptr;
+    for (int i = 1; i < 3; i++)
+        if (AnalysisFigures[i].max > worst) {
+            worst = AnalysisFigures[i].max;
+            where = &AnalysisFigures[i].slowest;
+        }
+    if (where) {
+        Verdict("slowest RunAnalysis, top1465 + hardest1106", worst, 5);
+        std::printf("  slowest RunAnalysis met rating %s\n", where->c_str());
+    }
+    for (int i = 0; i < 2; i++)
+        if (RateFigures[i].max > 0)
+            std::printf("  slowest RatePuzzle, %s: %.3f ms  %s\n", SETS[i].name, RateFigures[i].max,
+                        RateFigures[i].slowest.c_str());
+    return 0;
+}
