@@ -27,18 +27,23 @@ const char* InputFile(const uint8_t* data, size_t size) {
     return path.c_str();
 }
 
-void CheckInvariants() {
+const char* BrokenInvariant() {
     for (int i = 0; i < 81; i++) {
         int d = Board[i] & CELL_DIGIT;
-        if (Board[i] != 0 && (d < 1 || d > 9)) __builtin_trap();
-        if (MarkGrid[i] > ALL_DIGITS) __builtin_trap();
+        if (Board[i] != 0 && (d < 1 || d > 9)) return "a cell byte without a digit 1..9";
+        if (MarkGrid[i] > ALL_DIGITS) return "a mark above 0x1FF";
     }
-    if (AnalysisOptions.setupMode) return;
-    if (MovePos < 0 || MovePos > MoveEnd || MoveEnd > 81) __builtin_trap();
+    if (AnalysisOptions.setupMode) return nullptr;
+    if (MovePos < 0 || MovePos > MoveEnd || MoveEnd > 81) return "history counters out of range";
     for (int j = 0; j < MoveEnd; j++) {
         int d = MoveHistory[j] & CELL_DIGIT;
-        if ((MoveHistory[j] >> 8) > 80 || d < 1 || d > 9) __builtin_trap();
+        if ((MoveHistory[j] >> 8) > 80 || d < 1 || d > 9) return "a move record out of range";
     }
+    return nullptr;
+}
+
+void CheckInvariants() {
+    if (BrokenInvariant()) __builtin_trap();
 }
 
 void ExerciseLoadedGame(int selector) {

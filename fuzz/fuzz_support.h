@@ -7,8 +7,11 @@
 // Writes the input to this process's scratch file; returns its path.
 const char* InputFile(const uint8_t* data, size_t size);
 
-// Traps unless cell bytes carry digits 1..9, marks stay within 0x1FF and, outside setup mode,
-// 0 <= MovePos <= MoveEnd <= 81 with every record in use naming a cell 0..80 and a digit 1..9.
+// What every reader must leave: cell bytes with digits 1..9, marks within 0x1FF and, outside
+// setup mode, 0 <= MovePos <= MoveEnd <= 81 with every record in use naming a cell 0..80 and a
+// digit 1..9. Returns the first broken one's description, or nullptr when all hold.
+const char* BrokenInvariant();
+// Traps when BrokenInvariant finds one.
 void CheckInvariants();
 
 // Refresh, check and analyse the position as the program would after a reader: ChangePosition

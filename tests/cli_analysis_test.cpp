@@ -8,7 +8,6 @@
 #include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
-#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -17,35 +16,14 @@
 
 namespace {
 
-struct CliResult {
-    int status;
-    std::string out, err;
-};
-
-CliResult Cli(const std::string& words) {
-    std::string errFile = ::testing::TempDir() + "cli_analysis_stderr.txt";
-    std::string command = std::string(QUADRIVO_CLI) + " " + words + " 2>" + errFile;
-    CliResult r;
-    FILE* p = popen(command.c_str(), "r");
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    int status = pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return r;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
-std::string WriteFile(const char* name, const std::vector<std::string>& lines) {
+std::string WriteLines(const char* name, const std::vector<std::string>& lines) {
     std::string path = ::testing::TempDir() + name;
     std::ofstream out(path);
     for (const std::string& l : lines) out << l << "\n";
@@ -59,15 +37,14 @@ std::vector<std::string> Sample(const char* file, size_t step, size_t count) {
     return some;
 }
 
-class CliAnalysis : public CoreTest {
-  protected:
-    // The rating's message for a puzzle, in this process.
-    std::string RateHere(const std::string& puzzle) {
-        ResetForTest();
-        LoadGivens(puzzle.c_str());
-        return RatePuzzle();
-    }
-};
+// The rating's message for a puzzle, in this process.
+std::string RateHere(const std::string& puzzle) {
+    ResetForTest();
+    LoadGivens(puzzle.c_str());
+    return RatePuzzle();
+}
+
+class CliAnalysis : public CoreTest {};
 
 const std::string BUILTIN = BUILTIN_PUZZLE;
 
@@ -79,7 +56,7 @@ TEST_F(CliAnalysis, RatePrintsEachPuzzleAsGivenATabAndTheMessage) {
     puzzles.push_back(zeros);
     std::string words = "rate";
     for (const std::string& p : puzzles) words += " " + p;
-    CliResult r = Cli(words);
+    CliRun r = RunCli(words);
     EXPECT_EQ(r.status, 0) << r.err;
     std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), puzzles.size());
@@ -88,27 +65,21 @@ TEST_F(CliAnalysis, RatePrintsEachPuzzleAsGivenATabAndTheMessage) {
     EXPECT_EQ(r.err, ""); // no message boxes on the console
 }
 
-TEST_F(CliAnalysis, RateReportsABadLineAndGoesOn) {
-    std::string file = WriteFile("rate_bad.txt", {BUILTIN, BUILTIN.substr(1), "", BUILTIN});
-    CliResult r = Cli("rate -f " + file);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(Lines(r.out).size(), 2u);
-    EXPECT_NE(r.err.find("rate_bad.txt:2"), std::string::npos) << r.err;
-}
-
-TEST_F(CliAnalysis, PathJsonStepsReplayToTheRating) {
-    const std::string puzzle = BUILTIN;
-    CliResult r = Cli("path --json " + puzzle);
+// Each JSON step lists its marks, chains, placements and removals; replaying the placements
+// ends on the solution, and the costs add up to the rating. The words form has one numbered
+// line per step and the same last line.
+TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
+    CliRun r = RunCli("path --json " + BUILTIN);
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<std::string> lines = Lines(r.out);
     ASSERT_GT(lines.size(), 1u);
-    const std::string message = RateHere(puzzle);
+    const std::string message = RateHere(BUILTIN);
     EXPECT_EQ(lines.back(), "{\"result\":\"" + message + "\"}");
 
     static const std::regex step(
         R"re(^\{"kind":(1|2|4|8|16|32),"marks":\{(.*)\},"chains":\[([0-9,]*)\],"placed":\{(.*)\},"removed":\{(.*)\}\}$)re");
     static const std::regex entry(R"re("(\d+)":(\d+))re");
-    std::string board = puzzle;
+    std::string board = BUILTIN;
     int score = 1;
     for (size_t i = 0; i + 1 < lines.size(); i++) {
         std::smatch m;
@@ -131,55 +102,42 @@ TEST_F(CliAnalysis, PathJsonStepsReplayToTheRating) {
                 }
             }
         }
-        // Singles enter one digit; the other techniques only remove candidates.
-        EXPECT_EQ(placed, kind == 1 ? 1 : 0) << lines[i];
+        EXPECT_EQ(placed, kind == 1 ? 1 : 0) << lines[i]; // only singles enter digits
     }
-    ASSERT_EQ(message.rfind("Rating ", 0), 0u) << message;
-    EXPECT_EQ(message.substr(0, message.find(' ', 7)), "Rating " + std::to_string(score));
-    uint8_t cells[81];
-    for (int x = 0; x < 81; x++) cells[x] = puzzle[x] == '.' ? 0 : uint8_t(puzzle[x] - '0');
-    ASSERT_EQ(CountSolutions(cells, 1), 1);
-    for (int x = 0; x < 81; x++) EXPECT_EQ(board[x], char('0' + SolutionGrid[x])) << x;
-}
+    EXPECT_EQ(message, "Rating " + std::to_string(score) + " (" + LevelName(score) + ")");
+    LoadGivens(BUILTIN_PUZZLE);
+    ASSERT_EQ(CountSolutions(Board, 1), 1);
+    EXPECT_EQ(board, SolutionDigits());
 
-TEST_F(CliAnalysis, PathInWordsHasOneLinePerStep) {
-    CliResult json = Cli("path --json " + BUILTIN);
-    CliResult words = Cli("path " + BUILTIN);
+    CliRun words = RunCli("path " + BUILTIN);
     ASSERT_EQ(words.status, 0);
-    std::vector<std::string> w = Lines(words.out), j = Lines(json.out);
-    ASSERT_EQ(w.size(), j.size());
+    std::vector<std::string> w = Lines(words.out);
+    ASSERT_EQ(w.size(), lines.size());
     for (size_t i = 0; i + 1 < w.size(); i++)
         EXPECT_EQ(w[i].rfind(std::to_string(i + 1) + ". ", 0), 0u) << w[i];
-    EXPECT_EQ(w.back(), RateHere(BUILTIN));
+    EXPECT_EQ(w.back(), message);
 }
 
-TEST_F(CliAnalysis, PathCheckAgreesWithTheSolution) {
+// Files of puzzles: --check finds every step in agreement with the solution; two workers
+// print what one prints, in input order.
+TEST_F(CliAnalysis, FilesOfPuzzles) {
     std::vector<std::string> puzzles = Sample("generated_minimal_10k.txt", 997, 4);
-    CliResult r = Cli("path --check -f " + WriteFile("check.txt", puzzles));
+    CliRun r = RunCli("path --check -f " + WriteLines("check.txt", puzzles));
     EXPECT_EQ(r.status, 0) << r.out;
     std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), puzzles.size());
     for (size_t i = 0; i < lines.size(); i++)
         EXPECT_EQ(lines[i].rfind(puzzles[i] + "\tagrees (", 0), 0u) << lines[i];
-}
 
-TEST_F(CliAnalysis, TwoWorkersPrintWhatOnePrints) {
-    std::string rateFile = WriteFile("rate_j.txt", Sample("generated_minimal_10k.txt", 401, 24));
-    CliResult one = Cli("rate -j 1 -f " + rateFile), two = Cli("rate -j 2 -f " + rateFile);
+    std::string rate = WriteLines("rate_j.txt", Sample("generated_minimal_10k.txt", 401, 24));
+    CliRun one = RunCli("rate -j 1 -f " + rate);
     EXPECT_EQ(one.status, 0);
     EXPECT_EQ(Lines(one.out).size(), 24u);
-    EXPECT_EQ(one.out, two.out);
-
-    std::string pathFile =
-        WriteFile("path_j.txt", Sample("puzzles3_magictour_top1465.txt", 301, 4));
-    CliResult pathOne = Cli("path --json -j 1 -f " + pathFile),
-              pathTwo = Cli("path --json -j 2 -f " + pathFile);
-    EXPECT_EQ(pathOne.status, 0);
-    EXPECT_EQ(pathOne.out, pathTwo.out);
+    EXPECT_EQ(one.out, RunCli("rate -j 2 -f " + rate).out);
 }
 
 TEST_F(CliAnalysis, HintGivesTheDriversFirstStep) {
-    CliResult r = Cli("hint " + BUILTIN);
+    CliRun r = RunCli("hint " + BUILTIN);
     EXPECT_EQ(r.status, 0);
     // The same step found here on the computed candidates with every technique on.
     LoadGivens(BUILTIN.c_str());
@@ -192,32 +150,29 @@ TEST_F(CliAnalysis, HintGivesTheDriversFirstStep) {
     DescribeStep(kind, text, sizeof text);
     EXPECT_EQ(r.out, std::string(text) + "\n");
 
-    CliResult none = Cli("hint --techniques 0 " + BUILTIN);
+    CliRun none = RunCli("hint --techniques 0 " + BUILTIN);
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.out, "No step found\n");
-    // Singles off the table: the mask without the analysis bit finds nothing either.
-    EXPECT_EQ(Cli("hint --techniques 0x3E " + BUILTIN).out, "No step found\n");
-}
 
-TEST_F(CliAnalysis, HintShowsCandidatesAndRefusesABadMask) {
-    CliResult r = Cli("hint --candidates " + BUILTIN);
+    r = RunCli("hint --candidates " + BUILTIN);
     std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 12u);                 // 9 rows, 2 rules, the step
     EXPECT_EQ(lines[0].substr(0, 8), "25   [7]"); // r1c1 holds 2 or 5, r1c2 is a given 7
+}
 
-    CliResult bad = Cli("hint --techniques zz " + BUILTIN);
+// A bad line of a file is reported with its number and the rest goes on; a bad mask or a
+// missing puzzle is refused.
+TEST_F(CliAnalysis, BadInputIsReported) {
+    CliRun r =
+        RunCli("rate -f " + WriteLines("rate_bad.txt", {BUILTIN, BUILTIN.substr(1), "", BUILTIN}));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(Lines(r.out).size(), 2u);
+    EXPECT_NE(r.err.find("rate_bad.txt:2"), std::string::npos) << r.err;
+    CliRun bad = RunCli("hint --techniques zz " + BUILTIN);
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.out, "");
     EXPECT_NE(bad.err.find("zz"), std::string::npos);
-}
-
-TEST_F(CliAnalysis, EachCommandHasHelp) {
-    for (const char* command : {"rate", "path", "hint"}) {
-        CliResult r = Cli(std::string(command) + " --help");
-        EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out.rfind(std::string("usage: quadrivo-cli ") + command, 0), 0u) << r.out;
-    }
-    EXPECT_EQ(Cli("path").status, 2); // no puzzle
+    EXPECT_EQ(RunCli("path").status, 2);
 }
 
 } // namespace

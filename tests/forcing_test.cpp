@@ -5,20 +5,16 @@
 #include "analysis/forcing.h"
 #include "analysis/state.h"
 #include "model/marks.h"
-#include "model/options.h"
 #include "tests/support.h"
 #include <cstring>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
 
-constexpr DigitMask Bit(int digit) {
-    return DigitMask(1u << (digit - 1));
-}
-
-struct NodeSpec {
-    int cell, digit, chain, colour;
-};
+constexpr auto Bit = DigitBit;
+using Chains = std::vector<int>;
 
 class Forcing : public CoreTest {
   protected:
@@ -30,30 +26,15 @@ class Forcing : public CoreTest {
     static void Put(int cell, std::initializer_list<int> digits) {
         for (int d : digits) MarkGrid[cell] |= Bit(d);
     }
-    // A graph given node by node (chains in block order), with its weak links.
-    static void SetGraph(std::initializer_list<NodeSpec> nodes) {
-        ChainNodeCount = 0;
-        ChainCount = 0;
-        for (const NodeSpec& n : nodes) {
-            ChainNodeTable[ChainNodeCount] = {Bit(n.digit), int16_t(n.cell), int16_t(n.chain),
-                                              int16_t(n.colour)};
-            if (n.chain == ChainCount) ChainTable[ChainCount++] = {0, int16_t(ChainNodeCount)};
-            ChainTable[n.chain].digits |= Bit(n.digit);
-            ChainNodeCount++;
-        }
-        ChainTable[ChainCount] = {0, int16_t(ChainNodeCount)};
-        CollectWeakLinks();
-    }
-    static std::vector<int> Shown() {
-        return std::vector<int>(ChainDisplayList.entries,
-                                ChainDisplayList.entries + ChainDisplayList.count);
-    }
-    static int MarkedCells() {
-        int n = 0;
-        for (uint16_t m : StepMarks) n += m != 0;
-        return n;
+    static Chains Shown() {
+        return Chains(ChainDisplayList.entries, ChainDisplayList.entries + ChainDisplayList.count);
     }
 };
+
+// Chain 0: 0 and 27 (colour 1, both seen by 63), 8 (colour 0). Chain 1: 44 (colour 0), 17 and
+// 64 (colour 1; 64 seen by 63). Links 8-44 and 8-17.
+const std::vector<NodeSpec> TWO_CHAINS = {{0, 1, 0, 1},  {27, 1, 0, 1}, {8, 1, 0, 0},
+                                          {44, 1, 1, 0}, {17, 1, 1, 1}, {64, 1, 1, 1}};
 
 TEST_F(Forcing, ColourTrapRemovesTheDigitSeenInBothColours) {
     // Digit 1: 0-4 (row 0), 4-40 (column 4), 40-36 (row 4) colour 0, 4, 40, 36 as 1, 0, 1, 0.
@@ -63,29 +44,28 @@ TEST_F(Forcing, ColourTrapRemovesTheDigitSeenInBothColours) {
     BuildChains();
     ASSERT_EQ(ChainCount, 1);
     ASSERT_EQ(FindForcingChain(), 1);
-    EXPECT_EQ(StepMarks[0], MARK_PATTERN | Bit(1));
-    EXPECT_EQ(StepMarks[36], MARK_PATTERN | Bit(1));
-    EXPECT_EQ(StepMarks[72], MARK_TARGET);
-    EXPECT_EQ(MarkedCells(), 3);
-    EXPECT_EQ(Shown(), std::vector<int>{0});
+    EXPECT_EQ(StepMarksText(), "0:4001 36:4001 72:2000");
+    EXPECT_EQ(Shown(), Chains{0});
     ApplyStep(16, false);
     EXPECT_EQ(MarkGrid[72], Bit(5) | Bit(6));
     EXPECT_EQ(MarkGrid[36], Bit(1));
 }
 
-TEST_F(Forcing, CellSeeingOneColourIsNoTrap) {
-    // The chain is 0-4 only: 72 sees colour 1 at 0 and nothing else.
-    for (int c : {0, 4, 36}) Put(c, {1});
+// A cell seeing one colour only, or both nodes with one colour, or no chain at all: no step,
+// no marks, nothing shown.
+TEST_F(Forcing, NoTrapNoStep) {
+    for (int c : {0, 4, 36}) Put(c, {1}); // the chain is 0-4: 72 sees only 0
     Put(72, {1, 5, 6});
     BuildChains();
     ASSERT_EQ(ChainCount, 1);
     EXPECT_EQ(FindColourTrap(72), 0);
     EXPECT_EQ(FindForcingChain(), 0);
-    EXPECT_EQ(MarkedCells(), 0);
-    EXPECT_EQ(ChainDisplayList.count, 0);
-}
 
-TEST_F(Forcing, NoChainsNoStep) {
+    SetChainGraph({{0, 1, 0, 1}, {27, 1, 0, 1}, {8, 1, 0, 0}});
+    Put(63, {1});
+    EXPECT_EQ(FindColourTrap(63), 0);
+
+    std::memset(MarkGrid, 0, sizeof MarkGrid);
     for (int c : {0, 10, 20, 30, 40, 50}) Put(c, {1, 2, 3});
     BuildChains();
     ASSERT_EQ(ChainCount, 0);
@@ -94,95 +74,50 @@ TEST_F(Forcing, NoChainsNoStep) {
     EXPECT_EQ(ChainDisplayList.count, 0);
 }
 
-TEST_F(Forcing, SameColourTwiceIsNoTrap) {
-    SetGraph({{0, 1, 0, 1}, {27, 1, 0, 1}, {8, 1, 0, 0}});
-    Put(63, {1});
-    EXPECT_EQ(FindColourTrap(63), 0);
-}
+// A graph, the cells' candidates ("cell:digits"), the rule tried (on one cell, or null: the
+// whole search) and the step: its marks and the chains shown.
+struct RuleCase {
+    const std::vector<NodeSpec>& graph;
+    const char* cells;
+    int (*rule)(int cell);
+    int cell;
+    const char* marks;
+    Chains shown;
+};
+const std::vector<NodeSpec> NO_64(TWO_CHAINS.begin(), TWO_CHAINS.end() - 1);
+const std::vector<NodeSpec> SAME_CHAIN = {{72, 1, 0, 1}, {0, 2, 0, 0}};
+const std::vector<NodeSpec> OTHER_CHAIN = {
+    {72, 1, 0, 1}, {80, 1, 0, 0}, {0, 2, 1, 0}, {44, 1, 1, 1}};
+const std::vector<NodeSpec> WITH_TRAP = {{0, 1, 0, 1},  {27, 1, 0, 1}, {8, 1, 0, 0},
+                                         {44, 1, 1, 0}, {17, 1, 1, 1}, {64, 1, 1, 1},
+                                         {78, 3, 2, 0}, {62, 3, 2, 1}};
+const RuleCase RULE_CASES[] = {
+    // Two chains: 0 false makes 8 true, 44 false, 64 true (27, after 0 in its chain, is not
+    // tried with it).
+    {TWO_CHAINS, "63:1", FindChainPairElimination, 63, "0:4001 63:2000 64:4001", {1, 0, 1}},
+    // Without 64, the pair is 27 with 0, found before it in the same chain.
+    {NO_64, "63:1", FindChainPairElimination, 63, "0:4001 27:4001 63:2000", {0, 1, 0, 0}},
+    // Through the cell: 72 sees 0, whose 2 has the other colour in the same chain.
+    {SAME_CHAIN, "0:12", nullptr, 0, "0:2000 72:4001", {0}},
+    // Through the cell: 72 false makes 80 1, 44 not 1, so 0 is 2.
+    {OTHER_CHAIN, "0:12", FindCellChainElimination, 0, "0:2000 72:4001", {1, 0}},
+    // A colour trap at 80 comes before the two-chain step at 63.
+    {WITH_TRAP, "63:1 80:3", nullptr, 0, "62:4004 78:4004 80:2000", {2}},
+};
 
-// Chain 0: 0 and 27 (colour 1, both seen by 63), 8 (colour 0). Chain 1: 44 (colour 0), 17 and
-// 64 (colour 1; 64 seen by 63). Links 8-44 and 8-17.
-void TwoChainGraph(void (*setGraph)(std::initializer_list<NodeSpec>)) {
-    setGraph(
-        {{0, 1, 0, 1}, {27, 1, 0, 1}, {8, 1, 0, 0}, {44, 1, 1, 0}, {17, 1, 1, 1}, {64, 1, 1, 1}});
-}
-
-TEST_F(Forcing, TwoChainsProveOneOfTwoSeenNodes) {
-    TwoChainGraph(SetGraph);
-    ASSERT_EQ(WeakLinkCount, 2);
-    Put(63, {1});
-    // a = 0 (chain 0): in chain 0 the scan stops at a itself, so 27 is not tried with it;
-    // chain 1 gives 64, and 0 false makes 8 true, 44 false, 64 true.
-    ASSERT_EQ(FindChainPairElimination(63), 1);
-    EXPECT_EQ(StepMarks[0], MARK_PATTERN | Bit(1));
-    EXPECT_EQ(StepMarks[64], MARK_PATTERN | Bit(1));
-    EXPECT_EQ(StepMarks[63], MARK_TARGET);
-    EXPECT_EQ(StepMarks[27], 0);
-    EXPECT_EQ(Shown(), (std::vector<int>{1, 0, 1}));
-}
-
-TEST_F(Forcing, TwoChainsTriesEarlierNodesOfTheSameChain) {
-    // Without 64, the pair comes from chain 0 itself: a = 27 with b = 0, found before it.
-    SetGraph({{0, 1, 0, 1}, {27, 1, 0, 1}, {8, 1, 0, 0}, {44, 1, 1, 0}, {17, 1, 1, 1}});
-    Put(63, {1});
-    ASSERT_EQ(FindChainPairElimination(63), 1);
-    EXPECT_EQ(StepMarks[0], MARK_PATTERN | Bit(1));
-    EXPECT_EQ(StepMarks[27], MARK_PATTERN | Bit(1));
-    EXPECT_EQ(StepMarks[63], MARK_TARGET);
-    EXPECT_EQ(Shown(), (std::vector<int>{0, 1, 0, 0}));
-}
-
-TEST_F(Forcing, OtherCandidateOfTheCellInTheSameChain) {
-    // 72 (digit 1) sees 0, whose digit 2 is the other colour: 72 or 0's 2 is true.
-    SetGraph({{72, 1, 0, 1}, {0, 2, 0, 0}});
-    Put(0, {1, 2});
-    EXPECT_EQ(FindChainPairElimination(0), 0);
-    ASSERT_EQ(FindForcingChain(), 1);
-    EXPECT_EQ(StepMarks[0], MARK_TARGET);
-    EXPECT_EQ(StepMarks[72], MARK_PATTERN | Bit(1));
-    EXPECT_EQ(MarkedCells(), 2);
-    EXPECT_EQ(Shown(), std::vector<int>{0});
-}
-
-TEST_F(Forcing, OtherCandidateOfTheCellThroughAnotherChain) {
-    // 72 false: 80 is 1, 44 is not, so chain 1's colour 0 holds and 0 is 2.
-    SetGraph({{72, 1, 0, 1}, {80, 1, 0, 0}, {0, 2, 1, 0}, {44, 1, 1, 1}});
-    Put(0, {1, 2});
-    ASSERT_EQ(FindCellChainElimination(0), 1);
-    EXPECT_EQ(StepMarks[0], MARK_TARGET);
-    EXPECT_EQ(StepMarks[72], MARK_PATTERN | Bit(1));
-    EXPECT_EQ(StepMarks[44], 0);
-    EXPECT_EQ(Shown(), (std::vector<int>{1, 0}));
-}
-
-TEST_F(Forcing, ColourTrapAnywhereComesBeforeTheOtherRules) {
-    // 63 has a two-chain step; 80, later in cell order, a colour trap on digit 3.
-    SetGraph({{0, 1, 0, 1},
-              {27, 1, 0, 1},
-              {8, 1, 0, 0},
-              {44, 1, 1, 0},
-              {17, 1, 1, 1},
-              {64, 1, 1, 1},
-              {78, 3, 2, 0},
-              {62, 3, 2, 1}});
-    Put(63, {1});
-    Put(80, {3});
-    ASSERT_EQ(FindForcingChain(), 1);
-    EXPECT_EQ(StepMarks[80], MARK_TARGET);
-    EXPECT_EQ(StepMarks[78], MARK_PATTERN | Bit(3));
-    EXPECT_EQ(StepMarks[62], MARK_PATTERN | Bit(3));
-    EXPECT_EQ(StepMarks[63], 0);
-    EXPECT_EQ(Shown(), std::vector<int>{2});
-}
-
-TEST_F(Forcing, PeerNodeScanWalksOneChainFromAnIndex) {
-    TwoChainGraph(SetGraph);
-    EXPECT_EQ(FindPeerNodeInChain(63, 0, 0, Bit(1)), 0);
-    EXPECT_EQ(FindPeerNodeInChain(63, 1, 0, Bit(1)), 1);
-    EXPECT_EQ(FindPeerNodeInChain(63, 2, 0, Bit(1)), -1);
-    EXPECT_EQ(FindPeerNodeInChain(63, 0, 1, Bit(1)), 5);
-    EXPECT_EQ(FindPeerNodeInChain(63, 0, 0, Bit(2)), -1);
-    EXPECT_EQ(FindPeerNodeInChain(0, 0, 0, Bit(1)), 1); // a node in the cell is no peer
+TEST_F(Forcing, RulesAndTheirOrder) {
+    for (const RuleCase& c : RULE_CASES) {
+        SCOPED_TRACE(c.marks);
+        SetUp();
+        SetChainGraph(c.graph);
+        std::istringstream in(c.cells);
+        int cell;
+        std::string digits;
+        for (char colon; in >> cell >> colon >> digits;) MarkGrid[cell] = DigitsOf(digits.c_str());
+        EXPECT_EQ(c.rule ? c.rule(c.cell) : FindForcingChain(), 1);
+        EXPECT_EQ(StepMarksText(), c.marks);
+        EXPECT_EQ(Shown(), c.shown);
+    }
 }
 
 } // namespace

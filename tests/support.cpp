@@ -1,10 +1,19 @@
 // Recording hooks and puzzle helpers for the tests.
 #include "tests/support.h"
+#include "analysis/chains.h"
+#include "analysis/state.h"
+#include "exactcover/count.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
+#include "model/marks.h"
 #include "model/modules.h"
+#include "model/options.h"
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 ShellRecord Recorded;
 
@@ -83,4 +92,100 @@ std::vector<std::string> ReadPuzzleLines(const char* name, size_t max) {
         if (max && lines.size() >= max) break;
     }
     return lines;
+}
+
+const char* const EMPTY_BOARD_FIRST =
+    "123456789789123456456789123312845697697312845845697312231564978978231564564978231";
+const char* const EMPTY_BOARD_SECOND =
+    "123456789789123456456789123312845697697312845845697312231574968968231574574968231";
+const char* const SAMPLE_PUZZLE =
+    "4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......";
+
+std::string SolutionDigits() {
+    std::string s(81, '0');
+    for (int i = 0; i < 81; i++) s[i] = char('0' + (SolutionGrid[i] & CELL_DIGIT));
+    return s;
+}
+
+CliRun RunCli(const std::string& words) {
+    std::string errFile =
+        ::testing::TempDir() + "quadrivo-cli-" + std::to_string(getpid()) + ".err";
+    std::string command = std::string(QUADRIVO_CLI) + " " + words + " 2>" + errFile;
+    CliRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) run.out.append(chunk, got);
+    int raw = pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.err = ReadBytes(errFile);
+    std::remove(errFile.c_str());
+    return run;
+}
+
+void FileTest::SetUp() {
+    CoreTest::SetUp();
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder = ::testing::TempDir() + "quadrivo-" + test->test_suite_name() + "-" + test->name() +
+             "-" + std::to_string(getpid());
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+}
+
+void FileTest::TearDown() {
+    std::filesystem::remove_all(folder);
+}
+
+std::string FileTest::Write(const char* name, const std::string& bytes) {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+    return Path(name);
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+uint16_t DigitsOf(const char* digits) {
+    uint16_t m = 0;
+    for (const char* p = digits; *p; p++)
+        if (*p >= '1' && *p <= '9') m |= DigitBit(*p - '0');
+    return m;
+}
+
+void OpenAllMarks() {
+    AnalysisOptions.showCandidates = 0;
+    AnalysisGrid = MarkGrid;
+    for (DigitMask& m : MarkGrid) m = ALL_DIGITS;
+}
+
+int MarkedCells() {
+    int n = 0;
+    for (uint16_t m : StepMarks) n += m != 0;
+    return n;
+}
+
+std::string StepMarksText() {
+    std::string s;
+    char pair[16];
+    for (int i = 0; i < 81; i++)
+        if (StepMarks[i]) {
+            std::snprintf(pair, sizeof pair, "%s%d:%04X", s.empty() ? "" : " ", i, StepMarks[i]);
+            s += pair;
+        }
+    return s;
+}
+
+void SetChainGraph(const std::vector<NodeSpec>& nodes) {
+    ChainNodeCount = 0;
+    ChainCount = 0;
+    for (const NodeSpec& n : nodes) {
+        ChainNodeTable[ChainNodeCount] = {DigitBit(n.digit), int16_t(n.cell), int16_t(n.chain),
+                                          int16_t(n.colour)};
+        if (n.chain == ChainCount) ChainTable[ChainCount++] = {0, int16_t(ChainNodeCount)};
+        ChainTable[n.chain].digits |= DigitBit(n.digit);
+        ChainNodeCount++;
+    }
+    ChainTable[ChainCount] = {0, int16_t(ChainNodeCount)};
+    CollectWeakLinks();
 }

@@ -1,5 +1,6 @@
 // Shared test fixture: every test starts from the core's start-up state with recording hooks.
 #pragma once
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -38,3 +39,48 @@ class CoreTest : public ::testing::Test {
   protected:
     void SetUp() override { ResetForTest(); }
 };
+
+// Grids used by several test files: the empty board's first and second solutions in search
+// order, and a 17-given puzzle whose text shapes are easy to read.
+extern const char* const EMPTY_BOARD_FIRST;
+extern const char* const EMPTY_BOARD_SECOND;
+extern const char* const SAMPLE_PUZZLE;
+// The SolutionGrid's digits as 81 characters, '0' where no digit is recorded.
+std::string SolutionDigits();
+
+// One run of the built quadrivo-cli; the words go through the shell, so "< FILE" works.
+struct CliRun {
+    int status; // exit status, -1 when killed
+    std::string out, err;
+};
+CliRun RunCli(const std::string& words);
+
+// A fixture with a fresh scratch folder for each test, removed afterwards.
+class FileTest : public CoreTest {
+  protected:
+    std::string folder;
+    void SetUp() override;
+    void TearDown() override;
+    std::string Path(const char* name) const { return folder + "/" + name; }
+    // Writes the bytes to a file of the folder; returns its path.
+    std::string Write(const char* name, const std::string& bytes);
+};
+// The whole content of a file, empty when it cannot be read.
+std::string ReadBytes(const std::string& path);
+
+// ---- Analysis positions ----
+// The one-bit DigitMask of a digit 1..9, and the mask of digits written as "147".
+constexpr uint16_t DigitBit(int digit) {
+    return uint16_t(1u << (digit - 1));
+}
+uint16_t DigitsOf(const char* digits);
+// Every cell open with every digit in the MarkGrid, which the analysis then reads.
+void OpenAllMarks();
+// The cells carrying a step mark: how many, and as "cell:MARK" pairs in cell order.
+int MarkedCells();
+std::string StepMarksText();
+// A chain graph given node by node, chains numbered in block order; weak links collected.
+struct NodeSpec {
+    int cell, digit, chain, colour;
+};
+void SetChainGraph(const std::vector<NodeSpec>& nodes);
