@@ -68,7 +68,7 @@ ItemResult FormatOne(const PuzzleItem& item, const CliArgs&) {
     FormatPuzzleText(TextBuffer);
     ItemResult r;
     // Puzzles of several lines are set apart by an empty line.
-    if ((FormatBits & LAYOUT_LINEAR) == 0 && item.origin != FirstOrigin) r.out = "\n";
+    if ((FormatBits & LAYOUT_LINEAR) == 0 && item.origin != FirstOrigin) r.out.push_back('\n');
     r.out += ConsoleLines(TextBuffer, std::strlen(TextBuffer));
     return r;
 }

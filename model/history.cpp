@@ -124,7 +124,7 @@ void ChangePosition(uint16_t code, int cell, int digit) {
         }
         return; // pane 2 keeps its previous text
     }
-    char text[24];
+    char text[32];
     std::snprintf(text, sizeof text, "81-%d: %d", n, 81 - n);
     ShellStatusText(2, text);
 }

@@ -80,7 +80,7 @@ void StopClock() {
 
 void ClockTick() {
     GameClock += 1;
-    char text[24];
+    char text[32];
     std::snprintf(text, sizeof text, "%3d:%02d", int(GameClock / 60), int(GameClock % 60));
     ShellStatusText(1, text);
 }
