@@ -1,7 +1,9 @@
 // Almost locked sets: n empty cells of one unit whose candidates number n + 1. The ALS-chain
 // rule (second pass, through the chain graph) and the ALS-XZ pair rule, singly and doubly
 // linked. AlsTable holds the sets in the order found (cells ascending within a record, no set
-// twice); AlsPairTable the pairs with restricted common digits, rebuilt on every call.
+// twice); AlsPairTable the pairs with restricted common digits, rebuilt on every call. Lookups
+// taken per search let the loops skip every call that would find nothing while asking only
+// link questions with known answers; what is asked, and in which order, stays the same.
 #include "analysis/als.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
@@ -27,6 +29,61 @@ struct AlsInfoRecord {
 };
 static AlsInfoRecord AlsInfo[ALS_MAX];
 
+// --- Lookups for the fast paths, taken at the start of each search (TakeGrid) -------------
+// None of them changes an answer or the order in which anything is asked: they only let a
+// search skip calls that would find nothing and ask only questions whose answers are already
+// known (LinkKnown in chains.h), which change nothing.
+
+// The cells whose AnalysisGrid mask holds each digit index.
+static CellSet GridDigitCells[9];
+// Sets of sets, bit i for set i: AlsAt[c][d] the sets whose cell c holds digit index d,
+// AlsWith[d] the sets holding d anywhere (words from AlsWords on unused).
+constexpr int ALS_WORDS = ALS_MAX / 64;
+struct AlsBits {
+    uint64_t w[ALS_WORDS];
+};
+static AlsBits AlsAt[81][9];
+static AlsBits AlsWith[9];
+static int AlsWords;
+// The chain nodes by digit index and cell: NodeAt[d][c] the node of that digit in cell c (-1
+// none), NodeCells[d] the cells that have one. OddNodes holds the nodes that fit neither (more
+// than one digit, or a second node for the same candidate); the chain builder makes none,
+// and the ALS-chain rule always examines them.
+static int16_t NodeAt[9][81];
+static CellSet NodeCells[9];
+static uint64_t OddNodes[CHAIN_NODES_MAX / 64];
+static uint32_t SearchId = 1; // moves on with each search
+
+// SeesAll of every cell at once, per set and digit index d, valid while `stamp` equals
+// SeesStamp: `sees` holds the cells t for which SeesAll(t, set, digit) is 1, `unsure` those
+// for which it would ask a link query whose answer is not known yet; every other cell gets
+// 0, asking only questions with known answers. Answers only become known during a search and
+// never change, so sets made earlier in the same search stay right outside their (larger)
+// `unsure`; SeesStamp moves on with each search and when LinkKnown has changed.
+struct AlsSeesRecord {
+    uint32_t stamp;
+    CellSet sees[9], unsure[9];
+};
+static AlsSeesRecord AlsSees[ALS_MAX];
+static uint32_t SeesStamp = 1;
+static uint32_t SeesKnown; // the LinkKnown stamp SeesStamp was taken for
+
+// For cell a and digit index d, what PairDigitLinked meets at a for every set j at once:
+// `stops` holds the sets with a d-cell that is neither a peer of a nor known linked to it (the
+// walk stops at a), `asks` those of them whose first such cell has no known answer (the walk
+// would ask). Valid for the search `search` and for LinkKnown[a][d] as copied here.
+struct AlsStopRecord {
+    uint32_t search;
+    CellSet linked, unlinked;
+    AlsBits stops, asks;
+};
+static AlsStopRecord AlsStops[81][9];
+
+// Per pair (see TryAllPairs): the cells t where TryPair(t, pair) may ask a link query with no
+// known answer, and outside those, the cells where it finds a step.
+static CellSet PairUnsure[ALS_PAIRS_MAX];
+static CellSet PairFires[ALS_PAIRS_MAX];
+
 // Set lookup for AddAls: slots hold record index + 1 (0 empty); mirrors records 0 .. HashedAls.
 constexpr int ALS_HASH_SLOTS = 2048;
 static int16_t AlsHash[ALS_HASH_SLOTS];
@@ -40,6 +97,27 @@ static inline void CellSetAdd(CellSet& s, int cell) {
 }
 static inline bool CellSetWithin(const CellSet& inner, const CellSet& outer) {
     return (inner.lo & ~outer.lo) == 0 && (inner.hi & ~outer.hi) == 0;
+}
+static inline bool CellSetMeets(const CellSet& a, const CellSet& b) {
+    return (a.lo & b.lo) != 0 || (a.hi & b.hi) != 0;
+}
+static inline CellSet operator|(CellSet a, CellSet b) {
+    return {a.lo | b.lo, a.hi | b.hi};
+}
+static inline CellSet operator&(CellSet a, CellSet b) {
+    return {a.lo & b.lo, a.hi & b.hi};
+}
+static inline CellSet operator~(CellSet a) {
+    return {~a.lo, ~a.hi & ((uint64_t(1) << 17) - 1)};
+}
+// Calls f(cell) for each cell of the set, ascending.
+template <typename F> static inline void ForEachCell(CellSet s, F f) {
+    for (uint64_t w = s.lo; w; w &= w - 1) f(__builtin_ctzll(w));
+    for (uint64_t w = s.hi; w; w &= w - 1) f(64 + __builtin_ctzll(w));
+}
+// The digit index of a mask with exactly one digit, else -1.
+static inline int OneDigitIndex(DigitMask m) {
+    return m && !(m & (m - 1)) && m <= 0x100 ? LowestBitIndex(m) : -1;
 }
 static inline bool LinksOn() {
     uint32_t need = TECH_CHAINS | TECH_ALS_CHAINS;
@@ -125,7 +203,7 @@ static void PrepareAls(int als) {
     info = {};
     for (int k = 0; k < n; k++) {
         int c = cells[k];
-        info.digits |= AnalysisGrid[c];
+        info.digits |= AnalysisGrid[c] & ALL_DIGITS; // (masks never hold more)
         CellSetAdd(info.cells, c);
     }
     for (int d = 0; d < 9; d++) {
@@ -153,6 +231,18 @@ DigitMask AlsUnion(int cell, int als) {
     return uni;
 }
 
+// QueryAlsLink(a, b, digit), with links on: an answer LinkKnown holds for a one-digit mask is
+// taken from there, since asking would return it and change nothing.
+static inline int AskLink(int a, int b, DigitMask digit) {
+    const int d = OneDigitIndex(digit);
+    if (d >= 0) {
+        const LinkKnownRecord& k = LinkKnown[a][d];
+        if (CellSetHas(k.linked, b)) return 1;
+        if (CellSetHas(k.unlinked, b)) return -1;
+    }
+    return QueryAlsLink(a, b, digit);
+}
+
 // SeesAllOfDigit on prepared sets; digit is one bit. Peers are tested first and the link
 // query is asked only for a cell that is not a peer; the first cell neither ends the test.
 static int SeesAll(int cell, int als, DigitMask digit) {
@@ -167,14 +257,74 @@ static int SeesAll(int cell, int als, DigitMask digit) {
     for (int k = 0; k < n; k++) {
         int c = cells[k];
         if (!(AnalysisGrid[c] & digit) || CellSetHas(PeerSets[cell], c)) continue;
-        if (QueryAlsLink(cell, c, digit) < 0) return 0;
+        if (AskLink(cell, c, digit) < 0) return 0;
     }
     return 1;
 }
 
+// Moves SeesStamp on when LinkKnown has changed since the sets were made.
+static void SyncSees() {
+    uint32_t known = SyncLinkKnown();
+    if (known != SeesKnown) {
+        SeesKnown = known;
+        SeesStamp++;
+    }
+}
+
+// The SeesAll sets of a prepared set (made afresh when SeesStamp has moved on).
+static const AlsSeesRecord& SeesOf(int als) {
+    AlsSeesRecord& r = AlsSees[als];
+    if (r.stamp == SeesStamp) return r;
+    const AlsInfoRecord& info = AlsInfo[als];
+    const bool links = LinksOn();
+    for (int d = 0; d < 9; d++) {
+        r.sees[d] = r.unsure[d] = CellSet{};
+        if (!(info.digits >> d & 1)) continue;
+        if (!links) { // only peers count
+            r.sees[d] = GridDigitCells[d] & info.seenBy[d];
+            continue;
+        }
+        // SeesAll walks the set's d-cells c in record order (ascending) and stops at the first
+        // that is neither t's peer nor linked to t. `alive` holds the cells t still walking:
+        // those whose cells so far were all peers or known linked. A cell whose walk meets an
+        // unknown answer is unsure; one that meets a known "no" (or c = t, never asked) is 0.
+        CellSet alive = GridDigitCells[d], unknown{};
+        ForEachCell(info.digitCells[d], [&](int c) {
+            const LinkKnownRecord& k = LinkKnown[c][d];
+            CellSet passes = PeerSets[c] | k.linkedBy;
+            CellSet self{};
+            CellSetAdd(self, c);
+            unknown = unknown | (alive & ~(passes | k.unlinkedBy | self));
+            alive = alive & passes;
+        });
+        r.sees[d] = alive;
+        r.unsure[d] = unknown;
+    }
+    r.stamp = SeesStamp;
+    return r;
+}
+
 int SeesAllOfDigit(int cell, int als, DigitMask digit) {
     PrepareAls(als);
+    SyncLinkKnown();
     return SeesAll(cell, als, digit);
+}
+
+// Whether every d-cell of set i is a peer of or linked to every d-cell of set j, asking the
+// link queries in record order up to the first that fails.
+static bool PairDigitLinked(int i, int j, DigitMask digit) {
+    const uint8_t *cellsA, *cellsB;
+    int nA = AlsCells(i, &cellsA), nB = AlsCells(j, &cellsB);
+    for (int ka = 0; ka < nA; ka++) {
+        int a = cellsA[ka];
+        if (!(AnalysisGrid[a] & digit)) continue;
+        for (int kb = 0; kb < nB; kb++) {
+            int b = cellsB[kb];
+            if (!(AnalysisGrid[b] & digit) || CellSetHas(PeerSets[a], b)) continue;
+            if (AskLink(a, b, digit) < 0) return false;
+        }
+    }
+    return true;
 }
 
 // RecordAlsPair on prepared sets.
@@ -197,23 +347,7 @@ static void RecordPair(int i, int j) {
             x |= digit;
             continue;
         }
-        if (!links) continue;
-        const uint8_t *cellsA, *cellsB;
-        int nA = AlsCells(i, &cellsA), nB = AlsCells(j, &cellsB);
-        bool all = true;
-        for (int ka = 0; ka < nA && all; ka++) {
-            int a = cellsA[ka];
-            if (!(AnalysisGrid[a] & digit)) continue;
-            for (int kb = 0; kb < nB; kb++) {
-                int b = cellsB[kb];
-                if (!(AnalysisGrid[b] & digit) || CellSetHas(PeerSets[a], b)) continue;
-                if (QueryAlsLink(a, b, digit) < 0) {
-                    all = false;
-                    break;
-                }
-            }
-        }
-        if (all) x |= digit;
+        if (links && PairDigitLinked(i, j, digit)) x |= digit;
     }
     if (x != 0 && AlsPairCount < ALS_PAIRS_MAX)
         AlsPairTable[AlsPairCount++] = {x, uint16_t(i), uint16_t(j)};
@@ -222,6 +356,7 @@ static void RecordPair(int i, int j) {
 void RecordAlsPair(int first, int second) {
     PrepareAls(first);
     PrepareAls(second);
+    SyncLinkKnown();
     RecordPair(first, second);
 }
 
@@ -281,6 +416,7 @@ static int TryPair(int t, int pair) {
 int TryAlsPair(int cell, int pair) {
     PrepareAls(AlsPairTable[pair].first);
     PrepareAls(AlsPairTable[pair].second);
+    SyncLinkKnown();
     return TryPair(cell, pair);
 }
 
@@ -289,52 +425,104 @@ int TryAlsPair(int cell, int pair) {
 static int TryChain(int als) {
     if (!LinksOn() || ChainNodeCount < 1) return 0;
     // SeesAll per node, asked the first time the search needs it: a repeated query has the
-    // same answer and changes nothing.
+    // same answer and changes nothing. A node outside the unsure set of its digit takes the
+    // known answer without asking; one outside both sets (or whose digit the set lacks) does
+    // not see all and is passed over, as its SeesAll would answer 0 and ask nothing new.
+    SyncSees();
+    const AlsSeesRecord& known = SeesOf(als);
+    uint64_t examine[CHAIN_NODES_MAX / 64];
+    std::memcpy(examine, OddNodes, sizeof examine);
+    for (DigitMask rest = AlsInfo[als].digits; rest; rest &= rest - 1) {
+        const int d = LowestBitIndex(rest);
+        ForEachCell((known.sees[d] | known.unsure[d]) & NodeCells[d], [&](int c) {
+            const int n = NodeAt[d][c];
+            examine[n >> 6] |= uint64_t(1) << (n & 63);
+        });
+    }
     int8_t sees[CHAIN_NODES_MAX];
     std::memset(sees, -1, sizeof sees);
     auto nodeSees = [&](int n) {
-        if (sees[n] < 0)
-            sees[n] = int8_t(SeesAll(ChainNodeTable[n].cell, als, ChainNodeTable[n].digits));
+        if (sees[n] < 0) {
+            const ChainNode& node = ChainNodeTable[n];
+            const int d = OneDigitIndex(node.digits);
+            if (d >= 0 && !CellSetHas(known.unsure[d], node.cell))
+                sees[n] = CellSetHas(known.sees[d], node.cell);
+            else
+                sees[n] = int8_t(SeesAll(node.cell, als, node.digits));
+        }
         return sees[n] == 1;
     };
-    for (int i = 0; i < ChainNodeCount; i++) {
-        const ChainNode& ni = ChainNodeTable[i];
-        if (!nodeSees(i)) continue;
-        for (int j = 0; j < ChainNodeCount; j++) {
-            const ChainNode& nj = ChainNodeTable[j];
-            if (nj.digits == ni.digits || !nodeSees(j)) continue;
-            bool found = false;
-            if (nj.chain != ni.chain) {
-                ChainDisplayList.count = 0;
-                std::memset(ChainVisited, 0, sizeof ChainVisited);
-                if (ChainImplies(i, j, ni.colour ^ 1)) {
-                    AppendChainToDisplay(ni.chain);
-                    AppendChainToDisplay(nj.chain);
-                    found = true;
+    for (int wi = 0; wi < CHAIN_NODES_MAX / 64; wi++)
+        for (uint64_t bi = examine[wi]; bi; bi &= bi - 1) {
+            const int i = 64 * wi + __builtin_ctzll(bi);
+            const ChainNode& ni = ChainNodeTable[i];
+            if (!nodeSees(i)) continue;
+            for (int wj = 0; wj < CHAIN_NODES_MAX / 64; wj++)
+                for (uint64_t bj = examine[wj]; bj; bj &= bj - 1) {
+                    const int j = 64 * wj + __builtin_ctzll(bj);
+                    const ChainNode& nj = ChainNodeTable[j];
+                    if (nj.digits == ni.digits || !nodeSees(j)) continue;
+                    bool found = false;
+                    if (nj.chain != ni.chain) {
+                        ChainDisplayList.count = 0;
+                        std::memset(ChainVisited, 0, sizeof ChainVisited);
+                        if (ChainImplies(i, j, ni.colour ^ 1)) {
+                            AppendChainToDisplay(ni.chain);
+                            AppendChainToDisplay(nj.chain);
+                            found = true;
+                        }
+                    } else if (nj.colour == ni.colour) {
+                        AppendChainToDisplay(ni.chain);
+                        found = true;
+                    }
+                    if (!found) continue;
+                    const uint8_t* cells;
+                    int n = AlsCells(als, &cells);
+                    for (int k = 0; k < n; k++)
+                        StepMarks[cells[k]] |= uint16_t(ni.digits | MARK_ALS);
+                    // Node i is false, so is every node of its colour; only those with i's
+                    // digit are targets, since the step removes that one digit from every
+                    // target.
+                    for (int m = ChainTable[ni.chain].first; m < ChainTable[ni.chain + 1].first;
+                         m++) {
+                        const ChainNode& nm = ChainNodeTable[m];
+                        if (nm.colour == ni.colour && nm.digits == ni.digits)
+                            StepMarks[nm.cell] = MARK_TARGET;
+                    }
+                    return 1;
                 }
-            } else if (nj.colour == ni.colour) {
-                AppendChainToDisplay(ni.chain);
-                found = true;
-            }
-            if (!found) continue;
-            const uint8_t* cells;
-            int n = AlsCells(als, &cells);
-            for (int k = 0; k < n; k++) StepMarks[cells[k]] |= uint16_t(ni.digits | MARK_ALS);
-            // Node i is false, so is every node of its colour; only those with i's digit are
-            // targets, since the step removes that one digit from every target.
-            for (int m = ChainTable[ni.chain].first; m < ChainTable[ni.chain + 1].first; m++) {
-                const ChainNode& nm = ChainNodeTable[m];
-                if (nm.colour == ni.colour && nm.digits == ni.digits)
-                    StepMarks[nm.cell] = MARK_TARGET;
-            }
-            return 1;
+        }
+    return 0;
+}
+
+// Takes what the fast paths read from the grid and the graph: the digit cells, the node
+// lookup, and fresh SeesAll sets.
+static void TakeGrid() {
+    for (CellSet& cells : GridDigitCells) cells = CellSet{};
+    for (int c = 0; c < 81; c++)
+        for (DigitMask m = AnalysisGrid[c] & ALL_DIGITS; m; m &= m - 1)
+            CellSetAdd(GridDigitCells[LowestBitIndex(m)], c);
+    std::memset(NodeAt, -1, sizeof NodeAt);
+    for (CellSet& cells : NodeCells) cells = CellSet{};
+    std::memset(OddNodes, 0, sizeof OddNodes);
+    for (int n = 0; n < ChainNodeCount; n++) {
+        const ChainNode& node = ChainNodeTable[n];
+        const int d = OneDigitIndex(node.digits);
+        if (d >= 0 && node.cell >= 0 && node.cell < 81 && NodeAt[d][node.cell] < 0) {
+            NodeAt[d][node.cell] = int16_t(n);
+            CellSetAdd(NodeCells[d], node.cell);
+        } else {
+            OddNodes[n >> 6] |= uint64_t(1) << (n & 63);
         }
     }
-    return 0;
+    SeesStamp++; // a new grid, new sets and maybe links: every SeesAll set is made afresh
+    SearchId++;  // and every AlsStops record
+    SyncLinkKnown();
 }
 
 int TryAlsChain(int als) {
     PrepareAls(als);
+    TakeGrid();
     return TryChain(als);
 }
 
@@ -347,26 +535,208 @@ static void CollectAls() {
             if (Board[UnitTable[u][pos]] == 0) empty |= 1u << pos;
         int k = PopCount(empty);
         for (int n = 1; n < k; n++)
-            for (uint32_t s = NextSubsetOfSize(0, empty, n); s != 0;
-                 s = NextSubsetOfSize(s, empty, n))
-                AddAls(u, s, n);
+            // n-position subsets of the empty positions in increasing mask order
+            for (int w = NINE_BIT_WORDS.start[n]; w < NINE_BIT_WORDS.start[n + 1]; w++)
+                if (!(NINE_BIT_WORDS.word[w] & ~empty)) AddAls(u, NINE_BIT_WORDS.word[w], n);
     }
+}
+
+// PairDigitLinked from known answers alone (LinkKnown): 1 or 0 when every query it would ask
+// up to its first "no" has a known answer (asking those changes nothing), -1 when it would
+// ask one whose answer is not known yet. Cells are walked in record order (ascending).
+static int KnownPairDigitLinked(const AlsInfoRecord& A, const CellSet& cellsB, int d) {
+    for (int part = 0; part < 2; part++)
+        for (uint64_t w = part ? A.digitCells[d].hi : A.digitCells[d].lo; w; w &= w - 1) {
+            const int a = 64 * part + __builtin_ctzll(w);
+            const LinkKnownRecord& k = LinkKnown[a][d];
+            const CellSet asked = cellsB & ~(PeerSets[a] | k.linked); // not passed for a
+            if (asked.lo == 0 && asked.hi == 0) continue;
+            const int b = asked.lo ? __builtin_ctzll(asked.lo) : 64 + __builtin_ctzll(asked.hi);
+            // the first query that does not answer "linked": a cell with itself, or a known no?
+            return b == a || CellSetHas(k.unlinked, b) ? 0 : -1;
+        }
+    return 1;
+}
+
+// AlsStops[a][d], made afresh when the search or a's known answers for d have changed. The
+// cells c holding d that are neither peers of a nor known linked to it are taken ascending, as
+// PairDigitLinked takes j's cells: the sets whose first such cell is c stop there, asking when
+// the answer for (a, c) is not known (c = a is a "no" that is never asked).
+static const AlsStopRecord& StopsOf(int a, int d) {
+    AlsStopRecord& r = AlsStops[a][d];
+    const bool links = LinksOn();
+    const LinkKnownRecord& k = LinkKnown[a][d];
+    if (r.search == SearchId &&
+        (!links || (r.linked.lo == k.linked.lo && r.linked.hi == k.linked.hi &&
+                    r.unlinked.lo == k.unlinked.lo && r.unlinked.hi == k.unlinked.hi)))
+        return r;
+    r.search = SearchId;
+    r.linked = k.linked;
+    r.unlinked = k.unlinked;
+    CellSet pass = PeerSets[a], unknown{};
+    if (links) {
+        CellSet self{};
+        CellSetAdd(self, a);
+        pass = pass | k.linked;
+        unknown = GridDigitCells[d] & ~(pass | k.unlinked | self);
+    }
+    for (int w = 0; w < AlsWords; w++) r.stops.w[w] = r.asks.w[w] = 0;
+    ForEachCell(GridDigitCells[d] & ~pass, [&](int c) {
+        const AlsBits& at = AlsAt[c][d];
+        if (CellSetHas(unknown, c))
+            for (int w = 0; w < AlsWords; w++) r.asks.w[w] |= at.w[w] & ~r.stops.w[w];
+        for (int w = 0; w < AlsWords; w++) r.stops.w[w] |= at.w[w];
+    });
+    return r;
+}
+
+// RecordAlsPair for every pair i < j in order. A digit whose link queries, up to the first
+// that fails, all have known answers is decided without asking, which changes nothing; any
+// other is asked exactly as RecordPair asks.
+//
+// For set i and digit d the outcome for every set j is worked out at once, walking i's
+// d-cells a in record order as PairDigitLinked does: the sets still going when they reach a
+// stop there (StopsOf) with a known "no" or by asking (`asks`), the others go on to the next
+// a, and those that pass every a take d into X (`takes`). Only the sets in one of the two are
+// looked at. Answers found later in the loop only settle questions that were unknown, so the
+// sets stay right: those in `takes` still take d, those in neither still stop at a known
+// "no", and those in `asks` are looked at again before asking.
+static void RecordAllPairs() {
+    AlsPairCount = 0;
+    const bool links = LinksOn();
+    if (links) SyncLinkKnown();
+    AlsBits takes[9], asks[9];
+    for (int i = 0; i < AlsCount; i++) {
+        const AlsInfoRecord& A = AlsInfo[i];
+        const int first = (i + 1) >> 6; // the word holding set i + 1; earlier ones are unused
+        AlsBits examine{};
+        for (DigitMask rest = A.digits; rest; rest &= rest - 1) {
+            const int d = LowestBitIndex(rest);
+            AlsBits alive = AlsWith[d], slow{};
+            ForEachCell(A.digitCells[d], [&](int a) {
+                const AlsStopRecord& stop = StopsOf(a, d);
+                for (int w = first; w < AlsWords; w++) {
+                    slow.w[w] |= alive.w[w] & stop.asks.w[w];
+                    alive.w[w] &= ~stop.stops.w[w];
+                }
+            });
+            for (int w = first; w < AlsWords; w++) {
+                takes[d].w[w] = alive.w[w];
+                asks[d].w[w] = slow.w[w];
+                examine.w[w] |= alive.w[w] | slow.w[w];
+            }
+        }
+        for (int w = first; w < AlsWords; w++) {
+            uint64_t bits = examine.w[w];
+            if (w == first) bits &= ~uint64_t(0) << ((i + 1) & 63); // j > i only
+            for (; bits; bits &= bits - 1) {
+                const int j = 64 * w + __builtin_ctzll(bits);
+                const uint64_t bit = uint64_t(1) << (j & 63);
+                const AlsInfoRecord& B = AlsInfo[j];
+                if (AlsPairCount >= ALS_PAIRS_MAX &&
+                    (!links || (LinkCacheCount >= LINK_CACHE_MAX && ChainDisplayList.count == 0)))
+                    continue; // as RecordPair: nothing to store and nothing to ask
+                DigitMask x = 0;
+                for (DigitMask rest = A.digits & B.digits; rest != 0; rest &= rest - 1) {
+                    const DigitMask digit = DigitMask(LowestBit(rest));
+                    const int d = LowestBitIndex(digit);
+                    if (takes[d].w[w] & bit) {
+                        x |= digit;
+                    } else if (asks[d].w[w] & bit) {
+                        int known = KnownPairDigitLinked(A, B.digitCells[d], d);
+                        if (known < 0) known = PairDigitLinked(i, j, digit);
+                        if (known) x |= digit;
+                    }
+                }
+                if (x != 0 && AlsPairCount < ALS_PAIRS_MAX)
+                    AlsPairTable[AlsPairCount++] = {x, uint16_t(i), uint16_t(j)};
+            }
+        }
+    }
+}
+
+// The cells t where TryPair(t, pair) may ask a link query with no known answer yet
+// (PairUnsure) and, outside those, where it finds a step (PairFires), from the SeesAll sets.
+static void MakePairSets(int p) {
+    const AlsPairRecord& rec = AlsPairTable[p];
+    const AlsInfoRecord& A = AlsInfo[rec.first];
+    const AlsInfoRecord& B = AlsInfo[rec.second];
+    const AlsSeesRecord& sA = SeesOf(rec.first);
+    const AlsSeesRecord& sB = SeesOf(rec.second);
+    const DigitMask x = rec.digits;
+    CellSet unsure{}, fires{};
+    if (PopCount(x) >= 2) // doubly linked: a digit of one set outside X
+        for (int k = 0; k < 2; k++) {
+            const AlsInfoRecord& K = k == 0 ? A : B;
+            const AlsSeesRecord& sK = k == 0 ? sA : sB;
+            for (DigitMask rest = K.digits & DigitMask(~x); rest; rest &= rest - 1) {
+                int d = LowestBitIndex(rest);
+                unsure = unsure | sK.unsure[d];
+                fires = fires | sK.sees[d];
+            }
+        }
+    // the other common digits (singly linked) or X's own (doubly), seen in both sets
+    const DigitMask zs = PopCount(x) == 1 ? DigitMask(ALL_DIGITS & ~x) : x;
+    for (DigitMask rest = zs & A.digits; rest; rest &= rest - 1) {
+        int d = LowestBitIndex(rest);
+        unsure = unsure | sA.unsure[d];
+        if (!(B.digits >> d & 1)) continue;
+        unsure = unsure | sB.unsure[d];
+        fires = fires | (sA.sees[d] & sB.sees[d]);
+    }
+    const CellSet outside = ~(A.cells | B.cells); // a cell of either set is never a target
+    PairUnsure[p] = unsure & outside;
+    PairFires[p] = fires & outside;
+}
+
+// TryAlsPair for each open cell t and each pair, in that order, until one marks a step.
+// TryPair is called only where the pair sets say it may fire or ask an unknown link;
+// elsewhere it finds nothing and asks only questions with known answers, which change
+// nothing. Queries asked on the way only settle unknown answers, so a cell outside the sets
+// made at the start stays outside.
+static int TryAllPairs() {
+    SyncSees();
+    CellSet any{};
+    for (int p = 0; p < AlsPairCount; p++) {
+        MakePairSets(p);
+        any = any | PairUnsure[p] | PairFires[p];
+    }
+    for (int t = 0; t < 81; t++) {
+        if (AnalysisGrid[t] == 0 || !CellSetHas(any, t)) continue;
+        for (int p = 0; p < AlsPairCount; p++) {
+            if ((CellSetHas(PairUnsure[p], t) || CellSetHas(PairFires[p], t)) && TryPair(t, p))
+                return 1;
+        }
+    }
+    return 0;
+}
+
+// Fills AlsAt and AlsWith from the prepared sets.
+static void IndexSets() {
+    AlsWords = (AlsCount + 63) / 64;
+    for (int d = 0; d < 9; d++) {
+        for (int w = 0; w < AlsWords; w++) AlsWith[d].w[w] = 0;
+        for (int c = 0; c < 81; c++)
+            for (int w = 0; w < AlsWords; w++) AlsAt[c][d].w[w] = 0;
+    }
+    for (int i = 0; i < AlsCount; i++)
+        for (DigitMask rest = AlsInfo[i].digits; rest; rest &= rest - 1) {
+            const int d = LowestBitIndex(rest);
+            AlsWith[d].w[i >> 6] |= uint64_t(1) << (i & 63);
+            ForEachCell(AlsInfo[i].digitCells[d],
+                        [&](int c) { AlsAt[c][d].w[i >> 6] |= uint64_t(1) << (i & 63); });
+        }
 }
 
 int FindAlmostLockedSets() {
     if (AlsCount == 0) CollectAls();
     for (int i = 0; i < AlsCount; i++) PrepareAls(i);
+    IndexSets();
+    TakeGrid();
     for (int i = 0; i < AlsCount; i++)
         if (TryChain(i)) return 1;
-    AlsPairCount = 0;
-    for (int i = 0; i < AlsCount; i++)
-        for (int j = i + 1; j < AlsCount; j++) RecordPair(i, j);
-    for (int t = 0; t < 81; t++) {
-        if (AnalysisGrid[t] == 0) continue;
-        for (int p = 0; p < AlsPairCount; p++)
-            if (TryPair(t, p)) return 1;
-    }
-    return 0;
+    RecordAllPairs();
+    return TryAllPairs();
 }
 
 void ResetAlsModule() {
@@ -378,4 +748,18 @@ void ResetAlsModule() {
     std::memset(AlsInfo, 0, sizeof AlsInfo);
     std::memset(AlsHash, 0, sizeof AlsHash);
     HashedAls = 0;
+    std::memset(GridDigitCells, 0, sizeof GridDigitCells);
+    std::memset(NodeAt, -1, sizeof NodeAt);
+    std::memset(NodeCells, 0, sizeof NodeCells);
+    std::memset(OddNodes, 0, sizeof OddNodes);
+    std::memset(AlsAt, 0, sizeof AlsAt);
+    std::memset(AlsWith, 0, sizeof AlsWith);
+    AlsWords = 0;
+    std::memset(AlsStops, 0, sizeof AlsStops);
+    SearchId = 1;
+    std::memset(AlsSees, 0, sizeof AlsSees);
+    SeesStamp = 1;
+    SeesKnown = 0;
+    std::memset(PairUnsure, 0, sizeof PairUnsure);
+    std::memset(PairFires, 0, sizeof PairFires);
 }

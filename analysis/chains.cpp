@@ -3,6 +3,8 @@
 // box-and-two-lines search; weak links between chains; chain implication; the cell-link query.
 // Invariant: chain k's nodes are the contiguous block ChainTable[k].first .. [k + 1].first, the
 // blocks in chain order; no two nodes share cell and digits. Rebuilt on every driver run.
+// Derived lookups (node index, weak links per chain, failed implications, known link answers)
+// only speed the searches up; each is remade when the graph it was taken from changes.
 #include "analysis/chains.h"
 #include "analysis/fish.h"
 #include "analysis/state.h"
@@ -52,6 +54,7 @@ static int16_t ChainLinkStart[CHAINS_MAX + 1];
 static int16_t ChainLinkList[2 * WEAK_LINKS_MAX];
 static uint32_t AdjacencyVersion;
 static int AdjacencyLinks = -1;
+static int AdjacencyShape[2]; // node and chain counts of the lists
 // LinkCache entries with one digit, by (a, b, digit) in both orders: 0 absent, 1 not linked,
 // 2 linked. Mirrors LinkCache[0 .. IndexedEntries).
 static uint8_t CacheIndex[81 * 81 * 9];
@@ -62,6 +65,33 @@ static int IndexedEntries;
 static uint8_t QueryMemo[81 * 81 * 9];
 static uint32_t MemoVersion;
 static int MemoShape[3]; // node, chain and weak-link counts the memo was made for
+// ChainImplies answers found false for the graph and links of the adjacency lists: bit
+// 2 b + colour of row a. A search started from a clear ChainVisited that fails changes nothing
+// (no flag stays set, no chain is shown), so the same question is answered from here.
+static uint64_t ImpliesFalse[CHAIN_NODES_MAX][2 * CHAIN_NODES_MAX / 64];
+// Sub-searches of Implies that failed, by entry node and colour, for the sought node
+// ImpliesSoughtNode and the current graph (entries of another stamp are empty). `blocked`
+// holds the chains the failed search was refused because they were already on the path above
+// it. Refusals are the only way the path above changes a search, and a longer path refuses
+// more, so the same search fails again whenever those chains are on the path again.
+struct ImpliesFailRecord {
+    uint32_t stamp;
+    uint64_t blocked[2]; // bit k: chain k
+};
+static ImpliesFailRecord ImpliesFailed[CHAIN_NODES_MAX][2];
+// Sub-searches Implies(a, b, a's colour) that failed without any refusal from the path above:
+// they fail on every path (bit b of row a), for the graph of the adjacency lists.
+static uint64_t ImpliesFailAlways[CHAIN_NODES_MAX][CHAIN_NODES_MAX / 64];
+static uint32_t ImpliesStamp = 1;
+static int ImpliesSoughtNode = -1;
+
+// LinkKnown (chains.h) mirrors LinkCache[0 .. IndexedEntries) and, once the cache is full,
+// the QueryMemo answers of the current graph (KnownFromMemo): with a full cache a query only
+// reads the memo, and with an empty display list clearing it changes nothing. KnownStamp
+// moves on with every change.
+LinkKnownRecord LinkKnown[81][9];
+static bool KnownFromMemo;
+static uint32_t KnownStamp = 1;
 
 enum LinkFound { LINK_NONE = 0, LINK_ONE_CHAIN = 1, LINK_IMPLIED = 2 };
 
@@ -69,14 +99,72 @@ static void GraphChanged() {
     GraphVersion++;
 }
 
+static inline bool SingleDigit(DigitMask d) {
+    return d != 0 && (d & (d - 1)) == 0;
+}
+
+static inline void CellSetPut(CellSet& s, int cell) {
+    if (cell < 64)
+        s.lo |= uint64_t(1) << cell;
+    else
+        s.hi |= uint64_t(1) << (cell - 64);
+}
+
+// Records that QueryAlsLink(a, b, digit d + 1) answers `linked` without changing anything.
+static void AddKnown(int a, int b, int d, bool linked) {
+    LinkKnownRecord& from = LinkKnown[a][d];
+    LinkKnownRecord& to = LinkKnown[b][d];
+    CellSetPut(linked ? from.linked : from.unlinked, b);
+    CellSetPut(linked ? to.linkedBy : to.unlinkedBy, a);
+    KnownStamp++;
+}
+
 static inline int ChainEnd(int chain) {
     return ChainTable[chain + 1].first;
 }
 
-int FindNode(int cell, DigitMask digits) {
+// FindNode by a scan of the table, for the graph while it is being built.
+static int FindNodeScan(int cell, DigitMask digits) {
     for (int n = 0; n < ChainNodeCount; n++)
         if (ChainNodeTable[n].cell == cell && ChainNodeTable[n].digits == digits) return n;
     return -1;
+}
+
+// The first node (lowest index) at each cell whose digits hold digit index d: NodeWith[d][c],
+// -1 for none; made for the graph of NodeIndexVersion. NodeIndexSimple: every node has one
+// digit and a cell 0..80, so each (cell, digit) has at most one node (no two nodes share
+// cell and digits) and the lookups below may use the index.
+static int16_t NodeWith[9][81];
+static bool NodeIndexSimple;
+static uint32_t NodeIndexVersion;
+static int NodeIndexCount = -1;
+
+static void SyncNodeIndex() {
+    if (NodeIndexVersion == GraphVersion && NodeIndexCount == ChainNodeCount) return;
+    std::memset(NodeWith, -1, sizeof NodeWith);
+    NodeIndexSimple = true;
+    for (int n = 0; n < ChainNodeCount; n++) {
+        const ChainNode& node = ChainNodeTable[n];
+        if (node.cell < 0 || node.cell >= 81 || !SingleDigit(node.digits)) {
+            NodeIndexSimple = false;
+            continue;
+        }
+        int16_t& at = NodeWith[LowestBitIndex(node.digits)][node.cell];
+        if (at >= 0)
+            NodeIndexSimple = false;
+        else
+            at = int16_t(n);
+    }
+    NodeIndexVersion = GraphVersion;
+    NodeIndexCount = ChainNodeCount;
+}
+
+int FindNode(int cell, DigitMask digits) {
+    if (SingleDigit(digits) && cell >= 0 && cell < 81) {
+        SyncNodeIndex();
+        if (NodeIndexSimple) return NodeWith[LowestBitIndex(digits)][cell];
+    }
+    return FindNodeScan(cell, digits);
 }
 
 int FindNodeAt(int cell, DigitMask digits) {
@@ -93,7 +181,7 @@ int FindNodeInChain(int cell, DigitMask digits, int chain) {
 }
 
 int AddNode(DigitMask digits, int cell, int chain, int colour) {
-    int found = FindNode(cell, digits);
+    int found = FindNodeScan(cell, digits);
     if (found >= 0) return found;
     if (ChainNodeCount >= CHAIN_NODES_MAX) return -1;
     ChainNodeTable[ChainNodeCount++] = {digits, int16_t(cell), int16_t(chain), int16_t(colour)};
@@ -225,7 +313,7 @@ void AddGroupedLink(DigitMask digit, int a, int b, int boxOnLine1, int boxOnLine
         if (outsideOnLine1 != 1 || outsideOnLine2 != 1) return;
         same = false;
     }
-    int na = FindNode(a, digit), nb = FindNode(b, digit);
+    int na = FindNodeScan(a, digit), nb = FindNodeScan(b, digit);
     if (na < 0 && nb < 0) {
         // A new chain of the two cells; a table that is full takes no node and makes no chain.
         if (ChainNodeCount >= CHAIN_NODES_MAX || ChainCount >= CHAINS_MAX) return;
@@ -282,9 +370,17 @@ void CollectWeakLinks() {
             }
 }
 
-// Rebuilds the per-chain lists of weak links when the links or the graph have changed.
+// Rebuilds the per-chain lists of weak links when the links or the graph have changed; the
+// false answers of ChainImplies go with them.
 static void SyncAdjacency() {
-    if (AdjacencyVersion == GraphVersion && AdjacencyLinks == WeakLinkCount) return;
+    if (AdjacencyVersion == GraphVersion && AdjacencyLinks == WeakLinkCount &&
+        AdjacencyShape[0] == ChainNodeCount && AdjacencyShape[1] == ChainCount)
+        return;
+    std::memset(ImpliesFalse, 0, sizeof ImpliesFalse);
+    std::memset(ImpliesFailAlways, 0, sizeof ImpliesFailAlways);
+    ImpliesStamp++;
+    AdjacencyShape[0] = ChainNodeCount;
+    AdjacencyShape[1] = ChainCount;
     int count[CHAINS_MAX + 1] = {};
     for (int l = 0; l < WeakLinkCount; l++) {
         int c1 = ChainNodeTable[WeakLinks[l].first].chain;
@@ -307,9 +403,47 @@ static void SyncAdjacency() {
     AdjacencyLinks = WeakLinkCount;
 }
 
-static bool Implies(int a, int b, int colour) {
+static inline bool VisitedCovers(const uint64_t chains[2]) {
+    for (int part = 0; part < 2; part++)
+        for (uint64_t w = chains[part]; w; w &= w - 1)
+            if (!ChainVisited[64 * part + __builtin_ctzll(w)]) return false;
+    return true;
+}
+
+static bool Implies(int a, int b, int colour, uint64_t blocked[2]);
+
+// Implies, skipping a sub-search known to fail on the present path. On failure, *blocked
+// gets the chains above it that refused the search.
+static bool ImpliesStep(int a, int b, int colour, uint64_t blocked[2]) {
+    const bool own = colour == ChainNodeTable[a].colour;
+    if (own && (ImpliesFailAlways[a][b >> 6] >> (b & 63) & 1)) {
+        blocked[0] = blocked[1] = 0;
+        return false;
+    }
+    const bool memo = b == ImpliesSoughtNode && (colour == 0 || colour == 1);
+    if (memo) {
+        const ImpliesFailRecord& failed = ImpliesFailed[a][colour];
+        if (failed.stamp == ImpliesStamp && VisitedCovers(failed.blocked)) {
+            blocked[0] = failed.blocked[0];
+            blocked[1] = failed.blocked[1];
+            return false;
+        }
+    }
+    bool result = Implies(a, b, colour, blocked);
+    if (!result && own && !blocked[0] && !blocked[1])
+        ImpliesFailAlways[a][b >> 6] |= uint64_t(1) << (b & 63);
+    else if (!result && memo)
+        ImpliesFailed[a][colour] = {ImpliesStamp, {blocked[0], blocked[1]}};
+    return result;
+}
+
+static bool Implies(int a, int b, int colour, uint64_t blocked[2]) {
+    blocked[0] = blocked[1] = 0;
     int ch = ChainNodeTable[a].chain;
-    if (ChainVisited[ch]) return false;
+    if (ChainVisited[ch]) {
+        blocked[ch >> 6] |= uint64_t(1) << (ch & 63);
+        return false;
+    }
     ChainVisited[ch] = 1;
     bool result = false;
     const ChainNode& nb = ChainNodeTable[b];
@@ -332,7 +466,12 @@ static bool Implies(int a, int b, int colour) {
             if (nq.colour == nb.colour) continue;
             result = true; // q's colour false, so b's colour true
         } else {
-            result = Implies(q, b, nq.colour);
+            uint64_t sub[2];
+            result = ImpliesStep(q, b, nq.colour, sub);
+            // a refusal by ch itself is this search's own doing
+            sub[ch >> 6] &= ~(uint64_t(1) << (ch & 63));
+            blocked[0] |= sub[0];
+            blocked[1] |= sub[1];
         }
         if (result) AppendChainToDisplay(nq.chain);
     }
@@ -340,9 +479,42 @@ static bool Implies(int a, int b, int colour) {
     return result;
 }
 
+// Implies from the top: the failed sub-searches kept are those for the same sought node.
+static bool ImpliesFrom(int a, int b, int colour) {
+    if (b != ImpliesSoughtNode) {
+        ImpliesSoughtNode = b;
+        ImpliesStamp++;
+    }
+    uint64_t blocked[2];
+    return Implies(a, b, colour, blocked);
+}
+
+// Implies from a clear ChainVisited, answering a question that failed before at once.
+static bool ImpliesFromClear(int a, int b, int colour) {
+    if (colour != 0 && colour != 1) return ImpliesFrom(a, b, colour);
+    const int bit = 2 * b + colour;
+    uint64_t& word = ImpliesFalse[a][bit >> 6];
+    if (word >> (bit & 63) & 1) return false;
+    bool result = ImpliesFrom(a, b, colour);
+    if (!result) word |= uint64_t(1) << (bit & 63);
+    return result;
+}
+
+static bool VisitedClear() {
+    uint64_t any = 0;
+    for (int k = 0; k < CHAINS_MAX; k += 8) {
+        uint64_t word;
+        std::memcpy(&word, ChainVisited + k, sizeof word);
+        any |= word;
+    }
+    return any == 0;
+}
+
 bool ChainImplies(int a, int b, int colour) {
     SyncAdjacency();
-    return Implies(a, b, colour);
+    if (a >= 0 && a < CHAIN_NODES_MAX && b >= 0 && b < CHAIN_NODES_MAX && VisitedClear())
+        return ImpliesFromClear(a, b, colour);
+    return ImpliesFrom(a, b, colour);
 }
 
 void MarkChainTarget(int cell, DigitMask digits) {
@@ -359,30 +531,65 @@ void MarkChainTarget(int cell, DigitMask digits) {
 static inline int MemoKey(int a, int b, int digitIndex) {
     return (a * 81 + b) * 9 + digitIndex;
 }
-static inline bool SingleDigit(DigitMask d) {
-    return d != 0 && (d & (d - 1)) == 0;
-}
 
 void EmptyLinkCache() {
     LinkCacheCount = 0;
 }
 
-// Brings CacheIndex in line with LinkCache[0 .. LinkCacheCount).
+// Empties CacheIndex and LinkKnown, to be refilled from LinkCache[0].
+static void ClearCacheIndex() {
+    std::memset(CacheIndex, 0, sizeof CacheIndex);
+    IndexedEntries = 0;
+    std::memset(LinkKnown, 0, sizeof LinkKnown);
+    KnownFromMemo = false;
+    KnownStamp++;
+}
+
+// Brings CacheIndex and LinkKnown in line with LinkCache[0 .. LinkCacheCount). The first
+// entry for a pair answers it, in both orders (a query of a cell with itself is never asked).
 static void SyncCacheIndex() {
-    if (LinkCacheCount < IndexedEntries) {
-        std::memset(CacheIndex, 0, sizeof CacheIndex);
-        IndexedEntries = 0;
-    }
+    if (LinkCacheCount < IndexedEntries) ClearCacheIndex();
     for (; IndexedEntries < LinkCacheCount; IndexedEntries++) {
         uint32_t e = LinkCache[IndexedEntries];
         DigitMask d = DigitMask(e & 0x1FF);
         int a = (e >> 16) & 0xFF, b = e >> 24;
         if (!SingleDigit(d) || a >= 81 || b >= 81) continue;
         int di = LowestBitIndex(d);
-        uint8_t v = (e & LINK_CACHE_LINKED) ? 2 : 1;
-        if (!CacheIndex[MemoKey(a, b, di)]) CacheIndex[MemoKey(a, b, di)] = v;
-        if (!CacheIndex[MemoKey(b, a, di)]) CacheIndex[MemoKey(b, a, di)] = v;
+        bool linked = (e & LINK_CACHE_LINKED) != 0;
+        uint8_t v = linked ? 2 : 1;
+        if (!CacheIndex[MemoKey(a, b, di)]) {
+            CacheIndex[MemoKey(a, b, di)] = v;
+            if (a != b) AddKnown(a, b, di, linked);
+        }
+        if (!CacheIndex[MemoKey(b, a, di)]) {
+            CacheIndex[MemoKey(b, a, di)] = v;
+            if (a != b) AddKnown(b, a, di, linked);
+        }
     }
+}
+
+// Drops the QueryMemo answers when the graph has changed since they were found (counts
+// written from outside, as when the driver empties the graph, count as a change).
+static void SyncQueryMemo() {
+    if (MemoVersion == GraphVersion && MemoShape[0] == ChainNodeCount &&
+        MemoShape[1] == ChainCount && MemoShape[2] == WeakLinkCount)
+        return;
+    std::memset(QueryMemo, 0, sizeof QueryMemo);
+    MemoVersion = GraphVersion;
+    MemoShape[0] = ChainNodeCount;
+    MemoShape[1] = ChainCount;
+    MemoShape[2] = WeakLinkCount;
+    if (KnownFromMemo) ClearCacheIndex(); // refilled from the cache alone
+}
+
+uint32_t SyncLinkKnown() {
+    SyncCacheIndex();
+    SyncQueryMemo();
+    // A memoised "linked" may come from a chain proof, whose query empties the display list:
+    // with chains on the list, asking is no longer free, so keep the cache's answers only.
+    if (KnownFromMemo && ChainDisplayList.count != 0) ClearCacheIndex();
+    SyncCacheIndex();
+    return KnownStamp;
 }
 
 // 0 when (a, b, digits) is not cached in either order, else 1 linked / -1 not linked.
@@ -410,7 +617,54 @@ static void StoreLinkCache(int a, int b, DigitMask digits, bool linked) {
 
 // The graph search of QueryAlsLink: for each chain k, each peer p of a with a node x in k,
 // each peer q of b with a node y: y in k with the other colour, or ChainImplies(x, y).
+static LinkFound SearchLinkScan(int a, int b, DigitMask digits);
+
+// SearchLink on the node index (one-digit query, simple graph): the same nodes x and y in the
+// same order, found by lookups instead of scans.
 static LinkFound SearchLink(int a, int b, DigitMask digits) {
+    if (!SingleDigit(digits)) return SearchLinkScan(a, b, digits);
+    SyncNodeIndex();
+    if (!NodeIndexSimple) return SearchLinkScan(a, b, digits);
+    const int16_t* at = NodeWith[LowestBitIndex(digits)];
+    // y for each peer q of b, in peer order: the node at q.
+    int16_t ys[20];
+    int yCount = 0;
+    const uint8_t* peersB = PeerTable + 20 * b;
+    for (int i = 0; i < 20; i++)
+        if (at[peersB[i]] >= 0) ys[yCount++] = at[peersB[i]];
+    if (yCount == 0) return LINK_NONE;
+    // x: the nodes at a's peers, by chain and then in peer order (only live chains whose digit
+    // union holds the digit, as the scan walks them).
+    int16_t xs[20];
+    int xCount = 0;
+    const uint8_t* peersA = PeerTable + 20 * a;
+    for (int i = 0; i < 20; i++) {
+        const int16_t x = at[peersA[i]];
+        if (x < 0) continue;
+        const int chain = ChainNodeTable[x].chain;
+        if (chain >= ChainCount || !(ChainTable[chain].digits & digits)) continue;
+        int slot = xCount++; // insertion by chain keeps peer order within a chain
+        for (; slot > 0 && ChainNodeTable[xs[slot - 1]].chain > chain; slot--)
+            xs[slot] = xs[slot - 1];
+        xs[slot] = x;
+    }
+    for (int i = 0; i < xCount; i++) {
+        const int x = xs[i];
+        const int k = ChainNodeTable[x].chain;
+        for (int t = 0; t < yCount; t++) {
+            const int y = ys[t];
+            if (ChainNodeTable[y].chain == k) {
+                if (ChainNodeTable[y].colour != ChainNodeTable[x].colour) return LINK_ONE_CHAIN;
+                continue;
+            }
+            std::memset(ChainVisited, 0, sizeof ChainVisited);
+            if (ImpliesFromClear(x, y, ChainNodeTable[x].colour)) return LINK_IMPLIED;
+        }
+    }
+    return LINK_NONE;
+}
+
+static LinkFound SearchLinkScan(int a, int b, DigitMask digits) {
     // y for each peer q of b, in peer order: the first node at q of any chain.
     int16_t firstAt[81];
     const uint8_t* peersB = PeerTable + 20 * b;
@@ -452,7 +706,7 @@ static LinkFound SearchLink(int a, int b, DigitMask digits) {
                     continue;
                 }
                 std::memset(ChainVisited, 0, sizeof ChainVisited);
-                if (Implies(x, y, ChainNodeTable[x].colour)) return LINK_IMPLIED;
+                if (ImpliesFromClear(x, y, ChainNodeTable[x].colour)) return LINK_IMPLIED;
             }
         }
     }
@@ -468,16 +722,9 @@ int QueryAlsLink(int cellA, int cellB, DigitMask digits) {
 
     SyncAdjacency();
     LinkFound found;
+    const bool full = LinkCacheCount >= LINK_CACHE_MAX;
     if (SingleDigit(digits)) {
-        // Counts written from outside (the driver empties the graph) also drop the memo.
-        if (MemoVersion != GraphVersion || MemoShape[0] != ChainNodeCount ||
-            MemoShape[1] != ChainCount || MemoShape[2] != WeakLinkCount) {
-            std::memset(QueryMemo, 0, sizeof QueryMemo);
-            MemoVersion = GraphVersion;
-            MemoShape[0] = ChainNodeCount;
-            MemoShape[1] = ChainCount;
-            MemoShape[2] = WeakLinkCount;
-        }
+        SyncQueryMemo();
         uint8_t& memo = QueryMemo[MemoKey(cellA, cellB, LowestBitIndex(digits))];
         if (memo == 0) memo = uint8_t(1 + SearchLink(cellA, cellB, digits));
         found = LinkFound(memo - 1);
@@ -487,6 +734,14 @@ int QueryAlsLink(int cellA, int cellB, DigitMask digits) {
     // Chains crossed on the way are not shown for a query.
     if (found == LINK_IMPLIED) ChainDisplayList.count = 0;
     StoreLinkCache(cellA, cellB, digits, found != LINK_NONE);
+    // With the cache full, the same question gets the memo's answer from now on.
+    // (Only while the display list is empty: see SyncLinkKnown.)
+    if (full && SingleDigit(digits) && ChainDisplayList.count == 0 &&
+        !CellSetHas(LinkKnown[cellA][LowestBitIndex(digits)].linked, cellB) &&
+        !CellSetHas(LinkKnown[cellA][LowestBitIndex(digits)].unlinked, cellB)) {
+        AddKnown(cellA, cellB, LowestBitIndex(digits), found != LINK_NONE);
+        KnownFromMemo = true;
+    }
     return found != LINK_NONE ? 1 : -1;
 }
 
@@ -506,6 +761,20 @@ void ResetChainsModule() {
     std::memset(QueryMemo, 0, sizeof QueryMemo);
     GraphVersion = 1;
     MemoVersion = 0;
+    std::memset(MemoShape, 0, sizeof MemoShape);
     AdjacencyVersion = 0;
     AdjacencyLinks = -1;
+    std::memset(AdjacencyShape, 0, sizeof AdjacencyShape);
+    std::memset(ImpliesFalse, 0, sizeof ImpliesFalse);
+    std::memset(ImpliesFailed, 0, sizeof ImpliesFailed);
+    std::memset(ImpliesFailAlways, 0, sizeof ImpliesFailAlways);
+    ImpliesStamp = 1;
+    ImpliesSoughtNode = -1;
+    std::memset(LinkKnown, 0, sizeof LinkKnown);
+    KnownFromMemo = false;
+    KnownStamp = 1;
+    std::memset(NodeWith, -1, sizeof NodeWith);
+    NodeIndexSimple = false;
+    NodeIndexVersion = 0;
+    NodeIndexCount = -1;
 }

@@ -47,6 +47,18 @@ inline bool CellSetHas(const CellSet& s, int cell) {
 // The 20 peers of each cell as a set: the relation IsPeer answers, without the table walk.
 extern const std::array<CellSet, 81> PeerSets;
 
+// Answers of QueryAlsLink that asking again would not change, for cell a and digit index d
+// (the digit d + 1): `linked` holds the cells b for which QueryAlsLink(a, b, digit) answers 1,
+// `unlinked` those answering -1; `linkedBy` and `unlinkedBy` the same relation seen from b
+// (the cells a). A cell in none of them may change the LinkCache when asked.
+struct LinkKnownRecord {
+    CellSet linked, unlinked, linkedBy, unlinkedBy;
+};
+extern LinkKnownRecord LinkKnown[81][9];
+// Brings LinkKnown in line with the LinkCache, the graph and the display list; returns a
+// stamp that changes whenever LinkKnown has changed.
+uint32_t SyncLinkKnown();
+
 // Lookups: node index, or -1. Nodes are scanned in index order; the first match wins.
 int FindNode(int cell, DigitMask digits);
 int FindNodeAt(int cell, DigitMask digits);

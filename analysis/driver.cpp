@@ -71,11 +71,16 @@ int RunAnalysis() {
 
     if (!(opt.techniques & TECH_ALS)) return 0;
     AlsCount = 0; // the first pass collects the sets afresh
+    const uint32_t links = TECH_CHAINS | TECH_ALS_CHAINS;
+    const bool firstLinked = (opt.techniques & links) == links; // as the rating starts
     if (FindAlmostLockedSets()) return 32;
     if (!(opt.techniques & TECH_CHAINS)) return 0;
-    // Second pass on the same sets, now also linking cells through the chain graph.
+    // Second pass on the same sets, now also linking cells through the chain graph. After a
+    // first pass that already linked and found nothing it would repeat that pass exactly (same
+    // sets, grid, graph and answers: every query it asks was asked before, and stored unless
+    // the cache was full), find nothing and change nothing, so it is not run again.
     opt.techniques |= TECH_ALS_CHAINS;
-    int found = FindAlmostLockedSets();
+    int found = firstLinked && ChainDisplayList.count == 0 ? 0 : FindAlmostLockedSets();
     opt.techniques &= ~TECH_ALS_CHAINS;
     return found ? 32 : 0;
 }
@@ -85,25 +90,30 @@ int RunAnalysis() {
 int FindSingles() {
     for (uint16_t& m : StepMarks) m = 0;
     int count = 0;
-    for (int unit = 0; unit < 27; unit++)
-        for (DigitMask b = 1; b <= 0x100; b <<= 1) {
-            int acc = 0, cell = -1;
-            for (int k = 0; k < 9; k++) {
-                int x = UnitTable[unit][k];
-                DigitMask m = AnalysisGrid[x];
-                if (!(m & b)) continue;
-                acc += b;
-                cell = x;
-                if (m == b) { // naked single: the cell has nothing else
-                    acc = b;
-                    break;
-                }
-            }
-            if (acc == b) {
-                StepMarks[cell] |= b;
-                count++;
-            }
+    // Scanning a unit's cells in order for digit b, the scan stops at the first cell holding
+    // b alone (a naked single) and marks it; without one, it marks the cell only when it is
+    // the unit's one cell holding b. Per unit, the positions holding each digit and those
+    // holding it alone give both answers at once.
+    for (int unit = 0; unit < 27; unit++) {
+        uint16_t places[9] = {}, alone[9] = {};
+        for (int k = 0; k < 9; k++) {
+            const DigitMask m = AnalysisGrid[UnitTable[unit][k]];
+            for (DigitMask rest = m & ALL_DIGITS; rest; rest &= rest - 1)
+                places[LowestBitIndex(rest)] |= uint16_t(1u << k);
+            if (m && m <= 0x100 && !(m & (m - 1))) alone[LowestBitIndex(m)] |= uint16_t(1u << k);
         }
+        for (int d = 0; d < 9; d++) {
+            int k;
+            if (alone[d])
+                k = LowestBitIndex(alone[d]);
+            else if (places[d] && !(places[d] & (places[d] - 1)))
+                k = LowestBitIndex(places[d]);
+            else
+                continue;
+            StepMarks[UnitTable[unit][k]] |= DigitMask(1u << d);
+            count++;
+        }
+    }
     return count;
 }
 

@@ -47,7 +47,7 @@ struct CellBits {
     constexpr CellBits operator~() const { return {~lo, ~hi & 0x1FFFF}; }
     constexpr bool Empty() const { return lo == 0 && hi == 0; }
     int First() const { return lo ? __builtin_ctzll(lo) : 64 + __builtin_ctzll(hi); }
-    int Count() const { return __builtin_popcountll(lo) + __builtin_popcountll(hi); }
+    int Count() const { return PopCount64(lo) + PopCount64(hi); }
 };
 
 // The cells of each unit, in the UnitTable's numbering (rows, columns, boxes down the bands).
@@ -64,22 +64,34 @@ struct UnitBitsTable {
 };
 constexpr UnitBitsTable UNIT_BITS;
 
-static CellBits CellsOfUnits(uint32_t units) {
-    CellBits cells;
-    for (; units; units &= units - 1) cells = cells | UNIT_BITS.unit[LowestBitIndex(units)];
-    return cells;
-}
-
-// True unless TryFish on these units is sure to return 0: the base cells holding the digit
-// outside the cover (fins) in two boxes, or no cover cell holding it left to lose it.
-static bool FishMayFire(CellBits baseDigit, CellBits cover, CellBits digitCells) {
-    CellBits fins = baseDigit & ~cover;
-    CellBits reach = ~CellBits{};
-    if (!fins.Empty()) {
-        reach = UNIT_BITS.unit[18 + BoxOf(fins.First())];
-        if (!(fins & ~reach).Empty()) return false;
+// True unless TryFish on these lines is sure to return 0 (fins in two boxes, or no cover cell
+// holding the digit left to lose it), on nine-bit masks: base and cover are sets of lines of
+// the two families (rows and columns, either way round), across[x] the cover lines where base
+// line x holds the digit, along[y] the base lines where cover line y holds it. A cell is a
+// (base line, cover line) pair, and two cells share a box when both lines fall in the same
+// thirds.
+static bool FishMayFireLines(uint32_t base, uint32_t cover, const uint16_t* across,
+                             const uint16_t* along) {
+    uint32_t finLines = 0, finCover = 0; // lines and cover positions of the fins
+    for (uint32_t rest = base; rest; rest &= rest - 1) {
+        const int x = LowestBitIndex(rest);
+        const uint32_t outside = across[x] & ~cover;
+        if (outside) {
+            finLines |= 1u << x;
+            finCover |= outside;
+        }
     }
-    return !(cover & digitCells & ~baseDigit & reach).Empty();
+    uint32_t lines = 0x1FF, reach = cover; // where targets may lie
+    if (finCover) {
+        const uint32_t band = 7u << (3 * (LowestBitIndex(finLines) / 3));
+        const uint32_t stack = 7u << (3 * (LowestBitIndex(finCover) / 3));
+        if ((finLines & ~band) || (finCover & ~stack)) return false; // fins in two boxes
+        lines = band;
+        reach = cover & stack;
+    }
+    for (uint32_t rest = reach; rest; rest &= rest - 1)
+        if (along[LowestBitIndex(rest)] & ~base & lines) return true;
+    return false;
 }
 
 // The units of the set that hold the digit in some open cell; a set reaching outside it makes
@@ -137,38 +149,89 @@ constexpr bool CombinationsInOrder() {
 static_assert(CombinationsInOrder());
 
 // Returns 1 when a fish (or locked candidates at size 1) of this digit was marked, else 0.
+// The unit sets are enumerated as described above; the tests before CollectUnitCells and
+// TryFish only pass over sets on which TryFish would find nothing.
 int FindFishForDigit(DigitMask digit, int size) {
     if (size < 1 || size > 4) return 0;
     const FamilyPair* pairs = size == 1 ? LOCKED_PAIRS : FISH_PAIRS;
     const int pairCount = size == 1 ? 4 : 2;
     const uint16_t* sets = COMBINATIONS.set[size];
     const int setCount = COMBINATIONS.count[size];
-    const uint32_t with = UnitsWithDigit(digit);
-    CellBits digitCells;
+    // Per row the columns whose cell holds the digit, per column the rows (a filled cell's
+    // mask is 0). A unit set with a unit lacking the digit is refused by CollectUnitCells.
+    uint16_t lineDigits[2][9] = {};
     for (int cell = 0; cell < 81; cell++)
-        if (AnalysisGrid[cell] & digit) digitCells.Add(cell);
+        if (AnalysisGrid[cell] & digit) {
+            lineDigits[0][cell / 9] |= uint16_t(1u << (cell % 9));
+            lineDigits[1][cell % 9] |= uint16_t(1u << (cell / 9));
+        }
+    uint32_t with = 0; // the units holding the digit
+    for (int k = 0; k < 9; k++) {
+        if (lineDigits[0][k]) with |= 1u << k;
+        if (lineDigits[1][k]) with |= 1u << (9 + k);
+        const int band = k % 3, stack = k / 3; // box k: 3 x (column / 3) + row / 3
+        for (int r = 3 * band; r < 3 * band + 3; r++)
+            if (lineDigits[0][r] >> (3 * stack) & 7) with |= 1u << (18 + k);
+    }
     uint8_t base[CELL_LIST_MAX], cover[CELL_LIST_MAX];
-    // Cover sets whose every unit holds the digit (the others CollectUnitCells would refuse),
-    // in enumeration order, with their cells.
-    uint32_t covers[126];
-    CellBits coverCells[126];
+    uint16_t covers[126]; // cover sets (nine-bit) whose every unit holds the digit, in order
     for (int p = 0; p < pairCount; p++) {
         const int baseShift = LowestBitIndex(pairs[p].base);
         const int coverShift = LowestBitIndex(pairs[p].cover);
-        int coverCount = 0;
-        for (int j = 0; j < setCount; j++) {
-            const uint32_t k = uint32_t(sets[j]) << coverShift;
-            if (k & ~with) continue;
-            covers[coverCount] = k;
-            coverCells[coverCount++] = CellsOfUnits(k);
+        const int coverFamily = pairs[p].cover == UNITS_ROWS ? 0 : 1;
+        if (pairs[p].base == UNITS_BOXES) {
+            // Pointing. Base cells off the cover line are fins inside the box itself, and the
+            // box's own cells are all base cells, so no target is left: only a box whose digit
+            // lies on a single line through it, a line holding the digit outside the box too,
+            // can give a step, and only against that line.
+            for (int box = 0; box < 9; box++) {
+                const uint32_t b = 1u << (18 + box);
+                if (b & ~with) continue;
+                const int band = box % 3, stack = box / 3;
+                const int lineFrom = coverFamily == 0 ? 3 * band : 3 * stack;
+                const int crossFrom = coverFamily == 0 ? 3 * stack : 3 * band;
+                uint32_t touched = 0;
+                for (int line = lineFrom; line < lineFrom + 3; line++)
+                    if (lineDigits[coverFamily][line] >> crossFrom & 7) touched |= 1u << line;
+                if (PopCount(touched) != 1) continue;
+                const int line = LowestBitIndex(touched);
+                if (!(lineDigits[coverFamily][line] & ~(7u << crossFrom))) continue;
+                const uint32_t k = 1u << (coverShift + line);
+                if (!(k & ~with) && CollectUnitCells(b, base, digit) &&
+                    CollectUnitCells(k, cover, digit) && TryFish(base, cover, digit))
+                    return 1;
+            }
+            continue;
         }
+        // Lines against lines: across[x] the cover lines where base line x holds the digit.
+        const uint16_t* across = lineDigits[coverFamily ^ 1];
+        const uint16_t* along = lineDigits[coverFamily];
+        int coverCount = 0;
+        for (int j = 0; j < setCount; j++)
+            if (!((uint32_t(sets[j]) << coverShift) & ~with)) covers[coverCount++] = sets[j];
         for (int i = 0; i < setCount; i++) {
             const uint32_t b = uint32_t(sets[i]) << baseShift;
             if (b & ~with) continue; // CollectUnitCells would refuse this base
-            const CellBits baseDigit = CellsOfUnits(b) & digitCells;
+            // Fins must share a box, so the cover lines the base reaches outside the cover
+            // lie in one third: the cover holds all the lines reached outside some third,
+            // which must then number n or fewer.
+            uint32_t reached = 0;
+            for (uint32_t rest = sets[i]; rest; rest &= rest - 1)
+                reached |= across[LowestBitIndex(rest)];
+            uint32_t need[3]; // per third, or a line no cover holds when it cannot be
+            bool any = false;
+            for (int third = 0; third < 3; third++) {
+                const uint32_t m = reached & ~(7u << (3 * third));
+                need[third] = PopCount(m) <= size ? m : 1u << 9;
+                any |= need[third] != 1u << 9;
+            }
+            if (!any) continue;
             for (int j = 0; j < coverCount; j++) {
-                if (!FishMayFire(baseDigit, coverCells[j], digitCells)) continue;
-                if (CollectUnitCells(b, base, digit) && CollectUnitCells(covers[j], cover, digit) &&
+                const uint32_t lines = covers[j];
+                if ((need[0] & ~lines) && (need[1] & ~lines) && (need[2] & ~lines)) continue;
+                if (!FishMayFireLines(sets[i], covers[j], across, along)) continue;
+                const uint32_t k = uint32_t(covers[j]) << coverShift;
+                if (CollectUnitCells(b, base, digit) && CollectUnitCells(k, cover, digit) &&
                     TryFish(base, cover, digit))
                     return 1;
             }
@@ -267,34 +330,50 @@ int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver)
     for (int cell = 0; cell < 81; cell++)
         if (AnalysisGrid[cell] & digit) digitCells.Add(cell);
     uint8_t lines[CELL_LIST_MAX], box[CELL_LIST_MAX];
-    for (uint32_t pair = NextSubsetOfSize(0, UNITS_LINES, 2); pair;
-         pair = NextSubsetOfSize(pair, UNITS_LINES, 2)) {
-        if (pair & ~with) continue; // CollectUnitCells would refuse this pair
-        const int first = LowestBitIndex(pair), second = LowestBitIndex(pair & (pair - 1));
-        CellBits line1 = UNIT_BITS.unit[first], line2 = UNIT_BITS.unit[second];
-        if (first < 9 && second >= 9) { // a row and a column: the crossing is on neither
-            CellBits crossing;
-            crossing.Add(9 * first + second - 9);
-            line1 = line1 & ~crossing;
-            line2 = line2 & ~crossing;
-        }
-        bool listed = false;
-        for (int unit = 18; unit < 27; unit++) {
-            // Pass over boxes that TryBoxLinePattern rejects before its link step: the digit
-            // off both lines, missing from a line, or once on each.
-            const CellBits boxDigit = UNIT_BITS.unit[unit] & digitCells;
-            if (!(boxDigit & ~(line1 | line2)).Empty()) continue;
-            const int on1 = (boxDigit & line1).Count(), on2 = (boxDigit & line2).Count();
-            if (on1 == 0 || on2 == 0 || (on1 == 1 && on2 == 1)) continue;
-            if (!listed) {
-                if (!CollectUnitCells(pair, lines, digit)) break;
-                listed = true;
+    // Pairs of the 18 lines in increasing mask order (NextSubsetOfSize's): by the higher line,
+    // then the lower.
+    for (int high = 1; high < 18; high++)
+        for (int low = 0; low < high; low++) {
+            const uint32_t pair = 1u << low | 1u << high;
+            if (pair & ~with) continue; // CollectUnitCells would refuse this pair
+            const int first = LowestBitIndex(pair), second = LowestBitIndex(pair & (pair - 1));
+            CellBits line1 = UNIT_BITS.unit[first], line2 = UNIT_BITS.unit[second];
+            if (first < 9 && second >= 9) { // a row and a column: the crossing is on neither
+                CellBits crossing;
+                crossing.Add(9 * first + second - 9);
+                line1 = line1 & ~crossing;
+                line2 = line2 & ~crossing;
             }
-            if (CollectUnitCells(1u << unit, box, digit) &&
-                TryBoxLinePattern(box, lines, digit, mode, receiver) == 1)
-                return 1;
+            // A box that one of the lines misses has none of its digit on that line, which
+            // TryBoxLinePattern rejects: only the boxes both lines cross are tried (three for
+            // two rows of a band or two columns of a stack, one for a row and a column).
+            int boxFrom, boxStep, boxCount;
+            if (second < 9) { // two rows
+                if (first / 3 != second / 3) continue;
+                boxFrom = 18 + first / 3, boxStep = 3, boxCount = 3;
+            } else if (first >= 9) { // two columns
+                if ((first - 9) / 3 != (second - 9) / 3) continue;
+                boxFrom = 18 + 3 * ((first - 9) / 3), boxStep = 1, boxCount = 3;
+            } else { // a row and a column
+                boxFrom = 18 + 3 * ((second - 9) / 3) + first / 3, boxStep = 1, boxCount = 1;
+            }
+            bool listed = false;
+            for (int unit = boxFrom; unit < boxFrom + boxStep * boxCount; unit += boxStep) {
+                // Pass over boxes that TryBoxLinePattern rejects before its link step: the digit
+                // off both lines, missing from a line, or once on each.
+                const CellBits boxDigit = UNIT_BITS.unit[unit] & digitCells;
+                if (!(boxDigit & ~(line1 | line2)).Empty()) continue;
+                const int on1 = (boxDigit & line1).Count(), on2 = (boxDigit & line2).Count();
+                if (on1 == 0 || on2 == 0 || (on1 == 1 && on2 == 1)) continue;
+                if (!listed) {
+                    if (!CollectUnitCells(pair, lines, digit)) break;
+                    listed = true;
+                }
+                if (CollectUnitCells(1u << unit, box, digit) &&
+                    TryBoxLinePattern(box, lines, digit, mode, receiver) == 1)
+                    return 1;
+            }
         }
-    }
     return 0;
 }
 

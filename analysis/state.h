@@ -29,8 +29,27 @@ extern int32_t PendingStep;
 // Appends a chain index to the display list; returns the new count (entries past 64 dropped).
 int AppendChainToDisplay(int chain);
 
+// Without a popcount instruction in the target, the builtin is a library call; the bit-slice
+// count below is inline and gives the same number.
 inline int PopCount(uint32_t x) {
+#if defined(__POPCNT__)
     return __builtin_popcount(x);
+#else
+    x = x - ((x >> 1) & 0x55555555u);
+    x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0Fu;
+    return int((x * 0x01010101u) >> 24);
+#endif
+}
+inline int PopCount64(uint64_t x) {
+#if defined(__POPCNT__)
+    return __builtin_popcountll(x);
+#else
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return int((x * 0x0101010101010101ull) >> 56);
+#endif
 }
 inline uint32_t LowestBit(uint32_t x) {
     return x & (0u - x);
@@ -40,6 +59,28 @@ inline int LowestBitIndex(uint32_t x) {
 }
 // Next subset of mask after prev, in increasing numeric order, with exactly k bits; 0 at the end.
 uint32_t NextSubsetOfSize(uint32_t prev, uint32_t mask, int k);
+
+// The 512 nine-bit words grouped by their number of bits, each group in increasing numeric
+// order: the words with k bits are word[start[k]] .. word[start[k + 1] - 1]. The subsets of a
+// nine-bit mask with k bits, in the order NextSubsetOfSize gives them, are the words of group k
+// that lie inside the mask, taken in table order.
+struct NineBitWordsTable {
+    uint16_t word[512];
+    uint16_t start[11];
+    constexpr NineBitWordsTable() : word(), start() {
+        int n = 0;
+        for (int k = 0; k <= 9; k++) {
+            start[k] = uint16_t(n);
+            for (int w = 0; w < 512; w++) {
+                int bits = 0;
+                for (int v = w; v; v &= v - 1) bits++;
+                if (bits == k) word[n++] = uint16_t(w);
+            }
+        }
+        start[10] = uint16_t(n);
+    }
+};
+inline constexpr NineBitWordsTable NINE_BIT_WORDS{};
 // True when b is one of a's 20 peers (false for a == b).
 bool IsPeer(int a, int b);
 
