@@ -160,9 +160,9 @@ class AlsChain : public Als {
         AddAls(0, 0b1, 1);
         AnalysisOptions.techniques = 0x3F | TECH_ALS_CHAINS;
     }
-    static void Graph(const std::vector<NodeSpec>& nodes) {
+    static void Graph(const std::vector<NodeSetup>& nodes) {
         SetChainGraph(nodes);
-        for (const NodeSpec& n : nodes) MarkGrid[n.cell] |= Bit(n.digit);
+        for (const NodeSetup& n : nodes) MarkGrid[n.cell] |= Bit(n.digit);
     }
 };
 

@@ -27,8 +27,8 @@ class Chains : public CoreTest {
         for (int d : digits) MarkGrid[cell] |= Bit(d);
     }
     // Nodes from index `from` on are (cell, digit, chain, colour) as listed.
-    static void ExpectNodes(int from, const std::vector<NodeSpec>& nodes) {
-        for (const NodeSpec& n : nodes) {
+    static void ExpectNodes(int from, const std::vector<NodeSetup>& nodes) {
+        for (const NodeSetup& n : nodes) {
             SCOPED_TRACE(from);
             ASSERT_LT(from, ChainNodeCount);
             const ChainNode& c = ChainNodeTable[from++];
@@ -247,9 +247,9 @@ TEST_F(Chains, TablesStopAtTheirLimits) {
     EXPECT_EQ(ChainCount, 1);
 
     // 24 chains, each holding digits 1 and 2 of one cell 0..23: many peers, many links.
-    std::vector<NodeSpec> specs;
-    for (int c = 0; c < 24; c++) specs.insert(specs.end(), {{c, 1, c, 0}, {c, 2, c, 1}});
-    SetChainGraph(specs);
+    std::vector<NodeSetup> setups;
+    for (int c = 0; c < 24; c++) setups.insert(setups.end(), {{c, 1, c, 0}, {c, 2, c, 1}});
+    SetChainGraph(setups);
     EXPECT_EQ(WeakLinkCount, WEAK_LINKS_MAX); // far more than 256 pairs see each other
     EXPECT_EQ(WeakLinks[0].first, 0);
     EXPECT_EQ(WeakLinks[0].second, 2);

@@ -33,7 +33,7 @@ class Forcing : public CoreTest {
 
 // Chain 0: 0 and 27 (colour 1, both seen by 63), 8 (colour 0). Chain 1: 44 (colour 0), 17 and
 // 64 (colour 1; 64 seen by 63). Links 8-44 and 8-17.
-const std::vector<NodeSpec> TWO_CHAINS = {{0, 1, 0, 1},  {27, 1, 0, 1}, {8, 1, 0, 0},
+const std::vector<NodeSetup> TWO_CHAINS = {{0, 1, 0, 1},  {27, 1, 0, 1}, {8, 1, 0, 0},
                                           {44, 1, 1, 0}, {17, 1, 1, 1}, {64, 1, 1, 1}};
 
 TEST_F(Forcing, ColourTrapRemovesTheDigitSeenInBothColours) {
@@ -77,18 +77,18 @@ TEST_F(Forcing, NoTrapNoStep) {
 // A graph, the cells' candidates ("cell:digits"), the rule tried (on one cell, or null: the
 // whole search) and the step: its marks and the chains shown.
 struct RuleCase {
-    const std::vector<NodeSpec>& graph;
+    const std::vector<NodeSetup>& graph;
     const char* cells;
     int (*rule)(int cell);
     int cell;
     const char* marks;
     Chains shown;
 };
-const std::vector<NodeSpec> NO_64(TWO_CHAINS.begin(), TWO_CHAINS.end() - 1);
-const std::vector<NodeSpec> SAME_CHAIN = {{72, 1, 0, 1}, {0, 2, 0, 0}};
-const std::vector<NodeSpec> OTHER_CHAIN = {
+const std::vector<NodeSetup> NO_64(TWO_CHAINS.begin(), TWO_CHAINS.end() - 1);
+const std::vector<NodeSetup> SAME_CHAIN = {{72, 1, 0, 1}, {0, 2, 0, 0}};
+const std::vector<NodeSetup> OTHER_CHAIN = {
     {72, 1, 0, 1}, {80, 1, 0, 0}, {0, 2, 1, 0}, {44, 1, 1, 1}};
-const std::vector<NodeSpec> WITH_TRAP = {{0, 1, 0, 1},  {27, 1, 0, 1}, {8, 1, 0, 0},
+const std::vector<NodeSetup> WITH_TRAP = {{0, 1, 0, 1},  {27, 1, 0, 1}, {8, 1, 0, 0},
                                          {44, 1, 1, 0}, {17, 1, 1, 1}, {64, 1, 1, 1},
                                          {78, 3, 2, 0}, {62, 3, 2, 1}};
 const RuleCase RULE_CASES[] = {

@@ -176,10 +176,10 @@ std::string StepMarksText() {
     return s;
 }
 
-void SetChainGraph(const std::vector<NodeSpec>& nodes) {
+void SetChainGraph(const std::vector<NodeSetup>& nodes) {
     ChainNodeCount = 0;
     ChainCount = 0;
-    for (const NodeSpec& n : nodes) {
+    for (const NodeSetup& n : nodes) {
         ChainNodeTable[ChainNodeCount] = {DigitBit(n.digit), int16_t(n.cell), int16_t(n.chain),
                                           int16_t(n.colour)};
         if (n.chain == ChainCount) ChainTable[ChainCount++] = {0, int16_t(ChainNodeCount)};

@@ -80,7 +80,7 @@ void OpenAllMarks();
 int MarkedCells();
 std::string StepMarksText();
 // A chain graph given node by node, chains numbered in block order; weak links collected.
-struct NodeSpec {
+struct NodeSetup {
     int cell, digit, chain, colour;
 };
-void SetChainGraph(const std::vector<NodeSpec>& nodes);
+void SetChainGraph(const std::vector<NodeSetup>& nodes);
