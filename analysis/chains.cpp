@@ -619,6 +619,22 @@ static void StoreLinkCache(int a, int b, DigitMask digits, bool linked) {
 // each peer q of b with a node y: y in k with the other colour, or ChainImplies(x, y).
 static LinkFound SearchLinkScan(int a, int b, DigitMask digits);
 
+// One x against the ys near b, in order: a y of x's own chain links when its colour differs
+// (and is passed over otherwise); a y of another chain links when x false implies y true.
+static LinkFound LinkFromNode(int x, const int16_t* ys, int yCount) {
+    const ChainNode& nx = ChainNodeTable[x];
+    for (int t = 0; t < yCount; t++) {
+        const ChainNode& ny = ChainNodeTable[ys[t]];
+        if (ny.chain == nx.chain) {
+            if (ny.colour != nx.colour) return LINK_ONE_CHAIN;
+            continue;
+        }
+        std::memset(ChainVisited, 0, sizeof ChainVisited);
+        if (ImpliesFromClear(x, ys[t], nx.colour)) return LINK_IMPLIED;
+    }
+    return LINK_NONE;
+}
+
 // SearchLink on the node index (one-digit query, simple graph): the same nodes x and y in the
 // same order, found by lookups instead of scans.
 static LinkFound SearchLink(int a, int b, DigitMask digits) {
@@ -649,17 +665,8 @@ static LinkFound SearchLink(int a, int b, DigitMask digits) {
         xs[slot] = x;
     }
     for (int i = 0; i < xCount; i++) {
-        const int x = xs[i];
-        const int k = ChainNodeTable[x].chain;
-        for (int t = 0; t < yCount; t++) {
-            const int y = ys[t];
-            if (ChainNodeTable[y].chain == k) {
-                if (ChainNodeTable[y].colour != ChainNodeTable[x].colour) return LINK_ONE_CHAIN;
-                continue;
-            }
-            std::memset(ChainVisited, 0, sizeof ChainVisited);
-            if (ImpliesFromClear(x, y, ChainNodeTable[x].colour)) return LINK_IMPLIED;
-        }
+        LinkFound found = LinkFromNode(xs[i], ys, yCount);
+        if (found != LINK_NONE) return found;
     }
     return LINK_NONE;
 }
@@ -697,17 +704,9 @@ static LinkFound SearchLinkScan(int a, int b, DigitMask digits) {
                 xAt[rank[node.cell]] = int16_t(n);
         }
         for (int i = 0; i < 20; i++) {
-            int x = xAt[i];
-            if (x < 0) continue;
-            for (int t = 0; t < yCount; t++) {
-                int y = ys[t];
-                if (ChainNodeTable[y].chain == k) {
-                    if (ChainNodeTable[y].colour != ChainNodeTable[x].colour) return LINK_ONE_CHAIN;
-                    continue;
-                }
-                std::memset(ChainVisited, 0, sizeof ChainVisited);
-                if (ImpliesFromClear(x, y, ChainNodeTable[x].colour)) return LINK_IMPLIED;
-            }
+            if (xAt[i] < 0) continue;
+            LinkFound found = LinkFromNode(xAt[i], ys, yCount);
+            if (found != LINK_NONE) return found;
         }
     }
     return LINK_NONE;
