@@ -1,15 +1,11 @@
-// Frozen analysis behaviour: for a fixed sample of puzzles, every RunAnalysis of the rating loop
-// (its StepKind, all 81 StepMarks and the ChainDisplayList), the final score and the filled
-// count are folded into one FNV-1a hash per puzzle and compared with tests/data/
-// analysis_golden.txt, made by the techniques as first written (checked against line-by-line
-// reference implementations). Speed work must leave every step, mark and chain order exactly
-// as it was. Besides the rating's own technique mask, two samples start from other masks, so
-// that a first almost-locked-sets pass without chain links (0x3F) and the technique without
-// a chain graph at all (0x2F) are held too. The disabled test WriteGoldenFile writes the file
-// afresh from the code as it is (only for a change of behaviour made on purpose):
+// Frozen analysis behaviour: for fixed samples of puzzles, every RunAnalysis of the rating loop
+// (StepKind, the 81 StepMarks, the ChainDisplayList), the final score and the filled count are
+// folded into one FNV-1a hash per puzzle and compared with tests/data/analysis_golden.txt
+// (lines "SAMPLE LINE HASH RUNS"; SAMPLE is the file, with "@MASK" when the loop starts from
+// another technique mask: 0x3F holds a first ALS pass without chain links, 0x2F ALS without a
+// chain graph). Speed work must leave every step, mark and chain order as it was. To rewrite
+// the file after a change of behaviour made on purpose:
 //   tests_analysis --gtest_also_run_disabled_tests --gtest_filter='*WriteGoldenFile*'
-// Golden line: SAMPLE LINE HASH RUNS, SAMPLE the file name (with "@MASK" for another starting
-// mask), LINE 1-based, HASH 16 hex digits, RUNS the number of RunAnalysis calls.
 // The tests after the golden ones hold the claims the speed work rests on.
 #include "analysis/als.h"
 #include "analysis/chains.h"
@@ -24,7 +20,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -181,24 +176,8 @@ class AnalysisGolden : public CoreTest {
     }
 };
 
-TEST_F(AnalysisGolden, GeneratedSampleStepsUnchanged) {
-    CheckSample(SAMPLES[0]);
-}
-TEST_F(AnalysisGolden, Top1465SampleStepsUnchanged) {
-    CheckSample(SAMPLES[1]);
-}
-TEST_F(AnalysisGolden, Hardest1106SampleStepsUnchanged) {
-    CheckSample(SAMPLES[2]);
-}
-TEST_F(AnalysisGolden, Hardest1905SampleStepsUnchanged) {
-    CheckSample(SAMPLES[3]);
-}
-TEST_F(AnalysisGolden, FirstAlsPassWithoutLinksUnchanged) {
-    CheckSample(SAMPLES[4]);
-    CheckSample(SAMPLES[5]);
-}
-TEST_F(AnalysisGolden, AlsWithoutChainGraphUnchanged) {
-    CheckSample(SAMPLES[6]);
+TEST_F(AnalysisGolden, EverySampleStepsUnchanged) {
+    for (const GoldenSample& sample : SAMPLES) CheckSample(sample);
 }
 
 // The loop hashed above is the one RatePuzzle runs: both reach the same result.
@@ -261,19 +240,6 @@ TEST_F(AnalysisShortcuts, NineBitWordsFollowTheSubsetWalk) {
                 if (!(NINE_BIT_WORDS.word[w] & ~mask)) table.push_back(NINE_BIT_WORDS.word[w]);
             ASSERT_EQ(table, walk) << "mask " << mask << " size " << k;
         }
-}
-
-TEST_F(AnalysisShortcuts, PopCountsCountEveryBit) {
-    std::mt19937_64 random(7);
-    for (int i = 0; i < 2000; i++) {
-        uint64_t x = random() >> (i % 64);
-        int bits = 0;
-        for (uint64_t v = x; v; v >>= 1) bits += int(v & 1);
-        ASSERT_EQ(PopCount64(x), bits) << x;
-        int low = 0;
-        for (uint32_t v = uint32_t(x); v; v >>= 1) low += int(v & 1);
-        ASSERT_EQ(PopCount(uint32_t(x)), low) << x;
-    }
 }
 
 // A ChainImplies answer must not depend on the questions asked before it (failed searches are
@@ -340,24 +306,20 @@ TEST_F(AnalysisShortcuts, SecondAlsPassAfterALinkedFirstChangesNothing) {
         LoadMarks(1);
         if (RunAnalysis() != 0 || AlsCount == 0) continue; // the search must reach both passes
         checked++;
-        const std::vector<uint32_t> cache(LinkCache, LinkCache + LinkCacheCount);
-        std::vector<uint16_t> pairs;
-        for (int p = 0; p < AlsPairCount; p++)
-            pairs.insert(pairs.end(),
+        // The cache, the pairs (digits, first, second), the marks and the display count.
+        auto state = [] {
+            std::vector<uint32_t> v(LinkCache, LinkCache + LinkCacheCount);
+            for (int p = 0; p < AlsPairCount; p++)
+                v.insert(v.end(),
                          {AlsPairTable[p].digits, AlsPairTable[p].first, AlsPairTable[p].second});
-        const std::vector<uint16_t> marks(StepMarks, StepMarks + 81);
-        const int shown = ChainDisplayList.count;
-
+            v.insert(v.end(), StepMarks, StepMarks + 81);
+            v.push_back(uint32_t(ChainDisplayList.count));
+            return v;
+        };
+        const std::vector<uint32_t> before = state();
         AnalysisOptions.techniques |= TECH_ALS_CHAINS;
         EXPECT_EQ(FindAlmostLockedSets(), 0) << lines[n];
-        EXPECT_EQ(std::vector<uint32_t>(LinkCache, LinkCache + LinkCacheCount), cache) << lines[n];
-        std::vector<uint16_t> again;
-        for (int p = 0; p < AlsPairCount; p++)
-            again.insert(again.end(),
-                         {AlsPairTable[p].digits, AlsPairTable[p].first, AlsPairTable[p].second});
-        EXPECT_EQ(again, pairs) << lines[n];
-        EXPECT_EQ(std::vector<uint16_t>(StepMarks, StepMarks + 81), marks) << lines[n];
-        EXPECT_EQ(ChainDisplayList.count, shown) << lines[n];
+        EXPECT_EQ(state(), before) << lines[n];
     }
     EXPECT_GT(checked, 0);
 }

@@ -114,11 +114,7 @@ TEST_F(CliCore, CreateMakesUniquePuzzlesThatRepeatWithTheSeed) {
     EXPECT_EQ(RunCli("create --seed 12345 -n 3").out, a.out);
     EXPECT_NE(RunCli("create -n 3 --seed 12346").out, a.out);
     ASSERT_EQ(a.out.size(), 3u * 82);
-    for (int n = 0; n < 3; n++) {
-        std::string p = a.out.substr(82 * n, 81);
-        EXPECT_EQ(p.find_first_not_of(".123456789"), std::string::npos) << p;
-        SolutionOf(p); // unique
-    }
+    for (int n = 0; n < 3; n++) SolutionOf(a.out.substr(82 * n, 81)); // unique
     EXPECT_NE(a.out.substr(0, 81), a.out.substr(82, 81));
 }
 } // namespace

@@ -19,17 +19,6 @@ const char* SOLVED =
 
 class Driver : public CoreTest {};
 
-TEST_F(Driver, OneEmptyCellIsCountedOncePerUnit) {
-    LoadGivens(SOLVED);
-    Board[40] = 0;
-    AnalysisOptions.showCandidates = 1;
-    AnalysisOptions.techniques |= TECH_ANALYSIS;
-    ComputeCandidates();
-    EXPECT_EQ(RunAnalysis(), 1);
-    EXPECT_EQ(StepMarksText(), "40:0010"); // 5
-    EXPECT_EQ(FindSingles(), 3);
-}
-
 // All singles are marked in one pass (a naked single once per unit). A singles step enters
 // only the first single with one digit: a cell that is the only place of two digits is
 // skipped, and the entry's count clears the marks of the rest.
@@ -77,6 +66,13 @@ TEST_F(Driver, WhatStopsTheSearch) {
     AnalysisOptions.wrongValues = 0;
     EXPECT_EQ(RunAnalysis(), 1);
     EXPECT_EQ(StepMarks[42], 0);
+    // With 41 and 42 filled again, the one empty cell is a single once per unit.
+    Board[41] = SolutionGrid[41];
+    Board[42] = SolutionGrid[42];
+    ComputeCandidates();
+    EXPECT_EQ(RunAnalysis(), 1);
+    EXPECT_EQ(StepMarksText(), "40:0010"); // 5
+    EXPECT_EQ(FindSingles(), 3);
 }
 
 // Show-all skips the simple searches and is put back once chains could be shown; without

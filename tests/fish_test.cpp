@@ -7,7 +7,6 @@
 #include "model/options.h"
 #include "tests/support.h"
 #include <algorithm>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -56,6 +55,17 @@ const FishCase FISH_CASES[] = {
      1,
      "0:4010 1:4010 10:2000"},
     {"box and two lines", BOX_LINE, 1, "1:4010 2:4010 5:3000 9:4010 18:4010 45:3000 50:2000"},
+    {"box and two lines rejected: the crossing r1c1 holds 5",
+     {{0, "xxx..x..."},
+      {1, "x..xxxxxx"},
+      {2, "x..xxxxxx"},
+      {3, ".xxxxxxxx"},
+      {4, ".xxxxxxxx"},
+      {6, ".xxxxxxxx"},
+      {7, ".xxxxxxxx"},
+      {8, ".xxxxxxxx"}},
+     1,
+     ""},
     {"X-wing in rows 5, 6 before the one in columns 1, 2 (r4c7 keeps a finned one out)",
      {{1, "..xxxxxxx"},
       {2, "..xxxxxxx"},
@@ -75,8 +85,6 @@ const FishCase FISH_CASES[] = {
      {{0, "xxxxxxx.x"}, {1, "..x....xx"}, {2, "xxxxxxx.x"}, {4, "..x....x."}},
      2,
      ""},
-    {"fins in two boxes", {{1, "..x....xx"}, {4, "x.x....x."}}, 2, ""},
-    {"a swordfish is no X-wing", {{0, ".x..x...."}, {4, "....x..x."}, {8, ".x.....x."}}, 2, ""},
     {"swordfish in rows 1, 5, 9",
      {{0, ".x..x...."}, {4, "....x..x."}, {8, ".x.....x."}},
      3,
@@ -105,44 +113,6 @@ TEST_F(Fish, ALowerDigitWinsWithAnyShape) {
     Rows(D3, {{1, "xxx...xxx"}, {2, "xxx...xxx"}}); // digit 3: plain pointing
     EXPECT_EQ(FindFish(1), 1);
     EXPECT_EQ(StepMarksText(), "1:4002 2:4002 5:3000 9:4002 18:4002 45:3000 50:2000");
-}
-
-struct LinkCall {
-    DigitMask digit;
-    int a, b, box1, box2, out1, out2;
-    bool operator==(const LinkCall&) const = default;
-};
-std::vector<LinkCall> Links;
-void RecordLink(DigitMask d, int a, int b, int box1, int box2, int out1, int out2) {
-    Links.push_back({d, a, b, box1, box2, out1, out2});
-}
-bool LinkedInLinkMode(const LinkCall& call) {
-    Links.clear();
-    EXPECT_EQ(FindBoxLinePattern(call.digit, BOXLINE_LINK, RecordLink), 0);
-    EXPECT_EQ(MarkedCells(), 0); // link mode marks nothing
-    return std::find(Links.begin(), Links.end(), call) != Links.end();
-}
-
-// Link mode hands every pattern to the receiver, also one with a single box cell on a line,
-// which eliminates nothing; a digit at the crossing rejects the pattern.
-TEST_F(Fish, BoxAndTwoLinesInLinkModeAndRejected) {
-    Rows(D5, BOX_LINE);
-    EXPECT_TRUE(LinkedInLinkMode({D5, 5, 45, 2, 2, 1, 1}));
-    MarkGrid[2] &= ~D5; // row 1 keeps one 5 in the box
-    EXPECT_EQ(FindBoxLinePattern(D5, BOXLINE_ELIMINATE, nullptr), 0);
-    EXPECT_TRUE(LinkedInLinkMode({D5, 1, 45, 1, 2, 1, 1}));
-    MarkGrid[2] |= D5;
-    MarkGrid[0] |= D5; // the crossing r1c1 holds 5
-    EXPECT_EQ(FindBoxLinePattern(D5, BOXLINE_ELIMINATE, nullptr), 0);
-    EXPECT_EQ(MarkedCells(), 0);
-}
-
-TEST_F(Fish, TheDriverReportsGridAnalysisOnlyWhenSwitchedOn) {
-    Rows(D5, FISH_CASES[9].rows); // the swordfish
-    AnalysisOptions.techniques = TECH_ANALYSIS | TECH_SUBSETS | TECH_LOCKED;
-    EXPECT_EQ(RunAnalysis(), 0);
-    AnalysisOptions.techniques |= TECH_GRID;
-    EXPECT_EQ(RunAnalysis(), 8);
 }
 
 } // namespace

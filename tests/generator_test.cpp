@@ -70,11 +70,6 @@ TEST_F(Generator, PuzzlesAreUniqueMinimalAndRepeatWithTheSeed) {
     EXPECT_NE(first[0], first[1]);
     SeedRandom(2024);
     for (int n = 0; n < 2; n++) EXPECT_EQ((CreatePuzzle(), BoardDigits()), first[n]);
-    ResetForTest(); // unseeded, two calls in a row differ too
-    CreatePuzzle();
-    std::string a = BoardDigits();
-    CreatePuzzle();
-    EXPECT_NE(a, BoardDigits());
 }
 
 TEST_F(Generator, SeedWithoutSolutionStillEndsInAMinimalPuzzle) {

@@ -8,20 +8,17 @@ namespace {
 class Verdicts : public CoreTest {};
 
 TEST_F(Verdicts, CheckGivesEachVerdictAndTheRefreshShowsIt) {
-    std::string repeat = BUILTIN_PUZZLE, several = BUILTIN_PUZZLE;
+    std::string repeat = BUILTIN_PUZZLE;
     repeat[0] = '7'; // the row already has a 7
-    several[1] = several[3] = '.';
     const struct {
         std::string puzzle;
         int verdict;
         const char* message;
         bool solved; // whether the solution count was asked for
     } CASES[] = {
-        {std::string(81, '.'), VERDICT_INVALID_POSITION, "Invalid Position", false},
         {"1234567" + std::string(74, '.'), VERDICT_INVALID_POSITION, "Invalid Position", false},
         {repeat, VERDICT_INVALID_POSITION, "Invalid Position", false},
         {"12345678" + std::string(73, '.'), VERDICT_SEVERAL, "Several Solutions", true},
-        {several, VERDICT_SEVERAL, "Several Solutions", true},
         // Row 1 needs a 9 in its last cell, but column 9 already has one.
         {"12345678." + std::string(8, '.') + "9" + std::string(63, '.'), VERDICT_NO_SOLUTION,
          "No Solution", true},
