@@ -38,3 +38,18 @@ void ShellBeep() {
 void ShellClockTimer(bool run) {
     if (Shell.clockTimer) Shell.clockTimer(run);
 }
+void ShellShowDigitPopup(int x, int y, bool rightAligned) {
+    if (Shell.showDigitPopup) Shell.showDigitPopup(x, y, rightAligned);
+}
+void ShellPostCommand(int id) {
+    if (Shell.postCommand) Shell.postCommand(id);
+}
+int ShellRunDialog(int id) {
+    return Shell.runDialog ? Shell.runDialog(id) : DIALOG_CANCEL;
+}
+int ShellChooseFile(int save, char* path, int size, bool overwritePrompt) {
+    return Shell.chooseFile ? Shell.chooseFile(save, path, size, overwritePrompt) : 0;
+}
+void ShellCloseWindow() {
+    if (Shell.closeWindow) Shell.closeWindow();
+}

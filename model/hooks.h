@@ -10,17 +10,39 @@ constexpr int NAV_BEGIN = 132;
 constexpr int NAV_END = 133;
 
 struct ShellHooks {
-    void (*redraw)();                               // repaint the whole board
-    void (*invalidateCell)(int cell);               // repaint one cell
-    void (*statusText)(int pane, const char* text); // panes 0 last move, 1 clock, 2 count
-    void (*enableNavButton)(int id, bool enabled);  // ids 130..133
-    void (*updateToggleButtons)();        // candidates / pencil-mark toggles follow options
-    void (*setTitle)();                   // window title follows the open file
-    void (*messageBox)(const char* text); // modal notice, OK only, captioned with the program name
-    void (*busyCursor)(bool busy);        // true: wait cursor, false: arrow
-    void (*beep)();                       // the default beep
-    void (*clockTimer)(bool run);         // start (true) or stop the one-second clock
+    void (*redraw)() = nullptr;                               // repaint the whole board
+    void (*invalidateCell)(int cell) = nullptr;               // repaint one cell
+    void (*statusText)(int pane, const char* text) = nullptr; // panes 0 last move, 1 clock, 2 count
+    void (*enableNavButton)(int id, bool enabled) = nullptr;  // ids 130..133
+    void (*updateToggleButtons)() = nullptr; // candidates / pencil-mark toggles follow options
+    void (*setTitle)() = nullptr;            // window title follows the open file
+    void (*messageBox)(const char* text) =
+        nullptr; // modal notice, OK only, captioned with the program name
+    void (*busyCursor)(bool busy) = nullptr; // true: wait cursor, false: arrow
+    void (*beep)() = nullptr;                // the default beep
+    void (*clockTimer)(bool run) = nullptr;  // start (true) or stop the one-second clock
+    // The digit popup ("1".."9") at board pixel (x, y), its right edge at x when rightAligned;
+    // a pick comes back later as command 171..179.
+    void (*showDigitPopup)(int x, int y, bool rightAligned) = nullptr;
+    void (*postCommand)(int id) = nullptr; // run command id once the current event has finished
+    int (*runDialog)(int id) =
+        nullptr; // modal dialog DIALOG_*; returns the id of the button that closed it
+    // The Open (save = 0) or Save (save = 1) file dialog, starting from the name in path (room
+    // for size bytes); 1 with the chosen full path in path, 0 when cancelled. overwritePrompt:
+    // ask before replacing an existing file.
+    int (*chooseFile)(int save, char* path, int size, bool overwritePrompt) = nullptr;
+    void (*closeWindow)() = nullptr; // close the main window (closing saves the settings)
 };
+
+// Dialogs the core asks the shell to run (ids of their resources).
+constexpr int DIALOG_ABOUT = 102;
+constexpr int DIALOG_GOTO = 114;
+constexpr int DIALOG_BLOCK_ENTRY = 135;
+constexpr int DIALOG_ANALYSIS_OPTIONS = 250;
+// Results a dialog can end with: OK / Close, Cancel, and "Input" of the block-entry dialog.
+constexpr int DIALOG_OK = 1;
+constexpr int DIALOG_CANCEL = 2;
+constexpr int DIALOG_INPUT = 102;
 
 // Caption of every message box.
 constexpr const char* PROGRAM_NAME = "Quadrivo";
@@ -41,3 +63,10 @@ void ShellMessageBox(const char* text);
 void ShellBusyCursor(bool busy);
 void ShellBeep();
 void ShellClockTimer(bool run);
+void ShellShowDigitPopup(int x, int y, bool rightAligned);
+void ShellPostCommand(int id);
+// DIALOG_CANCEL when no shell runs dialogs.
+int ShellRunDialog(int id);
+// 0 (cancelled) when no shell offers a file dialog.
+int ShellChooseFile(int save, char* path, int size, bool overwritePrompt);
+void ShellCloseWindow();

@@ -1,5 +1,6 @@
 // ResetAllModules: every module's start-up state, restored in dependency order.
 #include "model/modules.h"
+#include "control/control.h"
 #include "analysis/als.h"
 #include "analysis/chains.h"
 #include "analysis/driver.h"
@@ -32,4 +33,5 @@ void ResetAllModules() {
     ResetTextModule();
     ResetPuzzleFileModule();
     ResetSettingsModule();
+    ResetControlModules();
 }

@@ -1,0 +1,253 @@
+// Command dispatch: one switch from command id to the game, the analysis, the files and the
+// dialogs, behind the gate that lets only a few commands through while a puzzle is set up.
+// Commands the handler sends itself run nested (RunCommand), those it posts run after the
+// current event (ShellPostCommand). No state of its own.
+#include "control/commands.h"
+#include "analysis/driver.h"
+#include "analysis/rating.h"
+#include "analysis/state.h"
+#include "control/dialogrules.h"
+#include "control/taps.h"
+#include "exactcover/generator.h"
+#include "files/puzzlefile.h"
+#include "files/settings.h"
+#include "model/board.h"
+#include "model/history.h"
+#include "model/hooks.h"
+#include "model/marks.h"
+#include "model/options.h"
+#include "model/verdicts.h"
+#include <cstdio>
+#include <ctime>
+
+// Commands carried out while a puzzle is being set up; every other one only beeps.
+static bool AllowedInSetup(int id) {
+    return id == CMD_QUIT || id == CMD_NEW || id == CMD_RATE || id == CMD_SETUP ||
+           (id >= CMD_UNDO && id <= CMD_END) || id == CMD_STEP ||
+           (id >= CMD_DIGIT_1 && id <= CMD_DIGIT_9);
+}
+
+// Setup mode on: the clock stops, marks and the step go, and every digit (givens included)
+// becomes an editable entry drawn in the first number colour.
+static void EnterSetupMode() {
+    AnalysisOptions.setupMode = 1;
+    StopClock();
+    ShellStatusText(1, " Setup");
+    AnalysisOptions.pencilMarks = 0;
+    ResetState(RESET_ANALYSIS | RESET_MARKS | RESET_SAVED_MARKS);
+    for (uint8_t& cell : Board)
+        if (cell) cell = uint8_t((cell & CELL_DIGIT) | CELL_ENTERED);
+    ShellRedraw();
+    ShellUpdateToggleButtons();
+}
+
+// Setup mode off: every digit becomes a given and the puzzle starts afresh.
+static void LeaveSetupMode() {
+    AnalysisOptions.setupMode = 0;
+    for (uint8_t& cell : Board) cell &= CELL_DIGIT;
+    RefreshSession(REFRESH_MARKS | REFRESH_CHECK | REFRESH_CLOCK);
+    ChangePosition(POS_RESET, 0, 0);
+    ShellSetTitle();
+    ShellUpdateToggleButtons();
+}
+
+int ChooseFile(int save) {
+    char path[sizeof CurrentFile];
+    std::snprintf(path, sizeof path, "%s", CurrentFile);
+    const bool firstSave = save && !CurrentFile[0];
+    if (firstSave) {
+        const std::time_t now = std::time(nullptr);
+        const std::tm* local = std::localtime(&now);
+        DefaultSaveName(local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, path);
+    }
+    if (!ShellChooseFile(save, path, int(sizeof path), firstSave)) return 0;
+    CollectionIndex = -1;
+    std::snprintf(CurrentFile, sizeof CurrentFile, "%s", path);
+    return 1;
+}
+
+static void OpenCommand() {
+    if (ChooseFile(0))
+        OpenChosenFile();
+    else
+        ShellSetTitle();
+}
+
+static void SaveCommand() {
+    if (ChooseFile(1) && !SaveGameFile(CurrentFile)) {
+        char text[sizeof CurrentFile + 32];
+        std::snprintf(text, sizeof text, "Cannot save the puzzle to %s", CurrentFile);
+        ShellMessageBox(text);
+    }
+    ShellSetTitle();
+}
+
+// The navigation buttons: the move history, or in setup mode the open collection.
+static void Navigate(int id) {
+    if (AnalysisOptions.setupMode == 0) {
+        ChangePosition(uint16_t(id), 0, 0);
+        return;
+    }
+    // "Go to End" on the last puzzle asks for a puzzle number instead.
+    if (BrowseCollection(id) == 0 && ShellRunDialog(DIALOG_GOTO) == DIALOG_OK)
+        GotoCollectionPuzzle(GotoNumber);
+}
+
+static void StartUp() {
+    SavedMarks[0] = NO_SAVED_MARKS;
+    MoveEnd = 0;
+    MovePos = 0;
+    TransferSettings(1);
+    RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
+    ShellUpdateToggleButtons();
+}
+
+int RunCommand(int id) {
+    if (AnalysisOptions.setupMode == 1 && !AllowedInSetup(id)) {
+        ShellBeep();
+        return 1;
+    }
+    switch (id) {
+    case CMD_CLOSE:
+    case CMD_QUIT:
+        ShellCloseWindow();
+        break;
+    case CMD_ABOUT:
+        ShellRunDialog(DIALOG_ABOUT);
+        ShellSetTitle();
+        break;
+    case CMD_NEW:
+        CurrentFile[0] = 0;
+        CollectionIndex = -1;
+        ShellSetTitle();
+        ResetState(RESET_ALL);
+        if (AnalysisOptions.setupMode == 0)
+            EnterSetupMode();
+        else
+            ShellRedraw();
+        break;
+    case CMD_OPEN:
+        OpenCommand();
+        break;
+    case CMD_SAVE:
+        SaveCommand();
+        break;
+    case CMD_STARTUP:
+        StartUp();
+        break;
+    case CMD_REOPEN:
+        if (!ReopenCollection()) OpenCommand();
+        break;
+    case CMD_CREATE:
+        CurrentFile[0] = 0;
+        CollectionIndex = -1;
+        ShellBusyCursor(true);
+        CreatePuzzle();
+        ShellBusyCursor(false);
+        RefreshSession(REFRESH_MARKS | REFRESH_CLOCK);
+        ChangePosition(POS_RESET, 0, 0);
+        ShellSetTitle();
+        RatePuzzle();
+        break;
+    case CMD_RATE:
+        if (AnalysisOptions.setupMode == 1) RunCommand(CMD_SETUP);
+        RatePuzzle();
+        break;
+    case CMD_SETUP:
+        if (AnalysisOptions.setupMode == 0)
+            EnterSetupMode();
+        else
+            LeaveSetupMode();
+        break;
+    case CMD_CANDIDATES:
+    case CMD_CANDIDATES_BUTTON:
+        ToggleCandidates();
+        break;
+    case CMD_PENCIL_MARKS:
+        TogglePencilMarks();
+        break;
+    case CMD_STORE_CANDIDATES:
+        StoreCandidates();
+        break;
+    case CMD_CLEAR_MARKS:
+        ClearAllMarks();
+        break;
+    case CMD_UNDO_MARK:
+        UndoLastMark();
+        break;
+    case CMD_UNDO:
+    case CMD_REDO:
+    case CMD_BEGIN:
+    case CMD_END:
+        Navigate(id);
+        break;
+    case CMD_BLOCK_ENTRY:
+        if (ShellRunDialog(DIALOG_BLOCK_ENTRY) == DIALOG_INPUT) {
+            RefreshSession(REFRESH_MARKS | REFRESH_CHECK | REFRESH_CLOCK);
+            ChangePosition(POS_RESET, 0, 0);
+        }
+        break;
+    case CMD_SOLUTION:
+        ShowSolutionCommand();
+        break;
+    case CMD_WRONG_VALUES:
+        ToggleWrongValues();
+        break;
+    case CMD_STEP:
+        if (AnalysisOptions.setupMode == 1) {
+            ShellPostCommand(CMD_SETUP);
+        } else if (PendingStep != 0) {
+            ApplyStep(PendingStep, false);
+            PendingStep = 0; // the step is used up; the next paint finds the next one
+            ShellRedraw();
+        }
+        break;
+    case CMD_ANALYSIS_OPTIONS:
+        ShellRunDialog(DIALOG_ANALYSIS_OPTIONS);
+        ShellRedraw();
+        break;
+    case CMD_ANALYSIS:
+        AnalysisOptions.techniques ^= TECH_ANALYSIS;
+        ShellRedraw();
+        break;
+    default:
+        if (id >= CMD_BLUE && id <= CMD_PURPLE) {
+            AnalysisOptions.numberColour = uint32_t(id - CMD_BLUE); // no redraw
+        } else if (id >= CMD_DIGIT_1 && id <= CMD_DIGIT_9) {
+            DigitCommand(id);
+        } else {
+            return 0; // F5 and unknown ids: nothing of ours
+        }
+    }
+    return 1;
+}
+
+void TypeCharacter(int c) {
+    ChainSelection = c - 'a';
+    ShellRedraw();
+}
+
+int MenuCheck(int id) {
+    const AnalysisOptionsRecord& opt = AnalysisOptions;
+    switch (id) {
+    case CMD_SETUP:
+        return opt.setupMode != 0;
+    case CMD_CANDIDATES:
+    case CMD_CANDIDATES_BUTTON:
+        return opt.showCandidates != 0;
+    case CMD_PENCIL_MARKS:
+        return opt.pencilMarks != 0;
+    case CMD_WRONG_VALUES:
+        return opt.wrongValues != 0;
+    case CMD_ANALYSIS:
+        return (opt.techniques & TECH_ANALYSIS) != 0;
+    default:
+        if (id >= CMD_BLUE && id <= CMD_PURPLE) return opt.numberColour == uint32_t(id - CMD_BLUE);
+        return -1;
+    }
+}
+
+int ShutDown() {
+    TransferSettings(0);
+    return 1;
+}

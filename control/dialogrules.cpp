@@ -1,0 +1,59 @@
+// The dialogs' rules on the game state; the widgets live in the shell.
+// State: GotoNumber, the last number accepted by "Goto Position".
+#include "control/dialogrules.h"
+#include "files/puzzlefile.h"
+#include "files/text.h"
+#include "model/history.h"
+#include "model/hooks.h"
+#include "model/options.h"
+#include <cstdio>
+#include <cstring>
+
+int GotoNumber;
+
+void AcceptAnalysisOptions(uint32_t checked) {
+    uint32_t mask = AnalysisOptions.techniques & TECH_ANALYSIS;
+    for (uint32_t bit : OPTION_BOX_BITS) mask |= checked & bit;
+    AnalysisOptions.techniques = mask;
+}
+
+int GotoProposedNumber() {
+    return MovePos + 1;
+}
+
+void AcceptGotoText(const char* text) {
+    // Like reading an unsigned number from an edit box: leading digits, else 0.
+    unsigned long n = 0;
+    const char* p = text;
+    while (*p == ' ') p++;
+    for (; *p >= '0' && *p <= '9'; p++)
+        if (n < 100000000ul) n = 10 * n + unsigned(*p - '0'); // stops growing past any collection
+    if (*p && *p != ' ') n = 0;                               // "12a" is not a number
+    GotoNumber = int(n);
+}
+
+int LayoutRadioId() {
+    return 256 + int(AnalysisOptions.blockFormat & 0x0F);
+}
+int EmptyRadioId() {
+    return 256 + int(AnalysisOptions.blockFormat & 0xF0);
+}
+
+void AcceptBlockFormat(uint32_t checkedBits) {
+    AnalysisOptions.blockFormat = checkedBits & 0x7F;
+}
+
+void BlockEntryText(char* out) {
+    FormatPuzzleText(out);
+}
+
+void AcceptBlockEntryText(const char* text) {
+    char buffer[TEXT_BUFFER_SIZE];
+    std::snprintf(buffer, sizeof buffer, "%s", text); // a longer text is cut at 255 bytes
+    ParsePuzzleText(buffer);
+}
+
+void VersionLine(char* out, int size) {
+    std::snprintf(out, size_t(size), "%s V %d.%02d", PROGRAM_NAME, VERSION_WORD >> 8,
+                  VERSION_WORD & 0xFF);
+}

@@ -1,0 +1,549 @@
+// Taps, keys and commands driven as the window drives them, with recording hooks in place of
+// the toolkit: the popup, posted commands, dialogs and the file chooser are scripted here.
+#include "analysis/driver.h"
+#include "analysis/state.h"
+#include "control/commands.h"
+#include "control/dialogrules.h"
+#include "control/keys.h"
+#include "control/taps.h"
+#include "control/title.h"
+#include "files/puzzlefile.h"
+#include "files/settings.h"
+#include "files/text.h"
+#include "model/board.h"
+#include "model/history.h"
+#include "model/hooks.h"
+#include "model/marks.h"
+#include "model/modules.h"
+#include "model/options.h"
+#include "model/verdicts.h"
+#include "tests/support.h"
+#include <algorithm>
+#include <deque>
+
+namespace {
+// What the window-side hooks saw, and what the scripted dialogs answer.
+struct WindowRecord {
+    int popupX = 0, popupY = 0, popups = 0;
+    bool popupRight = false;
+    std::deque<int> posted;
+    std::vector<int> dialogs;
+    int dialogAnswer = DIALOG_OK;
+    std::string goTo = "1";   // what "Goto Position" has typed when it answers OK
+    std::string chosenFile;   // empty: the file dialog is cancelled
+    std::string proposedFile; // the name the file dialog was opened with
+    int closes = 0, invalidated = -1;
+    std::string title;
+};
+WindowRecord Window;
+
+void RecPopup(int x, int y, bool right) {
+    Window.popupX = x, Window.popupY = y, Window.popupRight = right, Window.popups++;
+}
+void RecPost(int id) {
+    Window.posted.push_back(id);
+}
+int RecDialog(int id) {
+    Window.dialogs.push_back(id);
+    if (id == DIALOG_GOTO && Window.dialogAnswer == DIALOG_OK) AcceptGotoText(Window.goTo.c_str());
+    return Window.dialogAnswer;
+}
+int RecChoose(int, char* path, int size, bool) {
+    Window.proposedFile = path;
+    if (Window.chosenFile.empty()) return 0;
+    std::snprintf(path, size_t(size), "%s", Window.chosenFile.c_str());
+    return 1;
+}
+void RecClose() {
+    Window.closes++;
+}
+void RecInvalidate(int cell) {
+    Window.invalidated = cell;
+}
+void RecTitle() {
+    char text[300];
+    TitleText(text, sizeof text);
+    Window.title = text;
+}
+
+// Runs posted commands as the event loop would once the current event is over.
+void RunPosted() {
+    while (!Window.posted.empty()) {
+        int id = Window.posted.front();
+        Window.posted.pop_front();
+        RunCommand(id);
+    }
+}
+
+class Control : public FileTest {
+  protected:
+    void SetUp() override {
+        FileTest::SetUp();
+        InstallWindowHooks();
+        LoadGivens("4"); // one given, so that only 4 conflicts in row 1, column 1 and box 1
+    }
+    // Fresh modules as the program starts them, with the window's hooks and this test's
+    // settings file in place.
+    void RestartModules() {
+        ResetForTest();
+        InstallWindowHooks();
+    }
+    void InstallWindowHooks() {
+        Window = WindowRecord{};
+        ShellHooks hooks = Shell;
+        hooks.showDigitPopup = RecPopup;
+        hooks.postCommand = RecPost;
+        hooks.runDialog = RecDialog;
+        hooks.chooseFile = RecChoose;
+        hooks.closeWindow = RecClose;
+        hooks.invalidateCell = RecInvalidate;
+        hooks.setTitle = RecTitle;
+        InstallShellHooks(&hooks);
+        SetSettingsPath(Path("quadrivo.ini").c_str());
+        int lines[16];
+        LayOutGrid(lines); // as the first paint does
+    }
+    // A tap (press and release) at offset (dx, dy) from the cell's origin.
+    static void TapCell(int cell, int dx, int dy) {
+        const int x = GridLines[cell % 9] + dx, y = GridLines[cell / 9] + dy;
+        StylusDown(x, y);
+        StylusUp(x, y);
+    }
+    // A tap on digit position d (0..8) of a cell.
+    static void TapDigitAt(int cell, int d) { TapCell(cell, 2 + 8 * (d % 3), 2 + 8 * (d / 3)); }
+};
+
+TEST_F(Control, GridLayoutAndHitTesting) {
+    int lines[16];
+    ASSERT_EQ(LayOutGrid(lines), 14);
+    const int grid[11] = {6, 31, 56, 82, 107, 132, 158, 183, 208, 234, 259};
+    const int pixels[14] = {5, 6, 31, 56, 81, 82, 107, 132, 157, 158, 183, 208, 233, 234};
+    for (int i = 0; i < 11; i++) EXPECT_EQ(GridLines[i], grid[i]) << i;
+    for (int i = 0; i < 14; i++) EXPECT_EQ(lines[i], pixels[i]) << i;
+
+    struct {
+        int x, y, cell;
+    } hits[] = {{7, 7, 0},      {233, 233, 80}, {6, 20, -1}, {20, 31, -1},
+                {234, 100, -1}, {81, 7, 2},     {82, 7, -1}, {83, 7, 3},
+                {157, 157, 50}, {0, 0, -1},     {250, 7, -1}};
+    for (auto h : hits) EXPECT_EQ(HitTestCell(h.x, h.y), h.cell) << h.x << "," << h.y;
+
+    ResetAllModules(); // before the first paint nothing is hit
+    EXPECT_EQ(HitTestCell(7, 7), -1);
+}
+
+TEST_F(Control, TapsPickTheDigitUnderTheStylus) {
+    // Each offset from the cell's origin names the digit it enters.
+    struct {
+        int dx, dy, digit;
+    } taps[] = {{2, 2, 1}, {20, 12, 6}, {12, 24, 8}, {1, 1, 1}, {24, 24, 9}};
+    for (auto t : taps) {
+        LoadGivens("4");
+        TapCell(2, t.dx, t.dy);
+        EXPECT_EQ(Board[2] & CELL_DIGIT, t.digit) << t.dx << "," << t.dy;
+    }
+    // Offset 25 is the first pixel of a box line, still the cell's but no digit position.
+    LoadGivens("4");
+    TapCell(2, 25, 2);
+    EXPECT_EQ(Board[2], 0);
+    EXPECT_EQ(SelectedCell, 2);
+    // Entered in the chosen number colour, with a history record.
+    AnalysisOptions.numberColour = 3;
+    TapDigitAt(1, 0);
+    EXPECT_EQ(Board[1], 0x80 | 0x30 | 1);
+    EXPECT_EQ(MoveEnd, 1);
+}
+
+TEST_F(Control, TapsOnEnteredDigitsTakeBackOnlyTheLastOne) {
+    TapDigitAt(1, 0);
+    TapDigitAt(2, 1);
+    ASSERT_EQ(MovePos, 2);
+    TapCell(1, 12, 12); // an older entry: nothing
+    EXPECT_EQ(MovePos, 2);
+    TapCell(0, 12, 12); // a given: nothing
+    EXPECT_EQ(MovePos, 2);
+    TapCell(2, 12, 12); // the last entry: undone, kept for redo
+    EXPECT_EQ(MovePos, 1);
+    EXPECT_EQ(MoveEnd, 2);
+    EXPECT_EQ(Board[2], 0);
+    EXPECT_TRUE(Recorded.navEnabled[1]); // redo
+}
+
+TEST_F(Control, LabelStripFlipsTechniquesAndSelectsChains) {
+    const int y = GridLines[9] + 5;
+    AnalysisOptions.techniques = 0; // the strip answers even with the labels hidden
+    StylusUp(27, y);
+    EXPECT_EQ(AnalysisOptions.techniques, TECH_LOCKED);
+    StylusUp(2, y);
+    EXPECT_EQ(AnalysisOptions.techniques, TECH_LOCKED | TECH_SUBSETS);
+    StylusUp(5 + 21 * 4, y);
+    EXPECT_EQ(AnalysisOptions.techniques & TECH_ALS, TECH_ALS);
+    StylusUp(110, y);
+    EXPECT_EQ(ChainSelection, CHAIN_SHOW_ALL);
+    StylusUp(200, y);
+    EXPECT_EQ(ChainSelection, -1);
+    EXPECT_EQ(SelectedCell, 0);
+    const uint32_t before = AnalysisOptions.techniques;
+    StylusUp(27, GridLines[9] + 12); // just below the strip
+    StylusUp(27, GridLines[9]);      // on the last grid line
+    EXPECT_EQ(AnalysisOptions.techniques, before);
+}
+
+TEST_F(Control, SetupModeEditsTheBoardWithoutHistory) {
+    RunCommand(CMD_SETUP);
+    TapDigitAt(1, 2);
+    EXPECT_EQ(Board[1], 0x83);
+    EXPECT_EQ(MoveEnd, 0);
+    TapCell(0, 12, 12); // a former given is editable: emptied
+    EXPECT_EQ(Board[0], 0);
+    EXPECT_EQ(MoveEnd, 0);
+    // A digit that repeats one in its row is taken out again with a beep.
+    const int beeps = Recorded.beeps;
+    TapDigitAt(0, 2); // row 1 holds 3 now
+    EXPECT_EQ(Board[0], 0);
+    EXPECT_EQ(Recorded.beeps, beeps + 1);
+}
+
+TEST_F(Control, ShownSolutionIsHiddenByTheFirstTap) {
+    RunCommand(CMD_SOLUTION);
+    ASSERT_EQ(ShowSolution, 1);
+    TapDigitAt(1, 0);
+    EXPECT_EQ(ShowSolution, 0);
+    EXPECT_EQ(Board[1], 0);
+    TapDigitAt(1, 0);
+    EXPECT_EQ(Board[1] & CELL_DIGIT, 1);
+}
+
+TEST_F(Control, HoldOpensTheDigitPopupBesideTheCell) {
+    StylusDown(GridLines[4] + 5, GridLines[3] + 5); // cell 31
+    StylusHold();
+    EXPECT_EQ(Window.popups, 1);
+    EXPECT_EQ(Window.popupX, GridLines[4] + 26);
+    EXPECT_EQ(Window.popupY, GridLines[3] - 50);
+    EXPECT_FALSE(Window.popupRight);
+    StylusDown(GridLines[8] + 5, GridLines[0] + 5); // last column: to the left, right-aligned
+    StylusHold();
+    EXPECT_EQ(Window.popupX, GridLines[8]);
+    EXPECT_EQ(Window.popupY, 6 - 50);
+    EXPECT_TRUE(Window.popupRight);
+    StylusDown(2, 2); // off the board: no popup
+    StylusHold();
+    EXPECT_EQ(Window.popups, 2);
+
+    // The pick arrives as a command for the selected cell.
+    StylusDown(GridLines[1] + 5, GridLines[0] + 5);
+    RunCommand(CMD_DIGIT_1 + 4);
+    EXPECT_EQ(Board[1] & CELL_DIGIT, 5);
+    EXPECT_EQ(SelectedCell, -1);
+    RunCommand(CMD_DIGIT_1); // nothing selected any more
+    StylusDown(GridLines[0] + 5, GridLines[0] + 5);
+    RunCommand(CMD_DIGIT_1 + 1); // a given: ignored
+    EXPECT_EQ(Board[0], 4);
+    EXPECT_EQ(MoveEnd, 1);
+}
+
+TEST_F(Control, PencilMarkTaps) {
+    RunCommand(CMD_PENCIL_MARKS);
+    ClearAllMarks();
+    AnalysisOptions.techniques = 0;
+    TapDigitAt(1, 3); // 4 is in row 1: not marked, but the cell is addressed and redrawn
+    EXPECT_EQ(MarkGrid[1], 0);
+    EXPECT_EQ(LastMarkedCell, 1);
+    EXPECT_EQ(Window.invalidated, 1);
+    TapDigitAt(1, 0);
+    EXPECT_EQ(MarkGrid[1], DigitBit(1));
+    TapDigitAt(1, 0);
+    EXPECT_EQ(MarkGrid[1], 0);
+    EXPECT_EQ(MoveEnd, 0);
+
+    // With the analysis shown, marking the digit its step places enters it.
+    AnalysisOptions.techniques = TECH_ANALYSIS;
+    StepMarks[1] = DigitBit(1);
+    TapDigitAt(1, 0);
+    EXPECT_EQ(Board[1] & CELL_DIGIT, 1);
+}
+
+TEST_F(Control, CandidatesRefuseDigitsThatAreNotCandidates) {
+    RunCommand(CMD_CANDIDATES);
+    ComputeCandidates();
+    TapDigitAt(1, 3); // 4 is a given of row 1
+    EXPECT_EQ(Board[1], 0);
+    TapDigitAt(1, 0);
+    EXPECT_EQ(Board[1] & CELL_DIGIT, 1);
+}
+
+TEST_F(Control, SetupGateBeepsAtAllButAFewCommands) {
+    RunCommand(CMD_SETUP);
+    Recorded.beeps = 0;
+    for (int id : {CMD_OPEN, CMD_CANDIDATES, CMD_CLOSE, CMD_ABOUT, CMD_ANALYSIS_OPTIONS,
+                   CMD_SOLUTION, CMD_F5, CMD_BLOCK_ENTRY, CMD_CREATE, CMD_BLUE})
+        EXPECT_EQ(RunCommand(id), 1) << id;
+    EXPECT_EQ(Recorded.beeps, 10);
+    EXPECT_TRUE(Window.dialogs.empty());
+    EXPECT_EQ(AnalysisOptions.showCandidates, 0u);
+    EXPECT_EQ(Window.closes, 0);
+
+    RunCommand(CMD_NEW); // works: empties the board, stays in setup mode
+    EXPECT_EQ(BoardDigits(), std::string(81, '.'));
+    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
+    RunCommand(CMD_QUIT);
+    EXPECT_EQ(Window.closes, 1);
+    EXPECT_EQ(Recorded.beeps, 10);
+    // Outside setup mode F5 and unknown ids have no handler.
+    RunCommand(CMD_SETUP);
+    EXPECT_EQ(RunCommand(CMD_F5), 0);
+    EXPECT_EQ(RunCommand(999), 0);
+}
+
+TEST_F(Control, SetupModeInAndOut) {
+    TapDigitAt(1, 0);
+    RunCommand(CMD_PENCIL_MARKS);
+    RunCommand(CMD_SETUP);
+    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
+    EXPECT_EQ(AnalysisOptions.pencilMarks, 0u);
+    EXPECT_FALSE(Recorded.clockRunning);
+    EXPECT_EQ(Recorded.status[1], " Setup");
+    EXPECT_EQ(Board[0], 0x84); // the given is editable now
+    EXPECT_EQ(Board[1], 0x81); // the entry loses its colour
+    for (DigitMask m : MarkGrid) EXPECT_EQ(m, 0);
+
+    RunCommand(CMD_SETUP);
+    EXPECT_EQ(AnalysisOptions.setupMode, 0u);
+    EXPECT_EQ(Board[0], 4);
+    EXPECT_EQ(Board[1], 1); // every digit is a given now
+    EXPECT_EQ(MovePos, 0);
+    EXPECT_EQ(MoveEnd, 0);
+    EXPECT_TRUE(Recorded.clockRunning);
+    EXPECT_EQ(Recorded.messages.back(), "Invalid Position"); // checked: too few givens
+}
+
+TEST_F(Control, StepButtonInBothModes) {
+    LoadGivens(BUILTIN_PUZZLE);
+    AnalysisOptions.techniques = TECH_ANALYSIS;
+    RunCommand(CMD_STORE_CANDIDATES);
+    PendingStep = RunAnalysis(); // as the paint does
+    ASSERT_EQ(PendingStep, 1);
+    auto filled = [] {
+        const std::string digits = BoardDigits();
+        return 81 - std::count(digits.begin(), digits.end(), '.');
+    };
+    const auto before = filled();
+    RunCommand(CMD_STEP);
+    EXPECT_EQ(filled(), before + 1);
+    EXPECT_EQ(PendingStep, 0);
+    RunCommand(CMD_STEP); // nothing pending until the next paint
+    EXPECT_EQ(filled(), before + 1);
+
+    RunCommand(CMD_SETUP);
+    RunCommand(CMD_STEP); // posts "Setup", which runs after the current event
+    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
+    RunPosted();
+    EXPECT_EQ(AnalysisOptions.setupMode, 0u);
+}
+
+TEST_F(Control, MenusAndTogglesFollowTheOptions) {
+    AnalysisOptions.showCandidates = 1;
+    EXPECT_EQ(MenuCheck(CMD_CANDIDATES), 1);
+    RunCommand(CMD_STORE_CANDIDATES); // unchecks "Candidates", checks "Pencil Marks"
+    EXPECT_EQ(MenuCheck(CMD_CANDIDATES), 0);
+    EXPECT_EQ(MenuCheck(CMD_CANDIDATES_BUTTON), 0);
+    EXPECT_EQ(MenuCheck(CMD_PENCIL_MARKS), 1);
+    RunCommand(CMD_BLUE + 2);
+    for (int id = CMD_BLUE; id <= CMD_PURPLE; id++)
+        EXPECT_EQ(MenuCheck(id), id == CMD_BLUE + 2) << id;
+    RunCommand(CMD_ANALYSIS);
+    EXPECT_EQ(MenuCheck(CMD_ANALYSIS), 1);
+    RunCommand(CMD_WRONG_VALUES);
+    EXPECT_EQ(MenuCheck(CMD_WRONG_VALUES), 1);
+    EXPECT_EQ(MenuCheck(CMD_SETUP), 0);
+    EXPECT_EQ(MenuCheck(CMD_NEW), -1);
+}
+
+TEST_F(Control, NavigationButtonsFollowEntriesAndUndo) {
+    TapDigitAt(1, 0);
+    EXPECT_TRUE(Recorded.navEnabled[0] && Recorded.navEnabled[2]); // undo, beginning
+    EXPECT_FALSE(Recorded.navEnabled[1] || Recorded.navEnabled[3]);
+    RunCommand(CMD_UNDO);
+    EXPECT_FALSE(Recorded.navEnabled[0] || Recorded.navEnabled[2]);
+    EXPECT_TRUE(Recorded.navEnabled[1] && Recorded.navEnabled[3]); // redo, end
+    RunCommand(CMD_END);
+    EXPECT_EQ(Board[1] & CELL_DIGIT, 1);
+}
+
+TEST_F(Control, TypedCharactersSelectChains) {
+    TypeKey('c');
+    EXPECT_EQ(ChainSelection, 2);
+    TypeKey('0');
+    EXPECT_EQ(ChainSelection, -49);
+    TypeKey('z');
+    EXPECT_EQ(ChainSelection, CHAIN_SHOW_ALL);
+}
+
+TEST_F(Control, KeyboardPlayActsOnTheCursorCell) {
+    EXPECT_EQ(PressKey(KEY_DELETE), 0); // no cursor yet
+    SelectedCell = 0;
+    PressKey(KEY_RIGHT); // appears on the last tapped cell
+    EXPECT_EQ(CursorCell, 0);
+    PressKey(KEY_RIGHT);
+    PressKey(KEY_UP); // stays in the top row
+    EXPECT_EQ(CursorCell, 1);
+    TypeKey('7');
+    EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
+    const int beeps = Recorded.beeps;
+    TypeKey('5'); // a filled cell takes no digit
+    EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
+    EXPECT_EQ(Recorded.beeps, beeps + 1);
+    PressKey(KEY_DELETE); // the last entry taken back
+    EXPECT_EQ(Board[1], 0);
+    RunCommand(CMD_PENCIL_MARKS);
+    ClearAllMarks();
+    TypeKey('1');
+    EXPECT_EQ(MarkGrid[1], DigitBit(1));
+    PressKey(KEY_ESCAPE);
+    EXPECT_EQ(CursorCell, -1);
+    TypeKey('2'); // without the cursor, a chain selection
+    EXPECT_EQ(ChainSelection, '2' - 'a');
+}
+
+TEST_F(Control, StartUpInSetupModeRefusesThePostedAbout) {
+    AnalysisOptions.setupMode = 1;
+    Board[0] |= CELL_ENTERED;
+    TransferSettings(0);
+    RestartModules();
+    RunCommand(CMD_STARTUP);
+    ShellPostCommand(CMD_ABOUT); // as the program does once its window exists
+    const int beeps = Recorded.beeps;
+    RunPosted();
+    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
+    EXPECT_EQ(Recorded.beeps, beeps + 1);
+    EXPECT_TRUE(Window.dialogs.empty());
+}
+
+TEST_F(Control, StartUpWithoutSettingsShowsTheBuiltInPuzzleAndAbout) {
+    RestartModules(); // the built-in puzzle, no settings file
+    RunCommand(CMD_STARTUP);
+    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
+    EXPECT_TRUE(Recorded.messages.empty()); // one solution: no verdict
+    EXPECT_TRUE(Recorded.clockRunning);
+    RunCommand(CMD_ABOUT);
+    EXPECT_EQ(Window.dialogs, std::vector<int>{DIALOG_ABOUT});
+    EXPECT_EQ(Window.title, "Quadrivo");
+}
+
+TEST_F(Control, CollectionsBrowseInSetupModeWithTitleAndGoto) {
+    std::string lines;
+    for (int i = 0; i < 12; i++) lines += std::string(SAMPLE_PUZZLE) + "\r\n";
+    const std::string path = Write("set.txt", lines);
+    Window.chosenFile = path;
+    RunCommand(CMD_OPEN);
+    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
+    EXPECT_EQ(Window.title, "{set.txt} #1");
+    RunCommand(CMD_REDO);
+    RunCommand(CMD_REDO);
+    EXPECT_EQ(Window.title, "{set.txt} #3");
+    RunCommand(CMD_END);
+    EXPECT_EQ(CollectionIndex, 11);
+    // "Go to End" on the last puzzle asks for a number.
+    Window.goTo = "4";
+    RunCommand(CMD_END);
+    EXPECT_EQ(Window.dialogs, std::vector<int>{DIALOG_GOTO});
+    EXPECT_EQ(CollectionIndex, 3);
+    EXPECT_EQ(GotoProposedNumber(), 4);
+    Window.dialogAnswer = DIALOG_CANCEL;
+    RunCommand(CMD_END);
+    RunCommand(CMD_END);
+    EXPECT_EQ(CollectionIndex, 11);
+    // Leaving setup mode makes the puzzle a game; the title keeps the number.
+    RunCommand(CMD_SETUP);
+    EXPECT_EQ(Board[0], 4);
+    EXPECT_EQ(Window.title, "{set.txt} #12");
+    // Reopen goes back to the collection puzzle without the file dialog.
+    Window.chosenFile.clear();
+    RunCommand(CMD_REOPEN);
+    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
+    EXPECT_EQ(Window.proposedFile, "");
+}
+
+TEST_F(Control, SavingProposesADatedNameAndReportsFailure) {
+    RunCommand(CMD_SAVE); // cancelled: nothing written, title refreshed
+    EXPECT_EQ(Window.proposedFile.substr(0, 3), "Pzl");
+    EXPECT_EQ(Window.proposedFile.size(), 9u);
+    EXPECT_EQ(CurrentFile[0], 0);
+
+    Window.chosenFile = Path("game.txt");
+    RunCommand(CMD_SAVE);
+    EXPECT_EQ(Window.title, "{game.txt}");
+    EXPECT_FALSE(ReadBytes(Path("game.txt")).empty());
+    EXPECT_TRUE(Recorded.messages.empty());
+
+    RunCommand(CMD_SAVE); // a named file is proposed again
+    EXPECT_EQ(Window.proposedFile, Path("game.txt"));
+
+    Window.chosenFile = Path("no/such/folder/game.txt");
+    RunCommand(CMD_SAVE);
+    ASSERT_EQ(Recorded.messages.size(), 1u);
+    EXPECT_NE(Recorded.messages[0].find("no/such/folder/game.txt"), std::string::npos);
+}
+
+TEST_F(Control, CreateMakesARatedPuzzleAndRateLeavesSetupFirst) {
+    CurrentFile[0] = 'x';
+    RunCommand(CMD_CREATE);
+    EXPECT_EQ(CurrentFile[0], 0);
+    EXPECT_EQ(Window.title, "Quadrivo");
+    ASSERT_EQ(Recorded.messages.size(), 1u);
+    EXPECT_EQ(Recorded.messages[0].rfind("Rating", 0), 0u);
+    EXPECT_EQ(MoveEnd, 0);
+
+    RunCommand(CMD_SETUP);
+    RunCommand(CMD_RATE);
+    EXPECT_EQ(AnalysisOptions.setupMode, 0u);
+    EXPECT_EQ(Recorded.messages.back().rfind("Rating", 0), 0u);
+}
+
+TEST_F(Control, BlockEntryTakesATextAsANewPuzzle) {
+    TapDigitAt(1, 0);
+    Window.dialogAnswer = DIALOG_OK;
+    RunCommand(CMD_BLOCK_ENTRY);
+    EXPECT_EQ(MoveEnd, 1);
+    AcceptBlockEntryText(BUILTIN_PUZZLE);
+    Window.dialogAnswer = DIALOG_INPUT;
+    RunCommand(CMD_BLOCK_ENTRY);
+    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
+    EXPECT_EQ(MoveEnd, 0);
+}
+
+TEST_F(Control, DialogRules) {
+    AnalysisOptions.techniques = 0x3F;
+    AcceptAnalysisOptions(0x3F & ~TECH_GRID);
+    EXPECT_EQ(AnalysisOptions.techniques, 0x37u);
+    AnalysisOptions.techniques = 0x100;
+    AcceptAnalysisOptions(TECH_CHAINS | TECH_ANALYSIS);
+    EXPECT_EQ(AnalysisOptions.techniques, TECH_CHAINS); // the display stays off
+
+    for (auto [text, number] : std::vector<std::pair<const char*, int>>{
+             {"10", 10}, {"", 0}, {"abc", 0}, {" 7 ", 7}, {"12a", 0}, {"99999999999", 999999999}}) {
+        AcceptGotoText(text);
+        EXPECT_EQ(GotoNumber, number) << text;
+    }
+
+    AnalysisOptions.blockFormat = 0x22;
+    EXPECT_EQ(LayoutRadioId(), 258);
+    EXPECT_EQ(EmptyRadioId(), 288);
+    AcceptBlockFormat(0x04 | 0x10);
+    char text[TEXT_BUFFER_SIZE];
+    LoadGivens("");
+    BlockEntryText(text);
+    EXPECT_EQ(std::string(text).size(), 119u);
+    char version[32];
+    VersionLine(version, sizeof version);
+    EXPECT_STREQ(version, "Quadrivo V 1.16");
+}
+
+TEST_F(Control, ClosingWritesTheSettings) {
+    TapDigitAt(1, 0);
+    EXPECT_EQ(ShutDown(), 1);
+    EXPECT_EQ(ReadBytes(Path("quadrivo.ini")).size(), size_t(SETTINGS_SIZE));
+    RunCommand(CMD_CLOSE);
+    EXPECT_EQ(Window.closes, 1);
+}
+} // namespace
