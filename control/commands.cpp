@@ -247,7 +247,21 @@ int MenuCheck(int id) {
     }
 }
 
+void OpenFileByName(const char* path) {
+    if (AnalysisOptions.setupMode == 1) {
+        AnalysisOptions.setupMode = 0;
+        ShellUpdateToggleButtons();
+    }
+    CollectionIndex = -1;
+    std::snprintf(CurrentFile, sizeof CurrentFile, "%s", path);
+    OpenChosenFile();
+}
+
 int ShutDown() {
     TransferSettings(0);
     return 1;
+}
+
+const char* ShutDownError() {
+    return "Cannot write the settings file";
 }

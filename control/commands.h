@@ -53,6 +53,12 @@ int MenuCheck(int id);
 // its path and no collection puzzle is shown; 0 when cancelled (nothing changed).
 int ChooseFile(int save);
 
+// Opens a file named outside the file dialog (the command line, a second copy of the program)
+// as "Open Puzzle(s)..." opens a chosen one; a puzzle being set up is given up first.
+void OpenFileByName(const char* path);
+
 // The window is closing (however it closes): writes the settings file. Returns 1 when it was
 // written or there is nowhere to write it, 0 when writing failed.
 int ShutDown();
+// Why the last ShutDown could not write the settings file.
+const char* ShutDownError();

@@ -1,0 +1,101 @@
+// "Copy Paste": the board as text in a chosen layout and empty-cell style, copied to the
+// clipboard ("Output"), or a typed or pasted text taken in as a new puzzle ("Input").
+#include "control/dialogrules.h"
+#include "dialogs/dialogs.h"
+#include "files/text.h"
+#include "model/hooks.h"
+#include "model/options.h"
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QDialog>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+// Radio buttons by group: text and the blockFormat bit each stands for (its id is 256 + bit).
+constexpr struct {
+    const char* text;
+    uint32_t bit;
+} LAYOUTS[] = {{"&Linear", LAYOUT_LINEAR}, {"&9x9", LAYOUT_9X9}, {"&3x3", LAYOUT_3X3}},
+  EMPTIES[] = {{"&Nulls", EMPTY_NULLS}, {"&Dots", EMPTY_DOTS}, {"&Dashes", EMPTY_DASHES}};
+
+QGroupBox* RadioGroup(QDialog* dialog, const char* title, const decltype(LAYOUTS)& radios,
+                      QButtonGroup* group) {
+    auto* box = new QGroupBox(title, dialog);
+    auto* layout = new QVBoxLayout(box);
+    for (const auto& r : radios) {
+        auto* button = new QRadioButton(r.text, box);
+        button->setObjectName(QString::number(256 + r.bit));
+        group->addButton(button, int(256 + r.bit));
+        layout->addWidget(button);
+    }
+    return box;
+}
+} // namespace
+
+int RunBlockEntryDialog(QWidget* owner) {
+    QDialog dialog(owner);
+    dialog.setWindowTitle("Copy Paste");
+    auto* grid = new QGridLayout(&dialog);
+    auto* edit = new QPlainTextEdit(&dialog);
+    edit->setObjectName("text");
+    edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setMinimumSize(edit->fontMetrics().horizontalAdvance('0') * 16,
+                         edit->fontMetrics().height() * 13);
+    grid->addWidget(edit, 0, 0, 3, 1);
+
+    auto* output = new QPushButton("Output", &dialog);
+    auto* input = new QPushButton("Input", &dialog);
+    auto* close = new QPushButton("Close", &dialog);
+    auto* layouts = new QButtonGroup(&dialog);
+    auto* empties = new QButtonGroup(&dialog);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(output);
+    buttons->addWidget(input);
+    buttons->addWidget(close);
+    buttons->addStretch();
+    grid->addLayout(buttons, 0, 1);
+    grid->addWidget(RadioGroup(&dialog, "Grid", LAYOUTS, layouts), 1, 1);
+    grid->addWidget(RadioGroup(&dialog, "Empty Cells", EMPTIES, empties), 2, 1);
+
+    auto show = [edit] {
+        char text[TEXT_BUFFER_SIZE];
+        BlockEntryText(text);
+        edit->setPlainText(QString::fromLatin1(text).replace("\r\n", "\n"));
+        edit->selectAll();
+    };
+    if (QAbstractButton* b = layouts->button(LayoutRadioId())) b->setChecked(true);
+    if (QAbstractButton* b = empties->button(EmptyRadioId())) b->setChecked(true);
+    show();
+
+    // A radio click rebuilds the format from every checked button and shows the board again.
+    auto reformat = [layouts, empties, show] {
+        uint32_t bits = 0;
+        for (QButtonGroup* group : {layouts, empties})
+            if (group->checkedId() > 256) bits |= uint32_t(group->checkedId() - 256);
+        AcceptBlockFormat(bits);
+        show();
+    };
+    QObject::connect(layouts, &QButtonGroup::idClicked, &dialog, reformat);
+    QObject::connect(empties, &QButtonGroup::idClicked, &dialog, reformat);
+    QObject::connect(output, &QPushButton::clicked, &dialog, [edit] {
+        edit->selectAll();
+        QGuiApplication::clipboard()->setText(edit->toPlainText());
+    });
+    QObject::connect(input, &QPushButton::clicked, &dialog, [&dialog, edit] {
+        // The parser reads at most 255 characters of the text, as one block.
+        const QString text = edit->toPlainText().left(TEXT_BUFFER_SIZE - 1);
+        AcceptBlockEntryText(text.toUtf8().constData());
+        dialog.done(DIALOG_INPUT);
+    });
+    QObject::connect(close, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(DIALOG_OK); });
+    const int result = dialog.exec();
+    return result == DIALOG_INPUT || result == DIALOG_OK ? result : DIALOG_CANCEL;
+}

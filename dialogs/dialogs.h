@@ -1,0 +1,18 @@
+// The program's dialogs, each modal over the main window: about box, "Goto Position",
+// "Copy Paste", "Analysis Options", and the file chooser for puzzles. Each returns the id of the
+// button that closed it (DIALOG_OK, DIALOG_CANCEL, DIALOG_INPUT); their rules are the core's.
+#pragma once
+#include <QString>
+
+class QWidget;
+
+int RunAboutDialog(QWidget* owner);
+int RunGotoDialog(QWidget* owner);
+int RunBlockEntryDialog(QWidget* owner);
+int RunAnalysisOptionsDialog(QWidget* owner);
+
+// The Open or Save dialog for puzzle files ("Text (*.txt)"), starting at proposed (a bare
+// name starts in the documents folder). Returns the full path chosen, or "" when cancelled.
+QString ChooseTextFile(QWidget* owner, bool save, const QString& proposed, bool overwritePrompt);
+// Where file dialogs start: the user's documents folder, else the home folder.
+QString DocumentsFolder();

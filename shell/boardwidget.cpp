@@ -1,0 +1,171 @@
+// The board widget: paints the native picture scaled crisply and turns mouse and keys into the
+// core's taps, holds and keys. Every paint renders the whole picture (which runs the analysis);
+// a cell's invalidation repaints only its square on screen.
+#include "shell/boardwidget.h"
+#include "control/commands.h"
+#include "control/keys.h"
+#include "control/taps.h"
+#include "display/paint.h"
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <cmath>
+
+namespace {
+constexpr int HOLD_MILLISECONDS = 500;
+constexpr int HOLD_SLACK = 4; // widget pixels a held press may drift and still count as held
+constexpr QRgb CURSOR_COLOUR = 0xFFFF8C00;
+} // namespace
+
+BoardWidget::BoardWidget(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(BOARD_PICTURE_WIDTH, BOARD_PICTURE_HEIGHT);
+    holdTimer.setSingleShot(true);
+    holdTimer.setInterval(HOLD_MILLISECONDS);
+    connect(&holdTimer, &QTimer::timeout, this, &BoardWidget::HoldTimeout);
+}
+
+int BoardWidget::FactorFor(QSize size, qreal dpr) {
+    const int fx = int(size.width() * dpr) / BOARD_PICTURE_WIDTH;
+    const int fy = int(size.height() * dpr) / BOARD_PICTURE_HEIGHT;
+    return std::max(1, std::min(fx, fy));
+}
+
+int BoardWidget::Factor() const {
+    return FactorFor(size(), devicePixelRatioF());
+}
+
+QSize BoardWidget::SizeForFactor(int factor) const {
+    const qreal dpr = devicePixelRatioF();
+    return QSize(int(std::ceil(BOARD_PICTURE_WIDTH * factor / dpr)),
+                 int(std::ceil(BOARD_PICTURE_HEIGHT * factor / dpr)));
+}
+
+QSize BoardWidget::sizeHint() const {
+    return SizeForFactor(2);
+}
+
+QPoint BoardWidget::Origin() const {
+    // Centred across the widget, at its top.
+    const qreal dpr = devicePixelRatioF();
+    const int width = int(BOARD_PICTURE_WIDTH * Factor() / dpr);
+    return QPoint(std::max(0, (this->width() - width) / 2), 0);
+}
+
+QPoint BoardWidget::ToBoard(QPointF position) const {
+    const qreal dpr = devicePixelRatioF();
+    const QPointF device = (position - Origin()) * dpr;
+    const int f = Factor();
+    return QPoint(int(std::floor(device.x() / f)), int(std::floor(device.y() / f)));
+}
+
+QRect BoardWidget::ToWidget(QRect board) const {
+    const qreal scale = Factor() / devicePixelRatioF();
+    const QPoint o = Origin();
+    return QRect(o.x() + int(std::floor(board.x() * scale)), o.y() + int(std::floor(board.y() * scale)),
+                 int(std::ceil(board.width() * scale)) + 1, int(std::ceil(board.height() * scale)) + 1);
+}
+
+void BoardWidget::InvalidateCell(int cell) {
+    if (cell < 0 || cell > 80) return;
+    update(ToWidget(QRect(GridLines[cell % 9], GridLines[cell / 9], CELL_PITCH, CELL_PITCH)));
+}
+
+void BoardWidget::paintEvent(QPaintEvent*) {
+    const QImage picture = RenderBoard();
+    const int f = Factor();
+    const qreal dpr = devicePixelRatioF();
+    QImage scaled = ScaleCrisp(picture, f);
+    scaled.setDevicePixelRatio(dpr);
+
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    const QPoint o = Origin();
+    painter.drawImage(o, scaled);
+
+    // The keyboard cursor: a frame just inside the cell, drawn at screen resolution.
+    if (CursorCell >= 0 && CursorCell <= 80 && GridLines[9]) {
+        const QRect cell = ToWidget(QRect(GridLines[CursorCell % 9] + 1,
+                                          GridLines[CursorCell / 9] + 1, 24, 24));
+        const int width = std::max(2, int(f / dpr) / 2 + 1);
+        QPen pen(QColor::fromRgba(CURSOR_COLOUR), width);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(cell.adjusted(width / 2, width / 2, -width / 2 - 2, -width / 2 - 2));
+    }
+    emit Painted();
+}
+
+void BoardWidget::mousePressEvent(QMouseEvent* event) {
+    const QPoint board = ToBoard(event->position());
+    if (event->button() == Qt::RightButton) {
+        // A secondary click is a tap-and-hold at once.
+        if (StylusDown(board.x(), board.y()) >= 0) StylusHold();
+        return;
+    }
+    if (event->button() != Qt::LeftButton) return;
+    pressing = true;
+    held = false;
+    pressBoard = board;
+    pressWidget = event->position();
+    if (StylusDown(board.x(), board.y()) >= 0) holdTimer.start();
+}
+
+void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (holdTimer.isActive() &&
+        (event->position() - pressWidget).manhattanLength() > HOLD_SLACK)
+        holdTimer.stop(); // moving: not a hold
+}
+
+void BoardWidget::HoldTimeout() {
+    if (!pressing) return;
+    held = true;
+    StylusHold();
+}
+
+void BoardWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !pressing) return;
+    pressing = false;
+    holdTimer.stop();
+    if (held) return; // the popup took this press
+    const QPoint board = ToBoard(event->position());
+    StylusUp(board.x(), board.y());
+}
+
+void BoardWidget::ShowDigitPopup(int x, int y, bool rightAligned) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (int d = 0; d < 9; d++) {
+        QAction* action = menu->addAction(QString::number(d + 1));
+        connect(action, &QAction::triggered, this, [d] { RunCommand(CMD_DIGIT_1 + d); });
+    }
+    QPoint at = mapToGlobal(ToWidget(QRect(x, y, 1, 1)).topLeft());
+    if (rightAligned) at.rx() -= menu->sizeHint().width();
+    menu->popup(at);
+}
+
+void BoardWidget::keyPressEvent(QKeyEvent* event) {
+    static const struct {
+        int qt, key;
+    } KEYS[] = {{Qt::Key_Left, KEY_LEFT},      {Qt::Key_Right, KEY_RIGHT},
+                {Qt::Key_Up, KEY_UP},          {Qt::Key_Down, KEY_DOWN},
+                {Qt::Key_Delete, KEY_DELETE},  {Qt::Key_Backspace, KEY_DELETE},
+                {Qt::Key_Escape, KEY_ESCAPE}};
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::NoModifier)
+        for (auto k : KEYS)
+            if (event->key() == k.qt) {
+                if (!PressKey(k.key)) event->ignore();
+                return;
+            }
+    const QString text = event->text();
+    if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && text.size() == 1 &&
+        text[0].isPrint()) {
+        TypeKey(text[0].unicode());
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

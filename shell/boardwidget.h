@@ -1,0 +1,52 @@
+// The board on screen: the native picture scaled by the largest whole factor that fits, with no
+// smoothing; mouse presses, holds and releases mapped back to board pixels for the taps; the
+// keyboard cursor frame; keys for keyboard play.
+#pragma once
+#include <QElapsedTimer>
+#include <QPoint>
+#include <QTimer>
+#include <QWidget>
+
+class BoardWidget : public QWidget {
+    Q_OBJECT
+  public:
+    explicit BoardWidget(QWidget* parent = nullptr);
+
+    // Device pixels per board pixel: the largest whole factor for which the board fits the
+    // widget (at least 1). The zoom commands resize the window to ask for another one.
+    int Factor() const;
+    // The factor the widget would have at a size, for a device-pixel ratio.
+    static int FactorFor(QSize size, qreal dpr);
+    // The widget size that shows the board at factor (in logical pixels).
+    QSize SizeForFactor(int factor) const;
+    // Board pixel under a widget position (integer division: every board rule holds at any zoom).
+    QPoint ToBoard(QPointF position) const;
+    // Widget rectangle of a board rectangle.
+    QRect ToWidget(QRect board) const;
+
+    void InvalidateCell(int cell);
+    // Opens the digit popup at a board point (its right edge there when rightAligned).
+    void ShowDigitPopup(int x, int y, bool rightAligned);
+
+  signals:
+    // After each paint, once the analysis has found the step for the position shown.
+    void Painted();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    QSize sizeHint() const override;
+
+  private:
+    void HoldTimeout();
+    QPoint Origin() const; // top-left of the board picture inside the widget
+
+    QTimer holdTimer;
+    QPoint pressBoard;    // board pixel of the left press being watched for a hold
+    QPointF pressWidget;  // widget position of that press
+    bool pressing = false;
+    bool held = false;    // the press turned into a hold: its release is not a tap
+};

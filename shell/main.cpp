@@ -1,0 +1,45 @@
+// quadrivo: the desktop program. One copy per user runs; a later start hands its file to it.
+// "quadrivo --picture OUT.png ..." draws a board picture instead, with no display.
+#include "control/session.h"
+#include "shell/mainwindow.h"
+#include "shell/picture.h"
+#include "shell/singleinstance.h"
+#include <QApplication>
+#include <QFileInfo>
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    if (WantsPicture(argc, argv)) return RunPictureMode(argc, argv);
+    QString file;
+    for (int i = 1; i < argc; i++) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::puts("usage: quadrivo [FILE]\n"
+                      "       quadrivo --picture OUT.png [OPTIONS] [PUZZLE | FILE]  (--picture "
+                      "--help for more)\n"
+                      "Opens the Sudoku assistant, with FILE (a saved game or a collection of "
+                      "puzzles) if given.");
+            return 0;
+        }
+        if (argv[i][0] != '-') file = QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quadrivo");
+    QGuiApplication::setDesktopFileName("org.quadrivo.Quadrivo");
+    if (SingleInstance::HandOver(file)) return 0; // the running copy has it; nothing else to do
+    SingleInstance instance;
+    instance.Listen();
+
+    ResetAllModules();
+    MainWindow window;
+    QObject::connect(&instance, &SingleInstance::Asked, &window, [&window](const QString& asked) {
+        window.BringToFront();
+        if (!asked.isEmpty()) window.OpenNamedFile(asked);
+    });
+    window.show();
+    window.SetZoom(window.DefaultZoom());
+    window.StartUp();
+    if (!file.isEmpty()) window.OpenNamedFile(file);
+    return app.exec();
+}

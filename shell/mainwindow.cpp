@@ -1,0 +1,493 @@
+// The main window, built from small Create steps, and the hook table through which the core
+// reaches it. The window holds no game state: every change goes through the control layer,
+// and what the window shows is read back from the core after each paint or hook call.
+#include "shell/mainwindow.h"
+#include "analysis/state.h"
+#include "analysis/steptext.h"
+#include "control/commands.h"
+#include "control/title.h"
+#include "dialogs/dialogs.h"
+#include "display/paint.h"
+#include "files/puzzlefile.h"
+#include "model/hooks.h"
+#include "model/options.h"
+#include "model/verdicts.h"
+#include "shell/boardwidget.h"
+#include <QApplication>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cstring>
+
+namespace {
+MainWindow* Window = nullptr;
+
+// Right edges of the first two status panes, in board pixels.
+constexpr int PANE_EDGES[2] = {110, 180};
+constexpr int BUTTON_SIZE = 16; // the command-bar images, in board pixels
+
+// The hook table: each hook forwards to the one window.
+void HookRedraw() {
+    Window->Board()->update();
+}
+void HookInvalidateCell(int cell) {
+    Window->Board()->InvalidateCell(cell);
+}
+void HookStatusText(int pane, const char* text) {
+    Window->SetStatusText(pane, QString::fromUtf8(text));
+}
+void HookEnableNav(int id, bool enabled) {
+    Window->EnableNavButton(id, enabled);
+}
+void HookToggles() {
+    Window->UpdateToggleButtons();
+}
+void HookTitle() {
+    Window->UpdateTitle();
+}
+void HookMessage(const char* text) {
+    Window->ShowMessage(QString::fromUtf8(text));
+}
+void HookBusy(bool busy) {
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+void HookBeep() {
+    QApplication::beep();
+}
+void HookClock(bool run) {
+    Window->RunClock(run);
+}
+void HookPopup(int x, int y, bool rightAligned) {
+    Window->Board()->ShowDigitPopup(x, y, rightAligned);
+}
+void HookPost(int id) {
+    QMetaObject::invokeMethod(Window, [id] { RunCommand(id); }, Qt::QueuedConnection);
+}
+int HookDialog(int id) {
+    return Window->RunDialog(id);
+}
+int HookChooseFile(int save, char* path, int size, bool overwritePrompt) {
+    return Window->ChooseFile(save, path, size, overwritePrompt);
+}
+void HookClose() {
+    Window->close();
+}
+} // namespace
+
+MainWindow::MainWindow() {
+    Window = this;
+    setWindowTitle(PROGRAM_NAME);
+    setWindowIcon(QIcon(":/icons/quadrivo.png"));
+    LoadBoardGlyphs();
+    CreateBoard();
+    CreateStatusPanes();
+    CreateMenus();
+    CreateCommandBar();
+    CreateAccelerators();
+
+    ShellHooks hooks;
+    hooks.redraw = HookRedraw;
+    hooks.invalidateCell = HookInvalidateCell;
+    hooks.statusText = HookStatusText;
+    hooks.enableNavButton = HookEnableNav;
+    hooks.updateToggleButtons = HookToggles;
+    hooks.setTitle = HookTitle;
+    hooks.messageBox = HookMessage;
+    hooks.busyCursor = HookBusy;
+    hooks.beep = HookBeep;
+    hooks.clockTimer = HookClock;
+    hooks.showDigitPopup = HookPopup;
+    hooks.postCommand = HookPost;
+    hooks.runDialog = HookDialog;
+    hooks.chooseFile = HookChooseFile;
+    hooks.closeWindow = HookClose;
+    InstallShellHooks(&hooks);
+
+    clock.setInterval(1000);
+    connect(&clock, &QTimer::timeout, this, [] { ClockTick(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { SaveSession(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { SaveSession(); });
+}
+
+MainWindow::~MainWindow() {
+    InstallShellHooks(nullptr);
+    Window = nullptr;
+}
+
+void MainWindow::CreateBoard() {
+    auto* central = new QWidget(this);
+    central->setAutoFillBackground(true);
+    QPalette palette = central->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    central->setPalette(palette);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    board = new BoardWidget(central);
+    layout->addWidget(board, 1);
+    stepLine = new QLabel(central);
+    stepLine->setContentsMargins(6, 2, 6, 2);
+    stepLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    stepLine->setMinimumWidth(1); // long steps are cut, not widening the window
+    layout->addWidget(stepLine);
+    setCentralWidget(central);
+    connect(board, &BoardWidget::Painted, this, [this] {
+        UpdateStepLine();
+        UpdateScale();
+    });
+}
+
+void MainWindow::CreateStatusPanes() {
+    statusBar = new QWidget(this);
+    auto* layout = new QHBoxLayout(statusBar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QLabel*& pane : panes) {
+        pane = new QLabel(" ", statusBar);
+        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        pane->setContentsMargins(4, 1, 4, 1);
+        layout->addWidget(pane);
+    }
+    layout->setStretch(2, 1);
+    centralWidget()->layout()->addWidget(statusBar);
+}
+
+QAction* MainWindow::AddCommand(QMenu* menu, const QString& text, int id, const QString& key) {
+    // The key is shown beside the item; the accelerators themselves are the window's own, so
+    // that each key sends exactly its command.
+    QAction* action = menu->addAction(key.isEmpty() ? text : text + "\t" + key);
+    action->setData(id);
+    if (MenuCheck(id) >= 0) action->setCheckable(true);
+    connect(action, &QAction::triggered, this, [id] { RunCommand(id); });
+    return action;
+}
+
+QAction* MainWindow::CommandAction(int id) const {
+    for (QMenu* menu : {mainMenu, marksMenu, analysisMenu})
+        for (QAction* a : menu->findChildren<QAction*>())
+            if (a->data().toInt() == id && !a->menu()) return a;
+    for (QAction* a : navActions)
+        if (a->data().toInt() == id) return a;
+    return nullptr;
+}
+
+QToolButton* MainWindow::ToggleButton(int id) const {
+    return id == CMD_PENCIL_MARKS ? pencilButton : id == CMD_CANDIDATES_BUTTON ? candidatesButton
+                                                                               : nullptr;
+}
+
+void MainWindow::CreateMenus() {
+    mainMenu = new QMenu("Menu", this);
+    AddCommand(mainMenu, "New", CMD_NEW, "Ctrl+N");
+    AddCommand(mainMenu, "Setup", CMD_SETUP);
+    AddCommand(mainMenu, "Create", CMD_CREATE);
+    AddCommand(mainMenu, "Rate Puzzle", CMD_RATE, "Ctrl+R");
+    mainMenu->addSeparator();
+    AddCommand(mainMenu, "Open Puzzle(s)...", CMD_OPEN, "Ctrl+O");
+    AddCommand(mainMenu, "Reopen", CMD_REOPEN);
+    AddCommand(mainMenu, "Save Puzzle...", CMD_SAVE, "Ctrl+S");
+    QAction* picture = mainMenu->addAction("Save Picture...");
+    connect(picture, &QAction::triggered, this, &MainWindow::SavePicture);
+    mainMenu->addSeparator();
+    AddCommand(mainMenu, "Quit", CMD_QUIT, "Ctrl+Q");
+    mainMenu->addSeparator();
+    AddCommand(mainMenu, "About...", CMD_ABOUT, "Ctrl+A");
+
+    marksMenu = new QMenu(this);
+    AddCommand(marksMenu, "Pencil Marks", CMD_PENCIL_MARKS);
+    marksMenu->addSeparator();
+    QMenu* marks = marksMenu->addMenu("Marks");
+    AddCommand(marks, "Store Candidates", CMD_STORE_CANDIDATES);
+    AddCommand(marks, "Undo Last Mark", CMD_UNDO_MARK);
+    AddCommand(marks, "Clear All", CMD_CLEAR_MARKS);
+    QMenu* numbers = marksMenu->addMenu("Numbers");
+    auto* colours = new QActionGroup(numbers);
+    const char* names[] = {"Blue", "Red", "Green", "Purple"};
+    for (int i = 0; i < 4; i++) colours->addAction(AddCommand(numbers, names[i], CMD_BLUE + i));
+    marksMenu->addSeparator();
+    AddCommand(marksMenu, "Block Entry...", CMD_BLOCK_ENTRY);
+
+    analysisMenu = new QMenu(this);
+    AddCommand(analysisMenu, "Candidates", CMD_CANDIDATES);
+    analysisMenu->addSeparator();
+    AddCommand(analysisMenu, "Analysis", CMD_ANALYSIS);
+    AddCommand(analysisMenu, "Analysis Options...", CMD_ANALYSIS_OPTIONS);
+    analysisMenu->addSeparator();
+    AddCommand(analysisMenu, "Solution", CMD_SOLUTION);
+    AddCommand(analysisMenu, "Wrong Values", CMD_WRONG_VALUES);
+
+    // Each menu shows the check marks of the moment it opens.
+    for (QMenu* menu : {mainMenu, marksMenu, analysisMenu, marks, numbers})
+        connect(menu, &QMenu::aboutToShow, this, [menu] {
+            for (QAction* a : menu->actions()) {
+                const int check = a->menu() ? -1 : MenuCheck(a->data().toInt());
+                if (check >= 0) a->setChecked(check == 1);
+            }
+        });
+}
+
+QIcon MainWindow::ButtonIcon(int index) const {
+    static const QImage strip(":/buttons/buttons.xpm");
+    const int f = board->Factor();
+    QImage image = ScaleCrisp(strip.copy(BUTTON_SIZE * index, 0, BUTTON_SIZE, BUTTON_SIZE), f);
+    image.setDevicePixelRatio(devicePixelRatioF());
+    QIcon icon(QPixmap::fromImage(image));
+    return icon;
+}
+
+void MainWindow::CreateCommandBar() {
+    commandBar = new QToolBar("Command bar", this);
+    commandBar->setMovable(false);
+    commandBar->setFloatable(false);
+    commandBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::BottomToolBarArea, commandBar);
+
+    auto* menuButton = new QToolButton(commandBar);
+    menuButton->setText("Menu");
+    menuButton->setMenu(mainMenu);
+    menuButton->setPopupMode(QToolButton::InstantPopup);
+    menuButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    commandBar->addWidget(menuButton);
+    commandBar->addSeparator();
+
+    const struct {
+        int id;
+        const char* tip;
+    } NAV[] = {{CMD_BEGIN, "Go to Beginning"},
+               {CMD_UNDO, "Undo previous digit"},
+               {CMD_REDO, "Redo next digit"},
+               {CMD_END, "Go to End"}};
+    for (int i = 0; i < 4; i++) {
+        const int id = NAV[i].id;
+        QAction* a = commandBar->addAction(ButtonIcon(i), NAV[i].tip);
+        a->setData(id);
+        a->setToolTip(NAV[i].tip);
+        a->setEnabled(false); // the start-up command brings them in line with the history
+        connect(a, &QAction::triggered, this, [id] { RunCommand(id); });
+        navActions[i] = a;
+    }
+    commandBar->addSeparator();
+
+    auto toggle = [this](int id, int image, QMenu* menu) {
+        auto* button = new QToolButton(commandBar);
+        button->setIcon(ButtonIcon(image));
+        button->setCheckable(true);
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+        button->setAccessibleName(id == CMD_PENCIL_MARKS ? "Pencil Marks" : "Candidates");
+        // The core decides the state; the button only shows it.
+        connect(button, &QToolButton::clicked, this, [this, id] {
+            RunCommand(id);
+            UpdateToggleButtons();
+        });
+        commandBar->addWidget(button);
+        return button;
+    };
+    pencilButton = toggle(CMD_PENCIL_MARKS, 4, marksMenu);
+    candidatesButton = toggle(CMD_CANDIDATES_BUTTON, 5, analysisMenu);
+    commandBar->addSeparator();
+
+    stepButton = new QToolButton(commandBar);
+    stepButton->setIcon(ButtonIcon(6));
+    stepButton->setAccessibleName("Step");
+    connect(stepButton, &QToolButton::clicked, this, [] { RunCommand(CMD_STEP); });
+    commandBar->addWidget(stepButton);
+}
+
+void MainWindow::CreateAccelerators() {
+    const struct {
+        QKeySequence key;
+        int id;
+    } KEYS[] = {
+        {QKeySequence("Ctrl+A"), CMD_ABOUT},       {QKeySequence("Ctrl+Q"), CMD_CLOSE},
+        {QKeySequence("Ctrl+R"), CMD_RATE},        {QKeySequence("F5"), CMD_F5},
+        {QKeySequence("Ctrl+N"), CMD_NEW},         {QKeySequence("Ctrl+O"), CMD_OPEN},
+        {QKeySequence("Ctrl+S"), CMD_SAVE},        {QKeySequence("Ctrl+Z"), CMD_UNDO},
+        {QKeySequence("Ctrl+Y"), CMD_REDO},        {QKeySequence("Ctrl+Shift+Z"), CMD_REDO},
+        {QKeySequence("Home"), CMD_BEGIN},         {QKeySequence("End"), CMD_END},
+    };
+    for (const auto& k : KEYS) {
+        const int id = k.id;
+        auto* shortcut = new QShortcut(k.key, this);
+        connect(shortcut, &QShortcut::activated, this, [id] { RunCommand(id); });
+    }
+    auto zoom = [this](QKeySequence key, int delta) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [this, delta] {
+            const int f = board->Factor();
+            SetZoom(delta == 0 ? DefaultZoom() : std::max(1, f + delta));
+        });
+    };
+    zoom(QKeySequence::ZoomIn, 1);
+    zoom(QKeySequence("Ctrl+="), 1);
+    zoom(QKeySequence::ZoomOut, -1);
+    zoom(QKeySequence("Ctrl+0"), 0);
+}
+
+int MainWindow::DefaultZoom() const {
+    // The largest factor whose window takes at most 85% of the screen's height.
+    const QScreen* screen = this->screen();
+    const int available = screen ? screen->availableGeometry().height() : 768;
+    const int extra = height() - board->height();
+    const qreal dpr = devicePixelRatioF();
+    int factor = 1;
+    while ((BOARD_PICTURE_HEIGHT * (factor + 1)) / dpr + extra <= available * 0.85) factor++;
+    return factor;
+}
+
+void MainWindow::SetZoom(int factor) {
+    const QSize boardSize = board->SizeForFactor(factor);
+    const QSize extra = size() - board->size();
+    resize(boardSize + QSize(std::max(0, extra.width()), std::max(0, extra.height())));
+}
+
+void MainWindow::UpdateScale() {
+    const int f = board->Factor();
+    if (f == shownFactor) return;
+    shownFactor = f;
+    const qreal dpr = devicePixelRatioF();
+    panes[0]->setFixedWidth(int(PANE_EDGES[0] * f / dpr));
+    panes[1]->setFixedWidth(int((PANE_EDGES[1] - PANE_EDGES[0]) * f / dpr));
+    const QSize icon(int(BUTTON_SIZE * f / dpr), int(BUTTON_SIZE * f / dpr));
+    commandBar->setIconSize(icon);
+    for (int i = 0; i < 4; i++) navActions[i]->setIcon(ButtonIcon(i));
+    pencilButton->setIcon(ButtonIcon(4));
+    candidatesButton->setIcon(ButtonIcon(5));
+    stepButton->setIcon(ButtonIcon(6));
+}
+
+void MainWindow::UpdateStepLine() {
+    QString text;
+    if (PendingStep != 0 && (AnalysisOptions.techniques & TECH_ANALYSIS)) {
+        char line[512];
+        DescribeStep(PendingStep, line, sizeof line);
+        text = QString::fromUtf8(line);
+    }
+    if (text != stepLine->toolTip()) {
+        stepLine->setToolTip(text);
+        stepButton->setToolTip(text);
+        stepLine->setText(stepLine->fontMetrics().elidedText(text, Qt::ElideRight,
+                                                             std::max(40, stepLine->width() - 12)));
+    }
+}
+
+void MainWindow::StartUp() {
+    RunCommand(CMD_STARTUP);
+    ShellPostCommand(CMD_ABOUT); // the about box is the first thing shown once the loop runs
+}
+
+void MainWindow::OpenNamedFile(const QString& path) {
+    OpenFileByName(QFileInfo(path).absoluteFilePath().toUtf8().constData());
+}
+
+void MainWindow::BringToFront() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
+}
+
+bool MainWindow::SaveSession() {
+    if (sessionSaved) return true;
+    sessionSaved = true;
+    return ShutDown() == 1;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!SaveSession()) ShowMessage(QString::fromUtf8(ShutDownError()));
+    event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::DevicePixelRatioChange) shownFactor = 0; // icons again
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::SetStatusText(int pane, const QString& text) {
+    if (pane >= 0 && pane < 3) panes[pane]->setText(text);
+}
+
+void MainWindow::EnableNavButton(int id, bool enabled) {
+    if (id >= CMD_UNDO && id <= CMD_END)
+        for (QAction* a : navActions)
+            if (a->data().toInt() == id) a->setEnabled(enabled);
+}
+
+void MainWindow::UpdateToggleButtons() {
+    candidatesButton->setChecked(AnalysisOptions.showCandidates != 0);
+    pencilButton->setChecked(AnalysisOptions.pencilMarks != 0);
+}
+
+void MainWindow::UpdateTitle() {
+    char title[sizeof CurrentFile + 16];
+    TitleText(title, sizeof title);
+    setWindowTitle(QString::fromUtf8(title));
+}
+
+void MainWindow::ShowMessage(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, PROGRAM_NAME, text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void MainWindow::RunClock(bool run) {
+    if (run)
+        clock.start();
+    else
+        clock.stop();
+}
+
+int MainWindow::RunDialog(int id) {
+    switch (id) {
+    case DIALOG_ABOUT:
+        return RunAboutDialog(this);
+    case DIALOG_GOTO:
+        return RunGotoDialog(this);
+    case DIALOG_BLOCK_ENTRY:
+        return RunBlockEntryDialog(this);
+    case DIALOG_ANALYSIS_OPTIONS:
+        return RunAnalysisOptionsDialog(this);
+    default:
+        return DIALOG_CANCEL;
+    }
+}
+
+int MainWindow::ChooseFile(int save, char* path, int size, bool overwritePrompt) {
+    const QString name = ChooseTextFile(this, save != 0, QString::fromUtf8(path), overwritePrompt);
+    const QByteArray bytes = name.toUtf8();
+    if (name.isEmpty() || bytes.size() >= size) return 0;
+    std::memcpy(path, bytes.constData(), size_t(bytes.size()) + 1);
+    return 1;
+}
+
+void MainWindow::SavePicture() {
+    char title[sizeof CurrentFile + 16];
+    TitleText(title, sizeof title);
+    QString proposed = CurrentFile[0] ? QFileInfo(QString::fromUtf8(CurrentFile)).completeBaseName()
+                                      : QString("Quadrivo");
+    const QString name = QFileDialog::getSaveFileName(
+        this, "Save Picture", QDir(DocumentsFolder()).filePath(proposed + ".png"),
+        "PNG image (*.png)");
+    if (name.isEmpty()) return;
+    const QImage picture = ScaleCrisp(RenderBoard(), board->Factor());
+    if (!picture.save(name, "PNG")) ShowMessage("Cannot write the picture to " + name);
+}

@@ -1,0 +1,150 @@
+// The picture mode of the desktop program: a puzzle (81 characters), a saved game or a
+// collection file (its first puzzle) loaded as a new game, or the saved session when neither is
+// given, drawn by the same PaintBoard as the window and written as a PNG scaled crisply.
+#include "shell/picture.h"
+#include "control/commands.h"
+#include "control/session.h"
+#include "display/paint.h"
+#include "exactcover/count.h"
+#include "files/puzzlefile.h"
+#include "files/settings.h"
+#include "model/board.h"
+#include "model/history.h"
+#include "model/hooks.h"
+#include "model/options.h"
+#include "model/verdicts.h"
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+constexpr int MAX_SCALE = 32;
+
+const char* const USAGE =
+    "usage: quadrivo --picture OUT.png [--scale N] [--analysis] [--candidates] [--solution]\n"
+    "                [--wrong-values] [PUZZLE | FILE]\n"
+    "Draws the board as the window shows it and writes it as a PNG, N times the native\n"
+    "240 x 248 pixels (default 1). PUZZLE is 81 characters ('1'-'9' a digit, '.', '0' or\n"
+    "'-' an empty cell); FILE a saved game or a collection (its first puzzle). With neither,\n"
+    "the session saved by the window is drawn.\n"
+    "  --analysis      show the next step with every technique on\n"
+    "  --candidates    show the computed candidates in the empty cells\n"
+    "  --solution      show the solution\n"
+    "  --wrong-values  mark entries that differ from the solution\n"
+    "Exit status: 0 written, 1 the file could not be written, 2 bad input.\n";
+
+int Fail(const char* what, const char* detail = "") {
+    std::fprintf(stderr, "quadrivo: %s%s\n", what, detail);
+    return 2;
+}
+
+// An 81-character puzzle as the command-line tool reads them; false when it is not one.
+bool ReadPuzzle(const char* text, uint8_t cells[81]) {
+    if (std::strlen(text) != 81) return false;
+    for (int i = 0; i < 81; i++) {
+        const char c = text[i];
+        if (c >= '1' && c <= '9')
+            cells[i] = uint8_t(c - '0');
+        else if (c == '.' || c == '0' || c == '-')
+            cells[i] = 0;
+        else
+            return false;
+    }
+    return true;
+}
+
+// Verdicts the loading meets are worth telling, though the picture is drawn all the same.
+void PrintMessage(const char* text) {
+    std::fprintf(stderr, "quadrivo: %s\n", text);
+}
+} // namespace
+
+bool WantsPicture(int argc, char** argv) {
+    for (int i = 1; i < argc; i++)
+        if (!std::strcmp(argv[i], "--picture")) return true;
+    return false;
+}
+
+int RunPictureMode(int argc, char** argv) {
+    const char* out = nullptr;
+    const char* source = nullptr;
+    int scale = 1;
+    bool analysis = false, candidates = false, solution = false, wrong = false;
+    for (int i = 1; i < argc; i++) {
+        const char* a = argv[i];
+        if (!std::strcmp(a, "--picture") || !std::strcmp(a, "--scale")) {
+            if (i + 1 >= argc) return Fail("missing value after ", a);
+            if (a[2] == 'p') {
+                out = argv[++i];
+            } else {
+                char* end = nullptr;
+                const long n = std::strtol(argv[++i], &end, 10);
+                if (*end || n < 1 || n > MAX_SCALE) return Fail("--scale takes 1 to 32, not ", argv[i]);
+                scale = int(n);
+            }
+        } else if (!std::strcmp(a, "--analysis")) {
+            analysis = true;
+        } else if (!std::strcmp(a, "--candidates")) {
+            candidates = true;
+        } else if (!std::strcmp(a, "--solution")) {
+            solution = true;
+        } else if (!std::strcmp(a, "--wrong-values")) {
+            wrong = true;
+        } else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            std::fputs(USAGE, stdout);
+            return 0;
+        } else if (a[0] == '-' && a[1] == '-') {
+            return Fail("unknown option ", a);
+        } else if (source) {
+            return Fail("more than one puzzle or file: ", a);
+        } else {
+            source = a;
+        }
+    }
+    if (!out || !*out) return Fail("--picture needs the name of the PNG file to write");
+
+    // No display is needed: the board is drawn into an image.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    if (!LoadBoardGlyphs()) return Fail("the board's glyphs are missing from this build");
+
+    ResetAllModules();
+    ShellHooks hooks;
+    hooks.messageBox = PrintMessage;
+    InstallShellHooks(&hooks);
+    uint8_t cells[81];
+    if (!source) {
+        RunCommand(CMD_STARTUP); // the session the window would restore
+    } else if (QFileInfo(QString::fromLocal8Bit(source)).isFile()) {
+        OpenFileByName(QFileInfo(QString::fromLocal8Bit(source)).absoluteFilePath().toUtf8());
+        if (AnalysisOptions.setupMode) RunCommand(CMD_SETUP); // a collection puzzle: a new game
+    } else if (ReadPuzzle(source, cells)) {
+        ResetState(RESET_ALL);
+        std::memcpy(Board, cells, 81);
+        RefreshSession(REFRESH_MARKS | REFRESH_CHECK);
+        ChangePosition(POS_RESET, 0, 0);
+    } else {
+        return Fail("neither a readable file nor an 81-character puzzle: ", source);
+    }
+
+    if (analysis) AnalysisOptions.techniques = TECH_ANALYSIS | 0x3E;
+    if (candidates) {
+        AnalysisOptions.showCandidates = 1;
+        AnalysisOptions.pencilMarks = 0;
+    }
+    if (wrong) AnalysisOptions.wrongValues = 1;
+    if (solution) {
+        if (CheckPosition() != VERDICT_UNIQUE)
+            return Fail("--solution needs a puzzle with exactly one solution");
+        ShowSolution = 1;
+    }
+
+    const QImage picture = ScaleCrisp(RenderBoard(), scale);
+    if (!picture.save(QString::fromLocal8Bit(out), "PNG")) {
+        std::fprintf(stderr, "quadrivo: cannot write %s\n", out);
+        return 1;
+    }
+    return 0;
+}
