@@ -54,5 +54,5 @@ int MenuCheck(int id);
 int ChooseFile(int save);
 
 // The window is closing (however it closes): writes the settings file. Returns 1 when it was
-// written or there is nowhere to write it, 0 when writing failed.
+// written or there is nowhere to write it, 0 when writing failed (LastSaveError says why).
 int ShutDown();
