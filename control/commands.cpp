@@ -17,6 +17,7 @@
 #include "model/marks.h"
 #include "model/options.h"
 #include "model/verdicts.h"
+#include <climits>
 #include <cstdio>
 #include <ctime>
 
@@ -75,8 +76,8 @@ static void OpenCommand() {
 
 static void SaveCommand() {
     if (ChooseFile(1) && !SaveGameFile(CurrentFile)) {
-        char text[sizeof CurrentFile + 32];
-        std::snprintf(text, sizeof text, "Cannot save the puzzle to %s", CurrentFile);
+        char text[PATH_MAX + 128];
+        std::snprintf(text, sizeof text, "The puzzle was not saved: %s", LastSaveError());
         ShellMessageBox(text);
     }
     ShellSetTitle();
@@ -258,8 +259,7 @@ void OpenFileByName(const char* path) {
 }
 
 int ShutDown() {
-    TransferSettings(0);
-    return 1;
+    return TransferSettings(0) != 0; // -1: nowhere to keep the file, nothing failed
 }
 
 const char* ShutDownError() {

@@ -9,8 +9,14 @@
 #include "model/marks.h"
 #include "model/options.h"
 #include "model/verdicts.h"
+#include <cerrno>
+#include <climits>
 #include <cstring>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Scratch for one file line or one record field; bytes past the buffer are never stored.
 uint8_t LineBuffer[LINE_BUFFER_SIZE];
@@ -20,6 +26,8 @@ char CurrentFile[PATH_MAX_UNITS * 4];
 int CollectionIndex = -1;
 // The number of puzzles found when the collection was opened.
 int CollectionCount;
+// Why the last save failed, "" after a save that succeeded (truncated past its size).
+static char SaveErrorText[PATH_MAX + 64];
 
 // A game holds at most one move per cell.
 static constexpr int MAX_MOVES = 81;
@@ -30,6 +38,8 @@ static constexpr int MARK_RECORD_SIZE = 12; // "{" nine bytes "}" blank
 static constexpr int MARK_LINE_SIZE = 9 * MARK_RECORD_SIZE + 2;
 // The largest saved game: 3x3 block, 81 moves, nine mark lines.
 static constexpr int SAVE_MAX = 123 + MAX_MOVES * MOVE_RECORD_SIZE + 9 * MARK_LINE_SIZE;
+// Links followed from a save's path to the file written, as the system's own limit.
+static constexpr int MAX_LINKS = 40;
 
 FILE* OpenForReading(const char* path) {
     std::error_code error;
@@ -208,19 +218,127 @@ int FormatMarkRecord(int cell) {
     return MARK_RECORD_SIZE;
 }
 
-int ReplaceFile(const char* path, const uint8_t* data, int size) {
-    if (!path[0]) return 0;
-    char temporary[sizeof CurrentFile + 16];
-    int length = std::snprintf(temporary, sizeof temporary, "%s.quadrivo-tmp", path);
-    if (length <= 0 || length >= int(sizeof temporary)) return 0;
-    FILE* file = std::fopen(temporary, "wb");
-    if (!file) return 0;
-    bool written = std::fwrite(data, 1, size_t(size), file) == size_t(size);
-    written = std::fflush(file) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    if (!written || std::rename(temporary, path) != 0) {
-        std::remove(temporary);
-        return 0;
+const char* LastSaveError() {
+    return SaveErrorText;
+}
+
+int ReportSaveError(const char* path, int error) {
+    std::snprintf(SaveErrorText, sizeof SaveErrorText, "cannot write %s: %s", path,
+                  error ? std::strerror(error) : "not a regular file");
+    return 0;
+}
+
+// Follows symbolic links from path to the name they finally lead to, which need not exist yet
+// (the save then creates it). Fills target (PATH_MAX bytes); returns 0 or an errno value.
+static int ResolveLinks(const char* path, char* target) {
+    const size_t length = std::strlen(path);
+    if (length >= PATH_MAX) return ENAMETOOLONG;
+    std::memcpy(target, path, length + 1);
+    for (int links = 0; links < MAX_LINKS; links++) {
+        char link[PATH_MAX];
+        const ssize_t n = readlink(target, link, sizeof link);
+        if (n < 0) return errno == EINVAL || errno == ENOENT ? 0 : errno; // not a link, or new
+        if (n >= PATH_MAX) return ENAMETOOLONG;
+        // A relative link starts from the folder that holds it.
+        const char* slash = std::strrchr(target, '/');
+        const size_t keep = link[0] == '/' || !slash ? 0 : size_t(slash - target + 1);
+        if (keep + size_t(n) >= PATH_MAX) return ENAMETOOLONG;
+        std::memcpy(target + keep, link, size_t(n));
+        target[keep + size_t(n)] = 0;
+    }
+    return ELOOP;
+}
+
+// The folder part of target into folder (PATH_MAX bytes): "." for a bare name, "/" at the root.
+static void FolderOf(const char* target, char* folder) {
+    const char* slash = std::strrchr(target, '/');
+    const size_t length = !slash ? 0 : slash == target ? 1 : size_t(slash - target);
+    if (length == 0) {
+        std::strcpy(folder, ".");
+    } else {
+        std::memcpy(folder, target, length);
+        folder[length] = 0;
+    }
+}
+
+// Creates a new temporary file in folder under a name no other save uses, exclusively and
+// without following a link planted there (O_EXCL never opens an existing name). Its name goes
+// to temporary (PATH_MAX bytes); returns the descriptor, or -1 with errno set.
+static int CreateTemporary(const char* folder, mode_t mode, char* temporary) {
+    static uint64_t counter; // tells apart saves within one clock tick
+    for (int attempt = 0; attempt < 100; attempt++) {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        uint64_t x = uint64_t(now.tv_sec) << 30 ^ uint64_t(now.tv_nsec) ^ uint64_t(getpid()) << 40 ^
+                     ++counter * 0x9E3779B97F4A7C15u;
+        x = (x ^ x >> 33) * 0xFF51AFD7ED558CCDu; // mixed, so names do not follow one another
+        x ^= x >> 33;
+        const int n = std::snprintf(temporary, PATH_MAX, "%s/.quadrivo-%012llx.tmp", folder,
+                                    (unsigned long long)(x & 0xFFFFFFFFFFFFu));
+        if (n >= PATH_MAX) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        const int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1; // every name taken: errno is EEXIST
+}
+
+// Writes the whole of data, going on after interrupted or partial writes: 0, or an errno value.
+static int WriteAll(int fd, const uint8_t* data, int size) {
+    for (int done = 0; done < size;) {
+        const ssize_t n = write(fd, data + done, size_t(size - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : EIO;
+        done += int(n);
+    }
+    return 0;
+}
+
+// Gives the temporary file the replaced file's owner and group where the saver may (root, or a
+// group it belongs to), then its mode: 0, or an errno value.
+static int KeepOwnerAndMode(int fd, const struct stat& old) {
+    if ((old.st_uid != geteuid() || old.st_gid != getegid()) &&
+        fchown(fd, old.st_uid, old.st_gid) != 0 && fchown(fd, uid_t(-1), old.st_gid) != 0) {
+        // neither allowed: the file belongs to the saver, like any file it creates
+    }
+    return fchmod(fd, old.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+int ReplaceFile(const char* path, const uint8_t* data, int size, int newMode) {
+    SaveErrorText[0] = 0;
+    if (!path[0]) return ReportSaveError(path, ENOENT);
+    char target[PATH_MAX], folder[PATH_MAX], temporary[PATH_MAX];
+    int error = ResolveLinks(path, target);
+    if (error) return ReportSaveError(path, error);
+    struct stat old = {};
+    const bool exists = lstat(target, &old) == 0;
+    if (!exists && errno != ENOENT) return ReportSaveError(path, errno);
+    // A folder, device, pipe or socket is neither replaced by a file nor written into.
+    if (exists && !S_ISREG(old.st_mode)) return ReportSaveError(path, 0);
+
+    FolderOf(target, folder);
+    const int fd = CreateTemporary(folder, exists ? 0600 : mode_t(newMode), temporary);
+    if (fd < 0) return ReportSaveError(path, errno);
+    error = WriteAll(fd, data, size);
+    if (!error && exists) error = KeepOwnerAndMode(fd, old);
+    // On the disk before it replaces the old file: a power cut leaves one or the other whole.
+    if (!error && fsync(fd) != 0) error = errno;
+    if (close(fd) != 0 && !error) error = errno;
+    if (!error && rename(temporary, target) != 0) error = errno;
+    if (error) {
+        unlink(temporary);
+        return ReportSaveError(path, error);
+    }
+
+    // The rename itself reaches the disk with the folder. A folder that cannot be opened for
+    // this is left as it is; one whose file system cannot sync folders (EINVAL) too.
+    const int folderFd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        if (fsync(folderFd) != 0 && errno != EINVAL) error = errno;
+        close(folderFd);
+        if (error) return ReportSaveError(path, error);
     }
     return 1;
 }
@@ -257,7 +375,7 @@ int SaveGameFile(const char* path) {
             n += size;
         }
     }
-    return ReplaceFile(path, image, n);
+    return ReplaceFile(path, image, n, FILE_MODE_SHARED);
 }
 
 void DefaultSaveName(int year, int month, int day, char* out) {
@@ -346,4 +464,5 @@ void ResetPuzzleFileModule() {
     std::memset(CurrentFile, 0, sizeof CurrentFile);
     CollectionIndex = -1;
     CollectionCount = 0;
+    SaveErrorText[0] = 0;
 }

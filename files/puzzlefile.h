@@ -28,15 +28,26 @@ int LoadCollectionEntry(const char* path);
 int LoadGameFile(const char* path);
 // The DigitMask of the mark record collected in LineBuffer (0 for a filled cell's record).
 DigitMask ParseMarkRecord();
-// Writes the game: 1 when written, 0 when the file could not be written (the old one is kept).
+// Writes the game through ReplaceFile: 1 when written, 0 when not (LastSaveError says why).
 int SaveGameFile(const char* path);
 // The 12-byte mark record of a cell at the start of LineBuffer; returns 12.
 int FormatMarkRecord(int cell);
 // The puzzle block of a saved game (nine rows, CR LF, 3x3 spacing) into LineBuffer; its length.
 int FormatPuzzleBlock();
-// Writes size bytes to a temporary file beside path and renames it over path: 1 done, 0 failed
-// (the old file is then untouched).
-int ReplaceFile(const char* path, const uint8_t* data, int size);
+// Permissions of a file that a save creates (the umask applies); a file replaced keeps its own.
+constexpr int FILE_MODE_SHARED = 0666;  // saved games
+constexpr int FILE_MODE_PRIVATE = 0600; // the settings file: the user's session
+// Writes size bytes to the file path finally names (links followed): to a new temporary file in
+// that file's folder, synced, then renamed over it and the folder synced. A replaced file keeps
+// its mode (and owner where allowed); a new one gets newMode less the umask. A folder, device or
+// pipe is refused. Returns 1 done, 0 failed with LastSaveError set: the old file is untouched,
+// unless only the folder's sync failed (the new file is then in place).
+int ReplaceFile(const char* path, const uint8_t* data, int size, int newMode);
+// Why the last save failed, "cannot write PATH: REASON" with the system's text for the reason;
+// "" after a save that succeeded. The shell shows it in a message box; a command line prints it.
+const char* LastSaveError();
+// Sets LastSaveError for path and error (an errno value, 0 for "not a regular file"); returns 0.
+int ReportSaveError(const char* path, int error);
 // "Pzl%02d%02d%02d" with year, month and day each taken mod 100; out holds at least 10 bytes.
 void DefaultSaveName(int year, int month, int day, char* out);
 

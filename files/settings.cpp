@@ -143,22 +143,25 @@ static void LoadSettings(const char* path) {
     ShellUpdateToggleButtons();
 }
 
-static void SaveSettings(const char* path) {
+// Writes the file, creating its folder: 1, or 0 with LastSaveError set.
+static int SaveSettings(const char* path) {
     uint8_t image[SETTINGS_SIZE];
     EncodeSettings(image);
     std::error_code error;
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, error);
-    ReplaceFile(path, image, SETTINGS_SIZE);
+    if (error) return ReportSaveError(path, error.value());
+    return ReplaceFile(path, image, SETTINGS_SIZE, FILE_MODE_PRIVATE);
 }
 
-void TransferSettings(int load) {
+int TransferSettings(int load) {
     const std::string path = SettingsPath();
-    if (path.empty()) return;
-    if (load)
+    if (path.empty()) return -1;
+    if (load) {
         LoadSettings(path.c_str());
-    else
-        SaveSettings(path.c_str());
+        return 1;
+    }
+    return SaveSettings(path.c_str());
 }
 
 void ResetSettingsModule() {

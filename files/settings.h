@@ -10,7 +10,9 @@ constexpr int SETTINGS_VERSION = 1;
 std::string SettingsPath();
 void SetSettingsPath(const char* path);
 
-// load = 1 reads the file, load = 0 writes it; every failure is silent.
-void TransferSettings(int load);
+// load = 1 reads the file (1; a missing or foreign file quietly changes nothing), load = 0
+// writes it, private to the user: 1 written, 0 failed with LastSaveError set (puzzlefile.h).
+// -1 when there is nowhere to keep the file (no HOME).
+int TransferSettings(int load);
 
 void ResetSettingsModule();

@@ -321,18 +321,6 @@ TEST_F(PuzzleFiles, OpeningASavedGameOrAMissingFile) {
     EXPECT_EQ(Board[2], 0x82);
 }
 
-TEST_F(PuzzleFiles, FailedSaveLeavesTheOldFile) {
-    LoadGivens(PUZZLE.c_str());
-    std::string path = Write("g.txt", "old contents");
-    fs::create_directory(path + ".quadrivo-tmp"); // the temporary file cannot be created
-    EXPECT_EQ(SaveGameFile(path.c_str()), 0);
-    EXPECT_EQ(ReadBytes(path), "old contents");
-    fs::remove(path + ".quadrivo-tmp");
-    EXPECT_EQ(SaveGameFile(path.c_str()), 1);
-    EXPECT_FALSE(fs::exists(path + ".quadrivo-tmp"));
-    EXPECT_EQ(SaveGameFile(Path("no/such/folder/g.txt").c_str()), 0);
-}
-
 // --- every fuzz seed and every input a fuzz run found, through its target's reader ---
 
 // Reads one fuzz input as its target does; returns the target's analysis selector.

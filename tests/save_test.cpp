@@ -1,0 +1,256 @@
+// Saving games and the settings file: links written through, the temporary file never followed,
+// permissions kept, data synced before and after the rename, and every failure reported with its
+// reason while the old file stays. Each case runs through both savers.
+#include "files/puzzlefile.h"
+#include "files/settings.h"
+#include "model/history.h"
+#include "tests/support.h"
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+// One fsync as the saver issued it: what the descriptor was and what the target held then.
+struct SyncRecord {
+    bool folder;
+    dev_t dev;
+    ino_t ino;
+    off_t size;
+    ino_t targetIno; // 0 when the target did not exist
+};
+std::vector<SyncRecord> Syncs;
+std::string SyncTarget; // recording is on while this is set
+} // namespace
+
+// Stands in for the C library's fsync in this test program, recording each call while a test
+// watches a target, then syncing for real.
+extern "C" int fsync(int fd) {
+    if (!SyncTarget.empty()) {
+        struct stat self = {};
+        struct stat target = {};
+        fstat(fd, &self);
+        if (stat(SyncTarget.c_str(), &target) != 0) target.st_ino = 0;
+        Syncs.push_back(
+            {S_ISDIR(self.st_mode), self.st_dev, self.st_ino, self.st_size, target.st_ino});
+    }
+    return int(syscall(SYS_fsync, fd));
+}
+
+namespace {
+struct Saver {
+    const char* name;
+    int (*save)(const std::string& path);
+    mode_t newMode; // of a file the save creates, before the umask
+};
+const Saver SAVERS[] = {
+    {"game", [](const std::string& path) { return SaveGameFile(path.c_str()); }, 0666},
+    {"settings",
+     [](const std::string& path) {
+         SetSettingsPath(path.c_str());
+         return TransferSettings(0);
+     },
+     0600},
+};
+
+class Saving : public FileTest {
+  protected:
+    void SetUp() override {
+        FileTest::SetUp();
+        LoadGivens(SAMPLE_PUZZLE);
+        ChangePosition(POS_ENTER, 1, 1);
+    }
+    // What the saver writes, from a save onto a plain new file.
+    std::string Expected(const Saver& saver) {
+        EXPECT_EQ(saver.save(Path("plain")), 1) << saver.name;
+        std::string bytes = ReadBytes(Path("plain"));
+        fs::remove(Path("plain"));
+        return bytes;
+    }
+    // The names in a folder of the test's scratch folder ("" for the folder itself).
+    std::set<std::string> Names(const char* sub = "") const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder + "/" + sub))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+    static mode_t Mode(const std::string& path) {
+        struct stat s = {};
+        EXPECT_EQ(stat(path.c_str(), &s), 0) << path;
+        return s.st_mode & 07777;
+    }
+};
+
+TEST_F(Saving, SymlinkedTargetIsWrittenThrough) {
+    for (const Saver& saver : SAVERS) {
+        SCOPED_TRACE(saver.name);
+        const std::string bytes = Expected(saver);
+        fs::create_directory(Path("d"));
+        Write("d/real", "old");
+        fs::create_symlink("d/real", Path("game.txt"));        // relative, to an existing file
+        fs::create_symlink(Path("game.txt"), Path("d/chain")); // absolute, to another link
+        fs::create_symlink("../d/new", Path("d/dangling"));    // to a file not yet there
+        for (const char* link : {"game.txt", "d/chain", "d/dangling"}) {
+            EXPECT_EQ(saver.save(Path(link)), 1) << link;
+            EXPECT_TRUE(fs::is_symlink(Path(link))) << link;
+        }
+        EXPECT_TRUE(ReadBytes(Path("d/real")) == bytes);
+        EXPECT_TRUE(ReadBytes(Path("d/new")) == bytes);
+        EXPECT_EQ(Names(), (std::set<std::string>{"d", "game.txt"}));
+        EXPECT_EQ(Names("d"), (std::set<std::string>{"chain", "dangling", "new", "real"}));
+        fs::remove_all(Path("d"));
+        fs::remove(Path("game.txt"));
+    }
+}
+
+// A link planted where a temporary file might go is neither followed nor removed.
+TEST_F(Saving, TemporaryFileIsCreatedAfreshAndNeverFollowed) {
+    for (const Saver& saver : SAVERS) {
+        SCOPED_TRACE(saver.name);
+        const std::string bytes = Expected(saver);
+        const std::string path = Write("g2.txt", "old");
+        Write("victim", "victim");
+        fs::create_symlink(Path("victim"), path + ".quadrivo-tmp");
+        EXPECT_EQ(saver.save(path), 1);
+        EXPECT_EQ(ReadBytes(Path("victim")), "victim");
+        EXPECT_FALSE(fs::is_symlink(path));
+        EXPECT_TRUE(ReadBytes(path) == bytes);
+        EXPECT_EQ(Names(), (std::set<std::string>{"g2.txt", "g2.txt.quadrivo-tmp", "victim"}));
+        for (const auto& name : Names()) fs::remove(Path(name.c_str()));
+    }
+}
+
+// A replaced file keeps its mode (and, when the saver may, its owner); a new saved game gets
+// what the umask allows, a new settings file stays private.
+TEST_F(Saving, PermissionsAreKeptAndANewSettingsFileIsPrivate) {
+    const mode_t umaskNow = umask(0);
+    umask(umaskNow);
+    const bool root = geteuid() == 0;
+    for (const Saver& saver : SAVERS) {
+        SCOPED_TRACE(saver.name);
+        const std::string path = Path("s.txt");
+        for (mode_t mode : {0600, 0640, 0664}) {
+            Write("s.txt", "old");
+            chmod(path.c_str(), mode);
+            if (root) {
+                ASSERT_EQ(chown(path.c_str(), 4321, 4322), 0);
+            }
+            EXPECT_EQ(saver.save(path), 1);
+            EXPECT_EQ(Mode(path), mode);
+            struct stat s = {};
+            stat(path.c_str(), &s);
+            if (root) {
+                EXPECT_EQ(s.st_uid, 4321u);
+                EXPECT_EQ(s.st_gid, 4322u);
+            }
+            fs::remove(path);
+        }
+        EXPECT_EQ(saver.save(path), 1);
+        EXPECT_EQ(Mode(path), saver.newMode & ~umaskNow);
+        fs::remove(path);
+    }
+}
+
+// The new file reaches the disk before it replaces the old one, and the folder after.
+TEST_F(Saving, FileIsSyncedBeforeTheRenameAndTheFolderAfter) {
+    struct stat folderStat = {};
+    stat(folder.c_str(), &folderStat);
+    for (const Saver& saver : SAVERS) {
+        SCOPED_TRACE(saver.name);
+        const std::string bytes = Expected(saver);
+        const std::string path = Write("s.txt", "old");
+        struct stat old = {};
+        stat(path.c_str(), &old);
+        Syncs.clear();
+        SyncTarget = path;
+        EXPECT_EQ(saver.save(path), 1);
+        SyncTarget.clear();
+        struct stat now = {};
+        stat(path.c_str(), &now);
+        ASSERT_EQ(Syncs.size(), 2u);
+        EXPECT_FALSE(Syncs[0].folder);
+        EXPECT_EQ(Syncs[0].ino, now.st_ino);           // the new file, ...
+        EXPECT_EQ(Syncs[0].size, off_t(bytes.size())); // ... written whole, ...
+        EXPECT_EQ(Syncs[0].targetIno, old.st_ino);     // ... not yet in place
+        EXPECT_TRUE(Syncs[1].folder);
+        EXPECT_EQ(Syncs[1].dev, folderStat.st_dev);
+        EXPECT_EQ(Syncs[1].ino, folderStat.st_ino);
+        EXPECT_EQ(Syncs[1].targetIno, now.st_ino); // renamed by then
+    }
+}
+
+// Saves with the file size limit lowered to bytes (unless 0): writes past it fail with EFBIG
+// as they would on a full disk, and reach the same code.
+int SaveWithSizeLimit(const Saver& saver, const std::string& path, rlim_t bytes) {
+    if (bytes == 0) return saver.save(path);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit low = old;
+    low.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &low);
+    const int result = saver.save(path);
+    setrlimit(RLIMIT_FSIZE, &old);
+    return result;
+}
+
+// A failed save returns 0, says why and where, leaves what was there and no temporary file.
+TEST_F(Saving, FailedSaveReportsItsReasonAndKeepsTheOldFile) {
+    Write("old.txt", "old contents");
+    fs::create_directory(Path("dir"));
+    fs::create_symlink("/dev/full", Path("full.txt"));
+    fs::create_symlink("loop2", Path("loop1"));
+    fs::create_symlink("loop1", Path("loop2"));
+    const std::set<std::string> before = Names();
+    const struct {
+        const char* name;
+        std::string reason;
+        int sizeLimit; // 0: none
+    } CASES[] = {
+        {"old.txt", "File too large", 64},
+        {"old.txt/g.txt", "Not a directory", 0},
+        {"dir", "not a regular file", 0},
+        {"full.txt", "not a regular file", 0}, // never replaced by a file, never written into
+        {"loop1", "Too many levels of symbolic links", 0},
+    };
+    for (const Saver& saver : SAVERS) {
+        for (const auto& c : CASES) {
+            SCOPED_TRACE(std::string(saver.name) + " " + c.name);
+            const std::string path = Path(c.name);
+            EXPECT_EQ(SaveWithSizeLimit(saver, path, c.sizeLimit), 0);
+            EXPECT_EQ(std::string(LastSaveError()), "cannot write " + path + ": " + c.reason);
+            EXPECT_EQ(Names(), before);
+            EXPECT_EQ(ReadBytes(Path("old.txt")), "old contents");
+            std::error_code error;
+            EXPECT_EQ(fs::read_symlink(Path("full.txt"), error), "/dev/full");
+            EXPECT_TRUE(fs::is_directory(Path("dir")));
+        }
+        EXPECT_EQ(saver.save(Path("old.txt")), 1);
+        EXPECT_STREQ(LastSaveError(), ""); // a success clears the reason
+        Write("old.txt", "old contents");
+    }
+}
+
+TEST_F(Saving, ReadOnlyFolderIsReported) {
+    if (geteuid() == 0) GTEST_SKIP() << "running as root: a read-only folder accepts writes";
+    fs::create_directory(Path("ro"));
+    const std::string path = Write("ro/g.txt", "old");
+    chmod(Path("ro").c_str(), 0555);
+    for (const Saver& saver : SAVERS) {
+        SCOPED_TRACE(saver.name);
+        EXPECT_EQ(saver.save(path), 0);
+        EXPECT_EQ(std::string(LastSaveError()), "cannot write " + path + ": Permission denied");
+        EXPECT_EQ(ReadBytes(path), "old");
+        EXPECT_EQ(Names("ro"), std::set<std::string>{"g.txt"});
+    }
+    chmod(Path("ro").c_str(), 0755);
+}
+} // namespace
