@@ -261,7 +261,3 @@ void OpenFileByName(const char* path) {
 int ShutDown() {
     return TransferSettings(0) != 0; // -1: nowhere to keep the file, nothing failed
 }
-
-const char* ShutDownError() {
-    return "Cannot write the settings file";
-}

@@ -60,5 +60,3 @@ void OpenFileByName(const char* path);
 // The window is closing (however it closes): writes the settings file. Returns 1 when it was
 // written or there is nowhere to write it, 0 when writing failed (LastSaveError says why).
 int ShutDown();
-// Why the last ShutDown could not write the settings file.
-const char* ShutDownError();

@@ -7,12 +7,19 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 256})
+        icon.addFile(QString(":/icons/quadrivo-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 int RunAboutDialog(QWidget* owner) {
     QDialog dialog(owner);
     dialog.setWindowTitle(QString("About ") + PROGRAM_NAME);
     auto* layout = new QVBoxLayout(&dialog);
     auto* icon = new QLabel(&dialog);
-    icon->setPixmap(QIcon(":/icons/quadrivo.png").pixmap(64, 64));
+    icon->setPixmap(ProgramIcon().pixmap(64, 64));
     icon->setAlignment(Qt::AlignHCenter);
     layout->addWidget(icon);
     char version[32];

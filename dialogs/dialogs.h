@@ -2,9 +2,13 @@
 // "Copy Paste", "Analysis Options", and the file chooser for puzzles. Each returns the id of the
 // button that closed it (DIALOG_OK, DIALOG_CANCEL, DIALOG_INPUT); their rules are the core's.
 #pragma once
+#include <QIcon>
 #include <QString>
 
 class QWidget;
+
+// The program's icon at every size it is drawn in.
+QIcon ProgramIcon();
 
 int RunAboutDialog(QWidget* owner);
 int RunGotoDialog(QWidget* owner);

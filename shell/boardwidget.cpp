@@ -43,8 +43,13 @@ QSize BoardWidget::SizeForFactor(int factor) const {
                  int(std::ceil(BOARD_PICTURE_HEIGHT * factor / dpr)));
 }
 
+void BoardWidget::SetPreferredFactor(int factor) {
+    preferredFactor = std::max(1, factor);
+    updateGeometry();
+}
+
 QSize BoardWidget::sizeHint() const {
-    return SizeForFactor(2);
+    return SizeForFactor(preferredFactor);
 }
 
 QPoint BoardWidget::Origin() const {
@@ -64,8 +69,9 @@ QPoint BoardWidget::ToBoard(QPointF position) const {
 QRect BoardWidget::ToWidget(QRect board) const {
     const qreal scale = Factor() / devicePixelRatioF();
     const QPoint o = Origin();
-    return QRect(o.x() + int(std::floor(board.x() * scale)), o.y() + int(std::floor(board.y() * scale)),
-                 int(std::ceil(board.width() * scale)) + 1, int(std::ceil(board.height() * scale)) + 1);
+    return QRect(
+        o.x() + int(std::floor(board.x() * scale)), o.y() + int(std::floor(board.y() * scale)),
+        int(std::ceil(board.width() * scale)) + 1, int(std::ceil(board.height() * scale)) + 1);
 }
 
 void BoardWidget::InvalidateCell(int cell) {
@@ -87,8 +93,8 @@ void BoardWidget::paintEvent(QPaintEvent*) {
 
     // The keyboard cursor: a frame just inside the cell, drawn at screen resolution.
     if (CursorCell >= 0 && CursorCell <= 80 && GridLines[9]) {
-        const QRect cell = ToWidget(QRect(GridLines[CursorCell % 9] + 1,
-                                          GridLines[CursorCell / 9] + 1, 24, 24));
+        const QRect cell =
+            ToWidget(QRect(GridLines[CursorCell % 9] + 1, GridLines[CursorCell / 9] + 1, 24, 24));
         const int width = std::max(2, int(f / dpr) / 2 + 1);
         QPen pen(QColor::fromRgba(CURSOR_COLOUR), width);
         pen.setJoinStyle(Qt::MiterJoin);
@@ -115,8 +121,7 @@ void BoardWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (holdTimer.isActive() &&
-        (event->position() - pressWidget).manhattanLength() > HOLD_SLACK)
+    if (holdTimer.isActive() && (event->position() - pressWidget).manhattanLength() > HOLD_SLACK)
         holdTimer.stop(); // moving: not a hold
 }
 
@@ -150,9 +155,9 @@ void BoardWidget::ShowDigitPopup(int x, int y, bool rightAligned) {
 void BoardWidget::keyPressEvent(QKeyEvent* event) {
     static const struct {
         int qt, key;
-    } KEYS[] = {{Qt::Key_Left, KEY_LEFT},      {Qt::Key_Right, KEY_RIGHT},
-                {Qt::Key_Up, KEY_UP},          {Qt::Key_Down, KEY_DOWN},
-                {Qt::Key_Delete, KEY_DELETE},  {Qt::Key_Backspace, KEY_DELETE},
+    } KEYS[] = {{Qt::Key_Left, KEY_LEFT},     {Qt::Key_Right, KEY_RIGHT},
+                {Qt::Key_Up, KEY_UP},         {Qt::Key_Down, KEY_DOWN},
+                {Qt::Key_Delete, KEY_DELETE}, {Qt::Key_Backspace, KEY_DELETE},
                 {Qt::Key_Escape, KEY_ESCAPE}};
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if (mods == Qt::NoModifier)

@@ -19,6 +19,9 @@ class BoardWidget : public QWidget {
     static int FactorFor(QSize size, qreal dpr);
     // The widget size that shows the board at factor (in logical pixels).
     QSize SizeForFactor(int factor) const;
+    // The factor the widget asks its window for (its size hint).
+    void SetPreferredFactor(int factor);
+    int PreferredFactor() const { return preferredFactor; }
     // Board pixel under a widget position (integer division: every board rule holds at any zoom).
     QPoint ToBoard(QPointF position) const;
     // Widget rectangle of a board rectangle.
@@ -27,6 +30,8 @@ class BoardWidget : public QWidget {
     void InvalidateCell(int cell);
     // Opens the digit popup at a board point (its right edge there when rightAligned).
     void ShowDigitPopup(int x, int y, bool rightAligned);
+
+    QSize sizeHint() const override;
 
   signals:
     // After each paint, once the analysis has found the step for the position shown.
@@ -38,15 +43,15 @@ class BoardWidget : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    QSize sizeHint() const override;
 
   private:
     void HoldTimeout();
     QPoint Origin() const; // top-left of the board picture inside the widget
 
+    int preferredFactor = 2;
     QTimer holdTimer;
-    QPoint pressBoard;    // board pixel of the left press being watched for a hold
-    QPointF pressWidget;  // widget position of that press
+    QPoint pressBoard;   // board pixel of the left press being watched for a hold
+    QPointF pressWidget; // widget position of that press
     bool pressing = false;
-    bool held = false;    // the press turned into a hold: its release is not a tap
+    bool held = false; // the press turned into a hold: its release is not a tap
 };

@@ -13,12 +13,12 @@
 #include "model/options.h"
 #include "model/verdicts.h"
 #include "shell/boardwidget.h"
-#include <QApplication>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -76,7 +76,8 @@ void HookPopup(int x, int y, bool rightAligned) {
     Window->Board()->ShowDigitPopup(x, y, rightAligned);
 }
 void HookPost(int id) {
-    QMetaObject::invokeMethod(Window, [id] { RunCommand(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        Window, [id] { RunCommand(id); }, Qt::QueuedConnection);
 }
 int HookDialog(int id) {
     return Window->RunDialog(id);
@@ -92,7 +93,7 @@ void HookClose() {
 MainWindow::MainWindow() {
     Window = this;
     setWindowTitle(PROGRAM_NAME);
-    setWindowIcon(QIcon(":/icons/quadrivo.png"));
+    setWindowIcon(ProgramIcon());
     LoadBoardGlyphs();
     CreateBoard();
     CreateStatusPanes();
@@ -188,8 +189,9 @@ QAction* MainWindow::CommandAction(int id) const {
 }
 
 QToolButton* MainWindow::ToggleButton(int id) const {
-    return id == CMD_PENCIL_MARKS ? pencilButton : id == CMD_CANDIDATES_BUTTON ? candidatesButton
-                                                                               : nullptr;
+    return id == CMD_PENCIL_MARKS        ? pencilButton
+           : id == CMD_CANDIDATES_BUTTON ? candidatesButton
+                                         : nullptr;
 }
 
 void MainWindow::CreateMenus() {
@@ -244,7 +246,9 @@ void MainWindow::CreateMenus() {
 
 QIcon MainWindow::ButtonIcon(int index) const {
     static const QImage strip(":/buttons/buttons.xpm");
-    const int f = board->Factor();
+    // The zoom asked for, not the one that happens to fit: the bar's height must not depend on
+    // the board's, or resizing the window could flip between two zooms.
+    const int f = board->PreferredFactor();
     QImage image = ScaleCrisp(strip.copy(BUTTON_SIZE * index, 0, BUTTON_SIZE, BUTTON_SIZE), f);
     image.setDevicePixelRatio(devicePixelRatioF());
     QIcon icon(QPixmap::fromImage(image));
@@ -315,12 +319,12 @@ void MainWindow::CreateAccelerators() {
         QKeySequence key;
         int id;
     } KEYS[] = {
-        {QKeySequence("Ctrl+A"), CMD_ABOUT},       {QKeySequence("Ctrl+Q"), CMD_CLOSE},
-        {QKeySequence("Ctrl+R"), CMD_RATE},        {QKeySequence("F5"), CMD_F5},
-        {QKeySequence("Ctrl+N"), CMD_NEW},         {QKeySequence("Ctrl+O"), CMD_OPEN},
-        {QKeySequence("Ctrl+S"), CMD_SAVE},        {QKeySequence("Ctrl+Z"), CMD_UNDO},
-        {QKeySequence("Ctrl+Y"), CMD_REDO},        {QKeySequence("Ctrl+Shift+Z"), CMD_REDO},
-        {QKeySequence("Home"), CMD_BEGIN},         {QKeySequence("End"), CMD_END},
+        {QKeySequence("Ctrl+A"), CMD_ABOUT}, {QKeySequence("Ctrl+Q"), CMD_CLOSE},
+        {QKeySequence("Ctrl+R"), CMD_RATE},  {QKeySequence("F5"), CMD_F5},
+        {QKeySequence("Ctrl+N"), CMD_NEW},   {QKeySequence("Ctrl+O"), CMD_OPEN},
+        {QKeySequence("Ctrl+S"), CMD_SAVE},  {QKeySequence("Ctrl+Z"), CMD_UNDO},
+        {QKeySequence("Ctrl+Y"), CMD_REDO},  {QKeySequence("Ctrl+Shift+Z"), CMD_REDO},
+        {QKeySequence("Home"), CMD_BEGIN},   {QKeySequence("End"), CMD_END},
     };
     for (const auto& k : KEYS) {
         const int id = k.id;
@@ -344,28 +348,34 @@ int MainWindow::DefaultZoom() const {
     // The largest factor whose window takes at most 85% of the screen's height.
     const QScreen* screen = this->screen();
     const int available = screen ? screen->availableGeometry().height() : 768;
-    const int extra = height() - board->height();
-    const qreal dpr = devicePixelRatioF();
+    const int extra = sizeHint().height() - board->sizeHint().height();
     int factor = 1;
-    while ((BOARD_PICTURE_HEIGHT * (factor + 1)) / dpr + extra <= available * 0.85) factor++;
+    while (board->SizeForFactor(factor + 1).height() + extra <= available * 0.85) factor++;
     return factor;
 }
 
 void MainWindow::SetZoom(int factor) {
-    const QSize boardSize = board->SizeForFactor(factor);
-    const QSize extra = size() - board->size();
-    resize(boardSize + QSize(std::max(0, extra.width()), std::max(0, extra.height())));
+    board->SetPreferredFactor(factor);
+    UpdateScale();
+    centralWidget()->layout()->activate();
+    layout()->activate();
+    resize(sizeHint());
 }
 
 void MainWindow::UpdateScale() {
-    const int f = board->Factor();
-    if (f == shownFactor) return;
-    shownFactor = f;
     const qreal dpr = devicePixelRatioF();
-    panes[0]->setFixedWidth(int(PANE_EDGES[0] * f / dpr));
-    panes[1]->setFixedWidth(int((PANE_EDGES[1] - PANE_EDGES[0]) * f / dpr));
-    const QSize icon(int(BUTTON_SIZE * f / dpr), int(BUTTON_SIZE * f / dpr));
-    commandBar->setIconSize(icon);
+    const int f = board->Factor();
+    if (f != shownFactor || dpr != shownRatio) {
+        shownFactor = f;
+        panes[0]->setFixedWidth(int(PANE_EDGES[0] * f / dpr));
+        panes[1]->setFixedWidth(int((PANE_EDGES[1] - PANE_EDGES[0]) * f / dpr));
+    }
+    const int asked = board->PreferredFactor();
+    if (asked == buttonFactor && dpr == shownRatio) return; // the images fit already
+    buttonFactor = asked;
+    shownRatio = dpr;
+    const int side = int(BUTTON_SIZE * asked / dpr);
+    commandBar->setIconSize(QSize(side, side));
     for (int i = 0; i < 4; i++) navActions[i]->setIcon(ButtonIcon(i));
     pencilButton->setIcon(ButtonIcon(4));
     candidatesButton->setIcon(ButtonIcon(5));
@@ -414,13 +424,9 @@ bool MainWindow::SaveSession() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!SaveSession()) ShowMessage(QString::fromUtf8(ShutDownError()));
+    if (!SaveSession())
+        ShowMessage("The session was not saved: " + QString::fromUtf8(LastSaveError()));
     event->accept();
-}
-
-void MainWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::DevicePixelRatioChange) shownFactor = 0; // icons again
-    QMainWindow::changeEvent(event);
 }
 
 void MainWindow::SetStatusText(int pane, const QString& text) {

@@ -49,7 +49,6 @@ class MainWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
   private:
     void CreateBoard();
@@ -76,6 +75,8 @@ class MainWindow : public QMainWindow {
     QToolButton* stepButton = nullptr;
     QAction* navActions[4] = {};
     QTimer clock;
-    int shownFactor = 0;
+    int shownFactor = 0;  // the zoom the status panes were last sized for
+    int buttonFactor = 0; // the zoom the button images were last made for
+    qreal shownRatio = 0;
     bool sessionSaved = false;
 };

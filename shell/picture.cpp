@@ -3,7 +3,6 @@
 // given, drawn by the same PaintBoard as the window and written as a PNG scaled crisply.
 #include "shell/picture.h"
 #include "control/commands.h"
-#include "control/session.h"
 #include "display/paint.h"
 #include "exactcover/count.h"
 #include "files/puzzlefile.h"
@@ -11,6 +10,7 @@
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
+#include "model/modules.h"
 #include "model/options.h"
 #include "model/verdicts.h"
 #include <QFileInfo>
@@ -80,7 +80,8 @@ int RunPictureMode(int argc, char** argv) {
             } else {
                 char* end = nullptr;
                 const long n = std::strtol(argv[++i], &end, 10);
-                if (*end || n < 1 || n > MAX_SCALE) return Fail("--scale takes 1 to 32, not ", argv[i]);
+                if (*end || n < 1 || n > MAX_SCALE)
+                    return Fail("--scale takes 1 to 32, not ", argv[i]);
                 scale = int(n);
             }
         } else if (!std::strcmp(a, "--analysis")) {
@@ -114,9 +115,21 @@ int RunPictureMode(int argc, char** argv) {
     ShellHooks hooks;
     hooks.messageBox = PrintMessage;
     InstallShellHooks(&hooks);
+    // The display options come first, so that a new game fills its marks as the window does
+    // with them on; a restored session brings its own options, so they are set again after it.
+    auto applyOptions = [&] {
+        if (analysis) AnalysisOptions.techniques = TECH_ANALYSIS | 0x3E;
+        if (candidates) {
+            AnalysisOptions.showCandidates = 1;
+            AnalysisOptions.pencilMarks = 0;
+        }
+        if (wrong) AnalysisOptions.wrongValues = 1;
+    };
+    applyOptions();
     uint8_t cells[81];
     if (!source) {
         RunCommand(CMD_STARTUP); // the session the window would restore
+        applyOptions();
     } else if (QFileInfo(QString::fromLocal8Bit(source)).isFile()) {
         OpenFileByName(QFileInfo(QString::fromLocal8Bit(source)).absoluteFilePath().toUtf8());
         if (AnalysisOptions.setupMode) RunCommand(CMD_SETUP); // a collection puzzle: a new game
@@ -129,12 +142,6 @@ int RunPictureMode(int argc, char** argv) {
         return Fail("neither a readable file nor an 81-character puzzle: ", source);
     }
 
-    if (analysis) AnalysisOptions.techniques = TECH_ANALYSIS | 0x3E;
-    if (candidates) {
-        AnalysisOptions.showCandidates = 1;
-        AnalysisOptions.pencilMarks = 0;
-    }
-    if (wrong) AnalysisOptions.wrongValues = 1;
     if (solution) {
         if (CheckPosition() != VERDICT_UNIQUE)
             return Fail("--solution needs a puzzle with exactly one solution");
