@@ -1,0 +1,273 @@
+// The real main window, headless: clicks on the board, the command bar and its menus, the
+// dialogs answering through their widgets, closing, and a second copy of the program.
+#include "analysis/state.h"
+#include "control/commands.h"
+#include "control/taps.h"
+#include "files/settings.h"
+#include "model/board.h"
+#include "model/history.h"
+#include "model/modules.h"
+#include "model/options.h"
+#include "shell/boardwidget.h"
+#include "shell/mainwindow.h"
+#include "tests/support.h"
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <functional>
+
+namespace {
+// Answers the next modal dialog: calls act on it once it is up (act closes it).
+void WhenModal(std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            act(modal);
+        }
+    });
+    timer->start(10);
+}
+
+class Shell : public FileTest {
+  protected:
+    std::unique_ptr<MainWindow> window;
+    std::vector<QString> messages; // message boxes met, closed at once
+
+    void SetUp() override {
+        FileTest::SetUp();
+        ResetAllModules();
+        SetSettingsPath(Path("quadrivo.ini").c_str());
+        window = std::make_unique<MainWindow>();
+        window->show();
+        window->SetZoom(2);
+        QVERIFY_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        // Verdicts and ratings are modal boxes: note and close each one.
+        watcher.setInterval(20);
+        QObject::connect(&watcher, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                messages.push_back(box->text());
+                box->accept();
+            }
+        });
+        watcher.start();
+    }
+    void TearDown() override {
+        watcher.stop();
+        window.reset();
+        FileTest::TearDown();
+    }
+    // A click on board pixel (x, y).
+    void ClickBoard(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
+        BoardWidget* board = window->Board();
+        QTest::mouseClick(board, button, {}, board->ToWidget(QRect(x, y, 1, 1)).topLeft());
+    }
+    // A click on digit position d (0..8) of a cell.
+    void ClickDigit(int cell, int d) {
+        int x, y;
+        DigitPosition(cell, d, &x, &y);
+        ClickBoard(x + 3, y + 3);
+    }
+    void Repaint() {
+        window->Board()->repaint();
+        QApplication::processEvents();
+    }
+    QTimer watcher;
+
+    static void QVERIFY_TRUE(bool ok) { ASSERT_TRUE(ok); }
+};
+
+TEST_F(Shell, ClicksOnDigitPositionsEnterDigitsAndTheLastOneIsTakenBack) {
+    LoadGivens("4");
+    Repaint(); // lays the grid out
+    ClickDigit(1, 6);
+    EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
+    EXPECT_TRUE(window->CommandAction(CMD_UNDO)->isEnabled());
+    EXPECT_FALSE(window->CommandAction(CMD_REDO)->isEnabled());
+    ClickDigit(1, 0); // a tap on the last entry takes it back
+    EXPECT_EQ(Board[1], 0);
+    EXPECT_TRUE(window->CommandAction(CMD_REDO)->isEnabled());
+    ClickDigit(2, 3); // 4 repeats the given of row 1
+    EXPECT_EQ(Board[2], 0);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back(), "Invalid Value");
+}
+
+TEST_F(Shell, SecondaryClickOpensTheDigitPopup) {
+    LoadGivens("4");
+    Repaint();
+    int x, y;
+    DigitPosition(10, 4, &x, &y);
+    ClickBoard(x, y, Qt::RightButton);
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(popup->actions().size(), 9);
+    EXPECT_EQ(popup->actions()[2]->text(), "3");
+    popup->actions()[2]->trigger();
+    popup->close();
+    EXPECT_EQ(Board[10] & CELL_DIGIT, 3);
+}
+
+TEST_F(Shell, StepButtonAppliesTheStepShown) {
+    LoadGivens(BUILTIN_PUZZLE);
+    AnalysisOptions.techniques = 0x3F;
+    RunCommand(CMD_STORE_CANDIDATES);
+    Repaint();
+    ASSERT_EQ(PendingStep, 1);
+    const std::string before = BoardDigits();
+    auto* step = window->CommandBar()->findChildren<QToolButton*>().back();
+    EXPECT_FALSE(step->toolTip().isEmpty()); // the step in words
+    QTest::mouseClick(step, Qt::LeftButton);
+    EXPECT_NE(BoardDigits(), before);
+    EXPECT_EQ(MoveEnd, 1);
+}
+
+TEST_F(Shell, MenusShowTheirCheckMarksWhenOpened) {
+    RunCommand(CMD_STORE_CANDIDATES);
+    RunCommand(CMD_BLUE + 3);
+    QMenu* marks = window->ToggleButton(CMD_PENCIL_MARKS)->menu();
+    emit marks->aboutToShow();
+    EXPECT_TRUE(window->CommandAction(CMD_PENCIL_MARKS)->isChecked());
+    emit qobject_cast<QMenu*>(window->CommandAction(CMD_PURPLE)->parent())->aboutToShow();
+    EXPECT_TRUE(window->CommandAction(CMD_PURPLE)->isChecked());
+    EXPECT_FALSE(window->CommandAction(CMD_BLUE)->isChecked());
+    EXPECT_TRUE(window->ToggleButton(CMD_PENCIL_MARKS)->isChecked());
+    EXPECT_FALSE(window->ToggleButton(CMD_CANDIDATES_BUTTON)->isChecked());
+    // The Candidates toggle itself: checked, and the pencil marks off.
+    QTest::mouseClick(window->ToggleButton(CMD_CANDIDATES_BUTTON), Qt::LeftButton, {},
+                      QPoint(4, 4));
+    EXPECT_TRUE(window->ToggleButton(CMD_CANDIDATES_BUTTON)->isChecked());
+    EXPECT_FALSE(window->ToggleButton(CMD_PENCIL_MARKS)->isChecked());
+}
+
+TEST_F(Shell, AnalysisOptionsDialogReplacesTheMask) {
+    AnalysisOptions.techniques = 0x3F;
+    WhenModal([](QWidget* dialog) {
+        dialog->findChild<QCheckBox*>("264")->setChecked(false); // "Grid analysis"
+        qobject_cast<QDialog*>(dialog)->accept();
+    });
+    RunCommand(CMD_ANALYSIS_OPTIONS);
+    EXPECT_EQ(AnalysisOptions.techniques, 0x37u);
+    WhenModal([](QWidget* dialog) {
+        dialog->findChild<QCheckBox*>("258")->setChecked(false);
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+    RunCommand(CMD_ANALYSIS_OPTIONS);
+    EXPECT_EQ(AnalysisOptions.techniques, 0x37u);
+}
+
+TEST_F(Shell, CopyPasteDialogFormatsCopiesAndTakesInText) {
+    LoadGivens(BUILTIN_PUZZLE);
+    QString shown;
+    WhenModal([&shown](QWidget* dialog) {
+        dialog->findChild<QRadioButton*>("257")->click(); // Linear
+        shown = dialog->findChild<QPlainTextEdit*>("text")->toPlainText();
+        auto buttons = dialog->findChildren<QPushButton*>();
+        for (QPushButton* b : buttons)
+            if (b->text() == "Output") b->click();
+        for (QPushButton* b : buttons)
+            if (b->text() == "Close") b->click();
+    });
+    RunCommand(CMD_BLOCK_ENTRY);
+    EXPECT_EQ(shown, QString(BUILTIN_PUZZLE));
+    EXPECT_EQ(QApplication::clipboard()->text(), QString(BUILTIN_PUZZLE));
+    EXPECT_EQ(AnalysisOptions.blockFormat, LAYOUT_LINEAR | EMPTY_DOTS);
+
+    WhenModal([](QWidget* dialog) {
+        dialog->findChild<QPlainTextEdit*>("text")->setPlainText(SAMPLE_PUZZLE);
+        for (QPushButton* b : dialog->findChildren<QPushButton*>())
+            if (b->text() == "Input") b->click();
+    });
+    TapDigit(0, 0); // a move to be dropped with the new puzzle
+    RunCommand(CMD_BLOCK_ENTRY);
+    EXPECT_EQ(BoardDigits(), SAMPLE_PUZZLE);
+    EXPECT_EQ(MoveEnd, 0);
+}
+
+TEST_F(Shell, GotoDialogChoosesTheCollectionPuzzle) {
+    std::string lines;
+    for (int i = 0; i < 5; i++) lines += std::string(SAMPLE_PUZZLE) + "\r\n";
+    window->OpenNamedFile(QString::fromStdString(Write("set.txt", lines)));
+    EXPECT_EQ(window->windowTitle(), "{set.txt} #1");
+    RunCommand(CMD_END);
+    QString proposed;
+    WhenModal([&proposed](QWidget* dialog) {
+        auto* number = dialog->findChild<QLineEdit*>("number");
+        proposed = number->text();
+        number->setText("3");
+        qobject_cast<QDialog*>(dialog)->accept();
+    });
+    RunCommand(CMD_END);
+    EXPECT_EQ(proposed, "5");
+    EXPECT_EQ(window->windowTitle(), "{set.txt} #3");
+}
+
+TEST_F(Shell, AboutBoxNamesTheVersion) {
+    QString version;
+    WhenModal([&version](QWidget* dialog) {
+        version = dialog->findChild<QLabel*>("version")->text();
+        qobject_cast<QDialog*>(dialog)->accept();
+    });
+    RunCommand(CMD_ABOUT);
+    EXPECT_EQ(version, "Quadrivo V 1.16");
+}
+
+TEST_F(Shell, ClosingTheWindowWritesTheSettings) {
+    LoadGivens("4");
+    ChangePosition(POS_ENTER, 1, 7);
+    window->close();
+    EXPECT_EQ(ReadBytes(Path("quadrivo.ini")).size(), size_t(SETTINGS_SIZE));
+    ResetAllModules();
+    SetSettingsPath(Path("quadrivo.ini").c_str());
+    TransferSettings(1);
+    EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
+}
+
+TEST_F(Shell, ASecondCopyHandsOverAndEnds) {
+    QProcess first;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(folder));
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder + "/config"));
+    first.setProcessEnvironment(env);
+    first.start(QUADRIVO_PROGRAM, {});
+    ASSERT_TRUE(first.waitForStarted());
+    // Wait until the first copy listens.
+    for (int i = 0; i < 100 && !QFileInfo::exists(QString::fromStdString(Path("quadrivo.socket")));
+         i++)
+        QTest::qWait(50);
+    ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(Path("quadrivo.socket"))));
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QUADRIVO_PROGRAM, {QString::fromStdString(Path("none.txt"))});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running); // the first copy goes on
+    EXPECT_FALSE(
+        QFileInfo::exists(QString::fromStdString(folder + "/config/quadrivo/quadrivo.ini")));
+    first.terminate();
+    first.waitForFinished(5000);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_LOGGING_RULES", "qt.qpa.*=false"); // the headless platform's notes on raise()
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
