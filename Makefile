@@ -4,7 +4,12 @@
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
 SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+# GUI=OFF builds and tests the core and quadrivo-cli alone, without Qt.
+GUI      ?= ON
 PACKAGES := cmake g++ make libgtest-dev
+ifeq ($(GUI),ON)
+PACKAGES += qt6-base-dev libgl-dev desktop-file-utils appstream
+endif
 BENCH_PACKAGES := libbenchmark-dev qqwing
 FUZZ_PACKAGES  := clang libclang-rt-14-dev
 BUILTIN  := .7.1.6.8...84.32..3.......4..3.7.5..4.......2..5.4.6..9.......1..69.83...3.5.7.9.
@@ -18,7 +23,8 @@ define install_missing
 	fi
 endef
 
-.PHONY: all deps build run test asan bench fuzz format clean
+.PHONY: all deps build run test install asan bench fuzz format clean
+PREFIX   ?= /usr/local
 
 all: build
 
@@ -26,13 +32,34 @@ deps:
 	$(call install_missing,$(PACKAGES))
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUADRIVO_BUILD_GUI=$(GUI)
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	@echo "== check";  ./$(BUILD)/cli/quadrivo-cli check $(BUILTIN)
-	@echo "== solve";  ./$(BUILD)/cli/quadrivo-cli solve $(BUILTIN)
-	@echo "== create"; ./$(BUILD)/cli/quadrivo-cli create -n 1
+# Opens the window when there is a display; otherwise shows the command-line tool at work.
+run: deps
+	@echo "building (log in $(BUILD)/build.log)..."
+	@mkdir -p $(BUILD)
+	@{ cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUADRIVO_BUILD_GUI=$(GUI) && \
+	   cmake --build $(BUILD) -j $(JOBS); } >$(BUILD)/build.log 2>&1 || \
+	 { cat $(BUILD)/build.log; exit 1; }
+	@echo "quadrivo-cli is $(CURDIR)/$(BUILD)/cli/quadrivo-cli, for example:"
+	@echo "  $(BUILD)/cli/quadrivo-cli check $(BUILTIN)"
+	@echo "  $(BUILD)/cli/quadrivo-cli path $(BUILTIN)"
+	@echo "  $(BUILD)/cli/quadrivo-cli create -n 3"
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "opening the window: $(BUILD)/shell/quadrivo"; ./$(BUILD)/shell/quadrivo; \
+	else \
+	  echo "no display here (neither DISPLAY nor WAYLAND_DISPLAY is set): running the command-line demonstration"; \
+	  echo "== check";  ./$(BUILD)/cli/quadrivo-cli check $(BUILTIN); \
+	  echo "== solve";  ./$(BUILD)/cli/quadrivo-cli solve $(BUILTIN); \
+	  echo "== rate";   ./$(BUILD)/cli/quadrivo-cli rate $(BUILTIN); \
+	  echo "== create"; ./$(BUILD)/cli/quadrivo-cli create -n 1; \
+	fi
+
+# Installs quadrivo, quadrivo-cli, the menu entry, icons and metainfo under PREFIX (DESTDIR
+# is honoured: make install DESTDIR=/tmp/stage).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -59,6 +86,7 @@ fuzz: deps
 	FUZZ_SECONDS=$(FUZZ_SECONDS) ./fuzz/run.sh build-fuzz
 
 format:
+	$(call install_missing,clang-format)
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
