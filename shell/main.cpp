@@ -6,8 +6,37 @@
 #include "shell/singleinstance.h"
 #include <QApplication>
 #include <QFileInfo>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
+
+namespace {
+// A termination signal (the session ending, kill) closes the window like any other close, so
+// the session is saved: the handler only writes a byte that the event loop then reads.
+int SignalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = write(SignalPipe[1], &byte, 1);
+}
+
+void CloseOnSignals(MainWindow* window) {
+    if (pipe(SignalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+        char byte;
+        [[maybe_unused]] ssize_t n = read(SignalPipe[0], &byte, 1);
+        window->close();
+        QApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int s : {SIGTERM, SIGHUP, SIGINT}) sigaction(s, &action, nullptr);
+}
+} // namespace
 
 int main(int argc, char** argv) {
     if (WantsPicture(argc, argv)) return RunPictureMode(argc, argv);
@@ -37,6 +66,7 @@ int main(int argc, char** argv) {
         window.BringToFront();
         if (!asked.isEmpty()) window.OpenNamedFile(asked);
     });
+    CloseOnSignals(&window);
     window.show();
     window.SetZoom(window.DefaultZoom());
     window.StartUp();
