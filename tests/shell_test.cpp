@@ -215,6 +215,23 @@ TEST_F(Shell, GotoDialogChoosesTheCollectionPuzzle) {
     EXPECT_EQ(window->windowTitle(), "{set.txt} #3");
 }
 
+TEST_F(Shell, ZoomKeysChangeTheFactorByWholeSteps) {
+    ASSERT_EQ(window->Board()->Factor(), 2);
+    QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(window->Board()->Factor(), 1);
+    QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier); // never below 1
+    EXPECT_EQ(window->Board()->Factor(), 1);
+    QTest::keyClick(window.get(), Qt::Key_Equal, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(window->Board()->Factor(), 2);
+    // Clicks still land on the right cell at the new zoom.
+    LoadGivens("4");
+    Repaint();
+    ClickDigit(80, 8);
+    EXPECT_EQ(Board[80] & CELL_DIGIT, 9);
+}
+
 TEST_F(Shell, AboutBoxNamesTheVersion) {
     QString version;
     WhenModal([&version](QWidget* dialog) {
@@ -266,6 +283,42 @@ TEST_F(Shell, ASecondCopyHandsOverAndEnds) {
     EXPECT_TRUE(
         QFileInfo::exists(QString::fromStdString(folder + "/config/quadrivo/quadrivo.ini")));
 }
+TEST_F(Shell, ACopyThatDiedLeavesNoObstacle) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(folder));
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder + "/config"));
+    const QString socket = QString::fromStdString(Path("quadrivo.socket"));
+    auto start = [&env, &socket](QProcess& p) {
+        p.setProcessEnvironment(env);
+        p.start(QUADRIVO_PROGRAM, {});
+        p.waitForStarted();
+        for (int i = 0; i < 100 && p.state() == QProcess::Running; i++) {
+            if (QFileInfo::exists(socket)) return true;
+            QTest::qWait(50);
+        }
+        return false;
+    };
+    QProcess crashed;
+    ASSERT_TRUE(start(crashed));
+    crashed.kill(); // no chance to clean up: the socket file stays
+    crashed.waitForFinished(5000);
+    ASSERT_TRUE(QFileInfo::exists(socket));
+
+    QProcess next;
+    next.setProcessEnvironment(env);
+    next.start(QUADRIVO_PROGRAM, {});
+    QTest::qWait(1500);
+    EXPECT_EQ(next.state(), QProcess::Running); // it took the socket over
+    QProcess later;
+    later.setProcessEnvironment(env);
+    later.start(QUADRIVO_PROGRAM, {});
+    ASSERT_TRUE(later.waitForFinished(15000));
+    EXPECT_EQ(later.exitCode(), 0);
+    next.terminate();
+    next.waitForFinished(10000);
+}
+
 TEST_F(Shell, PictureModeDrawsWithoutADisplay) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
