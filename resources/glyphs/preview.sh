@@ -35,8 +35,8 @@ def read_xpm(path):
     w, h, ncol, cpp = (int(v) for v in strings[0].split()[:4])
     colours = {}
     for s in strings[1:1 + ncol]:
-        key, spec = s[:cpp], s[cpp:].split()
-        value = spec[spec.index("c") + 1]
+        key, words = s[:cpp], s[cpp:].split()
+        value = words[words.index("c") + 1]
         colours[key] = (0, 0, 0, 0) if value.lower() == "none" else \
             tuple(int(value[k:k + 2], 16) for k in (1, 3, 5)) + (255,)
     img = Image.new("RGBA", (w, h))
