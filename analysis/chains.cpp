@@ -42,6 +42,9 @@ WeakLinkRecord WeakLinks[WEAK_LINKS_MAX];
 int WeakLinkCount;
 // Set only for the chains on the current ChainImplies search path.
 uint8_t ChainVisited[CHAINS_MAX];
+// The links of the last proof ChainImplies found, deepest first (one per chain crossed).
+ImpliedLinkRecord ImpliedLinks[CHAINS_MAX];
+int ImpliedLinkCount;
 // Answers of QueryAlsLink for the current graph (layout in chains.h).
 uint32_t LinkCache[LINK_CACHE_MAX];
 int LinkCacheCount;
@@ -473,7 +476,11 @@ static bool Implies(int a, int b, int colour, uint64_t blocked[2]) {
             blocked[0] |= sub[0];
             blocked[1] |= sub[1];
         }
-        if (result) AppendChainToDisplay(nq.chain);
+        if (result) {
+            AppendChainToDisplay(nq.chain);
+            if (ImpliedLinkCount < CHAINS_MAX)
+                ImpliedLinks[ImpliedLinkCount++] = {int16_t(p), int16_t(q)};
+        }
     }
     ChainVisited[ch] = 0;
     return result;
@@ -511,6 +518,7 @@ static bool VisitedClear() {
 }
 
 bool ChainImplies(int a, int b, int colour) {
+    ImpliedLinkCount = 0;
     SyncAdjacency();
     if (a >= 0 && a < CHAIN_NODES_MAX && b >= 0 && b < CHAIN_NODES_MAX && VisitedClear())
         return ImpliesFromClear(a, b, colour);
@@ -753,6 +761,8 @@ void ResetChainsModule() {
     std::memset(WeakLinks, 0, sizeof WeakLinks);
     WeakLinkCount = 0;
     std::memset(ChainVisited, 0, sizeof ChainVisited);
+    std::memset(ImpliedLinks, 0, sizeof ImpliedLinks);
+    ImpliedLinkCount = 0;
     std::memset(LinkCache, 0, sizeof LinkCache);
     LinkCacheCount = 0;
     std::memset(CacheIndex, 0, sizeof CacheIndex);

@@ -32,6 +32,14 @@ extern DigitMask StrongDigits[81];
 extern WeakLinkRecord WeakLinks[WEAK_LINKS_MAX];
 extern int WeakLinkCount;
 extern uint8_t ChainVisited[CHAINS_MAX];
+// The weak links crossed by the last ChainImplies that answered true, in the order of the
+// chains it shows: from the link into b's chain back to the link out of a's. `from` is the
+// node made true in the chain left, `to` the node made false in the chain entered.
+struct ImpliedLinkRecord {
+    int16_t from, to;
+};
+extern ImpliedLinkRecord ImpliedLinks[CHAINS_MAX];
+extern int ImpliedLinkCount;
 // Cache entry: bits 24-31 cell b | 16-23 cell a | 15 linked | 9-14 zero | 0-8 DigitMask.
 constexpr uint32_t LINK_CACHE_LINKED = 0x8000;
 extern uint32_t LinkCache[LINK_CACHE_MAX];
