@@ -1,14 +1,22 @@
 // The current step in words: one line naming the technique, where it stands and what it places
 // or removes. Cells are written rNcM, rows and columns 1-based; boxes are numbered 1..9 row by
 // row from the top left, as players count them (the core's BoxOf counts down the columns).
-// Pure: reads the step record, the AnalysisGrid and the chain graph, writes only the caller's
-// buffer. For eliminations it must run before ApplyStep, while the grid still holds the digits.
+// Chains are written out as alternating inference chains ("(4)r1c7=r3c7-r3c2=r6c2"), and the
+// almost-locked-set texts state the sets, X and Z as the search found them, with the chain of
+// every link it took from the chain graph. Reads the step record, the AnalysisGrid, the chain
+// graph and the almost-locked-set tables the search left; writes the caller's buffer (asking
+// ChainImplies again only fills its own memo). For eliminations it must run before ApplyStep,
+// while the grid still holds the digits, and after the RunAnalysis that found the step.
 #include "analysis/steptext.h"
+#include "analysis/als.h"
+#include "analysis/chainproof.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
 #include "model/board.h"
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -28,9 +36,14 @@ struct Line {
         len += size_t(n);
         if (len >= size) len = size - 1; // truncated
     }
+    // A chain written in place.
+    void Proof(const ChainProofRecord& proof) {
+        if (len + 1 >= size) return;
+        len += size_t(WriteChainProof(proof, out + len, size - len));
+    }
 };
 
-// How many singles besides the one entered a description names.
+// How many singles besides the one entered a description names ("also available").
 constexpr int SINGLES_LISTED = 3;
 
 const char* const SIZE_NAMES[] = {"", "single", "pair", "triple", "quad"};
@@ -210,7 +223,7 @@ void DescribeSingles(Line& line) {
         line.Add(" = %d", LowestBitIndex(digit) + 1);
         AddSingleReason(line, placed, digit);
         if (others) {
-            line.Add("; %d more single%s: ", others, others > 1 ? "s" : "");
+            line.Add("; also available: ");
             int listed = 0;
             for (int x = placed + 1; x < 81; x++) {
                 uint16_t m = StepMarks[x];
@@ -317,13 +330,14 @@ void DescribeSubset(Line& line) {
 
 // ---- Locked candidates ----------------------------------------------------------------------
 
-// The line of a link cell of the box-and-two-lines pattern: the one of its row and column that
-// crosses the box (the cell itself lies outside the box).
-void AddLinkLine(Line& line, int cell, int boxCell) {
-    if (RowOf(cell) / 3 == RowOf(boxCell) / 3)
-        line.Add("row %d", RowOf(cell) + 1);
-    else
-        line.Add("column %d", ColumnOf(cell) + 1);
+// The line through a link cell of the box-and-two-lines pattern that crosses the box (the cell
+// itself lies outside the box): 0..8 a row, 9..17 a column.
+int LinkLine(int cell, int boxCell) {
+    return RowOf(cell) / 3 == RowOf(boxCell) / 3 ? RowOf(cell) : 9 + ColumnOf(cell);
+}
+
+void AddLineName(Line& line, int unit, bool possessive) {
+    line.Add("%s %d%s", unit < 9 ? "row" : "column", unit % 9 + 1, possessive ? "'s" : "");
 }
 
 void DescribeLocked(Line& line) {
@@ -335,17 +349,25 @@ void DescribeLocked(Line& line) {
     int d = LowestBitIndex(digit) + 1;
 
     if (nl == 2 && np > 0) {
-        // Within the box the digit lies on the two lines only; each line has one place for it
-        // outside the box, so one of those two places holds it.
-        line.Add("Box and two lines %d in box %d (", d, UserBox(pattern[0]));
-        AddLinkLine(line, links[0], pattern[0]);
-        line.Add(", ");
-        AddLinkLine(line, links[1], pattern[0]);
-        line.Add("): ");
+        // Within the box the digit lies on the two lines only, so one line has it in the box
+        // and the other has it at its one place outside: one link cell holds it. A row and a
+        // column make the empty rectangle; two rows (or columns) a grouped turbot fish.
+        const int lineA = LinkLine(links[0], pattern[0]), lineB = LinkLine(links[1], pattern[0]);
+        const bool crossing = (lineA < 9) != (lineB < 9);
+        line.Add("%s (box and two lines) %d in box %d: the box's %ds lie in ",
+                 crossing ? "Empty rectangle" : "Grouped turbot fish", d, UserBox(pattern[0]), d);
+        AddLineName(line, lineA, false);
+        line.Add(" and ");
+        AddLineName(line, lineB, false);
+        line.Add("; ");
+        AddLineName(line, lineA, true);
+        line.Add(" only %d outside the box is ", d);
         AddCell(line, links[0]);
-        line.Add(" or ");
+        line.Add(", ");
+        AddLineName(line, lineB, true);
+        line.Add(" is ");
         AddCell(line, links[1]);
-        line.Add(" is %d, so ", d);
+        line.Add(", so one of them is %d: ", d);
         AddLosses(line, digit);
         return;
     }
@@ -433,6 +455,22 @@ bool MatchFish(int family, DigitMask digit, Fish* fish) {
     return false;
 }
 
+// A finned fish is sashimi when it would be no fish without its fins: a base line holding a
+// fin has the digit nowhere in the fin's box where it meets a cover line.
+bool IsSashimi(const Fish& fish, DigitMask digit) {
+    const int finBox = BoxOf(fish.fins[0]);
+    for (int i = 0; i < fish.finCount; i++) {
+        const int base = LineOf(fish.fins[i], fish.family);
+        bool inBox = false;
+        for (int x = 0; x < 81; x++)
+            if (LineOf(x, fish.family) == base && BoxOf(x) == finBox &&
+                (fish.cover >> LineOf(x, 1 - fish.family) & 1) && (AnalysisGrid[x] & digit))
+                inBox = true;
+        if (!inBox) return true;
+    }
+    return false;
+}
+
 void DescribeFish(Line& line) {
     DigitMask digit = MarkedDigits();
     int d = LowestBitIndex(digit) + 1;
@@ -455,8 +493,11 @@ void DescribeFish(Line& line) {
         return;
     }
     const int n = PopCount(fish.base);
-    line.Add("%s%s %d in %s ", fish.finCount ? "Finned " : "", FISH_NAMES[n], d,
-             fish.family ? "columns" : "rows");
+    line.Add("%s%s %d in %s ",
+             !fish.finCount           ? ""
+             : IsSashimi(fish, digit) ? "Sashimi "
+                                      : "Finned ",
+             FISH_NAMES[n], d, fish.family ? "columns" : "rows");
     AddLineNumbers(line, fish.base);
     line.Add(", %s ", fish.family ? "rows" : "columns");
     AddLineNumbers(line, fish.cover);
@@ -468,7 +509,7 @@ void DescribeFish(Line& line) {
     AddLosses(line, digit);
 }
 
-// ---- Forcing chains -------------------------------------------------------------------------
+// ---- Chains ---------------------------------------------------------------------------------
 
 // The node of the chain graph for a cell and digit, or -1 (a plain scan: no side effects).
 int NodeAt(int cell, DigitMask digit) {
@@ -477,37 +518,68 @@ int NodeAt(int cell, DigitMask digit) {
     return -1;
 }
 
-// The chain graph's implication "if the nodes of `colour` in a's chain are false, b is true",
-// followed through the weak links exactly as the search does, on a private visited set.
-bool Implies(int a, int b, int colour, bool* visited) {
-    const int chain = ChainNodeTable[a].chain;
-    if (visited[chain]) return false;
-    visited[chain] = true;
-    bool result = false;
-    for (int i = 0; i < WeakLinkCount && !result; i++) {
-        int first = WeakLinks[i].first, second = WeakLinks[i].second;
-        if (first == a || second == b) continue;
-        int p, q;
-        if (ChainNodeTable[first].chain == chain) {
-            p = first;
-            q = second;
-        } else if (ChainNodeTable[second].chain == chain) {
-            p = second;
-            q = first;
-        } else {
-            continue;
-        }
-        if (ChainNodeTable[p].colour == colour) continue;
-        if (ChainNodeTable[q].chain == ChainNodeTable[b].chain) {
-            if (ChainNodeTable[q].colour != ChainNodeTable[b].colour) result = true;
-        } else {
-            result = Implies(q, b, ChainNodeTable[q].colour, visited);
-        }
+// The clusters a written chain runs through, in its order: " (chains k, l)"; nothing if none.
+void AddProofChains(Line& line, const ChainProofRecord& proof) {
+    int chains[CHAINS_MAX], count = 0;
+    for (int i = 0; i < proof.count; i++) {
+        const ProofNode& n = proof.nodes[i];
+        const int node = n.count == 1 ? NodeAt(n.cells[0], n.digit) : -1;
+        if (node < 0) continue;
+        const int chain = ChainNodeTable[node].chain;
+        bool listed = false;
+        for (int k = 0; k < count; k++) listed = listed || chains[k] == chain;
+        if (!listed && count < CHAINS_MAX) chains[count++] = chain;
     }
-    visited[chain] = false;
-    return result;
+    if (!count) return;
+    line.Add(count > 1 ? " (chains " : " (chain ");
+    for (int k = 0; k < count; k++) {
+        if (k) line.Add(", ");
+        AddChainName(line, chains[k]);
+    }
+    line.Add(")");
 }
 
+// How many clusters a chain crosses.
+int ProofClusters(const ChainProofRecord& proof) {
+    int seen[CHAINS_MAX], count = 0;
+    for (int i = 0; i < proof.count; i++) {
+        const ProofNode& n = proof.nodes[i];
+        const int node = n.count == 1 ? NodeAt(n.cells[0], n.digit) : -1;
+        if (node < 0) continue;
+        bool listed = false;
+        for (int k = 0; k < count; k++) listed = listed || seen[k] == ChainNodeTable[node].chain;
+        if (!listed && count < CHAINS_MAX) seen[count++] = ChainNodeTable[node].chain;
+    }
+    return count;
+}
+
+// The name players know for a chain that joins clusters, by its shape: one digit throughout is
+// multi-colouring over two clusters and an X-chain over more; strong links only inside
+// two-candidate cells make an XY-chain; anything else is an alternating inference chain.
+const char* JoinedName(const ChainProofRecord& proof) {
+    bool oneDigit = true, cellsOnly = true;
+    for (int i = 0; i < proof.count; i++) {
+        const ProofNode& n = proof.nodes[i];
+        oneDigit = oneDigit && n.digit == proof.nodes[0].digit;
+        if (i + 1 < proof.count && proof.strong[i])
+            cellsOnly = cellsOnly && n.count == 1 && proof.nodes[i + 1].count == 1 &&
+                        n.cells[0] == proof.nodes[i + 1].cells[0];
+    }
+    if (oneDigit) return ProofClusters(proof) <= 2 ? "Multi-colouring" : "X-chain";
+    return cellsOnly ? "XY-chain" : "Alternating inference chain";
+}
+
+// The name of a trap inside one cluster: simple colouring for a cluster of one digit, 3D Medusa
+// for one of several.
+const char* TrapName(int node) {
+    return PopCount(ChainTable[ChainNodeTable[node].chain].digits) == 1 ? "Simple colouring trap"
+                                                                        : "3D Medusa trap";
+}
+
+// The forcing-chain search marks the node or nodes that see the target as the pattern. Two
+// pattern nodes: a colour trap (opposite colours of one cluster) or two nodes of which the
+// chain graph proves one true. One pattern node a: a is true or the target takes another of
+// its digits, e. Each is written as the alternating chain that proves it, a = ... = b.
 void DescribeForcing(Line& line) {
     uint8_t pattern[81], targets[81];
     int np = CellsOfKind(MARK_PATTERN, pattern);
@@ -516,36 +588,70 @@ void DescribeForcing(Line& line) {
     int d = LowestBitIndex(digit) + 1;
     int target = nt ? targets[0] : -1;
 
-    line.Add("Forcing chain");
+    ChainProofRecord proof;
+    proof.count = 0;
+    proof.overflow = false;
+    const char* name = nullptr;
+    DigitMask other = 0; // through the cell: the target's other digit
     if (np == 2) {
         int a = NodeAt(pattern[0], digit), b = NodeAt(pattern[1], digit);
-        bool trap = a >= 0 && b >= 0 && ChainNodeTable[a].chain == ChainNodeTable[b].chain &&
-                    ChainNodeTable[a].colour != ChainNodeTable[b].colour;
-        if (trap) line.Add(", colour trap");
+        if (a >= 0 && b >= 0) {
+            const ChainNode& na = ChainNodeTable[a];
+            const ChainNode& nb = ChainNodeTable[b];
+            if (na.chain == nb.chain && na.colour != nb.colour) {
+                if (ClusterProof(a, false, b, true, &proof)) name = TrapName(a);
+            } else {
+                // The search took a from the earlier cluster (from a later node of one cluster)
+                // and asked whether a false makes b true; the display list ends with a's
+                // cluster and b's.
+                const int n = ChainDisplayList.count;
+                const bool swap = na.chain == nb.chain
+                                      ? a < b
+                                      : n >= 2 && ChainDisplayList.entries[n - 2] == nb.chain &&
+                                            ChainDisplayList.entries[n - 1] == na.chain;
+                if (swap) std::swap(a, b);
+                if (ImplicationProof(a, b, ChainNodeTable[a].colour, &proof) ||
+                    ImplicationProof(b, a, ChainNodeTable[b].colour, &proof))
+                    name = JoinedName(proof);
+            }
+        }
+    } else if (np == 1 && target >= 0) {
+        const int a = NodeAt(pattern[0], digit);
+        for (DigitMask rest = AnalysisGrid[target] & ~digit; rest && a >= 0 && !other;
+             rest &= rest - 1) {
+            const DigitMask e = DigitMask(LowestBit(rest));
+            const int r = NodeAt(target, e);
+            if (r < 0) continue;
+            const ChainNode& na = ChainNodeTable[a];
+            const ChainNode& nr = ChainNodeTable[r];
+            if (nr.chain == na.chain && nr.colour != na.colour) {
+                if (ClusterProof(a, false, r, true, &proof)) {
+                    other = e;
+                    name = TrapName(a);
+                }
+            } else if (ImplicationProof(a, r, na.colour, &proof)) {
+                other = e;
+                name = JoinedName(proof);
+            }
+        }
+    }
+    if (!name || proof.overflow) {
+        line.Add("Forcing chain");
         AddDisplayedChains(line);
         line.Add(": ");
+    } else {
+        line.Add("%s", name);
+        AddProofChains(line, proof);
+        line.Add(": ");
+        line.Proof(proof);
+        line.Add(": ");
+    }
+    if (np == 2) {
         AddCell(line, pattern[0]);
         line.Add(" or ");
         AddCell(line, pattern[1]);
         line.Add(" is %d, so ", d);
     } else if (np == 1 && target >= 0) {
-        // Through the cell: either the pattern node is true or the target takes another digit.
-        int a = NodeAt(pattern[0], digit);
-        int other = 0;
-        for (DigitMask rest = AnalysisGrid[target] & ~digit; rest && a >= 0 && !other;
-             rest &= rest - 1) {
-            DigitMask e = DigitMask(LowestBit(rest));
-            int r = NodeAt(target, e);
-            if (r < 0) continue;
-            const ChainNode& na = ChainNodeTable[a];
-            const ChainNode& nr = ChainNodeTable[r];
-            bool visited[CHAINS_MAX] = {};
-            if ((nr.chain == na.chain && nr.colour != na.colour) ||
-                Implies(a, r, na.colour, visited))
-                other = e;
-        }
-        AddDisplayedChains(line);
-        line.Add(": ");
         AddCell(line, pattern[0]);
         line.Add(" is %d or ", d);
         AddCell(line, target);
@@ -553,9 +659,6 @@ void DescribeForcing(Line& line) {
             line.Add(" is %d, so ", LowestBitIndex(other) + 1);
         else
             line.Add(" takes another digit, so ");
-    } else {
-        AddDisplayedChains(line);
-        line.Add(": ");
     }
     if (target < 0) {
         line.Add("nothing to remove");
@@ -584,24 +687,211 @@ void AddAls(Line& line, const uint8_t* cells, int count) {
     line.Add("}");
 }
 
-// Digits held by both sets whose every place in one sees every place in the other: the
-// restricted common digits as peers alone make them (the second pass may also link through
-// the chain graph, which this does not replay).
-DigitMask PeerCommonDigits(const uint8_t* a, int na, const uint8_t* b, int nb) {
-    DigitMask common = 0;
-    for (DigitMask digit = 1; digit <= 0x100; digit <<= 1) {
-        bool any = false, all = true;
-        for (int i = 0; i < na && all; i++) {
-            if (!(AnalysisGrid[a[i]] & digit)) continue;
-            for (int j = 0; j < nb && all; j++) {
-                if (!(AnalysisGrid[b[j]] & digit)) continue;
-                any = true;
-                all = IsPeer(a[i], b[j]);
-            }
+// Whether the search counted cell a as seeing cell b for the digit: peers, or linked through
+// the chain graph as the search found.
+bool SeenBySearch(int a, int b, DigitMask digit) {
+    return a != b && (IsPeer(a, b) || GraphLinked(a, b, digit));
+}
+
+// Whether the cell holds the digit and sees every cell of the set holding it, as the search
+// judged (the set holds it somewhere).
+bool SeesAllOf(int cell, const uint8_t* cells, int count, DigitMask digit) {
+    if (!(AnalysisGrid[cell] & digit) || !(UnionOf(cells, count) & digit)) return false;
+    for (int i = 0; i < count; i++)
+        if ((AnalysisGrid[cells[i]] & digit) && !SeenBySearch(cell, cells[i], digit)) return false;
+    return true;
+}
+
+// The links that the chain graph gave the search, each written as its chain: "; links
+// (6)r1c4-r1c5=r3c5-r4c4, ...". One entry per pair of cells and digit.
+struct LinkList {
+    int count;
+    uint8_t a[64], b[64];
+    DigitMask digit[64];
+    void Need(int cellA, int cellB, DigitMask d) {
+        if (cellA == cellB || IsPeer(cellA, cellB)) return;
+        for (int i = 0; i < count; i++)
+            if (digit[i] == d &&
+                ((a[i] == cellA && b[i] == cellB) || (a[i] == cellB && b[i] == cellA)))
+                return;
+        if (count == 64) return;
+        a[count] = uint8_t(cellA);
+        b[count] = uint8_t(cellB);
+        digit[count++] = d;
+    }
+    // Every non-peer pair of the cell with the set's cells holding the digit.
+    void NeedAll(int cell, const uint8_t* cells, int n, DigitMask d) {
+        for (int i = 0; i < n; i++)
+            if (AnalysisGrid[cells[i]] & d) Need(cell, cells[i], d);
+    }
+};
+
+void AddLinks(Line& line, const LinkList& links) {
+    bool first = true;
+    for (int i = 0; i < links.count; i++) {
+        ChainProofRecord proof;
+        proof.count = 0;
+        proof.overflow = false;
+        if (!LinkProof(links.a[i], links.b[i], links.digit[i], &proof) || proof.overflow) continue;
+        line.Add(first ? "; links " : ", ");
+        line.Proof(proof);
+        first = false;
+    }
+}
+
+// The index of the listed set with exactly these cells, or -1.
+int AlsIndexOf(const uint8_t* cells, int count) {
+    for (int i = 0; i < AlsCount; i++) {
+        const uint8_t* listed;
+        if (AlsCells(i, &listed) != count) continue;
+        bool same = true;
+        for (int k = 0; k < count && same; k++) {
+            bool found = false;
+            for (int m = 0; m < count; m++) found = found || listed[m] == cells[k];
+            same = found;
         }
-        if (any && all) common |= digit;
+        if (same) return i;
+    }
+    return -1;
+}
+
+// X of the pair of sets as the search recorded it; recomputed the search's way when the pair
+// is not in the table.
+DigitMask RestrictedCommon(const uint8_t* a, int na, const uint8_t* b, int nb) {
+    const int first = AlsIndexOf(a, na), second = AlsIndexOf(b, nb);
+    for (int p = 0; p < AlsPairCount && first >= 0 && second >= 0; p++)
+        if (AlsPairTable[p].first == first && AlsPairTable[p].second == second)
+            return AlsPairTable[p].digits;
+    DigitMask common = 0;
+    for (DigitMask rest = UnionOf(a, na) & UnionOf(b, nb); rest; rest &= rest - 1) {
+        const DigitMask digit = DigitMask(LowestBit(rest));
+        bool all = true;
+        for (int i = 0; i < na && all; i++)
+            for (int j = 0; j < nb && all; j++)
+                if ((AnalysisGrid[a[i]] & digit) && (AnalysisGrid[b[j]] & digit))
+                    all = SeenBySearch(a[i], b[j], digit);
+        if (all) common |= digit;
     }
     return common;
+}
+
+// ALS-XZ: sets A and B whose restricted common digits X cannot be in both. Singly linked, the
+// target sees every Z (a digit of both besides X) of both sets; doubly linked (X of two or more
+// digits) both sets are locked, and the target sees every Z of one set outside X, or every Z
+// in X of both.
+void DescribeAlsPair(Line& line, const uint8_t* a, int na, const uint8_t* b, int nb, DigitMask z) {
+    uint8_t targets[81];
+    const int nt = CellsOfKind(MARK_TARGET, targets);
+    const int t = nt ? targets[0] : -1;
+    const DigitMask x = RestrictedCommon(a, na, b, nb);
+    const bool doubly = PopCount(x) >= 2;
+    line.Add(doubly ? "ALS-XZ doubly linked: A = " : "ALS-XZ: A = ");
+    AddAls(line, a, na);
+    line.Add(", B = ");
+    AddAls(line, b, nb);
+    line.Add(", X = ");
+    AddDigits(line, x);
+    line.Add(", Z = ");
+    AddDigits(line, z);
+    // Which sets the target sees the digit in: A first, as the search tries them.
+    bool inA = true, inB = true;
+    if (doubly && !(z & x)) {
+        inA = t >= 0 && SeesAllOf(t, a, na, z);
+        inB = !inA;
+        line.Add(inA ? " from A" : " from B");
+    } else if (doubly) {
+        line.Add(" from A and B");
+    }
+    line.Add(": ");
+    AddLosses(line, z);
+
+    LinkList links;
+    links.count = 0;
+    for (DigitMask rest = x; rest; rest &= rest - 1) {
+        const DigitMask digit = DigitMask(LowestBit(rest));
+        for (int i = 0; i < na; i++)
+            if (AnalysisGrid[a[i]] & digit) links.NeedAll(a[i], b, nb, digit);
+    }
+    if (t >= 0) {
+        if (inA) links.NeedAll(t, a, na, z);
+        if (inB) links.NeedAll(t, b, nb, z);
+    }
+    AddLinks(line, links);
+}
+
+// The ALS chain rule: nodes i (digit x) and j (digit y) both see all of their digit in A, and i
+// true would make j true; both true would take two digits from A, so i is false, and with it
+// every node of its colour. Finds i and j the search's way: nodes in table order, i among the
+// marked targets.
+void DescribeAlsChain(Line& line, const uint8_t* a, int na, DigitMask x) {
+    ChainProofRecord proof;
+    proof.count = 0;
+    proof.overflow = false;
+    int found = -1, partner = -1;
+    for (int i = 0; i < ChainNodeCount && found < 0; i++) {
+        const ChainNode& ni = ChainNodeTable[i];
+        if (ni.digits != x || KindOf(StepMarks[ni.cell]) != MARK_TARGET ||
+            !SeesAllOf(ni.cell, a, na, x))
+            continue;
+        for (int j = 0; j < ChainNodeCount; j++) {
+            const ChainNode& nj = ChainNodeTable[j];
+            if (nj.digits == x || !SeesAllOf(nj.cell, a, na, nj.digits)) continue;
+            const bool proved =
+                nj.chain != ni.chain
+                    ? ImplicationProof(i, j, ni.colour ^ 1, &proof) != 0
+                    : nj.colour == ni.colour && ClusterProof(i, true, j, true, &proof);
+            if (proved) {
+                found = i;
+                partner = j;
+                break;
+            }
+        }
+    }
+    if (found < 0 || proof.overflow) {
+        line.Add("ALS chain with ");
+        AddAls(line, a, na);
+        AddDisplayedChains(line);
+        line.Add(": ");
+        AddLosses(line, x);
+        return;
+    }
+    const ChainNode& ni = ChainNodeTable[found];
+    const ChainNode& nj = ChainNodeTable[partner];
+    const int xd = LowestBitIndex(x) + 1, yd = LowestBitIndex(nj.digits) + 1;
+    line.Add(ni.chain == nj.chain ? "3D Medusa wrap through an ALS" : "ALS-AIC");
+    AddProofChains(line, proof);
+    line.Add(": A = ");
+    AddAls(line, a, na);
+    line.Add("; ");
+    line.Proof(proof);
+    line.Add(": if ");
+    AddCell(line, ni.cell);
+    line.Add(" were %d, ", xd);
+    AddCell(line, nj.cell);
+    line.Add(" would be %d and A would lose both, so ", yd);
+    AddCell(line, ni.cell);
+    line.Add(" is not %d", xd);
+    // The other targets: the nodes of i's colour with its digit, false along with it.
+    for (int m = ChainTable[ni.chain].first; m < ChainTable[ni.chain + 1].first; m++) {
+        const ChainNode& nm = ChainNodeTable[m];
+        if (m == found || nm.digits != x || nm.colour != ni.colour) continue;
+        ChainProofRecord same;
+        same.count = 0;
+        same.overflow = false;
+        if (!ClusterProof(found, false, m, false, &same) || same.overflow) continue;
+        line.Add(", nor ");
+        AddCell(line, nm.cell);
+        line.Add(" (");
+        line.Proof(same);
+        line.Add(")");
+    }
+    line.Add(": ");
+    AddLosses(line, x);
+    LinkList links;
+    links.count = 0;
+    links.NeedAll(ni.cell, a, na, x);
+    links.NeedAll(nj.cell, a, na, nj.digits);
+    AddLinks(line, links);
 }
 
 void DescribeAls(Line& line) {
@@ -612,31 +902,11 @@ void DescribeAls(Line& line) {
         if (kind == MARK_ALS || kind == MARK_SHARED) a[na++] = uint8_t(x);
         if (kind == MARK_LINK || kind == MARK_SHARED) b[nb++] = uint8_t(x);
     }
-    DigitMask digit = MarkedDigits();
-    if (nb == 0) {
-        // One set and the chains: two nodes that both see the set cannot both be true.
-        line.Add("ALS chain with ");
-        AddAls(line, a, na);
-        AddDisplayedChains(line);
-        line.Add(": ");
-        AddLosses(line, digit);
-        return;
-    }
-    DigitMask common = PeerCommonDigits(a, na, b, nb);
-    line.Add(PopCount(common) >= 2 ? "ALS-XZ doubly linked: A = " : "ALS-XZ: A = ");
-    AddAls(line, a, na);
-    line.Add(", B = ");
-    AddAls(line, b, nb);
-    if (common) {
-        line.Add(", X = ");
-        AddDigits(line, common);
-    } else {
-        line.Add(", X linked through the chains");
-    }
-    line.Add(", Z = ");
-    AddDigits(line, digit);
-    line.Add(": ");
-    AddLosses(line, digit);
+    const DigitMask digit = MarkedDigits();
+    if (nb == 0)
+        DescribeAlsChain(line, a, na, digit);
+    else
+        DescribeAlsPair(line, a, na, b, nb, digit);
 }
 
 void DescribeNothing(Line& line) {
@@ -682,6 +952,31 @@ int DescribeStep(int kind, char* out, size_t size) {
     default:
         line.Add("Unknown step kind %d", kind);
         break;
+    }
+    return int(line.len);
+}
+
+int DescribeChain(int chain, char* out, size_t size) {
+    if (!out || size == 0) return 0;
+    out[0] = 0;
+    Line line = {out, size, 0};
+    if (chain < 0 || chain >= ChainCount) return 0;
+    AddChainName(line, chain);
+    line.Add(":");
+    // Colour 1 (the seed's) first, each colour digit by digit in cell order.
+    for (int colour = 1; colour >= 0; colour--) {
+        if (colour == 0) line.Add(" |");
+        for (int d = 0; d < 9; d++) {
+            bool first = true;
+            for (int n = ChainTable[chain].first; n < ChainTable[chain + 1].first; n++) {
+                const ChainNode& node = ChainNodeTable[n];
+                if (node.colour != colour || node.digits != DigitMask(1u << d)) continue;
+                if (first) line.Add(" (%d)", d + 1);
+                if (!first) line.Add(",");
+                AddCell(line, node.cell);
+                first = false;
+            }
+        }
     }
     return int(line.len);
 }

@@ -12,6 +12,7 @@
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
+#include "analysis/steptext.h"
 #include "model/board.h"
 #include "model/marks.h"
 #include "model/options.h"
@@ -74,7 +75,8 @@ struct Trace {
 
 // Plays the rating loop of RatePuzzle on a new game of the puzzle, starting from the given
 // technique mask, hashing what every RunAnalysis leaves (the last one, which finds nothing,
-// included).
+// included). Each step is described before it is applied, as the path command and the
+// window do: the text asks the chain graph again, which must change no later step.
 Trace RatingTrace(const std::string& puzzle, uint32_t techniques = 0xFFFF) {
     ResetForTest();
     LoadGivens(puzzle.c_str());
@@ -95,6 +97,8 @@ Trace RatingTrace(const std::string& puzzle, uint32_t techniques = 0xFFFF) {
         for (int i = 0; i < ChainDisplayList.count; i++) fnv.Int(ChainDisplayList.entries[i]);
         PendingStep = kind;
         if (kind == 0) break;
+        char text[4096];
+        DescribeStep(kind, text, sizeof text);
         uint8_t board[81];
         DigitMask grid[81];
         std::memcpy(board, Board, sizeof board);

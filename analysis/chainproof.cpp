@@ -1,0 +1,458 @@
+// The chain graph's reasoning written out as alternating inference chains. A cluster's colours
+// say which of its candidates are true together; the path between two of them is found again
+// by a breadth-first search over the links that hold on the AnalysisGrid, through the cluster's
+// own candidates and groups (a digit in two or three cells of one box and line, the shape the
+// grouped links of the box-and-two-lines pattern stand for). Which clusters an implication
+// crosses, and by which weak links, comes from ChainImplies itself. Reads the graph and the grid;
+// writes only the caller's proof and the search scratch below; ChainImplies, asked again, fills
+// only its memo.
+#include "analysis/chainproof.h"
+#include "analysis/chains.h"
+#include "analysis/state.h"
+#include "model/options.h"
+#include <cstring>
+
+namespace {
+
+// The search scratch of ClusterProof: the vertices (the cluster's nodes first, then groups),
+// the vertex of each cluster candidate, and per state (2 vertex + truth) the state it was
+// reached from (-1 unreached, -2 the start). Valid only during one search.
+constexpr int VERTICES_MAX = 640;
+struct ProofSearchRecord {
+    int count;
+    ProofNode vertex[VERTICES_MAX];
+    int16_t at[81][9];
+    int16_t from[2 * VERTICES_MAX];
+    int16_t queue[2 * VERTICES_MAX];
+};
+ProofSearchRecord ProofSearch;
+
+int UnitRow(int cell) {
+    return cell / 9;
+}
+int UnitColumn(int cell) {
+    return 9 + cell % 9;
+}
+int UnitBox(int cell) {
+    return 18 + BoxOf(cell);
+}
+
+bool SameNode(const ProofNode& a, const ProofNode& b) {
+    return a.digit == b.digit && a.count == b.count && std::memcmp(a.cells, b.cells, a.count) == 0;
+}
+
+bool HasCell(const ProofNode& n, int cell) {
+    for (int i = 0; i < n.count; i++)
+        if (n.cells[i] == cell) return true;
+    return false;
+}
+
+// Every cell of a sees every cell of b (and they share none).
+bool AllSee(const ProofNode& a, const ProofNode& b) {
+    for (int i = 0; i < a.count; i++)
+        for (int j = 0; j < b.count; j++)
+            if (!CellSetHas(PeerSets[a.cells[i]], b.cells[j])) return false;
+    return true;
+}
+
+// The vertex of a group of the digit with these cells (ascending), added when new; -1 when the
+// scratch is full.
+int GroupVertex(DigitMask digit, const uint8_t* cells, int count) {
+    ProofNode g = {digit, uint8_t(count), {0, 0, 0}};
+    std::memcpy(g.cells, cells, size_t(count));
+    for (int v = 0; v < ProofSearch.count; v++)
+        if (SameNode(ProofSearch.vertex[v], g)) return v;
+    if (ProofSearch.count >= VERTICES_MAX) return -1;
+    ProofSearch.vertex[ProofSearch.count] = g;
+    return ProofSearch.count++;
+}
+
+// Lays out the cluster: its nodes, and every group of its digits that fills one box and line.
+void StartSearch(int cluster) {
+    std::memset(ProofSearch.at, -1, sizeof ProofSearch.at);
+    ProofSearch.count = 0;
+    for (int n = ChainTable[cluster].first; n < ChainTable[cluster + 1].first; n++) {
+        const ChainNode& node = ChainNodeTable[n];
+        const int d = LowestBitIndex(node.digits);
+        if (d < 0 || d > 8 || ProofSearch.at[node.cell][d] >= 0 ||
+            ProofSearch.count >= VERTICES_MAX)
+            continue;
+        ProofSearch.at[node.cell][d] = int16_t(ProofSearch.count);
+        ProofSearch.vertex[ProofSearch.count++] = CandidateNode(node.cell, node.digits);
+    }
+    // A box's rows and columns list their cells ascending, as a group keeps them.
+    for (DigitMask rest = ChainTable[cluster].digits & ALL_DIGITS; rest; rest &= rest - 1) {
+        const DigitMask digit = DigitMask(LowestBit(rest));
+        for (int box = 18; box < 27; box++)
+            for (int k = 0; k < 6; k++) { // the box's three rows, then its three columns
+                uint8_t cells[3];
+                int count = 0;
+                for (int j = 0; j < 3; j++) {
+                    int cell = k < 3 ? UnitTable[box][3 * k + j] : UnitTable[box][3 * j + k - 3];
+                    if (AnalysisGrid[cell] & digit) cells[count++] = uint8_t(cell);
+                }
+                if (count >= 2) GroupVertex(digit, cells, count);
+            }
+    }
+}
+
+// Visits the strong links of vertex v: the other digit of a two-candidate cell, and in each
+// unit holding all of v's cells, the rest of the unit's places for the digit when they form one
+// candidate of the cluster or one group (units list their cells ascending).
+template <typename F> void ForEachStrong(int v, F visit) {
+    const ProofNode n = ProofSearch.vertex[v];
+    if (n.count == 1) {
+        const DigitMask mask = AnalysisGrid[n.cells[0]];
+        if (PopCount(mask) == 2) {
+            const int other = ProofSearch.at[n.cells[0]][LowestBitIndex(mask & ~n.digit)];
+            if (other >= 0) visit(other);
+        }
+    }
+    const int units[3] = {UnitRow(n.cells[0]), UnitColumn(n.cells[0]), UnitBox(n.cells[0])};
+    for (int unit : units) {
+        uint8_t rest[9];
+        int count = 0;
+        bool holdsAll = true;
+        for (int i = 1; i < n.count; i++) {
+            const int c = n.cells[i];
+            holdsAll =
+                holdsAll && (unit == UnitRow(c) || unit == UnitColumn(c) || unit == UnitBox(c));
+        }
+        if (!holdsAll) continue;
+        for (int k = 0; k < 9; k++) {
+            const int c = UnitTable[unit][k];
+            if ((AnalysisGrid[c] & n.digit) && !HasCell(n, c)) rest[count++] = uint8_t(c);
+        }
+        if (count == 1) {
+            const int w = ProofSearch.at[rest[0]][LowestBitIndex(n.digit)];
+            if (w >= 0) visit(w);
+            continue;
+        }
+        if (count < 2 || count > 3) continue;
+        bool oneBox = true, oneRow = true, oneColumn = true;
+        for (int i = 1; i < count; i++) {
+            oneBox = oneBox && BoxOf(rest[i]) == BoxOf(rest[0]);
+            oneRow = oneRow && rest[i] / 9 == rest[0] / 9;
+            oneColumn = oneColumn && rest[i] % 9 == rest[0] % 9;
+        }
+        if (!oneBox || !(oneRow || oneColumn)) continue;
+        const int w = GroupVertex(n.digit, rest, count);
+        if (w >= 0) visit(w);
+    }
+}
+
+// Visits the weak links of vertex v: another digit of the same cell, or the same digit where
+// every cell of the one sees every cell of the other.
+template <typename F> void ForEachWeak(int v, F visit) {
+    for (int w = 0; w < ProofSearch.count; w++) {
+        if (w == v) continue;
+        const ProofNode& a = ProofSearch.vertex[v];
+        const ProofNode& b = ProofSearch.vertex[w];
+        const bool sameCell = a.count == 1 && b.count == 1 && a.cells[0] == b.cells[0];
+        if (sameCell ? a.digit != b.digit : a.digit == b.digit && AllSee(a, b)) visit(w);
+    }
+}
+
+} // namespace
+
+ProofNode CandidateNode(int cell, DigitMask digit) {
+    return {digit, 1, {uint8_t(cell), 0, 0}};
+}
+
+void AddProofNode(ChainProofRecord* proof, const ProofNode& node, bool strong) {
+    if (proof->count >= PROOF_NODES_MAX) {
+        proof->overflow = true;
+        return;
+    }
+    if (proof->count > 0) proof->strong[proof->count - 1] = strong ? 1 : 0;
+    proof->nodes[proof->count++] = node;
+}
+
+int ClusterProof(int from, bool fromTrue, int to, bool toTrue, ChainProofRecord* proof) {
+    const ChainNode& a = ChainNodeTable[from];
+    const ChainNode& b = ChainNodeTable[to];
+    if (a.chain != b.chain) return 0;
+    StartSearch(a.chain);
+    const int start = ProofSearch.at[a.cell][LowestBitIndex(a.digits)];
+    const int goal = ProofSearch.at[b.cell][LowestBitIndex(b.digits)];
+    if (start < 0 || goal < 0) return 0;
+    const int startState = 2 * start + (fromTrue ? 1 : 0);
+    const int goalState = 2 * goal + (toTrue ? 1 : 0);
+    std::memset(ProofSearch.from, -1, sizeof ProofSearch.from);
+    ProofSearch.from[startState] = -2;
+    int head = 0, tail = 0;
+    ProofSearch.queue[tail++] = int16_t(startState);
+    while (head < tail && ProofSearch.from[goalState] == -1) {
+        const int s = ProofSearch.queue[head++];
+        auto reach = [&](int w, bool truth) {
+            const int t = 2 * w + (truth ? 1 : 0);
+            if (t >= 2 * VERTICES_MAX || ProofSearch.from[t] != -1) return;
+            ProofSearch.from[t] = int16_t(s);
+            ProofSearch.queue[tail++] = int16_t(t);
+        };
+        // A false node makes what it is strongly linked to true; a true one makes its weak
+        // partners false.
+        if (s & 1)
+            ForEachWeak(s >> 1, [&](int w) { reach(w, false); });
+        else
+            ForEachStrong(s >> 1, [&](int w) { reach(w, true); });
+    }
+    if (ProofSearch.from[goalState] == -1) return 0;
+    int16_t states[2 * VERTICES_MAX];
+    int length = 0;
+    for (int s = goalState; s != -2; s = ProofSearch.from[s]) states[length++] = int16_t(s);
+    const ProofNode first = ProofSearch.vertex[states[length - 1] >> 1];
+    if (proof->count == 0 || !SameNode(proof->nodes[proof->count - 1], first))
+        AddProofNode(proof, first, false);
+    for (int i = length - 2; i >= 0; i--)
+        AddProofNode(proof, ProofSearch.vertex[states[i] >> 1], (states[i] & 1) != 0);
+    return 1;
+}
+
+int ImplicationProof(int a, int b, int colour, ChainProofRecord* proof) {
+    const ChainDisplayListRecord keep = ChainDisplayList;
+    std::memset(ChainVisited, 0, sizeof ChainVisited);
+    const bool implied = ChainImplies(a, b, colour);
+    ChainDisplayList = keep;
+    if (!implied || ImpliedLinkCount == 0) return 0;
+    // Cluster by cluster, from a to the node the link out makes true, then across the link
+    // (deepest link last in the proof, first in ImpliedLinks).
+    ChainProofRecord path = *proof;
+    int entry = a;
+    bool entryTrue = ChainNodeTable[a].colour != colour;
+    for (int i = ImpliedLinkCount - 1; i >= 0; i--) {
+        if (!ClusterProof(entry, entryTrue, ImpliedLinks[i].from, true, &path)) return 0;
+        const ChainNode& q = ChainNodeTable[ImpliedLinks[i].to];
+        AddProofNode(&path, CandidateNode(q.cell, q.digits), false);
+        entry = ImpliedLinks[i].to;
+        entryTrue = false;
+    }
+    if (!ClusterProof(entry, false, b, true, &path)) return 0;
+    *proof = path;
+    return 1;
+}
+
+namespace {
+
+// The LinkCache's answer for a and b (either order; the first entry decides): 1 linked,
+// -1 not linked, 0 not asked. `*fromB` is set when the entry was stored with b first.
+int CachedLink(int a, int b, DigitMask digit, bool* fromB) {
+    for (int i = 0; i < LinkCacheCount; i++) {
+        const uint32_t e = LinkCache[i];
+        const int first = int((e >> 16) & 0xFF), second = int(e >> 24);
+        if ((e & 0x1FF) != digit) continue;
+        if (!((first == a && second == b) || (first == b && second == a))) continue;
+        if (fromB) *fromB = first == b;
+        return (e & LINK_CACHE_LINKED) ? 1 : -1;
+    }
+    return 0;
+}
+
+// QueryAlsLink's graph search from a's side: for each cluster, the nodes x of the digit at a's
+// peers, against the nodes y at b's peers; a y of x's own cluster links when its colour
+// differs, another one when x false implies y true (ChainImplies). With a proof to fill, the
+// chain of the first such pair: "(d)a-x=...=y-b".
+bool SearchLinkFrom(int a, int b, DigitMask digit, ChainProofRecord* proof) {
+    for (int k = 0; k < ChainCount; k++) {
+        if (!(ChainTable[k].digits & digit)) continue;
+        for (int i = 0; i < 20; i++) {
+            const int x = FindNodeInChain(PeerTable[20 * a + i], digit, k);
+            if (x < 0) continue;
+            const ChainNode& nx = ChainNodeTable[x];
+            for (int j = 0; j < 20; j++) {
+                const int y = FindNodeAt(PeerTable[20 * b + j], digit);
+                if (y < 0) continue;
+                const ChainNode& ny = ChainNodeTable[y];
+                if (ny.chain == nx.chain && ny.colour == nx.colour) continue;
+                if (ny.chain != nx.chain) {
+                    std::memset(ChainVisited, 0, sizeof ChainVisited);
+                    const ChainDisplayListRecord keep = ChainDisplayList;
+                    const bool implied = ChainImplies(x, y, nx.colour);
+                    ChainDisplayList = keep;
+                    std::memset(ChainVisited, 0, sizeof ChainVisited);
+                    if (!implied) continue;
+                }
+                if (!proof) return true;
+                ChainProofRecord path = *proof;
+                AddProofNode(&path, CandidateNode(a, digit), false);
+                const bool written = ny.chain == nx.chain
+                                         ? ClusterProof(x, false, y, true, &path) != 0
+                                         : ImplicationProof(x, y, nx.colour, &path) != 0;
+                if (!written) return false;
+                AddProofNode(&path, CandidateNode(b, digit), false);
+                *proof = path;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Whether the search just made linked cells through the graph: a pass with chain links sets
+// TECH_ALS_CHAINS (the rating from its start), or leaves answers in the LinkCache, which the
+// forcing-chain search empties before and a pass without links never fills.
+bool LinksWereOn() {
+    const uint32_t t = AnalysisOptions.techniques;
+    return (t & TECH_CHAINS) && ((t & TECH_ALS_CHAINS) || LinkCacheCount > 0);
+}
+
+} // namespace
+
+int GraphLinked(int cellA, int cellB, DigitMask digit) {
+    if (cellA == cellB || !LinksWereOn()) return 0;
+    const int cached = CachedLink(cellA, cellB, digit, nullptr);
+    if (cached != 0) return cached > 0;
+    return SearchLinkFrom(cellA, cellB, digit, nullptr);
+}
+
+int LinkProof(int cellA, int cellB, DigitMask digit, ChainProofRecord* proof) {
+    bool fromB = false;
+    CachedLink(cellA, cellB, digit, &fromB);
+    if (fromB) {
+        if (SearchLinkFrom(cellB, cellA, digit, proof)) return 1;
+        return SearchLinkFrom(cellA, cellB, digit, proof);
+    }
+    if (SearchLinkFrom(cellA, cellB, digit, proof)) return 1;
+    return SearchLinkFrom(cellB, cellA, digit, proof);
+}
+
+// ---- Writing and reading ------------------------------------------------------------------
+
+namespace {
+
+struct Writer {
+    char* out;
+    size_t size, len;
+    void Add(const char* s) {
+        for (; *s && len + 1 < size; s++) out[len++] = *s;
+        if (size) out[len < size ? len : size - 1] = 0;
+    }
+    void Char(char c) {
+        const char s[2] = {c, 0};
+        Add(s);
+    }
+};
+
+// "r3c4"; a group in one row "r3c12", in one column "r12c3".
+void WriteCells(Writer& w, const ProofNode& n) {
+    bool oneRow = true;
+    for (int i = 1; i < n.count; i++) oneRow = oneRow && n.cells[i] / 9 == n.cells[0] / 9;
+    w.Char('r');
+    if (oneRow) {
+        w.Char(char('1' + n.cells[0] / 9));
+        w.Char('c');
+        for (int i = 0; i < n.count; i++) w.Char(char('1' + n.cells[i] % 9));
+    } else {
+        for (int i = 0; i < n.count; i++) w.Char(char('1' + n.cells[i] / 9));
+        w.Char('c');
+        w.Char(char('1' + n.cells[0] % 9));
+    }
+}
+
+char DigitChar(DigitMask digit) {
+    return char('1' + LowestBitIndex(digit));
+}
+
+} // namespace
+
+int WriteChainProof(const ChainProofRecord& proof, char* out, size_t size) {
+    Writer w = {out, size, 0};
+    if (size) out[0] = 0;
+    DigitMask current = 0;
+    for (int i = 0; i < proof.count;) {
+        const ProofNode& n = proof.nodes[i];
+        const bool pair = i + 1 < proof.count && n.count == 1 && proof.nodes[i + 1].count == 1 &&
+                          proof.nodes[i + 1].cells[0] == n.cells[0];
+        if (pair) { // two digits of one cell: "(4=6)r3c2"
+            w.Char('(');
+            w.Char(DigitChar(n.digit));
+            w.Char(proof.strong[i] ? '=' : '-');
+            w.Char(DigitChar(proof.nodes[i + 1].digit));
+            w.Char(')');
+            current = 0; // the next node names its digit again
+        } else if (n.digit != current) {
+            w.Char('(');
+            w.Char(DigitChar(n.digit));
+            w.Char(')');
+            current = n.digit;
+        }
+        WriteCells(w, n);
+        i += pair ? 2 : 1;
+        if (i < proof.count) w.Char(proof.strong[i - 1] ? '=' : '-');
+    }
+    return int(w.len);
+}
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '1' && c <= '9';
+}
+
+// Reads "rXcY", "rXcYZ" or "rXYcZ" into the node's cells; returns characters read, 0 if none.
+int ReadCells(const char* s, ProofNode* n) {
+    int i = 0;
+    if (s[i++] != 'r') return 0;
+    int rows[3], columns[3], nr = 0, nc = 0;
+    while (IsDigit(s[i]) && nr < 3) rows[nr++] = s[i++] - '1';
+    if (nr == 0 || s[i++] != 'c') return 0;
+    while (IsDigit(s[i]) && nc < 3) columns[nc++] = s[i++] - '1';
+    if (nc == 0 || (nr > 1 && nc > 1) || IsDigit(s[i])) return 0;
+    n->count = uint8_t(nr > nc ? nr : nc);
+    for (int k = 0; k < n->count; k++)
+        n->cells[k] = uint8_t(9 * rows[nr > 1 ? k : 0] + columns[nc > 1 ? k : 0]);
+    return i;
+}
+
+} // namespace
+
+int ReadChainProof(const char* text, ChainProofRecord* proof) {
+    proof->count = 0;
+    proof->overflow = false;
+    if (text[0] != '(' || !IsDigit(text[1])) return 0;
+    int i = 0;
+    DigitMask current = 0;
+    bool strong = false; // the link read before the node
+    for (;;) {
+        ProofNode node = {0, 0, {0, 0, 0}};
+        if (text[i] == '(') {
+            if (!IsDigit(text[i + 1])) return 0;
+            const DigitMask d = DigitMask(1u << (text[i + 1] - '1'));
+            if ((text[i + 2] == '=' || text[i + 2] == '-') && IsDigit(text[i + 3]) &&
+                text[i + 4] == ')') {
+                ProofNode second = {DigitMask(1u << (text[i + 3] - '1')), 0, {0, 0, 0}};
+                node.digit = d;
+                const int n = ReadCells(text + i + 5, &node);
+                if (n == 0 || node.count != 1) return 0;
+                second.count = 1;
+                second.cells[0] = node.cells[0];
+                AddProofNode(proof, node, strong);
+                AddProofNode(proof, second, text[i + 2] == '=');
+                current = second.digit;
+                i += 5 + n;
+            } else {
+                if (text[i + 2] != ')') return 0;
+                current = d;
+                i += 3;
+                node.digit = current;
+                const int n = ReadCells(text + i, &node);
+                if (n == 0) return 0;
+                AddProofNode(proof, node, strong);
+                i += n;
+            }
+        } else {
+            node.digit = current;
+            const int n = ReadCells(text + i, &node);
+            if (n == 0) return 0;
+            AddProofNode(proof, node, strong);
+            i += n;
+        }
+        // Another node follows a link sign only when the next word is a node.
+        if ((text[i] == '=' || text[i] == '-') && (text[i + 1] == '(' || text[i + 1] == 'r')) {
+            strong = text[i] == '=';
+            i++;
+            continue;
+        }
+        return proof->overflow ? 0 : i;
+    }
+}

@@ -1,0 +1,55 @@
+// The reasoning of the chain graph written out as alternating inference chains, for the step
+// text: the path inside one colour cluster between two of its candidates, the implication that
+// ChainImplies proves across clusters, and the link between two cells that the almost-locked-set
+// rules take from the graph. A node is one candidate, or one digit in two or three cells of one
+// box and one line (a group); strong links ('=') and weak links ('-') alternate.
+#pragma once
+#include "model/board.h"
+#include <cstddef>
+#include <cstdint>
+
+constexpr int PROOF_NODES_MAX = 192;
+
+struct ProofNode {
+    DigitMask digit;  // one digit
+    uint8_t count;    // 1 for a candidate, 2 or 3 for a group
+    uint8_t cells[3]; // ascending
+};
+// nodes[0 .. count); strong[i] is 1 when the link from node i to node i + 1 is strong.
+struct ChainProofRecord {
+    int count;
+    bool overflow; // a path did not fit: the record is cut and proves nothing
+    ProofNode nodes[PROOF_NODES_MAX];
+    uint8_t strong[PROOF_NODES_MAX];
+};
+
+// Appends the shortest path inside `from`'s cluster (graph nodes, plus groups between them)
+// that takes "from is fromTrue" to "to is toTrue" through links that hold on the AnalysisGrid.
+// The proof gets `from` only when it does not already end with it. Returns 1, or 0 when there
+// is no such path (the proof is then unchanged).
+int ClusterProof(int from, bool fromTrue, int to, bool toTrue, ChainProofRecord* proof);
+// The chain behind ChainImplies(a, b, colour): from a (false when it has the colour, else true)
+// through the clusters ChainImplies crosses to "b is true". Returns 1 with the proof appended,
+// 0 when ChainImplies answers false. Leaves ChainDisplayList and ChainVisited as they were.
+int ImplicationProof(int a, int b, int colour, ChainProofRecord* proof);
+// The chain by which the graph shows that cells a and b cannot both hold the digit, found the
+// way QueryAlsLink searches (a's order first, unless the LinkCache was filled from b's side):
+// "(d)a-x=...=y-b". Returns 1 with the proof appended, else 0.
+int LinkProof(int cellA, int cellB, DigitMask digit, ChainProofRecord* proof);
+// Whether the almost-locked-set rules counted a and b, not peers, as linked for the digit in
+// the search just made: the LinkCache's answer, else the graph search QueryAlsLink makes; 0
+// when that search ran without chain links. Reads the graph, changes nothing.
+int GraphLinked(int cellA, int cellB, DigitMask digit);
+
+// Appends a node; when the proof is full it is marked overflowed instead. `strong` is the link
+// from the node before (ignored for the first node).
+void AddProofNode(ChainProofRecord* proof, const ProofNode& node, bool strong);
+ProofNode CandidateNode(int cell, DigitMask digit);
+
+// Writes the chain, e.g. "(4)r1c7=r3c7-(4=6)r3c2-(6)r5c2" or a group "r3c12": a node's digit
+// is written where it changes and after a cell's two digits. Returns the length written (the
+// text is cut at size - 1).
+int WriteChainProof(const ChainProofRecord& proof, char* out, size_t size);
+// Reads a chain written as above from text; returns the characters read, 0 when text does
+// not start with one.
+int ReadChainProof(const char* text, ChainProofRecord* proof);

@@ -1,0 +1,36 @@
+// Checking a step's text against the position it was found in and what the step did: the
+// placement or the removals it states, every chain it writes (a valid alternating chain on the
+// candidates), a forcing chain's conclusion, and an almost-locked-set step re-derived from the
+// sets, digits and links its text states.
+#pragma once
+#include "analysis/chainproof.h"
+#include "model/board.h"
+#include <cstddef>
+#include <cstdint>
+
+// Results of CheckStepText.
+constexpr int TEXTCHECK_OK = 0;
+constexpr int TEXTCHECK_EFFECT = 1; // the text states another placement or other removals
+constexpr int TEXTCHECK_CHAIN = 2;  // a written chain does not hold on the candidates
+constexpr int TEXTCHECK_PROOF = 3;  // a chain step whose chain is missing or proves another thing
+constexpr int TEXTCHECK_ALS = 4;    // an almost-locked-set step not re-derived from its text
+
+// Running totals over the steps checked.
+struct TextCheckCounts {
+    int steps;
+    int chains;   // chains written and found valid
+    int alsSteps; // almost-locked-set steps re-derived
+};
+
+// The step of `kind` with its text, the candidates and Board before it and after it.
+// Returns a TEXTCHECK_ result; on a fault `why` says what is wrong (NUL-terminated).
+int CheckStepText(int kind, const char* text, const DigitMask* before, const DigitMask* after,
+                  const uint8_t* boardBefore, const uint8_t* boardAfter, TextCheckCounts* counts,
+                  char* why, size_t size);
+
+// 1 when every node is a candidate of the grid (a group: two or three cells of one box and one
+// line, all holding the digit), every link holds and the links alternate: '=' a cell with
+// exactly the two digits, or a unit whose cells holding the digit are exactly the two nodes';
+// '-' two digits of one cell, or one digit where every cell of the one node sees every cell of
+// the other. Else 0.
+int ChainProofHolds(const ChainProofRecord& proof, const DigitMask* grid);
