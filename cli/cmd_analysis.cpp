@@ -6,6 +6,7 @@
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
+#include "analysis/textcheck.h"
 #include "cli/cli.h"
 #include "exactcover/count.h"
 #include "model/board.h"
@@ -37,23 +38,41 @@ constexpr const char* PATH_HELP =
     "Cells are rNcM (1-based), boxes 1-9 row by row from the top left, chains a, b, c...\n"
     "\n"
     "  --json    one JSON object per step:\n"
-    "            {\"kind\":K,\"marks\":{..},\"chains\":[..],\"placed\":{..},\"removed\":{..}}\n"
-    "            (cells as decimal strings 0-80), then {\"result\":\"MESSAGE\"}\n"
+    "            {\"kind\":K,\"marks\":{..},\"chains\":[..],\"placed\":{..},\"removed\":{..},\n"
+    "             \"text\":\"LINE\"} (cells as decimal strings 0-80); chain steps (K 16, 32) add\n"
+    "            \"chain_text\":[..], each chain of \"chains\" by its two colours; then\n"
+    "            {\"result\":\"MESSAGE\"}\n"
     "  --check   solve each puzzle exactly and check that no step places a digit other than\n"
-    "            the solution's or removes the solution's digit; one line per puzzle, exit\n"
-    "            status 1 when a step disagrees\n"
+    "            the solution's or removes the solution's digit, and that each step's text\n"
+    "            states what the step does: every chain it writes holds on the candidates,\n"
+    "            a forcing chain proves its removal, an almost-locked-set step follows from\n"
+    "            the sets, digits and links its text states. One line per puzzle: \"agrees\n"
+    "            (N steps, C chains, A ALS steps re-derived, RATING)\"; exit status 1 when a\n"
+    "            step or its text disagrees\n"
     "  -f FILE, -j N, --stats   as for rate\n";
 
 constexpr const char* HINT_HELP =
     "usage: quadrivo-cli hint PUZZLE... | -f FILE [--techniques HEX] [--candidates]\n"
+    "       quadrivo-cli hint PUZZLE --marks FILE\n"
     "\n"
-    "Runs the analysis once on the computed candidates and prints the step it finds in words,\n"
-    "or \"No step found\" (exit status 1).\n"
+    "Checks the position first: when it is invalid, has no solution or several, or is already\n"
+    "solved, prints so in the words of 'check' (\"Invalid Position\", \"No Solution\",\n"
+    "\"Several Solutions\", \"Puzzle Solved\") and exits with status 1. Otherwise runs the\n"
+    "analysis once and prints the step it finds in words, or \"No step found\" (status 1).\n"
     "\n"
     "  --techniques HEX  the technique mask (default 3F, every technique): 1 analysis on,\n"
     "                    2 subsets, 4 locked candidates, 8 grid analysis, 10 forcing chains,\n"
     "                    20 almost locked sets\n"
-    "  --candidates      print the candidates before the step\n"
+    "  --marks FILE      analyse your own pencil marks instead of the computed candidates\n"
+    "                    ('-' for standard input). The file holds 81 entries, row by row,\n"
+    "                    separated by spaces or line ends: an open cell's marks as digits\n"
+    "                    (\"258\"), '-' or '.' for an open cell without marks, and a filled\n"
+    "                    cell as its digit in brackets (\"[7]\"). '|' and ruling lines of '-'\n"
+    "                    and '+' are skipped, so the grid --candidates prints can be edited\n"
+    "                    and given back. Marks that leave out a cell's solution digit, or\n"
+    "                    keep a digit its row, column or box already has, are named (status 1)\n"
+    "                    before any step is offered. Takes one puzzle.\n"
+    "  --candidates      print the grid analysed (candidates or marks) before the step\n"
     "  -f FILE, -j N, --stats   as for rate\n";
 
 // Every technique the user can switch on.
@@ -109,7 +128,9 @@ struct PathRecorder {
     ChainDisplayListRecord chains;
     uint8_t board[81];
     DigitMask grid[81];
-    char text[1024];
+    char text[4096];
+    std::string chainText; // JSON array of the step's chains by colour, for chain steps
+    TextCheckCounts counts;
     std::string out;
     std::string disagreement; // empty while every step agrees
 };
@@ -136,7 +157,7 @@ std::string JsonString(const char* text) {
 
 // Appends printf-style text to a string.
 __attribute__((format(printf, 2, 3))) void Appendf(std::string& s, const char* format, ...) {
-    char text[1400];
+    char text[8192];
     va_list args;
     va_start(args, format);
     int n = std::vsnprintf(text, sizeof text, format, args);
@@ -166,7 +187,9 @@ void AddJsonStep(PathRecorder& rec) {
     AppendCells(s, [&](int x) { return rec.board[x] ? 0u : unsigned(Board[x] & CELL_DIGIT); });
     s += "},\"removed\":{";
     AppendCells(s, [&](int x) { return unsigned(rec.grid[x] & DigitMask(~AnalysisGrid[x])); });
-    s += "}}\n";
+    s += "},\"text\":" + JsonString(rec.text);
+    if (rec.kind == 16 || rec.kind == 32) s += ",\"chain_text\":" + rec.chainText;
+    s += "}\n";
 }
 
 // The first way the step just applied contradicts the solution, or "".
@@ -196,13 +219,26 @@ void WatchStep(int kind, int phase) {
         rec.chains = ChainDisplayList;
         std::memcpy(rec.board, Board, sizeof rec.board);
         std::memcpy(rec.grid, AnalysisGrid, sizeof rec.grid);
-        if (!rec.json) DescribeStep(kind, rec.text, sizeof rec.text);
+        DescribeStep(kind, rec.text, sizeof rec.text);
+        if (rec.json && (kind == 16 || kind == 32)) {
+            rec.chainText = "[";
+            for (int i = 0; i < rec.chains.count; i++) {
+                char chain[2048];
+                DescribeChain(rec.chains.entries[i], chain, sizeof chain);
+                rec.chainText += (i ? "," : "") + JsonString(chain);
+            }
+            rec.chainText += "]";
+        }
         return;
     }
     rec.steps++;
     if (rec.check) {
         if (rec.disagreement.empty()) {
             std::string why = Disagreement(rec);
+            char textWhy[256];
+            if (why.empty() && CheckStepText(kind, rec.text, rec.grid, AnalysisGrid, rec.board,
+                                             Board, &rec.counts, textWhy, sizeof textWhy))
+                why = std::string("has a text that does not hold: ") + textWhy;
             if (!why.empty())
                 Appendf(rec.disagreement, "step %d (kind %d, %s) %s", rec.steps, kind, rec.text,
                         why.c_str());
@@ -220,6 +256,7 @@ ItemResult PathOne(const PuzzleItem& item, const CliArgs& args) {
     rec.check = args.Has("--check");
     rec.steps = 0;
     rec.text[0] = 0;
+    rec.counts = {};
     rec.out.clear();
     rec.disagreement.clear();
     ItemResult r;
@@ -249,7 +286,8 @@ ItemResult PathOne(const PuzzleItem& item, const CliArgs& args) {
 
     if (rec.check) {
         if (rec.disagreement.empty()) {
-            Appendf(r.out, "%s\tagrees (%d steps, %s)\n", item.text.c_str(), rec.steps, result);
+            Appendf(r.out, "%s\tagrees (%d steps, %d chains, %d ALS steps re-derived, %s)\n",
+                    item.text.c_str(), rec.steps, rec.counts.chains, rec.counts.alsSteps, result);
         } else {
             Appendf(r.out, "%s\tdisagrees at %s\n", item.text.c_str(), rec.disagreement.c_str());
             r.status = 1;

@@ -65,9 +65,9 @@ TEST_F(CliAnalysis, RatePrintsEachPuzzleAsGivenATabAndTheMessage) {
     EXPECT_EQ(r.err, ""); // no message boxes on the console
 }
 
-// Each JSON step lists its marks, chains, placements and removals; replaying the placements
-// ends on the solution, and the costs add up to the rating. The words form has one numbered
-// line per step and the same last line.
+// Each JSON step lists its marks, chains, placements, removals and text; replaying the
+// placements ends on the solution, and the costs add up to the rating. The words form has one
+// numbered line per step with the same texts, and the same last line.
 TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
     CliRun r = RunCli("path --json " + BUILTIN);
     ASSERT_EQ(r.status, 0) << r.err;
@@ -77,13 +77,19 @@ TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
     EXPECT_EQ(lines.back(), "{\"result\":\"" + message + "\"}");
 
     static const std::regex step(
-        R"re(^\{"kind":(1|2|4|8|16|32),"marks":\{(.*)\},"chains":\[([0-9,]*)\],"placed":\{(.*)\},"removed":\{(.*)\}\}$)re");
+        R"re(^\{"kind":(1|2|4|8|16|32),"marks":\{([0-9":,]*)\},"chains":\[([0-9,]*)\],"placed":\{([0-9":,]*)\},"removed":\{([0-9":,]*)\},"text":"([^"\\]*)"(,"chain_text":\[[^\]]*\])?\}$)re");
     static const std::regex entry(R"re("(\d+)":(\d+))re");
+    CliRun words = RunCli("path " + BUILTIN);
+    ASSERT_EQ(words.status, 0);
+    std::vector<std::string> w = Lines(words.out);
+    ASSERT_EQ(w.size(), lines.size());
+    EXPECT_EQ(w.back(), message);
     std::string board = BUILTIN;
     int score = 1;
     for (size_t i = 0; i + 1 < lines.size(); i++) {
         std::smatch m;
         ASSERT_TRUE(std::regex_match(lines[i], m, step)) << lines[i];
+        EXPECT_EQ(w[i], std::to_string(i + 1) + ". " + m[6].str());
         int kind = std::stoi(m[1]);
         score += kind - 1;
         int placed = 0;
@@ -108,14 +114,30 @@ TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
     LoadGivens(BUILTIN_PUZZLE);
     ASSERT_EQ(CountSolutions(Board, 1), 1);
     EXPECT_EQ(board, SolutionDigits());
+}
 
-    CliRun words = RunCli("path " + BUILTIN);
-    ASSERT_EQ(words.status, 0);
-    std::vector<std::string> w = Lines(words.out);
-    ASSERT_EQ(w.size(), lines.size());
-    for (size_t i = 0; i + 1 < w.size(); i++)
-        EXPECT_EQ(w[i].rfind(std::to_string(i + 1) + ". ", 0), 0u) << w[i];
-    EXPECT_EQ(w.back(), message);
+// A chain step's JSON gives each chain of "chains" by its two colours, in the same order.
+TEST_F(CliAnalysis, PathJsonWritesEachChainOfAChainStep) {
+    const std::string puzzle =
+        ".6.5.1.9.1...9..539....7....4.8...7.......5.8.817.5.3.....5.2............76..8...";
+    std::vector<std::string> lines = Lines(RunCli("path --json " + puzzle).out);
+    ASSERT_GT(lines.size(), 10u);
+    // Step 10 is "Multi-colouring (chains b, h): ...".
+    static const std::regex chains(R"re("chains":\[([0-9,]*)\].*"chain_text":\[(.*)\]\}$)re");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(lines[9], m, chains)) << lines[9];
+    std::vector<std::string> numbers, texts;
+    std::string list = m[1], text = m[2];
+    static const std::regex number("\\d+");
+    for (std::sregex_iterator e(list.begin(), list.end(), number), end; e != end; ++e)
+        numbers.push_back(e->str());
+    static const std::regex oneChain(R"re("([a-z#][0-9]*): ([^"]*) \| ([^"]*)")re");
+    for (std::sregex_iterator e(text.begin(), text.end(), oneChain), end; e != end; ++e)
+        texts.push_back((*e)[1]);
+    ASSERT_EQ(texts.size(), numbers.size()) << lines[9];
+    for (size_t i = 0; i < numbers.size(); i++)
+        EXPECT_EQ(texts[i], std::string(1, char('a' + std::stoi(numbers[i])))) << lines[9];
+    EXPECT_EQ(lines[0].find("chain_text"), std::string::npos); // not on other steps
 }
 
 // Files of puzzles: --check finds every step in agreement with the solution; two workers
