@@ -3,6 +3,7 @@
 // Every puzzle is loaded as a new game; path watches the rating loop itself, so its steps and
 // its last line are those of rate.
 #include "analysis/driver.h"
+#include "analysis/hintcheck.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
@@ -10,13 +11,18 @@
 #include "cli/cli.h"
 #include "exactcover/count.h"
 #include "model/board.h"
+#include "model/marks.h"
 #include "model/options.h"
+#include "model/verdicts.h"
 #include <algorithm>
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -309,10 +315,13 @@ ItemResult PathOne(const PuzzleItem& item, const CliArgs& args) {
 // ---- hint ---------------------------------------------------------------------------------
 
 uint32_t HintTechniques = ALL_TECHNIQUES;
+// The player's marks of --marks, when given.
+bool HintMarksGiven = false;
+DigitMask HintMarks[81];
 
-// The candidates as a grid: each open cell's digits, each filled cell its digit in brackets,
-// columns padded to their widest entry, boxes ruled off.
-std::string CandidateText() {
+// The marks of a grid as text: each open cell's digits, each filled cell its digit in
+// brackets, columns padded to their widest entry, boxes ruled off.
+std::string CandidateText(const DigitMask* grid) {
     char cellText[81][10];
     size_t width[9] = {};
     for (int x = 0; x < 81; x++) {
@@ -324,7 +333,7 @@ std::string CandidateText() {
             t[n++] = ']';
         } else {
             for (int d = 0; d < 9; d++)
-                if (CandidateGrid[x] & (1u << d)) t[n++] = char('1' + d);
+                if (grid[x] & (1u << d)) t[n++] = char('1' + d);
             if (n == 0) t[n++] = '-';
         }
         t[n] = 0;
@@ -350,16 +359,85 @@ std::string CandidateText() {
     return s;
 }
 
+// Reads the --marks text for the puzzle's cells into marks; false with the reason otherwise.
+bool ParseMarks(const std::string& text, const uint8_t cells[81], DigitMask marks[81],
+                std::string* error) {
+    int n = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (std::isspace(static_cast<unsigned char>(text[i]))) {
+            i++;
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) end++;
+        const std::string word = text.substr(i, end - i);
+        i = end;
+        // box rules: '|' and lines of '-' and '+'
+        if (word == "|" || (word.size() > 1 && word.find_first_not_of("-+") == std::string::npos))
+            continue;
+        if (n == 81) {
+            *error = "more than 81 entries";
+            return false;
+        }
+        char where[16];
+        std::snprintf(where, sizeof where, "r%dc%d", n / 9 + 1, n % 9 + 1);
+        const int given = cells[n] & CELL_DIGIT;
+        if (word.size() == 3 && word[0] == '[' && word[2] == ']') {
+            if (word[1] - '0' != given) {
+                *error = std::string(where) + " is " +
+                         (given ? "a given " + std::to_string(given) : "empty") +
+                         " in the puzzle, the marks say " + word;
+                return false;
+            }
+            marks[n++] = 0;
+            continue;
+        }
+        if (given) {
+            *error = std::string(where) + " is a given " + std::to_string(given) +
+                     " in the puzzle: write it [" + std::to_string(given) + "], not " + word;
+            return false;
+        }
+        DigitMask m = 0;
+        if (word != "-" && word != ".")
+            for (char c : word) {
+                if (c < '1' || c > '9') {
+                    *error = std::string(where) + ": '" + word + "' is not a set of digits 1-9";
+                    return false;
+                }
+                m |= DigitMask(1u << (c - '1'));
+            }
+        marks[n++] = m;
+    }
+    if (n != 81) {
+        *error = "the marks have " + std::to_string(n) + " entries, 81 are needed";
+        return false;
+    }
+    return true;
+}
+
 ItemResult HintOne(const PuzzleItem& item, const CliArgs& args) {
     LoadAsNewGame(item.cells);
-    AnalysisOptions.showCandidates = 1; // the analysis reads the computed candidates
-    AnalysisOptions.techniques = HintTechniques;
-    ComputeCandidates();
     ItemResult r;
     if (SeveralPuzzles) r.out = item.text + "\n";
-    if (args.Has("--candidates")) r.out += CandidateText();
+    char text[4096];
+    const DigitMask* marks = HintMarksGiven ? HintMarks : nullptr;
+    if (CheckHintPosition(marks, text, sizeof text) != VERDICT_UNIQUE) {
+        r.out += std::string(text) + "\n";
+        r.status = 1;
+        return r;
+    }
+    if (marks) { // the analysis reads the player's marks
+        std::memcpy(MarkGrid, marks, sizeof MarkGrid);
+        AnalysisOptions.showCandidates = 0;
+        AnalysisOptions.pencilMarks = 1;
+    } else { // or the computed candidates
+        AnalysisOptions.showCandidates = 1;
+        ComputeCandidates();
+    }
+    AnalysisOptions.techniques = HintTechniques;
+    if (args.Has("--candidates")) r.out += CandidateText(marks ? MarkGrid : CandidateGrid);
     int kind = RunAnalysis();
-    char text[1024];
     DescribeStep(kind, text, sizeof text);
     r.out += std::string(text) + "\n";
     r.status = kind ? 0 : 1;
@@ -408,9 +486,34 @@ int CmdHint(int argc, char** argv) {
     CliArgs args;
     std::vector<PuzzleItem> items;
     int bad = 0;
-    int status =
-        Prepare(argc, argv, {"--techniques"}, {"--candidates"}, HINT_HELP, &args, &items, &bad);
+    int status = Prepare(argc, argv, {"--techniques", "--marks"}, {"--candidates"}, HINT_HELP,
+                         &args, &items, &bad);
     if (status >= 0) return status;
+    HintMarksGiven = false;
+    if (const std::string* file = args.Option("--marks")) {
+        const std::string* puzzles = args.Option("-f");
+        if (items.size() != 1 || bad || (*file == "-" && puzzles && *puzzles == "-")) {
+            std::fprintf(stderr, "quadrivo-cli hint: --marks goes with exactly one puzzle, "
+                                 "and only one of them comes from standard input\n");
+            return 2;
+        }
+        std::string text, error;
+        if (*file == "-") {
+            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        } else {
+            std::ifstream in(*file, std::ios::binary);
+            if (!in) {
+                std::fprintf(stderr, "quadrivo-cli hint: cannot open %s\n", file->c_str());
+                return 2;
+            }
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        if (!ParseMarks(text, items[0].cells, HintMarks, &error)) {
+            std::fprintf(stderr, "quadrivo-cli hint: --marks: %s\n", error.c_str());
+            return 2;
+        }
+        HintMarksGiven = true;
+    }
     HintTechniques = ALL_TECHNIQUES;
     if (const std::string* t = args.Option("--techniques")) {
         if (!ParseTechniques(*t, &HintTechniques)) {

@@ -182,6 +182,57 @@ TEST_F(CliAnalysis, HintGivesTheDriversFirstStep) {
     EXPECT_EQ(lines[0].substr(0, 8), "25   [7]"); // r1c1 holds 2 or 5, r1c2 is a given 7
 }
 
+// Positions a step cannot help get the words of check and status 1: a wrong digit that breaks
+// no rule, a digit twice in a row, a puzzle with several solutions, a solved grid.
+TEST_F(CliAnalysis, HintChecksThePositionFirst) {
+    const std::pair<std::string, const char*> positions[] = {
+        {"5" + BUILTIN.substr(1), "No Solution"},
+        {"6" + BUILTIN.substr(1), "Invalid Position"},
+        {".." + BUILTIN.substr(2), "Several Solutions"},
+        {"274156983518493267369782154683271549491865732725349618957634821146928375832517496",
+         "Puzzle Solved"},
+    };
+    for (const auto& [puzzle, words] : positions) {
+        CliRun r = RunCli("hint " + puzzle);
+        EXPECT_EQ(r.status, 1) << puzzle;
+        EXPECT_EQ(r.out, std::string(words) + "\n") << puzzle;
+    }
+}
+
+// --marks reads the grid --candidates prints; the analysis then runs on those marks, after
+// marks that leave out a solution digit have been named.
+TEST_F(CliAnalysis, HintOnThePlayersMarks) {
+    std::vector<std::string> grid = Lines(RunCli("hint --candidates " + BUILTIN).out);
+    grid.pop_back(); // the step
+    CliRun same = RunCli("hint " + BUILTIN + " --marks " + WriteLines("marks.txt", grid));
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(same.out, RunCli("hint " + BUILTIN).out);
+
+    std::vector<std::string> missing = grid;
+    missing[2].replace(missing[2].find("| 278 "), 6, "| 28  "); // r3c4 without its 7
+    CliRun r = RunCli("hint " + BUILTIN + " --marks " + WriteLines("missing.txt", missing));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "your marks leave out 7 at r3c4\n");
+
+    // Marks a player narrowed down: r1c1 holds 2 alone, a naked single the candidates lack.
+    std::vector<std::string> narrowed = grid;
+    narrowed[0].replace(0, 2, "2 ");
+    r = RunCli("hint " + BUILTIN + " --marks " + WriteLines("narrowed.txt", narrowed));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Naked single: r1c1 = 2", 0), 0u) << r.out;
+
+    // What cannot be read is refused with the reason.
+    std::vector<std::string> given = grid;
+    given[0].replace(5, 3, "7  ");
+    r = RunCli("hint " + BUILTIN + " --marks " + WriteLines("given.txt", given));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("r1c2 is a given 7"), std::string::npos) << r.err;
+    r = RunCli("hint " + BUILTIN + " --marks " + WriteLines("short.txt", {"25 [7]"}));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("2 entries, 81 are needed"), std::string::npos) << r.err;
+    EXPECT_EQ(RunCli("hint " + BUILTIN + " " + BUILTIN + " --marks marks.txt").status, 2);
+}
+
 // A bad line of a file is reported with its number and the rest goes on; a bad mask or a
 // missing puzzle is refused.
 TEST_F(CliAnalysis, BadInputIsReported) {

@@ -1,0 +1,111 @@
+// The check a hint runs first: a position that is invalid, has no solution or several, or is
+// already solved gets the verdict's words instead of a step; pencil marks that leave out a
+// cell's solution digit, or repeat a digit already placed in the cell's row, column or box, are
+// named, since every technique relies on the marks holding the solution and nothing placed.
+#include "analysis/hintcheck.h"
+#include "analysis/state.h"
+#include "exactcover/count.h"
+#include "model/verdicts.h"
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Up to this many marks are named; the rest are counted.
+constexpr int HINT_MARKS_NAMED = 3;
+
+struct Text {
+    char* out;
+    size_t size, len;
+    __attribute__((format(printf, 2, 3))) void Add(const char* format, ...);
+};
+
+void Text::Add(const char* format, ...) {
+    if (len + 1 >= size) return;
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(out + len, size - len, format, args);
+    va_end(args);
+    if (n > 0) len = len + size_t(n) < size ? len + size_t(n) : size - 1;
+}
+
+// The unit of the cell (row, column, box as players number it) whose placed digits hold the
+// digit, written "row 2"; false when none does.
+bool AddUnitHolding(Text& text, int cell, int digit) {
+    const int units[3] = {cell / 9, 9 + cell % 9, 18 + BoxOf(cell)};
+    for (int u : units)
+        for (int k = 0; k < 9; k++) {
+            const int c = UnitTable[u][k];
+            if (c == cell || (Board[c] & CELL_DIGIT) != digit) continue;
+            if (u < 9)
+                text.Add("row %d", u + 1);
+            else if (u < 18)
+                text.Add("column %d", u - 9 + 1);
+            else
+                text.Add("box %d", 3 * (cell / 27) + cell % 9 / 3 + 1);
+            return true;
+        }
+    return false;
+}
+
+// The verdict on the Board with the uniqueness check's words; a full valid grid is solved.
+// The solution goes to solution[] when it is unique.
+int JudgeBoard(uint8_t solution[81]) {
+    int filled = 0;
+    for (int x = 0; x < 81; x++) filled += (Board[x] & CELL_DIGIT) ? 1 : 0;
+    const int verdict = CheckPosition();
+    std::memcpy(solution, SolutionGrid, 81);
+    if (verdict == VERDICT_UNIQUE && filled == 81) return VERDICT_SOLVED;
+    return verdict;
+}
+
+} // namespace
+
+int CheckHintPosition(const DigitMask* marks, char* out, size_t size) {
+    if (!out || size == 0) return VERDICT_INVALID_POSITION;
+    out[0] = 0;
+    Text text = {out, size, 0};
+    // CheckPosition writes the SolutionGrid and clears the step record: both are put back.
+    uint8_t keepSolution[81], solution[81];
+    uint16_t keepMarks[81];
+    std::memcpy(keepSolution, SolutionGrid, sizeof keepSolution);
+    std::memcpy(keepMarks, StepMarks, sizeof keepMarks);
+    const ChainDisplayListRecord keepChains = ChainDisplayList;
+    const int verdict = JudgeBoard(solution);
+    std::memcpy(SolutionGrid, keepSolution, sizeof keepSolution);
+    std::memcpy(StepMarks, keepMarks, sizeof keepMarks);
+    ChainDisplayList = keepChains;
+    if (verdict != VERDICT_UNIQUE) {
+        text.Add("%s", StringText(verdict));
+        return verdict;
+    }
+    if (!marks) return VERDICT_UNIQUE;
+
+    int missing = 0;
+    for (int x = 0; x < 81; x++) {
+        const int right = solution[x] & CELL_DIGIT;
+        if (Board[x] || (marks[x] & (1u << (right - 1)))) continue;
+        if (missing < HINT_MARKS_NAMED)
+            text.Add("%s%d at r%dc%d", missing ? ", " : "your marks leave out ", right, x / 9 + 1,
+                     x % 9 + 1);
+        missing++;
+    }
+    if (missing > HINT_MARKS_NAMED) text.Add(" and %d more", missing - HINT_MARKS_NAMED);
+    if (missing) return HINT_MARKS_LEAVE_OUT;
+
+    int repeated = 0;
+    for (int x = 0; x < 81; x++) {
+        const DigitMask placed = Board[x] ? 0 : DigitMask(marks[x] & PeerDigits(x));
+        if (!placed) continue;
+        if (repeated == 0) {
+            const int digit = LowestBitIndex(placed) + 1;
+            text.Add("your marks keep %d at r%dc%d, which ", digit, x / 9 + 1, x % 9 + 1);
+            AddUnitHolding(text, x, digit);
+            text.Add(" already has");
+        }
+        repeated += PopCount(placed);
+    }
+    if (repeated > 1) text.Add(" (and %d more like it)", repeated - 1);
+    return repeated ? HINT_MARKS_PLACED : VERDICT_UNIQUE;
+}

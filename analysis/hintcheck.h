@@ -1,0 +1,17 @@
+// Judging a position before a hint is offered: the verdict on the board (the words the
+// uniqueness check uses), and whether the player's pencil marks can lead to a sound step.
+#pragma once
+#include "model/board.h"
+#include <cstddef>
+
+// Results of CheckHintPosition besides the verdict ids of model/verdicts.h (VERDICT_UNIQUE: a
+// hint can be given; VERDICT_INVALID_POSITION, VERDICT_NO_SOLUTION, VERDICT_SEVERAL,
+// VERDICT_SOLVED).
+constexpr int HINT_MARKS_LEAVE_OUT = 110; // an open cell's marks lack its solution digit
+constexpr int HINT_MARKS_PLACED = 111;    // a mark repeats a digit its row, column or box has
+
+// Checks the Board, then (marks not null) the marks of its open cells against the unique
+// solution. Returns VERDICT_UNIQUE with an empty text when a hint can be given, else the
+// result above and its words in out, e.g. "No Solution" or "your marks leave out 1 at r3c4".
+// Leaves the Board, the SolutionGrid and the step record as they were.
+int CheckHintPosition(const DigitMask* marks, char* out, size_t size);

@@ -1,0 +1,81 @@
+// The check a hint runs first: the verdict on the position in the uniqueness check's words, and
+// a player's marks that leave out a solution digit or repeat a placed one.
+#include "analysis/hintcheck.h"
+#include "analysis/state.h"
+#include "exactcover/count.h"
+#include "model/board.h"
+#include "model/verdicts.h"
+#include "tests/support.h"
+#include <cstring>
+
+namespace {
+
+const std::string BUILTIN = BUILTIN_PUZZLE;
+const char* const SOLVED =
+    "274156983518493267369782154683271549491865732725349618957634821146928375832517496";
+
+class HintCheck : public CoreTest {
+  protected:
+    std::string Check(const std::string& puzzle, const DigitMask* marks, int* result) {
+        LoadGivens(puzzle.c_str());
+        char text[256];
+        *result = CheckHintPosition(marks, text, sizeof text);
+        return text;
+    }
+};
+
+TEST_F(HintCheck, PositionsAHintCannotHelp) {
+    struct Case {
+        std::string puzzle;
+        int result;
+        const char* text;
+    };
+    const Case cases[] = {
+        {BUILTIN, VERDICT_UNIQUE, ""},
+        {"5" + BUILTIN.substr(1), VERDICT_NO_SOLUTION, "No Solution"},           // breaks no rule
+        {"6" + BUILTIN.substr(1), VERDICT_INVALID_POSITION, "Invalid Position"}, // 6 twice
+        {"." + BUILTIN.substr(2).insert(0, "."), VERDICT_SEVERAL, "Several Solutions"},
+        {SOLVED, VERDICT_SOLVED, "Puzzle Solved"},
+        {std::string(81, '.'), VERDICT_INVALID_POSITION, "Invalid Position"},
+    };
+    for (const Case& c : cases) {
+        int result;
+        EXPECT_EQ(Check(c.puzzle, nullptr, &result), c.text) << c.puzzle;
+        EXPECT_EQ(result, c.result) << c.puzzle;
+    }
+}
+
+TEST_F(HintCheck, MarksThatLeaveOutOrRepeatADigitAreNamed) {
+    LoadGivens(BUILTIN_PUZZLE);
+    ComputeCandidates();
+    DigitMask marks[81];
+    std::memcpy(marks, CandidateGrid, sizeof marks);
+    // The check leaves the state it reads as it was.
+    SolutionGrid[0] = 9;
+    StepMarks[5] = MARK_TARGET;
+    char text[256];
+    EXPECT_EQ(CheckHintPosition(marks, text, sizeof text), VERDICT_UNIQUE);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(SolutionGrid[0], 9);
+    EXPECT_EQ(StepMarks[5], MARK_TARGET);
+    EXPECT_EQ(BoardDigits(), BUILTIN);
+
+    int result;
+    marks[0] &= ~DigitBit(5);  // r1c1's other candidate: still fine
+    marks[21] &= ~DigitBit(7); // r3c4's solution digit
+    EXPECT_EQ(Check(BUILTIN, marks, &result), "your marks leave out 7 at r3c4");
+    EXPECT_EQ(result, HINT_MARKS_LEAVE_OUT);
+
+    DigitMask none[81] = {};
+    EXPECT_EQ(Check(BUILTIN, none, &result),
+              "your marks leave out 2 at r1c1, 4 at r1c3, 5 at r1c5 and 50 more");
+
+    std::memcpy(marks, CandidateGrid, sizeof marks);
+    marks[0] |= DigitBit(6) | DigitBit(7); // row 1 has both
+    marks[80] |= DigitBit(1);              // column 9 and box 9 have 1
+    EXPECT_EQ(Check(BUILTIN, marks, &result),
+              "your marks keep 6 at r1c1, which row 1 already has (and 2 more like it)");
+    EXPECT_EQ(result, HINT_MARKS_PLACED);
+}
+
+} // namespace
