@@ -2,6 +2,10 @@
 #pragma once
 #include <cstddef>
 
+// A buffer for DescribeStep with room to spare: the longest line over the rating paths of the
+// test data sets is about 600 characters (an almost-locked-set step with its links).
+constexpr size_t STEP_TEXT_SIZE = 2048;
+
 // Describes the step of the given kind held in StepMarks / ChainDisplayList (and, for
 // eliminations, the AnalysisGrid before ApplyStep), right after the RunAnalysis that found it.
 // Writes one NUL-terminated line into the caller's buffer (cut to fit; chain steps with their

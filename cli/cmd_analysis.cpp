@@ -134,7 +134,7 @@ struct PathRecorder {
     ChainDisplayListRecord chains;
     uint8_t board[81];
     DigitMask grid[81];
-    char text[4096];
+    char text[STEP_TEXT_SIZE];
     std::string chainText; // JSON array of the step's chains by colour, for chain steps
     TextCheckCounts counts;
     std::string out;
@@ -420,7 +420,7 @@ ItemResult HintOne(const PuzzleItem& item, const CliArgs& args) {
     LoadAsNewGame(item.cells);
     ItemResult r;
     if (SeveralPuzzles) r.out = item.text + "\n";
-    char text[4096];
+    char text[STEP_TEXT_SIZE];
     const DigitMask* marks = HintMarksGiven ? HintMarks : nullptr;
     if (CheckHintPosition(marks, text, sizeof text) != VERDICT_UNIQUE) {
         r.out += std::string(text) + "\n";

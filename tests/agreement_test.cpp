@@ -43,7 +43,7 @@ void WatchStep(int kind, int phase) {
         const ChainDisplayListRecord chains = ChainDisplayList;
         uint8_t visited[CHAINS_MAX];
         std::memcpy(visited, ChainVisited, sizeof visited);
-        char text[4096];
+        char text[STEP_TEXT_SIZE];
         DescribeStep(kind, text, sizeof text);
         w.text = text;
         if (std::memcmp(w.grid, AnalysisGrid, sizeof w.grid) ||

@@ -97,7 +97,7 @@ Trace RatingTrace(const std::string& puzzle, uint32_t techniques = 0xFFFF) {
         for (int i = 0; i < ChainDisplayList.count; i++) fnv.Int(ChainDisplayList.entries[i]);
         PendingStep = kind;
         if (kind == 0) break;
-        char text[4096];
+        char text[STEP_TEXT_SIZE];
         DescribeStep(kind, text, sizeof text);
         uint8_t board[81];
         DigitMask grid[81];

@@ -39,7 +39,7 @@ int StepsToGo = 0;
 void CaptureStep(int kind, int phase) {
     if (phase == 0) {
         if (--StepsToGo != 0) return;
-        char text[4096];
+        char text[STEP_TEXT_SIZE];
         DescribeStep(kind, text, sizeof text);
         Captured.kind = kind;
         Captured.text = text;
@@ -73,8 +73,8 @@ int CheckText(const PathStep& s, const std::string& text, std::string* why) {
     return result;
 }
 
-// Puzzles of the top1465 set (line numbers in the comments) and the one of the report that
-// asked for these texts.
+// Puzzles of the top1465 set, named by their line in it, and the one of the report that asked
+// for these texts.
 const char* const P1 =
     "4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........";
 const char* const P4 =
