@@ -385,7 +385,7 @@ void MainWindow::UpdateScale() {
 void MainWindow::UpdateStepLine() {
     QString text;
     if (PendingStep != 0 && (AnalysisOptions.techniques & TECH_ANALYSIS)) {
-        char line[512];
+        char line[STEP_TEXT_SIZE];
         DescribeStep(PendingStep, line, sizeof line);
         text = QString::fromUtf8(line);
     }
