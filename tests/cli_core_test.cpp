@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace {
-class CliCore : public CoreTest {};
+class CliCore : public FileTest {};
 
 const std::string BUILTIN = BUILTIN_PUZZLE;
 const std::string EMPTY(81, '.');
@@ -59,7 +59,7 @@ TEST_F(CliCore, BadArgumentsAreRefusedWithStatusTwoAndNothingDone) {
     letter[40] = 'x';
     const std::pair<std::string, std::string> REFUSED[] = {
         {"check " + BUILTIN.substr(0, 80), "81 characters"},
-        {"solve " + BUILTIN + " " + letter, "character 41"},
+        {"solve " + letter, "character 41"},
         {"count", "no puzzle"},
         {"count " + EMPTY + " --limit -1", "--limit"},
         {"check --frobnicate " + BUILTIN, "--frobnicate"},
@@ -83,8 +83,29 @@ TEST_F(CliCore, BadArgumentsAreRefusedWithStatusTwoAndNothingDone) {
     EXPECT_EQ(help.out.rfind("usage: quadrivo-cli solve", 0), 0u) << help.out;
 }
 
+// Every batch command runs the good lines of a file around a bad one: their results in input
+// order, as without the bad line, the bad one named as FILE:LINE, and status 2.
+TEST_F(CliCore, EveryBatchCommandRunsTheGoodLinesAroundABadOne) {
+    const std::string clean = Write("clean.txt", BUILTIN + "\n" + SAMPLE_PUZZLE + "\n");
+    const std::string mixed =
+        Write("mixed.txt", BUILTIN + "\n" + BUILTIN.substr(3) + "\n" + SAMPLE_PUZZLE + "\n");
+    for (const char* command : {"check", "count", "solve", "rate", "path", "hint", "format"}) {
+        CliRun expected = RunCli(std::string(command) + " -f " + clean);
+        ASSERT_EQ(expected.status, 0) << command << ": " << expected.err;
+        ASSERT_NE(expected.out, "") << command;
+        for (const char* workers : {"1", "2"}) {
+            CliRun run = RunCli(std::string(command) + " -j " + workers + " -f " + mixed);
+            EXPECT_EQ(run.out, expected.out) << command << " -j " << workers;
+            EXPECT_EQ(run.status, 2) << command << " -j " << workers;
+            EXPECT_EQ(run.err, mixed + ":2: a puzzle has 81 characters, this one has 78\n")
+                << command << " -j " << workers;
+        }
+    }
+}
+
 TEST_F(CliCore, BatchOutputKeepsInputOrderWithWorkers) {
-    if (!DataAvailable("puzzles7_serg_benchmark.txt")) GTEST_SKIP() << "data not found";
+    SKIP_WITHOUT_DATA("puzzles7_serg_benchmark.txt");
+    SKIP_WITHOUT_DATA("puzzles3_magictour_top1465.txt");
     std::vector<std::string> serg = ReadPuzzleLines("puzzles7_serg_benchmark.txt", 20);
     std::vector<std::string> top = ReadPuzzleLines("puzzles3_magictour_top1465.txt", 20);
     std::string file = ::testing::TempDir() + "cli_batch_" + std::to_string(getpid()) + ".txt";
