@@ -59,6 +59,7 @@ fuzz: deps
 	FUZZ_SECONDS=$(FUZZ_SECONDS) ./fuzz/run.sh build-fuzz
 
 format:
+	$(call install_missing,clang-format)
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
