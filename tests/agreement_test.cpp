@@ -153,10 +153,12 @@ class Agrees : public CoreTest {
 };
 
 TEST_F(Agrees, GeneratedPuzzlesSample) {
+    SKIP_WITHOUT_DATA("generated_minimal_10k.txt");
     EXPECT_GT(RateSample("generated_minimal_10k.txt", 50), 150); // of 200
 }
 
 TEST_F(Agrees, Top1465Sample) {
+    SKIP_WITHOUT_DATA("puzzles3_magictour_top1465.txt");
     EXPECT_GT(RateSample("puzzles3_magictour_top1465.txt", 49), 0); // of 30
     // The sample reaches every technique, so each kind of step and text was checked.
     for (int kind : {1, 2, 4, 8, 16, 32}) EXPECT_GT(kinds[kind], 0) << kind;

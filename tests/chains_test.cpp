@@ -220,6 +220,7 @@ TEST_F(Chains, TablesStopAtTheirLimits) {
 }
 
 TEST_F(Chains, ChainsAgreeWithTheSolutionsOfRealPuzzles) {
+    SKIP_WITHOUT_DATA("puzzles3_magictour_top1465.txt");
     std::vector<std::string> puzzles = ReadPuzzleLines("puzzles3_magictour_top1465.txt", 60);
     ASSERT_FALSE(puzzles.empty());
     std::mt19937 rng(11);

@@ -49,6 +49,7 @@ class CliAnalysis : public CoreTest {};
 const std::string BUILTIN = BUILTIN_PUZZLE;
 
 TEST_F(CliAnalysis, RatePrintsEachPuzzleAsGivenATabAndTheMessage) {
+    SKIP_WITHOUT_DATA("puzzles3_magictour_top1465.txt");
     std::vector<std::string> puzzles = Sample("puzzles3_magictour_top1465.txt", 97, 3);
     std::string zeros = BUILTIN;
     for (char& c : zeros)
@@ -121,6 +122,7 @@ TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
 // Files of puzzles: --check finds every step in agreement with the solution; two workers
 // print what one prints, in input order.
 TEST_F(CliAnalysis, FilesOfPuzzles) {
+    SKIP_WITHOUT_DATA("generated_minimal_10k.txt");
     std::vector<std::string> puzzles = Sample("generated_minimal_10k.txt", 997, 4);
     CliRun r = RunCli("path --check -f " + WriteLines("check.txt", puzzles));
     EXPECT_EQ(r.status, 0) << r.out;

@@ -88,7 +88,7 @@ TEST_F(Generator, SeedWithoutSolutionStillEndsInAMinimalPuzzle) {
 // counter put in, the generator reproduces them board for board.
 TEST_F(Generator, ReproducesTheGeneratedPuzzleSet) {
     const char* file = "generated_minimal_10k.txt";
-    if (!DataAvailable(file)) GTEST_SKIP() << file << " not found";
+    SKIP_WITHOUT_DATA(file);
     std::vector<std::string> lines = ReadPuzzleLines(file, 12);
     SeedRandom(20240601);
     for (size_t n = 0; n < lines.size(); n++) {
@@ -100,7 +100,7 @@ TEST_F(Generator, ReproducesTheGeneratedPuzzleSet) {
 // Every board counted, the 30-given attempts and the removal tests included, as traced.
 TEST_F(Generator, ReproducesTheCounterTrace) {
     const char* file = "generator_count_trace_1000.txt";
-    if (!DataAvailable(file)) GTEST_SKIP() << file << " not found";
+    SKIP_WITHOUT_DATA(file);
     std::vector<std::string> lines = ReadPuzzleLines(file, 3000);
     CreateRecorded(4242, CountSolutionsStoppingPastLimit);
     while (Counted.size() < lines.size()) CreatePuzzleWith(RecordingCounter);

@@ -10,6 +10,7 @@
 #include "model/modules.h"
 #include "model/options.h"
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
@@ -73,8 +74,13 @@ std::string BoardDigits() {
     return s;
 }
 
+std::string DataFolder() {
+    const char* folder = std::getenv("QUADRIVO_DATA_DIR");
+    return folder && folder[0] ? folder : QUADRIVO_DATA_DIR;
+}
+
 std::string DataPath(const char* name) {
-    return std::string(QUADRIVO_DATA_DIR) + "/" + name;
+    return DataFolder() + "/" + name;
 }
 
 bool DataAvailable(const char* name) {

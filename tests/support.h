@@ -30,10 +30,17 @@ void LoadGivens(const char* puzzle);
 // The Board's digits as 81 characters, '.' for empty.
 std::string BoardDigits();
 
-// Path of a file in the shared data folder; lines of a data file (at most max, 0 = all).
+// The shared data folder ($QUADRIVO_DATA_DIR, else the one configured), the path of a file in
+// it, and the lines of a data file (at most max, 0 = all).
+std::string DataFolder();
 std::string DataPath(const char* name);
 std::vector<std::string> ReadPuzzleLines(const char* name, size_t max = 0);
 bool DataAvailable(const char* name);
+// Skips the running test when a data set is missing (a clone without ../shared/data beside
+// it); CI has the data and runs the test.
+#define SKIP_WITHOUT_DATA(file)                                                                    \
+    if (!DataAvailable(file))                                                                      \
+    GTEST_SKIP() << "data set " << (file) << " not found in " << DataFolder()
 
 class CoreTest : public ::testing::Test {
   protected:
