@@ -7,7 +7,6 @@
 #include "analysis/chains.h"
 #include "analysis/fish.h"
 #include "analysis/forcing.h"
-#include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/subsets.h"
 #include "exactcover/count.h"
@@ -37,7 +36,7 @@ static int MarkWrongValues() {
 int RunAnalysis() {
     AnalysisOptionsRecord& opt = AnalysisOptions;
     AnalysisGrid = opt.showCandidates ? CandidateGrid : MarkGrid;
-    ResetState(RESET_ANALYSIS);
+    ClearStepRecord();
     if (opt.setupMode) return 0;
     if (opt.wrongValues && MarkWrongValues()) return 0; // the marks stay for the display
     if (!(opt.techniques & TECH_ANALYSIS)) return 0;
@@ -117,34 +116,26 @@ int FindSingles() {
     return count;
 }
 
-// Carries out the step in StepMarks. Each cell's mark is read when the walk reaches it: an
-// entry goes through ChangePosition, whose count clears the marks, so a singles step enters
-// the first single in cell order only.
+// Carries out the step in StepMarks: singles enter the first single (one digit) in cell order,
+// since the entry changes the position and leaves the rest of the step stale; subsets keep the
+// pattern's digits in its cells; eliminations take every marked digit out of the targets.
 void ApplyStep(int kind, bool addToScore) {
     uint32_t& techniques = AnalysisOptions.techniques;
     techniques &= 0xFFFE; // analysis off (and bits 16..31 clear) while the step is carried out
-    uint32_t remove = 0;
-    if (kind > 2)
-        for (uint16_t m : StepMarks) remove |= m & MARK_DIGITS;
-    for (int x = 0; x < 81; x++) {
-        uint16_t m = StepMarks[x];
-        switch (kind) {
-        case 1:
-        case 2:
-            if (m < 0x1000 && PopCount(m) == 1)
+    if (kind == 1 || kind == 2) {
+        for (int x = 0; x < 81; x++) {
+            const uint16_t m = StepMarks[x];
+            if (m < 0x1000 && PopCount(m) == 1) {
                 ChangePosition(POS_ENTER, x, LowestBitIndex(m) + 1);
-            else if (m & MARK_PATTERN)
-                AnalysisGrid[x] = m & MARK_DIGITS;
-            break;
-        case 4:
-        case 8:
-        case 16:
-        case 32:
-            if ((m & MARK_KIND) == MARK_TARGET) AnalysisGrid[x] &= DigitMask(~remove);
-            break;
-        default:
-            break;
+                break;
+            }
+            if (m & MARK_PATTERN) AnalysisGrid[x] = m & MARK_DIGITS;
         }
+    } else if (kind == 4 || kind == 8 || kind == 16 || kind == 32) {
+        DigitMask remove = 0;
+        for (uint16_t m : StepMarks) remove |= m & MARK_DIGITS;
+        for (int x = 0; x < 81; x++)
+            if ((StepMarks[x] & MARK_KIND) == MARK_TARGET) AnalysisGrid[x] &= DigitMask(~remove);
     }
     if (addToScore && kind >= 2) RatingScore += kind - 1;
     techniques |= TECH_ANALYSIS;
@@ -153,7 +144,4 @@ void ApplyStep(int kind, bool addToScore) {
 void ResetDriverModule() {
     ChainSelection = -1;
     RatingScore = 0;
-    // The scratch and result buffers of the techniques and the rating driven from here.
-    ResetFishModule();
-    ResetRatingModule();
 }

@@ -30,5 +30,5 @@ int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver)
 int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit, BoxLineMode mode,
                       LinkReceiver receiver);
 
-// Clears CellScratch (called by the driver's reset).
+// Clears CellScratch.
 void ResetFishModule();

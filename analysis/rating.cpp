@@ -73,6 +73,7 @@ const char* RatePuzzle() {
     for (int i = startPos; i < startEnd && i < HISTORY_SLOTS; i++) redo[i] = MoveHistory[i];
 
     RatingScore = 1;
+    PositionQuiet = 1; // the moves played here are not shown
     LoadMarks(1);
     ShellBusyCursor(true);
     bool stuck = false;
@@ -110,7 +111,8 @@ const char* RatePuzzle() {
     MoveEnd = startEnd;
     for (int i = startPos; i < startEnd && i < HISTORY_SLOTS; i++) MoveHistory[i] = redo[i];
     ChangePosition(POS_REFRESH, 0, 0);
-    RefreshSession(REFRESH_MARKS | REFRESH_CLOCK);
+    RefreshMarks();
+    StartClock();
 
     if (filled == 81 && !stuck)
         std::snprintf(RatingText, sizeof RatingText, "Rating %d (%s)", int(RatingScore),
@@ -118,6 +120,7 @@ const char* RatePuzzle() {
     else
         std::snprintf(RatingText, sizeof RatingText, "%s", TEXT_UNSOLVED);
     RatingScore = 0;
+    PositionQuiet = 0;
     ShellMessageBox(RatingText);
     ShellRedraw();
     return RatingText;

@@ -1,6 +1,7 @@
 // The analysis working state: the grid analysed, the step record and the bit helpers.
 #include "analysis/state.h"
 #include "model/marks.h"
+#include <cstring>
 
 // The grid the last driver run chose (MarkGrid unless candidates are shown); never null.
 DigitMask* AnalysisGrid = MarkGrid;
@@ -16,6 +17,16 @@ int AppendChainToDisplay(int chain) {
     if (ChainDisplayList.count < CHAIN_DISPLAY_MAX)
         ChainDisplayList.entries[ChainDisplayList.count++] = chain;
     return ChainDisplayList.count;
+}
+
+void ClearStepRecord() {
+    std::memset(StepMarks, 0, sizeof StepMarks);
+    ChainDisplayList.count = 0;
+}
+
+void ForgetStep(int event) {
+    if (event == POSITION_CHANGED) ClearStepRecord();
+    if (event == POSITION_REFUSED) PendingStep = 0;
 }
 
 // The next subset of mask after prev, in increasing numeric order, with exactly k bits.

@@ -28,6 +28,11 @@ extern int32_t PendingStep;
 
 // Appends a chain index to the display list; returns the new count (entries past 64 dropped).
 int AppendChainToDisplay(int chain);
+// Empties the step record: StepMarks and ChainDisplayList.
+void ClearStepRecord();
+// The analysis as an observer of the position (ObservePosition): a change makes the step
+// record stale, a refused entry leaves no step pending.
+void ForgetStep(int event);
 
 // Without a popcount instruction in the target, the builtin is a library call; the bit-slice
 // count below is inline and gives the same number.

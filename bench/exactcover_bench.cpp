@@ -4,9 +4,9 @@
 // three repetitions of CPU time (qqwing's: the CPU time of the child process), so other load on
 // the machine does not skew the comparison; the ratios are printed after the table.
 #include "bench/literal_engine.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
-#include "model/modules.h"
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fstream>

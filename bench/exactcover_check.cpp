@@ -4,10 +4,10 @@
 //  2. 1000 CreatePuzzle calls: every puzzle unique and minimal, its solution in SolutionGrid.
 // Exit status 0 when everything holds.
 #include "bench/literal_engine.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
-#include "model/modules.h"
 #include <cstdio>
 #include <cstring>
 #include <fstream>

@@ -2,10 +2,10 @@
 // solution and new puzzles, on the same core as the desktop program. Each puzzle of a batch
 // starts from a fresh game, so its output does not depend on the puzzles before it.
 #include "cli/cli.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
-#include "model/modules.h"
 #include "model/verdicts.h"
 #include <chrono>
 #include <cstdio>

@@ -8,7 +8,6 @@
 #include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
-#include "model/verdicts.h"
 #include <cstring>
 #include <filesystem>
 
@@ -263,25 +262,6 @@ int SaveGameFile(const char* path) {
 void DefaultSaveName(int year, int month, int day, char* out) {
     auto twoDigits = [](int v) { return (v % 100 + 100) % 100; };
     std::snprintf(out, 10, "Pzl%02d%02d%02d", twoDigits(year), twoDigits(month), twoDigits(day));
-}
-
-void OpenChosenFile() {
-    const int pos = MovePos;
-    MovePos = COLLECTION_COUNT_MODE;
-    if (LoadCollectionEntry(CurrentFile) < 1) { // not a collection of at least two puzzles
-        // A file that cannot be opened changes nothing, the position included.
-        if (LoadGameFile(CurrentFile) == 0) MovePos = pos;
-        if (SavedMarks[0] == NO_SAVED_MARKS)
-            RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
-        else
-            RefreshSession(REFRESH_MARKS | REFRESH_CHECK | REFRESH_CLOCK);
-    } else {
-        MovePos = 0;
-        CollectionIndex = 0;
-        LoadCollectionEntry(CurrentFile);
-        CollectionCount = MoveEnd;
-    }
-    ShellSetTitle();
 }
 
 int ReopenCollection() {

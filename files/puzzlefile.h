@@ -1,5 +1,6 @@
 // Puzzle files: collections of 81-character lines browsed in setup mode, and saved games with
-// their moves and pencil marks, read and written; the open / reopen / browse commands.
+// their moves and pencil marks, read and written; the reopen / browse / goto commands (opening
+// a chosen file checks the puzzle, so it is the session's: control/session.h).
 #pragma once
 #include "model/board.h"
 #include <cstdint>
@@ -40,8 +41,7 @@ int ReplaceFile(const char* path, const uint8_t* data, int size);
 // "Pzl%02d%02d%02d" with year, month and day each taken mod 100; out holds at least 10 bytes.
 void DefaultSaveName(int year, int month, int day, char* out);
 
-// Commands once the file is chosen (the dialog belongs to the shell).
-void OpenChosenFile();  // 110 after ChooseFile set CurrentFile (CollectionIndex = -1)
+// Commands on the open file (the dialog belongs to the shell).
 int ReopenCollection(); // 113: 1 when the collection puzzle was reloaded, else 0 (go on as 110)
 // 130..133 in setup mode: 1 when the collection moved, 0 for 133 on the last puzzle (the caller
 // opens "Goto Position"), -1 when no collection is being browsed.

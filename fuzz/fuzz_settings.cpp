@@ -1,8 +1,8 @@
 // Fuzz target: TransferSettings load on any file, keeping the options it brings (the analysis
 // switched on), then refresh, check, analysis and a walk through the history.
+#include "control/session.h"
 #include "files/settings.h"
 #include "fuzz/fuzz_support.h"
-#include "model/modules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetAllModules();

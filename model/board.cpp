@@ -1,7 +1,7 @@
-// The puzzle on screen: Board, UnitTable, PeerTable, CandidateGrid, CountFilled, ResetState.
+// The puzzle on screen: Board, UnitTable, PeerTable, CandidateGrid, CountFilled, ResetState and
+// the position's observers.
 // Invariant: an empty cell is the byte 0; every other byte carries a digit 1..9 in its low bits.
 #include "model/board.h"
-#include "analysis/state.h"
 #include "model/marks.h"
 #include <cstring>
 
@@ -23,6 +23,9 @@ DigitMask CandidateGrid[81];
 uint8_t PeerTable[81 * 20];
 // The cell the stylus last selected; setup editing empties it again when its digit conflicts.
 int SelectedCell;
+// The position's observers in the order added; entries past ObserverCount are unused.
+static PositionObserver Observers[POSITION_OBSERVERS_MAX];
+static int ObserverCount;
 
 // Rows left to right, columns top to bottom, boxes row by row; boxes go down each band of
 // three columns first (box b covers rows 3(b%3).. and columns 3(b/3)..).
@@ -95,7 +98,6 @@ int ComputeCandidates() {
 }
 
 int CountFilled() {
-    ResetState(RESET_ANALYSIS);
     int conflicts = 0;
     for (int u = 0; u < 27; u++) {
         unsigned seen = 0;
@@ -113,10 +115,7 @@ int CountFilled() {
 }
 
 void ResetState(int mask) {
-    if (mask & RESET_ANALYSIS) {
-        std::memset(StepMarks, 0, sizeof StepMarks);
-        ChainDisplayList.count = 0;
-    }
+    if (mask & RESET_ANALYSIS) TellObservers(POSITION_CHANGED);
     if (mask & RESET_MARKS) {
         std::memset(MarkGrid, 0, sizeof MarkGrid);
         std::memset(MarkSnapshot, 0, sizeof MarkSnapshot);
@@ -125,7 +124,20 @@ void ResetState(int mask) {
     if (mask & RESET_BOARD) std::memset(Board, 0, sizeof Board);
 }
 
+int ObservePosition(PositionObserver observer) {
+    for (int i = 0; i < ObserverCount; i++)
+        if (Observers[i] == observer) return 1;
+    if (ObserverCount == POSITION_OBSERVERS_MAX) return 0;
+    Observers[ObserverCount++] = observer;
+    return 1;
+}
+
+void TellObservers(int event) {
+    for (int i = 0; i < ObserverCount; i++) Observers[i](event);
+}
+
 void ResetBoardModule() {
+    ObserverCount = 0;
     for (int i = 0; i < 81; i++) {
         char c = BUILTIN_PUZZLE[i];
         Board[i] = (c >= '1' && c <= '9') ? uint8_t(c - '0') : 0;

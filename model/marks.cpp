@@ -33,6 +33,13 @@ void UpdateMarksAfterEntry(int cell) {
     std::memcpy(MarkSnapshot, MarkGrid, sizeof MarkSnapshot);
 }
 
+void RefreshMarks() {
+    if (AnalysisOptions.showCandidates == 0 && (AnalysisOptions.techniques & TECH_ANALYSIS))
+        LoadMarks(1);
+    else
+        ResetState(RESET_MARKS);
+}
+
 void ToggleCandidates() {
     AnalysisOptions.showCandidates ^= 1;
     AnalysisOptions.pencilMarks = 0;

@@ -16,6 +16,9 @@ void LoadMarks(int mode);
 
 // After an entry or redo in cell: save, clear the cell, prune peers (unless candidates shown).
 void UpdateMarksAfterEntry(int cell);
+// The marks a position starts with: the computed candidates while the analysis is on and the
+// candidates are not shown, else none.
+void RefreshMarks();
 
 // Commands 121-125 (the dispatcher refuses them in setup mode).
 void ToggleCandidates();  // 121 "Candidates"

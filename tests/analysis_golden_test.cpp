@@ -13,6 +13,7 @@
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "model/board.h"
+#include "model/history.h"
 #include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
@@ -82,6 +83,7 @@ Trace RatingTrace(const std::string& puzzle, uint32_t techniques = 0xFFFF) {
     AnalysisOptions.pencilMarks = 1;
     AnalysisOptions.showCandidates = 0;
     RatingScore = 1;
+    PositionQuiet = 1;
     LoadMarks(1);
     Fnv fnv;
     int runs = 0;
@@ -112,6 +114,7 @@ Trace RatingTrace(const std::string& puzzle, uint32_t techniques = 0xFFFF) {
     fnv.Int(filled);
     fnv.Int(score);
     RatingScore = 0;
+    PositionQuiet = 0;
     return {fnv.h, runs, score};
 }
 

@@ -68,10 +68,12 @@ TEST_F(Grid, BlockedCellStopsCandidatesAndLeavesLaterCellsAlone) {
     for (int i = 11; i < 81; i++) EXPECT_EQ(CandidateGrid[i], 0x0AA) << i;
 }
 
-TEST_F(Grid, ResetStateClearsOnlyTheNamedPartsAndEveryCountDropsTheStep) {
+TEST_F(Grid, ResetStateClearsOnlyTheNamedPartsAndTellsTheAnalysis) {
     StepMarks[3] = MARK_TARGET;
     MarkGrid[4] = MarkSnapshot[4] = 7;
     EXPECT_NE(CountFilled(), 0);
+    EXPECT_EQ(StepMarks[3], MARK_TARGET); // counting changes nothing
+    ResetState(RESET_ANALYSIS);
     EXPECT_EQ(StepMarks[3], 0);
     EXPECT_EQ(MarkGrid[4], 7);
     ResetState(RESET_MARKS | RESET_SAVED_MARKS);

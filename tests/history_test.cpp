@@ -1,6 +1,5 @@
 // Move history: entries, undo/redo and jumps checked against replay, the verdicts per move and
 // the status texts.
-#include "analysis/driver.h"
 #include "analysis/state.h"
 #include "model/board.h"
 #include "model/history.h"
@@ -78,12 +77,12 @@ TEST_F(History, RandomWalkAgreesWithReplayFromScratch) {
 
 TEST_F(History, CompletingEntryAnnouncesSolvedOnceUnlessRating) {
     LoadAllButLast();
-    RatingScore = 1; // a rating plays silently and without redraws
+    PositionQuiet = 1; // a rating plays silently and without redraws
     int redraws = Recorded.redraws;
     ChangePosition(POS_ENTER, 80, 1);
     EXPECT_EQ(Recorded.redraws, redraws);
     EXPECT_TRUE(Recorded.messages.empty());
-    RatingScore = 0;
+    PositionQuiet = 0;
     LoadAllButLast();
     Recorded.clockRunning = true;
     ChangePosition(POS_ENTER, 80, 1);

@@ -2,12 +2,12 @@
 #include "tests/support.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/marks.h"
-#include "model/modules.h"
 #include "model/options.h"
 #include <cstdio>
 #include <cstdlib>

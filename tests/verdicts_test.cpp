@@ -1,4 +1,5 @@
 // Verdicts: the uniqueness check and its message, the session refresh and the clock.
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/verdicts.h"
