@@ -100,6 +100,16 @@ std::vector<std::string> ReadPuzzleLines(const char* name, size_t max) {
     return lines;
 }
 
+const std::vector<CountCall>& ExactCountCalls() {
+    static std::vector<CountCall> calls;
+    if (calls.empty()) {
+        std::ifstream in(DataPath(EXACT_CALLS_FILE));
+        CountCall c;
+        while (in >> c.board >> c.limit >> c.result >> c.grid) calls.push_back(c);
+    }
+    return calls;
+}
+
 const char* const EMPTY_BOARD_FIRST =
     "123456789789123456456789123312845697697312845845697312231564978978231564564978231";
 const char* const EMPTY_BOARD_SECOND =

@@ -42,6 +42,18 @@ bool DataAvailable(const char* name);
     if (!DataAvailable(file))                                                                      \
     GTEST_SKIP() << "data set " << (file) << " not found in " << DataFolder()
 
+// The recorded run of the generator for seed 4242: its first 100 puzzles, and one line per
+// count it made: board ('.' empty), tab, limit, tab, result, tab, SolutionGrid after the call.
+constexpr const char* EXACT_PUZZLES_FILE = "created_exact_seed4242_100.txt";
+constexpr const char* EXACT_CALLS_FILE = "created_exact_seed4242_100_calls.tsv";
+struct CountCall {
+    std::string board;
+    int32_t limit, result;
+    std::string grid; // 81 digits, '0' where no digit was recorded
+};
+// Every line of EXACT_CALLS_FILE, read once.
+const std::vector<CountCall>& ExactCountCalls();
+
 class CoreTest : public ::testing::Test {
   protected:
     void SetUp() override { ResetForTest(); }
