@@ -74,13 +74,13 @@ const char* RatePuzzle() {
 
     RatingScore = 1;
     PositionQuiet = 1; // the moves played here are not shown
-    LoadMarks(1);
+    LoadMarks(MARKS_FROM_CANDIDATES);
     ShellBusyCursor(true);
     bool stuck = false;
     int kind = RunAnalysis();
     for (;;) {
         PendingStep = kind;
-        if (kind == 0) break;
+        if (kind == STEP_NONE) break;
         Progress before;
         TakeProgress(before);
         if (RatingStepWatcher) RatingStepWatcher(kind, 0);

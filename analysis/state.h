@@ -14,6 +14,38 @@ constexpr uint16_t MARK_PATTERN = 0x4000; // pattern cell; digits = the pattern'
 constexpr uint16_t MARK_SHARED = 0x5000;  // cell of both almost locked sets
 constexpr uint16_t MARK_WRONG = 0x8000;   // digit differs from the solution
 
+// StepKind: what a driver run found, 0 or the technique bit that found the step (singles 1).
+enum StepKind : int {
+    STEP_NONE = 0,
+    STEP_SINGLES = 1,
+    STEP_SUBSETS = 2, // TECH_SUBSETS
+    STEP_LOCKED = 4,  // TECH_LOCKED
+    STEP_GRID = 8,    // TECH_GRID
+    STEP_CHAINS = 16, // TECH_CHAINS
+    STEP_ALS = 32,    // TECH_ALS
+};
+// Every kind with what its step adds to the rating score, in the order of the enum.
+struct StepKindRow {
+    int kind;
+    int cost;
+};
+constexpr StepKindRow STEP_KINDS[] = {
+    {STEP_NONE, 0},    // nothing found
+    {STEP_SINGLES, 0}, // singles cost nothing
+    {STEP_SUBSETS, 1}, // hidden or naked subset
+    {STEP_LOCKED, 3},  // locked candidates, box and two lines
+    {STEP_GRID, 7},    // X-wing, swordfish, jellyfish
+    {STEP_CHAINS, 15}, // forcing chain
+    {STEP_ALS, 31},    // almost locked sets
+};
+static_assert(sizeof STEP_KINDS / sizeof STEP_KINDS[0] == 7);
+// The rating cost of a step of this kind; 0 for a value that is no kind.
+constexpr int StepCost(int kind) {
+    for (const StepKindRow& row : STEP_KINDS)
+        if (row.kind == kind) return row.cost;
+    return 0;
+}
+
 constexpr int CHAIN_DISPLAY_MAX = 64;
 
 struct ChainDisplayListRecord {

@@ -122,7 +122,7 @@ int RateTimingEachRun(std::vector<double>* runs, double* slowest) {
     AnalysisOptions.showCandidates = 0;
     RatingScore = 1;
     PositionQuiet = 1;
-    LoadMarks(1);
+    LoadMarks(MARKS_FROM_CANDIDATES);
     *slowest = 0;
     bool stuck = false;
     for (;;) {

@@ -324,7 +324,7 @@ ItemResult HintOne(const PuzzleItem& item, const CliArgs& args) {
     char text[1024];
     DescribeStep(kind, text, sizeof text);
     r.out += std::string(text) + "\n";
-    r.status = kind ? 0 : 1;
+    r.status = kind != STEP_NONE ? 0 : 1;
     return r;
 }
 

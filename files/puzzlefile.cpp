@@ -291,16 +291,16 @@ int BrowseCollection(int id) {
     // Without a collection there is nothing to browse (the board being set up stays).
     if (CollectionIndex < 0) return -1;
     switch (id) {
-    case NAV_UNDO:
+    case POS_UNDO:
         MovePos = MovePos > 0 ? MovePos - 1 : 0;
         break;
-    case NAV_REDO:
+    case POS_REDO:
         if (MovePos < MoveEnd - 1) MovePos++;
         break;
-    case NAV_BEGIN:
+    case POS_BEGIN:
         MovePos = 0;
         break;
-    case NAV_END:
+    case POS_END:
         if (MovePos >= MoveEnd - 1) return 0; // on the last puzzle: "Goto Position"
         MovePos = MoveEnd - 1;
         break;

@@ -43,8 +43,8 @@ void DefaultSaveName(int year, int month, int day, char* out);
 
 // Commands on the open file (the dialog belongs to the shell).
 int ReopenCollection(); // 113: 1 when the collection puzzle was reloaded, else 0 (go on as 110)
-// 130..133 in setup mode: 1 when the collection moved, 0 for 133 on the last puzzle (the caller
-// opens "Goto Position"), -1 when no collection is being browsed.
+// POS_UNDO..POS_END in setup mode: 1 when the collection moved, 0 for POS_END on the last
+// puzzle (the caller opens "Goto Position"), -1 when no collection is being browsed.
 int BrowseCollection(int id);
 // "Goto Position": number 1-based, held to 1..CollectionCount; 1 loaded, 0 nothing browsed.
 int GotoCollectionPuzzle(int number);

@@ -133,7 +133,7 @@ static void LoadSettings(const char* path) {
     DecodeSettings(image);
     KeepStateInRange();
 
-    LoadMarks(2);
+    LoadMarks(MARKS_AS_THEY_ARE);
     ChangePosition(POS_REFRESH, 0, 0);
     if (MovePos > 0) {
         // In setup mode MovePos is a collection position and may lie past the history.
@@ -152,10 +152,10 @@ static void SaveSettings(const char* path) {
     ReplaceFile(path, image, SETTINGS_SIZE);
 }
 
-void TransferSettings(int load) {
+void TransferSettings(int direction) {
     const std::string path = SettingsPath();
     if (path.empty()) return;
-    if (load)
+    if (direction == SETTINGS_LOAD)
         LoadSettings(path.c_str());
     else
         SaveSettings(path.c_str());

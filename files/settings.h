@@ -10,7 +10,11 @@ constexpr int SETTINGS_VERSION = 1;
 std::string SettingsPath();
 void SetSettingsPath(const char* path);
 
-// load = 1 reads the file, load = 0 writes it; every failure is silent.
-void TransferSettings(int load);
+// TransferSettings directions.
+constexpr int SETTINGS_SAVE = 0; // write the file (at exit)
+constexpr int SETTINGS_LOAD = 1; // read it (at start-up)
+
+// Reads or writes the file as the direction says; every failure is silent.
+void TransferSettings(int direction);
 
 void ResetSettingsModule();

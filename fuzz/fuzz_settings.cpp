@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetAllModules();
     SetSettingsPath(InputFile(data, size));
-    TransferSettings(1);
+    TransferSettings(SETTINGS_LOAD);
     ExerciseLoadedGame(-1);
     ExerciseHistory();
     return 0;

@@ -26,7 +26,7 @@ void ShowMoveText(int index, int cell) {
     } else {
         std::snprintf(text, sizeof text, " ");
     }
-    ShellStatusText(0, text);
+    ShellStatusText(PANE_MOVE, text);
 }
 
 // Replays records from MovePos (one for POS_REDO, all for POS_END); returns the last index
@@ -87,7 +87,7 @@ void ChangePosition(uint16_t code, int cell, int digit) {
         last = TakeBack(code, &lastCell);
         // One undo right after an entry gives back the marks from before it.
         if (code == POS_UNDO && SavedMarks[0] != NO_SAVED_MARKS)
-            LoadMarks(0);
+            LoadMarks(MARKS_FROM_SAVED);
         else
             RefreshMarks();
         break;
@@ -100,10 +100,10 @@ void ChangePosition(uint16_t code, int cell, int digit) {
         break;
     }
 
-    ShellEnableNavButton(NAV_BEGIN, MovePos != 0);
-    ShellEnableNavButton(NAV_UNDO, MovePos != 0);
-    ShellEnableNavButton(NAV_REDO, MovePos < MoveEnd);
-    ShellEnableNavButton(NAV_END, MovePos < MoveEnd);
+    ShellEnableNavButton(POS_BEGIN, MovePos != 0);
+    ShellEnableNavButton(POS_UNDO, MovePos != 0);
+    ShellEnableNavButton(POS_REDO, MovePos < MoveEnd);
+    ShellEnableNavButton(POS_END, MovePos < MoveEnd);
     ShowMoveText(code >= POS_REFRESH ? -1 : last, lastCell);
     if (!PositionQuiet) ShellRedraw();
 
@@ -126,7 +126,7 @@ void ChangePosition(uint16_t code, int cell, int digit) {
     }
     char text[32];
     std::snprintf(text, sizeof text, "81-%d: %d", n, 81 - n);
-    ShellStatusText(2, text);
+    ShellStatusText(PANE_COUNT, text);
 }
 
 void ResetHistoryModule() {

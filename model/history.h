@@ -7,7 +7,8 @@
 using MoveRecord = uint16_t;
 constexpr int HISTORY_SLOTS = 82;
 
-// ChangePosition codes (130..133 are the navigation button ids).
+// ChangePosition codes; POS_UNDO..POS_END are also the ids of the navigation buttons and of
+// the commands they send.
 constexpr uint16_t POS_ENTER = 1;
 constexpr uint16_t POS_UNDO = 130;
 constexpr uint16_t POS_REDO = 131;

@@ -3,17 +3,16 @@
 // Texts are UTF-8 (in practice ASCII); the shell converts them for display.
 #pragma once
 
-// Navigation button ids (also the ChangePosition codes they send).
-constexpr int NAV_UNDO = 130;
-constexpr int NAV_REDO = 131;
-constexpr int NAV_BEGIN = 132;
-constexpr int NAV_END = 133;
+// The status panes of statusText.
+constexpr int PANE_MOVE = 0;  // the last move, or the collection position in setup mode
+constexpr int PANE_CLOCK = 1; // the game clock
+constexpr int PANE_COUNT = 2; // the filled-cell count
 
 struct ShellHooks {
     void (*redraw)();                               // repaint the whole board
     void (*invalidateCell)(int cell);               // repaint one cell
     void (*statusText)(int pane, const char* text); // panes 0 last move, 1 clock, 2 count
-    void (*enableNavButton)(int id, bool enabled);  // ids 130..133
+    void (*enableNavButton)(int id, bool enabled);  // ids POS_UNDO..POS_END (model/history.h)
     void (*updateToggleButtons)();        // candidates / pencil-mark toggles follow options
     void (*setTitle)();                   // window title follows the open file
     void (*messageBox)(const char* text); // modal notice, OK only, captioned with the program name

@@ -52,7 +52,7 @@ void ClockTick() {
     GameClock += 1;
     char text[32];
     std::snprintf(text, sizeof text, "%3d:%02d", int(GameClock / 60), int(GameClock % 60));
-    ShellStatusText(1, text);
+    ShellStatusText(PANE_CLOCK, text);
 }
 
 void ShowSolutionCommand() {

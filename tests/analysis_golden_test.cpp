@@ -84,7 +84,7 @@ Trace RatingTrace(const std::string& puzzle, uint32_t techniques = 0xFFFF) {
     AnalysisOptions.showCandidates = 0;
     RatingScore = 1;
     PositionQuiet = 1;
-    LoadMarks(1);
+    LoadMarks(MARKS_FROM_CANDIDATES);
     Fnv fnv;
     int runs = 0;
     bool stuck = false;
@@ -255,7 +255,7 @@ TEST_F(AnalysisShortcuts, ChainImpliesAnswersDoNotDependOnEarlierQuestions) {
     for (size_t n = 1; n < lines.size() && graphs < 6; n += 97) {
         ResetForTest();
         LoadGivens(lines[n].c_str());
-        LoadMarks(1); // the candidates
+        LoadMarks(MARKS_FROM_CANDIDATES); // the candidates
         AnalysisGrid = MarkGrid;
         BuildChains();
         CollectWeakLinks();
@@ -306,7 +306,7 @@ TEST_F(AnalysisShortcuts, SecondAlsPassAfterALinkedFirstChangesNothing) {
         LoadGivens(lines[n].c_str());
         AnalysisOptions.techniques = 0xFFFF;
         AnalysisOptions.pencilMarks = 1;
-        LoadMarks(1);
+        LoadMarks(MARKS_FROM_CANDIDATES);
         if (RunAnalysis() != 0 || AlsCount == 0) continue; // the search must reach both passes
         checked++;
         // The cache, the pairs (digits, first, second), the marks and the display count.

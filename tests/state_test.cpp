@@ -58,11 +58,11 @@ TEST_F(AnalysisState, EliminationsLastInTheMarksOnly) {
     for (int show : {1, 0}) {
         SCOPED_TRACE(show);
         AnalysisOptions.showCandidates = show;
-        if (!show) LoadMarks(1);
+        if (!show) LoadMarks(MARKS_FROM_CANDIDATES);
         RunAnalysis(); // chooses the grid
         StepMarks[0] = MARK_TARGET;
         StepMarks[1] = MARK_PATTERN | 0x010;
-        ApplyStep(4, false);
+        ApplyStep(STEP_LOCKED, false);
         EXPECT_EQ(AnalysisGrid[0], before & ~0x010);
         ComputeCandidates();
         EXPECT_EQ((show ? CandidateGrid : MarkGrid)[0], show ? before : before & ~0x010);

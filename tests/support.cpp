@@ -28,7 +28,7 @@ static void RecStatus(int pane, const char* text) {
     }
 }
 static void RecNav(int id, bool on) {
-    if (id >= 130 && id <= 133) Recorded.navEnabled[id - 130] = on;
+    if (id >= POS_UNDO && id <= POS_END) Recorded.navEnabled[id - POS_UNDO] = on;
 }
 static void RecToggles() {
     Recorded.toggleUpdates++;

@@ -1,5 +1,7 @@
 // Shared test fixture: every test starts from the core's start-up state with recording hooks.
 #pragma once
+#include "model/history.h"
+#include "model/hooks.h"
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
@@ -8,9 +10,9 @@
 // What the core told the shell, in order.
 struct ShellRecord {
     std::vector<std::string> messages; // message box texts
-    std::string status[3];             // last text of each status pane
+    std::string status[3];             // last text of each status pane (PANE_MOVE ...)
     int statusWrites[3] = {0, 0, 0};
-    bool navEnabled[4] = {false, false, false, false}; // 130..133
+    bool navEnabled[4] = {false, false, false, false}; // POS_UNDO..POS_END
     int redraws = 0;
     int beeps = 0;
     int toggleUpdates = 0;
