@@ -89,35 +89,9 @@ constexpr int ALS_HASH_SLOTS = 2048;
 static int16_t AlsHash[ALS_HASH_SLOTS];
 static int HashedAls;
 
-static inline void CellSetAdd(CellSet& s, int cell) {
-    if (cell < 64)
-        s.lo |= uint64_t(1) << cell;
-    else
-        s.hi |= uint64_t(1) << (cell - 64);
-}
-static inline bool CellSetWithin(const CellSet& inner, const CellSet& outer) {
-    return (inner.lo & ~outer.lo) == 0 && (inner.hi & ~outer.hi) == 0;
-}
-static inline bool CellSetMeets(const CellSet& a, const CellSet& b) {
-    return (a.lo & b.lo) != 0 || (a.hi & b.hi) != 0;
-}
-static inline CellSet operator|(CellSet a, CellSet b) {
-    return {a.lo | b.lo, a.hi | b.hi};
-}
-static inline CellSet operator&(CellSet a, CellSet b) {
-    return {a.lo & b.lo, a.hi & b.hi};
-}
-static inline CellSet operator~(CellSet a) {
-    return {~a.lo, ~a.hi & ((uint64_t(1) << 17) - 1)};
-}
-// Calls f(cell) for each cell of the set, ascending.
-template <typename F> static inline void ForEachCell(CellSet s, F f) {
-    for (uint64_t w = s.lo; w; w &= w - 1) f(__builtin_ctzll(w));
-    for (uint64_t w = s.hi; w; w &= w - 1) f(64 + __builtin_ctzll(w));
-}
 // The digit index of a mask with exactly one digit, else -1.
 static inline int OneDigitIndex(DigitMask m) {
-    return m && !(m & (m - 1)) && m <= 0x100 ? LowestBitIndex(m) : -1;
+    return SingleDigit(m) ? LowestBitIndex(m) : -1;
 }
 static inline bool LinksOn() {
     uint32_t need = TECH_CHAINS | TECH_ALS_CHAINS;
@@ -167,7 +141,7 @@ static bool AlsListed(const CellSet& set, int size) {
         int als = AlsHash[slot] - 1;
         if (AlsPool[AlsOffset[als]] != size) continue;
         CellSet other = RecordSet(als);
-        if (other.lo == set.lo && other.hi == set.hi) return true;
+        if (other == set) return true;
     }
     return false;
 }
@@ -213,22 +187,10 @@ static void PrepareAls(int als) {
             int c = cells[k];
             if (!(AnalysisGrid[c] >> d & 1)) continue;
             CellSetAdd(info.digitCells[d], c);
-            seen.lo &= PeerSets[c].lo;
-            seen.hi &= PeerSets[c].hi;
+            seen = seen & PEER_SETS[c];
         }
         info.seenBy[d] = seen;
     }
-}
-
-DigitMask AlsUnion(int cell, int als) {
-    const uint8_t* cells;
-    int n = AlsCells(als, &cells);
-    DigitMask uni = 0;
-    for (int k = 0; k < n; k++) {
-        if (cells[k] == cell) return 0xFFFF;
-        uni |= AnalysisGrid[cells[k]];
-    }
-    return uni;
 }
 
 // QueryAlsLink(a, b, digit), with links on: an answer LinkKnown holds for a one-digit mask is
@@ -256,7 +218,7 @@ static int SeesAll(int cell, int als, DigitMask digit) {
     int n = AlsCells(als, &cells);
     for (int k = 0; k < n; k++) {
         int c = cells[k];
-        if (!(AnalysisGrid[c] & digit) || CellSetHas(PeerSets[cell], c)) continue;
+        if (!(AnalysisGrid[c] & digit) || CellSetHas(PEER_SETS[cell], c)) continue;
         if (AskLink(cell, c, digit) < 0) return 0;
     }
     return 1;
@@ -291,10 +253,8 @@ static const AlsSeesRecord& SeesOf(int als) {
         CellSet alive = GridDigitCells[d], unknown{};
         ForEachCell(info.digitCells[d], [&](int c) {
             const LinkKnownRecord& k = LinkKnown[c][d];
-            CellSet passes = PeerSets[c] | k.linkedBy;
-            CellSet self{};
-            CellSetAdd(self, c);
-            unknown = unknown | (alive & ~(passes | k.unlinkedBy | self));
+            CellSet passes = PEER_SETS[c] | k.linkedBy;
+            unknown = unknown | (alive & ~(passes | k.unlinkedBy | CellSetOf(c)));
             alive = alive & passes;
         });
         r.sees[d] = alive;
@@ -302,12 +262,6 @@ static const AlsSeesRecord& SeesOf(int als) {
     }
     r.stamp = SeesStamp;
     return r;
-}
-
-int SeesAllOfDigit(int cell, int als, DigitMask digit) {
-    PrepareAls(als);
-    SyncLinkKnown();
-    return SeesAll(cell, als, digit);
 }
 
 // Whether every d-cell of set i is a peer of or linked to every d-cell of set j, asking the
@@ -320,44 +274,11 @@ static bool PairDigitLinked(int i, int j, DigitMask digit) {
         if (!(AnalysisGrid[a] & digit)) continue;
         for (int kb = 0; kb < nB; kb++) {
             int b = cellsB[kb];
-            if (!(AnalysisGrid[b] & digit) || CellSetHas(PeerSets[a], b)) continue;
+            if (!(AnalysisGrid[b] & digit) || CellSetHas(PEER_SETS[a], b)) continue;
             if (AskLink(a, b, digit) < 0) return false;
         }
     }
     return true;
-}
-
-// RecordAlsPair on prepared sets.
-static void RecordPair(int i, int j) {
-    const AlsInfoRecord& A = AlsInfo[i];
-    const AlsInfoRecord& B = AlsInfo[j];
-    DigitMask common = A.digits & B.digits; // a digit that one set lacks never joins X
-    bool links = LinksOn();
-    // A full pair table still asks its link queries (they fill the LinkCache that later
-    // queries read); without queries that could store anything there is nothing to do.
-    if (AlsPairCount >= ALS_PAIRS_MAX &&
-        (!links || (LinkCacheCount >= LINK_CACHE_MAX && ChainDisplayList.count == 0)))
-        return;
-    DigitMask x = 0;
-    for (DigitMask rest = common; rest != 0; rest &= rest - 1) {
-        DigitMask digit = DigitMask(LowestBit(rest));
-        int d = LowestBitIndex(digit);
-        // every d-cell of B a peer of every d-cell of A? (a cell of both is no peer of itself)
-        if (CellSetWithin(B.digitCells[d], A.seenBy[d])) {
-            x |= digit;
-            continue;
-        }
-        if (links && PairDigitLinked(i, j, digit)) x |= digit;
-    }
-    if (x != 0 && AlsPairCount < ALS_PAIRS_MAX)
-        AlsPairTable[AlsPairCount++] = {x, uint16_t(i), uint16_t(j)};
-}
-
-void RecordAlsPair(int first, int second) {
-    PrepareAls(first);
-    PrepareAls(second);
-    SyncLinkKnown();
-    RecordPair(first, second);
 }
 
 static void MarkAlsCells(int als, DigitMask digit, uint16_t kind) {
@@ -372,7 +293,10 @@ static void MarkAlsCells(int als, DigitMask digit, uint16_t kind) {
     }
 }
 
-// TryAlsPair on prepared sets.
+// The ALS-XZ rule for one cell t outside a pair of prepared sets. Doubly linked (two digits or
+// more in X), t loses the first digit of one set outside X that it sees in all that set's
+// cells; failing that, a digit z of both sets (outside X singly linked, in X doubly) that it
+// sees in all their cells. Returns 1 and marks the step, else 0.
 static int TryPair(int t, int pair) {
     const AlsPairRecord& rec = AlsPairTable[pair];
     const AlsInfoRecord& A = AlsInfo[rec.first];
@@ -411,13 +335,6 @@ static int TryPair(int t, int pair) {
     MarkAlsCells(rec.first, z, MARK_ALS);
     MarkAlsCells(rec.second, z, MARK_LINK);
     return 1;
-}
-
-int TryAlsPair(int cell, int pair) {
-    PrepareAls(AlsPairTable[pair].first);
-    PrepareAls(AlsPairTable[pair].second);
-    SyncLinkKnown();
-    return TryPair(cell, pair);
 }
 
 // TryAlsChain on a prepared set: two nodes of different digits that both see all of their
@@ -549,9 +466,9 @@ static int KnownPairDigitLinked(const AlsInfoRecord& A, const CellSet& cellsB, i
         for (uint64_t w = part ? A.digitCells[d].hi : A.digitCells[d].lo; w; w &= w - 1) {
             const int a = 64 * part + __builtin_ctzll(w);
             const LinkKnownRecord& k = LinkKnown[a][d];
-            const CellSet asked = cellsB & ~(PeerSets[a] | k.linked); // not passed for a
-            if (asked.lo == 0 && asked.hi == 0) continue;
-            const int b = asked.lo ? __builtin_ctzll(asked.lo) : 64 + __builtin_ctzll(asked.hi);
+            const CellSet asked = cellsB & ~(PEER_SETS[a] | k.linked); // not passed for a
+            if (CellSetEmpty(asked)) continue;
+            const int b = CellSetFirst(asked);
             // the first query that does not answer "linked": a cell with itself, or a known no?
             return b == a || CellSetHas(k.unlinked, b) ? 0 : -1;
         }
@@ -566,19 +483,15 @@ static const AlsStopRecord& StopsOf(int a, int d) {
     AlsStopRecord& r = AlsStops[a][d];
     const bool links = LinksOn();
     const LinkKnownRecord& k = LinkKnown[a][d];
-    if (r.search == SearchId &&
-        (!links || (r.linked.lo == k.linked.lo && r.linked.hi == k.linked.hi &&
-                    r.unlinked.lo == k.unlinked.lo && r.unlinked.hi == k.unlinked.hi)))
+    if (r.search == SearchId && (!links || (r.linked == k.linked && r.unlinked == k.unlinked)))
         return r;
     r.search = SearchId;
     r.linked = k.linked;
     r.unlinked = k.unlinked;
-    CellSet pass = PeerSets[a], unknown{};
+    CellSet pass = PEER_SETS[a], unknown{};
     if (links) {
-        CellSet self{};
-        CellSetAdd(self, a);
         pass = pass | k.linked;
-        unknown = GridDigitCells[d] & ~(pass | k.unlinked | self);
+        unknown = GridDigitCells[d] & ~(pass | k.unlinked | CellSetOf(a));
     }
     for (int w = 0; w < AlsWords; w++) r.stops.w[w] = r.asks.w[w] = 0;
     ForEachCell(GridDigitCells[d] & ~pass, [&](int c) {
@@ -590,9 +503,12 @@ static const AlsStopRecord& StopsOf(int a, int d) {
     return r;
 }
 
-// RecordAlsPair for every pair i < j in order. A digit whose link queries, up to the first
-// that fails, all have known answers is decided without asking, which changes nothing; any
-// other is asked exactly as RecordPair asks.
+// Fills AlsPairTable: every pair of sets i < j in order with its restricted common digits X,
+// the digits both sets hold whose every cell in j is a peer of every cell in i or, with links
+// on, linked to it through the chain graph (PairDigitLinked, asking in record order up to the
+// first query that fails). A full table still asks its queries, which fill the LinkCache that
+// later queries read, unless none could store anything. A digit whose queries up to the first
+// that fails all have known answers is decided without asking, which changes nothing.
 //
 // For set i and digit d the outcome for every set j is worked out at once, walking i's
 // d-cells a in record order as PairDigitLinked does: the sets still going when they reach a
@@ -635,7 +551,7 @@ static void RecordAllPairs() {
                 const AlsInfoRecord& B = AlsInfo[j];
                 if (AlsPairCount >= ALS_PAIRS_MAX &&
                     (!links || (LinkCacheCount >= LINK_CACHE_MAX && ChainDisplayList.count == 0)))
-                    continue; // as RecordPair: nothing to store and nothing to ask
+                    continue; // nothing to store and nothing to ask
                 DigitMask x = 0;
                 for (DigitMask rest = A.digits & B.digits; rest != 0; rest &= rest - 1) {
                     const DigitMask digit = DigitMask(LowestBit(rest));

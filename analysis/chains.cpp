@@ -12,25 +12,6 @@
 #include <algorithm>
 #include <cstring>
 
-static constexpr int BoxIndex(int cell) {
-    return 3 * (cell % 9 / 3) + cell / 9 / 3;
-}
-
-static constexpr std::array<CellSet, 81> MakePeerSets() {
-    std::array<CellSet, 81> sets{};
-    for (int c = 0; c < 81; c++)
-        for (int o = 0; o < 81; o++) {
-            bool seen = o != c && (o / 9 == c / 9 || o % 9 == c % 9 || BoxIndex(o) == BoxIndex(c));
-            if (!seen) continue;
-            if (o < 64)
-                sets[c].lo |= uint64_t(1) << o;
-            else
-                sets[c].hi |= uint64_t(1) << (o - 64);
-        }
-    return sets;
-}
-constexpr std::array<CellSet, 81> PeerSets = MakePeerSets();
-
 // The graph: nodes in chain blocks, the chain table with its end entry, the seeding scratch.
 ChainNode ChainNodeTable[CHAIN_NODES_MAX];
 int ChainNodeCount;
@@ -99,23 +80,12 @@ static void GraphChanged() {
     GraphVersion++;
 }
 
-static inline bool SingleDigit(DigitMask d) {
-    return d != 0 && (d & (d - 1)) == 0;
-}
-
-static inline void CellSetPut(CellSet& s, int cell) {
-    if (cell < 64)
-        s.lo |= uint64_t(1) << cell;
-    else
-        s.hi |= uint64_t(1) << (cell - 64);
-}
-
 // Records that QueryAlsLink(a, b, digit d + 1) answers `linked` without changing anything.
 static void AddKnown(int a, int b, int d, bool linked) {
     LinkKnownRecord& from = LinkKnown[a][d];
     LinkKnownRecord& to = LinkKnown[b][d];
-    CellSetPut(linked ? from.linked : from.unlinked, b);
-    CellSetPut(linked ? to.linkedBy : to.unlinkedBy, a);
+    CellSetAdd(linked ? from.linked : from.unlinked, b);
+    CellSetAdd(linked ? to.linkedBy : to.unlinkedBy, a);
     KnownStamp++;
 }
 
@@ -358,7 +328,7 @@ void CollectWeakLinks() {
         for (int j = i + 1; j < ChainCount; j++)
             for (int p = ChainTable[i].first; p < ChainEnd(i); p++) {
                 const ChainNode& np = ChainNodeTable[p];
-                const CellSet& peers = PeerSets[np.cell];
+                const CellSet& peers = PEER_SETS[np.cell];
                 for (int q = ChainTable[j].first; q < ChainEnd(j); q++) {
                     const ChainNode& nq = ChainNodeTable[q];
                     bool weak = nq.cell == np.cell ||
@@ -676,7 +646,7 @@ static LinkFound SearchLinkScan(int a, int b, DigitMask digits) {
     int16_t firstAt[81];
     const uint8_t* peersB = PeerTable + 20 * b;
     for (int i = 0; i < 20; i++) firstAt[peersB[i]] = -1;
-    const CellSet& setB = PeerSets[b];
+    const CellSet& setB = PEER_SETS[b];
     for (int n = 0; n < ChainNodeCount; n++) {
         const ChainNode& node = ChainNodeTable[n];
         if ((node.digits & digits) && CellSetHas(setB, node.cell) && firstAt[node.cell] < 0)
@@ -692,7 +662,7 @@ static LinkFound SearchLinkScan(int a, int b, DigitMask digits) {
     uint8_t rank[81];
     const uint8_t* peersA = PeerTable + 20 * a;
     for (int i = 0; i < 20; i++) rank[peersA[i]] = uint8_t(i);
-    const CellSet& setA = PeerSets[a];
+    const CellSet& setA = PEER_SETS[a];
     for (int k = 0; k < ChainCount; k++) {
         if (!(ChainTable[k].digits & digits)) continue;
         // x for each peer of a: the first node of chain k at that peer.

@@ -1,8 +1,8 @@
 // The chain graph: colour clusters of candidates grown from strong links and grouped links,
 // weak links between chains, chain implication and the memoised cell-link query.
 #pragma once
+#include "analysis/cellset.h"
 #include "model/board.h"
-#include <array>
 #include <cstdint>
 
 constexpr int CHAIN_NODES_MAX = 256;
@@ -36,16 +36,6 @@ extern uint8_t ChainVisited[CHAINS_MAX];
 constexpr uint32_t LINK_CACHE_LINKED = 0x8000;
 extern uint32_t LinkCache[LINK_CACHE_MAX];
 extern int LinkCacheCount;
-
-// A set of cells: bit c of lo for cells 0..63, bit c - 64 of hi for 64..80.
-struct CellSet {
-    uint64_t lo, hi;
-};
-inline bool CellSetHas(const CellSet& s, int cell) {
-    return cell < 64 ? (s.lo >> cell) & 1 : (s.hi >> (cell - 64)) & 1;
-}
-// The 20 peers of each cell as a set: the relation IsPeer answers, without the table walk.
-extern const std::array<CellSet, 81> PeerSets;
 
 // Answers of QueryAlsLink that asking again would not change, for cell a and digit index d
 // (the digit d + 1): `linked` holds the cells b for which QueryAlsLink(a, b, digit) answers 1,

@@ -99,7 +99,7 @@ int FindSingles() {
             const DigitMask m = AnalysisGrid[UnitTable[unit][k]];
             for (DigitMask rest = m & ALL_DIGITS; rest; rest &= rest - 1)
                 places[LowestBitIndex(rest)] |= uint16_t(1u << k);
-            if (m && m <= 0x100 && !(m & (m - 1))) alone[LowestBitIndex(m)] |= uint16_t(1u << k);
+            if (SingleDigit(m)) alone[LowestBitIndex(m)] |= uint16_t(1u << k);
         }
         for (int d = 0; d < 9; d++) {
             int k;
@@ -125,7 +125,7 @@ void ApplyStep(int kind, bool addToScore) {
     if (kind == STEP_SINGLES || kind == STEP_SUBSETS) {
         for (int x = 0; x < 81; x++) {
             const uint16_t m = StepMarks[x];
-            if (m < 0x1000 && PopCount(m) == 1) {
+            if (SingleDigit(m)) {
                 ChangePosition(POS_ENTER, x, LowestBitIndex(m) + 1);
                 break;
             }

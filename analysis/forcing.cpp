@@ -7,9 +7,11 @@
 #include "analysis/state.h"
 #include <cstring>
 
-int FindPeerNodeInChain(int cell, int from, int chain, unsigned digits) {
+// The first node of the chain from `from` on that holds one of the digits at a peer of the
+// cell, or -1.
+static int FindPeerNodeInChain(int cell, int from, int chain, unsigned digits) {
     if (!(ChainTable[chain].digits & digits)) return -1;
-    const CellSet& peers = PeerSets[cell];
+    const CellSet& peers = PEER_SETS[cell];
     int start = from > ChainTable[chain].first ? from : ChainTable[chain].first;
     for (int n = start, end = ChainTable[chain + 1].first; n < end; n++) {
         const ChainNode& node = ChainNodeTable[n];

@@ -64,13 +64,6 @@ uint32_t NextSubsetOfSize(uint32_t prev, uint32_t mask, int k) {
     return s;
 }
 
-bool IsPeer(int a, int b) {
-    const uint8_t* peers = PeerTable + 20 * a;
-    for (int i = 0; i < 20; i++)
-        if (peers[i] == b) return true;
-    return false;
-}
-
 void ResetStateModule() {
     AnalysisGrid = MarkGrid;
     for (uint16_t& m : StepMarks) m = 0;

@@ -1,6 +1,7 @@
 // Analysis working state shared by every technique: the grid analysed, the step record
 // (StepMarks, ChainDisplayList, PendingStep) and the small cell and bit helpers.
 #pragma once
+#include "analysis/cellset.h"
 #include "model/board.h"
 #include <cstdint>
 
@@ -66,34 +67,6 @@ void ClearStepRecord();
 // record stale, a refused entry leaves no step pending.
 void ForgetStep(int event);
 
-// Without a popcount instruction in the target, the builtin is a library call; the bit-slice
-// count below is inline and gives the same number.
-inline int PopCount(uint32_t x) {
-#if defined(__POPCNT__)
-    return __builtin_popcount(x);
-#else
-    x = x - ((x >> 1) & 0x55555555u);
-    x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
-    x = (x + (x >> 4)) & 0x0F0F0F0Fu;
-    return int((x * 0x01010101u) >> 24);
-#endif
-}
-inline int PopCount64(uint64_t x) {
-#if defined(__POPCNT__)
-    return __builtin_popcountll(x);
-#else
-    x = x - ((x >> 1) & 0x5555555555555555ull);
-    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-    return int((x * 0x0101010101010101ull) >> 56);
-#endif
-}
-inline uint32_t LowestBit(uint32_t x) {
-    return x & (0u - x);
-}
-inline int LowestBitIndex(uint32_t x) {
-    return x ? __builtin_ctz(x) : -1;
-}
 // Next subset of mask after prev, in increasing numeric order, with exactly k bits; 0 at the end.
 uint32_t NextSubsetOfSize(uint32_t prev, uint32_t mask, int k);
 
@@ -118,7 +91,5 @@ struct NineBitWordsTable {
     }
 };
 inline constexpr NineBitWordsTable NINE_BIT_WORDS{};
-// True when b is one of a's 20 peers (false for a == b).
-bool IsPeer(int a, int b);
 
 void ResetStateModule();

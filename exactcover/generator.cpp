@@ -30,7 +30,8 @@ void SeedRandom(uint32_t seed) {
     Seeded = 1;
 }
 
-int RandomCell() {
+// A random cell 0..80.
+static int RandomCell() {
     if (Seeded) return int(Random() % 81);
     uint32_t ticks = TickCount(); // read before the random value
     return int((ticks + uint32_t(Random())) % 81);

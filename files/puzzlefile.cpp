@@ -36,12 +36,15 @@ FILE* OpenForReading(const char* path) {
     return std::fopen(path, "rb");
 }
 
-int ReadFileByte(FILE* file) {
+// The next byte, or 0 at the end of the file, on a read error and for a zero byte.
+static int ReadFileByte(FILE* file) {
     int c = std::fgetc(file);
     return c == EOF ? 0 : c; // a read error ends the input like the end of the file
 }
 
-int ReadTextLine(FILE* file, uint8_t* buffer, int max) {
+// One line into buffer (room for max + 1): LF skipped, CR or 0 ends it, bytes past max dropped.
+// Returns the number of bytes stored.
+static int ReadTextLine(FILE* file, uint8_t* buffer, int max) {
     int n = 0;
     for (;;) {
         int c = ReadFileByte(file);
@@ -86,7 +89,8 @@ int LoadCollectionEntry(const char* path) {
     return 1;
 }
 
-DigitMask ParseMarkRecord() {
+// The DigitMask of the mark record collected in LineBuffer (0 for a filled cell's record).
+static DigitMask ParseMarkRecord() {
     DigitMask mask = 0;
     for (int i = 1; i <= 9; i++) {
         uint8_t c = LineBuffer[i];

@@ -17,18 +17,11 @@ extern int CollectionCount;
 
 // Opens an existing file for reading as bytes; null when it cannot be opened or is a folder.
 FILE* OpenForReading(const char* path);
-// The next byte, or 0 at the end of the file, on a read error and for a zero byte.
-int ReadFileByte(FILE* file);
-// One line into buffer (room for max + 1): LF skipped, CR or 0 ends it, bytes past max dropped.
-// Returns the number of bytes stored.
-int ReadTextLine(FILE* file, uint8_t* buffer, int max);
 // MovePos = COLLECTION_COUNT_MODE: the number of leading 81-byte lines if at least 2, else 0.
 // Otherwise loads line MovePos in setup mode: 1, or 0 when there was no such line.
 int LoadCollectionEntry(const char* path);
 // Loads a saved game: 0 when the file cannot be opened, else the mark records read plus 1.
 int LoadGameFile(const char* path);
-// The DigitMask of the mark record collected in LineBuffer (0 for a filled cell's record).
-DigitMask ParseMarkRecord();
 // Writes the game: 1 when written, 0 when the file could not be written (the old one is kept).
 int SaveGameFile(const char* path);
 // The 12-byte mark record of a cell at the start of LineBuffer; returns 12.

@@ -31,7 +31,7 @@ extern int SelectedCell;               // the cell under the stylus (set by hit 
 extern const char BUILTIN_PUZZLE[82];
 
 // Box 0..8 of a cell, numbered down each band of three columns first.
-inline int BoxOf(int cell) {
+constexpr int BoxOf(int cell) {
     return 3 * (cell % 9 / 3) + cell / 9 / 3;
 }
 

@@ -35,7 +35,7 @@ TEST_F(AnalysisState, PeersShareARowColumnOrBox) {
         for (int b = 0; b < 81; b++) {
             bool shared = a != b && (a / 9 == b / 9 || a % 9 == b % 9 || BoxOf(a) == BoxOf(b));
             ASSERT_EQ(IsPeer(a, b), shared) << a << " " << b;
-            ASSERT_EQ(CellSetHas(PeerSets[a], b), shared) << a << " " << b;
+            ASSERT_EQ(CellSetHas(PEER_SETS[a], b), shared) << a << " " << b;
         }
 }
 
