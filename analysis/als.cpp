@@ -6,6 +6,7 @@
 // link questions with known answers; what is asked, and in which order, stays the same.
 #include "analysis/als.h"
 #include "analysis/chains.h"
+#include "analysis/links.h"
 #include "analysis/state.h"
 #include "model/options.h"
 #include <cstring>
@@ -32,7 +33,7 @@ static AlsInfoRecord AlsInfo[ALS_MAX];
 // --- Lookups for the fast paths, taken at the start of each search (TakeGrid) -------------
 // None of them changes an answer or the order in which anything is asked: they only let a
 // search skip calls that would find nothing and ask only questions whose answers are already
-// known (LinkKnown in chains.h), which change nothing.
+// known (LinkKnown in links.h), which change nothing.
 
 // The cells whose AnalysisGrid mask holds each digit index.
 static CellSet GridDigitCells[9];
@@ -46,12 +47,9 @@ static AlsBits AlsAt[81][9];
 static AlsBits AlsWith[9];
 static int AlsWords;
 // The chain nodes by digit index and cell: NodeAt[d][c] the node of that digit in cell c (-1
-// none), NodeCells[d] the cells that have one. OddNodes holds the nodes that fit neither (more
-// than one digit, or a second node for the same candidate); the chain builder makes none,
-// and the ALS-chain rule always examines them.
-static int16_t NodeAt[9][81];
+// none, the chain module's index), NodeCells[d] the cells that have one.
+static const int16_t* NodeAt[9];
 static CellSet NodeCells[9];
-static uint64_t OddNodes[CHAIN_NODES_MAX / 64];
 static uint32_t SearchId = 1; // moves on with each search
 
 // SeesAll of every cell at once, per set and digit index d, valid while `stamp` equals
@@ -89,10 +87,6 @@ constexpr int ALS_HASH_SLOTS = 2048;
 static int16_t AlsHash[ALS_HASH_SLOTS];
 static int HashedAls;
 
-// The digit index of a mask with exactly one digit, else -1.
-static inline int OneDigitIndex(DigitMask m) {
-    return SingleDigit(m) ? LowestBitIndex(m) : -1;
-}
 static inline bool LinksOn() {
     uint32_t need = TECH_CHAINS | TECH_ALS_CHAINS;
     return (AnalysisOptions.techniques & need) == need;
@@ -124,13 +118,15 @@ static void HashInsert(int als) {
     AlsHash[slot] = int16_t(als + 1);
 }
 
-// Keeps the set lookup in step with the table (the driver empties it by its count).
+// Keeps the set lookup in step with the table.
 static void SyncAlsHash() {
-    if (AlsCount < HashedAls) {
-        std::memset(AlsHash, 0, sizeof AlsHash);
-        HashedAls = 0;
-    }
     for (; HashedAls < AlsCount; HashedAls++) HashInsert(HashedAls);
+}
+
+void EmptyAlsTable() {
+    AlsCount = 0;
+    if (HashedAls > 0) std::memset(AlsHash, 0, sizeof AlsHash);
+    HashedAls = 0;
 }
 
 // Cells of a unit are listed in ascending order, so a record equals another exactly when
@@ -193,19 +189,17 @@ static void PrepareAls(int als) {
     }
 }
 
-// QueryAlsLink(a, b, digit), with links on: an answer LinkKnown holds for a one-digit mask is
-// taken from there, since asking would return it and change nothing.
+// QueryAlsLink(a, b, digit), with links on: an answer LinkKnown holds is taken from there,
+// since asking would return it and change nothing.
 static inline int AskLink(int a, int b, DigitMask digit) {
-    const int d = OneDigitIndex(digit);
-    if (d >= 0) {
-        const LinkKnownRecord& k = LinkKnown[a][d];
-        if (CellSetHas(k.linked, b)) return 1;
-        if (CellSetHas(k.unlinked, b)) return -1;
-    }
+    const LinkKnownRecord& k = LinkKnown[a][LowestBitIndex(digit)];
+    if (CellSetHas(k.linked, b)) return 1;
+    if (CellSetHas(k.unlinked, b)) return -1;
     return QueryAlsLink(a, b, digit);
 }
 
-// SeesAllOfDigit on prepared sets; digit is one bit. Peers are tested first and the link
+// Whether every cell of the prepared set holding the digit (one bit) is a peer of the cell or
+// linked to it. Peers are tested first and the link
 // query is asked only for a cell that is not a peer; the first cell neither ends the test.
 static int SeesAll(int cell, int als, DigitMask digit) {
     if (!(AnalysisGrid[cell] & digit)) return 0;
@@ -347,8 +341,7 @@ static int TryChain(int als) {
     // not see all and is passed over, as its SeesAll would answer 0 and ask nothing new.
     SyncSees();
     const AlsSeesRecord& known = SeesOf(als);
-    uint64_t examine[CHAIN_NODES_MAX / 64];
-    std::memcpy(examine, OddNodes, sizeof examine);
+    uint64_t examine[CHAIN_NODES_MAX / 64] = {};
     for (DigitMask rest = AlsInfo[als].digits; rest; rest &= rest - 1) {
         const int d = LowestBitIndex(rest);
         ForEachCell((known.sees[d] | known.unsure[d]) & NodeCells[d], [&](int c) {
@@ -361,8 +354,8 @@ static int TryChain(int als) {
     auto nodeSees = [&](int n) {
         if (sees[n] < 0) {
             const ChainNode& node = ChainNodeTable[n];
-            const int d = OneDigitIndex(node.digits);
-            if (d >= 0 && !CellSetHas(known.unsure[d], node.cell))
+            const int d = LowestBitIndex(node.digits);
+            if (!CellSetHas(known.unsure[d], node.cell))
                 sees[n] = CellSetHas(known.sees[d], node.cell);
             else
                 sees[n] = int8_t(SeesAll(node.cell, als, node.digits));
@@ -382,7 +375,6 @@ static int TryChain(int als) {
                     bool found = false;
                     if (nj.chain != ni.chain) {
                         ChainDisplayList.count = 0;
-                        std::memset(ChainVisited, 0, sizeof ChainVisited);
                         if (ChainImplies(i, j, ni.colour ^ 1)) {
                             AppendChainToDisplay(ni.chain);
                             AppendChainToDisplay(nj.chain);
@@ -419,18 +411,13 @@ static void TakeGrid() {
     for (int c = 0; c < 81; c++)
         for (DigitMask m = AnalysisGrid[c] & ALL_DIGITS; m; m &= m - 1)
             CellSetAdd(GridDigitCells[LowestBitIndex(m)], c);
-    std::memset(NodeAt, -1, sizeof NodeAt);
-    for (CellSet& cells : NodeCells) cells = CellSet{};
-    std::memset(OddNodes, 0, sizeof OddNodes);
+    for (int d = 0; d < 9; d++) {
+        NodeAt[d] = NodesWithDigit(d);
+        NodeCells[d] = CellSet{};
+    }
     for (int n = 0; n < ChainNodeCount; n++) {
         const ChainNode& node = ChainNodeTable[n];
-        const int d = OneDigitIndex(node.digits);
-        if (d >= 0 && node.cell >= 0 && node.cell < 81 && NodeAt[d][node.cell] < 0) {
-            NodeAt[d][node.cell] = int16_t(n);
-            CellSetAdd(NodeCells[d], node.cell);
-        } else {
-            OddNodes[n >> 6] |= uint64_t(1) << (n & 63);
-        }
+        CellSetAdd(NodeCells[LowestBitIndex(node.digits)], node.cell);
     }
     SeesStamp++; // a new grid, new sets and maybe links: every SeesAll set is made afresh
     SearchId++;  // and every AlsStops record
@@ -444,8 +431,7 @@ int TryAlsChain(int als) {
 }
 
 static void CollectAls() {
-    AlsCount = 0;
-    SyncAlsHash();
+    EmptyAlsTable();
     for (int u = 0; u < 27; u++) {
         uint32_t empty = 0;
         for (int pos = 0; pos < 9; pos++)
@@ -656,26 +642,12 @@ int FindAlmostLockedSets() {
 }
 
 void ResetAlsModule() {
-    AlsCount = 0;
-    std::memset(AlsPool, 0, sizeof AlsPool);
-    std::memset(AlsOffset, 0, sizeof AlsOffset);
+    // Every table is read only up to its count (the sets, the pairs, the words of AlsBits) or
+    // for a stamp or search id that moves on before it is read again.
+    EmptyAlsTable();
     AlsPairCount = 0;
-    std::memset(AlsPairTable, 0, sizeof AlsPairTable);
-    std::memset(AlsInfo, 0, sizeof AlsInfo);
-    std::memset(AlsHash, 0, sizeof AlsHash);
-    HashedAls = 0;
-    std::memset(GridDigitCells, 0, sizeof GridDigitCells);
-    std::memset(NodeAt, -1, sizeof NodeAt);
-    std::memset(NodeCells, 0, sizeof NodeCells);
-    std::memset(OddNodes, 0, sizeof OddNodes);
-    std::memset(AlsAt, 0, sizeof AlsAt);
-    std::memset(AlsWith, 0, sizeof AlsWith);
     AlsWords = 0;
-    std::memset(AlsStops, 0, sizeof AlsStops);
-    SearchId = 1;
-    std::memset(AlsSees, 0, sizeof AlsSees);
-    SeesStamp = 1;
+    SearchId++;
+    SeesStamp++;
     SeesKnown = 0;
-    std::memset(PairUnsure, 0, sizeof PairUnsure);
-    std::memset(PairFires, 0, sizeof PairFires);
 }

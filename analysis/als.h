@@ -24,6 +24,8 @@ int FindAlmostLockedSets();
 void AddAls(int unit, uint32_t positions, int size);
 // The ALS-chain rule on one set; returns 1 when a step was marked.
 int TryAlsChain(int als);
+// Empties the table of sets, so the next search collects them afresh.
+void EmptyAlsTable();
 // The size and cells of ALS i (for display and tests); returns the size.
 int AlsCells(int als, const uint8_t** cells);
 

@@ -46,7 +46,7 @@ int RunAnalysis() {
         if (opt.techniques & TECH_SUBSETS)
             for (int size = 2; size <= 4; size++)
                 if (FindSubsets(size)) return STEP_SUBSETS;
-        ChainCount = 0;
+        EmptyChainGraph();
         if ((opt.techniques & TECH_LOCKED) && FindFish(1)) return STEP_LOCKED;
         if (opt.techniques & TECH_GRID)
             for (int size = 2; size <= 4; size++)
@@ -69,7 +69,7 @@ int RunAnalysis() {
     }
 
     if (!(opt.techniques & TECH_ALS)) return STEP_NONE;
-    AlsCount = 0; // the first pass collects the sets afresh
+    EmptyAlsTable(); // the first pass collects the sets afresh
     const uint32_t links = TECH_CHAINS | TECH_ALS_CHAINS;
     const bool firstLinked = (opt.techniques & links) == links; // as the rating starts
     if (FindAlmostLockedSets()) return STEP_ALS;

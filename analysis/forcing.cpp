@@ -4,8 +4,8 @@
 // candidate of x. The first finding is marked: x as the target, the seeing nodes as pattern.
 #include "analysis/forcing.h"
 #include "analysis/chains.h"
+#include "analysis/links.h"
 #include "analysis/state.h"
-#include <cstring>
 
 // The first node of the chain from `from` on that holds one of the digits at a peer of the
 // cell, or -1.
@@ -27,7 +27,6 @@ static void MarkPattern(int node) {
 
 static void ClearSearch() {
     ChainDisplayList.count = 0;
-    std::memset(ChainVisited, 0, sizeof ChainVisited);
 }
 
 int FindColourTrap(int cell) {

@@ -5,6 +5,7 @@
 #include "analysis/chains.h"
 #include "analysis/driver.h"
 #include "analysis/fish.h"
+#include "analysis/links.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "exactcover/count.h"
@@ -33,6 +34,7 @@ void ResetAllModules() {
     ResetFishModule();
     ResetRatingModule();
     ResetChainsModule();
+    ResetLinksModule();
     ResetAlsModule();
     ResetTextModule();
     ResetPuzzleFileModule();

@@ -10,6 +10,7 @@
 #include "analysis/als.h"
 #include "analysis/chains.h"
 #include "analysis/driver.h"
+#include "analysis/links.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "model/board.h"
@@ -268,7 +269,6 @@ TEST_F(AnalysisShortcuts, ChainImpliesAnswersDoNotDependOnEarlierQuestions) {
         const int nodes = ChainNodeCount;
         auto ask = [&](int a, int b, int colour) {
             ChainDisplayList.count = 0;
-            std::memset(ChainVisited, 0, sizeof ChainVisited);
             Answer answer{ChainImplies(a, b, colour), {}};
             for (int i = 0; i < ChainDisplayList.count; i++)
                 answer.chains.push_back(ChainDisplayList.entries[i]);

@@ -193,15 +193,11 @@ std::string StepMarksText() {
 }
 
 void SetChainGraph(const std::vector<NodeSetup>& nodes) {
-    ChainNodeCount = 0;
-    ChainCount = 0;
-    for (const NodeSetup& n : nodes) {
-        ChainNodeTable[ChainNodeCount] = {DigitBit(n.digit), int16_t(n.cell), int16_t(n.chain),
-                                          int16_t(n.colour)};
-        if (n.chain == ChainCount) ChainTable[ChainCount++] = {0, int16_t(ChainNodeCount)};
-        ChainTable[n.chain].digits |= DigitBit(n.digit);
-        ChainNodeCount++;
+    EmptyChainGraph();
+    for (size_t i = 0; i < nodes.size(); i++) {
+        const NodeSetup& n = nodes[i];
+        AddNode(DigitBit(n.digit), n.cell, n.chain, n.colour);
+        if (i + 1 == nodes.size() || nodes[i + 1].chain != n.chain) CloseChain();
     }
-    ChainTable[ChainCount] = {0, int16_t(ChainNodeCount)};
     CollectWeakLinks();
 }
