@@ -127,7 +127,7 @@ static LinkFound SearchLink(int a, int b, DigitMask digit) {
     const int16_t* at = NodesWithDigit(LowestBitIndex(digit));
     int16_t ys[20];
     int yCount = 0;
-    const uint8_t* peersB = PeerTable + 20 * b;
+    const uint8_t* peersB = PeersOf(b);
     for (int i = 0; i < 20; i++)
         if (at[peersB[i]] >= 0) ys[yCount++] = at[peersB[i]];
     if (yCount == 0) return LINK_NONE;
@@ -135,7 +135,7 @@ static LinkFound SearchLink(int a, int b, DigitMask digit) {
     // union holds the digit).
     int16_t xs[20];
     int xCount = 0;
-    const uint8_t* peersA = PeerTable + 20 * a;
+    const uint8_t* peersA = PeersOf(a);
     for (int i = 0; i < 20; i++) {
         const int16_t x = at[peersA[i]];
         if (x < 0) continue;

@@ -63,12 +63,8 @@ int32_t Limit;
 } // namespace
 
 void ResetCountModule() {
+    // The search arrays are set up afresh by every count.
     std::memset(SolutionGrid, 0, sizeof SolutionGrid);
-    std::memset(Up, 0, sizeof Up);
-    std::memset(Down, 0, sizeof Down);
-    std::memset(Size, 0, sizeof Size);
-    std::memset(Stack, 0, sizeof Stack);
-    Limit = 0;
 }
 
 // ---- The fast search -------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // and checking routine walks, the computed candidates, the filled-cell count, ResetState, and
 // the observers that keep something derived from the position.
 #pragma once
+#include <array>
 #include <cstdint>
 
 // Cell byte:  bit 7   6 5 4    3 2 1 0
@@ -24,8 +25,9 @@ constexpr int RESET_ALL = 15;
 extern uint8_t Board[81];
 extern DigitMask CandidateGrid[81];
 extern const uint8_t UnitTable[27][9]; // rows 0-8, columns 9-17, boxes 18-26
-extern uint8_t PeerTable[81 * 20];     // 20 peers per cell: box, column, row
-extern int SelectedCell;               // the cell under the stylus (set by hit testing)
+// Cell c's 20 peers at 20c .. 20c + 19: box (row by row), column outside the box, row outside it.
+extern const std::array<uint8_t, 81 * 20> PeerTable;
+extern int SelectedCell; // the cell under the stylus (set by hit testing)
 
 // The puzzle shown before anything is loaded, row by row, '.' for an empty cell.
 extern const char BUILTIN_PUZZLE[82];
@@ -34,12 +36,10 @@ extern const char BUILTIN_PUZZLE[82];
 constexpr int BoxOf(int cell) {
     return 3 * (cell % 9 / 3) + cell / 9 / 3;
 }
-
-// Fills PeerTable; called once before anything else reads it (ResetAllModules does it).
-void BuildPeerTable();
-
-// Digits present among the 20 peers of a cell; flags ignored.
-DigitMask PeerDigits(int cell);
+// The 20 peers of a cell, in PeerTable's order.
+inline const uint8_t* PeersOf(int cell) {
+    return PeerTable.data() + 20 * cell;
+}
 
 // Recomputes CandidateGrid from the Board. Returns 1, or 0 at the first empty cell whose
 // peers hold all nine digits (that cell keeps 0, the cells after it keep their old values).
@@ -63,5 +63,5 @@ int ObservePosition(PositionObserver observer);
 // Tells every observer the event, in the order they were added.
 void TellObservers(int event);
 
-// Puts the Board back to the built-in puzzle and the peer table in place; no observers.
+// Puts the Board back to the built-in puzzle; no observers.
 void ResetBoardModule();
