@@ -7,7 +7,7 @@
 
 // Without a popcount instruction in the target, the builtin is a library call; the bit-slice
 // count below is inline and gives the same number.
-inline int PopCount(uint32_t x) {
+constexpr int PopCount(uint32_t x) {
 #if defined(__POPCNT__)
     return __builtin_popcount(x);
 #else
@@ -17,7 +17,7 @@ inline int PopCount(uint32_t x) {
     return int((x * 0x01010101u) >> 24);
 #endif
 }
-inline int PopCount64(uint64_t x) {
+constexpr int PopCount64(uint64_t x) {
 #if defined(__POPCNT__)
     return __builtin_popcountll(x);
 #else
@@ -27,10 +27,10 @@ inline int PopCount64(uint64_t x) {
     return int((x * 0x0101010101010101ull) >> 56);
 #endif
 }
-inline uint32_t LowestBit(uint32_t x) {
+constexpr uint32_t LowestBit(uint32_t x) {
     return x & (0u - x);
 }
-inline int LowestBitIndex(uint32_t x) {
+constexpr int LowestBitIndex(uint32_t x) {
     return x ? __builtin_ctz(x) : -1;
 }
 // True when the mask holds exactly one of the digits 1..9.

@@ -67,8 +67,14 @@ void ClearStepRecord();
 // record stale, a refused entry leaves no step pending.
 void ForgetStep(int event);
 
-// Next subset of mask after prev, in increasing numeric order, with exactly k bits; 0 at the end.
-uint32_t NextSubsetOfSize(uint32_t prev, uint32_t mask, int k);
+// The next subset of mask after prev with exactly k bits, in increasing numeric order; 0 at the
+// end. The walk s = (s - mask) & mask visits every subset of mask in that order.
+constexpr uint32_t NextSubsetOfSize(uint32_t prev, uint32_t mask, int k) {
+    uint32_t s = prev;
+    do s = (s - mask) & mask;
+    while (s != 0 && PopCount(s) != k);
+    return s;
+}
 
 // The 512 nine-bit words grouped by their number of bits, each group in increasing numeric
 // order: the words with k bits are word[start[k]] .. word[start[k + 1] - 1]. The subsets of a

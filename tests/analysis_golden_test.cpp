@@ -184,28 +184,6 @@ TEST_F(AnalysisGolden, EverySampleStepsUnchanged) {
     for (const GoldenSample& sample : SAMPLES) CheckSample(sample);
 }
 
-// The loop hashed above is the one RatePuzzle runs: both reach the same result.
-TEST_F(AnalysisGolden, TracedLoopAgreesWithRatePuzzle) {
-    SKIP_WITHOUT_DATA(SAMPLES[1].file);
-    std::vector<std::string> lines = NumberedLines(SAMPLES[1].file);
-    int rated = 0;
-    for (size_t n = 1; n < lines.size() && n <= 100; n += 11) {
-        Trace t = RatingTrace(lines[n]);
-        ResetForTest();
-        LoadGivens(lines[n].c_str());
-        std::string message = RatePuzzle();
-        if (t.score > 0) {
-            char expected[64];
-            std::snprintf(expected, sizeof expected, "Rating %d (%s)", t.score, LevelName(t.score));
-            EXPECT_EQ(message, expected) << lines[n];
-            rated++;
-        } else {
-            EXPECT_EQ(message, "Can't solve this puzzle with logic!") << lines[n];
-        }
-    }
-    EXPECT_GT(rated, 0);
-}
-
 // Writes the golden file from the code as it is now (run on purpose only).
 TEST_F(AnalysisGolden, DISABLED_WriteGoldenFile) {
     std::ofstream out(GOLDEN_FILE);
@@ -230,21 +208,6 @@ TEST_F(AnalysisGolden, DISABLED_WriteGoldenFile) {
 // --- What the shortcuts rest on ---------------------------------------------------------
 
 class AnalysisShortcuts : public CoreTest {};
-
-// Subsets and sets of cells are walked through a table of nine-bit words in place of
-// NextSubsetOfSize: for every mask and size, the words of the group that lie inside the mask
-// are exactly the walk's subsets, in the walk's order.
-TEST_F(AnalysisShortcuts, NineBitWordsFollowTheSubsetWalk) {
-    for (uint32_t mask = 0; mask < 512; mask++)
-        for (int k = 1; k <= 9; k++) {
-            std::vector<uint32_t> walk, table;
-            for (uint32_t s = NextSubsetOfSize(0, mask, k); s; s = NextSubsetOfSize(s, mask, k))
-                walk.push_back(s);
-            for (int w = NINE_BIT_WORDS.start[k]; w < NINE_BIT_WORDS.start[k + 1]; w++)
-                if (!(NINE_BIT_WORDS.word[w] & ~mask)) table.push_back(NINE_BIT_WORDS.word[w]);
-            ASSERT_EQ(table, walk) << "mask " << mask << " size " << k;
-        }
-}
 
 // A ChainImplies answer must not depend on the questions asked before it (failed searches are
 // remembered): on real graphs, every question asked in one order and then, after the graph's

@@ -61,6 +61,9 @@ TEST_F(CliCore, BadArgumentsAreRefusedWithStatusTwoAndNothingDone) {
         {"check " + BUILTIN.substr(0, 80), "81 characters"},
         {"solve " + letter, "character 41"},
         {"count", "no puzzle"},
+        {"path", "no puzzle"},
+        {"hint --techniques zz " + BUILTIN, "zz"},
+        {"path --json --check " + BUILTIN, "--check"},
         {"count " + EMPTY + " --limit -1", "--limit"},
         {"check --frobnicate " + BUILTIN, "--frobnicate"},
         {"create -n many", "-n"},
@@ -83,12 +86,18 @@ TEST_F(CliCore, BadArgumentsAreRefusedWithStatusTwoAndNothingDone) {
     EXPECT_EQ(help.out.rfind("usage: quadrivo-cli solve", 0), 0u) << help.out;
 }
 
-// Every batch command runs the good lines of a file around a bad one: their results in input
-// order, as without the bad line, the bad one named as FILE:LINE, and status 2.
-TEST_F(CliCore, EveryBatchCommandRunsTheGoodLinesAroundABadOne) {
+// Every batch command runs the good lines of a file around bad ones: their results in input
+// order, as without the bad lines, each bad one named as FILE:LINE, and status 2. Comment and
+// blank lines are skipped, CR LF line ends accepted.
+TEST_F(CliCore, EveryBatchCommandRunsTheGoodLinesAroundBadOnes) {
+    std::string letter = BUILTIN;
+    letter[80] = '?';
     const std::string clean = Write("clean.txt", BUILTIN + "\n" + SAMPLE_PUZZLE + "\n");
     const std::string mixed =
-        Write("mixed.txt", BUILTIN + "\n" + BUILTIN.substr(3) + "\n" + SAMPLE_PUZZLE + "\n");
+        Write("mixed.txt", "# puzzles\r\n" + BUILTIN + "\r\n" + BUILTIN.substr(3) + "\n\n" +
+                               letter + "\n" + SAMPLE_PUZZLE + "\n");
+    const std::string errors = mixed + ":3: a puzzle has 81 characters, this one has 78\n" + mixed +
+                               ":5: character 81 is '?', not a digit or '.', '0', '-'\n";
     for (const char* command : {"check", "count", "solve", "rate", "path", "hint", "format"}) {
         CliRun expected = RunCli(std::string(command) + " -f " + clean);
         ASSERT_EQ(expected.status, 0) << command << ": " << expected.err;
@@ -97,8 +106,7 @@ TEST_F(CliCore, EveryBatchCommandRunsTheGoodLinesAroundABadOne) {
             CliRun run = RunCli(std::string(command) + " -j " + workers + " -f " + mixed);
             EXPECT_EQ(run.out, expected.out) << command << " -j " << workers;
             EXPECT_EQ(run.status, 2) << command << " -j " << workers;
-            EXPECT_EQ(run.err, mixed + ":2: a puzzle has 81 characters, this one has 78\n")
-                << command << " -j " << workers;
+            EXPECT_EQ(run.err, errors) << command << " -j " << workers;
         }
     }
 }
