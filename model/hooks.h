@@ -3,7 +3,8 @@
 // Texts are UTF-8 (in practice ASCII); the shell converts them for display.
 #pragma once
 
-// The status panes of statusText.
+// The status panes of statusText. The navigation buttons' ids are the ChangePosition codes
+// POS_UNDO..POS_END they send (model/history.h).
 constexpr int PANE_MOVE = 0;  // the last move, or the collection position in setup mode
 constexpr int PANE_CLOCK = 1; // the game clock
 constexpr int PANE_COUNT = 2; // the filled-cell count
@@ -12,7 +13,7 @@ struct ShellHooks {
     void (*redraw)();                               // repaint the whole board
     void (*invalidateCell)(int cell);               // repaint one cell
     void (*statusText)(int pane, const char* text); // panes 0 last move, 1 clock, 2 count
-    void (*enableNavButton)(int id, bool enabled);  // ids POS_UNDO..POS_END (model/history.h)
+    void (*enableNavButton)(int id, bool enabled);  // ids 130..133
     void (*updateToggleButtons)();        // candidates / pencil-mark toggles follow options
     void (*setTitle)();                   // window title follows the open file
     void (*messageBox)(const char* text); // modal notice, OK only, captioned with the program name
