@@ -6,6 +6,7 @@
 // link questions with known answers; what is asked, and in which order, stays the same.
 #include "analysis/als.h"
 #include "analysis/chains.h"
+#include "analysis/links.h"
 #include "analysis/state.h"
 #include "model/options.h"
 #include <cstring>
@@ -32,7 +33,7 @@ static AlsInfoRecord AlsInfo[ALS_MAX];
 // --- Lookups for the fast paths, taken at the start of each search (TakeGrid) -------------
 // None of them changes an answer or the order in which anything is asked: they only let a
 // search skip calls that would find nothing and ask only questions whose answers are already
-// known (LinkKnown in chains.h), which change nothing.
+// known (LinkKnown in links.h), which change nothing.
 
 // The cells whose AnalysisGrid mask holds each digit index.
 static CellSet GridDigitCells[9];
@@ -46,12 +47,9 @@ static AlsBits AlsAt[81][9];
 static AlsBits AlsWith[9];
 static int AlsWords;
 // The chain nodes by digit index and cell: NodeAt[d][c] the node of that digit in cell c (-1
-// none), NodeCells[d] the cells that have one. OddNodes holds the nodes that fit neither (more
-// than one digit, or a second node for the same candidate); the chain builder makes none,
-// and the ALS-chain rule always examines them.
-static int16_t NodeAt[9][81];
+// none, the chain module's index), NodeCells[d] the cells that have one.
+static const int16_t* NodeAt[9];
 static CellSet NodeCells[9];
-static uint64_t OddNodes[CHAIN_NODES_MAX / 64];
 static uint32_t SearchId = 1; // moves on with each search
 
 // SeesAll of every cell at once, per set and digit index d, valid while `stamp` equals
@@ -89,36 +87,6 @@ constexpr int ALS_HASH_SLOTS = 2048;
 static int16_t AlsHash[ALS_HASH_SLOTS];
 static int HashedAls;
 
-static inline void CellSetAdd(CellSet& s, int cell) {
-    if (cell < 64)
-        s.lo |= uint64_t(1) << cell;
-    else
-        s.hi |= uint64_t(1) << (cell - 64);
-}
-static inline bool CellSetWithin(const CellSet& inner, const CellSet& outer) {
-    return (inner.lo & ~outer.lo) == 0 && (inner.hi & ~outer.hi) == 0;
-}
-static inline bool CellSetMeets(const CellSet& a, const CellSet& b) {
-    return (a.lo & b.lo) != 0 || (a.hi & b.hi) != 0;
-}
-static inline CellSet operator|(CellSet a, CellSet b) {
-    return {a.lo | b.lo, a.hi | b.hi};
-}
-static inline CellSet operator&(CellSet a, CellSet b) {
-    return {a.lo & b.lo, a.hi & b.hi};
-}
-static inline CellSet operator~(CellSet a) {
-    return {~a.lo, ~a.hi & ((uint64_t(1) << 17) - 1)};
-}
-// Calls f(cell) for each cell of the set, ascending.
-template <typename F> static inline void ForEachCell(CellSet s, F f) {
-    for (uint64_t w = s.lo; w; w &= w - 1) f(__builtin_ctzll(w));
-    for (uint64_t w = s.hi; w; w &= w - 1) f(64 + __builtin_ctzll(w));
-}
-// The digit index of a mask with exactly one digit, else -1.
-static inline int OneDigitIndex(DigitMask m) {
-    return m && !(m & (m - 1)) && m <= 0x100 ? LowestBitIndex(m) : -1;
-}
 static inline bool LinksOn() {
     uint32_t need = TECH_CHAINS | TECH_ALS_CHAINS;
     return (AnalysisOptions.techniques & need) == need;
@@ -150,13 +118,15 @@ static void HashInsert(int als) {
     AlsHash[slot] = int16_t(als + 1);
 }
 
-// Keeps the set lookup in step with the table (the driver empties it by its count).
+// Keeps the set lookup in step with the table.
 static void SyncAlsHash() {
-    if (AlsCount < HashedAls) {
-        std::memset(AlsHash, 0, sizeof AlsHash);
-        HashedAls = 0;
-    }
     for (; HashedAls < AlsCount; HashedAls++) HashInsert(HashedAls);
+}
+
+void EmptyAlsTable() {
+    AlsCount = 0;
+    if (HashedAls > 0) std::memset(AlsHash, 0, sizeof AlsHash);
+    HashedAls = 0;
 }
 
 // Cells of a unit are listed in ascending order, so a record equals another exactly when
@@ -167,7 +137,7 @@ static bool AlsListed(const CellSet& set, int size) {
         int als = AlsHash[slot] - 1;
         if (AlsPool[AlsOffset[als]] != size) continue;
         CellSet other = RecordSet(als);
-        if (other.lo == set.lo && other.hi == set.hi) return true;
+        if (other == set) return true;
     }
     return false;
 }
@@ -213,37 +183,23 @@ static void PrepareAls(int als) {
             int c = cells[k];
             if (!(AnalysisGrid[c] >> d & 1)) continue;
             CellSetAdd(info.digitCells[d], c);
-            seen.lo &= PeerSets[c].lo;
-            seen.hi &= PeerSets[c].hi;
+            seen = seen & PEER_SETS[c];
         }
         info.seenBy[d] = seen;
     }
 }
 
-DigitMask AlsUnion(int cell, int als) {
-    const uint8_t* cells;
-    int n = AlsCells(als, &cells);
-    DigitMask uni = 0;
-    for (int k = 0; k < n; k++) {
-        if (cells[k] == cell) return 0xFFFF;
-        uni |= AnalysisGrid[cells[k]];
-    }
-    return uni;
-}
-
-// QueryAlsLink(a, b, digit), with links on: an answer LinkKnown holds for a one-digit mask is
-// taken from there, since asking would return it and change nothing.
+// QueryAlsLink(a, b, digit), with links on: an answer LinkKnown holds is taken from there,
+// since asking would return it and change nothing.
 static inline int AskLink(int a, int b, DigitMask digit) {
-    const int d = OneDigitIndex(digit);
-    if (d >= 0) {
-        const LinkKnownRecord& k = LinkKnown[a][d];
-        if (CellSetHas(k.linked, b)) return 1;
-        if (CellSetHas(k.unlinked, b)) return -1;
-    }
+    const LinkKnownRecord& k = LinkKnown[a][LowestBitIndex(digit)];
+    if (CellSetHas(k.linked, b)) return 1;
+    if (CellSetHas(k.unlinked, b)) return -1;
     return QueryAlsLink(a, b, digit);
 }
 
-// SeesAllOfDigit on prepared sets; digit is one bit. Peers are tested first and the link
+// Whether every cell of the prepared set holding the digit (one bit) is a peer of the cell or
+// linked to it. Peers are tested first and the link
 // query is asked only for a cell that is not a peer; the first cell neither ends the test.
 static int SeesAll(int cell, int als, DigitMask digit) {
     if (!(AnalysisGrid[cell] & digit)) return 0;
@@ -256,7 +212,7 @@ static int SeesAll(int cell, int als, DigitMask digit) {
     int n = AlsCells(als, &cells);
     for (int k = 0; k < n; k++) {
         int c = cells[k];
-        if (!(AnalysisGrid[c] & digit) || CellSetHas(PeerSets[cell], c)) continue;
+        if (!(AnalysisGrid[c] & digit) || CellSetHas(PEER_SETS[cell], c)) continue;
         if (AskLink(cell, c, digit) < 0) return 0;
     }
     return 1;
@@ -291,10 +247,8 @@ static const AlsSeesRecord& SeesOf(int als) {
         CellSet alive = GridDigitCells[d], unknown{};
         ForEachCell(info.digitCells[d], [&](int c) {
             const LinkKnownRecord& k = LinkKnown[c][d];
-            CellSet passes = PeerSets[c] | k.linkedBy;
-            CellSet self{};
-            CellSetAdd(self, c);
-            unknown = unknown | (alive & ~(passes | k.unlinkedBy | self));
+            CellSet passes = PEER_SETS[c] | k.linkedBy;
+            unknown = unknown | (alive & ~(passes | k.unlinkedBy | CellSetOf(c)));
             alive = alive & passes;
         });
         r.sees[d] = alive;
@@ -302,12 +256,6 @@ static const AlsSeesRecord& SeesOf(int als) {
     }
     r.stamp = SeesStamp;
     return r;
-}
-
-int SeesAllOfDigit(int cell, int als, DigitMask digit) {
-    PrepareAls(als);
-    SyncLinkKnown();
-    return SeesAll(cell, als, digit);
 }
 
 // Whether every d-cell of set i is a peer of or linked to every d-cell of set j, asking the
@@ -320,44 +268,11 @@ static bool PairDigitLinked(int i, int j, DigitMask digit) {
         if (!(AnalysisGrid[a] & digit)) continue;
         for (int kb = 0; kb < nB; kb++) {
             int b = cellsB[kb];
-            if (!(AnalysisGrid[b] & digit) || CellSetHas(PeerSets[a], b)) continue;
+            if (!(AnalysisGrid[b] & digit) || CellSetHas(PEER_SETS[a], b)) continue;
             if (AskLink(a, b, digit) < 0) return false;
         }
     }
     return true;
-}
-
-// RecordAlsPair on prepared sets.
-static void RecordPair(int i, int j) {
-    const AlsInfoRecord& A = AlsInfo[i];
-    const AlsInfoRecord& B = AlsInfo[j];
-    DigitMask common = A.digits & B.digits; // a digit that one set lacks never joins X
-    bool links = LinksOn();
-    // A full pair table still asks its link queries (they fill the LinkCache that later
-    // queries read); without queries that could store anything there is nothing to do.
-    if (AlsPairCount >= ALS_PAIRS_MAX &&
-        (!links || (LinkCacheCount >= LINK_CACHE_MAX && ChainDisplayList.count == 0)))
-        return;
-    DigitMask x = 0;
-    for (DigitMask rest = common; rest != 0; rest &= rest - 1) {
-        DigitMask digit = DigitMask(LowestBit(rest));
-        int d = LowestBitIndex(digit);
-        // every d-cell of B a peer of every d-cell of A? (a cell of both is no peer of itself)
-        if (CellSetWithin(B.digitCells[d], A.seenBy[d])) {
-            x |= digit;
-            continue;
-        }
-        if (links && PairDigitLinked(i, j, digit)) x |= digit;
-    }
-    if (x != 0 && AlsPairCount < ALS_PAIRS_MAX)
-        AlsPairTable[AlsPairCount++] = {x, uint16_t(i), uint16_t(j)};
-}
-
-void RecordAlsPair(int first, int second) {
-    PrepareAls(first);
-    PrepareAls(second);
-    SyncLinkKnown();
-    RecordPair(first, second);
 }
 
 static void MarkAlsCells(int als, DigitMask digit, uint16_t kind) {
@@ -372,7 +287,10 @@ static void MarkAlsCells(int als, DigitMask digit, uint16_t kind) {
     }
 }
 
-// TryAlsPair on prepared sets.
+// The ALS-XZ rule for one cell t outside a pair of prepared sets. Doubly linked (two digits or
+// more in X), t loses the first digit of one set outside X that it sees in all that set's
+// cells; failing that, a digit z of both sets (outside X singly linked, in X doubly) that it
+// sees in all their cells. Returns 1 and marks the step, else 0.
 static int TryPair(int t, int pair) {
     const AlsPairRecord& rec = AlsPairTable[pair];
     const AlsInfoRecord& A = AlsInfo[rec.first];
@@ -413,13 +331,6 @@ static int TryPair(int t, int pair) {
     return 1;
 }
 
-int TryAlsPair(int cell, int pair) {
-    PrepareAls(AlsPairTable[pair].first);
-    PrepareAls(AlsPairTable[pair].second);
-    SyncLinkKnown();
-    return TryPair(cell, pair);
-}
-
 // TryAlsChain on a prepared set: two nodes of different digits that both see all of their
 // digit in A cannot both be true; when node i true would force such a node j true, i is false.
 static int TryChain(int als) {
@@ -430,8 +341,7 @@ static int TryChain(int als) {
     // not see all and is passed over, as its SeesAll would answer 0 and ask nothing new.
     SyncSees();
     const AlsSeesRecord& known = SeesOf(als);
-    uint64_t examine[CHAIN_NODES_MAX / 64];
-    std::memcpy(examine, OddNodes, sizeof examine);
+    uint64_t examine[CHAIN_NODES_MAX / 64] = {};
     for (DigitMask rest = AlsInfo[als].digits; rest; rest &= rest - 1) {
         const int d = LowestBitIndex(rest);
         ForEachCell((known.sees[d] | known.unsure[d]) & NodeCells[d], [&](int c) {
@@ -444,8 +354,8 @@ static int TryChain(int als) {
     auto nodeSees = [&](int n) {
         if (sees[n] < 0) {
             const ChainNode& node = ChainNodeTable[n];
-            const int d = OneDigitIndex(node.digits);
-            if (d >= 0 && !CellSetHas(known.unsure[d], node.cell))
+            const int d = LowestBitIndex(node.digits);
+            if (!CellSetHas(known.unsure[d], node.cell))
                 sees[n] = CellSetHas(known.sees[d], node.cell);
             else
                 sees[n] = int8_t(SeesAll(node.cell, als, node.digits));
@@ -465,7 +375,6 @@ static int TryChain(int als) {
                     bool found = false;
                     if (nj.chain != ni.chain) {
                         ChainDisplayList.count = 0;
-                        std::memset(ChainVisited, 0, sizeof ChainVisited);
                         if (ChainImplies(i, j, ni.colour ^ 1)) {
                             AppendChainToDisplay(ni.chain);
                             AppendChainToDisplay(nj.chain);
@@ -502,18 +411,13 @@ static void TakeGrid() {
     for (int c = 0; c < 81; c++)
         for (DigitMask m = AnalysisGrid[c] & ALL_DIGITS; m; m &= m - 1)
             CellSetAdd(GridDigitCells[LowestBitIndex(m)], c);
-    std::memset(NodeAt, -1, sizeof NodeAt);
-    for (CellSet& cells : NodeCells) cells = CellSet{};
-    std::memset(OddNodes, 0, sizeof OddNodes);
+    for (int d = 0; d < 9; d++) {
+        NodeAt[d] = NodesWithDigit(d);
+        NodeCells[d] = CellSet{};
+    }
     for (int n = 0; n < ChainNodeCount; n++) {
         const ChainNode& node = ChainNodeTable[n];
-        const int d = OneDigitIndex(node.digits);
-        if (d >= 0 && node.cell >= 0 && node.cell < 81 && NodeAt[d][node.cell] < 0) {
-            NodeAt[d][node.cell] = int16_t(n);
-            CellSetAdd(NodeCells[d], node.cell);
-        } else {
-            OddNodes[n >> 6] |= uint64_t(1) << (n & 63);
-        }
+        CellSetAdd(NodeCells[LowestBitIndex(node.digits)], node.cell);
     }
     SeesStamp++; // a new grid, new sets and maybe links: every SeesAll set is made afresh
     SearchId++;  // and every AlsStops record
@@ -527,8 +431,7 @@ int TryAlsChain(int als) {
 }
 
 static void CollectAls() {
-    AlsCount = 0;
-    SyncAlsHash();
+    EmptyAlsTable();
     for (int u = 0; u < 27; u++) {
         uint32_t empty = 0;
         for (int pos = 0; pos < 9; pos++)
@@ -549,9 +452,9 @@ static int KnownPairDigitLinked(const AlsInfoRecord& A, const CellSet& cellsB, i
         for (uint64_t w = part ? A.digitCells[d].hi : A.digitCells[d].lo; w; w &= w - 1) {
             const int a = 64 * part + __builtin_ctzll(w);
             const LinkKnownRecord& k = LinkKnown[a][d];
-            const CellSet asked = cellsB & ~(PeerSets[a] | k.linked); // not passed for a
-            if (asked.lo == 0 && asked.hi == 0) continue;
-            const int b = asked.lo ? __builtin_ctzll(asked.lo) : 64 + __builtin_ctzll(asked.hi);
+            const CellSet asked = cellsB & ~(PEER_SETS[a] | k.linked); // not passed for a
+            if (CellSetEmpty(asked)) continue;
+            const int b = CellSetFirst(asked);
             // the first query that does not answer "linked": a cell with itself, or a known no?
             return b == a || CellSetHas(k.unlinked, b) ? 0 : -1;
         }
@@ -566,19 +469,15 @@ static const AlsStopRecord& StopsOf(int a, int d) {
     AlsStopRecord& r = AlsStops[a][d];
     const bool links = LinksOn();
     const LinkKnownRecord& k = LinkKnown[a][d];
-    if (r.search == SearchId &&
-        (!links || (r.linked.lo == k.linked.lo && r.linked.hi == k.linked.hi &&
-                    r.unlinked.lo == k.unlinked.lo && r.unlinked.hi == k.unlinked.hi)))
+    if (r.search == SearchId && (!links || (r.linked == k.linked && r.unlinked == k.unlinked)))
         return r;
     r.search = SearchId;
     r.linked = k.linked;
     r.unlinked = k.unlinked;
-    CellSet pass = PeerSets[a], unknown{};
+    CellSet pass = PEER_SETS[a], unknown{};
     if (links) {
-        CellSet self{};
-        CellSetAdd(self, a);
         pass = pass | k.linked;
-        unknown = GridDigitCells[d] & ~(pass | k.unlinked | self);
+        unknown = GridDigitCells[d] & ~(pass | k.unlinked | CellSetOf(a));
     }
     for (int w = 0; w < AlsWords; w++) r.stops.w[w] = r.asks.w[w] = 0;
     ForEachCell(GridDigitCells[d] & ~pass, [&](int c) {
@@ -590,9 +489,12 @@ static const AlsStopRecord& StopsOf(int a, int d) {
     return r;
 }
 
-// RecordAlsPair for every pair i < j in order. A digit whose link queries, up to the first
-// that fails, all have known answers is decided without asking, which changes nothing; any
-// other is asked exactly as RecordPair asks.
+// Fills AlsPairTable: every pair of sets i < j in order with its restricted common digits X,
+// the digits both sets hold whose every cell in j is a peer of every cell in i or, with links
+// on, linked to it through the chain graph (PairDigitLinked, asking in record order up to the
+// first query that fails). A full table still asks its queries, which fill the LinkCache that
+// later queries read, unless none could store anything. A digit whose queries up to the first
+// that fails all have known answers is decided without asking, which changes nothing.
 //
 // For set i and digit d the outcome for every set j is worked out at once, walking i's
 // d-cells a in record order as PairDigitLinked does: the sets still going when they reach a
@@ -635,7 +537,7 @@ static void RecordAllPairs() {
                 const AlsInfoRecord& B = AlsInfo[j];
                 if (AlsPairCount >= ALS_PAIRS_MAX &&
                     (!links || (LinkCacheCount >= LINK_CACHE_MAX && ChainDisplayList.count == 0)))
-                    continue; // as RecordPair: nothing to store and nothing to ask
+                    continue; // nothing to store and nothing to ask
                 DigitMask x = 0;
                 for (DigitMask rest = A.digits & B.digits; rest != 0; rest &= rest - 1) {
                     const DigitMask digit = DigitMask(LowestBit(rest));
@@ -740,26 +642,12 @@ int FindAlmostLockedSets() {
 }
 
 void ResetAlsModule() {
-    AlsCount = 0;
-    std::memset(AlsPool, 0, sizeof AlsPool);
-    std::memset(AlsOffset, 0, sizeof AlsOffset);
+    // Every table is read only up to its count (the sets, the pairs, the words of AlsBits) or
+    // for a stamp or search id that moves on before it is read again.
+    EmptyAlsTable();
     AlsPairCount = 0;
-    std::memset(AlsPairTable, 0, sizeof AlsPairTable);
-    std::memset(AlsInfo, 0, sizeof AlsInfo);
-    std::memset(AlsHash, 0, sizeof AlsHash);
-    HashedAls = 0;
-    std::memset(GridDigitCells, 0, sizeof GridDigitCells);
-    std::memset(NodeAt, -1, sizeof NodeAt);
-    std::memset(NodeCells, 0, sizeof NodeCells);
-    std::memset(OddNodes, 0, sizeof OddNodes);
-    std::memset(AlsAt, 0, sizeof AlsAt);
-    std::memset(AlsWith, 0, sizeof AlsWith);
     AlsWords = 0;
-    std::memset(AlsStops, 0, sizeof AlsStops);
-    SearchId = 1;
-    std::memset(AlsSees, 0, sizeof AlsSees);
-    SeesStamp = 1;
+    SearchId++;
+    SeesStamp++;
     SeesKnown = 0;
-    std::memset(PairUnsure, 0, sizeof PairUnsure);
-    std::memset(PairFires, 0, sizeof PairFires);
 }

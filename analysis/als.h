@@ -16,13 +16,16 @@ extern int AlsCount;
 extern int AlsPairCount;
 extern AlsPairRecord AlsPairTable[ALS_PAIRS_MAX];
 
+// Returns 1 when a step was found and marked, else 0: the ALS-chain rule on every set, then the
+// ALS-XZ rule on every cell and pair. The sets are collected afresh when AlsCount is 0.
 int FindAlmostLockedSets();
+// Adds the set of the unit's cells at the positions (bits 0..8) when its `size` cells hold
+// size + 1 digits and it is not listed yet (and the table has room).
 void AddAls(int unit, uint32_t positions, int size);
-void RecordAlsPair(int first, int second);
-DigitMask AlsUnion(int cell, int als);
-int SeesAllOfDigit(int cell, int als, DigitMask digit);
+// The ALS-chain rule on one set; returns 1 when a step was marked.
 int TryAlsChain(int als);
-int TryAlsPair(int cell, int pair);
+// Empties the table of sets, so the next search collects them afresh.
+void EmptyAlsTable();
 // The size and cells of ALS i (for display and tests); returns the size.
 int AlsCells(int als, const uint8_t** cells);
 

@@ -8,6 +8,7 @@
 // only its memo.
 #include "analysis/chainproof.h"
 #include "analysis/chains.h"
+#include "analysis/links.h"
 #include "analysis/state.h"
 #include "model/options.h"
 #include <cstring>
@@ -51,7 +52,7 @@ bool HasCell(const ProofNode& n, int cell) {
 bool AllSee(const ProofNode& a, const ProofNode& b) {
     for (int i = 0; i < a.count; i++)
         for (int j = 0; j < b.count; j++)
-            if (!CellSetHas(PeerSets[a.cells[i]], b.cells[j])) return false;
+            if (!CellSetHas(PEER_SETS[a.cells[i]], b.cells[j])) return false;
     return true;
 }
 
@@ -211,7 +212,6 @@ int ClusterProof(int from, bool fromTrue, int to, bool toTrue, ChainProofRecord*
 
 int ImplicationProof(int a, int b, int colour, ChainProofRecord* proof) {
     const ChainDisplayListRecord keep = ChainDisplayList;
-    std::memset(ChainVisited, 0, sizeof ChainVisited);
     const bool implied = ChainImplies(a, b, colour);
     ChainDisplayList = keep;
     if (!implied || ImpliedLinkCount == 0) return 0;
@@ -253,23 +253,22 @@ int CachedLink(int a, int b, DigitMask digit, bool* fromB) {
 // differs, another one when x false implies y true (ChainImplies). With a proof to fill, the
 // chain of the first such pair: "(d)a-x=...=y-b".
 bool SearchLinkFrom(int a, int b, DigitMask digit, ChainProofRecord* proof) {
+    const int16_t* nodeAt = NodesWithDigit(LowestBitIndex(digit));
     for (int k = 0; k < ChainCount; k++) {
         if (!(ChainTable[k].digits & digit)) continue;
         for (int i = 0; i < 20; i++) {
-            const int x = FindNodeInChain(PeerTable[20 * a + i], digit, k);
-            if (x < 0) continue;
+            const int x = nodeAt[PeersOf(a)[i]];
+            if (x < 0 || ChainNodeTable[x].chain != k) continue;
             const ChainNode& nx = ChainNodeTable[x];
             for (int j = 0; j < 20; j++) {
-                const int y = FindNodeAt(PeerTable[20 * b + j], digit);
+                const int y = nodeAt[PeersOf(b)[j]];
                 if (y < 0) continue;
                 const ChainNode& ny = ChainNodeTable[y];
                 if (ny.chain == nx.chain && ny.colour == nx.colour) continue;
                 if (ny.chain != nx.chain) {
-                    std::memset(ChainVisited, 0, sizeof ChainVisited);
                     const ChainDisplayListRecord keep = ChainDisplayList;
                     const bool implied = ChainImplies(x, y, nx.colour);
                     ChainDisplayList = keep;
-                    std::memset(ChainVisited, 0, sizeof ChainVisited);
                     if (!implied) continue;
                 }
                 if (!proof) return true;

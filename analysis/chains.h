@@ -1,14 +1,14 @@
 // The chain graph: colour clusters of candidates grown from strong links and grouped links,
-// weak links between chains, chain implication and the memoised cell-link query.
+// weak links between chains, and chain implication. The tables are read by the forcing chains,
+// the almost locked sets and the cell-link query; only the operations below write them.
 #pragma once
+#include "analysis/cellset.h"
 #include "model/board.h"
-#include <array>
 #include <cstdint>
 
 constexpr int CHAIN_NODES_MAX = 256;
 constexpr int CHAINS_MAX = 128;
 constexpr int WEAK_LINKS_MAX = 256;
-constexpr int LINK_CACHE_MAX = 2048;
 
 struct ChainNode {
     DigitMask digits; // one digit
@@ -28,10 +28,8 @@ extern ChainNode ChainNodeTable[CHAIN_NODES_MAX];
 extern int ChainNodeCount;
 extern ChainEntry ChainTable[CHAINS_MAX + 1];
 extern int ChainCount;
-extern DigitMask StrongDigits[81];
 extern WeakLinkRecord WeakLinks[WEAK_LINKS_MAX];
 extern int WeakLinkCount;
-extern uint8_t ChainVisited[CHAINS_MAX];
 // The weak links crossed by the last ChainImplies that answered true, in the order of the
 // chains it shows: from the link into b's chain back to the link out of a's. `from` is the
 // node made true in the chain left, `to` the node made false in the chain entered.
@@ -40,51 +38,38 @@ struct ImpliedLinkRecord {
 };
 extern ImpliedLinkRecord ImpliedLinks[CHAINS_MAX];
 extern int ImpliedLinkCount;
-// Cache entry: bits 24-31 cell b | 16-23 cell a | 15 linked | 9-14 zero | 0-8 DigitMask.
-constexpr uint32_t LINK_CACHE_LINKED = 0x8000;
-extern uint32_t LinkCache[LINK_CACHE_MAX];
-extern int LinkCacheCount;
 
-// A set of cells: bit c of lo for cells 0..63, bit c - 64 of hi for 64..80.
-struct CellSet {
-    uint64_t lo, hi;
-};
-inline bool CellSetHas(const CellSet& s, int cell) {
-    return cell < 64 ? (s.lo >> cell) & 1 : (s.hi >> (cell - 64)) & 1;
-}
-// The 20 peers of each cell as a set: the relation IsPeer answers, without the table walk.
-extern const std::array<CellSet, 81> PeerSets;
-
-// Answers of QueryAlsLink that asking again would not change, for cell a and digit index d
-// (the digit d + 1): `linked` holds the cells b for which QueryAlsLink(a, b, digit) answers 1,
-// `unlinked` those answering -1; `linkedBy` and `unlinkedBy` the same relation seen from b
-// (the cells a). A cell in none of them may change the LinkCache when asked.
-struct LinkKnownRecord {
-    CellSet linked, unlinked, linkedBy, unlinkedBy;
-};
-extern LinkKnownRecord LinkKnown[81][9];
-// Brings LinkKnown in line with the LinkCache, the graph and the display list; returns a
-// stamp that changes whenever LinkKnown has changed.
-uint32_t SyncLinkKnown();
-
-// Lookups: node index, or -1. Nodes are scanned in index order; the first match wins.
-int FindNode(int cell, DigitMask digits);
-int FindNodeAt(int cell, DigitMask digits);
-int FindNodeInChain(int cell, DigitMask digits, int chain);
-// Appends a node unless (cell, digits) is a node already (returns its index) or the table is
-// full; returns -1 otherwise.
-int AddNode(DigitMask digits, int cell, int chain, int colour);
+// Builds the graph of the AnalysisGrid: strong links coloured into chains, joined by the
+// grouped links of the box-and-two-lines search. The weak links are left empty.
 void BuildChains();
-void GrowChain(int cell, DigitMask digit, int colour);
+// Collects the weak links between nodes of different chains: the same cell, or the same
+// digit in cells that see each other. A full list stops the collection.
 void CollectWeakLinks();
+// Empties the graph: no nodes, chains or weak links.
+void EmptyChainGraph();
+
+// Appends a node (one digit, a cell 0..80) to the chain numbered `chain` unless (cell, digits)
+// is a node already (returns its index) or the table is full; returns -1 otherwise.
+int AddNode(DigitMask digits, int cell, int chain, int colour);
+// Ends the chain being built: the nodes added since the last chain ended become chain
+// ChainCount, and ChainCount grows by one.
+void CloseChain();
+// One box-and-two-lines pattern in link mode (the counts of the digit in the box and outside
+// it on each line): a link it proves joins, extends, starts or merges chains.
 void AddGroupedLink(DigitMask digit, int a, int b, int boxOnLine1, int boxOnLine2,
                     int outsideOnLine1, int outsideOnLine2);
-void MergeChainBlocks(int chainA, int chainB);
-void MarkChainTarget(int cell, DigitMask digits);
+
+// The node of a cell holding exactly the one digit, or -1.
+int FindNode(int cell, DigitMask digits);
+// The node at each cell holding digit index d (-1 for none), 81 entries.
+const int16_t* NodesWithDigit(int digitIndex);
+// Moves on with every change of the graph; never 0.
+uint32_t ChainGraphVersion();
+
+// Whether the nodes of a's chain with the given colour being false forces node b true, through
+// the weak links; the chains crossed are appended to the display list when it does.
 bool ChainImplies(int a, int b, int colour);
-// 1 when the graph proves a and b cannot both hold the digit, else -1.
-int QueryAlsLink(int cellA, int cellB, DigitMask digits);
-// Empties the LinkCache (and the query memo behind it).
-void EmptyLinkCache();
+// Marks the cell as a target and shows the chain of its node for the digits, if any.
+void MarkChainTarget(int cell, DigitMask digits);
 
 void ResetChainsModule();

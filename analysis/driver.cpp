@@ -7,7 +7,6 @@
 #include "analysis/chains.h"
 #include "analysis/fish.h"
 #include "analysis/forcing.h"
-#include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/subsets.h"
 #include "exactcover/count.h"
@@ -33,25 +32,25 @@ static int MarkWrongValues() {
     return marked;
 }
 
-// Returns the StepKind: 0, or the technique bit that found the step (1 for singles).
+// Returns the StepKind.
 int RunAnalysis() {
     AnalysisOptionsRecord& opt = AnalysisOptions;
     AnalysisGrid = opt.showCandidates ? CandidateGrid : MarkGrid;
-    ResetState(RESET_ANALYSIS);
-    if (opt.setupMode) return 0;
-    if (opt.wrongValues && MarkWrongValues()) return 0; // the marks stay for the display
-    if (!(opt.techniques & TECH_ANALYSIS)) return 0;
+    ClearStepRecord();
+    if (opt.setupMode) return STEP_NONE;
+    if (opt.wrongValues && MarkWrongValues()) return STEP_NONE; // the marks stay for the display
+    if (!(opt.techniques & TECH_ANALYSIS)) return STEP_NONE;
 
     if (ChainSelection != CHAIN_SHOW_ALL) {
-        if (FindSingles()) return 1;
+        if (FindSingles()) return STEP_SINGLES;
         if (opt.techniques & TECH_SUBSETS)
             for (int size = 2; size <= 4; size++)
-                if (FindSubsets(size)) return 2;
-        ChainCount = 0;
-        if ((opt.techniques & TECH_LOCKED) && FindFish(1)) return 4;
+                if (FindSubsets(size)) return STEP_SUBSETS;
+        EmptyChainGraph();
+        if ((opt.techniques & TECH_LOCKED) && FindFish(1)) return STEP_LOCKED;
         if (opt.techniques & TECH_GRID)
             for (int size = 2; size <= 4; size++)
-                if (FindFish(size)) return 8;
+                if (FindFish(size)) return STEP_GRID;
     }
 
     if (opt.techniques & TECH_CHAINS) {
@@ -59,22 +58,22 @@ int RunAnalysis() {
         if (ChainSelection == CHAIN_SHOW_ALL) {
             for (int k = 0; k < ChainCount; k++) AppendChainToDisplay(k);
             ChainSelection = -1;
-            return 0;
+            return STEP_NONE;
         }
         if (ChainSelection >= 0 && ChainSelection < ChainCount) {
             AppendChainToDisplay(ChainSelection);
             ChainSelection = -1;
-            return 0;
+            return STEP_NONE;
         }
-        if (FindForcingChain()) return 16;
+        if (FindForcingChain()) return STEP_CHAINS;
     }
 
-    if (!(opt.techniques & TECH_ALS)) return 0;
-    AlsCount = 0; // the first pass collects the sets afresh
+    if (!(opt.techniques & TECH_ALS)) return STEP_NONE;
+    EmptyAlsTable(); // the first pass collects the sets afresh
     const uint32_t links = TECH_CHAINS | TECH_ALS_CHAINS;
     const bool firstLinked = (opt.techniques & links) == links; // as the rating starts
-    if (FindAlmostLockedSets()) return 32;
-    if (!(opt.techniques & TECH_CHAINS)) return 0;
+    if (FindAlmostLockedSets()) return STEP_ALS;
+    if (!(opt.techniques & TECH_CHAINS)) return STEP_NONE;
     // Second pass on the same sets, now also linking cells through the chain graph. After a
     // first pass that already linked and found nothing it would repeat that pass exactly (same
     // sets, grid, graph and answers: every query it asks was asked before, and stored unless
@@ -82,7 +81,7 @@ int RunAnalysis() {
     opt.techniques |= TECH_ALS_CHAINS;
     int found = firstLinked && ChainDisplayList.count == 0 ? 0 : FindAlmostLockedSets();
     opt.techniques &= ~TECH_ALS_CHAINS;
-    return found ? 32 : 0;
+    return found ? STEP_ALS : STEP_NONE;
 }
 
 // Marks every naked and hidden single at once (a digit bit in the cell's mark); returns how
@@ -100,7 +99,7 @@ int FindSingles() {
             const DigitMask m = AnalysisGrid[UnitTable[unit][k]];
             for (DigitMask rest = m & ALL_DIGITS; rest; rest &= rest - 1)
                 places[LowestBitIndex(rest)] |= uint16_t(1u << k);
-            if (m && m <= 0x100 && !(m & (m - 1))) alone[LowestBitIndex(m)] |= uint16_t(1u << k);
+            if (SingleDigit(m)) alone[LowestBitIndex(m)] |= uint16_t(1u << k);
         }
         for (int d = 0; d < 9; d++) {
             int k;
@@ -117,43 +116,33 @@ int FindSingles() {
     return count;
 }
 
-// Carries out the step in StepMarks. Each cell's mark is read when the walk reaches it: an
-// entry goes through ChangePosition, whose count clears the marks, so a singles step enters
-// the first single in cell order only.
+// Carries out the step in StepMarks: singles enter the first single (one digit) in cell order,
+// since the entry changes the position and leaves the rest of the step stale; subsets keep the
+// pattern's digits in its cells; eliminations take every marked digit out of the targets.
 void ApplyStep(int kind, bool addToScore) {
     uint32_t& techniques = AnalysisOptions.techniques;
     techniques &= 0xFFFE; // analysis off (and bits 16..31 clear) while the step is carried out
-    uint32_t remove = 0;
-    if (kind > 2)
-        for (uint16_t m : StepMarks) remove |= m & MARK_DIGITS;
-    for (int x = 0; x < 81; x++) {
-        uint16_t m = StepMarks[x];
-        switch (kind) {
-        case 1:
-        case 2:
-            if (m < 0x1000 && PopCount(m) == 1)
+    if (kind == STEP_SINGLES || kind == STEP_SUBSETS) {
+        for (int x = 0; x < 81; x++) {
+            const uint16_t m = StepMarks[x];
+            if (SingleDigit(m)) {
                 ChangePosition(POS_ENTER, x, LowestBitIndex(m) + 1);
-            else if (m & MARK_PATTERN)
-                AnalysisGrid[x] = m & MARK_DIGITS;
-            break;
-        case 4:
-        case 8:
-        case 16:
-        case 32:
-            if ((m & MARK_KIND) == MARK_TARGET) AnalysisGrid[x] &= DigitMask(~remove);
-            break;
-        default:
-            break;
+                break;
+            }
+            if (m & MARK_PATTERN) AnalysisGrid[x] = m & MARK_DIGITS;
         }
+    } else if (kind == STEP_LOCKED || kind == STEP_GRID || kind == STEP_CHAINS ||
+               kind == STEP_ALS) {
+        DigitMask remove = 0;
+        for (uint16_t m : StepMarks) remove |= m & MARK_DIGITS;
+        for (int x = 0; x < 81; x++)
+            if ((StepMarks[x] & MARK_KIND) == MARK_TARGET) AnalysisGrid[x] &= DigitMask(~remove);
     }
-    if (addToScore && kind >= 2) RatingScore += kind - 1;
+    if (addToScore) RatingScore += StepCost(kind);
     techniques |= TECH_ANALYSIS;
 }
 
 void ResetDriverModule() {
     ChainSelection = -1;
     RatingScore = 0;
-    // The scratch and result buffers of the techniques and the rating driven from here.
-    ResetFishModule();
-    ResetRatingModule();
 }

@@ -8,7 +8,8 @@ constexpr int CHAIN_SHOW_ALL = 25;
 extern int32_t ChainSelection; // -1 search; 25 show all chains; 0 <= v < chain count: show chain v
 extern int32_t RatingScore;    // 0 except while a rating runs
 
-// Returns the StepKind: 0, or the technique bit that found the step (1 for singles).
+// Clears the step record and runs the enabled techniques, cheapest first, until one records a
+// step; returns its StepKind (analysis/state.h), STEP_NONE when none did.
 int RunAnalysis();
 // Marks every single of the grid at once; returns how many were counted.
 int FindSingles();

@@ -6,10 +6,26 @@
 #include "analysis/state.h"
 #include <cassert>
 
+// Unit sets: bit u for unit u of the UnitTable.
+constexpr uint32_t UNITS_ROWS = 0x1FF;
+constexpr uint32_t UNITS_COLUMNS = 0x3FE00;
+constexpr uint32_t UNITS_BOXES = 0x7FC0000;
+
+// CellList: cells (bits 0-6) tagged with bit 7 on the 2nd and 4th unit, ended by 255.
+constexpr uint8_t CELL_LIST_END = 255;
+constexpr int CELL_LIST_MAX = 37;
+
 // Per-cell flags of the search running now; each operation that uses it clears it first.
 // Fish: 1 base cell in the cover, 4 fin, 2 target. Box-and-two-lines: 1 box cell on a line,
 // +4 when it holds the digit, 2 line cell outside the box holding the digit.
-uint8_t CellScratch[81];
+static uint8_t CellScratch[81];
+
+static int FindFishForDigit(DigitMask digit, int size);
+static int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit);
+static int CellListContains(int cell, const uint8_t* list);
+static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit);
+static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit,
+                             BoxLineMode mode, LinkReceiver receiver);
 
 static void ClearScratch() {
     for (uint8_t& f : CellScratch) f = 0;
@@ -31,38 +47,6 @@ constexpr FamilyPair FISH_PAIRS[] = {
     {UNITS_COLUMNS, UNITS_ROWS}, // columns as base
 };
 static_assert(sizeof FISH_PAIRS / sizeof FISH_PAIRS[0] == 2);
-
-// A set of cells as a bit board: cells 0..63 in lo, 64..80 in hi. Used only to pass over unit
-// sets on which TryFish would find nothing, before any list is built.
-struct CellBits {
-    uint64_t lo = 0, hi = 0;
-    constexpr void Add(int cell) {
-        if (cell < 64)
-            lo |= uint64_t(1) << cell;
-        else
-            hi |= uint64_t(1) << (cell - 64);
-    }
-    constexpr CellBits operator|(CellBits o) const { return {lo | o.lo, hi | o.hi}; }
-    constexpr CellBits operator&(CellBits o) const { return {lo & o.lo, hi & o.hi}; }
-    constexpr CellBits operator~() const { return {~lo, ~hi & 0x1FFFF}; }
-    constexpr bool Empty() const { return lo == 0 && hi == 0; }
-    int First() const { return lo ? __builtin_ctzll(lo) : 64 + __builtin_ctzll(hi); }
-    int Count() const { return PopCount64(lo) + PopCount64(hi); }
-};
-
-// The cells of each unit, in the UnitTable's numbering (rows, columns, boxes down the bands).
-struct UnitBitsTable {
-    CellBits unit[27];
-    constexpr UnitBitsTable() {
-        for (int i = 0; i < 9; i++)
-            for (int k = 0; k < 9; k++) {
-                unit[i].Add(9 * i + k);                                            // row i
-                unit[9 + i].Add(9 * k + i);                                        // column i
-                unit[18 + i].Add((3 * (i % 3) + k / 3) * 9 + 3 * (i / 3) + k % 3); // box i
-            }
-    }
-};
-constexpr UnitBitsTable UNIT_BITS;
 
 // True unless TryFish on these lines is sure to return 0 (fins in two boxes, or no cover cell
 // holding the digit left to lose it), on nine-bit masks: base and cover are sets of lines of
@@ -107,8 +91,6 @@ static uint32_t UnitsWithDigit(DigitMask digit) {
     return units;
 }
 
-// Returns 1 when a step was found and marked, else 0. Each digit is tried in every shape
-// before the next digit.
 int FindFish(int size) {
     for (DigitMask d = 1; d <= 0x100; d <<= 1) {
         if (FindFishForDigit(d, size)) return 1;
@@ -151,7 +133,7 @@ static_assert(CombinationsInOrder());
 // Returns 1 when a fish (or locked candidates at size 1) of this digit was marked, else 0.
 // The unit sets are enumerated as described above; the tests before CollectUnitCells and
 // TryFish only pass over sets on which TryFish would find nothing.
-int FindFishForDigit(DigitMask digit, int size) {
+static int FindFishForDigit(DigitMask digit, int size) {
     if (size < 1 || size > 4) return 0;
     const FamilyPair* pairs = size == 1 ? LOCKED_PAIRS : FISH_PAIRS;
     const int pairCount = size == 1 ? 4 : 2;
@@ -242,7 +224,7 @@ int FindFishForDigit(DigitMask digit, int size) {
 
 // Lists the open cells of the units in the set, ascending, tagging the 2nd and 4th unit with
 // bit 7. Returns how many listed cells hold the digit, or 0 when some unit has none.
-int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit) {
+static int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit) {
     assert(PopCount(unitSet) <= 4); // lists hold at most 36 cells
     ClearScratch();
     // A row and a column together: their crossing cell belongs to neither line of the pair.
@@ -273,14 +255,14 @@ int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit) {
 }
 
 // Returns 0 when the cell is not listed, 1 when listed untagged, 16 when listed with bit 7.
-int CellListContains(int cell, const uint8_t* list) {
+static int CellListContains(int cell, const uint8_t* list) {
     for (; *list != CELL_LIST_END; list++)
         if ((*list & 0x7F) == cell) return (*list & 0x80) ? 16 : 1;
     return 0;
 }
 
 // Returns the number of pattern cells marked (a step), or 0 when the shape gives nothing.
-int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit) {
+static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit) {
     ClearScratch();
     int finBox = -1;
     bool fins = false;
@@ -322,13 +304,11 @@ int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit) {
     return pattern;
 }
 
-// Returns 1 when a step was marked (elimination mode only), else 0. In link mode every line
-// pair and box is examined and each pattern goes to the receiver.
 int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver) {
     const uint32_t with = UnitsWithDigit(digit);
-    CellBits digitCells;
+    CellSet digitCells{};
     for (int cell = 0; cell < 81; cell++)
-        if (AnalysisGrid[cell] & digit) digitCells.Add(cell);
+        if (AnalysisGrid[cell] & digit) CellSetAdd(digitCells, cell);
     uint8_t lines[CELL_LIST_MAX], box[CELL_LIST_MAX];
     // Pairs of the 18 lines in increasing mask order (NextSubsetOfSize's): by the higher line,
     // then the lower.
@@ -337,10 +317,9 @@ int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver)
             const uint32_t pair = 1u << low | 1u << high;
             if (pair & ~with) continue; // CollectUnitCells would refuse this pair
             const int first = LowestBitIndex(pair), second = LowestBitIndex(pair & (pair - 1));
-            CellBits line1 = UNIT_BITS.unit[first], line2 = UNIT_BITS.unit[second];
+            CellSet line1 = UNIT_SETS[first], line2 = UNIT_SETS[second];
             if (first < 9 && second >= 9) { // a row and a column: the crossing is on neither
-                CellBits crossing;
-                crossing.Add(9 * first + second - 9);
+                const CellSet crossing = CellSetOf(9 * first + second - 9);
                 line1 = line1 & ~crossing;
                 line2 = line2 & ~crossing;
             }
@@ -361,9 +340,10 @@ int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver)
             for (int unit = boxFrom; unit < boxFrom + boxStep * boxCount; unit += boxStep) {
                 // Pass over boxes that TryBoxLinePattern rejects before its link step: the digit
                 // off both lines, missing from a line, or once on each.
-                const CellBits boxDigit = UNIT_BITS.unit[unit] & digitCells;
-                if (!(boxDigit & ~(line1 | line2)).Empty()) continue;
-                const int on1 = (boxDigit & line1).Count(), on2 = (boxDigit & line2).Count();
+                const CellSet boxDigit = UNIT_SETS[unit] & digitCells;
+                if (!CellSetWithin(boxDigit, line1 | line2)) continue;
+                const int on1 = CellSetCount(boxDigit & line1),
+                          on2 = CellSetCount(boxDigit & line2);
                 if (on1 == 0 || on2 == 0 || (on1 == 1 && on2 == 1)) continue;
                 if (!listed) {
                     if (!CollectUnitCells(pair, lines, digit)) break;
@@ -380,8 +360,8 @@ int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver)
 // A box whose digit lies only on two lines, each line with the digit outside the box too.
 // Line 1 is the untagged line of the pair, line 2 the tagged one. Returns 1 when a step was
 // marked (elimination mode), else 0.
-int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit, BoxLineMode mode,
-                      LinkReceiver receiver) {
+static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit,
+                             BoxLineMode mode, LinkReceiver receiver) {
     ClearScratch();
     int inBox[2] = {0, 0};     // the box's cells holding the digit, per line
     int boxCell[2] = {-1, -1}; // the last of them, per line

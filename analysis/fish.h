@@ -4,31 +4,19 @@
 #include "model/board.h"
 #include <cstdint>
 
-constexpr uint32_t UNITS_ROWS = 0x1FF;
-constexpr uint32_t UNITS_COLUMNS = 0x3FE00;
-constexpr uint32_t UNITS_BOXES = 0x7FC0000;
-constexpr uint32_t UNITS_LINES = 0x3FFFF;
-
-// CellList: cells (bits 0-6) tagged with bit 7 on the 2nd and 4th unit, ended by 255.
-constexpr uint8_t CELL_LIST_END = 255;
-constexpr int CELL_LIST_MAX = 37;
-
 enum BoxLineMode { BOXLINE_ELIMINATE = 0, BOXLINE_LINK = 1 };
 
 // Receives one box-and-two-lines pattern in link mode.
 using LinkReceiver = void (*)(DigitMask digit, int a, int b, int boxOnLine1, int boxOnLine2,
                               int outsideOnLine1, int outsideOnLine2);
 
-extern uint8_t CellScratch[81];
-
+// Returns 1 when locked candidates (size 1) or a fish of size 2..4 was found and marked, else 0.
+// Each digit is tried in every shape before the next digit.
 int FindFish(int size);
-int FindFishForDigit(DigitMask digit, int size);
-int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit);
-int CellListContains(int cell, const uint8_t* list);
-int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit);
+// The box-and-two-lines pattern of one digit: BOXLINE_ELIMINATE returns 1 when a step was
+// marked, else 0; BOXLINE_LINK examines every line pair and box and hands each pattern to the
+// receiver (returns 0).
 int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver);
-int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit, BoxLineMode mode,
-                      LinkReceiver receiver);
 
-// Clears CellScratch (called by the driver's reset).
+// Clears the search's scratch flags.
 void ResetFishModule();

@@ -4,12 +4,14 @@
 // candidate of x. The first finding is marked: x as the target, the seeing nodes as pattern.
 #include "analysis/forcing.h"
 #include "analysis/chains.h"
+#include "analysis/links.h"
 #include "analysis/state.h"
-#include <cstring>
 
-int FindPeerNodeInChain(int cell, int from, int chain, unsigned digits) {
+// The first node of the chain from `from` on that holds one of the digits at a peer of the
+// cell, or -1.
+static int FindPeerNodeInChain(int cell, int from, int chain, unsigned digits) {
     if (!(ChainTable[chain].digits & digits)) return -1;
-    const CellSet& peers = PeerSets[cell];
+    const CellSet& peers = PEER_SETS[cell];
     int start = from > ChainTable[chain].first ? from : ChainTable[chain].first;
     for (int n = start, end = ChainTable[chain + 1].first; n < end; n++) {
         const ChainNode& node = ChainNodeTable[n];
@@ -25,7 +27,6 @@ static void MarkPattern(int node) {
 
 static void ClearSearch() {
     ChainDisplayList.count = 0;
-    std::memset(ChainVisited, 0, sizeof ChainVisited);
 }
 
 int FindColourTrap(int cell) {

@@ -1,8 +1,10 @@
 // Forcing chains over the chain graph: colour traps, two chains, and chains through the cell.
 #pragma once
 
+// Each returns 1 when it found and marked a step, else 0. FindForcingChain runs the colour
+// trap on every open cell, then the two other rules cell by cell; each rule alone tries one
+// cell.
 int FindForcingChain();
 int FindColourTrap(int cell);
 int FindChainPairElimination(int cell);
 int FindCellChainElimination(int cell);
-int FindPeerNodeInChain(int cell, int from, int chain, unsigned digits);

@@ -73,13 +73,14 @@ const char* RatePuzzle() {
     for (int i = startPos; i < startEnd && i < HISTORY_SLOTS; i++) redo[i] = MoveHistory[i];
 
     RatingScore = 1;
-    LoadMarks(1);
+    PositionQuiet = 1; // the moves played here are not shown
+    LoadMarks(MARKS_FROM_CANDIDATES);
     ShellBusyCursor(true);
     bool stuck = false;
     int kind = RunAnalysis();
     for (;;) {
         PendingStep = kind;
-        if (kind == 0) break;
+        if (kind == STEP_NONE) break;
         Progress before;
         TakeProgress(before);
         if (RatingStepWatcher) RatingStepWatcher(kind, 0);
@@ -110,7 +111,8 @@ const char* RatePuzzle() {
     MoveEnd = startEnd;
     for (int i = startPos; i < startEnd && i < HISTORY_SLOTS; i++) MoveHistory[i] = redo[i];
     ChangePosition(POS_REFRESH, 0, 0);
-    RefreshSession(REFRESH_MARKS | REFRESH_CLOCK);
+    RefreshMarks();
+    StartClock();
 
     if (filled == 81 && !stuck)
         std::snprintf(RatingText, sizeof RatingText, "Rating %d (%s)", int(RatingScore),
@@ -118,6 +120,7 @@ const char* RatePuzzle() {
     else
         std::snprintf(RatingText, sizeof RatingText, "%s", TEXT_UNSOLVED);
     RatingScore = 0;
+    PositionQuiet = 0;
     ShellMessageBox(RatingText);
     ShellRedraw();
     return RatingText;

@@ -11,5 +11,5 @@ const char* LevelName(int score);
 using RatingStepHook = void (*)(int kind, int phase);
 extern RatingStepHook RatingStepWatcher;
 
-// Clears the rating's message buffer and the watcher (called by the driver's reset).
+// Clears the rating's message buffer and the watcher.
 void ResetRatingModule();

@@ -1,6 +1,7 @@
 // The analysis working state: the grid analysed, the step record and the bit helpers.
 #include "analysis/state.h"
 #include "model/marks.h"
+#include <cstring>
 
 // The grid the last driver run chose (MarkGrid unless candidates are shown); never null.
 DigitMask* AnalysisGrid = MarkGrid;
@@ -18,47 +19,31 @@ int AppendChainToDisplay(int chain) {
     return ChainDisplayList.count;
 }
 
-// The next subset of mask after prev, in increasing numeric order, with exactly k bits.
-// Defined as repeating s = (s - mask) & mask from prev until s is 0 or has k bits; that walk
-// visits every subset of mask (2^18 of them for pairs of lines), so when prev already has k
-// bits of mask the same answer is computed directly: the positions of mask's bits are
-// numbered 0..n-1, prev becomes an n-bit word, the next word with k bits is taken (which keeps
-// the numeric order, since the numbering keeps the bit order), and it is mapped back.
-uint32_t NextSubsetOfSize(uint32_t prev, uint32_t mask, int k) {
-    if (k <= 0 || (prev & ~mask) != 0 || (prev != 0 && PopCount(prev) != k)) {
-        uint32_t s = prev;
-        do {
-            s = (s - mask) & mask;
-        } while (s != 0 && PopCount(s) != k);
-        return s;
-    }
-    int n = 0;
-    uint32_t bits[32];
-    for (uint32_t m = mask; m; m &= m - 1) bits[n++] = LowestBit(m);
-    if (k > n) return 0;
-    uint64_t x = 0;
-    if (prev == 0) {
-        x = (uint64_t(1) << k) - 1;
-    } else {
-        for (int i = 0; i < n; i++)
-            if (prev & bits[i]) x |= uint64_t(1) << i;
-        uint64_t low = x & (0 - x); // next word with as many bits (Gosper)
-        uint64_t ripple = x + low;
-        x = (((ripple ^ x) >> 2) / low) | ripple;
-        if (x >> n) return 0;
-    }
-    uint32_t s = 0;
-    for (int i = 0; i < n; i++)
-        if (x & (uint64_t(1) << i)) s |= bits[i];
-    return s;
+void ClearStepRecord() {
+    std::memset(StepMarks, 0, sizeof StepMarks);
+    ChainDisplayList.count = 0;
 }
 
-bool IsPeer(int a, int b) {
-    const uint8_t* peers = PeerTable + 20 * a;
-    for (int i = 0; i < 20; i++)
-        if (peers[i] == b) return true;
-    return false;
+void ForgetStep(int event) {
+    if (event == POSITION_CHANGED) ClearStepRecord();
+    if (event == POSITION_REFUSED) PendingStep = 0;
 }
+
+// The table's words inside a mask, group by group, are the subsets NextSubsetOfSize walks.
+constexpr bool NineBitWordsFollowTheWalk(uint32_t mask) {
+    for (int k = 1; k <= 9; k++) {
+        uint32_t s = NextSubsetOfSize(0, mask, k);
+        for (int w = NINE_BIT_WORDS.start[k]; w < NINE_BIT_WORDS.start[k + 1]; w++) {
+            if (NINE_BIT_WORDS.word[w] & ~mask) continue;
+            if (NINE_BIT_WORDS.word[w] != s) return false;
+            s = NextSubsetOfSize(s, mask, k);
+        }
+        if (s != 0) return false;
+    }
+    return true;
+}
+static_assert(NineBitWordsFollowTheWalk(0x1FF) && NineBitWordsFollowTheWalk(0x16B) &&
+              NineBitWordsFollowTheWalk(0x0F0) && NineBitWordsFollowTheWalk(0x101));
 
 void ResetStateModule() {
     AnalysisGrid = MarkGrid;

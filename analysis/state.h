@@ -1,6 +1,7 @@
 // Analysis working state shared by every technique: the grid analysed, the step record
 // (StepMarks, ChainDisplayList, PendingStep) and the small cell and bit helpers.
 #pragma once
+#include "analysis/cellset.h"
 #include "model/board.h"
 #include <cstdint>
 
@@ -13,6 +14,38 @@ constexpr uint16_t MARK_LINK = 0x3000;    // link cell / second almost locked se
 constexpr uint16_t MARK_PATTERN = 0x4000; // pattern cell; digits = the pattern's digits
 constexpr uint16_t MARK_SHARED = 0x5000;  // cell of both almost locked sets
 constexpr uint16_t MARK_WRONG = 0x8000;   // digit differs from the solution
+
+// StepKind: what a driver run found, 0 or the technique bit that found the step (singles 1).
+enum StepKind : int {
+    STEP_NONE = 0,
+    STEP_SINGLES = 1,
+    STEP_SUBSETS = 2, // TECH_SUBSETS
+    STEP_LOCKED = 4,  // TECH_LOCKED
+    STEP_GRID = 8,    // TECH_GRID
+    STEP_CHAINS = 16, // TECH_CHAINS
+    STEP_ALS = 32,    // TECH_ALS
+};
+// Every kind with what its step adds to the rating score, in the order of the enum.
+struct StepKindRow {
+    int kind;
+    int cost;
+};
+constexpr StepKindRow STEP_KINDS[] = {
+    {STEP_NONE, 0},    // nothing found
+    {STEP_SINGLES, 0}, // singles cost nothing
+    {STEP_SUBSETS, 1}, // hidden or naked subset
+    {STEP_LOCKED, 3},  // locked candidates, box and two lines
+    {STEP_GRID, 7},    // X-wing, swordfish, jellyfish
+    {STEP_CHAINS, 15}, // forcing chain
+    {STEP_ALS, 31},    // almost locked sets
+};
+static_assert(sizeof STEP_KINDS / sizeof STEP_KINDS[0] == 7);
+// The rating cost of a step of this kind; 0 for a value that is no kind.
+constexpr int StepCost(int kind) {
+    for (const StepKindRow& row : STEP_KINDS)
+        if (row.kind == kind) return row.cost;
+    return 0;
+}
 
 constexpr int CHAIN_DISPLAY_MAX = 64;
 
@@ -28,37 +61,20 @@ extern int32_t PendingStep;
 
 // Appends a chain index to the display list; returns the new count (entries past 64 dropped).
 int AppendChainToDisplay(int chain);
+// Empties the step record: StepMarks and ChainDisplayList.
+void ClearStepRecord();
+// The analysis as an observer of the position (ObservePosition): a change makes the step
+// record stale, a refused entry leaves no step pending.
+void ForgetStep(int event);
 
-// Without a popcount instruction in the target, the builtin is a library call; the bit-slice
-// count below is inline and gives the same number.
-inline int PopCount(uint32_t x) {
-#if defined(__POPCNT__)
-    return __builtin_popcount(x);
-#else
-    x = x - ((x >> 1) & 0x55555555u);
-    x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
-    x = (x + (x >> 4)) & 0x0F0F0F0Fu;
-    return int((x * 0x01010101u) >> 24);
-#endif
+// The next subset of mask after prev with exactly k bits, in increasing numeric order; 0 at the
+// end. The walk s = (s - mask) & mask visits every subset of mask in that order.
+constexpr uint32_t NextSubsetOfSize(uint32_t prev, uint32_t mask, int k) {
+    uint32_t s = prev;
+    do s = (s - mask) & mask;
+    while (s != 0 && PopCount(s) != k);
+    return s;
 }
-inline int PopCount64(uint64_t x) {
-#if defined(__POPCNT__)
-    return __builtin_popcountll(x);
-#else
-    x = x - ((x >> 1) & 0x5555555555555555ull);
-    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-    return int((x * 0x0101010101010101ull) >> 56);
-#endif
-}
-inline uint32_t LowestBit(uint32_t x) {
-    return x & (0u - x);
-}
-inline int LowestBitIndex(uint32_t x) {
-    return x ? __builtin_ctz(x) : -1;
-}
-// Next subset of mask after prev, in increasing numeric order, with exactly k bits; 0 at the end.
-uint32_t NextSubsetOfSize(uint32_t prev, uint32_t mask, int k);
 
 // The 512 nine-bit words grouped by their number of bits, each group in increasing numeric
 // order: the words with k bits are word[start[k]] .. word[start[k + 1] - 1]. The subsets of a
@@ -81,7 +97,5 @@ struct NineBitWordsTable {
     }
 };
 inline constexpr NineBitWordsTable NINE_BIT_WORDS{};
-// True when b is one of a's 20 peers (false for a == b).
-bool IsPeer(int a, int b);
 
 void ResetStateModule();

@@ -928,25 +928,25 @@ int DescribeStep(int kind, char* out, size_t size) {
     out[0] = 0;
     Line line = {out, size, 0};
     switch (kind) {
-    case 0:
+    case STEP_NONE:
         DescribeNothing(line);
         break;
-    case 1:
+    case STEP_SINGLES:
         DescribeSingles(line);
         break;
-    case 2:
+    case STEP_SUBSETS:
         DescribeSubset(line);
         break;
-    case 4:
+    case STEP_LOCKED:
         DescribeLocked(line);
         break;
-    case 8:
+    case STEP_GRID:
         DescribeFish(line);
         break;
-    case 16:
+    case STEP_CHAINS:
         DescribeForcing(line);
         break;
-    case 32:
+    case STEP_ALS:
         DescribeAls(line);
         break;
     default:

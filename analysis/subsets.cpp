@@ -4,6 +4,9 @@
 #include "analysis/subsets.h"
 #include "analysis/state.h"
 
+static int UnitCandidateUnion(int unit, DigitMask* unionOut);
+static int TryHiddenSubset(int unit, DigitMask digits, int size);
+
 // Returns 1 when a subset of this size was found and marked, else 0. Units in table order,
 // digit sets in increasing mask order; the first that works is the step.
 int FindSubsets(int size) {
@@ -33,7 +36,7 @@ int FindSubsets(int size) {
 }
 
 // Returns the number of open cells of the unit; the union of their candidates goes to *unionOut.
-int UnitCandidateUnion(int unit, DigitMask* unionOut) {
+static int UnitCandidateUnion(int unit, DigitMask* unionOut) {
     int count = 0;
     DigitMask all = 0;
     for (int k = 0; k < 9; k++) {
@@ -49,7 +52,7 @@ int UnitCandidateUnion(int unit, DigitMask* unionOut) {
 
 // Returns 1 when the digits lie in exactly `size` cells of the unit, each digit somewhere, and
 // those cells hold some other digit to drop (the step is then marked); else 0.
-int TryHiddenSubset(int unit, DigitMask digits, int size) {
+static int TryHiddenSubset(int unit, DigitMask digits, int size) {
     int count = 0;
     DigitMask seen = 0, all = 0;
     for (int k = 0; k < 9; k++) {

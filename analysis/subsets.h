@@ -2,6 +2,5 @@
 #pragma once
 #include "model/board.h"
 
+// Returns 1 when a hidden subset of this size (2..4) was found and marked, else 0.
 int FindSubsets(int size);
-int UnitCandidateUnion(int unit, DigitMask* unionOut);
-int TryHiddenSubset(int unit, DigitMask digits, int size);

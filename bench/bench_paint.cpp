@@ -8,7 +8,7 @@
 #include "analysis/state.h"
 #include "model/board.h"
 #include "model/history.h"
-#include "model/modules.h"
+#include "control/session.h"
 #include "model/options.h"
 #include <QGuiApplication>
 #include <algorithm>

@@ -5,10 +5,10 @@
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
+#include "control/session.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"
-#include "model/modules.h"
 #include "model/options.h"
 #include <algorithm>
 #include <array>
@@ -121,7 +121,8 @@ int RateTimingEachRun(std::vector<double>* runs, double* slowest) {
     AnalysisOptions.pencilMarks = 1;
     AnalysisOptions.showCandidates = 0;
     RatingScore = 1;
-    LoadMarks(1);
+    PositionQuiet = 1;
+    LoadMarks(MARKS_FROM_CANDIDATES);
     *slowest = 0;
     bool stuck = false;
     for (;;) {
@@ -147,6 +148,7 @@ int RateTimingEachRun(std::vector<double>* runs, double* slowest) {
     }
     int score = CountFilled() == 81 && !stuck ? RatingScore : 0;
     RatingScore = 0;
+    PositionQuiet = 0;
     return score;
 }
 

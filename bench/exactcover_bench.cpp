@@ -1,12 +1,12 @@
 // Exact-cover speed, side by side in one run: CountSolutions (limit 1) over the puzzle sets with
-// the fast counter, the general engine and the plain build; CreatePuzzle with the fast and the
-// plain counter; and qqwing's generator in puzzles per second. Each figure is the median of
+// the fast counter and the plain build; CreatePuzzle with the fast and the plain counter; and
+// qqwing's generator in puzzles per second. Each figure is the median of
 // three repetitions of CPU time (qqwing's: the CPU time of the child process), so other load on
 // the machine does not skew the comparison; the ratios are printed after the table.
-#include "bench/literal_engine.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
-#include "model/modules.h"
+#include "tests/reference/literal_engine.h"
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fstream>
@@ -133,9 +133,7 @@ int main(int argc, char** argv) {
         const struct {
             const char* name;
             Counter count;
-        } counters[] = {{"fast", CountSolutions},
-                        {"engine", CountSolutionsOnEngine},
-                        {"literal", LiteralCountSolutions}};
+        } counters[] = {{"fast", CountSolutions}, {"literal", LiteralCountSolutions}};
         for (const auto& c : counters)
             Configure(benchmark::RegisterBenchmark((base + c.name).c_str(), CountAll, &w, c.count));
     }
@@ -153,9 +151,8 @@ int main(int argc, char** argv) {
         std::string base = std::string("Count/") + w.name + "/";
         double fast = reporter.Ratio(base + "fast", base + "literal");
         if (fast > 0)
-            std::printf(
-                "  CountSolutions %-12s %6zu boards  fast %5.2fx literal, engine %5.2fx literal\n",
-                w.name, w.boards.size(), fast, reporter.Ratio(base + "engine", base + "literal"));
+            std::printf("  CountSolutions %-12s %6zu boards  fast %5.2fx literal\n", w.name,
+                        w.boards.size(), fast);
     }
     if (double r = reporter.Ratio("Create/fast", "Create/literal"))
         std::printf("  CreatePuzzle   fast %5.2fx literal (%.0f puzzles/s)\n", r,

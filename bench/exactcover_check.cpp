@@ -3,11 +3,11 @@
 //     the plain build: same results, same SolutionGrid; the limit-1 tally as the data README says;
 //  2. 1000 CreatePuzzle calls: every puzzle unique and minimal, its solution in SolutionGrid.
 // Exit status 0 when everything holds.
-#include "bench/literal_engine.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
-#include "model/modules.h"
+#include "tests/reference/literal_engine.h"
 #include <cstdio>
 #include <cstring>
 #include <fstream>

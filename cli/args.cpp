@@ -1,9 +1,9 @@
 // Argument parsing, puzzle input (arguments and -f FILE), new-game loading and the batch runner.
 #include "cli/cli.h"
+#include "control/session.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
-#include "model/modules.h"
 #include <algorithm>
 #include <cerrno>
 #include <chrono>

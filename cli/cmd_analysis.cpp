@@ -3,7 +3,7 @@
 // Every puzzle is loaded as a new game; path watches the rating loop itself, so its steps and
 // its last line are those of rate.
 #include "analysis/driver.h"
-#include "analysis/hintcheck.h"
+#include "control/hintcheck.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
@@ -440,7 +440,7 @@ ItemResult HintOne(const PuzzleItem& item, const CliArgs& args) {
     int kind = RunAnalysis();
     DescribeStep(kind, text, sizeof text);
     r.out += std::string(text) + "\n";
-    r.status = kind ? 0 : 1;
+    r.status = kind != STEP_NONE ? 0 : 1;
     return r;
 }
 

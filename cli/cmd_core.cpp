@@ -2,10 +2,10 @@
 // solution and new puzzles, on the same core as the desktop program. Each puzzle of a batch
 // starts from a fresh game, so its output does not depend on the puzzles before it.
 #include "cli/cli.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
-#include "model/modules.h"
 #include "model/verdicts.h"
 #include <chrono>
 #include <cstdio>
@@ -77,13 +77,12 @@ bool ReadCommandLine(int argc, char** argv, const std::vector<std::string>& valu
     return true;
 }
 
-// The puzzles of the command line, or false (status 2) when any is bad or none is given:
-// nothing is done unless every input is usable.
-bool ReadPuzzles(const char* command, const CliArgs& args, std::vector<PuzzleItem>* items) {
-    int bad = 0;
-    *items = GatherPuzzles(args, &bad);
-    if (bad > 0) return false;
-    if (items->empty()) {
+// The puzzles of the command line; a bad one is reported as ORIGIN on standard error and
+// counted in *bad while the others still run. False when no puzzle was given at all.
+bool ReadPuzzles(const char* command, const CliArgs& args, std::vector<PuzzleItem>* items,
+                 int* bad) {
+    *items = GatherPuzzles(args, bad);
+    if (items->empty() && *bad == 0) {
         std::fprintf(stderr, "quadrivo-cli %s: no puzzle given (see --help)\n", command);
         return false;
     }
@@ -151,10 +150,12 @@ int RunPuzzleCommand(int argc, char** argv, const std::vector<std::string>& valu
         CountLimit = int32_t(v);
     }
     std::vector<PuzzleItem> items;
-    if (!ReadPuzzles(argv[0], args, &items)) return 2;
+    int bad = 0;
+    if (!ReadPuzzles(argv[0], args, &items, &bad)) return 2;
     ManyPuzzles = items.size() > 1;
     InstallConsoleHooks(true);
-    return RunBatch(items, fn, args);
+    status = RunBatch(items, fn, args);
+    return bad ? 2 : status;
 }
 } // namespace
 

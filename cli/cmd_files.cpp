@@ -1,11 +1,11 @@
 // quadrivo-cli file commands: "format" prints puzzles as text in a chosen layout, "show" prints
 // what a saved game holds as the program reads it.
 #include "cli/cli.h"
+#include "control/session.h"
 #include "files/puzzlefile.h"
 #include "files/text.h"
 #include "model/history.h"
 #include "model/marks.h"
-#include "model/modules.h"
 #include "model/options.h"
 #include <cstdio>
 #include <cstring>

@@ -7,6 +7,7 @@
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "control/dialogrules.h"
+#include "control/session.h"
 #include "control/taps.h"
 #include "exactcover/generator.h"
 #include "files/puzzlefile.h"
@@ -98,7 +99,7 @@ static void StartUp() {
     SavedMarks[0] = NO_SAVED_MARKS;
     MoveEnd = 0;
     MovePos = 0;
-    TransferSettings(1);
+    TransferSettings(SETTINGS_LOAD);
     RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
     ShellUpdateToggleButtons();
 }
@@ -259,5 +260,5 @@ void OpenFileByName(const char* path) {
 }
 
 int ShutDown() {
-    return TransferSettings(0) != 0; // -1: nowhere to keep the file, nothing failed
+    return TransferSettings(SETTINGS_SAVE) != 0; // -1: nowhere to keep the file, nothing failed
 }

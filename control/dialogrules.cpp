@@ -57,3 +57,7 @@ void VersionLine(char* out, int size) {
     std::snprintf(out, size_t(size), "%s V %d.%02d", PROGRAM_NAME, VERSION_WORD >> 8,
                   VERSION_WORD & 0xFF);
 }
+
+void ResetDialogRulesModule() {
+    GotoNumber = 0;
+}

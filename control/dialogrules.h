@@ -32,3 +32,5 @@ void AcceptBlockEntryText(const char* text);
 
 // "Quadrivo V 1.16" (out holds at least 32 bytes).
 void VersionLine(char* out, int size);
+
+void ResetDialogRulesModule();

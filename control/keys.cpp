@@ -2,8 +2,6 @@
 // Invariant: CursorCell is -1 or a cell 0..80.
 #include "control/keys.h"
 #include "control/commands.h"
-#include "control/control.h"
-#include "control/dialogrules.h"
 #include "control/taps.h"
 #include "model/board.h"
 #include "model/hooks.h"
@@ -59,10 +57,4 @@ void TypeKey(int c) {
 
 void ResetKeysModule() {
     CursorCell = -1;
-}
-
-void ResetControlModules() {
-    ResetTapsModule();
-    ResetKeysModule();
-    GotoNumber = 0;
 }

@@ -1,15 +1,19 @@
 // Solution counting: the Sudoku exact-cover matrix (324 columns, one row per placement) searched
 // with a count limit, leaving the last solution reached in SolutionGrid.
 //
-// CountSolutions runs its own dancing-links search on fixed arrays, with no allocation: the 324
-// headers come first, then placement p = 9 * cell + digit - 1 owns nodes 324 + 4p .. 324 + 4p + 3
-// (row-digit, column-digit, box-digit and cell columns, the order the row's ring runs in); links
-// are 16-bit indices. Each call starts from the empty board's matrix, built once at compile time,
-// and takes out the rows the board excludes. The rows kept, their order in every column, the
-// column choice and the per-level limit rule are those of the general engine, so the results and
-// SolutionGrid are the same (CountSolutionsOnEngine is the reference; the tests compare them).
+// The matrix: board rows top to bottom, cells left to right; a given adds its own row, an empty
+// cell a row for each digit not given to its left in the same row. Each row's four columns are
+// row-digit, column-digit, box-digit (boxes numbered row by row here) and cell, and rows join
+// the column lists in the order added. The search takes the first column of smallest size and
+// tries its rows top to bottom; every level keeps its own count of the solutions found below it
+// and goes on into its next row only while that count is at most the limit, so a deeper level
+// may find more and the result can exceed limit + 1.
+//
+// The dancing links run on fixed arrays, with no allocation: the 324 headers come first, then
+// placement p = 9 * cell + digit - 1 owns nodes 324 + 4p .. 324 + 4p + 3 (its four columns, the
+// order the row's ring runs in); links are 16-bit indices. Each call starts from the empty
+// board's matrix, built once at compile time, and takes out the rows the board excludes.
 #include "exactcover/count.h"
-#include "exactcover/dlx.h"
 #include <bit>
 #include <cstring>
 #if defined(__SSE2__)
@@ -35,6 +39,7 @@ constexpr NodeTable MakeNodeTable() {
     NodeTable t{};
     for (int c = 0; c < COLUMNS; c++) t.column[c] = int16_t(c);
     for (int p = 0; p < PLACEMENTS; p++) {
+        // The matrix's own box numbering, row by row (the columns' order decides ties).
         int cell = p / 9, d = p % 9, r = cell / 9, k = cell % 9, b = 3 * (r / 3) + k / 3;
         int16_t* n = t.column + FIRST_NODE + 4 * p;
         n[0] = int16_t(9 * r + d);       // row r holds d
@@ -55,64 +60,11 @@ int16_t Down[NODES];
 alignas(16) uint8_t Size[SIZE_SLOTS];
 int16_t Stack[81];
 int32_t Limit;
-int32_t Found; // solutions reached by the count in progress
 } // namespace
 
 void ResetCountModule() {
+    // The search arrays are set up afresh by every count.
     std::memset(SolutionGrid, 0, sizeof SolutionGrid);
-    std::memset(Up, 0, sizeof Up);
-    std::memset(Down, 0, sizeof Down);
-    std::memset(Size, 0, sizeof Size);
-    std::memset(Stack, 0, sizeof Stack);
-    Limit = 0;
-    Found = 0;
-    ResetExactCoverModule();
-}
-
-int32_t RecordSolution(uint32_t depth, MatrixNode** stack) {
-    if (depth == 0) return 1; // only an empty matrix is covered by no row
-    for (uint32_t t = 0; t < depth; t++) {
-        MatrixNode* nodes[4] = {stack[t], stack[t]->left, stack[t]->right, stack[t]->right->right};
-        uint32_t row = 0, column = 0, digit = 0;
-        for (MatrixNode* n : nodes) {
-            uint32_t index = n->column->index;
-            if (index < 81) {
-                row = index / 9;
-                digit = index % 9 + 1;
-            } else if (index < 162) {
-                column = (index - 81) / 9;
-            }
-        }
-        SolutionGrid[9 * row + column] = uint8_t(digit);
-    }
-    return 1;
-}
-
-int32_t CountSolutionsOnEngine(const uint8_t* board, int32_t limit) {
-    for (int i = 0; i < 81; i++)
-        if ((board[i] & 0x0F) > 9) return -1;
-    SolutionLimit = limit;
-    ExactCoverMatrix matrix;
-    if (ExactCoverInit(&matrix, 0, COLUMNS) < 0) return -3;
-    // One row per placement: cells in CellIndex order; a filled cell's one digit, an empty
-    // cell's digits in ascending order except those filled to its left in the same row.
-    int32_t added = 0;
-    for (uint32_t r = 0; r < 9 && added >= 0; r++) {
-        bool filled[10] = {}; // digit already filled in this row?
-        for (uint32_t k = 0; k < 9 && added >= 0; k++) {
-            uint32_t v = board[9 * r + k] & 0x0F, b = 3 * (r / 3) + k / 3;
-            for (uint32_t d = 1; d <= 9 && added >= 0; d++) {
-                if (v ? d != v : filled[d]) continue;
-                const uint32_t columns[4] = {9 * r + d - 1, 81 + 9 * k + d - 1, 162 + 9 * b + d - 1,
-                                             243 + 9 * r + k};
-                added = ExactCoverAddRow(&matrix, 4, columns);
-            }
-            filled[v] = true;
-        }
-    }
-    int32_t result = added < 0 ? added : ExactCoverSearch(&matrix, RecordSolution);
-    ExactCoverFree(&matrix);
-    return result;
 }
 
 // ---- The fast search -------------------------------------------------------------------
@@ -151,9 +103,9 @@ static inline void UncoverColumn(int c) {
     Size[c] &= uint8_t(~SIZE_COVERED);
 }
 
-// The general engine's choice: the first uncovered column (index order) of smallest size, the
-// walk ending at the first column of size 1 or 0. So: the first column of size <= 1 if there is
-// one, else the first of the smallest size.
+// The first uncovered column (index order) of smallest size, the walk ending at the first column
+// of size 1 or 0. So: the first column of size <= 1 if there is one, else the first of the
+// smallest size.
 static inline int ChooseColumn() {
 #if defined(__SSE2__)
     const __m128i one = _mm_set1_epi8(1);
@@ -186,7 +138,7 @@ static inline int ChooseColumn() {
 #endif
 }
 
-static void RecordFastSolution() {
+static void RecordSolution() {
     for (int t = 0; t < 81; t++) {
         int p = (Stack[t] - FIRST_NODE) >> 2;
         SolutionGrid[p / 9] = uint8_t(p % 9 + 1);
@@ -194,11 +146,10 @@ static void RecordFastSolution() {
 }
 
 // One level: 81 rows chosen means every column is covered. A level stops descending once its
-// own count has passed the limit, or with StopAll once the whole search has.
-template <bool StopAll> static int32_t SearchLevel(int k) {
+// own count has passed the limit.
+static int32_t SearchLevel(int k) {
     if (k == 81) {
-        RecordFastSolution();
-        Found++;
+        RecordSolution();
         return 1;
     }
     int c = ChooseColumn();
@@ -206,13 +157,13 @@ template <bool StopAll> static int32_t SearchLevel(int k) {
     CoverColumn(c);
     int32_t count = 0;
     for (int r = Down[c]; r != c; r = Down[r]) {
-        if ((StopAll ? Found : count) > Limit) break; // past the limit: no further descent
+        if (count > Limit) break; // past the limit: no further descent
         Stack[k] = int16_t(r);
         int base = r & ~3, p = r & 3;
         CoverColumn(NodeColumn[base + ((p + 1) & 3)]);
         CoverColumn(NodeColumn[base + ((p + 2) & 3)]);
         CoverColumn(NodeColumn[base + ((p + 3) & 3)]);
-        count += SearchLevel<StopAll>(k + 1);
+        count += SearchLevel(k + 1);
         UncoverColumn(NodeColumn[base + ((p + 3) & 3)]);
         UncoverColumn(NodeColumn[base + ((p + 2) & 3)]);
         UncoverColumn(NodeColumn[base + ((p + 1) & 3)]);
@@ -222,7 +173,7 @@ template <bool StopAll> static int32_t SearchLevel(int k) {
 }
 
 // The matrix of the empty board: every placement's row, added in placement order, so each
-// column's ring holds its nine rows in the order CountSolutions would add them.
+// column's ring holds its nine rows in the order the board's matrix adds them.
 struct FullMatrix {
     int16_t up[NODES], down[NODES];
     uint8_t size[SIZE_SLOTS];
@@ -253,9 +204,7 @@ constexpr FullMatrix FULL_MATRIX = MakeFullMatrix();
 // size and row is exactly that of the matrix built row by row. Returns 0, or -1 for a digit
 // above 9.
 static int32_t BuildMatrix(const uint8_t* board, int32_t limit) {
-    SolutionLimit = limit;
     Limit = limit;
-    Found = 0;
     for (int i = 0; i < 81; i++)
         if ((board[i] & 0x0F) > 9) return -1;
     std::memcpy(Up, FULL_MATRIX.up, sizeof Up);
@@ -283,10 +232,5 @@ static int32_t BuildMatrix(const uint8_t* board, int32_t limit) {
 
 int32_t CountSolutions(const uint8_t* board, int32_t limit) {
     if (BuildMatrix(board, limit) < 0) return -1;
-    return SearchLevel<false>(0);
-}
-
-int32_t CountSolutionsStoppingPastLimit(const uint8_t* board, int32_t limit) {
-    if (BuildMatrix(board, limit) < 0) return -1;
-    return SearchLevel<true>(0);
+    return SearchLevel(0);
 }

@@ -9,9 +9,10 @@
 #include <chrono>
 #include <random>
 
-// The pseudo-random source; Seeded: 1 after SeedRandom (the clock is then left out).
+// The pseudo-random source; Seeded: 1 after SeedRandom (the clock is then left out), 0 once
+// seeded from the clock, -1 before the first draw since the reset.
 static std::mt19937 Random;
-static int Seeded = 0;
+static int Seeded = -1;
 
 // Milliseconds of the steady clock, wrapping like a tick count.
 static uint32_t TickCount() {
@@ -20,9 +21,7 @@ static uint32_t TickCount() {
 }
 
 void ResetGeneratorModule() {
-    auto now = std::chrono::steady_clock::now().time_since_epoch();
-    Random.seed(uint32_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
-    Seeded = 0;
+    Seeded = -1; // seeded from the clock at the first draw
 }
 
 void SeedRandom(uint32_t seed) {
@@ -30,7 +29,13 @@ void SeedRandom(uint32_t seed) {
     Seeded = 1;
 }
 
-int RandomCell() {
+// A random cell 0..80.
+static int RandomCell() {
+    if (Seeded < 0) {
+        auto now = std::chrono::steady_clock::now().time_since_epoch();
+        Random.seed(uint32_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+        Seeded = 0;
+    }
     if (Seeded) return int(Random() % 81);
     uint32_t ticks = TickCount(); // read before the random value
     return int((ticks + uint32_t(Random())) % 81);

@@ -7,8 +7,6 @@ int CreatePuzzle();
 // The same with another solution counter in place of CountSolutions (benchmarks and tests).
 using SolutionCounter = int32_t (*)(const uint8_t* board, int32_t limit);
 int CreatePuzzleWith(SolutionCounter count);
-// A random cell 0..80.
-int RandomCell();
 // Makes the random source reproducible: from now on RandomCell draws from a generator seeded
 // with seed and ignores the clock.
 void SeedRandom(uint32_t seed);

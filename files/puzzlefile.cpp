@@ -8,7 +8,6 @@
 #include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
-#include "model/verdicts.h"
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -47,12 +46,15 @@ FILE* OpenForReading(const char* path) {
     return std::fopen(path, "rb");
 }
 
-int ReadFileByte(FILE* file) {
+// The next byte, or 0 at the end of the file, on a read error and for a zero byte.
+static int ReadFileByte(FILE* file) {
     int c = std::fgetc(file);
     return c == EOF ? 0 : c; // a read error ends the input like the end of the file
 }
 
-int ReadTextLine(FILE* file, uint8_t* buffer, int max) {
+// One line into buffer (room for max + 1): LF skipped, CR or 0 ends it, bytes past max dropped.
+// Returns the number of bytes stored.
+static int ReadTextLine(FILE* file, uint8_t* buffer, int max) {
     int n = 0;
     for (;;) {
         int c = ReadFileByte(file);
@@ -97,7 +99,8 @@ int LoadCollectionEntry(const char* path) {
     return 1;
 }
 
-DigitMask ParseMarkRecord() {
+// The DigitMask of the mark record collected in LineBuffer (0 for a filled cell's record).
+static DigitMask ParseMarkRecord() {
     DigitMask mask = 0;
     for (int i = 1; i <= 9; i++) {
         uint8_t c = LineBuffer[i];
@@ -383,25 +386,6 @@ void DefaultSaveName(int year, int month, int day, char* out) {
     std::snprintf(out, 10, "Pzl%02d%02d%02d", twoDigits(year), twoDigits(month), twoDigits(day));
 }
 
-void OpenChosenFile() {
-    const int pos = MovePos;
-    MovePos = COLLECTION_COUNT_MODE;
-    if (LoadCollectionEntry(CurrentFile) < 1) { // not a collection of at least two puzzles
-        // A file that cannot be opened changes nothing, the position included.
-        if (LoadGameFile(CurrentFile) == 0) MovePos = pos;
-        if (SavedMarks[0] == NO_SAVED_MARKS)
-            RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
-        else
-            RefreshSession(REFRESH_MARKS | REFRESH_CHECK | REFRESH_CLOCK);
-    } else {
-        MovePos = 0;
-        CollectionIndex = 0;
-        LoadCollectionEntry(CurrentFile);
-        CollectionCount = MoveEnd;
-    }
-    ShellSetTitle();
-}
-
 int ReopenCollection() {
     if (CurrentFile[0] && CollectionIndex >= 0) {
         const int pos = MovePos, end = MoveEnd;
@@ -429,16 +413,16 @@ int BrowseCollection(int id) {
     // Without a collection there is nothing to browse (the board being set up stays).
     if (CollectionIndex < 0) return -1;
     switch (id) {
-    case NAV_UNDO:
+    case POS_UNDO:
         MovePos = MovePos > 0 ? MovePos - 1 : 0;
         break;
-    case NAV_REDO:
+    case POS_REDO:
         if (MovePos < MoveEnd - 1) MovePos++;
         break;
-    case NAV_BEGIN:
+    case POS_BEGIN:
         MovePos = 0;
         break;
-    case NAV_END:
+    case POS_END:
         if (MovePos >= MoveEnd - 1) return 0; // on the last puzzle: "Goto Position"
         MovePos = MoveEnd - 1;
         break;

@@ -1,5 +1,6 @@
 // Puzzle files: collections of 81-character lines browsed in setup mode, and saved games with
-// their moves and pencil marks, read and written; the open / reopen / browse commands.
+// their moves and pencil marks, read and written; the reopen / browse / goto commands (opening
+// a chosen file checks the puzzle, so it is the session's: control/session.h).
 #pragma once
 #include "model/board.h"
 #include <cstdint>
@@ -16,18 +17,11 @@ extern int CollectionCount;
 
 // Opens an existing file for reading as bytes; null when it cannot be opened or is a folder.
 FILE* OpenForReading(const char* path);
-// The next byte, or 0 at the end of the file, on a read error and for a zero byte.
-int ReadFileByte(FILE* file);
-// One line into buffer (room for max + 1): LF skipped, CR or 0 ends it, bytes past max dropped.
-// Returns the number of bytes stored.
-int ReadTextLine(FILE* file, uint8_t* buffer, int max);
 // MovePos = COLLECTION_COUNT_MODE: the number of leading 81-byte lines if at least 2, else 0.
 // Otherwise loads line MovePos in setup mode: 1, or 0 when there was no such line.
 int LoadCollectionEntry(const char* path);
 // Loads a saved game: 0 when the file cannot be opened, else the mark records read plus 1.
 int LoadGameFile(const char* path);
-// The DigitMask of the mark record collected in LineBuffer (0 for a filled cell's record).
-DigitMask ParseMarkRecord();
 // Writes the game through ReplaceFile: 1 when written, 0 when not (LastSaveError says why).
 int SaveGameFile(const char* path);
 // The 12-byte mark record of a cell at the start of LineBuffer; returns 12.
@@ -51,11 +45,10 @@ int ReportSaveError(const char* path, int error);
 // "Pzl%02d%02d%02d" with year, month and day each taken mod 100; out holds at least 10 bytes.
 void DefaultSaveName(int year, int month, int day, char* out);
 
-// Commands once the file is chosen (the dialog belongs to the shell).
-void OpenChosenFile();  // 110 after ChooseFile set CurrentFile (CollectionIndex = -1)
+// Commands on the open file (the dialog belongs to the shell).
 int ReopenCollection(); // 113: 1 when the collection puzzle was reloaded, else 0 (go on as 110)
-// 130..133 in setup mode: 1 when the collection moved, 0 for 133 on the last puzzle (the caller
-// opens "Goto Position"), -1 when no collection is being browsed.
+// POS_UNDO..POS_END in setup mode: 1 when the collection moved, 0 for POS_END on the last
+// puzzle (the caller opens "Goto Position"), -1 when no collection is being browsed.
 int BrowseCollection(int id);
 // "Goto Position": number 1-based, held to 1..CollectionCount; 1 loaded, 0 nothing browsed.
 int GotoCollectionPuzzle(int number);

@@ -133,7 +133,7 @@ static void LoadSettings(const char* path) {
     DecodeSettings(image);
     KeepStateInRange();
 
-    LoadMarks(2);
+    LoadMarks(MARKS_AS_THEY_ARE);
     ChangePosition(POS_REFRESH, 0, 0);
     if (MovePos > 0) {
         // In setup mode MovePos is a collection position and may lie past the history.
@@ -154,10 +154,10 @@ static int SaveSettings(const char* path) {
     return ReplaceFile(path, image, SETTINGS_SIZE, FILE_MODE_PRIVATE);
 }
 
-int TransferSettings(int load) {
+int TransferSettings(int direction) {
     const std::string path = SettingsPath();
     if (path.empty()) return -1;
-    if (load) {
+    if (direction == SETTINGS_LOAD) {
         LoadSettings(path.c_str());
         return 1;
     }

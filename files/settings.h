@@ -10,9 +10,13 @@ constexpr int SETTINGS_VERSION = 1;
 std::string SettingsPath();
 void SetSettingsPath(const char* path);
 
-// load = 1 reads the file (1; a missing or foreign file quietly changes nothing), load = 0
-// writes it, private to the user: 1 written, 0 failed with LastSaveError set (puzzlefile.h).
-// -1 when there is nowhere to keep the file (no HOME).
-int TransferSettings(int load);
+// TransferSettings directions.
+constexpr int SETTINGS_SAVE = 0; // write the file (at exit)
+constexpr int SETTINGS_LOAD = 1; // read it (at start-up)
+
+// Reads or writes the file as the direction says. Reading returns 1 (a missing or foreign file
+// quietly changes nothing); writing, private to the user, returns 1 when written, 0 when it
+// failed with LastSaveError set (puzzlefile.h), -1 when there is nowhere to keep the file.
+int TransferSettings(int direction);
 
 void ResetSettingsModule();

@@ -1,9 +1,9 @@
 // Fuzz target: LoadCollectionEntry on any file, in count mode and in load mode at the first,
 // second and last positions, then the open command, which falls back to the saved-game reader.
+#include "control/session.h"
 #include "files/puzzlefile.h"
 #include "fuzz/fuzz_support.h"
 #include "model/history.h"
-#include "model/modules.h"
 #include "model/options.h"
 #include <cstring>
 #include <initializer_list>

@@ -1,8 +1,8 @@
 // Fuzz target: LoadGameFile on any file (the first byte's low bit chooses EMPTY_DASHES), then
 // the position is refreshed, checked, analysed and walked through its history.
+#include "control/session.h"
 #include "files/puzzlefile.h"
 #include "fuzz/fuzz_support.h"
-#include "model/modules.h"
 #include "model/options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,6 +1,7 @@
 // Shared pieces of the fuzz targets (see fuzz_support.h).
 #include "fuzz/fuzz_support.h"
 #include "analysis/driver.h"
+#include "control/session.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"

@@ -1,10 +1,10 @@
 // Fuzz target: ParsePuzzleText on any text. The first byte is blockFormat; the rest the text.
 // The last byte also selects the analysis (fuzz_support.h). Afterwards the text written back in
 // every layout must read back to the same digits.
+#include "control/session.h"
 #include "files/text.h"
 #include "fuzz/fuzz_support.h"
 #include "model/board.h"
-#include "model/modules.h"
 #include "model/options.h"
 #include <cstring>
 #include <initializer_list>

@@ -1,7 +1,7 @@
-// The puzzle on screen: Board, UnitTable, PeerTable, CandidateGrid, CountFilled, ResetState.
+// The puzzle on screen: Board, UnitTable, PeerTable, CandidateGrid, CountFilled, ResetState and
+// the position's observers.
 // Invariant: an empty cell is the byte 0; every other byte carries a digit 1..9 in its low bits.
 #include "model/board.h"
-#include "analysis/state.h"
 #include "model/marks.h"
 #include <cstring>
 
@@ -19,14 +19,15 @@ const char BUILTIN_PUZZLE[82] = ".7.1.6.8."
 uint8_t Board[81];
 // Digits still possible in each empty cell given the Board alone; 0 for filled cells.
 DigitMask CandidateGrid[81];
-// Cell c's 20 peers at 20c..20c+19: box (row by row), column outside the box, row outside it.
-uint8_t PeerTable[81 * 20];
 // The cell the stylus last selected; setup editing empties it again when its digit conflicts.
 int SelectedCell;
+// The position's observers in the order added; entries past ObserverCount are unused.
+static PositionObserver Observers[POSITION_OBSERVERS_MAX];
+static int ObserverCount;
 
 // Rows left to right, columns top to bottom, boxes row by row; boxes go down each band of
 // three columns first (box b covers rows 3(b%3).. and columns 3(b/3)..).
-const uint8_t UnitTable[27][9] = {
+constexpr uint8_t UnitTable[27][9] = {
     {0, 1, 2, 3, 4, 5, 6, 7, 8},          // row 1
     {9, 10, 11, 12, 13, 14, 15, 16, 17},  // row 2
     {18, 19, 20, 21, 22, 23, 24, 25, 26}, // row 3
@@ -56,25 +57,54 @@ const uint8_t UnitTable[27][9] = {
     {60, 61, 62, 69, 70, 71, 78, 79, 80}, // box 8 (rows 7-9, columns 7-9)
 };
 static_assert(sizeof UnitTable == 27 * 9);
+// Each row, column and box holds its nine cells, in cell order.
+constexpr bool UnitsHoldTheirCells() {
+    for (int i = 0; i < 9; i++)
+        for (int k = 0; k < 9; k++)
+            if (UnitTable[i][k] != 9 * i + k || UnitTable[9 + i][k] != 9 * k + i ||
+                BoxOf(UnitTable[18 + i][k]) != i ||
+                (k > 0 && UnitTable[18 + i][k] <= UnitTable[18 + i][k - 1]))
+                return false;
+    return true;
+}
+static_assert(UnitsHoldTheirCells());
 
-void BuildPeerTable() {
+// Each cell's box, column and row in that order, each cell once and the cell itself left out.
+constexpr std::array<uint8_t, 81 * 20> MakePeerTable() {
+    std::array<uint8_t, 81 * 20> table{};
     for (int c = 0; c < 81; c++) {
-        uint8_t* list = PeerTable + 20 * c;
         int n = 0;
         const int units[3] = {18 + BoxOf(c), 9 + c % 9, c / 9};
         for (int u : units)
             for (int k = 0; k < 9; k++) {
                 int p = UnitTable[u][k];
                 bool listed = p == c;
-                for (int i = 0; i < n && !listed; i++) listed = list[i] == p;
-                if (!listed) list[n++] = uint8_t(p);
+                for (int i = 0; i < n && !listed; i++) listed = table[20 * c + i] == p;
+                if (!listed) table[20 * c + n++] = uint8_t(p);
             }
     }
+    return table;
 }
+constexpr std::array<uint8_t, 81 * 20> PeerTable = MakePeerTable();
+
+// Every cell's list holds the 20 other cells that share its row, column or box.
+constexpr bool PeerListsAreExact() {
+    for (int c = 0; c < 81; c++)
+        for (int o = 0; o < 81; o++) {
+            int times = 0;
+            for (int i = 0; i < 20; i++) times += PeerTable[20 * c + i] == o;
+            bool shares = o != c && (o / 9 == c / 9 || o % 9 == c % 9 || BoxOf(o) == BoxOf(c));
+            if (times != (shares ? 1 : 0)) return false;
+        }
+    return true;
+}
+static_assert(PeerListsAreExact());
+// Cell 0: its box from cell 1, then column 1 from row 4, then row 1 from column 4.
+static_assert(PeerTable[0] == 1 && PeerTable[8] == 27 && PeerTable[14] == 3 && PeerTable[19] == 8);
 
 DigitMask PeerDigits(int cell) {
     DigitMask m = 0;
-    const uint8_t* peers = PeerTable + 20 * cell;
+    const uint8_t* peers = PeersOf(cell);
     for (int i = 0; i < 20; i++) {
         int d = Board[peers[i]] & CELL_DIGIT;
         if (d) m |= DigitMask(1u << (d - 1));
@@ -95,7 +125,6 @@ int ComputeCandidates() {
 }
 
 int CountFilled() {
-    ResetState(RESET_ANALYSIS);
     int conflicts = 0;
     for (int u = 0; u < 27; u++) {
         unsigned seen = 0;
@@ -113,10 +142,7 @@ int CountFilled() {
 }
 
 void ResetState(int mask) {
-    if (mask & RESET_ANALYSIS) {
-        std::memset(StepMarks, 0, sizeof StepMarks);
-        ChainDisplayList.count = 0;
-    }
+    if (mask & RESET_ANALYSIS) TellObservers(POSITION_CHANGED);
     if (mask & RESET_MARKS) {
         std::memset(MarkGrid, 0, sizeof MarkGrid);
         std::memset(MarkSnapshot, 0, sizeof MarkSnapshot);
@@ -125,12 +151,24 @@ void ResetState(int mask) {
     if (mask & RESET_BOARD) std::memset(Board, 0, sizeof Board);
 }
 
+int ObservePosition(PositionObserver observer) {
+    for (int i = 0; i < ObserverCount; i++)
+        if (Observers[i] == observer) return 1;
+    if (ObserverCount == POSITION_OBSERVERS_MAX) return 0;
+    Observers[ObserverCount++] = observer;
+    return 1;
+}
+
+void TellObservers(int event) {
+    for (int i = 0; i < ObserverCount; i++) Observers[i](event);
+}
+
 void ResetBoardModule() {
+    ObserverCount = 0;
     for (int i = 0; i < 81; i++) {
         char c = BUILTIN_PUZZLE[i];
         Board[i] = (c >= '1' && c <= '9') ? uint8_t(c - '0') : 0;
     }
     std::memset(CandidateGrid, 0, sizeof CandidateGrid);
     SelectedCell = 0;
-    BuildPeerTable();
 }

@@ -1,6 +1,8 @@
 // The puzzle on screen: the Board of 81 cell bytes, the unit and peer tables every solving
-// and checking routine walks, the computed candidates, the filled-cell count and ResetState.
+// and checking routine walks, the computed candidates, the filled-cell count, ResetState, and
+// the observers that keep something derived from the position.
 #pragma once
+#include <array>
 #include <cstdint>
 
 // Cell byte:  bit 7   6 5 4    3 2 1 0
@@ -14,7 +16,7 @@ using DigitMask = uint16_t;
 constexpr DigitMask ALL_DIGITS = 0x1FF;
 
 // ResetState bits, applied in this order.
-constexpr int RESET_ANALYSIS = 1;    // StepMarks and ChainDisplayList
+constexpr int RESET_ANALYSIS = 1;    // observers drop what they derived (the analysis: its step)
 constexpr int RESET_MARKS = 2;       // MarkGrid and MarkSnapshot
 constexpr int RESET_SAVED_MARKS = 4; // SavedMarks entry 0 = 0xFFFF
 constexpr int RESET_BOARD = 8;       // all Board bytes 0
@@ -23,33 +25,45 @@ constexpr int RESET_ALL = 15;
 extern uint8_t Board[81];
 extern DigitMask CandidateGrid[81];
 extern const uint8_t UnitTable[27][9]; // rows 0-8, columns 9-17, boxes 18-26
-extern uint8_t PeerTable[81 * 20];     // 20 peers per cell: box, column, row
-extern int SelectedCell;               // the cell under the stylus (set by hit testing)
+// Cell c's 20 peers at 20c .. 20c + 19: box (row by row), column outside the box, row outside it.
+extern const std::array<uint8_t, 81 * 20> PeerTable;
+extern int SelectedCell; // the cell under the stylus (set by hit testing)
 
 // The puzzle shown before anything is loaded, row by row, '.' for an empty cell.
 extern const char BUILTIN_PUZZLE[82];
 
 // Box 0..8 of a cell, numbered down each band of three columns first.
-inline int BoxOf(int cell) {
+constexpr int BoxOf(int cell) {
     return 3 * (cell % 9 / 3) + cell / 9 / 3;
 }
-
-// Fills PeerTable; called once before anything else reads it (ResetAllModules does it).
-void BuildPeerTable();
-
-// Digits present among the 20 peers of a cell; flags ignored.
-DigitMask PeerDigits(int cell);
+// The 20 peers of a cell, in PeerTable's order.
+inline const uint8_t* PeersOf(int cell) {
+    return PeerTable.data() + 20 * cell;
+}
 
 // Recomputes CandidateGrid from the Board. Returns 1, or 0 at the first empty cell whose
 // peers hold all nine digits (that cell keeps 0, the cells after it keep their old values).
 int ComputeCandidates();
+// Digits present among the 20 peers of a cell; flags ignored.
+DigitMask PeerDigits(int cell);
 
-// Clears the step record, then returns the number of filled cells, or -1 when a unit
-// holds a digit twice.
+// The number of filled cells, or -1 when a unit holds a digit twice.
 int CountFilled();
 
 // Clears parts of the game state, one RESET_ bit per part.
 void ResetState(int mask);
 
-// Puts the Board back to the built-in puzzle and the peer table in place.
+// Observers of the position: operations of the layers above that keep something derived from
+// it (the analysis keeps the step it found). ChangePosition and ResetState(RESET_ANALYSIS) tell
+// them when that is stale. The user interface is told through the shell hooks instead.
+constexpr int POSITION_CHANGED = 1; // the position changed: what was derived from it is stale
+constexpr int POSITION_REFUSED = 2; // an entry was refused and taken back
+constexpr int POSITION_OBSERVERS_MAX = 4;
+using PositionObserver = void (*)(int event);
+// Adds an observer once; returns 1 when it is listed, 0 when the list is full.
+int ObservePosition(PositionObserver observer);
+// Tells every observer the event, in the order they were added.
+void TellObservers(int event);
+
+// Puts the Board back to the built-in puzzle; no observers.
 void ResetBoardModule();

@@ -3,8 +3,6 @@
 // Invariant: 0 <= MovePos <= MoveEnd <= 81 while solving (setup mode reuses the two counters
 // for the collection position).
 #include "model/history.h"
-#include "analysis/driver.h"
-#include "analysis/state.h"
 #include "model/board.h"
 #include "model/hooks.h"
 #include "model/marks.h"
@@ -16,6 +14,7 @@
 MoveRecord MoveHistory[HISTORY_SLOTS];
 int MovePos;
 int MoveEnd;
+int PositionQuiet;
 
 void ShowMoveText(int index, int cell) {
     char text[32];
@@ -27,7 +26,7 @@ void ShowMoveText(int index, int cell) {
     } else {
         std::snprintf(text, sizeof text, " ");
     }
-    ShellStatusText(0, text);
+    ShellStatusText(PANE_MOVE, text);
 }
 
 // Replays records from MovePos (one for POS_REDO, all for POS_END); returns the last index
@@ -88,9 +87,9 @@ void ChangePosition(uint16_t code, int cell, int digit) {
         last = TakeBack(code, &lastCell);
         // One undo right after an entry gives back the marks from before it.
         if (code == POS_UNDO && SavedMarks[0] != NO_SAVED_MARKS)
-            LoadMarks(0);
+            LoadMarks(MARKS_FROM_SAVED);
         else
-            RefreshSession(REFRESH_MARKS);
+            RefreshMarks();
         break;
     case POS_RESET:
         MovePos = 0;
@@ -101,22 +100,23 @@ void ChangePosition(uint16_t code, int cell, int digit) {
         break;
     }
 
-    ShellEnableNavButton(NAV_BEGIN, MovePos != 0);
-    ShellEnableNavButton(NAV_UNDO, MovePos != 0);
-    ShellEnableNavButton(NAV_REDO, MovePos < MoveEnd);
-    ShellEnableNavButton(NAV_END, MovePos < MoveEnd);
+    ShellEnableNavButton(POS_BEGIN, MovePos != 0);
+    ShellEnableNavButton(POS_UNDO, MovePos != 0);
+    ShellEnableNavButton(POS_REDO, MovePos < MoveEnd);
+    ShellEnableNavButton(POS_END, MovePos < MoveEnd);
     ShowMoveText(code >= POS_REFRESH ? -1 : last, lastCell);
-    if (RatingScore == 0) ShellRedraw();
+    if (!PositionQuiet) ShellRedraw();
 
+    TellObservers(POSITION_CHANGED);
     int n = CountFilled();
-    if (n == 81 && code == POS_ENTER && RatingScore == 0) {
+    if (n == 81 && code == POS_ENTER && !PositionQuiet) {
         ShowVerdict(VERDICT_SOLVED);
         StopClock();
     } else if (n < 0) {
         if (code == POS_ENTER) {
             ShowVerdict(VERDICT_INVALID_VALUE);
             ChangePosition(POS_UNDO, 0, 0); // stays in the history as a redo record
-            PendingStep = 0;
+            TellObservers(POSITION_REFUSED);
         } else if (AnalysisOptions.setupMode) {
             ShellBeep();
             if (SelectedCell >= 0 && SelectedCell < 81) Board[SelectedCell] = 0;
@@ -126,11 +126,12 @@ void ChangePosition(uint16_t code, int cell, int digit) {
     }
     char text[32];
     std::snprintf(text, sizeof text, "81-%d: %d", n, 81 - n);
-    ShellStatusText(2, text);
+    ShellStatusText(PANE_COUNT, text);
 }
 
 void ResetHistoryModule() {
     for (MoveRecord& r : MoveHistory) r = 0;
     MovePos = 0;
     MoveEnd = 0;
+    PositionQuiet = 0;
 }

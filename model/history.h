@@ -7,7 +7,8 @@
 using MoveRecord = uint16_t;
 constexpr int HISTORY_SLOTS = 82;
 
-// ChangePosition codes (130..133 are the navigation button ids).
+// ChangePosition codes; POS_UNDO..POS_END are also the ids of the navigation buttons and of
+// the commands they send.
 constexpr uint16_t POS_ENTER = 1;
 constexpr uint16_t POS_UNDO = 130;
 constexpr uint16_t POS_REDO = 131;
@@ -19,8 +20,13 @@ constexpr uint16_t POS_RESET = 0xFFFF;
 extern MoveRecord MoveHistory[HISTORY_SLOTS];
 extern int MovePos; // records applied (in setup mode: the collection puzzle shown)
 extern int MoveEnd; // records valid (in setup mode: the number of collection puzzles)
+// Non-zero while the rating plays its moves: ChangePosition neither redraws nor announces a
+// solved grid.
+extern int PositionQuiet;
 
-// Changes the position by code; cell and digit matter for POS_ENTER only.
+// Changes the position by code; cell and digit matter for POS_ENTER only. The position's
+// observers hear POSITION_CHANGED once the board is final, and POSITION_REFUSED after a
+// refused entry was taken back.
 void ChangePosition(uint16_t code, int cell, int digit);
 
 // Writes status pane 0: the move at index, or "Pos = %d" / " " when index < 0.

@@ -3,11 +3,11 @@
 // Texts are UTF-8 (in practice ASCII); the shell converts them for display.
 #pragma once
 
-// Navigation button ids (also the ChangePosition codes they send).
-constexpr int NAV_UNDO = 130;
-constexpr int NAV_REDO = 131;
-constexpr int NAV_BEGIN = 132;
-constexpr int NAV_END = 133;
+// The status panes of statusText. The navigation buttons' ids are the ChangePosition codes
+// POS_UNDO..POS_END they send (model/history.h).
+constexpr int PANE_MOVE = 0;  // the last move, or the collection position in setup mode
+constexpr int PANE_CLOCK = 1; // the game clock
+constexpr int PANE_COUNT = 2; // the filled-cell count
 
 struct ShellHooks {
     void (*redraw)() = nullptr;                               // repaint the whole board

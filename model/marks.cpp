@@ -11,11 +11,11 @@ DigitMask SavedMarks[81];
 // The cell whose marks a tap last addressed in pencil-mark mode.
 int LastMarkedCell;
 
-void LoadMarks(int mode) {
-    if (mode == 1) {
+void LoadMarks(int source) {
+    if (source == MARKS_FROM_CANDIDATES) {
         ComputeCandidates();
         std::memcpy(MarkGrid, CandidateGrid, sizeof MarkGrid);
-    } else if (mode == 0) {
+    } else if (source == MARKS_FROM_SAVED) {
         std::memcpy(MarkGrid, SavedMarks, sizeof MarkGrid);
     }
     std::memcpy(MarkSnapshot, MarkGrid, sizeof MarkSnapshot);
@@ -33,6 +33,13 @@ void UpdateMarksAfterEntry(int cell) {
     std::memcpy(MarkSnapshot, MarkGrid, sizeof MarkSnapshot);
 }
 
+void RefreshMarks() {
+    if (AnalysisOptions.showCandidates == 0 && (AnalysisOptions.techniques & TECH_ANALYSIS))
+        LoadMarks(MARKS_FROM_CANDIDATES);
+    else
+        ResetState(RESET_MARKS);
+}
+
 void ToggleCandidates() {
     AnalysisOptions.showCandidates ^= 1;
     AnalysisOptions.pencilMarks = 0;
@@ -46,13 +53,13 @@ void TogglePencilMarks() {
     if (AnalysisOptions.pencilMarks == 1) {
         bool none = true;
         for (DigitMask m : MarkGrid) none = none && m == 0;
-        if (none) LoadMarks(1);
+        if (none) LoadMarks(MARKS_FROM_CANDIDATES);
     }
     ShellUpdateToggleButtons();
 }
 
 void StoreCandidates() {
-    LoadMarks(1);
+    LoadMarks(MARKS_FROM_CANDIDATES);
     AnalysisOptions.pencilMarks = 1;
     AnalysisOptions.showCandidates = 0;
     ShellRedraw();

@@ -10,12 +10,20 @@ extern int LastMarkedCell;
 
 constexpr DigitMask NO_SAVED_MARKS = 0xFFFF;
 
-// Mode 1: marks become the computed candidates; 0: marks become SavedMarks; 2: marks stay.
-// Then MarkSnapshot = MarkGrid and SavedMarks is emptied.
-void LoadMarks(int mode);
+// Where LoadMarks takes the marks from.
+constexpr int MARKS_FROM_SAVED = 0;      // SavedMarks, the marks before the last entry
+constexpr int MARKS_FROM_CANDIDATES = 1; // the computed candidates
+constexpr int MARKS_AS_THEY_ARE = 2;     // MarkGrid stays
+
+// MarkGrid from the source (a MARKS_ constant), then MarkSnapshot = MarkGrid and SavedMarks is
+// emptied.
+void LoadMarks(int source);
 
 // After an entry or redo in cell: save, clear the cell, prune peers (unless candidates shown).
 void UpdateMarksAfterEntry(int cell);
+// The marks a position starts with: the computed candidates while the analysis is on and the
+// candidates are not shown, else none.
+void RefreshMarks();
 
 // Commands 121-125 (the dispatcher refuses them in setup mode).
 void ToggleCandidates();  // 121 "Candidates"

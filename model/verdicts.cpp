@@ -1,10 +1,8 @@
-// Judging the position (CheckPosition and its verdicts), the session refresh that starts a
-// new puzzle, the one-second game clock, and the "Solution" / "Wrong Values" displays.
+// The verdicts and their texts, the one-second game clock, and the "Solution" / "Wrong Values"
+// displays.
 #include "model/verdicts.h"
-#include "exactcover/count.h"
 #include "model/board.h"
 #include "model/hooks.h"
-#include "model/marks.h"
 #include "model/options.h"
 #include <cstdio>
 
@@ -34,38 +32,10 @@ const char* StringText(int id) {
     return "";
 }
 
-int CheckPosition() {
-    int n = CountFilled();
-    if (n < 8) return VERDICT_INVALID_POSITION; // too few givens, or a digit twice in a unit
-    ShellBusyCursor(true);
-    int c = CountSolutions(Board, 1);
-    ShellBusyCursor(false);
-    if (c == 1) {
-        for (int i = 0; i < 81; i++)
-            if (Board[i] == 0) SolutionGrid[i] |= CELL_ENTERED;
-        return VERDICT_UNIQUE;
-    }
-    return c < 1 ? VERDICT_NO_SOLUTION : VERDICT_SEVERAL;
-}
-
 void ShowVerdict(int id) {
     char text[64];
     std::snprintf(text, sizeof text, "%s", StringText(id));
     ShellMessageBox(text);
-}
-
-void RefreshSession(int mask) {
-    if (mask & REFRESH_CHECK) {
-        int r = CheckPosition();
-        if (r != VERDICT_UNIQUE) ShowVerdict(r);
-    }
-    if (mask & REFRESH_MARKS) {
-        if (AnalysisOptions.showCandidates == 0 && (AnalysisOptions.techniques & TECH_ANALYSIS))
-            LoadMarks(1);
-        else
-            ResetState(RESET_MARKS);
-    }
-    if (mask & REFRESH_CLOCK) StartClock();
 }
 
 void StartClock() {
@@ -82,7 +52,7 @@ void ClockTick() {
     GameClock += 1;
     char text[32];
     std::snprintf(text, sizeof text, "%3d:%02d", int(GameClock / 60), int(GameClock % 60));
-    ShellStatusText(1, text);
+    ShellStatusText(PANE_CLOCK, text);
 }
 
 void ShowSolutionCommand() {

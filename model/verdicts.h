@@ -1,5 +1,5 @@
-// Judging the position: the uniqueness check and its verdicts, the session refresh that a new
-// puzzle runs, the game clock, and the "Solution" and "Wrong Values" displays.
+// The verdicts on the position and their texts, the game clock, and the "Solution" and "Wrong
+// Values" displays. The check that finds a verdict is the session's (control/session.h).
 #pragma once
 #include <cstdint>
 
@@ -12,24 +12,15 @@ constexpr int VERDICT_SOLVED = 103;
 constexpr int VERDICT_INVALID_VALUE = 105;
 constexpr int VERDICT_SEVERAL = 106;
 
-// RefreshSession bits, performed in the order check, marks, clock.
-constexpr int REFRESH_MARKS = 2;
-constexpr int REFRESH_CHECK = 8;
-constexpr int REFRESH_CLOCK = 16;
-
 extern uint32_t GameClock; // seconds since the clock was last started
 extern int ShowSolution;   // 1: the board shows the SolutionGrid
 
 // Text of a string-table id ("" for an unknown id).
 const char* StringText(int id);
 
-// Returns 100, 101, 102 or 106; fills SolutionGrid (bit 7 on solved cells when unique).
-int CheckPosition();
-
 // Shows the verdict's text in a message box captioned with the program name.
 void ShowVerdict(int id);
 
-void RefreshSession(int mask);
 void StartClock();
 void StopClock();
 // One tick of the clock: GameClock += 1 and pane 1 shows "%3d:%02d".

@@ -1,6 +1,6 @@
 // quadrivo: the desktop program. One copy per user runs; a later start hands its file to it.
 // "quadrivo --picture OUT.png ..." draws a board picture instead, with no display.
-#include "model/modules.h"
+#include "control/session.h"
 #include "shell/mainwindow.h"
 #include "shell/picture.h"
 #include "shell/singleinstance.h"

@@ -10,7 +10,7 @@
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
-#include "model/modules.h"
+#include "control/session.h"
 #include "model/options.h"
 #include "model/verdicts.h"
 #include <QFileInfo>

@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace {
-class CliCore : public CoreTest {};
+class CliCore : public FileTest {};
 
 const std::string BUILTIN = BUILTIN_PUZZLE;
 const std::string EMPTY(81, '.');
@@ -59,8 +59,11 @@ TEST_F(CliCore, BadArgumentsAreRefusedWithStatusTwoAndNothingDone) {
     letter[40] = 'x';
     const std::pair<std::string, std::string> REFUSED[] = {
         {"check " + BUILTIN.substr(0, 80), "81 characters"},
-        {"solve " + BUILTIN + " " + letter, "character 41"},
+        {"solve " + letter, "character 41"},
         {"count", "no puzzle"},
+        {"path", "no puzzle"},
+        {"hint --techniques zz " + BUILTIN, "zz"},
+        {"path --json --check " + BUILTIN, "--check"},
         {"count " + EMPTY + " --limit -1", "--limit"},
         {"check --frobnicate " + BUILTIN, "--frobnicate"},
         {"create -n many", "-n"},
@@ -83,8 +86,34 @@ TEST_F(CliCore, BadArgumentsAreRefusedWithStatusTwoAndNothingDone) {
     EXPECT_EQ(help.out.rfind("usage: quadrivo-cli solve", 0), 0u) << help.out;
 }
 
+// Every batch command runs the good lines of a file around bad ones: their results in input
+// order, as without the bad lines, each bad one named as FILE:LINE, and status 2. Comment and
+// blank lines are skipped, CR LF line ends accepted.
+TEST_F(CliCore, EveryBatchCommandRunsTheGoodLinesAroundBadOnes) {
+    std::string letter = BUILTIN;
+    letter[80] = '?';
+    const std::string clean = Write("clean.txt", BUILTIN + "\n" + SAMPLE_PUZZLE + "\n");
+    const std::string mixed =
+        Write("mixed.txt", "# puzzles\r\n" + BUILTIN + "\r\n" + BUILTIN.substr(3) + "\n\n" +
+                               letter + "\n" + SAMPLE_PUZZLE + "\n");
+    const std::string errors = mixed + ":3: a puzzle has 81 characters, this one has 78\n" + mixed +
+                               ":5: character 81 is '?', not a digit or '.', '0', '-'\n";
+    for (const char* command : {"check", "count", "solve", "rate", "path", "hint", "format"}) {
+        CliRun expected = RunCli(std::string(command) + " -f " + clean);
+        ASSERT_EQ(expected.status, 0) << command << ": " << expected.err;
+        ASSERT_NE(expected.out, "") << command;
+        for (const char* workers : {"1", "2"}) {
+            CliRun run = RunCli(std::string(command) + " -j " + workers + " -f " + mixed);
+            EXPECT_EQ(run.out, expected.out) << command << " -j " << workers;
+            EXPECT_EQ(run.status, 2) << command << " -j " << workers;
+            EXPECT_EQ(run.err, errors) << command << " -j " << workers;
+        }
+    }
+}
+
 TEST_F(CliCore, BatchOutputKeepsInputOrderWithWorkers) {
-    if (!DataAvailable("puzzles7_serg_benchmark.txt")) GTEST_SKIP() << "data not found";
+    SKIP_WITHOUT_DATA("puzzles7_serg_benchmark.txt");
+    SKIP_WITHOUT_DATA("puzzles3_magictour_top1465.txt");
     std::vector<std::string> serg = ReadPuzzleLines("puzzles7_serg_benchmark.txt", 20);
     std::vector<std::string> top = ReadPuzzleLines("puzzles3_magictour_top1465.txt", 20);
     std::string file = ::testing::TempDir() + "cli_batch_" + std::to_string(getpid()) + ".txt";

@@ -46,19 +46,6 @@ TEST_F(CliFiles, FormatPrintsEveryLayoutAndStyleAsTheCoreDoes) {
     EXPECT_EQ(RunCli("format --layout 3x3 --empty nulls -f - < " + path).out, one + "\n" + one);
 }
 
-TEST_F(CliFiles, FormatReportsBadLinesOfAFileAndGoesOn) {
-    std::string other = PUZZLE;
-    other[1] = '9';
-    std::string path = Write("list.txt", "# puzzles\r\n" + PUZZLE + "\r\n\r\n" + "4.....8.5\r\n" +
-                                             other + "\n" + std::string(80, '.') + "?\n");
-    CliRun run = RunCli("format --layout linear -f " + path);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, PUZZLE + "\n" + other + "\n");
-    EXPECT_NE(run.err.find(path + ":4: "), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(path + ":6: "), std::string::npos) << run.err;
-    EXPECT_EQ(run.err.find(":5:"), std::string::npos) << run.err;
-}
-
 TEST_F(CliFiles, ShowPrintsWhatTheSavedGameHolds) {
     LoadGivens(PUZZLE.c_str());
     ChangePosition(POS_ENTER, 1, 9);

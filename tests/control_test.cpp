@@ -5,6 +5,7 @@
 #include "control/commands.h"
 #include "control/dialogrules.h"
 #include "control/keys.h"
+#include "control/session.h"
 #include "control/taps.h"
 #include "control/title.h"
 #include "files/puzzlefile.h"
@@ -14,7 +15,6 @@
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/marks.h"
-#include "model/modules.h"
 #include "model/options.h"
 #include "model/verdicts.h"
 #include "tests/support.h"
@@ -408,7 +408,7 @@ TEST_F(Control, KeyboardPlayActsOnTheCursorCell) {
 TEST_F(Control, StartUpInSetupModeRefusesThePostedAbout) {
     AnalysisOptions.setupMode = 1;
     Board[0] |= CELL_ENTERED;
-    TransferSettings(0);
+    TransferSettings(SETTINGS_SAVE);
     RestartModules();
     RunCommand(CMD_STARTUP);
     ShellPostCommand(CMD_ABOUT); // as the program does once its window exists

@@ -1,9 +1,8 @@
-// Solution counting: the empty-board solutions, known answers over the puzzle files, and the
-// fast counter against the general engine and the literal build.
-#include "bench/literal_engine.h"
+// Solution counting: the empty board's solutions, the exact record of every count a generator
+// run makes, known answers over the puzzle files, and the reference counter at higher limits.
 #include "exactcover/count.h"
-#include "exactcover/dlx.h"
 #include "model/board.h"
+#include "tests/reference/literal_engine.h"
 #include "tests/support.h"
 #include <cstring>
 #include <string>
@@ -12,8 +11,6 @@ namespace {
 class Count : public CoreTest {};
 
 using Counter = int32_t (*)(const uint8_t*, int32_t);
-const Counter COUNTERS[] = {CountSolutions, CountSolutionsOnEngine, LiteralCountSolutions};
-const char* const COUNTER_NAMES[] = {"fast", "engine", "literal"};
 
 // The SolutionGrid is a complete grid, obeys every unit and agrees with the givens.
 bool SolvesGivens(const std::string& givens) {
@@ -24,17 +21,17 @@ bool SolvesGivens(const std::string& givens) {
     return CountFilled() == 81;
 }
 
-TEST_F(Count, EmptyBoardGivesTheFirstAndSecondSolutionsWithEveryCounter) {
+TEST_F(Count, EmptyBoardGivesTheFirstAndSecondSolutions) {
     const uint8_t empty[81] = {};
-    for (int c = 0; c < 3; c++) {
-        EXPECT_EQ(COUNTERS[c](empty, 0), 1) << COUNTER_NAMES[c];
-        EXPECT_EQ(SolutionDigits(), EMPTY_BOARD_FIRST) << COUNTER_NAMES[c];
-        EXPECT_EQ(COUNTERS[c](empty, 1), 2) << COUNTER_NAMES[c];
-        EXPECT_EQ(SolutionDigits(), EMPTY_BOARD_SECOND) << COUNTER_NAMES[c];
+    for (Counter count : {CountSolutions, LiteralCountSolutions}) {
+        EXPECT_EQ(count(empty, 0), 1);
+        EXPECT_EQ(SolutionDigits(), EMPTY_BOARD_FIRST);
+        EXPECT_EQ(count(empty, 1), 2);
+        EXPECT_EQ(SolutionDigits(), EMPTY_BOARD_SECOND);
     }
 }
 
-TEST_F(Count, FlagBitsAreIgnoredAndConflictsOrFailuresLeaveTheSolutionGridAlone) {
+TEST_F(Count, FlagBitsAreIgnoredAndConflictsOrBadDigitsLeaveTheSolutionGridAlone) {
     LoadGivens(EMPTY_BOARD_FIRST);
     for (int i = 0; i < 81; i += 2) Board[i] |= CELL_ENTERED | 0x30; // entered, colour 3
     EXPECT_EQ(CountSolutions(Board, 1), 1);
@@ -42,15 +39,32 @@ TEST_F(Count, FlagBitsAreIgnoredAndConflictsOrFailuresLeaveTheSolutionGridAlone)
     LoadGivens(BUILTIN_PUZZLE);
     Board[10] = 7; // a second 7 in the top-left box (cell 1 holds 7)
     std::memset(SolutionGrid, 5, 81);
-    for (int c = 0; c < 3; c++) EXPECT_EQ(COUNTERS[c](Board, 1), 0) << COUNTER_NAMES[c];
-    const uint8_t empty[81] = {};
-    ExactCoverAllocBudget = 2; // headers and one node block: the 2,916 nodes do not fit
-    EXPECT_EQ(CountSolutionsOnEngine(empty, 1), -3);
-    ExactCoverAllocBudget = 4; // matrix complete, no row stack
-    EXPECT_EQ(CountSolutionsOnEngine(empty, 1), -3);
+    EXPECT_EQ(CountSolutions(Board, 1), 0);
     Board[10] = 12; // outside the cell byte's digit range
     EXPECT_EQ(CountSolutions(Board, 1), -1);
     EXPECT_EQ(SolutionDigits(), std::string(81, '5'));
+}
+
+// Every count the generator made for its first 100 puzzles with seed 4242, recorded by an
+// independent implementation: the board, the limit, the result and the SolutionGrid after the
+// call, which starts from the grid the call before left.
+TEST_F(Count, EveryRecordedCallOfTheGeneratorGivesItsResultAndGrid) {
+    SKIP_WITHOUT_DATA(EXACT_CALLS_FILE);
+    const std::vector<CountCall>& calls = ExactCountCalls();
+    ASSERT_EQ(calls.size(), 18928u);
+    std::string before(81, '0');
+    int differ = 0;
+    for (size_t i = 0; i < calls.size() && differ < 5; i++) {
+        const CountCall& c = calls[i];
+        for (int k = 0; k < 81; k++) SolutionGrid[k] = uint8_t(before[k] - '0');
+        LoadGivens(c.board.c_str());
+        const int32_t result = CountSolutions(Board, c.limit);
+        if (result != c.result || SolutionDigits() != c.grid)
+            ADD_FAILURE() << "call " << i + 1 << " (" << c.board << ", limit " << c.limit
+                          << "): " << result << " " << SolutionDigits() << ", recorded " << c.result
+                          << " " << c.grid << (++differ, "");
+        before = c.grid;
+    }
 }
 
 // Proper puzzles have one solution, the benchmark set several; the grid left solves the givens.
@@ -64,11 +78,10 @@ TEST_F(Count, KnownAnswersOverThePuzzleFiles) {
         {"puzzles3_magictour_top1465.txt", 200, true},
         {"puzzles6_forum_hardest_1106.txt", 40, true},
         {"puzzles5_forum_hardest_1905_11+.txt", 40, true},
-        {"generated_minimal_10k.txt", 300, true},
         {"puzzles7_serg_benchmark.txt", 40, false},
     };
     for (const auto& set : SETS) {
-        if (!DataAvailable(set.file)) GTEST_SKIP() << set.file << " not found";
+        SKIP_WITHOUT_DATA(set.file);
         std::vector<std::string> lines = ReadPuzzleLines(set.file);
         for (size_t i = 0; i < lines.size(); i += std::max<size_t>(1, lines.size() / set.sample)) {
             SCOPED_TRACE(std::string(set.file) + " line " + std::to_string(i + 1));
@@ -82,43 +95,31 @@ TEST_F(Count, KnownAnswersOverThePuzzleFiles) {
     }
 }
 
-// The three counters agree on result and SolutionGrid for every board and limit; the variant
-// that stops the whole search past the limit gives min(result, limit + 1).
-void ExpectCountersAgree(const std::vector<std::string>& lines, std::vector<int32_t> limits) {
-    for (size_t i = 0; i < lines.size(); i++) {
-        LoadGivens(lines[i].c_str());
-        for (int32_t limit : limits) {
-            SCOPED_TRACE(lines[i] + " limit " + std::to_string(limit));
-            int32_t results[3];
-            std::string grids[3];
-            for (int c = 0; c < 3; c++) {
-                std::memset(SolutionGrid, 0, 81);
-                results[c] = COUNTERS[c](Board, limit);
-                grids[c] = SolutionDigits();
-            }
-            for (int c = 1; c < 3; c++) {
-                ASSERT_EQ(results[0], results[c]) << COUNTER_NAMES[c];
-                ASSERT_EQ(grids[0], grids[c]) << COUNTER_NAMES[c];
-            }
-            ASSERT_EQ(CountSolutionsStoppingPastLimit(Board, limit),
-                      std::min(results[0], limit + 1));
-        }
-    }
-}
-
-TEST_F(Count, FastCounterMatchesTheEngineAndTheLiteralBuild) {
-    const char* trace = "generator_count_trace_1000.txt";
+// Above limit 1, where the per-level rule counts past limit + 1 and the recorded calls do not
+// reach, the counter agrees with the reference on result and SolutionGrid.
+TEST_F(Count, HigherLimitsAgreeWithTheReferenceCounter) {
     const char* serg = "puzzles7_serg_benchmark.txt";
-    if (!DataAvailable(trace) || !DataAvailable(serg)) GTEST_SKIP() << "data not found";
-    // Every 20th board the generator counted, at the limits it uses.
-    std::vector<std::string> lines = ReadPuzzleLines(trace, 60000), sample;
-    for (size_t i = 0; i < lines.size(); i += 20) sample.push_back(lines[i]);
-    ExpectCountersAgree(sample, {0, 1});
-    // Many solutions at higher limits, where the per-level rule counts past limit + 1.
-    ExpectCountersAgree(ReadPuzzleLines(serg, 300), {2, 5, 40});
-    std::vector<std::string> thinned = ReadPuzzleLines("puzzles2_17_clue.txt", 40);
+    const char* clue17 = "puzzles2_17_clue.txt";
+    SKIP_WITHOUT_DATA(serg);
+    SKIP_WITHOUT_DATA(clue17);
+    std::vector<std::string> thinned = ReadPuzzleLines(clue17, 40);
     for (std::string& s : thinned)
         for (int k = 0; k < 3; k++) s[s.find_first_not_of('.')] = '.'; // the first three givens
-    ExpectCountersAgree(thinned, {0, 1, 3, 17});
+    const struct {
+        std::vector<std::string> boards;
+        std::vector<int32_t> limits;
+    } RUNS[] = {{ReadPuzzleLines(serg, 300), {2, 5, 40}}, {thinned, {3, 17}}};
+    for (const auto& run : RUNS)
+        for (const std::string& board : run.boards)
+            for (int32_t limit : run.limits) {
+                SCOPED_TRACE(board + " limit " + std::to_string(limit));
+                LoadGivens(board.c_str());
+                std::memset(SolutionGrid, 0, 81);
+                const int32_t expected = LiteralCountSolutions(Board, limit);
+                const std::string grid = SolutionDigits();
+                std::memset(SolutionGrid, 0, 81);
+                ASSERT_EQ(CountSolutions(Board, limit), expected);
+                ASSERT_EQ(SolutionDigits(), grid);
+            }
 }
 } // namespace

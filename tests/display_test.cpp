@@ -4,6 +4,7 @@
 #include "analysis/driver.h"
 #include "analysis/state.h"
 #include "control/commands.h"
+#include "control/session.h"
 #include "control/taps.h"
 #include "display/paint.h"
 #include "exactcover/count.h"

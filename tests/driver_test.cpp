@@ -33,7 +33,7 @@ TEST_F(Driver, SinglesAreMarkedAllAtOnceAndTheFirstIsEntered) {
     AnalysisOptions.techniques = 0x3F;
     EXPECT_EQ(FindSingles(), 6);
     EXPECT_EQ(StepMarksText(), "0:0003 44:0100 80:0001");
-    ApplyStep(1, false);
+    ApplyStep(STEP_SINGLES, false);
     EXPECT_EQ(BoardDigits().find_first_not_of('.'), 44u);
     EXPECT_EQ(Board[44], 0x89);
     EXPECT_EQ(MoveEnd, 1);
@@ -53,24 +53,24 @@ TEST_F(Driver, WhatStopsTheSearch) {
     AnalysisOptions.showCandidates = 1;
     ComputeCandidates();
     AnalysisOptions.techniques = DEFAULT_TECHNIQUES; // analysis bit clear
-    EXPECT_EQ(RunAnalysis(), 0);
+    EXPECT_EQ(RunAnalysis(), STEP_NONE);
     EXPECT_EQ(MarkedCells(), 0);
     AnalysisOptions.techniques = 0x3F;
     AnalysisOptions.setupMode = 1;
-    EXPECT_EQ(RunAnalysis(), 0);
+    EXPECT_EQ(RunAnalysis(), STEP_NONE);
     EXPECT_EQ(MarkedCells(), 0);
     AnalysisOptions.setupMode = 0;
     AnalysisOptions.wrongValues = 1;
-    EXPECT_EQ(RunAnalysis(), 0);
+    EXPECT_EQ(RunAnalysis(), STEP_NONE);
     EXPECT_EQ(StepMarksText(), "42:8000");
     AnalysisOptions.wrongValues = 0;
-    EXPECT_EQ(RunAnalysis(), 1);
+    EXPECT_EQ(RunAnalysis(), STEP_SINGLES);
     EXPECT_EQ(StepMarks[42], 0);
     // With 41 and 42 filled again, the one empty cell is a single once per unit.
     Board[41] = SolutionGrid[41];
     Board[42] = SolutionGrid[42];
     ComputeCandidates();
-    EXPECT_EQ(RunAnalysis(), 1);
+    EXPECT_EQ(RunAnalysis(), STEP_SINGLES);
     EXPECT_EQ(StepMarksText(), "40:0010"); // 5
     EXPECT_EQ(FindSingles(), 3);
 }
@@ -84,7 +84,7 @@ TEST_F(Driver, ChainSelection) {
     MarkGrid[60] = 0x018;
     AnalysisOptions.techniques = 0x1F;
     ChainSelection = CHAIN_SHOW_ALL;
-    EXPECT_EQ(RunAnalysis(), 0);
+    EXPECT_EQ(RunAnalysis(), STEP_NONE);
     EXPECT_EQ(ChainSelection, -1);
     EXPECT_EQ(MarkedCells(), 0);
     ASSERT_GT(ChainCount, 1);
@@ -94,13 +94,13 @@ TEST_F(Driver, ChainSelection) {
 
     ChainSelection = CHAIN_SHOW_ALL;
     AnalysisOptions.techniques = 0x0F; // chains off
-    EXPECT_EQ(RunAnalysis(), 0);
+    EXPECT_EQ(RunAnalysis(), STEP_NONE);
     EXPECT_EQ(ChainSelection, CHAIN_SHOW_ALL);
     EXPECT_EQ(MarkedCells(), 0);
 
     ChainSelection = firstInvalid;
     AnalysisOptions.techniques = 0x1F;
-    EXPECT_EQ(RunAnalysis(), 1);
+    EXPECT_EQ(RunAnalysis(), STEP_SINGLES);
     EXPECT_EQ(ChainSelection, firstInvalid);
     EXPECT_EQ(StepMarks[0], 0x001);
 }
@@ -113,14 +113,14 @@ TEST_F(Driver, SubsetsComeBeforeLockedCandidates) {
     // ... and 9 of box 1 only in its top row, pointing along row 1.
     for (int i : {9, 10, 11, 18, 19, 20}) MarkGrid[i] &= ~0x100;
     AnalysisOptions.techniques = TECH_ANALYSIS | TECH_SUBSETS | TECH_LOCKED;
-    EXPECT_EQ(RunAnalysis(), 2);
+    EXPECT_EQ(RunAnalysis(), STEP_SUBSETS);
     EXPECT_EQ(StepMarksText(), "0:4003 4:4003");
     AnalysisOptions.techniques = TECH_ANALYSIS | TECH_LOCKED;
-    EXPECT_EQ(RunAnalysis(), 4);
+    EXPECT_EQ(RunAnalysis(), STEP_LOCKED);
     EXPECT_EQ(StepMarks[0], MARK_PATTERN | 0x100);
     EXPECT_EQ(StepMarks[3], MARK_TARGET);
     AnalysisOptions.techniques = TECH_ANALYSIS | TECH_GRID;
-    EXPECT_EQ(RunAnalysis(), 0);
+    EXPECT_EQ(RunAnalysis(), STEP_NONE);
 }
 
 // Only a mark of exactly the target kind loses digits, and it loses the union of the digits
@@ -144,15 +144,15 @@ TEST_F(Driver, EliminationTargetsLoseEveryMarkedDigit) {
 
 TEST_F(Driver, TechniqueBitsThatComeAndGo) {
     LoadGivens(SOLVED); // full grid: nothing to find anywhere
-    LoadMarks(1);
+    LoadMarks(MARKS_FROM_CANDIDATES);
     AnalysisOptions.techniques = 0xFFFF;
-    EXPECT_EQ(RunAnalysis(), 0);
+    EXPECT_EQ(RunAnalysis(), STEP_NONE);
     EXPECT_EQ(AnalysisOptions.techniques, 0xFEFFu);
     AnalysisOptions.techniques = 0xFFEF; // no chains: the run ends before the second pass
-    EXPECT_EQ(RunAnalysis(), 0);
+    EXPECT_EQ(RunAnalysis(), STEP_NONE);
     EXPECT_EQ(AnalysisOptions.techniques, 0xFFEFu);
     AnalysisOptions.techniques = 0x30100; // ApplyStep drops bits above 15, sets the analysis bit
-    ApplyStep(0, false);
+    ApplyStep(STEP_NONE, false);
     EXPECT_EQ(AnalysisOptions.techniques, 0x101u);
 }
 

@@ -1,6 +1,6 @@
 // The generator: every puzzle unique and minimal with its solution left in SolutionGrid, the
-// seeded random source, the recovery from a seed without solution, and the research data sets
-// reproduced with the counter they were made with.
+// seeded random source, the recovery from a seed without solution, and the exact puzzles and
+// counts of a recorded run.
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
@@ -11,30 +11,22 @@
 #include <vector>
 
 namespace {
-// Every board the recording counter was given, with the count it returned.
-std::vector<std::string> Counted;
-std::vector<int32_t> Results;
-SolutionCounter Wrapped = CountSolutions;
+// Every count the recording counter was asked for, as the recorded calls hold them.
+std::vector<CountCall> Calls;
 
 int32_t RecordingCounter(const uint8_t* board, int32_t limit) {
-    std::string s(81, '.');
+    CountCall call;
+    call.board = std::string(81, '.');
     for (int i = 0; i < 81; i++)
-        if (board[i]) s[i] = char('0' + (board[i] & CELL_DIGIT));
-    Counted.push_back(s);
-    Results.push_back(Wrapped(board, limit));
-    return Results.back();
+        if (board[i]) call.board[i] = char('0' + (board[i] & CELL_DIGIT));
+    call.limit = limit;
+    call.result = CountSolutions(board, limit);
+    call.grid = SolutionDigits();
+    Calls.push_back(call);
+    return call.result;
 }
 
-class Generator : public CoreTest {
-  protected:
-    void CreateRecorded(uint32_t seed, SolutionCounter counter) {
-        Wrapped = counter;
-        Counted.clear();
-        Results.clear();
-        SeedRandom(seed);
-        CreatePuzzleWith(RecordingCounter);
-    }
-};
+class Generator : public CoreTest {};
 
 // What CreatePuzzle promises: plain givens (at most 30) that agree with a complete plain
 // SolutionGrid, a fresh history, and a puzzle that is unique and minimal.
@@ -62,7 +54,7 @@ void ExpectFreshPuzzle() {
 TEST_F(Generator, PuzzlesAreUniqueMinimalAndRepeatWithTheSeed) {
     std::vector<std::string> first;
     SeedRandom(2024);
-    for (int n = 0; n < 6; n++) {
+    for (int n = 0; n < 4; n++) {
         EXPECT_EQ(CreatePuzzle(), 1);
         ExpectFreshPuzzle();
         first.push_back(BoardDigits());
@@ -75,35 +67,40 @@ TEST_F(Generator, PuzzlesAreUniqueMinimalAndRepeatWithTheSeed) {
 TEST_F(Generator, SeedWithoutSolutionStillEndsInAMinimalPuzzle) {
     // Seed 1098 puts nine digits that leave some cell without a candidate; SolutionGrid is still
     // all zeros, so the first 30 draws leave the Board empty.
-    CreateRecorded(1098, CountSolutions);
-    ASSERT_GE(Counted.size(), 2u);
-    EXPECT_EQ(Results[0], 0);
-    EXPECT_EQ(Counted[1], std::string(81, '.'));
-    EXPECT_GE(Results[1], 2);
+    Calls.clear();
+    SeedRandom(1098);
+    CreatePuzzleWith(RecordingCounter);
+    ASSERT_GE(Calls.size(), 2u);
+    EXPECT_EQ(Calls[0].result, 0);
+    EXPECT_EQ(Calls[1].board, std::string(81, '.'));
+    EXPECT_GE(Calls[1].result, 2);
     ExpectFreshPuzzle();
 }
 
-// The research data sets were made by the same algorithm with RandomCell = mt19937() % 81, but
-// with a counter that stops the whole search once the limit is passed (see count.h); with that
-// counter put in, the generator reproduces them board for board.
-TEST_F(Generator, ReproducesTheGeneratedPuzzleSet) {
-    const char* file = "generated_minimal_10k.txt";
-    if (!DataAvailable(file)) GTEST_SKIP() << file << " not found";
-    std::vector<std::string> lines = ReadPuzzleLines(file, 12);
-    SeedRandom(20240601);
-    for (size_t n = 0; n < lines.size(); n++) {
-        CreatePuzzleWith(CountSolutionsStoppingPastLimit);
-        ASSERT_EQ(BoardDigits(), lines[n]) << "puzzle " << n + 1;
+// An independent implementation of the generator and counter recorded its first 100 puzzles
+// for seed 4242 and every count on the way; this generator makes the same, call for call.
+TEST_F(Generator, MakesTheRecordedPuzzlesAndCountsOfSeed4242) {
+    SKIP_WITHOUT_DATA(EXACT_CALLS_FILE);
+    SKIP_WITHOUT_DATA(EXACT_PUZZLES_FILE);
+    const std::vector<CountCall>& recorded = ExactCountCalls();
+    const std::vector<std::string> puzzles = ReadPuzzleLines(EXACT_PUZZLES_FILE);
+    ASSERT_EQ(puzzles.size(), 100u);
+    Calls.clear();
+    SeedRandom(4242);
+    for (size_t n = 0; n < puzzles.size(); n++) {
+        const size_t from = Calls.size();
+        CreatePuzzleWith(RecordingCounter);
+        for (size_t i = from; i < Calls.size(); i++) {
+            ASSERT_LT(i, recorded.size()) << "puzzle " << n + 1;
+            const CountCall &got = Calls[i], &want = recorded[i];
+            ASSERT_TRUE(got.board == want.board && got.limit == want.limit &&
+                        got.result == want.result && got.grid == want.grid)
+                << "puzzle " << n + 1 << ", call " << i + 1 << ": " << got.board << " " << got.limit
+                << " " << got.result << " " << got.grid << ", recorded " << want.board << " "
+                << want.limit << " " << want.result << " " << want.grid;
+        }
+        ASSERT_EQ(BoardDigits(), puzzles[n]) << "puzzle " << n + 1;
     }
-}
-
-// Every board counted, the 30-given attempts and the removal tests included, as traced.
-TEST_F(Generator, ReproducesTheCounterTrace) {
-    const char* file = "generator_count_trace_1000.txt";
-    if (!DataAvailable(file)) GTEST_SKIP() << file << " not found";
-    std::vector<std::string> lines = ReadPuzzleLines(file, 3000);
-    CreateRecorded(4242, CountSolutionsStoppingPastLimit);
-    while (Counted.size() < lines.size()) CreatePuzzleWith(RecordingCounter);
-    for (size_t i = 0; i < lines.size(); i++) ASSERT_EQ(Counted[i], lines[i]) << "board " << i + 1;
+    EXPECT_EQ(Calls.size(), recorded.size());
 }
 } // namespace

@@ -1,7 +1,7 @@
 // The check a hint runs first: the verdict on the position in the uniqueness check's words, and
 // a player's marks that leave out a solution digit or repeat a placed one.
-#include "analysis/hintcheck.h"
 #include "analysis/state.h"
+#include "control/hintcheck.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/verdicts.h"

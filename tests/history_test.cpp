@@ -1,6 +1,5 @@
 // Move history: entries, undo/redo and jumps checked against replay, the verdicts per move and
 // the status texts.
-#include "analysis/driver.h"
 #include "analysis/state.h"
 #include "model/board.h"
 #include "model/history.h"
@@ -63,33 +62,34 @@ TEST_F(History, RandomWalkAgreesWithReplayFromScratch) {
         ASSERT_TRUE(code != POS_ENTER || MoveEnd == MovePos); // no redo records after an entry
         const bool back = MovePos > 0, forward = MovePos < MoveEnd,
                    navigation[4] = {back, forward, back, forward};
-        for (int b = 0; b < 4; b++) ASSERT_EQ(Recorded.navEnabled[b], navigation[b]) << 130 + b;
+        for (int b = 0; b < 4; b++)
+            ASSERT_EQ(Recorded.navEnabled[b], navigation[b]) << POS_UNDO + b;
         // The last move applied, when this code moved the position; otherwise one blank.
         char text[32] = " ";
         int last = MovePos - 1, record = last >= 0 ? MoveHistory[last] : 0;
         if ((code == POS_ENTER || MovePos != before) && last >= 0)
             std::snprintf(text, sizeof text, "[%2d] R%dC%d = %d", MovePos, (record >> 8) / 9 + 1,
                           (record >> 8) % 9 + 1, record & CELL_DIGIT);
-        ASSERT_EQ(Recorded.status[0], text) << "code " << code;
-        ASSERT_EQ(Recorded.status[2],
+        ASSERT_EQ(Recorded.status[PANE_MOVE], text) << "code " << code;
+        ASSERT_EQ(Recorded.status[PANE_COUNT],
                   "81-" + std::to_string(filled) + ": " + std::to_string(81 - filled));
     }
 }
 
 TEST_F(History, CompletingEntryAnnouncesSolvedOnceUnlessRating) {
     LoadAllButLast();
-    RatingScore = 1; // a rating plays silently and without redraws
+    PositionQuiet = 1; // a rating plays silently and without redraws
     int redraws = Recorded.redraws;
     ChangePosition(POS_ENTER, 80, 1);
     EXPECT_EQ(Recorded.redraws, redraws);
     EXPECT_TRUE(Recorded.messages.empty());
-    RatingScore = 0;
+    PositionQuiet = 0;
     LoadAllButLast();
     Recorded.clockRunning = true;
     ChangePosition(POS_ENTER, 80, 1);
     ASSERT_EQ(Recorded.messages, std::vector<std::string>{"Puzzle Solved"});
     EXPECT_FALSE(Recorded.clockRunning);
-    EXPECT_EQ(Recorded.status[2], "81-81: 0");
+    EXPECT_EQ(Recorded.status[PANE_COUNT], "81-81: 0");
     ChangePosition(POS_UNDO, 0, 0);
     ChangePosition(POS_REDO, 0, 0); // a redo that completes the grid says nothing
     EXPECT_EQ(Recorded.messages.size(), 1u);
@@ -106,11 +106,11 @@ TEST_F(History, RepeatedDigitIsRefusedTakenBackAndRedoable) {
     EXPECT_EQ(MovePos, 1);
     EXPECT_EQ(MoveEnd, 2);
     EXPECT_EQ(PendingStep, 0);
-    EXPECT_TRUE(Recorded.navEnabled[1]);
+    EXPECT_TRUE(Recorded.navEnabled[POS_REDO - POS_UNDO]);
     ChangePosition(POS_REDO, 0, 0);
     EXPECT_EQ(Board[8] & CELL_DIGIT, 5);
     EXPECT_EQ(Recorded.messages.size(), 1u);
-    EXPECT_EQ(Recorded.status[2], "81-1: 80"); // the count keeps its old text
+    EXPECT_EQ(Recorded.status[PANE_COUNT], "81-1: 80"); // the count keeps its old text
 }
 
 TEST_F(History, ConflictInSetupModeBeepsAndEmptiesTheSelectedCell) {
@@ -122,6 +122,6 @@ TEST_F(History, ConflictInSetupModeBeepsAndEmptiesTheSelectedCell) {
     EXPECT_EQ(Recorded.beeps, 1);
     EXPECT_EQ(Board[40], 0);
     EXPECT_EQ(Board[4], 0x83);
-    EXPECT_EQ(Recorded.status[0], "Pos = 1");
+    EXPECT_EQ(Recorded.status[PANE_MOVE], "Pos = 1");
 }
 } // namespace

@@ -37,7 +37,7 @@ TEST_F(Marks, PencilModeLoadsCandidatesOnlyIntoEmptyMarksAndExcludesCandidates) 
 TEST_F(Marks, EntryClearsTheCellAndPrunesItsPeersUnlessCandidatesAreShown) {
     for (uint32_t shown : {0u, 1u}) {
         LoadGivens(BUILTIN_PUZZLE);
-        LoadMarks(1);
+        LoadMarks(MARKS_FROM_CANDIDATES);
         DigitMask before[81];
         std::memcpy(before, MarkGrid, sizeof before);
         ASSERT_TRUE(MarkGrid[0] & (1 << 4)); // r1c1 may hold 5
@@ -53,7 +53,7 @@ TEST_F(Marks, EntryClearsTheCellAndPrunesItsPeersUnlessCandidatesAreShown) {
 
 TEST_F(Marks, UndoRestoresTheMarksOnceThenFollowsTheAnalysisDisplay) {
     ChangePosition(POS_ENTER, 2, 2);
-    LoadMarks(1);
+    LoadMarks(MARKS_FROM_CANDIDATES);
     MarkGrid[0] = 0x1F0; // a hand-made mark set
     DigitMask before[81];
     std::memcpy(before, MarkGrid, sizeof before);

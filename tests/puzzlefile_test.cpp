@@ -1,5 +1,6 @@
 // Puzzle files: collections, saved games written and read back byte for byte, damaged and
 // hostile files, the open / reopen / browse commands, and the fuzz inputs replayed.
+#include "control/session.h"
 #include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "files/text.h"
@@ -35,7 +36,7 @@ class PuzzleFiles : public FileTest {
             ChangePosition(POS_ENTER, m[0], m[1]);
         }
         for (int i = 0; i < undone; i++) ChangePosition(POS_UNDO, 0, 0);
-        LoadMarks(1);
+        LoadMarks(MARKS_FROM_CANDIDATES);
         MarkGrid[4] = 0x005;
     }
     // Saves the game as g.txt; returns the file's bytes.
@@ -87,7 +88,7 @@ TEST_F(PuzzleFiles, CollectionLineLoadsInSetupModeOrClearsTheGamePastTheEnd) {
     EXPECT_EQ(BoardDigits(), PUZZLE);
     EXPECT_EQ(Board[0], 0x84);
     EXPECT_EQ(Recorded.titles, 1);
-    EXPECT_EQ(Recorded.status[2], "81-17: 64");
+    EXPECT_EQ(Recorded.status[PANE_COUNT], "81-17: 64");
     // A negative position loads line 0; the 82-byte line 2 breaks the run and is the one read.
     for (int pos : {-3, 3}) {
         MovePos = pos;
@@ -153,8 +154,8 @@ TEST_F(PuzzleFiles, SavedGameReadsBackWithEntriesInColourZero) {
         EXPECT_EQ(MovePos, pos);
         EXPECT_EQ(std::memcmp(MarkSnapshot, MarkGrid, sizeof MarkGrid), 0);
         EXPECT_EQ(SavedMarks[0], NO_SAVED_MARKS);
-        EXPECT_EQ(Recorded.status[0], pos == 5 ? "[ 5] R2C4 = 5" : "[ 3] R1C4 = 3");
-        EXPECT_EQ(Recorded.navEnabled[1], pos < MoveEnd); // redo possible
+        EXPECT_EQ(Recorded.status[PANE_MOVE], pos == 5 ? "[ 5] R2C4 = 5" : "[ 3] R1C4 = 3");
+        EXPECT_EQ(Recorded.navEnabled[POS_REDO - POS_UNDO], pos < MoveEnd); // redo possible
     }
 }
 
@@ -266,9 +267,9 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
     const struct {
         char kind;
         int argument, result, shown;
-    } STEPS[] = {{'n', NAV_UNDO, 1, 0}, {'n', NAV_REDO, 1, 1}, {'n', NAV_END, 1, 3},
-                 {'n', NAV_REDO, 1, 3}, {'n', NAV_END, 0, 3},  {'g', 3, 1, 2},
-                 {'g', 70000, 1, 3},    {'g', -5, 1, 0},       {'n', NAV_BEGIN, 1, 0}};
+    } STEPS[] = {{'n', POS_UNDO, 1, 0}, {'n', POS_REDO, 1, 1}, {'n', POS_END, 1, 3},
+                 {'n', POS_REDO, 1, 3}, {'n', POS_END, 0, 3},  {'g', 3, 1, 2},
+                 {'g', 70000, 1, 3},    {'g', -5, 1, 0},       {'n', POS_BEGIN, 1, 0}};
     for (const auto& step : STEPS) {
         SCOPED_TRACE(std::string(1, step.kind) + " " + std::to_string(step.argument));
         EXPECT_EQ(step.kind == 'n' ? BrowseCollection(step.argument)
@@ -280,7 +281,7 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
     }
     // Reopen after leaving setup mode and playing on: the puzzle shown comes back, unless its
     // file is gone (the history then keeps its counters) or no collection is shown.
-    BrowseCollection(NAV_REDO);
+    BrowseCollection(POS_REDO);
     std::string played = PUZZLE;
     played[1] = '1';
     for (const char* file : {"c.txt", "gone.txt"}) {
@@ -316,7 +317,7 @@ TEST_F(PuzzleFiles, OpeningASavedGameOrAMissingFile) {
         EXPECT_EQ(MarkGrid[4], 0x005) << file; // the file's marks are kept
     }
     AnalysisOptions.setupMode = 1; // no collection to browse: the board stays
-    EXPECT_EQ(BrowseCollection(NAV_REDO), -1);
+    EXPECT_EQ(BrowseCollection(POS_REDO), -1);
     EXPECT_EQ(GotoCollectionPuzzle(1), 0);
     EXPECT_EQ(Board[2], 0x82);
 }
@@ -333,10 +334,10 @@ int ReadFuzzInput(const std::string& target, const std::string& path, const std:
         std::strcpy(CurrentFile, path.c_str());
         OpenChosenFile();
         if (CollectionIndex >= 0)
-            for (int id : {NAV_REDO, NAV_END, NAV_UNDO, NAV_BEGIN}) BrowseCollection(id);
+            for (int id : {POS_REDO, POS_END, POS_UNDO, POS_BEGIN}) BrowseCollection(id);
     } else if (target == "settings") {
         SetSettingsPath(path.c_str());
-        TransferSettings(1);
+        TransferSettings(SETTINGS_LOAD);
         return -1; // keeps the options the file brought
     } else {
         AnalysisOptions.blockFormat = bytes.empty() ? DEFAULT_BLOCK_FORMAT : uint8_t(bytes[0]);

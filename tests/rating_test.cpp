@@ -88,7 +88,7 @@ TEST_F(Rating, PositionAndRedoRecordsComeBack) {
     EXPECT_EQ(MovePos, 2);
     EXPECT_EQ(MoveEnd, 3);
     EXPECT_EQ(std::memcmp(history, MoveHistory, sizeof history), 0);
-    EXPECT_TRUE(Recorded.navEnabled[NAV_REDO - 130]);
+    EXPECT_TRUE(Recorded.navEnabled[POS_REDO - POS_UNDO]);
     ChangePosition(POS_REDO, 0, 0);
     EXPECT_EQ(Board[4], 0x90 | (solution[4] - '0')); // the user's red move, not the rating's
 }

@@ -27,7 +27,7 @@ class Settings : public FileTest {
     void Restart() {
         ResetForTest();
         SetSettingsPath(file.c_str());
-        TransferSettings(1);
+        TransferSettings(SETTINGS_LOAD);
     }
     // A game with entries in every colour, two moves to redo, marks and unusual options, saved.
     std::string SaveGame() {
@@ -39,14 +39,14 @@ class Settings : public FileTest {
         }
         ChangePosition(POS_UNDO, 0, 0);
         ChangePosition(POS_UNDO, 0, 0);
-        LoadMarks(1);
+        LoadMarks(MARKS_FROM_CANDIDATES);
         MarkGrid[4] = 0x1A5;
         MoveHistory[40] = 0x1234; // a stale slot past MoveEnd is kept as it is
         uint32_t words[16];
         for (int i = 0; i < 16; i++) words[i] = 0x01020304u * uint32_t(i + 1);
         words[0] = 0; // not setup mode
         std::memcpy(&AnalysisOptions, words, sizeof words);
-        TransferSettings(0);
+        TransferSettings(SETTINGS_SAVE);
         return ReadBytes(file);
     }
 };
@@ -69,12 +69,12 @@ TEST_F(Settings, EveryFieldIsAtItsOffsetAndReadsBack) {
 
     Restart();
     EXPECT_EQ(MovePos, 3);
-    TransferSettings(0); // everything read comes back out unchanged
+    TransferSettings(SETTINGS_SAVE); // everything read comes back out unchanged
     EXPECT_EQ(ReadBytes(file), b);
     EXPECT_EQ(std::memcmp(MarkSnapshot, MarkGrid, sizeof MarkGrid), 0);
     EXPECT_EQ(SavedMarks[0], NO_SAVED_MARKS);
-    EXPECT_EQ(Recorded.status[0], "[ 3] R1C4 = 3"); // the move the position stands on
-    EXPECT_TRUE(Recorded.navEnabled[1]);
+    EXPECT_EQ(Recorded.status[PANE_MOVE], "[ 3] R1C4 = 3"); // the move the position stands on
+    EXPECT_TRUE(Recorded.navEnabled[POS_REDO - POS_UNDO]);
     EXPECT_EQ(Recorded.toggleUpdates, 1);
 }
 
@@ -84,19 +84,19 @@ TEST_F(Settings, SetupModeKeepsTheCollectionPositionPastTheHistory) {
     AnalysisOptions.setupMode = 1;
     MovePos = 299;
     MoveEnd = 500;
-    TransferSettings(0);
+    TransferSettings(SETTINGS_SAVE);
     Restart();
     EXPECT_EQ(AnalysisOptions.setupMode, 1u);
     EXPECT_EQ(MovePos, 299);
     EXPECT_EQ(MoveEnd, 500);
     EXPECT_EQ(Board[0], 0x84);
-    EXPECT_EQ(Recorded.status[0], "Pos = 300");
+    EXPECT_EQ(Recorded.status[PANE_MOVE], "Pos = 300");
 }
 
 TEST_F(Settings, NoFileOrWrongVersionKeepsTheDefaults) {
     Restart(); // no file yet
     EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
-    TransferSettings(0);
+    TransferSettings(SETTINGS_SAVE);
     EXPECT_EQ(ReadBytes(file).size(), size_t(SETTINGS_SIZE)); // created at exit
     std::string b = SaveGame();
     for (char version : {'\x02', '\x00', '\xFF'}) {
@@ -144,14 +144,14 @@ TEST_F(Settings, FileLivesInTheConfigurationFolder) {
     SetSettingsPath(nullptr);
     setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
     EXPECT_EQ(SettingsPath(), Path("config/quadrivo/quadrivo.ini"));
-    TransferSettings(0); // creates the folder
+    TransferSettings(SETTINGS_SAVE); // creates the folder
     EXPECT_EQ(fs::file_size(Path("config/quadrivo/quadrivo.ini")), 603u);
     setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
     setenv("HOME", Path("home").c_str(), 1);
     EXPECT_EQ(SettingsPath(), Path("home/.config/quadrivo/quadrivo.ini"));
     unsetenv("HOME");
     EXPECT_EQ(SettingsPath(), "");
-    EXPECT_EQ(TransferSettings(0), -1); // nowhere to write: nothing written, nothing to report
+    EXPECT_EQ(TransferSettings(SETTINGS_SAVE), -1); // nowhere to write: nothing to report
     oldConfig ? setenv("XDG_CONFIG_HOME", keepConfig.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
     oldHome ? setenv("HOME", keepHome.c_str(), 1) : unsetenv("HOME");
 }

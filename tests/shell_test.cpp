@@ -2,11 +2,11 @@
 // dialogs answering through their widgets, closing, and a second copy of the program.
 #include "analysis/state.h"
 #include "control/commands.h"
+#include "control/session.h"
 #include "control/taps.h"
 #include "files/settings.h"
 #include "model/board.h"
 #include "model/history.h"
-#include "model/modules.h"
 #include "model/options.h"
 #include "shell/boardwidget.h"
 #include "shell/mainwindow.h"
@@ -249,7 +249,7 @@ TEST_F(Shell, ClosingTheWindowWritesTheSettings) {
     EXPECT_EQ(ReadBytes(Path("quadrivo.ini")).size(), size_t(SETTINGS_SIZE));
     ResetAllModules();
     SetSettingsPath(Path("quadrivo.ini").c_str());
-    TransferSettings(1);
+    TransferSettings(SETTINGS_LOAD);
     EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
 }
 

@@ -269,10 +269,11 @@ TEST_F(StepText, TheSingleEnteredIsNamedFirstAndClashesAreShown) {
     OnlyInColumn(1, 6, {1}); // ... and the only 6 of column 1
     MarkGrid[Cell(9, 9)] = DigitBit(2);
     OnlyInRow(7, 5, {3});
-    ASSERT_EQ(RunAnalysis(), 1);
-    EXPECT_EQ(Describe(1), "Hidden single: r7c3 = 5 (the only place for 5 in row 7); also "
-                           "available: r9c9 = 2; contradiction: r1c1 would have to be 4,6");
-    ApplyStep(1, false);
+    ASSERT_EQ(RunAnalysis(), STEP_SINGLES);
+    EXPECT_EQ(Describe(STEP_SINGLES),
+              "Hidden single: r7c3 = 5 (the only place for 5 in row 7); also "
+              "available: r9c9 = 2; contradiction: r1c1 would have to be 4,6");
+    ApplyStep(STEP_SINGLES, false);
     EXPECT_EQ(Board[Cell(7, 3)] & CELL_DIGIT, 5);
     EXPECT_EQ(Board[Cell(9, 9)] & CELL_DIGIT, 0); // entered later, as the text says
 }
@@ -280,32 +281,33 @@ TEST_F(StepText, TheSingleEnteredIsNamedFirstAndClashesAreShown) {
 TEST_F(StepText, HiddenAndNakedPairs) {
     OnlyInRow(3, 4, {2, 8});
     OnlyInRow(3, 7, {2, 8});
-    ASSERT_EQ(RunAnalysis(), 2);
-    const std::string full = Describe(2);
+    ASSERT_EQ(RunAnalysis(), STEP_SUBSETS);
+    const std::string full = Describe(STEP_SUBSETS);
     EXPECT_EQ(full, "Hidden pair 4,7 in row 3: r3c2, r3c8 keep 4,7 (r3c2 loses "
                     "1,2,3,5,6,8,9; r3c8 loses 1,2,3,5,6,8,9)");
     // A short buffer is cut and terminated; an empty one is left alone.
     char small[12], none[1] = {'x'};
-    EXPECT_EQ(DescribeStep(2, small, sizeof small), 11);
+    EXPECT_EQ(DescribeStep(STEP_SUBSETS, small, sizeof small), 11);
     EXPECT_EQ(std::string(small), full.substr(0, 11));
-    EXPECT_EQ(DescribeStep(2, none, 0), 0);
+    EXPECT_EQ(DescribeStep(STEP_SUBSETS, none, 0), 0);
     EXPECT_EQ(none[0], 'x');
 
     // Row 1: four open cells {2,9} {2,9} {1,2,3} {1,3,9}; the search finds hidden 1,3.
     SetUp();
     const DigitMask row[9] = {0x102, 0x102, 0x007, 0x105, 0, 0, 0, 0, 0};
     for (int c = 0; c < 9; c++) MarkGrid[c] = row[c];
-    ASSERT_EQ(RunAnalysis(), 2);
-    EXPECT_EQ(Describe(2), "Naked pair 2,9 in row 1 (r1c1, r1c2): r1c3 loses 2; r1c4 loses 9");
+    ASSERT_EQ(RunAnalysis(), STEP_SUBSETS);
+    EXPECT_EQ(Describe(STEP_SUBSETS),
+              "Naked pair 2,9 in row 1 (r1c1, r1c2): r1c3 loses 2; r1c4 loses 9");
 }
 
 TEST_F(StepText, NoStepAndWrongDigits) {
-    EXPECT_EQ(Describe(0), "No step found");
+    EXPECT_EQ(Describe(STEP_NONE), "No step found");
     Board[Cell(1, 1)] = 5;
     SolutionGrid[Cell(1, 1)] = 3;
     AnalysisOptions.wrongValues = 1;
-    ASSERT_EQ(RunAnalysis(), 0);
-    EXPECT_EQ(Describe(0), "Wrong digit: r1c1 differs from the solution");
+    ASSERT_EQ(RunAnalysis(), STEP_NONE);
+    EXPECT_EQ(Describe(STEP_NONE), "Wrong digit: r1c1 differs from the solution");
 }
 
 } // namespace

@@ -30,7 +30,7 @@ TEST_F(Subsets, HiddenPairKeepsOnlyItsDigits) {
     Unit(0, "123 3456 3456 3456789 1256 3456789 3456789 3456789 3456789");
     EXPECT_EQ(FindSubsets(2), 1);
     EXPECT_EQ(StepMarksText(), "0:4003 4:4003");
-    ApplyStep(2, false);
+    ApplyStep(STEP_SUBSETS, false);
     EXPECT_EQ(MarkGrid[0], 0x003);
     EXPECT_EQ(MarkGrid[4], 0x003);
     EXPECT_EQ(MarkGrid[1], DigitsOf("3456"));
@@ -80,7 +80,7 @@ TEST_F(Subsets, TheDriverShowsAPairBeforeAnEarlierTriple) {
     Unit(0, "47 47 149 279 12 - - - -");                               // triple in row 1
     Unit(8, "123 456 456789 456789 456789 456789 456789 456789 1237"); // pair 1,2 in row 9
     AnalysisOptions.techniques = TECH_ANALYSIS | TECH_SUBSETS;
-    EXPECT_EQ(RunAnalysis(), 2);
+    EXPECT_EQ(RunAnalysis(), STEP_SUBSETS);
     EXPECT_EQ(StepMarksText(), "72:4003 80:4003");
 }
 

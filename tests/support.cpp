@@ -2,14 +2,15 @@
 #include "tests/support.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/marks.h"
-#include "model/modules.h"
 #include "model/options.h"
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
@@ -27,7 +28,7 @@ static void RecStatus(int pane, const char* text) {
     }
 }
 static void RecNav(int id, bool on) {
-    if (id >= 130 && id <= 133) Recorded.navEnabled[id - 130] = on;
+    if (id >= POS_UNDO && id <= POS_END) Recorded.navEnabled[id - POS_UNDO] = on;
 }
 static void RecToggles() {
     Recorded.toggleUpdates++;
@@ -73,8 +74,13 @@ std::string BoardDigits() {
     return s;
 }
 
+std::string DataFolder() {
+    const char* folder = std::getenv("QUADRIVO_DATA_DIR");
+    return folder && folder[0] ? folder : QUADRIVO_DATA_DIR;
+}
+
 std::string DataPath(const char* name) {
-    return std::string(QUADRIVO_DATA_DIR) + "/" + name;
+    return DataFolder() + "/" + name;
 }
 
 bool DataAvailable(const char* name) {
@@ -92,6 +98,16 @@ std::vector<std::string> ReadPuzzleLines(const char* name, size_t max) {
         if (max && lines.size() >= max) break;
     }
     return lines;
+}
+
+const std::vector<CountCall>& ExactCountCalls() {
+    static std::vector<CountCall> calls;
+    if (calls.empty()) {
+        std::ifstream in(DataPath(EXACT_CALLS_FILE));
+        CountCall c;
+        while (in >> c.board >> c.limit >> c.result >> c.grid) calls.push_back(c);
+    }
+    return calls;
 }
 
 const char* const EMPTY_BOARD_FIRST =
@@ -177,15 +193,11 @@ std::string StepMarksText() {
 }
 
 void SetChainGraph(const std::vector<NodeSetup>& nodes) {
-    ChainNodeCount = 0;
-    ChainCount = 0;
-    for (const NodeSetup& n : nodes) {
-        ChainNodeTable[ChainNodeCount] = {DigitBit(n.digit), int16_t(n.cell), int16_t(n.chain),
-                                          int16_t(n.colour)};
-        if (n.chain == ChainCount) ChainTable[ChainCount++] = {0, int16_t(ChainNodeCount)};
-        ChainTable[n.chain].digits |= DigitBit(n.digit);
-        ChainNodeCount++;
+    EmptyChainGraph();
+    for (size_t i = 0; i < nodes.size(); i++) {
+        const NodeSetup& n = nodes[i];
+        AddNode(DigitBit(n.digit), n.cell, n.chain, n.colour);
+        if (i + 1 == nodes.size() || nodes[i + 1].chain != n.chain) CloseChain();
     }
-    ChainTable[ChainCount] = {0, int16_t(ChainNodeCount)};
     CollectWeakLinks();
 }

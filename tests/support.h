@@ -1,5 +1,7 @@
 // Shared test fixture: every test starts from the core's start-up state with recording hooks.
 #pragma once
+#include "model/history.h"
+#include "model/hooks.h"
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
@@ -8,9 +10,9 @@
 // What the core told the shell, in order.
 struct ShellRecord {
     std::vector<std::string> messages; // message box texts
-    std::string status[3];             // last text of each status pane
+    std::string status[3];             // last text of each status pane (PANE_MOVE ...)
     int statusWrites[3] = {0, 0, 0};
-    bool navEnabled[4] = {false, false, false, false}; // 130..133
+    bool navEnabled[4] = {false, false, false, false}; // POS_UNDO..POS_END
     int redraws = 0;
     int beeps = 0;
     int toggleUpdates = 0;
@@ -30,10 +32,29 @@ void LoadGivens(const char* puzzle);
 // The Board's digits as 81 characters, '.' for empty.
 std::string BoardDigits();
 
-// Path of a file in the shared data folder; lines of a data file (at most max, 0 = all).
+// The shared data folder ($QUADRIVO_DATA_DIR, else the one configured), the path of a file in
+// it, and the lines of a data file (at most max, 0 = all).
+std::string DataFolder();
 std::string DataPath(const char* name);
 std::vector<std::string> ReadPuzzleLines(const char* name, size_t max = 0);
 bool DataAvailable(const char* name);
+// Skips the running test when a data set is missing (a clone without ../shared/data beside
+// it); CI has the data and runs the test.
+#define SKIP_WITHOUT_DATA(file)                                                                    \
+    if (!DataAvailable(file))                                                                      \
+    GTEST_SKIP() << "data set " << (file) << " not found in " << DataFolder()
+
+// The recorded run of the generator for seed 4242: its first 100 puzzles, and one line per
+// count it made: board ('.' empty), tab, limit, tab, result, tab, SolutionGrid after the call.
+constexpr const char* EXACT_PUZZLES_FILE = "created_exact_seed4242_100.txt";
+constexpr const char* EXACT_CALLS_FILE = "created_exact_seed4242_100_calls.tsv";
+struct CountCall {
+    std::string board;
+    int32_t limit, result;
+    std::string grid; // 81 digits, '0' where no digit was recorded
+};
+// Every line of EXACT_CALLS_FILE, read once.
+const std::vector<CountCall>& ExactCountCalls();
 
 class CoreTest : public ::testing::Test {
   protected:

@@ -1,4 +1,5 @@
 // Verdicts: the uniqueness check and its message, the session refresh and the clock.
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/verdicts.h"
@@ -48,9 +49,9 @@ TEST_F(Verdicts, UniquePuzzleFlagsTheSolvedCellsOnly) {
 TEST_F(Verdicts, ClockTextIsMinutesInThreePlacesAndTwoDigitSeconds) {
     StartClock();
     for (int i = 0; i < 61; i++) ClockTick();
-    EXPECT_EQ(Recorded.status[1], "  1:01");
+    EXPECT_EQ(Recorded.status[PANE_CLOCK], "  1:01");
     for (int i = 61; i < 600; i++) ClockTick();
-    EXPECT_EQ(Recorded.status[1], " 10:00");
+    EXPECT_EQ(Recorded.status[PANE_CLOCK], " 10:00");
     StartClock();
     EXPECT_EQ(GameClock, 0u);
     EXPECT_TRUE(Recorded.clockRunning);

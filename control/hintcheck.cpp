@@ -2,8 +2,9 @@
 // already solved gets the verdict's words instead of a step; pencil marks that leave out a
 // cell's solution digit, or repeat a digit already placed in the cell's row, column or box, are
 // named, since every technique relies on the marks holding the solution and nothing placed.
-#include "analysis/hintcheck.h"
+#include "control/hintcheck.h"
 #include "analysis/state.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/verdicts.h"
 #include <cstdarg>

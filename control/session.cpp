@@ -1,0 +1,91 @@
+// The session: resets every module in dependency order, judges the position through the
+// solution counter, and runs the refresh that a new puzzle or an opened file starts with.
+#include "control/session.h"
+#include "analysis/als.h"
+#include "analysis/chains.h"
+#include "analysis/driver.h"
+#include "analysis/fish.h"
+#include "analysis/links.h"
+#include "analysis/rating.h"
+#include "analysis/state.h"
+#include "control/dialogrules.h"
+#include "control/keys.h"
+#include "control/taps.h"
+#include "exactcover/count.h"
+#include "exactcover/generator.h"
+#include "files/puzzlefile.h"
+#include "files/settings.h"
+#include "files/text.h"
+#include "model/board.h"
+#include "model/history.h"
+#include "model/hooks.h"
+#include "model/marks.h"
+#include "model/options.h"
+#include "model/verdicts.h"
+
+void ResetAllModules() {
+    InstallShellHooks(nullptr);
+    ResetOptionsModule();
+    ResetBoardModule();
+    ResetHistoryModule();
+    ResetMarksModule();
+    ResetVerdictsModule();
+    ResetCountModule();
+    ResetGeneratorModule();
+    ResetStateModule();
+    ResetDriverModule();
+    ResetFishModule();
+    ResetRatingModule();
+    ResetChainsModule();
+    ResetLinksModule();
+    ResetAlsModule();
+    ResetTextModule();
+    ResetPuzzleFileModule();
+    ResetSettingsModule();
+    ResetTapsModule();
+    ResetKeysModule();
+    ResetDialogRulesModule();
+    ObservePosition(ForgetStep);
+}
+
+int CheckPosition() {
+    int n = CountFilled();
+    if (n < 8) return VERDICT_INVALID_POSITION; // too few givens, or a digit twice in a unit
+    ShellBusyCursor(true);
+    int c = CountSolutions(Board, 1);
+    ShellBusyCursor(false);
+    if (c == 1) {
+        for (int i = 0; i < 81; i++)
+            if (Board[i] == 0) SolutionGrid[i] |= CELL_ENTERED;
+        return VERDICT_UNIQUE;
+    }
+    return c < 1 ? VERDICT_NO_SOLUTION : VERDICT_SEVERAL;
+}
+
+void RefreshSession(int mask) {
+    if (mask & REFRESH_CHECK) {
+        int r = CheckPosition();
+        if (r != VERDICT_UNIQUE) ShowVerdict(r);
+    }
+    if (mask & REFRESH_MARKS) RefreshMarks();
+    if (mask & REFRESH_CLOCK) StartClock();
+}
+
+void OpenChosenFile() {
+    const int pos = MovePos;
+    MovePos = COLLECTION_COUNT_MODE;
+    if (LoadCollectionEntry(CurrentFile) < 1) { // not a collection of at least two puzzles
+        // A file that cannot be opened changes nothing, the position included.
+        if (LoadGameFile(CurrentFile) == 0) MovePos = pos;
+        if (SavedMarks[0] == NO_SAVED_MARKS)
+            RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
+        else
+            RefreshSession(REFRESH_MARKS | REFRESH_CHECK | REFRESH_CLOCK);
+    } else {
+        MovePos = 0;
+        CollectionIndex = 0;
+        LoadCollectionEntry(CurrentFile);
+        CollectionCount = MoveEnd;
+    }
+    ShellSetTitle();
+}

@@ -1,0 +1,26 @@
+// The session: what spans the layers of the core. Every module's start-up state with the
+// analysis listening to the position, the check of the position and the refresh a new puzzle
+// runs, and opening the file the user chose.
+#pragma once
+
+// RefreshSession bits, performed in the order check, marks, clock.
+constexpr int REFRESH_MARKS = 2;
+constexpr int REFRESH_CHECK = 8;
+constexpr int REFRESH_CLOCK = 16;
+
+// Puts every module of the core back to its start-up state (no shell hooks installed) and
+// makes the analysis an observer of the position.
+void ResetAllModules();
+
+// Judges the Board: 100 unique, 101 no solution, 102 invalid position (fewer than 8 givens or a
+// digit twice in a unit), 106 several solutions. Fills SolutionGrid, with bit 7 on the cells
+// the Board leaves empty when the solution is unique.
+int CheckPosition();
+
+// What a new puzzle runs, one REFRESH_ bit per part: the check (its verdict shown unless the
+// puzzle is unique), the marks (RefreshMarks), the clock started.
+void RefreshSession(int mask);
+
+// Command 110 once the file dialog has set CurrentFile: a collection of two puzzles or more
+// shows its first puzzle in setup mode; any other file is read as a saved game and checked.
+void OpenChosenFile();
