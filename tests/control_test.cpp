@@ -157,16 +157,24 @@ TEST_F(Control, TapsPickTheDigitUnderTheStylus) {
 TEST_F(Control, TapsOnEnteredDigitsTakeBackOnlyTheLastOne) {
     TapDigitAt(1, 0);
     TapDigitAt(2, 1);
-    ASSERT_EQ(MovePos, 2);
+    EXPECT_TRUE(Recorded.navEnabled[0] && Recorded.navEnabled[2]); // undo, beginning
+    EXPECT_FALSE(Recorded.navEnabled[1] || Recorded.navEnabled[3]);
     TapCell(1, 12, 12); // an older entry: nothing
-    EXPECT_EQ(MovePos, 2);
     TapCell(0, 12, 12); // a given: nothing
     EXPECT_EQ(MovePos, 2);
     TapCell(2, 12, 12); // the last entry: undone, kept for redo
     EXPECT_EQ(MovePos, 1);
     EXPECT_EQ(MoveEnd, 2);
     EXPECT_EQ(Board[2], 0);
-    EXPECT_TRUE(Recorded.navEnabled[1]); // redo
+    EXPECT_TRUE(Recorded.navEnabled[1] && Recorded.navEnabled[3]); // redo, end
+
+    // While the solution is shown the first tap only hides it.
+    RunCommand(CMD_SOLUTION);
+    TapDigitAt(3, 8);
+    EXPECT_EQ(ShowSolution, 0);
+    EXPECT_EQ(Board[3], 0);
+    TapDigitAt(3, 8);
+    EXPECT_EQ(Board[3] & CELL_DIGIT, 9);
 }
 
 TEST_F(Control, LabelStripFlipsTechniquesAndSelectsChains) {
@@ -187,31 +195,6 @@ TEST_F(Control, LabelStripFlipsTechniquesAndSelectsChains) {
     StylusUp(27, GridLines[9] + 12); // just below the strip
     StylusUp(27, GridLines[9]);      // on the last grid line
     EXPECT_EQ(AnalysisOptions.techniques, before);
-}
-
-TEST_F(Control, SetupModeEditsTheBoardWithoutHistory) {
-    RunCommand(CMD_SETUP);
-    TapDigitAt(1, 2);
-    EXPECT_EQ(Board[1], 0x83);
-    EXPECT_EQ(MoveEnd, 0);
-    TapCell(0, 12, 12); // a former given is editable: emptied
-    EXPECT_EQ(Board[0], 0);
-    EXPECT_EQ(MoveEnd, 0);
-    // A digit that repeats one in its row is taken out again with a beep.
-    const int beeps = Recorded.beeps;
-    TapDigitAt(0, 2); // row 1 holds 3 now
-    EXPECT_EQ(Board[0], 0);
-    EXPECT_EQ(Recorded.beeps, beeps + 1);
-}
-
-TEST_F(Control, ShownSolutionIsHiddenByTheFirstTap) {
-    RunCommand(CMD_SOLUTION);
-    ASSERT_EQ(ShowSolution, 1);
-    TapDigitAt(1, 0);
-    EXPECT_EQ(ShowSolution, 0);
-    EXPECT_EQ(Board[1], 0);
-    TapDigitAt(1, 0);
-    EXPECT_EQ(Board[1] & CELL_DIGIT, 1);
 }
 
 TEST_F(Control, HoldOpensTheDigitPopupBesideTheCell) {
@@ -242,7 +225,7 @@ TEST_F(Control, HoldOpensTheDigitPopupBesideTheCell) {
     EXPECT_EQ(MoveEnd, 1);
 }
 
-TEST_F(Control, PencilMarkTaps) {
+TEST_F(Control, PencilMarkAndCandidateTaps) {
     RunCommand(CMD_PENCIL_MARKS);
     ClearAllMarks();
     AnalysisOptions.techniques = 0;
@@ -255,21 +238,19 @@ TEST_F(Control, PencilMarkTaps) {
     TapDigitAt(1, 0);
     EXPECT_EQ(MarkGrid[1], 0);
     EXPECT_EQ(MoveEnd, 0);
-
     // With the analysis shown, marking the digit its step places enters it.
     AnalysisOptions.techniques = TECH_ANALYSIS;
     StepMarks[1] = DigitBit(1);
     TapDigitAt(1, 0);
     EXPECT_EQ(Board[1] & CELL_DIGIT, 1);
-}
 
-TEST_F(Control, CandidatesRefuseDigitsThatAreNotCandidates) {
+    // With the candidates shown, a digit that is not one enters nothing.
     RunCommand(CMD_CANDIDATES);
     ComputeCandidates();
-    TapDigitAt(1, 3); // 4 is a given of row 1
-    EXPECT_EQ(Board[1], 0);
-    TapDigitAt(1, 0);
-    EXPECT_EQ(Board[1] & CELL_DIGIT, 1);
+    TapDigitAt(2, 3);
+    EXPECT_EQ(Board[2], 0);
+    TapDigitAt(2, 1);
+    EXPECT_EQ(Board[2] & CELL_DIGIT, 2);
 }
 
 TEST_F(Control, SetupGateBeepsAtAllButAFewCommands) {
@@ -299,18 +280,29 @@ TEST_F(Control, SetupModeInAndOut) {
     TapDigitAt(1, 0);
     RunCommand(CMD_PENCIL_MARKS);
     RunCommand(CMD_SETUP);
-    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
     EXPECT_EQ(AnalysisOptions.pencilMarks, 0u);
     EXPECT_FALSE(Recorded.clockRunning);
-    EXPECT_EQ(Recorded.status[1], " Setup");
+    EXPECT_EQ(Recorded.status[PANE_CLOCK], " Setup");
     EXPECT_EQ(Board[0], 0x84); // the given is editable now
     EXPECT_EQ(Board[1], 0x81); // the entry loses its colour
     for (DigitMask m : MarkGrid) EXPECT_EQ(m, 0);
 
+    // Taps edit the board without history: a digit is written, a digit emptied, and one that
+    // repeats a digit of its row taken out again with a beep.
+    const int moves = MoveEnd, beeps = Recorded.beeps;
+    TapDigitAt(2, 2);
+    EXPECT_EQ(Board[2], 0x83);
+    TapCell(0, 12, 12);
+    EXPECT_EQ(Board[0], 0);
+    TapDigitAt(0, 2);
+    EXPECT_EQ(Board[0], 0);
+    EXPECT_EQ(Recorded.beeps, beeps + 1);
+    EXPECT_EQ(MoveEnd, moves);
+
     RunCommand(CMD_SETUP);
     EXPECT_EQ(AnalysisOptions.setupMode, 0u);
-    EXPECT_EQ(Board[0], 4);
     EXPECT_EQ(Board[1], 1); // every digit is a given now
+    EXPECT_EQ(Board[2], 3);
     EXPECT_EQ(MovePos, 0);
     EXPECT_EQ(MoveEnd, 0);
     EXPECT_TRUE(Recorded.clockRunning);
@@ -359,28 +351,13 @@ TEST_F(Control, MenusAndTogglesFollowTheOptions) {
     EXPECT_EQ(MenuCheck(CMD_NEW), -1);
 }
 
-TEST_F(Control, NavigationButtonsFollowEntriesAndUndo) {
-    TapDigitAt(1, 0);
-    EXPECT_TRUE(Recorded.navEnabled[0] && Recorded.navEnabled[2]); // undo, beginning
-    EXPECT_FALSE(Recorded.navEnabled[1] || Recorded.navEnabled[3]);
-    RunCommand(CMD_UNDO);
-    EXPECT_FALSE(Recorded.navEnabled[0] || Recorded.navEnabled[2]);
-    EXPECT_TRUE(Recorded.navEnabled[1] && Recorded.navEnabled[3]); // redo, end
-    RunCommand(CMD_END);
-    EXPECT_EQ(Board[1] & CELL_DIGIT, 1);
-}
-
-TEST_F(Control, TypedCharactersSelectChains) {
-    TypeKey('c');
+TEST_F(Control, KeysActOnTheCursorCellOrSelectChains) {
+    TypeKey('c'); // without the cursor a character selects chain c - 'a'
     EXPECT_EQ(ChainSelection, 2);
     TypeKey('0');
     EXPECT_EQ(ChainSelection, -49);
-    TypeKey('z');
-    EXPECT_EQ(ChainSelection, CHAIN_SHOW_ALL);
-}
+    EXPECT_EQ(PressKey(KEY_DELETE), 0); // nothing to act on
 
-TEST_F(Control, KeyboardPlayActsOnTheCursorCell) {
-    EXPECT_EQ(PressKey(KEY_DELETE), 0); // no cursor yet
     SelectedCell = 0;
     PressKey(KEY_RIGHT); // appears on the last tapped cell
     EXPECT_EQ(CursorCell, 0);
@@ -401,33 +378,34 @@ TEST_F(Control, KeyboardPlayActsOnTheCursorCell) {
     EXPECT_EQ(MarkGrid[1], DigitBit(1));
     PressKey(KEY_ESCAPE);
     EXPECT_EQ(CursorCell, -1);
-    TypeKey('2'); // without the cursor, a chain selection
+    TypeKey('2');
     EXPECT_EQ(ChainSelection, '2' - 'a');
 }
 
-TEST_F(Control, StartUpInSetupModeRefusesThePostedAbout) {
-    AnalysisOptions.setupMode = 1;
-    Board[0] |= CELL_ENTERED;
+TEST_F(Control, StartUp) {
+    // No settings file: the built-in puzzle, checked without a verdict, the clock running.
+    RestartModules();
+    RunCommand(CMD_STARTUP);
+    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
+    EXPECT_TRUE(Recorded.messages.empty());
+    EXPECT_TRUE(Recorded.clockRunning);
+    ShellPostCommand(CMD_ABOUT); // as the program does once its window exists
+    RunPosted();
+    EXPECT_EQ(Window.dialogs, std::vector<int>{DIALOG_ABOUT});
+    EXPECT_EQ(Window.title, "Quadrivo");
+
+    // A session saved in setup mode comes back in it, and the posted about box meets the gate.
+    RunCommand(CMD_SETUP);
     TransferSettings(SETTINGS_SAVE);
     RestartModules();
     RunCommand(CMD_STARTUP);
-    ShellPostCommand(CMD_ABOUT); // as the program does once its window exists
+    ShellPostCommand(CMD_ABOUT);
     const int beeps = Recorded.beeps;
     RunPosted();
     EXPECT_EQ(AnalysisOptions.setupMode, 1u);
+    EXPECT_EQ(Board[1], 0x87);
     EXPECT_EQ(Recorded.beeps, beeps + 1);
     EXPECT_TRUE(Window.dialogs.empty());
-}
-
-TEST_F(Control, StartUpWithoutSettingsShowsTheBuiltInPuzzleAndAbout) {
-    RestartModules(); // the built-in puzzle, no settings file
-    RunCommand(CMD_STARTUP);
-    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
-    EXPECT_TRUE(Recorded.messages.empty()); // one solution: no verdict
-    EXPECT_TRUE(Recorded.clockRunning);
-    RunCommand(CMD_ABOUT);
-    EXPECT_EQ(Window.dialogs, std::vector<int>{DIALOG_ABOUT});
-    EXPECT_EQ(Window.title, "Quadrivo");
 }
 
 TEST_F(Control, CollectionsBrowseInSetupModeWithTitleAndGoto) {
@@ -541,13 +519,4 @@ TEST_F(Control, DialogRules) {
     EXPECT_STREQ(version, "Quadrivo V 1.16");
 }
 
-TEST_F(Control, ClosingWritesTheSettings) {
-    TapDigitAt(1, 0);
-    EXPECT_EQ(ShutDown(), 1);
-    EXPECT_EQ(ReadBytes(Path("quadrivo.ini")).size(), size_t(SETTINGS_SIZE));
-    SetSettingsPath(folder.c_str()); // a folder is never replaced
-    EXPECT_EQ(ShutDown(), 0);
-    RunCommand(CMD_CLOSE);
-    EXPECT_EQ(Window.closes, 1);
-}
 } // namespace

@@ -253,45 +253,20 @@ TEST_F(Shell, ClosingTheWindowWritesTheSettings) {
     EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
 }
 
-TEST_F(Shell, ASecondCopyHandsOverAndEnds) {
-    QProcess first;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(folder));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder + "/config"));
-    first.setProcessEnvironment(env);
-    first.start(QUADRIVO_PROGRAM, {});
-    ASSERT_TRUE(first.waitForStarted());
-    // Wait until the first copy listens.
-    for (int i = 0; i < 100 && !QFileInfo::exists(QString::fromStdString(Path("quadrivo.socket")));
-         i++)
-        QTest::qWait(50);
-    ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(Path("quadrivo.socket"))));
-
-    QProcess second;
-    second.setProcessEnvironment(env);
-    second.start(QUADRIVO_PROGRAM, {QString::fromStdString(Path("none.txt"))});
-    ASSERT_TRUE(second.waitForFinished(15000));
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_EQ(first.state(), QProcess::Running); // the first copy goes on
-    EXPECT_FALSE(
-        QFileInfo::exists(QString::fromStdString(folder + "/config/quadrivo/quadrivo.ini")));
-    // A termination signal ends the first copy as a close would: the session is saved.
-    first.terminate();
-    ASSERT_TRUE(first.waitForFinished(10000));
-    EXPECT_EQ(first.exitCode(), 0);
-    EXPECT_TRUE(
-        QFileInfo::exists(QString::fromStdString(folder + "/config/quadrivo/quadrivo.ini")));
-}
-TEST_F(Shell, ACopyThatDiedLeavesNoObstacle) {
+// One copy per user: a later copy hands over and ends without writing anything; a termination
+// signal closes the running copy like any close (the session is saved); a copy killed outright
+// leaves its socket behind, and the next copy takes it over.
+TEST_F(Shell, OneCopyRunsPerUser) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(folder));
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder + "/config"));
     const QString socket = QString::fromStdString(Path("quadrivo.socket"));
-    auto start = [&env, &socket](QProcess& p) {
+    const QString settings = QString::fromStdString(folder + "/config/quadrivo/quadrivo.ini");
+    // Starts a copy; true once it listens.
+    auto start = [&env, &socket](QProcess& p, const QStringList& args = {}) {
         p.setProcessEnvironment(env);
-        p.start(QUADRIVO_PROGRAM, {});
+        p.start(QUADRIVO_PROGRAM, args);
         p.waitForStarted();
         for (int i = 0; i < 100 && p.state() == QProcess::Running; i++) {
             if (QFileInfo::exists(socket)) return true;
@@ -299,24 +274,30 @@ TEST_F(Shell, ACopyThatDiedLeavesNoObstacle) {
         }
         return false;
     };
-    QProcess crashed;
-    ASSERT_TRUE(start(crashed));
-    crashed.kill(); // no chance to clean up: the socket file stays
-    crashed.waitForFinished(5000);
-    ASSERT_TRUE(QFileInfo::exists(socket));
+    QProcess first, second, third, fourth;
+    ASSERT_TRUE(start(first));
+    start(second, {QString::fromStdString(Path("none.txt"))});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_FALSE(QFileInfo::exists(settings));
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_TRUE(QFileInfo::exists(settings));
 
-    QProcess next;
-    next.setProcessEnvironment(env);
-    next.start(QUADRIVO_PROGRAM, {});
-    QTest::qWait(1500);
-    EXPECT_EQ(next.state(), QProcess::Running); // it took the socket over
-    QProcess later;
-    later.setProcessEnvironment(env);
-    later.start(QUADRIVO_PROGRAM, {});
-    ASSERT_TRUE(later.waitForFinished(15000));
-    EXPECT_EQ(later.exitCode(), 0);
-    next.terminate();
-    next.waitForFinished(10000);
+    ASSERT_TRUE(start(third));
+    third.kill();
+    third.waitForFinished(5000);
+    ASSERT_TRUE(QFileInfo::exists(socket));
+    start(fourth);
+    QTest::qWait(1000);
+    EXPECT_EQ(fourth.state(), QProcess::Running); // it took the socket over
+    start(second);
+    ASSERT_TRUE(second.waitForFinished(15000)); // and the next copy hands over to it
+    EXPECT_EQ(second.exitCode(), 0);
+    fourth.terminate();
+    fourth.waitForFinished(10000);
 }
 
 TEST_F(Shell, PictureModeDrawsWithoutADisplay) {
