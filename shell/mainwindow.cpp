@@ -389,12 +389,13 @@ void MainWindow::UpdateStepLine() {
         DescribeStep(PendingStep, line, sizeof line);
         text = QString::fromUtf8(line);
     }
-    if (text != stepLine->toolTip()) {
-        stepLine->setToolTip(text);
-        stepButton->setToolTip(text);
-        stepLine->setText(stepLine->fontMetrics().elidedText(text, Qt::ElideRight,
-                                                             std::max(40, stepLine->width() - 12)));
-    }
+    // The whole text is the tooltip; the line shows as much as fits the window's width.
+    const int width = std::max(40, stepLine->width() - 12);
+    if (text == stepLine->toolTip() && width == stepLineWidth) return;
+    stepLineWidth = width;
+    stepLine->setToolTip(text);
+    stepButton->setToolTip(text);
+    stepLine->setText(stepLine->fontMetrics().elidedText(text, Qt::ElideRight, width));
 }
 
 void MainWindow::StartUp() {

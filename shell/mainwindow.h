@@ -78,5 +78,6 @@ class MainWindow : public QMainWindow {
     int shownFactor = 0;  // the zoom the status panes were last sized for
     int buttonFactor = 0; // the zoom the button images were last made for
     qreal shownRatio = 0;
+    int stepLineWidth = 0; // the width the step line's text was last cut for
     bool sessionSaved = false;
 };
