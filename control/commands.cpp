@@ -224,11 +224,6 @@ int RunCommand(int id) {
     return 1;
 }
 
-void TypeCharacter(int c) {
-    ChainSelection = c - 'a';
-    ShellRedraw();
-}
-
 int MenuCheck(int id) {
     const AnalysisOptionsRecord& opt = AnalysisOptions;
     switch (id) {

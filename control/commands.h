@@ -41,9 +41,6 @@ constexpr int CMD_ANALYSIS = 257; // "Analysis"
 // and counts as handled), 0 when the platform's default handling applies (unknown ids, F5).
 int RunCommand(int id);
 
-// A typed character outside keyboard play: selects chain c - 'a' for display ('z' all chains).
-void TypeCharacter(int c);
-
 // Check state of a menu item when its menu opens: 1 checked, 0 not (radio items 151..154
 // included); -1 for an item that carries no check.
 int MenuCheck(int id);

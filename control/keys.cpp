@@ -1,7 +1,7 @@
 // Keyboard play on top of the taps: the cursor cell and what the keys do to it.
 // Invariant: CursorCell is -1 or a cell 0..80.
 #include "control/keys.h"
-#include "control/commands.h"
+#include "analysis/driver.h"
 #include "control/taps.h"
 #include "model/board.h"
 #include "model/hooks.h"
@@ -46,7 +46,8 @@ int PressKey(int key) {
 
 void TypeKey(int c) {
     if (CursorCell < 0 || c < '1' || c > '9') {
-        TypeCharacter(c);
+        ChainSelection = c - 'a'; // any character: 'a' is chain 0, 'z' all chains
+        ShellRedraw();
         return;
     }
     if (Board[CursorCell] == 0 || ShowSolution)
