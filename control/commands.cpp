@@ -95,7 +95,7 @@ static void Navigate(int id) {
         GotoCollectionPuzzle(GotoNumber);
 }
 
-static void StartUp() {
+static void RestoreSession() {
     SavedMarks[0] = NO_SAVED_MARKS;
     MoveEnd = 0;
     MovePos = 0;
@@ -135,7 +135,7 @@ int RunCommand(int id) {
         SaveCommand();
         break;
     case CMD_STARTUP:
-        StartUp();
+        RestoreSession();
         break;
     case CMD_REOPEN:
         if (!ReopenCollection()) OpenCommand();

@@ -83,7 +83,7 @@ int HookDialog(int id) {
     return Window->RunDialog(id);
 }
 int HookChooseFile(int save, char* path, int size, bool overwritePrompt) {
-    return Window->ChooseFile(save, path, size, overwritePrompt);
+    return Window->RunFileDialog(save, path, size, overwritePrompt);
 }
 void HookClose() {
     Window->close();
@@ -478,7 +478,7 @@ int MainWindow::RunDialog(int id) {
     }
 }
 
-int MainWindow::ChooseFile(int save, char* path, int size, bool overwritePrompt) {
+int MainWindow::RunFileDialog(int save, char* path, int size, bool overwritePrompt) {
     const QString name = ChooseTextFile(this, save != 0, QString::fromUtf8(path), overwritePrompt);
     const QByteArray bytes = name.toUtf8();
     if (name.isEmpty() || bytes.size() >= size) return 0;

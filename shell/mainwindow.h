@@ -43,7 +43,7 @@ class MainWindow : public QMainWindow {
     void ShowMessage(const QString& text);
     void RunClock(bool run);
     int RunDialog(int id);
-    int ChooseFile(int save, char* path, int size, bool overwritePrompt);
+    int RunFileDialog(int save, char* path, int size, bool overwritePrompt);
     void SetZoom(int factor); // resizes the window so the board shows at factor
     int DefaultZoom() const;  // the factor a new window starts with
 
