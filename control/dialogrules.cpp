@@ -47,6 +47,10 @@ void BlockEntryText(char* out) {
     FormatPuzzleText(out);
 }
 
+void CopyBlockEntryText(const char* text) {
+    ShellCopyText(text);
+}
+
 void AcceptBlockEntryText(const char* text) {
     char buffer[TEXT_BUFFER_SIZE];
     std::snprintf(buffer, sizeof buffer, "%s", text); // a longer text is cut at 255 bytes

@@ -27,6 +27,8 @@ int EmptyRadioId();
 void AcceptBlockFormat(uint32_t checkedBits);
 // The board as text in the current blockFormat (out holds at least 142 bytes).
 void BlockEntryText(char* out);
+// "Output": the whole text goes to the clipboard.
+void CopyBlockEntryText(const char* text);
 // "Input": at most 255 bytes of text become the Board (digits as givens).
 void AcceptBlockEntryText(const char* text);
 

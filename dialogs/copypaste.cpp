@@ -6,12 +6,10 @@
 #include "model/hooks.h"
 #include "model/options.h"
 #include <QButtonGroup>
-#include <QClipboard>
 #include <QDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -87,7 +85,7 @@ int RunBlockEntryDialog(QWidget* owner) {
     QObject::connect(empties, &QButtonGroup::idClicked, &dialog, reformat);
     QObject::connect(output, &QPushButton::clicked, &dialog, [edit] {
         edit->selectAll();
-        QGuiApplication::clipboard()->setText(edit->toPlainText());
+        CopyBlockEntryText(edit->toPlainText().toUtf8().constData());
     });
     QObject::connect(input, &QPushButton::clicked, &dialog, [&dialog, edit] {
         // The parser reads at most 255 characters of the text, as one block.

@@ -53,3 +53,6 @@ int ShellChooseFile(int save, char* path, int size, bool overwritePrompt) {
 void ShellCloseWindow() {
     if (Shell.closeWindow) Shell.closeWindow();
 }
+void ShellCopyText(const char* text) {
+    if (Shell.copyText) Shell.copyText(text);
+}

@@ -32,6 +32,7 @@ struct ShellHooks {
     // ask before replacing an existing file.
     int (*chooseFile)(int save, char* path, int size, bool overwritePrompt) = nullptr;
     void (*closeWindow)() = nullptr; // close the main window (closing saves the settings)
+    void (*copyText)(const char* text) = nullptr; // put the text on the clipboard
 };
 
 // Dialogs the core asks the shell to run (ids of their resources).
@@ -70,3 +71,4 @@ int ShellRunDialog(int id);
 // 0 (cancelled) when no shell offers a file dialog.
 int ShellChooseFile(int save, char* path, int size, bool overwritePrompt);
 void ShellCloseWindow();
+void ShellCopyText(const char* text);

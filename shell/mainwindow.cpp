@@ -15,6 +15,7 @@
 #include "shell/boardwidget.h"
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -88,6 +89,9 @@ int HookChooseFile(int save, char* path, int size, bool overwritePrompt) {
 void HookClose() {
     Window->close();
 }
+void HookCopyText(const char* text) {
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
+}
 } // namespace
 
 MainWindow::MainWindow() {
@@ -117,6 +121,7 @@ MainWindow::MainWindow() {
     hooks.runDialog = HookDialog;
     hooks.chooseFile = HookChooseFile;
     hooks.closeWindow = HookClose;
+    hooks.copyText = HookCopyText;
     InstallShellHooks(&hooks);
 
     clock.setInterval(1000);
