@@ -1,5 +1,6 @@
 // quadrivo-cli check, count, solve and create, and the refusal of bad arguments by every
 // command, run as the built program.
+#include "control/dialogrules.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "tests/support.h"
@@ -74,6 +75,10 @@ TEST_F(CliCore, BadArgumentsAreRefusedWithStatusTwoAndNothingDone) {
         {"format -f no/such/file.txt", "no/such/file.txt"},
         {"show no/such/file.txt", "no/such/file.txt"},
         {"show", "no file"},
+        {"check -j abc " + BUILTIN, "-j"},
+        {"check -j -3 " + BUILTIN, "-j"},
+        {"check -j 0 " + BUILTIN, "-j"},
+        {"rate -j 99999999999999999999 " + BUILTIN, "-j"},
     };
     for (const auto& [words, message] : REFUSED) {
         CliRun run = RunCli(words);
@@ -96,15 +101,19 @@ TEST_F(CliCore, EveryBatchCommandRunsTheGoodLinesAroundBadOnes) {
     const std::string mixed =
         Write("mixed.txt", "# puzzles\r\n" + BUILTIN + "\r\n" + BUILTIN.substr(3) + "\n\n" +
                                letter + "\n" + SAMPLE_PUZZLE + "\n");
-    const std::string errors = mixed + ":3: a puzzle has 81 characters, this one has 78\n" + mixed +
-                               ":5: character 81 is '?', not a digit or '.', '0', '-'\n";
+    const std::string shortLine = "a puzzle has 81 characters, this one has 78\n";
+    const std::string badLetter = "character 81 is '?', not a digit or '.', '0', '-'\n";
+    const std::string errors = mixed + ":3: " + shortLine + mixed + ":5: " + badLetter;
     for (const char* command : {"check", "count", "solve", "rate", "path", "hint", "format"}) {
         CliRun expected = RunCli(std::string(command) + " -f " + clean);
         ASSERT_EQ(expected.status, 0) << command << ": " << expected.err;
         ASSERT_NE(expected.out, "") << command;
         for (const char* workers : {"1", "2"}) {
             CliRun run = RunCli(std::string(command) + " -j " + workers + " -f " + mixed);
-            EXPECT_EQ(run.out, expected.out) << command << " -j " << workers;
+            std::string out = expected.out;
+            if (std::string(command) == "solve") // a line for every input: the reason in its place
+                out.insert(out.find('\n') + 1, shortLine + badLetter);
+            EXPECT_EQ(run.out, out) << command << " -j " << workers;
             EXPECT_EQ(run.status, 2) << command << " -j " << workers;
             EXPECT_EQ(run.err, errors) << command << " -j " << workers;
         }
@@ -123,7 +132,7 @@ TEST_F(CliCore, BatchOutputKeepsInputOrderWithWorkers) {
         for (size_t i = 0; i < serg.size(); i++) {
             out << serg[i] << "\n" << top[i] << "\r\n";
             verdicts += "106 Several Solutions\n100 Unique\n";
-            solutions += SolutionOf(top[i]) + "\n";
+            solutions += "Several Solutions\n" + SolutionOf(top[i]) + "\n";
         }
     }
     CliRun one = RunCli("check -f " + file + " -j 1");
@@ -135,6 +144,59 @@ TEST_F(CliCore, BatchOutputKeepsInputOrderWithWorkers) {
     EXPECT_EQ(solved.out, solutions);
     EXPECT_NE(solved.err.find(file + ":1: Several Solutions"), std::string::npos) << solved.err;
     std::remove(file.c_str());
+}
+
+// --echo puts each input before its result; solve -f gives every input a line, the reason in
+// place of a solution, so that the output stays aligned with the input.
+TEST_F(CliCore, CheckAndSolveEchoTheInputAndSolveAnswersEveryLine) {
+    const std::string shortLine = BUILTIN.substr(3);
+    const std::string file =
+        Write("list.txt", BUILTIN + "\n" + NO_SOLUTION + "\n" + shortLine + "\n");
+    const std::string solution = SolutionOf(BUILTIN);
+    const std::string why = "a puzzle has 81 characters, this one has 78";
+    const struct {
+        std::string words, out;
+    } RUNS[] = {
+        {"solve -f " + file, solution + "\nNo Solution\n" + why + "\n"},
+        {"solve --echo -j 2 -f " + file, BUILTIN + "\t" + solution + "\n" + NO_SOLUTION +
+                                             "\tNo Solution\n" + shortLine + "\t" + why + "\n"},
+        {"check -f " + file + " --echo",
+         BUILTIN + "\t100 Unique\n" + NO_SOLUTION + "\t101 No Solution\n"},
+    };
+    for (const auto& r : RUNS) {
+        CliRun run = RunCli(r.words);
+        EXPECT_EQ(run.out, r.out) << r.words;
+        EXPECT_EQ(run.status, 2) << r.words;
+    }
+}
+
+// -j above four workers a core is held there; --stats tells how many ran.
+TEST_F(CliCore, WorkersAreHeldToFourPerCore) {
+    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    std::string list;
+    for (long i = 0; i < 4 * cores + 2; i++) list += BUILTIN + "\n";
+    CliRun run = RunCli("check --stats -j 2000 -f " + Write("list.txt", list));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("workers: " + std::to_string(4 * cores) + " "), std::string::npos)
+        << run.err;
+}
+
+// Every help states the exit statuses and fits in 80 columns; --version is the about box's line.
+TEST_F(CliCore, EveryHelpStatesTheExitStatusesInEightyColumns) {
+    for (const char* words :
+         {"--help", "check --help", "count --help", "solve --help", "create --help", "rate --help",
+          "path --help", "hint --help", "format --help", "show --help"}) {
+        CliRun run = RunCli(words);
+        EXPECT_EQ(run.status, 0) << words;
+        EXPECT_NE(run.out.find("Exit status"), std::string::npos) << words;
+        for (size_t at = 0, end; at < run.out.size(); at = end + 1) {
+            end = run.out.find('\n', at);
+            EXPECT_LE(end - at, 80u) << words << ": " << run.out.substr(at, end - at);
+        }
+    }
+    char version[64];
+    VersionLine(version, sizeof version);
+    EXPECT_EQ(RunCli("--version").out, std::string(version) + "\n");
 }
 
 TEST_F(CliCore, CreateMakesUniquePuzzlesThatRepeatWithTheSeed) {

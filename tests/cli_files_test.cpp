@@ -6,6 +6,7 @@
 #include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -59,5 +60,59 @@ TEST_F(CliFiles, ShowPrintsWhatTheSavedGameHolds) {
     EXPECT_EQ(run.out, "49. ... 8.5\n.3. ... ...\n... 7.. ...\n.2. ... .6.\n... .8. 4..\n"
                        "... .1. ...\n... 6.3 .7.\n5.. 2.. ...\n1.4 ... ...\n"
                        "position: 1 of 2 moves\nmarks: 81 records, 4 pencil marks\n");
+}
+// A game written with dashes shows as written without --empty; --empty against the file, or a
+// block with both styles, is warned of. Anything but a saved game is refused with the reason.
+TEST_F(CliFiles, ShowTellsSavedGamesFromOtherFiles) {
+    LoadGivens(PUZZLE.c_str());
+    AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DASHES;
+    ASSERT_EQ(SaveGameFile(Path("dashes.txt").c_str()), 1);
+    const std::string dashes = ReadBytes(Path("dashes.txt"));
+    std::string mixed = dashes;
+    mixed[mixed.find('-')] = '.';
+    Write("mixed.txt", mixed);
+    CliRun asWritten = RunCli("show --empty dashes " + Path("dashes.txt"));
+    ASSERT_EQ(asWritten.status, 0);
+    std::string utf16 = "\xFF\xFE";
+    for (char c : dashes) utf16 += std::string(1, c) + '\0';
+    Write("utf16.txt", utf16);
+    Write("nul.txt", dashes.substr(0, 40) + '\0' + dashes.substr(40));
+    Write("empty.txt", "");
+    Write("list.txt", PUZZLE + "\n" + PUZZLE + "\n");
+    Write("binary.bin", std::string("\x7F"
+                                    "ELF\x02\x01\x01\0\0\0\0",
+                                    12));
+    std::filesystem::create_directory(Path("adir"));
+    const struct {
+        std::string words;
+        int status;
+        std::string err; // a part of standard error, "" for none at all
+    } RUNS[] = {
+        {"show " + Path("dashes.txt"), 0, ""},
+        {"show --empty dots " + Path("dashes.txt"), 0, "'-' for empty cells"},
+        {"show " + Path("mixed.txt"), 0, "both '.' and '-'"},
+        {"show " + Path("utf16.txt"), 2, "UTF-16"},
+        {"show " + Path("nul.txt"), 2, "NUL byte at offset 40"},
+        {"show " + Path("empty.txt"), 2, "not a saved game"},
+        {"show /dev/null", 2, "not a saved game"},
+        {"show " + Path("list.txt"), 2, "not a saved game"},
+        {"show " + Path("binary.bin"), 2, "not a saved game"},
+        {"show " + Path("adir"), 2, "Is a directory"},
+    };
+    for (const auto& r : RUNS) {
+        CliRun run = RunCli(r.words);
+        EXPECT_EQ(run.status, r.status) << r.words << ": " << run.err;
+        if (r.err.empty())
+            EXPECT_EQ(run.err, "") << r.words;
+        else
+            EXPECT_NE(run.err.find(r.err), std::string::npos) << r.words << ": " << run.err;
+        if (r.status == 0)
+            EXPECT_EQ(run.out.substr(run.out.find("position")),
+                      asWritten.out.substr(asWritten.out.find("position")))
+                << r.words;
+        else
+            EXPECT_EQ(run.out, "") << r.words;
+    }
+    EXPECT_EQ(RunCli("show " + Path("dashes.txt")).out, asWritten.out);
 }
 } // namespace
