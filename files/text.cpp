@@ -1,9 +1,11 @@
 // The puzzle as text: FormatPuzzleText writes the Board in the layout and empty-cell style of
 // blockFormat; ParsePuzzleText reads any text back into all 81 cells (it cannot fail).
 // TextBuffer is the scratch text the dialog and the clipboard exchange; it always ends in a NUL.
+// ReadPuzzleLine is the strict reader of one-line puzzles that the command lines share.
 #include "files/text.h"
 #include "model/board.h"
 #include "model/options.h"
+#include <cstdio>
 #include <cstring>
 
 // The text shown in (and read back from) the "Copy Paste" box, NUL-terminated.
@@ -61,6 +63,35 @@ void ParsePuzzleText(const char* text) {
         // anything else (blanks, bars, rules, line ends, letters) uses no cell
     }
     for (; n < 81; n++) Board[n] = 0;
+}
+
+int ReadPuzzleLine(const char* text, size_t length, uint8_t cells[81], char why[PUZZLE_WHY_SIZE]) {
+    const size_t start = length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+    size_t end = length;
+    while (end > start && (text[end - 1] == ' ' || text[end - 1] == '\t' || text[end - 1] == '\r'))
+        end--;
+    for (size_t i = start; i < end; i++) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c >= '0' && c <= '9') || c == '.' || c == '-') continue;
+        if (c >= ' ' && c < 127)
+            std::snprintf(why, PUZZLE_WHY_SIZE,
+                          "character %zu is '%c', not a digit or '.', '0', '-'", i - start + 1, c);
+        else
+            std::snprintf(why, PUZZLE_WHY_SIZE,
+                          "character %zu is byte 0x%02X, not a digit or '.', '0', '-'",
+                          i - start + 1, c);
+        return -1;
+    }
+    if (end - start != 81) {
+        std::snprintf(why, PUZZLE_WHY_SIZE, "a puzzle has 81 characters, this one has %zu",
+                      end - start);
+        return -1;
+    }
+    for (int i = 0; i < 81; i++) {
+        const char c = text[start + size_t(i)];
+        cells[i] = c >= '1' && c <= '9' ? uint8_t(c - '0') : 0;
+    }
+    return int(start);
 }
 
 void ResetTextModule() {

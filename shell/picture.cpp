@@ -3,14 +3,15 @@
 // given, drawn by the same PaintBoard as the window and written as a PNG scaled crisply.
 #include "shell/picture.h"
 #include "control/commands.h"
+#include "control/session.h"
 #include "display/paint.h"
 #include "exactcover/count.h"
 #include "files/puzzlefile.h"
 #include "files/settings.h"
+#include "files/text.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
-#include "control/session.h"
 #include "model/options.h"
 #include "model/verdicts.h"
 #include <QFileInfo>
@@ -39,19 +40,11 @@ int Fail(const char* what, const char* detail = "") {
     return 2;
 }
 
-// An 81-character puzzle as the command-line tool reads them; false when it is not one.
-bool ReadPuzzle(const char* text, uint8_t cells[81]) {
-    if (std::strlen(text) != 81) return false;
-    for (int i = 0; i < 81; i++) {
-        const char c = text[i];
-        if (c >= '1' && c <= '9')
-            cells[i] = uint8_t(c - '0');
-        else if (c == '.' || c == '0' || c == '-')
-            cells[i] = 0;
-        else
-            return false;
-    }
-    return true;
+// An 81-character puzzle as the command-line tool reads them (it may start with '-').
+bool IsPuzzle(const char* text) {
+    uint8_t cells[81];
+    char why[PUZZLE_WHY_SIZE];
+    return ReadPuzzleLine(text, std::strlen(text), cells, why) >= 0;
 }
 
 // Verdicts the loading meets are worth telling, though the picture is drawn all the same.
@@ -95,7 +88,7 @@ int RunPictureMode(int argc, char** argv) {
         } else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             std::fputs(USAGE, stdout);
             return 0;
-        } else if (a[0] == '-' && a[1] == '-') {
+        } else if (a[0] == '-' && a[1] == '-' && !IsPuzzle(a)) {
             return Fail("unknown option ", a);
         } else if (source) {
             return Fail("more than one puzzle or file: ", a);
@@ -127,19 +120,23 @@ int RunPictureMode(int argc, char** argv) {
     };
     applyOptions();
     uint8_t cells[81];
+    char why[PUZZLE_WHY_SIZE];
     if (!source) {
         RunCommand(CMD_STARTUP); // the session the window would restore
         applyOptions();
     } else if (QFileInfo(QString::fromLocal8Bit(source)).isFile()) {
         OpenFileByName(QFileInfo(QString::fromLocal8Bit(source)).absoluteFilePath().toUtf8());
         if (AnalysisOptions.setupMode) RunCommand(CMD_SETUP); // a collection puzzle: a new game
-    } else if (ReadPuzzle(source, cells)) {
+    } else if (ReadPuzzleLine(source, std::strlen(source), cells, why) >= 0) {
         ResetState(RESET_ALL);
         std::memcpy(Board, cells, 81);
         RefreshSession(REFRESH_MARKS | REFRESH_CHECK);
         ChangePosition(POS_RESET, 0, 0);
     } else {
-        return Fail("neither a readable file nor an 81-character puzzle: ", source);
+        std::fprintf(stderr,
+                     "quadrivo: neither a readable file nor an 81-character puzzle: %s (%s)\n",
+                     source, why);
+        return 2;
     }
 
     if (solution) {
