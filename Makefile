@@ -6,7 +6,7 @@ JOBS     ?= $(shell nproc)
 SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # GUI=OFF builds and tests the core and quadrivo-cli alone, without Qt.
 GUI      ?= ON
-PACKAGES := cmake g++ make libgtest-dev
+PACKAGES := cmake g++ make libgtest-dev libcli11-dev
 ifeq ($(GUI),ON)
 PACKAGES += qt6-base-dev libgl-dev desktop-file-utils appstream
 endif

@@ -1,21 +1,11 @@
-// Argument parsing, puzzle input (arguments and -f FILE), new-game loading and the batch runner.
+// The command line of one command, parsed with CLI11 (the only file that includes it), and the
+// checked standard output every command writes through.
 #include "cli/cli.h"
-#include "control/session.h"
-#include "model/board.h"
-#include "model/history.h"
-#include "model/hooks.h"
-#include <algorithm>
+#include "files/text.h"
+#include <CLI/CLI.hpp>
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
+#include <csignal>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 bool CliArgs::Has(const char* flag) const {
     for (const std::string& f : flags)
@@ -30,354 +20,219 @@ const std::string* CliArgs::Option(const char* name) const {
     return found;
 }
 
-static bool Listed(const std::vector<std::string>& names, const std::string& word) {
-    for (const std::string& n : names)
-        if (n == word) return true;
-    return false;
-}
+const char* const PUZZLE_HELP =
+    "A PUZZLE is 81 characters, row by row: '1'-'9' a digit, '.', '0' or '-' an empty\n"
+    "cell; it may start with '-', and \"--\" ends the options.\n"
+    "  -f FILE     also read puzzles from FILE, one a line ('-': standard input;\n"
+    "              blank lines and lines starting with '#' are skipped, a line over\n"
+    "              4096 bytes is reported and skipped); puzzles and files are taken\n"
+    "              in the order given, and work starts while input still arrives\n"
+    "  -j N        use N worker processes (default: every core; at most four a\n"
+    "              core); output stays in input order\n"
+    "  --stats     print puzzles/s, the total time and the slowest puzzle on\n"
+    "              standard error\n";
 
-bool ParseArgs(int argc, char** argv, const std::vector<std::string>& valueOptions,
-               const std::vector<std::string>& flagOptions, CliArgs* out, std::string* error) {
-    *out = CliArgs{};
-    for (int i = 1; i < argc; i++) {
-        std::string word = argv[i];
-        if (word == "--help" || word == "-h") {
-            out->flags.push_back("--help");
-        } else if (Listed(valueOptions, word) || word == "-f" || word == "-j") {
-            if (i + 1 >= argc) {
-                *error = "option " + word + " needs a value";
-                return false;
-            }
-            out->options.emplace_back(word, argv[++i]);
-        } else if (Listed(flagOptions, word) || word == "--stats") {
-            out->flags.push_back(word);
-        } else if (word.size() > 1 && word[0] == '-' && word != "-") {
-            *error = "unknown option " + word;
-            return false;
-        } else {
-            out->positional.push_back(word);
-        }
-    }
-    return true;
-}
+const std::vector<OptionSpec> BATCH_OPTIONS = {
+    {"-f", VALUE_TEXT},
+    {"-j", VALUE_WORKERS},
+    {"--stats", VALUE_NONE},
+};
 
-bool ParsePuzzleArgument(const std::string& text, uint8_t cells[81], std::string* error) {
-    if (text.size() != 81) {
-        *error = "a puzzle has 81 characters, this one has " + std::to_string(text.size());
-        return false;
-    }
-    uint8_t parsed[81];
-    for (int i = 0; i < 81; i++) {
-        char c = text[i];
-        if (c >= '1' && c <= '9') {
-            parsed[i] = uint8_t(c - '0');
-        } else if (c == '.' || c == '0' || c == '-') {
-            parsed[i] = 0;
-        } else {
-            char what[96];
-            std::snprintf(what, sizeof what, "character %d is '%s%c', not a digit or '.', '0', '-'",
-                          i + 1, (c < 32 || c > 126) ? "\\x" : "", (c < 32 || c > 126) ? '?' : c);
-            *error = what;
-            return false;
-        }
-    }
-    std::memcpy(cells, parsed, 81);
-    return true;
+std::vector<OptionSpec> BatchOptions(std::vector<OptionSpec> own) {
+    own.insert(own.end(), BATCH_OPTIONS.begin(), BATCH_OPTIONS.end());
+    return own;
 }
-
-static void AddItem(const std::string& text, const std::string& origin,
-                    std::vector<PuzzleItem>* items, int* bad) {
-    PuzzleItem item;
-    std::string error;
-    if (!ParsePuzzleArgument(text, item.cells, &error)) {
-        std::fprintf(stderr, "%s: %s\n", origin.c_str(), error.c_str());
-        ++*bad;
-        return;
-    }
-    item.text = text;
-    item.origin = origin;
-    items->push_back(std::move(item));
-}
-
-static void ReadPuzzleStream(std::istream& in, const std::string& name,
-                             std::vector<PuzzleItem>* items, int* bad) {
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        number++;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        AddItem(line, name + ":" + std::to_string(number), items, bad);
-    }
-}
-
-std::vector<PuzzleItem> GatherPuzzles(const CliArgs& args, int* bad) {
-    std::vector<PuzzleItem> items;
-    *bad = 0;
-    int n = 0;
-    for (const std::string& p : args.positional)
-        AddItem(p, "argument " + std::to_string(++n), &items, bad);
-    for (const auto& o : args.options) {
-        if (o.first != "-f") continue;
-        if (o.second == "-") {
-            ReadPuzzleStream(std::cin, "-", &items, bad);
-            continue;
-        }
-        std::ifstream in(o.second, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "%s: cannot open the file\n", o.second.c_str());
-            ++*bad;
-            continue;
-        }
-        ReadPuzzleStream(in, o.second, &items, bad);
-    }
-    return items;
-}
-
-void LoadAsNewGame(const uint8_t cells[81]) {
-    ShellHooks keep = Shell;
-    ResetAllModules();
-    InstallShellHooks(&keep);
-    ResetState(RESET_ALL);
-    for (int i = 0; i < 81; i++) Board[i] = cells[i] & CELL_DIGIT;
-    ChangePosition(POS_RESET, 0, 0);
-}
-
-// ---- Batch runner ------------------------------------------------------------------------
-// The core keeps its state in module-level variables, so parallel work runs in worker
-// processes: worker w takes items w, w + N, w + 2N ... and sends each result back through its
-// pipe as one frame; the parent prints the results in input order as they complete.
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
-struct Frame {
-    uint32_t index;
-    int32_t status;
-    uint32_t outSize, errSize;
-    double seconds;
-};
-
-struct Done {
-    bool ready = false;
-    ItemResult result;
-    double seconds = 0;
-};
-
-bool WriteAll(int fd, const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= size_t(n);
-    }
-    return true;
+// A CLI11 check of one value kind; the message follows the option's name ("-j: ...").
+CLI::Validator Check(const OptionSpec& spec) {
+    return CLI::Validator(
+        [spec](std::string& value) -> std::string {
+            const bool digits =
+                !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+            switch (spec.value) {
+            case VALUE_WHOLE: {
+                if (digits && value.size() <= 12) {
+                    const long long v = std::stoll(value);
+                    if (v >= spec.low && v <= spec.high) return "";
+                }
+                return "takes a whole number " + std::to_string(spec.low) + ".." +
+                       std::to_string(spec.high) + ", not '" + value + "'";
+            }
+            case VALUE_WORKERS:
+                if (digits && value.find_first_not_of('0') != std::string::npos) return "";
+                return "takes a number of worker processes, 1 or more, not '" + value + "'";
+            case VALUE_CHOICE: {
+                const std::string names = spec.choices;
+                for (size_t at = 0, end; at <= names.size(); at = end + 1) {
+                    end = names.find('|', at);
+                    if (end == std::string::npos) end = names.size();
+                    if (names.compare(at, end - at, value) == 0) return "";
+                }
+                std::string list = names;
+                for (char& c : list)
+                    if (c == '|') c = '/';
+                return "'" + value + "' is not one of " + list;
+            }
+            case VALUE_HEX: {
+                const size_t at = value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0 ? 2 : 0;
+                if (value.size() > at && value.size() - at <= 4 &&
+                    value.find_first_not_of("0123456789abcdefABCDEF", at) == std::string::npos)
+                    return "";
+                return "takes a hexadecimal mask, not '" + value + "'";
+            }
+            default:
+                return "";
+            }
+        },
+        "", "");
 }
 
-ItemResult TimedRun(const PuzzleItem& item, PerPuzzle fn, const CliArgs& args, double* seconds) {
-    Clock::time_point t0 = Clock::now();
-    ItemResult r = fn(item, args);
-    *seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    return r;
-}
-
-// Results are sent in batches (every 64 KiB or 20 ms), so that the parent, which shares the
-// cores with the workers, wakes up rarely.
-[[noreturn]] void WorkerMain(const std::vector<PuzzleItem>& items, PerPuzzle fn,
-                             const CliArgs& args, size_t first, size_t step, int fd) {
-    std::string pending;
-    Clock::time_point lastSend = Clock::now();
-    for (size_t i = first; i < items.size(); i += step) {
-        double seconds;
-        ItemResult r = TimedRun(items[i], fn, args, &seconds);
-        Frame f = {uint32_t(i), r.status, uint32_t(r.out.size()), uint32_t(r.err.size()), seconds};
-        pending.append(reinterpret_cast<const char*>(&f), sizeof f);
-        pending += r.out;
-        pending += r.err;
-        Clock::time_point now = Clock::now();
-        if (pending.size() >= 65536 || now - lastSend >= std::chrono::milliseconds(20)) {
-            if (!WriteAll(fd, pending.data(), pending.size())) _exit(3);
-            pending.clear();
-            lastSend = now;
-        }
-    }
-    if (!WriteAll(fd, pending.data(), pending.size())) _exit(3);
-    close(fd);
-    _exit(0);
-}
-
-// Parses one pipe's buffered bytes into finished results.
-void TakeFrames(std::string* buffer, std::vector<Done>* done) {
-    size_t pos = 0;
-    while (buffer->size() - pos >= sizeof(Frame)) {
-        Frame f;
-        std::memcpy(&f, buffer->data() + pos, sizeof f);
-        size_t need = sizeof f + f.outSize + f.errSize;
-        if (buffer->size() - pos < need) break;
-        if (f.index < done->size()) {
-            Done& d = (*done)[f.index];
-            const char* body = buffer->data() + pos + sizeof f;
-            d.result.out.assign(body, f.outSize);
-            d.result.err.assign(body + f.outSize, f.errSize);
-            d.result.status = f.status;
-            d.seconds = f.seconds;
-            d.ready = true;
-        }
-        pos += need;
-    }
-    buffer->erase(0, pos);
-}
-
-class Progress {
-  public:
-    Progress(size_t total) : total_(total), shown_(isatty(STDERR_FILENO) && total > 1) {}
-    void Update(size_t finished) {
-        if (!shown_) return;
-        Clock::time_point now = Clock::now();
-        if (finished < total_ && now - last_ < std::chrono::milliseconds(100)) return;
-        last_ = now;
-        const int width = 40;
-        int filled = int(width * finished / total_);
-        std::fprintf(stderr, "\r[%.*s%*s] %zu/%zu", filled,
-                     "########################################", width - filled, "", finished,
-                     total_);
-        if (finished == total_) std::fprintf(stderr, "\r%*s\r", width + 30, "");
-        std::fflush(stderr);
-    }
-
-  private:
-    size_t total_;
-    bool shown_;
-    Clock::time_point last_ = {};
-};
-
-int WorkerCount(const CliArgs& args, size_t items) {
-    long n = sysconf(_SC_NPROCESSORS_ONLN);
-    if (const std::string* j = args.Option("-j")) n = std::atol(j->c_str());
-    if (n < 1) n = 1;
-    if (size_t(n) > items) n = long(items);
-    return int(n < 1 ? 1 : n);
+// Writes the usage, or says what is wrong and where the help is; the status to exit with.
+int Refuse(const char* command, const std::string& what) {
+    std::fprintf(stderr, "quadrivo-cli %s: %s\nRun 'quadrivo-cli %s --help' for the options.\n",
+                 command, what.c_str(), command);
+    return 2;
 }
 } // namespace
 
-int RunBatch(const std::vector<PuzzleItem>& items, PerPuzzle fn, const CliArgs& args) {
-    Clock::time_point start = Clock::now();
-    std::vector<Done> done(items.size());
-    int workers = WorkerCount(args, items.size());
-    std::vector<int> fds;
-    std::vector<pid_t> pids;
-    if (workers > 1) {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        for (int w = 0; w < workers; w++) {
-            int p[2];
-            if (pipe(p) != 0) break;
-            pid_t pid = fork();
-            if (pid < 0) {
-                close(p[0]);
-                close(p[1]);
-                break;
-            }
-            if (pid == 0) {
-                close(p[0]);
-                for (int fd : fds) close(fd);
-                WorkerMain(items, fn, args, size_t(w), size_t(workers), p[1]);
-            }
-            close(p[1]);
-            fds.push_back(p[0]);
-            pids.push_back(pid);
-        }
-        if (int(fds.size()) != workers) { // could not start them all: finish alone
-            for (pid_t pid : pids) kill(pid, SIGKILL);
-            for (pid_t pid : pids) waitpid(pid, nullptr, 0);
-            for (int fd : fds) close(fd);
-            fds.clear();
-            pids.clear();
-            workers = 1;
+int ParseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& specs, const char* help,
+                     CliArgs* out) {
+    *out = CliArgs{};
+    const char* command = argv[0];
+    out->command = command;
+    // A puzzle may start with '-': it stands in for CLI11 as a word of its own, and is put back.
+    std::vector<std::string> puzzles;
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; i++) {
+        uint8_t cells[81];
+        char why[PUZZLE_WHY_SIZE];
+        if (argv[i][0] == '-' && ReadPuzzleLine(argv[i], std::strlen(argv[i]), cells, why) >= 0) {
+            words.push_back("\x1d" + std::to_string(puzzles.size()));
+            puzzles.push_back(argv[i]);
+        } else {
+            words.push_back(argv[i]);
         }
     }
-
-    Progress progress(items.size());
-    size_t printed = 0, finished = 0;
-    int worst = 0;
-    auto flushReady = [&]() {
-        while (printed < done.size() && done[printed].ready) {
-            const ItemResult& r = done[printed].result;
-            std::fwrite(r.out.data(), 1, r.out.size(), stdout);
-            std::fwrite(r.err.data(), 1, r.err.size(), stderr);
-            if (r.status > worst) worst = r.status;
-            printed++;
+    auto restore = [&](std::string word) {
+        if (word.size() > 1 && word[0] == '\x1d') {
+            const size_t k = std::strtoul(word.c_str() + 1, nullptr, 10);
+            if (k < puzzles.size() && word == "\x1d" + std::to_string(k)) return puzzles[k];
         }
+        return word;
     };
-    if (workers == 1) {
-        for (size_t i = 0; i < items.size(); i++) {
-            done[i].result = TimedRun(items[i], fn, args, &done[i].seconds);
-            done[i].ready = true;
-            flushReady();
-            progress.Update(++finished);
+
+    CLI::App app("", command);
+    app.set_help_flag();
+    app.allow_extras();
+    bool wantsHelp = false;
+    app.add_flag("-h,--help", wantsHelp);
+    std::vector<std::string> positional;
+    CLI::Option* positionals = app.add_option("PUZZLE", positional);
+    std::vector<std::pair<CLI::Option*, const OptionSpec*>> bound;
+    std::vector<std::string> values(specs.size());
+    std::vector<bool> flags(specs.size());
+    for (size_t k = 0; k < specs.size(); k++) {
+        const OptionSpec& spec = specs[k];
+        CLI::Option* option;
+        if (spec.value == VALUE_NONE) {
+            option = app.add_flag(spec.name, [](std::int64_t) {});
+        } else {
+            option = app.add_option(spec.name, values[k]);
+            option->type_name("VALUE")->check(Check(spec));
+            if (std::strcmp(spec.name, "-f") == 0)
+                option->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+            else
+                option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         }
-    } else {
-        std::vector<std::string> buffers(fds.size());
-        std::vector<pollfd> polls;
-        for (int fd : fds) polls.push_back({fd, POLLIN, 0});
-        size_t open = fds.size();
-        char chunk[65536];
-        while (open > 0) {
-            if (poll(polls.data(), polls.size(), -1) < 0) {
-                if (errno == EINTR) continue;
+        bound.emplace_back(option, &spec);
+    }
+
+    std::vector<const char*> args = {command};
+    for (const std::string& w : words) args.push_back(w.c_str());
+    try {
+        app.parse(int(args.size()), args.data());
+    } catch (const CLI::ArgumentMismatch& e) { // "-f: 1 required VALUE missing"
+        const std::string what = e.what();
+        return Refuse(command, "option " + what.substr(0, what.find(':')) + " needs a value");
+    } catch (const CLI::ParseError& e) {
+        return Refuse(command, e.what());
+    }
+    if (wantsHelp) {
+        Emit(help, std::strlen(help));
+        return 0;
+    }
+    for (const std::string& word : app.remaining()) {
+        if (word == "--") continue; // the end of the options, which CLI11 lists among the extras
+        const std::string extra = restore(word);
+        return Refuse(command, (extra.size() > 1 && extra[0] == '-' ? "unknown option "
+                                                                    : "unexpected argument ") +
+                                   extra);
+    }
+
+    // Options, flags and inputs in command-line order: each entry of the parse order takes the
+    // next value its option received.
+    std::vector<size_t> taken(bound.size() + 1, 0);
+    for (const CLI::Option* option : app.parse_order()) {
+        if (option == positionals) {
+            const std::string value = restore(positionals->results()[taken.back()++]);
+            out->positional.push_back(value);
+            out->inputs.push_back({false, value});
+            continue;
+        }
+        for (size_t k = 0; k < bound.size(); k++) {
+            if (bound[k].first != option) continue;
+            const OptionSpec& spec = *bound[k].second;
+            if (spec.value == VALUE_NONE) {
+                out->flags.push_back(spec.name);
                 break;
             }
-            for (size_t w = 0; w < polls.size(); w++) {
-                if (polls[w].fd < 0 || !(polls[w].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-                ssize_t n = read(polls[w].fd, chunk, sizeof chunk);
-                if (n < 0 && errno == EINTR) continue;
-                if (n <= 0) {
-                    close(polls[w].fd);
-                    polls[w].fd = -1;
-                    open--;
-                    continue;
-                }
-                buffers[w].append(chunk, size_t(n));
-                TakeFrames(&buffers[w], &done);
-            }
-            flushReady();
-            finished = 0;
-            for (const Done& d : done) finished += d.ready;
-            progress.Update(finished);
-        }
-        for (pid_t pid : pids) {
-            int status = 0;
-            waitpid(pid, &status, 0);
-        }
-        if (printed < done.size()) {
-            std::fprintf(stderr, "quadrivo-cli: a worker stopped before finishing its puzzles\n");
-            worst = std::max(worst, 3);
+            const std::string value = restore(option->results()[taken[k]++]);
+            out->options.emplace_back(spec.name, value);
+            if (std::strcmp(spec.name, "-f") == 0) out->inputs.push_back({true, value});
+            break;
         }
     }
-    std::fflush(stdout);
+    return -1;
+}
 
-    if (args.Has("--stats")) {
-        double total = std::chrono::duration<double>(Clock::now() - start).count();
-        size_t slowest = 0;
-        for (size_t i = 1; i < done.size(); i++)
-            if (done[i].seconds > done[slowest].seconds) slowest = i;
-        std::fprintf(stderr, "puzzles: %zu  workers: %d  total: %.3f s  %.1f puzzles/s\n",
-                     items.size(), workers, total, total > 0 ? double(items.size()) / total : 0.0);
-        if (!done.empty())
-            std::fprintf(stderr, "slowest: %.3f ms  %s  %s\n", done[slowest].seconds * 1e3,
-                         items[slowest].origin.c_str(), items[slowest].text.c_str());
+// ---- Checked output -------------------------------------------------------------------------
+
+static bool WriteFailed = false;
+
+// A reader that went away (| head) ends the program quietly, as SIGPIPE would have; anything
+// else is reported once.
+static bool ReportWriteError(int error) {
+    if (error == EPIPE) {
+        signal(SIGPIPE, SIG_DFL);
+        raise(SIGPIPE);
     }
-    return worst;
+    if (!WriteFailed)
+        std::fprintf(stderr, "quadrivo-cli: cannot write the output: %s\n",
+                     std::strerror(error ? error : EIO));
+    WriteFailed = true;
+    return false;
 }
 
-static void ConsoleMessage(const char* text) {
-    std::fprintf(stderr, "%s: %s\n", PROGRAM_NAME, text);
+bool Emit(const char* data, size_t size) {
+    if (WriteFailed) return false;
+    errno = 0;
+    if ((size && std::fwrite(data, 1, size, stdout) != size) || std::ferror(stdout))
+        return ReportWriteError(errno);
+    return true;
 }
 
-void InstallConsoleHooks(bool quiet) {
-    ShellHooks hooks = {};
-    if (!quiet) hooks.messageBox = ConsoleMessage;
-    InstallShellHooks(&hooks);
+bool Emit(const std::string& text) {
+    return Emit(text.data(), text.size());
+}
+
+bool FinishOutput() {
+    if (WriteFailed) return false;
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return ReportWriteError(errno);
+    return true;
+}
+
+bool OutputFailed() {
+    return WriteFailed;
 }

@@ -3,12 +3,12 @@
 // Every puzzle is loaded as a new game; path watches the rating loop itself, so its steps and
 // its last line are those of rate.
 #include "analysis/driver.h"
-#include "control/hintcheck.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
 #include "analysis/textcheck.h"
 #include "cli/cli.h"
+#include "control/hintcheck.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/marks.h"
@@ -16,99 +16,76 @@
 #include "model/verdicts.h"
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
-constexpr const char* RATE_HELP =
-    "usage: quadrivo-cli rate PUZZLE... | -f FILE [-j N] [--stats]\n"
-    "\n"
-    "Rates each puzzle by logic alone, as the program's \"Rate Puzzle\" does, and prints one\n"
-    "line per puzzle: the puzzle as given, a tab, and the rating's message.\n"
-    "\n"
-    "  -f FILE   read puzzles from FILE, one a line ('-' for standard input)\n"
-    "  -j N      use N worker processes (default: all cores); output stays in input order\n"
-    "  --stats   print puzzles per second, total time and the slowest puzzle on stderr\n";
+const std::string RATE_HELP =
+    std::string("usage: quadrivo-cli rate PUZZLE... [-f FILE] [-j N] [--stats]\n"
+                "Rates each puzzle by logic alone, as the program's \"Rate Puzzle\" does, and\n"
+                "prints one line per puzzle: the puzzle as given, a tab, and the rating's\n"
+                "message.\n") +
+    PUZZLE_HELP + "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
 
-constexpr const char* PATH_HELP =
-    "usage: quadrivo-cli path PUZZLE... | -f FILE [--json | --check] [-j N] [--stats]\n"
-    "\n"
-    "Plays the rating loop and prints every step it applies, then the rating's message.\n"
-    "Cells are rNcM (1-based), boxes 1-9 row by row from the top left, chains a, b, c...\n"
-    "\n"
-    "  --json    one JSON object per step:\n"
-    "            {\"kind\":K,\"marks\":{..},\"chains\":[..],\"placed\":{..},\"removed\":{..},\n"
-    "             \"text\":\"LINE\"} (cells as decimal strings 0-80); chain steps (K 16, 32) add\n"
-    "            \"chain_text\":[..], each chain of \"chains\" by its two colours; then\n"
-    "            {\"result\":\"MESSAGE\"}\n"
-    "  --check   solve each puzzle exactly and check that no step places a digit other than\n"
-    "            the solution's or removes the solution's digit, and that each step's text\n"
-    "            states what the step does: every chain it writes holds on the candidates,\n"
-    "            a forcing chain proves its removal, an almost-locked-set step follows from\n"
-    "            the sets, digits and links its text states. One line per puzzle: \"agrees\n"
-    "            (N steps, C chains, A ALS steps re-derived, RATING)\"; exit status 1 when a\n"
-    "            step or its text disagrees\n"
-    "  -f FILE, -j N, --stats   as for rate\n";
+const std::string PATH_HELP =
+    std::string(
+        "usage: quadrivo-cli path PUZZLE... [--json | --check] [-f FILE] [-j N] [--stats]\n"
+        "Plays the rating loop and prints every step it applies, then the rating's\n"
+        "message. Cells are rNcM (1-based), boxes 1-9 row by row from the top left,\n"
+        "chains a, b, c...\n"
+        "  --json      one JSON object per step: {\"kind\":K,\"marks\":{..},\"chains\":[..],\n"
+        "              \"placed\":{..},\"removed\":{..},\"text\":\"LINE\"} (cells as decimal\n"
+        "              strings 0-80); chain steps (K 16, 32) add \"chain_text\":[..],\n"
+        "              each chain of \"chains\" by its two colours; then\n"
+        "              {\"result\":\"MESSAGE\"}\n"
+        "  --check     solve each puzzle exactly and check that no step places a digit\n"
+        "              other than the solution's or removes the solution's digit, and\n"
+        "              that each step's text states what the step does: every chain it\n"
+        "              writes holds on the candidates, a forcing chain proves its\n"
+        "              removal, an almost-locked-set step follows from the sets, digits\n"
+        "              and links its text states. One line per puzzle: \"agrees (N\n"
+        "              steps, C chains, A ALS steps re-derived, RATING)\"\n") +
+    PUZZLE_HELP +
+    "Exit status: 0, 1 when a step or its text disagrees (--check) or the output\n"
+    "cannot be written, 2 for bad input.\n";
 
-constexpr const char* HINT_HELP =
-    "usage: quadrivo-cli hint PUZZLE... | -f FILE [--techniques HEX] [--candidates]\n"
-    "       quadrivo-cli hint PUZZLE --marks FILE\n"
-    "\n"
-    "Checks the position first: when it is invalid, has no solution or several, or is already\n"
-    "solved, prints so in the words of 'check' (\"Invalid Position\", \"No Solution\",\n"
-    "\"Several Solutions\", \"Puzzle Solved\") and exits with status 1. Otherwise runs the\n"
-    "analysis once and prints the step it finds in words, or \"No step found\" (status 1).\n"
-    "\n"
-    "  --techniques HEX  the technique mask (default 3F, every technique): 1 analysis on,\n"
-    "                    2 subsets, 4 locked candidates, 8 grid analysis, 10 forcing chains,\n"
-    "                    20 almost locked sets\n"
-    "  --marks FILE      analyse your own pencil marks instead of the computed candidates\n"
-    "                    ('-' for standard input). The file holds 81 entries, row by row,\n"
-    "                    separated by spaces or line ends: an open cell's marks as digits\n"
-    "                    (\"258\"), '-' or '.' for an open cell without marks, and a filled\n"
-    "                    cell as its digit in brackets (\"[7]\"). '|' and ruling lines of '-'\n"
-    "                    and '+' are skipped, so the grid --candidates prints can be edited\n"
-    "                    and given back. Marks that leave out a cell's solution digit, or\n"
-    "                    keep a digit its row, column or box already has, are named (status 1)\n"
-    "                    before any step is offered. Takes one puzzle.\n"
-    "  --candidates      print the grid analysed (candidates or marks) before the step\n"
-    "  -f FILE, -j N, --stats   as for rate\n";
+const std::string HINT_HELP =
+    std::string("usage: quadrivo-cli hint PUZZLE... [--techniques HEX] [--candidates] [-f FILE]\n"
+                "       quadrivo-cli hint PUZZLE --marks FILE\n"
+                "Checks the position first: when it is invalid, has no solution or several, or\n"
+                "is already solved, prints so in the words of 'check' (\"Invalid Position\",\n"
+                "\"No Solution\", \"Several Solutions\", \"Puzzle Solved\") and exits with status\n"
+                "1. Otherwise runs the analysis once and prints the step it finds in words, or\n"
+                "\"No step found\" (status 1).\n"
+                "  --techniques HEX  the technique mask (default 3F, every technique):\n"
+                "                    1 analysis on, 2 subsets, 4 locked candidates, 8 grid\n"
+                "                    analysis, 10 forcing chains, 20 almost locked sets\n"
+                "  --marks FILE      analyse your own pencil marks instead of the computed\n"
+                "                    candidates ('-' for standard input). The file holds 81\n"
+                "                    entries, row by row, separated by spaces or line ends:\n"
+                "                    an open cell's marks as digits (\"258\"), '-' or '.' for\n"
+                "                    an open cell without marks, and a filled cell as its\n"
+                "                    digit in brackets (\"[7]\"). '|' and ruling lines of '-'\n"
+                "                    and '+' are skipped, so the grid --candidates prints can\n"
+                "                    be edited and given back. Marks that leave out a cell's\n"
+                "                    solution digit, or keep a digit its row, column or box\n"
+                "                    already has, are named (status 1) before any step is\n"
+                "                    offered. Takes one puzzle.\n"
+                "  --candidates      print the grid analysed (candidates or marks) before the\n"
+                "                    step\n") +
+    PUZZLE_HELP +
+    "Exit status: 0 a step was found, 1 none, or the position or the marks fail, or\n"
+    "the output cannot be written, 2 for bad input.\n";
 
 // Every technique the user can switch on.
 constexpr uint32_t ALL_TECHNIQUES =
     TECH_ANALYSIS | TECH_SUBSETS | TECH_LOCKED | TECH_GRID | TECH_CHAINS | TECH_ALS;
-
-// Parses the command line and gathers the puzzles; returns -1 to go on, else the exit status.
-int Prepare(int argc, char** argv, const std::vector<std::string>& values,
-            const std::vector<std::string>& flags, const char* help, CliArgs* args,
-            std::vector<PuzzleItem>* items, int* bad) {
-    std::string error;
-    if (!ParseArgs(argc, argv, values, flags, args, &error)) {
-        std::fprintf(stderr, "quadrivo-cli %s: %s\n%s", argv[0], error.c_str(), help);
-        return 2;
-    }
-    if (args->Has("--help")) {
-        std::fputs(help, stdout);
-        return 0;
-    }
-    *items = GatherPuzzles(*args, bad);
-    if (items->empty() && *bad == 0) {
-        std::fprintf(stderr, "quadrivo-cli %s: no puzzle given\n%s", argv[0], help);
-        return 2;
-    }
-    return -1;
-}
-
-int Finish(int status, int bad) {
-    return bad ? 2 : status;
-}
 
 // ---- rate ---------------------------------------------------------------------------------
 
@@ -141,7 +118,6 @@ struct PathRecorder {
     std::string disagreement; // empty while every step agrees
 };
 PathRecorder* Recorder = nullptr;
-bool SeveralPuzzles = false;
 
 std::string JsonString(const char* text) {
     std::string s = "\"";
@@ -304,7 +280,7 @@ ItemResult PathOne(const PuzzleItem& item, const CliArgs& args) {
         r.out = rec.out;
         Appendf(r.out, "{\"result\":%s}\n", JsonString(result).c_str());
     } else {
-        if (SeveralPuzzles) Appendf(r.out, "%s\n", item.text.c_str());
+        if (BatchSeveral) Appendf(r.out, "%s\n", item.text.c_str());
         r.out += rec.out;
         r.out += result;
         r.out += '\n';
@@ -419,7 +395,7 @@ bool ParseMarks(const std::string& text, const uint8_t cells[81], DigitMask mark
 ItemResult HintOne(const PuzzleItem& item, const CliArgs& args) {
     LoadAsNewGame(item.cells);
     ItemResult r;
-    if (SeveralPuzzles) r.out = item.text + "\n";
+    if (BatchSeveral) r.out = item.text + "\n";
     char text[STEP_TEXT_SIZE];
     const DigitMask* marks = HintMarksGiven ? HintMarks : nullptr;
     if (CheckHintPosition(marks, text, sizeof text) != VERDICT_UNIQUE) {
@@ -444,86 +420,90 @@ ItemResult HintOne(const PuzzleItem& item, const CliArgs& args) {
     return r;
 }
 
-// Reads a technique mask in hexadecimal ("3f", "0x3F"); false when it is not one.
-bool ParseTechniques(const std::string& text, uint32_t* mask) {
-    const char* p = text.c_str();
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) p += 2;
-    if (!*p || std::strlen(p) > 4) return false;
-    for (const char* q = p; *q; q++)
-        if (!std::isxdigit(static_cast<unsigned char>(*q))) return false;
-    *mask = uint32_t(std::strtoul(p, nullptr, 16));
-    return true;
-}
-
 } // namespace
 
 int CmdRate(int argc, char** argv) {
     CliArgs args;
-    std::vector<PuzzleItem> items;
-    int bad = 0;
-    int status = Prepare(argc, argv, {}, {}, RATE_HELP, &args, &items, &bad);
+    int status = ParseCommandLine(argc, argv, BATCH_OPTIONS, RATE_HELP.c_str(), &args);
     if (status >= 0) return status;
     InstallConsoleHooks(true); // the message goes to the output line, not a message box
-    return Finish(RunBatch(items, RateOne, args), bad);
+    return RunBatch(args, RateOne);
 }
 
 int CmdPath(int argc, char** argv) {
     CliArgs args;
-    std::vector<PuzzleItem> items;
-    int bad = 0;
-    int status = Prepare(argc, argv, {}, {"--json", "--check"}, PATH_HELP, &args, &items, &bad);
+    int status = ParseCommandLine(argc, argv,
+                                  BatchOptions({{"--json", VALUE_NONE}, {"--check", VALUE_NONE}}),
+                                  PATH_HELP.c_str(), &args);
     if (status >= 0) return status;
     if (args.Has("--json") && args.Has("--check")) {
         std::fprintf(stderr, "quadrivo-cli path: --json and --check do not go together\n");
         return 2;
     }
     InstallConsoleHooks(true);
-    SeveralPuzzles = items.size() > 1;
-    return Finish(RunBatch(items, PathOne, args), bad);
+    return RunBatch(args, PathOne);
+}
+
+// The --marks file, at most MARKS_MAX bytes; false with the reason otherwise.
+static constexpr size_t MARKS_MAX = 64 * 1024;
+static bool ReadMarksFile(const std::string& name, std::string* text, std::string* why) {
+    const int fd = OpenInput(name, why);
+    if (fd < 0) {
+        *why = "cannot open " + name + ": " + *why;
+        return false;
+    }
+    char chunk[4096];
+    ssize_t n;
+    while ((n = read(fd, chunk, sizeof chunk)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || text->size() + size_t(n) > MARKS_MAX) {
+            *why = n < 0 ? "cannot read " + name + ": " + std::strerror(errno)
+                         : name + " is longer than " + std::to_string(MARKS_MAX) + " bytes";
+            if (fd > 0) close(fd);
+            return false;
+        }
+        text->append(chunk, size_t(n));
+    }
+    if (fd > 0) close(fd);
+    return true;
 }
 
 int CmdHint(int argc, char** argv) {
     CliArgs args;
-    std::vector<PuzzleItem> items;
-    int bad = 0;
-    int status = Prepare(argc, argv, {"--techniques", "--marks"}, {"--candidates"}, HINT_HELP,
-                         &args, &items, &bad);
+    int status = ParseCommandLine(
+        argc, argv,
+        BatchOptions(
+            {{"--techniques", VALUE_HEX}, {"--marks", VALUE_TEXT}, {"--candidates", VALUE_NONE}}),
+        HINT_HELP.c_str(), &args);
     if (status >= 0) return status;
-    HintMarksGiven = false;
-    if (const std::string* file = args.Option("--marks")) {
-        const std::string* puzzles = args.Option("-f");
-        if (items.size() != 1 || bad || (*file == "-" && puzzles && *puzzles == "-")) {
-            std::fprintf(stderr, "quadrivo-cli hint: --marks goes with exactly one puzzle, "
-                                 "and only one of them comes from standard input\n");
-            return 2;
-        }
-        std::string text, error;
-        if (*file == "-") {
-            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        } else {
-            std::ifstream in(*file, std::ios::binary);
-            if (!in) {
-                std::fprintf(stderr, "quadrivo-cli hint: cannot open %s\n", file->c_str());
-                return 2;
-            }
-            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-        if (!ParseMarks(text, items[0].cells, HintMarks, &error)) {
-            std::fprintf(stderr, "quadrivo-cli hint: --marks: %s\n", error.c_str());
-            return 2;
-        }
-        HintMarksGiven = true;
-    }
     HintTechniques = ALL_TECHNIQUES;
-    if (const std::string* t = args.Option("--techniques")) {
-        if (!ParseTechniques(*t, &HintTechniques)) {
-            std::fprintf(stderr,
-                         "quadrivo-cli hint: --techniques takes a hexadecimal mask, not '%s'\n",
-                         t->c_str());
-            return 2;
-        }
-    }
+    if (const std::string* t = args.Option("--techniques"))
+        HintTechniques = uint32_t(std::strtoul(t->c_str(), nullptr, 16));
     InstallConsoleHooks(true);
-    SeveralPuzzles = items.size() > 1;
-    return Finish(RunBatch(items, HintOne, args), bad);
+    HintMarksGiven = false;
+    const std::string* file = args.Option("--marks");
+    if (!file) return RunBatch(args, HintOne);
+
+    const std::string* puzzles = args.Option("-f");
+    if (*file == "-" && puzzles && *puzzles == "-") {
+        std::fprintf(stderr, "quadrivo-cli hint: --marks and -f cannot both read standard input\n");
+        return 2;
+    }
+    PuzzleItem item;
+    int inputs = 0;
+    if (!ReadOnePuzzle(args, &item, &inputs)) {
+        std::fprintf(stderr, "quadrivo-cli hint: --marks goes with exactly one puzzle\n");
+        return 2;
+    }
+    std::string text, error;
+    if (!ReadMarksFile(*file, &text, &error) || !ParseMarks(text, item.cells, HintMarks, &error)) {
+        std::fprintf(stderr, "quadrivo-cli hint: --marks: %s\n", error.c_str());
+        return 2;
+    }
+    HintMarksGiven = true;
+    BatchSeveral = false;
+    ItemResult r = HintOne(item, args);
+    if (!Emit(r.out)) return 1;
+    std::fputs(r.err.c_str(), stderr);
+    return r.status;
 }

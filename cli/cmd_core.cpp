@@ -13,81 +13,40 @@
 #include <string>
 
 namespace {
-constexpr const char* PUZZLE_HELP =
-    "A PUZZLE is 81 characters, row by row: '1'-'9' a digit, '.', '0' or '-' an empty cell.\n"
-    "  -f FILE     also read puzzles from FILE, one a line ('-': standard input;\n"
-    "              blank lines and lines starting with '#' are skipped)\n"
-    "  -j N        use N worker processes (default: every core); output stays in input order\n"
-    "  --stats     print puzzles/s, the total time and the slowest puzzle on standard error\n";
-
-constexpr const char* CHECK_HELP =
-    "usage: quadrivo-cli check PUZZLE... [-f FILE] [-j N] [--stats]\n"
-    "Prints the verdict on each puzzle as its id and text, one line each:\n"
-    "  100 Unique, 101 No Solution, 102 Invalid Position, 106 Several Solutions.\n"
-    "Exit status: 0 when every puzzle is unique, 1 otherwise, 2 for bad input.\n";
-constexpr const char* COUNT_HELP =
-    "usage: quadrivo-cli count PUZZLE... [--limit N] [-f FILE] [-j N] [--stats]\n"
-    "Counts solutions up to a limit (default 1) and prints, one line each: the result, a blank,\n"
-    "and the last solution reached as 81 digits (0 where none was recorded).\n"
-    "The result is 0 (no solution), the number of solutions when there are at most N, or some\n"
-    "number above N when there are more.\n"
-    "Exit status: 0, or 2 for bad input.\n";
-constexpr const char* SOLVE_HELP =
-    "usage: quadrivo-cli solve PUZZLE... [-f FILE] [-j N] [--stats]\n"
-    "Prints the unique solution of each puzzle as 81 digits. A puzzle without exactly one\n"
-    "solution prints its verdict text on standard error instead.\n"
-    "Exit status: 0 when every puzzle was solved, 1 otherwise, 2 for bad input.\n";
+// The help of each command; the puzzle options are added to it.
+const std::string CHECK_HELP =
+    std::string("usage: quadrivo-cli check PUZZLE... [-f FILE] [--echo] [-j N] [--stats]\n"
+                "Prints the verdict on each puzzle as its id and text, one line each:\n"
+                "  100 Unique, 101 No Solution, 102 Invalid Position, 106 Several Solutions.\n"
+                "  --echo      print each puzzle as given and a tab before its verdict\n") +
+    PUZZLE_HELP +
+    "Exit status: 0 when every puzzle is unique, 1 otherwise or when the output\n"
+    "cannot be written, 2 for bad input.\n";
+const std::string COUNT_HELP =
+    std::string("usage: quadrivo-cli count PUZZLE... [--limit N] [-f FILE] [-j N] [--stats]\n"
+                "Counts solutions up to a limit (default 1) and prints, one line each: the\n"
+                "result, a blank, and the last solution reached as 81 digits (0 where none\n"
+                "was recorded). The result is 0 (no solution), the number of solutions when\n"
+                "there are at most N, or some number above N when there are more.\n"
+                "  --limit N   stop counting above N solutions (0..2147483647)\n") +
+    PUZZLE_HELP + "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
+const std::string SOLVE_HELP =
+    std::string("usage: quadrivo-cli solve PUZZLE... [-f FILE] [--echo] [-j N] [--stats]\n"
+                "Prints the unique solution of each puzzle as 81 digits. A puzzle without\n"
+                "exactly one solution prints its verdict text on standard error instead.\n"
+                "With -f every input gets a line, so that the lines match the input: a\n"
+                "puzzle that fails, or is not a puzzle, has the reason in its place.\n"
+                "  --echo      print each puzzle as given and a tab before its line\n") +
+    PUZZLE_HELP +
+    "Exit status: 0 when every puzzle was solved, 1 otherwise or when the output\n"
+    "cannot be written, 2 for bad input.\n";
 constexpr const char* CREATE_HELP =
     "usage: quadrivo-cli create [-n N] [--seed S] [--stats]\n"
-    "Makes N (default 1) new minimal puzzles with a unique solution and prints them, one\n"
-    "81-character line each, '.' for an empty cell. The same seed S (0..4294967295) gives\n"
-    "the same puzzles; without one every run differs.\n"
-    "Exit status: 0, or 2 for bad input.\n";
-
-// Parses a whole decimal number within [low, high]; false for anything else.
-bool ParseNumber(const std::string& text, long long low, long long high, long long* value) {
-    if (text.empty() || text.size() > 12) return false;
-    size_t i = text[0] == '-' ? 1 : 0;
-    if (i == text.size()) return false;
-    for (size_t k = i; k < text.size(); k++)
-        if (text[k] < '0' || text[k] > '9') return false;
-    long long v = std::strtoll(text.c_str(), nullptr, 10);
-    if (v < low || v > high) return false;
-    *value = v;
-    return true;
-}
-
-// Parses the command line; prints help (status 0) or an error (status 2) and returns false
-// when the command should not go on.
-bool ReadCommandLine(int argc, char** argv, const std::vector<std::string>& values,
-                     const char* help, bool takesPuzzles, CliArgs* args, int* status) {
-    std::string error;
-    if (!ParseArgs(argc, argv, values, {}, args, &error)) {
-        std::fprintf(stderr, "quadrivo-cli %s: %s\n", argv[0], error.c_str());
-        std::fputs(help, stderr);
-        *status = 2;
-        return false;
-    }
-    if (args->Has("--help")) {
-        std::fputs(help, stdout);
-        if (takesPuzzles) std::fputs(PUZZLE_HELP, stdout);
-        *status = 0;
-        return false;
-    }
-    return true;
-}
-
-// The puzzles of the command line; a bad one is reported as ORIGIN on standard error and
-// counted in *bad while the others still run. False when no puzzle was given at all.
-bool ReadPuzzles(const char* command, const CliArgs& args, std::vector<PuzzleItem>* items,
-                 int* bad) {
-    *items = GatherPuzzles(args, bad);
-    if (items->empty() && *bad == 0) {
-        std::fprintf(stderr, "quadrivo-cli %s: no puzzle given (see --help)\n", command);
-        return false;
-    }
-    return true;
-}
+    "Makes N (default 1, at most 100000000) new minimal puzzles with a unique\n"
+    "solution and prints them, one 81-character line each, '.' for an empty cell.\n"
+    "The same seed S (0..4294967295) gives the same puzzles; without one every run\n"
+    "differs. --stats prints puzzles/s and the total time on standard error.\n"
+    "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
 
 std::string GridText(const uint8_t* cells, char empty) {
     std::string s(81, empty);
@@ -100,14 +59,15 @@ const char* VerdictText(int id) {
     return id == VERDICT_UNIQUE ? "Unique" : StringText(id);
 }
 
-// Several puzzles: messages on standard error name the puzzle they belong to.
-bool ManyPuzzles = false;
+bool Echo = false;      // --echo
+bool EveryLine = false; // solve -f: a line for every input
 
 ItemResult CheckOne(const PuzzleItem& item, const CliArgs&) {
     LoadAsNewGame(item.cells);
     int verdict = CheckPosition();
     ItemResult r;
-    r.out = std::to_string(verdict) + " " + VerdictText(verdict) + "\n";
+    r.out = (Echo ? item.text + "\t" : std::string()) + std::to_string(verdict) + " " +
+            VerdictText(verdict) + "\n";
     r.status = verdict == VERDICT_UNIQUE ? 0 : 1;
     return r;
 }
@@ -126,81 +86,68 @@ ItemResult SolveOne(const PuzzleItem& item, const CliArgs&) {
     LoadAsNewGame(item.cells);
     int verdict = CheckPosition();
     ItemResult r;
+    const std::string echo = Echo ? item.text + "\t" : std::string();
     if (verdict == VERDICT_UNIQUE) {
-        r.out = GridText(SolutionGrid, '0') + "\n";
+        r.out = echo + GridText(SolutionGrid, '0') + "\n";
     } else {
-        r.err = (ManyPuzzles ? item.origin + ": " : std::string()) + StringText(verdict) + "\n";
+        r.err = (BatchSeveral ? item.origin + ": " : std::string()) + StringText(verdict) + "\n";
+        if (EveryLine) r.out = echo + StringText(verdict) + "\n";
         r.status = 1;
     }
     return r;
 }
 
-int RunPuzzleCommand(int argc, char** argv, const std::vector<std::string>& values,
-                     const char* help, PerPuzzle fn) {
+int RunPuzzleCommand(int argc, char** argv, const std::vector<OptionSpec>& specs,
+                     const std::string& help, PerPuzzle fn) {
     CliArgs args;
-    int status = 0;
-    if (!ReadCommandLine(argc, argv, values, help, true, &args, &status)) return status;
-    if (const std::string* limit = args.Option("--limit")) {
-        long long v = 0;
-        if (!ParseNumber(*limit, 0, 2147483647, &v)) {
-            std::fprintf(stderr, "quadrivo-cli %s: --limit takes a whole number 0..2147483647\n",
-                         argv[0]);
-            return 2;
-        }
-        CountLimit = int32_t(v);
-    }
-    std::vector<PuzzleItem> items;
-    int bad = 0;
-    if (!ReadPuzzles(argv[0], args, &items, &bad)) return 2;
-    ManyPuzzles = items.size() > 1;
+    int status = ParseCommandLine(argc, argv, specs, help.c_str(), &args);
+    if (status >= 0) return status;
+    if (const std::string* limit = args.Option("--limit")) CountLimit = int32_t(std::stoll(*limit));
+    Echo = args.Has("--echo");
+    EveryLine = fn == SolveOne && args.Option("-f");
     InstallConsoleHooks(true);
-    status = RunBatch(items, fn, args);
-    return bad ? 2 : status;
+    return RunBatch(args, fn, EveryLine);
 }
 } // namespace
 
 int CmdCheck(int argc, char** argv) {
-    return RunPuzzleCommand(argc, argv, {}, CHECK_HELP, CheckOne);
+    return RunPuzzleCommand(argc, argv, BatchOptions({{"--echo", VALUE_NONE}}), CHECK_HELP,
+                            CheckOne);
 }
 
 int CmdCount(int argc, char** argv) {
-    return RunPuzzleCommand(argc, argv, {"--limit"}, COUNT_HELP, CountOne);
+    return RunPuzzleCommand(argc, argv, BatchOptions({{"--limit", VALUE_WHOLE, 0, 2147483647}}),
+                            COUNT_HELP, CountOne);
 }
 
 int CmdSolve(int argc, char** argv) {
-    return RunPuzzleCommand(argc, argv, {}, SOLVE_HELP, SolveOne);
+    return RunPuzzleCommand(argc, argv, BatchOptions({{"--echo", VALUE_NONE}}), SOLVE_HELP,
+                            SolveOne);
 }
 
 int CmdCreate(int argc, char** argv) {
     CliArgs args;
-    int status = 0;
-    if (!ReadCommandLine(argc, argv, {"-n", "--seed"}, CREATE_HELP, false, &args, &status))
-        return status;
-    long long count = 1, seed = 0;
-    const std::string* n = args.Option("-n");
-    const std::string* s = args.Option("--seed");
-    if (n && !ParseNumber(*n, 0, 100000000, &count)) {
-        std::fprintf(stderr, "quadrivo-cli create: -n takes a whole number 0..100000000\n");
-        return 2;
-    }
-    if (s && !ParseNumber(*s, 0, 4294967295LL, &seed)) {
-        std::fprintf(stderr, "quadrivo-cli create: --seed takes a whole number 0..4294967295\n");
-        return 2;
-    }
-    if (!args.positional.empty() || args.Option("-f") || args.Option("-j")) {
+    const std::vector<OptionSpec> specs = {{"-n", VALUE_WHOLE, 0, 100000000},
+                                           {"--seed", VALUE_WHOLE, 0, 4294967295LL},
+                                           {"--stats", VALUE_NONE}};
+    int status = ParseCommandLine(argc, argv, specs, CREATE_HELP, &args);
+    if (status >= 0) return status;
+    if (!args.positional.empty()) {
         std::fprintf(stderr, "quadrivo-cli create: takes only -n, --seed and --stats\n");
         return 2;
     }
+    const std::string* n = args.Option("-n");
+    const std::string* s = args.Option("--seed");
+    const long long count = n ? std::stoll(*n) : 1;
     ResetAllModules();
     InstallConsoleHooks(true);
-    if (s) SeedRandom(uint32_t(seed));
+    if (s) SeedRandom(uint32_t(std::stoll(*s)));
     auto start = std::chrono::steady_clock::now();
     for (long long i = 0; i < count; i++) {
         CreatePuzzle();
-        std::string line = GridText(Board, '.') + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        if (!Emit(GridText(Board, '.') + "\n")) return 1;
     }
-    std::fflush(stdout);
+    if (!FinishOutput()) return 1;
     if (args.Has("--stats")) {
         double total =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -7,9 +7,11 @@
 #include "model/history.h"
 #include "model/marks.h"
 #include "model/options.h"
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 
 namespace {
 struct NamedBits {
@@ -28,26 +30,14 @@ constexpr NamedBits EMPTIES[] = {
     {"dashes", EMPTY_DASHES},
 };
 
-// The bits named by option (or fallback when it is absent); false for an unknown name.
+// The bits named by the option's value (checked by the parser), or fallback without one.
 template <size_t N>
-bool ChooseBits(const CliArgs& args, const char* option, const NamedBits (&table)[N],
-                uint32_t fallback, uint32_t* bits) {
-    const std::string* value = args.Option(option);
-    if (!value) {
-        *bits = fallback;
-        return true;
-    }
-    for (const NamedBits& entry : table)
-        if (*value == entry.name) {
-            *bits = entry.bits;
-            return true;
-        }
-    std::string names;
-    for (const NamedBits& entry : table)
-        names += std::string(names.empty() ? "" : ", ") + entry.name;
-    std::fprintf(stderr, "quadrivo-cli: %s '%s' is not one of %s\n", option, value->c_str(),
-                 names.c_str());
-    return false;
+uint32_t ChosenBits(const CliArgs& args, const char* option, const NamedBits (&table)[N],
+                    uint32_t fallback) {
+    if (const std::string* value = args.Option(option))
+        for (const NamedBits& entry : table)
+            if (*value == entry.name) return entry.bits;
+    return fallback;
 }
 
 // The text with its CR LF line ends as the console's LF, and a final line end.
@@ -59,8 +49,7 @@ std::string ConsoleLines(const char* text, size_t length) {
     return out;
 }
 
-uint32_t FormatBits;     // blockFormat chosen on the command line
-std::string FirstOrigin; // the first puzzle's origin: no empty line before it
+uint32_t FormatBits; // blockFormat chosen on the command line
 
 ItemResult FormatOne(const PuzzleItem& item, const CliArgs&) {
     LoadAsNewGame(item.cells);
@@ -68,101 +57,181 @@ ItemResult FormatOne(const PuzzleItem& item, const CliArgs&) {
     FormatPuzzleText(TextBuffer);
     ItemResult r;
     // Puzzles of several lines are set apart by an empty line.
-    if ((FormatBits & LAYOUT_LINEAR) == 0 && item.origin != FirstOrigin) r.out.push_back('\n');
+    if ((FormatBits & LAYOUT_LINEAR) == 0 && item.number > 0) r.out.push_back('\n');
     r.out += ConsoleLines(TextBuffer, std::strlen(TextBuffer));
     return r;
 }
 
-void FormatUsage(FILE* out) {
-    std::fprintf(out, "usage: quadrivo-cli format [PUZZLE...] [-f FILE|-] [--layout "
-                      "linear|9x9|3x3|ruled] [--empty nulls|dots|dashes] [-j N] [--stats]\n"
-                      "Prints each puzzle as text (default: --layout 9x9 --empty dots); puzzles of "
-                      "several lines are separated by an empty line.\n");
+const std::string FORMAT_HELP =
+    std::string("usage: quadrivo-cli format PUZZLE... [--layout linear|9x9|3x3|ruled]\n"
+                "                           [--empty nulls|dots|dashes] [-f FILE] [-j N]\n"
+                "Prints each puzzle as text (default: --layout 9x9 --empty dots); puzzles of\n"
+                "several lines are separated by an empty line.\n") +
+    PUZZLE_HELP + "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
+
+constexpr const char* SHOW_HELP =
+    "usage: quadrivo-cli show FILE... [--empty nulls|dots|dashes]\n"
+    "Reads a saved game and prints its puzzle block, the move position and the\n"
+    "number of mark records and pencil marks. The empty cells are read in the style\n"
+    "the file was written with ('.' or '-'); --empty reads them as the program\n"
+    "would with that style set ('-' is an empty cell only with dashes), and a\n"
+    "warning says when the file disagrees. A file that is not a saved game (a\n"
+    "puzzle list, UTF-16 text, a binary file) is refused.\n"
+    "Exit status: 0, 1 when the output cannot be written, 2 when a file cannot be\n"
+    "read or is not a saved game, or for a bad command line.\n";
+
+// No saved game is longer: a larger file is not one.
+constexpr size_t GAME_MAX = 64 * 1024;
+
+// A file checked before the saved-game reader sees it: whether it is a saved game (nine rows of
+// nine cells, then only move records [..] and mark records {..}), and how its empty cells are
+// written.
+struct GameCheck {
+    std::string why; // empty for a saved game, else why it is not one
+    bool dots = false, dashes = false;
+};
+
+GameCheck CheckSavedGame(const std::string& bytes) {
+    GameCheck check;
+    if (bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0) {
+        check.why = "UTF-16 text; save it as UTF-8";
+        return check;
+    }
+    if (size_t nul = bytes.find('\0'); nul != std::string::npos) {
+        check.why = "a NUL byte at offset " + std::to_string(nul);
+        return check;
+    }
+    if (bytes.size() > GAME_MAX) {
+        check.why = "longer than any saved game";
+        return check;
+    }
+    int rows = 0, number = 0;
+    for (size_t at = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0; at < bytes.size();) {
+        size_t end = bytes.find('\n', at);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line; // without blanks
+        for (size_t k = at; k < end; k++)
+            if (bytes[k] != ' ' && bytes[k] != '\t' && bytes[k] != '\r') line += bytes[k];
+        at = end + 1;
+        number++;
+        if (line.empty()) continue;
+        const std::string where = "line " + std::to_string(number);
+        if (rows < 9) { // a row of the puzzle: nine cells
+            if (line.size() != 9 || line.find_first_not_of("0123456789.-") != std::string::npos) {
+                uint8_t cells[81];
+                char why[PUZZLE_WHY_SIZE];
+                const bool puzzle = ReadPuzzleLine(line.data(), line.size(), cells, why) >= 0;
+                check.why = where + (puzzle ? " is a whole puzzle: a puzzle list?"
+                                            : " is not a row of nine cells");
+                return check;
+            }
+            check.dots = check.dots || line.find('.') != std::string::npos;
+            check.dashes = check.dashes || line.find('-') != std::string::npos;
+            rows++;
+        } else if ((line[0] != '[' && line[0] != '{') ||
+                   (line.back() != ']' && line.back() != '}')) {
+            check.why = where + " is neither a move [..] nor mark records {..}";
+            return check;
+        }
+    }
+    if (rows == 0)
+        check.why = "no puzzle in it";
+    else if (rows < 9)
+        check.why = "it ends after " + std::to_string(rows) + " of the puzzle's nine rows";
+    return check;
 }
 
-void ShowUsage(FILE* out) {
-    std::fprintf(
-        out,
-        "usage: quadrivo-cli show FILE... [--empty nulls|dots|dashes]\n"
-        "Reads a saved game and prints its puzzle block, the move position and the "
-        "number of mark records and pencil marks. --empty is the empty-cell style the file was "
-        "written with (dashes are read as empty cells only with 'dashes').\n");
+// The file's bytes, at most GAME_MAX + 1 of them; false with the system's reason.
+bool ReadGameBytes(const std::string& name, std::string* bytes, std::string* why) {
+    const int fd = OpenInput(name, why);
+    if (fd < 0) return false;
+    char chunk[8192];
+    while (bytes->size() <= GAME_MAX) {
+        ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) *why = std::strerror(errno);
+        if (n <= 0) break;
+        bytes->append(chunk, size_t(n));
+    }
+    if (fd > 0) close(fd);
+    return why->empty();
 }
 } // namespace
 
 int CmdFormat(int argc, char** argv) {
     CliArgs args;
-    std::string error;
-    if (!ParseArgs(argc, argv, {"-f", "--layout", "--empty"}, {}, &args, &error)) {
-        std::fprintf(stderr, "quadrivo-cli format: %s\n", error.c_str());
-        FormatUsage(stderr);
-        return 2;
-    }
-    if (args.Has("--help")) {
-        FormatUsage(stdout);
-        return 0;
-    }
-    uint32_t layout, empty;
-    if (!ChooseBits(args, "--layout", LAYOUTS, LAYOUT_9X9, &layout) ||
-        !ChooseBits(args, "--empty", EMPTIES, EMPTY_DOTS, &empty))
-        return 2;
-    FormatBits = layout | empty;
-
-    int bad = 0;
-    std::vector<PuzzleItem> items = GatherPuzzles(args, &bad);
-    if (items.empty() && bad == 0) {
-        std::fprintf(stderr, "quadrivo-cli format: no puzzle given\n");
-        FormatUsage(stderr);
-        return 2;
-    }
+    int status =
+        ParseCommandLine(argc, argv,
+                         BatchOptions({{"--layout", VALUE_CHOICE, 0, 0, "linear|9x9|3x3|ruled"},
+                                       {"--empty", VALUE_CHOICE, 0, 0, "nulls|dots|dashes"}}),
+                         FORMAT_HELP.c_str(), &args);
+    if (status >= 0) return status;
+    FormatBits = ChosenBits(args, "--layout", LAYOUTS, LAYOUT_9X9) |
+                 ChosenBits(args, "--empty", EMPTIES, EMPTY_DOTS);
     InstallConsoleHooks(true);
-    if (!items.empty()) FirstOrigin = items[0].origin;
-    int status = RunBatch(items, FormatOne, args);
-    return bad ? 2 : status;
+    return RunBatch(args, FormatOne);
 }
 
 int CmdShow(int argc, char** argv) {
     CliArgs args;
-    std::string error;
-    if (!ParseArgs(argc, argv, {"--empty"}, {}, &args, &error)) {
-        std::fprintf(stderr, "quadrivo-cli show: %s\n", error.c_str());
-        ShowUsage(stderr);
-        return 2;
-    }
-    if (args.Has("--help")) {
-        ShowUsage(stdout);
-        return 0;
-    }
-    uint32_t empty;
-    if (!ChooseBits(args, "--empty", EMPTIES, EMPTY_DOTS, &empty)) return 2;
+    int status = ParseCommandLine(
+        argc, argv, {{"--empty", VALUE_CHOICE, 0, 0, "nulls|dots|dashes"}}, SHOW_HELP, &args);
+    if (status >= 0) return status;
     if (args.positional.empty()) {
-        std::fprintf(stderr, "quadrivo-cli show: no file given\n");
-        ShowUsage(stderr);
+        std::fprintf(stderr, "quadrivo-cli show: no file given (see --help)\n");
         return 2;
     }
-    int status = 0;
+    const std::string* chosen = args.Option("--empty");
+    status = 0;
     bool several = args.positional.size() > 1;
     for (size_t i = 0; i < args.positional.size(); i++) {
-        const std::string& name = args.positional[i];
-        ResetAllModules();
-        InstallConsoleHooks(true);
-        AnalysisOptions.blockFormat = LAYOUT_9X9 | empty;
-        int read = LoadGameFile(name.c_str());
-        if (read == 0) {
-            std::fprintf(stderr, "%s: cannot open the file\n", name.c_str());
+        const char* name = args.positional[i].c_str();
+        std::string bytes, why;
+        if (!ReadGameBytes(name, &bytes, &why)) {
+            std::fprintf(stderr, "%s: cannot open the file: %s\n", name, why.c_str());
             status = 2;
             continue;
         }
-        if (several) std::printf("%s%s:\n", i > 0 ? "\n" : "", name.c_str());
+        const GameCheck check = CheckSavedGame(bytes);
+        if (!check.why.empty()) {
+            std::fprintf(stderr, "%s: not a saved game (%s)\n", name, check.why.c_str());
+            status = 2;
+            continue;
+        }
+        // The style the file was written with, unless --empty says otherwise.
+        uint32_t empty = check.dashes ? EMPTY_DASHES : EMPTY_DOTS;
+        if (chosen) {
+            empty = ChosenBits(args, "--empty", EMPTIES, EMPTY_DOTS);
+            if (check.dashes && empty != EMPTY_DASHES)
+                std::fprintf(stderr,
+                             "%s: warning: the puzzle has '-' for empty cells; with --empty %s "
+                             "they are skipped\n",
+                             name, chosen->c_str());
+        } else if (check.dots && check.dashes) {
+            std::fprintf(stderr,
+                         "%s: warning: the puzzle has both '.' and '-' for empty cells; both "
+                         "are read as empty\n",
+                         name);
+        }
+        ResetAllModules();
+        InstallConsoleHooks(true);
+        AnalysisOptions.blockFormat = LAYOUT_9X9 | empty;
+        int read = LoadGameFile(name);
+        if (read == 0) {
+            std::fprintf(stderr, "%s: cannot open the file: %s\n", name, std::strerror(errno));
+            status = 2;
+            continue;
+        }
+        std::string out;
+        if (several) out += std::string(i > 0 ? "\n" : "") + name + ":\n";
         int length = FormatPuzzleBlock();
-        std::string block =
-            ConsoleLines(reinterpret_cast<const char*>(LineBuffer), size_t(length - 2));
-        std::fputs(block.c_str(), stdout);
-        std::printf("position: %d of %d moves\n", MovePos, MoveEnd);
+        out += ConsoleLines(reinterpret_cast<const char*>(LineBuffer), size_t(length - 2));
         int digits = 0;
         for (DigitMask marks : MarkGrid) digits += __builtin_popcount(marks);
-        std::printf("marks: %d records, %d pencil marks\n", read - 1, digits);
+        out += "position: " + std::to_string(MovePos) + " of " + std::to_string(MoveEnd) +
+               " moves\nmarks: " + std::to_string(read - 1) + " records, " +
+               std::to_string(digits) + " pencil marks\n";
+        if (!Emit(out)) return 1;
     }
-    std::fflush(stdout);
     return status;
 }

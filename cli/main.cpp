@@ -1,7 +1,10 @@
 // quadrivo-cli: batch and scripting front end on the same core as the desktop program.
 #include "cli/cli.h"
+#include "control/dialogrules.h"
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 struct Command {
@@ -10,9 +13,8 @@ struct Command {
     const char* summary;
 };
 constexpr Command COMMANDS[] = {
-    {"check", CmdCheck,
-     "judge a puzzle: 100 Unique, 101 No Solution, 102 Invalid Position, 106 Several Solutions"},
-    {"count", CmdCount, "count solutions up to a limit and print the last solution reached"},
+    {"check", CmdCheck, "judge puzzles: Unique, No Solution, Invalid Position, Several"},
+    {"count", CmdCount, "count solutions up to a limit and print the last one reached"},
     {"solve", CmdSolve, "print the unique solution"},
     {"create", CmdCreate, "make new minimal puzzles with a unique solution"},
     {"rate", CmdRate, "rate puzzles by logic alone"},
@@ -22,28 +24,48 @@ constexpr Command COMMANDS[] = {
     {"show", CmdShow, "print what a saved game holds"},
 };
 
-void Usage(FILE* out) {
-    std::fprintf(out, "usage: quadrivo-cli COMMAND [ARGS]\n\ncommands:\n");
-    for (const Command& c : COMMANDS) std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
-    std::fprintf(out,
-                 "\nA PUZZLE is 81 characters: '1'-'9' a digit, '.', '0' or '-' an empty cell.\n"
-                 "Run 'quadrivo-cli COMMAND --help' for a command's options.\n");
+std::string Usage() {
+    std::string text = "usage: quadrivo-cli COMMAND [ARGS]\n"
+                       "       quadrivo-cli --help | --version\n\ncommands:\n";
+    for (const Command& c : COMMANDS) {
+        char line[96];
+        std::snprintf(line, sizeof line, "  %-8s %s\n", c.name, c.summary);
+        text += line;
+    }
+    return text + "\nA PUZZLE is 81 characters: '1'-'9' a digit, '.', '0' or '-' an empty cell.\n"
+                  "Run 'quadrivo-cli COMMAND --help' for a command's options.\n"
+                  "Exit status: 0 done, 1 a puzzle failed or the output could not be written,\n"
+                  "2 bad input or command line (each command's help says more).\n";
 }
 } // namespace
 
 int main(int argc, char** argv) {
+    // A closed pipe shows as EPIPE and ends the program quietly (see Emit), also while the
+    // batch writes to its workers.
+    std::signal(SIGPIPE, SIG_IGN);
+    int status = 2;
     if (argc < 2) {
-        Usage(stderr);
+        std::fputs(Usage().c_str(), stderr);
         return 2;
     }
-    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
-        !std::strcmp(argv[1], "help")) {
-        Usage(stdout);
-        return 0;
+    const char* word = argv[1];
+    if (!std::strcmp(word, "--help") || !std::strcmp(word, "-h") || !std::strcmp(word, "help")) {
+        Emit(Usage());
+        status = 0;
+    } else if (!std::strcmp(word, "--version")) {
+        char line[64];
+        VersionLine(line, sizeof line);
+        Emit(std::string(line) + "\n");
+        status = 0;
+    } else {
+        const Command* found = nullptr;
+        for (const Command& c : COMMANDS)
+            if (!std::strcmp(word, c.name)) found = &c;
+        if (!found) {
+            std::fprintf(stderr, "quadrivo-cli: unknown command '%s'\n%s", word, Usage().c_str());
+            return 2;
+        }
+        status = found->run(argc - 1, argv + 1);
     }
-    for (const Command& c : COMMANDS)
-        if (!std::strcmp(argv[1], c.name)) return c.run(argc - 1, argv + 1);
-    std::fprintf(stderr, "quadrivo-cli: unknown command '%s'\n", argv[1]);
-    Usage(stderr);
-    return 2;
+    return FinishOutput() ? status : 1;
 }
