@@ -76,12 +76,14 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	cmake --build build-bench --target run-benchmarks
 
-# Short libFuzzer runs of every reader (FUZZ_SECONDS each).
-FUZZ_SECONDS ?= 60
+# Short libFuzzer runs of every reader, its fast target (reading only) and its deep one, each
+# for SECONDS seconds (make fuzz SECONDS=600; default 60).
+SECONDS      ?= 60
+FUZZ_SECONDS ?= $(SECONDS)
 fuzz: deps
 	$(call install_missing,$(FUZZ_PACKAGES))
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DQUADRIVO_BUILD_FUZZ=ON -DQUADRIVO_BUILD_TESTS=OFF
+	  -DQUADRIVO_BUILD_FUZZ=ON -DQUADRIVO_BUILD_TESTS=OFF -DQUADRIVO_BUILD_GUI=OFF
 	cmake --build build-fuzz -j $(JOBS)
 	FUZZ_SECONDS=$(FUZZ_SECONDS) ./fuzz/run.sh build-fuzz
 

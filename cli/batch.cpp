@@ -4,9 +4,6 @@
 // still be arriving. At most WINDOW inputs sit between reading and printing, so memory stays
 // flat however long the input.
 #include "cli/cli.h"
-#include "control/session.h"
-#include "model/board.h"
-#include "model/history.h"
 #include "model/hooks.h"
 #include <algorithm>
 #include <cerrno>
@@ -22,15 +19,6 @@
 #include <unistd.h>
 
 bool BatchSeveral = false;
-
-void LoadAsNewGame(const uint8_t cells[81]) {
-    ShellHooks keep = Shell;
-    ResetAllModules();
-    InstallShellHooks(&keep);
-    ResetState(RESET_ALL);
-    for (int i = 0; i < 81; i++) Board[i] = cells[i] & CELL_DIGIT;
-    ChangePosition(POS_RESET, 0, 0);
-}
 
 static void ConsoleMessage(const char* text) {
     std::fprintf(stderr, "%s: %s\n", PROGRAM_NAME, text);

@@ -57,9 +57,6 @@ bool FinishOutput();
 // True once a write to standard output has failed.
 bool OutputFailed();
 
-// Loads cells as a new game: ResetAllModules, givens as bare digits, ChangePosition(POS_RESET).
-void LoadAsNewGame(const uint8_t cells[81]);
-
 // The output of one puzzle and its exit status (0 fine, 1 the puzzle failed).
 struct ItemResult {
     std::string out;

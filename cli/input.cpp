@@ -1,8 +1,12 @@
-// quadrivo-cli's input (see input.h): the line splitter, the strict reading of one input, and the
-// sources of the command line taken one after another. Memory stays within the splitter's
-// buffer however long the input or its lines are.
+// quadrivo-cli's input (see input.h): the line splitter, the strict reading of one input, the
+// sources of the command line taken one after another, and a puzzle loaded as a new game.
+// Memory stays within the splitter's buffer however long the input or its lines are.
 #include "cli/input.h"
+#include "control/session.h"
 #include "files/text.h"
+#include "model/board.h"
+#include "model/history.h"
+#include "model/hooks.h"
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -40,7 +44,8 @@ int LineSplitter::Next(const char** text, size_t* length) {
         size_t size; // the line's bytes, its line end not counted
         if (lf) {
             size = size_t(static_cast<const char*>(lf) - buffer_) - begin_;
-        } else if (end_ - begin_ > LINE_CAP + 1) { // too long already, even if a CR LF follows
+        } else if (end_ - begin_ > LINE_CAP + 1 + (number_ == 0 ? 3 : 0)) {
+            // too long already, even if a CR LF follows (and a byte-order mark opens line 1)
             number_++;
             begin_ = end_ = scanned_ = 0;
             skipping_ = !ended_;
@@ -220,4 +225,13 @@ long long CountInputs(const std::vector<InputSource>& sources) {
         close(fd);
     }
     return count;
+}
+
+void LoadAsNewGame(const uint8_t cells[81]) {
+    ShellHooks keep = Shell;
+    ResetAllModules();
+    InstallShellHooks(&keep);
+    ResetState(RESET_ALL);
+    for (int i = 0; i < 81; i++) Board[i] = cells[i] & CELL_DIGIT;
+    ChangePosition(POS_RESET, 0, 0);
 }

@@ -1,6 +1,7 @@
 // quadrivo-cli's input: puzzle arguments and the lines of -f files in command-line order, read as
 // a stream in fixed memory (a line longer than LINE_CAP is reported and skipped, never kept), and
-// each input read strictly into a puzzle or the reason it is not one.
+// each input read strictly into a puzzle or the reason it is not one. No CLI11 here: the fuzz
+// target of the reader builds this alone.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -94,3 +95,7 @@ class PuzzleInput {
 // How many inputs the sources hold when every file is a regular one (lines counted as they will
 // be read), else -1.
 long long CountInputs(const std::vector<InputSource>& sources);
+
+// Loads cells as a new game: ResetAllModules (the shell hooks stay), givens as bare digits,
+// ChangePosition(POS_RESET).
+void LoadAsNewGame(const uint8_t cells[81]);

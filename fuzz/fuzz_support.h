@@ -4,6 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 
+// Every reader has two targets: the fast one (built with QUADRIVO_FUZZ_FAST) only reads and
+// checks what was read, so that it runs a great many inputs; the deep one also plays the
+// position read (refresh, check, analysis, history) under the sanitizers.
+#ifdef QUADRIVO_FUZZ_FAST
+constexpr bool FUZZ_DEEP = false;
+#else
+constexpr bool FUZZ_DEEP = true;
+#endif
+
 // Writes the input to this process's scratch file; returns its path.
 const char* InputFile(const uint8_t* data, size_t size);
 
