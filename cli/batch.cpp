@@ -1,8 +1,8 @@
 // The batch runner: the inputs are read as a stream and run in this process, or sent to worker
 // processes (the core keeps its state in module-level variables, so parallel work needs
 // processes); the results are printed in input order as they complete, while later input may
-// still be arriving. At most WINDOW inputs sit between reading and printing, so memory stays
-// flat however long the input.
+// still be arriving. Each worker holds at most PER_WORKER puzzles and at most twice as many
+// inputs a worker sit between reading and printing, so memory stays flat however long the input.
 #include "cli/cli.h"
 #include "model/hooks.h"
 #include <algorithm>
@@ -110,8 +110,13 @@ ItemResult TimedRun(const PuzzleItem& item, PerPuzzle fn, const CliArgs& args, d
             at += sizeof f + f.textSize + f.originSize;
             double seconds;
             ItemResult r = TimedRun(item, fn, args, &seconds);
-            ResultFrame back = {f.seq, r.status, uint32_t(r.out.size()), uint32_t(r.err.size()),
-                                seconds};
+            ResultFrame back;
+            std::memset(&back, 0, sizeof back); // padding included: every byte sent is set
+            back.seq = f.seq;
+            back.status = r.status;
+            back.outSize = uint32_t(r.out.size());
+            back.errSize = uint32_t(r.err.size());
+            back.seconds = seconds;
             pending.append(reinterpret_cast<const char*>(&back), sizeof back);
             pending += r.out;
             pending += r.err;
@@ -200,7 +205,6 @@ class Batch {
     void LoseWorker(size_t w);
     void StopWorkers();
     bool WorkerRoom() const; // a worker could take a puzzle now (or it would run here)
-    bool FlushForWait();
 
     const CliArgs& args_;
     PerPuzzle fn_;
@@ -286,11 +290,6 @@ bool Batch::Print(Slot& slot) {
     return true;
 }
 
-// Before waiting for input or workers: what was printed reaches its reader.
-bool Batch::FlushForWait() {
-    return FinishOutput();
-}
-
 int Batch::Run() {
     Clock::time_point start = Clock::now();
     Progress progress(isatty(STDERR_FILENO) ? CountInputs(args_.inputs) : 0);
@@ -336,7 +335,7 @@ int Batch::RunHere() {
         const int taken = Take(&slot, false);
         if (taken == TAKE_END) break;
         if (taken == TAKE_WAIT) {
-            if (!FlushForWait()) return -1;
+            if (!FinishOutput()) return -1;
             pollfd wait = {input_.WaitFd(), POLLIN, 0};
             poll(&wait, 1, -1);
             continue;
@@ -384,11 +383,12 @@ bool Batch::StartWorker() {
 }
 
 void Batch::SendTo(size_t w, uint64_t seq, const Slot& slot) {
-    ItemFrame f = {seq,
-                   slot.item.number,
-                   uint32_t(slot.item.text.size()),
-                   uint32_t(slot.item.origin.size()),
-                   {}};
+    ItemFrame f;
+    std::memset(&f, 0, sizeof f); // padding included: every byte sent is set
+    f.seq = seq;
+    f.number = slot.item.number;
+    f.textSize = uint32_t(slot.item.text.size());
+    f.originSize = uint32_t(slot.item.origin.size());
     std::memcpy(f.cells, slot.item.cells, 81);
     std::string& s = workers_[w].sending;
     s.append(reinterpret_cast<const char*>(&f), sizeof f);
@@ -528,7 +528,7 @@ int Batch::RunWorkers() {
         // Printing may have made room in the window: read on before waiting.
         if (!ended && !waiting && next_ - shown_ < ring_.size() && WorkerRoom()) continue;
 
-        if (!FlushForWait()) {
+        if (!FinishOutput()) {
             StopWorkers();
             return -1;
         }
