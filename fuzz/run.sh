@@ -11,7 +11,7 @@ status=0
 for name in text collection gamefile settings cliinput; do
     # The command-line reader keeps lines up to 4096 bytes: its inputs go past that.
     maxlen=4096
-    [ "$name" = cliinput ] && maxlen=16384
+    [ "$name" = cliinput ] && maxlen=8192
     for target in "fuzz_${name}_fast" "fuzz_$name"; do
         exe="$build/fuzz/$target"
         if [ ! -x "$exe" ]; then
