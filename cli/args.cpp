@@ -32,38 +32,38 @@ const char* const PUZZLE_HELP =
     "  --stats     print puzzles/s, the total time and the slowest puzzle on\n"
     "              standard error\n";
 
-const std::vector<OptionSpec> BATCH_OPTIONS = {
+const std::vector<OptionRule> BATCH_OPTIONS = {
     {"-f", VALUE_TEXT},
     {"-j", VALUE_WORKERS},
     {"--stats", VALUE_NONE},
 };
 
-std::vector<OptionSpec> BatchOptions(std::vector<OptionSpec> own) {
+std::vector<OptionRule> BatchOptions(std::vector<OptionRule> own) {
     own.insert(own.end(), BATCH_OPTIONS.begin(), BATCH_OPTIONS.end());
     return own;
 }
 
 namespace {
 // A CLI11 check of one value kind; the message follows the option's name ("-j: ...").
-CLI::Validator Check(const OptionSpec& spec) {
+CLI::Validator Check(const OptionRule& rule) {
     return CLI::Validator(
-        [spec](std::string& value) -> std::string {
+        [rule](std::string& value) -> std::string {
             const bool digits =
                 !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
-            switch (spec.value) {
+            switch (rule.value) {
             case VALUE_WHOLE: {
                 if (digits && value.size() <= 12) {
                     const long long v = std::stoll(value);
-                    if (v >= spec.low && v <= spec.high) return "";
+                    if (v >= rule.low && v <= rule.high) return "";
                 }
-                return "takes a whole number " + std::to_string(spec.low) + ".." +
-                       std::to_string(spec.high) + ", not '" + value + "'";
+                return "takes a whole number " + std::to_string(rule.low) + ".." +
+                       std::to_string(rule.high) + ", not '" + value + "'";
             }
             case VALUE_WORKERS:
                 if (digits && value.find_first_not_of('0') != std::string::npos) return "";
                 return "takes a number of worker processes, 1 or more, not '" + value + "'";
             case VALUE_CHOICE: {
-                const std::string names = spec.choices;
+                const std::string names = rule.choices;
                 for (size_t at = 0, end; at <= names.size(); at = end + 1) {
                     end = names.find('|', at);
                     if (end == std::string::npos) end = names.size();
@@ -96,12 +96,13 @@ int Refuse(const char* command, const std::string& what) {
 }
 } // namespace
 
-int ParseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& specs, const char* help,
+int ParseCommandLine(int argc, char** argv, const std::vector<OptionRule>& rules, const char* help,
                      CliArgs* out) {
     *out = CliArgs{};
     const char* command = argv[0];
     out->command = command;
-    // A puzzle may start with '-': it stands in for CLI11 as a word of its own, and is put back.
+    // A puzzle may start with '-': CLI11 sees a stand-in word in its place (a control character
+    // and the puzzle's index), and the puzzle is put back in the results.
     std::vector<std::string> puzzles;
     std::vector<std::string> words;
     for (int i = 1; i < argc; i++) {
@@ -129,23 +130,22 @@ int ParseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& specs
     app.add_flag("-h,--help", wantsHelp);
     std::vector<std::string> positional;
     CLI::Option* positionals = app.add_option("PUZZLE", positional);
-    std::vector<std::pair<CLI::Option*, const OptionSpec*>> bound;
-    std::vector<std::string> values(specs.size());
-    std::vector<bool> flags(specs.size());
-    for (size_t k = 0; k < specs.size(); k++) {
-        const OptionSpec& spec = specs[k];
+    std::vector<std::pair<CLI::Option*, const OptionRule*>> bound;
+    std::vector<std::string> values(rules.size());
+    for (size_t k = 0; k < rules.size(); k++) {
+        const OptionRule& rule = rules[k];
         CLI::Option* option;
-        if (spec.value == VALUE_NONE) {
-            option = app.add_flag(spec.name, [](std::int64_t) {});
+        if (rule.value == VALUE_NONE) {
+            option = app.add_flag(rule.name, [](std::int64_t) {});
         } else {
-            option = app.add_option(spec.name, values[k]);
-            option->type_name("VALUE")->check(Check(spec));
-            if (std::strcmp(spec.name, "-f") == 0)
+            option = app.add_option(rule.name, values[k]);
+            option->check(Check(rule));
+            if (std::strcmp(rule.name, "-f") == 0)
                 option->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
             else
                 option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         }
-        bound.emplace_back(option, &spec);
+        bound.emplace_back(option, &rule);
     }
 
     std::vector<const char*> args = {command};
@@ -182,14 +182,14 @@ int ParseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& specs
         }
         for (size_t k = 0; k < bound.size(); k++) {
             if (bound[k].first != option) continue;
-            const OptionSpec& spec = *bound[k].second;
-            if (spec.value == VALUE_NONE) {
-                out->flags.push_back(spec.name);
+            const OptionRule& rule = *bound[k].second;
+            if (rule.value == VALUE_NONE) {
+                out->flags.push_back(rule.name);
                 break;
             }
             const std::string value = restore(option->results()[taken[k]++]);
-            out->options.emplace_back(spec.name, value);
-            if (std::strcmp(spec.name, "-f") == 0) out->inputs.push_back({true, value});
+            out->options.emplace_back(rule.name, value);
+            if (std::strcmp(rule.name, "-f") == 0) out->inputs.push_back({true, value});
             break;
         }
     }

@@ -16,7 +16,7 @@ enum OptionValue {
     VALUE_CHOICE,  // one of the names in choices ("a|b|c")
     VALUE_HEX,     // a hexadecimal mask of at most four digits ("3F", "0x3f")
 };
-struct OptionSpec {
+struct OptionRule {
     const char* name; // "-j", "--limit"
     OptionValue value;
     long long low = 0, high = 0;
@@ -36,16 +36,16 @@ struct CliArgs {
 };
 
 // The options every puzzle command takes: -f FILE, -j N and --stats, and their help.
-extern const std::vector<OptionSpec> BATCH_OPTIONS;
+extern const std::vector<OptionRule> BATCH_OPTIONS;
 extern const char* const PUZZLE_HELP;
 // BATCH_OPTIONS after a command's own.
-std::vector<OptionSpec> BatchOptions(std::vector<OptionSpec> own);
+std::vector<OptionRule> BatchOptions(std::vector<OptionRule> own);
 
 // Parses argv (argv[0] is the command's name) with the command's options; "-h" and "--help"
 // print help and return 0; a bad command line prints what is wrong with a pointer to --help and
 // returns 2; otherwise returns -1 with *out filled. An argument that is a puzzle is positional
 // even when it starts with '-'; "--" ends the options.
-int ParseCommandLine(int argc, char** argv, const std::vector<OptionSpec>& specs, const char* help,
+int ParseCommandLine(int argc, char** argv, const std::vector<OptionRule>& rules, const char* help,
                      CliArgs* out);
 
 // Standard output, checked: Emit writes bytes and returns false after a write error, which it

@@ -97,10 +97,10 @@ ItemResult SolveOne(const PuzzleItem& item, const CliArgs&) {
     return r;
 }
 
-int RunPuzzleCommand(int argc, char** argv, const std::vector<OptionSpec>& specs,
+int RunPuzzleCommand(int argc, char** argv, const std::vector<OptionRule>& rules,
                      const std::string& help, PerPuzzle fn) {
     CliArgs args;
-    int status = ParseCommandLine(argc, argv, specs, help.c_str(), &args);
+    int status = ParseCommandLine(argc, argv, rules, help.c_str(), &args);
     if (status >= 0) return status;
     if (const std::string* limit = args.Option("--limit")) CountLimit = int32_t(std::stoll(*limit));
     Echo = args.Has("--echo");
@@ -127,10 +127,10 @@ int CmdSolve(int argc, char** argv) {
 
 int CmdCreate(int argc, char** argv) {
     CliArgs args;
-    const std::vector<OptionSpec> specs = {{"-n", VALUE_WHOLE, 0, 100000000},
+    const std::vector<OptionRule> rules = {{"-n", VALUE_WHOLE, 0, 100000000},
                                            {"--seed", VALUE_WHOLE, 0, 4294967295LL},
                                            {"--stats", VALUE_NONE}};
-    int status = ParseCommandLine(argc, argv, specs, CREATE_HELP, &args);
+    int status = ParseCommandLine(argc, argv, rules, CREATE_HELP, &args);
     if (status >= 0) return status;
     if (!args.positional.empty()) {
         std::fprintf(stderr, "quadrivo-cli create: takes only -n, --seed and --stats\n");
