@@ -14,21 +14,23 @@ class Marks : public CoreTest {
         CoreTest::SetUp();
         LoadGivens(BUILTIN_PUZZLE);
     }
-    bool MarksAreCandidates() {
-        ComputeCandidates();
-        return std::memcmp(MarkGrid, CandidateGrid, sizeof MarkGrid) == 0;
+    bool MarksAre(const DigitMask* grid) { return !std::memcmp(MarkGrid, grid, sizeof MarkGrid); }
+    bool MarksAreCandidates() { return ComputeCandidates() && MarksAre(CandidateGrid); }
+    bool MarksAreEmpty() {
+        static const DigitMask none[81] = {};
+        return MarksAre(none);
     }
 };
 
-TEST_F(Marks, PencilModeLoadsCandidatesOnlyIntoEmptyMarksAndExcludesCandidates) {
+// Pencil mode fills only empty marks with the candidates; each mode switches the other off.
+TEST_F(Marks, PencilModeLoadsCandidatesOnlyIntoEmptyMarks) {
     TogglePencilMarks();
     EXPECT_TRUE(MarksAreCandidates());
-    ToggleCandidates(); // each mode switches the other off
+    ToggleCandidates();
     EXPECT_EQ(AnalysisOptions.pencilMarks, 0u);
     ResetState(RESET_MARKS);
     MarkGrid[0] = 0x003;
     TogglePencilMarks();
-    EXPECT_EQ(AnalysisOptions.pencilMarks, 1u);
     EXPECT_EQ(AnalysisOptions.showCandidates, 0u);
     EXPECT_EQ(MarkGrid[0], 0x003);
     EXPECT_EQ(MarkGrid[2], 0);
@@ -40,42 +42,43 @@ TEST_F(Marks, EntryClearsTheCellAndPrunesItsPeersUnlessCandidatesAreShown) {
         LoadMarks(MARKS_FROM_CANDIDATES);
         DigitMask before[81];
         std::memcpy(before, MarkGrid, sizeof before);
-        ASSERT_TRUE(MarkGrid[0] & (1 << 4)); // r1c1 may hold 5
+        ASSERT_TRUE(MarkGrid[0] & 0x010); // r1c1 may hold 5
         AnalysisOptions.showCandidates = shown;
         ChangePosition(POS_ENTER, 0, 5);
         EXPECT_EQ(MarkGrid[0], 0);
-        for (int i = 1; i < 81; i++) {
-            DigitMask want = IsPeer(0, i) && !shown ? before[i] & ~(1 << 4) : before[i];
-            EXPECT_EQ(MarkGrid[i], want) << "cell " << i << " shown " << shown;
-        }
+        for (int i = 1; i < 81; i++)
+            EXPECT_EQ(MarkGrid[i], IsPeer(0, i) && !shown ? before[i] & ~0x010 : before[i]) << i;
     }
 }
 
+// One undo after an entry gives back the marks from before it (hand-made ones too); later
+// undos load the candidates while the analysis is on and they are not shown, else no marks.
 TEST_F(Marks, UndoRestoresTheMarksOnceThenFollowsTheAnalysisDisplay) {
     ChangePosition(POS_ENTER, 2, 2);
     LoadMarks(MARKS_FROM_CANDIDATES);
-    MarkGrid[0] = 0x1F0; // a hand-made mark set
+    MarkGrid[0] = 0x1F0;
     DigitMask before[81];
     std::memcpy(before, MarkGrid, sizeof before);
     ChangePosition(POS_ENTER, 0, 5);
     ChangePosition(POS_UNDO, 0, 0);
-    EXPECT_EQ(0, std::memcmp(MarkGrid, before, sizeof before));
-    ChangePosition(POS_UNDO, 0, 0); // nothing saved now, analysis display off: cleared
-    for (DigitMask m : MarkGrid) EXPECT_EQ(m, 0);
+    EXPECT_TRUE(MarksAre(before));
+    ChangePosition(POS_UNDO, 0, 0);
+    EXPECT_TRUE(MarksAreEmpty());
     AnalysisOptions.techniques |= TECH_ANALYSIS;
     ChangePosition(POS_END, 0, 0);
-    ChangePosition(POS_BEGIN, 0, 0); // analysis display on: the computed candidates
-    EXPECT_TRUE(MarksAreCandidates());
-    AnalysisOptions.showCandidates = 1; // unless the candidates are shown
     ChangePosition(POS_BEGIN, 0, 0);
-    for (DigitMask m : MarkGrid) EXPECT_EQ(m, 0);
+    EXPECT_TRUE(MarksAreCandidates());
+    AnalysisOptions.showCandidates = 1;
+    ChangePosition(POS_BEGIN, 0, 0);
+    EXPECT_TRUE(MarksAreEmpty());
 }
 
+// "Store Candidates" makes marks and snapshot the candidates; "Undo Last Mark" then puts the
+// last cell tapped back as the snapshot has it.
 TEST_F(Marks, UndoLastMarkRestoresTheCellFromTheSnapshot) {
-    StoreCandidates(); // a bulk change: marks and snapshot become the candidates
+    StoreCandidates();
     EXPECT_EQ(AnalysisOptions.pencilMarks, 1u);
-    EXPECT_EQ(SavedMarks[0], NO_SAVED_MARKS);
-    DigitMask kept = MarkGrid[0];
+    const DigitMask kept = MarkGrid[0];
     LastMarkedCell = 0;
     for (DigitMask tap : {0x001, 0x100, 0x010}) MarkGrid[0] ^= tap;
     UndoLastMark();
