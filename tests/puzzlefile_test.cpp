@@ -7,10 +7,10 @@
 #include "fuzz/fuzz_support.h"
 #include "model/board.h"
 #include "model/history.h"
-#include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -30,10 +30,9 @@ class PuzzleFiles : public FileTest {
     void PlayGame(int undone) {
         LoadGivens(PUZZLE.c_str());
         const int moves[][2] = {{1, 1}, {2, 2}, {3, 3}, {11, 6}, {12, 5}};
-        int colour = 0;
-        for (auto& m : moves) {
-            AnalysisOptions.numberColour = colour++ % 4;
-            ChangePosition(POS_ENTER, m[0], m[1]);
+        for (int i = 0; i < 5; i++) {
+            AnalysisOptions.numberColour = uint32_t(i % 4);
+            ChangePosition(POS_ENTER, moves[i][0], moves[i][1]);
         }
         for (int i = 0; i < undone; i++) ChangePosition(POS_UNDO, 0, 0);
         LoadMarks(MARKS_FROM_CANDIDATES);
@@ -44,21 +43,14 @@ class PuzzleFiles : public FileTest {
         EXPECT_EQ(SaveGameFile(Path("g.txt").c_str()), 1);
         return ReadBytes(Path("g.txt"));
     }
+    int Load(const std::string& bytes) { return LoadGameFile(Write("in.txt", bytes).c_str()); }
 };
-
-// The reader invariants (cell digits, marks, a replayable history), "" when they hold.
-std::string Broken() {
-    const char* broken = BrokenInvariant();
-    return broken ? broken : "";
-}
 
 std::string Collection(int lines) {
     std::string text;
     for (int i = 0; i < lines; i++) text += (i % 2 ? OTHER : PUZZLE) + "\r\n";
     return text;
 }
-
-// --- collections ---
 
 TEST_F(PuzzleFiles, CollectionCountIsTheRunOfExactLinesFromTheStart) {
     const struct {
@@ -104,15 +96,12 @@ TEST_F(PuzzleFiles, CollectionLineLoadsInSetupModeOrClearsTheGamePastTheEnd) {
     EXPECT_EQ(AnalysisOptions.setupMode, 0u);
 }
 
-// --- saved games: bytes written ---
-
 // Puzzle block (entries written like givens), move records with the marker on the first move
 // not applied, then nine lines of mark records: digits of filled cells, marks of empty ones.
 TEST_F(PuzzleFiles, SavedGameHasItsExactBytes) {
     LoadGivens(PUZZLE.c_str());
-    ChangePosition(POS_ENTER, 1, 9);
-    ChangePosition(POS_ENTER, 4, 6);
-    ChangePosition(POS_ENTER, 80, 2);
+    const int moves[][2] = {{1, 9}, {4, 6}, {80, 2}};
+    for (const auto& m : moves) ChangePosition(POS_ENTER, m[0], m[1]);
     ChangePosition(POS_UNDO, 0, 0);
     ChangePosition(POS_UNDO, 0, 0);
     MarkGrid[2] = 0x005;
@@ -137,8 +126,6 @@ TEST_F(PuzzleFiles, SavedGameHasItsExactBytes) {
     EXPECT_STREQ(name, "Pzl240307");
 }
 
-// --- saved games: read back ---
-
 // Written again after reading, a game gives the same bytes: block, moves, marker and marks.
 TEST_F(PuzzleFiles, SavedGameReadsBackWithEntriesInColourZero) {
     for (int undone : {0, 2}) {
@@ -155,19 +142,21 @@ TEST_F(PuzzleFiles, SavedGameReadsBackWithEntriesInColourZero) {
         EXPECT_EQ(std::memcmp(MarkSnapshot, MarkGrid, sizeof MarkGrid), 0);
         EXPECT_EQ(SavedMarks[0], NO_SAVED_MARKS);
         EXPECT_EQ(Recorded.status[PANE_MOVE], pos == 5 ? "[ 5] R2C4 = 5" : "[ 3] R1C4 = 3");
-        EXPECT_EQ(Recorded.navEnabled[POS_REDO - POS_UNDO], pos < MoveEnd); // redo possible
+        EXPECT_EQ(Recorded.navEnabled[POS_REDO - POS_UNDO], pos < MoveEnd);
     }
 }
 
-// Records may stand among other text; only 12-byte move and 10-byte mark fields count. Givens
-// that moves up to the marked one placed become entries.
-TEST_F(PuzzleFiles, RecordsAreFoundAmongTextAndGivensOfPlayedMovesBecomeEntries) {
+// Records may stand among other text; only 12-byte move and 10-byte mark fields count, and a
+// record that cannot be replayed is dropped. Givens that moves up to the marked one placed
+// become entries. The block skips other bytes, and a zero byte ends the whole file.
+TEST_F(PuzzleFiles, RecordsAndTheBlockAreFoundAmongOtherBytes) {
     std::string block = PUZZLE;
     block[21] = '6', block[1] = '7', block[2] = '8';
-    std::string game = block + "\r\nnotes: R1 ok\r\n"
-                               "[ 5 R3C4 = 6]x[100 R3C4 = 6]{1.3......}[ 1>R1C2 = 7]\x01]{ \r\n"
-                               "[[ 2 R1C3 = 8] {.....6...}{    7    }";
-    EXPECT_EQ(LoadGameFile(Write("g.txt", game).c_str()), 4);
+    EXPECT_EQ(Load(block +
+                   "\r\nnotes: R1 ok\r\n[ 5 R3C4 = 6]x[100 R3C4 = 6]{1.3......}[ 0 R0C1 = 7]"
+                   "[ 1>R1C2 = 7]\x01]{ [ 2 R1C3 = :][ 2 R9C: = 8]\r\n"
+                   "[[ 2 R1C3 = 8] {.....6...}{    7    }"),
+              4);
     ASSERT_EQ(MoveEnd, 3);
     EXPECT_EQ(MoveHistory[0], 0x80 + 6 + 256 * 21); // blank before the number is fine
     EXPECT_EQ(MoveHistory[1], 0x80 + 7 + 256 * 1);
@@ -175,93 +164,72 @@ TEST_F(PuzzleFiles, RecordsAreFoundAmongTextAndGivensOfPlayedMovesBecomeEntries)
     EXPECT_EQ(MovePos, 1);
     EXPECT_EQ(MarkGrid[0], 0x005);
     EXPECT_EQ(MarkGrid[1], 0x020);
-    EXPECT_EQ(MarkGrid[2], 0); // a filled cell's record
-    EXPECT_EQ(Board[21], 0x86);
-    EXPECT_EQ(Board[1], 0x87); // the marked record itself still counts
-    EXPECT_EQ(Board[2], 8);    // after the marker: stays a given
-}
+    EXPECT_EQ(MarkGrid[2], 0);  // a filled cell's record
+    EXPECT_EQ(Board[21], 0x86); // played before the marker: an entry
+    EXPECT_EQ(Board[1], 0x87);  // the marked record itself still counts
+    EXPECT_EQ(Board[2], 8);     // after the marker: stays a given
 
-TEST_F(PuzzleFiles, PuzzleBlockSkipsOtherBytesAndStopsAtAZeroByte) {
-    EXPECT_EQ(LoadGameFile(Write("lf.txt", PUZZLE + "\n" + OTHER + "\n").c_str()), 1);
-    EXPECT_EQ(BoardDigits(), PUZZLE);
-    std::string line = PUZZLE;
-    for (char& c : line)
-        if (c == '.') c = '-';
-    line[1] = 'x';
-    std::string path = Write("g.txt", line);
+    std::string dashes = PUZZLE;
+    std::replace(dashes.begin(), dashes.end(), '.', '-');
+    dashes[1] = 'x';
     AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DASHES;
-    LoadGameFile(path.c_str());
+    Load(dashes);
     EXPECT_EQ(BoardDigits().substr(1, 79), PUZZLE.substr(2, 79)); // 'x' skipped
     AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DOTS;
-    LoadGameFile(path.c_str());
+    Load(dashes);
     EXPECT_EQ(BoardDigits().substr(0, 4), "4853"); // dashes skipped: digits slide forward
-    LoadGameFile(
-        Write("z.txt", PUZZLE.substr(0, 40) + '\0' + PUZZLE.substr(40) + "[ 1 R1C2 = 7]").c_str());
+    Load(PUZZLE.substr(0, 40) + '\0' + PUZZLE.substr(40) + "[ 1 R1C2 = 7]");
     EXPECT_EQ(BoardDigits(), PUZZLE.substr(0, 40) + std::string(41, '.'));
     EXPECT_EQ(MoveEnd, 0);
 }
 
-TEST_F(PuzzleFiles, RecordsThatCannotBeReplayedAreDropped) {
-    std::string game = PUZZLE;
-    game += "[ 1 R0C1 = 7]"; // cell -8
-    game += "[ 2 R9C:= 7]";  // 11 bytes
-    game += "[ 3 R9C: = 7]"; // cell 81
-    game += "[ 4 R2C0 = 7]"; // cell 8: row and column are not checked otherwise
-    game += "[ 5 R1C1 = 0][ 6 R1C1 = :][ 7 R1C1 = \xB5]"; // digits outside 1..9
+// Only 81 records are kept (a game fills each cell once), and the history still plays.
+TEST_F(PuzzleFiles, AFullHistoryStopsAt81Records) {
+    std::string game = PUZZLE + "[ 1 R2C0 = 7]"; // cell 8: row and column are not checked apart
     for (int i = 0; i < 90; i++) game += "[99 R1C2 = 3]{..3......}";
-    EXPECT_EQ(LoadGameFile(Write("g.txt", game).c_str()), 82);
+    EXPECT_EQ(Load(game), 82);
     EXPECT_EQ(MoveEnd, 81);
     EXPECT_EQ(MovePos, 81);
     EXPECT_EQ(MoveHistory[0], 0x87 + 256 * 8);
     EXPECT_EQ(MoveHistory[80], 0x83 + 256 * 1);
-    ExerciseHistory(); // a full history still plays to both ends; traps on a broken state
+    ExerciseHistory(); // traps on a broken state
 }
 
-TEST_F(PuzzleFiles, EveryTruncationReadsAPrefixOfTheGame) {
+// Cut at every length, a saved game reads as a prefix of itself; with a bit flipped anywhere
+// it reads into a state every reader guarantees, whose history plays to both ends.
+TEST_F(PuzzleFiles, TruncatedOrFlippedGamesNeverBreakTheState) {
     PlayGame(2);
     const std::string bytes = Saved();
-    ResetForTest();
     LoadGameFile(Path("g.txt").c_str());
     const int end = MoveEnd;
     MoveRecord history[HISTORY_SLOTS];
     std::memcpy(history, MoveHistory, sizeof history);
     DigitMask marks[81];
     std::memcpy(marks, MarkGrid, sizeof marks);
-    for (size_t length = 0; length <= bytes.size(); length++) {
-        SCOPED_TRACE("length " + std::to_string(length));
+    std::mt19937 random(4);
+    for (size_t at = 0; at <= bytes.size(); at++) {
+        SCOPED_TRACE("byte " + std::to_string(at));
         ResetForTest();
-        int read = LoadGameFile(Write("cut.txt", bytes.substr(0, length)).c_str());
-        ASSERT_EQ(Broken(), "");
+        const int read = Load(bytes.substr(0, at));
+        ASSERT_EQ(BrokenInvariant(), nullptr);
         ASSERT_LE(MoveEnd, end);
         EXPECT_EQ(std::memcmp(MoveHistory, history, MoveEnd * sizeof(MoveRecord)), 0);
         EXPECT_EQ(std::memcmp(MarkGrid, marks, (read - 1) * sizeof(DigitMask)), 0);
-    }
-}
-
-TEST_F(PuzzleFiles, FlippedBytesNeverBreakTheState) {
-    PlayGame(1);
-    const std::string bytes = Saved();
-    std::mt19937 random(4);
-    for (size_t at = 0; at < bytes.size(); at += 3) {
-        SCOPED_TRACE("byte " + std::to_string(at));
+        if (at == bytes.size() || at % 3) continue;
         std::string damaged = bytes;
         damaged[at] = char(damaged[at] ^ (1 << random() % 8));
         ResetForTest();
-        LoadGameFile(Write("flip.txt", damaged).c_str());
-        ASSERT_EQ(Broken(), "");
+        Load(damaged);
+        ASSERT_EQ(BrokenInvariant(), nullptr);
         ExerciseHistory();
     }
 }
-
-// --- the open, reopen and browse commands ---
 
 TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
     std::strcpy(CurrentFile, Write("c.txt", Collection(4)).c_str());
     OpenChosenFile();
     EXPECT_EQ(AnalysisOptions.setupMode, 1u);
     EXPECT_EQ(CollectionCount, 4);
-    EXPECT_EQ(CollectionIndex, 0);
-    EXPECT_EQ(BoardDigits(), PUZZLE);
     EXPECT_EQ(Recorded.clockRuns, 0);
     // A navigation command ('n') or a "Goto Position" number ('g'), its result, the puzzle then.
     const struct {
@@ -289,7 +257,7 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
         AnalysisOptions.setupMode = 0;
         LoadGivens(PUZZLE.c_str());
         ChangePosition(POS_ENTER, 1, 1);
-        bool there = file[0] == 'c';
+        const bool there = file[0] == 'c';
         EXPECT_EQ(ReopenCollection(), there ? 1 : 0) << file;
         EXPECT_EQ(BoardDigits(), there ? OTHER : played) << file;
         EXPECT_EQ(MoveEnd, there ? 4 : 1) << file;
@@ -300,31 +268,31 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
 
 // A name that names no file leaves the game as it was (entries keep their colour); the saved
 // game reads back with entries in colour 0. The session refresh starts the clock either way.
+// Without a collection, browsing leaves the board alone.
 TEST_F(PuzzleFiles, OpeningASavedGameOrAMissingFile) {
     PlayGame(1);
     Saved();
     EXPECT_EQ(LoadGameFile(folder.c_str()), 0); // a folder opens but cannot be read
-    int opened = 0;
     for (const char* file : {"none.txt", "g.txt"}) {
         std::strcpy(CurrentFile, Path(file).c_str());
         OpenChosenFile();
-        EXPECT_EQ(Recorded.clockRuns, ++opened) << file;
+        const bool there = file[0] == 'g';
+        EXPECT_EQ(Recorded.clockRuns, 1 + there) << file;
         EXPECT_EQ(AnalysisOptions.setupMode, 0u) << file;
         EXPECT_EQ(CollectionIndex, -1) << file;
         EXPECT_EQ(MovePos, 4) << file; // not left asking for a count
         EXPECT_EQ(MoveEnd, 5) << file;
-        EXPECT_EQ(Board[2], opened == 1 ? 0x92 : 0x82) << file;
+        EXPECT_EQ(Board[2], there ? 0x82 : 0x92) << file;
         EXPECT_EQ(MarkGrid[4], 0x005) << file; // the file's marks are kept
     }
-    AnalysisOptions.setupMode = 1; // no collection to browse: the board stays
+    AnalysisOptions.setupMode = 1;
     EXPECT_EQ(BrowseCollection(POS_REDO), -1);
     EXPECT_EQ(GotoCollectionPuzzle(1), 0);
     EXPECT_EQ(Board[2], 0x82);
 }
 
-// --- every fuzz seed and every input a fuzz run found, through its target's reader ---
-
-// Reads one fuzz input as its target does; returns the target's analysis selector.
+// Every fuzz seed and every input a fuzz run found, read as its target reads it; returns the
+// target's analysis selector.
 int ReadFuzzInput(const std::string& target, const std::string& path, const std::string& bytes) {
     if (target == "gamefile") {
         if (!bytes.empty() && (bytes[0] & 1))
@@ -355,8 +323,8 @@ TEST_F(PuzzleFiles, FuzzInputsReplayThroughTheirReaders) {
             for (const auto& entry : fs::directory_iterator(inputFolder)) {
                 SCOPED_TRACE(entry.path().string());
                 ResetForTest();
-                int selector = ReadFuzzInput(target, entry.path(), ReadBytes(entry.path()));
-                ASSERT_EQ(Broken(), "");
+                const int selector = ReadFuzzInput(target, entry.path(), ReadBytes(entry.path()));
+                ASSERT_EQ(BrokenInvariant(), nullptr);
                 ExerciseLoadedGame(selector); // refresh, check, analyse; traps on a broken state
                 ExerciseHistory();
                 inputs++;

@@ -12,8 +12,6 @@
 #include <filesystem>
 #include <string>
 
-namespace fs = std::filesystem;
-
 namespace {
 class Settings : public FileTest {
   protected:
@@ -61,14 +59,12 @@ TEST_F(Settings, EveryFieldIsAtItsOffsetAndReadsBack) {
     EXPECT_EQ(b[0], 1);
     EXPECT_EQ(std::memcmp(b.data() + 32, Board, 81), 0);
     EXPECT_EQ(Le16(b, 113 + 2 * 1), MoveHistory[1]);
-    EXPECT_EQ(Le16(b, 277), 3u);
-    EXPECT_EQ(Le16(b, 279), 5u);
+    EXPECT_EQ(Le16(b, 277), 3u); // MovePos
+    EXPECT_EQ(Le16(b, 279), 5u); // MoveEnd
     EXPECT_EQ(Le16(b, 281 + 2 * 4), 0x1A5u);
     EXPECT_EQ(b.substr(443, 96), std::string(96, '\0'));
     EXPECT_EQ(b.substr(539 + 4 * 8, 4), std::string("\x24\x1B\x12\x09", 4)); // blockFormat
-
     Restart();
-    EXPECT_EQ(MovePos, 3);
     TransferSettings(SETTINGS_SAVE); // everything read comes back out unchanged
     EXPECT_EQ(ReadBytes(file), b);
     EXPECT_EQ(std::memcmp(MarkSnapshot, MarkGrid, sizeof MarkGrid), 0);
@@ -78,6 +74,7 @@ TEST_F(Settings, EveryFieldIsAtItsOffsetAndReadsBack) {
     EXPECT_EQ(Recorded.toggleUpdates, 1);
 }
 
+// In setup mode MovePos and MoveEnd are a collection position and count, kept past the history.
 TEST_F(Settings, SetupModeKeepsTheCollectionPositionPastTheHistory) {
     LoadGivens(SAMPLE_PUZZLE);
     Board[0] |= CELL_ENTERED;
@@ -93,13 +90,20 @@ TEST_F(Settings, SetupModeKeepsTheCollectionPositionPastTheHistory) {
     EXPECT_EQ(Recorded.status[PANE_MOVE], "Pos = 300");
 }
 
-TEST_F(Settings, NoFileOrWrongVersionKeepsTheDefaults) {
-    Restart(); // no file yet
+// No file, or another version: the start-up state stays; the file is created at exit. A file
+// cut anywhere fills the fields it covers, and a field the cut runs through is half new.
+TEST_F(Settings, MissingWrongVersionAndTruncatedFiles) {
+    Restart();
     EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
     TransferSettings(SETTINGS_SAVE);
-    EXPECT_EQ(ReadBytes(file).size(), size_t(SETTINGS_SIZE)); // created at exit
-    std::string b = SaveGame();
+    EXPECT_EQ(ReadBytes(file).size(), size_t(SETTINGS_SIZE));
+    std::string full = SaveGame();
+    uint8_t board[81];
+    std::memcpy(board, Board, sizeof board);
+    const DigitMask mark = MarkGrid[4];
+    const uint32_t format = AnalysisOptions.blockFormat;
     for (char version : {'\x02', '\x00', '\xFF'}) {
+        std::string b = full;
         b[0] = version;
         Write("quadrivo.ini", b);
         Restart();
@@ -108,32 +112,22 @@ TEST_F(Settings, NoFileOrWrongVersionKeepsTheDefaults) {
         EXPECT_EQ(AnalysisOptions.techniques, DEFAULT_TECHNIQUES);
         EXPECT_EQ(MoveEnd, 0);
     }
-}
-
-TEST_F(Settings, TruncatedFileFillsTheFieldsItCovers) {
-    const std::string full = SaveGame();
-    uint8_t board[81];
-    std::memcpy(board, Board, sizeof board);
-    const DigitMask mark = MarkGrid[4];
-    const uint32_t format = AnalysisOptions.blockFormat;
     for (int length = 0; length < SETTINGS_SIZE; length++) {
         SCOPED_TRACE("length " + std::to_string(length));
         Write("quadrivo.ini", full.substr(0, size_t(length)));
         Restart();
         for (int i = 0; i < 81; i++) {
-            char builtin = BUILTIN_PUZZLE[i];
-            uint8_t fresh = builtin >= '1' && builtin <= '9' ? uint8_t(builtin - '0') : 0;
+            const char builtin = BUILTIN_PUZZLE[i];
+            const uint8_t fresh = builtin >= '1' && builtin <= '9' ? uint8_t(builtin - '0') : 0;
             ASSERT_EQ(Board[i], length > 32 + i ? board[i] : fresh) << "cell " << i;
         }
         ASSERT_EQ(BrokenInvariant(), nullptr);
         // A field the cut runs through is half new, half old.
-        if (length >= 281 + 10 || length <= 281 + 8) {
-            ASSERT_EQ(MarkGrid[4], length > 281 + 8 ? mark : 0);
-        }
-        if (length >= 539 + 36 || length <= 539 + 32) {
-            ASSERT_EQ(AnalysisOptions.blockFormat,
-                      length > 539 + 32 ? format : DEFAULT_BLOCK_FORMAT);
-        }
+        const bool markWhole = length >= 281 + 10 || length <= 281 + 8;
+        const bool formatWhole = length >= 539 + 36 || length <= 539 + 32;
+        ASSERT_TRUE(!markWhole || MarkGrid[4] == (length > 289 ? mark : 0));
+        ASSERT_TRUE(!formatWhole ||
+                    AnalysisOptions.blockFormat == (length > 571 ? format : DEFAULT_BLOCK_FORMAT));
     }
 }
 
@@ -145,7 +139,7 @@ TEST_F(Settings, FileLivesInTheConfigurationFolder) {
     setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
     EXPECT_EQ(SettingsPath(), Path("config/quadrivo/quadrivo.ini"));
     TransferSettings(SETTINGS_SAVE); // creates the folder
-    EXPECT_EQ(fs::file_size(Path("config/quadrivo/quadrivo.ini")), 603u);
+    EXPECT_EQ(std::filesystem::file_size(Path("config/quadrivo/quadrivo.ini")), 603u);
     setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
     setenv("HOME", Path("home").c_str(), 1);
     EXPECT_EQ(SettingsPath(), Path("home/.config/quadrivo/quadrivo.ini"));
@@ -155,5 +149,4 @@ TEST_F(Settings, FileLivesInTheConfigurationFolder) {
     oldConfig ? setenv("XDG_CONFIG_HOME", keepConfig.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
     oldHome ? setenv("HOME", keepHome.c_str(), 1) : unsetenv("HOME");
 }
-
 } // namespace
