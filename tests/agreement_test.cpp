@@ -1,10 +1,9 @@
 // Whole ratings of samples of the generated and the top1465 sets, watched step by step: no
 // placed digit differs from the unique solution, no removed candidate is the solution's digit
 // of an open cell, the step's text passes CheckStepText (it states exactly what ApplyStep
-// does, its chains hold, its almost-locked-set step follows from what it states) and
-// describing it changes nothing, the score is one plus the steps' costs, and the position
-// comes back. `quadrivo-cli path --check -f FILE` runs the same checks on a whole file.
-#include "analysis/chains.h"
+// does, its chains hold, its almost-locked-set step follows from what it states), names its
+// technique, and describing it changes nothing; the score is one plus the steps' costs, and
+// the position comes back. `quadrivo-cli path --check -f FILE` runs the same checks on a file.
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
@@ -18,7 +17,6 @@
 #include <regex>
 
 namespace {
-
 struct Watch {
     uint8_t solution[81];
     uint8_t board[81]; // Board and AnalysisGrid just before the step
@@ -31,6 +29,15 @@ struct Watch {
     void Fault(const std::string& what) { faults.push_back(what + ": " + text); }
 };
 Watch* Current = nullptr;
+
+// The words each kind's text starts with.
+const std::regex NAMES[] = {
+    std::regex("^(Hidden|Naked) (pair|triple|quad) "),
+    std::regex("^(Pointing|Claiming|Empty rectangle|Grouped turbot fish) "),
+    std::regex("^(Finned |Sashimi )?(X-wing|Swordfish|Jellyfish) \\d in (rows|columns) "),
+    std::regex("^(Simple colouring trap|3D Medusa trap|Multi-colouring|X-chain|XY-chain|"
+               "Alternating inference chain) \\(chains? "),
+    std::regex("^(ALS-XZ|ALS-AIC|3D Medusa wrap through an ALS)")};
 
 // Phase 0: the text, with a check that describing changes nothing. Phase 1: the effect.
 void WatchStep(int kind, int phase) {
@@ -51,7 +58,7 @@ void WatchStep(int kind, int phase) {
         return;
     }
     w.kinds[kind]++;
-    w.score += kind - 1;
+    w.score += kind - 1; // the costs: 0, 1, 3, 7, 15, 31
     for (int x = 0; x < 81; x++) {
         const int right = w.solution[x] & CELL_DIGIT;
         if (!w.board[x] && Board[x]) {
@@ -59,25 +66,15 @@ void WatchStep(int kind, int phase) {
             if ((Board[x] & CELL_DIGIT) != right)
                 w.Fault("places a wrong digit at " + std::to_string(x));
         }
-        for (int d = 1; d <= 9; d++)
-            if ((w.grid[x] & DigitBit(d)) && !(AnalysisGrid[x] & DigitBit(d)) && !Board[x] &&
-                d == right)
-                w.Fault("removes the solution's digit at " + std::to_string(x));
+        if (!Board[x] && (w.grid[x] & ~AnalysisGrid[x] & DigitBit(right)))
+            w.Fault("removes the solution's digit at " + std::to_string(x));
     }
     char why[256];
     if (CheckStepText(kind, w.text.c_str(), w.grid, AnalysisGrid, w.board, Board, &w.counts, why,
                       sizeof why) != TEXTCHECK_OK)
         w.Fault(why);
-    if (kind == 1) return;
-    static const std::regex prefix[] = {
-        std::regex("^(Hidden|Naked) (pair|triple|quad) "),
-        std::regex("^(Pointing|Claiming|Empty rectangle|Grouped turbot fish) "),
-        std::regex("^(Finned |Sashimi )?(X-wing|Swordfish|Jellyfish) \\d in (rows|columns) "),
-        std::regex("^(Simple colouring trap|3D Medusa trap|Multi-colouring|X-chain|XY-chain|"
-                   "Alternating inference chain) \\(chains? "),
-        std::regex("^(ALS-XZ|ALS-AIC|3D Medusa wrap through an ALS)")};
-    const int index = kind == 2 ? 0 : kind == 4 ? 1 : kind == 8 ? 2 : kind == 16 ? 3 : 4;
-    if (!std::regex_search(w.text, prefix[index])) w.Fault("misnamed");
+    if (kind != 1 && !std::regex_search(w.text, NAMES[std::min(LowestBitIndex(kind) - 1, 4)]))
+        w.Fault("misnamed");
 }
 
 class Agrees : public CoreTest {
@@ -101,23 +98,18 @@ class Agrees : public CoreTest {
             RatingStepWatcher = WatchStep;
             const std::string result = RatePuzzle();
             RatingStepWatcher = nullptr;
-            Current = nullptr;
             for (const std::string& f : w.faults) ADD_FAILURE() << f;
             for (int k = 0; k < 33; k++) kinds[k] += w.kinds[k];
             counts.chains += w.counts.chains;
             counts.alsSteps += w.counts.alsSteps;
             EXPECT_EQ(BoardDigits(), givens); // the position is back
-            EXPECT_EQ(MovePos, 0);
-            EXPECT_EQ(MoveEnd, 0);
+            EXPECT_EQ(MovePos + MoveEnd, 0);
             // Rated exactly when the steps filled the grid, with one plus their costs.
-            const int open = int(std::count(givens.begin(), givens.end(), '.'));
-            if (w.placed == open) {
-                solved++;
-                EXPECT_EQ(result,
-                          "Rating " + std::to_string(w.score) + " (" + LevelName(w.score) + ")");
-            } else {
-                EXPECT_EQ(result, "Can't solve this puzzle with logic!");
-            }
+            const bool filled = w.placed == int(std::count(givens.begin(), givens.end(), '.'));
+            solved += filled;
+            EXPECT_EQ(result,
+                      filled ? "Rating " + std::to_string(w.score) + " (" + LevelName(w.score) + ")"
+                             : "Can't solve this puzzle with logic!");
         }
         return solved;
     }
@@ -136,5 +128,4 @@ TEST_F(Agrees, Top1465Sample) {
     EXPECT_GT(counts.chains, 0);
     EXPECT_EQ(counts.alsSteps, kinds[32]); // every almost-locked-set step re-derived
 }
-
 } // namespace

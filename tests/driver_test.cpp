@@ -1,5 +1,7 @@
-// The analysis driver: the order of its passes, singles, ApplyStep. Step costs are checked
-// by the ratings of agreement_test.cpp.
+// The analysis driver and its working state: what stops a search, the chain selection, the
+// order of the passes, where eliminations live, the chain display list and the step record
+// following the position. Singles and their clashes are checked in steptext_test.cpp, the
+// step costs by the ratings of agreement_test.cpp, every elimination by the golden traces.
 #include "analysis/chains.h"
 #include "analysis/driver.h"
 #include "analysis/state.h"
@@ -13,35 +15,10 @@
 #include <cstring>
 
 namespace {
-
 const char* SOLVED =
     "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
 
 class Driver : public CoreTest {};
-
-// All singles are marked in one pass (a naked single once per unit). A singles step enters
-// only the first single with one digit: a cell that is the only place of two digits is
-// skipped, and the entry's count clears the marks of the rest.
-TEST_F(Driver, SinglesAreMarkedAllAtOnceAndTheFirstIsEntered) {
-    ResetState(RESET_BOARD);
-    OpenAllMarks();
-    for (int c = 1; c < 9; c++) MarkGrid[c] &= ~0x001;     // 1 only at r1c1 in row 1
-    for (int r = 1; r < 9; r++) MarkGrid[9 * r] &= ~0x002; // 2 only at r1c1 in column 1
-    for (int r = 0; r < 9; r++)
-        if (r != 4) MarkGrid[9 * r + 8] &= ~0x100; // 9 only at r5c9 in column 9
-    MarkGrid[80] = 0x001;                          // naked single r9c9
-    AnalysisOptions.techniques = 0x3F;
-    EXPECT_EQ(FindSingles(), 6);
-    EXPECT_EQ(StepMarksText(), "0:0003 44:0100 80:0001");
-    ApplyStep(STEP_SINGLES, false);
-    EXPECT_EQ(BoardDigits().find_first_not_of('.'), 44u);
-    EXPECT_EQ(Board[44], 0x89);
-    EXPECT_EQ(MoveEnd, 1);
-    EXPECT_EQ(MoveHistory[0], 0x2C89);
-    EXPECT_EQ(MarkGrid[0], ALL_DIGITS);
-    EXPECT_EQ(MarkGrid[40], ALL_DIGITS & ~0x100); // the marks followed the entry
-    EXPECT_EQ(AnalysisOptions.techniques, 0x3Fu);
-}
 
 // Setup mode, the analysis switched off, or a wrong digit with the check on: nothing is found,
 // and only the wrong digit is marked.
@@ -54,7 +31,6 @@ TEST_F(Driver, WhatStopsTheSearch) {
     ComputeCandidates();
     AnalysisOptions.techniques = DEFAULT_TECHNIQUES; // analysis bit clear
     EXPECT_EQ(RunAnalysis(), STEP_NONE);
-    EXPECT_EQ(MarkedCells(), 0);
     AnalysisOptions.techniques = 0x3F;
     AnalysisOptions.setupMode = 1;
     EXPECT_EQ(RunAnalysis(), STEP_NONE);
@@ -64,14 +40,11 @@ TEST_F(Driver, WhatStopsTheSearch) {
     EXPECT_EQ(RunAnalysis(), STEP_NONE);
     EXPECT_EQ(StepMarksText(), "42:8000");
     AnalysisOptions.wrongValues = 0;
-    EXPECT_EQ(RunAnalysis(), STEP_SINGLES);
-    EXPECT_EQ(StepMarks[42], 0);
-    // With 41 and 42 filled again, the one empty cell is a single once per unit.
     Board[41] = SolutionGrid[41];
     Board[42] = SolutionGrid[42];
-    ComputeCandidates();
+    ComputeCandidates(); // the one empty cell is a single once per unit
     EXPECT_EQ(RunAnalysis(), STEP_SINGLES);
-    EXPECT_EQ(StepMarksText(), "40:0010"); // 5
+    EXPECT_EQ(StepMarksText(), "40:0010");
     EXPECT_EQ(FindSingles(), 3);
 }
 
@@ -91,18 +64,14 @@ TEST_F(Driver, ChainSelection) {
     ASSERT_EQ(ChainDisplayList.count, std::min(ChainCount, CHAIN_DISPLAY_MAX));
     for (int i = 0; i < ChainDisplayList.count; i++) EXPECT_EQ(ChainDisplayList.entries[i], i);
     const int firstInvalid = ChainCount;
-
     ChainSelection = CHAIN_SHOW_ALL;
     AnalysisOptions.techniques = 0x0F; // chains off
     EXPECT_EQ(RunAnalysis(), STEP_NONE);
     EXPECT_EQ(ChainSelection, CHAIN_SHOW_ALL);
-    EXPECT_EQ(MarkedCells(), 0);
-
     ChainSelection = firstInvalid;
     AnalysisOptions.techniques = 0x1F;
     EXPECT_EQ(RunAnalysis(), STEP_SINGLES);
     EXPECT_EQ(ChainSelection, firstInvalid);
-    EXPECT_EQ(StepMarks[0], 0x001);
 }
 
 TEST_F(Driver, SubsetsComeBeforeLockedCandidates) {
@@ -117,43 +86,39 @@ TEST_F(Driver, SubsetsComeBeforeLockedCandidates) {
     EXPECT_EQ(StepMarksText(), "0:4003 4:4003");
     AnalysisOptions.techniques = TECH_ANALYSIS | TECH_LOCKED;
     EXPECT_EQ(RunAnalysis(), STEP_LOCKED);
-    EXPECT_EQ(StepMarks[0], MARK_PATTERN | 0x100);
     EXPECT_EQ(StepMarks[3], MARK_TARGET);
     AnalysisOptions.techniques = TECH_ANALYSIS | TECH_GRID;
     EXPECT_EQ(RunAnalysis(), STEP_NONE);
 }
 
-// Only a mark of exactly the target kind loses digits, and it loses the union of the digits
-// of every mark; kinds that are no elimination change nothing.
-TEST_F(Driver, EliminationTargetsLoseEveryMarkedDigit) {
-    const uint16_t marks[][2] = {{2, MARK_PATTERN | 0x010}, {3, MARK_ALS | 0x001},
-                                 {7, MARK_TARGET | 0x100},  {8, MARK_TARGET},
-                                 {10, MARK_LINK},           {11, MARK_SHARED | 0x004}};
-    for (int kind : {4, 8, 16, 32, 3, 0}) {
-        SCOPED_TRACE(kind);
-        OpenAllMarks();
-        for (const auto& m : marks) StepMarks[m[0]] = m[1];
-        ApplyStep(kind, false);
-        const DigitMask lost = kind >= 4 ? 0x115 : 0;
-        for (const auto& m : marks)
-            EXPECT_EQ(MarkGrid[m[0]],
-                      (m[1] & MARK_KIND) == MARK_TARGET ? ALL_DIGITS & ~lost : ALL_DIGITS)
-                << m[0];
+// An elimination on the computed candidates is gone at their next computation; in the
+// pencil marks it stays. Any change of position drops the step shown.
+TEST_F(Driver, EliminationsLastInTheMarksOnlyAndTheStepFollowsThePosition) {
+    LoadGivens(BUILTIN_PUZZLE);
+    ComputeCandidates();
+    const DigitMask before = CandidateGrid[0];
+    ASSERT_NE(before & 0x010, 0); // 5 is a candidate of r1c1
+    for (int show : {1, 0}) {
+        SCOPED_TRACE(show);
+        AnalysisOptions.showCandidates = show;
+        if (!show) LoadMarks(MARKS_FROM_CANDIDATES);
+        RunAnalysis(); // chooses the grid
+        StepMarks[0] = MARK_TARGET;
+        StepMarks[1] = MARK_PATTERN | 0x010;
+        ApplyStep(STEP_LOCKED, false);
+        EXPECT_EQ(AnalysisGrid[0], before & ~0x010);
+        ComputeCandidates();
+        EXPECT_EQ((show ? CandidateGrid : MarkGrid)[0], show ? before : before & ~0x010);
     }
+    AppendChainToDisplay(3);
+    ChangePosition(POS_ENTER, 0, 5);
+    EXPECT_EQ(MarkedCells(), 0);
+    EXPECT_EQ(ChainDisplayList.count, 0);
 }
 
-TEST_F(Driver, TechniqueBitsThatComeAndGo) {
-    LoadGivens(SOLVED); // full grid: nothing to find anywhere
-    LoadMarks(MARKS_FROM_CANDIDATES);
-    AnalysisOptions.techniques = 0xFFFF;
-    EXPECT_EQ(RunAnalysis(), STEP_NONE);
-    EXPECT_EQ(AnalysisOptions.techniques, 0xFEFFu);
-    AnalysisOptions.techniques = 0xFFEF; // no chains: the run ends before the second pass
-    EXPECT_EQ(RunAnalysis(), STEP_NONE);
-    EXPECT_EQ(AnalysisOptions.techniques, 0xFFEFu);
-    AnalysisOptions.techniques = 0x30100; // ApplyStep drops bits above 15, sets the analysis bit
-    ApplyStep(STEP_NONE, false);
-    EXPECT_EQ(AnalysisOptions.techniques, 0x101u);
+TEST_F(Driver, DisplayListDropsChainsPastItsCapacity) {
+    for (int i = 0; i < CHAIN_DISPLAY_MAX; i++) EXPECT_EQ(AppendChainToDisplay(i), i + 1);
+    EXPECT_EQ(AppendChainToDisplay(99), CHAIN_DISPLAY_MAX);
+    EXPECT_EQ(ChainDisplayList.entries[CHAIN_DISPLAY_MAX - 1], CHAIN_DISPLAY_MAX - 1);
 }
-
 } // namespace

@@ -1,12 +1,11 @@
-// Rating: level names, small puzzles with known results, and what the rating puts back. Whole
-// puzzles from the data files are rated in agreement_test.cpp.
+// Rating: level boundaries, small puzzles with known results, and what the rating puts back.
+// Whole puzzles from the data files are rated in agreement_test.cpp.
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/history.h"
-#include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
@@ -14,15 +13,20 @@
 #include <string>
 
 namespace {
-
-const char* SOLVED =
+const char* const SOLVED =
     "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
+const char* const UNSOLVED = "Can't solve this puzzle with logic!";
 
 class Rating : public CoreTest {
   protected:
-    void LoadPuzzle(const char* puzzle) {
-        LoadGivens(puzzle);
+    void LoadPuzzle(const std::string& puzzle) {
+        LoadGivens(puzzle.c_str());
         ChangePosition(POS_REFRESH, 0, 0);
+    }
+    static std::string Without(std::initializer_list<int> cells) {
+        std::string puzzle = SOLVED;
+        for (int i : cells) puzzle[i] = '.';
+        return puzzle;
     }
 };
 
@@ -30,45 +34,41 @@ TEST_F(Rating, LevelNamesByScore) {
     const struct {
         int score;
         const char* name;
-    } levels[] = {
-        {0, "Very Easy"}, {1, "Easy"},       {16, "Easy"},           {17, "Medium"},
-        {32, "Medium"},   {33, "Difficult"}, {49, "Very Difficult"}, {64, "Very Difficult"},
-        {65, "Fiendish"}, {200, "Fiendish"}};
-    for (const auto& l : levels) EXPECT_STREQ(LevelName(l.score), l.name) << l.score;
+    } LEVELS[] = {
+        {0, "Very Easy"},       {1, "Easy"},       {16, "Easy"},      {17, "Medium"},
+        {32, "Medium"},         {33, "Difficult"}, {48, "Difficult"}, {49, "Very Difficult"},
+        {64, "Very Difficult"}, {65, "Fiendish"},  {200, "Fiendish"}};
+    for (const auto& l : LEVELS) EXPECT_STREQ(LevelName(l.score), l.name) << l.score;
 }
 
-TEST_F(Rating, SinglesOnlyRateOneAndEasy) {
-    std::string puzzle = SOLVED;
-    for (int i : {0, 10, 20, 30, 40, 50, 60, 70, 80, 8, 16, 24}) puzzle[i] = '.';
-    LoadPuzzle(puzzle.c_str());
-    EXPECT_STREQ(RatePuzzle(), "Rating 1 (Easy)");
-    EXPECT_EQ(Recorded.messages, std::vector<std::string>{"Rating 1 (Easy)"});
-    EXPECT_EQ(BoardDigits(), puzzle);
-    EXPECT_EQ(RatingScore, 0);
-    EXPECT_EQ(PendingStep, 0);
-    LoadPuzzle(SOLVED); // a full grid
-    EXPECT_STREQ(RatePuzzle(), "Rating 1 (Easy)");
+// Singles alone (or nothing to do) rate 1; the position and the pending step are as before.
+// Two solutions, or a singles step that places nothing because r5c5 is the only place for 1
+// in row 5 and for 2 in column 5, cannot be rated (and the loop ends).
+TEST_F(Rating, SmallPuzzlesWithKnownResults) {
+    const struct {
+        std::string puzzle, result;
+    } CASES[] = {
+        {Without({0, 10, 20, 30, 40, 50, 60, 70, 80, 8, 16, 24}), "Rating 1 (Easy)"},
+        {SOLVED, "Rating 1 (Easy)"},
+        {Without({32, 35, 41, 44}), UNSOLVED}, // 1 and 3 can swap in this rectangle
+        {"2..1........2...........2..12.......................12..2...........2........1.2.",
+         UNSOLVED},
+    };
+    for (const auto& c : CASES) {
+        ResetForTest();
+        LoadPuzzle(c.puzzle);
+        EXPECT_EQ(RatePuzzle(), c.result);
+        EXPECT_EQ(Recorded.messages, std::vector<std::string>{c.result});
+        EXPECT_EQ(BoardDigits(), c.puzzle);
+        EXPECT_EQ(MoveEnd, 0);
+        EXPECT_EQ(RatingScore, 0);
+        EXPECT_EQ(PendingStep, 0);
+    }
 }
 
-TEST_F(Rating, TwoSolutionsCannotBeRated) {
-    std::string puzzle = SOLVED;
-    for (int i : {32, 35, 41, 44}) puzzle[i] = '.'; // 1 and 3 can swap in this rectangle
-    LoadPuzzle(puzzle.c_str());
-    EXPECT_STREQ(RatePuzzle(), "Can't solve this puzzle with logic!");
-    EXPECT_EQ(BoardDigits(), puzzle);
-    EXPECT_EQ(MoveEnd, 0);
-}
-
-TEST_F(Rating, ASinglesStepThatPlacesNothingEndsTheRating) {
-    // r5c5 is the only place for 1 in row 5 and for 2 in column 5: it is marked with both
-    // digits, nothing is entered, and the same step would come back forever.
-    LoadPuzzle("2..1........2...........2..12.......................12..2...........2........1.2.");
-    EXPECT_STREQ(RatePuzzle(), "Can't solve this puzzle with logic!");
-    EXPECT_EQ(PendingStep, 0);
-    EXPECT_EQ(RatingScore, 0);
-}
-
-TEST_F(Rating, PositionAndRedoRecordsComeBack) {
+// The user's moves, redo records and options come back; the marks are refilled while the
+// analysis is on and the candidates are not shown, else cleared; the clock restarts.
+TEST_F(Rating, PositionRedoRecordsAndOptionsComeBack) {
     LoadPuzzle(BUILTIN_PUZZLE);
     ASSERT_EQ(CountSolutions(Board, 1), 1);
     const std::string solution = SolutionDigits();
@@ -79,31 +79,22 @@ TEST_F(Rating, PositionAndRedoRecordsComeBack) {
     std::memcpy(board, Board, 81);
     MoveRecord history[3];
     std::memcpy(history, MoveHistory, sizeof history);
-    ASSERT_EQ(MovePos, 2);
-    ASSERT_EQ(MoveEnd, 3);
-
     AnalysisOptions.numberColour = 2; // the rating's own moves would be green
-    RatePuzzle();
-    EXPECT_EQ(std::memcmp(board, Board, 81), 0);
-    EXPECT_EQ(MovePos, 2);
-    EXPECT_EQ(MoveEnd, 3);
-    EXPECT_EQ(std::memcmp(history, MoveHistory, sizeof history), 0);
-    EXPECT_TRUE(Recorded.navEnabled[POS_REDO - POS_UNDO]);
-    ChangePosition(POS_REDO, 0, 0);
-    EXPECT_EQ(Board[4], 0x90 | (solution[4] - '0')); // the user's red move, not the rating's
-}
-
-TEST_F(Rating, OptionsComeBackAndTheMarksAreRefilled) {
-    LoadPuzzle(BUILTIN_PUZZLE);
     AnalysisOptions.showCandidates = 1;
     AnalysisOptions.techniques = TECH_ANALYSIS | TECH_LOCKED;
     RatePuzzle();
+    EXPECT_EQ(std::memcmp(board, Board, 81), 0);
+    EXPECT_EQ(std::memcmp(history, MoveHistory, sizeof history), 0);
+    EXPECT_EQ(MovePos, 2);
+    EXPECT_EQ(MoveEnd, 3);
+    EXPECT_TRUE(Recorded.navEnabled[POS_REDO - POS_UNDO]);
     EXPECT_EQ(AnalysisOptions.showCandidates, 1u);
     EXPECT_EQ(AnalysisOptions.pencilMarks, 0u);
     EXPECT_EQ(AnalysisOptions.techniques, TECH_ANALYSIS | TECH_LOCKED);
-    // Candidates shown: the marks are cleared, and the clock restarted.
     for (DigitMask m : MarkGrid) EXPECT_EQ(m, 0);
     EXPECT_TRUE(Recorded.clockRunning);
+    ChangePosition(POS_REDO, 0, 0);
+    EXPECT_EQ(Board[4], 0x90 | (solution[4] - '0')); // the user's red move, not the rating's
 
     AnalysisOptions.showCandidates = 0;
     AnalysisOptions.pencilMarks = 1;
@@ -111,7 +102,6 @@ TEST_F(Rating, OptionsComeBackAndTheMarksAreRefilled) {
     EXPECT_EQ(AnalysisOptions.pencilMarks, 1u);
     EXPECT_EQ(AnalysisOptions.showCandidates, 0u);
     ComputeCandidates();
-    EXPECT_EQ(std::memcmp(MarkGrid, CandidateGrid, sizeof MarkGrid), 0); // analysis on: refilled
+    EXPECT_EQ(std::memcmp(MarkGrid, CandidateGrid, sizeof MarkGrid), 0);
 }
-
 } // namespace

@@ -13,48 +13,34 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
 ShellRecord Recorded;
 
-static void RecRedraw() {
-    Recorded.redraws++;
-}
-static void RecStatus(int pane, const char* text) {
-    if (pane >= 0 && pane < 3) {
-        Recorded.status[pane] = text;
-        Recorded.statusWrites[pane]++;
-    }
-}
-static void RecNav(int id, bool on) {
-    if (id >= POS_UNDO && id <= POS_END) Recorded.navEnabled[id - POS_UNDO] = on;
-}
-static void RecToggles() {
-    Recorded.toggleUpdates++;
-}
-static void RecTitle() {
-    Recorded.titles++;
-}
-static void RecMessage(const char* text) {
-    Recorded.messages.push_back(text);
-}
-static void RecBusy(bool busy) {
-    Recorded.busy += busy ? 1 : 0;
-}
-static void RecBeep() {
-    Recorded.beeps++;
-}
-static void RecClock(bool run) {
-    (run ? Recorded.clockRuns : Recorded.clockStops)++;
-    Recorded.clockRunning = run;
-}
-
 void ResetForTest() {
     ResetAllModules();
     Recorded = ShellRecord{};
-    static const ShellHooks hooks = {RecRedraw, nullptr,    RecStatus, RecNav,  RecToggles,
-                                     RecTitle,  RecMessage, RecBusy,   RecBeep, RecClock};
+    static const ShellHooks hooks = {
+        [] { Recorded.redraws++; },
+        nullptr,
+        [](int pane, const char* text) {
+            if (pane >= 0 && pane < 3) Recorded.status[pane] = text;
+        },
+        [](int id, bool on) {
+            if (id >= POS_UNDO && id <= POS_END) Recorded.navEnabled[id - POS_UNDO] = on;
+        },
+        [] { Recorded.toggleUpdates++; },
+        [] { Recorded.titles++; },
+        [](const char* text) { Recorded.messages.push_back(text); },
+        [](bool busy) { Recorded.busy += busy; },
+        [] { Recorded.beeps++; },
+        [](bool run) {
+            Recorded.clockRuns += run;
+            Recorded.clockRunning = run;
+        },
+    };
     InstallShellHooks(&hooks);
 }
 
@@ -81,10 +67,6 @@ std::string DataFolder() {
 
 std::string DataPath(const char* name) {
     return DataFolder() + "/" + name;
-}
-
-bool DataAvailable(const char* name) {
-    return std::ifstream(DataPath(name)).good();
 }
 
 std::vector<std::string> ReadPuzzleLines(const char* name, size_t max) {
@@ -192,12 +174,31 @@ std::string StepMarksText() {
     return s;
 }
 
-void SetChainGraph(const std::vector<NodeSetup>& nodes) {
+void SetChainGraph(const std::string& graph) {
     EmptyChainGraph();
-    for (size_t i = 0; i < nodes.size(); i++) {
-        const NodeSetup& n = nodes[i];
-        AddNode(DigitBit(n.digit), n.cell, n.chain, n.colour);
-        if (i + 1 == nodes.size() || nodes[i + 1].chain != n.chain) CloseChain();
+    std::istringstream in(graph);
+    int chain = 0, cell, digit;
+    char colour;
+    for (std::string node; in >> node;) {
+        if (node == "|") {
+            CloseChain();
+            chain++;
+        } else if (std::sscanf(node.c_str(), "%d.%d%c", &cell, &digit, &colour) == 3) {
+            AddNode(DigitBit(digit), cell, chain, colour == '+');
+        }
     }
+    if (!graph.empty()) CloseChain();
     CollectWeakLinks();
+}
+
+std::string ChainGraphText() {
+    std::string s;
+    for (int k = 0; k < ChainCount; k++)
+        for (int n = ChainTable[k].first; n < ChainTable[k + 1].first; n++) {
+            const ChainNode& c = ChainNodeTable[n];
+            s += s.empty() ? "" : n == ChainTable[k].first ? " | " : " ";
+            s += std::to_string(c.cell) + "." + std::to_string(LowestBitIndex(c.digits) + 1) +
+                 (c.colour ? "+" : "-") + (c.chain == k ? "" : "?");
+        }
+    return ChainTable[ChainCount].first == ChainNodeCount ? s : s + " and more";
 }

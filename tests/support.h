@@ -3,6 +3,7 @@
 #include "model/history.h"
 #include "model/hooks.h"
 #include <cstdint>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -11,14 +12,13 @@
 struct ShellRecord {
     std::vector<std::string> messages; // message box texts
     std::string status[3];             // last text of each status pane (PANE_MOVE ...)
-    int statusWrites[3] = {0, 0, 0};
     bool navEnabled[4] = {false, false, false, false}; // POS_UNDO..POS_END
     int redraws = 0;
     int beeps = 0;
     int toggleUpdates = 0;
     int titles = 0;
-    int busy = 0; // busy-cursor calls with true
-    int clockRuns = 0, clockStops = 0;
+    int busy = 0;      // busy-cursor calls with true
+    int clockRuns = 0; // clock starts
     bool clockRunning = false;
 };
 extern ShellRecord Recorded;
@@ -37,11 +37,10 @@ std::string BoardDigits();
 std::string DataFolder();
 std::string DataPath(const char* name);
 std::vector<std::string> ReadPuzzleLines(const char* name, size_t max = 0);
-bool DataAvailable(const char* name);
 // Skips the running test when a data set is missing (a clone without ../shared/data beside
 // it); CI has the data and runs the test.
 #define SKIP_WITHOUT_DATA(file)                                                                    \
-    if (!DataAvailable(file))                                                                      \
+    if (!std::ifstream(DataPath(file)).good())                                                     \
     GTEST_SKIP() << "data set " << (file) << " not found in " << DataFolder()
 
 // The recorded run of the generator for seed 4242: its first 100 puzzles, and one line per
@@ -100,8 +99,9 @@ void OpenAllMarks();
 // The cells carrying a step mark: how many, and as "cell:MARK" pairs in cell order.
 int MarkedCells();
 std::string StepMarksText();
-// A chain graph given node by node, chains numbered in block order; weak links collected.
-struct NodeSetup {
-    int cell, digit, chain, colour;
-};
-void SetChainGraph(const std::vector<NodeSetup>& nodes);
+// The chain graph as text: chains in block order split by " | ", each node "CELL.DIGIT" with
+// "+" for colour 1 and "-" for 0 ("0.1+ 8.1- | 0.2+ 72.2-"). SetChainGraph makes the graph of
+// such a text and collects its weak links; ChainGraphText writes the graph, with "?" after a
+// node that names another chain than its block's.
+void SetChainGraph(const std::string& graph);
+std::string ChainGraphText();
