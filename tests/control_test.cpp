@@ -8,6 +8,7 @@
 #include "control/session.h"
 #include "control/taps.h"
 #include "control/title.h"
+#include "exactcover/generator.h"
 #include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "files/text.h"
@@ -467,6 +468,7 @@ TEST_F(Control, SavingProposesADatedNameAndReportsFailure) {
 
 TEST_F(Control, CreateMakesARatedPuzzleAndRateLeavesSetupFirst) {
     CurrentFile[0] = 'x';
+    SeedRandom(4242); // a puzzle the logic can rate
     RunCommand(CMD_CREATE);
     EXPECT_EQ(CurrentFile[0], 0);
     EXPECT_EQ(Window.title, "Quadrivo");
