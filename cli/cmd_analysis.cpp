@@ -202,12 +202,13 @@ void WatchStep(int kind, int phase) {
         std::memcpy(rec.board, Board, sizeof rec.board);
         std::memcpy(rec.grid, AnalysisGrid, sizeof rec.grid);
         DescribeStep(kind, rec.text, sizeof rec.text);
-        if (rec.json && (kind == 16 || kind == 32)) {
-            rec.chainText = "[";
+        if (rec.json && (kind == STEP_CHAINS || kind == STEP_ALS)) {
+            rec.chainText.assign(1, '[');
             for (int i = 0; i < rec.chains.count; i++) {
                 char chain[2048];
                 DescribeChain(rec.chains.entries[i], chain, sizeof chain);
-                rec.chainText += (i ? "," : "") + JsonString(chain);
+                if (i) rec.chainText += ',';
+                rec.chainText += JsonString(chain);
             }
             rec.chainText += "]";
         }
