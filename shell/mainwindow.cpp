@@ -492,10 +492,9 @@ int MainWindow::RunFileDialog(int save, char* path, int size, bool overwriteProm
 }
 
 void MainWindow::SavePicture() {
-    char title[sizeof CurrentFile + 16];
-    TitleText(title, sizeof title);
-    QString proposed = CurrentFile[0] ? QFileInfo(QString::fromUtf8(CurrentFile)).completeBaseName()
-                                      : QString("Quadrivo");
+    const QString proposed = CurrentFile[0]
+                                 ? QFileInfo(QString::fromUtf8(CurrentFile)).completeBaseName()
+                                 : QString("Quadrivo");
     const QString name = QFileDialog::getSaveFileName(
         this, "Save Picture", QDir(DocumentsFolder()).filePath(proposed + ".png"),
         "PNG image (*.png)");
