@@ -216,7 +216,7 @@ int RunCommand(int id) {
         if (id >= CMD_BLUE && id <= CMD_PURPLE) {
             AnalysisOptions.numberColour = uint32_t(id - CMD_BLUE); // no redraw
         } else if (id >= CMD_DIGIT_1 && id <= CMD_DIGIT_9) {
-            DigitCommand(id);
+            PickDigit(id - CMD_DIGIT_1);
         } else {
             return 0; // F5 and unknown ids: nothing of ours
         }

@@ -133,8 +133,7 @@ void StylusUp(int x, int y) {
     SelectedCell = 0;
 }
 
-void DigitCommand(int id) {
-    const int d = id - DIGIT_COMMAND_FIRST;
+void PickDigit(int d) {
     if (d >= 0 && d <= 8 && SelectedCell >= 0 && SelectedCell <= 80 && Board[SelectedCell] == 0)
         TapDigit(SelectedCell, d);
     SelectedCell = -1;

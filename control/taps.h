@@ -12,9 +12,8 @@ constexpr int LABEL_COUNT = 6;  // HS LC GA FC ALS Z under the board
 constexpr int LABEL_WIDTH = 20;
 constexpr int LABEL_HEIGHT = 8;
 constexpr int LABEL_PITCH = 21;
-constexpr int LABEL_STRIP_TAP = 12;      // the strip answers taps this far below GridLines[9]
-constexpr int POPUP_ABOVE = 50;          // the digit popup opens this far above the cell
-constexpr int DIGIT_COMMAND_FIRST = 171; // digit popup items "1".."9" are 171..179
+constexpr int LABEL_STRIP_TAP = 12; // the strip answers taps this far below GridLines[9]
+constexpr int POPUP_ABOVE = 50;     // the digit popup opens this far above the cell
 
 // The pixel of the grid line just before row / column 0..9, and one value past the end; the
 // same for x and y. All 0 until the first paint lays the grid out, so no tap hits a cell before.
@@ -46,7 +45,8 @@ void StylusHold();
 // The stylus released at (x, y): hides a shown solution, or taps the cell, its digit position
 // or the technique strip.
 void StylusUp(int x, int y);
-// Digit popup command 171..179 for SelectedCell; ignored unless that cell is still empty.
-void DigitCommand(int id);
+// The digit popup's pick of digit index d (0..8) for SelectedCell; ignored unless that cell is
+// still empty.
+void PickDigit(int d);
 
 void ResetTapsModule();
