@@ -12,9 +12,8 @@
 int GotoNumber;
 
 void AcceptAnalysisOptions(uint32_t checked) {
-    uint32_t mask = AnalysisOptions.techniques & TECH_ANALYSIS;
-    for (uint32_t bit : OPTION_BOX_BITS) mask |= checked & bit;
-    AnalysisOptions.techniques = mask;
+    AnalysisOptions.techniques =
+        (AnalysisOptions.techniques & TECH_ANALYSIS) | (checked & OPTION_BOX_MASK);
 }
 
 int GotoProposedNumber() {

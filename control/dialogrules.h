@@ -6,8 +6,8 @@
 
 constexpr unsigned VERSION_WORD = 0x0110; // major in the high byte, minor in the low: 1.16
 
-// The technique bits that have a box in "Analysis Options", in the order the boxes stand.
-constexpr uint32_t OPTION_BOX_BITS[] = {0x02, 0x04, 0x08, 0x20, 0x10};
+// The technique bits that have a box in "Analysis Options".
+constexpr uint32_t OPTION_BOX_MASK = 0x3E; // TECH_SUBSETS .. TECH_ALS
 
 // "Analysis Options" OK: techniques becomes the old TECH_ANALYSIS bit plus the technique bits
 // (0x02..0x20) set in checked; every other bit is cleared.

@@ -20,7 +20,12 @@ constexpr struct {
     {"Almost Locked Sets", TECH_ALS},
     {"Forcing Chains", TECH_CHAINS},
 };
-static_assert(sizeof BOXES / sizeof BOXES[0] == sizeof OPTION_BOX_BITS / sizeof OPTION_BOX_BITS[0]);
+constexpr uint32_t BoxBits() {
+    uint32_t bits = 0;
+    for (const auto& box : BOXES) bits |= box.bit;
+    return bits;
+}
+static_assert(BoxBits() == OPTION_BOX_MASK, "a box for every technique the dialog sets");
 } // namespace
 
 int RunAnalysisOptionsDialog(QWidget* owner) {
