@@ -82,13 +82,7 @@ int StylusDown(int x, int y) {
 }
 
 void StylusHold() {
-    if (SelectedCell < 0 || SelectedCell > 80) return;
-    const int row = SelectedCell / 9, column = SelectedCell % 9;
-    const int y = GridLines[row] - POPUP_ABOVE;
-    if (column < 8)
-        ShellShowDigitPopup(GridLines[column] + CELL_PITCH + 1, y, false);
-    else
-        ShellShowDigitPopup(GridLines[8], y, true);
+    if (SelectedCell >= 0 && SelectedCell <= 80) ShellShowDigitPopup(SelectedCell);
 }
 
 // A tap on the strip of technique labels under the board.

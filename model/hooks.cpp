@@ -38,8 +38,8 @@ void ShellBeep() {
 void ShellClockTimer(bool run) {
     if (Shell.clockTimer) Shell.clockTimer(run);
 }
-void ShellShowDigitPopup(int x, int y, bool rightAligned) {
-    if (Shell.showDigitPopup) Shell.showDigitPopup(x, y, rightAligned);
+void ShellShowDigitPopup(int cell) {
+    if (Shell.showDigitPopup) Shell.showDigitPopup(cell);
 }
 void ShellPostCommand(int id) {
     if (Shell.postCommand) Shell.postCommand(id);
@@ -55,4 +55,7 @@ void ShellCloseWindow() {
 }
 void ShellCopyText(const char* text) {
     if (Shell.copyText) Shell.copyText(text);
+}
+bool ShellProgress(int64_t done, int64_t total) {
+    return Shell.progress ? Shell.progress(done, total) : true;
 }

@@ -2,6 +2,7 @@
 // Whoever drives the core (the Qt shell, the CLI, a test) installs it once; any hook may be null.
 // Texts are UTF-8 (in practice ASCII); the shell converts them for display.
 #pragma once
+#include <cstdint>
 
 // The status panes of statusText. The navigation buttons' ids are the ChangePosition codes
 // POS_UNDO..POS_END they send (model/history.h).
@@ -21,9 +22,9 @@ struct ShellHooks {
     void (*busyCursor)(bool busy) = nullptr; // true: wait cursor, false: arrow
     void (*beep)() = nullptr;                // the default beep
     void (*clockTimer)(bool run) = nullptr;  // start (true) or stop the one-second clock
-    // The digit popup ("1".."9") at board pixel (x, y), its right edge at x when rightAligned;
-    // a pick comes back later as command 171..179.
-    void (*showDigitPopup)(int x, int y, bool rightAligned) = nullptr;
+    // The digit popup ("1".."9") beside a cell, over the board; a pick comes back later as
+    // command 171..179.
+    void (*showDigitPopup)(int cell) = nullptr;
     void (*postCommand)(int id) = nullptr; // run command id once the current event has finished
     int (*runDialog)(int id) =
         nullptr; // modal dialog DIALOG_*; returns the id of the button that closed it
@@ -33,6 +34,9 @@ struct ShellHooks {
     int (*chooseFile)(int save, char* path, int size, bool overwritePrompt) = nullptr;
     void (*closeWindow)() = nullptr; // close the main window (closing saves the settings)
     void (*copyText)(const char* text) = nullptr; // put the text on the clipboard
+    // A long file scan has read done of total bytes; false when the user cancels it. The shell
+    // may show a progress dialog here and keep its event loop (and other copies) answered.
+    bool (*progress)(int64_t done, int64_t total) = nullptr;
 };
 
 // Dialogs the core asks the shell to run (ids of their resources).
@@ -64,7 +68,7 @@ void ShellMessageBox(const char* text);
 void ShellBusyCursor(bool busy);
 void ShellBeep();
 void ShellClockTimer(bool run);
-void ShellShowDigitPopup(int x, int y, bool rightAligned);
+void ShellShowDigitPopup(int cell);
 void ShellPostCommand(int id);
 // DIALOG_CANCEL when no shell runs dialogs.
 int ShellRunDialog(int id);
@@ -72,3 +76,5 @@ int ShellRunDialog(int id);
 int ShellChooseFile(int save, char* path, int size, bool overwritePrompt);
 void ShellCloseWindow();
 void ShellCopyText(const char* text);
+// true (go on) when no shell watches the scan.
+bool ShellProgress(int64_t done, int64_t total);

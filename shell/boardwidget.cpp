@@ -140,7 +140,11 @@ void BoardWidget::mouseReleaseEvent(QMouseEvent* event) {
     StylusUp(board.x(), board.y());
 }
 
-void BoardWidget::ShowDigitPopup(int x, int y, bool rightAligned) {
+void BoardWidget::ShowDigitPopup(int cell) {
+    if (cell < 0 || cell > 80) return;
+    const int column = cell % 9, y = GridLines[cell / 9] - POPUP_ABOVE;
+    const bool rightAligned = column == 8;
+    const int x = rightAligned ? GridLines[8] : GridLines[column] + CELL_PITCH + 1;
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (int d = 0; d < 9; d++) {

@@ -28,8 +28,9 @@ class BoardWidget : public QWidget {
     QRect ToWidget(QRect board) const;
 
     void InvalidateCell(int cell);
-    // Opens the digit popup at a board point (its right edge there when rightAligned).
-    void ShowDigitPopup(int x, int y, bool rightAligned);
+    // Opens the digit popup beside a cell: just right of it (left of it in the last column),
+    // 50 board pixels above its top.
+    void ShowDigitPopup(int cell);
 
     QSize sizeHint() const override;
 

@@ -73,8 +73,8 @@ void HookBeep() {
 void HookClock(bool run) {
     Window->RunClock(run);
 }
-void HookPopup(int x, int y, bool rightAligned) {
-    Window->Board()->ShowDigitPopup(x, y, rightAligned);
+void HookPopup(int cell) {
+    Window->Board()->ShowDigitPopup(cell);
 }
 void HookPost(int id) {
     QMetaObject::invokeMethod(
