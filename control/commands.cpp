@@ -7,7 +7,9 @@
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "control/dialogrules.h"
+#include "control/focus.h"
 #include "control/session.h"
+#include "control/stepview.h"
 #include "control/taps.h"
 #include "exactcover/generator.h"
 #include "files/puzzlefile.h"
@@ -21,12 +23,13 @@
 #include <climits>
 #include <cstdio>
 #include <ctime>
+#include <sys/stat.h>
 
 // Commands carried out while a puzzle is being set up; every other one only beeps.
 static bool AllowedInSetup(int id) {
     return id == CMD_QUIT || id == CMD_NEW || id == CMD_RATE || id == CMD_SETUP ||
            (id >= CMD_UNDO && id <= CMD_END) || id == CMD_STEP ||
-           (id >= CMD_DIGIT_1 && id <= CMD_DIGIT_9);
+           (id >= CMD_DIGIT_1 && id <= CMD_DIGIT_9) || id == CMD_HIGHLIGHT;
 }
 
 // Setup mode on: the clock stops, marks and the step go, and every digit (givens included)
@@ -96,6 +99,11 @@ static void Navigate(int id) {
 }
 
 static void RestoreSession() {
+    // No settings file yet: a first start, on which the line under the board says how entry
+    // works until the first entry.
+    const std::string path = SettingsPath();
+    struct stat info;
+    Focus.entryHint = !path.empty() && lstat(path.c_str(), &info) != 0;
     SavedMarks[0] = NO_SAVED_MARKS;
     MoveEnd = 0;
     MovePos = 0;
@@ -104,7 +112,8 @@ static void RestoreSession() {
     ShellUpdateToggleButtons();
 }
 
-int RunCommand(int id) {
+// RunCommand without the refresh of the step shown.
+static int Dispatch(int id) {
     if (AnalysisOptions.setupMode == 1 && !AllowedInSetup(id)) {
         ShellBeep();
         return 1;
@@ -195,14 +204,14 @@ int RunCommand(int id) {
     case CMD_WRONG_VALUES:
         ToggleWrongValues();
         break;
+    case CMD_HIGHLIGHT:
+        ToggleHighlight();
+        break;
     case CMD_STEP:
-        if (AnalysisOptions.setupMode == 1) {
+        if (AnalysisOptions.setupMode == 1)
             ShellPostCommand(CMD_SETUP);
-        } else if (PendingStep != 0) {
-            ApplyStep(PendingStep, false);
-            PendingStep = 0; // the step is used up; the next paint finds the next one
-            ShellRedraw();
-        }
+        else
+            ApplyShownStep();
         break;
     case CMD_ANALYSIS_OPTIONS:
         ShellRunDialog(DIALOG_ANALYSIS_OPTIONS);
@@ -224,6 +233,12 @@ int RunCommand(int id) {
     return 1;
 }
 
+int RunCommand(int id) {
+    const int handled = Dispatch(id);
+    RefreshStep();
+    return handled;
+}
+
 int MenuCheck(int id) {
     const AnalysisOptionsRecord& opt = AnalysisOptions;
     switch (id) {
@@ -238,6 +253,8 @@ int MenuCheck(int id) {
         return opt.wrongValues != 0;
     case CMD_ANALYSIS:
         return (opt.techniques & TECH_ANALYSIS) != 0;
+    case CMD_HIGHLIGHT:
+        return Focus.highlightDigit != 0;
     default:
         if (id >= CMD_BLUE && id <= CMD_PURPLE) return opt.numberColour == uint32_t(id - CMD_BLUE);
         return -1;
@@ -252,6 +269,7 @@ void OpenFileByName(const char* path) {
     CollectionIndex = -1;
     std::snprintf(CurrentFile, sizeof CurrentFile, "%s", path);
     OpenChosenFile();
+    RefreshStep();
 }
 
 int ShutDown() {

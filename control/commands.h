@@ -28,6 +28,7 @@ constexpr int CMD_END = 133;              // "Go to End"
 constexpr int CMD_BLOCK_ENTRY = 135;      // "Block Entry..."
 constexpr int CMD_SOLUTION = 141;         // "Solution"
 constexpr int CMD_WRONG_VALUES = 142;     // "Wrong Values"
+constexpr int CMD_HIGHLIGHT = 143;        // "Highlight Digit" (allowed in setup mode too)
 constexpr int CMD_BLUE = 151;             // "Blue", "Red", "Green", "Purple": 151..154
 constexpr int CMD_PURPLE = 154;
 constexpr int CMD_STEP = 160;    // the step button

@@ -9,8 +9,8 @@
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "control/dialogrules.h"
-#include "control/keys.h"
-#include "control/taps.h"
+#include "control/focus.h"
+#include "control/stepview.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "files/puzzlefile.h"
@@ -42,10 +42,11 @@ void ResetAllModules() {
     ResetTextModule();
     ResetPuzzleFileModule();
     ResetSettingsModule();
-    ResetTapsModule();
-    ResetKeysModule();
+    ResetFocusModule();
+    ResetStepViewModule();
     ResetDialogRulesModule();
     ObservePosition(ForgetStep);
+    ObservePosition(ForgetShownStep);
 }
 
 int CheckPosition() {

@@ -1,9 +1,11 @@
-// Taps on the board: GridLines (filled by each paint) and what a press, a hold, a release and a
-// digit-popup pick do to the game. SelectedCell (model/board.h) is the cell under the last
-// stylus event: -1 after a popup pick, 0 after a tap outside the board.
+// Taps on the board: what a press, a hold, a release and a digit-popup pick do to the game.
+// SelectedCell (model/board.h) is the cell under the last stylus event: -1 after a popup pick,
+// 0 after a tap outside the board.
 #include "control/taps.h"
 #include "analysis/driver.h"
 #include "analysis/state.h"
+#include "control/focus.h"
+#include "control/stepview.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
@@ -11,43 +13,11 @@
 #include "model/options.h"
 #include "model/verdicts.h"
 
-int GridLines[GRID_LINE_COUNT];
-
-int LayOutGrid(int* lines) {
-    // Thin lines are one pixel; a box line is two, the grid line being its second pixel.
-    int p = BOARD_FIRST;
-    int n = 0;
-    for (int i = 0; i <= 9; i++) {
-        if (i % 3 == 0) lines[n++] = p++;
-        lines[n++] = p;
-        GridLines[i] = p;
-        p += CELL_PITCH;
-    }
-    GridLines[10] = p;
-    return n;
-}
-
-// The first k in 0..8 with GridLines[k] < v < GridLines[k + 1], or -1.
-static int GridIndex(int v) {
-    for (int k = 0; k < 9; k++)
-        if (GridLines[k] < v && v < GridLines[k + 1]) return k;
-    return -1;
-}
-
-int HitTestCell(int x, int y) {
-    int column = GridIndex(x), row = GridIndex(y);
-    return column < 0 || row < 0 ? -1 : 9 * row + column;
-}
-
-void DigitPosition(int cell, int d, int* x, int* y) {
-    *x = GridLines[cell % 9] + 1 + DIGIT_SQUARE * (d % 3);
-    *y = GridLines[cell / 9] + 1 + DIGIT_SQUARE * (d / 3);
-}
-
 void TapDigit(int cell, int d) {
     if (cell < 0 || cell > 80 || d < 0 || d > 8) return;
     const DigitMask bit = DigitMask(1u << d);
     AnalysisOptionsRecord& opt = AnalysisOptions;
+    Focus.entryHint = 0; // the player has found how entry works
     if (opt.pencilMarks == 1) {
         LastMarkedCell = cell;
         if (MarkGrid[cell] & bit) {
@@ -76,8 +46,8 @@ void TapDigit(int cell, int d) {
     }
 }
 
-int StylusDown(int x, int y) {
-    SelectedCell = HitTestCell(x, y);
+int StylusDown(BoardSpot spot) {
+    SelectedCell = spot.cell >= 0 && spot.cell <= 80 ? spot.cell : -1;
     return SelectedCell;
 }
 
@@ -85,9 +55,9 @@ void StylusHold() {
     if (SelectedCell >= 0 && SelectedCell <= 80) ShellShowDigitPopup(SelectedCell);
 }
 
-// A tap on the strip of technique labels under the board.
-static void TapLabelStrip(int x) {
-    const int i = (x - BOARD_FIRST) / LABEL_PITCH; // rounds toward zero: x = 2 is label 0
+// A tap on label i of the strip under the board: a technique on or off, all chains, or (past
+// the labels) no chain.
+static void TapLabelStrip(int i) {
     if (i < 5)
         AnalysisOptions.techniques ^= TECH_SUBSETS << i;
     else if (i == 5)
@@ -97,13 +67,14 @@ static void TapLabelStrip(int x) {
     ShellRedraw();
 }
 
-void StylusUp(int x, int y) {
+// The release itself; StylusUp refreshes the step shown after it.
+static void Release(BoardSpot spot) {
     if (ShowSolution) {
         ShowSolution = 0;
         ShellRedraw();
         return;
     }
-    const int cell = HitTestCell(x, y);
+    const int cell = spot.cell >= 0 && spot.cell <= 80 ? spot.cell : -1;
     SelectedCell = cell;
     if (cell >= 0) {
         const uint8_t byte = Board[cell];
@@ -115,24 +86,22 @@ void StylusUp(int x, int y) {
                        (MoveHistory[MovePos - 1] >> 8) == cell) {
                 ChangePosition(POS_UNDO, 0, 0); // the last entry taken back
             }
-        } else if (byte == 0) {
-            const int ox = x - GridLines[cell % 9], oy = y - GridLines[cell / 9];
-            const int column = (ox - 1) / DIGIT_SQUARE, row = (oy - 1) / DIGIT_SQUARE;
-            if (column >= 0 && column <= 2 && row >= 0 && row <= 2)
-                TapDigit(cell, 3 * row + column);
+        } else if (byte == 0 && spot.digit >= 0 && spot.digit <= 8) {
+            TapDigit(cell, spot.digit);
         }
         return;
     }
-    if (GridLines[9] < y && y < GridLines[9] + LABEL_STRIP_TAP) TapLabelStrip(x);
+    if (spot.label >= 0) TapLabelStrip(spot.label);
     SelectedCell = 0;
+}
+
+void StylusUp(BoardSpot spot) {
+    Release(spot);
+    RefreshStep();
 }
 
 void PickDigit(int d) {
     if (d >= 0 && d <= 8 && SelectedCell >= 0 && SelectedCell <= 80 && Board[SelectedCell] == 0)
         TapDigit(SelectedCell, d);
     SelectedCell = -1;
-}
-
-void ResetTapsModule() {
-    for (int& g : GridLines) g = 0;
 }

@@ -19,7 +19,8 @@ int RunAboutDialog(QWidget* owner) {
     dialog.setWindowTitle(QString("About ") + PROGRAM_NAME);
     auto* layout = new QVBoxLayout(&dialog);
     auto* icon = new QLabel(&dialog);
-    icon->setPixmap(ProgramIcon().pixmap(64, 64));
+    const int side = std::max(32, 4 * dialog.fontMetrics().height()); // grows with the text
+    icon->setPixmap(ProgramIcon().pixmap(side, side));
     icon->setAlignment(Qt::AlignHCenter);
     layout->addWidget(icon);
     char version[32];

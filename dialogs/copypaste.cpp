@@ -43,7 +43,9 @@ int RunBlockEntryDialog(QWidget* owner) {
     auto* grid = new QGridLayout(&dialog);
     auto* edit = new QPlainTextEdit(&dialog);
     edit->setObjectName("text");
-    edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (dialog.font().pixelSize() > 0) fixed.setPixelSize(dialog.font().pixelSize()); // zoomed
+    edit->setFont(fixed);
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setMinimumSize(edit->fontMetrics().horizontalAdvance('0') * 16,
                          edit->fontMetrics().height() * 13);

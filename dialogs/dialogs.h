@@ -10,6 +10,8 @@ class QWidget;
 // The program's icon at every size it is drawn in.
 QIcon ProgramIcon();
 
+// A notice with an OK button, captioned with the program's name.
+int RunMessageDialog(QWidget* owner, const QString& text);
 int RunAboutDialog(QWidget* owner);
 int RunGotoDialog(QWidget* owner);
 int RunBlockEntryDialog(QWidget* owner);

@@ -4,9 +4,7 @@
 // plain fills (PATCOPY). The glyph images are coloured once per colour and kept.
 #include "display/paint.h"
 #include "analysis/chains.h"
-#include "analysis/driver.h"
 #include "analysis/state.h"
-#include "control/taps.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/marks.h"
@@ -39,6 +37,14 @@ constexpr uint32_t CHAIN_COLOURS[] = {0x0000FF, 0xFF0000, 0x00EF00, 0xFFCF00, 0x
                                       0x00CF7F, 0xFF0080, 0x0080FF, 0x80CF00, 0xC0C0C0};
 static_assert(sizeof CHAIN_COLOURS / sizeof CHAIN_COLOURS[0] == 10);
 constexpr uint32_t SECOND_ROUND_SHADE = 0xBFBFBF;
+
+// The focus: cells in the cursor's units, cells holding the highlighted digit (and the square
+// behind each of its marks), its mark digits, and the digit position under the pointer.
+constexpr uint32_t UNIT_TINT = 0xF7F1EC;
+constexpr uint32_t DIGIT_TINT = 0xF5DCC4;
+constexpr uint32_t EMPHASIS_COLOUR = 0x000000;
+constexpr uint32_t HOVER_SQUARE = 0xE6E6E6;
+constexpr uint32_t HOVER_COLOUR = 0xA0A0A0;
 
 constexpr uint32_t GIVEN_COLOUR = 0x000000;
 constexpr uint32_t CANDIDATE_COLOUR = 0x606060;
@@ -94,8 +100,7 @@ void DrawChain(QPainter& p, int k) {
         const ChainNode& node = ChainNodeTable[i];
         const int d = LowestBitIndex(node.digits), cell = node.cell;
         if (d < 0 || d > 8 || cell < 0 || cell > 80) continue;
-        const int x = GridLines[cell % 9] + DIGIT_SQUARE * (d % 3);
-        const int y = GridLines[cell / 9] + DIGIT_SQUARE * (d / 3);
+        const int x = DigitX(cell, d) - 1, y = DigitY(cell, d) - 1;
         if (node.colour == 1)
             p.drawEllipse(QRect(x + 1, y + 1, 7, 7)); // the outline is one pixel outside: 8 x 8
         else
@@ -123,38 +128,36 @@ bool LoadBoardGlyphs() {
            load(":/glyphs/labels.xpm", LABEL_COUNT * LABEL_WIDTH, LABEL_HEIGHT, &LabelStrip);
 }
 
-void PaintBoard(QPainter& p) {
+void PaintBoard(QPainter& p, const FocusMarks& focus) {
     LoadBoardGlyphs();
     p.setRenderHint(QPainter::Antialiasing, false);
     const AnalysisOptionsRecord& opt = AnalysisOptions;
     const uint8_t* digits = ShowSolution ? SolutionGrid : Board;
 
     // Grid: one-pixel lines, box lines two pixels, all across the board square.
-    int lines[16];
-    const int count = LayOutGrid(lines);
     const int length = BOARD_LAST - BOARD_FIRST + 1;
-    for (int i = 0; i < count; i++) {
-        p.fillRect(QRect(lines[i], BOARD_FIRST, 1, length), Qt::black);
-        p.fillRect(QRect(BOARD_FIRST, lines[i], length, 1), Qt::black);
+    for (int i = 0; i < GRID.pixelCount; i++) {
+        p.fillRect(QRect(GRID.pixel[i], BOARD_FIRST, 1, length), Qt::black);
+        p.fillRect(QRect(BOARD_FIRST, GRID.pixel[i], length, 1), Qt::black);
     }
 
-    // Marks or computed candidates; the analysis reads the same grid.
-    if (opt.showCandidates) ComputeCandidates();
-    const DigitMask* marks = opt.showCandidates ? CandidateGrid : MarkGrid;
-
-    ChainDisplayList.count = 0;
-    if (!ShowSolution) PendingStep = RunAnalysis();
-
+    // Cell backgrounds: the focus tints, then the step's kinds over them.
     for (int cell = 0; cell < 81; cell++) {
         const int kind = StepMarks[cell] >> 12;
+        const int tint = CellHighlight(focus, cell);
         if (StepMarks[cell] && kind < 9)
-            FillCell(p, GridLines[cell % 9] + 1, GridLines[cell / 9] + 1, 24, CELL_BRUSHES[kind]);
+            FillCell(p, CellX(cell) + 1, CellY(cell) + 1, CELL_INSIDE, CELL_BRUSHES[kind]);
+        else if (tint != HIGHLIGHT_NONE)
+            FillCell(p, CellX(cell) + 1, CellY(cell) + 1, CELL_INSIDE,
+                     tint == HIGHLIGHT_DIGIT ? DIGIT_TINT : UNIT_TINT);
     }
     for (int k = 0; k < ChainDisplayList.count && k < CHAIN_DISPLAY_MAX; k++) DrawChain(p, k);
 
+    // Marks or computed candidates, as the analysis reads them.
+    const DigitMask* marks = opt.showCandidates ? CandidateGrid : MarkGrid;
     const auto AND = QPainter::RasterOp_SourceAndDestination;
     for (int cell = 0; cell < 81; cell++) {
-        const int ox = GridLines[cell % 9], oy = GridLines[cell / 9];
+        const int ox = CellX(cell), oy = CellY(cell);
         const uint8_t byte = digits[cell];
         const int digit = byte & CELL_DIGIT;
         if (digit >= 1 && digit <= 9) {
@@ -165,20 +168,39 @@ void PaintBoard(QPainter& p) {
             }
             BlitGlyph(p, ox + DIGIT_OFFSET_X, oy + DIGIT_OFFSET_Y, DIGIT_WIDTH, DIGIT_HEIGHT,
                       ColouredStrip(STRIP_DIGITS, colour), DIGIT_WIDTH * (digit - 1), 0, AND);
-        } else if (byte == 0 && !opt.setupMode) {
-            for (int d = 0; d < 9; d++) {
-                if (!(marks[cell] >> d & 1)) continue;
-                int x, y;
-                DigitPosition(cell, d, &x, &y);
-                uint32_t colour = opt.showCandidates ? CANDIDATE_COLOUR : MARK_COLOUR;
-                // A digit of the step on its square, unless the chains themselves show it.
-                if ((StepMarks[cell] >> d & 1) && PendingStep != TECH_CHAINS) {
-                    FillCell(p, x, y, DIGIT_SQUARE, CELL_BRUSHES[BRUSH_STEP_DIGIT]);
-                    colour = STEP_DIGIT_COLOUR;
-                }
-                BlitGlyph(p, x, y, MARK_WIDTH, MARK_HEIGHT, ColouredStrip(STRIP_MARKS, colour),
-                          MARK_WIDTH * d, 0, AND);
+            continue;
+        }
+        if (byte != 0) continue;
+        // The digit position under the pointer, on its key of the cell's keypad.
+        const bool hover = cell == focus.hoverCell && focus.hoverDigit >= 0;
+        if (hover && !(StepMarks[cell] >> focus.hoverDigit & 1))
+            FillCell(p, DigitX(cell, focus.hoverDigit), DigitY(cell, focus.hoverDigit),
+                     DIGIT_SQUARE, HOVER_SQUARE);
+        if (opt.setupMode) {
+            if (hover) // no marks while a puzzle is set up, only the digit a click writes
+                BlitGlyph(p, DigitX(cell, focus.hoverDigit), DigitY(cell, focus.hoverDigit),
+                          MARK_WIDTH, MARK_HEIGHT, ColouredStrip(STRIP_MARKS, HOVER_COLOUR),
+                          MARK_WIDTH * focus.hoverDigit, 0, AND);
+            continue;
+        }
+        for (int d = 0; d < 9; d++) {
+            const bool marked = marks[cell] >> d & 1;
+            if (!marked && !(hover && d == focus.hoverDigit)) continue;
+            const int x = DigitX(cell, d), y = DigitY(cell, d);
+            uint32_t colour = !marked              ? HOVER_COLOUR
+                              : opt.showCandidates ? CANDIDATE_COLOUR
+                                                   : MARK_COLOUR;
+            // A digit of the step on its square, unless the chains themselves show it; else
+            // the highlighted digit's marks stand out.
+            if (marked && (StepMarks[cell] >> d & 1) && PendingStep != TECH_CHAINS) {
+                FillCell(p, x, y, DIGIT_SQUARE, CELL_BRUSHES[BRUSH_STEP_DIGIT]);
+                colour = STEP_DIGIT_COLOUR;
+            } else if (marked && d + 1 == focus.highlightDigit) {
+                if (!(hover && d == focus.hoverDigit)) FillCell(p, x, y, DIGIT_SQUARE, DIGIT_TINT);
+                colour = EMPHASIS_COLOUR;
             }
+            BlitGlyph(p, x, y, MARK_WIDTH, MARK_HEIGHT, ColouredStrip(STRIP_MARKS, colour),
+                      MARK_WIDTH * d, 0, AND);
         }
     }
 
@@ -187,17 +209,17 @@ void PaintBoard(QPainter& p) {
     if (opt.techniques & TECH_ANALYSIS) {
         for (int i = 0; i < LABEL_COUNT; i++) {
             const bool on = i < 5 && (opt.techniques & (TECH_SUBSETS << i));
-            BlitGlyph(p, LabelX(i), GridLines[9] + 2, LABEL_WIDTH, LABEL_HEIGHT, LabelStrip,
-                      LABEL_WIDTH * i, 0, on ? QPainter::RasterOp_SourceXorDestination : AND);
+            BlitGlyph(p, LabelX(i), LABEL_Y, LABEL_WIDTH, LABEL_HEIGHT, LabelStrip, LABEL_WIDTH * i,
+                      0, on ? QPainter::RasterOp_SourceXorDestination : AND);
         }
     }
 }
 
-QImage RenderBoard() {
+QImage RenderBoard(const FocusMarks& focus) {
     QImage picture(BOARD_PICTURE_WIDTH, BOARD_PICTURE_HEIGHT, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);
-    PaintBoard(painter);
+    PaintBoard(painter, focus);
     return picture;
 }
 

@@ -55,6 +55,7 @@ void TogglePencilMarks() {
         for (DigitMask m : MarkGrid) none = none && m == 0;
         if (none) LoadMarks(MARKS_FROM_CANDIDATES);
     }
+    ShellRedraw(); // the marks replace the candidates on the board at once
     ShellUpdateToggleButtons();
 }
 

@@ -1,11 +1,13 @@
 // The board widget: paints the native picture scaled crisply and turns mouse and keys into the
-// core's taps, holds and keys. Every paint renders the whole picture (which runs the analysis);
-// a cell's invalidation repaints only its square on screen.
+// core's taps, holds, pointer moves and keys. Every paint renders the whole picture from what
+// the core holds; a cell's invalidation repaints only its square on screen.
 #include "shell/boardwidget.h"
 #include "control/commands.h"
+#include "control/focus.h"
 #include "control/keys.h"
 #include "control/taps.h"
 #include "display/paint.h"
+#include "shell/scaling.h"
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -21,6 +23,7 @@ constexpr QRgb CURSOR_COLOUR = 0xFFFF8C00;
 BoardWidget::BoardWidget(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true); // the digit under the pointer is drawn before any click
     setMinimumSize(BOARD_PICTURE_WIDTH, BOARD_PICTURE_HEIGHT);
     holdTimer.setSingleShot(true);
     holdTimer.setInterval(HOLD_MILLISECONDS);
@@ -76,11 +79,11 @@ QRect BoardWidget::ToWidget(QRect board) const {
 
 void BoardWidget::InvalidateCell(int cell) {
     if (cell < 0 || cell > 80) return;
-    update(ToWidget(QRect(GridLines[cell % 9], GridLines[cell / 9], CELL_PITCH, CELL_PITCH)));
+    update(ToWidget(QRect(CellX(cell), CellY(cell), CELL_PITCH, CELL_PITCH)));
 }
 
 void BoardWidget::paintEvent(QPaintEvent*) {
-    const QImage picture = RenderBoard();
+    const QImage picture = RenderBoard(ShownFocus());
     const int f = Factor();
     const qreal dpr = devicePixelRatioF();
     QImage scaled = ScaleCrisp(picture, f);
@@ -92,9 +95,9 @@ void BoardWidget::paintEvent(QPaintEvent*) {
     painter.drawImage(o, scaled);
 
     // The keyboard cursor: a frame just inside the cell, drawn at screen resolution.
-    if (CursorCell >= 0 && CursorCell <= 80 && GridLines[9]) {
-        const QRect cell =
-            ToWidget(QRect(GridLines[CursorCell % 9] + 1, GridLines[CursorCell / 9] + 1, 24, 24));
+    const int cursor = Focus.cursorCell;
+    if (cursor >= 0 && cursor <= 80) {
+        const QRect cell = ToWidget(QRect(CellX(cursor) + 1, CellY(cursor) + 1, 24, 24));
         const int width = std::max(2, int(f / dpr) / 2 + 1);
         QPen pen(QColor::fromRgba(CURSOR_COLOUR), width);
         pen.setJoinStyle(Qt::MiterJoin);
@@ -109,7 +112,7 @@ void BoardWidget::mousePressEvent(QMouseEvent* event) {
     const QPoint board = ToBoard(event->position());
     if (event->button() == Qt::RightButton) {
         // A secondary click is a tap-and-hold at once.
-        if (StylusDown(board.x(), board.y()) >= 0) StylusHold();
+        if (StylusDown(SpotAt(board.x(), board.y())) >= 0) StylusHold();
         return;
     }
     if (event->button() != Qt::LeftButton) return;
@@ -117,12 +120,18 @@ void BoardWidget::mousePressEvent(QMouseEvent* event) {
     held = false;
     pressBoard = board;
     pressWidget = event->position();
-    if (StylusDown(board.x(), board.y()) >= 0) holdTimer.start();
+    if (StylusDown(SpotAt(board.x(), board.y())) >= 0) holdTimer.start();
 }
 
 void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
     if (holdTimer.isActive() && (event->position() - pressWidget).manhattanLength() > HOLD_SLACK)
         holdTimer.stop(); // moving: not a hold
+    const QPoint board = ToBoard(event->position());
+    PointerAt(SpotAt(board.x(), board.y()));
+}
+
+void BoardWidget::leaveEvent(QEvent*) {
+    PointerAt(BoardSpot{});
 }
 
 void BoardWidget::HoldTimeout() {
@@ -137,23 +146,25 @@ void BoardWidget::mouseReleaseEvent(QMouseEvent* event) {
     holdTimer.stop();
     if (held) return; // the popup took this press
     const QPoint board = ToBoard(event->position());
-    StylusUp(board.x(), board.y());
+    StylusUp(SpotAt(board.x(), board.y()));
 }
 
 void BoardWidget::ShowDigitPopup(int cell) {
     if (cell < 0 || cell > 80) return;
-    const int column = cell % 9, y = GridLines[cell / 9] - POPUP_ABOVE;
-    const bool rightAligned = column == 8;
-    const int x = rightAligned ? GridLines[8] : GridLines[column] + CELL_PITCH + 1;
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (int d = 0; d < 9; d++) {
         QAction* action = menu->addAction(QString::number(d + 1));
         connect(action, &QAction::triggered, this, [d] { RunCommand(CMD_DIGIT_1 + d); });
     }
-    QPoint at = mapToGlobal(ToWidget(QRect(x, y, 1, 1)).topLeft());
-    if (rightAligned) at.rx() -= menu->sizeHint().width();
-    menu->popup(at);
+    // Just right of the cell, or left of it in the last column, 50 board pixels above its top;
+    // then moved to lie over the main window and inside the screen.
+    const QSize size = menu->sizeHint();
+    const bool lastColumn = cell % 9 == 8;
+    const int x = lastColumn ? CellX(cell) : CellX(cell) + CELL_PITCH + 1;
+    QPoint at = mapToGlobal(ToWidget(QRect(x, CellY(cell) - POPUP_ABOVE, 1, 1)).topLeft());
+    if (lastColumn) at.rx() -= size.width();
+    menu->popup(FitInside(QRect(at, size), window()).topLeft());
 }
 
 void BoardWidget::keyPressEvent(QKeyEvent* event) {

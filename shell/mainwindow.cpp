@@ -5,6 +5,8 @@
 #include "analysis/state.h"
 #include "analysis/steptext.h"
 #include "control/commands.h"
+#include "control/focus.h"
+#include "control/stepview.h"
 #include "control/title.h"
 #include "dialogs/dialogs.h"
 #include "display/paint.h"
@@ -13,6 +15,7 @@
 #include "model/options.h"
 #include "model/verdicts.h"
 #include "shell/boardwidget.h"
+#include "shell/scaling.h"
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -38,6 +41,8 @@ MainWindow* Window = nullptr;
 // Right edges of the first two status panes, in board pixels.
 constexpr int PANE_EDGES[2] = {110, 180};
 constexpr int BUTTON_SIZE = 16; // the command-bar images, in board pixels
+constexpr int STEP_LINES = 3;   // the line under the board wraps to at most this many lines
+constexpr int MAX_ZOOM = 16;
 
 // The hook table: each hook forwards to the one window.
 void HookRedraw() {
@@ -104,6 +109,7 @@ MainWindow::MainWindow() {
     CreateMenus();
     CreateCommandBar();
     CreateAccelerators();
+    qApp->installEventFilter(new DialogPlacer(this));
 
     ShellHooks hooks;
     hooks.redraw = HookRedraw;
@@ -125,7 +131,11 @@ MainWindow::MainWindow() {
     InstallShellHooks(&hooks);
 
     clock.setInterval(1000);
-    connect(&clock, &QTimer::timeout, this, [] { ClockTick(); });
+    // The game clock counts the time spent playing: not while a box or dialog waits for an
+    // answer, nor while the window is minimised.
+    connect(&clock, &QTimer::timeout, this, [this] {
+        if (!QApplication::activeModalWidget() && !isMinimized()) ClockTick();
+    });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { SaveSession(); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { SaveSession(); });
 }
@@ -148,9 +158,10 @@ void MainWindow::CreateBoard() {
     board = new BoardWidget(central);
     layout->addWidget(board, 1);
     stepLine = new QLabel(central);
-    stepLine->setContentsMargins(6, 2, 6, 2);
     stepLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    stepLine->setMinimumWidth(1); // long steps are cut, not widening the window
+    stepLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    stepLine->setWordWrap(true);
+    stepLine->setMinimumWidth(1); // long steps are wrapped and cut, not widening the window
     layout->addWidget(stepLine);
     setCentralWidget(central);
     connect(board, &BoardWidget::Painted, this, [this] {
@@ -217,7 +228,7 @@ void MainWindow::CreateMenus() {
     AddCommand(mainMenu, "About...", CMD_ABOUT, "Ctrl+A");
 
     marksMenu = new QMenu(this);
-    AddCommand(marksMenu, "Pencil Marks", CMD_PENCIL_MARKS);
+    AddCommand(marksMenu, "Pencil Marks", CMD_PENCIL_MARKS, "Ctrl+P");
     marksMenu->addSeparator();
     QMenu* marks = marksMenu->addMenu("Marks");
     AddCommand(marks, "Store Candidates", CMD_STORE_CANDIDATES);
@@ -231,9 +242,10 @@ void MainWindow::CreateMenus() {
     AddCommand(marksMenu, "Block Entry...", CMD_BLOCK_ENTRY);
 
     analysisMenu = new QMenu(this);
-    AddCommand(analysisMenu, "Candidates", CMD_CANDIDATES);
+    AddCommand(analysisMenu, "Candidates", CMD_CANDIDATES, "Ctrl+K");
+    AddCommand(analysisMenu, "Highlight Digit", CMD_HIGHLIGHT, "Ctrl+H");
     analysisMenu->addSeparator();
-    AddCommand(analysisMenu, "Analysis", CMD_ANALYSIS);
+    AddCommand(analysisMenu, "Analysis", CMD_ANALYSIS, "Ctrl+L");
     AddCommand(analysisMenu, "Analysis Options...", CMD_ANALYSIS_OPTIONS);
     analysisMenu->addSeparator();
     AddCommand(analysisMenu, "Solution", CMD_SOLUTION);
@@ -299,7 +311,9 @@ void MainWindow::CreateCommandBar() {
         button->setCheckable(true);
         button->setMenu(menu);
         button->setPopupMode(QToolButton::MenuButtonPopup);
-        button->setAccessibleName(id == CMD_PENCIL_MARKS ? "Pencil Marks" : "Candidates");
+        const bool pencil = id == CMD_PENCIL_MARKS;
+        button->setAccessibleName(pencil ? "Pencil Marks" : "Candidates");
+        button->setToolTip(pencil ? "Pencil Marks (Ctrl+P)" : "Candidates (Ctrl+K)");
         // The core decides the state; the button only shows it.
         connect(button, &QToolButton::clicked, this, [this, id] {
             RunCommand(id);
@@ -324,23 +338,38 @@ void MainWindow::CreateAccelerators() {
         QKeySequence key;
         int id;
     } KEYS[] = {
-        {QKeySequence("Ctrl+A"), CMD_ABOUT}, {QKeySequence("Ctrl+Q"), CMD_CLOSE},
-        {QKeySequence("Ctrl+R"), CMD_RATE},  {QKeySequence("F5"), CMD_F5},
-        {QKeySequence("Ctrl+N"), CMD_NEW},   {QKeySequence("Ctrl+O"), CMD_OPEN},
-        {QKeySequence("Ctrl+S"), CMD_SAVE},  {QKeySequence("Ctrl+Z"), CMD_UNDO},
-        {QKeySequence("Ctrl+Y"), CMD_REDO},  {QKeySequence("Ctrl+Shift+Z"), CMD_REDO},
-        {QKeySequence("Home"), CMD_BEGIN},   {QKeySequence("End"), CMD_END},
+        {QKeySequence("Ctrl+A"), CMD_ABOUT},
+        {QKeySequence("Ctrl+Q"), CMD_CLOSE},
+        {QKeySequence("Ctrl+R"), CMD_RATE},
+        {QKeySequence("F5"), CMD_F5},
+        {QKeySequence("Ctrl+N"), CMD_NEW},
+        {QKeySequence("Ctrl+O"), CMD_OPEN},
+        {QKeySequence("Ctrl+S"), CMD_SAVE},
+        {QKeySequence("Ctrl+Z"), CMD_UNDO},
+        {QKeySequence("Ctrl+Y"), CMD_REDO},
+        {QKeySequence("Ctrl+Shift+Z"), CMD_REDO},
+        {QKeySequence("Home"), CMD_BEGIN},
+        {QKeySequence("End"), CMD_END},
+        {QKeySequence("Ctrl+P"), CMD_PENCIL_MARKS},
+        {QKeySequence("Ctrl+K"), CMD_CANDIDATES},
+        {QKeySequence("Ctrl+L"), CMD_ANALYSIS},
+        {QKeySequence("Ctrl+H"), CMD_HIGHLIGHT},
+        // Enter presses the step button (a dialog, being a window of its own, keeps its Enter).
+        {QKeySequence(Qt::Key_Return), CMD_STEP},
+        {QKeySequence(Qt::Key_Enter), CMD_STEP},
     };
     for (const auto& k : KEYS) {
         const int id = k.id;
         auto* shortcut = new QShortcut(k.key, this);
-        connect(shortcut, &QShortcut::activated, this, [id] { RunCommand(id); });
+        connect(shortcut, &QShortcut::activated, this, [this, id] {
+            RunCommand(id);
+            UpdateToggleButtons();
+        });
     }
     auto zoom = [this](QKeySequence key, int delta) {
         auto* shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, this, [this, delta] {
-            const int f = board->Factor();
-            SetZoom(delta == 0 ? DefaultZoom() : std::max(1, f + delta));
+            SetZoom(delta == 0 ? DefaultZoom() : board->PreferredFactor() + delta);
         });
     };
     zoom(QKeySequence::ZoomIn, 1);
@@ -349,58 +378,80 @@ void MainWindow::CreateAccelerators() {
     zoom(QKeySequence("Ctrl+0"), 0);
 }
 
-int MainWindow::DefaultZoom() const {
-    // The largest factor whose window takes at most 85% of the screen's height.
-    const QScreen* screen = this->screen();
-    const int available = screen ? screen->availableGeometry().height() : 768;
-    const int extra = sizeHint().height() - board->sizeHint().height();
-    int factor = 1;
-    while (board->SizeForFactor(factor + 1).height() + extra <= available * 0.85) factor++;
-    return factor;
-}
-
-void MainWindow::SetZoom(int factor) {
+QSize MainWindow::WindowSizeFor(int factor) {
+    ScaleTextForZoom(factor);
     board->SetPreferredFactor(factor);
     UpdateScale();
     centralWidget()->layout()->activate();
     layout()->activate();
-    resize(sizeHint());
+    // The frame the window manager adds, as far as it is known yet.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    return sizeHint().expandedTo(minimumSizeHint()) + frame;
+}
+
+int MainWindow::LargestZoom(double share) {
+    const QScreen* screen = this->screen();
+    const QSize available = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    const int asked = board->PreferredFactor();
+    int factor = 1;
+    while (factor < MAX_ZOOM) {
+        const QSize size = WindowSizeFor(factor + 1);
+        if (size.width() > available.width() || size.height() > available.height() * share) break;
+        factor++;
+    }
+    WindowSizeFor(asked); // back to the zoom shown
+    return factor;
+}
+
+int MainWindow::DefaultZoom() {
+    // The largest factor whose window takes at most 85% of the screen's height.
+    return LargestZoom(0.85);
+}
+
+void MainWindow::SetZoom(int factor) {
+    // Zooming in stops at the largest window that fits the screen.
+    factor = std::clamp(factor, 1, LargestZoom(1.0));
+    WindowSizeFor(factor);
+    UpdateTitle();
+    resize(sizeHint().expandedTo(minimumSizeHint()));
 }
 
 void MainWindow::UpdateScale() {
     const qreal dpr = devicePixelRatioF();
     const int f = board->Factor();
+    const int asked = board->PreferredFactor();
     if (f != shownFactor || dpr != shownRatio) {
         shownFactor = f;
         panes[0]->setFixedWidth(int(PANE_EDGES[0] * f / dpr));
         panes[1]->setFixedWidth(int((PANE_EDGES[1] - PANE_EDGES[0]) * f / dpr));
     }
-    const int asked = board->PreferredFactor();
-    if (asked == buttonFactor && dpr == shownRatio) return; // the images fit already
+    if (asked == buttonFactor && dpr == shownRatio) return; // the rest fits already
     buttonFactor = asked;
     shownRatio = dpr;
+    // Margins and the step line's lines follow the text, which follows the asked zoom.
+    const int margin = std::max(2, TextPixels(asked) / 4);
+    stepLine->setContentsMargins(margin, margin / 2, margin, margin / 2);
+    stepLine->setFixedHeight(STEP_LINES * stepLine->fontMetrics().lineSpacing() + margin + 2);
+    for (QLabel* pane : panes) pane->setContentsMargins(margin, margin / 4, margin, margin / 4);
     const int side = int(BUTTON_SIZE * asked / dpr);
     commandBar->setIconSize(QSize(side, side));
     for (int i = 0; i < 4; i++) navActions[i]->setIcon(ButtonIcon(i));
     pencilButton->setIcon(ButtonIcon(4));
     candidatesButton->setIcon(ButtonIcon(5));
     stepButton->setIcon(ButtonIcon(6));
+    stepLineWidth = 0; // wrap the text again for the new font
 }
 
 void MainWindow::UpdateStepLine() {
-    QString text;
-    if (PendingStep != 0 && (AnalysisOptions.techniques & TECH_ANALYSIS)) {
-        char line[STEP_TEXT_SIZE];
-        DescribeStep(PendingStep, line, sizeof line);
-        text = QString::fromUtf8(line);
-    }
-    // The whole text is the tooltip; the line shows as much as fits the window's width.
-    const int width = std::max(40, stepLine->width() - 12);
+    const QString text = QString::fromUtf8(StepLineText());
+    // The whole text is the tooltip; the line shows as much as its lines hold.
+    const int width = std::max(40, stepLine->contentsRect().width());
     if (text == stepLine->toolTip() && width == stepLineWidth) return;
     stepLineWidth = width;
     stepLine->setToolTip(text);
-    stepButton->setToolTip(text);
-    stepLine->setText(stepLine->fontMetrics().elidedText(text, Qt::ElideRight, width));
+    stepButton->setToolTip(text.isEmpty() ? QString("Apply the step shown (Enter)")
+                                          : "Apply the step shown (Enter): " + text);
+    stepLine->setText(WrapAndCut(text, stepLine->fontMetrics(), width, STEP_LINES));
 }
 
 void MainWindow::StartUp() {
@@ -454,11 +505,11 @@ void MainWindow::UpdateTitle() {
     char title[sizeof CurrentFile + 16];
     TitleText(title, sizeof title);
     setWindowTitle(QString::fromUtf8(title));
+    setMinimumWidth(TitleWidth(windowTitle())); // the title bar shows the whole title
 }
 
 void MainWindow::ShowMessage(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, PROGRAM_NAME, text, QMessageBox::Ok, this);
-    box.exec();
+    RunMessageDialog(this, text);
 }
 
 void MainWindow::RunClock(bool run) {

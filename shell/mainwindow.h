@@ -44,8 +44,10 @@ class MainWindow : public QMainWindow {
     void RunClock(bool run);
     int RunDialog(int id);
     int RunFileDialog(int save, char* path, int size, bool overwritePrompt);
-    void SetZoom(int factor); // resizes the window so the board shows at factor
-    int DefaultZoom() const;  // the factor a new window starts with
+    // Resizes the window so the board shows at factor, text and controls grown with it; a
+    // factor whose window would not fit the screen is brought down to the largest that does.
+    void SetZoom(int factor);
+    int DefaultZoom(); // the factor a new window starts with
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,6 +60,10 @@ class MainWindow : public QMainWindow {
     void CreateAccelerators();
     void UpdateStepLine();
     void UpdateScale();
+    // The window's size at a zoom, frame included; leaves text and board at that zoom.
+    QSize WindowSizeFor(int factor);
+    // The largest zoom whose window fits the screen's width and this share of its height.
+    int LargestZoom(double share);
     void SavePicture();
     QAction* AddCommand(QMenu* menu, const QString& text, int id, const QString& key = {});
     QIcon ButtonIcon(int index) const;

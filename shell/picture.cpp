@@ -3,7 +3,9 @@
 // given, drawn by the same PaintBoard as the window and written as a PNG scaled crisply.
 #include "shell/picture.h"
 #include "control/commands.h"
+#include "control/focus.h"
 #include "control/session.h"
+#include "control/stepview.h"
 #include "display/paint.h"
 #include "exactcover/count.h"
 #include "files/puzzlefile.h"
@@ -24,7 +26,7 @@ constexpr int MAX_SCALE = 32;
 
 const char* const USAGE =
     "usage: quadrivo --picture OUT.png [--scale N] [--analysis] [--candidates] [--solution]\n"
-    "                [--wrong-values] [PUZZLE | FILE]\n"
+    "                [--wrong-values] [--highlight D] [PUZZLE | FILE]\n"
     "Draws the board as the window shows it and writes it as a PNG, N times the native\n"
     "240 x 248 pixels (default 1). PUZZLE is 81 characters ('1'-'9' a digit, '.', '0' or\n"
     "'-' an empty cell); FILE a saved game or a collection (its first puzzle). With neither,\n"
@@ -33,6 +35,7 @@ const char* const USAGE =
     "  --candidates    show the computed candidates in the empty cells\n"
     "  --solution      show the solution\n"
     "  --wrong-values  mark entries that differ from the solution\n"
+    "  --highlight D   tint the cells holding digit D (1-9) and stress its marks\n"
     "Exit status: 0 written, 1 the file could not be written, 2 bad input.\n";
 
 int Fail(const char* what, const char* detail = "") {
@@ -63,6 +66,7 @@ int RunPictureMode(int argc, char** argv) {
     const char* out = nullptr;
     const char* source = nullptr;
     int scale = 1;
+    FocusMarks focus;
     bool analysis = false, candidates = false, solution = false, wrong = false;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
@@ -77,6 +81,12 @@ int RunPictureMode(int argc, char** argv) {
                     return Fail("--scale takes 1 to 32, not ", argv[i]);
                 scale = int(n);
             }
+        } else if (!std::strcmp(a, "--highlight")) {
+            if (i + 1 >= argc) return Fail("missing value after ", a);
+            const char* d = argv[++i];
+            if (d[0] < '1' || d[0] > '9' || d[1])
+                return Fail("--highlight takes a digit 1 to 9, not ", d);
+            focus.highlightDigit = d[0] - '0';
         } else if (!std::strcmp(a, "--analysis")) {
             analysis = true;
         } else if (!std::strcmp(a, "--candidates")) {
@@ -145,7 +155,8 @@ int RunPictureMode(int argc, char** argv) {
         ShowSolution = 1;
     }
 
-    const QImage picture = ScaleCrisp(RenderBoard(), scale);
+    RefreshStep();
+    const QImage picture = ScaleCrisp(RenderBoard(focus), scale);
     if (!picture.save(QString::fromLocal8Bit(out), "PNG")) {
         std::fprintf(stderr, "quadrivo: cannot write %s\n", out);
         return 1;

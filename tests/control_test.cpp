@@ -4,8 +4,10 @@
 #include "analysis/state.h"
 #include "control/commands.h"
 #include "control/dialogrules.h"
+#include "control/focus.h"
 #include "control/keys.h"
 #include "control/session.h"
+#include "control/stepview.h"
 #include "control/taps.h"
 #include "control/title.h"
 #include "exactcover/generator.h"
@@ -21,6 +23,7 @@
 #include "tests/support.h"
 #include <algorithm>
 #include <deque>
+#include <set>
 
 namespace {
 // What the window-side hooks saw, and what the scripted dialogs answer.
@@ -100,58 +103,26 @@ class Control : public FileTest {
         hooks.setTitle = RecTitle;
         InstallShellHooks(&hooks);
         SetSettingsPath(Path("quadrivo.ini").c_str());
-        int lines[16];
-        LayOutGrid(lines); // as the first paint does
     }
-    // A tap (press and release) at offset (dx, dy) from the cell's origin.
-    static void TapCell(int cell, int dx, int dy) {
-        const int x = GridLines[cell % 9] + dx, y = GridLines[cell / 9] + dy;
-        StylusDown(x, y);
-        StylusUp(x, y);
+    // A tap (press and release) on a spot: a cell's digit position d, the cell outside its
+    // digit positions (d = -1), or label i of the strip under the board.
+    static void Tap(BoardSpot spot) {
+        StylusDown(spot);
+        StylusUp(spot);
     }
-    // A tap on digit position d (0..8) of a cell.
-    static void TapDigitAt(int cell, int d) { TapCell(cell, 2 + 8 * (d % 3), 2 + 8 * (d / 3)); }
+    static void TapDigitAt(int cell, int d) { Tap(BoardSpot{cell, d, -1}); }
+    static void TapCell(int cell) { Tap(BoardSpot{cell, -1, -1}); }
+    static void TapLabel(int i) { Tap(BoardSpot{-1, -1, i}); }
 };
 
-TEST_F(Control, GridLayoutAndHitTesting) {
-    int lines[16];
-    ASSERT_EQ(LayOutGrid(lines), 14);
-    const int grid[11] = {6, 31, 56, 82, 107, 132, 158, 183, 208, 234, 259};
-    const int pixels[14] = {5, 6, 31, 56, 81, 82, 107, 132, 157, 158, 183, 208, 233, 234};
-    for (int i = 0; i < 11; i++) EXPECT_EQ(GridLines[i], grid[i]) << i;
-    for (int i = 0; i < 14; i++) EXPECT_EQ(lines[i], pixels[i]) << i;
-
-    struct {
-        int x, y, cell;
-    } hits[] = {{7, 7, 0},      {233, 233, 80}, {6, 20, -1}, {20, 31, -1},
-                {234, 100, -1}, {81, 7, 2},     {82, 7, -1}, {83, 7, 3},
-                {157, 157, 50}, {0, 0, -1},     {250, 7, -1}};
-    for (auto h : hits) EXPECT_EQ(HitTestCell(h.x, h.y), h.cell) << h.x << "," << h.y;
-
-    ResetAllModules(); // before the first paint nothing is hit
-    EXPECT_EQ(HitTestCell(7, 7), -1);
-}
-
-TEST_F(Control, TapsPickTheDigitUnderTheStylus) {
-    // Each offset from the cell's origin names the digit it enters.
-    struct {
-        int dx, dy, digit;
-    } taps[] = {{2, 2, 1}, {20, 12, 6}, {12, 24, 8}, {1, 1, 1}, {24, 24, 9}};
-    for (auto t : taps) {
-        LoadGivens("4");
-        TapCell(2, t.dx, t.dy);
-        EXPECT_EQ(Board[2] & CELL_DIGIT, t.digit) << t.dx << "," << t.dy;
-    }
-    // Offset 25 is the first pixel of a box line, still the cell's but no digit position.
-    LoadGivens("4");
-    TapCell(2, 25, 2);
-    EXPECT_EQ(Board[2], 0);
-    EXPECT_EQ(SelectedCell, 2);
-    // Entered in the chosen number colour, with a history record.
+TEST_F(Control, TapsEnterInTheNumberColourWithAHistoryRecord) {
     AnalysisOptions.numberColour = 3;
     TapDigitAt(1, 0);
     EXPECT_EQ(Board[1], 0x80 | 0x30 | 1);
     EXPECT_EQ(MoveEnd, 1);
+    TapCell(2); // no digit position (the first pixel of a box line): nothing
+    EXPECT_EQ(Board[2], 0);
+    EXPECT_EQ(SelectedCell, 2);
 }
 
 TEST_F(Control, TapsOnEnteredDigitsTakeBackOnlyTheLastOne) {
@@ -159,10 +130,10 @@ TEST_F(Control, TapsOnEnteredDigitsTakeBackOnlyTheLastOne) {
     TapDigitAt(2, 1);
     EXPECT_TRUE(Recorded.navEnabled[0] && Recorded.navEnabled[2]); // undo, beginning
     EXPECT_FALSE(Recorded.navEnabled[1] || Recorded.navEnabled[3]);
-    TapCell(1, 12, 12); // an older entry: nothing
-    TapCell(0, 12, 12); // a given: nothing
+    TapDigitAt(1, 4); // an older entry: nothing
+    TapCell(0);       // a given: nothing
     EXPECT_EQ(MovePos, 2);
-    TapCell(2, 12, 12); // the last entry: undone, kept for redo
+    TapDigitAt(2, 4); // the last entry: undone, kept for redo
     EXPECT_EQ(MovePos, 1);
     EXPECT_EQ(MoveEnd, 2);
     EXPECT_EQ(Board[2], 0);
@@ -178,44 +149,37 @@ TEST_F(Control, TapsOnEnteredDigitsTakeBackOnlyTheLastOne) {
 }
 
 TEST_F(Control, LabelStripFlipsTechniquesAndSelectsChains) {
-    const int y = GridLines[9] + 5;
     AnalysisOptions.techniques = 0; // the strip answers even with the labels hidden
-    StylusUp(27, y);
+    TapLabel(1);
     EXPECT_EQ(AnalysisOptions.techniques, TECH_LOCKED);
-    StylusUp(2, y);
-    EXPECT_EQ(AnalysisOptions.techniques, TECH_LOCKED | TECH_SUBSETS);
-    StylusUp(5 + 21 * 4, y);
-    EXPECT_EQ(AnalysisOptions.techniques & TECH_ALS, TECH_ALS);
-    StylusUp(110, y);
+    TapLabel(0);
+    TapLabel(4);
+    EXPECT_EQ(AnalysisOptions.techniques, TECH_LOCKED | TECH_SUBSETS | TECH_ALS);
+    TapLabel(5);
     EXPECT_EQ(ChainSelection, CHAIN_SHOW_ALL);
-    StylusUp(200, y);
+    TapLabel(9); // past the labels
     EXPECT_EQ(ChainSelection, -1);
     EXPECT_EQ(SelectedCell, 0);
-    const uint32_t before = AnalysisOptions.techniques;
-    StylusUp(27, GridLines[9] + 12); // just below the strip
-    StylusUp(27, GridLines[9]);      // on the last grid line
-    EXPECT_EQ(AnalysisOptions.techniques, before);
+    Tap(BoardSpot{}); // between cells, off the strip: only the selection is reset
+    EXPECT_EQ(AnalysisOptions.techniques, TECH_LOCKED | TECH_SUBSETS | TECH_ALS);
 }
 
 TEST_F(Control, HoldOpensTheDigitPopupBesideTheCell) {
-    StylusDown(GridLines[4] + 5, GridLines[3] + 5); // cell 31
+    StylusDown(BoardSpot{31, 0, -1});
     StylusHold();
     EXPECT_EQ(Window.popups, 1);
     EXPECT_EQ(Window.popupCell, 31);
-    StylusDown(GridLines[8] + 5, GridLines[0] + 5);
+    StylusDown(BoardSpot{}); // off the board: no popup
     StylusHold();
-    EXPECT_EQ(Window.popupCell, 8);
-    StylusDown(2, 2); // off the board: no popup
-    StylusHold();
-    EXPECT_EQ(Window.popups, 2);
+    EXPECT_EQ(Window.popups, 1);
 
     // The pick arrives as a command for the selected cell.
-    StylusDown(GridLines[1] + 5, GridLines[0] + 5);
+    StylusDown(BoardSpot{1, 0, -1});
     RunCommand(CMD_DIGIT_1 + 4);
     EXPECT_EQ(Board[1] & CELL_DIGIT, 5);
     EXPECT_EQ(SelectedCell, -1);
     RunCommand(CMD_DIGIT_1); // nothing selected any more
-    StylusDown(GridLines[0] + 5, GridLines[0] + 5);
+    StylusDown(BoardSpot{0, 0, -1});
     RunCommand(CMD_DIGIT_1 + 1); // a given: ignored
     EXPECT_EQ(Board[0], 4);
     EXPECT_EQ(MoveEnd, 1);
@@ -288,7 +252,7 @@ TEST_F(Control, SetupModeInAndOut) {
     const int moves = MoveEnd, beeps = Recorded.beeps;
     TapDigitAt(2, 2);
     EXPECT_EQ(Board[2], 0x83);
-    TapCell(0, 12, 12);
+    TapCell(0);
     EXPECT_EQ(Board[0], 0);
     TapDigitAt(0, 2);
     EXPECT_EQ(Board[0], 0);
@@ -305,28 +269,48 @@ TEST_F(Control, SetupModeInAndOut) {
     EXPECT_EQ(Recorded.messages.back(), "Invalid Position"); // checked: too few givens
 }
 
-TEST_F(Control, StepButtonInBothModes) {
-    LoadGivens(BUILTIN_PUZZLE);
-    AnalysisOptions.techniques = TECH_ANALYSIS;
-    RunCommand(CMD_STORE_CANDIDATES);
-    PendingStep = RunAnalysis(); // as the paint does
-    ASSERT_EQ(PendingStep, 1);
-    auto filled = [] {
-        const std::string digits = BoardDigits();
-        return 81 - std::count(digits.begin(), digits.end(), '.');
-    };
-    const auto before = filled();
-    RunCommand(CMD_STEP);
-    EXPECT_EQ(filled(), before + 1);
-    EXPECT_EQ(PendingStep, 0);
-    RunCommand(CMD_STEP); // nothing pending until the next paint
-    EXPECT_EQ(filled(), before + 1);
+// With the candidates shown, the first elimination turns them into pencil marks so that it stays;
+// pressing on solves the puzzle and never shows a step twice.
+TEST_F(Control, StepButtonMakesProgressUntilNothingApplies) {
+    LoadGivens("....96..8...5......9...3...21.....53......6..3....27.4..7.8...5.81..9......16..7.");
+    AnalysisOptions.techniques = 0x3F;
+    RunCommand(CMD_CANDIDATES);
+    std::set<std::string> shown;
+    int presses = 0;
+    for (; PendingStep != STEP_NONE && presses < 300; presses++) {
+        std::string step = std::to_string(PendingStep);
+        for (uint16_t m : StepMarks) step += "," + std::to_string(m);
+        EXPECT_TRUE(shown.insert(step).second) << "shown again at press " << presses;
+        const bool eliminates = PendingStep != STEP_SINGLES;
+        EXPECT_EQ(ApplyShownStep(), 1);
+        if (eliminates) {
+            EXPECT_EQ(AnalysisOptions.pencilMarks, 1u);
+        }
+    }
+    EXPECT_EQ(AnalysisOptions.showCandidates, 0u);
+    EXPECT_TRUE(Recorded.messages.empty() || Recorded.messages.back() == "Puzzle Solved");
+    EXPECT_EQ(BoardDigits().find('.'), std::string::npos) << presses << " presses";
 
+    // In setup mode the button ends setup mode, once the current event is over.
     RunCommand(CMD_SETUP);
-    RunCommand(CMD_STEP); // posts "Setup", which runs after the current event
+    RunCommand(CMD_STEP);
     EXPECT_EQ(AnalysisOptions.setupMode, 1u);
     RunPosted();
     EXPECT_EQ(AnalysisOptions.setupMode, 0u);
+}
+
+// A step whose entry is refused changes nothing: it is dropped instead of shown again.
+TEST_F(Control, StepButtonDropsAStepThatChangesNothing) {
+    LoadGivens(BUILTIN_PUZZLE);
+    AnalysisOptions.techniques = TECH_ANALYSIS;
+    RunCommand(CMD_PENCIL_MARKS);
+    for (DigitMask& m : MarkGrid) m = m ? DigitBit(7) : 0; // every open cell a single 7
+    RefreshStep();
+    ASSERT_EQ(PendingStep, STEP_SINGLES);
+    EXPECT_EQ(ApplyShownStep(), 0); // the 7 repeats a 7 of its row: refused
+    EXPECT_EQ(PendingStep, STEP_NONE);
+    RunCommand(CMD_BLUE); // nothing the analysis reads changed: still none
+    EXPECT_EQ(PendingStep, STEP_NONE);
 }
 
 TEST_F(Control, MenusAndTogglesFollowTheOptions) {
@@ -356,10 +340,10 @@ TEST_F(Control, KeysActOnTheCursorCellOrSelectChains) {
 
     SelectedCell = 0;
     PressKey(KEY_RIGHT); // appears on the last tapped cell
-    EXPECT_EQ(CursorCell, 0);
+    EXPECT_EQ(Focus.cursorCell, 0);
     PressKey(KEY_RIGHT);
     PressKey(KEY_UP); // stays in the top row
-    EXPECT_EQ(CursorCell, 1);
+    EXPECT_EQ(Focus.cursorCell, 1);
     TypeKey('7');
     EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
     const int beeps = Recorded.beeps;
@@ -373,9 +357,76 @@ TEST_F(Control, KeysActOnTheCursorCellOrSelectChains) {
     TypeKey('1');
     EXPECT_EQ(MarkGrid[1], DigitBit(1));
     PressKey(KEY_ESCAPE);
-    EXPECT_EQ(CursorCell, -1);
+    EXPECT_EQ(Focus.cursorCell, -1);
     TypeKey('2');
     EXPECT_EQ(ChainSelection, '2' - 'a');
+}
+
+// The cursor's digit is highlighted in every cell holding it, its row, column and box more
+// faintly; the pointer's digit takes over while it rests on a filled cell.
+TEST_F(Control, HighlightFollowsTheCursorAndThePointer) {
+    LoadGivens(SAMPLE_PUZZLE);
+    auto kinds = [] {
+        const FocusMarks focus = ShownFocus();
+        std::string k;
+        for (int c = 0; c < 81; c++) k += char('0' + CellHighlight(focus, c));
+        return k;
+    };
+    auto expected = [](int digit, int unitCell) {
+        std::string k;
+        for (int c = 0; c < 81; c++) {
+            const bool same = unitCell >= 0 && (c / 9 == unitCell / 9 || c % 9 == unitCell % 9 ||
+                                                BoxOf(c) == BoxOf(unitCell));
+            k += (Board[c] & CELL_DIGIT) == digit && digit ? '2' : same ? '1' : '0';
+        }
+        return k;
+    };
+    EXPECT_EQ(kinds(), std::string(81, '0'));
+    const int given = int(std::string(SAMPLE_PUZZLE).find_first_not_of('.'));
+    const int digit = SAMPLE_PUZZLE[given] - '0';
+    Focus.cursorCell = given;
+    EXPECT_EQ(HighlightedDigit(), digit);
+    EXPECT_EQ(kinds(), expected(digit, given));
+
+    const int other =
+        int(std::string(SAMPLE_PUZZLE).find_first_not_of(".0" + std::to_string(digit)));
+    Recorded.redraws = 0;
+    PointerAt(BoardSpot{other, 4, -1});
+    EXPECT_EQ(Recorded.redraws, 1); // another digit: the whole board changes
+    EXPECT_EQ(kinds(), expected(SAMPLE_PUZZLE[other] - '0', given));
+    PointerAt(BoardSpot{}); // the pointer left: the cursor's digit again
+    EXPECT_EQ(kinds(), expected(digit, given));
+
+    RunCommand(CMD_HIGHLIGHT);
+    EXPECT_EQ(MenuCheck(CMD_HIGHLIGHT), 0);
+    EXPECT_EQ(kinds(), std::string(81, '0'));
+}
+
+// The faint digit under the pointer is the one a click would enter or toggle, if any.
+TEST_F(Control, HoverDigitIsWhatAClickWouldDo) {
+    int cell;
+    PointerAt(BoardSpot{1, 3, -1});
+    EXPECT_EQ(HoverDigit(&cell), 3); // 4 repeats the given: entered, then refused
+    EXPECT_EQ(cell, 1);
+    Window.invalidated = -1;
+    PointerAt(BoardSpot{2, 5, -1});
+    EXPECT_EQ(Window.invalidated, 2); // the old cell and the new one are repainted
+    PointerAt(BoardSpot{0, 5, -1});
+    EXPECT_EQ(HoverDigit(&cell), -1); // a given
+    RunCommand(CMD_PENCIL_MARKS);
+    PointerAt(BoardSpot{1, 3, -1});
+    EXPECT_EQ(HoverDigit(&cell), -1); // a peer holds 4: no mark can be set
+    MarkGrid[1] |= DigitBit(4);
+    EXPECT_EQ(HoverDigit(&cell), 3); // but one that is there can be taken off
+    RunCommand(CMD_CANDIDATES);
+    PointerAt(BoardSpot{1, 4, -1});
+    EXPECT_EQ(HoverDigit(&cell), 4);
+    PointerAt(BoardSpot{1, 3, -1});
+    EXPECT_EQ(HoverDigit(&cell), -1); // no candidate: a click enters nothing
+    ChangePosition(POS_ENTER, 2, 2);
+    RunCommand(CMD_SOLUTION);
+    PointerAt(BoardSpot{1, 4, -1});
+    EXPECT_EQ(HoverDigit(&cell), -1); // the first click only hides the solution
 }
 
 TEST_F(Control, StartUp) {
@@ -389,6 +440,10 @@ TEST_F(Control, StartUp) {
     RunPosted();
     EXPECT_EQ(Window.dialogs, std::vector<int>{DIALOG_ABOUT});
     EXPECT_EQ(Window.title, "Quadrivo");
+    // A first start says how entry works until the first entry.
+    EXPECT_NE(std::string(StepLineText()).find("right-click"), std::string::npos);
+    TapDigitAt(0, 8);
+    EXPECT_STREQ(StepLineText(), "");
 
     // A session saved in setup mode comes back in it, and the posted about box meets the gate.
     RunCommand(CMD_SETUP);

@@ -4,7 +4,9 @@
 #include "analysis/driver.h"
 #include "analysis/state.h"
 #include "control/commands.h"
+#include "control/focus.h"
 #include "control/session.h"
+#include "control/stepview.h"
 #include "control/taps.h"
 #include "display/paint.h"
 #include "exactcover/count.h"
@@ -31,10 +33,15 @@ QRgb Rgb(uint32_t bgr) {
 class Display : public CoreTest {
   protected:
     QImage picture;
-    void Render() { picture = RenderBoard(); }
+    // The board as the window draws it: the step brought up to date, then painted.
+    void Render(const FocusMarks& focus = {}) {
+        RefreshStep();
+        picture = RenderBoard(focus);
+    }
     QRgb At(int x, int y) const { return picture.pixel(x, y) | 0xFF000000; }
-    static int OriginX(int cell) { return GridLines[cell % 9]; }
-    static int OriginY(int cell) { return GridLines[cell / 9]; }
+    QRgb At(QPoint p) const { return At(p.x(), p.y()); }
+    static int OriginX(int cell) { return CellX(cell); }
+    static int OriginY(int cell) { return CellY(cell); }
     // A pixel of the glyph strip that is ink: its offset inside glyph n (1..9) of the strip.
     static QPoint InkOf(const char* strip, int width, int n) {
         const QImage image(strip);
@@ -49,9 +56,7 @@ class Display : public CoreTest {
                InkOf(":/glyphs/digits.xpm", 12, digit);
     }
     static QPoint MarkInk(int cell, int d) {
-        int x, y;
-        DigitPosition(cell, d, &x, &y);
-        return QPoint(x, y) + InkOf(":/glyphs/marks.xpm", 7, d + 1);
+        return QPoint(DigitX(cell, d), DigitY(cell, d)) + InkOf(":/glyphs/marks.xpm", 7, d + 1);
     }
     // True when a chain in a display slot after k has a node at the same candidate (the list
     // may show a chain more than once, and the last drawing is what stays).
@@ -68,28 +73,99 @@ class Display : public CoreTest {
     int LabelBlack(int i) const {
         int n = 0;
         for (int y = 0; y < LABEL_HEIGHT; y++)
-            for (int x = 0; x < LABEL_WIDTH; x++)
-                n += At(LabelX(i) + x, GridLines[9] + 2 + y) == BLACK;
+            for (int x = 0; x < LABEL_WIDTH; x++) n += At(LabelX(i) + x, LABEL_Y + y) == BLACK;
         return n;
     }
 };
+
+TEST_F(Display, PixelsMapToCellsDigitPositionsAndLabels) {
+    struct {
+        int x, y, cell;
+    } hits[] = {{7, 7, 0},      {233, 233, 80}, {6, 20, -1}, {20, 31, -1},
+                {234, 100, -1}, {81, 7, 2},     {82, 7, -1}, {83, 7, 3},
+                {157, 157, 50}, {0, 0, -1},     {250, 7, -1}};
+    for (auto h : hits) EXPECT_EQ(HitTestCell(h.x, h.y), h.cell) << h.x << "," << h.y;
+    // Offsets from a cell's origin: 1..8 the first digit column or row, 25 (the first pixel of
+    // a box line, still the cell's) no digit position.
+    struct {
+        int dx, dy, digit;
+    } taps[] = {{2, 2, 0}, {20, 12, 5}, {12, 24, 7}, {1, 1, 0}, {24, 24, 8}, {25, 2, -1}};
+    for (auto t : taps) {
+        const BoardSpot spot = SpotAt(CellX(2) + t.dx, CellY(2) + t.dy);
+        EXPECT_EQ(spot.cell, 2);
+        EXPECT_EQ(spot.digit, t.digit) << t.dx << "," << t.dy;
+    }
+    // The strip under the board: label (x - 5) / 21, rounded toward zero, while it lies
+    // strictly between the last grid line and 12 pixels below it.
+    struct {
+        int x, y, label;
+    } strip[] = {{27, 240, 1},  {2, 240, 0},   {110, 240, 5}, {200, 240, 9},
+                 {27, 246, -1}, {27, 234, -1}, {-30, 240, -1}};
+    for (auto t : strip) EXPECT_EQ(SpotAt(t.x, t.y).label, t.label) << t.x << "," << t.y;
+}
+
+// At every pixel of a cell, the faint digit shown is exactly what a click there enters.
+TEST_F(Display, HoverShowsWhatAClickAtEachPixelEnters) {
+    for (int dy = 0; dy <= CELL_PITCH; dy++)
+        for (int dx = 0; dx <= CELL_PITCH; dx++) {
+            LoadGivens("");
+            const BoardSpot spot = SpotAt(CellX(30) + dx, CellY(30) + dy);
+            PointerAt(spot);
+            int cell;
+            const int hover = HoverDigit(&cell);
+            StylusDown(spot);
+            StylusUp(spot);
+            ASSERT_EQ(hover < 0 ? 0 : hover + 1, Board[30] & CELL_DIGIT) << dx << "," << dy;
+            PointerAt(BoardSpot{});
+        }
+}
+
+TEST_F(Display, FocusTintsCellsStressesMarksAndShowsTheHoverDigit) {
+    LoadGivens(SAMPLE_PUZZLE);
+    AnalysisOptions.techniques = 0;
+    RunCommand(CMD_STORE_CANDIDATES);
+    const int given = int(std::string(SAMPLE_PUZZLE).find_first_not_of('.'));
+    const int digit = SAMPLE_PUZZLE[given] - '0';
+    int marked = 0; // an open cell with the digit among its marks, outside the given's units
+    while (marked < 81 &&
+           (Board[marked] || !(MarkGrid[marked] >> (digit - 1) & 1) || marked / 9 == given / 9 ||
+            marked % 9 == given % 9 || BoxOf(marked) == BoxOf(given)))
+        marked++;
+    ASSERT_LT(marked, 81);
+    Render(FocusMarks{digit, given, -1, -1});
+    EXPECT_EQ(At(OriginX(given) + 1, OriginY(given) + 1), Rgb(0xF5DCC4)); // holds the digit
+    int open = given / 9 * 9; // an open cell in the given's row
+    while (Board[open]) open++;
+    EXPECT_EQ(At(OriginX(open) + 1, OriginY(open) + 1), Rgb(0xF7F1EC));
+    EXPECT_EQ(At(OriginX(marked) + 1, OriginY(marked) + 1), WHITE);
+    // Its mark in black on a tinted square; another mark as usual.
+    const int d = digit - 1;
+    EXPECT_EQ(At(DigitX(marked, d), DigitY(marked, d)), Rgb(0xF5DCC4));
+    EXPECT_EQ(At(MarkInk(marked, d)), BLACK);
+
+    // The digit under the pointer: grey on a light square, where no mark stands.
+    ClearAllMarks();
+    Render(FocusMarks{0, -1, marked, 4});
+    EXPECT_EQ(At(DigitX(marked, 4), DigitY(marked, 4)), Rgb(0xE6E6E6));
+    EXPECT_EQ(At(MarkInk(marked, 4)), Rgb(0xA0A0A0));
+    EXPECT_EQ(At(MarkInk(marked, 3)), WHITE);
+}
 
 TEST_F(Display, EmptyBoardShowsOnlyTheGrid) {
     LoadGivens("");
     AnalysisOptions.techniques = 0;
     Render();
-    int lines[16];
-    const int count = LayOutGrid(lines);
     // Along a row through the board: black exactly on the grid lines.
     std::vector<int> black;
     for (int x = 0; x < BOARD_PICTURE_WIDTH; x++)
         if (At(x, 100) == BLACK) black.push_back(x);
-    EXPECT_EQ(black, std::vector<int>(lines, lines + count));
+    EXPECT_EQ(black,
+              (std::vector<int>{5, 6, 31, 56, 81, 82, 107, 132, 157, 158, 183, 208, 233, 234}));
     EXPECT_EQ(At(100, 5), BLACK);
     EXPECT_EQ(At(100, 234), BLACK);
     EXPECT_EQ(At(100, 235), WHITE);
     EXPECT_EQ(At(4, 100), WHITE);
-    for (int y = GridLines[9] + 1; y < BOARD_PICTURE_HEIGHT; y++)
+    for (int y = GridLine(9) + 1; y < BOARD_PICTURE_HEIGHT; y++)
         for (int x = 0; x < BOARD_PICTURE_WIDTH; x++) ASSERT_EQ(At(x, y), WHITE) << x << "," << y;
 }
 
@@ -144,12 +220,9 @@ TEST_F(Display, CandidatesAreGreyAndSingleStepIsHighlighted) {
     int empty = 0;
     while (empty < 9 && (CandidateGrid[cell] >> empty & 1)) empty++;
     ASSERT_LT(empty, 9);
-    int x, y;
-    DigitPosition(cell, empty, &x, &y);
-    EXPECT_EQ(At(x + 3, y + 3), Rgb(0xB0FFFF));
+    EXPECT_EQ(At(DigitX(cell, empty) + 3, DigitY(cell, empty) + 3), Rgb(0xB0FFFF));
     // The single's digit: red on its own square.
-    DigitPosition(cell, digit, &x, &y);
-    EXPECT_EQ(At(x, y), Rgb(0x80FFFF));
+    EXPECT_EQ(At(DigitX(cell, digit), DigitY(cell, digit)), Rgb(0x80FFFF));
     const QPoint ink = MarkInk(cell, digit);
     EXPECT_EQ(At(ink.x(), ink.y()), Rgb(0x0000FF));
 }
@@ -216,8 +289,8 @@ TEST_F(Display, ChainStepShowsItsChainsWithoutMarkSquares) {
             const ChainNode& node = ChainNodeTable[i];
             if (DrawnAgainAfter(k, node)) continue;
             checked++;
-            int x, y;
-            DigitPosition(node.cell, LowestBitIndex(node.digits), &x, &y);
+            const int d = LowestBitIndex(node.digits);
+            const int x = DigitX(node.cell, d), y = DigitY(node.cell, d);
             if (node.colour == 0) {
                 EXPECT_EQ(At(x, y), Rgb(colours[k])) << node.cell;
             } else {
@@ -231,9 +304,7 @@ TEST_F(Display, ChainStepShowsItsChainsWithoutMarkSquares) {
     for (int c = 0; c < 81; c++)
         for (int d = 0; d < 9; d++)
             if (StepMarks[c] >> d & 1) {
-                int x, y;
-                DigitPosition(c, d, &x, &y);
-                EXPECT_NE(At(x, y), Rgb(0x80FFFF)) << c;
+                EXPECT_NE(At(DigitX(c, d), DigitY(c, d)), Rgb(0x80FFFF)) << c;
             }
 }
 
@@ -250,8 +321,8 @@ TEST_F(Display, EleventhChainIsADarkerRed) {
     for (int i = ChainTable[n].first; i < ChainTable[n + 1].first; i++) {
         const ChainNode& node = ChainNodeTable[i];
         if (node.colour != 0) continue;
-        int x, y;
-        DigitPosition(node.cell, LowestBitIndex(node.digits), &x, &y);
+        const int d = LowestBitIndex(node.digits);
+        const int x = DigitX(node.cell, d), y = DigitY(node.cell, d);
         // Unless a later chain drew over the same candidate.
         bool later = false;
         for (int k = 11; k < ChainDisplayList.count; k++) {

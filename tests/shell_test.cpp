@@ -3,7 +3,9 @@
 #include "analysis/state.h"
 #include "control/commands.h"
 #include "control/session.h"
+#include "control/stepview.h"
 #include "control/taps.h"
+#include "display/geometry.h"
 #include "files/settings.h"
 #include "model/board.h"
 #include "model/history.h"
@@ -58,9 +60,10 @@ class Shell : public FileTest {
         // Verdicts and ratings are modal boxes: note and close each one.
         watcher.setInterval(20);
         QObject::connect(&watcher, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                messages.push_back(box->text());
-                box->accept();
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal && modal->objectName() == "message") {
+                messages.push_back(modal->findChild<QLabel*>("text")->text());
+                qobject_cast<QDialog*>(modal)->accept();
             }
         });
         watcher.start();
@@ -76,11 +79,7 @@ class Shell : public FileTest {
         QTest::mouseClick(board, button, {}, board->ToWidget(QRect(x, y, 1, 1)).topLeft());
     }
     // A click on digit position d (0..8) of a cell.
-    void ClickDigit(int cell, int d) {
-        int x, y;
-        DigitPosition(cell, d, &x, &y);
-        ClickBoard(x + 3, y + 3);
-    }
+    void ClickDigit(int cell, int d) { ClickBoard(DigitX(cell, d) + 3, DigitY(cell, d) + 3); }
     void Repaint() {
         window->Board()->repaint();
         QApplication::processEvents();
@@ -104,9 +103,7 @@ TEST_F(Shell, ClicksAndTheDigitPopupEnterDigits) {
     EXPECT_EQ(messages.back(), "Invalid Value");
 
     // A secondary click opens the digit popup; its pick enters the digit.
-    int x, y;
-    DigitPosition(10, 4, &x, &y);
-    ClickBoard(x, y, Qt::RightButton);
+    ClickBoard(DigitX(10, 4), DigitY(10, 4), Qt::RightButton);
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(popup, nullptr);
     ASSERT_EQ(popup->actions().size(), 9);

@@ -1,0 +1,85 @@
+// Scaling of text with the zoom and placing of dialogs. The desktop's own font is kept from the
+// start (before any zoom) as the family of every size and as the title bars' font.
+#include "shell/scaling.h"
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QLayout>
+#include <QScreen>
+#include <QToolTip>
+#include <QWidget>
+
+namespace {
+// The desktop's font as it was before the first zoom.
+const QFont& DesktopFont() {
+    static const QFont font = QApplication::font();
+    return font;
+}
+} // namespace
+
+void ScaleTextForZoom(int zoom) {
+    QFont font = DesktopFont();
+    font.setPixelSize(TextPixels(zoom));
+    QApplication::setFont(font);
+    QToolTip::setFont(font);
+}
+
+int TitleWidth(const QString& title) {
+    QFont font = DesktopFont();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(title) + 8 * metrics.height(); // buttons and margins
+}
+
+QRect FitInside(QRect rect, const QWidget* window) {
+    QRect area = window->frameGeometry();
+    if (const QScreen* screen = window->screen()) area &= screen->availableGeometry();
+    rect.moveRight(std::min(rect.right(), area.right()));
+    rect.moveBottom(std::min(rect.bottom(), area.bottom()));
+    rect.moveLeft(std::max(rect.left(), area.left()));
+    rect.moveTop(std::max(rect.top(), area.top()));
+    return rect;
+}
+
+DialogPlacer::DialogPlacer(QWidget* mainWindow) : QObject(mainWindow), mainWindow(mainWindow) {}
+
+bool DialogPlacer::eventFilter(QObject* object, QEvent* event) {
+    auto* dialog = qobject_cast<QDialog*>(object);
+    if (event->type() != QEvent::Show || !dialog || !dialog->isWindow()) return false;
+    // A fixed-size layout would undo the wider minimum: let it only keep the dialog from
+    // shrinking below its contents.
+    if (QLayout* layout = dialog->layout())
+        if (layout->sizeConstraint() == QLayout::SetFixedSize)
+            layout->setSizeConstraint(QLayout::SetMinimumSize);
+    const int width = std::max(dialog->width(), TitleWidth(dialog->windowTitle()));
+    dialog->setMinimumWidth(width);
+    dialog->resize(width, dialog->height());
+    if (mainWindow->isVisible()) {
+        QRect frame(QPoint(), dialog->frameGeometry().size().expandedTo(dialog->size()));
+        frame.moveCenter(mainWindow->frameGeometry().center());
+        dialog->move(FitInside(frame, mainWindow).topLeft());
+    }
+    return false;
+}
+
+QString WrapAndCut(const QString& text, const QFontMetrics& metrics, int width, int lines) {
+    QStringList out;
+    QString line;
+    const QStringList words = text.split(' ', Qt::SkipEmptyParts);
+    for (int i = 0; i < words.size(); i++) {
+        const QString longer = line.isEmpty() ? words[i] : line + ' ' + words[i];
+        if (line.isEmpty() || metrics.horizontalAdvance(longer) <= width) {
+            line = longer;
+            continue;
+        }
+        if (out.size() == lines - 1) { // the last line takes the rest, cut to fit
+            line = QStringList(words.mid(i)).join(' ').prepend(line + ' ');
+            break;
+        }
+        out << line;
+        line = words[i];
+    }
+    if (!line.isEmpty()) out << metrics.elidedText(line, Qt::ElideRight, width);
+    return out.join('\n');
+}
