@@ -67,8 +67,8 @@ int main(int argc, char** argv) {
         if (!asked.isEmpty()) window.OpenNamedFile(asked);
     });
     CloseOnSignals(&window);
+    window.SetZoom(window.DefaultZoom()); // sized and placed before it is first shown
     window.show();
-    window.SetZoom(window.DefaultZoom());
     window.StartUp();
     if (!file.isEmpty()) window.OpenNamedFile(file);
     return app.exec();

@@ -413,7 +413,20 @@ void MainWindow::SetZoom(int factor) {
     factor = std::clamp(factor, 1, LargestZoom(1.0));
     WindowSizeFor(factor);
     UpdateTitle();
-    resize(sizeHint().expandedTo(minimumSizeHint()));
+    const QSize size = sizeHint().expandedTo(minimumSizeHint());
+    resize(size);
+    // Grown past the screen's edge, the window manager would cut it: move it in instead. A
+    // window not shown yet is centred, so that it and its dialogs open where we know.
+    if (const QScreen* screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        QRect frame(frameGeometry().topLeft(), size + (frameGeometry().size() - geometry().size()));
+        if (!isVisible()) frame.moveCenter(available.center());
+        frame.moveRight(std::min(frame.right(), available.right()));
+        frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+        frame.moveLeft(std::max(frame.left(), available.left()));
+        frame.moveTop(std::max(frame.top(), available.top()));
+        if (frame.topLeft() != frameGeometry().topLeft() || !isVisible()) move(frame.topLeft());
+    }
 }
 
 void MainWindow::UpdateScale() {

@@ -23,6 +23,9 @@ void ScaleTextForZoom(int zoom) {
     font.setPixelSize(TextPixels(zoom));
     QApplication::setFont(font);
     QToolTip::setFont(font);
+    // The widgets hear of the new font through posted events; they must have it now, so that
+    // sizes computed next are those of the new font.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationFontChange);
 }
 
 int TitleWidth(const QString& title) {
@@ -33,7 +36,7 @@ int TitleWidth(const QString& title) {
 }
 
 QRect FitInside(QRect rect, const QWidget* window) {
-    QRect area = window->frameGeometry();
+    QRect area = window->geometry(); // the client area: never over the title bar
     if (const QScreen* screen = window->screen()) area &= screen->availableGeometry();
     rect.moveRight(std::min(rect.right(), area.right()));
     rect.moveBottom(std::min(rect.bottom(), area.bottom()));

@@ -19,8 +19,8 @@ void ScaleTextForZoom(int zoom);
 // manager's font is taken to be the desktop's own, in bold, with room for three buttons).
 int TitleWidth(const QString& title);
 
-// The rectangle moved to lie over the window and inside its screen's available area, as far
-// as it fits; the left and top edges win when it is too big.
+// The rectangle moved to lie over the window's client area and inside its screen's available area,
+// as far as it fits; the left and top edges win when it is too big.
 QRect FitInside(QRect rect, const QWidget* window);
 
 // Installed on the application: each dialog and message box, when it is shown, is made wide
