@@ -125,6 +125,10 @@ TEST_F(Shell, StepButtonAppliesTheStepShown) {
     QTest::mouseClick(step, Qt::LeftButton);
     EXPECT_NE(BoardDigits(), before);
     EXPECT_EQ(MoveEnd, 1);
+    QTest::keyClick(window.get(), Qt::Key_Return); // Enter presses the button
+    EXPECT_EQ(MoveEnd, 2);
+    QTest::keyClick(window.get(), Qt::Key_K, Qt::ControlModifier); // "Candidates"
+    EXPECT_TRUE(window->ToggleButton(CMD_CANDIDATES_BUTTON)->isChecked());
 }
 
 TEST_F(Shell, MenusShowTheirCheckMarksWhenOpened) {
@@ -217,11 +221,18 @@ TEST_F(Shell, GotoDialogChoosesTheCollectionPuzzle) {
 
 TEST_F(Shell, ZoomKeysChangeTheFactorByWholeSteps) {
     ASSERT_EQ(window->Board()->Factor(), 2);
+    // The headless screen is 800 x 600: a window at zoom 3 would not fit it.
+    QTest::keyClick(window.get(), Qt::Key_Equal, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(window->Board()->Factor(), 2);
+    const int below2 = window->height() - window->Board()->height();
     QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
     QApplication::processEvents();
     EXPECT_EQ(window->Board()->Factor(), 1);
     QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier); // never below 1
     EXPECT_EQ(window->Board()->Factor(), 1);
+    // Text and controls under the board grew with it.
+    EXPECT_GE(below2, 3 * (window->height() - window->Board()->height()) / 2);
     QTest::keyClick(window.get(), Qt::Key_Equal, Qt::ControlModifier);
     QApplication::processEvents();
     EXPECT_EQ(window->Board()->Factor(), 2);
