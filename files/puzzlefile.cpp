@@ -1,6 +1,7 @@
-// Puzzle files: collections (one puzzle per 81-byte line, browsed in setup mode) and saved games
-// (a puzzle block, move records "[ n R.C. = d]" and mark records "{.........}"), read byte by
-// byte from any input and written whole through a temporary file.
+// Puzzle files: collections (a run of puzzle lines from the start, browsed in setup mode) and
+// saved games (a puzzle block, move records "[ n R.C. = d]" and mark records "{.........}"),
+// read in blocks through a descriptor that is never a pipe or device, and written whole through
+// a temporary file. CollectionLines indexes the collection counted last, in fixed memory.
 // Invariant after every reader: Board bytes are 0 or carry a digit 1..9, and outside setup mode
 // 0 <= MovePos <= MoveEnd <= 81 with every record in use naming a cell 0..80 and a digit 1..9.
 #include "files/puzzlefile.h"
@@ -9,24 +10,28 @@
 #include "model/marks.h"
 #include "model/options.h"
 #include <cerrno>
-#include <climits>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
-#include <filesystem>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 // Scratch for one file line or one record field; bytes past the buffer are never stored.
 uint8_t LineBuffer[LINE_BUFFER_SIZE];
 // Full path of the open file (UTF-8), "" when none.
-char CurrentFile[PATH_MAX_UNITS * 4];
+char CurrentFile[PATH_MAX];
 // The collection puzzle on the board (0-based), or -1 when no collection is being browsed.
 int CollectionIndex = -1;
 // The number of puzzles found when the collection was opened.
 int CollectionCount;
+CollectionIndexRecord CollectionLines;
 // Why the last save failed, "" after a save that succeeded (truncated past its size).
 static char SaveErrorText[PATH_MAX + 64];
+// Why the last open for reading failed, "" after one that succeeded.
+static char OpenErrorText[PATH_MAX + 64];
 
 // A game holds at most one move per cell.
 static constexpr int MAX_MOVES = 81;
@@ -40,52 +45,272 @@ static constexpr int SAVE_MAX = 123 + MAX_MOVES * MOVE_RECORD_SIZE + 9 * MARK_LI
 // Links followed from a save's path to the file written, as the system's own limit.
 static constexpr int MAX_LINKS = 40;
 
-FILE* OpenForReading(const char* path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) return nullptr; // opens, but cannot be read
-    return std::fopen(path, "rb");
+// Files are read in blocks of this size.
+static constexpr int READ_BLOCK_SIZE = 64 * 1024;
+// A saved game is a few KiB (SAVE_MAX); its reader stops after this much of any file.
+static constexpr int64_t GAME_READ_LIMIT = 1 << 20;
+static_assert(SAVE_MAX < GAME_READ_LIMIT);
+// A collection scan reports its progress every this many bytes; a smaller file gets none.
+static constexpr int64_t PROGRESS_STEP = 4 << 20;
+// The index is trusted only for a file unchanged this long (nanoseconds) before it was counted:
+// file times advance in clock ticks, and a change within the tick of the count could otherwise
+// leave size and time as they were.
+static constexpr int64_t SETTLED_NS = 2000000000;
+
+// One file read in blocks. Bytes at limit and past it read as the end of the file.
+struct FileReader {
+    int fd = -1;
+    int at = 0, filled = 0;         // next byte of block, bytes in block
+    int64_t start = 0;              // file offset of block[0]
+    int64_t limit = INT64_MAX;      // where reading stops
+    int64_t size = 0;               // of the file when opened: the progress total
+    int64_t nextReport = INT64_MAX; // offset of the next progress report
+    bool reported = false;          // a progress report was made
+    bool cancelled = false;         // the user cancelled in a progress report: the end
+    uint8_t block[READ_BLOCK_SIZE];
+};
+
+static int64_t RealTimeNs() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Sets LastOpenError for path and error (an errno value, EINVAL for "not a regular file");
+// returns -1 with errno = error.
+static int ReportOpenError(const char* path, int error) {
+    std::snprintf(OpenErrorText, sizeof OpenErrorText, "cannot open %s: %s", path,
+                  error == EINVAL ? "not a regular file" : std::strerror(error));
+    errno = error;
+    return -1;
+}
+
+const char* LastOpenError() {
+    return OpenErrorText;
+}
+
+int OpenForReading(const char* path, FileIdentity* identity) {
+    // O_NONBLOCK: a FIFO or a device opens at once instead of waiting for its other end.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return ReportOpenError(path, errno);
+    struct stat s = {};
+    int error = fstat(fd, &s) != 0 ? errno : S_ISDIR(s.st_mode) ? EISDIR : 0;
+    if (!error && !S_ISREG(s.st_mode)) error = EINVAL; // a FIFO, device or socket
+    // Reads of a regular file never wait; the flag is cleared all the same.
+    if (!error && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) error = errno;
+    if (error) {
+        close(fd);
+        return ReportOpenError(path, error);
+    }
+    if (identity) {
+        identity->device = uint64_t(s.st_dev);
+        identity->inode = uint64_t(s.st_ino);
+        identity->size = int64_t(s.st_size);
+        identity->modified = int64_t(s.st_mtim.tv_sec) * 1000000000 + s.st_mtim.tv_nsec;
+    }
+    OpenErrorText[0] = 0;
+    return fd;
+}
+
+// Opens path into reader; false when it cannot be opened (LastOpenError).
+static bool OpenReader(FileReader* reader, const char* path, FileIdentity* identity) {
+    FileIdentity file;
+    reader->fd = OpenForReading(path, &file);
+    if (reader->fd < 0) return false;
+    reader->size = file.size;
+    if (identity) *identity = file;
+    return true;
+}
+
+// Reads the next block; false at the end, on a read error (taken as the end) and when the
+// user cancels in the progress report that falls due here.
+static bool Refill(FileReader* r) {
+    r->start += r->filled;
+    r->at = r->filled = 0;
+    if (r->cancelled || r->start >= r->limit) return false;
+    if (r->start >= r->nextReport) {
+        r->reported = true;
+        r->nextReport += PROGRESS_STEP;
+        if (!ShellProgress(r->start, r->size)) {
+            r->cancelled = true;
+            return false;
+        }
+    }
+    const int64_t left = r->limit - r->start;
+    ssize_t n;
+    do {
+        n = read(r->fd, r->block, size_t(left < READ_BLOCK_SIZE ? left : READ_BLOCK_SIZE));
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) return false;
+    r->filled = int(n);
+    return true;
+}
+
+// The next byte, or -1 at the end.
+static inline int NextByte(FileReader* r) {
+    if (r->at == r->filled && !Refill(r)) return -1;
+    return r->block[r->at++];
 }
 
 // The next byte, or 0 at the end of the file, on a read error and for a zero byte.
-static int ReadFileByte(FILE* file) {
-    int c = std::fgetc(file);
-    return c == EOF ? 0 : c; // a read error ends the input like the end of the file
+static int ReadFileByte(FileReader* r) {
+    const int c = NextByte(r);
+    return c < 0 ? 0 : c;
 }
 
-// One line into buffer (room for max + 1): LF skipped, CR or 0 ends it, bytes past max dropped.
-// Returns the number of bytes stored.
-static int ReadTextLine(FILE* file, uint8_t* buffer, int max) {
+static int64_t ReaderOffset(const FileReader* r) {
+    return r->start + r->at;
+}
+
+static void SeekReader(FileReader* r, int64_t offset) {
+    if (offset >= r->start && offset <= r->start + r->filled) { // within the block read
+        r->at = int(offset - r->start);
+        return;
+    }
+    lseek(r->fd, offset, SEEK_SET);
+    r->start = offset;
+    r->at = r->filled = 0;
+}
+
+// One line into buffer (room for max + 1), zero-terminated. A line ends at LF, at CR, at CR LF
+// (one line end) or at a zero byte; the end is read with it. A line longer than max leaves its
+// rest unread and sets *longer (SkipLine reads past it). Returns the number of bytes stored, -1
+// at the end of the file.
+static int ReadTextLine(FileReader* r, uint8_t* buffer, int max, bool* longer) {
     int n = 0;
-    for (;;) {
-        int c = ReadFileByte(file);
-        if (c == 0 || c == '\r') break;
-        if (c == '\n') continue;
-        if (n < max) buffer[n++] = uint8_t(c);
+    *longer = false;
+    int c = NextByte(r);
+    if (c < 0) {
+        buffer[0] = 0;
+        return -1;
+    }
+    for (; c > 0 && c != '\n'; c = NextByte(r)) {
+        if (c == '\r') {
+            if ((r->at < r->filled || Refill(r)) && r->block[r->at] == '\n') r->at++;
+            break;
+        }
+        if (n == max) {
+            r->at--; // the byte just read stays for SkipLine
+            *longer = true;
+            break;
+        }
+        buffer[n++] = uint8_t(c);
     }
     buffer[n] = 0;
     return n;
 }
 
-int LoadCollectionEntry(const char* path) {
-    FILE* file = OpenForReading(path);
-    if (!file) return 0;
-    const int target = MovePos;
-    int count = 0;
-    int length = ReadTextLine(file, LineBuffer, LINE_BUFFER_SIZE - 1);
-    if (length == 81) {
-        while (count < target) {
-            count++;
-            length = ReadTextLine(file, LineBuffer, LINE_BUFFER_SIZE - 1);
-            if (length != 81) break; // the run of 81-byte lines ends here
-        }
-    }
-    std::fclose(file);
+// Reads past the rest of the line and its end.
+static void SkipLine(FileReader* r) {
+    uint8_t rest[64];
+    bool longer = true;
+    while (longer && ReadTextLine(r, rest, int(sizeof rest) - 1, &longer) >= 0) {}
+}
 
+// Bytes that stand for a cell in a collection line: digits and the four empty-cell characters.
+static constexpr bool IsPuzzleCharacter(uint8_t c) {
+    return (c >= '1' && c <= '9') || c == '.' || c == '0' || c == '-' || c == 'x';
+}
+// Bytes that may follow a puzzle's 81 characters, before a rating, a name or a comment.
+static constexpr bool IsSeparator(uint8_t c) {
+    return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '#';
+}
+
+// Reads the next line of a collection into LineBuffer (its first 82 bytes) with its length
+// there. Returns 1 for a puzzle line (read to its end), 0 for another line (its rest unread),
+// -1 at the end of the file (length 0).
+static int NextCollectionLine(FileReader* r, int* length) {
+    bool longer;
+    const int n = ReadTextLine(r, LineBuffer, 82, &longer);
+    *length = n < 0 ? 0 : n;
+    if (n < 81) return n < 0 ? -1 : 0;
+    for (int i = 0; i < 81; i++)
+        if (!IsPuzzleCharacter(LineBuffer[i])) return 0;
+    if (n == 82 && !IsSeparator(LineBuffer[81])) return 0;
+    if (longer) SkipLine(r); // the rating, name or comment
+    return 1;
+}
+
+// To the first line: past a UTF-8 byte-order mark when the file starts with one.
+static void SkipByteOrderMark(FileReader* r) {
+    SeekReader(r, 0);
+    if (NextByte(r) == 0xEF && NextByte(r) == 0xBB && NextByte(r) == 0xBF) return;
+    SeekReader(r, 0);
+}
+
+// Notes that puzzle line index->count starts at offset (every every-th line is kept).
+static void AddIndexEntry(CollectionIndexRecord* index, int64_t offset) {
+    if (index->count % index->every != 0) return;
+    if (index->entries == COLLECTION_INDEX_SLOTS) { // full: keep every other entry
+        for (int i = 0; i < COLLECTION_INDEX_SLOTS / 2; i++)
+            index->offsets[i] = index->offsets[2 * i];
+        index->entries = COLLECTION_INDEX_SLOTS / 2;
+        index->every *= 2;
+        if (index->count % index->every != 0) return;
+    }
+    index->offsets[index->entries++] = offset;
+}
+
+static bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           a.modified == b.modified;
+}
+
+int IndexCollection(CollectionIndexRecord* index, const char* path) {
+    FileReader r;
+    CollectionIndexRecord scan; // index stays as it is until the scan is complete
+    if (!OpenReader(&r, path, &scan.file)) return -2;
+    const int64_t started = RealTimeNs();
+    r.limit = scan.file.size; // a file growing while it is read ends where it stood
+    if (r.size >= PROGRESS_STEP) r.nextReport = PROGRESS_STEP;
+    SkipByteOrderMark(&r);
+    int length;
+    for (int64_t at = ReaderOffset(&r); scan.count < INT_MAX - 1; at = ReaderOffset(&r)) {
+        if (NextCollectionLine(&r, &length) != 1) break; // a line that is not a puzzle ends it
+        AddIndexEntry(&scan, at);
+        scan.count++;
+    }
+    close(r.fd);
+    if (r.cancelled) return -1;
+    if (r.reported) ShellProgress(r.size, r.size); // done: a progress dialog may close
+    scan.trusted = scan.file.modified < started - SETTLED_NS;
+    *index = scan;
+    return scan.count;
+}
+
+int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line) {
+    FileReader r;
+    FileIdentity file;
+    if (!OpenReader(&r, path, &file)) return -1;
+    r.limit = file.size;
+    int n = 0; // the number of the next line read
+    if (index->trusted && index->entries > 0 && SameFile(index->file, file)) {
+        if (line > index->count) line = index->count; // the line that ends the run
+        int entry = line / index->every;
+        if (entry >= index->entries) entry = index->entries - 1;
+        SeekReader(&r, index->offsets[entry]);
+        n = entry * index->every;
+    } else {
+        SkipByteOrderMark(&r);
+    }
+    int length = 0;
+    for (;; n++)
+        if (NextCollectionLine(&r, &length) != 1 || n == line) break;
+    close(r.fd);
+    return length;
+}
+
+int LoadCollectionEntry(const char* path) {
+    const int target = MovePos;
     if (target == COLLECTION_COUNT_MODE) {
-        if (count <= 1) return 0;
+        const int count = IndexCollection(&CollectionLines, path);
+        if (count == -1) return -1; // cancelled
+        if (count <= 1) return 0;   // one puzzle is no collection; -2: cannot be opened
         MoveEnd = count;
         return count;
     }
+    const int length = ReadCollectionLine(&CollectionLines, path, target < 0 ? 0 : target);
+    if (length < 0) return 0; // cannot be opened: the board stays
     ResetState(RESET_ALL);
     if (length < 81) return 0;
     AnalysisOptions.setupMode = 1;
@@ -128,16 +353,17 @@ static void CloseMoveRecord(bool* marker) {
 }
 
 int LoadGameFile(const char* path) {
-    FILE* file = OpenForReading(path);
-    if (!file) return 0;
+    FileReader file;
+    if (!OpenReader(&file, path, nullptr)) return 0;
+    file.limit = GAME_READ_LIMIT; // a huge file that is no saved game cannot hold the window
     ResetState(RESET_ALL);
 
     // Puzzle block: digits are givens, '0' and '.' (and '-' with EMPTY_DASHES) empty cells,
-    // everything else is layout and skipped.
+    // everything else (line ends of either kind included) is layout and skipped.
     const bool dashes = AnalysisOptions.blockFormat & EMPTY_DASHES;
     bool ended = false;
     for (int n = 0; n < 81;) {
-        int c = ReadFileByte(file);
+        int c = ReadFileByte(&file);
         if (c == 0) {
             ended = true; // the end of the file, or a zero byte, ends the whole reader
             break;
@@ -154,7 +380,7 @@ int LoadGameFile(const char* path) {
     int k = -1;
     int m = 0;
     while (!ended) {
-        int c = ReadFileByte(file);
+        int c = ReadFileByte(&file);
         if (c == 0) break;
         if (c < 32) continue;
         if (c == ']') {
@@ -177,7 +403,7 @@ int LoadGameFile(const char* path) {
         }
     }
     if (m > 0) SavedMarks[0] = NO_SAVED_MARKS;
-    std::fclose(file);
+    close(file.fd);
 
     if (!marker) MovePos = MoveEnd; // every move counts as applied
     ChangePosition(POS_REFRESH, 0, 0);
@@ -448,5 +674,7 @@ void ResetPuzzleFileModule() {
     std::memset(CurrentFile, 0, sizeof CurrentFile);
     CollectionIndex = -1;
     CollectionCount = 0;
+    CollectionLines = CollectionIndexRecord{};
     SaveErrorText[0] = 0;
+    OpenErrorText[0] = 0;
 }

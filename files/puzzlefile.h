@@ -3,24 +3,69 @@
 // a chosen file checks the puzzle, so it is the session's: control/session.h).
 #pragma once
 #include "model/board.h"
+#include <climits>
 #include <cstdint>
-#include <cstdio>
 
 constexpr int LINE_BUFFER_SIZE = 256;
-constexpr int PATH_MAX_UNITS = 260;
-constexpr int COLLECTION_COUNT_MODE = 0xFFFF; // MovePos asking LoadCollectionEntry for a count
+// MovePos asking LoadCollectionEntry for a count: no puzzle number is ever this value.
+constexpr int COLLECTION_COUNT_MODE = INT_MIN;
 
 extern uint8_t LineBuffer[LINE_BUFFER_SIZE];
-extern char CurrentFile[PATH_MAX_UNITS * 4]; // UTF-8, empty when none
-extern int CollectionIndex;                  // collection puzzle shown, -1 when none
+extern char CurrentFile[PATH_MAX]; // UTF-8, empty when none
+extern int CollectionIndex;        // collection puzzle shown, -1 when none
 extern int CollectionCount;
 
-// Opens an existing file for reading as bytes; null when it cannot be opened or is a folder.
-FILE* OpenForReading(const char* path);
-// MovePos = COLLECTION_COUNT_MODE: the number of leading 81-byte lines if at least 2, else 0.
-// Otherwise loads line MovePos in setup mode: 1, or 0 when there was no such line.
+// What tells one file from another, and a file from itself after it changed.
+struct FileIdentity {
+    uint64_t device = 0, inode = 0;
+    int64_t size = -1;    // bytes; -1: no file
+    int64_t modified = 0; // nanoseconds since 1970
+};
+// Opens an existing regular file for reading without waiting on the other end of a pipe or
+// device; anything but a regular file is refused. Returns the descriptor (blocking, closed on
+// exec), its identity in identity (may be null); -1 when refused, with LastOpenError set and
+// errno the reason (EINVAL for a file that is not a regular file).
+int OpenForReading(const char* path, FileIdentity* identity);
+// Why the last OpenForReading failed: "cannot open PATH: REASON"; "" after one that succeeded.
+const char* LastOpenError();
+
+// Where the lines of a counted collection start, so that any puzzle is reached without reading
+// all those before it: the offset of every every-th line, every doubling whenever the table is
+// full, so it stays this size for a file of any length.
+constexpr int COLLECTION_INDEX_SLOTS = 4096;
+struct CollectionIndexRecord {
+    FileIdentity file;    // the file counted (size -1: none)
+    bool trusted = false; // the file had not changed for a while when counted, so a change
+                          // after the count cannot leave the same identity behind
+    int count = 0;        // puzzle lines from the start of the file
+    int every = 1;        // offsets[i]: where line i * every starts
+    int entries = 0;
+    int64_t offsets[COLLECTION_INDEX_SLOTS] = {};
+};
+// The index of the collection counted last (the open one).
+extern CollectionIndexRecord CollectionLines;
+
+// A collection is the run of puzzle lines from the start of a file (after a UTF-8 byte-order
+// mark, if any): 81 characters '1'-'9' (digits) or '.', '0', '-', 'x' (empty cells), then the
+// line end, or a blank, tab, ',', ';' or '#' and any text. A line ends at LF, CR or CR LF.
+// Counts the run of path into index, reporting progress (ShellProgress) on a large file.
+// Returns the count; -1 when the user cancelled, -2 when the file cannot be opened (index
+// unchanged in both cases).
+int IndexCollection(CollectionIndexRecord* index, const char* path);
+// Reads line `line` of the run into LineBuffer (its first 82 bytes), straight from the nearest
+// indexed line when index was made from this file unchanged, else reading from the start; when
+// the run ends earlier, the line that ends it is read instead. Returns the line's length as
+// stored (a line of at least 81 can be loaded), 0 past the end of the file, -1 when the file
+// cannot be opened (LastOpenError).
+int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line);
+// MovePos = COLLECTION_COUNT_MODE: counts and indexes the collection (CollectionLines); the
+// count if at least 2 (MoveEnd then holds it), 0 when not a collection or not readable, -1
+// when the user cancelled (nothing changed). Otherwise loads line MovePos in setup mode: 1,
+// or 0 when there was no such line (the game is cleared) or the file cannot be opened (nothing
+// changed).
 int LoadCollectionEntry(const char* path);
-// Loads a saved game: 0 when the file cannot be opened, else the mark records read plus 1.
+// Loads a saved game from the first MiB of the file: 0 when the file cannot be opened (nothing
+// changed; LastOpenError), else the mark records read plus 1.
 int LoadGameFile(const char* path);
 // Writes the game through ReplaceFile: 1 when written, 0 when not (LastSaveError says why).
 int SaveGameFile(const char* path);

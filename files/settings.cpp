@@ -8,9 +8,11 @@
 #include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 // Layout of the file; every multi-byte value little-endian.
 //   0 version (1) | 1..31 unused | 32 Board (81) | 113 MoveHistory (82 x 16 bits)
@@ -121,14 +123,20 @@ static void KeepStateInRange() {
 }
 
 static void LoadSettings(const char* path) {
-    FILE* file = OpenForReading(path);
-    if (!file) return;
+    const int fd = OpenForReading(path, nullptr);
+    if (fd < 0) return;
+    uint8_t data[SETTINGS_SIZE];
+    size_t got = 0;
+    while (got < sizeof data) {
+        const ssize_t n = read(fd, data + got, sizeof data - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break; // the end, or a read error taken as the end
+        got += size_t(n);
+    }
+    close(fd);
+    if (got < 1 || data[0] != SETTINGS_VERSION) return; // another version: ignored
     uint8_t image[SETTINGS_SIZE];
     EncodeSettings(image); // fields the file does not reach keep their present values
-    uint8_t data[SETTINGS_SIZE];
-    size_t got = std::fread(data, 1, sizeof data, file);
-    std::fclose(file);
-    if (got < 1 || data[0] != SETTINGS_VERSION) return; // another version: ignored
     std::memcpy(image, data, got);
     DecodeSettings(image);
     KeepStateInRange();
