@@ -109,11 +109,20 @@ static void Navigate(int id) {
         GotoCollectionPuzzle(GotoNumber);
 }
 
+// Start-up: the session of the last run, or the defaults when there is none or it cannot be
+// read (then the user is told, and the file is kept).
 static void RestoreSession() {
     SavedMarks[0] = NO_SAVED_MARKS;
     MoveEnd = 0;
     MovePos = 0;
-    TransferSettings(SETTINGS_LOAD);
+    if (TransferSettings(SETTINGS_LOAD) == 0) { // there, but unreadable: the defaults stand
+        char text[PATH_MAX + 192];
+        std::snprintf(text, sizeof text,
+                      "The saved game could not be read (%s). It is left as it is, and this "
+                      "session will not be saved over it.",
+                      LastOpenError());
+        ShellMessageBox(text);
+    }
     RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
     ShellUpdateToggleButtons();
 }

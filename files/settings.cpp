@@ -35,6 +35,8 @@ static_assert(SETTINGS_SIZE == OFFSET_OPTIONS + int(sizeof(AnalysisOptionsRecord
 // SetSettingsPath's choice; used instead of the configuration folder while Overridden is set.
 static std::string PathOverride;
 static bool Overridden;
+// A settings file that was there at start-up but could not be read: never written over.
+static std::string Unreadable;
 
 std::string SettingsPath() {
     if (Overridden) return PathOverride;
@@ -122,9 +124,11 @@ static void KeepStateInRange() {
     MovePos = keptApplied;
 }
 
-static void LoadSettings(const char* path) {
+// Reads the file: 1 when read, absent, or of another version (ignored); 0 when it is there but
+// cannot be read (LastOpenError says why).
+static int LoadSettings(const char* path) {
     const int fd = OpenForReading(path, nullptr);
-    if (fd < 0) return;
+    if (fd < 0) return errno == ENOENT;
     uint8_t data[SETTINGS_SIZE];
     size_t got = 0;
     while (got < sizeof data) {
@@ -134,7 +138,7 @@ static void LoadSettings(const char* path) {
         got += size_t(n);
     }
     close(fd);
-    if (got < 1 || data[0] != SETTINGS_VERSION) return; // another version: ignored
+    if (got < 1 || data[0] != SETTINGS_VERSION) return 1; // another version: ignored
     uint8_t image[SETTINGS_SIZE];
     EncodeSettings(image); // fields the file does not reach keep their present values
     std::memcpy(image, data, got);
@@ -149,6 +153,7 @@ static void LoadSettings(const char* path) {
         ShowMoveText(MovePos - 1, cell);
     }
     ShellUpdateToggleButtons();
+    return 1;
 }
 
 // Writes the file, creating its folder: 1, or 0 with LastSaveError set.
@@ -166,13 +171,16 @@ int TransferSettings(int direction) {
     const std::string path = SettingsPath();
     if (path.empty()) return -1;
     if (direction == SETTINGS_LOAD) {
-        LoadSettings(path.c_str());
-        return 1;
+        const int read = LoadSettings(path.c_str());
+        Unreadable = read ? "" : path;
+        return read;
     }
+    if (path == Unreadable) return -1; // a session there that could not be read is kept
     return SaveSettings(path.c_str());
 }
 
 void ResetSettingsModule() {
     PathOverride.clear();
     Overridden = false;
+    Unreadable.clear();
 }

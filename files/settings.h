@@ -14,9 +14,12 @@ void SetSettingsPath(const char* path);
 constexpr int SETTINGS_SAVE = 0; // write the file (at exit)
 constexpr int SETTINGS_LOAD = 1; // read it (at start-up)
 
-// Reads or writes the file as the direction says. Reading returns 1 (a missing or foreign file
-// quietly changes nothing); writing, private to the user, returns 1 when written, 0 when it
-// failed with LastSaveError set (puzzlefile.h), -1 when there is nowhere to keep the file.
+// Reads or writes the file as the direction says. Reading returns 1 when read (a missing or
+// foreign file quietly changes nothing), 0 when the file is there but cannot be read
+// (LastOpenError in puzzlefile.h says why): the program then runs with its defaults, and the
+// file is never written over. Writing, private to the user, returns 1 when written, 0 when it
+// failed with LastSaveError set, -1 when there is nowhere to keep the file or it is that
+// unreadable one.
 int TransferSettings(int direction);
 
 void ResetSettingsModule();

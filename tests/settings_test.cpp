@@ -1,5 +1,6 @@
 // The settings file: every field written and read back, the byte layout, where the file lives,
-// wrong versions and truncation at every length.
+// wrong versions, truncation at every length, and files that cannot be read.
+#include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "fuzz/fuzz_support.h"
 #include "model/board.h"
@@ -11,6 +12,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 class Settings : public FileTest {
@@ -148,5 +151,40 @@ TEST_F(Settings, FileLivesInTheConfigurationFolder) {
     EXPECT_EQ(TransferSettings(SETTINGS_SAVE), -1); // nowhere to write: nothing to report
     oldConfig ? setenv("XDG_CONFIG_HOME", keepConfig.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
     oldHome ? setenv("HOME", keepHome.c_str(), 1) : unsetenv("HOME");
+}
+// A file that is there but cannot be read is reported; the defaults stand, and the file is
+// never written over: not a folder or FIFO in its place, not a file the user may not read.
+TEST_F(Settings, UnreadableFileIsReportedAndKept) {
+    alarm(20); // a read blocked on the FIFO ends the test program here
+    for (bool isFolder : {true, false}) {
+        SCOPED_TRACE(isFolder ? "folder" : "FIFO");
+        isFolder ? mkdir(file.c_str(), 0700) : mkfifo(file.c_str(), 0600);
+        Restart();
+        EXPECT_EQ(TransferSettings(SETTINGS_LOAD), 0);
+        EXPECT_EQ(LastOpenError(), "cannot open " + file + ": " +
+                                       (isFolder ? "Is a directory" : "not a regular file"));
+        EXPECT_EQ(TransferSettings(SETTINGS_SAVE), -1);
+        struct stat s = {};
+        EXPECT_EQ(lstat(file.c_str(), &s), 0);
+        EXPECT_EQ(S_ISDIR(s.st_mode), isFolder);
+        isFolder ? rmdir(file.c_str()) : unlink(file.c_str());
+    }
+    alarm(0);
+    Restart(); // no file now: it may be written again
+    const std::string saved = SaveGame();
+    ASSERT_EQ(chmod(Path("").c_str(), 0777), 0);
+    ASSERT_EQ(chmod(file.c_str(), 0), 0);
+    ASSERT_TRUE(geteuid() != 0 || chown(file.c_str(), 65534, 65534) == 0);
+    EXPECT_EQ(RunAsUser([&] {
+                  Restart();
+                  if (TransferSettings(SETTINGS_LOAD) != 0) return 1;
+                  if (LastOpenError() != "cannot open " + file + ": Permission denied") return 2;
+                  if (BoardDigits() != BUILTIN_PUZZLE) return 3;
+                  if (TransferSettings(SETTINGS_SAVE) != -1) return 4;
+                  return 0;
+              }),
+              0);
+    chmod(file.c_str(), 0600);
+    EXPECT_TRUE(ReadBytes(file) == saved);
 }
 } // namespace
