@@ -22,4 +22,18 @@ constexpr int SETTINGS_LOAD = 1; // read it (at start-up)
 // unreadable one.
 int TransferSettings(int direction);
 
+// The desktop program's view, kept in a side file of text lines ("HighlightDigit=1", "Zoom=3")
+// beside the settings file, whose 603 bytes stay as they are.
+struct ViewSettingsRecord {
+    int highlightDigit = 1; // 0 or 1
+    int zoom = 0;           // 0..32; 0: the window's default
+};
+// Reads the side file (the settings path with ".ini" replaced by "-view.ini", i.e.
+// quadrivo-view.ini): 1 read, 0 absent or unreadable (the record keeps its values). Unknown
+// lines and values out of range are ignored.
+int LoadViewSettings(ViewSettingsRecord* view);
+// Writes the side file, private to the user: 1 written, 0 failed (LastSaveError), -1 nowhere
+// to keep it.
+int SaveViewSettings(const ViewSettingsRecord& view);
+
 void ResetSettingsModule();

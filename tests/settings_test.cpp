@@ -187,4 +187,28 @@ TEST_F(Settings, UnreadableFileIsReportedAndKept) {
     chmod(file.c_str(), 0600);
     EXPECT_TRUE(ReadBytes(file) == saved);
 }
+
+// The view settings keep to a side file of text lines, leaving the settings file as it is; a
+// missing side file leaves the record alone, unknown lines and values out of range are skipped.
+TEST_F(Settings, ViewSettingsKeepToTheirSideFile) {
+    const std::string saved = SaveGame();
+    auto pair = [](const ViewSettingsRecord& v) {
+        return std::make_pair(v.highlightDigit, v.zoom);
+    };
+    ViewSettingsRecord view{0, 5};
+    EXPECT_EQ(LoadViewSettings(&view), 0);
+    EXPECT_EQ(pair(view), std::make_pair(0, 5));
+    view.zoom = 7;
+    EXPECT_EQ(SaveViewSettings(view), 1);
+    EXPECT_EQ(ReadBytes(Path("quadrivo-view.ini")), "HighlightDigit=0\nZoom=7\n");
+    EXPECT_TRUE(ReadBytes(file) == saved);
+    ViewSettingsRecord read;
+    EXPECT_EQ(LoadViewSettings(&read), 1);
+    EXPECT_EQ(pair(read), std::make_pair(0, 7));
+    Write("quadrivo-view.ini", "[view]\r\nZoom=33\r\nHighlightDigit=2\nZoom=12\r\nZoom=-1\n"
+                               "zoom=4\nHighlightDigit=0x\nZoom=\n");
+    read = {};
+    EXPECT_EQ(LoadViewSettings(&read), 1);
+    EXPECT_EQ(pair(read), std::make_pair(1, 12));
+}
 } // namespace
