@@ -235,8 +235,8 @@ static constexpr bool IsSeparator(uint8_t c) {
 }
 
 // A puzzle line that lies whole in the block read, checked where it lies: 1 when it was
-// one (taken into LineBuffer and read to its end), 0 when the byte-wise reading must decide.
-static int TakePuzzleLineInBlock(FileReader* r, int* length) {
+// one (taken into line and read to its end), 0 when the byte-wise reading must decide.
+static int TakePuzzleLineInBlock(FileReader* r, uint8_t* line, int* length) {
     if (r->filled - r->at < 83) return 0;
     const uint8_t* p = r->block + r->at;
     for (int i = 0; i < 81; i++)
@@ -249,24 +249,24 @@ static int TakePuzzleLineInBlock(FileReader* r, int* length) {
     } else {
         return 0;
     }
-    std::memcpy(LineBuffer, p, 81);
-    LineBuffer[81] = 0;
+    std::memcpy(line, p, 81);
+    line[81] = 0;
     *length = 81;
     return 1;
 }
 
-// Reads the next line of a collection into LineBuffer (its first 82 bytes) with its length
-// there. Returns 1 for a puzzle line (read to its end), 0 for another line (its rest unread),
-// -1 at the end of the file (length 0).
-static int NextCollectionLine(FileReader* r, int* length) {
-    if (TakePuzzleLineInBlock(r, length)) return 1;
+// Reads the next line of a collection into line (its first 82 bytes; room for 83) with its
+// length there. Returns 1 for a puzzle line (read to its end), 0 for another line (its rest
+// unread), -1 at the end of the file (length 0).
+static int NextCollectionLine(FileReader* r, uint8_t* line, int* length) {
+    if (TakePuzzleLineInBlock(r, line, length)) return 1;
     bool longer;
-    const int n = ReadTextLine(r, LineBuffer, 82, &longer);
+    const int n = ReadTextLine(r, line, 82, &longer);
     *length = n < 0 ? 0 : n;
     if (n < 81) return n < 0 ? -1 : 0;
     for (int i = 0; i < 81; i++)
-        if (!IsPuzzleCharacter(LineBuffer[i])) return 0;
-    if (n == 82 && !IsSeparator(LineBuffer[81])) return 0;
+        if (!IsPuzzleCharacter(line[i])) return 0;
+    if (n == 82 && !IsSeparator(line[81])) return 0;
     if (longer) SkipLine(r); // the rating, name or comment
     return 1;
 }
@@ -304,9 +304,10 @@ int IndexCollection(CollectionIndexRecord* index, const char* path) {
     r.limit = scan.file.size; // a file growing while it is read ends where it stood
     if (r.size >= PROGRESS_STEP) r.nextReport = PROGRESS_STEP;
     SkipByteOrderMark(&r);
+    uint8_t line[83]; // the count touches no shared buffer, so it may run on any thread
     int length;
     for (int64_t at = ReaderOffset(&r); scan.count < INT_MAX - 1; at = ReaderOffset(&r)) {
-        if (NextCollectionLine(&r, &length) != 1) break; // a line that is not a puzzle ends it
+        if (NextCollectionLine(&r, line, &length) != 1) break; // any other line ends the run
         AddIndexEntry(&scan, at);
         scan.count++;
     }
@@ -335,7 +336,7 @@ int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int
     }
     int length = 0;
     for (;; n++)
-        if (NextCollectionLine(&r, &length) != 1 || n == line) break;
+        if (NextCollectionLine(&r, LineBuffer, &length) != 1 || n == line) break;
     close(r.fd);
     return length;
 }
