@@ -48,9 +48,10 @@ extern CollectionIndexRecord CollectionLines;
 // A collection is the run of puzzle lines from the start of a file (after a UTF-8 byte-order
 // mark, if any): 81 characters '1'-'9' (digits) or '.', '0', '-', 'x' (empty cells), then the
 // line end, or a blank, tab, ',', ';' or '#' and any text. A line ends at LF, CR or CR LF.
-// Counts the run of path into index, reporting progress (ShellProgress) on a large file; no
-// other shared state is touched but LastOpenError. Returns the count; -1 when the user
-// cancelled, -2 when the file cannot be opened (index unchanged in both cases).
+// Counts the run of path into index. A file of 4 MiB or more reports its progress through
+// ShellProgress (bytes read, file size) every 4 MiB, and once more with (size, size) when the
+// count is done; no other shared state is touched but LastOpenError. Returns the count; -1 when the
+// user cancelled, -2 when the file cannot be opened (index unchanged in both cases).
 int IndexCollection(CollectionIndexRecord* index, const char* path);
 // Reads line `line` of the run into LineBuffer (its first 82 bytes), straight from the nearest
 // indexed line when index was made from this file unchanged, else reading from the start; when

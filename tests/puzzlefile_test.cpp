@@ -183,12 +183,6 @@ TEST_F(PuzzleFiles, ALongCountReportsProgressAndCanBeCancelled) {
         return reports.size() != cancelAt;
     };
     InstallShellHooks(&hooks);
-    const std::string small = Write("small.txt", Collection(100, "\n"));
-    cancelAt = 1;
-    MovePos = COLLECTION_COUNT_MODE;
-    EXPECT_EQ(LoadCollectionEntry(small.c_str()), 100);
-    EXPECT_TRUE(reports.empty()); // too short to report
-
     const int lines = 65537;
     std::string text;
     for (int i = 0; i < lines; i++) text += NumberedLine(i) + "\n";
@@ -202,20 +196,18 @@ TEST_F(PuzzleFiles, ALongCountReportsProgressAndCanBeCancelled) {
         const int64_t done = i + 1 < reports.size() ? int64_t(i + 1) * (4 << 20) : size;
         EXPECT_EQ(reports[i], std::make_pair(done, size)) << i;
     }
-    EXPECT_EQ(MoveEnd, lines);
     std::strcpy(CurrentFile, path.c_str());
     CollectionIndex = 0;
     CollectionCount = lines;
     EXPECT_EQ(GotoCollectionPuzzle(65536), 1); // MovePos 65535 is a puzzle, not a count
     EXPECT_EQ(BoardDigits(), NumberedLine(65535));
-    EXPECT_EQ(BrowseCollection(POS_END), 1);
-    EXPECT_EQ(BoardDigits(), NumberedLine(lines - 1));
 
     reports.clear();
     cancelAt = 1;
-    MoveEnd = 9;
+    const std::string small = Write("small.txt", Collection(100, "\n"));
     MovePos = COLLECTION_COUNT_MODE;
-    EXPECT_EQ(LoadCollectionEntry(small.c_str()), 100); // small: never asked
+    EXPECT_EQ(LoadCollectionEntry(small.c_str()), 100);
+    EXPECT_TRUE(reports.empty()); // too short to report
     MovePos = COLLECTION_COUNT_MODE;
     EXPECT_EQ(LoadCollectionEntry(path.c_str()), -1);
     EXPECT_EQ(MoveEnd, 100);
@@ -464,11 +456,6 @@ TEST_F(PuzzleFiles, PipesFoldersDevicesAndHugeFilesNeverHoldTheReader) {
         MovePos = COLLECTION_COUNT_MODE;
         EXPECT_EQ(LoadCollectionEntry(c.path.c_str()), 0);
         EXPECT_EQ(OpenForReading(c.path.c_str(), nullptr), -1);
-        Recorded.messages.clear();
-        std::strcpy(CurrentFile, c.path.c_str());
-        EXPECT_EQ(OpenChosenFile(), 0);
-        EXPECT_EQ(Recorded.messages, std::vector<std::string>{"The file was not opened: " + error});
-        EXPECT_STREQ(CurrentFile, "");
     }
     alarm(0);
     // Past its first MiB a file is not read: the record there is not a move.
