@@ -22,6 +22,7 @@
 #include "model/verdicts.h"
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <sys/stat.h>
 
@@ -56,8 +57,19 @@ static void LeaveSetupMode() {
     ShellUpdateToggleButtons();
 }
 
+// Refuses a path that does not fit CurrentFile, showing its start and end. Returns 0.
+static int RefuseLongPath(const char* path) {
+    const size_t length = std::strlen(path);
+    char text[256];
+    std::snprintf(text, sizeof text, "The path is too long: %.40s...%s (%zu bytes, at most %d)",
+                  path, path + length - 60, length, PATH_MAX - 1);
+    ShellMessageBox(text);
+    return 0;
+}
+
 int ChooseFile(int save) {
-    char path[sizeof CurrentFile];
+    // Room for a chosen path longer than CurrentFile holds, so that it is refused, not cut.
+    char path[2 * sizeof CurrentFile];
     std::snprintf(path, sizeof path, "%s", CurrentFile);
     const bool firstSave = save && !CurrentFile[0];
     if (firstSave) {
@@ -66,6 +78,8 @@ int ChooseFile(int save) {
         DefaultSaveName(local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, path);
     }
     if (!ShellChooseFile(save, path, int(sizeof path), firstSave)) return 0;
+    if (std::strlen(path) >= sizeof CurrentFile) return RefuseLongPath(path);
+    KeepOpenFile();
     CollectionIndex = -1;
     std::snprintf(CurrentFile, sizeof CurrentFile, "%s", path);
     return 1;
@@ -98,6 +112,8 @@ static void Navigate(int id) {
         GotoCollectionPuzzle(GotoNumber);
 }
 
+// Start-up: the session of the last run, or the defaults when there is none or it cannot be
+// read (then the user is told, and the file is kept).
 static void RestoreSession() {
     // No settings file yet: a first start, on which the line under the board says how entry
     // works until the first entry.
@@ -107,7 +123,14 @@ static void RestoreSession() {
     SavedMarks[0] = NO_SAVED_MARKS;
     MoveEnd = 0;
     MovePos = 0;
-    TransferSettings(SETTINGS_LOAD);
+    if (TransferSettings(SETTINGS_LOAD) == 0) { // there, but unreadable: the defaults stand
+        char text[PATH_MAX + 192];
+        std::snprintf(text, sizeof text,
+                      "The saved game could not be read (%s). It is left as it is, and this "
+                      "session will not be saved over it.",
+                      LastOpenError());
+        ShellMessageBox(text);
+    }
     RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
     ShellUpdateToggleButtons();
 }
@@ -262,16 +285,37 @@ int MenuCheck(int id) {
 }
 
 void OpenFileByName(const char* path) {
-    if (AnalysisOptions.setupMode == 1) {
+    if (std::strlen(path) >= sizeof CurrentFile) {
+        RefuseLongPath(path);
+        return;
+    }
+    const bool setup = AnalysisOptions.setupMode == 1;
+    if (setup) {
         AnalysisOptions.setupMode = 0;
         ShellUpdateToggleButtons();
     }
+    KeepOpenFile();
     CollectionIndex = -1;
     std::snprintf(CurrentFile, sizeof CurrentFile, "%s", path);
-    OpenChosenFile();
+    if (!OpenChosenFile() && setup) { // not read: the puzzle being set up stays
+        AnalysisOptions.setupMode = 1;
+        ShellUpdateToggleButtons();
+    }
     RefreshStep();
 }
 
-int ShutDown() {
-    return TransferSettings(SETTINGS_SAVE) != 0; // -1: nowhere to keep the file, nothing failed
+int RestoreView() {
+    ViewSettingsRecord view;
+    LoadViewSettings(&view);
+    Focus.highlightDigit = view.highlightDigit;
+    return view.zoom;
+}
+
+int ShutDown(int zoom) {
+    // -1: nowhere to keep a file (or one left alone as unreadable); nothing failed.
+    if (TransferSettings(SETTINGS_SAVE) == 0) return 0;
+    ViewSettingsRecord view;
+    view.highlightDigit = Focus.highlightDigit;
+    view.zoom = zoom;
+    return SaveViewSettings(view) != 0;
 }

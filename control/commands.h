@@ -55,6 +55,11 @@ int ChooseFile(int save);
 // as "Open Puzzle(s)..." opens a chosen one; a puzzle being set up is given up first.
 void OpenFileByName(const char* path);
 
-// The window is closing (however it closes): writes the settings file. Returns 1 when it was
-// written or there is nowhere to write it, 0 when writing failed (LastSaveError says why).
-int ShutDown();
+// The desktop's own settings, kept beside the settings file: "Highlight Digit" is restored into
+// the focus; returns the zoom the window had (0: none kept, the window's default).
+int RestoreView();
+
+// The window is closing (however it closes): writes the settings file, and the view settings
+// with the window's zoom. Returns 1 when written or there is nowhere to write them, 0 when
+// writing failed (LastSaveError says why).
+int ShutDown(int zoom);

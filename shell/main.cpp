@@ -1,5 +1,6 @@
 // quadrivo: the desktop program. One copy per user runs; a later start hands its file to it.
 // "quadrivo --picture OUT.png ..." draws a board picture instead, with no display.
+#include "control/commands.h"
 #include "control/session.h"
 #include "shell/mainwindow.h"
 #include "shell/picture.h"
@@ -67,7 +68,8 @@ int main(int argc, char** argv) {
         if (!asked.isEmpty()) window.OpenNamedFile(asked);
     });
     CloseOnSignals(&window);
-    window.SetZoom(window.DefaultZoom()); // sized and placed before it is first shown
+    const int zoom = RestoreView(); // the zoom of the last run, if it fits the screen still
+    window.SetZoom(zoom > 0 ? zoom : window.DefaultZoom()); // sized and placed before shown
     window.show();
     window.StartUp();
     if (!file.isEmpty()) window.OpenNamedFile(file);

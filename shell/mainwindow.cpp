@@ -490,7 +490,7 @@ void MainWindow::BringToFront() {
 bool MainWindow::SaveSession() {
     if (sessionSaved) return true;
     sessionSaved = true;
-    return ShutDown() == 1;
+    return ShutDown(board->PreferredFactor()) == 1;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -277,7 +277,9 @@ TEST_F(Shell, OneCopyRunsPerUser) {
     };
     QProcess first, second, third, fourth;
     ASSERT_TRUE(start(first));
-    start(second, {QString::fromStdString(Path("none.txt"))});
+    // A file the running copy can read: one it cannot is reported in a message box first.
+    start(second,
+          {QString::fromStdString(Write("game.txt", std::string(BUILTIN_PUZZLE) + "\r\n"))});
     ASSERT_TRUE(second.waitForFinished(15000));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
