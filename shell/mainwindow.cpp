@@ -13,6 +13,7 @@
 #include "model/options.h"
 #include "model/verdicts.h"
 #include "shell/boardwidget.h"
+#include "shell/picture.h"
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -500,5 +501,6 @@ void MainWindow::SavePicture() {
         "PNG image (*.png)");
     if (name.isEmpty()) return;
     const QImage picture = ScaleCrisp(RenderBoard(), board->Factor());
-    if (!picture.save(name, "PNG")) ShowMessage("Cannot write the picture to " + name);
+    if (!WritePicture(picture, QFile::encodeName(name).constData()))
+        ShowMessage("The picture was not saved: " + QString::fromUtf8(LastSaveError()));
 }

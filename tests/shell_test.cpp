@@ -293,44 +293,6 @@ TEST_F(Shell, OneCopyRunsPerUser) {
     fourth.waitForFinished(10000);
 }
 
-TEST_F(Shell, PictureModeDrawsWithoutADisplay) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder));
-    auto run = [&env](const QStringList& args) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(QUADRIVO_PROGRAM, args);
-        p.waitForFinished(30000);
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    };
-    const QString out = QString::fromStdString(Path("board.png"));
-    ASSERT_EQ(run({"--picture", out, "--scale", "2", "--analysis", BUILTIN_PUZZLE}), 0);
-    QImage picture(out);
-    EXPECT_EQ(picture.size(), QSize(480, 496));
-    // Analysis on: a highlighted cell somewhere, and the labels under the board.
-    bool highlighted = false;
-    for (int y = 0; y < 470 && !highlighted; y++)
-        for (int x = 0; x < 480 && !highlighted; x++)
-            highlighted = picture.pixelColor(x, y) == QColor(0xFF, 0xFF, 0xB0);
-    EXPECT_TRUE(highlighted);
-
-    // A saved game is drawn as it was saved.
-    const std::string game = Write("game.txt", std::string(BUILTIN_PUZZLE) + "\r\n");
-    EXPECT_EQ(run({"--picture", out, QString::fromStdString(game)}), 0);
-    EXPECT_EQ(QImage(out).size(), QSize(240, 248));
-
-    for (const QStringList& bad : {QStringList{"--picture", out, "123"},
-                                   {"--picture", out, "--scale", "0"},
-                                   {"--picture", out, "--frobnicate"},
-                                   {"--picture"},
-                                   {"--picture", out, "a", "b"}})
-        EXPECT_EQ(run(bad), 2) << bad.join(' ').toStdString();
-    EXPECT_EQ(run({"--picture", QString::fromStdString(Path("no/such/dir/x.png")), BUILTIN_PUZZLE}),
-              1);
-}
 } // namespace
 
 int main(int argc, char** argv) {
