@@ -64,12 +64,12 @@ int main(int argc, char** argv) {
     MainWindow window;
     QObject::connect(&instance, &SingleInstance::Asked, &window, [&window](const QString& asked) {
         window.BringToFront();
-        if (!asked.isEmpty()) window.OpenNamedFile(asked);
+        if (!asked.isEmpty()) window.OpenNamedFile(QFileInfo(asked).absoluteFilePath().toUtf8());
     });
     CloseOnSignals(&window);
     window.show();
     window.SetZoom(window.DefaultZoom());
     window.StartUp();
-    if (!file.isEmpty()) window.OpenNamedFile(file);
+    if (!file.isEmpty()) window.OpenNamedFile(file.toUtf8());
     return app.exec();
 }

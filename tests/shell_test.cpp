@@ -1,9 +1,11 @@
 // The real main window, headless: clicks on the board, the command bar and its menus, the
-// dialogs answering through their widgets, closing, and a second copy of the program.
+// dialogs answering through their widgets, closing, work from outside while the core waits in
+// a dialog or a file scan, and paths too long to hold.
 #include "analysis/state.h"
 #include "control/commands.h"
 #include "control/session.h"
 #include "control/taps.h"
+#include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "model/board.h"
 #include "model/history.h"
@@ -15,18 +17,23 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <csignal>
+#include <filesystem>
 #include <functional>
+#include <sys/resource.h>
 
 namespace {
 // Answers the next modal dialog: calls act on it once it is up (act closes it).
@@ -203,7 +210,7 @@ TEST_F(Shell, CopyPasteDialogFormatsCopiesAndTakesInText) {
 TEST_F(Shell, GotoDialogChoosesTheCollectionPuzzle) {
     std::string lines;
     for (int i = 0; i < 5; i++) lines += std::string(SAMPLE_PUZZLE) + "\r\n";
-    window->OpenNamedFile(QString::fromStdString(Write("set.txt", lines)));
+    window->OpenNamedFile(QByteArray::fromStdString(Write("set.txt", lines)));
     EXPECT_EQ(window->windowTitle(), "{set.txt} #1");
     RunCommand(CMD_END);
     QString proposed;
@@ -246,6 +253,98 @@ TEST_F(Shell, ClosingTheWindowWritesTheSettings) {
     EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
 }
 
+// A second copy's file and a posted command wait while the core is inside a command: the
+// save dialog writes the game it was opened over, and the file opens after it closes.
+TEST_F(Shell, WorkFromOutsideWaitsForTheCommandUnderWay) {
+    const QByteArray first = QByteArray::fromStdString(Write("a.txt", BUILTIN_PUZZLE));
+    const QByteArray second = QByteArray::fromStdString(Write("b.txt", SAMPLE_PUZZLE));
+    window->OpenNamedFile(first);
+    const uint32_t techniques = AnalysisOptions.techniques;
+    std::string behind;
+    uint32_t techniquesBehind = 0;
+    WhenModal([&](QWidget* dialog) {
+        window->HandOver(second);
+        ShellPostCommand(CMD_ANALYSIS);
+        QTest::qWait(200);
+        behind = BoardDigits();
+        techniquesBehind = AnalysisOptions.techniques;
+        qobject_cast<QDialog*>(dialog)->accept(); // the proposed name: a.txt
+    });
+    RunCommand(CMD_SAVE);
+    EXPECT_EQ(behind, BUILTIN_PUZZLE);
+    EXPECT_EQ(techniquesBehind, techniques);
+    for (int i = 0; i < 100 && BoardDigits() != SAMPLE_PUZZLE; i++) QTest::qWait(20);
+    EXPECT_EQ(BoardDigits(), SAMPLE_PUZZLE);
+    EXPECT_NE(AnalysisOptions.techniques, techniques);
+    LoadGameFile(first.constData());
+    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
+}
+
+// A long file scan shows a progress dialog after a moment, whose Cancel ends the scan; what is
+// posted meanwhile runs after it.
+TEST_F(Shell, ALongScanShowsProgressAndCanBeCancelled) {
+    std::snprintf(CurrentFile, sizeof CurrentFile, "%s", Path("puzzles.txt").c_str());
+    const uint32_t techniques = AnalysisOptions.techniques;
+    QString label;
+    WhenModal([&label](QWidget* dialog) {
+        auto* progress = qobject_cast<QProgressDialog*>(dialog);
+        label = progress->labelText();
+        progress->cancel();
+    });
+    bool goOn = true, heldBack = true;
+    for (int i = 0; i < 2000 && goOn; i++) {
+        if (i == 1) ShellPostCommand(CMD_ANALYSIS);
+        QTest::qSleep(5);
+        goOn = ShellProgress(i, 2000);
+        heldBack = heldBack && AnalysisOptions.techniques == techniques;
+    }
+    EXPECT_FALSE(goOn);
+    EXPECT_TRUE(heldBack);
+    EXPECT_EQ(label, QString::fromUtf8("Reading puzzles.txt\u2026"));
+    QTest::qWait(200);
+    EXPECT_NE(AnalysisOptions.techniques, techniques);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// A path is held whole or refused with a message, never cut to another file's name; a picture
+// that cannot be written (here on a full disk) says why.
+TEST_F(Shell, PathsAreNeverCutAndFailedWritesSayWhy) {
+    std::string dir = folder;
+    while (dir.size() + 200 < sizeof CurrentFile) dir += "/" + std::string(100, 'd');
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/" + std::string(sizeof CurrentFile + 9 - dir.size(), 'p');
+    std::ofstream(path.substr(0, sizeof CurrentFile - 1)) << SAMPLE_PUZZLE; // the cut name
+    LoadGivens(BUILTIN_PUZZLE);
+    window->OpenNamedFile(QByteArray::fromStdString(path));
+    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(messages.back().contains("too long")) << messages.back().toStdString();
+
+    auto choose = [this](const char* name) {
+        WhenModal([this, name](QWidget* dialog) {
+            qobject_cast<QFileDialog*>(dialog)->selectFile(QString::fromStdString(Path(name)));
+            qobject_cast<QDialog*>(dialog)->accept();
+        });
+    };
+    char chosen[16] = "x.txt";
+    choose("longer-than-sixteen.txt");
+    EXPECT_EQ(window->RunFileDialog(1, chosen, sizeof chosen, false), 0);
+    EXPECT_STREQ(chosen, "x.txt");
+    EXPECT_TRUE(messages.back().contains("too long")) << messages.back().toStdString();
+
+    rlimit limit = {}, full = {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    full = {1024, limit.rlim_max};
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &full);
+    choose("board.png");
+    for (QAction* a : window->MainMenu()->actions())
+        if (a->text() == "Save Picture...") a->trigger();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(messages.back().contains("File too large")) << messages.back().toStdString();
+    EXPECT_FALSE(std::filesystem::exists(Path("board.png")));
+}
 // One copy per user: a later copy hands over and ends without writing anything; a termination
 // signal closes the running copy like any close (the session is saved); a copy killed outright
 // leaves its socket behind, and the next copy takes it over.
