@@ -23,7 +23,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -345,53 +344,6 @@ TEST_F(Shell, PathsAreNeverCutAndFailedWritesSayWhy) {
     EXPECT_TRUE(messages.back().contains("File too large")) << messages.back().toStdString();
     EXPECT_FALSE(std::filesystem::exists(Path("board.png")));
 }
-// One copy per user: a later copy hands over and ends without writing anything; a termination
-// signal closes the running copy like any close (the session is saved); a copy killed outright
-// leaves its socket behind, and the next copy takes it over.
-TEST_F(Shell, OneCopyRunsPerUser) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(folder));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder + "/config"));
-    const QString socket = QString::fromStdString(Path("quadrivo.socket"));
-    const QString settings = QString::fromStdString(folder + "/config/quadrivo/quadrivo.ini");
-    // Starts a copy; true once it listens.
-    auto start = [&env, &socket](QProcess& p, const QStringList& args = {}) {
-        p.setProcessEnvironment(env);
-        p.start(QUADRIVO_PROGRAM, args);
-        p.waitForStarted();
-        for (int i = 0; i < 100 && p.state() == QProcess::Running; i++) {
-            if (QFileInfo::exists(socket)) return true;
-            QTest::qWait(50);
-        }
-        return false;
-    };
-    QProcess first, second, third, fourth;
-    ASSERT_TRUE(start(first));
-    start(second, {QString::fromStdString(Path("none.txt"))});
-    ASSERT_TRUE(second.waitForFinished(15000));
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_EQ(first.state(), QProcess::Running);
-    EXPECT_FALSE(QFileInfo::exists(settings));
-    first.terminate();
-    ASSERT_TRUE(first.waitForFinished(10000));
-    EXPECT_EQ(first.exitCode(), 0);
-    EXPECT_TRUE(QFileInfo::exists(settings));
-
-    ASSERT_TRUE(start(third));
-    third.kill();
-    third.waitForFinished(5000);
-    ASSERT_TRUE(QFileInfo::exists(socket));
-    start(fourth);
-    QTest::qWait(1000);
-    EXPECT_EQ(fourth.state(), QProcess::Running); // it took the socket over
-    start(second);
-    ASSERT_TRUE(second.waitForFinished(15000)); // and the next copy hands over to it
-    EXPECT_EQ(second.exitCode(), 0);
-    fourth.terminate();
-    fourth.waitForFinished(10000);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
