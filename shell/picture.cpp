@@ -150,8 +150,9 @@ int RunPictureMode(int argc, char** argv) {
     const bool tooLong = isFile ? path.size() >= qsizetype(sizeof CurrentFile)
                                 : found != 0 && source && errno == ENAMETOOLONG;
     if (tooLong) {
+        const int most = isFile ? int(sizeof CurrentFile) - 1 : PATH_MAX - 1;
         std::fprintf(stderr, "quadrivo: the path is too long to open (%d bytes, at most %d): %s\n",
-                     int(path.size()), int(sizeof CurrentFile - 1), source);
+                     int(path.size()), most, source);
         return 2;
     }
     if (!source) {
