@@ -20,6 +20,7 @@
 #include "model/verdicts.h"
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 // Commands carried out while a puzzle is being set up; every other one only beeps.
@@ -53,8 +54,19 @@ static void LeaveSetupMode() {
     ShellUpdateToggleButtons();
 }
 
+// Refuses a path that does not fit CurrentFile, showing its start and end. Returns 0.
+static int RefuseLongPath(const char* path) {
+    const size_t length = std::strlen(path);
+    char text[256];
+    std::snprintf(text, sizeof text, "The path is too long: %.40s...%s (%zu bytes, at most %d)",
+                  path, path + length - 60, length, PATH_MAX - 1);
+    ShellMessageBox(text);
+    return 0;
+}
+
 int ChooseFile(int save) {
-    char path[sizeof CurrentFile];
+    // Room for a chosen path longer than CurrentFile holds, so that it is refused, not cut.
+    char path[2 * sizeof CurrentFile];
     std::snprintf(path, sizeof path, "%s", CurrentFile);
     const bool firstSave = save && !CurrentFile[0];
     if (firstSave) {
@@ -63,6 +75,8 @@ int ChooseFile(int save) {
         DefaultSaveName(local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, path);
     }
     if (!ShellChooseFile(save, path, int(sizeof path), firstSave)) return 0;
+    if (std::strlen(path) >= sizeof CurrentFile) return RefuseLongPath(path);
+    KeepOpenFile();
     CollectionIndex = -1;
     std::snprintf(CurrentFile, sizeof CurrentFile, "%s", path);
     return 1;
@@ -95,11 +109,20 @@ static void Navigate(int id) {
         GotoCollectionPuzzle(GotoNumber);
 }
 
+// Start-up: the session of the last run, or the defaults when there is none or it cannot be
+// read (then the user is told, and the file is kept).
 static void RestoreSession() {
     SavedMarks[0] = NO_SAVED_MARKS;
     MoveEnd = 0;
     MovePos = 0;
-    TransferSettings(SETTINGS_LOAD);
+    if (TransferSettings(SETTINGS_LOAD) == 0) { // there, but unreadable: the defaults stand
+        char text[PATH_MAX + 192];
+        std::snprintf(text, sizeof text,
+                      "The saved game could not be read (%s). It is left as it is, and this "
+                      "session will not be saved over it.",
+                      LastOpenError());
+        ShellMessageBox(text);
+    }
     RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
     ShellUpdateToggleButtons();
 }
@@ -245,13 +268,22 @@ int MenuCheck(int id) {
 }
 
 void OpenFileByName(const char* path) {
-    if (AnalysisOptions.setupMode == 1) {
+    if (std::strlen(path) >= sizeof CurrentFile) {
+        RefuseLongPath(path);
+        return;
+    }
+    const bool setup = AnalysisOptions.setupMode == 1;
+    if (setup) {
         AnalysisOptions.setupMode = 0;
         ShellUpdateToggleButtons();
     }
+    KeepOpenFile();
     CollectionIndex = -1;
     std::snprintf(CurrentFile, sizeof CurrentFile, "%s", path);
-    OpenChosenFile();
+    if (!OpenChosenFile() && setup) { // not read: the puzzle being set up stays
+        AnalysisOptions.setupMode = 1;
+        ShellUpdateToggleButtons();
+    }
 }
 
 int ShutDown() {

@@ -22,6 +22,12 @@
 #include "model/marks.h"
 #include "model/options.h"
 #include "model/verdicts.h"
+#include <cstdio>
+#include <cstring>
+
+// The open file as KeepOpenFile found it, put back when the next file chosen is not read.
+static char KeptFile[PATH_MAX];
+static int KeptIndex = -1;
 
 void ResetAllModules() {
     InstallShellHooks(nullptr);
@@ -45,6 +51,8 @@ void ResetAllModules() {
     ResetTapsModule();
     ResetKeysModule();
     ResetDialogRulesModule();
+    KeptFile[0] = 0;
+    KeptIndex = -1;
     ObservePosition(ForgetStep);
 }
 
@@ -71,12 +79,36 @@ void RefreshSession(int mask) {
     if (mask & REFRESH_CLOCK) StartClock();
 }
 
-void OpenChosenFile() {
+void KeepOpenFile() {
+    std::memcpy(KeptFile, CurrentFile, sizeof KeptFile);
+    KeptIndex = CollectionIndex;
+}
+
+// The chosen file was not read: the open file is the one before, and the title says so.
+static int PutBackOpenFile() {
+    std::memcpy(CurrentFile, KeptFile, sizeof CurrentFile);
+    CollectionIndex = KeptIndex;
+    ShellSetTitle();
+    return 0;
+}
+
+int OpenChosenFile() {
     const int pos = MovePos;
     MovePos = COLLECTION_COUNT_MODE;
-    if (LoadCollectionEntry(CurrentFile) < 1) { // not a collection of at least two puzzles
-        // A file that cannot be opened changes nothing, the position included.
-        if (LoadGameFile(CurrentFile) == 0) MovePos = pos;
+    const int count = LoadCollectionEntry(CurrentFile);
+    if (count < 0) { // the user cancelled the count
+        MovePos = pos;
+        return PutBackOpenFile();
+    }
+    if (count == 0) { // not a collection of at least two puzzles
+        if (LoadGameFile(CurrentFile) == 0) {
+            MovePos = pos;
+            char text[PATH_MAX + 128];
+            std::snprintf(text, sizeof text, "The file was not opened: %s", LastOpenError());
+            PutBackOpenFile();
+            ShellMessageBox(text);
+            return 0;
+        }
         if (SavedMarks[0] == NO_SAVED_MARKS)
             RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
         else
@@ -88,4 +120,5 @@ void OpenChosenFile() {
         CollectionCount = MoveEnd;
     }
     ShellSetTitle();
+    return 1;
 }

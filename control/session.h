@@ -21,6 +21,14 @@ int CheckPosition();
 // puzzle is unique), the marks (RefreshMarks), the clock started.
 void RefreshSession(int mask);
 
+// Keeps CurrentFile and CollectionIndex as they are, for OpenChosenFile to put back when the
+// file chosen next cannot be opened; ChooseFile and OpenFileByName call it before they change
+// them.
+void KeepOpenFile();
+
 // Command 110 once the file dialog has set CurrentFile: a collection of two puzzles or more
 // shows its first puzzle in setup mode; any other file is read as a saved game and checked.
-void OpenChosenFile();
+// Returns 1 when the file was read; 0 when it cannot be opened (the message box says why) or
+// the user cancelled the count of a long collection: CurrentFile and CollectionIndex are then
+// put back as KeepOpenFile found them, and nothing else changes.
+int OpenChosenFile();

@@ -3,24 +3,70 @@
 // a chosen file checks the puzzle, so it is the session's: control/session.h).
 #pragma once
 #include "model/board.h"
+#include <climits>
 #include <cstdint>
-#include <cstdio>
 
 constexpr int LINE_BUFFER_SIZE = 256;
-constexpr int PATH_MAX_UNITS = 260;
-constexpr int COLLECTION_COUNT_MODE = 0xFFFF; // MovePos asking LoadCollectionEntry for a count
+// MovePos asking LoadCollectionEntry for a count: no puzzle number is ever this value.
+constexpr int COLLECTION_COUNT_MODE = INT_MIN;
 
 extern uint8_t LineBuffer[LINE_BUFFER_SIZE];
-extern char CurrentFile[PATH_MAX_UNITS * 4]; // UTF-8, empty when none
-extern int CollectionIndex;                  // collection puzzle shown, -1 when none
+extern char CurrentFile[PATH_MAX]; // UTF-8, empty when none
+extern int CollectionIndex;        // collection puzzle shown, -1 when none
 extern int CollectionCount;
 
-// Opens an existing file for reading as bytes; null when it cannot be opened or is a folder.
-FILE* OpenForReading(const char* path);
-// MovePos = COLLECTION_COUNT_MODE: the number of leading 81-byte lines if at least 2, else 0.
-// Otherwise loads line MovePos in setup mode: 1, or 0 when there was no such line.
+// What tells one file from another, and a file from itself after it changed.
+struct FileIdentity {
+    uint64_t device = 0, inode = 0;
+    int64_t size = -1;    // bytes; -1: no file
+    int64_t modified = 0; // nanoseconds since 1970
+};
+// Opens an existing regular file for reading without waiting on the other end of a pipe or
+// device; anything but a regular file is refused. Returns the descriptor (blocking, closed on
+// exec), its identity in identity (may be null); -1 when refused, with LastOpenError set and
+// errno the reason (EINVAL for a file that is not a regular file).
+int OpenForReading(const char* path, FileIdentity* identity);
+// Why the last OpenForReading failed: "cannot open PATH: REASON"; "" after one that succeeded.
+const char* LastOpenError();
+
+// Where the lines of a counted collection start, so that any puzzle is reached without reading
+// all those before it: the offset of every every-th line, every doubling whenever the table is
+// full, so it stays this size for a file of any length.
+constexpr int COLLECTION_INDEX_SLOTS = 4096;
+struct CollectionIndexRecord {
+    FileIdentity file;    // the file counted (size -1: none)
+    bool trusted = false; // the file had not changed for a while when counted, so a change
+                          // after the count cannot leave the same identity behind
+    int count = 0;        // puzzle lines from the start of the file
+    int every = 1;        // offsets[i]: where line i * every starts
+    int entries = 0;
+    int64_t offsets[COLLECTION_INDEX_SLOTS] = {};
+};
+// The index of the collection counted last (the open one).
+extern CollectionIndexRecord CollectionLines;
+
+// A collection is the run of puzzle lines from the start of a file (after a UTF-8 byte-order
+// mark, if any): 81 characters '1'-'9' (digits) or '.', '0', '-', 'x' (empty cells), then the
+// line end, or a blank, tab, ',', ';' or '#' and any text. A line ends at LF, CR or CR LF.
+// Counts the run of path into index. A file of 4 MiB or more reports its progress through
+// ShellProgress (bytes read, file size) every 4 MiB, and once more with (size, size) when the
+// count is done; no other shared state is touched but LastOpenError. Returns the count; -1 when the
+// user cancelled, -2 when the file cannot be opened (index unchanged in both cases).
+int IndexCollection(CollectionIndexRecord* index, const char* path);
+// Reads line `line` of the run into LineBuffer (its first 82 bytes), straight from the nearest
+// indexed line when index was made from this file unchanged, else reading from the start; when
+// the run ends earlier, the line that ends it is read instead. Returns the line's length as
+// stored (a line of at least 81 can be loaded), 0 past the end of the file, -1 when the file
+// cannot be opened (LastOpenError).
+int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line);
+// MovePos = COLLECTION_COUNT_MODE: counts and indexes the collection (CollectionLines); the
+// count if at least 2 (MoveEnd then holds it), 0 when not a collection or not readable, -1
+// when the user cancelled (nothing changed). Otherwise loads line MovePos in setup mode: 1,
+// or 0 when there was no such line (the game is cleared) or the file cannot be opened (nothing
+// changed).
 int LoadCollectionEntry(const char* path);
-// Loads a saved game: 0 when the file cannot be opened, else the mark records read plus 1.
+// Loads a saved game from the first MiB of the file: 0 when the file cannot be opened (nothing
+// changed; LastOpenError), else the mark records read plus 1.
 int LoadGameFile(const char* path);
 // Writes the game through ReplaceFile: 1 when written, 0 when not (LastSaveError says why).
 int SaveGameFile(const char* path);
@@ -31,11 +77,15 @@ int FormatPuzzleBlock();
 // Permissions of a file that a save creates (the umask applies); a file replaced keeps its own.
 constexpr int FILE_MODE_SHARED = 0666;  // saved games
 constexpr int FILE_MODE_PRIVATE = 0600; // the settings file: the user's session
-// Writes size bytes to the file path finally names (links followed): to a new temporary file in
-// that file's folder, synced, then renamed over it and the folder synced. A replaced file keeps
-// its mode (and owner where allowed); a new one gets newMode less the umask. A folder, device or
-// pipe is refused. Returns 1 done, 0 failed with LastSaveError set: the old file is untouched,
-// unless only the folder's sync failed (the new file is then in place).
+// Writes size bytes to the file path finally names (links followed), as a shell's write would:
+// a file the user may not write is refused, and so are a folder, device or pipe. The new file
+// is made in that file's folder without a name (O_TMPFILE; where the file system has none, under
+// a name carrying the process id, and a later save removes such files left by ended processes),
+// written, synced, named and renamed over the old one, then the folder is synced; a save killed
+// halfway leaves nothing behind. A replaced file keeps its mode (and owner where allowed); a
+// new one gets newMode less the umask. Paths of up to PATH_MAX - 1 bytes. Returns 1 done, 0
+// failed with LastSaveError set: the old file is untouched, unless only the folder's sync
+// failed (the new file is then in place).
 int ReplaceFile(const char* path, const uint8_t* data, int size, int newMode);
 // Why the last save failed, "cannot write PATH: REASON" with the system's text for the reason;
 // "" after a save that succeeded. The shell shows it in a message box; a command line prints it.

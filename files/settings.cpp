@@ -1,5 +1,6 @@
 // The settings file: the whole game (Board, MoveHistory, MovePos, MoveEnd, MarkGrid and
-// AnalysisOptions) in 603 little-endian, unaligned bytes, read at start-up and written at exit.
+// AnalysisOptions) in 603 little-endian, unaligned bytes, read at start-up and written at exit;
+// beside it the desktop program's view settings as lines of text.
 // Reading accepts any bytes: what comes back keeps the invariants every reader guarantees
 // (cell bytes 0 or a digit 1..9, marks within 0x1FF, a history that can be replayed).
 #include "files/settings.h"
@@ -8,9 +9,12 @@
 #include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 // Layout of the file; every multi-byte value little-endian.
 //   0 version (1) | 1..31 unused | 32 Board (81) | 113 MoveHistory (82 x 16 bits)
@@ -33,6 +37,8 @@ static_assert(SETTINGS_SIZE == OFFSET_OPTIONS + int(sizeof(AnalysisOptionsRecord
 // SetSettingsPath's choice; used instead of the configuration folder while Overridden is set.
 static std::string PathOverride;
 static bool Overridden;
+// A settings file that was there at start-up but could not be read: never written over.
+static std::string Unreadable;
 
 std::string SettingsPath() {
     if (Overridden) return PathOverride;
@@ -120,15 +126,23 @@ static void KeepStateInRange() {
     MovePos = keptApplied;
 }
 
-static void LoadSettings(const char* path) {
-    FILE* file = OpenForReading(path);
-    if (!file) return;
+// Reads the file: 1 when read, absent, or of another version (ignored); 0 when it is there but
+// cannot be read (LastOpenError says why).
+static int LoadSettings(const char* path) {
+    const int fd = OpenForReading(path, nullptr);
+    if (fd < 0) return errno == ENOENT;
+    uint8_t data[SETTINGS_SIZE];
+    size_t got = 0;
+    while (got < sizeof data) {
+        const ssize_t n = read(fd, data + got, sizeof data - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break; // the end, or a read error taken as the end
+        got += size_t(n);
+    }
+    close(fd);
+    if (got < 1 || data[0] != SETTINGS_VERSION) return 1; // another version: ignored
     uint8_t image[SETTINGS_SIZE];
     EncodeSettings(image); // fields the file does not reach keep their present values
-    uint8_t data[SETTINGS_SIZE];
-    size_t got = std::fread(data, 1, sizeof data, file);
-    std::fclose(file);
-    if (got < 1 || data[0] != SETTINGS_VERSION) return; // another version: ignored
     std::memcpy(image, data, got);
     DecodeSettings(image);
     KeepStateInRange();
@@ -141,6 +155,7 @@ static void LoadSettings(const char* path) {
         ShowMoveText(MovePos - 1, cell);
     }
     ShellUpdateToggleButtons();
+    return 1;
 }
 
 // Writes the file, creating its folder: 1, or 0 with LastSaveError set.
@@ -158,13 +173,92 @@ int TransferSettings(int direction) {
     const std::string path = SettingsPath();
     if (path.empty()) return -1;
     if (direction == SETTINGS_LOAD) {
-        LoadSettings(path.c_str());
-        return 1;
+        const int read = LoadSettings(path.c_str());
+        Unreadable = read ? "" : path;
+        return read;
     }
+    if (path == Unreadable) return -1; // a session there that could not be read is kept
     return SaveSettings(path.c_str());
+}
+
+// The side file of the view settings: the settings path with its ".ini" replaced by "-view.ini"
+// (added when it has none); "" when there is no settings path.
+static std::string ViewSettingsPath() {
+    std::string path = SettingsPath();
+    if (path.empty()) return path;
+    if (path.size() >= 4 && path.compare(path.size() - 4, 4, ".ini") == 0)
+        path.resize(path.size() - 4);
+    return path + "-view.ini";
+}
+
+// The view settings, one "Name=value" line each, with the values each may take.
+struct ViewKey {
+    const char* name;
+    int ViewSettingsRecord::*field;
+    int low, high;
+};
+constexpr ViewKey VIEW_KEYS[] = {
+    {"HighlightDigit", &ViewSettingsRecord::highlightDigit, 0, 1}, // highlight the digit
+    {"Zoom", &ViewSettingsRecord::zoom, 0, 32},                    // zoom factor, 0 default
+};
+// The side file is a few lines; more than this is not read.
+constexpr int VIEW_FILE_MAX = 4096;
+
+// Takes one line "Name=value" (length bytes) into view when it names a setting and its value
+// is a number in range; any other line is ignored.
+static void ReadViewLine(const char* line, size_t length, ViewSettingsRecord* view) {
+    while (length > 0 && (line[length - 1] == '\r' || line[length - 1] == ' ')) length--;
+    for (const ViewKey& key : VIEW_KEYS) {
+        const size_t name = std::strlen(key.name);
+        if (length <= name + 1 || length > name + 3 || std::strncmp(line, key.name, name) != 0 ||
+            line[name] != '=')
+            continue;
+        int value = 0;
+        for (size_t i = name + 1; i < length; i++) {
+            if (line[i] < '0' || line[i] > '9') return;
+            value = value * 10 + (line[i] - '0');
+        }
+        if (value >= key.low && value <= key.high) view->*key.field = value;
+        return;
+    }
+}
+
+int LoadViewSettings(ViewSettingsRecord* view) {
+    const std::string path = ViewSettingsPath();
+    const int fd = path.empty() ? -1 : OpenForReading(path.c_str(), nullptr);
+    if (fd < 0) return 0;
+    char text[VIEW_FILE_MAX];
+    size_t got = 0;
+    while (got < sizeof text) {
+        const ssize_t n = read(fd, text + got, sizeof text - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += size_t(n);
+    }
+    close(fd);
+    for (size_t start = 0, end = 0; start < got; start = end + 1) {
+        for (end = start; end < got && text[end] != '\n';) end++;
+        ReadViewLine(text + start, end - start, view);
+    }
+    return 1;
+}
+
+int SaveViewSettings(const ViewSettingsRecord& view) {
+    const std::string path = ViewSettingsPath();
+    if (path.empty()) return -1;
+    char text[128];
+    int n = 0;
+    for (const ViewKey& key : VIEW_KEYS)
+        n += std::snprintf(text + n, sizeof text - size_t(n), "%s=%d\n", key.name, view.*key.field);
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, error);
+    if (error) return ReportSaveError(path.c_str(), error.value());
+    return ReplaceFile(path.c_str(), reinterpret_cast<const uint8_t*>(text), n, FILE_MODE_PRIVATE);
 }
 
 void ResetSettingsModule() {
     PathOverride.clear();
     Overridden = false;
+    Unreadable.clear();
 }

@@ -14,9 +14,26 @@ void SetSettingsPath(const char* path);
 constexpr int SETTINGS_SAVE = 0; // write the file (at exit)
 constexpr int SETTINGS_LOAD = 1; // read it (at start-up)
 
-// Reads or writes the file as the direction says. Reading returns 1 (a missing or foreign file
-// quietly changes nothing); writing, private to the user, returns 1 when written, 0 when it
-// failed with LastSaveError set (puzzlefile.h), -1 when there is nowhere to keep the file.
+// Reads or writes the file as the direction says. Reading returns 1 when read (a missing or
+// foreign file quietly changes nothing), 0 when the file is there but cannot be read
+// (LastOpenError in puzzlefile.h says why): the program then runs with its defaults, and the
+// file is never written over. Writing, private to the user, returns 1 when written, 0 when it
+// failed with LastSaveError set, -1 when there is nowhere to keep the file or it is that
+// unreadable one.
 int TransferSettings(int direction);
+
+// The desktop program's view, kept in a side file of text lines ("HighlightDigit=1", "Zoom=3")
+// beside the settings file, whose 603 bytes stay as they are.
+struct ViewSettingsRecord {
+    int highlightDigit = 1; // 0 or 1
+    int zoom = 0;           // 0..32; 0: the window's default
+};
+// Reads the side file (the settings path with ".ini" replaced by "-view.ini", i.e.
+// quadrivo-view.ini): 1 read, 0 absent or unreadable (the record keeps its values). Unknown
+// lines and values out of range are ignored.
+int LoadViewSettings(ViewSettingsRecord* view);
+// Writes the side file, private to the user: 1 written, 0 failed (LastSaveError), -1 nowhere
+// to keep it.
+int SaveViewSettings(const ViewSettingsRecord& view);
 
 void ResetSettingsModule();

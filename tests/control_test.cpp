@@ -20,7 +20,11 @@
 #include "model/verdicts.h"
 #include "tests/support.h"
 #include <algorithm>
+#include <climits>
 #include <deque>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // What the window-side hooks saw, and what the scripted dialogs answer.
@@ -402,6 +406,22 @@ TEST_F(Control, StartUp) {
     EXPECT_EQ(Board[1], 0x87);
     EXPECT_EQ(Recorded.beeps, beeps + 1);
     EXPECT_TRUE(Window.dialogs.empty());
+
+    // A settings file that cannot be read is reported; the defaults stand, and it is kept.
+    std::filesystem::remove(Path("quadrivo.ini"));
+    ASSERT_EQ(mkfifo(Path("quadrivo.ini").c_str(), 0600), 0);
+    RestartModules();
+    alarm(20); // a read blocked on the FIFO ends the test program here
+    RunCommand(CMD_STARTUP);
+    alarm(0);
+    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
+    EXPECT_EQ(Recorded.messages,
+              std::vector<std::string>{"The saved game could not be read (cannot open " +
+                                       Path("quadrivo.ini") +
+                                       ": not a regular file). It is left as it is, and this "
+                                       "session will not be saved over it."});
+    EXPECT_EQ(ShutDown(), 1);
+    EXPECT_TRUE(std::filesystem::is_fifo(Path("quadrivo.ini")));
 }
 
 TEST_F(Control, CollectionsBrowseInSetupModeWithTitleAndGoto) {
@@ -436,6 +456,28 @@ TEST_F(Control, CollectionsBrowseInSetupModeWithTitleAndGoto) {
     RunCommand(CMD_REOPEN);
     EXPECT_EQ(AnalysisOptions.setupMode, 1u);
     EXPECT_EQ(Window.proposedFile, "");
+}
+
+// A path of up to PATH_MAX - 1 bytes is held whole; a longer one, from the file dialog or
+// handed over, is refused with a message and changes nothing.
+TEST_F(Control, LongPathsAreHeldWholeOrRefused) {
+    const std::string deep = DeepPath(Path("deep"), 2000);
+    std::ofstream(deep) << std::string(SAMPLE_PUZZLE) + "\n" + SAMPLE_PUZZLE + "\n";
+    OpenFileByName(deep.c_str());
+    EXPECT_EQ(CurrentFile, deep);
+    EXPECT_EQ(CollectionCount, 2);
+    EXPECT_EQ(Window.title, "{" + deep.substr(deep.rfind('/') + 1) + "} #1");
+    const std::string tooLong = DeepPath(Path("deep"), PATH_MAX + 100);
+    Window.chosenFile = tooLong;
+    EXPECT_EQ(ChooseFile(0), 0);
+    OpenFileByName(tooLong.c_str());
+    const std::string refused = "The path is too long: " + tooLong.substr(0, 40) + "...";
+    ASSERT_EQ(Recorded.messages.size(), 2u);
+    for (const std::string& message : Recorded.messages)
+        EXPECT_EQ(message.substr(0, refused.size()), refused);
+    EXPECT_EQ(CurrentFile, deep);
+    EXPECT_EQ(CollectionIndex, 0);
+    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
 }
 
 TEST_F(Control, SavingProposesADatedNameAndReportsFailure) {

@@ -12,9 +12,14 @@
 #include "tests/support.h"
 #include <algorithm>
 #include <cstring>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -46,21 +51,51 @@ class PuzzleFiles : public FileTest {
     int Load(const std::string& bytes) { return LoadGameFile(Write("in.txt", bytes).c_str()); }
 };
 
-std::string Collection(int lines) {
+std::string Collection(int lines, const char* end = "\r\n") {
     std::string text;
-    for (int i = 0; i < lines; i++) text += (i % 2 ? OTHER : PUZZLE) + "\r\n";
+    for (int i = 0; i < lines; i++) text += (i % 2 ? OTHER : PUZZLE) + end;
     return text;
 }
 
-TEST_F(PuzzleFiles, CollectionCountIsTheRunOfExactLinesFromTheStart) {
+// Puzzle line number i (below 9!): PUZZLE with its digits relabelled by the i-th permutation.
+std::string NumberedLine(int i) {
+    std::string digits = "123456789", order;
+    for (int k = 9; k > 0; i /= k, k--) {
+        order += digits[size_t(i % k)];
+        digits.erase(size_t(i % k), 1);
+    }
+    std::string line = PUZZLE;
+    for (char& c : line)
+        if (c >= '1' && c <= '9') c = order[size_t(c - '1')];
+    return line;
+}
+
+// Sets a file's times an hour back, as a collection that has not changed for a while.
+void Age(const std::string& path) {
+    timespec times[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST_F(PuzzleFiles, CollectionIsTheRunOfPuzzleLinesFromTheStart) {
+    std::string empties = PUZZLE;
+    empties[1] = '-', empties[2] = '0', empties[3] = 'x';
     const struct {
         std::string text;
         int count;
     } CASES[] = {
-        {Collection(5) + "\r\n" + Collection(3), 5},
-        {Collection(2) + OTHER + "7\r\n" + Collection(3), 2}, // an 82-byte line ends the run
-        {Collection(1), 0},                                   // one puzzle is no collection
-        {PUZZLE + "\n" + OTHER + "\n" + PUZZLE + "\n", 0},    // LF is skipped: one long line
+        {Collection(5) + "\r\n" + Collection(3), 5}, // an empty line ends the run
+        {Collection(5, "\n") + "\n" + Collection(3, "\n"), 5},
+        {PUZZLE + "\r" + OTHER + "\n" + PUZZLE + "\r\n" + OTHER, 4}, // any line end, or none
+        {"\xEF\xBB\xBF" + Collection(2, "\n"), 2},                   // a byte-order mark first
+        {PUZZLE + " 1.2 rating\r\n" + OTHER + "\t#7 name\n" + empties + ",x;y\n" + OTHER + ";\n" +
+             PUZZLE + "#\n" + OTHER + "  \n",
+         6},
+        {Collection(2) + OTHER + "7\r\n" + Collection(3), 2},       // an 82nd character ends it
+        {Collection(2) + "a" + OTHER.substr(1) + "\n" + PUZZLE, 2}, // so does any other byte
+        {Collection(3) + OTHER.substr(1) + "\n" + PUZZLE, 3},       // and a shorter line
+        {"# puzzles\n" + Collection(3), 0},
+        {Collection(1), 0}, // one puzzle is no collection
+        {std::string("\xEF\xBB") + Collection(2), 0},
     };
     for (const auto& c : CASES) {
         MovePos = COLLECTION_COUNT_MODE;
@@ -72,8 +107,8 @@ TEST_F(PuzzleFiles, CollectionCountIsTheRunOfExactLinesFromTheStart) {
 
 TEST_F(PuzzleFiles, CollectionLineLoadsInSetupModeOrClearsTheGamePastTheEnd) {
     std::string line = PUZZLE;
-    line[1] = '-', line[2] = '0', line[3] = 'x', line[4] = '?';
-    std::string path = Write("c.txt", OTHER + "\r\n" + line + "\r\n" + OTHER + "7\r\n" + PUZZLE);
+    line[1] = '-', line[2] = '0', line[3] = 'x';
+    std::string path = Write("c.txt", OTHER + "\n" + line + " #2\n" + OTHER + "7\n" + PUZZLE);
     MovePos = 1;
     EXPECT_EQ(LoadCollectionEntry(path.c_str()), 1);
     EXPECT_EQ(AnalysisOptions.setupMode, 1u);
@@ -81,7 +116,7 @@ TEST_F(PuzzleFiles, CollectionLineLoadsInSetupModeOrClearsTheGamePastTheEnd) {
     EXPECT_EQ(Board[0], 0x84);
     EXPECT_EQ(Recorded.titles, 1);
     EXPECT_EQ(Recorded.status[PANE_COUNT], "81-17: 64");
-    // A negative position loads line 0; the 82-byte line 2 breaks the run and is the one read.
+    // A negative position loads line 0; the 82-byte line 2 ends the run and is the one read.
     for (int pos : {-3, 3}) {
         MovePos = pos;
         EXPECT_EQ(LoadCollectionEntry(path.c_str()), 1);
@@ -94,6 +129,106 @@ TEST_F(PuzzleFiles, CollectionLineLoadsInSetupModeOrClearsTheGamePastTheEnd) {
     EXPECT_EQ(BoardDigits(), std::string(81, '.'));
     EXPECT_EQ(MarkGrid[0], 0);
     EXPECT_EQ(AnalysisOptions.setupMode, 0u);
+}
+
+// The count keeps where every few lines start; a puzzle of the unchanged file is read from
+// the nearest of them. A file changed since is read from its start.
+TEST_F(PuzzleFiles, AnyPuzzleOfACountedCollectionLoadsFromItsIndex) {
+    const int lines = 10000;
+    std::string text = "\xEF\xBB\xBF";
+    std::vector<int64_t> starts;
+    for (int i = 0; i < lines; i++) {
+        starts.push_back(int64_t(text.size()));
+        text += NumberedLine(i) + (i % 3 ? "\n" : " 4.5 #comment\r\n");
+    }
+    const std::string path = Write("c.txt", text + "end\n" + PUZZLE + "\n");
+    Age(path);
+    MovePos = COLLECTION_COUNT_MODE;
+    ASSERT_EQ(LoadCollectionEntry(path.c_str()), lines);
+    const CollectionIndexRecord& index = CollectionLines;
+    ASSERT_TRUE(index.trusted);
+    ASSERT_EQ(index.every, 4); // 4096 slots held every line, then every other, then every 4th
+    ASSERT_EQ(index.entries, lines / 4);
+    for (int e = 0; e < index.entries; e++) ASSERT_EQ(index.offsets[e], starts[e * 4]) << e;
+    for (int i : {0, 1, 3, 4, 4095, 4097, 7777, lines - 1}) {
+        MovePos = i;
+        ASSERT_EQ(LoadCollectionEntry(path.c_str()), 1) << i;
+        EXPECT_EQ(BoardDigits(), NumberedLine(i)) << i;
+    }
+    MovePos = lines + 5; // past the run: the line that ends it is no puzzle
+    EXPECT_EQ(LoadCollectionEntry(path.c_str()), 0);
+
+    // The same file rewritten with other lines: read from its start, not from the old offsets.
+    text.clear();
+    for (int i = 0; i < lines; i++) text += NumberedLine(lines - i) + "\r\n";
+    Write("c.txt", text);
+    Age(path);
+    for (int i : {4, 9000}) {
+        MovePos = i;
+        ASSERT_EQ(LoadCollectionEntry(path.c_str()), 1) << i;
+        EXPECT_EQ(BoardDigits(), NumberedLine(lines - i)) << i;
+    }
+    EXPECT_EQ(ReadCollectionLine(&index, Path("gone.txt").c_str(), 0), -1);
+}
+
+// A collection of several MiB reports how far its count has come; cancelled, the count
+// changes nothing, and neither does the open command. 65,536 puzzles and more are browsed.
+TEST_F(PuzzleFiles, ALongCountReportsProgressAndCanBeCancelled) {
+    static std::vector<std::pair<int64_t, int64_t>> reports;
+    static size_t cancelAt;
+    reports.clear();
+    ShellHooks hooks = Shell;
+    hooks.progress = [](int64_t done, int64_t total) {
+        reports.emplace_back(done, total);
+        return reports.size() != cancelAt;
+    };
+    InstallShellHooks(&hooks);
+    const int lines = 65537;
+    std::string text;
+    for (int i = 0; i < lines; i++) text += NumberedLine(i) + "\n";
+    const std::string path = Write("big.txt", text);
+    const int64_t size = int64_t(text.size());
+    cancelAt = 0;
+    MovePos = COLLECTION_COUNT_MODE;
+    ASSERT_EQ(LoadCollectionEntry(path.c_str()), lines);
+    ASSERT_EQ(reports.size(), size_t(size / (4 << 20) + 1));
+    for (size_t i = 0; i < reports.size(); i++) {
+        const int64_t done = i + 1 < reports.size() ? int64_t(i + 1) * (4 << 20) : size;
+        EXPECT_EQ(reports[i], std::make_pair(done, size)) << i;
+    }
+    std::strcpy(CurrentFile, path.c_str());
+    CollectionIndex = 0;
+    CollectionCount = lines;
+    EXPECT_EQ(GotoCollectionPuzzle(65536), 1); // MovePos 65535 is a puzzle, not a count
+    EXPECT_EQ(BoardDigits(), NumberedLine(65535));
+
+    reports.clear();
+    cancelAt = 1;
+    const std::string small = Write("small.txt", Collection(100, "\n"));
+    MovePos = COLLECTION_COUNT_MODE;
+    EXPECT_EQ(LoadCollectionEntry(small.c_str()), 100);
+    EXPECT_TRUE(reports.empty()); // too short to report
+    MovePos = COLLECTION_COUNT_MODE;
+    EXPECT_EQ(LoadCollectionEntry(path.c_str()), -1);
+    EXPECT_EQ(MoveEnd, 100);
+    EXPECT_EQ(CollectionLines.count, 100);
+
+    // Open: the file and puzzle shown before stay, as does the game.
+    LoadGivens(OTHER.c_str());
+    std::strcpy(CurrentFile, small.c_str());
+    CollectionIndex = 3;
+    KeepOpenFile();
+    std::strcpy(CurrentFile, path.c_str());
+    CollectionIndex = -1;
+    reports.clear();
+    const int titles = Recorded.titles;
+    EXPECT_EQ(OpenChosenFile(), 0);
+    EXPECT_STREQ(CurrentFile, small.c_str());
+    EXPECT_EQ(CollectionIndex, 3);
+    EXPECT_EQ(BoardDigits(), OTHER);
+    EXPECT_EQ(MovePos, 0); // not left asking for a count
+    EXPECT_EQ(Recorded.titles, titles + 1);
+    EXPECT_TRUE(Recorded.messages.empty());
 }
 
 // Puzzle block (entries written like givens), move records with the marker on the first move
@@ -126,7 +261,8 @@ TEST_F(PuzzleFiles, SavedGameHasItsExactBytes) {
     EXPECT_STREQ(name, "Pzl240307");
 }
 
-// Written again after reading, a game gives the same bytes: block, moves, marker and marks.
+// Written again after reading, a game gives the same bytes: block, moves, marker and marks,
+// whether its lines ended in CR LF or LF.
 TEST_F(PuzzleFiles, SavedGameReadsBackWithEntriesInColourZero) {
     for (int undone : {0, 2}) {
         PlayGame(undone);
@@ -134,9 +270,13 @@ TEST_F(PuzzleFiles, SavedGameReadsBackWithEntriesInColourZero) {
         uint8_t board[81];
         for (int i = 0; i < 81; i++) board[i] = Board[i] & ~CELL_COLOUR;
         const int pos = MovePos;
+        std::string lf = bytes; // the same game with LF line ends reads alike
+        lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
+        ResetForTest();
+        EXPECT_EQ(Load(lf), 82);
+        EXPECT_EQ(Saved(), bytes); // and is written with CR LF again
         ResetForTest();
         EXPECT_EQ(LoadGameFile(Path("g.txt").c_str()), 82);
-        EXPECT_EQ(Saved(), bytes);
         EXPECT_EQ(std::memcmp(Board, board, 81), 0);
         EXPECT_EQ(MovePos, pos);
         EXPECT_EQ(std::memcmp(MarkSnapshot, MarkGrid, sizeof MarkGrid), 0);
@@ -266,29 +406,62 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
     EXPECT_EQ(ReopenCollection(), 0); // the caller then opens the dialog
 }
 
-// A name that names no file leaves the game as it was (entries keep their colour); the saved
-// game reads back with entries in colour 0. The session refresh starts the clock either way.
-// Without a collection, browsing leaves the board alone.
-TEST_F(PuzzleFiles, OpeningASavedGameOrAMissingFile) {
+// A file that cannot be opened is reported and changes nothing: not the game, not the file
+// shown. A saved game reads back with entries in colour 0. Without a collection, browsing
+// leaves the board alone.
+TEST_F(PuzzleFiles, OpeningASavedGameOrAFileThatCannotBeOpened) {
     PlayGame(1);
     Saved();
-    EXPECT_EQ(LoadGameFile(folder.c_str()), 0); // a folder opens but cannot be read
+    std::strcpy(CurrentFile, Path("g.txt").c_str());
+    CollectionIndex = 2;
+    KeepOpenFile();
     for (const char* file : {"none.txt", "g.txt"}) {
         std::strcpy(CurrentFile, Path(file).c_str());
-        OpenChosenFile();
+        CollectionIndex = -1;
         const bool there = file[0] == 'g';
-        EXPECT_EQ(Recorded.clockRuns, 1 + there) << file;
+        EXPECT_EQ(OpenChosenFile(), there) << file;
+        EXPECT_EQ(Recorded.clockRuns, there) << file;
         EXPECT_EQ(AnalysisOptions.setupMode, 0u) << file;
-        EXPECT_EQ(CollectionIndex, -1) << file;
+        EXPECT_STREQ(CurrentFile, Path("g.txt").c_str());
+        EXPECT_EQ(CollectionIndex, there ? -1 : 2) << file;
         EXPECT_EQ(MovePos, 4) << file; // not left asking for a count
         EXPECT_EQ(MoveEnd, 5) << file;
         EXPECT_EQ(Board[2], there ? 0x82 : 0x92) << file;
         EXPECT_EQ(MarkGrid[4], 0x005) << file; // the file's marks are kept
     }
+    ASSERT_FALSE(Recorded.messages.empty()); // then the verdict on the game read
+    EXPECT_EQ(Recorded.messages[0], "The file was not opened: cannot open " + Path("none.txt") +
+                                        ": No such file or directory");
     AnalysisOptions.setupMode = 1;
     EXPECT_EQ(BrowseCollection(POS_REDO), -1);
     EXPECT_EQ(GotoCollectionPuzzle(1), 0);
     EXPECT_EQ(Board[2], 0x82);
+}
+
+// A pipe, a folder or a device is refused at once, never waited on; a huge file is read no
+// further than a saved game can reach.
+TEST_F(PuzzleFiles, PipesFoldersDevicesAndHugeFilesNeverHoldTheReader) {
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    alarm(20); // a reader blocked in open() ends the test program here
+    const struct {
+        std::string path, reason;
+    } CASES[] = {{Path("fifo"), "not a regular file"},
+                 {folder, "Is a directory"},
+                 {"/dev/zero", "not a regular file"}};
+    for (const auto& c : CASES) {
+        SCOPED_TRACE(c.path);
+        const std::string error = "cannot open " + c.path + ": " + c.reason;
+        EXPECT_EQ(LoadGameFile(c.path.c_str()), 0);
+        EXPECT_EQ(LastOpenError(), error);
+        MovePos = COLLECTION_COUNT_MODE;
+        EXPECT_EQ(LoadCollectionEntry(c.path.c_str()), 0);
+        EXPECT_EQ(OpenForReading(c.path.c_str(), nullptr), -1);
+    }
+    alarm(0);
+    // Past its first MiB a file is not read: the record there is not a move.
+    const std::string filler(1 << 20, ' ');
+    EXPECT_EQ(Load(PUZZLE + "[ 1 R1C2 = 7]" + filler + "[ 2 R1C3 = 8]"), 1);
+    EXPECT_EQ(MoveEnd, 1);
 }
 
 // Every fuzz seed and every input a fuzz run found, read as its target reads it; returns the

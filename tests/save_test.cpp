@@ -1,17 +1,21 @@
 // Saving games and the settings file: links written through, permissions kept, data synced
-// before and after the rename, and every failure reported with its reason while the old file
-// stays. Each case runs through both savers.
+// before and after the rename, every failure reported with its reason while the old file stays,
+// read-only files kept, nothing left by a save killed halfway, paths up to the system's limit.
+// Each case runs through both savers.
 #include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "model/history.h"
 #include "tests/support.h"
 #include <csignal>
+#include <cstdarg>
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -28,11 +32,15 @@ struct SyncRecord {
 };
 std::vector<SyncRecord> Syncs;
 std::string SyncTarget; // recording is on while this is set
+bool KillInSync;        // a file's sync kills the process, as a kill -9 in the middle of a save
+bool NoUnnamedFiles;    // O_TMPFILE is refused, as a file system without it refuses it
 } // namespace
 
 // Stands in for the C library's fsync in this test program, recording each call while a test
 // watches a target, then syncing for real.
 extern "C" int fsync(int fd) {
+    struct stat file = {};
+    if (KillInSync && fstat(fd, &file) == 0 && S_ISREG(file.st_mode)) raise(SIGKILL);
     if (!SyncTarget.empty()) {
         struct stat self = {}, target = {};
         fstat(fd, &self);
@@ -41,6 +49,22 @@ extern "C" int fsync(int fd) {
             {S_ISDIR(self.st_mode), self.st_dev, self.st_ino, self.st_size, target.st_ino});
     }
     return int(syscall(SYS_fsync, fd));
+}
+
+// Stands in for the C library's openat, refusing unnamed files while NoUnnamedFiles is set.
+extern "C" int openat(int dir, const char* path, int flags, ...) {
+    int mode = 0;
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
+        va_list args;
+        va_start(args, flags);
+        mode = va_arg(args, int);
+        va_end(args);
+    }
+    if (NoUnnamedFiles && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return int(syscall(SYS_openat, dir, path, flags, mode));
 }
 
 namespace {
@@ -213,6 +237,107 @@ TEST_F(Saving, FailedSaveReportsItsReasonAndKeepsTheOldFile) {
         EXPECT_EQ(saver.save(Path("old.txt")), 1);
         EXPECT_STREQ(LastSaveError(), ""); // a success clears the reason
         Write("old.txt", "old contents");
+    }
+}
+
+// A file the user may not write stays as it is, though its folder would let a rename replace
+// it: the save says why. (Root may write it, as a shell lets root.)
+TEST_F(Saving, ReadOnlyFileIsRefusedAndKept) {
+    fs::create_directory(Path("user"));
+    ASSERT_TRUE(geteuid() != 0 || chown(Path("user").c_str(), 65534, 65534) == 0);
+    const std::string path = Path("user/g.txt");
+    EXPECT_EQ(RunAsUser([&] {
+                  for (int i = 0; i < 2; i++) {
+                      std::ofstream(path) << "old";
+                      chmod(path.c_str(), 0444);
+                      if (SAVERS[i].save(path) != 0) return 10 * i + 1;
+                      if (LastSaveError() != "cannot write " + path + ": Permission denied")
+                          return 10 * i + 2;
+                      struct stat s = {};
+                      stat(path.c_str(), &s);
+                      if (ReadBytes(path) != "old" || (s.st_mode & 07777) != 0444)
+                          return 10 * i + 3;
+                      if (Names("user").size() != 1) return 10 * i + 4;
+                      unlink(path.c_str());
+                  }
+                  return 0;
+              }),
+              0);
+}
+
+// A save killed halfway leaves no file: the new one has no name until it is whole. Where the
+// file system cannot make a file without a name, the one a killed save leaves carries its
+// process id, and the next save removes it; nothing else goes, not even names like ours that
+// are not ours, or that belong to a running process or another user.
+TEST_F(Saving, SaveKilledHalfwayLeavesNothingForLong) {
+    const std::string path = Write("g.txt", "old");
+    auto killedSave = [&path] {
+        const pid_t child = fork();
+        if (child == 0) {
+            KillInSync = true;
+            SaveGameFile(path.c_str());
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL ? child : -1;
+    };
+    const int probe = open(folder.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe >= 0) { // this file system makes unnamed files
+        close(probe);
+        ASSERT_GT(killedSave(), 0);
+        EXPECT_EQ(Names(), std::set<std::string>{"g.txt"});
+    }
+    NoUnnamedFiles = true;
+    const pid_t dead = killedSave();
+    ASSERT_GT(dead, 0);
+    const std::string prefix = ".quadrivo-" + std::to_string(dead) + "-";
+    ASSERT_EQ(Names().size(), 2u);
+    EXPECT_EQ(Names().begin()->rfind(prefix, 0), 0u) << *Names().begin();
+    const std::set<std::string> kept = {
+        "g.txt",
+        ".quadrivo-" + std::to_string(getpid()) + "-0123456789ab.tmp", // running
+        ".quadrivo-0123456789ab.tmp",                                  // an older version's
+        prefix + "00000000000b.tmp",                                   // a link
+        prefix + "00000000000c.tmp",                                   // another user's
+        prefix + "0123.tmp",                                           // not our pattern
+    };
+    for (const std::string& name : kept)
+        if (name != "g.txt" && name.find("b.tmp") == std::string::npos) Write(name.c_str(), "x");
+    fs::create_symlink("g.txt", Path((prefix + "00000000000b.tmp").c_str()));
+    if (chown(Path((prefix + "00000000000c.tmp").c_str()).c_str(), 4321, 4321) != 0)
+        fs::remove(Path((prefix + "00000000000c.tmp").c_str())); // not root: no other user's
+    const std::string older = Write(".quadrivo-00000000000a.tmp", "x");
+    timespec times[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
+    utimensat(AT_FDCWD, older.c_str(), times, 0);
+    const std::set<std::string> before = Names();
+    EXPECT_EQ(SaveGameFile(path.c_str()), 1);
+    NoUnnamedFiles = false;
+    std::set<std::string> left = before;
+    for (auto it = left.begin(); it != left.end();)
+        it = kept.count(*it) ? std::next(it) : left.erase(it);
+    EXPECT_EQ(Names(), left);
+    EXPECT_EQ(left.size(), before.size() - 2); // the killed save's file and the old one
+    EXPECT_NE(ReadBytes(path), "old");
+}
+
+// Paths up to PATH_MAX - 1 bytes are saved, though the temporary's name is longer than the
+// target's; longer ones are refused with the system's reason.
+TEST_F(Saving, PathsUpToTheSystemLimitAreSaved) {
+    for (const Saver& saver : SAVERS) {
+        SCOPED_TRACE(saver.name);
+        const std::string bytes = Expected(saver);
+        for (size_t length : {1100, PATH_MAX - 1}) {
+            const std::string path = DeepPath(Path("deep"), length);
+            ASSERT_EQ(path.size(), length);
+            EXPECT_EQ(saver.save(path), 1) << length;
+            EXPECT_TRUE(ReadBytes(path) == bytes) << length;
+        }
+        const std::string path = DeepPath(Path("deep"), PATH_MAX + 300);
+        EXPECT_EQ(saver.save(path), 0);
+        EXPECT_TRUE(LastSaveError() == "cannot write " + path.substr(0, 200) + "..." +
+                                           path.substr(path.size() - 200) + ": File name too long");
+        RemoveTree(Path("deep"));
     }
 }
 } // namespace

@@ -1,5 +1,6 @@
 // The settings file: every field written and read back, the byte layout, where the file lives,
-// wrong versions and truncation at every length.
+// wrong versions, truncation at every length, and files that cannot be read.
+#include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "fuzz/fuzz_support.h"
 #include "model/board.h"
@@ -11,6 +12,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 class Settings : public FileTest {
@@ -148,5 +151,55 @@ TEST_F(Settings, FileLivesInTheConfigurationFolder) {
     EXPECT_EQ(TransferSettings(SETTINGS_SAVE), -1); // nowhere to write: nothing to report
     oldConfig ? setenv("XDG_CONFIG_HOME", keepConfig.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
     oldHome ? setenv("HOME", keepHome.c_str(), 1) : unsetenv("HOME");
+}
+// A file that is there but cannot be read is reported; the defaults stand, and the file is
+// never written over: not a folder in its place, not a file the user may not read. (A FIFO:
+// Control.StartUp.)
+TEST_F(Settings, UnreadableFileIsReportedAndKept) {
+    mkdir(file.c_str(), 0700);
+    Restart();
+    EXPECT_EQ(TransferSettings(SETTINGS_LOAD), 0);
+    EXPECT_EQ(LastOpenError(), "cannot open " + file + ": Is a directory");
+    EXPECT_EQ(TransferSettings(SETTINGS_SAVE), -1);
+    EXPECT_EQ(rmdir(file.c_str()), 0); // still the empty folder
+    Restart();                         // no file now: it may be written again
+    const std::string saved = SaveGame();
+    ASSERT_EQ(chmod(file.c_str(), 0), 0);
+    ASSERT_TRUE(geteuid() != 0 || chown(file.c_str(), 65534, 65534) == 0);
+    EXPECT_EQ(RunAsUser([&] {
+                  Restart();
+                  if (TransferSettings(SETTINGS_LOAD) != 0) return 1;
+                  if (LastOpenError() != "cannot open " + file + ": Permission denied") return 2;
+                  if (BoardDigits() != BUILTIN_PUZZLE) return 3;
+                  if (TransferSettings(SETTINGS_SAVE) != -1) return 4;
+                  return 0;
+              }),
+              0);
+    chmod(file.c_str(), 0600);
+    EXPECT_TRUE(ReadBytes(file) == saved);
+}
+
+// The view settings keep to a side file of text lines, leaving the settings file as it is; a
+// missing side file leaves the record alone, unknown lines and values out of range are skipped.
+TEST_F(Settings, ViewSettingsKeepToTheirSideFile) {
+    const std::string saved = SaveGame();
+    auto pair = [](const ViewSettingsRecord& v) {
+        return std::make_pair(v.highlightDigit, v.zoom);
+    };
+    ViewSettingsRecord view{0, 5};
+    EXPECT_EQ(LoadViewSettings(&view), 0);
+    EXPECT_EQ(pair(view), std::make_pair(0, 5));
+    view.zoom = 7;
+    EXPECT_EQ(SaveViewSettings(view), 1);
+    EXPECT_EQ(ReadBytes(Path("quadrivo-view.ini")), "HighlightDigit=0\nZoom=7\n");
+    EXPECT_TRUE(ReadBytes(file) == saved);
+    ViewSettingsRecord read;
+    EXPECT_EQ(LoadViewSettings(&read), 1);
+    EXPECT_EQ(pair(read), std::make_pair(0, 7));
+    Write("quadrivo-view.ini", "[view]\r\nZoom=33\r\nHighlightDigit=2\nZoom=12\r\nZoom=-1\n"
+                               "zoom=4\nHighlightDigit=0x\nZoom=\n");
+    read = {};
+    EXPECT_EQ(LoadViewSettings(&read), 1);
+    EXPECT_EQ(pair(read), std::make_pair(1, 12));
 }
 } // namespace

@@ -3,6 +3,7 @@
 #include "model/board.h"
 #include "model/options.h"
 #include "tests/support.h"
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -60,6 +61,10 @@ TEST_F(Text, EveryLayoutAndStyleReadsBackToTheSameDigitsAsGivens) {
             Parse(text, layout | empty);
             EXPECT_EQ(BoardDigits(), digits) << text;
             EXPECT_EQ(Board[1], 6);
+            text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+            ResetState(RESET_BOARD);
+            Parse(text, layout | empty); // LF line ends read alike
+            EXPECT_EQ(BoardDigits(), digits) << text;
         }
     // Read with dashes, each rule line is nine empty cells and the later digits slide on.
     Parse(Format(LAYOUT_RULED | EMPTY_DOTS), LAYOUT_RULED | EMPTY_DOTS | EMPTY_DASHES);
