@@ -62,19 +62,23 @@ class Instance : public FileTest {
     }
     QString Socket() const { return Q(channel + "/quadrivo.socket"); }
 
-    // One run of the program to its end: the exit status, -1 when killed or still running
-    // after ms. fullDisk: writes past 4 KiB fail as on a full disk (EFBIG).
-    int Run(const QStringList& args, QString* err = nullptr, int ms = 30000,
-            bool fullDisk = false) {
-        QProcess p;
+    // Starts the program. fullDisk: writes past 512 bytes fail as on a full disk (EFBIG).
+    void Launch(QProcess& p, const QStringList& args, bool fullDisk = false) {
         p.setProcessEnvironment(env);
         if (fullDisk)
             p.setChildProcessModifier([] {
-                const rlimit limit = {4096, 4096};
+                const rlimit limit = {512, 512};
                 setrlimit(RLIMIT_FSIZE, &limit);
                 signal(SIGXFSZ, SIG_IGN);
             });
         p.start(QUADRIVO_PROGRAM, args);
+    }
+    // One run of the program to its end: the exit status, -1 when killed or still running
+    // after ms.
+    int Run(const QStringList& args, QString* err = nullptr, int ms = 30000,
+            bool fullDisk = false) {
+        QProcess p;
+        Launch(p, args, fullDisk);
         const bool ended = p.waitForFinished(ms);
         if (!ended) {
             p.kill();
@@ -84,9 +88,8 @@ class Instance : public FileTest {
         return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
     // Starts the copy that runs; true once its event loop answers a later copy.
-    bool Start(QProcess& p, const QStringList& args = {}) {
-        p.setProcessEnvironment(env);
-        p.start(QUADRIVO_PROGRAM, args);
+    bool Start(QProcess& p, const QStringList& args = {}, bool fullDisk = false) {
+        Launch(p, args, fullDisk);
         if (!p.waitForStarted()) return false;
         for (int i = 0; i < 200 && !LockHeld(channel + "/quadrivo.lock"); i++) QTest::qWait(50);
         return p.state() == QProcess::Running && Run({}) == 0;
@@ -142,15 +145,16 @@ TEST_F(Instance, SignalsEndTheProgramWhateverBoxIsOpen) {
     ASSERT_EQ(TransferSettings(SETTINGS_SAVE), 1);
     const std::string bad = Write("bad.txt", "not a puzzle\r\n");
     std::filesystem::create_directories(Path("folder"));
+    const std::string fifo = Path("fifo"); // nobody ever writes into it
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const struct {
         bool emptySession;
         std::string file;
         int signal;
     } CASES[] = {
-        {true, "", SIGTERM},
-        {false, bad, SIGHUP},
-        {false, "/dev/zero", SIGINT},
-        {false, Path("folder"), SIGTERM},
+        {true, "", SIGTERM},          {false, bad, SIGHUP},
+        {false, "/dev/zero", SIGINT}, {false, Path("folder"), SIGTERM},
+        {false, fifo, SIGTERM},
     };
     for (const auto& c : CASES) {
         std::filesystem::create_directories(Path("config/quadrivo"));
@@ -165,10 +169,17 @@ TEST_F(Instance, SignalsEndTheProgramWhateverBoxIsOpen) {
         EXPECT_NE(Inode(settings), 0u) << c.file;
     }
 
+    // The pipe handed over by a later copy.
+    QProcess owner;
+    ASSERT_TRUE(Start(owner));
+    EXPECT_EQ(Run({Q(fifo)}), 0);
+    QTest::qWait(300);
+    EXPECT_EQ(Stop(owner, SIGTERM), 0);
+
+    // A full disk: the session's 603 bytes no longer fit.
     std::filesystem::remove(settings);
-    std::filesystem::create_directories(settings); // a folder where the file should be
     QProcess p;
-    ASSERT_TRUE(Start(p, {Q(bad)}));
+    ASSERT_TRUE(Start(p, {Q(bad)}, true));
     QTest::qWait(300);
     EXPECT_EQ(Stop(p, SIGTERM), 1);
     EXPECT_TRUE(p.readAllStandardError().contains("the session was not saved"));
@@ -297,7 +308,7 @@ TEST_F(Instance, PicturesAreWrittenWholeOrNotAtAll) {
     const QString out = Q(Path("board.png"));
     ASSERT_EQ(Run({"--picture", out, "--scale", "6", BUILTIN_PUZZLE}), 0);
     const std::string before = ReadBytes(Path("board.png"));
-    ASSERT_GT(before.size(), 4096u);
+    ASSERT_GT(before.size(), 512u);
     QString err;
     EXPECT_EQ(Run({"--picture", out, "--scale", "6", SAMPLE_PUZZLE}, &err, 30000, true), 1);
     EXPECT_TRUE(err.contains("File too large")) << err.toStdString();
@@ -309,6 +320,11 @@ TEST_F(Instance, PicturesAreWrittenWholeOrNotAtAll) {
     EXPECT_TRUE(err.contains("/dev/full")) << err.toStdString();
     EXPECT_EQ(Run({"--picture", Q(Path("no/such/dir/x.png")), BUILTIN_PUZZLE}, &err), 1);
     EXPECT_TRUE(err.contains("No such file")) << err.toStdString();
+
+    // The session read for a picture may be a pipe that nobody writes: it must not hang.
+    std::filesystem::create_directories(Path("config/quadrivo"));
+    ASSERT_EQ(mkfifo(settings.c_str(), 0600), 0);
+    EXPECT_NE(Run({"--picture", out}, nullptr, 10000), -1);
 }
 
 // A path is taken whole or refused with a message, never cut: past the 1,040 bytes the core
