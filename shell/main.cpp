@@ -81,11 +81,15 @@ int main(int argc, char** argv) {
     window.SetZoom(window.DefaultZoom());
     // The start-up command and the file run inside the loop, so that a box they show leaves
     // signals and other copies answered.
-    QTimer::singleShot(0, &window, [&window, &file] {
+    bool started = false;
+    QTimer::singleShot(0, &window, [&window, &file, &started] {
+        started = true;
         window.StartUp();
         if (!file.isEmpty() && !window.Ending()) window.OpenNamedFile(file);
     });
     const int status = app.exec();
-    // Every loop has unwound, so no command is half done: the session is saved here, once.
+    // Every loop has unwound, so no command is half done: the session is saved here, once. A
+    // signal that came before the session was even read leaves the file as it is.
+    if (!started) return status;
     return window.SaveSessionQuietly() ? status : 1;
 }
