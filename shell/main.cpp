@@ -6,16 +6,19 @@
 #include "shell/picture.h"
 #include "shell/singleinstance.h"
 #include <QApplication>
-#include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-// A termination signal (the session ending, kill) closes the window like any other close, so
-// the session is saved: the handler only writes a byte that the event loop then reads.
+// A termination signal (the session ending, kill, Ctrl+C) ends the program at once, whatever
+// box is open, and the session is saved on the way out: the handler only writes a byte that
+// the event loop, nested ones included, then reads.
 int SignalPipe[2] = {-1, -1};
 
 void OnSignal(int) {
@@ -23,14 +26,13 @@ void OnSignal(int) {
     [[maybe_unused]] ssize_t n = write(SignalPipe[1], &byte, 1);
 }
 
-void CloseOnSignals(MainWindow* window) {
-    if (pipe(SignalPipe) != 0) return;
+void EndOnSignals(MainWindow* window) {
+    if (pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, window);
     QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
-        char byte;
-        [[maybe_unused]] ssize_t n = read(SignalPipe[0], &byte, 1);
-        window->close();
-        QApplication::quit();
+        char bytes[16];
+        while (read(SignalPipe[0], bytes, sizeof bytes) > 0) {}
+        window->EndNow();
     });
     struct sigaction action = {};
     action.sa_handler = OnSignal;
@@ -41,7 +43,7 @@ void CloseOnSignals(MainWindow* window) {
 
 int main(int argc, char** argv) {
     if (WantsPicture(argc, argv)) return RunPictureMode(argc, argv);
-    QString file;
+    QByteArray file;
     for (int i = 1; i < argc; i++) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             std::puts("usage: quadrivo [FILE]\n"
@@ -51,27 +53,45 @@ int main(int argc, char** argv) {
                       "puzzles) if given.");
             return 0;
         }
-        if (argv[i][0] != '-') file = QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
+        if (argv[i][0] != '-') file = AbsolutePath(argv[i]);
+    }
+    if (file.size() >= PATH_MAX) {
+        std::fprintf(stderr, "quadrivo: the path is too long to open (%d bytes, at most %d): %s\n",
+                     int(file.size()), PATH_MAX - 1, file.constData());
+        return 2;
     }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quadrivo");
     QGuiApplication::setDesktopFileName("org.quadrivo.Quadrivo");
-    if (SingleInstance::HandOver(file)) return 0; // the running copy has it; nothing else to do
     SingleInstance instance;
-    instance.Listen();
+    switch (instance.Start(file)) {
+    case SingleInstance::ROLE_HANDED_OVER:
+        return 0; // the running copy has it; nothing else to do
+    case SingleInstance::ROLE_NO_ANSWER:
+        return 1;
+    default:
+        break;
+    }
 
     ResetAllModules();
     MainWindow window;
-    QObject::connect(&instance, &SingleInstance::Asked, &window, [&window](const QString& asked) {
-        window.BringToFront();
-        if (!asked.isEmpty()) window.OpenNamedFile(asked);
-    });
-    CloseOnSignals(&window);
+    QObject::connect(&instance, &SingleInstance::Asked, &window, &MainWindow::HandOver);
+    EndOnSignals(&window);
     const int zoom = RestoreView(); // the zoom of the last run, if it fits the screen still
     window.SetZoom(zoom > 0 ? zoom : window.DefaultZoom()); // sized and placed before shown
     window.show();
-    window.StartUp();
-    if (!file.isEmpty()) window.OpenNamedFile(file);
-    return app.exec();
+    // The start-up command and the file run inside the loop, so that a box they show leaves
+    // signals and other copies answered.
+    bool started = false;
+    QTimer::singleShot(0, &window, [&window, &file, &started] {
+        started = true;
+        window.StartUp();
+        if (!file.isEmpty() && !window.Ending()) window.OpenNamedFile(file);
+    });
+    const int status = app.exec();
+    // Every loop has unwound, so no command is half done: the session is saved here, once. A
+    // signal that came before the session was even read leaves the file as it is.
+    if (!started) return status;
+    return window.SaveSessionQuietly() ? status : 1;
 }

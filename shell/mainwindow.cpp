@@ -15,6 +15,7 @@
 #include "model/options.h"
 #include "model/verdicts.h"
 #include "shell/boardwidget.h"
+#include "shell/picture.h"
 #include "shell/scaling.h"
 #include <QActionGroup>
 #include <QApplication>
@@ -26,14 +27,16 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cstdio>
 #include <cstring>
+#include <syslog.h>
 
 namespace {
 MainWindow* Window = nullptr;
@@ -41,8 +44,26 @@ MainWindow* Window = nullptr;
 // Right edges of the first two status panes, in board pixels.
 constexpr int PANE_EDGES[2] = {110, 180};
 constexpr int BUTTON_SIZE = 16; // the command-bar images, in board pixels
-constexpr int STEP_LINES = 3;   // the line under the board wraps to at most this many lines
+constexpr int STEP_LINES = 3;   // the line under the board wraps to at most this many
 constexpr int MAX_ZOOM = 16;
+constexpr int RETRY_MS = 50;           // how often waiting work looks whether the window is free
+constexpr int PROGRESS_DELAY_MS = 300; // a scan shorter than this shows no progress dialog
+constexpr int PROGRESS_STEPS = 1000;
+
+// Counts one nested event loop of the window's for as long as it lives.
+struct NestedLoop {
+    explicit NestedLoop(int& depth) : depth(depth) { depth++; }
+    ~NestedLoop() { depth--; }
+    int& depth;
+};
+
+// A session that could not be written, told where someone may read it later.
+void ReportUnsaved() {
+    const QByteArray text = QByteArray("the session was not saved: ") + LastSaveError();
+    std::fprintf(stderr, "quadrivo: %s\n", text.constData());
+    openlog("quadrivo", LOG_PID, LOG_USER);
+    syslog(LOG_ERR, "%s", text.constData());
+}
 
 // The hook table: each hook forwards to the one window.
 void HookRedraw() {
@@ -82,8 +103,7 @@ void HookPopup(int cell) {
     Window->Board()->ShowDigitPopup(cell);
 }
 void HookPost(int id) {
-    QMetaObject::invokeMethod(
-        Window, [id] { RunCommand(id); }, Qt::QueuedConnection);
+    Window->RunWhenFree([id] { RunCommand(id); });
 }
 int HookDialog(int id) {
     return Window->RunDialog(id);
@@ -96,6 +116,9 @@ void HookClose() {
 }
 void HookCopyText(const char* text) {
     QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
+}
+bool HookProgress(int64_t done, int64_t total) {
+    return Window->ReportProgress(done, total);
 }
 } // namespace
 
@@ -128,6 +151,7 @@ MainWindow::MainWindow() {
     hooks.chooseFile = HookChooseFile;
     hooks.closeWindow = HookClose;
     hooks.copyText = HookCopyText;
+    hooks.progress = HookProgress;
     InstallShellHooks(&hooks);
 
     clock.setInterval(1000);
@@ -136,8 +160,16 @@ MainWindow::MainWindow() {
     connect(&clock, &QTimer::timeout, this, [this] {
         if (!QApplication::activeModalWidget() && !isMinimized()) ClockTick();
     });
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { SaveSession(); });
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { SaveSession(); });
+    deferredTimer.setSingleShot(true);
+    connect(&deferredTimer, &QTimer::timeout, this, &MainWindow::RunDeferred);
+    scanEnd.setSingleShot(true);
+    scanEnd.setInterval(0);
+    connect(&scanEnd, &QTimer::timeout, this, &MainWindow::EndScan);
+    // Logout: the session as it stands, written without a box; play may go on afterwards (the
+    // logout can be cancelled), so the final save still comes.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        if (ShutDown(board->PreferredFactor()) != 1) ReportUnsaved();
+    });
 }
 
 MainWindow::~MainWindow() {
@@ -472,8 +504,16 @@ void MainWindow::StartUp() {
     ShellPostCommand(CMD_ABOUT); // the about box is the first thing shown once the loop runs
 }
 
-void MainWindow::OpenNamedFile(const QString& path) {
-    OpenFileByName(QFileInfo(path).absoluteFilePath().toUtf8().constData());
+void MainWindow::OpenNamedFile(const QByteArray& path) {
+    // The core holds the path whole or not at all: a path cut short names another file.
+    if (path.size() >= qsizetype(sizeof CurrentFile)) {
+        ShowMessage(QString("The path of %1 is too long to open: %2 bytes, at most %3.")
+                        .arg(QFileInfo(QFile::decodeName(path)).fileName())
+                        .arg(path.size())
+                        .arg(sizeof CurrentFile - 1));
+        return;
+    }
+    OpenFileByName(path.constData());
 }
 
 void MainWindow::BringToFront() {
@@ -488,14 +528,15 @@ void MainWindow::BringToFront() {
 }
 
 bool MainWindow::SaveSession() {
-    if (sessionSaved) return true;
-    sessionSaved = true;
-    return ShutDown(board->PreferredFactor()) == 1;
+    if (!sessionSaved) sessionSaved = ShutDown(board->PreferredFactor()) == 1;
+    return sessionSaved;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Someone closed the window and is there to read a failure.
     if (!SaveSession())
         ShowMessage("The session was not saved: " + QString::fromUtf8(LastSaveError()));
+    ending = true; // the program ends with its only window
     event->accept();
 }
 
@@ -522,6 +563,8 @@ void MainWindow::UpdateTitle() {
 }
 
 void MainWindow::ShowMessage(const QString& text) {
+    if (ending) return; // nobody is there to answer it
+    NestedLoop loop(nested);
     RunMessageDialog(this, text);
 }
 
@@ -533,6 +576,8 @@ void MainWindow::RunClock(bool run) {
 }
 
 int MainWindow::RunDialog(int id) {
+    if (ending) return DIALOG_CANCEL;
+    NestedLoop loop(nested);
     switch (id) {
     case DIALOG_ABOUT:
         return RunAboutDialog(this);
@@ -548,21 +593,122 @@ int MainWindow::RunDialog(int id) {
 }
 
 int MainWindow::RunFileDialog(int save, char* path, int size, bool overwritePrompt) {
+    if (ending) return 0;
+    NestedLoop loop(nested);
     const QString name = ChooseTextFile(this, save != 0, QString::fromUtf8(path), overwritePrompt);
     const QByteArray bytes = name.toUtf8();
-    if (name.isEmpty() || bytes.size() >= size) return 0;
+    if (name.isEmpty() || ending) return 0;
+    if (bytes.size() >= size) { // a path cut short would name another file
+        ShowMessage(QString("The path of %1 is too long: %2 bytes, at most %3.")
+                        .arg(QFileInfo(name).fileName())
+                        .arg(bytes.size())
+                        .arg(size - 1));
+        return 0;
+    }
     std::memcpy(path, bytes.constData(), size_t(bytes.size()) + 1);
     return 1;
 }
 
 void MainWindow::SavePicture() {
+    NestedLoop loop(nested); // the picture is of the board the dialog was opened over
     const QString proposed = CurrentFile[0]
                                  ? QFileInfo(QString::fromUtf8(CurrentFile)).completeBaseName()
                                  : QString("Quadrivo");
     const QString name = QFileDialog::getSaveFileName(
         this, "Save Picture", QDir(DocumentsFolder()).filePath(proposed + ".png"),
         "PNG image (*.png)");
-    if (name.isEmpty()) return;
+    if (name.isEmpty() || ending) return;
     const QImage picture = ScaleCrisp(RenderBoard(), board->Factor());
-    if (!picture.save(name, "PNG")) ShowMessage("Cannot write the picture to " + name);
+    if (!WritePicture(picture, QFile::encodeName(name).constData()))
+        ShowMessage("The picture was not saved: " + QString::fromUtf8(LastSaveError()));
+}
+
+void MainWindow::HandOver(const QByteArray& file) {
+    if (ending) return;
+    BringToFront();
+    if (!file.isEmpty()) RunWhenFree([this, file] { OpenNamedFile(file); });
+}
+
+bool MainWindow::Busy() const {
+    return nested > 0 || QApplication::activeModalWidget() || QApplication::activePopupWidget();
+}
+
+void MainWindow::RunWhenFree(std::function<void()> work) {
+    if (ending) return;
+    deferred.push_back(std::move(work));
+    if (!deferredTimer.isActive()) deferredTimer.start(0);
+}
+
+void MainWindow::RunDeferred() {
+    if (ending) deferred.clear();
+    if (deferred.empty()) return;
+    if (Busy()) { // a command of the core's is still under way: look again shortly
+        deferredTimer.start(RETRY_MS);
+        return;
+    }
+    const std::function<void()> work = std::move(deferred.front());
+    deferred.pop_front();
+    work();
+    if (!deferred.empty() && !deferredTimer.isActive()) deferredTimer.start(0);
+}
+
+bool MainWindow::SaveSessionQuietly() {
+    if (SaveSession()) return true;
+    ReportUnsaved();
+    return false;
+}
+
+void MainWindow::EndNow() {
+    ending = true;
+    deferred.clear();
+    // Ending the loops is enough for the program's own dialogs; a platform's native dialog
+    // runs a loop of its own and ends when it is closed.
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->reject();
+    for (int i = 0; i < 8 && QApplication::activePopupWidget(); i++)
+        QApplication::activePopupWidget()->close();
+    QCoreApplication::exit(0); // ends nested loops too; later ones return at once
+}
+
+bool MainWindow::ReportProgress(int64_t done, int64_t total) {
+    if (ending || (progressDialog && progressDialog->wasCanceled())) return false;
+    NestedLoop loop(nested);
+    reporting = true;
+    if (!scanClock.isValid()) {
+        scanClock.start();
+        board->setUpdatesEnabled(false); // the position may be half read: no paint until the end
+    }
+    if (!progressDialog && scanClock.elapsed() >= PROGRESS_DELAY_MS) {
+        const QString name = QFileInfo(QString::fromUtf8(CurrentFile)).fileName();
+        progressDialog = new QProgressDialog(QString::fromUtf8("Reading %1\u2026").arg(name),
+                                             "Cancel", 0, PROGRESS_STEPS, this);
+        progressDialog->setWindowTitle(PROGRAM_NAME);
+        progressDialog->setWindowModality(Qt::ApplicationModal);
+        progressDialog->setAutoClose(false);
+        progressDialog->setAutoReset(false);
+        progressDialog->setMinimumDuration(0);
+        progressDialog->show();
+    }
+    const bool shown = progressDialog && progressDialog->isVisible();
+    if (shown && total > 0)
+        progressDialog->setValue(int(PROGRESS_STEPS * std::min(done, total) / total));
+    // Other copies and signals are answered; what they ask waits (RunWhenFree). Input reaches
+    // only the modal dialog, and none is taken before it shows.
+    QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
+                                          : QEventLoop::ExcludeUserInputEvents);
+    reporting = false;
+    scanEnd.start();
+    return !ending && !(progressDialog && progressDialog->wasCanceled());
+}
+
+void MainWindow::EndScan() {
+    if (reporting || !scanClock.isValid()) return; // still inside the scan
+    scanClock.invalidate();
+    if (progressDialog) {
+        progressDialog->hide();
+        progressDialog->deleteLater();
+        progressDialog = nullptr;
+    }
+    board->setUpdatesEnabled(true);
 }

@@ -3,8 +3,12 @@
 // their drop-down menus and the step button). It fills the core's hook table and passes every
 // command, tap and key to the core's control layer.
 #pragma once
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
+#include <cstdint>
+#include <deque>
+#include <functional>
 
 class BoardWidget;
 class QLabel;
@@ -12,6 +16,7 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 class QAction;
+class QProgressDialog;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -22,12 +27,27 @@ class MainWindow : public QMainWindow {
     // Runs the start-up command and posts the about box, as the program does once its
     // window exists.
     void StartUp();
-    // Opens a file named outside the menus (command line, a second copy of the program).
-    void OpenNamedFile(const QString& path);
+    // Opens a file named outside the menus (command line, a second copy of the program) by its
+    // absolute path; a path too long to hold whole is refused with a message, never cut.
+    void OpenNamedFile(const QByteArray& path);
     // Brings the window, and a dialog it shows, to the front.
     void BringToFront();
+    // A later copy of the program asked for the window, naming file ("" for none): the window
+    // comes forward now, the file opens once the window is free (RunWhenFree).
+    void HandOver(const QByteArray& file);
+    // Runs work once no command of the core's is waiting in a dialog, box, popup or file scan,
+    // in the order asked; dropped when the program is ending.
+    void RunWhenFree(std::function<void()> work);
     // Writes the settings once, however the program ends; false when writing failed.
     bool SaveSession();
+    // SaveSession with nobody there to answer a box (a signal, logout): a failure goes to
+    // standard error and the system log; false then.
+    bool SaveSessionQuietly();
+    // A termination signal: every event loop ends (open dialogs and popups close), and from now
+    // on the core's dialogs, boxes and scans return at once as cancelled, so the program gets
+    // back to its outermost level, where the session is saved.
+    void EndNow();
+    bool Ending() const { return ending; }
 
     BoardWidget* Board() const { return board; }
     QToolBar* CommandBar() const { return commandBar; }
@@ -44,6 +64,9 @@ class MainWindow : public QMainWindow {
     void RunClock(bool run);
     int RunDialog(int id);
     int RunFileDialog(int save, char* path, int size, bool overwritePrompt);
+    // A long file scan has read done of total bytes: after a moment a modal progress dialog
+    // shows, and the event loop runs (nothing re-enters the core meanwhile). false: cancelled.
+    bool ReportProgress(int64_t done, int64_t total);
     // Resizes the window so the board shows at factor, text and controls grown with it; a
     // factor whose window would not fit the screen is brought down to the largest that does.
     void SetZoom(int factor);
@@ -67,6 +90,9 @@ class MainWindow : public QMainWindow {
     void SavePicture();
     QAction* AddCommand(QMenu* menu, const QString& text, int id, const QString& key = {});
     QIcon ButtonIcon(int index) const;
+    bool Busy() const; // the core waits in a nested loop, or a dialog or popup is open
+    void RunDeferred();
+    void EndScan();
 
     BoardWidget* board = nullptr;
     QLabel* stepLine = nullptr;
@@ -86,4 +112,13 @@ class MainWindow : public QMainWindow {
     qreal shownRatio = 0;
     int stepLineWidth = 0; // the width the step line's text was last cut for
     bool sessionSaved = false;
+
+    bool ending = false; // closed or told to end: no more dialogs, hand-overs or commands
+    int nested = 0;      // nested event loops the window runs for the core (boxes, dialogs)
+    std::deque<std::function<void()>> deferred; // RunWhenFree's work, oldest first
+    QTimer deferredTimer;
+    QElapsedTimer scanClock; // since the running file scan's first report (invalid: none)
+    QTimer scanEnd;          // fires once the core has left the scan
+    QProgressDialog* progressDialog = nullptr;
+    bool reporting = false; // inside ReportProgress
 };

@@ -16,10 +16,15 @@
 #include "model/hooks.h"
 #include "model/options.h"
 #include "model/verdicts.h"
-#include <QFileInfo>
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QImage>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr int MAX_SCALE = 32;
@@ -55,6 +60,22 @@ void PrintMessage(const char* text) {
     std::fprintf(stderr, "quadrivo: %s\n", text);
 }
 } // namespace
+
+bool WritePicture(const QImage& image, const char* path) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return ReportSaveError(path, ENOMEM);
+    return ReplaceFile(path, reinterpret_cast<const uint8_t*>(png.constData()), int(png.size()),
+                       FILE_MODE_SHARED) == 1;
+}
+
+QByteArray AbsolutePath(const char* name) {
+    if (name[0] == '/') return name;
+    char folder[PATH_MAX];
+    if (!getcwd(folder, sizeof folder)) return name; // left relative: it still names the file
+    return QByteArray(folder) + "/" + name;
+}
 
 bool WantsPicture(int argc, char** argv) {
     for (int i = 1; i < argc; i++)
@@ -131,11 +152,24 @@ int RunPictureMode(int argc, char** argv) {
     applyOptions();
     uint8_t cells[81];
     char why[PUZZLE_WHY_SIZE];
+    const QByteArray path = source ? AbsolutePath(source) : QByteArray();
+    // Only a regular file is opened: a pipe or a device is no puzzle and could block.
+    struct stat st = {};
+    const int found = source ? stat(path.constData(), &st) : -1;
+    const bool isFile = found == 0 && S_ISREG(st.st_mode);
+    const bool tooLong = isFile ? path.size() >= qsizetype(sizeof CurrentFile)
+                                : found != 0 && source && errno == ENAMETOOLONG;
+    if (tooLong) {
+        const int most = isFile ? int(sizeof CurrentFile) - 1 : PATH_MAX - 1;
+        std::fprintf(stderr, "quadrivo: the path is too long to open (%d bytes, at most %d): %s\n",
+                     int(path.size()), most, source);
+        return 2;
+    }
     if (!source) {
         RunCommand(CMD_STARTUP); // the session the window would restore
         applyOptions();
-    } else if (QFileInfo(QString::fromLocal8Bit(source)).isFile()) {
-        OpenFileByName(QFileInfo(QString::fromLocal8Bit(source)).absoluteFilePath().toUtf8());
+    } else if (isFile) {
+        OpenFileByName(path.constData());
         if (AnalysisOptions.setupMode) RunCommand(CMD_SETUP); // a collection puzzle: a new game
     } else if (ReadPuzzleLine(source, std::strlen(source), cells, why) >= 0) {
         ResetState(RESET_ALL);
@@ -156,9 +190,8 @@ int RunPictureMode(int argc, char** argv) {
     }
 
     RefreshStep();
-    const QImage picture = ScaleCrisp(RenderBoard(focus), scale);
-    if (!picture.save(QString::fromLocal8Bit(out), "PNG")) {
-        std::fprintf(stderr, "quadrivo: cannot write %s\n", out);
+    if (!WritePicture(ScaleCrisp(RenderBoard(focus), scale), out)) {
+        std::fprintf(stderr, "quadrivo: %s\n", LastSaveError());
         return 1;
     }
     return 0;

@@ -1,9 +1,18 @@
 // "quadrivo --picture OUT.png ...": the board as the window would draw it, written as a PNG
 // without any display.
 #pragma once
+#include <QByteArray>
+
+class QImage;
 
 // True when the command line asks for a picture.
 bool WantsPicture(int argc, char** argv);
 // Loads the puzzle, draws it and writes the file; the exit status (0 done, 1 the file could not
 // be written, 2 bad input).
 int RunPictureMode(int argc, char** argv);
+
+// Encodes image as a PNG and writes it the way games are saved (ReplaceFile: a temporary file,
+// synced, renamed over path). false when it was not written; LastSaveError says why.
+bool WritePicture(const QImage& image, const char* path);
+// A file name from the command line as an absolute path, byte for byte.
+QByteArray AbsolutePath(const char* name);

@@ -1,11 +1,13 @@
 // The real main window, headless: clicks on the board, the command bar and its menus, the
-// dialogs answering through their widgets, closing, and a second copy of the program.
+// dialogs answering through their widgets, closing, work from outside while the core waits in
+// a dialog or a file scan, and paths too long to hold.
 #include "analysis/state.h"
 #include "control/commands.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "control/taps.h"
 #include "display/geometry.h"
+#include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "model/board.h"
 #include "model/history.h"
@@ -17,18 +19,21 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <csignal>
+#include <filesystem>
 #include <functional>
+#include <sys/resource.h>
 
 namespace {
 // Answers the next modal dialog: calls act on it once it is up (act closes it).
@@ -204,7 +209,7 @@ TEST_F(Shell, CopyPasteDialogFormatsCopiesAndTakesInText) {
 TEST_F(Shell, GotoDialogChoosesTheCollectionPuzzle) {
     std::string lines;
     for (int i = 0; i < 5; i++) lines += std::string(SAMPLE_PUZZLE) + "\r\n";
-    window->OpenNamedFile(QString::fromStdString(Write("set.txt", lines)));
+    window->OpenNamedFile(QByteArray::fromStdString(Write("set.txt", lines)));
     EXPECT_EQ(window->windowTitle(), "{set.txt} #1");
     RunCommand(CMD_END);
     QString proposed;
@@ -254,92 +259,97 @@ TEST_F(Shell, ClosingTheWindowWritesTheSettings) {
     EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
 }
 
-// One copy per user: a later copy hands over and ends without writing anything; a termination
-// signal closes the running copy like any close (the session is saved); a copy killed outright
-// leaves its socket behind, and the next copy takes it over.
-TEST_F(Shell, OneCopyRunsPerUser) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(folder));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder + "/config"));
-    const QString socket = QString::fromStdString(Path("quadrivo.socket"));
-    const QString settings = QString::fromStdString(folder + "/config/quadrivo/quadrivo.ini");
-    // Starts a copy; true once it listens.
-    auto start = [&env, &socket](QProcess& p, const QStringList& args = {}) {
-        p.setProcessEnvironment(env);
-        p.start(QUADRIVO_PROGRAM, args);
-        p.waitForStarted();
-        for (int i = 0; i < 100 && p.state() == QProcess::Running; i++) {
-            if (QFileInfo::exists(socket)) return true;
-            QTest::qWait(50);
-        }
-        return false;
-    };
-    QProcess first, second, third, fourth;
-    ASSERT_TRUE(start(first));
-    // A file the running copy can read: one it cannot is reported in a message box first.
-    start(second,
-          {QString::fromStdString(Write("game.txt", std::string(BUILTIN_PUZZLE) + "\r\n"))});
-    ASSERT_TRUE(second.waitForFinished(15000));
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_EQ(first.state(), QProcess::Running);
-    EXPECT_FALSE(QFileInfo::exists(settings));
-    first.terminate();
-    ASSERT_TRUE(first.waitForFinished(10000));
-    EXPECT_EQ(first.exitCode(), 0);
-    EXPECT_TRUE(QFileInfo::exists(settings));
-
-    ASSERT_TRUE(start(third));
-    third.kill();
-    third.waitForFinished(5000);
-    ASSERT_TRUE(QFileInfo::exists(socket));
-    start(fourth);
-    QTest::qWait(1000);
-    EXPECT_EQ(fourth.state(), QProcess::Running); // it took the socket over
-    start(second);
-    ASSERT_TRUE(second.waitForFinished(15000)); // and the next copy hands over to it
-    EXPECT_EQ(second.exitCode(), 0);
-    fourth.terminate();
-    fourth.waitForFinished(10000);
+// A second copy's file and a posted command wait while the core is inside a command: the
+// save dialog writes the game it was opened over, and the file opens after it closes.
+TEST_F(Shell, WorkFromOutsideWaitsForTheCommandUnderWay) {
+    const QByteArray first = QByteArray::fromStdString(Write("a.txt", BUILTIN_PUZZLE));
+    const QByteArray second = QByteArray::fromStdString(Write("b.txt", SAMPLE_PUZZLE));
+    window->OpenNamedFile(first);
+    const uint32_t techniques = AnalysisOptions.techniques;
+    std::string behind;
+    uint32_t techniquesBehind = 0;
+    WhenModal([&](QWidget* dialog) {
+        window->HandOver(second);
+        ShellPostCommand(CMD_ANALYSIS);
+        QTest::qWait(200);
+        behind = BoardDigits();
+        techniquesBehind = AnalysisOptions.techniques;
+        qobject_cast<QDialog*>(dialog)->accept(); // the proposed name: a.txt
+    });
+    RunCommand(CMD_SAVE);
+    EXPECT_EQ(behind, BUILTIN_PUZZLE);
+    EXPECT_EQ(techniquesBehind, techniques);
+    for (int i = 0; i < 100 && BoardDigits() != SAMPLE_PUZZLE; i++) QTest::qWait(20);
+    EXPECT_EQ(BoardDigits(), SAMPLE_PUZZLE);
+    EXPECT_NE(AnalysisOptions.techniques, techniques);
+    LoadGameFile(first.constData());
+    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
 }
 
-TEST_F(Shell, PictureModeDrawsWithoutADisplay) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(folder));
-    auto run = [&env](const QStringList& args) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(QUADRIVO_PROGRAM, args);
-        p.waitForFinished(30000);
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+// A long file scan shows a progress dialog after a moment, whose Cancel ends the scan; what is
+// posted meanwhile runs after it.
+TEST_F(Shell, ALongScanShowsProgressAndCanBeCancelled) {
+    std::snprintf(CurrentFile, sizeof CurrentFile, "%s", Path("puzzles.txt").c_str());
+    const uint32_t techniques = AnalysisOptions.techniques;
+    QString label;
+    WhenModal([&label](QWidget* dialog) {
+        auto* progress = qobject_cast<QProgressDialog*>(dialog);
+        label = progress->labelText();
+        progress->cancel();
+    });
+    bool goOn = true, heldBack = true;
+    for (int i = 0; i < 2000 && goOn; i++) {
+        if (i == 1) ShellPostCommand(CMD_ANALYSIS);
+        QTest::qSleep(5);
+        goOn = ShellProgress(i, 2000);
+        heldBack = heldBack && AnalysisOptions.techniques == techniques;
+    }
+    EXPECT_FALSE(goOn);
+    EXPECT_TRUE(heldBack);
+    EXPECT_EQ(label, QString::fromUtf8("Reading puzzles.txt\u2026"));
+    QTest::qWait(200);
+    EXPECT_NE(AnalysisOptions.techniques, techniques);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// A path is held whole or refused with a message, never cut to another file's name; a picture
+// that cannot be written (here on a full disk) says why.
+TEST_F(Shell, PathsAreNeverCutAndFailedWritesSayWhy) {
+    std::string dir = folder;
+    while (dir.size() + 200 < sizeof CurrentFile) dir += "/" + std::string(100, 'd');
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/" + std::string(sizeof CurrentFile + 9 - dir.size(), 'p');
+    std::ofstream(path.substr(0, sizeof CurrentFile - 1)) << SAMPLE_PUZZLE; // the cut name
+    LoadGivens(BUILTIN_PUZZLE);
+    window->OpenNamedFile(QByteArray::fromStdString(path));
+    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(messages.back().contains("too long")) << messages.back().toStdString();
+
+    auto choose = [this](const char* name) {
+        WhenModal([this, name](QWidget* dialog) {
+            qobject_cast<QFileDialog*>(dialog)->selectFile(QString::fromStdString(Path(name)));
+            qobject_cast<QDialog*>(dialog)->accept();
+        });
     };
-    const QString out = QString::fromStdString(Path("board.png"));
-    ASSERT_EQ(run({"--picture", out, "--scale", "2", "--analysis", BUILTIN_PUZZLE}), 0);
-    QImage picture(out);
-    EXPECT_EQ(picture.size(), QSize(480, 496));
-    // Analysis on: a highlighted cell somewhere, and the labels under the board.
-    bool highlighted = false;
-    for (int y = 0; y < 470 && !highlighted; y++)
-        for (int x = 0; x < 480 && !highlighted; x++)
-            highlighted = picture.pixelColor(x, y) == QColor(0xFF, 0xFF, 0xB0);
-    EXPECT_TRUE(highlighted);
+    char chosen[16] = "x.txt";
+    choose("longer-than-sixteen.txt");
+    EXPECT_EQ(window->RunFileDialog(1, chosen, sizeof chosen, false), 0);
+    EXPECT_STREQ(chosen, "x.txt");
+    EXPECT_TRUE(messages.back().contains("too long")) << messages.back().toStdString();
 
-    // A saved game is drawn as it was saved.
-    const std::string game = Write("game.txt", std::string(BUILTIN_PUZZLE) + "\r\n");
-    EXPECT_EQ(run({"--picture", out, QString::fromStdString(game)}), 0);
-    EXPECT_EQ(QImage(out).size(), QSize(240, 248));
-
-    for (const QStringList& bad : {QStringList{"--picture", out, "123"},
-                                   {"--picture", out, "--scale", "0"},
-                                   {"--picture", out, "--frobnicate"},
-                                   {"--picture"},
-                                   {"--picture", out, "a", "b"}})
-        EXPECT_EQ(run(bad), 2) << bad.join(' ').toStdString();
-    EXPECT_EQ(run({"--picture", QString::fromStdString(Path("no/such/dir/x.png")), BUILTIN_PUZZLE}),
-              1);
+    rlimit limit = {}, full = {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    full = {1024, limit.rlim_max};
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &full);
+    choose("board.png");
+    for (QAction* a : window->MainMenu()->actions())
+        if (a->text() == "Save Picture...") a->trigger();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(messages.back().contains("File too large")) << messages.back().toStdString();
+    EXPECT_FALSE(std::filesystem::exists(Path("board.png")));
 }
 } // namespace
 
