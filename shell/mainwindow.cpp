@@ -193,7 +193,8 @@ void MainWindow::CreateBoard() {
     stepLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     stepLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     stepLine->setWordWrap(true);
-    stepLine->setMinimumWidth(1); // long steps are wrapped and cut, not widening the window
+    // Long steps are wrapped and cut: the line never widens the window.
+    stepLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(stepLine);
     setCentralWidget(central);
     connect(board, &BoardWidget::Painted, this, [this] {
@@ -295,9 +296,7 @@ void MainWindow::CreateMenus() {
 
 QIcon MainWindow::ButtonIcon(int index) const {
     static const QImage strip(":/buttons/buttons.xpm");
-    // The zoom asked for, not the one that happens to fit: the bar's height must not depend on
-    // the board's, or resizing the window could flip between two zooms.
-    const int f = board->PreferredFactor();
+    const int f = board->PreferredFactor(); // as everything under the board (UpdateScale)
     QImage image = ScaleCrisp(strip.copy(BUTTON_SIZE * index, 0, BUTTON_SIZE, BUTTON_SIZE), f);
     image.setDevicePixelRatio(devicePixelRatioF());
     QIcon icon(QPixmap::fromImage(image));
@@ -462,17 +461,16 @@ void MainWindow::SetZoom(int factor) {
 }
 
 void MainWindow::UpdateScale() {
+    // Everything under the board follows the zoom asked for, not the one that happens to fit
+    // the window: its height must not depend on the board's, or resizing the window could flip
+    // between two zooms.
     const qreal dpr = devicePixelRatioF();
-    const int f = board->Factor();
     const int asked = board->PreferredFactor();
-    if (f != shownFactor || dpr != shownRatio) {
-        shownFactor = f;
-        panes[0]->setFixedWidth(int(PANE_EDGES[0] * f / dpr));
-        panes[1]->setFixedWidth(int((PANE_EDGES[1] - PANE_EDGES[0]) * f / dpr));
-    }
-    if (asked == buttonFactor && dpr == shownRatio) return; // the rest fits already
-    buttonFactor = asked;
+    if (asked == shownFactor && dpr == shownRatio) return; // it fits already
+    shownFactor = asked;
     shownRatio = dpr;
+    panes[0]->setFixedWidth(int(PANE_EDGES[0] * asked / dpr));
+    panes[1]->setFixedWidth(int((PANE_EDGES[1] - PANE_EDGES[0]) * asked / dpr));
     // Margins and the step line's lines follow the text, which follows the asked zoom.
     const int margin = std::max(2, TextPixels(asked) / 4);
     stepLine->setContentsMargins(margin, margin / 2, margin, margin / 2);

@@ -107,8 +107,7 @@ class MainWindow : public QMainWindow {
     QToolButton* stepButton = nullptr;
     QAction* navActions[4] = {};
     QTimer clock;
-    int shownFactor = 0;  // the zoom the status panes were last sized for
-    int buttonFactor = 0; // the zoom the button images were last made for
+    int shownFactor = 0; // the zoom everything under the board was last sized for
     qreal shownRatio = 0;
     int stepLineWidth = 0; // the width the step line's text was last cut for
     bool sessionSaved = false;

@@ -50,14 +50,16 @@ DialogPlacer::DialogPlacer(QWidget* mainWindow) : QObject(mainWindow), mainWindo
 bool DialogPlacer::eventFilter(QObject* object, QEvent* event) {
     auto* dialog = qobject_cast<QDialog*>(object);
     if (event->type() != QEvent::Show || !dialog || !dialog->isWindow()) return false;
-    // A fixed-size layout would undo the wider minimum: let it only keep the dialog from
-    // shrinking below its contents.
-    if (QLayout* layout = dialog->layout())
-        if (layout->sizeConstraint() == QLayout::SetFixedSize)
-            layout->setSizeConstraint(QLayout::SetMinimumSize);
-    const int width = std::max(dialog->width(), TitleWidth(dialog->windowTitle()));
-    dialog->setMinimumWidth(width);
-    dialog->resize(width, dialog->height());
+    // At least as wide as its title; a layout that would set its own minimum (or a fixed size)
+    // over this one only keeps the default rule, which leaves an explicit minimum standing.
+    QSize least = dialog->minimumSizeHint();
+    if (QLayout* layout = dialog->layout()) {
+        layout->setSizeConstraint(QLayout::SetDefaultConstraint);
+        least = least.expandedTo(layout->totalMinimumSize());
+    }
+    least.setWidth(std::max(least.width(), TitleWidth(dialog->windowTitle())));
+    dialog->setMinimumSize(least);
+    dialog->resize(dialog->size().expandedTo(least));
     if (mainWindow->isVisible()) {
         QRect frame(QPoint(), dialog->frameGeometry().size().expandedTo(dialog->size()));
         frame.moveCenter(mainWindow->frameGeometry().center());
