@@ -48,8 +48,9 @@ QRect FitInside(QRect rect, const QWidget* window) {
 DialogPlacer::DialogPlacer(QWidget* mainWindow) : QObject(mainWindow), mainWindow(mainWindow) {}
 
 bool DialogPlacer::eventFilter(QObject* object, QEvent* event) {
+    if (event->type() != QEvent::Show) return false; // every event of the program passes here
     auto* dialog = qobject_cast<QDialog*>(object);
-    if (event->type() != QEvent::Show || !dialog || !dialog->isWindow()) return false;
+    if (!dialog || !dialog->isWindow()) return false;
     // At least as wide as its title; a layout that would set its own minimum (or a fixed size)
     // over this one only keeps the default rule, which leaves an explicit minimum standing.
     QSize least = dialog->minimumSizeHint();
