@@ -34,9 +34,8 @@ ino_t Inode(const std::string& path) {
 // True while some process holds the lock file at path.
 bool LockHeld(const std::string& path) {
     const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
-    close(fd);
+    const bool held = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0;
+    if (fd >= 0) close(fd);
     return held;
 }
 
@@ -74,23 +73,20 @@ class Instance : public FileTest {
         p.start(QUADRIVO_PROGRAM, args);
     }
     // One run of the program to its end: the exit status, -1 when killed or still running
-    // after ms.
+    // after ms; its standard error into err.
     int Run(const QStringList& args, QString* err = nullptr, int ms = 30000,
             bool fullDisk = false) {
         QProcess p;
         Launch(p, args, fullDisk);
         const bool ended = p.waitForFinished(ms);
-        if (!ended) {
-            p.kill();
-            p.waitForFinished();
-        }
+        if (!ended) Stop(p, SIGKILL);
         if (err) *err = QString::fromLocal8Bit(p.readAllStandardError());
         return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
-    // Starts the copy that runs; true once its event loop answers a later copy.
+    // Starts the copy that runs; true once it holds the lock and its event loop answers a
+    // later copy.
     bool Start(QProcess& p, const QStringList& args = {}, bool fullDisk = false) {
         Launch(p, args, fullDisk);
-        if (!p.waitForStarted()) return false;
         for (int i = 0; i < 200 && !LockHeld(channel + "/quadrivo.lock"); i++) QTest::qWait(50);
         return p.state() == QProcess::Running && Run({}) == 0;
     }
@@ -103,13 +99,6 @@ class Instance : public FileTest {
             return -1;
         }
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
-    // The board of the session last written, as 81 characters.
-    std::string SavedBoard() {
-        ResetForTest();
-        SetSettingsPath(settings.c_str());
-        TransferSettings(SETTINGS_LOAD);
-        return BoardDigits();
     }
 };
 
@@ -125,12 +114,13 @@ TEST_F(Instance, OneCopyRunsPerUser) {
     EXPECT_EQ(Run({Q(second)}), 0);
     EXPECT_FALSE(QFileInfo::exists(Q(settings)));
     ASSERT_EQ(Stop(running, SIGTERM), 0);
-    EXPECT_EQ(SavedBoard(), BUILTIN_PUZZLE);
+    SetSettingsPath(settings.c_str());
+    TransferSettings(SETTINGS_LOAD);
+    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
 
     QProcess killed, next;
     ASSERT_TRUE(Start(killed));
-    killed.kill();
-    killed.waitForFinished();
+    Stop(killed, SIGKILL);
     ASSERT_TRUE(QFileInfo::exists(Socket()));
     ASSERT_TRUE(Start(next)); // which also sees a later copy hand over to it
     EXPECT_EQ(Stop(next, SIGTERM), 0);
@@ -147,34 +137,28 @@ TEST_F(Instance, SignalsEndTheProgramWhateverBoxIsOpen) {
     std::filesystem::create_directories(Path("folder"));
     const std::string fifo = Path("fifo"); // nobody ever writes into it
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // The file each copy is started with (the empty session when none), the signal, and the
+    // file a later copy hands over ("" for none).
     const struct {
-        bool emptySession;
         std::string file;
         int signal;
-    } CASES[] = {
-        {true, "", SIGTERM},          {false, bad, SIGHUP},
-        {false, "/dev/zero", SIGINT}, {false, Path("folder"), SIGTERM},
-        {false, fifo, SIGTERM},
-    };
+        std::string handed;
+    } CASES[] = {{"", SIGTERM, ""},         {bad, SIGHUP, ""},
+                 {"/dev/zero", SIGINT, ""}, {Path("folder"), SIGTERM, ""},
+                 {fifo, SIGTERM, ""},       {bad, SIGTERM, fifo}};
     for (const auto& c : CASES) {
         std::filesystem::create_directories(Path("config/quadrivo"));
         std::filesystem::remove(settings);
-        if (c.emptySession) std::filesystem::copy_file(Path("empty.ini"), settings);
+        if (c.file.empty()) std::filesystem::copy_file(Path("empty.ini"), settings);
         const ino_t before = Inode(settings);
         QProcess p;
         ASSERT_TRUE(Start(p, c.file.empty() ? QStringList() : QStringList{Q(c.file)})) << c.file;
+        EXPECT_EQ(c.handed.empty() ? 0 : Run({Q(c.handed)}), 0); // handed over meanwhile
         QTest::qWait(300); // a box the start shows is up by now
         EXPECT_EQ(Stop(p, c.signal), 0) << c.file;
         EXPECT_NE(Inode(settings), before) << c.file;
         EXPECT_NE(Inode(settings), 0u) << c.file;
     }
-
-    // The pipe handed over by a later copy.
-    QProcess owner;
-    ASSERT_TRUE(Start(owner));
-    EXPECT_EQ(Run({Q(fifo)}), 0);
-    QTest::qWait(300);
-    EXPECT_EQ(Stop(owner, SIGTERM), 0);
 
     // A full disk: the session's 603 bytes no longer fit.
     std::filesystem::remove(settings);
@@ -220,8 +204,7 @@ TEST_F(Instance, OnlyAPrivateFolderCarriesTheChannel) {
     mkdir(Path("elsewhere").c_str(), 0700);
     ASSERT_EQ(symlink(Path("elsewhere").c_str(), channel.c_str()), 0);
     QProcess alone;
-    alone.setProcessEnvironment(env);
-    alone.start(QUADRIVO_PROGRAM, {});
+    Launch(alone, {});
     EXPECT_FALSE(alone.waitForFinished(1500)); // it runs, alone
     EXPECT_TRUE(std::filesystem::is_empty(Path("elsewhere")));
     Stop(alone, SIGTERM);
@@ -277,7 +260,10 @@ TEST_F(Instance, TheChannelDropsOverlongAndIdleConnections) {
     EXPECT_EQ(Stop(owner, SIGTERM), 0);
 }
 
-TEST_F(Instance, PictureModeDrawsWithoutADisplay) {
+// The picture mode draws without a display. A picture is written whole or not at all, and a
+// failure says why with a non-zero status: a full disk leaves the old picture as it was, a
+// device is refused, a missing folder named.
+TEST_F(Instance, PictureModeWritesWholePicturesOrSaysWhy) {
     const QString out = Q(Path("board.png"));
     ASSERT_EQ(Run({"--picture", out, "--scale", "2", "--analysis", BUILTIN_PUZZLE}), 0);
     QImage picture(out);
@@ -288,34 +274,25 @@ TEST_F(Instance, PictureModeDrawsWithoutADisplay) {
         for (int x = 0; x < 480 && !highlighted; x++)
             highlighted = picture.pixelColor(x, y) == QColor(0xFF, 0xFF, 0xB0);
     EXPECT_TRUE(highlighted);
-
-    // A saved game is drawn as it was saved.
-    const std::string game = Write("game.txt", std::string(BUILTIN_PUZZLE) + "\r\n");
-    EXPECT_EQ(Run({"--picture", out, Q(game)}), 0);
-    EXPECT_EQ(QImage(out).size(), QSize(240, 248));
-
     for (const QStringList& bad : {QStringList{"--picture", out, "123"},
                                    {"--picture", out, "--scale", "0"},
                                    {"--picture", out, "--frobnicate"},
                                    {"--picture"},
                                    {"--picture", out, "a", "b"}})
         EXPECT_EQ(Run(bad), 2) << bad.join(' ').toStdString();
-}
 
-// A picture is written whole or not at all, and a failure says why with a non-zero status:
-// a full disk leaves the old picture as it was, a device is refused, a missing folder named.
-TEST_F(Instance, PicturesAreWrittenWholeOrNotAtAll) {
-    const QString out = Q(Path("board.png"));
-    ASSERT_EQ(Run({"--picture", out, "--scale", "6", BUILTIN_PUZZLE}), 0);
+    // A saved game is drawn as it was saved; then, at six times, it cannot be on a full disk.
+    const std::string game = Write("game.txt", std::string(BUILTIN_PUZZLE) + "\r\n");
+    ASSERT_EQ(Run({"--picture", out, "--scale", "6", Q(game)}), 0);
     const std::string before = ReadBytes(Path("board.png"));
     ASSERT_GT(before.size(), 512u);
+    EXPECT_EQ(QImage(out).size(), QSize(1440, 1488));
     QString err;
     EXPECT_EQ(Run({"--picture", out, "--scale", "6", SAMPLE_PUZZLE}, &err, 30000, true), 1);
     EXPECT_TRUE(err.contains("File too large")) << err.toStdString();
     EXPECT_EQ(ReadBytes(Path("board.png")), before);
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         EXPECT_NE(entry.path().filename().string().rfind(".quadrivo-", 0), 0u) << entry.path();
-
     EXPECT_EQ(Run({"--picture", "/dev/full", BUILTIN_PUZZLE}, &err), 1);
     EXPECT_TRUE(err.contains("/dev/full")) << err.toStdString();
     EXPECT_EQ(Run({"--picture", Q(Path("no/such/dir/x.png")), BUILTIN_PUZZLE}, &err), 1);
@@ -344,18 +321,17 @@ TEST_F(Instance, LongPathsAreTakenWholeOrRefused) {
         Run({"--picture", expected, Q(Write("short.txt", std::string(BUILTIN_PUZZLE) + "\r\n"))}),
         0);
     QString err;
-    const int status = Run({"--picture", out, Q(path)}, &err);
-    if (status == 0)
-        EXPECT_EQ(ReadBytes(out.toStdString()), ReadBytes(expected.toStdString()));
-    else
-        EXPECT_TRUE(status == 2 && err.contains("too long")) << status << err.toStdString();
+    const int status = Run({"--picture", out, Q(path)}, &err); // drawn whole, or refused
+    EXPECT_TRUE(status == 0 ? ReadBytes(out.toStdString()) == ReadBytes(expected.toStdString())
+                            : status == 2 && err.contains("too long"))
+        << status << err.toStdString();
 
     std::string huge = folder;
     while (huge.size() <= PATH_MAX) huge += "/" + std::string(200, 'h');
-    EXPECT_EQ(Run({"--picture", out, Q(huge)}, &err), 2);
-    EXPECT_TRUE(err.contains("too long")) << err.toStdString();
-    EXPECT_EQ(Run({Q(huge)}, &err), 2);
-    EXPECT_TRUE(err.contains("too long")) << err.toStdString();
+    for (const QStringList& args : {QStringList{"--picture", out, Q(huge)}, {Q(huge)}}) {
+        EXPECT_EQ(Run(args, &err), 2);
+        EXPECT_TRUE(err.contains("too long")) << err.toStdString();
+    }
 }
 } // namespace
 

@@ -30,25 +30,17 @@ const std::string OTHER =
 
 class PuzzleFiles : public FileTest {
   protected:
-    // A game on PUZZLE: moves entered in several colours, the last `undone` taken back,
-    // and pencil marks on the empty cells.
-    void PlayGame(int undone) {
-        LoadGivens(PUZZLE.c_str());
-        const int moves[][2] = {{1, 1}, {2, 2}, {3, 3}, {11, 6}, {12, 5}};
-        for (int i = 0; i < 5; i++) {
-            AnalysisOptions.numberColour = uint32_t(i % 4);
-            ChangePosition(POS_ENTER, moves[i][0], moves[i][1]);
-        }
-        for (int i = 0; i < undone; i++) ChangePosition(POS_UNDO, 0, 0);
-        LoadMarks(MARKS_FROM_CANDIDATES);
-        MarkGrid[4] = 0x005;
-    }
     // Saves the game as g.txt; returns the file's bytes.
     std::string Saved() {
         EXPECT_EQ(SaveGameFile(Path("g.txt").c_str()), 1);
         return ReadBytes(Path("g.txt"));
     }
     int Load(const std::string& bytes) { return LoadGameFile(Write("in.txt", bytes).c_str()); }
+    // Counts the collection at path (COLLECTION_COUNT_MODE) or loads its puzzle at position.
+    static int Entry(const std::string& path, int position) {
+        MovePos = position;
+        return LoadCollectionEntry(path.c_str());
+    }
 };
 
 std::string Collection(int lines, const char* end = "\r\n") {
@@ -98,9 +90,8 @@ TEST_F(PuzzleFiles, CollectionIsTheRunOfPuzzleLinesFromTheStart) {
         {std::string("\xEF\xBB") + Collection(2), 0},
     };
     for (const auto& c : CASES) {
-        MovePos = COLLECTION_COUNT_MODE;
         MoveEnd = 7;
-        EXPECT_EQ(LoadCollectionEntry(Write("c.txt", c.text).c_str()), c.count) << c.text;
+        EXPECT_EQ(Entry(Write("c.txt", c.text), COLLECTION_COUNT_MODE), c.count) << c.text;
         EXPECT_EQ(MoveEnd, c.count ? c.count : 7); // a refused count leaves MoveEnd alone
     }
 }
@@ -109,23 +100,18 @@ TEST_F(PuzzleFiles, CollectionLineLoadsInSetupModeOrClearsTheGamePastTheEnd) {
     std::string line = PUZZLE;
     line[1] = '-', line[2] = '0', line[3] = 'x';
     std::string path = Write("c.txt", OTHER + "\n" + line + " #2\n" + OTHER + "7\n" + PUZZLE);
-    MovePos = 1;
-    EXPECT_EQ(LoadCollectionEntry(path.c_str()), 1);
-    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
-    EXPECT_EQ(BoardDigits(), PUZZLE);
-    EXPECT_EQ(Board[0], 0x84);
-    EXPECT_EQ(Recorded.titles, 1);
-    EXPECT_EQ(Recorded.status[PANE_COUNT], "81-17: 64");
     // A negative position loads line 0; the 82-byte line 2 ends the run and is the one read.
-    for (int pos : {-3, 3}) {
-        MovePos = pos;
-        EXPECT_EQ(LoadCollectionEntry(path.c_str()), 1);
-        EXPECT_EQ(BoardDigits(), OTHER) << pos;
+    for (int pos : {1, -3, 3}) {
+        EXPECT_EQ(Entry(path, pos), 1);
+        EXPECT_EQ(BoardDigits(), pos == 1 ? PUZZLE : OTHER) << pos;
     }
+    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
+    EXPECT_EQ(Board[0], 0x85);
+    EXPECT_EQ(Recorded.titles, 3);
+    EXPECT_EQ(Recorded.status[PANE_COUNT], "81-17: 64");
     AnalysisOptions.setupMode = 0;
     MarkGrid[0] = 7;
-    MovePos = 9;
-    EXPECT_EQ(LoadCollectionEntry(Write("short.txt", Collection(3)).c_str()), 0);
+    EXPECT_EQ(Entry(Write("short.txt", Collection(3)), 9), 0);
     EXPECT_EQ(BoardDigits(), std::string(81, '.'));
     EXPECT_EQ(MarkGrid[0], 0);
     EXPECT_EQ(AnalysisOptions.setupMode, 0u);
@@ -143,20 +129,17 @@ TEST_F(PuzzleFiles, AnyPuzzleOfACountedCollectionLoadsFromItsIndex) {
     }
     const std::string path = Write("c.txt", text + "end\n" + PUZZLE + "\n");
     Age(path);
-    MovePos = COLLECTION_COUNT_MODE;
-    ASSERT_EQ(LoadCollectionEntry(path.c_str()), lines);
+    ASSERT_EQ(Entry(path, COLLECTION_COUNT_MODE), lines);
     const CollectionIndexRecord& index = CollectionLines;
     ASSERT_TRUE(index.trusted);
     ASSERT_EQ(index.every, 4); // 4096 slots held every line, then every other, then every 4th
     ASSERT_EQ(index.entries, lines / 4);
     for (int e = 0; e < index.entries; e++) ASSERT_EQ(index.offsets[e], starts[e * 4]) << e;
     for (int i : {0, 1, 3, 4, 4095, 4097, 7777, lines - 1}) {
-        MovePos = i;
-        ASSERT_EQ(LoadCollectionEntry(path.c_str()), 1) << i;
+        ASSERT_EQ(Entry(path, i), 1) << i;
         EXPECT_EQ(BoardDigits(), NumberedLine(i)) << i;
     }
-    MovePos = lines + 5; // past the run: the line that ends it is no puzzle
-    EXPECT_EQ(LoadCollectionEntry(path.c_str()), 0);
+    EXPECT_EQ(Entry(path, lines + 5), 0); // past the run: the line that ends it is no puzzle
 
     // The same file rewritten with other lines: read from its start, not from the old offsets.
     text.clear();
@@ -164,11 +147,9 @@ TEST_F(PuzzleFiles, AnyPuzzleOfACountedCollectionLoadsFromItsIndex) {
     Write("c.txt", text);
     Age(path);
     for (int i : {4, 9000}) {
-        MovePos = i;
-        ASSERT_EQ(LoadCollectionEntry(path.c_str()), 1) << i;
+        ASSERT_EQ(Entry(path, i), 1) << i;
         EXPECT_EQ(BoardDigits(), NumberedLine(lines - i)) << i;
     }
-    EXPECT_EQ(ReadCollectionLine(&index, Path("gone.txt").c_str(), 0), -1);
 }
 
 // A collection of several MiB reports how far its count has come; cancelled, the count
@@ -177,6 +158,7 @@ TEST_F(PuzzleFiles, ALongCountReportsProgressAndCanBeCancelled) {
     static std::vector<std::pair<int64_t, int64_t>> reports;
     static size_t cancelAt;
     reports.clear();
+    cancelAt = 0;
     ShellHooks hooks = Shell;
     hooks.progress = [](int64_t done, int64_t total) {
         reports.emplace_back(done, total);
@@ -186,16 +168,14 @@ TEST_F(PuzzleFiles, ALongCountReportsProgressAndCanBeCancelled) {
     const int lines = 65537;
     std::string text;
     for (int i = 0; i < lines; i++) text += NumberedLine(i) + "\n";
-    const std::string path = Write("big.txt", text);
+    const std::string path = Write("big.txt", text),
+                      small = Write("small.txt", Collection(100, "\n"));
     const int64_t size = int64_t(text.size());
-    cancelAt = 0;
-    MovePos = COLLECTION_COUNT_MODE;
-    ASSERT_EQ(LoadCollectionEntry(path.c_str()), lines);
-    ASSERT_EQ(reports.size(), size_t(size / (4 << 20) + 1));
-    for (size_t i = 0; i < reports.size(); i++) {
-        const int64_t done = i + 1 < reports.size() ? int64_t(i + 1) * (4 << 20) : size;
-        EXPECT_EQ(reports[i], std::make_pair(done, size)) << i;
-    }
+    std::vector<std::pair<int64_t, int64_t>> expected;
+    for (int64_t done = 4 << 20; done < size; done += 4 << 20) expected.emplace_back(done, size);
+    expected.emplace_back(size, size);
+    ASSERT_EQ(Entry(path, COLLECTION_COUNT_MODE), lines);
+    EXPECT_EQ(reports, expected);
     std::strcpy(CurrentFile, path.c_str());
     CollectionIndex = 0;
     CollectionCount = lines;
@@ -204,12 +184,9 @@ TEST_F(PuzzleFiles, ALongCountReportsProgressAndCanBeCancelled) {
 
     reports.clear();
     cancelAt = 1;
-    const std::string small = Write("small.txt", Collection(100, "\n"));
-    MovePos = COLLECTION_COUNT_MODE;
-    EXPECT_EQ(LoadCollectionEntry(small.c_str()), 100);
+    EXPECT_EQ(Entry(small, COLLECTION_COUNT_MODE), 100);
     EXPECT_TRUE(reports.empty()); // too short to report
-    MovePos = COLLECTION_COUNT_MODE;
-    EXPECT_EQ(LoadCollectionEntry(path.c_str()), -1);
+    EXPECT_EQ(Entry(path, COLLECTION_COUNT_MODE), -1);
     EXPECT_EQ(MoveEnd, 100);
     EXPECT_EQ(CollectionLines.count, 100);
 
@@ -219,7 +196,6 @@ TEST_F(PuzzleFiles, ALongCountReportsProgressAndCanBeCancelled) {
     CollectionIndex = 3;
     KeepOpenFile();
     std::strcpy(CurrentFile, path.c_str());
-    CollectionIndex = -1;
     reports.clear();
     const int titles = Recorded.titles;
     EXPECT_EQ(OpenChosenFile(), 0);
@@ -265,7 +241,7 @@ TEST_F(PuzzleFiles, SavedGameHasItsExactBytes) {
 // whether its lines ended in CR LF or LF.
 TEST_F(PuzzleFiles, SavedGameReadsBackWithEntriesInColourZero) {
     for (int undone : {0, 2}) {
-        PlayGame(undone);
+        PlaySampleGame(undone, 0x005);
         const std::string bytes = Saved();
         uint8_t board[81];
         for (int i = 0; i < 81; i++) board[i] = Board[i] & ~CELL_COLOUR;
@@ -280,15 +256,14 @@ TEST_F(PuzzleFiles, SavedGameReadsBackWithEntriesInColourZero) {
         EXPECT_EQ(std::memcmp(Board, board, 81), 0);
         EXPECT_EQ(MovePos, pos);
         EXPECT_EQ(std::memcmp(MarkSnapshot, MarkGrid, sizeof MarkGrid), 0);
-        EXPECT_EQ(SavedMarks[0], NO_SAVED_MARKS);
         EXPECT_EQ(Recorded.status[PANE_MOVE], pos == 5 ? "[ 5] R2C4 = 5" : "[ 3] R1C4 = 3");
-        EXPECT_EQ(Recorded.navEnabled[POS_REDO - POS_UNDO], pos < MoveEnd);
     }
 }
 
 // Records may stand among other text; only 12-byte move and 10-byte mark fields count, and a
 // record that cannot be replayed is dropped. Givens that moves up to the marked one placed
-// become entries. The block skips other bytes, and a zero byte ends the whole file.
+// become entries. The block skips other bytes, and a zero byte ends the whole file. At most
+// 81 records are kept.
 TEST_F(PuzzleFiles, RecordsAndTheBlockAreFoundAmongOtherBytes) {
     std::string block = PUZZLE;
     block[21] = '6', block[1] = '7', block[2] = '8';
@@ -297,17 +272,13 @@ TEST_F(PuzzleFiles, RecordsAndTheBlockAreFoundAmongOtherBytes) {
                    "[ 1>R1C2 = 7]\x01]{ [ 2 R1C3 = :][ 2 R9C: = 8]\r\n"
                    "[[ 2 R1C3 = 8] {.....6...}{    7    }"),
               4);
-    ASSERT_EQ(MoveEnd, 3);
-    EXPECT_EQ(MoveHistory[0], 0x80 + 6 + 256 * 21); // blank before the number is fine
-    EXPECT_EQ(MoveHistory[1], 0x80 + 7 + 256 * 1);
-    EXPECT_EQ(MoveHistory[2], 0x80 + 8 + 256 * 2);
+    // A blank before the number is fine; the third mark record is a filled cell's.
+    EXPECT_EQ(std::vector<int>(MoveHistory, MoveHistory + MoveEnd),
+              (std::vector<int>{0x86 + 256 * 21, 0x87 + 256 * 1, 0x88 + 256 * 2}));
     EXPECT_EQ(MovePos, 1);
-    EXPECT_EQ(MarkGrid[0], 0x005);
-    EXPECT_EQ(MarkGrid[1], 0x020);
-    EXPECT_EQ(MarkGrid[2], 0);  // a filled cell's record
-    EXPECT_EQ(Board[21], 0x86); // played before the marker: an entry
-    EXPECT_EQ(Board[1], 0x87);  // the marked record itself still counts
-    EXPECT_EQ(Board[2], 8);     // after the marker: stays a given
+    EXPECT_EQ(std::vector<int>(MarkGrid, MarkGrid + 3), (std::vector<int>{0x005, 0x020, 0}));
+    // Played before the marker, and the marked record itself: entries; after it: a given.
+    EXPECT_EQ((std::vector<int>{Board[21], Board[1], Board[2]}), (std::vector<int>{0x86, 0x87, 8}));
 
     std::string dashes = PUZZLE;
     std::replace(dashes.begin(), dashes.end(), '.', '-');
@@ -321,14 +292,11 @@ TEST_F(PuzzleFiles, RecordsAndTheBlockAreFoundAmongOtherBytes) {
     Load(PUZZLE.substr(0, 40) + '\0' + PUZZLE.substr(40) + "[ 1 R1C2 = 7]");
     EXPECT_EQ(BoardDigits(), PUZZLE.substr(0, 40) + std::string(41, '.'));
     EXPECT_EQ(MoveEnd, 0);
-}
 
-// Only 81 records are kept (a game fills each cell once), and the history still plays.
-TEST_F(PuzzleFiles, AFullHistoryStopsAt81Records) {
+    // Only 81 records are kept (a game fills each cell once), and the history still plays.
     std::string game = PUZZLE + "[ 1 R2C0 = 7]"; // cell 8: row and column are not checked apart
     for (int i = 0; i < 90; i++) game += "[99 R1C2 = 3]{..3......}";
     EXPECT_EQ(Load(game), 82);
-    EXPECT_EQ(MoveEnd, 81);
     EXPECT_EQ(MovePos, 81);
     EXPECT_EQ(MoveHistory[0], 0x87 + 256 * 8);
     EXPECT_EQ(MoveHistory[80], 0x83 + 256 * 1);
@@ -338,7 +306,7 @@ TEST_F(PuzzleFiles, AFullHistoryStopsAt81Records) {
 // Cut at every length, a saved game reads as a prefix of itself; with a bit flipped anywhere
 // it reads into a state every reader guarantees, whose history plays to both ends.
 TEST_F(PuzzleFiles, TruncatedOrFlippedGamesNeverBreakTheState) {
-    PlayGame(2);
+    PlaySampleGame(2, 0x005);
     const std::string bytes = Saved();
     LoadGameFile(Path("g.txt").c_str());
     const int end = MoveEnd;
@@ -410,7 +378,7 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
 // shown. A saved game reads back with entries in colour 0. Without a collection, browsing
 // leaves the board alone.
 TEST_F(PuzzleFiles, OpeningASavedGameOrAFileThatCannotBeOpened) {
-    PlayGame(1);
+    PlaySampleGame(1, 0x005);
     Saved();
     std::strcpy(CurrentFile, Path("g.txt").c_str());
     CollectionIndex = 2;
@@ -450,11 +418,9 @@ TEST_F(PuzzleFiles, PipesFoldersDevicesAndHugeFilesNeverHoldTheReader) {
                  {"/dev/zero", "not a regular file"}};
     for (const auto& c : CASES) {
         SCOPED_TRACE(c.path);
-        const std::string error = "cannot open " + c.path + ": " + c.reason;
         EXPECT_EQ(LoadGameFile(c.path.c_str()), 0);
-        EXPECT_EQ(LastOpenError(), error);
-        MovePos = COLLECTION_COUNT_MODE;
-        EXPECT_EQ(LoadCollectionEntry(c.path.c_str()), 0);
+        EXPECT_EQ(LastOpenError(), "cannot open " + c.path + ": " + c.reason);
+        EXPECT_EQ(Entry(c.path, COLLECTION_COUNT_MODE), 0);
         EXPECT_EQ(OpenForReading(c.path.c_str(), nullptr), -1);
     }
     alarm(0);

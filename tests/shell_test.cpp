@@ -41,18 +41,24 @@ void WhenModal(std::function<void(QWidget*)> act) {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, act] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
             timer->deleteLater();
+            timer->stop();
             act(modal);
         }
     });
     timer->start(10);
+}
+// Clicks the push button of a dialog that carries text.
+void ClickButton(QWidget* dialog, const char* text) {
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->text() == text) return b->click();
 }
 
 class Shell : public FileTest {
   protected:
     std::unique_ptr<MainWindow> window;
     std::vector<QString> messages; // message boxes met, closed at once
+    QTimer watcher;
 
     void SetUp() override {
         FileTest::SetUp();
@@ -63,7 +69,6 @@ class Shell : public FileTest {
         window->SetZoom(2);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         // Verdicts and ratings are modal boxes: note and close each one.
-        watcher.setInterval(20);
         QObject::connect(&watcher, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal && modal->objectName() == "message") {
@@ -71,30 +76,25 @@ class Shell : public FileTest {
                 qobject_cast<QDialog*>(modal)->accept();
             }
         });
-        watcher.start();
+        watcher.start(20);
     }
     void TearDown() override {
         watcher.stop();
         window.reset();
         FileTest::TearDown();
     }
-    // A click on board pixel (x, y).
-    void ClickBoard(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
+    // A click on digit position d (0..8) of a cell, the board laid out first.
+    void ClickDigit(int cell, int d, Qt::MouseButton button = Qt::LeftButton) {
         BoardWidget* board = window->Board();
-        QTest::mouseClick(board, button, {}, board->ToWidget(QRect(x, y, 1, 1)).topLeft());
-    }
-    // A click on digit position d (0..8) of a cell.
-    void ClickDigit(int cell, int d) { ClickBoard(DigitX(cell, d) + 3, DigitY(cell, d) + 3); }
-    void Repaint() {
-        window->Board()->repaint();
+        board->repaint();
         QApplication::processEvents();
+        const QRect spot(DigitX(cell, d) + 3, DigitY(cell, d) + 3, 1, 1);
+        QTest::mouseClick(board, button, {}, board->ToWidget(spot).topLeft());
     }
-    QTimer watcher;
 };
 
 TEST_F(Shell, ClicksAndTheDigitPopupEnterDigits) {
     LoadGivens("4");
-    Repaint(); // lays the grid out
     ClickDigit(1, 6);
     EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
     EXPECT_TRUE(window->CommandAction(CMD_UNDO)->isEnabled());
@@ -108,21 +108,22 @@ TEST_F(Shell, ClicksAndTheDigitPopupEnterDigits) {
     EXPECT_EQ(messages.back(), "Invalid Value");
 
     // A secondary click opens the digit popup; its pick enters the digit.
-    ClickBoard(DigitX(10, 4), DigitY(10, 4), Qt::RightButton);
+    ClickDigit(10, 4, Qt::RightButton);
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(popup, nullptr);
     ASSERT_EQ(popup->actions().size(), 9);
-    EXPECT_EQ(popup->actions()[2]->text(), "3");
     popup->actions()[2]->trigger();
     popup->close();
     EXPECT_EQ(Board[10] & CELL_DIGIT, 3);
 }
 
-TEST_F(Shell, StepButtonAppliesTheStepShown) {
+// The step button and Enter apply the step shown; Ctrl+K reaches the Candidates toggle, and
+// the toggles and menus show the options of the moment.
+TEST_F(Shell, StepButtonTogglesAndMenusFollowTheCore) {
     LoadGivens(BUILTIN_PUZZLE);
     AnalysisOptions.techniques = 0x3F;
     RunCommand(CMD_STORE_CANDIDATES);
-    Repaint();
+    window->Board()->repaint();
     ASSERT_EQ(PendingStep, 1);
     const std::string before = BoardDigits();
     auto* step = window->CommandBar()->findChildren<QToolButton*>().back();
@@ -132,131 +133,111 @@ TEST_F(Shell, StepButtonAppliesTheStepShown) {
     EXPECT_EQ(MoveEnd, 1);
     QTest::keyClick(window.get(), Qt::Key_Return); // Enter presses the button
     EXPECT_EQ(MoveEnd, 2);
-    QTest::keyClick(window.get(), Qt::Key_K, Qt::ControlModifier); // "Candidates"
-    EXPECT_TRUE(window->ToggleButton(CMD_CANDIDATES_BUTTON)->isChecked());
-}
 
-TEST_F(Shell, MenusShowTheirCheckMarksWhenOpened) {
-    RunCommand(CMD_STORE_CANDIDATES);
     RunCommand(CMD_BLUE + 3);
-    QMenu* marks = window->ToggleButton(CMD_PENCIL_MARKS)->menu();
-    emit marks->aboutToShow();
+    emit window->ToggleButton(CMD_PENCIL_MARKS)->menu()->aboutToShow();
     EXPECT_TRUE(window->CommandAction(CMD_PENCIL_MARKS)->isChecked());
     emit qobject_cast<QMenu*>(window->CommandAction(CMD_PURPLE)->parent())->aboutToShow();
     EXPECT_TRUE(window->CommandAction(CMD_PURPLE)->isChecked());
     EXPECT_FALSE(window->CommandAction(CMD_BLUE)->isChecked());
     EXPECT_TRUE(window->ToggleButton(CMD_PENCIL_MARKS)->isChecked());
     EXPECT_FALSE(window->ToggleButton(CMD_CANDIDATES_BUTTON)->isChecked());
-    // The Candidates toggle itself: checked, and the pencil marks off.
-    QTest::mouseClick(window->ToggleButton(CMD_CANDIDATES_BUTTON), Qt::LeftButton, {},
-                      QPoint(4, 4));
+    QTest::keyClick(window.get(), Qt::Key_K, Qt::ControlModifier); // "Candidates"
     EXPECT_TRUE(window->ToggleButton(CMD_CANDIDATES_BUTTON)->isChecked());
     EXPECT_FALSE(window->ToggleButton(CMD_PENCIL_MARKS)->isChecked());
+    // The Candidates toggle itself: unchecked again.
+    QTest::mouseClick(window->ToggleButton(CMD_CANDIDATES_BUTTON), Qt::LeftButton, {},
+                      QPoint(4, 4));
+    EXPECT_FALSE(window->ToggleButton(CMD_CANDIDATES_BUTTON)->isChecked());
 }
 
-TEST_F(Shell, AboutAndAnalysisOptionsDialogs) {
-    QString version;
-    WhenModal([&version](QWidget* dialog) {
-        version = dialog->findChild<QLabel*>("version")->text();
+// The about box, the analysis options, the copy-paste box and "Goto Position" answer through
+// their widgets.
+TEST_F(Shell, DialogsAnswerThroughTheirWidgets) {
+    QString text;
+    WhenModal([&text](QWidget* dialog) {
+        text = dialog->findChild<QLabel*>("version")->text();
         qobject_cast<QDialog*>(dialog)->accept();
     });
     RunCommand(CMD_ABOUT);
-    EXPECT_EQ(version, "Quadrivo V 1.16");
+    EXPECT_EQ(text, "Quadrivo V 1.16");
 
     AnalysisOptions.techniques = 0x3F;
-    WhenModal([](QWidget* dialog) {
-        dialog->findChild<QCheckBox*>("264")->setChecked(false); // "Grid analysis"
-        qobject_cast<QDialog*>(dialog)->accept();
-    });
-    RunCommand(CMD_ANALYSIS_OPTIONS);
-    EXPECT_EQ(AnalysisOptions.techniques, 0x37u);
-    WhenModal([](QWidget* dialog) {
-        dialog->findChild<QCheckBox*>("258")->setChecked(false);
-        qobject_cast<QDialog*>(dialog)->reject();
-    });
-    RunCommand(CMD_ANALYSIS_OPTIONS);
-    EXPECT_EQ(AnalysisOptions.techniques, 0x37u);
-}
+    for (bool accept : {true, false}) {
+        WhenModal([accept](QWidget* dialog) {
+            dialog->findChild<QCheckBox*>(accept ? "264" : "258")->setChecked(false); // GA, LC
+            accept ? qobject_cast<QDialog*>(dialog)->accept()
+                   : qobject_cast<QDialog*>(dialog)->reject();
+        });
+        RunCommand(CMD_ANALYSIS_OPTIONS);
+        EXPECT_EQ(AnalysisOptions.techniques, 0x37u);
+    }
 
-TEST_F(Shell, CopyPasteDialogFormatsCopiesAndTakesInText) {
     LoadGivens(BUILTIN_PUZZLE);
-    QString shown;
-    WhenModal([&shown](QWidget* dialog) {
+    WhenModal([&text](QWidget* dialog) {
         dialog->findChild<QRadioButton*>("257")->click(); // Linear
-        shown = dialog->findChild<QPlainTextEdit*>("text")->toPlainText();
-        auto buttons = dialog->findChildren<QPushButton*>();
-        for (QPushButton* b : buttons)
-            if (b->text() == "Output") b->click();
-        for (QPushButton* b : buttons)
-            if (b->text() == "Close") b->click();
+        text = dialog->findChild<QPlainTextEdit*>("text")->toPlainText();
+        ClickButton(dialog, "Output");
+        ClickButton(dialog, "Close");
     });
     RunCommand(CMD_BLOCK_ENTRY);
-    EXPECT_EQ(shown, QString(BUILTIN_PUZZLE));
+    EXPECT_EQ(text, QString(BUILTIN_PUZZLE));
     EXPECT_EQ(QApplication::clipboard()->text(), QString(BUILTIN_PUZZLE));
     EXPECT_EQ(AnalysisOptions.blockFormat, LAYOUT_LINEAR | EMPTY_DOTS);
-
+    TapDigit(0, 1); // a move, to be dropped with the new puzzle
+    ASSERT_EQ(MoveEnd, 1);
     WhenModal([](QWidget* dialog) {
         dialog->findChild<QPlainTextEdit*>("text")->setPlainText(SAMPLE_PUZZLE);
-        for (QPushButton* b : dialog->findChildren<QPushButton*>())
-            if (b->text() == "Input") b->click();
+        ClickButton(dialog, "Input");
     });
-    TapDigit(0, 0); // a move to be dropped with the new puzzle
     RunCommand(CMD_BLOCK_ENTRY);
     EXPECT_EQ(BoardDigits(), SAMPLE_PUZZLE);
     EXPECT_EQ(MoveEnd, 0);
-}
 
-TEST_F(Shell, GotoDialogChoosesTheCollectionPuzzle) {
     std::string lines;
     for (int i = 0; i < 5; i++) lines += std::string(SAMPLE_PUZZLE) + "\r\n";
     window->OpenNamedFile(QByteArray::fromStdString(Write("set.txt", lines)));
-    EXPECT_EQ(window->windowTitle(), "{set.txt} #1");
     RunCommand(CMD_END);
-    QString proposed;
-    WhenModal([&proposed](QWidget* dialog) {
+    WhenModal([&text](QWidget* dialog) {
         auto* number = dialog->findChild<QLineEdit*>("number");
-        proposed = number->text();
+        text = number->text();
         number->setText("3");
         qobject_cast<QDialog*>(dialog)->accept();
     });
-    RunCommand(CMD_END);
-    EXPECT_EQ(proposed, "5");
+    RunCommand(CMD_END); // on the last puzzle: "Goto Position"
+    EXPECT_EQ(text, "5");
     EXPECT_EQ(window->windowTitle(), "{set.txt} #3");
 }
 
 TEST_F(Shell, ZoomKeysChangeTheFactorByWholeSteps) {
+    auto zoom = [this](Qt::Key key) {
+        QTest::keyClick(window.get(), key, Qt::ControlModifier);
+        QApplication::processEvents();
+        return window->Board()->Factor();
+    };
     ASSERT_EQ(window->Board()->Factor(), 2);
     // The headless screen is 800 x 600: a window at zoom 3 would not fit it.
-    QTest::keyClick(window.get(), Qt::Key_Equal, Qt::ControlModifier);
-    QApplication::processEvents();
-    EXPECT_EQ(window->Board()->Factor(), 2);
+    EXPECT_EQ(zoom(Qt::Key_Equal), 2);
     const int below2 = window->height() - window->Board()->height();
-    QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
-    QApplication::processEvents();
-    EXPECT_EQ(window->Board()->Factor(), 1);
-    QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier); // never below 1
-    EXPECT_EQ(window->Board()->Factor(), 1);
+    EXPECT_EQ(zoom(Qt::Key_Minus), 1);
+    EXPECT_EQ(zoom(Qt::Key_Minus), 1); // never below 1
     // Text and controls under the board grew with it.
     EXPECT_GE(below2, 3 * (window->height() - window->Board()->height()) / 2);
-    QTest::keyClick(window.get(), Qt::Key_Equal, Qt::ControlModifier);
-    QApplication::processEvents();
-    EXPECT_EQ(window->Board()->Factor(), 2);
+    EXPECT_EQ(zoom(Qt::Key_Equal), 2);
     // Clicks still land on the right cell at the new zoom.
     LoadGivens("4");
-    Repaint();
     ClickDigit(80, 8);
     EXPECT_EQ(Board[80] & CELL_DIGIT, 9);
 }
 
 TEST_F(Shell, ClosingTheWindowWritesTheSettings) {
     LoadGivens("4");
-    ChangePosition(POS_ENTER, 1, 7);
+    ChangePosition(POS_ENTER, 2, 5); // an empty cell of the start-up puzzle
     window->close();
-    EXPECT_EQ(ReadBytes(Path("quadrivo.ini")).size(), size_t(SETTINGS_SIZE));
     ResetAllModules();
     SetSettingsPath(Path("quadrivo.ini").c_str());
     TransferSettings(SETTINGS_LOAD);
-    EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
+    EXPECT_EQ(Board[2] & CELL_DIGIT, 5);
 }
 
 // A second copy's file and a posted command wait while the core is inside a command: the
@@ -338,9 +319,9 @@ TEST_F(Shell, PathsAreNeverCutAndFailedWritesSayWhy) {
     EXPECT_STREQ(chosen, "x.txt");
     EXPECT_TRUE(messages.back().contains("too long")) << messages.back().toStdString();
 
-    rlimit limit = {}, full = {};
+    rlimit limit = {};
     getrlimit(RLIMIT_FSIZE, &limit);
-    full = {1024, limit.rlim_max};
+    const rlimit full = {1024, limit.rlim_max};
     const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &full);
     choose("board.png");

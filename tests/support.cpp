@@ -58,6 +58,18 @@ void LoadGivens(const char* puzzle) {
     ChangePosition(POS_RESET, 0, 0);
 }
 
+void PlaySampleGame(int undone, uint16_t marks4) {
+    LoadGivens(SAMPLE_PUZZLE);
+    const int moves[][2] = {{1, 1}, {2, 2}, {3, 3}, {11, 6}, {12, 5}};
+    for (int i = 0; i < 5; i++) {
+        AnalysisOptions.numberColour = uint32_t(i % 4);
+        ChangePosition(POS_ENTER, moves[i][0], moves[i][1]);
+    }
+    for (int i = 0; i < undone; i++) ChangePosition(POS_UNDO, 0, 0);
+    LoadMarks(MARKS_FROM_CANDIDATES);
+    MarkGrid[4] = marks4;
+}
+
 std::string BoardDigits() {
     std::string s(81, '.');
     for (int i = 0; i < 81; i++)

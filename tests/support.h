@@ -32,6 +32,9 @@ void ResetForTest();
 void LoadGivens(const char* puzzle);
 // The Board's digits as 81 characters, '.' for empty.
 std::string BoardDigits();
+// A game on SAMPLE_PUZZLE for the file tests: five entries in the four colours, the last undone
+// of them taken back, the candidates as pencil marks and cell 4 marked with marks4.
+void PlaySampleGame(int undone, uint16_t marks4);
 
 // The shared data folder ($QUADRIVO_DATA_DIR, else the one configured), the path of a file in
 // it, and the lines of a data file (at most max, 0 = all).
