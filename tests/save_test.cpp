@@ -185,7 +185,10 @@ TEST_F(Saving, FailedSaveReportsItsReasonAndKeepsTheOldFile) {
     fs::create_directory(Path("dir"));
     fs::create_directory(Path("ro"));
     chmod(Path("ro").c_str(), 0555);
-    fs::create_symlink("/dev/full", Path("full.txt"));
+    // A link to a pipe of our own: a save that wrongly took it for a file would replace that
+    // pipe, never a device of the system's.
+    mkfifo(Path("pipe").c_str(), 0600);
+    fs::create_symlink("pipe", Path("pipe.txt"));
     fs::create_symlink("loop2", Path("loop1"));
     fs::create_symlink("loop1", Path("loop2"));
     const std::set<std::string> before = Names();
@@ -197,7 +200,7 @@ TEST_F(Saving, FailedSaveReportsItsReasonAndKeepsTheOldFile) {
         {"old.txt", "File too large", 64},
         {"old.txt/g.txt", "Not a directory", 0},
         {"dir", "not a regular file", 0},
-        {"full.txt", "not a regular file", 0}, // never replaced by a file, never written into
+        {"pipe.txt", "not a regular file", 0}, // never replaced by a file, never written into
         {"loop1", "Too many levels of symbolic links", 0},
         {"ro/g.txt", "Permission denied", 0}, // not for root, whom a read-only folder lets in
     };
@@ -219,7 +222,8 @@ TEST_F(Saving, FailedSaveReportsItsReasonAndKeepsTheOldFile) {
             EXPECT_TRUE(Names("ro").empty());
             EXPECT_EQ(ReadBytes(Path("old.txt")), "old contents");
             std::error_code error;
-            EXPECT_EQ(fs::read_symlink(Path("full.txt"), error), "/dev/full");
+            EXPECT_EQ(fs::read_symlink(Path("pipe.txt"), error), "pipe");
+            EXPECT_TRUE(fs::is_fifo(Path("pipe")));
         }
         EXPECT_EQ(saver.save(Path("old.txt")), 1);
         EXPECT_STREQ(LastSaveError(), ""); // a success clears the reason
