@@ -107,6 +107,21 @@ TEST_F(Display, PixelsMapToCellsDigitPositionsAndLabels) {
     } strip[] = {{27, 240, 1},  {2, 240, 0},   {110, 240, 5}, {200, 240, 9},
                  {27, 246, -1}, {27, 234, -1}, {-30, 240, -1}};
     for (auto t : strip) EXPECT_EQ(SpotAt(t.x, t.y).label, t.label) << t.x << "," << t.y;
+
+    // At every pixel of a cell (a box line's first pixel included), the faint digit shown under
+    // the pointer is exactly what a click there enters.
+    for (int dy = 0; dy <= CELL_PITCH; dy++)
+        for (int dx = 0; dx <= CELL_PITCH; dx++) {
+            LoadGivens("");
+            const BoardSpot spot = SpotAt(CellX(30) + dx, CellY(30) + dy);
+            PointerAt(spot);
+            int cell;
+            const int hover = HoverDigit(&cell);
+            StylusDown(spot);
+            StylusUp(spot);
+            ASSERT_EQ(hover < 0 ? 0 : hover + 1, Board[30] & CELL_DIGIT) << dx << "," << dy;
+            PointerAt(BoardSpot{});
+        }
 }
 
 TEST_F(Display, FocusTintsCellsStressesMarksAndShowsTheHoverDigit) {
