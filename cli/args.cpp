@@ -232,7 +232,3 @@ bool FinishOutput() {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) return ReportWriteError(errno);
     return true;
 }
-
-bool OutputFailed() {
-    return WriteFailed;
-}

@@ -54,8 +54,6 @@ int ParseCommandLine(int argc, char** argv, const std::vector<OptionRule>& rules
 bool Emit(const char* data, size_t size);
 bool Emit(const std::string& text);
 bool FinishOutput();
-// True once a write to standard output has failed.
-bool OutputFailed();
 
 // The output of one puzzle and its exit status (0 fine, 1 the puzzle failed).
 struct ItemResult {

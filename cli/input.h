@@ -77,8 +77,6 @@ class PuzzleInput {
     // The next input; with block false, reads only what is there already.
     int Next(PuzzleItem* item, std::string* why, bool block);
     int WaitFd() const { return fd_; }
-    // Reads of a file that may wait (a pipe or terminal, not a regular file).
-    bool MayWait() const { return fd_ >= 0 && !regular_; }
 
   private:
     void CloseFile();

@@ -17,7 +17,6 @@ struct StringEntry {
     const char* text;
 };
 constexpr StringEntry STRINGS[] = {
-    {STR_PROGRAM, PROGRAM_NAME},                    // caption of every message box
     {VERDICT_NO_SOLUTION, "No Solution"},           // 101
     {VERDICT_INVALID_POSITION, "Invalid Position"}, // 102
     {VERDICT_SOLVED, "Puzzle Solved"},              // 103

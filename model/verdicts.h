@@ -4,7 +4,6 @@
 #include <cstdint>
 
 // String-table ids of the verdicts (100: valid and unique, no text).
-constexpr int STR_PROGRAM = 1;
 constexpr int VERDICT_UNIQUE = 100;
 constexpr int VERDICT_NO_SOLUTION = 101;
 constexpr int VERDICT_INVALID_POSITION = 102;
