@@ -7,19 +7,20 @@
 namespace {
 class Grid : public CoreTest {};
 
-// Flag bits (entered, colour) never count as digits; a digit twice in a row, column or box
-// makes the count -1.
-TEST_F(Grid, FilledCountSeesConflictsInEveryUnitKind) {
-    const struct {
-        int cell, byte, count; // a second digit written into cell, besides Board[0] = 5
-    } CASES[] = {
-        {80, 0x95, 2}, {8, 0xB5, -1}, {72, 0x05, -1}, {20, 0x05, -1}, {10, 0x06, 2},
-    };
-    for (const auto& c : CASES) {
+// Flag bits (entered, colour) never count as digits; a digit twice in any one of the 27 units
+// makes the count -1, each unit tried with two of its cells that share no other unit.
+TEST_F(Grid, FilledCountSeesConflictsInEveryUnit) {
+    ResetState(RESET_BOARD);
+    Board[0] = 5;
+    Board[80] = 0x95; // a 5 carrying flag bits, in no unit of cell 0
+    Board[10] = 0x06;
+    EXPECT_EQ(CountFilled(), 3);
+    for (int u = 0; u < 27; u++) {
         ResetState(RESET_BOARD);
-        Board[0] = 5;
-        Board[c.cell] = uint8_t(c.byte);
-        EXPECT_EQ(CountFilled(), c.count) << c.cell;
+        const int a = UnitTable[u][0], b = UnitTable[u][8]; // opposite corners of the unit
+        Board[a] = 0x25;
+        Board[b] = 0xB5;
+        EXPECT_EQ(CountFilled(), -1) << "unit " << u;
     }
     LoadGivens(EMPTY_BOARD_FIRST);
     EXPECT_EQ(CountFilled(), 81);
