@@ -247,6 +247,11 @@ TEST_F(Control, KeysActOnTheCursorCellOrSelectChains) {
     SelectedCell = 0;
     for (int key : {KEY_RIGHT, KEY_RIGHT, KEY_UP}) PressKey(key); // appears, moves, stays in row 1
     EXPECT_EQ(Focus.cursorCell, 1);
+    for (int i = 0; i < 9; i++) PressKey(KEY_DOWN), PressKey(KEY_RIGHT); // to the far corner
+    EXPECT_EQ(Focus.cursorCell, 80);
+    for (int i = 0; i < 9; i++) PressKey(KEY_UP), PressKey(KEY_LEFT);
+    EXPECT_EQ(Focus.cursorCell, 0);
+    PressKey(KEY_RIGHT);
     TypeKey('7');
     TypeKey('5'); // a filled cell takes no digit
     EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
