@@ -63,13 +63,6 @@ StepInputs CurrentInputs() {
     return in;
 }
 
-// Whether an open cell has pencil marks: then the player works with them.
-bool MarksInUse() {
-    for (int x = 0; x < 81; x++)
-        if (!Board[x] && MarkGrid[x]) return true;
-    return false;
-}
-
 // The analysis for a hint: as the display would run it, switched on, and on the computed
 // candidates when no pencil marks are in use.
 int RunHintAnalysis() {
@@ -137,16 +130,16 @@ void RefreshStep() {
 }
 
 const char* StepLineText() {
-    if (Focus.entryHint) return ENTRY_HINT;
-    if ((AnalysisOptions.techniques & TECH_ANALYSIS) || Hint.level == 0 || Hint.level == 3)
-        return StepText;
-    return HintText;
+    if (Hint.level > 0) // asked for: before how entry works
+        return (AnalysisOptions.techniques & TECH_ANALYSIS) || Hint.level == 3 ? StepText
+                                                                               : HintText;
+    return Focus.entryHint ? ENTRY_HINT : StepText;
 }
 
 int AskHint() {
     RefreshStep();
     if (Hint.level == 0) {
-        const bool marks = !AnalysisOptions.showCandidates && MarksInUse();
+        const bool marks = MarksInUse();
         char text[256];
         if (CheckHintPosition(marks ? MarkGrid : nullptr, text, sizeof text) != VERDICT_UNIQUE) {
             if (text[0] >= 'a' && text[0] <= 'z') text[0] = char(text[0] - 'a' + 'A');

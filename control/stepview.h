@@ -11,8 +11,8 @@ void RefreshStep();
 
 // The line under the board: on a first start, until the first entry, how entry works;
 // otherwise the step shown in words, "" when there is none (or the analysis display is off).
-// With the analysis display off, a hint of level 1 or 2 shows its first level, one of level 3
-// the step in words.
+// A hint asked for comes first: with the analysis display off, its first level at levels 1
+// and 2, the step in words at level 3.
 const char* StepLineText();
 
 // Command "Hint": the next level of the hint, up to 3. Level 1 names the technique and where to

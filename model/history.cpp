@@ -85,14 +85,24 @@ void ChangePosition(uint16_t code, int cell, int digit) {
         break;
     case POS_UNDO:
     case POS_BEGIN:
-    case POS_BACK_TO:
-        last = TakeBack(code, cell, &lastCell);
+        last = TakeBack(code, 0, &lastCell);
         // One undo right after an entry gives back the marks from before it.
         if (code == POS_UNDO && SavedMarks[0] != NO_SAVED_MARKS)
             LoadMarks(MARKS_FROM_SAVED);
         else
             RefreshMarks();
         break;
+    case POS_BACK_TO: {
+        // The player's marks stay, reopened where the records taken back had pruned them.
+        const bool marked = MarksInUse();
+        const int from = MovePos < HISTORY_SLOTS ? MovePos : HISTORY_SLOTS;
+        last = TakeBack(code, cell, &lastCell);
+        if (marked)
+            ReopenMarks(MoveHistory + MovePos, from - MovePos);
+        else
+            RefreshMarks();
+        break;
+    }
     case POS_RESET:
         MovePos = 0;
         MoveEnd = 0;

@@ -470,6 +470,7 @@ TEST_F(Control, HintBuildsUpByLevels) {
     EXPECT_STREQ(StepLineText(), "");
     EXPECT_FALSE(StepMarksShown());
 
+    Focus.entryHint = 1; // a first start: the hint asked for comes before how entry works
     RunCommand(CMD_HINT);
     ASSERT_EQ(HintLevel(), 1);
     const std::string first = StepLineText();
@@ -485,6 +486,7 @@ TEST_F(Control, HintBuildsUpByLevels) {
     for (int press = 0; press < 2; press++) RunCommand(CMD_HINT); // it stops at 3
     EXPECT_EQ(HintLevel(), 3);
     EXPECT_EQ(StepLineText(), full);
+    Focus.entryHint = 0;
     const std::string before = BoardDigits();
     RunCommand(CMD_STEP);
     EXPECT_EQ(MovePos, 1);
@@ -541,6 +543,11 @@ TEST_F(Control, BackToFirstMistake) {
     ASSERT_EQ(Recorded.messages.size(), 1u);
     EXPECT_EQ(Recorded.messages[0].rfind("No mistake", 0), 0u);
 
+    // With pencil marks in use, one narrowed down by the player.
+    RunCommand(CMD_STORE_CANDIDATES);
+    const int narrowed = 80;
+    ASSERT_EQ(Board[narrowed], 0);
+    MarkGrid[narrowed] = DigitBit(solved[narrowed] - '0');
     enter(2, false); // the entries have no solution now, the givens one
     enter(3, true);
     const std::string played = BoardDigits();
@@ -551,6 +558,12 @@ TEST_F(Control, BackToFirstMistake) {
     EXPECT_EQ(Board[open[2]], 0);
     EXPECT_EQ(Board[open[3]], 0);
     EXPECT_EQ(Board[open[1]] & CELL_DIGIT, solved[size_t(open[1])] - '0');
+    // The marks stay, and what the mistake pruned from its peers is back.
+    EXPECT_EQ(MarkGrid[narrowed], DigitBit(solved[narrowed] - '0'));
+    for (int x = 0; x < 81; x++)
+        if (!Board[x]) {
+            EXPECT_TRUE(MarkGrid[x] & DigitBit(solved[size_t(x)] - '0')) << x;
+        }
     RunCommand(CMD_UNDO); // a record before the mistake
     EXPECT_EQ(MovePos, 1);
     RunCommand(CMD_END);
