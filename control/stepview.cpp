@@ -83,17 +83,16 @@ int RunHintAnalysis() {
 // MARK_WRONG, besides the wrong entries; then no step stands. Returns how many.
 int MarkWrongMarks() {
     if (!WrongMarks || AnalysisOptions.showCandidates || AnalysisOptions.setupMode) return 0;
+    // marks there, and the solution's digit not among them?
+    auto wrongAt = [](int x) {
+        const int right = SolutionGrid[x] & CELL_DIGIT;
+        return !Board[x] && right && MarkGrid[x] && !(MarkGrid[x] >> (right - 1) & 1);
+    };
     int wrong = 0;
-    for (int x = 0; x < 81; x++) {
-        const int right = SolutionGrid[x] & CELL_DIGIT;
-        wrong += !Board[x] && right && MarkGrid[x] && !(MarkGrid[x] >> (right - 1) & 1) ? 1 : 0;
-    }
+    for (int x = 0; x < 81; x++) wrong += wrongAt(x) ? 1 : 0;
     if (!wrong) return 0;
-    for (int x = 0; x < 81; x++) {
-        const int right = SolutionGrid[x] & CELL_DIGIT;
-        const bool bad = !Board[x] && right && MarkGrid[x] && !(MarkGrid[x] >> (right - 1) & 1);
-        if (bad || StepMarks[x] != MARK_WRONG) StepMarks[x] = bad ? MARK_WRONG : 0;
-    }
+    for (int x = 0; x < 81; x++)
+        if (wrongAt(x) || StepMarks[x] != MARK_WRONG) StepMarks[x] = wrongAt(x) ? MARK_WRONG : 0;
     ChainDisplayList.count = 0;
     PendingStep = STEP_NONE;
     return wrong;
