@@ -3,6 +3,7 @@
 // Every puzzle is loaded as a new game; path watches the rating loop itself, so its steps and
 // its last line are those of rate.
 #include "analysis/driver.h"
+#include "analysis/hint.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
@@ -56,13 +57,28 @@ const std::string PATH_HELP =
     "cannot be written, 2 for bad input.\n";
 
 const std::string HINT_HELP =
-    std::string("usage: quadrivo-cli hint PUZZLE... [--techniques HEX] [--candidates] [-f FILE]\n"
-                "       quadrivo-cli hint PUZZLE --marks FILE\n"
+    std::string("usage: quadrivo-cli hint PUZZLE... [--level 1|2|3] [--techniques HEX]\n"
+                "                        [--candidates] [-f FILE]\n"
+                "       quadrivo-cli hint PUZZLE --marks FILE [--level 1|2|3]\n"
                 "Checks the position first: when it is invalid, has no solution or several, or\n"
                 "is already solved, prints so in the words of 'check' (\"Invalid Position\",\n"
                 "\"No Solution\", \"Several Solutions\", \"Puzzle Solved\") and exits with status\n"
                 "1. Otherwise runs the analysis once and prints the step it finds in words, or\n"
                 "\"No step found\" (status 1).\n"
+                "  --level N         how much to tell, as the window's \"Hint\" does at its\n"
+                "                    first, second and third press:\n"
+                "                    1  the technique and where to look, e.g. \"A hidden\n"
+                "                       single in box 9\"\n"
+                "                    2  that line, then the board with the step's cells:\n"
+                "                       a digit is a filled cell, '.' an open cell outside\n"
+                "                       the step; a step cell is a letter for its part and\n"
+                "                       the step's digits there: '*' a single or the digits\n"
+                "                       of a subset, 'p' pattern, 'x' target (loses those\n"
+                "                       digits), 'a' first almost locked set, 'l' link or\n"
+                "                       second set, 's' cell of both sets; then each chain\n"
+                "                       the step shows, by its two colours (\"a: (9)r1c4\n"
+                "                       | (9)r2c5\")\n"
+                "                    3  the step in full (the default)\n"
                 "  --techniques HEX  the technique mask (default 3F, every technique):\n"
                 "                    1 analysis on, 2 subsets, 4 locked candidates, 8 grid\n"
                 "                    analysis, 10 forcing chains, 20 almost locked sets\n"
@@ -292,29 +308,20 @@ ItemResult PathOne(const PuzzleItem& item, const CliArgs& args) {
 // ---- hint ---------------------------------------------------------------------------------
 
 uint32_t HintTechniques = ALL_TECHNIQUES;
+int HintLevel = 3; // --level
 // The player's marks of --marks, when given.
 bool HintMarksGiven = false;
 DigitMask HintMarks[81];
 
-// The marks of a grid as text: each open cell's digits, each filled cell its digit in
-// brackets, columns padded to their widest entry, boxes ruled off.
-std::string CandidateText(const DigitMask* grid) {
-    char cellText[81][10];
+// A board as text, each cell written by cellText into a buffer of 12, columns padded to their
+// widest entry, boxes ruled off.
+template <typename CellText> std::string GridText(const CellText& cellText) {
+    char text[81][12];
     size_t width[9] = {};
     for (int x = 0; x < 81; x++) {
-        char* t = cellText[x];
-        int n = 0;
-        if (Board[x] & CELL_DIGIT) {
-            t[n++] = '[';
-            t[n++] = char('0' + (Board[x] & CELL_DIGIT));
-            t[n++] = ']';
-        } else {
-            for (int d = 0; d < 9; d++)
-                if (grid[x] & (1u << d)) t[n++] = char('1' + d);
-            if (n == 0) t[n++] = '-';
-        }
-        t[n] = 0;
-        if (size_t(n) > width[x % 9]) width[x % 9] = size_t(n);
+        cellText(x, text[x]);
+        const size_t n = std::strlen(text[x]);
+        if (n > width[x % 9]) width[x % 9] = n;
     }
     std::string s;
     for (int row = 0; row < 9; row++) {
@@ -327,11 +334,57 @@ std::string CandidateText(const DigitMask* grid) {
         }
         for (int c = 0; c < 9; c++) {
             if (c == 3 || c == 6) s += "| ";
-            const char* t = cellText[row * 9 + c];
+            const char* t = text[row * 9 + c];
             s += t;
             if (c < 8) s.append(width[c] - std::strlen(t) + 1, ' ');
         }
         s += '\n';
+    }
+    return s;
+}
+
+// The marks of a grid as text: each open cell's digits, each filled cell its digit in
+// brackets.
+std::string CandidateText(const DigitMask* grid) {
+    return GridText([grid](int x, char* t) {
+        int n = 0;
+        if (Board[x] & CELL_DIGIT) {
+            t[n++] = '[';
+            t[n++] = char('0' + (Board[x] & CELL_DIGIT));
+            t[n++] = ']';
+        } else {
+            for (int d = 0; d < 9; d++)
+                if (grid[x] & (1u << d)) t[n++] = char('1' + d);
+            if (n == 0) t[n++] = '-';
+        }
+        t[n] = 0;
+    });
+}
+
+// The step found as text for the second level of a hint: the board with each step cell as a
+// letter for its part and the step's digits there (as "hint --help" tells), then the chains
+// the step shows.
+std::string PatternText() {
+    std::string s = GridText([](int x, char* t) {
+        int n = 0;
+        const uint16_t mark = StepMarks[x];
+        if (Board[x] & CELL_DIGIT) {
+            t[n++] = char('0' + (Board[x] & CELL_DIGIT));
+        } else if (!mark || (mark & MARK_KIND) == MARK_WRONG) {
+            t[n++] = '.';
+        } else {
+            static constexpr char PARTS[] = "*axlps"; // by the kind in bits 12..15
+            const int kind = mark >> 12;
+            t[n++] = kind < 6 ? PARTS[kind] : '?';
+            for (int d = 0; d < 9; d++)
+                if (mark & (1u << d)) t[n++] = char('1' + d);
+        }
+        t[n] = 0;
+    });
+    for (int k = 0; k < ChainDisplayList.count && k < CHAIN_DISPLAY_MAX; k++) {
+        char chain[STEP_TEXT_SIZE];
+        DescribeChain(ChainDisplayList.entries[k], chain, sizeof chain);
+        s += std::string(chain) + "\n";
     }
     return s;
 }
@@ -416,7 +469,14 @@ ItemResult HintOne(const PuzzleItem& item, const CliArgs& args) {
     if (args.Has("--candidates")) r.out += CandidateText(marks ? MarkGrid : CandidateGrid);
     int kind = RunAnalysis();
     DescribeStep(kind, text, sizeof text);
-    r.out += std::string(text) + "\n";
+    if (HintLevel < 3) {
+        char hint[STEP_TEXT_SIZE];
+        DescribeHint(kind, text, hint, sizeof hint);
+        r.out += std::string(hint) + "\n";
+        if (HintLevel == 2 && kind != STEP_NONE) r.out += PatternText();
+    } else {
+        r.out += std::string(text) + "\n";
+    }
     r.status = kind != STEP_NONE ? 0 : 1;
     return r;
 }
@@ -471,15 +531,18 @@ static bool ReadMarksFile(const std::string& name, std::string* text, std::strin
 
 int CmdHint(int argc, char** argv) {
     CliArgs args;
-    int status = ParseCommandLine(
-        argc, argv,
-        BatchOptions(
-            {{"--techniques", VALUE_HEX}, {"--marks", VALUE_TEXT}, {"--candidates", VALUE_NONE}}),
-        HINT_HELP.c_str(), &args);
+    int status = ParseCommandLine(argc, argv,
+                                  BatchOptions({{"--techniques", VALUE_HEX},
+                                                {"--marks", VALUE_TEXT},
+                                                {"--candidates", VALUE_NONE},
+                                                {"--level", VALUE_WHOLE, 1, 3}}),
+                                  HINT_HELP.c_str(), &args);
     if (status >= 0) return status;
     HintTechniques = ALL_TECHNIQUES;
     if (const std::string* t = args.Option("--techniques"))
         HintTechniques = uint32_t(std::strtoul(t->c_str(), nullptr, 16));
+    HintLevel = 3;
+    if (const std::string* level = args.Option("--level")) HintLevel = std::atoi(level->c_str());
     InstallConsoleHooks(true);
     HintMarksGiven = false;
     const std::string* file = args.Option("--marks");

@@ -8,6 +8,7 @@
 #include "analysis/state.h"
 #include "control/dialogrules.h"
 #include "control/focus.h"
+#include "control/hintcheck.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "control/taps.h"
@@ -230,6 +231,15 @@ static int Dispatch(int id) {
     case CMD_HIGHLIGHT:
         ToggleHighlight();
         break;
+    case CMD_HINT:
+        AskHint();
+        break;
+    case CMD_FIRST_MISTAKE:
+        BackToFirstMistake();
+        break;
+    case CMD_WRONG_MARKS:
+        ToggleWrongMarks();
+        break;
     case CMD_STEP:
         if (AnalysisOptions.setupMode == 1)
             ShellPostCommand(CMD_SETUP);
@@ -274,6 +284,8 @@ int MenuCheck(int id) {
         return opt.pencilMarks != 0;
     case CMD_WRONG_VALUES:
         return opt.wrongValues != 0;
+    case CMD_WRONG_MARKS:
+        return WrongMarksOn() ? 1 : 0;
     case CMD_ANALYSIS:
         return (opt.techniques & TECH_ANALYSIS) != 0;
     case CMD_HIGHLIGHT:

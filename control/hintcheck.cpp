@@ -6,6 +6,8 @@
 #include "analysis/state.h"
 #include "control/session.h"
 #include "exactcover/count.h"
+#include "model/history.h"
+#include "model/hooks.h"
 #include "model/verdicts.h"
 #include <cstdarg>
 #include <cstdio>
@@ -109,4 +111,53 @@ int CheckHintPosition(const DigitMask* marks, char* out, size_t size) {
     }
     if (repeated > 1) text.Add(" (and %d more like it)", repeated - 1);
     return repeated ? HINT_MARKS_PLACED : VERDICT_UNIQUE;
+}
+
+int SolveGivens(uint8_t solution[81]) {
+    uint8_t givens[81];
+    int count = 0;
+    for (int x = 0; x < 81; x++) {
+        givens[x] = (Board[x] & CELL_ENTERED) ? 0 : Board[x] & CELL_DIGIT;
+        count += givens[x] ? 1 : 0;
+    }
+    if (count < 8) return VERDICT_INVALID_POSITION; // as the check of a position answers
+    uint8_t keep[81];
+    std::memcpy(keep, SolutionGrid, sizeof keep);
+    ShellBusyCursor(true);
+    const int found = CountSolutions(givens, 1);
+    ShellBusyCursor(false);
+    for (int x = 0; x < 81; x++) solution[x] = SolutionGrid[x] & CELL_DIGIT;
+    std::memcpy(SolutionGrid, keep, sizeof keep);
+    if (found == 1) return VERDICT_UNIQUE;
+    return found < 0    ? VERDICT_INVALID_POSITION
+           : found == 0 ? VERDICT_NO_SOLUTION
+                        : VERDICT_SEVERAL;
+}
+
+int FirstMistake(const uint8_t solution[81]) {
+    const int played = MovePos < HISTORY_SLOTS ? MovePos : HISTORY_SLOTS;
+    for (int i = 0; i < played; i++) {
+        const int cell = MoveHistory[i] >> 8, digit = MoveHistory[i] & CELL_DIGIT;
+        if (cell <= 80 && digit && digit != solution[cell]) return i;
+    }
+    return -1;
+}
+
+int BackToFirstMistake() {
+    uint8_t solution[81];
+    const int verdict = SolveGivens(solution);
+    if (verdict != VERDICT_UNIQUE) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%s: the entries cannot be checked", StringText(verdict));
+        ShellMessageBox(text);
+        return -1;
+    }
+    const int first = FirstMistake(solution);
+    if (first < 0) {
+        ShellMessageBox(MovePos > 0 ? "No mistake: every entry agrees with the solution."
+                                    : "No mistake: nothing has been entered yet.");
+        return 0;
+    }
+    ChangePosition(POS_BACK_TO, first, 0);
+    return 1;
 }

@@ -11,7 +11,30 @@ void RefreshStep();
 
 // The line under the board: on a first start, until the first entry, how entry works;
 // otherwise the step shown in words, "" when there is none (or the analysis display is off).
+// A hint asked for comes first: with the analysis display off, its first level at levels 1
+// and 2, the step in words at level 3.
 const char* StepLineText();
+
+// Command "Hint": the next level of the hint, up to 3. Level 1 names the technique and where to
+// look, level 2 also draws the step on the board, level 3 states it in full; the step button
+// carries it out. The first press checks the position and the pencil marks in use (as
+// CheckHintPosition does): a failed check is said in a message box and no hint is given.
+// The pencil marks are analysed when any open cell has some, the computed candidates
+// otherwise. Any change of the position, the marks or the options ends the hint. Returns the
+// level now shown, 0 when refused.
+int AskHint();
+// The level of the hint shown, 0 for none.
+int HintLevel();
+// Whether the board draws the step's marks and chains: the analysis display is on, or a hint
+// of level 2 or 3 is shown. Wrong entries and wrong pencil marks are drawn either way.
+bool StepMarksShown();
+
+// Command "Wrong Pencil Marks": on or off. While on, each open cell whose pencil marks leave
+// out its digit of the SolutionGrid is marked MARK_WRONG, and (as with "Wrong Values") no step
+// is searched while one is. Not with the computed candidates shown, which hold every digit
+// the entries allow.
+void ToggleWrongMarks();
+bool WrongMarksOn();
 
 // The step button outside setup mode: carries out the step shown. Eliminations made while the
 // computed candidates are shown would be computed away again, so the candidates first become

@@ -5,6 +5,7 @@
 #include "display/paint.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
+#include "control/stepview.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/marks.h"
@@ -133,6 +134,12 @@ void PaintBoard(QPainter& p, const FocusMarks& focus) {
     p.setRenderHint(QPainter::Antialiasing, false);
     const AnalysisOptionsRecord& opt = AnalysisOptions;
     const uint8_t* digits = ShowSolution ? SolutionGrid : Board;
+    // The step's marks as shown: a hint's first level keeps them back, all but wrong cells.
+    const bool stepShown = StepMarksShown();
+    uint16_t stepMarks[81];
+    for (int cell = 0; cell < 81; cell++)
+        stepMarks[cell] =
+            stepShown || (StepMarks[cell] & MARK_KIND) == MARK_WRONG ? StepMarks[cell] : 0;
 
     // Grid: one-pixel lines, box lines two pixels, all across the board square.
     const int length = BOARD_LAST - BOARD_FIRST + 1;
@@ -143,15 +150,16 @@ void PaintBoard(QPainter& p, const FocusMarks& focus) {
 
     // Cell backgrounds: the focus tints, then the step's kinds over them.
     for (int cell = 0; cell < 81; cell++) {
-        const int kind = StepMarks[cell] >> 12;
+        const int kind = stepMarks[cell] >> 12;
         const int tint = CellHighlight(focus, cell);
-        if (StepMarks[cell] && kind < 9)
+        if (stepMarks[cell] && kind < 9)
             FillCell(p, CellX(cell) + 1, CellY(cell) + 1, CELL_INSIDE, CELL_BRUSHES[kind]);
         else if (tint != HIGHLIGHT_NONE)
             FillCell(p, CellX(cell) + 1, CellY(cell) + 1, CELL_INSIDE,
                      tint == HIGHLIGHT_DIGIT ? DIGIT_TINT : UNIT_TINT);
     }
-    for (int k = 0; k < ChainDisplayList.count && k < CHAIN_DISPLAY_MAX; k++) DrawChain(p, k);
+    const int chains = stepShown ? ChainDisplayList.count : 0;
+    for (int k = 0; k < chains && k < CHAIN_DISPLAY_MAX; k++) DrawChain(p, k);
 
     // Marks or computed candidates, as the analysis reads them.
     const DigitMask* marks = opt.showCandidates ? CandidateGrid : MarkGrid;
@@ -173,7 +181,7 @@ void PaintBoard(QPainter& p, const FocusMarks& focus) {
         if (byte != 0) continue;
         // The digit position under the pointer, on its key of the cell's keypad.
         const bool hover = cell == focus.hoverCell && focus.hoverDigit >= 0;
-        if (hover && !(StepMarks[cell] >> focus.hoverDigit & 1))
+        if (hover && !(stepMarks[cell] >> focus.hoverDigit & 1))
             FillCell(p, DigitX(cell, focus.hoverDigit), DigitY(cell, focus.hoverDigit),
                      DIGIT_SQUARE, HOVER_SQUARE);
         if (opt.setupMode) {
@@ -183,8 +191,10 @@ void PaintBoard(QPainter& p, const FocusMarks& focus) {
                           MARK_WIDTH * focus.hoverDigit, 0, AND);
             continue;
         }
+        // A hint on the computed candidates while none are shown: the step's own digits.
+        const DigitMask cellMarks = marks[cell] ? marks[cell] : stepMarks[cell] & MARK_DIGITS;
         for (int d = 0; d < 9; d++) {
-            const bool marked = marks[cell] >> d & 1;
+            const bool marked = cellMarks >> d & 1;
             if (!marked && !(hover && d == focus.hoverDigit)) continue;
             const int x = DigitX(cell, d), y = DigitY(cell, d);
             uint32_t colour = !marked              ? HOVER_COLOUR
@@ -192,7 +202,7 @@ void PaintBoard(QPainter& p, const FocusMarks& focus) {
                                                    : MARK_COLOUR;
             // A digit of the step on its square, unless the chains themselves show it; else
             // the highlighted digit's marks stand out.
-            if (marked && (StepMarks[cell] >> d & 1) && PendingStep != TECH_CHAINS) {
+            if (marked && (stepMarks[cell] >> d & 1) && PendingStep != TECH_CHAINS) {
                 FillCell(p, x, y, DIGIT_SQUARE, CELL_BRUSHES[BRUSH_STEP_DIGIT]);
                 colour = STEP_DIGIT_COLOUR;
             } else if (marked && d + 1 == focus.highlightDigit) {

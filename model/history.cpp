@@ -47,17 +47,18 @@ static int Replay(uint16_t code, int* lastCell) {
     return last;
 }
 
-// Takes records back (one for POS_UNDO, all for POS_BEGIN); returns MovePos - 1 after the
-// last record taken back, and the cell of that previous record in *lastCell.
-static int TakeBack(uint16_t code, int* lastCell) {
+// Takes records back: one for POS_UNDO, all for POS_BEGIN, all but keep for POS_BACK_TO;
+// returns MovePos - 1 after the last record taken back, and the cell of that previous record
+// in *lastCell.
+static int TakeBack(uint16_t code, int keep, int* lastCell) {
     int last = -1;
     if (MovePos > HISTORY_SLOTS) MovePos = HISTORY_SLOTS;
-    while (MovePos > 0) {
+    if (code != POS_BACK_TO) keep = code == POS_UNDO ? MovePos - 1 : 0;
+    while (MovePos > keep && MovePos > 0) {
         MovePos -= 1;
         if ((MoveHistory[MovePos] >> 8) <= 80) Board[MoveHistory[MovePos] >> 8] = 0;
         last = MovePos - 1;
         if (last >= 0) *lastCell = MoveHistory[last] >> 8;
-        if (code == POS_UNDO) break;
     }
     return last;
 }
@@ -84,13 +85,24 @@ void ChangePosition(uint16_t code, int cell, int digit) {
         break;
     case POS_UNDO:
     case POS_BEGIN:
-        last = TakeBack(code, &lastCell);
+        last = TakeBack(code, 0, &lastCell);
         // One undo right after an entry gives back the marks from before it.
         if (code == POS_UNDO && SavedMarks[0] != NO_SAVED_MARKS)
             LoadMarks(MARKS_FROM_SAVED);
         else
             RefreshMarks();
         break;
+    case POS_BACK_TO: {
+        // The player's marks stay, reopened where the records taken back had pruned them.
+        const bool marked = MarksInUse();
+        const int from = MovePos < HISTORY_SLOTS ? MovePos : HISTORY_SLOTS;
+        last = TakeBack(code, cell, &lastCell);
+        if (marked)
+            ReopenMarks(MoveHistory + MovePos, from - MovePos);
+        else
+            RefreshMarks();
+        break;
+    }
     case POS_RESET:
         MovePos = 0;
         MoveEnd = 0;

@@ -14,6 +14,7 @@ constexpr uint16_t POS_UNDO = 130;
 constexpr uint16_t POS_REDO = 131;
 constexpr uint16_t POS_BEGIN = 132;
 constexpr uint16_t POS_END = 133;
+constexpr uint16_t POS_BACK_TO = 134; // takes records back until cell of them are left
 constexpr uint16_t POS_REFRESH = 255;
 constexpr uint16_t POS_RESET = 0xFFFF;
 
@@ -24,9 +25,9 @@ extern int MoveEnd; // records valid (in setup mode: the number of collection pu
 // solved grid.
 extern int PositionQuiet;
 
-// Changes the position by code; cell and digit matter for POS_ENTER only. The position's
-// observers hear POSITION_CHANGED once the board is final, and POSITION_REFUSED after a
-// refused entry was taken back.
+// Changes the position by code; cell and digit matter for POS_ENTER only, and cell (the records
+// to keep) for POS_BACK_TO. The position's observers hear POSITION_CHANGED once the board is
+// final, and POSITION_REFUSED after a refused entry was taken back.
 void ChangePosition(uint16_t code, int cell, int digit);
 
 // Writes status pane 0: the move at index, or "Pos = %d" / " " when index < 0.

@@ -40,6 +40,29 @@ void RefreshMarks() {
         ResetState(RESET_MARKS);
 }
 
+bool MarksInUse() {
+    if (AnalysisOptions.showCandidates) return false;
+    for (int x = 0; x < 81; x++)
+        if (!Board[x] && MarkGrid[x]) return true;
+    return false;
+}
+
+void ReopenMarks(const uint16_t* records, int count) {
+    ComputeCandidates();
+    for (int i = 0; i < count; i++) {
+        const int cell = records[i] >> 8;
+        const DigitMask digit = DigitMask(1u << ((records[i] & CELL_DIGIT) - 1));
+        if (cell > 80 || Board[cell] || !(records[i] & CELL_DIGIT)) continue;
+        MarkGrid[cell] = CandidateGrid[cell];
+        for (int k = 0; k < 20; k++) {
+            const int peer = PeersOf(cell)[k];
+            if (!Board[peer] && (CandidateGrid[peer] & digit)) MarkGrid[peer] |= digit;
+        }
+    }
+    std::memcpy(MarkSnapshot, MarkGrid, sizeof MarkSnapshot);
+    SavedMarks[0] = NO_SAVED_MARKS;
+}
+
 void ToggleCandidates() {
     AnalysisOptions.showCandidates ^= 1;
     AnalysisOptions.pencilMarks = 0;

@@ -25,6 +25,15 @@ void UpdateMarksAfterEntry(int cell);
 // candidates are not shown, else none.
 void RefreshMarks();
 
+// Whether the player works with pencil marks: the computed candidates are not shown and an
+// open cell has marks.
+bool MarksInUse();
+// After the records[0..count) were taken back: each cell they emptied gets the candidates it
+// now has, and its digit goes back into the marks of the open peers that allow it again,
+// undoing what the entry pruned (a wrong entry may have pruned a cell's only mark, so a peer
+// left without marks gets it too). The player's other marks stay as they are.
+void ReopenMarks(const uint16_t* records, int count);
+
 // Commands 121-125 (the dispatcher refuses them in setup mode).
 void ToggleCandidates();  // 121 "Candidates"
 void TogglePencilMarks(); // 122 "Pencil Marks"

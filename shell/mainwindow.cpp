@@ -280,9 +280,15 @@ void MainWindow::CreateMenus() {
     analysisMenu->addSeparator();
     AddCommand(analysisMenu, "Analysis", CMD_ANALYSIS, "Ctrl+L");
     AddCommand(analysisMenu, "Analysis Options...", CMD_ANALYSIS_OPTIONS);
+    analysisMenu->setToolTipsVisible(true);
+    AddCommand(analysisMenu, "Hint", CMD_HINT, "?")
+        ->setToolTip("Each press tells more: the technique and where, then its pattern, then "
+                     "the step in full (?)");
     analysisMenu->addSeparator();
     AddCommand(analysisMenu, "Solution", CMD_SOLUTION);
     AddCommand(analysisMenu, "Wrong Values", CMD_WRONG_VALUES);
+    AddCommand(analysisMenu, "Wrong Pencil Marks", CMD_WRONG_MARKS);
+    AddCommand(analysisMenu, "Back to First Mistake", CMD_FIRST_MISTAKE);
 
     // Each menu shows the check marks of the moment it opens.
     for (QMenu* menu : {mainMenu, marksMenu, analysisMenu, marks, numbers})
@@ -385,6 +391,7 @@ void MainWindow::CreateAccelerators() {
         {QKeySequence("Ctrl+K"), CMD_CANDIDATES},
         {QKeySequence("Ctrl+L"), CMD_ANALYSIS},
         {QKeySequence("Ctrl+H"), CMD_HIGHLIGHT},
+        {QKeySequence("?"), CMD_HINT},
         // Enter presses the step button (a dialog, being a window of its own, keeps its Enter).
         {QKeySequence(Qt::Key_Return), CMD_STEP},
         {QKeySequence(Qt::Key_Enter), CMD_STEP},

@@ -228,6 +228,46 @@ TEST_F(CliAnalysis, HintOnThePlayersMarks) {
     EXPECT_EQ(RunCli("hint " + BUILTIN + " " + BUILTIN + " --marks marks.txt").status, 2);
 }
 
+// --level 1 and 2 tell the technique and where to look, 2 then the board with the step's cells;
+// 3, the default, is the step in full. The check comes first at every level.
+TEST_F(CliAnalysis, HintLevels) {
+    const std::string full = RunCli("hint " + BUILTIN).out;
+    EXPECT_EQ(RunCli("hint --level 3 " + BUILTIN).out, full);
+    CliRun first = RunCli("hint --level 1 " + BUILTIN);
+    EXPECT_EQ(first.status, 0);
+    ASSERT_EQ(Lines(first.out).size(), 1u);
+    EXPECT_TRUE(
+        std::regex_search(first.out, std::regex("^An? [a-zA-Z].* in (row|column|box) \\d\n$")))
+        << first.out;
+
+    CliRun second = RunCli("hint --level 2 " + BUILTIN);
+    std::vector<std::string> lines = Lines(second.out);
+    ASSERT_EQ(lines.size(), 12u); // the first level, 9 rows, 2 rules
+    EXPECT_EQ(lines[0] + "\n", first.out);
+    // Each cell as the board has it, the single the full text names marked with its digit.
+    std::smatch named;
+    ASSERT_TRUE(std::regex_search(full, named, std::regex("r(\\d)c(\\d) = (\\d)")));
+    const int row = std::stoi(named[1]) - 1, column = std::stoi(named[2]) - 1;
+    std::vector<std::string> cells;
+    for (size_t i = 1; i < lines.size(); i++) {
+        if (lines[i].find("---") != std::string::npos) continue;
+        std::istringstream words(lines[i]);
+        for (std::string w; words >> w;)
+            if (w != "|") cells.push_back(w);
+    }
+    ASSERT_EQ(cells.size(), 81u);
+    for (int x = 0; x < 81; x++) {
+        if (BUILTIN[size_t(x)] != '.') {
+            EXPECT_EQ(cells[size_t(x)], BUILTIN.substr(size_t(x), 1));
+        }
+    }
+    EXPECT_EQ(cells[size_t(9 * row + column)], "*" + std::string(named[3]));
+
+    EXPECT_EQ(RunCli("hint --level 1 .." + BUILTIN.substr(2)).out, "Several Solutions\n");
+    for (const char* level : {"0", "4", "x"})
+        EXPECT_EQ(RunCli("hint --level " + std::string(level) + " " + BUILTIN).status, 2) << level;
+}
+
 // A bad mask or a missing puzzle is refused.
 TEST_F(CliAnalysis, BadOptionsAreRefused) {
     CliRun bad = RunCli("hint --techniques zz " + BUILTIN);

@@ -5,11 +5,13 @@
 #include "control/commands.h"
 #include "control/dialogrules.h"
 #include "control/focus.h"
+#include "control/hintcheck.h"
 #include "control/keys.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "control/taps.h"
 #include "control/title.h"
+#include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "files/puzzlefile.h"
 #include "files/settings.h"
@@ -22,6 +24,7 @@
 #include "tests/support.h"
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <set>
@@ -454,4 +457,155 @@ TEST_F(Control, DialogRules) {
         EXPECT_EQ(GotoNumber, number) << text;
     }
 }
+// "Hint" with the analysis display off: the first press names the technique and where to look
+// and draws nothing, the second draws the step, the third states it as the display would; the
+// step button carries it out. A change of the position ends a hint; a position or pencil marks
+// that fail the check get none.
+TEST_F(Control, HintBuildsUpByLevels) {
+    LoadGivens(BUILTIN_PUZZLE);
+    // What the analysis display shows on the candidates, for comparison.
+    AnalysisOptions.techniques = TECH_ANALYSIS | DEFAULT_TECHNIQUES;
+    RunCommand(CMD_CANDIDATES);
+    const std::string full = StepLineText();
+    uint16_t marks[81];
+    std::memcpy(marks, StepMarks, sizeof marks);
+    ASSERT_FALSE(full.empty());
+    RunCommand(CMD_CANDIDATES);
+    RunCommand(CMD_ANALYSIS); // off: no marks in use, nothing shown
+    EXPECT_STREQ(StepLineText(), "");
+    EXPECT_FALSE(StepMarksShown());
+
+    Focus.entryHint = 1; // a first start: the hint asked for comes before how entry works
+    RunCommand(CMD_HINT);
+    ASSERT_EQ(HintLevel(), 1);
+    const std::string first = StepLineText();
+    EXPECT_TRUE(first.rfind("A ", 0) == 0 || first.rfind("An ", 0) == 0) << first;
+    EXPECT_NE(first.find(" in "), std::string::npos) << first;
+    EXPECT_EQ(full.find(first.substr(first.find(' ') + 1)), std::string::npos) << first;
+    EXPECT_FALSE(StepMarksShown());
+    RunCommand(CMD_HINT);
+    EXPECT_EQ(HintLevel(), 2);
+    EXPECT_EQ(StepLineText(), first);
+    EXPECT_TRUE(StepMarksShown());
+    EXPECT_EQ(std::memcmp(marks, StepMarks, sizeof marks), 0);
+    for (int press = 0; press < 2; press++) RunCommand(CMD_HINT); // it stops at 3
+    EXPECT_EQ(HintLevel(), 3);
+    EXPECT_EQ(StepLineText(), full);
+    Focus.entryHint = 0;
+    const std::string before = BoardDigits();
+    RunCommand(CMD_STEP);
+    EXPECT_EQ(MovePos, 1);
+    EXPECT_NE(BoardDigits(), before);
+    EXPECT_EQ(HintLevel(), 0);
+    EXPECT_STREQ(StepLineText(), ""); // the display stays off
+    EXPECT_EQ(MenuCheck(CMD_ANALYSIS), 0);
+
+    for (int press = 0; press < 2; press++) RunCommand(CMD_HINT);
+    RunCommand(CMD_UNDO);
+    EXPECT_EQ(HintLevel(), 0);
+    EXPECT_FALSE(StepMarksShown());
+    EXPECT_TRUE(Recorded.messages.empty());
+
+    // Pencil marks in use are checked: one without its cell's solution digit is named.
+    RunCommand(CMD_STORE_CANDIDATES);
+    MarkGrid[0] &= DigitMask(~DigitBit(2)); // r1c1 of the built-in puzzle is 2
+    RunCommand(CMD_HINT);
+    EXPECT_EQ(HintLevel(), 0);
+    ASSERT_EQ(Recorded.messages.size(), 1u);
+    EXPECT_EQ(Recorded.messages[0], "Your marks leave out 2 at r1c1");
+    LoadGivens((".." + std::string(BUILTIN_PUZZLE).substr(2)).c_str());
+    RunCommand(CMD_HINT);
+    EXPECT_EQ(HintLevel(), 0);
+    EXPECT_EQ(Recorded.messages.back(), "Several Solutions");
+}
+
+// "Back to First Mistake" takes back, in one jump that Redo and "Go to End" undo, every entry
+// from the first one that differs from the solution of the givens; with no such entry, or
+// givens without one solution, it says so and leaves the game alone.
+TEST_F(Control, BackToFirstMistake) {
+    const std::string solved = "274156983518493267369782154683271549491865732725349618957634821"
+                               "146928375832517496"; // the built-in puzzle's solution
+    LoadGivens(BUILTIN_PUZZLE);
+    // Two open cells, a third for the mistake and a fourth outside its row, column and box.
+    std::vector<int> open;
+    for (int x = 0; x < 81 && open.size() < 4; x++) {
+        const bool peer = open.size() == 3 && (x / 9 == open[2] / 9 || x % 9 == open[2] % 9 ||
+                                               BoxOf(x) == BoxOf(open[2]));
+        if (!Board[x] && !peer) open.push_back(x);
+    }
+    // The solution's digit, or another that breaks no rule.
+    auto enter = [&](int k, bool right) {
+        const int cell = open[size_t(k)], digit = solved[size_t(cell)] - '0';
+        ComputeCandidates();
+        const DigitMask others = CandidateGrid[cell] & DigitMask(~DigitBit(digit));
+        ASSERT_TRUE(right || others);
+        ChangePosition(POS_ENTER, cell, right ? digit : LowestBitIndex(others) + 1);
+    };
+    enter(0, true);
+    enter(1, true);
+    RunCommand(CMD_FIRST_MISTAKE);
+    EXPECT_EQ(MovePos, 2);
+    ASSERT_EQ(Recorded.messages.size(), 1u);
+    EXPECT_EQ(Recorded.messages[0].rfind("No mistake", 0), 0u);
+
+    // With pencil marks in use, one narrowed down by the player.
+    RunCommand(CMD_STORE_CANDIDATES);
+    const int narrowed = 80;
+    ASSERT_EQ(Board[narrowed], 0);
+    MarkGrid[narrowed] = DigitBit(solved[narrowed] - '0');
+    enter(2, false); // the entries have no solution now, the givens one
+    enter(3, true);
+    const std::string played = BoardDigits();
+    RunCommand(CMD_FIRST_MISTAKE);
+    EXPECT_EQ(Recorded.messages.size(), 1u);
+    EXPECT_EQ(MovePos, 2);
+    EXPECT_EQ(MoveEnd, 4);
+    EXPECT_EQ(Board[open[2]], 0);
+    EXPECT_EQ(Board[open[3]], 0);
+    EXPECT_EQ(Board[open[1]] & CELL_DIGIT, solved[size_t(open[1])] - '0');
+    // The marks stay, and what the mistake pruned from its peers is back.
+    EXPECT_EQ(MarkGrid[narrowed], DigitBit(solved[narrowed] - '0'));
+    for (int x = 0; x < 81; x++)
+        if (!Board[x]) {
+            EXPECT_TRUE(MarkGrid[x] & DigitBit(solved[size_t(x)] - '0')) << x;
+        }
+    RunCommand(CMD_UNDO); // a record before the mistake
+    EXPECT_EQ(MovePos, 1);
+    RunCommand(CMD_END);
+    EXPECT_EQ(BoardDigits(), played);
+
+    // Givens with several solutions: nothing to compare with.
+    LoadGivens((".." + std::string(BUILTIN_PUZZLE).substr(2)).c_str());
+    ChangePosition(POS_ENTER, 0, 2);
+    RunCommand(CMD_FIRST_MISTAKE);
+    EXPECT_EQ(MovePos, 1);
+    EXPECT_EQ(Recorded.messages.back().rfind("Several Solutions", 0), 0u);
+}
+
+// "Wrong Pencil Marks" marks each cell whose marks leave out its solution digit, and no step
+// stands while one does; a cell without marks, or the candidates shown, are not judged.
+TEST_F(Control, WrongPencilMarks) {
+    LoadGivens(BUILTIN_PUZZLE);
+    ASSERT_EQ(CheckPosition(), VERDICT_UNIQUE);
+    AnalysisOptions.techniques = TECH_ANALYSIS | DEFAULT_TECHNIQUES;
+    RunCommand(CMD_STORE_CANDIDATES);
+    MarkGrid[0] &= DigitMask(~DigitBit(2)); // r1c1 is 2
+    MarkGrid[2] = 0;                        // r1c3: no marks at all
+    EXPECT_EQ(MenuCheck(CMD_WRONG_MARKS), 0);
+    RunCommand(CMD_WRONG_MARKS);
+    EXPECT_EQ(MenuCheck(CMD_WRONG_MARKS), 1);
+    EXPECT_EQ(StepMarksText(), "0:8000");
+    EXPECT_EQ(PendingStep, STEP_NONE);
+    MarkGrid[0] |= DigitBit(2);
+    RefreshStep();
+    EXPECT_NE(PendingStep, STEP_NONE); // the marks hold the solution again: a step is shown
+    MarkGrid[0] = DigitBit(9);
+    RunCommand(CMD_CANDIDATES);
+    EXPECT_NE(StepMarks[0], MARK_WRONG);
+    RunCommand(CMD_CANDIDATES);
+    EXPECT_EQ(StepMarks[0], MARK_WRONG);
+    RunCommand(CMD_WRONG_MARKS);
+    EXPECT_NE(StepMarks[0], MARK_WRONG);
+}
+
 } // namespace
