@@ -348,8 +348,8 @@ bool InOneCell(const ChainProofRecord& p, int i) {
     return a.count == 1 && b.count == 1 && a.cells[0] == b.cells[0];
 }
 
-// Strong links only inside two-candidate cells, weak links between cells: the chain's cells
-// from the first to the last, each with its two digits.
+// Strong links only inside two-candidate cells, weak links between cells, both ends on one
+// digit: the chain's cells from the first to the last, each with its two digits.
 const char* BivalueName(const ChainProofRecord& p) {
     const int cells = p.count / 2;
     DigitMask pairs[PROOF_NODES_MAX / 2];
@@ -365,24 +365,12 @@ const char* BivalueName(const ChainProofRecord& p) {
     return "XY-chain";
 }
 
-// One digit, strong - weak - strong: a = b - c = d.
+// One digit, strong - weak - strong: a = b - c = d. Groups count as the line they lie in.
 const char* FourNodeName(const ChainProofRecord& p) {
     const ProofNode& a = p.nodes[0];
     const ProofNode& b = p.nodes[1];
     const ProofNode& c = p.nodes[2];
     const ProofNode& d = p.nodes[3];
-    if (a.count == 1 && b.count == 1 && c.count == 1 && d.count == 1) {
-        const int first = SharedUnit(a, b, 0), second = SharedUnit(c, d, 0);
-        const int middle = SharedUnit(b, c, 0);
-        // Two conjugate pairs in parallel lines, their ends joined along the other direction.
-        if (first < 2 && first == second && middle == 1 - first) return "Skyscraper";
-        // A row pair and a column pair with one end each in one box, the others outside it.
-        if (first < 2 && second < 2 && first != second && SharedUnit(b, c, 2) == 2 &&
-            UnitBox(a.cells[0]) != UnitBox(b.cells[0]) &&
-            UnitBox(d.cells[0]) != UnitBox(c.cells[0]))
-            return "2-string kite";
-        return "Turbot fish";
-    }
     // A box whose digit lies in one of its rows and one of its columns (a strong link between
     // the two parts, one a group), and a conjugate pair of cells in a line.
     auto boxParts = [](const ProofNode& x, const ProofNode& y) {
@@ -392,11 +380,22 @@ const char* FourNodeName(const ChainProofRecord& p) {
         return (xRow && yColumn) || (xColumn && yRow);
     };
     auto linePair = [](const ProofNode& x, const ProofNode& y) {
-        return x.count == 1 && y.count == 1 && SharedUnit(x, y, 0) >= 0 && SharedUnit(x, y, 0) < 2;
+        const int unit = SharedUnit(x, y, 0);
+        return x.count == 1 && y.count == 1 && unit >= 0 && unit < 2;
     };
     if ((boxParts(a, b) && linePair(c, d)) || (linePair(a, b) && boxParts(c, d)))
         return "Empty rectangle";
-    return "X-chain";
+    const int first = SharedUnit(a, b, 0), second = SharedUnit(c, d, 0);
+    // Two strong links in parallel lines, their inner ends joined along the other direction:
+    // a skyscraper, or an X-wing when the outer ends line up too.
+    if (first < 2 && first == second && SharedUnit(b, c, 0) == 1 - first)
+        return SharedUnit(a, d, 0) == 1 - first ? "X-wing" : "Skyscraper";
+    // A row link and a column link with one end each in one box, the others outside it (a
+    // group lies in one box).
+    if (first < 2 && second < 2 && first != second && SharedUnit(b, c, 2) == 2 &&
+        UnitBox(a.cells[0]) != UnitBox(b.cells[0]) && UnitBox(d.cells[0]) != UnitBox(c.cells[0]))
+        return "2-string kite";
+    return "Turbot fish";
 }
 
 } // namespace
@@ -409,7 +408,8 @@ const char* ChainShapeName(const ChainProofRecord& p) {
         oneDigit = oneDigit && p.nodes[i].digit == p.nodes[0].digit;
         if (i + 1 < n) bivalue = bivalue && (i % 2 == 0) == InOneCell(p, i);
     }
-    if (bivalue) return BivalueName(p);
+    // Bivalue cells whose ends hold the same digit, the one the chain removes.
+    if (bivalue && p.nodes[0].digit == p.nodes[n - 1].digit) return BivalueName(p);
     if (oneDigit) return n == 4 ? FourNodeName(p) : "X-chain";
     // Two cells holding the same two digits x, y, each seeing one end of a strong link on y:
     // (x=y)c1-(y)p=(y)q-(y=x)c2.
