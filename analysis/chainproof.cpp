@@ -315,6 +315,118 @@ int LinkProof(int cellA, int cellB, DigitMask digit, ChainProofRecord* proof) {
     return SearchLinkFrom(cellB, cellA, digit, proof);
 }
 
+// ---- Shapes -------------------------------------------------------------------------------
+
+namespace {
+
+// Whether every cell of the node lies in the row (family 0), column (1) or box (2) of `cell`.
+bool InUnitOf(const ProofNode& n, int cell, int family) {
+    for (int i = 0; i < n.count; i++) {
+        const int c = n.cells[i];
+        const bool same = family == 0   ? UnitRow(c) == UnitRow(cell)
+                          : family == 1 ? UnitColumn(c) == UnitColumn(cell)
+                                        : UnitBox(c) == UnitBox(cell);
+        if (!same) return false;
+    }
+    return true;
+}
+
+// The family (0 row, 1 column, 2 box) of the first unit holding both nodes' cells, trying
+// `first` before the others; -1 when none does.
+int SharedUnit(const ProofNode& a, const ProofNode& b, int first) {
+    for (int k = 0; k < 3; k++) {
+        const int family = (first + k) % 3;
+        if (InUnitOf(a, a.cells[0], family) && InUnitOf(b, a.cells[0], family)) return family;
+    }
+    return -1;
+}
+
+// Nodes i and i + 1 are two digits of one cell.
+bool InOneCell(const ChainProofRecord& p, int i) {
+    const ProofNode& a = p.nodes[i];
+    const ProofNode& b = p.nodes[i + 1];
+    return a.count == 1 && b.count == 1 && a.cells[0] == b.cells[0];
+}
+
+// Strong links only inside two-candidate cells, weak links between cells, both ends on one
+// digit: the chain's cells from the first to the last, each with its two digits.
+const char* BivalueName(const ChainProofRecord& p) {
+    const int cells = p.count / 2;
+    DigitMask pairs[PROOF_NODES_MAX / 2];
+    for (int k = 0; k < cells; k++) pairs[k] = p.nodes[2 * k].digit | p.nodes[2 * k + 1].digit;
+    bool samePair = true;
+    for (int k = 1; k < cells; k++) samePair = samePair && pairs[k] == pairs[0];
+    if (cells == 2 && samePair) return "Naked pair"; // two cells of one unit
+    // A pivot seeing two pincers, the three cells holding xy, yz and xz.
+    if (cells == 3 && PopCount(pairs[0] | pairs[1] | pairs[2]) == 3 && pairs[0] != pairs[1] &&
+        pairs[1] != pairs[2] && pairs[0] != pairs[2])
+        return "XY-wing";
+    if (cells >= 4 && samePair) return "Remote pair";
+    return "XY-chain";
+}
+
+// One digit, strong - weak - strong: a = b - c = d. Groups count as the line they lie in.
+const char* FourNodeName(const ChainProofRecord& p) {
+    const ProofNode& a = p.nodes[0];
+    const ProofNode& b = p.nodes[1];
+    const ProofNode& c = p.nodes[2];
+    const ProofNode& d = p.nodes[3];
+    // A box whose digit lies in one of its rows and one of its columns (a strong link between
+    // the two parts, one a group), and a conjugate pair of cells in a line.
+    auto boxParts = [](const ProofNode& x, const ProofNode& y) {
+        if (SharedUnit(x, y, 2) != 2 || (x.count == 1 && y.count == 1)) return false;
+        const bool xRow = InUnitOf(x, x.cells[0], 0), xColumn = InUnitOf(x, x.cells[0], 1);
+        const bool yRow = InUnitOf(y, y.cells[0], 0), yColumn = InUnitOf(y, y.cells[0], 1);
+        return (xRow && yColumn) || (xColumn && yRow);
+    };
+    auto linePair = [](const ProofNode& x, const ProofNode& y) {
+        const int unit = SharedUnit(x, y, 0);
+        return x.count == 1 && y.count == 1 && unit >= 0 && unit < 2;
+    };
+    if ((boxParts(a, b) && linePair(c, d)) || (linePair(a, b) && boxParts(c, d)))
+        return "Empty rectangle";
+    const int first = SharedUnit(a, b, 0), second = SharedUnit(c, d, 0);
+    // Two strong links in parallel lines, their inner ends joined along the other direction:
+    // a skyscraper, or an X-wing when the outer ends line up too.
+    if (first < 2 && first == second && SharedUnit(b, c, 0) == 1 - first)
+        return SharedUnit(a, d, 0) == 1 - first ? "X-wing" : "Skyscraper";
+    // A row link and a column link with one end each in one box, the others outside it (a
+    // group lies in one box).
+    if (first < 2 && second < 2 && first != second && SharedUnit(b, c, 2) == 2 &&
+        UnitBox(a.cells[0]) != UnitBox(b.cells[0]) && UnitBox(d.cells[0]) != UnitBox(c.cells[0]))
+        return "2-string kite";
+    return "Turbot fish";
+}
+
+} // namespace
+
+const char* ChainShapeName(const ChainProofRecord& p) {
+    const int n = p.count;
+    if (n < 2 || !p.strong[0] || !p.strong[n - 2]) return "Alternating inference chain";
+    bool oneDigit = true, bivalue = n % 2 == 0;
+    for (int i = 0; i < n; i++) {
+        oneDigit = oneDigit && p.nodes[i].digit == p.nodes[0].digit;
+        if (i + 1 < n) bivalue = bivalue && (i % 2 == 0) == InOneCell(p, i);
+    }
+    // Bivalue cells whose ends hold the same digit, the one the chain removes.
+    if (bivalue && p.nodes[0].digit == p.nodes[n - 1].digit) return BivalueName(p);
+    if (oneDigit) return n == 4 ? FourNodeName(p) : "X-chain";
+    // Two cells holding the same two digits x, y, each seeing one end of a strong link on y:
+    // (x=y)c1-(y)p=(y)q-(y=x)c2.
+    if (n == 6 && InOneCell(p, 0) && InOneCell(p, 4) &&
+        p.nodes[0].cells[0] != p.nodes[5].cells[0] && p.nodes[0].digit == p.nodes[5].digit &&
+        p.nodes[1].digit == p.nodes[2].digit && p.nodes[2].digit == p.nodes[3].digit &&
+        p.nodes[3].digit == p.nodes[4].digit && p.nodes[0].digit != p.nodes[1].digit)
+        return "W-wing";
+    // The ends weakly linked: the chain closes into a loop.
+    const ProofNode& first = p.nodes[0];
+    const ProofNode& last = p.nodes[n - 1];
+    const bool closed = first.digit == last.digit ? AllSee(first, last)
+                                                  : first.count == 1 && last.count == 1 &&
+                                                        first.cells[0] == last.cells[0];
+    return closed ? "Nice loop" : "Alternating inference chain";
+}
+
 // ---- Writing and reading ------------------------------------------------------------------
 
 namespace {

@@ -46,6 +46,14 @@ int GraphLinked(int cellA, int cellB, DigitMask digit);
 void AddProofNode(ChainProofRecord* proof, const ProofNode& node, bool strong);
 ProofNode CandidateNode(int cell, DigitMask digit);
 
+// The name players know for the shape of an alternating inference chain with strong links at
+// both ends (a = ... = b): "Naked pair", "XY-wing", "Remote pair" and "XY-chain" when its
+// strong links all lie inside two-candidate cells and its ends hold one digit; "Skyscraper",
+// "X-wing", "2-string kite", "Turbot fish", "Empty rectangle" and "X-chain" for one digit
+// throughout; "W-wing"; else "Nice loop" when the ends are weakly linked, and "Alternating
+// inference chain". A static string.
+const char* ChainShapeName(const ChainProofRecord& proof);
+
 // Writes the chain, e.g. "(4)r1c7=r3c7-(4=6)r3c2-(6)r5c2" or a group "r3c12": a node's digit
 // is written where it changes and after a cell's two digits. Returns the length written (the
 // text is cut at size - 1).

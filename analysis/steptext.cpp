@@ -103,11 +103,16 @@ void AddUnit(Line& line, int unit) {
         line.Add("box %d", UserBox(cell));
 }
 
+// A chain's label: "a" to "z" for chains 0 to 25, then "aa", "ab", ... "az", "ba", ... as
+// columns are lettered. The keys 'a' to 'y' show chains 0 to 24 alone ('z' shows them all).
 void AddChainName(Line& line, int chain) {
-    if (chain >= 0 && chain < 26)
-        line.Add("%c", 'a' + chain); // the key that shows this chain alone
-    else
-        line.Add("#%d", chain);
+    if (chain < 0) return;
+    char label[8];
+    int at = int(sizeof label) - 1;
+    label[at] = 0;
+    for (int k = chain + 1; k > 0 && at > 0; k = (k - 1) / 26)
+        label[--at] = char('a' + (k - 1) % 26);
+    line.Add("%s", label + at);
 }
 
 // True when the display list holds this chain before entry i.
@@ -518,18 +523,21 @@ int NodeAt(int cell, DigitMask digit) {
     return -1;
 }
 
-// The clusters a written chain runs through, in its order: " (chains k, l)"; nothing if none.
+// The clusters a written chain runs through, in its order, then the other chains shown on the
+// board (the display list's), so every chain drawn is named: " (chains k, l)"; nothing if none.
 void AddProofChains(Line& line, const ChainProofRecord& proof) {
-    int chains[CHAINS_MAX], count = 0;
+    int chains[CHAINS_MAX + CHAIN_DISPLAY_MAX], count = 0;
+    auto list = [&](int chain) {
+        bool listed = false;
+        for (int k = 0; k < count; k++) listed = listed || chains[k] == chain;
+        if (!listed) chains[count++] = chain;
+    };
     for (int i = 0; i < proof.count; i++) {
         const ProofNode& n = proof.nodes[i];
         const int node = n.count == 1 ? NodeAt(n.cells[0], n.digit) : -1;
-        if (node < 0) continue;
-        const int chain = ChainNodeTable[node].chain;
-        bool listed = false;
-        for (int k = 0; k < count; k++) listed = listed || chains[k] == chain;
-        if (!listed && count < CHAINS_MAX) chains[count++] = chain;
+        if (node >= 0 && count < CHAINS_MAX) list(ChainNodeTable[node].chain);
     }
+    for (int i = 0; i < ChainDisplayList.count; i++) list(ChainDisplayList.entries[i]);
     if (!count) return;
     line.Add(count > 1 ? " (chains " : " (chain ");
     for (int k = 0; k < count; k++) {
@@ -539,47 +547,26 @@ void AddProofChains(Line& line, const ChainProofRecord& proof) {
     line.Add(")");
 }
 
-// How many clusters a chain crosses.
-int ProofClusters(const ChainProofRecord& proof) {
-    int seen[CHAINS_MAX], count = 0;
-    for (int i = 0; i < proof.count; i++) {
-        const ProofNode& n = proof.nodes[i];
-        const int node = n.count == 1 ? NodeAt(n.cells[0], n.digit) : -1;
-        if (node < 0) continue;
-        bool listed = false;
-        for (int k = 0; k < count; k++) listed = listed || seen[k] == ChainNodeTable[node].chain;
-        if (!listed && count < CHAINS_MAX) seen[count++] = ChainNodeTable[node].chain;
-    }
-    return count;
-}
-
-// The name players know for a chain that joins clusters, by its shape: one digit throughout is
-// multi-colouring over two clusters and an X-chain over more; strong links only inside
-// two-candidate cells make an XY-chain; anything else is an alternating inference chain.
-const char* JoinedName(const ChainProofRecord& proof) {
-    bool oneDigit = true, cellsOnly = true;
-    for (int i = 0; i < proof.count; i++) {
-        const ProofNode& n = proof.nodes[i];
-        oneDigit = oneDigit && n.digit == proof.nodes[0].digit;
-        if (i + 1 < proof.count && proof.strong[i])
-            cellsOnly = cellsOnly && n.count == 1 && proof.nodes[i + 1].count == 1 &&
-                        n.cells[0] == proof.nodes[i + 1].cells[0];
-    }
-    if (oneDigit) return ProofClusters(proof) <= 2 ? "Multi-colouring" : "X-chain";
-    return cellsOnly ? "XY-chain" : "Alternating inference chain";
-}
-
-// The name of a trap inside one cluster: simple colouring for a cluster of one digit, 3D Medusa
-// for one of several.
+// The name of a trap inside one cluster when no chain could be written: simple colouring for a
+// cluster of one digit, 3D Medusa for one of several.
 const char* TrapName(int node) {
     return PopCount(ChainTable[ChainNodeTable[node].chain].digits) == 1 ? "Simple colouring trap"
                                                                         : "3D Medusa trap";
 }
 
+// Whether every chain shown holds only the digit: the colours of one-digit clusters.
+bool DisplayedOneDigit(DigitMask digit) {
+    for (int i = 0; i < ChainDisplayList.count; i++)
+        if (ChainTable[ChainDisplayList.entries[i]].digits != digit) return false;
+    return ChainDisplayList.count > 0;
+}
+
 // The forcing-chain search marks the node or nodes that see the target as the pattern. Two
 // pattern nodes: a colour trap (opposite colours of one cluster) or two nodes of which the
 // chain graph proves one true. One pattern node a: a is true or the target takes another of
-// its digits, e. Each is written as the alternating chain that proves it, a = ... = b.
+// its digits, e. Each is written as the alternating chain that proves it, a = ... = b, and the
+// step takes the name of that chain's shape; the colouring names are left for a step whose
+// chain could not be written.
 void DescribeForcing(Line& line) {
     uint8_t pattern[81], targets[81];
     int np = CellsOfKind(MARK_PATTERN, pattern);
@@ -591,15 +578,17 @@ void DescribeForcing(Line& line) {
     ChainProofRecord proof;
     proof.count = 0;
     proof.overflow = false;
-    const char* name = nullptr;
-    DigitMask other = 0; // through the cell: the target's other digit
+    bool written = false;
+    const char* colouring = nullptr; // the name when no chain is written
+    DigitMask other = 0;             // through the cell: the target's other digit
     if (np == 2) {
         int a = NodeAt(pattern[0], digit), b = NodeAt(pattern[1], digit);
         if (a >= 0 && b >= 0) {
             const ChainNode& na = ChainNodeTable[a];
             const ChainNode& nb = ChainNodeTable[b];
             if (na.chain == nb.chain && na.colour != nb.colour) {
-                if (ClusterProof(a, false, b, true, &proof)) name = TrapName(a);
+                written = ClusterProof(a, false, b, true, &proof) != 0;
+                colouring = TrapName(a);
             } else {
                 // The search took a from the earlier cluster (from a later node of one cluster)
                 // and asked whether a false makes b true; the display list ends with a's
@@ -610,9 +599,9 @@ void DescribeForcing(Line& line) {
                                       : n >= 2 && ChainDisplayList.entries[n - 2] == nb.chain &&
                                             ChainDisplayList.entries[n - 1] == na.chain;
                 if (swap) std::swap(a, b);
-                if (ImplicationProof(a, b, ChainNodeTable[a].colour, &proof) ||
-                    ImplicationProof(b, a, ChainNodeTable[b].colour, &proof))
-                    name = JoinedName(proof);
+                written = ImplicationProof(a, b, ChainNodeTable[a].colour, &proof) ||
+                          ImplicationProof(b, a, ChainNodeTable[b].colour, &proof);
+                if (DisplayedOneDigit(digit)) colouring = "Multi-colouring";
             }
         }
     } else if (np == 1 && target >= 0) {
@@ -625,22 +614,23 @@ void DescribeForcing(Line& line) {
             const ChainNode& na = ChainNodeTable[a];
             const ChainNode& nr = ChainNodeTable[r];
             if (nr.chain == na.chain && nr.colour != na.colour) {
+                colouring = TrapName(a);
                 if (ClusterProof(a, false, r, true, &proof)) {
                     other = e;
-                    name = TrapName(a);
+                    written = true;
                 }
             } else if (ImplicationProof(a, r, na.colour, &proof)) {
                 other = e;
-                name = JoinedName(proof);
+                written = true;
             }
         }
     }
-    if (!name || proof.overflow) {
-        line.Add("Forcing chain");
+    if (!written || proof.overflow) {
+        line.Add("%s", colouring ? colouring : "Forcing chain");
         AddDisplayedChains(line);
         line.Add(": ");
     } else {
-        line.Add("%s", name);
+        line.Add("%s", ChainShapeName(proof));
         AddProofChains(line, proof);
         line.Add(": ");
         line.Proof(proof);
@@ -785,7 +775,9 @@ void DescribeAlsPair(Line& line, const uint8_t* a, int na, const uint8_t* b, int
     const int t = nt ? targets[0] : -1;
     const DigitMask x = RestrictedCommon(a, na, b, nb);
     const bool doubly = PopCount(x) >= 2;
-    line.Add(doubly ? "ALS-XZ doubly linked: A = " : "ALS-XZ: A = ");
+    line.Add(doubly ? "ALS-XZ doubly linked" : "ALS-XZ");
+    AddDisplayedChains(line);
+    line.Add(": A = ");
     AddAls(line, a, na);
     line.Add(", B = ");
     AddAls(line, b, nb);
@@ -858,7 +850,7 @@ void DescribeAlsChain(Line& line, const uint8_t* a, int na, DigitMask x) {
     const ChainNode& ni = ChainNodeTable[found];
     const ChainNode& nj = ChainNodeTable[partner];
     const int xd = LowestBitIndex(x) + 1, yd = LowestBitIndex(nj.digits) + 1;
-    line.Add(ni.chain == nj.chain ? "3D Medusa wrap through an ALS" : "ALS-AIC");
+    line.Add("ALS-AIC");
     AddProofChains(line, proof);
     line.Add(": A = ");
     AddAls(line, a, na);

@@ -2,8 +2,9 @@
 // placed digit differs from the unique solution, no removed candidate is the solution's digit
 // of an open cell, the step's text passes CheckStepText (it states exactly what ApplyStep
 // does, its chains hold, its almost-locked-set step follows from what it states), names its
-// technique, and describing it changes nothing; the score is one plus the steps' costs, and
-// the position comes back. `quadrivo-cli path --check -f FILE` runs the same checks on a file.
+// technique and every chain the board draws with it, and describing it changes nothing; the score
+// is one plus the steps' costs, and the position comes back. `quadrivo-cli path --check -f FILE`
+// runs the same checks on a file.
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
@@ -35,9 +36,28 @@ const std::regex NAMES[] = {
     std::regex("^(Hidden|Naked) (pair|triple|quad) "),
     std::regex("^(Pointing|Claiming|Empty rectangle|Grouped turbot fish) "),
     std::regex("^(Finned |Sashimi )?(X-wing|Swordfish|Jellyfish) \\d in (rows|columns) "),
-    std::regex("^(Simple colouring trap|3D Medusa trap|Multi-colouring|X-chain|XY-chain|"
-               "Alternating inference chain) \\(chains? "),
-    std::regex("^(ALS-XZ|ALS-AIC|3D Medusa wrap through an ALS)")};
+    std::regex("^(Naked pair|XY-wing|Remote pair|XY-chain|Skyscraper|2-string kite|Turbot fish|"
+               "Empty rectangle|X-chain|W-wing|Nice loop|Alternating inference chain) "
+               "\\(chains? [a-z]+(, [a-z]+)*\\): \\("),
+    std::regex("^(ALS-XZ|ALS-AIC)")};
+
+// The label of chain k: "a" to "z", then two letters, "aa" for chain 26.
+std::string ChainLabel(int k) {
+    if (k < 26) return std::string(1, char('a' + k));
+    return std::string{char('a' + k / 26 - 1), char('a' + k % 26)};
+}
+
+// Every chain the board draws with a step is named in the text's "(chain a)" or "(chains a,
+// b)" after the technique.
+bool NamesEveryChainDrawn(const std::string& text) {
+    static const std::regex list("^[^:(]* \\(chains? ([a-z]+(, [a-z]+)*)\\):");
+    std::smatch m;
+    const std::string listed = std::regex_search(text, m, list) ? ", " + m[1].str() + ", " : "";
+    for (int i = 0; i < ChainDisplayList.count; i++)
+        if (listed.find(", " + ChainLabel(ChainDisplayList.entries[i]) + ", ") == std::string::npos)
+            return false;
+    return true;
+}
 
 // Phase 0: the text, with a check that describing changes nothing. Phase 1: the effect.
 void WatchStep(int kind, int phase) {
@@ -55,6 +75,7 @@ void WatchStep(int kind, int phase) {
             std::memcmp(marks, StepMarks, sizeof marks) ||
             std::memcmp(&chains, &ChainDisplayList, sizeof chains))
             w.Fault("describing changed the state");
+        if (!NamesEveryChainDrawn(w.text)) w.Fault("a chain drawn is not named");
         return;
     }
     w.kinds[kind]++;

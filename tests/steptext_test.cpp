@@ -1,6 +1,7 @@
 // The step in words. One table holds how each kind of step reads, taken from the rating path of
 // real puzzles, each also passing the text check, with texts made wrong on purpose that the
 // check must refuse. agreement_test.cpp checks every text of larger samples.
+#include "analysis/chainproof.h"
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
@@ -85,21 +86,22 @@ const Example EXAMPLES[] = {
      {{"r6c6 loses 4", "r6c5 loses 4", TEXTCHECK_EFFECT}}},
     {"..84...3....3.....9....157479...8........7..514.....2...9.6...2.5....4......9..56",
      10,
-     "Simple colouring trap (chain o): (6)r3c4=r45c4-r6c6=r6c3: r3c4 or r6c3 is 6, so r3c3 "
+     "2-string kite (chains o, y): (6)r3c4=r45c4-r6c6=r6c3: r3c4 or r6c3 is 6, so r3c3 "
      "cannot be 6",
      {{"r45c4", "r46c4", TEXTCHECK_CHAIN}}},
     {"8.......24...3........5..1...1...56.......9.....7........8.4..7.6....3...9.2.....", 19,
-     "3D Medusa trap (chain j): (4=3)r4c4-(3=2)r4c1-(2)r4c5=r5c5: r4c4 is 4 or r5c5 is 2, so "
+     "Alternating inference chain (chain j): (4=3)r4c4-(3=2)r4c1-(2)r4c5=r5c5: r4c4 is 4 or "
+     "r5c5 is 2, so "
      "r5c5 cannot be 4"},
     {".6.5.1.9.1...9..539....7....4.8...7.......5.8.817.5.3.....5.2............76..8...",
      10,
-     "Multi-colouring (chains b, h): (2)r1c5=r1c9-r3c8=r5c8: r1c5 or r5c8 is 2, so r5c5 "
+     "2-string kite (chains b, h): (2)r1c5=r1c9-r3c8=r5c8: r1c5 or r5c8 is 2, so r5c5 "
      "cannot be 2",
      {{"(2)r1c5", "(3)r1c5", TEXTCHECK_CHAIN},
       {"=r1c9-r3c8=", "=r1c9=r3c8=", TEXTCHECK_CHAIN}}}, // not alternating
     {"5.8.....7...9.1...4............5...4.6.....3..9....6...2.3...1.7...8..........2..",
      21,
-     "XY-chain (chains o, r): (4=5)r8c2-(5=4)r8c8: r8c2 or r8c8 is 4, so r8c4 cannot be 4",
+     "Naked pair (chains o, r): (4=5)r8c2-(5=4)r8c8: r8c2 or r8c8 is 4, so r8c4 cannot be 4",
      {{"(4=5)r8c2-(5=4)r8c8", "(4=5)r8c2", TEXTCHECK_PROOF},
       {"cannot be 4", "cannot be 5", TEXTCHECK_EFFECT}}},
     {".2.3.......6..8.9.83.5........2...8.7.9..5........6..4.......1...1...4.22..7..8.9",
@@ -140,7 +142,7 @@ const Example EXAMPLES[] = {
      "((8)r6c9=r8c9-r8c7): r6c9, r8c7 lose 8",
      {{" ((8)r6c9=r8c9-r8c7)", "", TEXTCHECK_ALS}}}, // r8c7's removal unexplained
     {"7.8...3.....6.1...4.........6.....253...8.......1...9..9.5....2....7.4...........", 20,
-     "3D Medusa wrap through an ALS (chain i): A = r7c1, r7c5, r7c7 {1,6,7,8}; "
+     "ALS-AIC (chain i): A = r7c1, r7c5, r7c7 {1,6,7,8}; "
      "(7-8)r4c7=(8)r4c1: if r4c7 were 7, r4c1 would be 8 and A would lose both, so r4c7 is not "
      "7: r4c7 loses 7"},
 };
@@ -186,6 +188,117 @@ TEST_F(StepText, RealStepsReadAsTheTableSaysAndTheCheckRefusesOtherTexts) {
                       m.fault)
                 << text << ": " << why;
         }
+    }
+}
+
+// Positions (givens only, the candidates computed) where the chain search, with the techniques
+// given, finds a chain of each shape first: the text names the shape and passes the check.
+struct ShapeCase {
+    uint32_t techniques;
+    const char* board;
+    const char* text;
+};
+constexpr uint32_t CHAINS_ONLY = TECH_ANALYSIS | TECH_CHAINS;
+constexpr uint32_t WITH_LOCKED = CHAINS_ONLY | TECH_SUBSETS | TECH_LOCKED;
+const ShapeCase SHAPES[] = {
+    {CHAINS_ONLY,
+     "857...4139..3.....3...5.....48..7..........62.16......6..2....5.7....8......9....",
+     "Naked pair (chain c): (2=6)r2c2-(6=2)r3c2: r2c2 or r3c2 is 2, so r2c3 cannot be 2"},
+    {CHAINS_ONLY,
+     "9.8..631.7..5.....2...4.....39..8....75....62.12..5...5.46....7.8....9......5....",
+     "XY-wing (chain a): (6=4)r2c2-(4=5)r1c2-(5=6)r3c2: r2c2 or r3c2 is 6, so r2c3 cannot be 6"},
+    {WITH_LOCKED,
+     "81925637457284316934691728515.3..9.62.......86.84....1465739812781524693923...457",
+     "XY-chain (chain a): (7=4)r4c3-(4=2)r4c8-(2=3)r6c8-(3=9)r6c2-(9=7)r6c5: r4c3 or r6c5 is 7, "
+     "so r4c5 cannot be 7"},
+    {CHAINS_ONLY,
+     "..6439521...7.83969.3..18472.71.3654..5.74....145.27.......6973..93.5.....8917.65",
+     "W-wing (chain g): (8=9)r4c2-(9)r4c5=r6c5-(9=8)r6c9: r4c2 or r6c9 is 8, so r6c1 cannot be 8"},
+    {CHAINS_ONLY,
+     "1453.....3..4251782879164537..65.8..5..89.....187432.5.5.1.43..82153..4647326.5..",
+     "Skyscraper (chain f): (9)r6c8=r6c1-r7c1=r7c3: r6c8 or r7c3 is 9, so r7c8 cannot be 9"},
+    {WITH_LOCKED,
+     "3..5..1...7.....8...8..4..66..4..9...3..6..5...7..16.48..1..3....3.2..6...2..9...",
+     "X-wing (chains e, f): (3)r2c6=r4c6-r4c9=r2c9: r2c6 or r2c9 is 3, so r2c4 cannot be 3"},
+    {CHAINS_ONLY,
+     "567.9..3....861.4.1483759..62.148......7...8......9....1.9836.43..52..1.....172.3",
+     "2-string kite (chain a): (2)r1c4=r6c4-r5c6=r5c9: r1c4 or r5c9 is 2, so r1c9 cannot be 2"},
+    {WITH_LOCKED,
+     "..6..3....97..513..2..91.8........7.6.........41..8..9...5..8.....3.47....4.16..5",
+     "Turbot fish (chains i, j): (7)r6c1=r5c2-r5c6=r7c6: r6c1 or r7c6 is 7, so r7c1 cannot be 7"},
+    {CHAINS_ONLY,
+     "..537..8...3.8..64.8.1..7356412.8.7.8.7463.12....178465286.1.97.1.7..628...829.5.",
+     "Empty rectangle (chains g, f): (9)r2c4=r6c4-r6c123=r5c2: r2c4 or r5c2 is 9, so r2c2 "
+     "cannot be 9"},
+    {WITH_LOCKED,
+     "......87..7..9.31...3..7..51..6......5..2..4...8..9..74.....2...6..1..5......6..3",
+     "X-chain (chains c, b, g): (1)r3c2=r3c4-r1c6=r5c6-r5c9=r7c9: r3c2 or r7c9 is 1, so r7c2 "
+     "cannot be 1"},
+    {WITH_LOCKED,
+     "......82..18.36574..7....9...34.16576...7..89....6...28...4.76..9465.2........94.",
+     "Nice loop (chains b, d, g): (9)r1c3=r6c3-(9=2)r4c1-(2=9)r2c1: r1c3 or r2c1 is 9, so r1c1 "
+     "cannot be 9"},
+    {CHAINS_ONLY,
+     "42....536....3.8.........9.748.1...9.1..6.3545639..178.5.4.69131...5.7.2...2.1.85",
+     "Alternating inference chain (chains b, m): (9)r1c5=(9-7)r9c5=(7)r9c23-(7=2)r7c3-(2=9)r5c3: "
+     "r1c5 or r5c3 is 9, so r1c3 cannot be 9"},
+};
+
+TEST_F(StepText, ChainStepsAreNamedByTheShapeOfTheirChain) {
+    for (const ShapeCase& c : SHAPES) {
+        SCOPED_TRACE(c.board);
+        ResetForTest();
+        LoadGivens(c.board);
+        AnalysisOptions.pencilMarks = 1;
+        AnalysisOptions.showCandidates = 0;
+        LoadMarks(MARKS_FROM_CANDIDATES);
+        AnalysisOptions.techniques = c.techniques;
+        ASSERT_EQ(RunAnalysis(), STEP_CHAINS);
+        PathStep step;
+        step.text = Describe(STEP_CHAINS);
+        EXPECT_EQ(step.text, c.text);
+        std::memcpy(step.before, AnalysisGrid, sizeof step.before);
+        std::memcpy(step.boardBefore, Board, sizeof step.boardBefore);
+        ApplyStep(STEP_CHAINS, false);
+        std::memcpy(step.after, AnalysisGrid, sizeof step.after);
+        std::memcpy(step.boardAfter, Board, sizeof step.boardAfter);
+        char why[256];
+        EXPECT_EQ(CheckStepText(STEP_CHAINS, step.text.c_str(), step.before, step.after,
+                                step.boardBefore, step.boardAfter, nullptr, why, sizeof why),
+                  TEXTCHECK_OK)
+            << why;
+    }
+}
+
+// The shape rules on written chains, with the near misses that take another name: a remote
+// pair (which the search, finding shorter chains first, does not write), ends on two digits, a
+// kite whose outer end lies in the joining box, a W-wing over cells of two pairs.
+TEST_F(StepText, ShapeNamesFollowTheCellsAndLinesOfTheChain) {
+    const struct {
+        const char* chain;
+        const char* name;
+    } cases[] = {
+        {"(1=2)r1c1-(2=1)r1c5", "Naked pair"},
+        {"(1=2)r1c1-(2=3)r1c5-(3=1)r5c5", "XY-wing"},
+        {"(1=2)r1c1-(2=1)r1c5-(1=2)r5c5-(2=1)r5c9", "Remote pair"},
+        {"(1=2)r1c1-(2=3)r1c5-(3=4)r5c5-(4=1)r5c9", "XY-chain"},
+        {"(4=8)r2c1-(8=1)r3c2-(1=9)r1c3", "Alternating inference chain"},
+        {"(9)r6c8=r6c1-r7c1=r7c3", "Skyscraper"},
+        {"(9)r6c8=r6c1-r7c1=r7c8", "X-wing"},
+        {"(9)r1c1=r1c6-r2c5=r4c5", "2-string kite"},
+        {"(6)r3c4=r45c4-r6c6=r6c3", "2-string kite"},
+        {"(9)r1c1=r1c3-r2c2=r5c2", "Turbot fish"},
+        {"(2)r3c9=r3c8-r6c8=r5c9", "Turbot fish"},
+        {"(1)r1c9=r6c9-r6c12=r4c2", "Empty rectangle"},
+        {"(5)r1c8=r1c1-r2c3=r8c3-r8c6=r9c6", "X-chain"},
+        {"(9=8)r2c3-(8)r1c1=r1c9-(8=9)r7c9", "W-wing"},
+        {"(9=8)r2c3-(8)r1c1=r1c9-(8=7)r7c9", "Alternating inference chain"},
+        {"(9=4)r8c1-(4)r7c1=(4-6)r7c8=(6-9)r7c5=(9)r8c5", "Nice loop"},
+    };
+    for (const auto& c : cases) {
+        ChainProofRecord proof;
+        ASSERT_GT(ReadChainProof(c.chain, &proof), 0) << c.chain;
+        EXPECT_STREQ(ChainShapeName(proof), c.name) << c.chain;
     }
 }
 
