@@ -112,6 +112,7 @@ struct PathRecorder {
     uint8_t board[81];
     DigitMask grid[81];
     char text[STEP_TEXT_SIZE];
+    StepRecord step;
     std::string chainText; // JSON array of the step's chains by colour, for chain steps
     TextCheckCounts counts;
     std::string out;
@@ -202,6 +203,7 @@ void WatchStep(int kind, int phase) {
         std::memcpy(rec.board, Board, sizeof rec.board);
         std::memcpy(rec.grid, AnalysisGrid, sizeof rec.grid);
         DescribeStep(kind, rec.text, sizeof rec.text);
+        rec.step = CurrentStep; // a single's entry clears it
         if (rec.json && (kind == STEP_CHAINS || kind == STEP_ALS)) {
             rec.chainText.assign(1, '[');
             for (int i = 0; i < rec.chains.count; i++) {
@@ -219,8 +221,9 @@ void WatchStep(int kind, int phase) {
         if (rec.disagreement.empty()) {
             std::string why = Disagreement(rec);
             char textWhy[256];
-            if (why.empty() && CheckStepText(kind, rec.text, rec.grid, AnalysisGrid, rec.board,
-                                             Board, &rec.counts, textWhy, sizeof textWhy))
+            if (why.empty() &&
+                CheckStepText(kind, rec.step, rec.text, rec.grid, AnalysisGrid, rec.board, Board,
+                              &rec.counts, textWhy, sizeof textWhy))
                 why = std::string("has a text that does not hold: ") + textWhy;
             if (!why.empty())
                 Appendf(rec.disagreement, "step %d (kind %d, %s) %s", rec.steps, kind, rec.text,
