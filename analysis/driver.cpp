@@ -141,21 +141,15 @@ int FindSingles() {
     return count;
 }
 
-// Carries out the step: the recorded one for singles, subsets, locked candidates and fish (a
-// single enters the first single in cell order, since the entry changes the position and
-// leaves the rest of the step stale; the others take their targets' digits out); a chain or
-// almost-locked-set step from StepMarks, taking every marked digit out of the targets.
+// Carries out the recorded step: a single enters the first single in cell order (the entry
+// changes the position and leaves the rest of the step stale); every other step takes its
+// targets' digits out of the AnalysisGrid.
 void ApplyStep(int kind, bool addToScore) {
     uint32_t& techniques = AnalysisOptions.techniques;
     techniques &= 0xFFFE; // analysis off (and bits 16..31 clear) while the step is carried out
-    if (kind == STEP_SINGLES || kind == STEP_SUBSETS || kind == STEP_LOCKED || kind == STEP_GRID) {
+    if (kind == STEP_SINGLES || kind == STEP_SUBSETS || kind == STEP_LOCKED || kind == STEP_GRID ||
+        kind == STEP_CHAINS || kind == STEP_ALS)
         ApplyCurrentStep();
-    } else if (kind == STEP_CHAINS || kind == STEP_ALS) {
-        DigitMask remove = 0;
-        for (uint16_t m : StepMarks) remove |= m & MARK_DIGITS;
-        for (int x = 0; x < 81; x++)
-            if ((StepMarks[x] & MARK_KIND) == MARK_TARGET) AnalysisGrid[x] &= DigitMask(~remove);
-    }
     if (addToScore) RatingScore += StepCost(kind);
     techniques |= TECH_ANALYSIS;
 }

@@ -22,6 +22,22 @@ void ClearCurrentStep() {
     CurrentStep.chain.overflow = false;
 }
 
+void RecordChainStep(int technique, DigitMask digit) {
+    ClearCurrentStep();
+    CurrentStep.technique = technique;
+    CurrentStep.digits = digit;
+}
+
+void AddChainStepTarget(int cell) {
+    StepRecord& s = CurrentStep;
+    int at = s.targetCount; // kept ascending
+    while (at > 0 && s.targets[at - 1].cell >= cell) at--;
+    if (at < s.targetCount && s.targets[at].cell == cell) return;
+    for (int i = s.targetCount; i > at; i--) s.targets[i] = s.targets[i - 1];
+    s.targets[at] = {uint8_t(cell), s.digits};
+    s.targetCount++;
+}
+
 static bool IsSingles(int technique) {
     return technique == TECHNIQUE_NAKED_SINGLE || technique == TECHNIQUE_HIDDEN_SINGLE ||
            technique == TECHNIQUE_SINGLES_CLASH;

@@ -1,8 +1,9 @@
 // The step a technique found, as a typed record: the technique, its units, digits, base and
 // cover lines, fins, pattern cells, the cells that lose digits and the cell that takes one.
 // Singles, subsets, locked candidates and fish fill it when they find their step; the
-// StepMarks, the step's text, ApplyStep and the path check are derived from it. The chain
-// techniques still keep their step in StepMarks alone (technique TECHNIQUE_NONE here).
+// StepMarks, the step's text, ApplyStep and the path check are derived from it. The chain and
+// almost-locked-set steps record their technique, digit and targets (ApplyStep and the path
+// check's effect use them) but still write their own StepMarks, read by their texts.
 #pragma once
 #include "analysis/chainproof.h"
 #include "model/board.h"
@@ -19,6 +20,8 @@ enum StepTechnique : int {
     TECHNIQUE_CLAIMING,      // the digit of line `unit` lies in box `line`
     TECHNIQUE_BOX_LINES,     // box `unit`'s digit on two lines, each with one link outside
     TECHNIQUE_FISH,          // base lines against cover lines, fins in one box
+    TECHNIQUE_FORCING_CHAIN, // targets lose `digits`; the chains are in the ChainDisplayList
+    TECHNIQUE_ALS,           // targets lose `digits`; the sets are in the StepMarks
 };
 
 // A cell with digits: a pattern cell with the digits its mark shows, or a target with the
@@ -55,6 +58,10 @@ extern StepRecord CurrentStep;
 
 // Empties the record (technique TECHNIQUE_NONE, no cells).
 void ClearCurrentStep();
+// Starts the record of a chain or almost-locked-set step whose targets lose the digit.
+void RecordChainStep(int technique, DigitMask digit);
+// Adds a target losing the record's digits.
+void AddChainStepTarget(int cell);
 // Writes the StepMarks of the record: pattern cells (singles: the digits alone), link cells,
 // targets (a subset's targets are its pattern cells and get no mark of their own).
 void MarkCurrentStep();

@@ -531,6 +531,9 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
         }
         return TargetsLoseOnly(s, d) ? nullptr : "a target loses another digit";
     }
+    case TECHNIQUE_FORCING_CHAIN:
+    case TECHNIQUE_ALS:
+        return nullptr; // proved from the chains and sets its text states
     default:
         return "no step recorded";
     }
@@ -548,14 +551,16 @@ constexpr int TECHNIQUE_KINDS[] = {
     STEP_LOCKED,  // TECHNIQUE_CLAIMING
     STEP_LOCKED,  // TECHNIQUE_BOX_LINES
     STEP_GRID,    // TECHNIQUE_FISH
+    STEP_CHAINS,  // TECHNIQUE_FORCING_CHAIN
+    STEP_ALS,     // TECHNIQUE_ALS
 };
-static_assert(sizeof TECHNIQUE_KINDS / sizeof TECHNIQUE_KINDS[0] == TECHNIQUE_FISH + 1);
+static_assert(sizeof TECHNIQUE_KINDS / sizeof TECHNIQUE_KINDS[0] == TECHNIQUE_ALS + 1);
 
 // The recorded placement or removals against what the step did, then the shape.
 int CheckRecordedStep(int kind, const StepRecord& s, const DigitMask* before,
                       const DigitMask* after, const uint8_t* boardBefore, const uint8_t* boardAfter,
                       char* why, size_t size) {
-    if (s.technique < 0 || s.technique > TECHNIQUE_FISH || TECHNIQUE_KINDS[s.technique] != kind)
+    if (s.technique < 0 || s.technique > TECHNIQUE_ALS || TECHNIQUE_KINDS[s.technique] != kind)
         return Fault(TEXTCHECK_SHAPE, why, size, "the record holds no step of kind %d", kind);
     const bool single = kind == STEP_SINGLES;
     DigitMask stated[81] = {};
@@ -598,8 +603,9 @@ int CheckStepText(int kind, const StepRecord& step, const char* text, const Digi
                   TextCheckCounts* counts, char* why, size_t size) {
     if (why && size) why[0] = 0;
     if (counts) counts->steps++;
-    if (kind == STEP_SINGLES || kind == STEP_SUBSETS || kind == STEP_LOCKED || kind == STEP_GRID)
-        return CheckRecordedStep(kind, step, before, after, boardBefore, boardAfter, why, size);
+    const int recorded =
+        CheckRecordedStep(kind, step, before, after, boardBefore, boardAfter, why, size);
+    if (recorded != TEXTCHECK_OK || kind < STEP_CHAINS) return recorded;
 
     ReadRemovals(text);
     for (int x = 0; x < 81; x++) {

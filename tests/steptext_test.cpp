@@ -115,6 +115,7 @@ const Example EXAMPLES[] = {
      "Multi-colouring (chains b, h): (2)r1c5=r1c9-r3c8=r5c8: r1c5 or r5c8 is 2, so r5c5 "
      "cannot be 2",
      {{"(2)r1c5", "(3)r1c5", TEXTCHECK_CHAIN},
+      {"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.targets[0].digits = DigitBit(3); }},
       {"=r1c9-r3c8=", "=r1c9=r3c8=", TEXTCHECK_CHAIN}}}, // not alternating
     {"5.8.....7...9.1...4............5...4.6.....3..9....6...2.3...1.7...8..........2..",
      21,
