@@ -1,10 +1,10 @@
-// Checks a step against the position. Singles, subsets, locked candidates and fish are checked
-// from their step record: the placement or removals it holds against what the step did, and
-// its units, lines and fins proving those removals on the candidates before the step. For the
-// chain steps it reads back what the text states (the cells that lose digits, the chains, an
-// almost locked set's A, B, X and Z) and works the step out again from that alone, with its own
-// link rules. It does not look at the engine's tables, so a step that claims something the
-// engine did not do, or leaves out what it used, is caught.
+// Checks a step against the position. Every step's record must state what the step did (its
+// placement or removals). Singles, subsets, locked candidates and fish are then proved from
+// their record: its units, lines and fins give those removals on the candidates before the
+// step. Chain steps are proved from their text: it reads back what the text states (the cells
+// that lose digits, the chains, an almost locked set's A, B, X and Z) and works the step out
+// again from that alone, with its own link rules. It does not look at the engine's tables, so
+// a step that claims something the engine did not do, or leaves out what it used, is caught.
 #include "analysis/textcheck.h"
 #include "analysis/state.h"
 #include "analysis/step.h"

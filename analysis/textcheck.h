@@ -1,8 +1,9 @@
-// Checking a step against the position it was found in and what the step did: singles, subsets,
-// locked candidates and fish by their step record (its placement or removals, and its pattern
-// proving them); chain steps by their text: the removals it states, every chain it writes (a
-// valid alternating chain on the candidates), a forcing chain's conclusion, and an
-// almost-locked-set step re-derived from the sets, digits and links its text states.
+// Checking a step against the position it was found in and what the step did: every step's
+// record states its placement or removals; singles, subsets, locked candidates and fish are
+// proved from their record's pattern, chain steps from their text: the removals it states,
+// every chain it writes (a valid alternating chain on the candidates), a forcing chain's
+// conclusion, and an almost-locked-set step re-derived from the sets, digits and links its
+// text states.
 #pragma once
 #include "analysis/chainproof.h"
 #include "analysis/step.h"

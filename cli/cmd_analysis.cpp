@@ -46,11 +46,12 @@ const std::string PATH_HELP =
         "              {\"result\":\"MESSAGE\"}\n"
         "  --check     solve each puzzle exactly and check that no step places a digit\n"
         "              other than the solution's or removes the solution's digit, and\n"
-        "              that each step's text states what the step does: every chain it\n"
-        "              writes holds on the candidates, a forcing chain proves its\n"
-        "              removal, an almost-locked-set step follows from the sets, digits\n"
-        "              and links its text states. One line per puzzle: \"agrees (N\n"
-        "              steps, C chains, A ALS steps re-derived, RATING)\"\n") +
+        "              that each step states what it does: a single, subset, locked\n"
+        "              candidates or fish follows from its units, lines and fins; every\n"
+        "              chain a text writes holds on the candidates, a forcing chain\n"
+        "              proves its removal, an almost-locked-set step follows from the\n"
+        "              sets, digits and links its text states. One line per puzzle:\n"
+        "              \"agrees (N steps, C chains, A ALS steps re-derived, RATING)\"\n") +
     PUZZLE_HELP +
     "Exit status: 0, 1 when a step or its text disagrees (--check) or the output\n"
     "cannot be written, 2 for bad input.\n";
