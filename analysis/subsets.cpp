@@ -5,7 +5,6 @@
 #include "analysis/subsets.h"
 #include "analysis/state.h"
 #include "analysis/step.h"
-#include <utility>
 
 static int UnitCandidateUnion(int unit, DigitMask* unionOut);
 static int TryHiddenSubset(int unit, DigitMask digits, int size);
@@ -72,12 +71,7 @@ static int TryHiddenSubset(int unit, DigitMask digits, int size) {
     s.size = size;
     s.unit = unit;
     s.digits = digits;
-    // The unit's cells in cell order (a box's UnitTable row runs across its rows).
-    uint8_t cells[9];
-    for (int k = 0; k < 9; k++) cells[k] = UnitTable[unit][k];
-    for (int i = 1; i < 9; i++)
-        for (int j = i; j > 0 && cells[j - 1] > cells[j]; j--) std::swap(cells[j - 1], cells[j]);
-    for (uint8_t cell : cells) {
+    for (uint8_t cell : UnitTable[unit]) { // in cell order
         const DigitMask m = AnalysisGrid[cell];
         if (m & digits) {
             s.pattern[s.patternCount++] = {cell, DigitMask(m & digits)};
