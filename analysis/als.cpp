@@ -8,6 +8,7 @@
 #include "analysis/chains.h"
 #include "analysis/links.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
 #include "model/options.h"
 #include <cstring>
 
@@ -328,6 +329,8 @@ static int TryPair(int t, int pair) {
     MarkChainTarget(t, z);
     MarkAlsCells(rec.first, z, MARK_ALS);
     MarkAlsCells(rec.second, z, MARK_LINK);
+    RecordChainStep(TECHNIQUE_ALS, z);
+    AddChainStepTarget(t);
     return 1;
 }
 
@@ -392,11 +395,13 @@ static int TryChain(int als) {
                     // Node i is false, so is every node of its colour; only those with i's
                     // digit are targets, since the step removes that one digit from every
                     // target.
+                    RecordChainStep(TECHNIQUE_ALS, ni.digits);
                     for (int m = ChainTable[ni.chain].first; m < ChainTable[ni.chain + 1].first;
                          m++) {
                         const ChainNode& nm = ChainNodeTable[m];
-                        if (nm.colour == ni.colour && nm.digits == ni.digits)
-                            StepMarks[nm.cell] = MARK_TARGET;
+                        if (nm.colour != ni.colour || nm.digits != ni.digits) continue;
+                        StepMarks[nm.cell] = MARK_TARGET;
+                        AddChainStepTarget(nm.cell);
                     }
                     return 1;
                 }

@@ -8,6 +8,7 @@
 #include "analysis/fish.h"
 #include "analysis/forcing.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
 #include "analysis/subsets.h"
 #include "exactcover/count.h"
 #include "model/history.h"
@@ -84,10 +85,11 @@ int RunAnalysis() {
     return found ? STEP_ALS : STEP_NONE;
 }
 
-// Marks every naked and hidden single at once (a digit bit in the cell's mark); returns how
-// many were counted (a naked single counts once per unit).
+// Records and marks every naked and hidden single at once (a digit bit in the cell's mark);
+// returns how many were counted (a naked single counts once per unit).
 int FindSingles() {
     for (uint16_t& m : StepMarks) m = 0;
+    DigitMask found[81] = {};
     int count = 0;
     // Scanning a unit's cells in order for digit b, the scan stops at the first cell holding
     // b alone (a naked single) and marks it; without one, it marks the cell only when it is
@@ -109,35 +111,45 @@ int FindSingles() {
                 k = LowestBitIndex(places[d]);
             else
                 continue;
-            StepMarks[UnitTable[unit][k]] |= DigitMask(1u << d);
+            found[UnitTable[unit][k]] |= DigitMask(1u << d);
             count++;
         }
     }
+    if (!count) return 0;
+    // The record: every single in cell order; the first with one digit is the one entered.
+    StepRecord& s = CurrentStep;
+    ClearCurrentStep();
+    s.technique = TECHNIQUE_SINGLES_CLASH;
+    for (int x = 0; x < 81; x++) {
+        if (!found[x]) continue;
+        s.pattern[s.patternCount++] = {uint8_t(x), found[x]};
+        if (s.placed >= 0 || !SingleDigit(found[x])) continue;
+        s.placed = x;
+        s.digits = found[x];
+        s.technique =
+            AnalysisGrid[x] == found[x] ? TECHNIQUE_NAKED_SINGLE : TECHNIQUE_HIDDEN_SINGLE;
+        // A hidden single's unit: the first of its row, column and box with no other place.
+        const int units[3] = {x / 9, 9 + x % 9, 18 + BoxOf(x)};
+        for (int u = 0; u < 3 && s.technique == TECHNIQUE_HIDDEN_SINGLE && s.unit < 0; u++) {
+            int places = 0;
+            for (int k = 0; k < 9; k++)
+                places += (AnalysisGrid[UnitTable[units[u]][k]] & s.digits) != 0;
+            if (places == 1) s.unit = units[u];
+        }
+    }
+    MarkCurrentStep();
     return count;
 }
 
-// Carries out the step in StepMarks: singles enter the first single (one digit) in cell order,
-// since the entry changes the position and leaves the rest of the step stale; subsets keep the
-// pattern's digits in its cells; eliminations take every marked digit out of the targets.
+// Carries out the recorded step: a single enters the first single in cell order (the entry
+// changes the position and leaves the rest of the step stale); every other step takes its
+// targets' digits out of the AnalysisGrid.
 void ApplyStep(int kind, bool addToScore) {
     uint32_t& techniques = AnalysisOptions.techniques;
     techniques &= 0xFFFE; // analysis off (and bits 16..31 clear) while the step is carried out
-    if (kind == STEP_SINGLES || kind == STEP_SUBSETS) {
-        for (int x = 0; x < 81; x++) {
-            const uint16_t m = StepMarks[x];
-            if (SingleDigit(m)) {
-                ChangePosition(POS_ENTER, x, LowestBitIndex(m) + 1);
-                break;
-            }
-            if (m & MARK_PATTERN) AnalysisGrid[x] = m & MARK_DIGITS;
-        }
-    } else if (kind == STEP_LOCKED || kind == STEP_GRID || kind == STEP_CHAINS ||
-               kind == STEP_ALS) {
-        DigitMask remove = 0;
-        for (uint16_t m : StepMarks) remove |= m & MARK_DIGITS;
-        for (int x = 0; x < 81; x++)
-            if ((StepMarks[x] & MARK_KIND) == MARK_TARGET) AnalysisGrid[x] &= DigitMask(~remove);
-    }
+    if (kind == STEP_SINGLES || kind == STEP_SUBSETS || kind == STEP_LOCKED || kind == STEP_GRID ||
+        kind == STEP_CHAINS || kind == STEP_ALS)
+        ApplyCurrentStep();
     if (addToScore) RatingScore += StepCost(kind);
     techniques |= TECH_ANALYSIS;
 }

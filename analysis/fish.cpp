@@ -4,6 +4,7 @@
 // Nothing is allocated: cell lists are fixed local arrays, flags live in CellScratch.
 #include "analysis/fish.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
 #include <cassert>
 
 // Unit sets: bit u for unit u of the UnitTable.
@@ -23,9 +24,10 @@ static uint8_t CellScratch[81];
 static int FindFishForDigit(DigitMask digit, int size);
 static int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit);
 static int CellListContains(int cell, const uint8_t* list);
-static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit);
+static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit, uint32_t baseUnits,
+                   uint32_t coverUnits);
 static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit,
-                             BoxLineMode mode, LinkReceiver receiver);
+                             BoxLineMode mode, LinkReceiver receiver, int boxUnit, uint32_t pair);
 
 static void ClearScratch() {
     for (uint8_t& f : CellScratch) f = 0;
@@ -180,7 +182,7 @@ static int FindFishForDigit(DigitMask digit, int size) {
                 if (!(lineDigits[coverFamily][line] & ~(7u << crossFrom))) continue;
                 const uint32_t k = 1u << (coverShift + line);
                 if (!(k & ~with) && CollectUnitCells(b, base, digit) &&
-                    CollectUnitCells(k, cover, digit) && TryFish(base, cover, digit))
+                    CollectUnitCells(k, cover, digit) && TryFish(base, cover, digit, b, k))
                     return 1;
             }
             continue;
@@ -214,7 +216,7 @@ static int FindFishForDigit(DigitMask digit, int size) {
                 if (!FishMayFireLines(sets[i], covers[j], across, along)) continue;
                 const uint32_t k = uint32_t(covers[j]) << coverShift;
                 if (CollectUnitCells(b, base, digit) && CollectUnitCells(k, cover, digit) &&
-                    TryFish(base, cover, digit))
+                    TryFish(base, cover, digit, b, k))
                     return 1;
             }
         }
@@ -261,8 +263,10 @@ static int CellListContains(int cell, const uint8_t* list) {
     return 0;
 }
 
-// Returns the number of pattern cells marked (a step), or 0 when the shape gives nothing.
-static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit) {
+// Returns the number of pattern cells recorded and marked (a step), or 0 when the shape gives
+// nothing. A box as base is pointing, one line against one line claiming, more lines a fish.
+static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit, uint32_t baseUnits,
+                   uint32_t coverUnits) {
     ClearScratch();
     int finBox = -1;
     bool fins = false;
@@ -292,16 +296,34 @@ static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit) {
         }
     }
     if (!target) return 0;
-    int pattern = 0;
+    StepRecord& s = CurrentStep;
+    ClearCurrentStep();
+    s.digits = digit;
+    s.size = PopCount(baseUnits);
     for (int cell = 0; cell < 81; cell++) {
         if (CellScratch[cell] == 2) {
-            StepMarks[cell] = MARK_TARGET;
+            s.targets[s.targetCount++] = {uint8_t(cell), digit};
         } else if (CellScratch[cell]) {
-            StepMarks[cell] = MARK_PATTERN | digit;
-            pattern++;
+            s.pattern[s.patternCount++] = {uint8_t(cell), digit};
+            if (CellScratch[cell] == 4) s.fins[s.finCount++] = uint8_t(cell);
         }
     }
-    return pattern;
+    if (baseUnits & UNITS_BOXES) { // the box's digit on one line: the rest of the line loses it
+        s.technique = TECHNIQUE_POINTING;
+        s.unit = LowestBitIndex(baseUnits);
+        s.line = LowestBitIndex(coverUnits);
+    } else if (s.size == 1) { // the line's digit in one box: the rest of the box loses it
+        s.technique = TECHNIQUE_CLAIMING;
+        s.unit = LowestBitIndex(baseUnits);
+        s.line = 18 + BoxOf(s.pattern[0].cell);
+    } else {
+        s.technique = TECHNIQUE_FISH;
+        s.family = (baseUnits & UNITS_ROWS) ? 0 : 1;
+        s.base = uint16_t(baseUnits >> (9 * s.family));
+        s.cover = uint16_t(coverUnits >> (9 * (1 - s.family)));
+    }
+    MarkCurrentStep();
+    return s.patternCount;
 }
 
 int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver) {
@@ -350,7 +372,7 @@ int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver)
                     listed = true;
                 }
                 if (CollectUnitCells(1u << unit, box, digit) &&
-                    TryBoxLinePattern(box, lines, digit, mode, receiver) == 1)
+                    TryBoxLinePattern(box, lines, digit, mode, receiver, unit, pair) == 1)
                     return 1;
             }
         }
@@ -358,10 +380,10 @@ int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver)
 }
 
 // A box whose digit lies only on two lines, each line with the digit outside the box too.
-// Line 1 is the untagged line of the pair, line 2 the tagged one. Returns 1 when a step was
-// marked (elimination mode), else 0.
+// Line 1 is the untagged line of the pair (the lower unit of `pair`), line 2 the tagged one.
+// Returns 1 when a step was recorded and marked (elimination mode), else 0.
 static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit,
-                             BoxLineMode mode, LinkReceiver receiver) {
+                             BoxLineMode mode, LinkReceiver receiver, int boxUnit, uint32_t pair) {
     ClearScratch();
     int inBox[2] = {0, 0};     // the box's cells holding the digit, per line
     int boxCell[2] = {-1, -1}; // the last of them, per line
@@ -404,15 +426,26 @@ static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask
             break;
         }
     if (!target) return 0;
+    StepRecord& s = CurrentStep;
+    ClearCurrentStep();
+    s.technique = TECHNIQUE_BOX_LINES;
+    s.size = 1;
+    s.unit = boxUnit;
+    s.digits = digit;
+    // The link cells ascending, each with its line: the pair's lower unit for line 1.
+    const bool swap = lastOut[0] > lastOut[1];
+    s.links[0] = uint8_t(lastOut[swap]);
+    s.links[1] = uint8_t(lastOut[!swap]);
+    s.linkLines[swap] = LowestBitIndex(pair);
+    s.linkLines[!swap] = LowestBitIndex(pair & (pair - 1));
     for (int cell = 0; cell < 81; cell++) {
         if ((AnalysisGrid[cell] & digit) && CellScratch[cell] == 0 && IsPeer(a, cell) &&
             IsPeer(b, cell))
-            StepMarks[cell] = MARK_TARGET;
-        else if (CellScratch[cell] == 2)
-            StepMarks[cell] = MARK_LINK;
-        else if (CellScratch[cell])
-            StepMarks[cell] = MARK_PATTERN | digit;
+            s.targets[s.targetCount++] = {uint8_t(cell), digit};
+        else if (CellScratch[cell] && CellScratch[cell] != 2)
+            s.pattern[s.patternCount++] = {uint8_t(cell), digit};
     }
+    MarkCurrentStep();
     return 1;
 }
 

@@ -1,11 +1,13 @@
 // Forcing chains over the chain graph: for a digit d of an open cell x, some node seeing x
 // with d must be true, so x is not d. Three rules in a fixed order: the colour trap (two
 // colours of one chain see x), two chains (ChainImplies), and a chain through another
-// candidate of x. The first finding is marked: x as the target, the seeing nodes as pattern.
+// candidate of x. The first finding is marked (x as the target, the seeing nodes as pattern)
+// and recorded in the step record (x losing the digit).
 #include "analysis/forcing.h"
 #include "analysis/chains.h"
 #include "analysis/links.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
 
 // The first node of the chain from `from` on that holds one of the digits at a peer of the
 // cell, or -1.
@@ -43,6 +45,8 @@ int FindColourTrap(int cell) {
                 MarkPattern(a);
                 MarkPattern(b);
                 MarkChainTarget(cell, na.digits);
+                RecordChainStep(TECHNIQUE_FORCING_CHAIN, na.digits);
+                AddChainStepTarget(cell);
                 return 1;
             }
         }
@@ -67,6 +71,8 @@ int FindChainPairElimination(int cell) {
                     MarkPattern(a);
                     MarkPattern(b);
                     StepMarks[cell] = MARK_TARGET;
+                    RecordChainStep(TECHNIQUE_FORCING_CHAIN, na.digits);
+                    AddChainStepTarget(cell);
                     return 1;
                 }
         }
@@ -94,6 +100,8 @@ int FindCellChainElimination(int cell) {
                 AppendChainToDisplay(i);
                 MarkChainTarget(cell, na.digits);
                 MarkPattern(a);
+                RecordChainStep(TECHNIQUE_FORCING_CHAIN, na.digits);
+                AddChainStepTarget(cell);
                 return 1;
             }
         }

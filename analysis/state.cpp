@@ -1,5 +1,6 @@
 // The analysis working state: the grid analysed, the step record and the bit helpers.
 #include "analysis/state.h"
+#include "analysis/step.h"
 #include "model/marks.h"
 #include <cstring>
 
@@ -22,6 +23,7 @@ int AppendChainToDisplay(int chain) {
 void ClearStepRecord() {
     std::memset(StepMarks, 0, sizeof StepMarks);
     ChainDisplayList.count = 0;
+    ClearCurrentStep();
 }
 
 void ForgetStep(int event) {
@@ -49,5 +51,6 @@ void ResetStateModule() {
     AnalysisGrid = MarkGrid;
     for (uint16_t& m : StepMarks) m = 0;
     ChainDisplayList = {};
+    ClearCurrentStep();
     PendingStep = 0;
 }

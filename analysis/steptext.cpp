@@ -12,6 +12,7 @@
 #include "analysis/chainproof.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
 #include "model/board.h"
 #include <cstdarg>
 #include <cstdio>
@@ -59,10 +60,6 @@ int ColumnOf(int cell) {
 int UserBox(int cell) {
     return 3 * (cell / 27) + cell % 9 / 3 + 1;
 }
-// Row (family 0) or column (family 1) index of a cell.
-int LineOf(int cell, int family) {
-    return family ? ColumnOf(cell) : RowOf(cell);
-}
 uint16_t KindOf(uint16_t mark) {
     return mark & MARK_KIND;
 }
@@ -79,11 +76,6 @@ void AddDigits(Line& line, uint32_t mask) {
             line.Add(first ? "%d" : ",%d", d + 1);
             first = false;
         }
-}
-
-// Line numbers of a 9-bit set as "2,7" (1-based).
-void AddLineNumbers(Line& line, uint32_t set) {
-    AddDigits(line, set);
 }
 
 void AddCells(Line& line, const uint8_t* cells, int count) {
@@ -184,334 +176,157 @@ void AddLosses(Line& line, DigitMask removed) {
     }
 }
 
-// ---- Singles ------------------------------------------------------------------------------
+// ---- From the step record ----------------------------------------------------------------
 
-// The first unit of the cell (row, column, box: the search's order) in which the digit has
-// no other place; -1 when there is none.
-int HiddenSingleUnit(int cell, DigitMask digit) {
-    const int units[3] = {RowOf(cell), 9 + ColumnOf(cell), 18 + BoxOf(cell)};
-    for (int unit : units) {
-        int places = 0;
-        for (int k = 0; k < 9; k++) places += (AnalysisGrid[UnitTable[unit][k]] & digit) ? 1 : 0;
-        if (places == 1) return unit;
+// "r2c4, r2c7 lose 5" when every target loses the same digits, else "r2c4 loses 5; r2c7 loses
+// 5,8"; "nothing to remove" if there is no target.
+void AddTargets(Line& line, const StepRecord& s) {
+    bool same = true;
+    for (int i = 1; i < s.targetCount; i++)
+        same = same && s.targets[i].digits == s.targets[0].digits;
+    if (s.targetCount == 0) {
+        line.Add("nothing to remove");
+    } else if (same) {
+        for (int i = 0; i < s.targetCount; i++) {
+            if (i) line.Add(", ");
+            AddCell(line, s.targets[i].cell);
+        }
+        line.Add(s.targetCount == 1 ? " loses " : " lose ");
+        AddDigits(line, s.targets[0].digits);
+    } else {
+        for (int i = 0; i < s.targetCount; i++) {
+            if (i) line.Add("; ");
+            AddCell(line, s.targets[i].cell);
+            line.Add(" loses ");
+            AddDigits(line, s.targets[i].digits);
+        }
     }
-    return -1;
-}
-
-void AddSingleReason(Line& line, int cell, DigitMask digit) {
-    if (AnalysisGrid[cell] == digit) return;
-    int unit = HiddenSingleUnit(cell, digit);
-    if (unit < 0) return;
-    line.Add(" (the only place for %d in ", LowestBitIndex(digit) + 1);
-    AddUnit(line, unit);
-    line.Add(")");
 }
 
 // ApplyStep enters the first single in cell order (the entry clears the marks), so that one is
 // named with its reason and the others are listed after it.
-void DescribeSingles(Line& line) {
-    int placed = -1, others = 0, clashes = 0;
-    for (int x = 0; x < 81; x++) {
-        uint16_t m = StepMarks[x];
-        if (!m || m >= 0x1000) continue;
-        if (PopCount(m) != 1)
-            clashes++;
-        else if (placed < 0)
-            placed = x;
-        else
-            others++;
-    }
-    if (placed >= 0) {
-        DigitMask digit = StepMarks[placed];
-        line.Add(AnalysisGrid[placed] == digit ? "Naked single: " : "Hidden single: ");
-        AddCell(line, placed);
-        line.Add(" = %d", LowestBitIndex(digit) + 1);
-        AddSingleReason(line, placed, digit);
-        if (others) {
-            line.Add("; also available: ");
-            int listed = 0;
-            for (int x = placed + 1; x < 81; x++) {
-                uint16_t m = StepMarks[x];
-                if (!m || m >= 0x1000 || PopCount(m) != 1) continue;
-                if (listed == SINGLES_LISTED) { // the rest follow in later steps
-                    line.Add(", ...");
-                    break;
-                }
-                if (listed++) line.Add(", ");
-                AddCell(line, x);
-                line.Add(" = %d", LowestBitIndex(m) + 1);
-            }
+void DescribeSingles(Line& line, const StepRecord& s) {
+    if (s.placed >= 0) {
+        line.Add(s.technique == TECHNIQUE_NAKED_SINGLE ? "Naked single: " : "Hidden single: ");
+        AddCell(line, s.placed);
+        line.Add(" = %d", LowestBitIndex(s.digits) + 1);
+        if (s.technique == TECHNIQUE_HIDDEN_SINGLE && s.unit >= 0) {
+            line.Add(" (the only place for %d in ", LowestBitIndex(s.digits) + 1);
+            AddUnit(line, s.unit);
+            line.Add(")");
         }
-    } else if (clashes) {
-        line.Add("Singles clash, nothing to enter");
+        int listed = 0;
+        for (int i = 0; i < s.patternCount; i++) {
+            const StepCell& c = s.pattern[i];
+            if (c.cell <= s.placed || PopCount(c.digits) != 1) continue;
+            if (listed == SINGLES_LISTED) { // the rest follow in later steps
+                line.Add(", ...");
+                break;
+            }
+            line.Add(listed++ ? ", " : "; also available: ");
+            AddCell(line, c.cell);
+            line.Add(" = %d", LowestBitIndex(c.digits) + 1);
+        }
     } else {
-        line.Add("Singles: nothing to enter");
+        line.Add(s.patternCount ? "Singles clash, nothing to enter" : "Singles: nothing to enter");
     }
     // A cell that is the only place for two digits: the candidates contradict each other.
-    for (int x = 0; x < 81; x++) {
-        uint16_t m = StepMarks[x];
-        if (!m || m >= 0x1000 || PopCount(m) < 2) continue;
+    for (int i = 0; i < s.patternCount; i++) {
+        if (PopCount(s.pattern[i].digits) < 2) continue;
         line.Add("; contradiction: ");
-        AddCell(line, x);
+        AddCell(line, s.pattern[i].cell);
         line.Add(" would have to be ");
-        AddDigits(line, m);
+        AddDigits(line, s.pattern[i].digits);
     }
 }
 
-// ---- Subsets ------------------------------------------------------------------------------
-
-// The search reports a hidden subset: n digits confined to n cells of a unit. When the rest of
-// the unit's open cells are a smaller (or equal) naked subset, that is the simpler way to see
-// it and the step is named after it; the eliminations are the same.
-void DescribeSubset(Line& line) {
-    uint8_t cells[81];
-    int n = CellsOfKind(MARK_PATTERN, cells);
-    DigitMask digits = MarkedDigits();
-    bool inPattern[81] = {};
-    for (int i = 0; i < n; i++) inPattern[cells[i]] = true;
-
-    // The first unit (the search's order) holding all pattern cells and no other place for
-    // the subset's digits.
-    int unit = -1;
-    for (int u = 0; u < 27 && unit < 0; u++) {
-        int inside = 0;
-        bool other = false;
-        for (int k = 0; k < 9; k++) {
-            int x = UnitTable[u][k];
-            if (inPattern[x])
-                inside++;
-            else if (AnalysisGrid[x] & digits)
-                other = true;
-        }
-        if (inside == n && !other) unit = u;
-    }
-
-    uint8_t rest[9];
-    int restCount = 0;
-    DigitMask restDigits = 0;
-    if (unit >= 0)
-        for (int k = 0; k < 9; k++) {
-            int x = UnitTable[unit][k];
-            if (AnalysisGrid[x] && !inPattern[x]) {
-                rest[restCount++] = uint8_t(x);
-                restDigits |= AnalysisGrid[x];
-            }
-        }
-
-    const bool naked = unit >= 0 && restCount >= 2 && restCount <= n && restCount <= 4 &&
-                       PopCount(restDigits) == restCount;
-    const int size = naked ? restCount : n;
+// A hidden subset: n digits confined to n cells of a unit. When the rest of the unit's open
+// cells are a smaller (or equal) naked subset, the step is named after that; the eliminations
+// are the same.
+void DescribeSubset(Line& line, const StepRecord& s) {
+    const bool naked = s.technique == TECHNIQUE_NAKED_SUBSET;
+    const int size = naked ? s.nakedCount : s.size;
     line.Add("%s %s ", naked ? "Naked" : "Hidden", size <= 4 ? SIZE_NAMES[size] : "subset");
-    AddDigits(line, naked ? restDigits : digits);
-    if (unit >= 0) {
-        line.Add(" in ");
-        AddUnit(line, unit);
-    }
+    AddDigits(line, naked ? s.nakedDigits : s.digits);
+    line.Add(" in ");
+    AddUnit(line, s.unit);
     if (naked) {
         line.Add(" (");
-        AddCells(line, rest, restCount);
-        line.Add(")");
+        AddCells(line, s.nakedCells, s.nakedCount);
+        line.Add("): ");
     } else {
         line.Add(": ");
-        AddCells(line, cells, n);
+        for (int i = 0; i < s.patternCount; i++) {
+            if (i) line.Add(", ");
+            AddCell(line, s.pattern[i].cell);
+        }
         line.Add(" keep ");
-        AddDigits(line, digits);
+        AddDigits(line, s.digits);
         line.Add(" (");
     }
-    if (naked) line.Add(": ");
-    // What each pattern cell loses: its candidates outside its mark.
-    int losers = 0;
-    for (int i = 0; i < n; i++) {
-        DigitMask lost = AnalysisGrid[cells[i]] & ~(StepMarks[cells[i]] & MARK_DIGITS);
-        if (!lost) continue;
-        if (losers++) line.Add("; ");
-        AddCell(line, cells[i]);
+    for (int i = 0; i < s.targetCount; i++) {
+        if (i) line.Add("; ");
+        AddCell(line, s.targets[i].cell);
         line.Add(" loses ");
-        AddDigits(line, lost);
+        AddDigits(line, s.targets[i].digits);
     }
-    if (!losers) line.Add("nothing to remove");
+    if (!s.targetCount) line.Add("nothing to remove");
     if (!naked) line.Add(")");
-}
-
-// ---- Locked candidates ----------------------------------------------------------------------
-
-// The line through a link cell of the box-and-two-lines pattern that crosses the box (the cell
-// itself lies outside the box): 0..8 a row, 9..17 a column.
-int LinkLine(int cell, int boxCell) {
-    return RowOf(cell) / 3 == RowOf(boxCell) / 3 ? RowOf(cell) : 9 + ColumnOf(cell);
 }
 
 void AddLineName(Line& line, int unit, bool possessive) {
     line.Add("%s %d%s", unit < 9 ? "row" : "column", unit % 9 + 1, possessive ? "'s" : "");
 }
 
-void DescribeLocked(Line& line) {
-    uint8_t pattern[81], links[81], targets[81];
-    int np = CellsOfKind(MARK_PATTERN, pattern);
-    int nl = CellsOfKind(MARK_LINK, links);
-    int nt = CellsOfKind(MARK_TARGET, targets);
-    DigitMask digit = MarkedDigits();
-    int d = LowestBitIndex(digit) + 1;
-
-    if (nl == 2 && np > 0) {
+void DescribeLocked(Line& line, const StepRecord& s) {
+    const int d = LowestBitIndex(s.digits) + 1;
+    if (s.technique == TECHNIQUE_BOX_LINES) {
         // Within the box the digit lies on the two lines only, so one line has it in the box
         // and the other has it at its one place outside: one link cell holds it. A row and a
         // column make the empty rectangle; two rows (or columns) a grouped turbot fish.
-        const int lineA = LinkLine(links[0], pattern[0]), lineB = LinkLine(links[1], pattern[0]);
-        const bool crossing = (lineA < 9) != (lineB < 9);
+        const int lineA = s.linkLines[0], lineB = s.linkLines[1];
         line.Add("%s (box and two lines) %d in box %d: the box's %ds lie in ",
-                 crossing ? "Empty rectangle" : "Grouped turbot fish", d, UserBox(pattern[0]), d);
+                 (lineA < 9) != (lineB < 9) ? "Empty rectangle" : "Grouped turbot fish", d,
+                 UserBox(UnitTable[s.unit][0]), d);
         AddLineName(line, lineA, false);
         line.Add(" and ");
         AddLineName(line, lineB, false);
         line.Add("; ");
         AddLineName(line, lineA, true);
         line.Add(" only %d outside the box is ", d);
-        AddCell(line, links[0]);
+        AddCell(line, s.links[0]);
         line.Add(", ");
         AddLineName(line, lineB, true);
         line.Add(" is ");
-        AddCell(line, links[1]);
+        AddCell(line, s.links[1]);
         line.Add(", so one of them is %d: ", d);
-        AddLosses(line, digit);
-        return;
+    } else if (s.technique == TECHNIQUE_POINTING) {
+        line.Add("Pointing %d in box %d along ", d, UserBox(UnitTable[s.unit][0]));
+        AddLineName(line, s.line, false);
+        line.Add(": ");
+    } else {
+        line.Add("Claiming %d in ", d);
+        AddLineName(line, s.unit, false);
+        line.Add(" within box %d: ", UserBox(UnitTable[s.line][0]));
     }
-
-    bool oneBox = np > 0, oneRow = np > 0, oneColumn = np > 0;
-    for (int i = 1; i < np; i++) {
-        oneBox = oneBox && UserBox(pattern[i]) == UserBox(pattern[0]);
-        oneRow = oneRow && RowOf(pattern[i]) == RowOf(pattern[0]);
-        oneColumn = oneColumn && ColumnOf(pattern[i]) == ColumnOf(pattern[0]);
-    }
-    int inBox = 0;
-    for (int i = 0; i < nt; i++) inBox += UserBox(targets[i]) == UserBox(pattern[0]) ? 1 : 0;
-
-    if (oneBox && (oneRow || oneColumn) && nt > 0 && (inBox == 0 || inBox == nt)) {
-        char lineName[16];
-        std::snprintf(lineName, sizeof lineName, "%s %d", oneRow ? "row" : "column",
-                      oneRow ? RowOf(pattern[0]) + 1 : ColumnOf(pattern[0]) + 1);
-        if (inBox == 0) // the box's digit lies on one line: the rest of the line loses it
-            line.Add("Pointing %d in box %d along %s: ", d, UserBox(pattern[0]), lineName);
-        else // the line's digit lies in one box: the rest of the box loses it
-            line.Add("Claiming %d in %s within box %d: ", d, lineName, UserBox(pattern[0]));
-        AddLosses(line, digit);
-        return;
-    }
-    line.Add("Locked candidates %d: ", d);
-    AddLosses(line, digit);
+    AddTargets(line, s);
 }
 
-// ---- Fish ---------------------------------------------------------------------------------
-
-struct Fish {
-    int family;       // base lines: 0 rows, 1 columns
-    uint32_t base;    // 9-bit set of base lines
-    uint32_t cover;   // 9-bit set of cover lines
-    uint8_t fins[81]; // base cells outside the cover lines
-    int finCount;
-};
-
-// Replays the fish search for one orientation: with the base lines those of the pattern, the
-// first cover set (increasing mask order) whose targets are exactly the marked ones.
-bool MatchFish(int family, DigitMask digit, Fish* fish) {
-    bool isTarget[81] = {}, isPattern[81] = {};
-    uint32_t base = 0;
-    for (int x = 0; x < 81; x++) {
-        isTarget[x] = KindOf(StepMarks[x]) == MARK_TARGET;
-        isPattern[x] = KindOf(StepMarks[x]) == MARK_PATTERN;
-        if (isPattern[x]) base |= 1u << LineOf(x, family);
-    }
-    // The pattern is every cell of the base lines holding the digit.
-    for (int x = 0; x < 81; x++)
-        if ((base >> LineOf(x, family) & 1) && bool(AnalysisGrid[x] & digit) != isPattern[x])
-            return false;
-    const int n = PopCount(base);
-    // Every cover line must hold the digit somewhere.
-    uint32_t holding = 0;
-    for (int x = 0; x < 81; x++)
-        if (AnalysisGrid[x] & digit) holding |= 1u << LineOf(x, 1 - family);
-    for (uint32_t cover = NextSubsetOfSize(0, 0x1FF, n); cover;
-         cover = NextSubsetOfSize(cover, 0x1FF, n)) {
-        if ((holding & cover) != cover) continue;
-        int finCount = 0, finBox = -1;
-        bool oneBox = true;
-        for (int x = 0; x < 81; x++)
-            if (isPattern[x] && !(cover >> LineOf(x, 1 - family) & 1)) {
-                if (finBox >= 0 && BoxOf(x) != finBox) oneBox = false;
-                finBox = BoxOf(x);
-                fish->fins[finCount++] = uint8_t(x);
-            }
-        if (!oneBox) continue;
-        bool same = true, any = false;
-        for (int x = 0; x < 81 && same; x++) {
-            bool target = (AnalysisGrid[x] & digit) && (cover >> LineOf(x, 1 - family) & 1) &&
-                          !(base >> LineOf(x, family) & 1) && (finBox < 0 || BoxOf(x) == finBox);
-            same = target == isTarget[x];
-            any = any || target;
-        }
-        if (same && any) {
-            fish->family = family;
-            fish->base = base;
-            fish->cover = cover;
-            fish->finCount = finCount;
-            return true;
-        }
-    }
-    return false;
-}
-
-// A finned fish is sashimi when it would be no fish without its fins: a base line holding a
-// fin has the digit nowhere in the fin's box where it meets a cover line.
-bool IsSashimi(const Fish& fish, DigitMask digit) {
-    const int finBox = BoxOf(fish.fins[0]);
-    for (int i = 0; i < fish.finCount; i++) {
-        const int base = LineOf(fish.fins[i], fish.family);
-        bool inBox = false;
-        for (int x = 0; x < 81; x++)
-            if (LineOf(x, fish.family) == base && BoxOf(x) == finBox &&
-                (fish.cover >> LineOf(x, 1 - fish.family) & 1) && (AnalysisGrid[x] & digit))
-                inBox = true;
-        if (!inBox) return true;
-    }
-    return false;
-}
-
-void DescribeFish(Line& line) {
-    DigitMask digit = MarkedDigits();
-    int d = LowestBitIndex(digit) + 1;
-    uint32_t rows = 0, columns = 0;
-    for (int x = 0; x < 81; x++)
-        if (KindOf(StepMarks[x]) == MARK_PATTERN) {
-            rows |= 1u << RowOf(x);
-            columns |= 1u << ColumnOf(x);
-        }
-    // Sizes 2..4 in turn, rows before columns at each size: the search's order.
-    Fish fish;
-    bool found = false;
-    for (int n = 2; n <= 4 && !found; n++) {
-        if (PopCount(rows) == n) found = MatchFish(0, digit, &fish);
-        if (!found && PopCount(columns) == n) found = MatchFish(1, digit, &fish);
-    }
-    if (!found) {
-        line.Add("Fish %d: ", d);
-        AddLosses(line, digit);
-        return;
-    }
-    const int n = PopCount(fish.base);
+void DescribeFish(Line& line, const StepRecord& s) {
     line.Add("%s%s %d in %s ",
-             !fish.finCount           ? ""
-             : IsSashimi(fish, digit) ? "Sashimi "
-                                      : "Finned ",
-             FISH_NAMES[n], d, fish.family ? "columns" : "rows");
-    AddLineNumbers(line, fish.base);
-    line.Add(", %s ", fish.family ? "rows" : "columns");
-    AddLineNumbers(line, fish.cover);
-    if (fish.finCount) {
-        line.Add(fish.finCount > 1 ? ", fins " : ", fin ");
-        AddCells(line, fish.fins, fish.finCount);
+             !s.finCount                      ? ""
+             : StepIsSashimi(s, AnalysisGrid) ? "Sashimi "
+                                              : "Finned ",
+             FISH_NAMES[s.size], LowestBitIndex(s.digits) + 1, s.family ? "columns" : "rows");
+    AddDigits(line, s.base);
+    line.Add(", %s ", s.family ? "rows" : "columns");
+    AddDigits(line, s.cover);
+    if (s.finCount) {
+        line.Add(s.finCount > 1 ? ", fins " : ", fin ");
+        AddCells(line, s.fins, s.finCount);
     }
     line.Add(": ");
-    AddLosses(line, digit);
+    AddTargets(line, s);
 }
 
 // ---- Chains ---------------------------------------------------------------------------------
@@ -924,16 +739,16 @@ int DescribeStep(int kind, char* out, size_t size) {
         DescribeNothing(line);
         break;
     case STEP_SINGLES:
-        DescribeSingles(line);
+        DescribeSingles(line, CurrentStep);
         break;
     case STEP_SUBSETS:
-        DescribeSubset(line);
+        DescribeSubset(line, CurrentStep);
         break;
     case STEP_LOCKED:
-        DescribeLocked(line);
+        DescribeLocked(line, CurrentStep);
         break;
     case STEP_GRID:
-        DescribeFish(line);
+        DescribeFish(line, CurrentStep);
         break;
     case STEP_CHAINS:
         DescribeForcing(line);

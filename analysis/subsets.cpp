@@ -1,8 +1,10 @@
 // Hidden subsets: n digits of a unit confined to n cells, which then keep only those digits.
 // A naked subset shows up as the hidden subset of the rest of its unit. No state of its own;
-// the step goes to StepMarks as MARK_PATTERN cells carrying the digits they keep.
+// the step goes to the step record, and its StepMarks are MARK_PATTERN cells carrying the
+// digits they keep.
 #include "analysis/subsets.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
 
 static int UnitCandidateUnion(int unit, DigitMask* unionOut);
 static int TryHiddenSubset(int unit, DigitMask digits, int size);
@@ -51,7 +53,7 @@ static int UnitCandidateUnion(int unit, DigitMask* unionOut) {
 }
 
 // Returns 1 when the digits lie in exactly `size` cells of the unit, each digit somewhere, and
-// those cells hold some other digit to drop (the step is then marked); else 0.
+// those cells hold some other digit to drop (the step is then recorded and marked); else 0.
 static int TryHiddenSubset(int unit, DigitMask digits, int size) {
     int count = 0;
     DigitMask seen = 0, all = 0;
@@ -63,10 +65,30 @@ static int TryHiddenSubset(int unit, DigitMask digits, int size) {
         all |= m;
     }
     if (count != size || all == digits || seen != digits) return 0;
-    for (int k = 0; k < 9; k++) {
-        int cell = UnitTable[unit][k];
-        DigitMask m = AnalysisGrid[cell];
-        if (m & digits) StepMarks[cell] |= MARK_PATTERN | (digits & m);
+    StepRecord& s = CurrentStep;
+    ClearCurrentStep();
+    s.technique = TECHNIQUE_HIDDEN_SUBSET;
+    s.size = size;
+    s.unit = unit;
+    s.digits = digits;
+    for (uint8_t cell : UnitTable[unit]) { // in cell order
+        const DigitMask m = AnalysisGrid[cell];
+        if (m & digits) {
+            s.pattern[s.patternCount++] = {cell, DigitMask(m & digits)};
+            if (m & ~digits) s.targets[s.targetCount++] = {cell, DigitMask(m & ~digits)};
+        } else if (m && s.nakedCount < 5) { // the rest of the unit: a naked subset when few
+            if (s.nakedCount < 4) s.nakedCells[s.nakedCount] = cell;
+            s.nakedCount++;
+            s.nakedDigits |= m;
+        }
     }
+    // The rest of the unit's open cells holding as many digits as cells, no more than the
+    // subset's: the same step seen as that naked subset, the simpler way to see it.
+    if (s.nakedCount >= 2 && s.nakedCount <= size && s.nakedCount <= 4 &&
+        PopCount(s.nakedDigits) == s.nakedCount)
+        s.technique = TECHNIQUE_NAKED_SUBSET;
+    else
+        s.nakedCount = 0, s.nakedDigits = 0;
+    MarkCurrentStep();
     return 1;
 }

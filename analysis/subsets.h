@@ -2,5 +2,5 @@
 #pragma once
 #include "model/board.h"
 
-// Returns 1 when a hidden subset of this size (2..4) was found and marked, else 0.
+// Returns 1 when a hidden subset of this size (2..4) was found, recorded and marked, else 0.
 int FindSubsets(int size);

@@ -1,10 +1,13 @@
-// Checks a step's text against the position: it reads back what the text states (the cells
+// Checks a step against the position. Every step's record must state what the step did (its
+// placement or removals). Singles, subsets, locked candidates and fish are then proved from
+// their record: its units, lines and fins give those removals on the candidates before the
+// step. Chain steps are proved from their text: it reads back what the text states (the cells
 // that lose digits, the chains, an almost locked set's A, B, X and Z) and works the step out
-// again from that alone, on the candidates before the step, with its own link rules. It does
-// not look at the engine's tables, so a text that says something the engine did not do, or
-// leaves out what it used, is caught.
+// again from that alone, with its own link rules. It does not look at the engine's tables, so
+// a step that claims something the engine did not do, or leaves out what it used, is caught.
 #include "analysis/textcheck.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -386,22 +389,197 @@ int CheckForcing(char* why, size_t size) {
     return TEXTCHECK_OK;
 }
 
-// "Naked single: rXcY = D" or "Hidden single: ..." against the one digit placed.
-int CheckSingle(const char* text, const DigitMask* before, const uint8_t* boardBefore,
-                const uint8_t* boardAfter, char* why, size_t size) {
-    int placed = -1;
-    for (int x = 0; x < 81; x++)
-        if (!boardBefore[x] && boardAfter[x]) placed = x;
-    const bool naked = std::strncmp(text, "Naked single: ", 14) == 0;
-    if (!naked && std::strncmp(text, "Hidden single: ", 15) != 0)
-        return Fault(TEXTCHECK_EFFECT, why, size, "not a single's text");
-    const char* s = text + (naked ? 14 : 15);
-    const int cell = CellAt(s);
-    if (placed < 0 || cell != placed || s[4] != ' ' || s[5] != '=' || s[6] != ' ' ||
-        s[7] - '0' != (boardAfter[placed] & CELL_DIGIT))
-        return Fault(TEXTCHECK_EFFECT, why, size, "the text names another placement");
-    if (naked != (before[placed] == Bit(boardAfter[placed] & CELL_DIGIT)))
-        return Fault(TEXTCHECK_EFFECT, why, size, "naked and hidden mixed up");
+// ---- Steps checked from their record ------------------------------------------------------
+
+bool InUnit(int cell, int unit) {
+    for (int k = 0; k < 9; k++)
+        if (UnitTable[unit][k] == cell) return true;
+    return false;
+}
+
+// Row (family 0) or column (family 1) of a cell.
+int LineOf(int cell, int family) {
+    return family ? cell % 9 : cell / 9;
+}
+
+// Whether every target loses only digits of `allowed`, and something.
+bool TargetsLoseOnly(const StepRecord& s, DigitMask allowed) {
+    for (int i = 0; i < s.targetCount; i++)
+        if (!s.targets[i].digits || (s.targets[i].digits & ~allowed)) return false;
+    return true;
+}
+
+// The places of the digits in a unit as a cell count.
+int PlacesIn(int unit, DigitMask digits, const DigitMask* grid) {
+    int places = 0;
+    for (int k = 0; k < 9; k++) places += (grid[UnitTable[unit][k]] & digits) ? 1 : 0;
+    return places;
+}
+
+// Why the recorded pattern does not prove the recorded removals on the candidates before it,
+// worked out from the record's units, lines and fins alone; null when it does.
+const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
+    const DigitMask d = s.digits;
+    switch (s.technique) {
+    case TECHNIQUE_NAKED_SINGLE:
+        return grid[s.placed] == d ? nullptr : "the cell holds other candidates";
+    case TECHNIQUE_HIDDEN_SINGLE:
+        return s.unit >= 0 && s.unit < 27 && InUnit(s.placed, s.unit) && (grid[s.placed] & d) &&
+                       PlacesIn(s.unit, d, grid) == 1
+                   ? nullptr
+                   : "the digit has another place in the unit";
+    case TECHNIQUE_SINGLES_CLASH:
+        return nullptr; // nothing entered, nothing to prove
+    case TECHNIQUE_HIDDEN_SUBSET: {
+        if (s.unit < 0 || s.unit >= 27 || PopCount(d) != s.size ||
+            PlacesIn(s.unit, d, grid) != s.size)
+            return "the digits are not confined to as many cells of the unit";
+        DigitMask seen = 0;
+        for (int k = 0; k < 9; k++) seen |= grid[UnitTable[s.unit][k]] & d;
+        for (int i = 0; i < s.targetCount; i++)
+            if (!InUnit(s.targets[i].cell, s.unit) || !(grid[s.targets[i].cell] & d))
+                return "a target is not a cell of the subset";
+        return seen == d && TargetsLoseOnly(s, DigitMask(~d)) ? nullptr
+                                                              : "a cell loses a subset digit";
+    }
+    case TECHNIQUE_NAKED_SUBSET: {
+        DigitMask all = 0;
+        for (int i = 0; i < s.nakedCount; i++) {
+            if (s.unit < 0 || s.unit >= 27 || !InUnit(s.nakedCells[i], s.unit))
+                return "a cell of the naked subset is outside the unit";
+            for (int j = 0; j < i; j++)
+                if (s.nakedCells[j] == s.nakedCells[i]) return "a cell is named twice";
+            all |= grid[s.nakedCells[i]];
+        }
+        if (s.nakedCount < 2 || all != s.nakedDigits || PopCount(all) != s.nakedCount)
+            return "the cells hold other digits than the naked subset's";
+        for (int i = 0; i < s.targetCount; i++)
+            for (int k = 0; k < s.nakedCount; k++)
+                if (!InUnit(s.targets[i].cell, s.unit) || s.targets[i].cell == s.nakedCells[k])
+                    return "a target is outside the unit or in the subset";
+        return TargetsLoseOnly(s, all) ? nullptr : "a target loses a digit the subset lacks";
+    }
+    case TECHNIQUE_POINTING:
+    case TECHNIQUE_CLAIMING: {
+        // The digit of the first unit lies inside the second; the rest of the second loses it.
+        const int from = s.unit, into = s.line;
+        if (from < 0 || from >= 27 || into < 0 || into >= 27 || (from >= 18) == (into >= 18))
+            return "not a box and a line";
+        for (int k = 0; k < 9; k++) {
+            const int cell = UnitTable[from][k];
+            if ((grid[cell] & d) && !InUnit(cell, into))
+                return "the digit lies outside the crossing";
+        }
+        for (int i = 0; i < s.targetCount; i++)
+            if (!InUnit(s.targets[i].cell, into) || InUnit(s.targets[i].cell, from))
+                return "a target lies outside the second unit or in the first";
+        return PopCount(d) == 1 && TargetsLoseOnly(s, d) ? nullptr : "a target loses another digit";
+    }
+    case TECHNIQUE_BOX_LINES: {
+        // The box's digit lies on lines A and B (not at their crossing), and each line has
+        // one place outside the box, its link: if link A is false, A takes the box's digit, so
+        // B has it at link B. Either link is the digit, and what sees both loses it.
+        const int box = s.unit, a = s.linkLines[0], b = s.linkLines[1];
+        if (box < 18 || box >= 27 || a < 0 || a >= 18 || b < 0 || b >= 18 || a == b ||
+            PopCount(d) != 1)
+            return "not a box and two lines";
+        int inBox[2] = {0, 0};
+        for (int k = 0; k < 9; k++) {
+            const int cell = UnitTable[box][k];
+            if (!(grid[cell] & d)) continue;
+            const bool onA = InUnit(cell, a), onB = InUnit(cell, b);
+            if (onA == onB) return "the box holds the digit off the lines or at their crossing";
+            inBox[onB]++;
+        }
+        for (int l = 0; l < 2; l++) {
+            const int unit = s.linkLines[l];
+            if (!inBox[l] || !InUnit(s.links[l], unit) || InUnit(s.links[l], box) ||
+                !(grid[s.links[l]] & d) || PlacesIn(unit, d, grid) != inBox[l] + 1)
+                return "a line holds the digit outside the box elsewhere than at its link";
+        }
+        for (int i = 0; i < s.targetCount; i++) {
+            const int t = s.targets[i].cell;
+            if (t == s.links[0] || t == s.links[1] || !IsPeer(t, s.links[0]) ||
+                !IsPeer(t, s.links[1]))
+                return "a target does not see both links";
+        }
+        return TargetsLoseOnly(s, d) ? nullptr : "a target loses another digit";
+    }
+    case TECHNIQUE_FISH: {
+        // Each base line's digit on the cover lines or at a fin, the fins in one box: the
+        // cover lines take the digit from the base lines, or a fin holds it; a cell of a cover
+        // line off the base lines, in the fin box, loses it either way.
+        if (s.size < 2 || s.size > 4 || PopCount(s.base) != s.size || PopCount(s.cover) != s.size ||
+            PopCount(d) != 1 || (s.base | s.cover) > 0x1FF)
+            return "not a fish of its size";
+        const int finBox = s.finCount ? BoxOf(s.fins[0]) : -1;
+        int fins = 0;
+        for (int cell = 0; cell < 81; cell++) {
+            if (!(grid[cell] & d) || !(s.base >> LineOf(cell, s.family) & 1) ||
+                (s.cover >> LineOf(cell, 1 - s.family) & 1))
+                continue;
+            if (fins == s.finCount || s.fins[fins] != cell || BoxOf(cell) != finBox)
+                return "a base candidate off the cover lines is not a fin of the fin box";
+            fins++;
+        }
+        if (fins != s.finCount) return "a fin is not a base candidate off the cover lines";
+        for (int i = 0; i < s.targetCount; i++) {
+            const int t = s.targets[i].cell;
+            if (!(s.cover >> LineOf(t, 1 - s.family) & 1) || (s.base >> LineOf(t, s.family) & 1) ||
+                (finBox >= 0 && BoxOf(t) != finBox))
+                return "a target is off the cover lines, on a base line or outside the fin box";
+        }
+        return TargetsLoseOnly(s, d) ? nullptr : "a target loses another digit";
+    }
+    case TECHNIQUE_FORCING_CHAIN:
+    case TECHNIQUE_ALS:
+        return nullptr; // proved from the chains and sets its text states
+    default:
+        return "no step recorded";
+    }
+}
+
+// The step's kind for each technique, in the order of the enum.
+constexpr int TECHNIQUE_KINDS[] = {
+    STEP_NONE,    // TECHNIQUE_NONE
+    STEP_SINGLES, // TECHNIQUE_NAKED_SINGLE
+    STEP_SINGLES, // TECHNIQUE_HIDDEN_SINGLE
+    STEP_SINGLES, // TECHNIQUE_SINGLES_CLASH
+    STEP_SUBSETS, // TECHNIQUE_HIDDEN_SUBSET
+    STEP_SUBSETS, // TECHNIQUE_NAKED_SUBSET
+    STEP_LOCKED,  // TECHNIQUE_POINTING
+    STEP_LOCKED,  // TECHNIQUE_CLAIMING
+    STEP_LOCKED,  // TECHNIQUE_BOX_LINES
+    STEP_GRID,    // TECHNIQUE_FISH
+    STEP_CHAINS,  // TECHNIQUE_FORCING_CHAIN
+    STEP_ALS,     // TECHNIQUE_ALS
+};
+static_assert(sizeof TECHNIQUE_KINDS / sizeof TECHNIQUE_KINDS[0] == TECHNIQUE_ALS + 1);
+
+// The recorded placement or removals against what the step did, then the shape.
+int CheckRecordedStep(int kind, const StepRecord& s, const DigitMask* before,
+                      const DigitMask* after, const uint8_t* boardBefore, const uint8_t* boardAfter,
+                      char* why, size_t size) {
+    if (s.technique < 0 || s.technique > TECHNIQUE_ALS || TECHNIQUE_KINDS[s.technique] != kind)
+        return Fault(TEXTCHECK_SHAPE, why, size, "the record holds no step of kind %d", kind);
+    const bool single = kind == STEP_SINGLES;
+    DigitMask stated[81] = {};
+    for (int i = 0; i < s.targetCount; i++)
+        if (s.targets[i].cell < 81) stated[s.targets[i].cell] |= s.targets[i].digits;
+    for (int x = 0; x < 81; x++) {
+        const int placed = !boardBefore[x] && boardAfter[x] ? boardAfter[x] & CELL_DIGIT : 0;
+        const int entered = single && x == s.placed ? LowestBitIndex(s.digits) + 1 : 0;
+        if (placed != entered)
+            return Fault(TEXTCHECK_EFFECT, why, size, "r%dc%d: the record enters %d, the step %d",
+                         x / 9 + 1, x % 9 + 1, entered, placed);
+        const DigitMask removed = DigitMask(before[x] & ~after[x]);
+        if (!single && removed != stated[x])
+            return Fault(TEXTCHECK_EFFECT, why, size,
+                         "r%dc%d: the record removes %03x, the step %03x", x / 9 + 1, x % 9 + 1,
+                         stated[x], removed);
+    }
+    if (const char* fault = ShapeFault(s, before))
+        return Fault(TEXTCHECK_SHAPE, why, size, "%s", fault);
     return TEXTCHECK_OK;
 }
 
@@ -420,12 +598,14 @@ int ChainProofHolds(const ChainProofRecord& proof, const DigitMask* grid) {
     return 1;
 }
 
-int CheckStepText(int kind, const char* text, const DigitMask* before, const DigitMask* after,
-                  const uint8_t* boardBefore, const uint8_t* boardAfter, TextCheckCounts* counts,
-                  char* why, size_t size) {
+int CheckStepText(int kind, const StepRecord& step, const char* text, const DigitMask* before,
+                  const DigitMask* after, const uint8_t* boardBefore, const uint8_t* boardAfter,
+                  TextCheckCounts* counts, char* why, size_t size) {
     if (why && size) why[0] = 0;
     if (counts) counts->steps++;
-    if (kind == 1) return CheckSingle(text, before, boardBefore, boardAfter, why, size);
+    const int recorded =
+        CheckRecordedStep(kind, step, before, after, boardBefore, boardAfter, why, size);
+    if (recorded != TEXTCHECK_OK || kind < STEP_CHAINS) return recorded;
 
     ReadRemovals(text);
     for (int x = 0; x < 81; x++) {

@@ -47,11 +47,12 @@ const std::string PATH_HELP =
         "              {\"result\":\"MESSAGE\"}\n"
         "  --check     solve each puzzle exactly and check that no step places a digit\n"
         "              other than the solution's or removes the solution's digit, and\n"
-        "              that each step's text states what the step does: every chain it\n"
-        "              writes holds on the candidates, a forcing chain proves its\n"
-        "              removal, an almost-locked-set step follows from the sets, digits\n"
-        "              and links its text states. One line per puzzle: \"agrees (N\n"
-        "              steps, C chains, A ALS steps re-derived, RATING)\"\n") +
+        "              that each step states what it does: a single, subset, locked\n"
+        "              candidates or fish follows from its units, lines and fins; every\n"
+        "              chain a text writes holds on the candidates, a forcing chain\n"
+        "              proves its removal, an almost-locked-set step follows from the\n"
+        "              sets, digits and links its text states. One line per puzzle:\n"
+        "              \"agrees (N steps, C chains, A ALS steps re-derived, RATING)\"\n") +
     PUZZLE_HELP +
     "Exit status: 0, 1 when a step or its text disagrees (--check) or the output\n"
     "cannot be written, 2 for bad input.\n";
@@ -128,6 +129,7 @@ struct PathRecorder {
     uint8_t board[81];
     DigitMask grid[81];
     char text[STEP_TEXT_SIZE];
+    StepRecord step;
     std::string chainText; // JSON array of the step's chains by colour, for chain steps
     TextCheckCounts counts;
     std::string out;
@@ -218,6 +220,7 @@ void WatchStep(int kind, int phase) {
         std::memcpy(rec.board, Board, sizeof rec.board);
         std::memcpy(rec.grid, AnalysisGrid, sizeof rec.grid);
         DescribeStep(kind, rec.text, sizeof rec.text);
+        rec.step = CurrentStep; // a single's entry clears it
         if (rec.json && (kind == STEP_CHAINS || kind == STEP_ALS)) {
             rec.chainText.assign(1, '[');
             for (int i = 0; i < rec.chains.count; i++) {
@@ -235,8 +238,9 @@ void WatchStep(int kind, int phase) {
         if (rec.disagreement.empty()) {
             std::string why = Disagreement(rec);
             char textWhy[256];
-            if (why.empty() && CheckStepText(kind, rec.text, rec.grid, AnalysisGrid, rec.board,
-                                             Board, &rec.counts, textWhy, sizeof textWhy))
+            if (why.empty() &&
+                CheckStepText(kind, rec.step, rec.text, rec.grid, AnalysisGrid, rec.board, Board,
+                              &rec.counts, textWhy, sizeof textWhy))
                 why = std::string("has a text that does not hold: ") + textWhy;
             if (!why.empty())
                 Appendf(rec.disagreement, "step %d (kind %d, %s) %s", rec.steps, kind, rec.text,

@@ -4,6 +4,7 @@
 // named, since every technique relies on the marks holding the solution and nothing placed.
 #include "control/hintcheck.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
 #include "control/session.h"
 #include "exactcover/count.h"
 #include "model/history.h"
@@ -75,10 +76,12 @@ int CheckHintPosition(const DigitMask* marks, char* out, size_t size) {
     std::memcpy(keepSolution, SolutionGrid, sizeof keepSolution);
     std::memcpy(keepMarks, StepMarks, sizeof keepMarks);
     const ChainDisplayListRecord keepChains = ChainDisplayList;
+    const StepRecord keepStep = CurrentStep;
     const int verdict = JudgeBoard(solution);
     std::memcpy(SolutionGrid, keepSolution, sizeof keepSolution);
     std::memcpy(StepMarks, keepMarks, sizeof keepMarks);
     ChainDisplayList = keepChains;
+    CurrentStep = keepStep;
     if (verdict != VERDICT_UNIQUE) {
         text.Add("%s", StringText(verdict));
         return verdict;

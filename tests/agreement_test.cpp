@@ -1,10 +1,10 @@
 // Whole ratings of samples of the generated and the top1465 sets, watched step by step: no
 // placed digit differs from the unique solution, no removed candidate is the solution's digit
-// of an open cell, the step's text passes CheckStepText (it states exactly what ApplyStep
-// does, its chains hold, its almost-locked-set step follows from what it states), names its
-// technique and every chain the board draws with it, and describing it changes nothing; the score
-// is one plus the steps' costs, and the position comes back. `quadrivo-cli path --check -f FILE`
-// runs the same checks on a file.
+// of an open cell, the step passes CheckStepText (its record or text states exactly what
+// ApplyStep does, its pattern or chains prove it, its almost-locked-set step follows from what
+// its text states), its text names its technique and every chain the board draws with it, and
+// describing it changes nothing; the score is one plus the steps' costs, and the position comes
+// back. `quadrivo-cli path --check -f FILE` runs the same checks on a file.
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
@@ -23,6 +23,7 @@ struct Watch {
     uint8_t board[81]; // Board and AnalysisGrid just before the step
     DigitMask grid[81];
     std::string text;
+    StepRecord step; // as found, before ApplyStep
     int score = 1, placed = 0;
     int kinds[33] = {};
     TextCheckCounts counts = {};
@@ -71,6 +72,7 @@ void WatchStep(int kind, int phase) {
         char text[STEP_TEXT_SIZE];
         DescribeStep(kind, text, sizeof text);
         w.text = text;
+        w.step = CurrentStep;
         if (std::memcmp(w.grid, AnalysisGrid, sizeof w.grid) ||
             std::memcmp(marks, StepMarks, sizeof marks) ||
             std::memcmp(&chains, &ChainDisplayList, sizeof chains))
@@ -91,8 +93,8 @@ void WatchStep(int kind, int phase) {
             w.Fault("removes the solution's digit at " + std::to_string(x));
     }
     char why[256];
-    if (CheckStepText(kind, w.text.c_str(), w.grid, AnalysisGrid, w.board, Board, &w.counts, why,
-                      sizeof why) != TEXTCHECK_OK)
+    if (CheckStepText(kind, w.step, w.text.c_str(), w.grid, AnalysisGrid, w.board, Board, &w.counts,
+                      why, sizeof why) != TEXTCHECK_OK)
         w.Fault(why);
     if (kind != 1 && !std::regex_search(w.text, NAMES[std::min(LowestBitIndex(kind) - 1, 4)]))
         w.Fault("misnamed");

@@ -5,6 +5,7 @@
 #include "analysis/chains.h"
 #include "analysis/driver.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/history.h"
@@ -103,8 +104,9 @@ TEST_F(Driver, EliminationsLastInTheMarksOnlyAndTheStepFollowsThePosition) {
         AnalysisOptions.showCandidates = show;
         if (!show) LoadMarks(MARKS_FROM_CANDIDATES);
         RunAnalysis(); // chooses the grid
-        StepMarks[0] = MARK_TARGET;
-        StepMarks[1] = MARK_PATTERN | 0x010;
+        ClearCurrentStep();
+        CurrentStep.technique = TECHNIQUE_POINTING;
+        CurrentStep.targets[CurrentStep.targetCount++] = {0, 0x010};
         ApplyStep(STEP_LOCKED, false);
         EXPECT_EQ(AnalysisGrid[0], before & ~0x010);
         ComputeCandidates();

@@ -5,6 +5,7 @@
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
 #include "analysis/steptext.h"
 #include "analysis/textcheck.h"
 #include "exactcover/count.h"
@@ -14,6 +15,7 @@
 #include "tests/support.h"
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -23,9 +25,10 @@ std::string Describe(int kind) {
     return text;
 }
 
-// One step of a rating path: its text, and the grid and Board before and after it.
+// One step of a rating path: its record and text, and the grid and Board before and after it.
 struct PathStep {
     int kind = 0;
+    StepRecord step;
     std::string text;
     DigitMask before[81], after[81];
     uint8_t boardBefore[81], boardAfter[81];
@@ -38,6 +41,7 @@ void CaptureStep(int kind, int phase) {
     if (phase == 0 && --StepsToGo == 0) {
         Captured.kind = kind;
         Captured.text = Describe(kind);
+        Captured.step = CurrentStep;
         std::memcpy(Captured.before, AnalysisGrid, sizeof Captured.before);
         std::memcpy(Captured.boardBefore, Board, sizeof Captured.boardBefore);
     } else if (phase == 1 && StepsToGo == 0) {
@@ -47,12 +51,14 @@ void CaptureStep(int kind, int phase) {
     }
 }
 
-// A text made wrong on purpose: `from` replaced by `to` (null: the whole text is `to`), and the
-// fault the check must find.
+// A text made wrong on purpose: `from` replaced by `to` (null: the whole text is `to`), or for
+// a step checked from its record, the record made wrong by `edit`; and the fault the check
+// must find.
 struct Mutation {
     const char* from;
     const char* to;
     int fault;
+    void (*edit)(StepRecord&) = nullptr;
 };
 // The nth step (from 1) of a puzzle's rating path, as `quadrivo-cli path` numbers them, from
 // the top1465 set unless said otherwise.
@@ -69,21 +75,34 @@ const Example EXAMPLES[] = {
     {"5..7..6....38...........2..62.4............917............35.8.4.....1......9....",
      11,
      "Hidden single: r7c9 = 4 (the only place for 4 in row 7); also available: r9c7 = 3",
-     {{"r7c9 = 4", "r7c9 = 5", TEXTCHECK_EFFECT}}},
-    {"3.7.4...........918........4.....7.....16.......25..........38..9....5...2.6.....", 11,
-     "Naked single: r7c4 = 9; also available: r8c4 = 4"},
-    {"4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........", 18,
-     "Pointing 4 in box 5 along row 5: r5c9 loses 4"},
-    {".1.62....5......43....9....7......8...5.....4...1..........36...9....2..8....7...", 18,
-     "Claiming 3 in row 6 within box 4: r5c1 loses 3"},
-    {"....75....1..2.....4...3...5.....3.2...8...1.......6.....1..48.2........7........", 23,
+     {{"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.digits = DigitBit(5); }},
+      {"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.unit = 0; }},
+      {"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.technique = TECHNIQUE_NAKED_SINGLE; }}}},
+    {"3.7.4...........918........4.....7.....16.......25..........38..9....5...2.6.....",
+     11,
+     "Naked single: r7c4 = 9; also available: r8c4 = 4",
+     {{"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.placed = 66; }}}},
+    {"4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
+     18,
+     "Pointing 4 in box 5 along row 5: r5c9 loses 4",
+     {{"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.line = 9 + 3; }}}},
+    {".1.62....5......43....9....7......8...5.....4...1..........36...9....2..8....7...",
+     18,
+     "Claiming 3 in row 6 within box 4: r5c1 loses 3",
+     {{"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.line = 18; }},
+      {"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.targetCount = 0; }}}},
+    {"....75....1..2.....4...3...5.....3.2...8...1.......6.....1..48.2........7........",
+     23,
      "Empty rectangle (box and two lines) 6 in box 7: the box's 6s lie in column 2 and row 7; "
      "column 2's only 6 outside the box is r4c2, row 7's is r7c5, so one of them is 6: r4c5 "
-     "loses 6"},
+     "loses 6",
+     {{"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { std::swap(s.links[0], s.links[1]); }}}},
     {"4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
      17,
      "Finned X-wing 4 in rows 2,5, columns 6,9, fin r5c4: r6c6 loses 4",
-     {{"r6c6 loses 4", "r6c5 loses 4", TEXTCHECK_EFFECT}}},
+     {{"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.targets[0].cell = 49; }},
+      {"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.finCount = 0; }},
+      {"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.cover ^= 1u << 8 | 1u << 7; }}}},
     {"..84...3....3.....9....157479...8........7..514.....2...9.6...2.5....4......9..56",
      10,
      "2-string kite (chains o, y): (6)r3c4=r45c4-r6c6=r6c3: r3c4 or r6c3 is 6, so r3c3 "
@@ -98,6 +117,7 @@ const Example EXAMPLES[] = {
      "2-string kite (chains b, h): (2)r1c5=r1c9-r3c8=r5c8: r1c5 or r5c8 is 2, so r5c5 "
      "cannot be 2",
      {{"(2)r1c5", "(3)r1c5", TEXTCHECK_CHAIN},
+      {"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.targets[0].digits = DigitBit(3); }},
       {"=r1c9-r3c8=", "=r1c9=r3c8=", TEXTCHECK_CHAIN}}}, // not alternating
     {"5.8.....7...9.1...4............5...4.6.....3..9....6...2.3...1.7...8..........2..",
      21,
@@ -181,10 +201,12 @@ TEST_F(StepText, RealStepsReadAsTheTableSaysAndTheCheckRefusesOtherTexts) {
             const size_t at = m.from ? text.find(m.from) : 0;
             ASSERT_NE(at, std::string::npos) << m.from;
             if (m.from) text.replace(at, std::strlen(m.from), m.to);
+            StepRecord step = Captured.step;
+            if (m.edit) m.edit(step);
             char why[256];
-            EXPECT_EQ(CheckStepText(Captured.kind, text.c_str(), Captured.before, Captured.after,
-                                    Captured.boardBefore, Captured.boardAfter, nullptr, why,
-                                    sizeof why),
+            EXPECT_EQ(CheckStepText(Captured.kind, step, text.c_str(), Captured.before,
+                                    Captured.after, Captured.boardBefore, Captured.boardAfter,
+                                    nullptr, why, sizeof why),
                       m.fault)
                 << text << ": " << why;
         }

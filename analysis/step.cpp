@@ -1,0 +1,85 @@
+// The step record and what is derived from it alone: its StepMarks, its effect on the position
+// and the shape of a finned fish. One record, filled by the technique that found the step and
+// emptied with the StepMarks; a technique that finds nothing leaves it as it was.
+#include "analysis/step.h"
+#include "analysis/state.h"
+#include "model/history.h"
+
+StepRecord CurrentStep;
+
+void ClearCurrentStep() {
+    CurrentStep.technique = TECHNIQUE_NONE;
+    CurrentStep.size = 0;
+    CurrentStep.unit = CurrentStep.line = -1;
+    CurrentStep.digits = 0;
+    CurrentStep.family = 0;
+    CurrentStep.base = CurrentStep.cover = 0;
+    CurrentStep.finCount = CurrentStep.nakedCount = 0;
+    CurrentStep.nakedDigits = 0;
+    CurrentStep.patternCount = CurrentStep.targetCount = 0;
+    CurrentStep.placed = -1;
+    CurrentStep.chain.count = 0;
+    CurrentStep.chain.overflow = false;
+}
+
+void RecordChainStep(int technique, DigitMask digit) {
+    ClearCurrentStep();
+    CurrentStep.technique = technique;
+    CurrentStep.digits = digit;
+}
+
+void AddChainStepTarget(int cell) {
+    StepRecord& s = CurrentStep;
+    int at = s.targetCount; // kept ascending
+    while (at > 0 && s.targets[at - 1].cell >= cell) at--;
+    if (at < s.targetCount && s.targets[at].cell == cell) return;
+    for (int i = s.targetCount; i > at; i--) s.targets[i] = s.targets[i - 1];
+    s.targets[at] = {uint8_t(cell), s.digits};
+    s.targetCount++;
+}
+
+static bool IsSingles(int technique) {
+    return technique == TECHNIQUE_NAKED_SINGLE || technique == TECHNIQUE_HIDDEN_SINGLE ||
+           technique == TECHNIQUE_SINGLES_CLASH;
+}
+
+void MarkCurrentStep() {
+    const StepRecord& s = CurrentStep;
+    const bool singles = IsSingles(s.technique);
+    for (int i = 0; i < s.patternCount; i++)
+        StepMarks[s.pattern[i].cell] = uint16_t((singles ? 0 : MARK_PATTERN) | s.pattern[i].digits);
+    if (s.technique == TECHNIQUE_BOX_LINES)
+        for (uint8_t cell : s.links) StepMarks[cell] = MARK_LINK;
+    // A subset's targets are its own pattern cells, whose marks carry the digits they keep.
+    if (singles || s.technique == TECHNIQUE_HIDDEN_SUBSET || s.technique == TECHNIQUE_NAKED_SUBSET)
+        return;
+    for (int i = 0; i < s.targetCount; i++) StepMarks[s.targets[i].cell] = MARK_TARGET;
+}
+
+int ApplyCurrentStep() {
+    const StepRecord& s = CurrentStep;
+    if (s.technique == TECHNIQUE_NONE) return 0;
+    if (IsSingles(s.technique)) {
+        // The entry changes the position, so only the first single is entered.
+        if (s.placed >= 0) ChangePosition(POS_ENTER, s.placed, LowestBitIndex(s.digits) + 1);
+        return 1;
+    }
+    for (int i = 0; i < s.targetCount; i++)
+        AnalysisGrid[s.targets[i].cell] &= DigitMask(~s.targets[i].digits);
+    return 1;
+}
+
+int StepIsSashimi(const StepRecord& s, const DigitMask* grid) {
+    if (s.technique != TECHNIQUE_FISH || s.finCount == 0) return 0;
+    const int finBox = BoxOf(s.fins[0]);
+    for (int i = 0; i < s.finCount; i++) {
+        const int line = s.family ? s.fins[i] % 9 : s.fins[i] / 9;
+        bool held = false; // a candidate where this base line meets a cover line in the box
+        for (int k = 0; k < 9 && !held; k++) {
+            const int cell = s.family ? 9 * k + line : 9 * line + k;
+            held = BoxOf(cell) == finBox && (s.cover >> k & 1) && (grid[cell] & s.digits);
+        }
+        if (!held) return 1;
+    }
+    return 0;
+}
