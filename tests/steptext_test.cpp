@@ -281,11 +281,12 @@ TEST_F(StepText, ChainStepsAreNamedByTheShapeOfTheirChain) {
         EXPECT_EQ(step.text, c.text);
         std::memcpy(step.before, AnalysisGrid, sizeof step.before);
         std::memcpy(step.boardBefore, Board, sizeof step.boardBefore);
+        const StepRecord found = CurrentStep;
         ApplyStep(STEP_CHAINS, false);
         std::memcpy(step.after, AnalysisGrid, sizeof step.after);
         std::memcpy(step.boardAfter, Board, sizeof step.boardAfter);
         char why[256];
-        EXPECT_EQ(CheckStepText(STEP_CHAINS, step.text.c_str(), step.before, step.after,
+        EXPECT_EQ(CheckStepText(STEP_CHAINS, found, step.text.c_str(), step.before, step.after,
                                 step.boardBefore, step.boardAfter, nullptr, why, sizeof why),
                   TEXTCHECK_OK)
             << why;
