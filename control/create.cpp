@@ -119,8 +119,9 @@ static bool ReportTried(int64_t tried) {
 
 [[noreturn]] static void RunWorker(int level, int fd) {
     std::signal(SIGPIPE, SIG_DFL);
-    InstallShellHooks(nullptr); // the window's hooks belong to the parent
-    ResetGeneratorModule();     // draws of its own, seeded from the clock
+    InstallShellHooks(nullptr);    // the window's hooks belong to the parent
+    ResetGeneratorModule();        // draws of its own, seeded from the clock
+    AnalysisOptions.setupMode = 0; // the rating plays its moves as a game, not as setup edits
     WorkerPipe = fd;
     LastReport = std::chrono::steady_clock::now();
     const int64_t tried = CreatePuzzleAtLevel(level, ReportTried);
