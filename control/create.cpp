@@ -6,6 +6,7 @@
 #include "analysis/create.h"
 #include "analysis/rating.h"
 #include "control/session.h"
+#include "control/stepview.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "files/puzzlefile.h"
@@ -89,6 +90,7 @@ int AcceptCreatedPuzzle(const char* text) {
     CountSolutions(Board, 0); // SolutionGrid: its solution, as the generator leaves it
     ChangePosition(POS_RESET, 0, 0);
     ShowCreatedPuzzle();
+    RefreshStep(); // as after a command
     return 1;
 }
 
@@ -118,7 +120,7 @@ static bool ReportTried(int64_t tried) {
 }
 
 [[noreturn]] static void RunWorker(int level, int fd) {
-    std::signal(SIGPIPE, SIG_DFL);
+    for (int s : {SIGPIPE, SIGTERM, SIGHUP, SIGINT}) std::signal(s, SIG_DFL); // not the window's
     InstallShellHooks(nullptr);    // the window's hooks belong to the parent
     ResetGeneratorModule();        // draws of its own, seeded from the clock
     AnalysisOptions.setupMode = 0; // the rating plays its moves as a game, not as setup edits
