@@ -22,7 +22,7 @@ constexpr const char* LEVEL_NAMES[] = {
     "Very Difficult", // 4: 49..64
     "Fiendish",       // 5: 65 and more
 };
-static_assert(sizeof LEVEL_NAMES / sizeof LEVEL_NAMES[0] == 6);
+static_assert(sizeof LEVEL_NAMES / sizeof LEVEL_NAMES[0] == LEVEL_FIENDISH + 1);
 
 constexpr const char* TEXT_UNSOLVED = "Can't solve this puzzle with logic!";
 
@@ -31,11 +31,15 @@ static char RatingText[64];
 // Told about each step the loop applies (the CLI prints the solving path with it).
 RatingStepHook RatingStepWatcher = nullptr;
 
-const char* LevelName(int score) {
+int LevelIndex(int score) {
     int index = (score + 15) / 16;
-    if (index > 5) index = 5;
+    if (index > LEVEL_FIENDISH) index = LEVEL_FIENDISH;
     if (index < 0) index = 0;
-    return LEVEL_NAMES[index];
+    return index;
+}
+
+const char* LevelName(int score) {
+    return LEVEL_NAMES[LevelIndex(score)];
 }
 
 // What a step may change; a step that leaves all of it as it was cannot progress.
@@ -57,10 +61,10 @@ static bool SameProgress(const Progress& p) {
            p.techniques == AnalysisOptions.techniques;
 }
 
-// Returns the text it showed: "Rating %d (%s)" when the logic filled the grid, else
-// "Can't solve this puzzle with logic!". Board, MovePos, MoveEnd, the redo records and
-// options 0..4 are as before; the marks are refilled or cleared and the clock restarts.
-const char* RatePuzzle() {
+// Returns the score, or 0 when the logic cannot fill the grid. Board, MovePos, MoveEnd, the
+// redo records and options 0..4 are as before; the marks are refilled or cleared and the clock
+// restarts.
+int RatePosition() {
     AnalysisOptionsRecord& opt = AnalysisOptions;
     const uint32_t saved[5] = {opt.setupMode, opt.pencilMarks, opt.showCandidates, opt.techniques,
                                opt.wrongValues};
@@ -114,13 +118,20 @@ const char* RatePuzzle() {
     RefreshMarks();
     StartClock();
 
-    if (filled == 81 && !stuck)
-        std::snprintf(RatingText, sizeof RatingText, "Rating %d (%s)", int(RatingScore),
-                      LevelName(RatingScore));
-    else
-        std::snprintf(RatingText, sizeof RatingText, "%s", TEXT_UNSOLVED);
+    const int score = filled == 81 && !stuck ? int(RatingScore) : 0;
     RatingScore = 0;
     PositionQuiet = 0;
+    return score;
+}
+
+// Returns the text it showed: "Rating %d (%s)" when the logic filled the grid, else
+// "Can't solve this puzzle with logic!".
+const char* RatePuzzle() {
+    const int score = RatePosition();
+    if (score > 0)
+        std::snprintf(RatingText, sizeof RatingText, "Rating %d (%s)", score, LevelName(score));
+    else
+        std::snprintf(RatingText, sizeof RatingText, "%s", TEXT_UNSOLVED);
     ShellMessageBox(RatingText);
     ShellRedraw();
     return RatingText;

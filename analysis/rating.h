@@ -3,6 +3,18 @@
 
 // Solves by logic, restores the position, shows and returns the message (static buffer).
 const char* RatePuzzle();
+// The same without the message and the redraw: the score (1 or more), 0 when the logic cannot
+// solve the position.
+int RatePosition();
+
+// Levels of a score, LEVEL_VERY_EASY (score 0) .. LEVEL_FIENDISH (65 and more), 16 points each.
+constexpr int LEVEL_VERY_EASY = 0;
+constexpr int LEVEL_EASY = 1;
+constexpr int LEVEL_MEDIUM = 2;
+constexpr int LEVEL_DIFFICULT = 3;
+constexpr int LEVEL_VERY_DIFFICULT = 4;
+constexpr int LEVEL_FIENDISH = 5;
+int LevelIndex(int score);
 // "Very Easy" .. "Fiendish" for a final score.
 const char* LevelName(int score);
 

@@ -1,6 +1,8 @@
 // quadrivo-cli check, count, solve and create: the verdict, the solution count, the unique
 // solution and new puzzles, on the same core as the desktop program. Each puzzle of a batch
 // starts from a fresh game, so its output does not depend on the puzzles before it.
+#include "analysis/create.h"
+#include "analysis/rating.h"
 #include "cli/cli.h"
 #include "control/session.h"
 #include "exactcover/count.h"
@@ -41,9 +43,12 @@ const std::string SOLVE_HELP =
     "Exit status: 0 when every puzzle was solved, 1 otherwise or when the output\n"
     "cannot be written, 2 for bad input.\n";
 constexpr const char* CREATE_HELP =
-    "usage: quadrivo-cli create [-n N] [--seed S] [--stats]\n"
+    "usage: quadrivo-cli create [-n N] [--level NAME] [--seed S] [--stats]\n"
     "Makes N (default 1, at most 100000000) new minimal puzzles with a unique\n"
     "solution and prints them, one 81-character line each, '.' for an empty cell.\n"
+    "  --level NAME  only puzzles that rate at this level: easy, medium, difficult,\n"
+    "                very-difficult or fiendish (puzzles are drawn and rated until\n"
+    "                one matches); any (the default) takes every puzzle drawn\n"
     "The same seed S (0..4294967295) gives the same puzzles; without one every run\n"
     "differs. --stats prints puzzles/s and the total time on standard error.\n"
     "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
@@ -125,26 +130,40 @@ int CmdSolve(int argc, char** argv) {
                             SolveOne);
 }
 
+// The names of --level, by level (0 any, then LEVEL_EASY..LEVEL_FIENDISH).
+constexpr const char* CREATE_LEVELS[] = {"any",       "easy",           "medium",
+                                         "difficult", "very-difficult", "fiendish"};
+static_assert(sizeof CREATE_LEVELS / sizeof CREATE_LEVELS[0] == LEVEL_FIENDISH + 1);
+
 int CmdCreate(int argc, char** argv) {
     CliArgs args;
-    const std::vector<OptionRule> rules = {{"-n", VALUE_WHOLE, 0, 100000000},
-                                           {"--seed", VALUE_WHOLE, 0, 4294967295LL},
-                                           {"--stats", VALUE_NONE}};
+    const std::vector<OptionRule> rules = {
+        {"-n", VALUE_WHOLE, 0, 100000000},
+        {"--level", VALUE_CHOICE, 0, 0, "any|easy|medium|difficult|very-difficult|fiendish"},
+        {"--seed", VALUE_WHOLE, 0, 4294967295LL},
+        {"--stats", VALUE_NONE}};
     int status = ParseCommandLine(argc, argv, rules, CREATE_HELP, &args);
     if (status >= 0) return status;
     if (!args.positional.empty()) {
-        std::fprintf(stderr, "quadrivo-cli create: takes only -n, --seed and --stats\n");
+        std::fprintf(stderr, "quadrivo-cli create: takes only -n, --level, --seed and --stats\n");
         return 2;
     }
     const std::string* n = args.Option("-n");
     const std::string* s = args.Option("--seed");
     const long long count = n ? std::stoll(*n) : 1;
+    int level = 0;
+    if (const std::string* name = args.Option("--level"))
+        while (*name != CREATE_LEVELS[level]) level++;
     ResetAllModules();
     InstallConsoleHooks(true);
     if (s) SeedRandom(uint32_t(std::stoll(*s)));
     auto start = std::chrono::steady_clock::now();
+    long long tried = 0; // puzzles drawn, those of other levels included
     for (long long i = 0; i < count; i++) {
-        CreatePuzzle();
+        if (level == 0)
+            CreatePuzzle();
+        else
+            tried += CreatePuzzleAtLevel(level, nullptr);
         if (!Emit(GridText(Board, '.') + "\n")) return 1;
     }
     if (!FinishOutput()) return 1;
@@ -153,6 +172,9 @@ int CmdCreate(int argc, char** argv) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::fprintf(stderr, "puzzles: %lld  total: %.3f s  %.1f puzzles/s\n", count, total,
                      total > 0 ? double(count) / total : 0.0);
+        if (level != 0)
+            std::fprintf(stderr, "drawn and rated: %lld (%.1f per puzzle kept)\n", tried,
+                         count > 0 ? double(tried) / double(count) : 0.0);
     }
     return 0;
 }

@@ -6,13 +6,13 @@
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
+#include "control/create.h"
 #include "control/dialogrules.h"
 #include "control/focus.h"
 #include "control/hintcheck.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "control/taps.h"
-#include "exactcover/generator.h"
 #include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "model/board.h"
@@ -174,15 +174,7 @@ static int Dispatch(int id) {
         if (!ReopenCollection()) OpenCommand();
         break;
     case CMD_CREATE:
-        CurrentFile[0] = 0;
-        CollectionIndex = -1;
-        ShellBusyCursor(true);
-        CreatePuzzle();
-        ShellBusyCursor(false);
-        RefreshSession(REFRESH_MARKS | REFRESH_CLOCK);
-        ChangePosition(POS_RESET, 0, 0);
-        ShellSetTitle();
-        RatePuzzle();
+        CreateCommand();
         break;
     case CMD_RATE:
         if (AnalysisOptions.setupMode == 1) RunCommand(CMD_SETUP);
@@ -259,6 +251,9 @@ static int Dispatch(int id) {
             AnalysisOptions.numberColour = uint32_t(id - CMD_BLUE); // no redraw
         } else if (id >= CMD_DIGIT_1 && id <= CMD_DIGIT_9) {
             PickDigit(id - CMD_DIGIT_1);
+        } else if (id >= CMD_LEVEL_ANY && id <= CMD_LEVEL_FIENDISH) {
+            ChooseCreateLevel(id - CMD_LEVEL_ANY);
+            CreateCommand();
         } else {
             return 0; // F5 and unknown ids: nothing of ours
         }
@@ -292,6 +287,8 @@ int MenuCheck(int id) {
         return Focus.highlightDigit != 0;
     default:
         if (id >= CMD_BLUE && id <= CMD_PURPLE) return opt.numberColour == uint32_t(id - CMD_BLUE);
+        if (id >= CMD_LEVEL_ANY && id <= CMD_LEVEL_FIENDISH)
+            return CreateLevel() == id - CMD_LEVEL_ANY;
         return -1;
     }
 }
@@ -320,6 +317,7 @@ int RestoreView() {
     ViewSettingsRecord view;
     LoadViewSettings(&view);
     Focus.highlightDigit = view.highlightDigit;
+    ChooseCreateLevel(view.createLevel);
     return view.zoom;
 }
 
@@ -328,6 +326,7 @@ int ShutDown(int zoom) {
     if (TransferSettings(SETTINGS_SAVE) == 0) return 0;
     ViewSettingsRecord view;
     view.highlightDigit = Focus.highlightDigit;
+    view.createLevel = CreateLevel();
     view.zoom = zoom;
     return SaveViewSettings(view) != 0;
 }

@@ -37,6 +37,10 @@ constexpr int CMD_PURPLE = 154;
 constexpr int CMD_STEP = 160;    // the step button
 constexpr int CMD_DIGIT_1 = 171; // digit popup "1".."9": 171..179
 constexpr int CMD_DIGIT_9 = 179;
+// "Any Level", "Easy", "Medium", "Difficult", "Very Difficult", "Fiendish": 180..185, radio
+// items that choose the level "Create" makes and create a puzzle at it.
+constexpr int CMD_LEVEL_ANY = 180;
+constexpr int CMD_LEVEL_FIENDISH = 185;
 constexpr int CMD_ANALYSIS_OPTIONS = 250; // "Analysis Options..."
 constexpr int CMD_CANDIDATES_BUTTON = 256;
 constexpr int CMD_ANALYSIS = 257; // "Analysis"
@@ -45,8 +49,8 @@ constexpr int CMD_ANALYSIS = 257; // "Analysis"
 // and counts as handled), 0 when the platform's default handling applies (unknown ids, F5).
 int RunCommand(int id);
 
-// Check state of a menu item when its menu opens: 1 checked, 0 not (radio items 151..154
-// included); -1 for an item that carries no check.
+// Check state of a menu item when its menu opens: 1 checked, 0 not (radio items 151..154 and
+// 180..185 included); -1 for an item that carries no check.
 int MenuCheck(int id);
 
 // The Open (save = 0) or Save (save = 1) file dialog, proposing the open file's name, or for a

@@ -8,6 +8,7 @@
 #include "analysis/links.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
+#include "control/create.h"
 #include "control/dialogrules.h"
 #include "control/focus.h"
 #include "control/stepview.h"
@@ -49,6 +50,7 @@ void ResetAllModules() {
     ResetPuzzleFileModule();
     ResetSettingsModule();
     ResetFocusModule();
+    ResetCreateModule();
     ResetStepViewModule();
     ResetDialogRulesModule();
     KeptFile[0] = 0;

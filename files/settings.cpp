@@ -200,6 +200,7 @@ struct ViewKey {
 constexpr ViewKey VIEW_KEYS[] = {
     {"HighlightDigit", &ViewSettingsRecord::highlightDigit, 0, 1}, // highlight the digit
     {"Zoom", &ViewSettingsRecord::zoom, 0, 32},                    // zoom factor, 0 default
+    {"CreateLevel", &ViewSettingsRecord::createLevel, 0, 5},       // level of "Create", 0 any
 };
 // The side file is a few lines; more than this is not read.
 constexpr int VIEW_FILE_MAX = 4096;

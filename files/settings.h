@@ -27,6 +27,7 @@ int TransferSettings(int direction);
 struct ViewSettingsRecord {
     int highlightDigit = 1; // 0 or 1
     int zoom = 0;           // 0..32; 0: the window's default
+    int createLevel = 0;    // 0..5: the level "Create" makes, 0 any
 };
 // Reads the side file (the settings path with ".ini" replaced by "-view.ini", i.e.
 // quadrivo-view.ini): 1 read, 0 absent or unreadable (the record keeps its values). Unknown

@@ -59,3 +59,6 @@ void ShellCopyText(const char* text) {
 bool ShellProgress(int64_t done, int64_t total) {
     return Shell.progress ? Shell.progress(done, total) : true;
 }
+int ShellStartCreate(int level) {
+    return Shell.startCreate ? Shell.startCreate(level) : 0;
+}

@@ -37,6 +37,10 @@ struct ShellHooks {
     // A long file scan has read done of total bytes; false when the user cancels it. The shell
     // may show a progress dialog here and keep its event loop (and other copies) answered.
     bool (*progress)(int64_t done, int64_t total) = nullptr;
+    // "Create" at level 1..5 in the background: 1 when the shell has started the search (the
+    // puzzle comes back through AcceptCreatedPuzzle), 0 when it runs none (the core searches
+    // at once).
+    int (*startCreate)(int level) = nullptr;
 };
 
 // Dialogs the core asks the shell to run (ids of their resources).
@@ -78,3 +82,5 @@ void ShellCloseWindow();
 void ShellCopyText(const char* text);
 // true (go on) when no shell watches the scan.
 bool ShellProgress(int64_t done, int64_t total);
+// 0 (no background search) when no shell runs one.
+int ShellStartCreate(int level);

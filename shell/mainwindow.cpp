@@ -5,6 +5,7 @@
 #include "analysis/state.h"
 #include "analysis/steptext.h"
 #include "control/commands.h"
+#include "control/create.h"
 #include "control/focus.h"
 #include "control/stepview.h"
 #include "control/title.h"
@@ -30,13 +31,16 @@
 #include <QProgressDialog>
 #include <QScreen>
 #include <QShortcut>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <syslog.h>
+#include <unistd.h>
 
 namespace {
 MainWindow* Window = nullptr;
@@ -120,6 +124,9 @@ void HookCopyText(const char* text) {
 bool HookProgress(int64_t done, int64_t total) {
     return Window->ReportProgress(done, total);
 }
+int HookStartCreate(int level) {
+    return Window->StartCreate(level);
+}
 } // namespace
 
 MainWindow::MainWindow() {
@@ -152,6 +159,7 @@ MainWindow::MainWindow() {
     hooks.closeWindow = HookClose;
     hooks.copyText = HookCopyText;
     hooks.progress = HookProgress;
+    hooks.startCreate = HookStartCreate;
     InstallShellHooks(&hooks);
 
     clock.setInterval(1000);
@@ -165,6 +173,11 @@ MainWindow::MainWindow() {
     scanEnd.setSingleShot(true);
     scanEnd.setInterval(0);
     connect(&scanEnd, &QTimer::timeout, this, &MainWindow::EndScan);
+    createShow.setSingleShot(true);
+    createShow.setInterval(PROGRESS_DELAY_MS);
+    connect(&createShow, &QTimer::timeout, this, [this] {
+        if (createDialog) createDialog->show();
+    });
     // Logout: the session as it stands, written without a box; play may go on afterwards (the
     // logout can be cancelled), so the final save still comes.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
@@ -173,6 +186,7 @@ MainWindow::MainWindow() {
 }
 
 MainWindow::~MainWindow() {
+    EndCreate();
     InstallShellHooks(nullptr);
     Window = nullptr;
 }
@@ -248,6 +262,10 @@ void MainWindow::CreateMenus() {
     AddCommand(mainMenu, "New", CMD_NEW, "Ctrl+N");
     AddCommand(mainMenu, "Setup", CMD_SETUP);
     AddCommand(mainMenu, "Create", CMD_CREATE);
+    QMenu* levels = mainMenu->addMenu("Create Level");
+    auto* levelGroup = new QActionGroup(levels);
+    for (int id = CMD_LEVEL_ANY; id <= CMD_LEVEL_FIENDISH; id++)
+        levelGroup->addAction(AddCommand(levels, CreateLevelText(id - CMD_LEVEL_ANY), id));
     AddCommand(mainMenu, "Rate Puzzle", CMD_RATE, "Ctrl+R");
     mainMenu->addSeparator();
     AddCommand(mainMenu, "Open Puzzle(s)...", CMD_OPEN, "Ctrl+O");
@@ -291,7 +309,7 @@ void MainWindow::CreateMenus() {
     AddCommand(analysisMenu, "Back to First Mistake", CMD_FIRST_MISTAKE);
 
     // Each menu shows the check marks of the moment it opens.
-    for (QMenu* menu : {mainMenu, marksMenu, analysisMenu, marks, numbers})
+    for (QMenu* menu : {mainMenu, levels, marksMenu, analysisMenu, marks, numbers})
         connect(menu, &QMenu::aboutToShow, this, [menu] {
             for (QAction* a : menu->actions()) {
                 const int check = a->menu() ? -1 : MenuCheck(a->data().toInt());
@@ -542,6 +560,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (!SaveSession())
         ShowMessage("The session was not saved: " + QString::fromUtf8(LastSaveError()));
     ending = true; // the program ends with its only window
+    EndCreate();
     event->accept();
 }
 
@@ -716,4 +735,75 @@ void MainWindow::EndScan() {
         progressDialog = nullptr;
     }
     board->setUpdatesEnabled(true);
+}
+
+int MainWindow::StartCreate(int level) {
+    if (ending) return 1; // nothing new starts while the program ends
+    EndCreate();
+    int fd = -1;
+    const int pid = StartCreateWorker(level, &fd);
+    if (pid < 0) return 0;
+    workerPid = pid;
+    workerFd = fd;
+    workerOutput.clear();
+    workerNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(workerNotifier, &QSocketNotifier::activated, this, &MainWindow::ReadWorker);
+    const QString name = QString::fromUtf8(CreateLevelText(level));
+    createLabel = QString::fromUtf8("Creating %1 %2 puzzle\u2026")
+                      .arg(name.startsWith('E') ? "an" : "a", name);
+    // Not modal: the board stays in play while the worker searches.
+    createDialog = new QProgressDialog(createLabel, "Cancel", 0, 0, this);
+    createDialog->setWindowTitle(PROGRAM_NAME);
+    createDialog->setWindowModality(Qt::NonModal);
+    createDialog->setAutoClose(false);
+    createDialog->setAutoReset(false);
+    createDialog->setMinimumDuration(24 * 3600 * 1000); // shown by createShow, not by itself
+    connect(createDialog, &QProgressDialog::canceled, this, &MainWindow::EndCreate);
+    createShow.start();
+    return 1;
+}
+
+void MainWindow::ReadWorker() {
+    char bytes[512];
+    const ssize_t n = read(workerFd, bytes, sizeof bytes);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
+    if (n > 0) {
+        workerOutput.append(bytes, n);
+        for (qsizetype end; (end = workerOutput.indexOf('\n')) >= 0;) {
+            const QByteArray line = workerOutput.left(end);
+            workerOutput.remove(0, end + 1);
+            int64_t tried = 0;
+            char puzzle[82];
+            const int kind = ReadWorkerLine(line.constData(), &tried, puzzle);
+            if (kind == 1 && createDialog) {
+                createDialog->setLabelText(
+                    QString("%1\n%2 puzzles drawn and rated").arg(createLabel).arg(tried));
+            } else if (kind == 2) {
+                EndCreate();
+                const QByteArray text(puzzle);
+                RunWhenFree([text] { AcceptCreatedPuzzle(text.constData()); });
+                return;
+            }
+        }
+        return;
+    }
+    // The worker ended without a puzzle (it could not go on).
+    EndCreate();
+    ShowMessage("No puzzle was created: the search stopped before it found one.");
+}
+
+void MainWindow::EndCreate() {
+    createShow.stop();
+    if (createDialog) {
+        createDialog->disconnect(this); // its Cancel no longer reaches here
+        createDialog->hide();
+        createDialog->deleteLater();
+        createDialog = nullptr;
+    }
+    if (workerPid < 0) return;
+    workerNotifier->setEnabled(false);
+    workerNotifier->deleteLater(); // possibly in its own signal
+    workerNotifier = nullptr;
+    EndCreateWorker(workerPid, workerFd);
+    workerPid = workerFd = -1;
 }

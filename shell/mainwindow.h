@@ -17,6 +17,7 @@ class QToolBar;
 class QToolButton;
 class QAction;
 class QProgressDialog;
+class QSocketNotifier;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -67,6 +68,13 @@ class MainWindow : public QMainWindow {
     // A long file scan has read done of total bytes: after a moment a modal progress dialog
     // shows, and the event loop runs (nothing re-enters the core meanwhile). false: cancelled.
     bool ReportProgress(int64_t done, int64_t total);
+    // "Create" at level 1..5: a worker process searches while the window goes on, with a
+    // progress dialog (puzzles tried, Cancel); its puzzle becomes the game once the window is
+    // free. A search under way gives way to the new one. Returns 1, 0 when no worker starts.
+    int StartCreate(int level);
+    // The search under way, if any, is stopped; its dialog goes.
+    void EndCreate();
+    QProgressDialog* CreateProgress() const { return createDialog; }
     // Resizes the window so the board shows at factor, text and controls grown with it; a
     // factor whose window would not fit the screen is brought down to the largest that does.
     void SetZoom(int factor);
@@ -93,6 +101,7 @@ class MainWindow : public QMainWindow {
     bool Busy() const; // the core waits in a nested loop, or a dialog or popup is open
     void RunDeferred();
     void EndScan();
+    void ReadWorker();
 
     BoardWidget* board = nullptr;
     QLabel* stepLine = nullptr;
@@ -120,4 +129,11 @@ class MainWindow : public QMainWindow {
     QTimer scanEnd;          // fires once the core has left the scan
     QProgressDialog* progressDialog = nullptr;
     bool reporting = false; // inside ReportProgress
+
+    int workerPid = -1, workerFd = -1; // the search of "Create" at a level (-1: none)
+    QSocketNotifier* workerNotifier = nullptr;
+    QByteArray workerOutput; // what the worker wrote after its last whole line
+    QString createLabel;     // "Creating a Fiendish puzzle…"
+    QProgressDialog* createDialog = nullptr;
+    QTimer createShow; // shows the dialog once the search takes a moment
 };

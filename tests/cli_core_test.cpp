@@ -209,5 +209,30 @@ TEST_F(CliCore, CreateMakesUniquePuzzlesThatRepeatWithTheSeed) {
     ASSERT_EQ(a.out.size(), 3u * 82);
     for (int n = 0; n < 3; n++) SolutionOf(a.out.substr(82 * n, 81)); // unique
     EXPECT_NE(a.out.substr(0, 81), a.out.substr(82, 81));
+
+    // By level: puzzles the rating puts at that level, repeatable with the seed; any level is
+    // the plain output.
+    for (const char* level : {"difficult", "very-difficult"}) {
+        const std::string words = std::string("create --level ") + level + " -n 2 --seed 31";
+        CliRun byLevel = RunCli(words);
+        ASSERT_EQ(byLevel.status, 0) << byLevel.err;
+        ASSERT_EQ(byLevel.out.size(), 2u * 82);
+        EXPECT_EQ(RunCli(words).out, byLevel.out);
+        const std::string name = level[0] == 'd' ? "(Difficult)" : "(Very Difficult)";
+        for (int n = 0; n < 2; n++) {
+            const std::string puzzle = byLevel.out.substr(82 * n, 81);
+            SolutionOf(puzzle);
+            const std::string rated = RunCli("rate " + puzzle).out;
+            EXPECT_EQ(rated.rfind(puzzle + "\tRating ", 0), 0u) << rated;
+            EXPECT_NE(rated.find(name), std::string::npos) << rated;
+        }
+    }
+    EXPECT_EQ(RunCli("create --level any -n 3 --seed 12345").out, a.out);
+    CliRun bad = RunCli("create --level hard");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(
+        bad.err.find("'hard' is not one of any/easy/medium/difficult/very-difficult/fiendish"),
+        std::string::npos)
+        << bad.err;
 }
 } // namespace

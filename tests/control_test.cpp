@@ -1,8 +1,10 @@
 // Taps, keys and commands driven as the window drives them, with recording hooks in place of
 // the toolkit: the popup, posted commands, dialogs and the file chooser are scripted here.
 #include "analysis/driver.h"
+#include "analysis/rating.h"
 #include "analysis/state.h"
 #include "control/commands.h"
+#include "control/create.h"
 #include "control/dialogrules.h"
 #include "control/focus.h"
 #include "control/hintcheck.h"
@@ -24,11 +26,13 @@
 #include "tests/support.h"
 #include <algorithm>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <deque>
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -437,6 +441,84 @@ TEST_F(Control, CreateMakesARatedPuzzleAndRateLeavesSetupFirst) {
     EXPECT_EQ(AnalysisOptions.setupMode, 0u);
     ASSERT_EQ(Recorded.messages.size(), 2u);
     for (const std::string& message : Recorded.messages) EXPECT_EQ(message.rfind("Rating", 0), 0u);
+}
+
+// A level item chooses the level of "Create" and creates: with no worker in the shell at once,
+// else the shell is asked; any level never asks. A worker's puzzle becomes the game (setup mode
+// left), a text that is not a unique puzzle changes nothing, and the level is kept for the next
+// start.
+TEST_F(Control, CreateByLevelAtOnceOrThroughTheShellsWorker) {
+    CurrentFile[0] = 'x';
+    SeedRandom(7);
+    RunCommand(CMD_LEVEL_ANY + LEVEL_MEDIUM);
+    for (int level = 0; level <= LEVEL_FIENDISH; level++)
+        EXPECT_EQ(MenuCheck(CMD_LEVEL_ANY + level), level == LEVEL_MEDIUM);
+    ExpectFreshPuzzle();
+    EXPECT_EQ(Window.title, "Quadrivo");
+    ASSERT_EQ(Recorded.messages.size(), 1u);
+    EXPECT_NE(Recorded.messages[0].find("(Medium)"), std::string::npos) << Recorded.messages[0];
+
+    static std::vector<int> asked;
+    ShellHooks hooks = Shell;
+    hooks.startCreate = [](int level) { return asked.push_back(level), 1; };
+    InstallShellHooks(&hooks);
+    const std::string before = BoardDigits();
+    for (int id : {CMD_CREATE, CMD_LEVEL_ANY + LEVEL_FIENDISH, CMD_SETUP, CMD_CREATE,
+                   CMD_LEVEL_ANY + LEVEL_EASY})
+        RunCommand(id);
+    EXPECT_EQ(asked, (std::vector<int>{LEVEL_MEDIUM, LEVEL_FIENDISH})); // setup mode refuses
+    EXPECT_EQ(Recorded.beeps, 2);
+    EXPECT_EQ(BoardDigits(), before);
+    EXPECT_EQ(Recorded.messages.size(), 1u);
+
+    int fd = -1;
+    const int pid = StartCreateWorker(LEVEL_FIENDISH, &fd);
+    ASSERT_GT(pid, 0);
+    std::string output;
+    char buffer[256];
+    alarm(60); // a worker that never ends ends the test program here
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) output.append(buffer, size_t(n));
+    alarm(0);
+    EndCreateWorker(pid, fd);
+    EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1); // reaped
+    int64_t tried = 0, last = 0;
+    char puzzle[82] = "";
+    int kind = 0;
+    for (size_t at = 0, end; (end = output.find('\n', at)) != std::string::npos; at = end + 1) {
+        ASSERT_EQ(kind, 0) << "a line after the puzzle: " << output;
+        kind = ReadWorkerLine(output.substr(at, end - at).c_str(), &tried, puzzle) - 1;
+        ASSERT_GE(kind, 0) << output;
+        EXPECT_GE(tried, last);
+        last = tried;
+    }
+    ASSERT_EQ(kind, 1) << output;
+    for (const char* bad : {"", "tried", "tried x", "found 3 ..1", "puzzle 1"})
+        EXPECT_EQ(ReadWorkerLine(bad, &tried, puzzle), 0) << bad;
+
+    std::string wrongCharacter = puzzle;
+    wrongCharacter[80] = 'x';
+    for (const std::string& bad : {std::string(81, '.'), std::string(puzzle, 80), wrongCharacter})
+        EXPECT_EQ(AcceptCreatedPuzzle(bad.c_str()), 0) << bad;
+    EXPECT_EQ(BoardDigits(), before);
+    EXPECT_EQ(AcceptCreatedPuzzle(puzzle), 1);
+    EXPECT_EQ(AnalysisOptions.setupMode, 0u);
+    EXPECT_EQ(BoardDigits(), puzzle);
+    ExpectFreshPuzzle();
+    EXPECT_TRUE(Recorded.clockRunning);
+    ASSERT_EQ(Recorded.messages.size(), 2u);
+    EXPECT_NE(Recorded.messages[1].find("(Fiendish)"), std::string::npos) << Recorded.messages[1];
+
+    // Stopped while it searches: gone and reaped.
+    const int stopped = StartCreateWorker(LEVEL_VERY_DIFFICULT, &fd);
+    ASSERT_GT(stopped, 0);
+    EndCreateWorker(stopped, fd);
+    EXPECT_EQ(kill(stopped, 0), -1);
+    EXPECT_EQ(StartCreateWorker(0, &fd), -1);
+
+    EXPECT_EQ(ShutDown(2), 1);
+    Restart();
+    RestoreView();
+    EXPECT_EQ(CreateLevel(), LEVEL_FIENDISH);
 }
 
 TEST_F(Control, DialogRules) {

@@ -24,29 +24,6 @@ int32_t RecordingCounter(const uint8_t* board, int32_t limit) {
 
 class Generator : public CoreTest {};
 
-// What CreatePuzzle promises: plain givens (at most 30) that agree with a complete plain
-// SolutionGrid, a fresh history, and a puzzle that is unique and minimal.
-void ExpectFreshPuzzle() {
-    int givens = 0;
-    for (int i = 0; i < 81; i++) {
-        ASSERT_TRUE(SolutionGrid[i] >= 1 && SolutionGrid[i] <= 9) << "cell " << i;
-        ASSERT_TRUE(Board[i] == 0 || Board[i] == SolutionGrid[i]) << "cell " << i;
-        givens += Board[i] != 0;
-    }
-    EXPECT_LE(givens, 30);
-    EXPECT_EQ(MoveEnd, 0);
-    uint8_t cells[81];
-    std::copy(Board, Board + 81, cells);
-    ASSERT_EQ(CountSolutions(cells, 1), 1) << BoardDigits();
-    for (int i = 0; i < 81; i++) {
-        if (!cells[i]) continue;
-        const uint8_t d = cells[i];
-        cells[i] = 0; // every given is needed
-        EXPECT_GE(CountSolutions(cells, 1), 2) << BoardDigits() << " without cell " << i;
-        cells[i] = d;
-    }
-}
-
 // Seed 1098 puts nine digits that leave some cell without a candidate; SolutionGrid is still
 // all zeros, so the first 30 draws leave the Board empty, and the result is still minimal.
 TEST_F(Generator, SeedWithoutSolutionStillEndsInAMinimalPuzzle) {

@@ -1,9 +1,11 @@
 // Rating: level boundaries, small puzzles with known results, and what the rating puts back.
 // Whole puzzles from the data files are rated in agreement_test.cpp.
+#include "analysis/create.h"
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "exactcover/count.h"
+#include "exactcover/generator.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"
@@ -103,5 +105,41 @@ TEST_F(Rating, PositionRedoRecordsAndOptionsComeBack) {
     EXPECT_EQ(AnalysisOptions.showCandidates, 0u);
     ComputeCandidates();
     EXPECT_EQ(std::memcmp(MarkGrid, CandidateGrid, sizeof MarkGrid), 0);
+}
+
+// Create by level: every puzzle found is unique and minimal, left as the generator made it, and
+// rates at its level when rated afresh; the same seed finds the same puzzles. A watcher that
+// says stop ends the search, and a level out of range is refused.
+TEST_F(Rating, CreateAtLevelFindsUniqueMinimalPuzzlesOfThatLevel) {
+    constexpr int LEVELS[] = {LEVEL_MEDIUM, LEVEL_FIENDISH, LEVEL_VERY_DIFFICULT, LEVEL_EASY};
+    std::vector<std::string> puzzles[2], solutions;
+    for (std::vector<std::string>& run : puzzles) {
+        SeedRandom(2024);
+        for (int level : LEVELS) {
+            ASSERT_GE(CreatePuzzleAtLevel(level, nullptr), 1) << level;
+            solutions.push_back(SolutionDigits()); // before the checks count other boards
+            run.push_back(BoardDigits());
+            ExpectFreshPuzzle();
+        }
+    }
+    EXPECT_EQ(puzzles[1], puzzles[0]);
+    for (size_t n = 0; n < puzzles[0].size(); n++) {
+        ResetForTest();
+        LoadGivens(puzzles[0][n].c_str());
+        EXPECT_EQ(LevelIndex(RatePosition()), LEVELS[n]) << puzzles[0][n];
+        ASSERT_EQ(CountSolutions(Board, 1), 1);
+        EXPECT_EQ(SolutionDigits(), solutions[n]);
+    }
+
+    static int64_t watched = 0;
+    SeedRandom(2024);
+    EXPECT_EQ(CreatePuzzleAtLevel(LEVEL_VERY_DIFFICULT,
+                                  [](int64_t tried) {
+                                      watched = tried;
+                                      return tried < 3;
+                                  }),
+              0);
+    EXPECT_EQ(watched, 3);
+    for (int level : {-1, LEVEL_FIENDISH + 1}) EXPECT_EQ(CreatePuzzleAtLevel(level, nullptr), -1);
 }
 } // namespace

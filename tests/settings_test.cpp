@@ -157,22 +157,24 @@ TEST_F(Settings, UnreadableFileIsReportedAndKept) {
 // missing side file leaves the record alone, unknown lines and values out of range are skipped.
 TEST_F(Settings, ViewSettingsKeepToTheirSideFile) {
     const std::string saved = SaveGame();
-    ViewSettingsRecord view{0, 5};
+    ViewSettingsRecord view{0, 5, 4};
     EXPECT_EQ(LoadViewSettings(&view), 0);
     EXPECT_EQ(view.zoom, 5);
     view.zoom = 7;
     EXPECT_EQ(SaveViewSettings(view), 1);
-    EXPECT_EQ(ReadBytes(Path("quadrivo-view.ini")), "HighlightDigit=0\nZoom=7\n");
+    EXPECT_EQ(ReadBytes(Path("quadrivo-view.ini")), "HighlightDigit=0\nZoom=7\nCreateLevel=4\n");
     EXPECT_TRUE(ReadBytes(file) == saved);
     ViewSettingsRecord read;
     EXPECT_EQ(LoadViewSettings(&read), 1);
     EXPECT_EQ(read.highlightDigit, 0);
     EXPECT_EQ(read.zoom, 7);
+    EXPECT_EQ(read.createLevel, 4);
     Write("quadrivo-view.ini", "[view]\r\nZoom=33\r\nHighlightDigit=2\nZoom=12\r\nZoom=-1\n"
-                               "zoom=4\nHighlightDigit=0x\nZoom=\n");
+                               "zoom=4\nHighlightDigit=0x\nZoom=\nCreateLevel=6\n");
     read = {};
     EXPECT_EQ(LoadViewSettings(&read), 1);
     EXPECT_EQ(read.highlightDigit, 1);
     EXPECT_EQ(read.zoom, 12);
+    EXPECT_EQ(read.createLevel, 0);
 }
 } // namespace

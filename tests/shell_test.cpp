@@ -1,6 +1,7 @@
 // The real main window, headless: clicks on the board, the command bar and its menus, the
 // dialogs answering through their widgets, closing, work from outside while the core waits in
 // a dialog or a file scan, and paths too long to hold.
+#include "analysis/rating.h"
 #include "analysis/state.h"
 #include "control/commands.h"
 #include "control/session.h"
@@ -293,6 +294,29 @@ TEST_F(Shell, ALongScanShowsProgressAndCanBeCancelled) {
     QTest::qWait(200);
     EXPECT_NE(AnalysisOptions.techniques, techniques);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// "Create" at a level searches in a worker: Cancel stops it and leaves the game as it was; a
+// search that ends brings a puzzle of its level, rated, and the level item is checked.
+TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
+    const std::string before = BoardDigits();
+    ASSERT_EQ(window->StartCreate(LEVEL_VERY_DIFFICULT), 1);
+    ASSERT_NE(window->CreateProgress(), nullptr);
+    ClickButton(window->CreateProgress(), "Cancel");
+    EXPECT_EQ(window->CreateProgress(), nullptr);
+    QTest::qWait(100);
+    EXPECT_EQ(BoardDigits(), before);
+    EXPECT_TRUE(messages.empty());
+
+    window->CommandAction(CMD_LEVEL_ANY + LEVEL_FIENDISH)->trigger();
+    EXPECT_EQ(BoardDigits(), before); // not yet: the worker searches
+    for (int i = 0; i < 1000 && messages.empty(); i++) QTest::qWait(20);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith("Rating ") && messages[0].endsWith(" (Fiendish)"))
+        << messages[0].toStdString();
+    ExpectFreshPuzzle();
+    EXPECT_EQ(window->CreateProgress(), nullptr);
+    EXPECT_EQ(MenuCheck(CMD_LEVEL_ANY + LEVEL_FIENDISH), 1);
 }
 
 // A path is held whole or refused with a message, never cut to another file's name; a picture

@@ -9,6 +9,7 @@
 #include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -270,4 +271,27 @@ std::string ChainGraphText() {
                  (c.colour ? "+" : "-") + (c.chain == k ? "" : "?");
         }
     return ChainTable[ChainCount].first == ChainNodeCount ? s : s + " and more";
+}
+
+// What CreatePuzzle promises: plain givens (at most 30) that agree with a complete plain
+// SolutionGrid, a fresh history, and a puzzle that is unique and minimal.
+void ExpectFreshPuzzle() {
+    int givens = 0;
+    for (int i = 0; i < 81; i++) {
+        ASSERT_TRUE(SolutionGrid[i] >= 1 && SolutionGrid[i] <= 9) << "cell " << i;
+        ASSERT_TRUE(Board[i] == 0 || Board[i] == SolutionGrid[i]) << "cell " << i;
+        givens += Board[i] != 0;
+    }
+    EXPECT_LE(givens, 30);
+    EXPECT_EQ(MoveEnd, 0);
+    uint8_t cells[81];
+    std::copy(Board, Board + 81, cells);
+    ASSERT_EQ(CountSolutions(cells, 1), 1) << BoardDigits();
+    for (int i = 0; i < 81; i++) {
+        if (!cells[i]) continue;
+        const uint8_t d = cells[i];
+        cells[i] = 0; // every given is needed
+        EXPECT_GE(CountSolutions(cells, 1), 2) << BoardDigits() << " without cell " << i;
+        cells[i] = d;
+    }
 }

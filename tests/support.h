@@ -71,6 +71,9 @@ extern const char* const EMPTY_BOARD_SECOND;
 extern const char* const SAMPLE_PUZZLE;
 // The SolutionGrid's digits as 81 characters, '0' where no digit is recorded.
 std::string SolutionDigits();
+// What CreatePuzzle promises: plain givens (at most 30) that agree with a complete plain
+// SolutionGrid, a fresh history, and a puzzle that is unique and minimal.
+void ExpectFreshPuzzle();
 
 // One run of the built quadrivo-cli; the words go through the shell, so "< FILE" works.
 struct CliRun {

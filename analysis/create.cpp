@@ -1,0 +1,17 @@
+// "Create" at a chosen level: draws puzzles from the generator and rates each until one lands at
+// the level asked for. Rating puts the position back, so the puzzle found is on the Board just
+// as the generator left it. The seeded random source makes the search repeatable.
+#include "analysis/create.h"
+#include "analysis/rating.h"
+#include "exactcover/generator.h"
+
+int64_t CreatePuzzleAtLevel(int level, CreateWatcher watch) {
+    if (level < 0 || level > LEVEL_FIENDISH) return -1;
+    for (int64_t tried = 1;; tried++) {
+        CreatePuzzle();
+        if (level == 0) return tried;
+        const int score = RatePosition(); // 0: the logic cannot solve it, no level
+        if (score > 0 && LevelIndex(score) == level) return tried;
+        if (watch && !watch(tried)) return 0;
+    }
+}
