@@ -55,6 +55,7 @@ static void ShowCreatedPuzzle() {
     RefreshSession(REFRESH_MARKS | REFRESH_CLOCK);
     ChangePosition(POS_RESET, 0, 0);
     ShellSetTitle();
+    RefreshStep(); // the new puzzle's line shows behind the rating's box
     RatePuzzle();
 }
 
