@@ -41,7 +41,7 @@ static void EnterSetupMode() {
     StopClock();
     ShellStatusText(1, " Setup");
     AnalysisOptions.pencilMarks = 0;
-    ResetState(RESET_ANALYSIS | RESET_MARKS | RESET_SAVED_MARKS);
+    ResetMarks();
     for (uint8_t& cell : Board)
         if (cell) cell = uint8_t((cell & CELL_DIGIT) | CELL_ENTERED);
     ShellRedraw();
@@ -52,8 +52,8 @@ static void EnterSetupMode() {
 static void LeaveSetupMode() {
     AnalysisOptions.setupMode = 0;
     for (uint8_t& cell : Board) cell &= CELL_DIGIT;
-    RefreshSession(REFRESH_MARKS | REFRESH_CHECK | REFRESH_CLOCK);
-    ChangePosition(POS_RESET, 0, 0);
+    RefreshSession({.check = true, .marks = true, .clock = true});
+    ResetPosition();
     ShellSetTitle();
     ShellUpdateToggleButtons();
 }
@@ -102,14 +102,18 @@ static void SaveCommand() {
     ShellSetTitle();
 }
 
+static_assert(CMD_UNDO == int(NavButton::Undo) && CMD_REDO == int(NavButton::Redo) &&
+              CMD_BEGIN == int(NavButton::GoToStart) && CMD_END == int(NavButton::GoToEnd));
+
 // The navigation buttons: the move history, or in setup mode the open collection.
 static void Navigate(int id) {
     if (AnalysisOptions.setupMode == 0) {
-        ChangePosition(uint16_t(id), 0, 0);
+        constexpr void (*MOVES[])() = {Undo, Redo, GoToStart, GoToEnd}; // NavButton order
+        MOVES[id - CMD_UNDO]();
         return;
     }
     // "Go to End" on the last puzzle asks for a puzzle number instead.
-    if (BrowseCollection(id) == 0 && ShellRunDialog(DIALOG_GOTO) == DIALOG_OK)
+    if (BrowseCollection(NavButton(id)) == 0 && ShellRunDialog(DIALOG_GOTO) == DIALOG_OK)
         GotoCollectionPuzzle(GotoNumber);
 }
 
@@ -124,7 +128,7 @@ static void RestoreSession() {
     SavedMarks[0] = NO_SAVED_MARKS;
     MoveEnd = 0;
     MovePos = 0;
-    if (TransferSettings(SETTINGS_LOAD) == 0) { // there, but unreadable: the defaults stand
+    if (LoadSettings() == 0) { // there, but unreadable: the defaults stand
         char text[PATH_MAX + 192];
         std::snprintf(text, sizeof text,
                       "The saved game could not be read (%s). It is left as it is, and this "
@@ -132,7 +136,7 @@ static void RestoreSession() {
                       LastOpenError());
         ShellMessageBox(text);
     }
-    RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
+    RefreshSession({.check = true, .clock = true});
     ShellUpdateToggleButtons();
 }
 
@@ -155,7 +159,7 @@ static int Dispatch(int id) {
         CurrentFile[0] = 0;
         CollectionIndex = -1;
         ShellSetTitle();
-        ResetState(RESET_ALL);
+        ResetGame();
         if (AnalysisOptions.setupMode == 0)
             EnterSetupMode();
         else
@@ -210,8 +214,8 @@ static int Dispatch(int id) {
         break;
     case CMD_BLOCK_ENTRY:
         if (ShellRunDialog(DIALOG_BLOCK_ENTRY) == DIALOG_INPUT) {
-            RefreshSession(REFRESH_MARKS | REFRESH_CHECK | REFRESH_CLOCK);
-            ChangePosition(POS_RESET, 0, 0);
+            RefreshSession({.check = true, .marks = true, .clock = true});
+            ResetPosition();
         }
         break;
     case CMD_SOLUTION:
@@ -323,7 +327,7 @@ int RestoreView() {
 
 int ShutDown(int zoom) {
     // -1: nowhere to keep a file (or one left alone as unreadable); nothing failed.
-    if (TransferSettings(SETTINGS_SAVE) == 0) return 0;
+    if (SaveSettings() == 0) return 0;
     ViewSettingsRecord view;
     view.highlightDigit = Focus.highlightDigit;
     view.createLevel = CreateLevel();
