@@ -126,10 +126,11 @@ static void Forward(bool all) {
     Finish(last, lastCell);
 }
 
-// Undo (one record) and GoToStart (all): keep records are left.
-static void Back(int keep, bool undo) {
+// Undo (one record back) and GoToStart (all of them).
+static void Back(bool undo) {
+    if (MovePos > HISTORY_SLOTS) MovePos = HISTORY_SLOTS;
     int lastCell = 0;
-    const int last = TakeBack(keep, &lastCell);
+    const int last = TakeBack(undo ? MovePos - 1 : 0, &lastCell);
     // One undo right after an entry gives back the marks from before it.
     if (undo && SavedMarks[0] != NO_SAVED_MARKS)
         LoadMarksFromSaved();
@@ -139,8 +140,7 @@ static void Back(int keep, bool undo) {
 }
 
 void Undo() {
-    if (MovePos > HISTORY_SLOTS) MovePos = HISTORY_SLOTS;
-    Back(MovePos - 1, true);
+    Back(true);
 }
 
 void Redo() {
@@ -148,8 +148,7 @@ void Redo() {
 }
 
 void GoToStart() {
-    if (MovePos > HISTORY_SLOTS) MovePos = HISTORY_SLOTS;
-    Back(0, false);
+    Back(false);
 }
 
 void GoToEnd() {
