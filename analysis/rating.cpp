@@ -78,7 +78,7 @@ int RatePosition() {
 
     RatingScore = 1;
     PositionQuiet = 1; // the moves played here are not shown
-    LoadMarks(MARKS_FROM_CANDIDATES);
+    LoadMarksFromCandidates();
     ShellBusyCursor(true);
     bool stuck = false;
     int kind = RunAnalysis();
@@ -108,13 +108,13 @@ int RatePosition() {
     opt.wrongValues = saved[4];
     const int filled = CountFilled();
 
-    ChangePosition(POS_BEGIN, 0, 0);
+    GoToStart();
     MoveEnd = startPos;
-    ChangePosition(POS_END, 0, 0);
+    GoToEnd();
     MovePos = startPos;
     MoveEnd = startEnd;
     for (int i = startPos; i < startEnd && i < HISTORY_SLOTS; i++) MoveHistory[i] = redo[i];
-    ChangePosition(POS_REFRESH, 0, 0);
+    RefreshPosition();
     RefreshMarks();
     StartClock();
 

@@ -26,9 +26,9 @@ void ClearStepRecord() {
     ClearCurrentStep();
 }
 
-void ForgetStep(int event) {
-    if (event == POSITION_CHANGED) ClearStepRecord();
-    if (event == POSITION_REFUSED) PendingStep = 0;
+void ForgetStep(PositionEvent event) {
+    if (event == PositionEvent::Changed) ClearStepRecord();
+    if (event == PositionEvent::Refused) PendingStep = 0;
 }
 
 // The table's words inside a mask, group by group, are the subsets NextSubsetOfSize walks.

@@ -50,10 +50,10 @@ struct Paints {
 // Steps through one puzzle as a user pressing the step button would, timing each paint.
 void StepThrough(const std::string& puzzle, Paints* paints) {
     ResetAllModules();
-    ResetState(RESET_ALL);
+    ResetGame();
     for (int i = 0; i < 81; i++)
         Board[i] = puzzle[i] >= '1' && puzzle[i] <= '9' ? uint8_t(puzzle[i] - '0') : 0;
-    ChangePosition(POS_RESET, 0, 0);
+    ResetPosition();
     AnalysisOptions.techniques = 0x3F;
     for (int step = 0; step < MAX_STEPS; step++) {
         // From the press (the first time: the marks stored) to the new picture: the step is

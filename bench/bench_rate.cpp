@@ -65,9 +65,9 @@ bool Load(PuzzleSet* set) {
 // A new game with the puzzle's givens, as the CLI loads it.
 void NewGame(const Cells& cells) {
     ResetAllModules();
-    ResetState(RESET_ALL);
+    ResetGame();
     for (int i = 0; i < 81; i++) Board[i] = cells[i];
-    ChangePosition(POS_RESET, 0, 0);
+    ResetPosition();
 }
 
 double Percentile(std::vector<double> v, double p) {
@@ -122,7 +122,7 @@ int RateTimingEachRun(std::vector<double>* runs, double* slowest) {
     AnalysisOptions.showCandidates = 0;
     RatingScore = 1;
     PositionQuiet = 1;
-    LoadMarks(MARKS_FROM_CANDIDATES);
+    LoadMarksFromCandidates();
     *slowest = 0;
     bool stuck = false;
     for (;;) {

@@ -231,7 +231,7 @@ void LoadAsNewGame(const uint8_t cells[81]) {
     ShellHooks keep = Shell;
     ResetAllModules();
     InstallShellHooks(&keep);
-    ResetState(RESET_ALL);
+    ResetGame();
     for (int i = 0; i < 81; i++) Board[i] = cells[i] & CELL_DIGIT;
-    ChangePosition(POS_RESET, 0, 0);
+    ResetPosition();
 }

@@ -95,5 +95,5 @@ class PuzzleInput {
 long long CountInputs(const std::vector<InputSource>& sources);
 
 // Loads cells as a new game: ResetAllModules (the shell hooks stay), givens as bare digits,
-// ChangePosition(POS_RESET).
+// ResetPosition().
 void LoadAsNewGame(const uint8_t cells[81]);

@@ -1,5 +1,6 @@
-// Command dispatch: one switch from command id to the game, the analysis, the files and the
-// dialogs, behind the gate that lets only a few commands through while a puzzle is set up.
+// Command dispatch: one table from command id to its handler in the game, the analysis, the
+// files and the dialogs, behind the gate that lets only a few commands through while a puzzle
+// is set up.
 // Commands the handler sends itself run nested (RunCommand), those it posts run after the
 // current event (ShellPostCommand). No state of its own.
 #include "control/commands.h"
@@ -27,13 +28,6 @@
 #include <ctime>
 #include <sys/stat.h>
 
-// Commands carried out while a puzzle is being set up; every other one only beeps.
-static bool AllowedInSetup(int id) {
-    return id == CMD_QUIT || id == CMD_NEW || id == CMD_RATE || id == CMD_SETUP ||
-           (id >= CMD_UNDO && id <= CMD_END) || id == CMD_STEP ||
-           (id >= CMD_DIGIT_1 && id <= CMD_DIGIT_9) || id == CMD_HIGHLIGHT;
-}
-
 // Setup mode on: the clock stops, marks and the step go, and every digit (givens included)
 // becomes an editable entry drawn in the first number colour.
 static void EnterSetupMode() {
@@ -41,7 +35,7 @@ static void EnterSetupMode() {
     StopClock();
     ShellStatusText(1, " Setup");
     AnalysisOptions.pencilMarks = 0;
-    ResetState(RESET_ANALYSIS | RESET_MARKS | RESET_SAVED_MARKS);
+    ResetMarks();
     for (uint8_t& cell : Board)
         if (cell) cell = uint8_t((cell & CELL_DIGIT) | CELL_ENTERED);
     ShellRedraw();
@@ -52,8 +46,8 @@ static void EnterSetupMode() {
 static void LeaveSetupMode() {
     AnalysisOptions.setupMode = 0;
     for (uint8_t& cell : Board) cell &= CELL_DIGIT;
-    RefreshSession(REFRESH_MARKS | REFRESH_CHECK | REFRESH_CLOCK);
-    ChangePosition(POS_RESET, 0, 0);
+    RefreshSession({.check = true, .marks = true, .clock = true});
+    ResetPosition();
     ShellSetTitle();
     ShellUpdateToggleButtons();
 }
@@ -102,14 +96,18 @@ static void SaveCommand() {
     ShellSetTitle();
 }
 
+static_assert(CMD_UNDO == int(NavButton::Undo) && CMD_REDO == int(NavButton::Redo) &&
+              CMD_BEGIN == int(NavButton::GoToStart) && CMD_END == int(NavButton::GoToEnd));
+
 // The navigation buttons: the move history, or in setup mode the open collection.
 static void Navigate(int id) {
     if (AnalysisOptions.setupMode == 0) {
-        ChangePosition(uint16_t(id), 0, 0);
+        constexpr void (*MOVES[])() = {Undo, Redo, GoToStart, GoToEnd}; // NavButton order
+        MOVES[id - CMD_UNDO]();
         return;
     }
     // "Go to End" on the last puzzle asks for a puzzle number instead.
-    if (BrowseCollection(id) == 0 && ShellRunDialog(DIALOG_GOTO) == DIALOG_OK)
+    if (BrowseCollection(NavButton(id)) == 0 && ShellRunDialog(DIALOG_GOTO) == DIALOG_OK)
         GotoCollectionPuzzle(GotoNumber);
 }
 
@@ -124,7 +122,7 @@ static void RestoreSession() {
     SavedMarks[0] = NO_SAVED_MARKS;
     MoveEnd = 0;
     MovePos = 0;
-    if (TransferSettings(SETTINGS_LOAD) == 0) { // there, but unreadable: the defaults stand
+    if (LoadSettings() == 0) { // there, but unreadable: the defaults stand
         char text[PATH_MAX + 192];
         std::snprintf(text, sizeof text,
                       "The saved game could not be read (%s). It is left as it is, and this "
@@ -132,132 +130,144 @@ static void RestoreSession() {
                       LastOpenError());
         ShellMessageBox(text);
     }
-    RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
+    RefreshSession({.check = true, .clock = true});
     ShellUpdateToggleButtons();
+}
+
+// The handlers of the table below that are more than one call; each receives the command id.
+
+static void AboutCommand(int) {
+    ShellRunDialog(DIALOG_ABOUT);
+    ShellSetTitle();
+}
+
+static void NewCommand(int) {
+    CurrentFile[0] = 0;
+    CollectionIndex = -1;
+    ShellSetTitle();
+    ResetGame();
+    if (AnalysisOptions.setupMode == 0)
+        EnterSetupMode();
+    else
+        ShellRedraw();
+}
+
+static void ReopenCommand(int) {
+    if (!ReopenCollection()) OpenCommand();
+}
+
+static void RateCommand(int) {
+    if (AnalysisOptions.setupMode == 1) RunCommand(CMD_SETUP);
+    RatePuzzle();
+}
+
+static void SetupCommand(int) {
+    if (AnalysisOptions.setupMode == 0)
+        EnterSetupMode();
+    else
+        LeaveSetupMode();
+}
+
+static void BlockEntryCommand(int) {
+    if (ShellRunDialog(DIALOG_BLOCK_ENTRY) == DIALOG_INPUT) {
+        RefreshSession({.check = true, .marks = true, .clock = true});
+        ResetPosition();
+    }
+}
+
+static void ColourCommand(int id) {
+    AnalysisOptions.numberColour = uint32_t(id - CMD_BLUE); // no redraw
+}
+
+static void StepCommand(int) {
+    if (AnalysisOptions.setupMode == 1)
+        ShellPostCommand(CMD_SETUP);
+    else
+        ApplyShownStep();
+}
+
+static void DigitCommand(int id) {
+    PickDigit(id - CMD_DIGIT_1);
+}
+
+static void LevelCommand(int id) {
+    ChooseCreateLevel(id - CMD_LEVEL_ANY);
+    CreateCommand();
+}
+
+static void AnalysisOptionsCommand(int) {
+    ShellRunDialog(DIALOG_ANALYSIS_OPTIONS);
+    ShellRedraw();
+}
+
+static void AnalysisCommand(int) {
+    AnalysisOptions.techniques ^= TECH_ANALYSIS;
+    ShellRedraw();
+}
+
+// A command: its id (or the first of a run of radio items or popup digits, then last is the
+// run's end), whether it is carried out while a puzzle is being set up, and its handler.
+struct CommandRow {
+    int id;
+    bool inSetup;
+    void (*run)(int id);
+    int last = 0; // 0: the id alone
+};
+
+constexpr CommandRow COMMANDS[] = {
+    {CMD_CLOSE, false, [](int) { ShellCloseWindow(); }},             // Ctrl+Q
+    {CMD_ABOUT, false, AboutCommand},                                // "About..."
+    {CMD_QUIT, true, [](int) { ShellCloseWindow(); }},               // "Quit"
+    {CMD_NEW, true, NewCommand},                                     // "New"
+    {CMD_OPEN, false, [](int) { OpenCommand(); }},                   // "Open Puzzle(s)..."
+    {CMD_SAVE, false, [](int) { SaveCommand(); }},                   // "Save Puzzle..."
+    {CMD_STARTUP, false, [](int) { RestoreSession(); }},             // start-up
+    {CMD_REOPEN, false, ReopenCommand},                              // "Reopen"
+    {CMD_CREATE, false, [](int) { CreateCommand(); }},               // "Create"
+    {CMD_RATE, true, RateCommand},                                   // "Rate Puzzle"
+    {CMD_SETUP, true, SetupCommand},                                 // "Setup"
+    {CMD_CANDIDATES, false, [](int) { ToggleCandidates(); }},        // "Candidates"
+    {CMD_PENCIL_MARKS, false, [](int) { TogglePencilMarks(); }},     // "Pencil Marks"
+    {CMD_STORE_CANDIDATES, false, [](int) { StoreCandidates(); }},   // "Store Candidates"
+    {CMD_CLEAR_MARKS, false, [](int) { ClearAllMarks(); }},          // "Clear All"
+    {CMD_UNDO_MARK, false, [](int) { UndoLastMark(); }},             // "Undo Last Mark"
+    {CMD_UNDO, true, Navigate},                                      // "Undo previous digit"
+    {CMD_REDO, true, Navigate},                                      // "Redo next digit"
+    {CMD_BEGIN, true, Navigate},                                     // "Go to Beginning"
+    {CMD_END, true, Navigate},                                       // "Go to End"
+    {CMD_BLOCK_ENTRY, false, BlockEntryCommand},                     // "Block Entry..."
+    {CMD_SOLUTION, false, [](int) { ShowSolutionCommand(); }},       // "Solution"
+    {CMD_WRONG_VALUES, false, [](int) { ToggleWrongValues(); }},     // "Wrong Values"
+    {CMD_HIGHLIGHT, true, [](int) { ToggleHighlight(); }},           // "Highlight Digit"
+    {CMD_HINT, false, [](int) { AskHint(); }},                       // "Hint"
+    {CMD_FIRST_MISTAKE, false, [](int) { BackToFirstMistake(); }},   // "Back to First Mistake"
+    {CMD_WRONG_MARKS, false, [](int) { ToggleWrongMarks(); }},       // "Wrong Pencil Marks"
+    {CMD_BLUE, false, ColourCommand, CMD_PURPLE},                    // "Blue".."Purple"
+    {CMD_STEP, true, StepCommand},                                   // the step button
+    {CMD_DIGIT_1, true, DigitCommand, CMD_DIGIT_9},                  // digit popup "1".."9"
+    {CMD_LEVEL_ANY, false, LevelCommand, CMD_LEVEL_FIENDISH},        // "Any Level".."Fiendish"
+    {CMD_ANALYSIS_OPTIONS, false, AnalysisOptionsCommand},           // "Analysis Options..."
+    {CMD_CANDIDATES_BUTTON, false, [](int) { ToggleCandidates(); }}, // the candidates button
+    {CMD_ANALYSIS, false, AnalysisCommand},                          // "Analysis"
+};
+
+// The row carrying id, or nullptr (F5 and unknown ids).
+static const CommandRow* FindCommand(int id) {
+    for (const CommandRow& row : COMMANDS)
+        if (id == row.id || (id > row.id && id <= row.last)) return &row;
+    return nullptr;
 }
 
 // RunCommand without the refresh of the step shown.
 static int Dispatch(int id) {
-    if (AnalysisOptions.setupMode == 1 && !AllowedInSetup(id)) {
+    const CommandRow* row = FindCommand(id);
+    // Only a few commands run while a puzzle is set up; any other id, unknown ones too, beeps.
+    if (AnalysisOptions.setupMode == 1 && !(row && row->inSetup)) {
         ShellBeep();
         return 1;
     }
-    switch (id) {
-    case CMD_CLOSE:
-    case CMD_QUIT:
-        ShellCloseWindow();
-        break;
-    case CMD_ABOUT:
-        ShellRunDialog(DIALOG_ABOUT);
-        ShellSetTitle();
-        break;
-    case CMD_NEW:
-        CurrentFile[0] = 0;
-        CollectionIndex = -1;
-        ShellSetTitle();
-        ResetState(RESET_ALL);
-        if (AnalysisOptions.setupMode == 0)
-            EnterSetupMode();
-        else
-            ShellRedraw();
-        break;
-    case CMD_OPEN:
-        OpenCommand();
-        break;
-    case CMD_SAVE:
-        SaveCommand();
-        break;
-    case CMD_STARTUP:
-        RestoreSession();
-        break;
-    case CMD_REOPEN:
-        if (!ReopenCollection()) OpenCommand();
-        break;
-    case CMD_CREATE:
-        CreateCommand();
-        break;
-    case CMD_RATE:
-        if (AnalysisOptions.setupMode == 1) RunCommand(CMD_SETUP);
-        RatePuzzle();
-        break;
-    case CMD_SETUP:
-        if (AnalysisOptions.setupMode == 0)
-            EnterSetupMode();
-        else
-            LeaveSetupMode();
-        break;
-    case CMD_CANDIDATES:
-    case CMD_CANDIDATES_BUTTON:
-        ToggleCandidates();
-        break;
-    case CMD_PENCIL_MARKS:
-        TogglePencilMarks();
-        break;
-    case CMD_STORE_CANDIDATES:
-        StoreCandidates();
-        break;
-    case CMD_CLEAR_MARKS:
-        ClearAllMarks();
-        break;
-    case CMD_UNDO_MARK:
-        UndoLastMark();
-        break;
-    case CMD_UNDO:
-    case CMD_REDO:
-    case CMD_BEGIN:
-    case CMD_END:
-        Navigate(id);
-        break;
-    case CMD_BLOCK_ENTRY:
-        if (ShellRunDialog(DIALOG_BLOCK_ENTRY) == DIALOG_INPUT) {
-            RefreshSession(REFRESH_MARKS | REFRESH_CHECK | REFRESH_CLOCK);
-            ChangePosition(POS_RESET, 0, 0);
-        }
-        break;
-    case CMD_SOLUTION:
-        ShowSolutionCommand();
-        break;
-    case CMD_WRONG_VALUES:
-        ToggleWrongValues();
-        break;
-    case CMD_HIGHLIGHT:
-        ToggleHighlight();
-        break;
-    case CMD_HINT:
-        AskHint();
-        break;
-    case CMD_FIRST_MISTAKE:
-        BackToFirstMistake();
-        break;
-    case CMD_WRONG_MARKS:
-        ToggleWrongMarks();
-        break;
-    case CMD_STEP:
-        if (AnalysisOptions.setupMode == 1)
-            ShellPostCommand(CMD_SETUP);
-        else
-            ApplyShownStep();
-        break;
-    case CMD_ANALYSIS_OPTIONS:
-        ShellRunDialog(DIALOG_ANALYSIS_OPTIONS);
-        ShellRedraw();
-        break;
-    case CMD_ANALYSIS:
-        AnalysisOptions.techniques ^= TECH_ANALYSIS;
-        ShellRedraw();
-        break;
-    default:
-        if (id >= CMD_BLUE && id <= CMD_PURPLE) {
-            AnalysisOptions.numberColour = uint32_t(id - CMD_BLUE); // no redraw
-        } else if (id >= CMD_DIGIT_1 && id <= CMD_DIGIT_9) {
-            PickDigit(id - CMD_DIGIT_1);
-        } else if (id >= CMD_LEVEL_ANY && id <= CMD_LEVEL_FIENDISH) {
-            ChooseCreateLevel(id - CMD_LEVEL_ANY);
-            CreateCommand();
-        } else {
-            return 0; // F5 and unknown ids: nothing of ours
-        }
-    }
+    if (!row) return 0; // nothing of ours
+    row->run(id);
     return 1;
 }
 
@@ -323,7 +333,7 @@ int RestoreView() {
 
 int ShutDown(int zoom) {
     // -1: nowhere to keep a file (or one left alone as unreadable); nothing failed.
-    if (TransferSettings(SETTINGS_SAVE) == 0) return 0;
+    if (SaveSettings() == 0) return 0;
     ViewSettingsRecord view;
     view.highlightDigit = Focus.highlightDigit;
     view.createLevel = CreateLevel();

@@ -52,8 +52,8 @@ const char* CreateLevelText(int level) {
 
 // What "Create" does once the new puzzle is on the Board.
 static void ShowCreatedPuzzle() {
-    RefreshSession(REFRESH_MARKS | REFRESH_CLOCK);
-    ChangePosition(POS_RESET, 0, 0);
+    RefreshSession({.marks = true, .clock = true});
+    ResetPosition();
     ShellSetTitle();
     RefreshStep(); // the new puzzle's line shows behind the rating's box
     RatePuzzle();
@@ -86,10 +86,10 @@ int AcceptCreatedPuzzle(const char* text) {
     }
     CurrentFile[0] = 0;
     CollectionIndex = -1;
-    ResetState(RESET_ALL);
+    ResetGame();
     std::memcpy(Board, cells, sizeof cells);
     CountSolutions(Board, 0); // SolutionGrid: its solution, as the generator leaves it
-    ChangePosition(POS_RESET, 0, 0);
+    ResetPosition();
     ShowCreatedPuzzle();
     RefreshStep(); // as after a command
     return 1;

@@ -161,6 +161,6 @@ int BackToFirstMistake() {
                                     : "No mistake: nothing has been entered yet.");
         return 0;
     }
-    ChangePosition(POS_BACK_TO, first, 0);
+    BackTo(first);
     return 1;
 }

@@ -26,7 +26,7 @@ int SolveGivens(uint8_t solution[81]);
 int FirstMistake(const uint8_t solution[81]);
 
 // Command "Back to First Mistake": takes back every record from the first mistake on in one
-// step (ChangePosition POS_BACK_TO); the later records stay for Redo and "Go to End". Returns
+// step (BackTo); the later records stay for Redo and "Go to End". Returns
 // 1 when it went back; 0 when no entry disagrees, -1 when the givens have no one solution: a
 // message box then says so and nothing changes.
 int BackToFirstMistake();

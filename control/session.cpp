@@ -73,13 +73,13 @@ int CheckPosition() {
     return c < 1 ? VERDICT_NO_SOLUTION : VERDICT_SEVERAL;
 }
 
-void RefreshSession(int mask) {
-    if (mask & REFRESH_CHECK) {
+void RefreshSession(SessionParts parts) {
+    if (parts.check) {
         int r = CheckPosition();
         if (r != VERDICT_UNIQUE) ShowVerdict(r);
     }
-    if (mask & REFRESH_MARKS) RefreshMarks();
-    if (mask & REFRESH_CLOCK) StartClock();
+    if (parts.marks) RefreshMarks();
+    if (parts.clock) StartClock();
 }
 
 void KeepOpenFile() {
@@ -112,10 +112,8 @@ int OpenChosenFile() {
             ShellMessageBox(text);
             return 0;
         }
-        if (SavedMarks[0] == NO_SAVED_MARKS)
-            RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
-        else
-            RefreshSession(REFRESH_MARKS | REFRESH_CHECK | REFRESH_CLOCK);
+        // A game saved with marks before its last entry gets its marks afresh.
+        RefreshSession({.check = true, .marks = SavedMarks[0] != NO_SAVED_MARKS, .clock = true});
     } else {
         MovePos = 0;
         CollectionIndex = 0;

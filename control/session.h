@@ -3,10 +3,12 @@
 // runs, and opening the file the user chose.
 #pragma once
 
-// RefreshSession bits, performed in the order check, marks, clock.
-constexpr int REFRESH_MARKS = 2;
-constexpr int REFRESH_CHECK = 8;
-constexpr int REFRESH_CLOCK = 16;
+// The parts of RefreshSession, performed in this order.
+struct SessionParts {
+    bool check = false; // CheckPosition, its verdict shown unless the puzzle is unique
+    bool marks = false; // RefreshMarks
+    bool clock = false; // StartClock
+};
 
 // Puts every module of the core back to its start-up state (no shell hooks installed) and
 // makes the analysis an observer of the position.
@@ -17,9 +19,9 @@ void ResetAllModules();
 // the Board leaves empty when the solution is unique.
 int CheckPosition();
 
-// What a new puzzle runs, one REFRESH_ bit per part: the check (its verdict shown unless the
-// puzzle is unique), the marks (RefreshMarks), the clock started.
-void RefreshSession(int mask);
+// What a new puzzle runs, the parts asked for: the check (its verdict shown unless the puzzle
+// is unique), the marks (RefreshMarks), the clock started.
+void RefreshSession(SessionParts parts);
 
 // Keeps CurrentFile and CollectionIndex as they are, for OpenChosenFile to put back when the
 // file chosen next cannot be opened; ChooseFile and OpenFileByName call it before they change

@@ -207,7 +207,7 @@ int ApplyShownStep() {
     return 1;
 }
 
-void ForgetShownStep(int) {
+void ForgetShownStep(PositionEvent) {
     ShownValid = false;
 }
 

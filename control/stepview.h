@@ -2,6 +2,7 @@
 // position, the marks, the options, a chain asked for), so that painting only reads it; its
 // words for the line under the board; and the step button that carries it out.
 #pragma once
+#include "model/board.h"
 
 // Brings PendingStep, StepMarks, the ChainDisplayList and (with the candidates shown) the
 // CandidateGrid up to date with the game, running the analysis only when its input changed
@@ -44,6 +45,6 @@ bool WrongMarksOn();
 int ApplyShownStep();
 
 // The position observer: the step shown is stale.
-void ForgetShownStep(int event);
+void ForgetShownStep(PositionEvent event);
 
 void ResetStepViewModule();

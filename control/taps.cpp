@@ -29,7 +29,7 @@ void TapDigit(int cell, int d) {
         if (opt.techniques & TECH_ANALYSIS) {
             // Marking the very digit the step shows in this cell enters it.
             if (StepMarks[cell] == bit)
-                ChangePosition(POS_ENTER, cell, d + 1);
+                EnterDigit(cell, d + 1);
             else
                 ShellRedraw();
         } else {
@@ -40,9 +40,9 @@ void TapDigit(int cell, int d) {
     if (opt.showCandidates == 1 && !(CandidateGrid[cell] & bit)) return;
     if (opt.setupMode == 1) {
         Board[cell] = uint8_t(CELL_ENTERED | (d + 1)); // no colour, no history record
-        ChangePosition(POS_REFRESH, 0, 0); // takes a conflicting digit out again, with a beep
+        RefreshPosition(); // takes a conflicting digit out again, with a beep
     } else {
-        ChangePosition(POS_ENTER, cell, d + 1);
+        EnterDigit(cell, d + 1);
     }
 }
 
@@ -84,7 +84,7 @@ static void Release(BoardSpot spot) {
                 ShellRedraw();
             } else if (MovePos > 0 && MovePos <= HISTORY_SLOTS &&
                        (MoveHistory[MovePos - 1] >> 8) == cell) {
-                ChangePosition(POS_UNDO, 0, 0); // the last entry taken back
+                Undo(); // the last entry taken back
             }
         } else if (byte == 0 && spot.digit >= 0 && spot.digit <= 8) {
             TapDigit(cell, spot.digit);

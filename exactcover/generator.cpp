@@ -46,14 +46,14 @@ int CreatePuzzle() {
 }
 
 int CreatePuzzleWith(SolutionCounter count) {
-    ResetState(RESET_ALL);
+    ResetGame();
     // Seed digits 1..9 on random cells (a later digit may replace an earlier one).
     for (int d = 1; d <= 9; d++) Board[RandomCell()] = uint8_t(d);
     count(Board, 0); // SolutionGrid: the first solution, a complete grid
     // 30 givens from SolutionGrid until they admit exactly one solution. A failed test leaves
     // in SolutionGrid a complete grid agreeing with its givens; the next attempt draws from it.
     do {
-        ResetState(RESET_BOARD);
+        ClearBoard();
         for (int placed = 0; placed < 30;) {
             int x = RandomCell();
             if (Board[x] == 0) {
@@ -74,6 +74,6 @@ int CreatePuzzleWith(SolutionCounter count) {
             Board[cell] = digit;
     }
     count(Board, 0); // SolutionGrid: the unique solution
-    ChangePosition(POS_RESET, 0, 0);
+    ResetPosition();
     return 1;
 }

@@ -352,7 +352,7 @@ int LoadCollectionEntry(const char* path) {
     }
     const int length = ReadCollectionLine(&CollectionLines, path, target < 0 ? 0 : target);
     if (length < 0) return 0; // cannot be opened: the board stays
-    ResetState(RESET_ALL);
+    ResetGame();
     if (length < 81) return 0;
     AnalysisOptions.setupMode = 1;
     for (int i = 0; i < 81; i++) {
@@ -360,7 +360,7 @@ int LoadCollectionEntry(const char* path) {
         // '-', '0', '.', 'x' and every other byte that is not a digit leave the cell empty
         Board[i] = (c >= '1' && c <= '9') ? uint8_t((c - '0') | CELL_ENTERED) : 0;
     }
-    ChangePosition(POS_REFRESH, 0, 0);
+    RefreshPosition();
     ShellSetTitle();
     return 1;
 }
@@ -397,7 +397,7 @@ int LoadGameFile(const char* path) {
     FileReader file;
     if (!OpenReader(&file, path, nullptr)) return 0;
     file.limit = GAME_READ_LIMIT; // a huge file that is no saved game cannot hold the window
-    ResetState(RESET_ALL);
+    ResetGame();
 
     // Puzzle block: digits are givens, '0' and '.' (and '-' with EMPTY_DASHES) empty cells,
     // everything else (line ends of either kind included) is layout and skipped.
@@ -447,7 +447,7 @@ int LoadGameFile(const char* path) {
     close(file.fd);
 
     if (!marker) MovePos = MoveEnd; // every move counts as applied
-    ChangePosition(POS_REFRESH, 0, 0);
+    RefreshPosition();
     if (MovePos > 0) ShowMoveText(MovePos - 1, MoveHistory[MovePos - 1] >> 8);
     return m + 1;
 }
@@ -781,25 +781,23 @@ static void LoadBrowsedPuzzle() {
     CollectionCount = MoveEnd;
 }
 
-int BrowseCollection(int id) {
+int BrowseCollection(NavButton button) {
     // Without a collection there is nothing to browse (the board being set up stays).
     if (CollectionIndex < 0) return -1;
-    switch (id) {
-    case POS_UNDO:
+    switch (button) {
+    case NavButton::Undo:
         MovePos = MovePos > 0 ? MovePos - 1 : 0;
         break;
-    case POS_REDO:
+    case NavButton::Redo:
         if (MovePos < MoveEnd - 1) MovePos++;
         break;
-    case POS_BEGIN:
+    case NavButton::GoToStart:
         MovePos = 0;
         break;
-    case POS_END:
+    case NavButton::GoToEnd:
         if (MovePos >= MoveEnd - 1) return 0; // on the last puzzle: "Goto Position"
         MovePos = MoveEnd - 1;
         break;
-    default:
-        return -1;
     }
     LoadBrowsedPuzzle();
     return 1;

@@ -3,6 +3,7 @@
 // a chosen file checks the puzzle, so it is the session's: control/session.h).
 #pragma once
 #include "model/board.h"
+#include "model/hooks.h"
 #include <climits>
 #include <cstdint>
 
@@ -97,9 +98,9 @@ void DefaultSaveName(int year, int month, int day, char* out);
 
 // Commands on the open file (the dialog belongs to the shell).
 int ReopenCollection(); // 113: 1 when the collection puzzle was reloaded, else 0 (go on as 110)
-// POS_UNDO..POS_END in setup mode: 1 when the collection moved, 0 for POS_END on the last
+// A navigation button in setup mode: 1 when the collection moved, 0 for GoToEnd on the last
 // puzzle (the caller opens "Goto Position"), -1 when no collection is being browsed.
-int BrowseCollection(int id);
+int BrowseCollection(NavButton button);
 // "Goto Position": number 1-based, held to 1..CollectionCount; 1 loaded, 0 nothing browsed.
 int GotoCollectionPuzzle(int number);
 

@@ -128,7 +128,7 @@ static void KeepStateInRange() {
 
 // Reads the file: 1 when read, absent, or of another version (ignored); 0 when it is there but
 // cannot be read (LastOpenError says why).
-static int LoadSettings(const char* path) {
+static int ReadSettingsFile(const char* path) {
     const int fd = OpenForReading(path, nullptr);
     if (fd < 0) return errno == ENOENT;
     uint8_t data[SETTINGS_SIZE];
@@ -147,8 +147,8 @@ static int LoadSettings(const char* path) {
     DecodeSettings(image);
     KeepStateInRange();
 
-    LoadMarks(MARKS_AS_THEY_ARE);
-    ChangePosition(POS_REFRESH, 0, 0);
+    LoadMarksAsTheyAre();
+    RefreshPosition();
     if (MovePos > 0) {
         // In setup mode MovePos is a collection position and may lie past the history.
         int cell = MovePos <= HISTORY_SLOTS ? MoveHistory[MovePos - 1] >> 8 : -1;
@@ -159,7 +159,7 @@ static int LoadSettings(const char* path) {
 }
 
 // Writes the file, creating its folder: 1, or 0 with LastSaveError set.
-static int SaveSettings(const char* path) {
+static int WriteSettingsFile(const char* path) {
     uint8_t image[SETTINGS_SIZE];
     EncodeSettings(image);
     std::error_code error;
@@ -169,16 +169,19 @@ static int SaveSettings(const char* path) {
     return ReplaceFile(path, image, SETTINGS_SIZE, FILE_MODE_PRIVATE);
 }
 
-int TransferSettings(int direction) {
+int LoadSettings() {
     const std::string path = SettingsPath();
     if (path.empty()) return -1;
-    if (direction == SETTINGS_LOAD) {
-        const int read = LoadSettings(path.c_str());
-        Unreadable = read ? "" : path;
-        return read;
-    }
+    const int read = ReadSettingsFile(path.c_str());
+    Unreadable = read ? "" : path;
+    return read;
+}
+
+int SaveSettings() {
+    const std::string path = SettingsPath();
+    if (path.empty()) return -1;
     if (path == Unreadable) return -1; // a session there that could not be read is kept
-    return SaveSettings(path.c_str());
+    return WriteSettingsFile(path.c_str());
 }
 
 // The side file of the view settings: the settings path with its ".ini" replaced by "-view.ini"

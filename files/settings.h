@@ -10,17 +10,14 @@ constexpr int SETTINGS_VERSION = 1;
 std::string SettingsPath();
 void SetSettingsPath(const char* path);
 
-// TransferSettings directions.
-constexpr int SETTINGS_SAVE = 0; // write the file (at exit)
-constexpr int SETTINGS_LOAD = 1; // read it (at start-up)
-
-// Reads or writes the file as the direction says. Reading returns 1 when read (a missing or
-// foreign file quietly changes nothing), 0 when the file is there but cannot be read
-// (LastOpenError in puzzlefile.h says why): the program then runs with its defaults, and the
-// file is never written over. Writing, private to the user, returns 1 when written, 0 when it
-// failed with LastSaveError set, -1 when there is nowhere to keep the file or it is that
-// unreadable one.
-int TransferSettings(int direction);
+// Reads the file (at start-up). Returns 1 when read (a missing or foreign file quietly changes
+// nothing), 0 when the file is there but cannot be read (LastOpenError in puzzlefile.h says
+// why): the program then runs with its defaults, and the file is never written over; -1 when
+// there is nowhere to keep the file.
+int LoadSettings();
+// Writes the file (at exit), private to the user. Returns 1 when written, 0 when it failed with
+// LastSaveError set, -1 when there is nowhere to keep the file or it is that unreadable one.
+int SaveSettings();
 
 // The desktop program's view, kept in a side file of text lines ("HighlightDigit=1", "Zoom=3")
 // beside the settings file, whose 603 bytes stay as they are.

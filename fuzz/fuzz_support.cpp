@@ -49,7 +49,7 @@ void CheckInvariants() {
 
 void ExerciseLoadedGame(int selector) {
     CheckInvariants();
-    ChangePosition(POS_REFRESH, 0, 0);
+    RefreshPosition();
     CheckPosition();
     AnalysisOptions.techniques |= TECH_ANALYSIS;
     if (selector >= 0) {
@@ -65,10 +65,10 @@ void ExerciseLoadedGame(int selector) {
 
 void ExerciseHistory() {
     if (AnalysisOptions.setupMode) return; // the counters hold a collection position
-    ChangePosition(POS_END, 0, 0);
-    ChangePosition(POS_BEGIN, 0, 0);
-    ChangePosition(POS_REDO, 0, 0);
-    ChangePosition(POS_END, 0, 0);
-    ChangePosition(POS_UNDO, 0, 0);
+    GoToEnd();
+    GoToStart();
+    Redo();
+    GoToEnd();
+    Undo();
     CheckInvariants();
 }

@@ -23,8 +23,8 @@ const char* BrokenInvariant();
 // Traps when BrokenInvariant finds one.
 void CheckInvariants();
 
-// Refresh, check and analyse the position as the program would after a reader: ChangePosition
-// with POS_REFRESH, CheckPosition and RunAnalysis. A selector from the input chooses the
+// Refresh, check and analyse the position as the program would after a reader:
+// RefreshPosition, CheckPosition and RunAnalysis. A selector from the input chooses the
 // techniques (bits 1-4, almost locked sets when bits 5 and 6 are both set, the analysis
 // always on) and, with bit 7, the computed candidates
 // instead of the marks; a selector of -1 keeps the options the reader brought.

@@ -1,6 +1,6 @@
-// The puzzle on screen: Board, UnitTable, PeerTable, CandidateGrid, CountFilled, ResetState and
-// the position's observers.
-// Invariant: an empty cell is the byte 0; every other byte carries a digit 1..9 in its low bits.
+// The puzzle on screen: Board, UnitTable, PeerTable, CandidateGrid, CountFilled, ClearBoard,
+// ResetGame and the position's observers. Invariant: an empty cell is the byte 0; every other byte
+// carries a digit 1..9 in its low bits.
 #include "model/board.h"
 #include "model/marks.h"
 #include <cstring>
@@ -141,14 +141,13 @@ int CountFilled() {
     return conflicts ? -1 : filled;
 }
 
-void ResetState(int mask) {
-    if (mask & RESET_ANALYSIS) TellObservers(POSITION_CHANGED);
-    if (mask & RESET_MARKS) {
-        std::memset(MarkGrid, 0, sizeof MarkGrid);
-        std::memset(MarkSnapshot, 0, sizeof MarkSnapshot);
-    }
-    if (mask & RESET_SAVED_MARKS) SavedMarks[0] = NO_SAVED_MARKS;
-    if (mask & RESET_BOARD) std::memset(Board, 0, sizeof Board);
+void ClearBoard() {
+    std::memset(Board, 0, sizeof Board);
+}
+
+void ResetGame() {
+    ResetMarks();
+    ClearBoard();
 }
 
 int ObservePosition(PositionObserver observer) {
@@ -159,7 +158,7 @@ int ObservePosition(PositionObserver observer) {
     return 1;
 }
 
-void TellObservers(int event) {
+void TellObservers(PositionEvent event) {
     for (int i = 0; i < ObserverCount; i++) Observers[i](event);
 }
 

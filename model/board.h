@@ -1,6 +1,6 @@
 // The puzzle on screen: the Board of 81 cell bytes, the unit and peer tables every solving
-// and checking routine walks, the computed candidates, the filled-cell count, ResetState, and
-// the observers that keep something derived from the position.
+// and checking routine walks, the computed candidates, the filled-cell count, ClearBoard and
+// ResetGame, and the observers that keep something derived from the position.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -14,13 +14,6 @@ constexpr uint8_t CELL_ENTERED = 0x80;
 // DigitMask: bit d-1 for digit d.
 using DigitMask = uint16_t;
 constexpr DigitMask ALL_DIGITS = 0x1FF;
-
-// ResetState bits, applied in this order.
-constexpr int RESET_ANALYSIS = 1;    // observers drop what they derived (the analysis: its step)
-constexpr int RESET_MARKS = 2;       // MarkGrid and MarkSnapshot
-constexpr int RESET_SAVED_MARKS = 4; // SavedMarks entry 0 = 0xFFFF
-constexpr int RESET_BOARD = 8;       // all Board bytes 0
-constexpr int RESET_ALL = 15;
 
 extern uint8_t Board[81];
 extern DigitMask CandidateGrid[81];
@@ -50,20 +43,26 @@ DigitMask PeerDigits(int cell);
 // The number of filled cells, or -1 when a unit holds a digit twice.
 int CountFilled();
 
-// Clears parts of the game state, one RESET_ bit per part.
-void ResetState(int mask);
+// All Board bytes 0.
+void ClearBoard();
+// A new puzzle's empty state: ResetMarks (observers told, marks and saved marks gone), then
+// ClearBoard.
+void ResetGame();
 
 // Observers of the position: operations of the layers above that keep something derived from
-// it (the analysis keeps the step it found). ChangePosition and ResetState(RESET_ANALYSIS) tell
-// them when that is stale. The user interface is told through the shell hooks instead.
-constexpr int POSITION_CHANGED = 1; // the position changed: what was derived from it is stale
-constexpr int POSITION_REFUSED = 2; // an entry was refused and taken back
+// it (the analysis keeps the step it found). The position operations (model/history.h) and
+// ResetMarks tell them when that is stale. The user interface is told through the shell hooks
+// instead.
+enum class PositionEvent {
+    Changed, // the position changed: what was derived from it is stale
+    Refused, // an entry was refused and taken back
+};
 constexpr int POSITION_OBSERVERS_MAX = 4;
-using PositionObserver = void (*)(int event);
+using PositionObserver = void (*)(PositionEvent event);
 // Adds an observer once; returns 1 when it is listed, 0 when the list is full.
 int ObservePosition(PositionObserver observer);
 // Tells every observer the event, in the order they were added.
-void TellObservers(int event);
+void TellObservers(PositionEvent event);
 
 // Puts the Board back to the built-in puzzle; no observers.
 void ResetBoardModule();

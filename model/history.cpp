@@ -1,5 +1,5 @@
-// The game position: MoveHistory with MovePos records applied of MoveEnd valid, and
-// ChangePosition, through which every change of position passes.
+// The game position: MoveHistory with MovePos records applied of MoveEnd valid, and the
+// operations through which every change of position passes, sharing one ending.
 // Invariant: 0 <= MovePos <= MoveEnd <= 81 while solving (setup mode reuses the two counters
 // for the collection position).
 #include "model/history.h"
@@ -29,9 +29,9 @@ void ShowMoveText(int index, int cell) {
     ShellStatusText(PANE_MOVE, text);
 }
 
-// Replays records from MovePos (one for POS_REDO, all for POS_END); returns the last index
-// replayed or -1, and leaves the last cell replayed in *lastCell.
-static int Replay(uint16_t code, int* lastCell) {
+// Replays records from MovePos, one or all; returns the last index replayed or -1, and leaves
+// the last cell replayed in *lastCell.
+static int Replay(bool all, int* lastCell) {
     int last = -1;
     while (MovePos < MoveEnd && MovePos < HISTORY_SLOTS) {
         MoveRecord r = MoveHistory[MovePos];
@@ -42,18 +42,15 @@ static int Replay(uint16_t code, int* lastCell) {
             *lastCell = r >> 8;
             Board[*lastCell] = uint8_t(r & 0xFF);
         }
-        if (code == POS_REDO) break;
+        if (!all) break;
     }
     return last;
 }
 
-// Takes records back: one for POS_UNDO, all for POS_BEGIN, all but keep for POS_BACK_TO;
-// returns MovePos - 1 after the last record taken back, and the cell of that previous record
-// in *lastCell.
-static int TakeBack(uint16_t code, int keep, int* lastCell) {
+// Takes records back until keep are left; returns MovePos - 1 after the last record taken
+// back (-1 when none was), and the cell of that previous record in *lastCell.
+static int TakeBack(int keep, int* lastCell) {
     int last = -1;
-    if (MovePos > HISTORY_SLOTS) MovePos = HISTORY_SLOTS;
-    if (code != POS_BACK_TO) keep = code == POS_UNDO ? MovePos - 1 : 0;
     while (MovePos > keep && MovePos > 0) {
         MovePos -= 1;
         if ((MoveHistory[MovePos] >> 8) <= 80) Board[MoveHistory[MovePos] >> 8] = 0;
@@ -63,82 +60,123 @@ static int TakeBack(uint16_t code, int keep, int* lastCell) {
     return last;
 }
 
-void ChangePosition(uint16_t code, int cell, int digit) {
-    int last = -1;
-    int lastCell = cell;
-    switch (code) {
-    case POS_ENTER: {
-        if (cell < 0 || cell > 80 || MovePos < 0 || MovePos >= HISTORY_SLOTS) return;
-        uint8_t value = uint8_t((digit | 0x80 | ((AnalysisOptions.numberColour & 7) << 4)) & 0xFF);
-        Board[cell] = value;
-        MoveHistory[MovePos] = MoveRecord(value | (cell << 8));
-        UpdateMarksAfterEntry(cell);
-        last = MovePos;
-        MovePos += 1;
-        MoveEnd = MovePos; // a new move drops every redo record
-        break;
-    }
-    case POS_REDO:
-    case POS_END:
-        last = Replay(code, &lastCell);
-        UpdateMarksAfterEntry(lastCell);
-        break;
-    case POS_UNDO:
-    case POS_BEGIN:
-        last = TakeBack(code, 0, &lastCell);
-        // One undo right after an entry gives back the marks from before it.
-        if (code == POS_UNDO && SavedMarks[0] != NO_SAVED_MARKS)
-            LoadMarks(MARKS_FROM_SAVED);
-        else
-            RefreshMarks();
-        break;
-    case POS_BACK_TO: {
-        // The player's marks stay, reopened where the records taken back had pruned them.
-        const bool marked = MarksInUse();
-        const int from = MovePos < HISTORY_SLOTS ? MovePos : HISTORY_SLOTS;
-        last = TakeBack(code, cell, &lastCell);
-        if (marked)
-            ReopenMarks(MoveHistory + MovePos, from - MovePos);
-        else
-            RefreshMarks();
-        break;
-    }
-    case POS_RESET:
-        MovePos = 0;
-        MoveEnd = 0;
-        SavedMarks[0] = NO_SAVED_MARKS;
-        break;
-    default: // POS_REFRESH and unknown codes change nothing
-        break;
-    }
-
-    ShellEnableNavButton(POS_BEGIN, MovePos != 0);
-    ShellEnableNavButton(POS_UNDO, MovePos != 0);
-    ShellEnableNavButton(POS_REDO, MovePos < MoveEnd);
-    ShellEnableNavButton(POS_END, MovePos < MoveEnd);
-    ShowMoveText(code >= POS_REFRESH ? -1 : last, lastCell);
+// What every operation ends with up to the count: the buttons, pane 0 (the move at index
+// last, a blank when last < 0), the redraw and PositionEvent::Changed. Returns CountFilled.
+static int Announce(int last, int lastCell) {
+    ShellEnableNavButton(NavButton::GoToStart, MovePos != 0);
+    ShellEnableNavButton(NavButton::Undo, MovePos != 0);
+    ShellEnableNavButton(NavButton::Redo, MovePos < MoveEnd);
+    ShellEnableNavButton(NavButton::GoToEnd, MovePos < MoveEnd);
+    ShowMoveText(last, lastCell);
     if (!PositionQuiet) ShellRedraw();
+    TellObservers(PositionEvent::Changed);
+    return CountFilled();
+}
 
-    TellObservers(POSITION_CHANGED);
-    int n = CountFilled();
-    if (n == 81 && code == POS_ENTER && !PositionQuiet) {
-        ShowVerdict(VERDICT_SOLVED);
-        StopClock();
-    } else if (n < 0) {
-        if (code == POS_ENTER) {
-            ShowVerdict(VERDICT_INVALID_VALUE);
-            ChangePosition(POS_UNDO, 0, 0); // stays in the history as a redo record
-            TellObservers(POSITION_REFUSED);
-        } else if (AnalysisOptions.setupMode) {
-            ShellBeep();
-            if (SelectedCell >= 0 && SelectedCell < 81) Board[SelectedCell] = 0;
-            ShellRedraw();
-        }
+// Pane 2: the filled cells and those left.
+static void ShowCount(int filled) {
+    char text[32];
+    std::snprintf(text, sizeof text, "81-%d: %d", filled, 81 - filled);
+    ShellStatusText(PANE_COUNT, text);
+}
+
+// The end of every operation but EnterDigit. A digit twice in a unit, which only a file or
+// setup mode can bring, keeps pane 2's previous text; in setup mode the selected cell is
+// emptied again with a beep.
+static void Finish(int last, int lastCell) {
+    const int filled = Announce(last, lastCell);
+    if (filled >= 0) {
+        ShowCount(filled);
+    } else if (AnalysisOptions.setupMode) {
+        ShellBeep();
+        if (SelectedCell >= 0 && SelectedCell < 81) Board[SelectedCell] = 0;
+        ShellRedraw();
+    }
+}
+
+void EnterDigit(int cell, int digit) {
+    if (cell < 0 || cell > 80 || MovePos < 0 || MovePos >= HISTORY_SLOTS) return;
+    uint8_t value = uint8_t((digit | 0x80 | ((AnalysisOptions.numberColour & 7) << 4)) & 0xFF);
+    Board[cell] = value;
+    MoveHistory[MovePos] = MoveRecord(value | (cell << 8));
+    UpdateMarksAfterEntry(cell);
+    const int last = MovePos;
+    MovePos += 1;
+    MoveEnd = MovePos; // a new move drops every redo record
+
+    const int filled = Announce(last, cell);
+    if (filled < 0) {
+        ShowVerdict(VERDICT_INVALID_VALUE);
+        Undo(); // stays in the history as a redo record
+        TellObservers(PositionEvent::Refused);
         return; // pane 2 keeps its previous text
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "81-%d: %d", n, 81 - n);
-    ShellStatusText(PANE_COUNT, text);
+    if (filled == 81 && !PositionQuiet) {
+        ShowVerdict(VERDICT_SOLVED);
+        StopClock();
+    }
+    ShowCount(filled);
+}
+
+// Redo and GoToEnd: one record replayed or all of them.
+static void Forward(bool all) {
+    int lastCell = 0;
+    const int last = Replay(all, &lastCell);
+    UpdateMarksAfterEntry(lastCell);
+    Finish(last, lastCell);
+}
+
+// Undo (one record back) and GoToStart (all of them).
+static void Back(bool undo) {
+    if (MovePos > HISTORY_SLOTS) MovePos = HISTORY_SLOTS;
+    int lastCell = 0;
+    const int last = TakeBack(undo ? MovePos - 1 : 0, &lastCell);
+    // One undo right after an entry gives back the marks from before it.
+    if (undo && SavedMarks[0] != NO_SAVED_MARKS)
+        LoadMarksFromSaved();
+    else
+        RefreshMarks();
+    Finish(last, lastCell);
+}
+
+void Undo() {
+    Back(true);
+}
+
+void Redo() {
+    Forward(false);
+}
+
+void GoToStart() {
+    Back(false);
+}
+
+void GoToEnd() {
+    Forward(true);
+}
+
+void BackTo(int keep) {
+    if (MovePos > HISTORY_SLOTS) MovePos = HISTORY_SLOTS;
+    const bool marked = MarksInUse();
+    const int from = MovePos;
+    int lastCell = keep;
+    const int last = TakeBack(keep, &lastCell);
+    if (marked)
+        ReopenMarks(MoveHistory + MovePos, from - MovePos);
+    else
+        RefreshMarks();
+    Finish(last, lastCell);
+}
+
+void RefreshPosition() {
+    Finish(-1, 0);
+}
+
+void ResetPosition() {
+    MovePos = 0;
+    MoveEnd = 0;
+    SavedMarks[0] = NO_SAVED_MARKS;
+    Finish(-1, 0);
 }
 
 void ResetHistoryModule() {

@@ -1,5 +1,6 @@
-// The game position: the move history and the one operation, ChangePosition, through which
-// every change of position passes and which keeps buttons, status texts and verdicts in step.
+// The game position: the move history and the operations through which every change of
+// position passes (EnterDigit, Undo, Redo, GoToStart, GoToEnd, BackTo, RefreshPosition,
+// ResetPosition), which keep buttons, status texts and verdicts in step.
 #pragma once
 #include <cstdint>
 
@@ -7,28 +8,37 @@
 using MoveRecord = uint16_t;
 constexpr int HISTORY_SLOTS = 82;
 
-// ChangePosition codes; POS_UNDO..POS_END are also the ids of the navigation buttons and of
-// the commands they send.
-constexpr uint16_t POS_ENTER = 1;
-constexpr uint16_t POS_UNDO = 130;
-constexpr uint16_t POS_REDO = 131;
-constexpr uint16_t POS_BEGIN = 132;
-constexpr uint16_t POS_END = 133;
-constexpr uint16_t POS_BACK_TO = 134; // takes records back until cell of them are left
-constexpr uint16_t POS_REFRESH = 255;
-constexpr uint16_t POS_RESET = 0xFFFF;
-
 extern MoveRecord MoveHistory[HISTORY_SLOTS];
 extern int MovePos; // records applied (in setup mode: the collection puzzle shown)
 extern int MoveEnd; // records valid (in setup mode: the number of collection puzzles)
-// Non-zero while the rating plays its moves: ChangePosition neither redraws nor announces a
-// solved grid.
+// Non-zero while the rating plays its moves: the position operations neither redraw nor
+// announce a solved grid.
 extern int PositionQuiet;
 
-// Changes the position by code; cell and digit matter for POS_ENTER only, and cell (the records
-// to keep) for POS_BACK_TO. The position's observers hear POSITION_CHANGED once the board is
-// final, and POSITION_REFUSED after a refused entry was taken back.
-void ChangePosition(uint16_t code, int cell, int digit);
+// Each operation below ends alike: the navigation buttons follow MovePos and MoveEnd, pane 0
+// shows the move applied last (a blank after RefreshPosition and ResetPosition), the board is
+// redrawn, the position's observers hear PositionEvent::Changed, and pane 2 shows the count
+// of filled cells unless a unit holds a digit twice.
+
+// Enters digit in cell as a new move in the current number colour; the redo records go. A
+// full grid is announced as solved; a digit clashing with a peer is refused: taken back as
+// Undo does (it stays as a redo record), then the observers hear PositionEvent::Refused.
+void EnterDigit(int cell, int digit);
+// One record back; the marks from before the last entry come back when they were saved.
+void Undo();
+// One record forward.
+void Redo();
+// Every record back.
+void GoToStart();
+// Every record forward.
+void GoToEnd();
+// Records back until keep of them are applied; the player's marks stay, reopened where the
+// records taken back had pruned them.
+void BackTo(int keep);
+// The position as it is, shown again (after a file or the settings were read).
+void RefreshPosition();
+// An empty history for a new puzzle; the saved marks go.
+void ResetPosition();
 
 // Writes status pane 0: the move at index, or "Pos = %d" / " " when index < 0.
 void ShowMoveText(int index, int cell);

@@ -17,8 +17,8 @@ void ShellInvalidateCell(int cell) {
 void ShellStatusText(int pane, const char* text) {
     if (Shell.statusText) Shell.statusText(pane, text);
 }
-void ShellEnableNavButton(int id, bool enabled) {
-    if (Shell.enableNavButton) Shell.enableNavButton(id, enabled);
+void ShellEnableNavButton(NavButton button, bool enabled) {
+    if (Shell.enableNavButton) Shell.enableNavButton(int(button), enabled);
 }
 void ShellUpdateToggleButtons() {
     if (Shell.updateToggleButtons) Shell.updateToggleButtons();

@@ -4,8 +4,11 @@
 #pragma once
 #include <cstdint>
 
-// The status panes of statusText. The navigation buttons' ids are the ChangePosition codes
-// POS_UNDO..POS_END they send (model/history.h).
+// The navigation buttons, numbered as the commands they send (CMD_UNDO..CMD_END); the
+// enableNavButton hook receives these numbers.
+enum class NavButton : int { Undo = 130, Redo = 131, GoToStart = 132, GoToEnd = 133 };
+
+// The status panes of statusText.
 constexpr int PANE_MOVE = 0;  // the last move, or the collection position in setup mode
 constexpr int PANE_CLOCK = 1; // the game clock
 constexpr int PANE_COUNT = 2; // the filled-cell count
@@ -65,7 +68,7 @@ void InstallShellHooks(const ShellHooks* hooks);
 void ShellRedraw();
 void ShellInvalidateCell(int cell);
 void ShellStatusText(int pane, const char* text);
-void ShellEnableNavButton(int id, bool enabled);
+void ShellEnableNavButton(NavButton button, bool enabled);
 void ShellUpdateToggleButtons();
 void ShellSetTitle();
 void ShellMessageBox(const char* text);

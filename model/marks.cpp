@@ -11,14 +11,30 @@ DigitMask SavedMarks[81];
 // The cell whose marks a tap last addressed in pencil-mark mode.
 int LastMarkedCell;
 
-void LoadMarks(int source) {
-    if (source == MARKS_FROM_CANDIDATES) {
-        ComputeCandidates();
-        std::memcpy(MarkGrid, CandidateGrid, sizeof MarkGrid);
-    } else if (source == MARKS_FROM_SAVED) {
-        std::memcpy(MarkGrid, SavedMarks, sizeof MarkGrid);
-    }
+void LoadMarksAsTheyAre() {
     std::memcpy(MarkSnapshot, MarkGrid, sizeof MarkSnapshot);
+    SavedMarks[0] = NO_SAVED_MARKS;
+}
+
+void LoadMarksFromSaved() {
+    std::memcpy(MarkGrid, SavedMarks, sizeof MarkGrid);
+    LoadMarksAsTheyAre();
+}
+
+void LoadMarksFromCandidates() {
+    ComputeCandidates();
+    std::memcpy(MarkGrid, CandidateGrid, sizeof MarkGrid);
+    LoadMarksAsTheyAre();
+}
+
+void EraseMarks() {
+    std::memset(MarkGrid, 0, sizeof MarkGrid);
+    std::memset(MarkSnapshot, 0, sizeof MarkSnapshot);
+}
+
+void ResetMarks() {
+    TellObservers(PositionEvent::Changed);
+    EraseMarks();
     SavedMarks[0] = NO_SAVED_MARKS;
 }
 
@@ -35,9 +51,9 @@ void UpdateMarksAfterEntry(int cell) {
 
 void RefreshMarks() {
     if (AnalysisOptions.showCandidates == 0 && (AnalysisOptions.techniques & TECH_ANALYSIS))
-        LoadMarks(MARKS_FROM_CANDIDATES);
+        LoadMarksFromCandidates();
     else
-        ResetState(RESET_MARKS);
+        EraseMarks();
 }
 
 bool MarksInUse() {
@@ -76,14 +92,14 @@ void TogglePencilMarks() {
     if (AnalysisOptions.pencilMarks == 1) {
         bool none = true;
         for (DigitMask m : MarkGrid) none = none && m == 0;
-        if (none) LoadMarks(MARKS_FROM_CANDIDATES);
+        if (none) LoadMarksFromCandidates();
     }
     ShellRedraw(); // the marks replace the candidates on the board at once
     ShellUpdateToggleButtons();
 }
 
 void StoreCandidates() {
-    LoadMarks(MARKS_FROM_CANDIDATES);
+    LoadMarksFromCandidates();
     AnalysisOptions.pencilMarks = 1;
     AnalysisOptions.showCandidates = 0;
     ShellRedraw();
@@ -91,7 +107,7 @@ void StoreCandidates() {
 }
 
 void ClearAllMarks() {
-    ResetState(RESET_ANALYSIS | RESET_MARKS | RESET_SAVED_MARKS);
+    ResetMarks();
     ShellRedraw();
 }
 

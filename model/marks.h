@@ -10,14 +10,17 @@ extern int LastMarkedCell;
 
 constexpr DigitMask NO_SAVED_MARKS = 0xFFFF;
 
-// Where LoadMarks takes the marks from.
-constexpr int MARKS_FROM_SAVED = 0;      // SavedMarks, the marks before the last entry
-constexpr int MARKS_FROM_CANDIDATES = 1; // the computed candidates
-constexpr int MARKS_AS_THEY_ARE = 2;     // MarkGrid stays
+// The LoadMarks operations: MarkGrid from a source, then MarkSnapshot = MarkGrid and
+// SavedMarks is emptied.
+void LoadMarksFromSaved();      // SavedMarks, the marks before the last entry
+void LoadMarksFromCandidates(); // the computed candidates
+void LoadMarksAsTheyAre();      // MarkGrid stays
 
-// MarkGrid from the source (a MARKS_ constant), then MarkSnapshot = MarkGrid and SavedMarks is
-// emptied.
-void LoadMarks(int source);
+// MarkGrid and MarkSnapshot emptied.
+void EraseMarks();
+// The marks start afresh: the position's observers hear PositionEvent::Changed (the analysis
+// drops its step), EraseMarks, and SavedMarks is emptied.
+void ResetMarks();
 
 // After an entry or redo in cell: save, clear the cell, prune peers (unless candidates shown).
 void UpdateMarksAfterEntry(int cell);

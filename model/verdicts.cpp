@@ -55,7 +55,7 @@ void ClockTick() {
 }
 
 void ShowSolutionCommand() {
-    ResetState(RESET_ANALYSIS);
+    TellObservers(PositionEvent::Changed);
     ShowSolution = 1;
     ShellRedraw();
 }

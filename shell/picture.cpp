@@ -172,10 +172,10 @@ int RunPictureMode(int argc, char** argv) {
         OpenFileByName(path.constData());
         if (AnalysisOptions.setupMode) RunCommand(CMD_SETUP); // a collection puzzle: a new game
     } else if (ReadPuzzleLine(source, std::strlen(source), cells, why) >= 0) {
-        ResetState(RESET_ALL);
+        ResetGame();
         std::memcpy(Board, cells, 81);
-        RefreshSession(REFRESH_MARKS | REFRESH_CHECK);
-        ChangePosition(POS_RESET, 0, 0);
+        RefreshSession({.check = true, .marks = true});
+        ResetPosition();
     } else {
         std::fprintf(stderr,
                      "quadrivo: neither a readable file nor an 81-character puzzle: %s (%s)\n",

@@ -63,7 +63,7 @@ std::string RatingTrace(const std::string& puzzle, uint32_t techniques) {
     AnalysisOptions.showCandidates = 0;
     RatingScore = 1;
     PositionQuiet = 1;
-    LoadMarks(MARKS_FROM_CANDIDATES);
+    LoadMarksFromCandidates();
     Fnv fnv;
     int runs = 0;
     bool stuck = false;

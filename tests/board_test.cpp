@@ -10,13 +10,13 @@ class Grid : public CoreTest {};
 // Flag bits (entered, colour) never count as digits; a digit twice in any one of the 27 units
 // makes the count -1, each unit tried with two of its cells that share no other unit.
 TEST_F(Grid, FilledCountSeesConflictsInEveryUnit) {
-    ResetState(RESET_BOARD);
+    ClearBoard();
     Board[0] = 5;
     Board[80] = 0x95; // a 5 carrying flag bits, in no unit of cell 0
     Board[10] = 0x06;
     EXPECT_EQ(CountFilled(), 3);
     for (int u = 0; u < 27; u++) {
-        ResetState(RESET_BOARD);
+        ClearBoard();
         const int a = UnitTable[u][0], b = UnitTable[u][8]; // opposite corners of the unit
         Board[a] = 0x25;
         Board[b] = 0xB5;
@@ -29,7 +29,7 @@ TEST_F(Grid, FilledCountSeesConflictsInEveryUnit) {
 // Candidates ignore flag bits; the first empty cell that sees all nine digits stops the
 // computation with 0, and the cells after it keep their old values.
 TEST_F(Grid, CandidatesIgnoreFlagsAndStopAtABlockedCell) {
-    ResetState(RESET_BOARD);
+    ClearBoard();
     Board[80] = 0x95;
     EXPECT_EQ(ComputeCandidates(), 1);
     EXPECT_EQ(CandidateGrid[79], ALL_DIGITS & ~0x010);

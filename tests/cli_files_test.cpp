@@ -49,9 +49,9 @@ TEST_F(CliFiles, FormatPrintsEveryLayoutAndStyleAsTheCoreDoes) {
 
 TEST_F(CliFiles, ShowPrintsWhatTheSavedGameHolds) {
     LoadGivens(PUZZLE.c_str());
-    ChangePosition(POS_ENTER, 1, 9);
-    ChangePosition(POS_ENTER, 4, 6);
-    ChangePosition(POS_UNDO, 0, 0);
+    EnterDigit(1, 9);
+    EnterDigit(4, 6);
+    Undo();
     MarkGrid[2] = 0x007;
     MarkGrid[3] = 0x100;
     ASSERT_EQ(SaveGameFile(Path("game.txt").c_str()), 1);

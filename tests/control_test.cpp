@@ -326,7 +326,7 @@ TEST_F(Control, HoverDigitIsWhatAClickWouldDo) {
     EXPECT_EQ(HoverDigit(&cell), 4);
     PointerAt(BoardSpot{1, 3, -1});
     EXPECT_EQ(HoverDigit(&cell), -1); // no candidate: a click enters nothing
-    ChangePosition(POS_ENTER, 2, 2);
+    EnterDigit(2, 2);
     RunCommand(CMD_SOLUTION);
     PointerAt(BoardSpot{1, 4, -1});
     EXPECT_EQ(HoverDigit(&cell), -1); // the first click only hides the solution
@@ -347,7 +347,7 @@ TEST_F(Control, StartUp) {
     // A session saved in setup mode comes back in it, and the about box posted at start-up
     // meets the gate.
     RunCommand(CMD_SETUP);
-    TransferSettings(SETTINGS_SAVE);
+    SaveSettings();
     Restart();
     RunCommand(CMD_STARTUP);
     ShellPostCommand(CMD_ABOUT);
@@ -621,7 +621,7 @@ TEST_F(Control, BackToFirstMistake) {
         ComputeCandidates();
         const DigitMask others = CandidateGrid[cell] & DigitMask(~DigitBit(digit));
         ASSERT_TRUE(right || others);
-        ChangePosition(POS_ENTER, cell, right ? digit : LowestBitIndex(others) + 1);
+        EnterDigit(cell, right ? digit : LowestBitIndex(others) + 1);
     };
     enter(0, true);
     enter(1, true);
@@ -658,7 +658,7 @@ TEST_F(Control, BackToFirstMistake) {
 
     // Givens with several solutions: nothing to compare with.
     LoadGivens((".." + std::string(BUILTIN_PUZZLE).substr(2)).c_str());
-    ChangePosition(POS_ENTER, 0, 2);
+    EnterDigit(0, 2);
     RunCommand(CMD_FIRST_MISTAKE);
     EXPECT_EQ(MovePos, 1);
     EXPECT_EQ(Recorded.messages.back().rfind("Several Solutions", 0), 0u);

@@ -188,9 +188,9 @@ TEST_F(Display, GridAndTechniqueLabels) {
 TEST_F(Display, PlayAndSetupModeShowDigitsAndMarks) {
     LoadGivens(SAMPLE_PUZZLE);
     AnalysisOptions.techniques = 0;
-    ChangePosition(POS_ENTER, 1, 1); // blue
+    EnterDigit(1, 1); // blue
     AnalysisOptions.numberColour = 2;
-    ChangePosition(POS_ENTER, 2, 2); // green
+    EnterDigit(2, 2); // green
     MarkGrid[3] = DigitBit(6);
     Render();
     EXPECT_EQ(At(DigitInk(0, 4)), BLACK);

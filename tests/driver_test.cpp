@@ -102,7 +102,7 @@ TEST_F(Driver, EliminationsLastInTheMarksOnlyAndTheStepFollowsThePosition) {
     for (int show : {1, 0}) {
         SCOPED_TRACE(show);
         AnalysisOptions.showCandidates = show;
-        if (!show) LoadMarks(MARKS_FROM_CANDIDATES);
+        if (!show) LoadMarksFromCandidates();
         RunAnalysis(); // chooses the grid
         ClearCurrentStep();
         CurrentStep.technique = TECHNIQUE_POINTING;
@@ -113,7 +113,7 @@ TEST_F(Driver, EliminationsLastInTheMarksOnlyAndTheStepFollowsThePosition) {
         EXPECT_EQ((show ? CandidateGrid : MarkGrid)[0], show ? before : before & ~0x010);
     }
     AppendChainToDisplay(3);
-    ChangePosition(POS_ENTER, 0, 5);
+    EnterDigit(0, 5);
     EXPECT_EQ(MarkedCells(), 0);
     EXPECT_EQ(ChainDisplayList.count, 0);
 }

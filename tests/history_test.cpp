@@ -12,7 +12,7 @@
 namespace {
 class History : public CoreTest {};
 
-// Random entries in random colours, undos, redos, jumps and other codes on a grid with 41 empty
+// Random entries in random colours, undos, redos, jumps and refreshes on a grid with 41 empty
 // cells (every entry valid). After each: MovePos and MoveEnd as the model moves them, the record
 // an entry writes, the Board as the givens plus the first MovePos records, buttons and texts.
 TEST_F(History, RandomWalkAgreesWithAModelAndReplayFromScratch) {
@@ -20,24 +20,42 @@ TEST_F(History, RandomWalkAgreesWithAModelAndReplayFromScratch) {
     std::string givens = EMPTY_BOARD_FIRST;
     for (int i = 0; i < 81; i += 2) givens[i] = '.';
     LoadGivens(givens.c_str());
-    const uint16_t codes[] = {POS_ENTER, POS_ENTER, POS_ENTER,   POS_UNDO, POS_REDO,
-                              POS_BEGIN, POS_END,   POS_REFRESH, 77};
+    enum Op { ENTER, UNDO, REDO, START, END, REFRESH };
+    const Op ops[] = {ENTER, ENTER, ENTER, UNDO, REDO, START, END, REFRESH};
     int pos = 0, end = 0;
     for (int step = 0; step < 600; step++) {
         SCOPED_TRACE("step " + std::to_string(step));
-        const uint16_t code = codes[rng() % 9];
+        const Op op = ops[rng() % 8];
         const int cell = int(rng() % 81), colour = int(rng() % 4), before = pos;
         const int digit = EMPTY_BOARD_FIRST[cell] - '0';
-        if (code == POS_ENTER && Board[cell]) continue;
+        if (op == ENTER && Board[cell]) continue;
         AnalysisOptions.numberColour = uint32_t(colour);
-        ChangePosition(code, code == POS_ENTER ? cell : 0, code == POS_ENTER ? digit : 0);
-        if (code == POS_ENTER) {
+        switch (op) {
+        case ENTER:
+            EnterDigit(cell, digit);
             end = ++pos; // an entry drops the redo records
             ASSERT_EQ(MoveHistory[pos - 1], cell << 8 | 0x80 | colour << 4 | digit);
+            break;
+        case UNDO:
+            Undo();
+            pos = std::max(pos - 1, 0);
+            break;
+        case REDO:
+            Redo();
+            pos = std::min(pos + 1, end);
+            break;
+        case START:
+            GoToStart();
+            pos = 0;
+            break;
+        case END:
+            GoToEnd();
+            pos = end;
+            break;
+        case REFRESH:
+            RefreshPosition();
+            break;
         }
-        if (code == POS_UNDO) pos = std::max(pos - 1, 0);
-        if (code == POS_REDO) pos = std::min(pos + 1, end);
-        if (code == POS_BEGIN || code == POS_END) pos = code == POS_END ? end : 0;
         ASSERT_EQ(MovePos, pos);
         ASSERT_EQ(MoveEnd, end);
         uint8_t expect[81];
@@ -47,14 +65,14 @@ TEST_F(History, RandomWalkAgreesWithAModelAndReplayFromScratch) {
         const bool back = pos > 0, forward = pos < end,
                    navigation[4] = {back, forward, back, forward};
         for (int b = 0; b < 4; b++)
-            ASSERT_EQ(Recorded.navEnabled[b], navigation[b]) << POS_UNDO + b;
-        // The last move applied, when this code moved the position; otherwise one blank.
+            ASSERT_EQ(Recorded.navEnabled[b], navigation[b]) << "button " << b;
+        // The last move applied, when this operation moved the position; otherwise one blank.
         char text[32] = " ";
         const int record = pos > 0 ? MoveHistory[pos - 1] : 0;
-        if ((code == POS_ENTER || pos != before) && pos > 0)
+        if ((op == ENTER || pos != before) && pos > 0)
             std::snprintf(text, sizeof text, "[%2d] R%dC%d = %d", pos, (record >> 8) / 9 + 1,
                           (record >> 8) % 9 + 1, record & CELL_DIGIT);
-        ASSERT_EQ(Recorded.status[PANE_MOVE], text) << "code " << code;
+        ASSERT_EQ(Recorded.status[PANE_MOVE], text) << "operation " << op;
         const int filled = 81 - int(std::count(expect, expect + 81, 0));
         ASSERT_EQ(Recorded.status[PANE_COUNT],
                   "81-" + std::to_string(filled) + ": " + std::to_string(81 - filled));
@@ -67,18 +85,18 @@ TEST_F(History, CompletingEntryAnnouncesSolvedOnceUnlessRating) {
     for (int quiet : {1, 0}) {
         LoadGivens(EMPTY_BOARD_FIRST);
         Board[80] = 0;
-        ChangePosition(POS_REFRESH, 0, 0);
+        RefreshPosition();
         PositionQuiet = quiet;
         Recorded.clockRunning = true;
         const int redraws = Recorded.redraws;
-        ChangePosition(POS_ENTER, 80, 1);
+        EnterDigit(80, 1);
         EXPECT_EQ(Recorded.redraws, redraws + !quiet);
         EXPECT_EQ(Recorded.messages.size(), size_t(!quiet));
         EXPECT_EQ(Recorded.clockRunning, bool(quiet));
     }
     EXPECT_EQ(Recorded.messages, std::vector<std::string>{"Puzzle Solved"});
-    ChangePosition(POS_UNDO, 0, 0);
-    ChangePosition(POS_REDO, 0, 0);
+    Undo();
+    Redo();
     EXPECT_EQ(Recorded.messages.size(), 1u);
     EXPECT_EQ(Recorded.status[PANE_COUNT], "81-81: 0");
 }
@@ -87,16 +105,16 @@ TEST_F(History, CompletingEntryAnnouncesSolvedOnceUnlessRating) {
 // keeps its old text. In setup mode the conflict beeps and empties the selected cell instead.
 TEST_F(History, RepeatedDigitIsRefusedUnlessSetUp) {
     LoadGivens("");
-    ChangePosition(POS_ENTER, 0, 5);
+    EnterDigit(0, 5);
     PendingStep = 4;
-    ChangePosition(POS_ENTER, 8, 5);
+    EnterDigit(8, 5);
     EXPECT_EQ(Recorded.messages, std::vector<std::string>{"Invalid Value"});
     EXPECT_EQ(Board[8], 0);
     EXPECT_EQ(MovePos, 1);
     EXPECT_EQ(MoveEnd, 2);
     EXPECT_EQ(PendingStep, 0);
     EXPECT_EQ(Recorded.status[PANE_COUNT], "81-1: 80");
-    ChangePosition(POS_REDO, 0, 0);
+    Redo();
     EXPECT_EQ(Board[8] & CELL_DIGIT, 5);
     EXPECT_EQ(Recorded.messages.size(), 1u);
 
@@ -104,7 +122,7 @@ TEST_F(History, RepeatedDigitIsRefusedUnlessSetUp) {
     AnalysisOptions.setupMode = 1;
     Board[4] = Board[40] = 0x83; // r1c5 and r5c5 share column 5
     SelectedCell = 40;
-    ChangePosition(POS_REFRESH, 0, 0);
+    RefreshPosition();
     EXPECT_EQ(Recorded.beeps, 1);
     EXPECT_EQ(Board[40], 0);
     EXPECT_EQ(Board[4], 0x83);

@@ -28,7 +28,7 @@ TEST_F(Marks, PencilModeLoadsCandidatesOnlyIntoEmptyMarks) {
     EXPECT_TRUE(MarksAreCandidates());
     ToggleCandidates();
     EXPECT_EQ(AnalysisOptions.pencilMarks, 0u);
-    ResetState(RESET_MARKS);
+    EraseMarks();
     MarkGrid[0] = 0x003;
     TogglePencilMarks();
     EXPECT_EQ(AnalysisOptions.showCandidates, 0u);
@@ -39,12 +39,12 @@ TEST_F(Marks, PencilModeLoadsCandidatesOnlyIntoEmptyMarks) {
 TEST_F(Marks, EntryClearsTheCellAndPrunesItsPeersUnlessCandidatesAreShown) {
     for (uint32_t shown : {0u, 1u}) {
         LoadGivens(BUILTIN_PUZZLE);
-        LoadMarks(MARKS_FROM_CANDIDATES);
+        LoadMarksFromCandidates();
         DigitMask before[81];
         std::memcpy(before, MarkGrid, sizeof before);
         ASSERT_TRUE(MarkGrid[0] & 0x010); // r1c1 may hold 5
         AnalysisOptions.showCandidates = shown;
-        ChangePosition(POS_ENTER, 0, 5);
+        EnterDigit(0, 5);
         EXPECT_EQ(MarkGrid[0], 0);
         for (int i = 1; i < 81; i++)
             EXPECT_EQ(MarkGrid[i], IsPeer(0, i) && !shown ? before[i] & ~0x010 : before[i]) << i;
@@ -54,22 +54,22 @@ TEST_F(Marks, EntryClearsTheCellAndPrunesItsPeersUnlessCandidatesAreShown) {
 // One undo after an entry gives back the marks from before it (hand-made ones too); later
 // undos load the candidates while the analysis is on and they are not shown, else no marks.
 TEST_F(Marks, UndoRestoresTheMarksOnceThenFollowsTheAnalysisDisplay) {
-    ChangePosition(POS_ENTER, 2, 2);
-    LoadMarks(MARKS_FROM_CANDIDATES);
+    EnterDigit(2, 2);
+    LoadMarksFromCandidates();
     MarkGrid[0] = 0x1F0;
     DigitMask before[81];
     std::memcpy(before, MarkGrid, sizeof before);
-    ChangePosition(POS_ENTER, 0, 5);
-    ChangePosition(POS_UNDO, 0, 0);
+    EnterDigit(0, 5);
+    Undo();
     EXPECT_TRUE(MarksAre(before));
-    ChangePosition(POS_UNDO, 0, 0);
+    Undo();
     EXPECT_TRUE(MarksAreEmpty());
     AnalysisOptions.techniques |= TECH_ANALYSIS;
-    ChangePosition(POS_END, 0, 0);
-    ChangePosition(POS_BEGIN, 0, 0);
+    GoToEnd();
+    GoToStart();
     EXPECT_TRUE(MarksAreCandidates());
     AnalysisOptions.showCandidates = 1;
-    ChangePosition(POS_BEGIN, 0, 0);
+    GoToStart();
     EXPECT_TRUE(MarksAreEmpty());
 }
 

@@ -212,9 +212,9 @@ TEST_F(PuzzleFiles, ALongCountReportsProgressAndCanBeCancelled) {
 TEST_F(PuzzleFiles, SavedGameHasItsExactBytes) {
     LoadGivens(PUZZLE.c_str());
     const int moves[][2] = {{1, 9}, {4, 6}, {80, 2}};
-    for (const auto& m : moves) ChangePosition(POS_ENTER, m[0], m[1]);
-    ChangePosition(POS_UNDO, 0, 0);
-    ChangePosition(POS_UNDO, 0, 0);
+    for (const auto& m : moves) EnterDigit(m[0], m[1]);
+    Undo();
+    Undo();
     MarkGrid[2] = 0x005;
     MarkGrid[3] = ALL_DIGITS;
     AnalysisOptions.blockFormat = LAYOUT_3X3 | EMPTY_NULLS;
@@ -228,7 +228,7 @@ TEST_F(PuzzleFiles, SavedGameHasItsExactBytes) {
                                       "{.........} {    8    } {.........} {    5    } \r\n");
     AnalysisOptions.blockFormat = DEFAULT_BLOCK_FORMAT;
     AnalysisOptions.showCandidates = 1; // no mark records
-    ChangePosition(POS_END, 0, 0);      // no marker
+    GoToEnd();                          // no marker
     EXPECT_EQ(Saved(), "49. .6. 8.5\r\n.3. ... ...\r\n... 7.. ...\r\n.2. ... .6.\r\n... .8. 4..\r\n"
                        "... .1. ...\r\n... 6.3 .7.\r\n5.. 2.. ...\r\n1.4 ... ..2\r\n"
                        "[ 1 R1C2 = 9]\r\n[ 2 R1C5 = 6]\r\n[ 3 R9C9 = 2]\r\n");
@@ -339,16 +339,18 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
     EXPECT_EQ(AnalysisOptions.setupMode, 1u);
     EXPECT_EQ(CollectionCount, 4);
     EXPECT_EQ(Recorded.clockRuns, 0);
-    // A navigation command ('n') or a "Goto Position" number ('g'), its result, the puzzle then.
+    // A navigation button ('n') or a "Goto Position" number ('g'), its result, the puzzle then.
+    constexpr int UNDO = int(NavButton::Undo), REDO = int(NavButton::Redo),
+                  START = int(NavButton::GoToStart), END = int(NavButton::GoToEnd);
     const struct {
         char kind;
         int argument, result, shown;
-    } STEPS[] = {{'n', POS_UNDO, 1, 0}, {'n', POS_REDO, 1, 1}, {'n', POS_END, 1, 3},
-                 {'n', POS_REDO, 1, 3}, {'n', POS_END, 0, 3},  {'g', 3, 1, 2},
-                 {'g', 70000, 1, 3},    {'g', -5, 1, 0},       {'n', POS_BEGIN, 1, 0}};
+    } STEPS[] = {{'n', UNDO, 1, 0},  {'n', REDO, 1, 1}, {'n', END, 1, 3},
+                 {'n', REDO, 1, 3},  {'n', END, 0, 3},  {'g', 3, 1, 2},
+                 {'g', 70000, 1, 3}, {'g', -5, 1, 0},   {'n', START, 1, 0}};
     for (const auto& step : STEPS) {
         SCOPED_TRACE(std::string(1, step.kind) + " " + std::to_string(step.argument));
-        EXPECT_EQ(step.kind == 'n' ? BrowseCollection(step.argument)
+        EXPECT_EQ(step.kind == 'n' ? BrowseCollection(NavButton(step.argument))
                                    : GotoCollectionPuzzle(step.argument),
                   step.result);
         EXPECT_EQ(CollectionIndex, step.shown);
@@ -357,14 +359,14 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
     }
     // Reopen after leaving setup mode and playing on: the puzzle shown comes back, unless its
     // file is gone (the history then keeps its counters) or no collection is shown.
-    BrowseCollection(POS_REDO);
+    BrowseCollection(NavButton::Redo);
     std::string played = PUZZLE;
     played[1] = '1';
     for (const char* file : {"c.txt", "gone.txt"}) {
         std::strcpy(CurrentFile, Path(file).c_str());
         AnalysisOptions.setupMode = 0;
         LoadGivens(PUZZLE.c_str());
-        ChangePosition(POS_ENTER, 1, 1);
+        EnterDigit(1, 1);
         const bool there = file[0] == 'c';
         EXPECT_EQ(ReopenCollection(), there ? 1 : 0) << file;
         EXPECT_EQ(BoardDigits(), there ? OTHER : played) << file;
@@ -401,7 +403,7 @@ TEST_F(PuzzleFiles, OpeningASavedGameOrAFileThatCannotBeOpened) {
     EXPECT_EQ(Recorded.messages[0], "The file was not opened: cannot open " + Path("none.txt") +
                                         ": No such file or directory");
     AnalysisOptions.setupMode = 1;
-    EXPECT_EQ(BrowseCollection(POS_REDO), -1);
+    EXPECT_EQ(BrowseCollection(NavButton::Redo), -1);
     EXPECT_EQ(GotoCollectionPuzzle(1), 0);
     EXPECT_EQ(Board[2], 0x82);
 }
@@ -441,10 +443,12 @@ int ReadFuzzInput(const std::string& target, const std::string& path, const std:
         std::strcpy(CurrentFile, path.c_str());
         OpenChosenFile();
         if (CollectionIndex >= 0)
-            for (int id : {POS_REDO, POS_END, POS_UNDO, POS_BEGIN}) BrowseCollection(id);
+            for (NavButton b :
+                 {NavButton::Redo, NavButton::GoToEnd, NavButton::Undo, NavButton::GoToStart})
+                BrowseCollection(b);
     } else if (target == "settings") {
         SetSettingsPath(path.c_str());
-        TransferSettings(SETTINGS_LOAD);
+        LoadSettings();
         return -1; // keeps the options the file brought
     } else {
         AnalysisOptions.blockFormat = bytes.empty() ? DEFAULT_BLOCK_FORMAT : uint8_t(bytes[0]);

@@ -8,6 +8,7 @@
 #include "exactcover/generator.h"
 #include "model/board.h"
 #include "model/history.h"
+#include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
@@ -23,7 +24,7 @@ class Rating : public CoreTest {
   protected:
     void LoadPuzzle(const std::string& puzzle) {
         LoadGivens(puzzle.c_str());
-        ChangePosition(POS_REFRESH, 0, 0);
+        RefreshPosition();
     }
     static std::string Without(std::initializer_list<int> cells) {
         std::string puzzle = SOLVED;
@@ -75,8 +76,8 @@ TEST_F(Rating, PositionRedoRecordsAndOptionsComeBack) {
     ASSERT_EQ(CountSolutions(Board, 1), 1);
     const std::string solution = SolutionDigits();
     AnalysisOptions.numberColour = 1;
-    for (int cell : {0, 2, 4}) ChangePosition(POS_ENTER, cell, solution[cell] - '0');
-    ChangePosition(POS_UNDO, 0, 0); // the third move can be redone
+    for (int cell : {0, 2, 4}) EnterDigit(cell, solution[cell] - '0');
+    Undo(); // the third move can be redone
     uint8_t board[81];
     std::memcpy(board, Board, 81);
     MoveRecord history[3];
@@ -89,13 +90,13 @@ TEST_F(Rating, PositionRedoRecordsAndOptionsComeBack) {
     EXPECT_EQ(std::memcmp(history, MoveHistory, sizeof history), 0);
     EXPECT_EQ(MovePos, 2);
     EXPECT_EQ(MoveEnd, 3);
-    EXPECT_TRUE(Recorded.navEnabled[POS_REDO - POS_UNDO]);
+    EXPECT_TRUE(Recorded.navEnabled[int(NavButton::Redo) - int(NavButton::Undo)]);
     EXPECT_EQ(AnalysisOptions.showCandidates, 1u);
     EXPECT_EQ(AnalysisOptions.pencilMarks, 0u);
     EXPECT_EQ(AnalysisOptions.techniques, TECH_ANALYSIS | TECH_LOCKED);
     for (DigitMask m : MarkGrid) EXPECT_EQ(m, 0);
     EXPECT_TRUE(Recorded.clockRunning);
-    ChangePosition(POS_REDO, 0, 0);
+    Redo();
     EXPECT_EQ(Board[4], 0x90 | (solution[4] - '0')); // the user's red move, not the rating's
 
     AnalysisOptions.showCandidates = 0;

@@ -77,8 +77,7 @@ struct Saver {
 const Saver SAVERS[] = {
     {"game", [](const std::string& path) { return SaveGameFile(path.c_str()); }, 0666},
     {"settings",
-     [](const std::string& path) { return SetSettingsPath(path.c_str()), TransferSettings(0); },
-     0600},
+     [](const std::string& path) { return SetSettingsPath(path.c_str()), SaveSettings(); }, 0600},
 };
 
 class Saving : public FileTest {
@@ -86,7 +85,7 @@ class Saving : public FileTest {
     void SetUp() override {
         FileTest::SetUp();
         LoadGivens(SAMPLE_PUZZLE);
-        ChangePosition(POS_ENTER, 1, 1);
+        EnterDigit(1, 1);
     }
     // What the saver writes, from a save onto a plain new file.
     std::string Expected(const Saver& saver) {

@@ -28,7 +28,7 @@ class Settings : public FileTest {
     void Restart() {
         ResetForTest();
         SetSettingsPath(file.c_str());
-        TransferSettings(SETTINGS_LOAD);
+        LoadSettings();
     }
     // A game with entries in every colour, two moves to redo, marks and unusual options, saved.
     std::string SaveGame() {
@@ -38,7 +38,7 @@ class Settings : public FileTest {
         for (int i = 0; i < 16; i++) words[i] = 0x01020304u * uint32_t(i + 1);
         words[0] = 0; // not setup mode
         std::memcpy(&AnalysisOptions, words, sizeof words);
-        TransferSettings(SETTINGS_SAVE);
+        SaveSettings();
         return ReadBytes(file);
     }
 };
@@ -56,7 +56,7 @@ TEST_F(Settings, EveryFieldIsAtItsOffsetAndReadsBack) {
     EXPECT_EQ(b.substr(443, 96), std::string(96, '\0'));
     EXPECT_EQ(b.substr(539 + 4 * 8, 4), std::string("\x24\x1B\x12\x09", 4)); // blockFormat
     Restart();
-    TransferSettings(SETTINGS_SAVE); // everything read comes back out unchanged
+    SaveSettings(); // everything read comes back out unchanged
     EXPECT_EQ(ReadBytes(file), b);
     EXPECT_EQ(std::memcmp(MarkSnapshot, MarkGrid, sizeof MarkGrid), 0);
     EXPECT_EQ(Recorded.status[PANE_MOVE], "[ 3] R1C4 = 3"); // the move the position stands on
@@ -68,7 +68,7 @@ TEST_F(Settings, EveryFieldIsAtItsOffsetAndReadsBack) {
     AnalysisOptions.setupMode = 1;
     MovePos = 299;
     MoveEnd = 500;
-    TransferSettings(SETTINGS_SAVE);
+    SaveSettings();
     Restart();
     EXPECT_EQ(AnalysisOptions.setupMode, 1u);
     EXPECT_EQ(MovePos, 299);
@@ -82,7 +82,7 @@ TEST_F(Settings, EveryFieldIsAtItsOffsetAndReadsBack) {
 TEST_F(Settings, MissingWrongVersionAndTruncatedFiles) {
     Restart();
     EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
-    TransferSettings(SETTINGS_SAVE);
+    SaveSettings();
     EXPECT_EQ(ReadBytes(file).size(), size_t(SETTINGS_SIZE));
     std::string full = SaveGame();
     uint8_t board[81];
@@ -124,13 +124,13 @@ TEST_F(Settings, FileLivesInTheConfigurationFolder) {
     std::string keepConfig = oldConfig ? oldConfig : "", keepHome = oldHome ? oldHome : "";
     SetSettingsPath(nullptr);
     setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
-    TransferSettings(SETTINGS_SAVE); // creates the folder
+    SaveSettings(); // creates the folder
     EXPECT_EQ(std::filesystem::file_size(Path("config/quadrivo/quadrivo.ini")), 603u);
     setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
     setenv("HOME", Path("home").c_str(), 1);
     EXPECT_EQ(SettingsPath(), Path("home/.config/quadrivo/quadrivo.ini"));
     unsetenv("HOME");
-    EXPECT_EQ(TransferSettings(SETTINGS_SAVE), -1); // nowhere to write: nothing to report
+    EXPECT_EQ(SaveSettings(), -1); // nowhere to write: nothing to report
     oldConfig ? setenv("XDG_CONFIG_HOME", keepConfig.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
     oldHome ? setenv("HOME", keepHome.c_str(), 1) : unsetenv("HOME");
 }
@@ -146,7 +146,7 @@ TEST_F(Settings, UnreadableFileIsReportedAndKept) {
                   Restart();
                   if (LastOpenError() != "cannot open " + file + ": Permission denied") return 1;
                   if (BoardDigits() != BUILTIN_PUZZLE) return 2;
-                  return TransferSettings(SETTINGS_SAVE) == -1 ? 0 : 3;
+                  return SaveSettings() == -1 ? 0 : 3;
               }),
               0);
     chmod(file.c_str(), 0600);

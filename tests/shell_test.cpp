@@ -235,11 +235,11 @@ TEST_F(Shell, ZoomKeysChangeTheFactorByWholeSteps) {
 
 TEST_F(Shell, ClosingTheWindowWritesTheSettings) {
     LoadGivens("4");
-    ChangePosition(POS_ENTER, 2, 5); // an empty cell of the start-up puzzle
+    EnterDigit(2, 5); // an empty cell of the start-up puzzle
     window->close();
     ResetAllModules();
     SetSettingsPath(Path("quadrivo.ini").c_str());
-    TransferSettings(SETTINGS_LOAD);
+    LoadSettings();
     EXPECT_EQ(Board[2] & CELL_DIGIT, 5);
 }
 

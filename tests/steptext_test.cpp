@@ -172,7 +172,7 @@ class StepText : public CoreTest {
     // An empty board; every cell open with every digit in the MarkGrid the analysis reads.
     void SetUp() override {
         CoreTest::SetUp();
-        ResetState(RESET_ALL);
+        ResetGame();
         OpenAllMarks();
         AnalysisOptions.techniques = 0x3F;
     }
@@ -273,7 +273,7 @@ TEST_F(StepText, ChainStepsAreNamedByTheShapeOfTheirChain) {
         LoadGivens(c.board);
         AnalysisOptions.pencilMarks = 1;
         AnalysisOptions.showCandidates = 0;
-        LoadMarks(MARKS_FROM_CANDIDATES);
+        LoadMarksFromCandidates();
         AnalysisOptions.techniques = c.techniques;
         ASSERT_EQ(RunAnalysis(), STEP_CHAINS);
         PathStep step;

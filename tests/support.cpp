@@ -35,7 +35,8 @@ void ResetForTest() {
             if (pane >= 0 && pane < 3) Recorded.status[pane] = text;
         },
         [](int id, bool on) {
-            if (id >= POS_UNDO && id <= POS_END) Recorded.navEnabled[id - POS_UNDO] = on;
+            if (id >= int(NavButton::Undo) && id <= int(NavButton::GoToEnd))
+                Recorded.navEnabled[id - int(NavButton::Undo)] = on;
         },
         [] { Recorded.toggleUpdates++; },
         [] { Recorded.titles++; },
@@ -51,12 +52,12 @@ void ResetForTest() {
 }
 
 void LoadGivens(const char* puzzle) {
-    ResetState(RESET_ALL);
+    ResetGame();
     for (int i = 0; i < 81 && puzzle[i]; i++) {
         char c = puzzle[i];
         Board[i] = (c >= '1' && c <= '9') ? uint8_t(c - '0') : 0;
     }
-    ChangePosition(POS_RESET, 0, 0);
+    ResetPosition();
 }
 
 void PlaySampleGame(int undone, uint16_t marks4) {
@@ -64,10 +65,10 @@ void PlaySampleGame(int undone, uint16_t marks4) {
     const int moves[][2] = {{1, 1}, {2, 2}, {3, 3}, {11, 6}, {12, 5}};
     for (int i = 0; i < 5; i++) {
         AnalysisOptions.numberColour = uint32_t(i % 4);
-        ChangePosition(POS_ENTER, moves[i][0], moves[i][1]);
+        EnterDigit(moves[i][0], moves[i][1]);
     }
-    for (int i = 0; i < undone; i++) ChangePosition(POS_UNDO, 0, 0);
-    LoadMarks(MARKS_FROM_CANDIDATES);
+    for (int i = 0; i < undone; i++) Undo();
+    LoadMarksFromCandidates();
     MarkGrid[4] = marks4;
 }
 

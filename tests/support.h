@@ -13,7 +13,7 @@
 struct ShellRecord {
     std::vector<std::string> messages; // message box texts
     std::string status[3];             // last text of each status pane (PANE_MOVE ...)
-    bool navEnabled[4] = {false, false, false, false}; // POS_UNDO..POS_END
+    bool navEnabled[4] = {false, false, false, false}; // NavButton::Undo..GoToEnd
     int redraws = 0;
     int beeps = 0;
     int toggleUpdates = 0;
@@ -28,7 +28,7 @@ extern ShellRecord Recorded;
 void ResetForTest();
 
 // Loads an 81-character puzzle ('1'-'9' digits, anything else empty) as a new game:
-// ResetState(15), givens as bare digits, ChangePosition(POS_RESET).
+// ResetGame, givens as bare digits, ResetPosition.
 void LoadGivens(const char* puzzle);
 // The Board's digits as 81 characters, '.' for empty.
 std::string BoardDigits();

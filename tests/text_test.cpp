@@ -57,12 +57,12 @@ TEST_F(Text, EveryLayoutAndStyleReadsBackToTheSameDigitsAsGivens) {
         for (uint32_t empty : {EMPTY_NULLS, EMPTY_DOTS, EMPTY_DASHES}) {
             if (layout == LAYOUT_RULED && empty == EMPTY_DASHES) continue; // rules would count
             std::string text = Format(layout | empty);
-            ResetState(RESET_BOARD);
+            ClearBoard();
             Parse(text, layout | empty);
             EXPECT_EQ(BoardDigits(), digits) << text;
             EXPECT_EQ(Board[1], 6);
             text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-            ResetState(RESET_BOARD);
+            ClearBoard();
             Parse(text, layout | empty); // LF line ends read alike
             EXPECT_EQ(BoardDigits(), digits) << text;
         }

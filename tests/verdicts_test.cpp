@@ -31,7 +31,7 @@ TEST_F(Verdicts, CheckGivesEachVerdictAndTheRefreshShowsIt) {
         LoadGivens(c.puzzle.c_str());
         EXPECT_EQ(CheckPosition(), c.verdict) << c.puzzle;
         EXPECT_EQ(Recorded.busy, c.verdict == VERDICT_INVALID_POSITION ? 0 : 1) << c.puzzle;
-        RefreshSession(REFRESH_CHECK | REFRESH_CLOCK);
+        RefreshSession({.check = true, .clock = true});
         EXPECT_EQ(Recorded.messages,
                   c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
         EXPECT_EQ(Recorded.clockRuns, 1);
