@@ -268,7 +268,7 @@ ItemResult PathOne(const PuzzleItem& item, const CliArgs& args) {
         // The solution, without leaving a trace in the game state the rating starts from.
         uint8_t keep[81];
         std::memcpy(keep, SolutionGrid, sizeof keep);
-        int count = CountSolutions(Board, 1);
+        int count = CountSolutions(Board, 1, SolutionGrid);
         std::memcpy(rec.solution, SolutionGrid, sizeof rec.solution);
         std::memcpy(SolutionGrid, keep, sizeof keep);
         if (count != 1) {

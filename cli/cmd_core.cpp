@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace {
@@ -81,7 +82,7 @@ int32_t CountLimit = 1;
 
 ItemResult CountOne(const PuzzleItem& item, const CliArgs&) {
     LoadAsNewGame(item.cells);
-    int32_t result = CountSolutions(Board, CountLimit);
+    int32_t result = CountSolutions(Board, CountLimit, SolutionGrid);
     ItemResult r;
     r.out = std::to_string(result) + " " + GridText(SolutionGrid, '0') + "\n";
     return r;
@@ -156,14 +157,15 @@ int CmdCreate(int argc, char** argv) {
         while (*name != CREATE_LEVELS[level]) level++;
     ResetAllModules();
     InstallConsoleHooks(true);
-    if (s) SeedRandom(uint32_t(std::stoll(*s)));
+    auto gen = std::make_unique<Generator>();
+    if (s) SeedGenerator(gen.get(), uint32_t(std::stoll(*s)));
     auto start = std::chrono::steady_clock::now();
     long long tried = 0; // puzzles drawn, those of other levels included
     for (long long i = 0; i < count; i++) {
         if (level == 0)
-            CreatePuzzle();
+            CreateGame(gen.get());
         else
-            tried += CreatePuzzleAtLevel(level, nullptr);
+            tried += CreatePuzzleAtLevel(gen.get(), level, nullptr);
         if (!Emit(GridText(Board, '.') + "\n")) return 1;
     }
     if (!FinishOutput()) return 1;

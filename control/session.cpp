@@ -37,8 +37,6 @@ void ResetAllModules() {
     ResetHistoryModule();
     ResetMarksModule();
     ResetVerdictsModule();
-    ResetCountModule();
-    ResetGeneratorModule();
     ResetStateModule();
     ResetDriverModule();
     ResetFishModule();
@@ -63,7 +61,7 @@ int CheckPosition() {
     int n = CountFilled();
     if (n < 8) return VERDICT_INVALID_POSITION; // too few givens, or a digit twice in a unit
     ShellBusyCursor(true);
-    int c = CountSolutions(Board, 1);
+    int c = CountSolutions(Board, 1, SolutionGrid);
     ShellBusyCursor(false);
     if (c == 1) {
         for (int i = 0; i < 81; i++)

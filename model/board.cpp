@@ -19,6 +19,8 @@ const char BUILTIN_PUZZLE[82] = ".7.1.6.8."
 uint8_t Board[81];
 // Digits still possible in each empty cell given the Board alone; 0 for filled cells.
 DigitMask CandidateGrid[81];
+// The solution the last count left (see board.h).
+uint8_t SolutionGrid[81];
 // The cell the stylus last selected; setup editing empties it again when its digit conflicts.
 int SelectedCell;
 // The position's observers in the order added; entries past ObserverCount are unused.
@@ -169,5 +171,6 @@ void ResetBoardModule() {
         Board[i] = (c >= '1' && c <= '9') ? uint8_t(c - '0') : 0;
     }
     std::memset(CandidateGrid, 0, sizeof CandidateGrid);
+    std::memset(SolutionGrid, 0, sizeof SolutionGrid);
     SelectedCell = 0;
 }

@@ -17,6 +17,8 @@ constexpr DigitMask ALL_DIGITS = 0x1FF;
 
 extern uint8_t Board[81];
 extern DigitMask CandidateGrid[81];
+// The puzzle's solution as the last count left it: plain digits, 0 where none was recorded.
+extern uint8_t SolutionGrid[81];
 extern const uint8_t UnitTable[27][9]; // rows 0-8, columns 9-17, boxes 18-26
 // Cell c's 20 peers at 20c .. 20c + 19: box (row by row), column outside the box, row outside it.
 extern const std::array<uint8_t, 81 * 20> PeerTable;

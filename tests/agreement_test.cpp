@@ -115,7 +115,7 @@ class Agrees : public CoreTest {
             LoadGivens(puzzles[i].c_str());
             const std::string givens = BoardDigits();
             Watch w;
-            EXPECT_EQ(CountSolutions(Board, 1), 1);
+            EXPECT_EQ(CountSolutions(Board, 1, SolutionGrid), 1);
             std::memcpy(w.solution, SolutionGrid, sizeof w.solution);
             Current = &w;
             RatingStepWatcher = WatchStep;

@@ -7,6 +7,7 @@
 #include "model/history.h"
 #include "tests/support.h"
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,22 +15,33 @@ namespace {
 // Every count the recording counter was asked for, as the recorded calls hold them.
 std::vector<CountCall> Calls;
 
-int32_t RecordingCounter(const uint8_t* board, int32_t limit) {
-    CountCall call{std::string(81, '.'), limit, CountSolutions(board, limit), SolutionDigits()};
+int32_t RecordingCounter(CountWorkspace* w, const uint8_t* board, int32_t limit,
+                         uint8_t* solution) {
+    CountCall call{std::string(81, '.'), limit, CountSolutions(w, board, limit, solution),
+                   SolutionDigits()};
     for (int i = 0; i < 81; i++)
         if (board[i]) call.board[i] = char('0' + (board[i] & CELL_DIGIT));
     Calls.push_back(call);
     return call.result;
 }
 
-class Generator : public CoreTest {};
+class Generate : public CoreTest {
+  protected:
+    std::unique_ptr<Generator> gen = std::make_unique<Generator>();
+    // A new game from the recording counter, as CreateGame makes one.
+    void CreateRecorded() {
+        ResetGame();
+        CreatePuzzleWith(gen.get(), Board, SolutionGrid, RecordingCounter);
+        ResetPosition();
+    }
+};
 
 // Seed 1098 puts nine digits that leave some cell without a candidate; SolutionGrid is still
 // all zeros, so the first 30 draws leave the Board empty, and the result is still minimal.
-TEST_F(Generator, SeedWithoutSolutionStillEndsInAMinimalPuzzle) {
+TEST_F(Generate, SeedWithoutSolutionStillEndsInAMinimalPuzzle) {
     Calls.clear();
-    SeedRandom(1098);
-    CreatePuzzleWith(RecordingCounter);
+    SeedGenerator(gen.get(), 1098);
+    CreateRecorded();
     ASSERT_GE(Calls.size(), 2u);
     EXPECT_EQ(Calls[0].result, 0);
     EXPECT_EQ(Calls[1].board, std::string(81, '.'));
@@ -40,7 +52,7 @@ TEST_F(Generator, SeedWithoutSolutionStillEndsInAMinimalPuzzle) {
 // An independent implementation of the generator and counter recorded its first 100 puzzles
 // for seed 4242 and every count on the way (board, limit, result, SolutionGrid after the call);
 // this generator makes the same, call for call.
-TEST_F(Generator, MakesTheRecordedPuzzlesAndCountsOfSeed4242) {
+TEST_F(Generate, MakesTheRecordedPuzzlesAndCountsOfSeed4242) {
     SKIP_WITHOUT_DATA(EXACT_CALLS_FILE);
     SKIP_WITHOUT_DATA(EXACT_PUZZLES_FILE);
     const std::vector<CountCall>& recorded = ExactCountCalls();
@@ -48,10 +60,10 @@ TEST_F(Generator, MakesTheRecordedPuzzlesAndCountsOfSeed4242) {
     ASSERT_EQ(recorded.size(), 18928u);
     ASSERT_EQ(puzzles.size(), 100u);
     Calls.clear();
-    SeedRandom(4242);
+    SeedGenerator(gen.get(), 4242);
     for (size_t n = 0; n < puzzles.size(); n++) {
         const size_t from = Calls.size();
-        CreatePuzzleWith(RecordingCounter);
+        CreateRecorded();
         for (size_t i = from; i < Calls.size(); i++) {
             ASSERT_LT(i, recorded.size()) << "puzzle " << n + 1;
             const CountCall &got = Calls[i], &want = recorded[i];
