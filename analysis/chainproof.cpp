@@ -287,21 +287,22 @@ bool SearchLinkFrom(int a, int b, DigitMask digit, ChainProofRecord* proof) {
     return false;
 }
 
-// Whether the search just made linked cells through the graph: a pass with chain links sets
-// TECH_ALS_CHAINS (the rating from its start), or leaves answers in the LinkCache, which the
-// forcing-chain search empties before and a pass without links never fills.
-bool LinksWereOn() {
-    const uint32_t t = AnalysisOptions.techniques;
-    return (t & TECH_CHAINS) && ((t & TECH_ALS_CHAINS) || LinkCacheCount > 0);
-}
-
 } // namespace
 
-int GraphLinked(int cellA, int cellB, DigitMask digit) {
-    if (cellA == cellB || !LinksWereOn()) return 0;
-    const int cached = CachedLink(cellA, cellB, digit, nullptr);
-    if (cached != 0) return cached > 0;
-    return SearchLinkFrom(cellA, cellB, digit, nullptr);
+int ProofClusters(const ChainProofRecord* proof, int16_t* clusters) {
+    int count = 0;
+    auto list = [&](int chain) {
+        for (int k = 0; k < count; k++)
+            if (clusters[k] == chain) return;
+        clusters[count++] = int16_t(chain);
+    };
+    for (int i = 0; proof && i < proof->count; i++) {
+        const ProofNode& n = proof->nodes[i];
+        const int node = n.count == 1 ? FindNode(n.cells[0], n.digit) : -1;
+        if (node >= 0 && count < CHAINS_MAX) list(ChainNodeTable[node].chain);
+    }
+    for (int i = 0; i < ChainDisplayList.count; i++) list(ChainDisplayList.entries[i]);
+    return count;
 }
 
 int LinkProof(int cellA, int cellB, DigitMask digit, ChainProofRecord* proof) {

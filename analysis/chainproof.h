@@ -36,10 +36,10 @@ int ImplicationProof(int a, int b, int colour, ChainProofRecord* proof);
 // way QueryAlsLink searches (a's order first, unless the LinkCache was filled from b's side):
 // "(d)a-x=...=y-b". Returns 1 with the proof appended, else 0.
 int LinkProof(int cellA, int cellB, DigitMask digit, ChainProofRecord* proof);
-// Whether the almost-locked-set rules counted a and b, not peers, as linked for the digit in
-// the search just made: the LinkCache's answer, else the graph search QueryAlsLink makes; 0
-// when that search ran without chain links. Reads the graph, changes nothing.
-int GraphLinked(int cellA, int cellB, DigitMask digit);
+// The clusters a step's text names: those the proof (may be null) runs through, in its order,
+// then those of the ChainDisplayList, each once. Returns how many were written to `clusters`
+// (room for 192).
+int ProofClusters(const ChainProofRecord* proof, int16_t* clusters);
 
 // Appends a node; when the proof is full it is marked overflowed instead. `strong` is the link
 // from the node before (ignored for the first node).
