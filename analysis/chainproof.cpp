@@ -428,7 +428,7 @@ const char* ChainShapeName(const ChainProofRecord& p) {
     return closed ? "Nice loop" : "Alternating inference chain";
 }
 
-// ---- Writing and reading ------------------------------------------------------------------
+// ---- Writing ------------------------------------------------------------------------------
 
 namespace {
 
@@ -493,78 +493,4 @@ int WriteChainProof(const ChainProofRecord& proof, char* out, size_t size) {
         if (i < proof.count) w.Char(proof.strong[i - 1] ? '=' : '-');
     }
     return int(w.len);
-}
-
-namespace {
-
-bool IsDigit(char c) {
-    return c >= '1' && c <= '9';
-}
-
-// Reads "rXcY", "rXcYZ" or "rXYcZ" into the node's cells; returns characters read, 0 if none.
-int ReadCells(const char* s, ProofNode* n) {
-    int i = 0;
-    if (s[i++] != 'r') return 0;
-    int rows[3], columns[3], nr = 0, nc = 0;
-    while (IsDigit(s[i]) && nr < 3) rows[nr++] = s[i++] - '1';
-    if (nr == 0 || s[i++] != 'c') return 0;
-    while (IsDigit(s[i]) && nc < 3) columns[nc++] = s[i++] - '1';
-    if (nc == 0 || (nr > 1 && nc > 1) || IsDigit(s[i])) return 0;
-    n->count = uint8_t(nr > nc ? nr : nc);
-    for (int k = 0; k < n->count; k++)
-        n->cells[k] = uint8_t(9 * rows[nr > 1 ? k : 0] + columns[nc > 1 ? k : 0]);
-    return i;
-}
-
-} // namespace
-
-int ReadChainProof(const char* text, ChainProofRecord* proof) {
-    proof->count = 0;
-    proof->overflow = false;
-    if (text[0] != '(' || !IsDigit(text[1])) return 0;
-    int i = 0;
-    DigitMask current = 0;
-    bool strong = false; // the link read before the node
-    for (;;) {
-        ProofNode node = {0, 0, {0, 0, 0}};
-        if (text[i] == '(') {
-            if (!IsDigit(text[i + 1])) return 0;
-            const DigitMask d = DigitMask(1u << (text[i + 1] - '1'));
-            if ((text[i + 2] == '=' || text[i + 2] == '-') && IsDigit(text[i + 3]) &&
-                text[i + 4] == ')') {
-                ProofNode second = {DigitMask(1u << (text[i + 3] - '1')), 0, {0, 0, 0}};
-                node.digit = d;
-                const int n = ReadCells(text + i + 5, &node);
-                if (n == 0 || node.count != 1) return 0;
-                second.count = 1;
-                second.cells[0] = node.cells[0];
-                AddProofNode(proof, node, strong);
-                AddProofNode(proof, second, text[i + 2] == '=');
-                current = second.digit;
-                i += 5 + n;
-            } else {
-                if (text[i + 2] != ')') return 0;
-                current = d;
-                i += 3;
-                node.digit = current;
-                const int n = ReadCells(text + i, &node);
-                if (n == 0) return 0;
-                AddProofNode(proof, node, strong);
-                i += n;
-            }
-        } else {
-            node.digit = current;
-            const int n = ReadCells(text + i, &node);
-            if (n == 0) return 0;
-            AddProofNode(proof, node, strong);
-            i += n;
-        }
-        // Another node follows a link sign only when the next word is a node.
-        if ((text[i] == '=' || text[i] == '-') && (text[i + 1] == '(' || text[i + 1] == 'r')) {
-            strong = text[i] == '=';
-            i++;
-            continue;
-        }
-        return proof->overflow ? 0 : i;
-    }
 }

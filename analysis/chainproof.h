@@ -58,6 +58,3 @@ const char* ChainShapeName(const ChainProofRecord& proof);
 // is written where it changes and after a cell's two digits. Returns the length written (the
 // text is cut at size - 1).
 int WriteChainProof(const ChainProofRecord& proof, char* out, size_t size);
-// Reads a chain written as above from text; returns the characters read, 0 when text does
-// not start with one.
-int ReadChainProof(const char* text, ChainProofRecord* proof);
