@@ -10,7 +10,6 @@
 #include "analysis/chains.h"
 #include "analysis/links.h"
 #include "analysis/state.h"
-#include "model/options.h"
 #include <cstring>
 
 namespace {

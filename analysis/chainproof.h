@@ -1,8 +1,8 @@
 // The reasoning of the chain graph written out as alternating inference chains, for the step
-// text: the path inside one colour cluster between two of its candidates, the implication that
-// ChainImplies proves across clusters, and the link between two cells that the almost-locked-set
-// rules take from the graph. A node is one candidate, or one digit in two or three cells of one
-// box and one line (a group); strong links ('=') and weak links ('-') alternate.
+// record of a chain step: the path inside one colour cluster between two of its candidates, the
+// implication that ChainImplies proves across clusters, and the link between two cells that the
+// almost-locked-set rules take from the graph. A node is one candidate, or one digit in two or
+// three cells of one box and one line (a group); strong links ('=') and weak links ('-') alternate.
 #pragma once
 #include "model/board.h"
 #include <cstddef>
