@@ -57,6 +57,14 @@ struct StepSet {
     DigitMask digits;
 };
 
+// A forcing step named without a chain: by the colours that forced it.
+enum StepColouring : int {
+    COLOURING_NONE = 0, // "Forcing chain"
+    COLOURING_SIMPLE,   // a trap in a cluster of one digit
+    COLOURING_MEDUSA,   // a trap in a cluster of several digits
+    COLOURING_MULTI,    // two clusters of the digit
+};
+
 // A cell with digits: a pattern cell with the digits its mark shows, or a target with the
 // digits it loses.
 struct StepCell {
@@ -84,8 +92,8 @@ struct StepRecord {
     int targetCount;       // cells that lose digits, ascending
     StepCell targets[81];  //
     int placed;            // the cell a single enters, or -1
-    // Chain and almost-locked-set steps. Forcing: the pattern holds the nodes seeing the
-    // target; ALS: sets[1] is empty for the chain rule.
+    // Chain and almost-locked-set steps, as found. Forcing: the pattern holds the nodes that
+    // see the target. ALS: sets[1] is empty for the chain rule.
     int rule;             // RULE_
     DigitMask other;      // cell chain: the target's digit the chain makes true
     StepSet sets[2];      // ALS: A and B
@@ -93,24 +101,17 @@ struct StepRecord {
     int zSets;            // ALS-XZ: the sets whose Z every target sees, bit 0 A, bit 1 B
     int graphNodes[2];    // the chain-graph nodes the search joined, for CompleteCurrentStep
     // Filled by CompleteCurrentStep: the chains the text writes (proof, then the false ones,
-    // then links), the clusters it names, and how a step with no chain written is named.
-    int completed;    // 1 once filled
-    int colouring;    // COLOURING_
-    int clusterCount; //
-    int16_t clusters[STEP_CLUSTERS_MAX];
-    int chainCount; //
-    StepChain chains[STEP_CHAINS_MAX];
-    int nodeCount; // the chain pool: strong[i] links node i to node i + 1
-    ProofNode nodes[STEP_CHAIN_NODES_MAX];
-    uint8_t strong[STEP_CHAIN_NODES_MAX];
-};
-
-// A forcing step named without a chain: by the colours that forced it.
-enum StepColouring : int {
-    COLOURING_NONE = 0, // "Forcing chain"
-    COLOURING_SIMPLE,   // a trap in a cluster of one digit
-    COLOURING_MEDUSA,   // a trap in a cluster of several digits
-    COLOURING_MULTI,    // two clusters of the digit
+    // then links) in one pool of nodes, where strong[i] links node i to node i + 1; the
+    // clusters the text names; how a step with no chain written is named.
+    int completed;                         // 1 once filled
+    int chainCount;                        //
+    StepChain chains[STEP_CHAINS_MAX];     //
+    int nodeCount;                         //
+    ProofNode nodes[STEP_CHAIN_NODES_MAX]; //
+    uint8_t strong[STEP_CHAIN_NODES_MAX];  //
+    int clusterCount;                      //
+    int16_t clusters[STEP_CLUSTERS_MAX];   //
+    int colouring;                         // COLOURING_
 };
 
 extern StepRecord CurrentStep;
