@@ -47,14 +47,15 @@ const std::string PATH_HELP =
         "              {\"result\":\"MESSAGE\"}\n"
         "  --check     solve each puzzle exactly and check that no step places a digit\n"
         "              other than the solution's or removes the solution's digit, and\n"
-        "              that each step states what it does: a single, subset, locked\n"
-        "              candidates or fish follows from its units, lines and fins; every\n"
-        "              chain a text writes holds on the candidates, a forcing chain\n"
-        "              proves its removal, an almost-locked-set step follows from the\n"
-        "              sets, digits and links its text states. One line per puzzle:\n"
+        "              that each step's record states what it does: a single, subset,\n"
+        "              locked candidates or fish follows from its units, lines and fins;\n"
+        "              every chain it records (and its text writes) holds on the\n"
+        "              candidates, a forcing chain proves its removal, an almost-locked-\n"
+        "              set step follows from its sets, digits and link chains. One line\n"
+        "              per puzzle:\n"
         "              \"agrees (N steps, C chains, A ALS steps re-derived, RATING)\"\n") +
     PUZZLE_HELP +
-    "Exit status: 0, 1 when a step or its text disagrees (--check) or the output\n"
+    "Exit status: 0, 1 when a step or its record disagrees (--check) or the output\n"
     "cannot be written, 2 for bad input.\n";
 
 const std::string HINT_HELP =
@@ -237,11 +238,10 @@ void WatchStep(int kind, int phase) {
     if (rec.check) {
         if (rec.disagreement.empty()) {
             std::string why = Disagreement(rec);
-            char textWhy[256];
-            if (why.empty() &&
-                CheckStepText(kind, rec.step, rec.text, rec.grid, AnalysisGrid, rec.board, Board,
-                              &rec.counts, textWhy, sizeof textWhy))
-                why = std::string("has a text that does not hold: ") + textWhy;
+            char stepWhy[256];
+            if (why.empty() && CheckStep(kind, rec.step, rec.grid, AnalysisGrid, rec.board, Board,
+                                         &rec.counts, stepWhy, sizeof stepWhy))
+                why = std::string("has a step record that does not hold: ") + stepWhy;
             if (!why.empty())
                 Appendf(rec.disagreement, "step %d (kind %d, %s) %s", rec.steps, kind, rec.text,
                         why.c_str());
