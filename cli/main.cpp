@@ -17,7 +17,8 @@
 namespace {
 // A CLI11 check whose refusal is this program's own (CLI11 puts "NAME: " before it). The check
 // may rewrite the value before it is converted; the refusal quotes it as given.
-CLI::Validator Worded(CLI::Validator check, std::function<std::string(const std::string&)> say) {
+using Refusal = std::function<std::string(const std::string& value)>;
+CLI::Validator Worded(CLI::Validator check, Refusal say) {
     return CLI::Validator(
         [check, say](std::string& value) {
             const std::string given = value;
@@ -26,43 +27,38 @@ CLI::Validator Worded(CLI::Validator check, std::function<std::string(const std:
         "");
 }
 
-// A whole number low..high written in decimal: CLI11 alone would read "010" as octal and take
-// "0x10", so the digits are checked and the leading zeros dropped before CLI::Range sees them.
-CLI::Validator Whole(long long low, long long high,
-                     std::function<std::string(const std::string&)> say) {
-    const CLI::Validator range = CLI::Range(low, high);
-    return Worded(CLI::Validator(
-                      [range](std::string& value) {
-                          if (value.empty() || value.find_first_not_of("0123456789") != value.npos)
-                              return std::string("not decimal");
-                          value.erase(0, std::min(value.find_first_not_of('0'), value.size() - 1));
-                          return range(value);
-                      },
-                      ""),
-                  say);
+Refusal Takes(const std::string& what) {
+    return [what](const std::string& value) { return "takes " + what + ", not '" + value + "'"; };
 }
 
-std::string TakesWhole(long long low, long long high, const std::string& value) {
-    return "takes a whole number " + std::to_string(low) + ".." + std::to_string(high) + ", not '" +
-           value + "'";
+// A whole number low..high written in decimal: CLI11 alone would read "010" as octal and take
+// "0x10", so the digits are checked and the leading zeros dropped before CLI::Range sees them.
+CLI::Validator Whole(long long low, long long high, Refusal say = nullptr) {
+    const CLI::Validator range = CLI::Range(low, high);
+    auto decimal = [range](std::string& value) {
+        if (value.empty() || value.find_first_not_of("0123456789") != value.npos)
+            return std::string("not decimal");
+        value.erase(0, std::min(value.find_first_not_of('0'), value.size() - 1));
+        return range(value);
+    };
+    return Worded(
+        CLI::Validator(decimal, ""),
+        say ? say : Takes("a whole number " + std::to_string(low) + ".." + std::to_string(high)));
 }
 
 // A hexadecimal mask of at most four digits ("3F", "0x3f"), handed on as "0x3F" for CLI11 to
 // convert.
 CLI::Validator HexMask() {
-    return Worded(
-        CLI::Validator(
-            [](std::string& value) {
-                const size_t at = value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0;
-                const std::string digits = value.substr(2 * at);
-                if (digits.empty() || digits.size() > 4 ||
-                    digits.find_first_not_of("0123456789abcdefABCDEF") != digits.npos)
-                    return std::string("not a mask");
-                value = "0x" + digits;
-                return std::string();
-            },
-            ""),
-        [](const std::string& value) { return "takes a hexadecimal mask, not '" + value + "'"; });
+    auto hex = [](std::string& value) {
+        const size_t at = value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0;
+        const std::string digits = value.substr(2 * at);
+        if (digits.empty() || digits.size() > 4 ||
+            digits.find_first_not_of("0123456789abcdefABCDEF") != digits.npos)
+            return std::string("not a mask");
+        value = "0x" + digits;
+        return std::string();
+    };
+    return Worded(CLI::Validator(hex, ""), Takes("a hexadecimal mask"));
 }
 
 // An option that takes one of the names of table and sets *value to that name's number.
@@ -144,9 +140,7 @@ void AddBatchOptions(CommandLine* line, BatchOptions* batch) {
             ->allow_extra_args(false) // one file a time: the words after it are puzzles
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     line->app->add_option("-j", batch->workers)
-        ->transform(Whole(1, LLONG_MAX, [](const std::string& v) {
-            return "takes a number of worker processes, 1 or more, not '" + v + "'";
-        }));
+        ->transform(Whole(1, LLONG_MAX, Takes("a number of worker processes, 1 or more")));
     line->app->add_flag("--stats", batch->stats);
 }
 
@@ -187,13 +181,45 @@ int Refuse(const std::string& command, const std::string& what) {
 // The help, or the first word the command did not take; -1 when neither.
 int HelpOrExtras(const CommandLine& line) {
     if (line.wantsHelp) return Emit(line.help, std::strlen(line.help)), 0;
-    for (const std::string& word : line.app->remaining()) {
-        return Refuse(
-            line.app->get_name(),
-            (word.size() > 1 && word[0] == '-' ? "unknown option " : "unexpected argument ") +
-                word);
+    if (line.app->remaining().empty()) return -1;
+    const std::string word = line.app->remaining()[0];
+    return Refuse(line.app->get_name(),
+                  (word.size() > 1 && word[0] == '-' ? "unknown option " : "unexpected argument ") +
+                      word);
+}
+
+// What CLI11 refused in a command's line, in this program's words; the status to exit with.
+int Refused(const CommandLine& line, const CLI::ParseError& e) {
+    const std::string what = e.what(), command = line.app->get_name();
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) // "-f: 1 required VALUE missing"
+        return Refuse(command, "option " + what.substr(0, what.find(':')) + " needs a value");
+    if (!dynamic_cast<const CLI::ExcludesError*>(&e)) return Refuse(command, what);
+    // "--json excludes --check": said after the help and the extras
+    if (const int status = HelpOrExtras(line); status >= 0) return status;
+    const size_t at = what.find(" excludes ");
+    std::fprintf(stderr, "quadrivo-cli %s: %s and %s do not go together\n", command.c_str(),
+                 what.substr(0, at).c_str(), what.substr(at + 10).c_str());
+    return 2;
+}
+
+// The first word when it is no command: the usage, the version or a refusal.
+int FirstWord(const CLI::App& app, const char* first) {
+    if (!first) {
+        std::fputs(Usage(app).c_str(), stderr);
+        return 2;
     }
-    return -1;
+    if (!std::strcmp(first, "--help") || !std::strcmp(first, "-h") || !std::strcmp(first, "help")) {
+        Emit(Usage(app));
+        return 0;
+    }
+    if (!std::strcmp(first, "--version")) {
+        char version[64];
+        VersionLine(version, sizeof version);
+        Emit(std::string(version) + "\n");
+        return 0;
+    }
+    std::fprintf(stderr, "quadrivo-cli: unknown command '%s'\n%s", first, Usage(app).c_str());
+    return 2;
 }
 
 int RunCommandLine(int argc, char** argv) {
@@ -217,9 +243,7 @@ int RunCommandLine(int argc, char** argv) {
     c = AddCommand(app, lines, "count",
                    "count solutions up to a limit and print the last one reached",
                    COUNT_HELP.c_str());
-    c->app->add_option("--limit", count.limit)
-        ->transform(
-            Whole(0, INT32_MAX, [](const std::string& v) { return TakesWhole(0, INT32_MAX, v); }));
+    c->app->add_option("--limit", count.limit)->transform(Whole(0, INT32_MAX));
     AddBatchOptions(c, &count.batch);
     c->run = [&](const std::vector<InputSource>&) { return CmdCount(count); };
 
@@ -234,13 +258,9 @@ int RunCommandLine(int argc, char** argv) {
     CreateOptions create;
     c = AddCommand(app, lines, "create", "make new minimal puzzles with a unique solution",
                    CREATE_HELP);
-    c->app->add_option("-n", create.count)->transform(Whole(0, 100000000, [](const std::string& v) {
-        return TakesWhole(0, 100000000, v);
-    }));
+    c->app->add_option("-n", create.count)->transform(Whole(0, 100000000));
     AddNamed(c->app, "--level", &create.level, LEVELS);
-    c->app->add_option("--seed", create.seed)
-        ->transform(Whole(0, UINT32_MAX,
-                          [](const std::string& v) { return TakesWhole(0, UINT32_MAX, v); }));
+    c->app->add_option("--seed", create.seed)->transform(Whole(0, UINT32_MAX));
     c->app->add_flag("--stats", create.stats);
     c->run = [&](const std::vector<InputSource>& inputs) {
         if (inputs.empty()) return CmdCreate(create);
@@ -264,9 +284,7 @@ int RunCommandLine(int argc, char** argv) {
     c->app->add_option("--techniques", hint.techniques)->transform(HexMask());
     c->app->add_option("--marks", hint.marks);
     c->app->add_flag("--candidates", hint.candidates);
-    c->app->add_option("--level", hint.level)->transform(Whole(1, 3, [](const std::string& v) {
-        return TakesWhole(1, 3, v);
-    }));
+    c->app->add_option("--level", hint.level)->transform(Whole(1, 3));
     AddBatchOptions(c, &hint.batch);
     c->run = [&](const std::vector<InputSource>&) { return CmdHint(hint); };
 
@@ -291,8 +309,13 @@ int RunCommandLine(int argc, char** argv) {
 
     // CLI11 takes the words last first. A puzzle may start with '-' (an empty first cell), which
     // CLI11 would take for an option, and after "--" every word is an input: such a word reaches
-    // the command whole as the value of the hidden --puzzle=. (CLI11 would hand the words after
-    // "--" back to the app above the command once the command has one input.)
+    // the command whole as the value of the hidden --puzzle=, unless it is the value of the
+    // option before it. (CLI11 would hand the words after "--" back to the app above the command
+    // once the command has one input.)
+    const CLI::App* command = nullptr;
+    for (auto& line : lines)
+        if (argc > 1 && line->app->get_name() == argv[1]) command = line->app;
+    const CLI::Option* before = nullptr; // the word before, when it is an option
     std::vector<std::string> words;
     bool options = true;
     for (int i = 1; i < argc; i++) {
@@ -303,62 +326,28 @@ int RunCommandLine(int argc, char** argv) {
             continue;
         }
         const bool dashed =
-            i > 1 && argv[i][0] == '-' &&
+            i > 1 && argv[i][0] == '-' && !(before && before->get_type_size() > 0) &&
             (!options || ReadPuzzleLine(argv[i], std::strlen(argv[i]), cells, why) >= 0);
         words.push_back(dashed ? std::string("--puzzle=") + argv[i] : argv[i]);
+        before = command && options ? command->get_option_no_throw(argv[i]) : nullptr;
     }
     std::reverse(words.begin(), words.end());
 
-    CommandLine* line = nullptr;
-    int status = -1;
+    // The command chosen, when the first word is one.
+    auto chosen = [&]() -> CommandLine* {
+        if (app.get_subcommands().empty() || !app.remaining().empty()) return nullptr;
+        for (auto& line : lines)
+            if (line->app == app.get_subcommands()[0]) return line.get();
+        return nullptr;
+    };
     try {
         app.parse(words);
     } catch (const CLI::ParseError& e) {
-        const std::string what = e.what();
-        if (app.get_subcommands().empty() || !app.remaining().empty()) {
-            // not in a command: handled below
-        } else if (dynamic_cast<const CLI::ArgumentMismatch*>(
-                       &e)) { // "-f: 1 required VALUE missing"
-            status = Refuse(argv[1], "option " + what.substr(0, what.find(':')) + " needs a value");
-        } else if (dynamic_cast<const CLI::ExcludesError*>(&e)) { // "--json excludes --check"
-            for (auto& l : lines)
-                if (l->app == app.get_subcommands()[0]) line = l.get();
-            status = HelpOrExtras(*line);
-            if (status < 0) {
-                const size_t at = what.find(" excludes ");
-                std::fprintf(stderr, "quadrivo-cli %s: %s and %s do not go together\n", argv[1],
-                             what.substr(0, at).c_str(), what.substr(at + 10).c_str());
-                status = 2;
-            }
-        } else {
-            status = Refuse(argv[1], what);
-        }
-        if (status >= 0) return status;
+        if (const CommandLine* line = chosen()) return Refused(*line, e);
     }
-    if (app.get_subcommands().empty() || !app.remaining().empty()) {
-        const char* first = argc > 1 ? argv[1] : nullptr;
-        if (!first) {
-            std::fputs(Usage(app).c_str(), stderr);
-            return 2;
-        }
-        if (!std::strcmp(first, "--help") || !std::strcmp(first, "-h") ||
-            !std::strcmp(first, "help")) {
-            Emit(Usage(app));
-            return 0;
-        }
-        if (!std::strcmp(first, "--version")) {
-            char version[64];
-            VersionLine(version, sizeof version);
-            Emit(std::string(version) + "\n");
-            return 0;
-        }
-        std::fprintf(stderr, "quadrivo-cli: unknown command '%s'\n%s", first, Usage(app).c_str());
-        return 2;
-    }
-    for (auto& l : lines)
-        if (l->app == app.get_subcommands()[0]) line = l.get();
-    status = HelpOrExtras(*line);
-    if (status >= 0) return status;
+    CommandLine* line = chosen();
+    if (!line) return FirstWord(app, argc > 1 ? argv[1] : nullptr);
+    if (const int status = HelpOrExtras(*line); status >= 0) return status;
     const std::vector<InputSource> inputs = Inputs(*line);
     if (line->batch) line->batch->inputs = inputs;
     return line->run(inputs);
