@@ -51,7 +51,7 @@ struct FormatOptions {
 };
 struct ShowOptions {
     std::vector<std::string> files;
-    std::string empty; // --empty nulls|dots|dashes, empty without one
+    uint32_t empty = 0; // --empty: EMPTY_NULLS, EMPTY_DOTS or EMPTY_DASHES, 0 without
 };
 
 // The options every puzzle command takes, as its help states them.

@@ -145,7 +145,6 @@ int CmdShow(const ShowOptions& options) {
         std::fprintf(stderr, "quadrivo-cli show: no file given (see --help)\n");
         return 2;
     }
-    const std::string& chosen = options.empty;
     int status = 0;
     const bool several = options.files.size() > 1;
     for (size_t i = 0; i < options.files.size(); i++) {
@@ -164,15 +163,13 @@ int CmdShow(const ShowOptions& options) {
         }
         // The style the file was written with, unless --empty says otherwise.
         uint32_t empty = check.dashes ? EMPTY_DASHES : EMPTY_DOTS;
-        if (!chosen.empty()) {
-            empty = chosen == "nulls"    ? EMPTY_NULLS
-                    : chosen == "dashes" ? EMPTY_DASHES
-                                         : EMPTY_DOTS;
+        if (options.empty) {
+            empty = options.empty;
             if (check.dashes && empty != EMPTY_DASHES)
                 std::fprintf(stderr,
                              "%s: warning: the puzzle has '-' for empty cells; with --empty %s "
                              "they are skipped\n",
-                             name, chosen.c_str());
+                             name, empty == EMPTY_NULLS ? "nulls" : "dots");
         } else if (check.dots && check.dashes) {
             std::fprintf(stderr,
                          "%s: warning: the puzzle has both '.' and '-' for empty cells; both "

@@ -15,41 +15,35 @@
 #include <string>
 
 namespace {
-// A CLI11 check whose refusal is this program's own (CLI11 puts "NAME: " before it). The check
-// may rewrite the value before it is converted; the refusal quotes it as given.
-using Refusal = std::function<std::string(const std::string& value)>;
-CLI::Validator Worded(CLI::Validator check, Refusal say) {
+// A CLI11 check in this program's words: check may rewrite the value before CLI11 converts it
+// and returns CLI11's refusal or ""; the refusal said is "takes WHAT, not 'VALUE'" (CLI11 puts
+// "NAME: " before it).
+CLI::Validator Takes(const std::string& what, std::function<std::string(std::string&)> check) {
     return CLI::Validator(
-        [check, say](std::string& value) {
+        [what, check](std::string& value) {
             const std::string given = value;
-            return check(value).empty() ? std::string() : say(given);
+            return check(value).empty() ? std::string() : "takes " + what + ", not '" + given + "'";
         },
         "");
 }
 
-Refusal Takes(const std::string& what) {
-    return [what](const std::string& value) { return "takes " + what + ", not '" + value + "'"; };
-}
-
 // A whole number low..high written in decimal: CLI11 alone would read "010" as octal and take
 // "0x10", so the digits are checked and the leading zeros dropped before CLI::Range sees them.
-CLI::Validator Whole(long long low, long long high, Refusal say = nullptr) {
+CLI::Validator Whole(long long low, long long high, std::string what = "") {
+    if (what.empty()) what = "a whole number " + std::to_string(low) + ".." + std::to_string(high);
     const CLI::Validator range = CLI::Range(low, high);
-    auto decimal = [range](std::string& value) {
+    return Takes(what, [range](std::string& value) {
         if (value.empty() || value.find_first_not_of("0123456789") != value.npos)
             return std::string("not decimal");
         value.erase(0, std::min(value.find_first_not_of('0'), value.size() - 1));
         return range(value);
-    };
-    return Worded(
-        CLI::Validator(decimal, ""),
-        say ? say : Takes("a whole number " + std::to_string(low) + ".." + std::to_string(high)));
+    });
 }
 
 // A hexadecimal mask of at most four digits ("3F", "0x3f"), handed on as "0x3F" for CLI11 to
 // convert.
 CLI::Validator HexMask() {
-    auto hex = [](std::string& value) {
+    return Takes("a hexadecimal mask", [](std::string& value) {
         const size_t at = value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0;
         const std::string digits = value.substr(2 * at);
         if (digits.empty() || digits.size() > 4 ||
@@ -57,8 +51,7 @@ CLI::Validator HexMask() {
             return std::string("not a mask");
         value = "0x" + digits;
         return std::string();
-    };
-    return Worded(CLI::Validator(hex, ""), Takes("a hexadecimal mask"));
+    });
 }
 
 // An option that takes one of the names of table and sets *value to that name's number.
@@ -71,12 +64,14 @@ CLI::Option* AddNamed(CLI::App* app, const char* name, T* value,
         names.push_back(entry.first);
         list += (list.empty() ? "" : "/") + entry.first;
     }
+    const CLI::Validator member = CLI::IsMember(names);
+    auto named = [member, list](std::string& v) {
+        return member(v).empty() ? std::string() : "'" + v + "' is not one of " + list;
+    };
     // transform() puts each check in front of those before it: the names are checked first.
     return app->add_option(name, *value)
         ->transform(CLI::Transformer(table))
-        ->transform(Worded(CLI::IsMember(names), [list](const std::string& v) {
-            return "'" + v + "' is not one of " + list;
-        }));
+        ->transform(CLI::Validator(named, ""));
 }
 
 const std::vector<std::pair<std::string, int>> LEVELS = {
@@ -140,7 +135,7 @@ void AddBatchOptions(CommandLine* line, BatchOptions* batch) {
             ->allow_extra_args(false) // one file a time: the words after it are puzzles
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     line->app->add_option("-j", batch->workers)
-        ->transform(Whole(1, LLONG_MAX, Takes("a number of worker processes, 1 or more")));
+        ->transform(Whole(1, LLONG_MAX, "a number of worker processes, 1 or more"));
     line->app->add_flag("--stats", batch->stats);
 }
 
@@ -298,10 +293,7 @@ int RunCommandLine(int argc, char** argv) {
 
     ShowOptions show;
     c = AddCommand(app, lines, "show", "print what a saved game holds", SHOW_HELP, "FILE");
-    c->app->add_option("--empty", show.empty)
-        ->check(Worded(CLI::IsMember({"nulls", "dots", "dashes"}), [](const std::string& v) {
-            return "'" + v + "' is not one of nulls/dots/dashes";
-        }));
+    AddNamed(c->app, "--empty", &show.empty, EMPTIES);
     c->run = [&](const std::vector<InputSource>& inputs) {
         for (const InputSource& input : inputs) show.files.push_back(input.text);
         return CmdShow(show);
