@@ -43,8 +43,9 @@ void EndOnSignals(MainWindow* window) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The words as bytes, one character each, so that a file name that is not UTF-8 comes through.
     QStringList arguments;
-    for (int i = 1; i < argc; i++) arguments << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; i++) arguments << QString::fromLatin1(argv[i]);
     if (arguments.contains("--picture")) return RunPictureMode(arguments);
     // Options other than the help (Qt's own, such as -style) are left to QApplication; the last
     // word that is not an option names the file.
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
     }
     const QStringList files = parser.positionalArguments();
     const QByteArray file =
-        files.isEmpty() ? QByteArray() : AbsolutePath(files.last().toLocal8Bit().constData());
+        files.isEmpty() ? QByteArray() : AbsolutePath(files.last().toLatin1().constData());
     if (file.size() >= PATH_MAX) {
         std::fprintf(stderr, "quadrivo: the path is too long to open (%d bytes, at most %d): %s\n",
                      int(file.size()), PATH_MAX - 1, file.constData());

@@ -92,51 +92,53 @@ int RunPictureMode(const QStringList& arguments) {
     // parser as the value of --source=, which it would otherwise read as an option. The word
     // after an option that takes a value is its value.
     QStringList words = {"quadrivo"};
+    bool endMark = false; // "--", which the parser would take for the end of the options
     for (qsizetype i = 0; i < arguments.size(); i++) {
         const QString& a = arguments[i];
+        endMark = endMark || a == "--";
         if ((a == "--picture" || a == "--scale" || a == "--highlight") &&
             i + 1 < arguments.size()) {
             words << a << arguments[++i];
             continue;
         }
         const bool source =
-            a != "-h" && (!a.startsWith("--") || IsPuzzle(a.toLocal8Bit().constData()));
+            a != "-h" && (!a.startsWith("--") || IsPuzzle(a.toLatin1().constData()));
         words << (source ? "--source=" + a : a);
     }
     if (!parser.parse(words)) {
         if (!parser.unknownOptionNames().isEmpty())
-            return Fail("unknown option --",
-                        parser.unknownOptionNames()[0].toLocal8Bit().constData());
+            return Fail("unknown option --", parser.unknownOptionNames()[0].toLatin1().constData());
         // "Missing value after '--scale'.": the only other refusal of the parser
         const QString text = parser.errorText();
         const qsizetype from = text.indexOf('\'') + 1;
         return Fail("missing value after ",
-                    text.mid(from, text.lastIndexOf('\'') - from).toLocal8Bit().constData());
+                    text.mid(from, text.lastIndexOf('\'') - from).toLatin1().constData());
     }
     if (parser.isSet(help)) {
         std::fputs(USAGE, stdout);
         return 0;
     }
+    if (endMark) return Fail("unknown option --");
     const QStringList sources = parser.values(given) + parser.positionalArguments();
     if (sources.size() > 1)
-        return Fail("more than one puzzle or file: ", sources[1].toLocal8Bit().constData());
+        return Fail("more than one puzzle or file: ", sources[1].toLatin1().constData());
     int scale = 1;
     for (const QString& value : parser.values(scaleOption)) {
         bool number = false;
         scale = value.toInt(&number);
         if (!number || scale < 1 || scale > MAX_SCALE)
-            return Fail("--scale takes 1 to 32, not ", value.toLocal8Bit().constData());
+            return Fail("--scale takes 1 to 32, not ", value.toLatin1().constData());
     }
     FocusMarks focus;
     for (const QString& d : parser.values(highlight)) {
         if (d.size() != 1 || d[0] < '1' || d[0] > '9')
-            return Fail("--highlight takes a digit 1 to 9, not ", d.toLocal8Bit().constData());
+            return Fail("--highlight takes a digit 1 to 9, not ", d.toLatin1().constData());
         focus.highlightDigit = d[0].digitValue();
     }
     const bool analysis = parser.isSet(analysisOption), candidates = parser.isSet(candidatesOption),
                solution = parser.isSet(solutionOption), wrong = parser.isSet(wrongOption);
-    const QByteArray outBytes = parser.value(picture).toLocal8Bit();
-    const QByteArray sourceBytes = sources.isEmpty() ? QByteArray() : sources[0].toLocal8Bit();
+    const QByteArray outBytes = parser.value(picture).toLatin1();
+    const QByteArray sourceBytes = sources.isEmpty() ? QByteArray() : sources[0].toLatin1();
     const char* out = outBytes.constData();
     const char* source = sources.isEmpty() ? nullptr : sourceBytes.constData();
     if (!*out) return Fail("--picture needs the name of the PNG file to write");

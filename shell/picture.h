@@ -6,8 +6,9 @@
 
 class QImage;
 
-// Loads the puzzle the arguments (those after the program's name) name, draws it and writes the
-// file; the exit status (0 done, 1 the file could not be written, 2 bad input).
+// Loads the puzzle the arguments (those after the program's name, each byte one Latin-1
+// character) name, draws it and writes the file; the exit status (0 done, 1 the file could not
+// be written, 2 bad input).
 int RunPictureMode(const QStringList& arguments);
 
 // Encodes image as a PNG and writes it the way games are saved (ReplaceFile: a temporary file,
