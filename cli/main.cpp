@@ -7,6 +7,7 @@
 #include "control/dialogrules.h"
 #include "files/text.h"
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstdio>
