@@ -5,6 +5,7 @@
 // taken per search let the loops skip every call that would find nothing while asking only
 // link questions with known answers; what is asked, and in which order, stays the same.
 #include "analysis/als.h"
+#include "analysis/chainproof.h"
 #include "analysis/chains.h"
 #include "analysis/links.h"
 #include "analysis/state.h"
@@ -276,16 +277,13 @@ static bool PairDigitLinked(int i, int j, DigitMask digit) {
     return true;
 }
 
-static void MarkAlsCells(int als, DigitMask digit, uint16_t kind) {
+// Set k of the step record: the prepared set's cells and digits.
+static void RecordSet(int k, int als) {
     const uint8_t* cells;
-    int n = AlsCells(als, &cells);
-    for (int k = 0; k < n; k++) {
-        uint16_t& mark = StepMarks[cells[k]];
-        if (mark & MARK_ALS)
-            mark |= MARK_SHARED;
-        else
-            mark |= uint16_t(digit | kind);
-    }
+    StepSet& set = CurrentStep.sets[k];
+    set.count = AlsCells(als, &cells);
+    std::memcpy(set.cells, cells, size_t(set.count));
+    set.digits = AlsInfo[als].digits;
 }
 
 // The ALS-XZ rule for one cell t outside a pair of prepared sets. Doubly linked (two digits or
@@ -300,6 +298,7 @@ static int TryPair(int t, int pair) {
     DigitMask mask = AnalysisGrid[t];
     DigitMask x = rec.digits;
     DigitMask z = 0;
+    int zSets = 3; // the sets t sees Z in: bit 0 A, bit 1 B
     // Doubly linked: a digit of one set outside X that t sees in all its cells. The first
     // digit found ends the search.
     if (PopCount(x) >= 2) {
@@ -309,6 +308,7 @@ static int TryPair(int t, int pair) {
             for (DigitMask rest = candidates; rest != 0; rest &= rest - 1)
                 if (SeesAll(t, als, DigitMask(LowestBit(rest)))) {
                     z = DigitMask(LowestBit(rest));
+                    zSets = 1 << k;
                     break;
                 }
         }
@@ -326,11 +326,14 @@ static int TryPair(int t, int pair) {
         }
     }
     if (!z) return 0;
-    MarkChainTarget(t, z);
-    MarkAlsCells(rec.first, z, MARK_ALS);
-    MarkAlsCells(rec.second, z, MARK_LINK);
-    RecordChainStep(TECHNIQUE_ALS, z);
+    ShowNodeChain(t, z);
+    RecordChainStep(TECHNIQUE_ALS, RULE_ALS_XZ, z);
+    RecordSet(0, rec.first);
+    RecordSet(1, rec.second);
+    CurrentStep.restricted = x;
+    CurrentStep.zSets = zSets;
     AddChainStepTarget(t);
+    MarkCurrentStep();
     return 1;
 }
 
@@ -388,21 +391,20 @@ static int TryChain(int als) {
                         found = true;
                     }
                     if (!found) continue;
-                    const uint8_t* cells;
-                    int n = AlsCells(als, &cells);
-                    for (int k = 0; k < n; k++)
-                        StepMarks[cells[k]] |= uint16_t(ni.digits | MARK_ALS);
                     // Node i is false, so is every node of its colour; only those with i's
                     // digit are targets, since the step removes that one digit from every
                     // target.
-                    RecordChainStep(TECHNIQUE_ALS, ni.digits);
+                    RecordChainStep(TECHNIQUE_ALS, RULE_ALS_CHAIN, ni.digits);
+                    RecordSet(0, als);
                     for (int m = ChainTable[ni.chain].first; m < ChainTable[ni.chain + 1].first;
                          m++) {
                         const ChainNode& nm = ChainNodeTable[m];
-                        if (nm.colour != ni.colour || nm.digits != ni.digits) continue;
-                        StepMarks[nm.cell] = MARK_TARGET;
-                        AddChainStepTarget(nm.cell);
+                        if (nm.colour == ni.colour && nm.digits == ni.digits)
+                            AddChainStepTarget(nm.cell);
                     }
+                    CurrentStep.graphNodes[0] = i;
+                    CurrentStep.graphNodes[1] = j;
+                    MarkCurrentStep();
                     return 1;
                 }
         }
@@ -655,4 +657,77 @@ void ResetAlsModule() {
     SearchId++;
     SeesStamp++;
     SeesKnown = 0;
+}
+
+// ---- The chains an almost-locked-set step writes -----------------------------------------
+
+// The links the chain graph gave the search, one per pair of cells and digit: every cell of a
+// set holding the digit that is not a peer of the given cell.
+struct AlsLinkList {
+    int count;
+    uint8_t a[64], b[64];
+    DigitMask digit[64];
+    void NeedAll(int cell, const StepSet& set, DigitMask d) {
+        for (int i = 0; i < set.count; i++) {
+            const int other = set.cells[i];
+            if (!(AnalysisGrid[other] & d) || other == cell || IsPeer(cell, other)) continue;
+            bool listed = count == 64;
+            for (int k = 0; k < count && !listed; k++)
+                listed = digit[k] == d &&
+                         ((a[k] == cell && b[k] == other) || (a[k] == other && b[k] == cell));
+            if (listed) continue;
+            a[count] = uint8_t(cell);
+            b[count] = uint8_t(other);
+            digit[count++] = d;
+        }
+    }
+};
+
+static void AddLinkChains(StepRecord* s, const AlsLinkList& links) {
+    for (int i = 0; i < links.count; i++) {
+        ChainProofRecord proof;
+        proof.count = 0;
+        proof.overflow = false;
+        if (LinkProof(links.a[i], links.b[i], links.digit[i], &proof))
+            AddStepChain(s, CHAIN_LINK, proof);
+    }
+}
+
+void CompleteAlsStep(StepRecord* s) {
+    const StepSet& a = s->sets[0];
+    AlsLinkList links;
+    links.count = 0;
+    ChainProofRecord proof;
+    proof.count = 0;
+    proof.overflow = false;
+    if (s->rule == RULE_ALS_XZ) {
+        // Every X of A against B, then the target against the sets it sees Z in.
+        for (DigitMask rest = s->restricted; rest; rest &= rest - 1) {
+            const DigitMask digit = DigitMask(LowestBit(rest));
+            for (int i = 0; i < a.count; i++)
+                if (AnalysisGrid[a.cells[i]] & digit) links.NeedAll(a.cells[i], s->sets[1], digit);
+        }
+        for (int k = 0; k < 2 && s->targetCount; k++)
+            if (s->zSets >> k & 1) links.NeedAll(s->targets[0].cell, s->sets[k], s->digits);
+        AddLinkChains(s, links);
+        return;
+    }
+    // The chain rule: i true would make j true; the other targets are false with i.
+    const int i = s->graphNodes[0], j = s->graphNodes[1];
+    const ChainNode& ni = ChainNodeTable[i];
+    const ChainNode& nj = ChainNodeTable[j];
+    const bool written = nj.chain != ni.chain ? ImplicationProof(i, j, ni.colour ^ 1, &proof) != 0
+                                              : ClusterProof(i, true, j, true, &proof) != 0;
+    if (!written || !AddStepChain(s, CHAIN_PROOF, proof)) return;
+    for (int m = ChainTable[ni.chain].first; m < ChainTable[ni.chain + 1].first; m++) {
+        const ChainNode& nm = ChainNodeTable[m];
+        if (m == i || nm.digits != ni.digits || nm.colour != ni.colour) continue;
+        ChainProofRecord same;
+        same.count = 0;
+        same.overflow = false;
+        if (ClusterProof(i, false, m, false, &same)) AddStepChain(s, CHAIN_FALSE, same);
+    }
+    links.NeedAll(ni.cell, a, ni.digits);
+    links.NeedAll(nj.cell, a, nj.digits);
+    AddLinkChains(s, links);
 }

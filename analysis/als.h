@@ -29,4 +29,10 @@ void EmptyAlsTable();
 // The size and cells of ALS i (for display and tests); returns the size.
 int AlsCells(int als, const uint8_t** cells);
 
+// Writes the chains of the almost-locked-set step in the record from the chain graph the
+// search left: the ALS chain's proof and the chains of its other targets, and every link the
+// graph gave the sets.
+struct StepRecord;
+void CompleteAlsStep(StepRecord* step);
+
 void ResetAlsModule();

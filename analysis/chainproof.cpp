@@ -10,7 +10,6 @@
 #include "analysis/chains.h"
 #include "analysis/links.h"
 #include "analysis/state.h"
-#include "model/options.h"
 #include <cstring>
 
 namespace {
@@ -287,21 +286,22 @@ bool SearchLinkFrom(int a, int b, DigitMask digit, ChainProofRecord* proof) {
     return false;
 }
 
-// Whether the search just made linked cells through the graph: a pass with chain links sets
-// TECH_ALS_CHAINS (the rating from its start), or leaves answers in the LinkCache, which the
-// forcing-chain search empties before and a pass without links never fills.
-bool LinksWereOn() {
-    const uint32_t t = AnalysisOptions.techniques;
-    return (t & TECH_CHAINS) && ((t & TECH_ALS_CHAINS) || LinkCacheCount > 0);
-}
-
 } // namespace
 
-int GraphLinked(int cellA, int cellB, DigitMask digit) {
-    if (cellA == cellB || !LinksWereOn()) return 0;
-    const int cached = CachedLink(cellA, cellB, digit, nullptr);
-    if (cached != 0) return cached > 0;
-    return SearchLinkFrom(cellA, cellB, digit, nullptr);
+int ProofClusters(const ChainProofRecord* proof, int16_t* clusters) {
+    int count = 0;
+    auto list = [&](int chain) {
+        for (int k = 0; k < count; k++)
+            if (clusters[k] == chain) return;
+        clusters[count++] = int16_t(chain);
+    };
+    for (int i = 0; proof && i < proof->count; i++) {
+        const ProofNode& n = proof->nodes[i];
+        const int node = n.count == 1 ? FindNode(n.cells[0], n.digit) : -1;
+        if (node >= 0 && count < CHAINS_MAX) list(ChainNodeTable[node].chain);
+    }
+    for (int i = 0; i < ChainDisplayList.count; i++) list(ChainDisplayList.entries[i]);
+    return count;
 }
 
 int LinkProof(int cellA, int cellB, DigitMask digit, ChainProofRecord* proof) {
@@ -427,7 +427,7 @@ const char* ChainShapeName(const ChainProofRecord& p) {
     return closed ? "Nice loop" : "Alternating inference chain";
 }
 
-// ---- Writing and reading ------------------------------------------------------------------
+// ---- Writing ------------------------------------------------------------------------------
 
 namespace {
 
@@ -492,78 +492,4 @@ int WriteChainProof(const ChainProofRecord& proof, char* out, size_t size) {
         if (i < proof.count) w.Char(proof.strong[i - 1] ? '=' : '-');
     }
     return int(w.len);
-}
-
-namespace {
-
-bool IsDigit(char c) {
-    return c >= '1' && c <= '9';
-}
-
-// Reads "rXcY", "rXcYZ" or "rXYcZ" into the node's cells; returns characters read, 0 if none.
-int ReadCells(const char* s, ProofNode* n) {
-    int i = 0;
-    if (s[i++] != 'r') return 0;
-    int rows[3], columns[3], nr = 0, nc = 0;
-    while (IsDigit(s[i]) && nr < 3) rows[nr++] = s[i++] - '1';
-    if (nr == 0 || s[i++] != 'c') return 0;
-    while (IsDigit(s[i]) && nc < 3) columns[nc++] = s[i++] - '1';
-    if (nc == 0 || (nr > 1 && nc > 1) || IsDigit(s[i])) return 0;
-    n->count = uint8_t(nr > nc ? nr : nc);
-    for (int k = 0; k < n->count; k++)
-        n->cells[k] = uint8_t(9 * rows[nr > 1 ? k : 0] + columns[nc > 1 ? k : 0]);
-    return i;
-}
-
-} // namespace
-
-int ReadChainProof(const char* text, ChainProofRecord* proof) {
-    proof->count = 0;
-    proof->overflow = false;
-    if (text[0] != '(' || !IsDigit(text[1])) return 0;
-    int i = 0;
-    DigitMask current = 0;
-    bool strong = false; // the link read before the node
-    for (;;) {
-        ProofNode node = {0, 0, {0, 0, 0}};
-        if (text[i] == '(') {
-            if (!IsDigit(text[i + 1])) return 0;
-            const DigitMask d = DigitMask(1u << (text[i + 1] - '1'));
-            if ((text[i + 2] == '=' || text[i + 2] == '-') && IsDigit(text[i + 3]) &&
-                text[i + 4] == ')') {
-                ProofNode second = {DigitMask(1u << (text[i + 3] - '1')), 0, {0, 0, 0}};
-                node.digit = d;
-                const int n = ReadCells(text + i + 5, &node);
-                if (n == 0 || node.count != 1) return 0;
-                second.count = 1;
-                second.cells[0] = node.cells[0];
-                AddProofNode(proof, node, strong);
-                AddProofNode(proof, second, text[i + 2] == '=');
-                current = second.digit;
-                i += 5 + n;
-            } else {
-                if (text[i + 2] != ')') return 0;
-                current = d;
-                i += 3;
-                node.digit = current;
-                const int n = ReadCells(text + i, &node);
-                if (n == 0) return 0;
-                AddProofNode(proof, node, strong);
-                i += n;
-            }
-        } else {
-            node.digit = current;
-            const int n = ReadCells(text + i, &node);
-            if (n == 0) return 0;
-            AddProofNode(proof, node, strong);
-            i += n;
-        }
-        // Another node follows a link sign only when the next word is a node.
-        if ((text[i] == '=' || text[i] == '-') && (text[i + 1] == '(' || text[i + 1] == 'r')) {
-            strong = text[i] == '=';
-            i++;
-            continue;
-        }
-        return proof->overflow ? 0 : i;
-    }
 }

@@ -1,8 +1,8 @@
 // The reasoning of the chain graph written out as alternating inference chains, for the step
-// text: the path inside one colour cluster between two of its candidates, the implication that
-// ChainImplies proves across clusters, and the link between two cells that the almost-locked-set
-// rules take from the graph. A node is one candidate, or one digit in two or three cells of one
-// box and one line (a group); strong links ('=') and weak links ('-') alternate.
+// record of a chain step: the path inside one colour cluster between two of its candidates, the
+// implication that ChainImplies proves across clusters, and the link between two cells that the
+// almost-locked-set rules take from the graph. A node is one candidate, or one digit in two or
+// three cells of one box and one line (a group); strong links ('=') and weak links ('-') alternate.
 #pragma once
 #include "model/board.h"
 #include <cstddef>
@@ -36,10 +36,10 @@ int ImplicationProof(int a, int b, int colour, ChainProofRecord* proof);
 // way QueryAlsLink searches (a's order first, unless the LinkCache was filled from b's side):
 // "(d)a-x=...=y-b". Returns 1 with the proof appended, else 0.
 int LinkProof(int cellA, int cellB, DigitMask digit, ChainProofRecord* proof);
-// Whether the almost-locked-set rules counted a and b, not peers, as linked for the digit in
-// the search just made: the LinkCache's answer, else the graph search QueryAlsLink makes; 0
-// when that search ran without chain links. Reads the graph, changes nothing.
-int GraphLinked(int cellA, int cellB, DigitMask digit);
+// The clusters a step's text names: those the proof (may be null) runs through, in its order,
+// then those of the ChainDisplayList, each once. Returns how many were written to `clusters`
+// (room for 192).
+int ProofClusters(const ChainProofRecord* proof, int16_t* clusters);
 
 // Appends a node; when the proof is full it is marked overflowed instead. `strong` is the link
 // from the node before (ignored for the first node).
@@ -58,6 +58,3 @@ const char* ChainShapeName(const ChainProofRecord& proof);
 // is written where it changes and after a cell's two digits. Returns the length written (the
 // text is cut at size - 1).
 int WriteChainProof(const ChainProofRecord& proof, char* out, size_t size);
-// Reads a chain written as above from text; returns the characters read, 0 when text does
-// not start with one.
-int ReadChainProof(const char* text, ChainProofRecord* proof);

@@ -438,8 +438,7 @@ bool ChainImplies(int a, int b, int colour) {
     return ImpliesFromClear(a, b, colour);
 }
 
-void MarkChainTarget(int cell, DigitMask digits) {
-    StepMarks[cell] = MARK_TARGET;
+void ShowNodeChain(int cell, DigitMask digits) {
     int n = FindNode(cell, digits);
     // A node grown past the last chain the table holds belongs to no chain and is not shown.
     if (n >= 0 && ChainNodeTable[n].chain < ChainCount)

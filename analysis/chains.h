@@ -69,7 +69,7 @@ uint32_t ChainGraphVersion();
 // Whether the nodes of a's chain with the given colour being false forces node b true, through
 // the weak links; the chains crossed are appended to the display list when it does.
 bool ChainImplies(int a, int b, int colour);
-// Marks the cell as a target and shows the chain of its node for the digits, if any.
-void MarkChainTarget(int cell, DigitMask digits);
+// Shows the chain of the cell's node for the digits, if any.
+void ShowNodeChain(int cell, DigitMask digits);
 
 void ResetChainsModule();

@@ -4,6 +4,7 @@
 // State: the chain-display request and the rating score; both idle at -1 and 0.
 #include "analysis/driver.h"
 #include "analysis/als.h"
+#include "analysis/chainproof.h"
 #include "analysis/chains.h"
 #include "analysis/fish.h"
 #include "analysis/forcing.h"
@@ -152,6 +153,21 @@ void ApplyStep(int kind, bool addToScore) {
         ApplyCurrentStep();
     if (addToScore) RatingScore += StepCost(kind);
     techniques |= TECH_ANALYSIS;
+}
+
+void CompleteCurrentStep() {
+    StepRecord& s = CurrentStep;
+    if (s.completed || (s.technique != TECHNIQUE_FORCING_CHAIN && s.technique != TECHNIQUE_ALS))
+        return;
+    if (s.technique == TECHNIQUE_FORCING_CHAIN)
+        CompleteForcingStep(&s);
+    else
+        CompleteAlsStep(&s);
+    ChainProofRecord proof;
+    const int at = FindStepChain(s, CHAIN_PROOF);
+    if (at >= 0) StepChainProof(s, at, &proof);
+    s.clusterCount = ProofClusters(at >= 0 ? &proof : nullptr, s.clusters);
+    s.completed = 1;
 }
 
 void ResetDriverModule() {

@@ -16,4 +16,10 @@ int FindSingles();
 // Carries out the step in StepMarks; adds its cost to RatingScore when addToScore is set.
 void ApplyStep(int kind, bool addToScore);
 
+// Completes the record of a chain or almost-locked-set step with the chains its text writes
+// and the clusters it names, built once from the chain graph; the rating, which needs no text,
+// never asks. Must run while the graph, the grid and the ChainDisplayList are as the
+// RunAnalysis that found the step left them; later calls do nothing.
+void CompleteCurrentStep();
+
 void ResetDriverModule();

@@ -1,9 +1,11 @@
 // Forcing chains over the chain graph: for a digit d of an open cell x, some node seeing x
 // with d must be true, so x is not d. Three rules in a fixed order: the colour trap (two
 // colours of one chain see x), two chains (ChainImplies), and a chain through another
-// candidate of x. The first finding is marked (x as the target, the seeing nodes as pattern)
-// and recorded in the step record (x losing the digit).
+// candidate of x. The first finding is recorded in the step record (x losing the digit, the
+// seeing nodes as pattern, the nodes joined) and marked from it; CompleteForcingStep writes
+// the chain that proves it.
 #include "analysis/forcing.h"
+#include "analysis/chainproof.h"
 #include "analysis/chains.h"
 #include "analysis/links.h"
 #include "analysis/state.h"
@@ -22,9 +24,31 @@ static int FindPeerNodeInChain(int cell, int from, int chain, unsigned digits) {
     return -1;
 }
 
-static void MarkPattern(int node) {
-    const ChainNode& n = ChainNodeTable[node];
-    StepMarks[n.cell] |= uint16_t(n.digits | MARK_PATTERN);
+// Records the step: the cell loses a's digit; a (and b unless the chain runs through the
+// cell) see it. Returns 1.
+static int RecordForcing(int rule, int cell, int a, int b) {
+    const ChainNode& na = ChainNodeTable[a];
+    StepRecord& s = CurrentStep;
+    RecordChainStep(TECHNIQUE_FORCING_CHAIN, rule, na.digits);
+    s.pattern[s.patternCount++] = {uint8_t(na.cell), na.digits};
+    if (rule != RULE_CELL_CHAIN) {
+        const ChainNode& nb = ChainNodeTable[b];
+        const StepCell pb = {uint8_t(nb.cell), nb.digits};
+        if (nb.cell < na.cell) {
+            s.pattern[1] = s.pattern[0];
+            s.pattern[0] = pb;
+        } else {
+            s.pattern[1] = pb;
+        }
+        s.patternCount = 2;
+    } else {
+        s.other = ChainNodeTable[b].digits;
+    }
+    AddChainStepTarget(cell);
+    s.graphNodes[0] = a;
+    s.graphNodes[1] = b;
+    MarkCurrentStep();
+    return 1;
 }
 
 static void ClearSearch() {
@@ -42,12 +66,8 @@ int FindColourTrap(int cell) {
                  b = FindPeerNodeInChain(cell, b + 1, i, na.digits)) {
                 if (ChainNodeTable[b].colour == na.colour) continue;
                 AppendChainToDisplay(i);
-                MarkPattern(a);
-                MarkPattern(b);
-                MarkChainTarget(cell, na.digits);
-                RecordChainStep(TECHNIQUE_FORCING_CHAIN, na.digits);
-                AddChainStepTarget(cell);
-                return 1;
+                ShowNodeChain(cell, na.digits);
+                return RecordForcing(RULE_COLOUR_TRAP, cell, a, b);
             }
         }
     }
@@ -68,12 +88,7 @@ int FindChainPairElimination(int cell) {
                     if (!ChainImplies(a, b, na.colour)) continue;
                     AppendChainToDisplay(i);
                     AppendChainToDisplay(j);
-                    MarkPattern(a);
-                    MarkPattern(b);
-                    StepMarks[cell] = MARK_TARGET;
-                    RecordChainStep(TECHNIQUE_FORCING_CHAIN, na.digits);
-                    AddChainStepTarget(cell);
-                    return 1;
+                    return RecordForcing(RULE_CHAIN_PAIR, cell, a, b);
                 }
         }
     return 0;
@@ -98,11 +113,8 @@ int FindCellChainElimination(int cell) {
                 }
                 if (!found) continue;
                 AppendChainToDisplay(i);
-                MarkChainTarget(cell, na.digits);
-                MarkPattern(a);
-                RecordChainStep(TECHNIQUE_FORCING_CHAIN, na.digits);
-                AddChainStepTarget(cell);
-                return 1;
+                ShowNodeChain(cell, na.digits);
+                return RecordForcing(RULE_CELL_CHAIN, cell, a, r);
             }
         }
     return 0;
@@ -119,4 +131,39 @@ int FindForcingChain() {
         if (FindCellChainElimination(x)) return 1;
     }
     return 0;
+}
+
+// The name of a trap inside one cluster: simple colouring for a cluster of one digit, 3D
+// Medusa for one of several.
+static int TrapColouring(int node) {
+    return PopCount(ChainTable[ChainNodeTable[node].chain].digits) == 1 ? COLOURING_SIMPLE
+                                                                        : COLOURING_MEDUSA;
+}
+
+void CompleteForcingStep(StepRecord* s) {
+    const int a = s->graphNodes[0], b = s->graphNodes[1];
+    const ChainNode& na = ChainNodeTable[a];
+    const ChainNode& nb = ChainNodeTable[b];
+    ChainProofRecord proof;
+    proof.count = 0;
+    proof.overflow = false;
+    bool written = false;
+    if (s->rule == RULE_COLOUR_TRAP) { // written from the pattern node first in cell order
+        s->colouring = TrapColouring(a);
+        written = na.cell < nb.cell ? ClusterProof(a, false, b, true, &proof)
+                                    : ClusterProof(b, false, a, true, &proof);
+    } else if (s->rule == RULE_CHAIN_PAIR) {
+        written =
+            ImplicationProof(a, b, na.colour, &proof) || ImplicationProof(b, a, nb.colour, &proof);
+        bool oneDigit = ChainDisplayList.count > 0; // the colours of one-digit clusters
+        for (int i = 0; i < ChainDisplayList.count; i++)
+            oneDigit = oneDigit && ChainTable[ChainDisplayList.entries[i]].digits == s->digits;
+        if (oneDigit) s->colouring = COLOURING_MULTI;
+    } else if (nb.chain == na.chain && nb.colour != na.colour) {
+        s->colouring = TrapColouring(a);
+        written = ClusterProof(a, false, b, true, &proof);
+    } else {
+        written = ImplicationProof(a, b, na.colour, &proof);
+    }
+    if (written) AddStepChain(s, CHAIN_PROOF, proof);
 }

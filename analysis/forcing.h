@@ -8,3 +8,7 @@ int FindForcingChain();
 int FindColourTrap(int cell);
 int FindChainPairElimination(int cell);
 int FindCellChainElimination(int cell);
+// Writes the chain of the forcing step in the record, found from its nodes on the chain graph
+// the search left, and how the step is named without one.
+struct StepRecord;
+void CompleteForcingStep(StepRecord* step);

@@ -18,13 +18,20 @@ void ClearCurrentStep() {
     CurrentStep.nakedDigits = 0;
     CurrentStep.patternCount = CurrentStep.targetCount = 0;
     CurrentStep.placed = -1;
-    CurrentStep.chain.count = 0;
-    CurrentStep.chain.overflow = false;
+    CurrentStep.rule = RULE_NONE;
+    CurrentStep.other = CurrentStep.restricted = 0;
+    CurrentStep.sets[0].count = CurrentStep.sets[1].count = 0;
+    CurrentStep.zSets = 0;
+    CurrentStep.graphNodes[0] = CurrentStep.graphNodes[1] = -1;
+    CurrentStep.completed = 0;
+    CurrentStep.colouring = COLOURING_NONE;
+    CurrentStep.clusterCount = CurrentStep.chainCount = CurrentStep.nodeCount = 0;
 }
 
-void RecordChainStep(int technique, DigitMask digit) {
+void RecordChainStep(int technique, int rule, DigitMask digit) {
     ClearCurrentStep();
     CurrentStep.technique = technique;
+    CurrentStep.rule = rule;
     CurrentStep.digits = digit;
 }
 
@@ -50,6 +57,12 @@ void MarkCurrentStep() {
         StepMarks[s.pattern[i].cell] = uint16_t((singles ? 0 : MARK_PATTERN) | s.pattern[i].digits);
     if (s.technique == TECHNIQUE_BOX_LINES)
         for (uint8_t cell : s.links) StepMarks[cell] = MARK_LINK;
+    for (int k = 0; k < 2; k++)
+        for (int i = 0; i < s.sets[k].count; i++) {
+            uint16_t& mark = StepMarks[s.sets[k].cells[i]];
+            const uint16_t kind = k == 0 ? MARK_ALS : (mark & MARK_ALS) ? MARK_SHARED : MARK_LINK;
+            mark = uint16_t(kind | s.digits);
+        }
     // A subset's targets are its own pattern cells, whose marks carry the digits they keep.
     if (singles || s.technique == TECHNIQUE_HIDDEN_SUBSET || s.technique == TECHNIQUE_NAKED_SUBSET)
         return;
@@ -82,4 +95,32 @@ int StepIsSashimi(const StepRecord& s, const DigitMask* grid) {
         if (!held) return 1;
     }
     return 0;
+}
+
+int AddStepChain(StepRecord* s, int role, const ChainProofRecord& proof) {
+    if (proof.overflow || s->chainCount == STEP_CHAINS_MAX ||
+        s->nodeCount + proof.count > STEP_CHAIN_NODES_MAX)
+        return 0;
+    s->chains[s->chainCount++] = {role, s->nodeCount, proof.count};
+    for (int i = 0; i < proof.count; i++) {
+        s->nodes[s->nodeCount] = proof.nodes[i];
+        s->strong[s->nodeCount++] = i + 1 < proof.count ? proof.strong[i] : 0;
+    }
+    return 1;
+}
+
+void StepChainProof(const StepRecord& s, int i, ChainProofRecord* proof) {
+    const StepChain& c = s.chains[i];
+    proof->count = c.count;
+    proof->overflow = false;
+    for (int k = 0; k < c.count; k++) {
+        proof->nodes[k] = s.nodes[c.first + k];
+        proof->strong[k] = s.strong[c.first + k];
+    }
+}
+
+int FindStepChain(const StepRecord& s, int role) {
+    for (int i = 0; i < s.chainCount; i++)
+        if (s.chains[i].role == role) return i;
+    return -1;
 }

@@ -3,21 +3,19 @@
 // row from the top left, as players count them (the core's BoxOf counts down the columns).
 // Chains are written out as alternating inference chains ("(4)r1c7=r3c7-r3c2=r6c2"), and the
 // almost-locked-set texts state the sets, X and Z as the search found them, with the chain of
-// every link it took from the chain graph. Reads the step record, the AnalysisGrid, the chain
-// graph and the almost-locked-set tables the search left; writes the caller's buffer (asking
-// ChainImplies again only fills its own memo). For eliminations it must run before ApplyStep,
-// while the grid still holds the digits, and after the RunAnalysis that found the step.
+// every link it took from the chain graph. Reads the step record alone (a fish's sashimi test
+// also the AnalysisGrid); a chain or almost-locked-set step's record is completed first, so it
+// must be described after the RunAnalysis that found it and before ApplyStep.
 #include "analysis/steptext.h"
-#include "analysis/als.h"
 #include "analysis/chainproof.h"
 #include "analysis/chains.h"
+#include "analysis/driver.h"
 #include "analysis/state.h"
 #include "analysis/step.h"
 #include "model/board.h"
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 
 namespace {
 
@@ -59,9 +57,6 @@ int ColumnOf(int cell) {
 // Box 1..9 counted row by row, as the user reads the grid.
 int UserBox(int cell) {
     return 3 * (cell / 27) + cell % 9 / 3 + 1;
-}
-uint16_t KindOf(uint16_t mark) {
-    return mark & MARK_KIND;
 }
 
 void AddCell(Line& line, int cell) {
@@ -105,75 +100,6 @@ void AddChainName(Line& line, int chain) {
     for (int k = chain + 1; k > 0 && at > 0; k = (k - 1) / 26)
         label[--at] = char('a' + (k - 1) % 26);
     line.Add("%s", label + at);
-}
-
-// True when the display list holds this chain before entry i.
-bool ShownBefore(int i) {
-    for (int j = 0; j < i; j++)
-        if (ChainDisplayList.entries[j] == ChainDisplayList.entries[i]) return true;
-    return false;
-}
-
-// The distinct chains of the display list, in list order: " (chains a, c)"; nothing if none.
-void AddDisplayedChains(Line& line) {
-    int distinct = 0;
-    for (int i = 0; i < ChainDisplayList.count; i++) distinct += ShownBefore(i) ? 0 : 1;
-    if (!distinct) return;
-    line.Add(distinct > 1 ? " (chains " : " (chain ");
-    bool first = true;
-    for (int i = 0; i < ChainDisplayList.count; i++) {
-        if (ShownBefore(i)) continue;
-        if (!first) line.Add(", ");
-        AddChainName(line, ChainDisplayList.entries[i]);
-        first = false;
-    }
-    line.Add(")");
-}
-
-// Cells whose mark kind is `kind` (an exact compare of bits 12-15), in cell order.
-int CellsOfKind(uint16_t kind, uint8_t* cells) {
-    int count = 0;
-    for (int x = 0; x < 81; x++)
-        if (StepMarks[x] && KindOf(StepMarks[x]) == kind) cells[count++] = uint8_t(x);
-    return count;
-}
-
-// The union of the digit bits of every mark: what ApplyStep removes from each target.
-DigitMask MarkedDigits() {
-    DigitMask all = 0;
-    for (uint16_t m : StepMarks) all |= m & MARK_DIGITS;
-    return all;
-}
-
-// "r2c4, r2c7 lose 5" when every target loses the same digits, else "r2c4 loses 5; r2c7 loses
-// 5,8"; what each target loses is the removed digits it holds now. "nothing to remove" if none.
-void AddLosses(Line& line, DigitMask removed) {
-    uint8_t cells[81];
-    DigitMask lost[81];
-    int count = 0;
-    for (int x = 0; x < 81; x++)
-        if (KindOf(StepMarks[x]) == MARK_TARGET && (AnalysisGrid[x] & removed)) {
-            cells[count] = uint8_t(x);
-            lost[count++] = AnalysisGrid[x] & removed;
-        }
-    if (count == 0) {
-        line.Add("nothing to remove");
-        return;
-    }
-    bool same = true;
-    for (int i = 1; i < count; i++) same = same && lost[i] == lost[0];
-    if (same) {
-        AddCells(line, cells, count);
-        line.Add(count == 1 ? " loses " : " lose ");
-        AddDigits(line, lost[0]);
-        return;
-    }
-    for (int i = 0; i < count; i++) {
-        if (i) line.Add("; ");
-        AddCell(line, cells[i]);
-        line.Add(" loses ");
-        AddDigits(line, lost[i]);
-    }
 }
 
 // ---- From the step record ----------------------------------------------------------------
@@ -331,394 +257,157 @@ void DescribeFish(Line& line, const StepRecord& s) {
 
 // ---- Chains ---------------------------------------------------------------------------------
 
-// The node of the chain graph for a cell and digit, or -1 (a plain scan: no side effects).
-int NodeAt(int cell, DigitMask digit) {
-    for (int i = 0; i < ChainNodeCount; i++)
-        if (ChainNodeTable[i].cell == cell && ChainNodeTable[i].digits == digit) return i;
-    return -1;
-}
-
-// The clusters a written chain runs through, in its order, then the other chains shown on the
-// board (the display list's), so every chain drawn is named: " (chains k, l)"; nothing if none.
-void AddProofChains(Line& line, const ChainProofRecord& proof) {
-    int chains[CHAINS_MAX + CHAIN_DISPLAY_MAX], count = 0;
-    auto list = [&](int chain) {
-        bool listed = false;
-        for (int k = 0; k < count; k++) listed = listed || chains[k] == chain;
-        if (!listed) chains[count++] = chain;
-    };
-    for (int i = 0; i < proof.count; i++) {
-        const ProofNode& n = proof.nodes[i];
-        const int node = n.count == 1 ? NodeAt(n.cells[0], n.digit) : -1;
-        if (node >= 0 && count < CHAINS_MAX) list(ChainNodeTable[node].chain);
-    }
-    for (int i = 0; i < ChainDisplayList.count; i++) list(ChainDisplayList.entries[i]);
-    if (!count) return;
-    line.Add(count > 1 ? " (chains " : " (chain ");
-    for (int k = 0; k < count; k++) {
+// The clusters the record names: " (chains k, l)"; nothing if none.
+void AddClusters(Line& line, const StepRecord& s) {
+    if (!s.clusterCount) return;
+    line.Add(s.clusterCount > 1 ? " (chains " : " (chain ");
+    for (int k = 0; k < s.clusterCount; k++) {
         if (k) line.Add(", ");
-        AddChainName(line, chains[k]);
+        AddChainName(line, s.clusters[k]);
     }
     line.Add(")");
 }
 
-// The name of a trap inside one cluster when no chain could be written: simple colouring for a
-// cluster of one digit, 3D Medusa for one of several.
-const char* TrapName(int node) {
-    return PopCount(ChainTable[ChainNodeTable[node].chain].digits) == 1 ? "Simple colouring trap"
-                                                                        : "3D Medusa trap";
-}
-
-// Whether every chain shown holds only the digit: the colours of one-digit clusters.
-bool DisplayedOneDigit(DigitMask digit) {
-    for (int i = 0; i < ChainDisplayList.count; i++)
-        if (ChainTable[ChainDisplayList.entries[i]].digits != digit) return false;
-    return ChainDisplayList.count > 0;
-}
-
-// The forcing-chain search marks the node or nodes that see the target as the pattern. Two
-// pattern nodes: a colour trap (opposite colours of one cluster) or two nodes of which the
-// chain graph proves one true. One pattern node a: a is true or the target takes another of
-// its digits, e. Each is written as the alternating chain that proves it, a = ... = b, and the
-// step takes the name of that chain's shape; the colouring names are left for a step whose
-// chain could not be written.
-void DescribeForcing(Line& line) {
-    uint8_t pattern[81], targets[81];
-    int np = CellsOfKind(MARK_PATTERN, pattern);
-    int nt = CellsOfKind(MARK_TARGET, targets);
-    DigitMask digit = MarkedDigits();
-    int d = LowestBitIndex(digit) + 1;
-    int target = nt ? targets[0] : -1;
-
+// Chain i of the record, written in place.
+void AddChain(Line& line, const StepRecord& s, int i) {
     ChainProofRecord proof;
-    proof.count = 0;
-    proof.overflow = false;
-    bool written = false;
-    const char* colouring = nullptr; // the name when no chain is written
-    DigitMask other = 0;             // through the cell: the target's other digit
-    if (np == 2) {
-        int a = NodeAt(pattern[0], digit), b = NodeAt(pattern[1], digit);
-        if (a >= 0 && b >= 0) {
-            const ChainNode& na = ChainNodeTable[a];
-            const ChainNode& nb = ChainNodeTable[b];
-            if (na.chain == nb.chain && na.colour != nb.colour) {
-                written = ClusterProof(a, false, b, true, &proof) != 0;
-                colouring = TrapName(a);
-            } else {
-                // The search took a from the earlier cluster (from a later node of one cluster)
-                // and asked whether a false makes b true; the display list ends with a's
-                // cluster and b's.
-                const int n = ChainDisplayList.count;
-                const bool swap = na.chain == nb.chain
-                                      ? a < b
-                                      : n >= 2 && ChainDisplayList.entries[n - 2] == nb.chain &&
-                                            ChainDisplayList.entries[n - 1] == na.chain;
-                if (swap) std::swap(a, b);
-                written = ImplicationProof(a, b, ChainNodeTable[a].colour, &proof) ||
-                          ImplicationProof(b, a, ChainNodeTable[b].colour, &proof);
-                if (DisplayedOneDigit(digit)) colouring = "Multi-colouring";
-            }
-        }
-    } else if (np == 1 && target >= 0) {
-        const int a = NodeAt(pattern[0], digit);
-        for (DigitMask rest = AnalysisGrid[target] & ~digit; rest && a >= 0 && !other;
-             rest &= rest - 1) {
-            const DigitMask e = DigitMask(LowestBit(rest));
-            const int r = NodeAt(target, e);
-            if (r < 0) continue;
-            const ChainNode& na = ChainNodeTable[a];
-            const ChainNode& nr = ChainNodeTable[r];
-            if (nr.chain == na.chain && nr.colour != na.colour) {
-                colouring = TrapName(a);
-                if (ClusterProof(a, false, r, true, &proof)) {
-                    other = e;
-                    written = true;
-                }
-            } else if (ImplicationProof(a, r, na.colour, &proof)) {
-                other = e;
-                written = true;
-            }
-        }
-    }
-    if (!written || proof.overflow) {
-        line.Add("%s", colouring ? colouring : "Forcing chain");
-        AddDisplayedChains(line);
-        line.Add(": ");
+    StepChainProof(s, i, &proof);
+    line.Proof(proof);
+}
+
+const char* const COLOURING_NAMES[] = {"Forcing chain", "Simple colouring trap", "3D Medusa trap",
+                                       "Multi-colouring"};
+static_assert(sizeof COLOURING_NAMES / sizeof COLOURING_NAMES[0] == COLOURING_MULTI + 1);
+
+// A forcing step: the node or nodes that see the target (two: a colour trap, or two nodes of
+// which the chain graph proves one true; one: it is true or the target takes another digit),
+// written as the alternating chain that proves it, a = ... = b, named by that chain's shape;
+// the colouring names are left for a step whose chain could not be written.
+void DescribeForcing(Line& line, const StepRecord& s) {
+    const int at = FindStepChain(s, CHAIN_PROOF);
+    const int d = LowestBitIndex(s.digits) + 1;
+    if (at < 0) {
+        line.Add("%s", COLOURING_NAMES[s.colouring]);
+        AddClusters(line, s);
     } else {
+        ChainProofRecord proof;
+        StepChainProof(s, at, &proof);
         line.Add("%s", ChainShapeName(proof));
-        AddProofChains(line, proof);
+        AddClusters(line, s);
         line.Add(": ");
         line.Proof(proof);
-        line.Add(": ");
     }
-    if (np == 2) {
-        AddCell(line, pattern[0]);
+    line.Add(": ");
+    AddCell(line, s.pattern[0].cell);
+    if (s.patternCount == 2) {
         line.Add(" or ");
-        AddCell(line, pattern[1]);
+        AddCell(line, s.pattern[1].cell);
         line.Add(" is %d, so ", d);
-    } else if (np == 1 && target >= 0) {
-        AddCell(line, pattern[0]);
+    } else {
         line.Add(" is %d or ", d);
-        AddCell(line, target);
-        if (other)
-            line.Add(" is %d, so ", LowestBitIndex(other) + 1);
-        else
-            line.Add(" takes another digit, so ");
+        AddCell(line, s.targets[0].cell);
+        line.Add(" is %d, so ", LowestBitIndex(s.other) + 1);
     }
-    if (target < 0) {
-        line.Add("nothing to remove");
-        return;
-    }
-    for (int i = 0; i < nt; i++) {
+    for (int i = 0; i < s.targetCount; i++) {
         if (i) line.Add(", ");
-        AddCell(line, targets[i]);
+        AddCell(line, s.targets[i].cell);
     }
     line.Add(" cannot be ");
-    AddDigits(line, digit);
+    AddDigits(line, s.digits);
 }
 
 // ---- Almost locked sets ---------------------------------------------------------------------
 
-DigitMask UnionOf(const uint8_t* cells, int count) {
-    DigitMask all = 0;
-    for (int i = 0; i < count; i++) all |= AnalysisGrid[cells[i]];
-    return all;
-}
-
-void AddAls(Line& line, const uint8_t* cells, int count) {
-    AddCells(line, cells, count);
+void AddSet(Line& line, const StepSet& set) {
+    AddCells(line, set.cells, set.count);
     line.Add(" {");
-    AddDigits(line, UnionOf(cells, count));
+    AddDigits(line, set.digits);
     line.Add("}");
 }
 
-// Whether the search counted cell a as seeing cell b for the digit: peers, or linked through
-// the chain graph as the search found.
-bool SeenBySearch(int a, int b, DigitMask digit) {
-    return a != b && (IsPeer(a, b) || GraphLinked(a, b, digit));
-}
-
-// Whether the cell holds the digit and sees every cell of the set holding it, as the search
-// judged (the set holds it somewhere).
-bool SeesAllOf(int cell, const uint8_t* cells, int count, DigitMask digit) {
-    if (!(AnalysisGrid[cell] & digit) || !(UnionOf(cells, count) & digit)) return false;
-    for (int i = 0; i < count; i++)
-        if ((AnalysisGrid[cells[i]] & digit) && !SeenBySearch(cell, cells[i], digit)) return false;
-    return true;
-}
-
 // The links that the chain graph gave the search, each written as its chain: "; links
-// (6)r1c4-r1c5=r3c5-r4c4, ...". One entry per pair of cells and digit.
-struct LinkList {
-    int count;
-    uint8_t a[64], b[64];
-    DigitMask digit[64];
-    void Need(int cellA, int cellB, DigitMask d) {
-        if (cellA == cellB || IsPeer(cellA, cellB)) return;
-        for (int i = 0; i < count; i++)
-            if (digit[i] == d &&
-                ((a[i] == cellA && b[i] == cellB) || (a[i] == cellB && b[i] == cellA)))
-                return;
-        if (count == 64) return;
-        a[count] = uint8_t(cellA);
-        b[count] = uint8_t(cellB);
-        digit[count++] = d;
-    }
-    // Every non-peer pair of the cell with the set's cells holding the digit.
-    void NeedAll(int cell, const uint8_t* cells, int n, DigitMask d) {
-        for (int i = 0; i < n; i++)
-            if (AnalysisGrid[cells[i]] & d) Need(cell, cells[i], d);
-    }
-};
-
-void AddLinks(Line& line, const LinkList& links) {
+// (6)r1c4-r1c5=r3c5-r4c4, ...".
+void AddLinks(Line& line, const StepRecord& s) {
     bool first = true;
-    for (int i = 0; i < links.count; i++) {
-        ChainProofRecord proof;
-        proof.count = 0;
-        proof.overflow = false;
-        if (!LinkProof(links.a[i], links.b[i], links.digit[i], &proof) || proof.overflow) continue;
+    for (int i = 0; i < s.chainCount; i++) {
+        if (s.chains[i].role != CHAIN_LINK) continue;
         line.Add(first ? "; links " : ", ");
-        line.Proof(proof);
+        AddChain(line, s, i);
         first = false;
     }
-}
-
-// The index of the listed set with exactly these cells, or -1.
-int AlsIndexOf(const uint8_t* cells, int count) {
-    for (int i = 0; i < AlsCount; i++) {
-        const uint8_t* listed;
-        if (AlsCells(i, &listed) != count) continue;
-        bool same = true;
-        for (int k = 0; k < count && same; k++) {
-            bool found = false;
-            for (int m = 0; m < count; m++) found = found || listed[m] == cells[k];
-            same = found;
-        }
-        if (same) return i;
-    }
-    return -1;
-}
-
-// X of the pair of sets as the search recorded it; recomputed the search's way when the pair
-// is not in the table.
-DigitMask RestrictedCommon(const uint8_t* a, int na, const uint8_t* b, int nb) {
-    const int first = AlsIndexOf(a, na), second = AlsIndexOf(b, nb);
-    for (int p = 0; p < AlsPairCount && first >= 0 && second >= 0; p++)
-        if (AlsPairTable[p].first == first && AlsPairTable[p].second == second)
-            return AlsPairTable[p].digits;
-    DigitMask common = 0;
-    for (DigitMask rest = UnionOf(a, na) & UnionOf(b, nb); rest; rest &= rest - 1) {
-        const DigitMask digit = DigitMask(LowestBit(rest));
-        bool all = true;
-        for (int i = 0; i < na && all; i++)
-            for (int j = 0; j < nb && all; j++)
-                if ((AnalysisGrid[a[i]] & digit) && (AnalysisGrid[b[j]] & digit))
-                    all = SeenBySearch(a[i], b[j], digit);
-        if (all) common |= digit;
-    }
-    return common;
 }
 
 // ALS-XZ: sets A and B whose restricted common digits X cannot be in both. Singly linked, the
 // target sees every Z (a digit of both besides X) of both sets; doubly linked (X of two or more
 // digits) both sets are locked, and the target sees every Z of one set outside X, or every Z
 // in X of both.
-void DescribeAlsPair(Line& line, const uint8_t* a, int na, const uint8_t* b, int nb, DigitMask z) {
-    uint8_t targets[81];
-    const int nt = CellsOfKind(MARK_TARGET, targets);
-    const int t = nt ? targets[0] : -1;
-    const DigitMask x = RestrictedCommon(a, na, b, nb);
-    const bool doubly = PopCount(x) >= 2;
+void DescribeAlsPair(Line& line, const StepRecord& s) {
+    const bool doubly = PopCount(s.restricted) >= 2;
     line.Add(doubly ? "ALS-XZ doubly linked" : "ALS-XZ");
-    AddDisplayedChains(line);
+    AddClusters(line, s);
     line.Add(": A = ");
-    AddAls(line, a, na);
+    AddSet(line, s.sets[0]);
     line.Add(", B = ");
-    AddAls(line, b, nb);
+    AddSet(line, s.sets[1]);
     line.Add(", X = ");
-    AddDigits(line, x);
+    AddDigits(line, s.restricted);
     line.Add(", Z = ");
-    AddDigits(line, z);
-    // Which sets the target sees the digit in: A first, as the search tries them.
-    bool inA = true, inB = true;
-    if (doubly && !(z & x)) {
-        inA = t >= 0 && SeesAllOf(t, a, na, z);
-        inB = !inA;
-        line.Add(inA ? " from A" : " from B");
-    } else if (doubly) {
-        line.Add(" from A and B");
-    }
+    AddDigits(line, s.digits);
+    if (doubly) line.Add(s.zSets == 3 ? " from A and B" : s.zSets == 1 ? " from A" : " from B");
     line.Add(": ");
-    AddLosses(line, z);
-
-    LinkList links;
-    links.count = 0;
-    for (DigitMask rest = x; rest; rest &= rest - 1) {
-        const DigitMask digit = DigitMask(LowestBit(rest));
-        for (int i = 0; i < na; i++)
-            if (AnalysisGrid[a[i]] & digit) links.NeedAll(a[i], b, nb, digit);
-    }
-    if (t >= 0) {
-        if (inA) links.NeedAll(t, a, na, z);
-        if (inB) links.NeedAll(t, b, nb, z);
-    }
-    AddLinks(line, links);
+    AddTargets(line, s);
+    AddLinks(line, s);
 }
 
 // The ALS chain rule: nodes i (digit x) and j (digit y) both see all of their digit in A, and i
 // true would make j true; both true would take two digits from A, so i is false, and with it
-// every node of its colour. Finds i and j the search's way: nodes in table order, i among the
-// marked targets.
-void DescribeAlsChain(Line& line, const uint8_t* a, int na, DigitMask x) {
-    ChainProofRecord proof;
-    proof.count = 0;
-    proof.overflow = false;
-    int found = -1, partner = -1;
-    for (int i = 0; i < ChainNodeCount && found < 0; i++) {
-        const ChainNode& ni = ChainNodeTable[i];
-        if (ni.digits != x || KindOf(StepMarks[ni.cell]) != MARK_TARGET ||
-            !SeesAllOf(ni.cell, a, na, x))
-            continue;
-        for (int j = 0; j < ChainNodeCount; j++) {
-            const ChainNode& nj = ChainNodeTable[j];
-            if (nj.digits == x || !SeesAllOf(nj.cell, a, na, nj.digits)) continue;
-            const bool proved =
-                nj.chain != ni.chain
-                    ? ImplicationProof(i, j, ni.colour ^ 1, &proof) != 0
-                    : nj.colour == ni.colour && ClusterProof(i, true, j, true, &proof);
-            if (proved) {
-                found = i;
-                partner = j;
-                break;
-            }
-        }
-    }
-    if (found < 0 || proof.overflow) {
+// every node of its colour.
+void DescribeAlsChain(Line& line, const StepRecord& s) {
+    const int at = FindStepChain(s, CHAIN_PROOF);
+    if (at < 0) {
         line.Add("ALS chain with ");
-        AddAls(line, a, na);
-        AddDisplayedChains(line);
+        AddSet(line, s.sets[0]);
+        AddClusters(line, s);
         line.Add(": ");
-        AddLosses(line, x);
+        AddTargets(line, s);
         return;
     }
-    const ChainNode& ni = ChainNodeTable[found];
-    const ChainNode& nj = ChainNodeTable[partner];
-    const int xd = LowestBitIndex(x) + 1, yd = LowestBitIndex(nj.digits) + 1;
+    const StepChain& c = s.chains[at];
+    const ProofNode& i = s.nodes[c.first];
+    const ProofNode& j = s.nodes[c.first + c.count - 1];
+    const int xd = LowestBitIndex(i.digit) + 1, yd = LowestBitIndex(j.digit) + 1;
     line.Add("ALS-AIC");
-    AddProofChains(line, proof);
+    AddClusters(line, s);
     line.Add(": A = ");
-    AddAls(line, a, na);
+    AddSet(line, s.sets[0]);
     line.Add("; ");
-    line.Proof(proof);
+    AddChain(line, s, at);
     line.Add(": if ");
-    AddCell(line, ni.cell);
+    AddCell(line, i.cells[0]);
     line.Add(" were %d, ", xd);
-    AddCell(line, nj.cell);
+    AddCell(line, j.cells[0]);
     line.Add(" would be %d and A would lose both, so ", yd);
-    AddCell(line, ni.cell);
+    AddCell(line, i.cells[0]);
     line.Add(" is not %d", xd);
-    // The other targets: the nodes of i's colour with its digit, false along with it.
-    for (int m = ChainTable[ni.chain].first; m < ChainTable[ni.chain + 1].first; m++) {
-        const ChainNode& nm = ChainNodeTable[m];
-        if (m == found || nm.digits != x || nm.colour != ni.colour) continue;
-        ChainProofRecord same;
-        same.count = 0;
-        same.overflow = false;
-        if (!ClusterProof(found, false, m, false, &same) || same.overflow) continue;
+    // The other targets, false along with i.
+    for (int k = 0; k < s.chainCount; k++) {
+        if (s.chains[k].role != CHAIN_FALSE) continue;
         line.Add(", nor ");
-        AddCell(line, nm.cell);
+        AddCell(line, s.nodes[s.chains[k].first + s.chains[k].count - 1].cells[0]);
         line.Add(" (");
-        line.Proof(same);
+        AddChain(line, s, k);
         line.Add(")");
     }
     line.Add(": ");
-    AddLosses(line, x);
-    LinkList links;
-    links.count = 0;
-    links.NeedAll(ni.cell, a, na, x);
-    links.NeedAll(nj.cell, a, na, nj.digits);
-    AddLinks(line, links);
-}
-
-void DescribeAls(Line& line) {
-    uint8_t a[81], b[81];
-    int na = 0, nb = 0;
-    for (int x = 0; x < 81; x++) {
-        uint16_t kind = KindOf(StepMarks[x]);
-        if (kind == MARK_ALS || kind == MARK_SHARED) a[na++] = uint8_t(x);
-        if (kind == MARK_LINK || kind == MARK_SHARED) b[nb++] = uint8_t(x);
-    }
-    const DigitMask digit = MarkedDigits();
-    if (nb == 0)
-        DescribeAlsChain(line, a, na, digit);
-    else
-        DescribeAlsPair(line, a, na, b, nb, digit);
+    AddTargets(line, s);
+    AddLinks(line, s);
 }
 
 void DescribeNothing(Line& line) {
     uint8_t wrong[81];
-    int n = CellsOfKind(MARK_WRONG, wrong);
+    int n = 0;
+    for (int x = 0; x < 81; x++)
+        if ((StepMarks[x] & MARK_KIND) == MARK_WRONG) wrong[n++] = uint8_t(x);
     if (!n) {
         line.Add("No step found");
         return;
@@ -751,10 +440,15 @@ int DescribeStep(int kind, char* out, size_t size) {
         DescribeFish(line, CurrentStep);
         break;
     case STEP_CHAINS:
-        DescribeForcing(line);
+        CompleteCurrentStep();
+        DescribeForcing(line, CurrentStep);
         break;
     case STEP_ALS:
-        DescribeAls(line);
+        CompleteCurrentStep();
+        if (CurrentStep.rule == RULE_ALS_XZ)
+            DescribeAlsPair(line, CurrentStep);
+        else
+            DescribeAlsChain(line, CurrentStep);
         break;
     default:
         line.Add("Unknown step kind %d", kind);

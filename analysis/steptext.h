@@ -6,10 +6,11 @@
 // test data sets is about 600 characters (an almost-locked-set step with its links).
 constexpr size_t STEP_TEXT_SIZE = 2048;
 
-// Describes the step of the given kind held in StepMarks / ChainDisplayList (and, for
-// eliminations, the AnalysisGrid before ApplyStep), right after the RunAnalysis that found it.
-// Writes one NUL-terminated line into the caller's buffer (cut to fit; chain steps with their
-// chains written out run to a few hundred characters); returns its length. Allocates nothing.
+// Describes the step of the given kind from the step record (completing a chain or
+// almost-locked-set step's record first), right after the RunAnalysis that found it and before
+// ApplyStep. Writes one NUL-terminated line into the caller's buffer (cut to fit; chain steps
+// with their chains written out run to a few hundred characters); returns its length.
+// Allocates nothing.
 int DescribeStep(int kind, char* out, size_t size);
 // One cluster of the chain graph by its two colours, e.g. "b: (9)r1c4,r4c4 (3)r5c5 | (9)r2c5":
 // the nodes of colour 1, then those of colour 0, each by digit. Returns the length written.

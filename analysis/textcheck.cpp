@@ -1,28 +1,18 @@
-// Checks a step against the position. Every step's record must state what the step did (its
-// placement or removals). Singles, subsets, locked candidates and fish are then proved from
-// their record: its units, lines and fins give those removals on the candidates before the
-// step. Chain steps are proved from their text: it reads back what the text states (the cells
-// that lose digits, the chains, an almost locked set's A, B, X and Z) and works the step out
-// again from that alone, with its own link rules. It does not look at the engine's tables, so
-// a step that claims something the engine did not do, or leaves out what it used, is caught.
+// Checks a step against the position, from its record alone. The record must state what the
+// step did (its placement or removals), and its pattern must prove those removals on the
+// candidates before the step: the units, lines and fins of singles, subsets, locked candidates
+// and fish; every chain of a chain or almost-locked-set step must hold with its own link rules,
+// a forcing chain's ends must take the digit from every target, and an almost-locked-set
+// step's sets, X, Z and chains must give its removals. It does not look at the engine's
+// tables, so a record that claims something the engine did not do, or leaves out what it
+// used, is caught.
 #include "analysis/textcheck.h"
 #include "analysis/state.h"
 #include "analysis/step.h"
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 namespace {
-
-constexpr int CHAINS_READ_MAX = 96;
-
-// What the text states.
-struct TextRecord {
-    DigitMask removed[81]; // the cells and digits it says are removed
-    int chainCount;
-    ChainProofRecord chains[CHAINS_READ_MAX]; // in text order
-};
-TextRecord Read;
 
 __attribute__((format(printf, 4, 5))) int Fault(int result, char* why, size_t size,
                                                 const char* format, ...) {
@@ -33,67 +23,6 @@ __attribute__((format(printf, 4, 5))) int Fault(int result, char* why, size_t si
         va_end(args);
     }
     return result;
-}
-
-bool IsDigit(char c) {
-    return c >= '1' && c <= '9';
-}
-DigitMask Bit(int digit) {
-    return DigitMask(1u << (digit - 1));
-}
-
-// "rXcY" at s, or -1.
-int CellAt(const char* s) {
-    if (s[0] == 'r' && IsDigit(s[1]) && s[2] == 'c' && IsDigit(s[3]) && !IsDigit(s[4]))
-        return 9 * (s[1] - '1') + s[3] - '1';
-    return -1;
-}
-
-// Digits written "4,7" at s; *length gets the characters read.
-DigitMask DigitsAt(const char* s, int* length) {
-    DigitMask digits = 0;
-    int i = 0;
-    while (IsDigit(s[i])) {
-        digits |= Bit(s[i] - '0');
-        i++;
-        if (s[i] == ',' && IsDigit(s[i + 1]))
-            i++;
-        else
-            break;
-    }
-    *length = i;
-    return digits;
-}
-
-// Every "rXcY, rXcY lose D,D", "rXcY loses D" and "rXcY cannot be D" of the text.
-void ReadRemovals(const char* text) {
-    std::memset(Read.removed, 0, sizeof Read.removed);
-    static const char* const VERBS[] = {" loses ", " lose ", " cannot be "};
-    for (const char* verb : VERBS)
-        for (const char* at = std::strstr(text, verb); at; at = std::strstr(at + 1, verb)) {
-            int length;
-            const DigitMask digits = DigitsAt(at + std::strlen(verb), &length);
-            if (!digits) continue;
-            // The cells before the verb, back over ", ".
-            for (const char* c = at - 4; c >= text; c -= 6) {
-                const int cell = CellAt(c);
-                if (cell < 0) break;
-                Read.removed[cell] |= digits;
-                if (c - 2 < text || c[-2] != ',' || c[-1] != ' ') break;
-            }
-        }
-}
-
-void ReadChains(const char* text) {
-    Read.chainCount = 0;
-    for (const char* s = text; *s; s++) {
-        if (s[0] != '(' || !IsDigit(s[1]) || Read.chainCount == CHAINS_READ_MAX) continue;
-        ChainProofRecord& proof = Read.chains[Read.chainCount];
-        const int n = ReadChainProof(s, &proof);
-        if (n == 0) continue;
-        Read.chainCount++;
-        s += n - 1;
-    }
 }
 
 // ---- Link rules -----------------------------------------------------------------------------
@@ -164,229 +93,6 @@ bool StrongHolds(const ProofNode& a, const ProofNode& b, const DigitMask* grid) 
         if (inside == a.count + b.count && !other && places == inside) return true;
     }
     return false;
-}
-
-// ---- Reading a proof's meaning ------------------------------------------------------------
-
-// Whether a true end node of a chain takes the digit from the cell: the same digit in cells
-// that all see it, or another digit in the cell itself.
-bool EndRemoves(const ProofNode& end, int cell, DigitMask digit) {
-    if (end.count == 1 && end.cells[0] == cell) return end.digit != digit;
-    if (end.digit != digit || InCells(end, cell)) return false;
-    for (int i = 0; i < end.count; i++)
-        if (!Sees(end.cells[i], cell)) return false;
-    return true;
-}
-
-bool FirstStrong(const ChainProofRecord& p) {
-    return p.count >= 2 && p.strong[0];
-}
-bool LastStrong(const ChainProofRecord& p) {
-    return p.count >= 2 && p.strong[p.count - 2];
-}
-
-// Whether a written chain "(d)a-...-b" shows that cells a and b cannot both hold the digit.
-bool LinkWritten(int a, int b, DigitMask digit) {
-    for (int i = 0; i < Read.chainCount; i++) {
-        const ChainProofRecord& p = Read.chains[i];
-        if (p.count < 2 || FirstStrong(p) || LastStrong(p)) continue;
-        const ProofNode& first = p.nodes[0];
-        const ProofNode& last = p.nodes[p.count - 1];
-        if (first.count != 1 || last.count != 1 || first.digit != digit || last.digit != digit)
-            continue;
-        if ((first.cells[0] == a && last.cells[0] == b) ||
-            (first.cells[0] == b && last.cells[0] == a))
-            return true;
-    }
-    return false;
-}
-
-// Whether the cell sees every cell of the set holding the digit, as a peer or by a written link.
-bool SeesAllOf(int cell, const uint8_t* cells, int count, DigitMask digit, const DigitMask* grid) {
-    for (int i = 0; i < count; i++) {
-        const int c = cells[i];
-        if (!(grid[c] & digit)) continue;
-        if (c == cell || !(Sees(cell, c) || LinkWritten(cell, c, digit))) return false;
-    }
-    return true;
-}
-
-// ---- Almost locked sets -------------------------------------------------------------------
-
-struct StatedSet {
-    int count;
-    uint8_t cells[9];
-    DigitMask digits;
-};
-
-// "NAME = rXcY, rXcY {D,D}" in the text; false when it is not there.
-bool ReadSet(const char* text, const char* name, StatedSet* set) {
-    const char* s = std::strstr(text, name);
-    if (!s) return false;
-    s += std::strlen(name);
-    set->count = 0;
-    for (;;) {
-        const int cell = CellAt(s);
-        if (cell < 0 || set->count == 9) return false;
-        set->cells[set->count++] = uint8_t(cell);
-        s += 4;
-        if (s[0] == ',' && s[1] == ' ' && s[2] == 'r') {
-            s += 2;
-            continue;
-        }
-        break;
-    }
-    if (s[0] != ' ' || s[1] != '{') return false;
-    int length;
-    set->digits = DigitsAt(s + 2, &length);
-    return s[2 + length] == '}';
-}
-
-// n open cells of one unit whose candidates are the stated n + 1 digits.
-bool IsAls(const StatedSet& set, const DigitMask* grid) {
-    DigitMask all = 0;
-    for (int i = 0; i < set.count; i++) {
-        if (!grid[set.cells[i]]) return false;
-        all |= grid[set.cells[i]];
-    }
-    if (all != set.digits || PopCount(all) != set.count + 1) return false;
-    for (int unit = 0; unit < 27; unit++) {
-        int inside = 0;
-        for (int k = 0; k < 9; k++)
-            for (int i = 0; i < set.count; i++) inside += UnitTable[unit][k] == set.cells[i];
-        if (inside == set.count) return true;
-    }
-    return false;
-}
-
-bool InSet(const StatedSet& set, int cell) {
-    for (int i = 0; i < set.count; i++)
-        if (set.cells[i] == cell) return true;
-    return false;
-}
-
-// "NAME D,D" read as digits, 0 when absent.
-DigitMask ReadDigitsAfter(const char* text, const char* name) {
-    const char* s = std::strstr(text, name);
-    if (!s) return 0;
-    int length;
-    return DigitsAt(s + std::strlen(name), &length);
-}
-
-// The digit of every stated removal when they share one, else 0.
-DigitMask RemovedDigit() {
-    DigitMask digit = 0;
-    for (DigitMask m : Read.removed) {
-        if (!m) continue;
-        if (PopCount(m) != 1 || (digit && m != digit)) return 0;
-        digit = m;
-    }
-    return digit;
-}
-
-int CheckAlsPair(const char* text, const DigitMask* grid, char* why, size_t size) {
-    StatedSet a, b;
-    if (!ReadSet(text, "A = ", &a) || !ReadSet(text, "B = ", &b))
-        return Fault(TEXTCHECK_ALS, why, size, "the sets A and B are not stated");
-    if (!IsAls(a, grid) || !IsAls(b, grid))
-        return Fault(TEXTCHECK_ALS, why, size, "A or B is not an almost locked set");
-    const DigitMask x = ReadDigitsAfter(text, ", X = ");
-    const DigitMask z = ReadDigitsAfter(text, ", Z = ");
-    if (!x || PopCount(z) != 1 || RemovedDigit() != z)
-        return Fault(TEXTCHECK_ALS, why, size, "X or Z is not stated, or Z is not what is removed");
-    // Every X: in both sets, and every place in A sees every place in B.
-    for (int d = 1; d <= 9; d++) {
-        if (!(x & Bit(d))) continue;
-        if (!(a.digits & b.digits & Bit(d)))
-            return Fault(TEXTCHECK_ALS, why, size, "X = %d is not in both sets", d);
-        for (int i = 0; i < a.count; i++)
-            if ((grid[a.cells[i]] & Bit(d)) &&
-                !SeesAllOf(a.cells[i], b.cells, b.count, Bit(d), grid))
-                return Fault(TEXTCHECK_ALS, why, size, "%d of A at cell %d does not see all of B's",
-                             d, a.cells[i]);
-    }
-    const bool doubly = std::strstr(text, "doubly linked") != nullptr;
-    if (doubly != (PopCount(x) >= 2))
-        return Fault(TEXTCHECK_ALS, why, size, "doubly linked is said when X has %d digits",
-                     PopCount(x));
-    // Which sets the targets must see Z in.
-    bool inA = true, inB = true;
-    if (doubly) {
-        const bool both = std::strstr(text, " from A and B") != nullptr;
-        inA = both || std::strstr(text, " from A") != nullptr;
-        inB = both || std::strstr(text, " from B") != nullptr;
-        if (both != bool(z & x) || (!both && inA == inB))
-            return Fault(TEXTCHECK_ALS, why, size, "Z is not said to come from A, B or both");
-    } else if (z & x) {
-        return Fault(TEXTCHECK_ALS, why, size, "Z is the restricted common digit");
-    }
-    if ((inA && !(a.digits & z)) || (inB && !(b.digits & z)))
-        return Fault(TEXTCHECK_ALS, why, size, "Z is not in the set it is said to come from");
-    for (int t = 0; t < 81; t++) {
-        if (!Read.removed[t]) continue;
-        if (InSet(a, t) || InSet(b, t) || !(grid[t] & z) ||
-            (inA && !SeesAllOf(t, a.cells, a.count, z, grid)) ||
-            (inB && !SeesAllOf(t, b.cells, b.count, z, grid)))
-            return Fault(TEXTCHECK_ALS, why, size, "r%dc%d does not see every Z it must", t / 9 + 1,
-                         t % 9 + 1);
-    }
-    return TEXTCHECK_OK;
-}
-
-// One set A and a chain (x)p-...=(y)q: p true would make q true, and both see all of their
-// digit in A, which cannot lose two digits; so p is false, and every other target is false with
-// it by a chain (x)p=...-(x)m.
-int CheckAlsChain(const char* text, const DigitMask* grid, char* why, size_t size) {
-    StatedSet a;
-    if (!ReadSet(text, "A = ", &a) || !IsAls(a, grid))
-        return Fault(TEXTCHECK_ALS, why, size, "A is not an almost locked set");
-    const ChainProofRecord* main = nullptr;
-    for (int i = 0; i < Read.chainCount && !main; i++)
-        if (!FirstStrong(Read.chains[i]) && LastStrong(Read.chains[i])) main = &Read.chains[i];
-    if (!main) return Fault(TEXTCHECK_PROOF, why, size, "no chain from the eliminated node");
-    const ProofNode& p = main->nodes[0];
-    const ProofNode& q = main->nodes[main->count - 1];
-    if (p.count != 1 || q.count != 1 || p.digit == q.digit || !(a.digits & p.digit) ||
-        !(a.digits & q.digit) || InSet(a, p.cells[0]) || InSet(a, q.cells[0]) ||
-        !SeesAllOf(p.cells[0], a.cells, a.count, p.digit, grid) ||
-        !SeesAllOf(q.cells[0], a.cells, a.count, q.digit, grid))
-        return Fault(TEXTCHECK_ALS, why, size, "the chain's ends do not both see all of A's digit");
-    if (RemovedDigit() != p.digit || !(Read.removed[p.cells[0]] & p.digit))
-        return Fault(TEXTCHECK_ALS, why, size, "the chain's first node is not what is removed");
-    for (int m = 0; m < 81; m++) {
-        if (!Read.removed[m] || m == p.cells[0]) continue;
-        bool shown = false;
-        for (int i = 0; i < Read.chainCount && !shown; i++) {
-            const ChainProofRecord& c = Read.chains[i];
-            shown = FirstStrong(c) && !LastStrong(c) && c.nodes[0].count == 1 &&
-                    c.nodes[0].cells[0] == p.cells[0] && c.nodes[0].digit == p.digit &&
-                    c.nodes[c.count - 1].count == 1 && c.nodes[c.count - 1].cells[0] == m &&
-                    c.nodes[c.count - 1].digit == p.digit;
-        }
-        if (!shown)
-            return Fault(TEXTCHECK_ALS, why, size,
-                         "no chain shows r%dc%d false with the first node", m / 9 + 1, m % 9 + 1);
-    }
-    return TEXTCHECK_OK;
-}
-
-// A forcing chain a=...=b: one end is true, and each end takes the digit from every target.
-int CheckForcing(char* why, size_t size) {
-    const ChainProofRecord* proof = nullptr;
-    for (int i = 0; i < Read.chainCount && !proof; i++)
-        if (FirstStrong(Read.chains[i]) && LastStrong(Read.chains[i])) proof = &Read.chains[i];
-    if (!proof) return Fault(TEXTCHECK_PROOF, why, size, "no chain with strong links at both ends");
-    const ProofNode& first = proof->nodes[0];
-    const ProofNode& last = proof->nodes[proof->count - 1];
-    for (int t = 0; t < 81; t++)
-        for (int d = 1; d <= 9; d++)
-            if ((Read.removed[t] & Bit(d)) &&
-                !(EndRemoves(first, t, Bit(d)) && EndRemoves(last, t, Bit(d))))
-                return Fault(TEXTCHECK_PROOF, why, size,
-                             "the chain's ends do not both remove %d "
-                             "from r%dc%d",
-                             d, t / 9 + 1, t % 9 + 1);
-    return TEXTCHECK_OK;
 }
 
 // ---- Steps checked from their record ------------------------------------------------------
@@ -533,7 +239,7 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
     }
     case TECHNIQUE_FORCING_CHAIN:
     case TECHNIQUE_ALS:
-        return nullptr; // proved from the chains and sets its text states
+        return nullptr; // proved from its chains and sets (CheckChainStep)
     default:
         return "no step recorded";
     }
@@ -583,6 +289,206 @@ int CheckRecordedStep(int kind, const StepRecord& s, const DigitMask* before,
     return TEXTCHECK_OK;
 }
 
+// ---- Chain and almost-locked-set steps ----------------------------------------------------
+
+// Whether a true end node of a chain takes the digit from the cell: the same digit in cells
+// that all see it, or another digit in the cell itself.
+bool EndRemoves(const ProofNode& end, int cell, DigitMask digit) {
+    if (end.count == 1 && end.cells[0] == cell) return end.digit != digit;
+    if (end.digit != digit || InCells(end, cell)) return false;
+    for (int i = 0; i < end.count; i++)
+        if (!Sees(end.cells[i], cell)) return false;
+    return true;
+}
+
+// The ends of chain i of the record and whether the links at its ends are strong.
+struct Ends {
+    const ProofNode* first;
+    const ProofNode* last;
+    bool firstStrong, lastStrong;
+};
+Ends EndsOf(const StepRecord& s, int i) {
+    const StepChain& c = s.chains[i];
+    return {&s.nodes[c.first], &s.nodes[c.first + c.count - 1], s.strong[c.first] != 0,
+            s.strong[c.first + c.count - 2] != 0};
+}
+
+bool IsCandidate(const ProofNode& n, int cell, DigitMask digit) {
+    return n.count == 1 && n.cells[0] == cell && n.digit == digit;
+}
+
+// Whether a link chain of the record "(d)a-...-b" shows that cells a and b cannot both hold
+// the digit.
+bool LinkRecorded(const StepRecord& s, int a, int b, DigitMask digit) {
+    for (int i = 0; i < s.chainCount; i++) {
+        const Ends e = EndsOf(s, i);
+        if (s.chains[i].role != CHAIN_LINK || e.firstStrong || e.lastStrong) continue;
+        if ((IsCandidate(*e.first, a, digit) && IsCandidate(*e.last, b, digit)) ||
+            (IsCandidate(*e.first, b, digit) && IsCandidate(*e.last, a, digit)))
+            return true;
+    }
+    return false;
+}
+
+// Whether the cell sees every cell of the set holding the digit, as a peer or by a link chain.
+bool SeesAllOf(const StepRecord& s, int cell, const StepSet& set, DigitMask digit,
+               const DigitMask* grid) {
+    for (int i = 0; i < set.count; i++) {
+        const int c = set.cells[i];
+        if (!(grid[c] & digit)) continue;
+        if (c == cell || !(Sees(cell, c) || LinkRecorded(s, cell, c, digit))) return false;
+    }
+    return true;
+}
+
+bool InSet(const StepSet& set, int cell) {
+    for (int i = 0; i < set.count; i++)
+        if (set.cells[i] == cell) return true;
+    return false;
+}
+
+// n open cells of one unit, ascending, whose candidates are the stated n + 1 digits.
+bool IsAls(const StepSet& set, const DigitMask* grid) {
+    DigitMask all = 0;
+    if (set.count < 1 || set.count > 8) return false;
+    for (int i = 0; i < set.count; i++) {
+        if (set.cells[i] > 80 || !grid[set.cells[i]] || (i && set.cells[i] <= set.cells[i - 1]))
+            return false;
+        all |= grid[set.cells[i]];
+    }
+    if (all != set.digits || PopCount(all) != set.count + 1) return false;
+    for (int unit = 0; unit < 27; unit++) {
+        int inside = 0;
+        for (int i = 0; i < set.count; i++) inside += InUnit(set.cells[i], unit) ? 1 : 0;
+        if (inside == set.count) return true;
+    }
+    return false;
+}
+
+bool IsTarget(const StepRecord& s, int cell) {
+    for (int i = 0; i < s.targetCount; i++)
+        if (s.targets[i].cell == cell) return true;
+    return false;
+}
+
+// A forcing chain a = ... = b between the pattern nodes (or the pattern node and the target's
+// other digit): one end is true, and each end takes the digit from every target.
+int CheckForcing(const StepRecord& s, char* why, size_t size) {
+    const int at = FindStepChain(s, CHAIN_PROOF);
+    if (at < 0) return Fault(TEXTCHECK_PROOF, why, size, "no chain is written");
+    const Ends e = EndsOf(s, at);
+    if (!e.firstStrong || !e.lastStrong)
+        return Fault(TEXTCHECK_PROOF, why, size, "the chain is not strong at both ends");
+    const StepCell p = s.pattern[0];
+    const StepCell q = s.patternCount == 2 ? s.pattern[1] : StepCell{s.targets[0].cell, s.other};
+    if (s.patternCount < 1 || s.patternCount > 2 || s.targetCount < 1 ||
+        !((IsCandidate(*e.first, p.cell, p.digits) && IsCandidate(*e.last, q.cell, q.digits)) ||
+          (IsCandidate(*e.first, q.cell, q.digits) && IsCandidate(*e.last, p.cell, p.digits))))
+        return Fault(TEXTCHECK_PROOF, why, size, "the chain's ends are not the pattern");
+    for (int i = 0; i < s.targetCount; i++)
+        for (DigitMask rest = s.targets[i].digits; rest; rest &= rest - 1) {
+            const DigitMask d = DigitMask(LowestBit(rest));
+            const int t = s.targets[i].cell;
+            if (!EndRemoves(*e.first, t, d) || !EndRemoves(*e.last, t, d))
+                return Fault(TEXTCHECK_PROOF, why, size,
+                             "the chain's ends do not both remove %d from r%dc%d",
+                             LowestBitIndex(d) + 1, t / 9 + 1, t % 9 + 1);
+        }
+    return TEXTCHECK_OK;
+}
+
+// Sets A and B whose restricted common digits X cannot all be in both: A or B is locked (both,
+// doubly linked), so a cell that sees every Z of the sets it must loses Z.
+int CheckAlsPair(const StepRecord& s, const DigitMask* grid, char* why, size_t size) {
+    const StepSet& a = s.sets[0];
+    const StepSet& b = s.sets[1];
+    if (!IsAls(a, grid) || !IsAls(b, grid))
+        return Fault(TEXTCHECK_ALS, why, size, "A or B is not an almost locked set");
+    const DigitMask x = s.restricted, z = s.digits;
+    if (!x || PopCount(z) != 1 || !TargetsLoseOnly(s, z))
+        return Fault(TEXTCHECK_ALS, why, size, "X or Z is missing, or a target loses another");
+    // Every X: in both sets, and every place in A sees every place in B.
+    for (DigitMask rest = x; rest; rest &= rest - 1) {
+        const DigitMask d = DigitMask(LowestBit(rest));
+        if (!(a.digits & b.digits & d))
+            return Fault(TEXTCHECK_ALS, why, size, "X = %d is not in both sets",
+                         LowestBitIndex(d) + 1);
+        for (int i = 0; i < a.count; i++)
+            if ((grid[a.cells[i]] & d) && !SeesAllOf(s, a.cells[i], b, d, grid))
+                return Fault(TEXTCHECK_ALS, why, size, "%d of A at cell %d does not see all of B's",
+                             LowestBitIndex(d) + 1, a.cells[i]);
+    }
+    // Which sets the targets must see Z in: both, unless doubly linked with Z outside X.
+    const bool doubly = PopCount(x) >= 2;
+    if ((!doubly && (z & x)) || ((!doubly || (z & x)) && s.zSets != 3) ||
+        (doubly && !(z & x) && s.zSets != 1 && s.zSets != 2))
+        return Fault(TEXTCHECK_ALS, why, size, "Z is not said to come from the right sets");
+    for (int k = 0; k < 2; k++)
+        if ((s.zSets >> k & 1) && !(s.sets[k].digits & z))
+            return Fault(TEXTCHECK_ALS, why, size, "Z is not in the set it is said to come from");
+    for (int i = 0; i < s.targetCount; i++) {
+        const int t = s.targets[i].cell;
+        if (InSet(a, t) || InSet(b, t) || !(grid[t] & z) ||
+            ((s.zSets & 1) && !SeesAllOf(s, t, a, z, grid)) ||
+            ((s.zSets & 2) && !SeesAllOf(s, t, b, z, grid)))
+            return Fault(TEXTCHECK_ALS, why, size, "r%dc%d does not see every Z it must", t / 9 + 1,
+                         t % 9 + 1);
+    }
+    return TEXTCHECK_OK;
+}
+
+// One set A and a chain (x)p-...=(y)q: p true would make q true, and both see all of their
+// digit in A, which cannot lose two digits; so p is false, and every other target is false with
+// it by a chain (x)p=...-(x)m.
+int CheckAlsChain(const StepRecord& s, const DigitMask* grid, char* why, size_t size) {
+    const StepSet& a = s.sets[0];
+    if (!IsAls(a, grid) || s.sets[1].count)
+        return Fault(TEXTCHECK_ALS, why, size, "A is not an almost locked set");
+    const int at = FindStepChain(s, CHAIN_PROOF);
+    if (at < 0) return Fault(TEXTCHECK_PROOF, why, size, "no chain from the eliminated node");
+    const Ends e = EndsOf(s, at);
+    const ProofNode& p = *e.first;
+    const ProofNode& q = *e.last;
+    if (e.firstStrong || !e.lastStrong || p.count != 1 || q.count != 1 || p.digit == q.digit ||
+        !(a.digits & p.digit) || !(a.digits & q.digit) || InSet(a, p.cells[0]) ||
+        InSet(a, q.cells[0]) || !SeesAllOf(s, p.cells[0], a, p.digit, grid) ||
+        !SeesAllOf(s, q.cells[0], a, q.digit, grid))
+        return Fault(TEXTCHECK_ALS, why, size, "the chain's ends do not both see all of A's digit");
+    if (s.digits != p.digit || !TargetsLoseOnly(s, p.digit) || !IsTarget(s, p.cells[0]))
+        return Fault(TEXTCHECK_ALS, why, size, "the chain's first node is not what is removed");
+    for (int i = 0; i < s.targetCount; i++) {
+        const int m = s.targets[i].cell;
+        bool shown = m == p.cells[0];
+        for (int k = 0; k < s.chainCount && !shown; k++) {
+            const Ends f = EndsOf(s, k);
+            shown = s.chains[k].role == CHAIN_FALSE && f.firstStrong && !f.lastStrong &&
+                    IsCandidate(*f.first, p.cells[0], p.digit) && IsCandidate(*f.last, m, p.digit);
+        }
+        if (!shown)
+            return Fault(TEXTCHECK_ALS, why, size,
+                         "no chain shows r%dc%d false with the first node", m / 9 + 1, m % 9 + 1);
+    }
+    return TEXTCHECK_OK;
+}
+
+// Every chain of the record holds on the candidates before the step, and proves the step.
+int CheckChainStep(const StepRecord& s, const DigitMask* grid, TextCheckCounts* counts, char* why,
+                   size_t size) {
+    if (!s.completed) return Fault(TEXTCHECK_PROOF, why, size, "the chains were not written");
+    for (int i = 0; i < s.chainCount; i++) {
+        ChainProofRecord proof;
+        StepChainProof(s, i, &proof);
+        if (!ChainProofHolds(proof, grid))
+            return Fault(TEXTCHECK_CHAIN, why, size, "chain %d does not hold", i + 1);
+        if (counts) counts->chains++;
+    }
+    if (s.technique == TECHNIQUE_FORCING_CHAIN) return CheckForcing(s, why, size);
+    const int result = s.rule == RULE_ALS_XZ ? CheckAlsPair(s, grid, why, size)
+                                             : CheckAlsChain(s, grid, why, size);
+    if (result == TEXTCHECK_OK && counts) counts->alsSteps++;
+    return result;
+}
+
 } // namespace
 
 int ChainProofHolds(const ChainProofRecord& proof, const DigitMask* grid) {
@@ -598,36 +504,13 @@ int ChainProofHolds(const ChainProofRecord& proof, const DigitMask* grid) {
     return 1;
 }
 
-int CheckStepText(int kind, const StepRecord& step, const char* text, const DigitMask* before,
-                  const DigitMask* after, const uint8_t* boardBefore, const uint8_t* boardAfter,
-                  TextCheckCounts* counts, char* why, size_t size) {
+int CheckStep(int kind, const StepRecord& step, const DigitMask* before, const DigitMask* after,
+              const uint8_t* boardBefore, const uint8_t* boardAfter, TextCheckCounts* counts,
+              char* why, size_t size) {
     if (why && size) why[0] = 0;
     if (counts) counts->steps++;
     const int recorded =
         CheckRecordedStep(kind, step, before, after, boardBefore, boardAfter, why, size);
     if (recorded != TEXTCHECK_OK || kind < STEP_CHAINS) return recorded;
-
-    ReadRemovals(text);
-    for (int x = 0; x < 81; x++) {
-        const DigitMask removed = DigitMask(before[x] & ~after[x]);
-        if (removed != Read.removed[x])
-            return Fault(TEXTCHECK_EFFECT, why, size,
-                         "r%dc%d: the text removes %03x, the step %03x", x / 9 + 1, x % 9 + 1,
-                         Read.removed[x], removed);
-    }
-    ReadChains(text);
-    for (int i = 0; i < Read.chainCount; i++) {
-        if (!ChainProofHolds(Read.chains[i], before))
-            return Fault(TEXTCHECK_CHAIN, why, size, "chain %d of the text does not hold", i + 1);
-        if (counts) counts->chains++;
-    }
-    int result = TEXTCHECK_OK;
-    if (kind == 16) result = CheckForcing(why, size);
-    if (kind == 32) {
-        const bool pair = std::strncmp(text, "ALS-XZ", 6) == 0;
-        result =
-            pair ? CheckAlsPair(text, before, why, size) : CheckAlsChain(text, before, why, size);
-        if (result == TEXTCHECK_OK && counts) counts->alsSteps++;
-    }
-    return result;
+    return CheckChainStep(step, before, counts, why, size);
 }

@@ -74,9 +74,9 @@ bool WriteAll(int fd, const char* p, size_t size) {
     return true;
 }
 
-ItemResult TimedRun(const PuzzleItem& item, PerPuzzle fn, const CliArgs& args, double* seconds) {
+ItemResult TimedRun(const PuzzleItem& item, const PerPuzzle& fn, double* seconds) {
     Clock::time_point t0 = Clock::now();
-    ItemResult r = fn(item, args);
+    ItemResult r = fn(item);
     *seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     return r;
 }
@@ -84,7 +84,7 @@ ItemResult TimedRun(const PuzzleItem& item, PerPuzzle fn, const CliArgs& args, d
 // A worker: runs the puzzles that arrive on in and answers on out, a few at a time so that the
 // parent, which shares the cores with the workers, wakes up rarely; everything waiting is sent
 // before it waits for more.
-[[noreturn]] void WorkerMain(PerPuzzle fn, const CliArgs& args, int in, int out) {
+[[noreturn]] void WorkerMain(const PerPuzzle& fn, int in, int out) {
     std::string input, pending;
     size_t answered = 0;
     Clock::time_point lastSend = Clock::now();
@@ -109,7 +109,7 @@ ItemResult TimedRun(const PuzzleItem& item, PerPuzzle fn, const CliArgs& args, d
             item.number = f.number;
             at += sizeof f + f.textSize + f.originSize;
             double seconds;
-            ItemResult r = TimedRun(item, fn, args, &seconds);
+            ItemResult r = TimedRun(item, fn, &seconds);
             ResultFrame back;
             std::memset(&back, 0, sizeof back); // padding included: every byte sent is set
             back.seq = f.seq;
@@ -176,20 +176,18 @@ class Progress {
 };
 
 // The number of workers -j asks for (every core without it), held to WORKERS_PER_CORE a core.
-long WorkerLimit(const CliArgs& args) {
+long WorkerLimit(const BatchOptions& batch) {
     long cores = sysconf(_SC_NPROCESSORS_ONLN);
     if (cores < 1) cores = 1;
-    long n = cores;
-    if (const std::string* j = args.Option("-j"))
-        n = j->size() > 9 ? LONG_MAX : std::atol(j->c_str()); // checked: digits, 1 or more
+    const long n = batch.workers > 0 ? batch.workers : cores;
     return std::max(1L, std::min(n, WORKERS_PER_CORE * cores));
 }
 
 class Batch {
   public:
-    Batch(const CliArgs& args, PerPuzzle fn, bool answerBad)
-        : args_(args), fn_(fn), answerBad_(answerBad), echo_(args.Has("--echo")),
-          input_(args.inputs) {}
+    Batch(const BatchOptions& batch, const PerPuzzle& fn)
+        : batch_(batch), fn_(fn), answerBad_(batch.answerBad), echo_(batch.echo),
+          input_(batch.inputs) {}
     int Run();
 
   private:
@@ -206,8 +204,8 @@ class Batch {
     void StopWorkers();
     bool WorkerRoom() const; // a worker could take a puzzle now (or it would run here)
 
-    const CliArgs& args_;
-    PerPuzzle fn_;
+    const BatchOptions& batch_;
+    const PerPuzzle& fn_;
     bool answerBad_, echo_;
     PuzzleInput input_;
     std::vector<Slot> ahead_; // inputs read before the work starts
@@ -292,7 +290,7 @@ bool Batch::Print(Slot& slot) {
 
 int Batch::Run() {
     Clock::time_point start = Clock::now();
-    Progress progress(isatty(STDERR_FILENO) ? CountInputs(args_.inputs) : 0);
+    Progress progress(isatty(STDERR_FILENO) ? CountInputs(batch_.inputs) : 0);
     progress_ = &progress;
     // Whether there are several inputs decides how results are labelled: two are read before
     // the work starts. A bad input at the front is reported at once all the same.
@@ -307,16 +305,16 @@ int Batch::Run() {
     BatchSeveral = inputs_ > 1;
     if (inputs_ == 0 && bad_ == 0) {
         std::fprintf(stderr, "quadrivo-cli %s: no puzzle given (see --help)\n",
-                     args_.command.c_str());
+                     batch_.command.c_str());
         return 2;
     }
-    limit_ = WorkerLimit(args_);
+    limit_ = WorkerLimit(batch_);
     int status = limit_ > 1 && inputs_ > 1 ? RunWorkers() : RunHere();
     progress.Hide();
     if (status < 0) return 1; // the output failed
     if (!FinishOutput()) return 1;
 
-    if (args_.Has("--stats")) {
+    if (batch_.stats) {
         double total = std::chrono::duration<double>(Clock::now() - start).count();
         std::fprintf(stderr, "puzzles: %zu  workers: %d  total: %.3f s  %.1f puzzles/s\n", puzzles_,
                      std::max(1, int(workers_.size())), total,
@@ -340,7 +338,7 @@ int Batch::RunHere() {
             poll(&wait, 1, -1);
             continue;
         }
-        if (!slot.ready) slot.result = TimedRun(slot.item, fn_, args_, &slot.seconds);
+        if (!slot.ready) slot.result = TimedRun(slot.item, fn_, &slot.seconds);
         if (!Print(slot)) return -1;
         progress_->Update(printed_);
     }
@@ -369,7 +367,7 @@ bool Batch::StartWorker() {
             close(w.to);
             close(w.from);
         }
-        WorkerMain(fn_, args_, to[0], from[1]);
+        WorkerMain(fn_, to[0], from[1]);
     }
     close(to[0]);
     close(from[1]);
@@ -503,7 +501,7 @@ int Batch::RunWorkers() {
                     slot.worker = int(idle);
                     SendTo(idle, next_, slot);
                 } else { // no worker could be started: the puzzle runs here
-                    slot.result = TimedRun(slot.item, fn_, args_, &slot.seconds);
+                    slot.result = TimedRun(slot.item, fn_, &slot.seconds);
                     slot.ready = true;
                 }
             }
@@ -564,13 +562,13 @@ int Batch::RunWorkers() {
 }
 } // namespace
 
-int RunBatch(const CliArgs& args, PerPuzzle fn, bool answerBad) {
-    Batch batch(args, fn, answerBad);
+int RunBatch(const BatchOptions& options, const PerPuzzle& fn) {
+    Batch batch(options, fn);
     return batch.Run();
 }
 
-bool ReadOnePuzzle(const CliArgs& args, PuzzleItem* item, int* inputs) {
-    PuzzleInput input(args.inputs);
+bool ReadOnePuzzle(const BatchOptions& batch, PuzzleItem* item, int* inputs) {
+    PuzzleInput input(batch.inputs);
     PuzzleItem next;
     std::string why;
     int puzzles = 0, bad = 0;

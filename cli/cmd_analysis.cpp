@@ -25,8 +25,6 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
-
 const std::string RATE_HELP =
     std::string("usage: quadrivo-cli rate PUZZLE... [-f FILE] [-j N] [--stats]\n"
                 "Rates each puzzle by logic alone, as the program's \"Rate Puzzle\" does, and\n"
@@ -47,14 +45,15 @@ const std::string PATH_HELP =
         "              {\"result\":\"MESSAGE\"}\n"
         "  --check     solve each puzzle exactly and check that no step places a digit\n"
         "              other than the solution's or removes the solution's digit, and\n"
-        "              that each step states what it does: a single, subset, locked\n"
-        "              candidates or fish follows from its units, lines and fins; every\n"
-        "              chain a text writes holds on the candidates, a forcing chain\n"
-        "              proves its removal, an almost-locked-set step follows from the\n"
-        "              sets, digits and links its text states. One line per puzzle:\n"
+        "              that each step's record states what it does: a single, subset,\n"
+        "              locked candidates or fish follows from its units, lines and fins;\n"
+        "              every chain it records (and its text writes) holds on the\n"
+        "              candidates, a forcing chain proves its removal, an almost-locked-\n"
+        "              set step follows from its sets, digits and link chains. One line\n"
+        "              per puzzle:\n"
         "              \"agrees (N steps, C chains, A ALS steps re-derived, RATING)\"\n") +
     PUZZLE_HELP +
-    "Exit status: 0, 1 when a step or its text disagrees (--check) or the output\n"
+    "Exit status: 0, 1 when a step or its record disagrees (--check) or the output\n"
     "cannot be written, 2 for bad input.\n";
 
 const std::string HINT_HELP =
@@ -100,13 +99,11 @@ const std::string HINT_HELP =
     "Exit status: 0 a step was found, 1 none, or the position or the marks fail, or\n"
     "the output cannot be written, 2 for bad input.\n";
 
-// Every technique the user can switch on.
-constexpr uint32_t ALL_TECHNIQUES =
-    TECH_ANALYSIS | TECH_SUBSETS | TECH_LOCKED | TECH_GRID | TECH_CHAINS | TECH_ALS;
+namespace {
 
 // ---- rate ---------------------------------------------------------------------------------
 
-ItemResult RateOne(const PuzzleItem& item, const CliArgs&) {
+ItemResult RateOne(const PuzzleItem& item) {
     LoadAsNewGame(item.cells);
     ItemResult r;
     r.out = item.text + "\t" + RatePuzzle() + "\n";
@@ -237,11 +234,10 @@ void WatchStep(int kind, int phase) {
     if (rec.check) {
         if (rec.disagreement.empty()) {
             std::string why = Disagreement(rec);
-            char textWhy[256];
-            if (why.empty() &&
-                CheckStepText(kind, rec.step, rec.text, rec.grid, AnalysisGrid, rec.board, Board,
-                              &rec.counts, textWhy, sizeof textWhy))
-                why = std::string("has a text that does not hold: ") + textWhy;
+            char stepWhy[256];
+            if (why.empty() && CheckStep(kind, rec.step, rec.grid, AnalysisGrid, rec.board, Board,
+                                         &rec.counts, stepWhy, sizeof stepWhy))
+                why = std::string("has a step record that does not hold: ") + stepWhy;
             if (!why.empty())
                 Appendf(rec.disagreement, "step %d (kind %d, %s) %s", rec.steps, kind, rec.text,
                         why.c_str());
@@ -253,10 +249,10 @@ void WatchStep(int kind, int phase) {
     }
 }
 
-ItemResult PathOne(const PuzzleItem& item, const CliArgs& args) {
+ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
     static PathRecorder rec; // large; one per process, reused puzzle after puzzle
-    rec.json = args.Has("--json");
-    rec.check = args.Has("--check");
+    rec.json = options.json;
+    rec.check = options.check;
     rec.steps = 0;
     rec.text[0] = 0;
     rec.counts = {};
@@ -310,12 +306,6 @@ ItemResult PathOne(const PuzzleItem& item, const CliArgs& args) {
 }
 
 // ---- hint ---------------------------------------------------------------------------------
-
-uint32_t HintTechniques = ALL_TECHNIQUES;
-int HintLevel = 3; // --level
-// The player's marks of --marks, when given.
-bool HintMarksGiven = false;
-DigitMask HintMarks[81];
 
 // A board as text, each cell written by cellText into a buffer of 12, columns padded to their
 // widest entry, boxes ruled off.
@@ -450,12 +440,12 @@ bool ParseMarks(const std::string& text, const uint8_t cells[81], DigitMask mark
     return true;
 }
 
-ItemResult HintOne(const PuzzleItem& item, const CliArgs& args) {
+// The step of one puzzle, on the player's marks when given (--marks), else on the candidates.
+ItemResult HintOne(const PuzzleItem& item, const HintOptions& options, const DigitMask* marks) {
     LoadAsNewGame(item.cells);
     ItemResult r;
     if (BatchSeveral) r.out = item.text + "\n";
     char text[STEP_TEXT_SIZE];
-    const DigitMask* marks = HintMarksGiven ? HintMarks : nullptr;
     if (CheckHintPosition(marks, text, sizeof text) != VERDICT_UNIQUE) {
         r.out += std::string(text) + "\n";
         r.status = 1;
@@ -469,15 +459,15 @@ ItemResult HintOne(const PuzzleItem& item, const CliArgs& args) {
         AnalysisOptions.showCandidates = 1;
         ComputeCandidates();
     }
-    AnalysisOptions.techniques = HintTechniques;
-    if (args.Has("--candidates")) r.out += CandidateText(marks ? MarkGrid : CandidateGrid);
+    AnalysisOptions.techniques = options.techniques;
+    if (options.candidates) r.out += CandidateText(marks ? MarkGrid : CandidateGrid);
     int kind = RunAnalysis();
     DescribeStep(kind, text, sizeof text);
-    if (HintLevel < 3) {
+    if (options.level < 3) {
         char hint[STEP_TEXT_SIZE];
         DescribeHint(kind, text, hint, sizeof hint);
         r.out += std::string(hint) + "\n";
-        if (HintLevel == 2 && kind != STEP_NONE) r.out += PatternText();
+        if (options.level == 2 && kind != STEP_NONE) r.out += PatternText();
     } else {
         r.out += std::string(text) + "\n";
     }
@@ -487,26 +477,14 @@ ItemResult HintOne(const PuzzleItem& item, const CliArgs& args) {
 
 } // namespace
 
-int CmdRate(int argc, char** argv) {
-    CliArgs args;
-    int status = ParseCommandLine(argc, argv, BATCH_OPTIONS, RATE_HELP.c_str(), &args);
-    if (status >= 0) return status;
+int CmdRate(const BatchOptions& options) {
     InstallConsoleHooks(true); // the message goes to the output line, not a message box
-    return RunBatch(args, RateOne);
+    return RunBatch(options, RateOne);
 }
 
-int CmdPath(int argc, char** argv) {
-    CliArgs args;
-    int status = ParseCommandLine(argc, argv,
-                                  BatchOptions({{"--json", VALUE_NONE}, {"--check", VALUE_NONE}}),
-                                  PATH_HELP.c_str(), &args);
-    if (status >= 0) return status;
-    if (args.Has("--json") && args.Has("--check")) {
-        std::fprintf(stderr, "quadrivo-cli path: --json and --check do not go together\n");
-        return 2;
-    }
+int CmdPath(const PathOptions& options) {
     InstallConsoleHooks(true);
-    return RunBatch(args, PathOne);
+    return RunBatch(options.batch, [&](const PuzzleItem& item) { return PathOne(item, options); });
 }
 
 // The --marks file, at most MARKS_MAX bytes; false with the reason otherwise.
@@ -533,44 +511,34 @@ static bool ReadMarksFile(const std::string& name, std::string* text, std::strin
     return true;
 }
 
-int CmdHint(int argc, char** argv) {
-    CliArgs args;
-    int status = ParseCommandLine(argc, argv,
-                                  BatchOptions({{"--techniques", VALUE_HEX},
-                                                {"--marks", VALUE_TEXT},
-                                                {"--candidates", VALUE_NONE},
-                                                {"--level", VALUE_WHOLE, 1, 3}}),
-                                  HINT_HELP.c_str(), &args);
-    if (status >= 0) return status;
-    HintTechniques = ALL_TECHNIQUES;
-    if (const std::string* t = args.Option("--techniques"))
-        HintTechniques = uint32_t(std::strtoul(t->c_str(), nullptr, 16));
-    HintLevel = 3;
-    if (const std::string* level = args.Option("--level")) HintLevel = std::atoi(level->c_str());
+int CmdHint(const HintOptions& options) {
     InstallConsoleHooks(true);
-    HintMarksGiven = false;
-    const std::string* file = args.Option("--marks");
-    if (!file) return RunBatch(args, HintOne);
+    if (options.marks.empty())
+        return RunBatch(options.batch,
+                        [&](const PuzzleItem& item) { return HintOne(item, options, nullptr); });
 
-    const std::string* puzzles = args.Option("-f");
-    if (*file == "-" && puzzles && *puzzles == "-") {
+    bool standardInput = false; // does -f read standard input?
+    for (const InputSource& input : options.batch.inputs)
+        standardInput = standardInput || (input.file && input.text == "-");
+    if (options.marks == "-" && standardInput) {
         std::fprintf(stderr, "quadrivo-cli hint: --marks and -f cannot both read standard input\n");
         return 2;
     }
     PuzzleItem item;
     int inputs = 0;
-    if (!ReadOnePuzzle(args, &item, &inputs)) {
+    if (!ReadOnePuzzle(options.batch, &item, &inputs)) {
         std::fprintf(stderr, "quadrivo-cli hint: --marks goes with exactly one puzzle\n");
         return 2;
     }
     std::string text, error;
-    if (!ReadMarksFile(*file, &text, &error) || !ParseMarks(text, item.cells, HintMarks, &error)) {
+    DigitMask marks[81];
+    if (!ReadMarksFile(options.marks, &text, &error) ||
+        !ParseMarks(text, item.cells, marks, &error)) {
         std::fprintf(stderr, "quadrivo-cli hint: --marks: %s\n", error.c_str());
         return 2;
     }
-    HintMarksGiven = true;
     BatchSeveral = false;
-    ItemResult r = HintOne(item, args);
+    ItemResult r = HintOne(item, options, marks);
     if (!Emit(r.out)) return 1;
     std::fputs(r.err.c_str(), stderr);
     return r.status;

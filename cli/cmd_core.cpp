@@ -15,7 +15,6 @@
 #include <memory>
 #include <string>
 
-namespace {
 // The help of each command; the puzzle options are added to it.
 const std::string CHECK_HELP =
     std::string("usage: quadrivo-cli check PUZZLE... [-f FILE] [--echo] [-j N] [--stats]\n"
@@ -43,7 +42,7 @@ const std::string SOLVE_HELP =
     PUZZLE_HELP +
     "Exit status: 0 when every puzzle was solved, 1 otherwise or when the output\n"
     "cannot be written, 2 for bad input.\n";
-constexpr const char* CREATE_HELP =
+const char* const CREATE_HELP =
     "usage: quadrivo-cli create [-n N] [--level NAME] [--seed S] [--stats]\n"
     "Makes N (default 1, at most 100000000) new minimal puzzles with a unique\n"
     "solution and prints them, one 81-character line each, '.' for an empty cell.\n"
@@ -54,6 +53,7 @@ constexpr const char* CREATE_HELP =
     "differs. --stats prints puzzles/s and the total time on standard error.\n"
     "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
 
+namespace {
 std::string GridText(const uint8_t* cells, char empty) {
     std::string s(81, empty);
     for (int i = 0; i < 81; i++)
@@ -65,100 +65,65 @@ const char* VerdictText(int id) {
     return id == VERDICT_UNIQUE ? "Unique" : StringText(id);
 }
 
-bool Echo = false;      // --echo
-bool EveryLine = false; // solve -f: a line for every input
-
-ItemResult CheckOne(const PuzzleItem& item, const CliArgs&) {
+ItemResult CheckOne(const PuzzleItem& item, const BatchOptions& options) {
     LoadAsNewGame(item.cells);
     int verdict = CheckPosition();
     ItemResult r;
-    r.out = (Echo ? item.text + "\t" : std::string()) + std::to_string(verdict) + " " +
+    r.out = (options.echo ? item.text + "\t" : std::string()) + std::to_string(verdict) + " " +
             VerdictText(verdict) + "\n";
     r.status = verdict == VERDICT_UNIQUE ? 0 : 1;
     return r;
 }
 
-int32_t CountLimit = 1;
-
-ItemResult CountOne(const PuzzleItem& item, const CliArgs&) {
+ItemResult CountOne(const PuzzleItem& item, int32_t limit) {
     LoadAsNewGame(item.cells);
-    int32_t result = CountSolutions(Board, CountLimit, SolutionGrid);
+    int32_t result = CountSolutions(Board, limit, SolutionGrid);
     ItemResult r;
     r.out = std::to_string(result) + " " + GridText(SolutionGrid, '0') + "\n";
     return r;
 }
 
-ItemResult SolveOne(const PuzzleItem& item, const CliArgs&) {
+ItemResult SolveOne(const PuzzleItem& item, const BatchOptions& options) {
     LoadAsNewGame(item.cells);
     int verdict = CheckPosition();
     ItemResult r;
-    const std::string echo = Echo ? item.text + "\t" : std::string();
+    const std::string echo = options.echo ? item.text + "\t" : std::string();
     if (verdict == VERDICT_UNIQUE) {
         r.out = echo + GridText(SolutionGrid, '0') + "\n";
     } else {
         r.err = (BatchSeveral ? item.origin + ": " : std::string()) + StringText(verdict) + "\n";
-        if (EveryLine) r.out = echo + StringText(verdict) + "\n";
+        if (options.answerBad) r.out = echo + StringText(verdict) + "\n";
         r.status = 1;
     }
     return r;
 }
 
-int RunPuzzleCommand(int argc, char** argv, const std::vector<OptionRule>& rules,
-                     const std::string& help, PerPuzzle fn) {
-    CliArgs args;
-    int status = ParseCommandLine(argc, argv, rules, help.c_str(), &args);
-    if (status >= 0) return status;
-    if (const std::string* limit = args.Option("--limit")) CountLimit = int32_t(std::stoll(*limit));
-    Echo = args.Has("--echo");
-    EveryLine = fn == SolveOne && args.Option("-f");
-    InstallConsoleHooks(true);
-    return RunBatch(args, fn, EveryLine);
-}
 } // namespace
 
-int CmdCheck(int argc, char** argv) {
-    return RunPuzzleCommand(argc, argv, BatchOptions({{"--echo", VALUE_NONE}}), CHECK_HELP,
-                            CheckOne);
+int CmdCheck(const BatchOptions& options) {
+    InstallConsoleHooks(true);
+    return RunBatch(options, [&](const PuzzleItem& item) { return CheckOne(item, options); });
 }
 
-int CmdCount(int argc, char** argv) {
-    return RunPuzzleCommand(argc, argv, BatchOptions({{"--limit", VALUE_WHOLE, 0, 2147483647}}),
-                            COUNT_HELP, CountOne);
+int CmdCount(const CountOptions& options) {
+    InstallConsoleHooks(true);
+    return RunBatch(options.batch,
+                    [&](const PuzzleItem& item) { return CountOne(item, options.limit); });
 }
 
-int CmdSolve(int argc, char** argv) {
-    return RunPuzzleCommand(argc, argv, BatchOptions({{"--echo", VALUE_NONE}}), SOLVE_HELP,
-                            SolveOne);
+// With -f every input gets a line, a bad one its reason.
+int CmdSolve(const BatchOptions& options) {
+    InstallConsoleHooks(true);
+    return RunBatch(options, [&](const PuzzleItem& item) { return SolveOne(item, options); });
 }
 
-// The names of --level, by level (0 any, then LEVEL_EASY..LEVEL_FIENDISH).
-constexpr const char* CREATE_LEVELS[] = {"any",       "easy",           "medium",
-                                         "difficult", "very-difficult", "fiendish"};
-static_assert(sizeof CREATE_LEVELS / sizeof CREATE_LEVELS[0] == LEVEL_FIENDISH + 1);
-
-int CmdCreate(int argc, char** argv) {
-    CliArgs args;
-    const std::vector<OptionRule> rules = {
-        {"-n", VALUE_WHOLE, 0, 100000000},
-        {"--level", VALUE_CHOICE, 0, 0, "any|easy|medium|difficult|very-difficult|fiendish"},
-        {"--seed", VALUE_WHOLE, 0, 4294967295LL},
-        {"--stats", VALUE_NONE}};
-    int status = ParseCommandLine(argc, argv, rules, CREATE_HELP, &args);
-    if (status >= 0) return status;
-    if (!args.positional.empty()) {
-        std::fprintf(stderr, "quadrivo-cli create: takes only -n, --level, --seed and --stats\n");
-        return 2;
-    }
-    const std::string* n = args.Option("-n");
-    const std::string* s = args.Option("--seed");
-    const long long count = n ? std::stoll(*n) : 1;
-    int level = 0;
-    if (const std::string* name = args.Option("--level"))
-        while (*name != CREATE_LEVELS[level]) level++;
+int CmdCreate(const CreateOptions& options) {
+    const long long count = options.count;
+    const int level = options.level;
     ResetAllModules();
     InstallConsoleHooks(true);
     auto gen = std::make_unique<Generator>();
-    if (s) SeedGenerator(gen.get(), uint32_t(std::stoll(*s)));
+    if (options.seed >= 0) SeedGenerator(gen.get(), uint32_t(options.seed));
     auto start = std::chrono::steady_clock::now();
     long long tried = 0; // puzzles drawn, those of other levels included
     for (long long i = 0; i < count; i++) {
@@ -169,7 +134,7 @@ int CmdCreate(int argc, char** argv) {
         if (!Emit(GridText(Board, '.') + "\n")) return 1;
     }
     if (!FinishOutput()) return 1;
-    if (args.Has("--stats")) {
+    if (options.stats) {
         double total =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::fprintf(stderr, "puzzles: %lld  total: %.3f s  %.1f puzzles/s\n", count, total,

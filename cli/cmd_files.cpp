@@ -14,32 +14,6 @@
 #include <unistd.h>
 
 namespace {
-struct NamedBits {
-    const char* name;
-    uint32_t bits;
-};
-constexpr NamedBits LAYOUTS[] = {
-    {"linear", LAYOUT_LINEAR}, // all 81 characters on one line
-    {"9x9", LAYOUT_9X9},       // nine lines of nine
-    {"3x3", LAYOUT_3X3},       // blanks between boxes, empty lines between bands
-    {"ruled", LAYOUT_RULED},   // bars between boxes, rule lines between bands
-};
-constexpr NamedBits EMPTIES[] = {
-    {"nulls", EMPTY_NULLS},
-    {"dots", EMPTY_DOTS},
-    {"dashes", EMPTY_DASHES},
-};
-
-// The bits named by the option's value (checked by the parser), or fallback without one.
-template <size_t N>
-uint32_t ChosenBits(const CliArgs& args, const char* option, const NamedBits (&table)[N],
-                    uint32_t fallback) {
-    if (const std::string* value = args.Option(option))
-        for (const NamedBits& entry : table)
-            if (*value == entry.name) return entry.bits;
-    return fallback;
-}
-
 // The text with its CR LF line ends as the console's LF, and a final line end.
 std::string ConsoleLines(const char* text, size_t length) {
     std::string out;
@@ -49,18 +23,18 @@ std::string ConsoleLines(const char* text, size_t length) {
     return out;
 }
 
-uint32_t FormatBits; // blockFormat chosen on the command line
-
-ItemResult FormatOne(const PuzzleItem& item, const CliArgs&) {
+ItemResult FormatOne(const PuzzleItem& item, uint32_t format) {
     LoadAsNewGame(item.cells);
-    AnalysisOptions.blockFormat = FormatBits;
+    AnalysisOptions.blockFormat = format;
     FormatPuzzleText(TextBuffer);
     ItemResult r;
     // Puzzles of several lines are set apart by an empty line.
-    if ((FormatBits & LAYOUT_LINEAR) == 0 && item.number > 0) r.out.push_back('\n');
+    if ((format & LAYOUT_LINEAR) == 0 && item.number > 0) r.out.push_back('\n');
     r.out += ConsoleLines(TextBuffer, std::strlen(TextBuffer));
     return r;
 }
+
+} // namespace
 
 const std::string FORMAT_HELP =
     std::string("usage: quadrivo-cli format PUZZLE... [--layout linear|9x9|3x3|ruled]\n"
@@ -69,7 +43,7 @@ const std::string FORMAT_HELP =
                 "several lines are separated by an empty line.\n") +
     PUZZLE_HELP + "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
 
-constexpr const char* SHOW_HELP =
+const char* const SHOW_HELP =
     "usage: quadrivo-cli show FILE... [--empty nulls|dots|dashes]\n"
     "Reads a saved game and prints its puzzle block, the move position and the\n"
     "number of mark records and pencil marks. The empty cells are read in the style\n"
@@ -80,6 +54,7 @@ constexpr const char* SHOW_HELP =
     "Exit status: 0, 1 when the output cannot be written, 2 when a file cannot be\n"
     "read or is not a saved game, or for a bad command line.\n";
 
+namespace {
 // No saved game is longer: a larger file is not one.
 constexpr size_t GAME_MAX = 64 * 1024;
 
@@ -158,34 +133,22 @@ bool ReadGameBytes(const std::string& name, std::string* bytes, std::string* why
 }
 } // namespace
 
-int CmdFormat(int argc, char** argv) {
-    CliArgs args;
-    int status =
-        ParseCommandLine(argc, argv,
-                         BatchOptions({{"--layout", VALUE_CHOICE, 0, 0, "linear|9x9|3x3|ruled"},
-                                       {"--empty", VALUE_CHOICE, 0, 0, "nulls|dots|dashes"}}),
-                         FORMAT_HELP.c_str(), &args);
-    if (status >= 0) return status;
-    FormatBits = ChosenBits(args, "--layout", LAYOUTS, LAYOUT_9X9) |
-                 ChosenBits(args, "--empty", EMPTIES, EMPTY_DOTS);
+int CmdFormat(const FormatOptions& options) {
+    const uint32_t format = options.layout | options.empty;
     InstallConsoleHooks(true);
-    return RunBatch(args, FormatOne);
+    return RunBatch(options.batch,
+                    [format](const PuzzleItem& item) { return FormatOne(item, format); });
 }
 
-int CmdShow(int argc, char** argv) {
-    CliArgs args;
-    int status = ParseCommandLine(
-        argc, argv, {{"--empty", VALUE_CHOICE, 0, 0, "nulls|dots|dashes"}}, SHOW_HELP, &args);
-    if (status >= 0) return status;
-    if (args.positional.empty()) {
+int CmdShow(const ShowOptions& options) {
+    if (options.files.empty()) {
         std::fprintf(stderr, "quadrivo-cli show: no file given (see --help)\n");
         return 2;
     }
-    const std::string* chosen = args.Option("--empty");
-    status = 0;
-    bool several = args.positional.size() > 1;
-    for (size_t i = 0; i < args.positional.size(); i++) {
-        const char* name = args.positional[i].c_str();
+    int status = 0;
+    const bool several = options.files.size() > 1;
+    for (size_t i = 0; i < options.files.size(); i++) {
+        const char* name = options.files[i].c_str();
         std::string bytes, why;
         if (!ReadGameBytes(name, &bytes, &why)) {
             std::fprintf(stderr, "%s: cannot open the file: %s\n", name, why.c_str());
@@ -200,13 +163,13 @@ int CmdShow(int argc, char** argv) {
         }
         // The style the file was written with, unless --empty says otherwise.
         uint32_t empty = check.dashes ? EMPTY_DASHES : EMPTY_DOTS;
-        if (chosen) {
-            empty = ChosenBits(args, "--empty", EMPTIES, EMPTY_DOTS);
+        if (options.empty) {
+            empty = options.empty;
             if (check.dashes && empty != EMPTY_DASHES)
                 std::fprintf(stderr,
                              "%s: warning: the puzzle has '-' for empty cells; with --empty %s "
                              "they are skipped\n",
-                             name, chosen->c_str());
+                             name, empty == EMPTY_NULLS ? "nulls" : "dots");
         } else if (check.dots && check.dashes) {
             std::fprintf(stderr,
                          "%s: warning: the puzzle has both '.' and '-' for empty cells; both "

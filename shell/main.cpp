@@ -6,6 +6,7 @@
 #include "shell/picture.h"
 #include "shell/singleinstance.h"
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <climits>
@@ -42,19 +43,28 @@ void EndOnSignals(MainWindow* window) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (WantsPicture(argc, argv)) return RunPictureMode(argc, argv);
-    QByteArray file;
-    for (int i = 1; i < argc; i++) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            std::puts("usage: quadrivo [FILE]\n"
-                      "       quadrivo --picture OUT.png [OPTIONS] [PUZZLE | FILE]  (--picture "
-                      "--help for more)\n"
-                      "Opens the Sudoku assistant, with FILE (a saved game or a collection of "
-                      "puzzles) if given.");
-            return 0;
-        }
-        if (argv[i][0] != '-') file = AbsolutePath(argv[i]);
+    // The words as bytes, one character each, so that a file name that is not UTF-8 comes through.
+    QStringList arguments;
+    for (int i = 1; i < argc; i++) arguments << QString::fromLatin1(argv[i]);
+    if (arguments.contains("--picture")) return RunPictureMode(arguments);
+    // Options other than the help (Qt's own, such as -style) are left to QApplication; the last
+    // word that is not an option names the file.
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{"h", "help"});
+    parser.addOption(help);
+    parser.parse(QStringList("quadrivo") + arguments);
+    if (parser.isSet(help)) {
+        std::puts("usage: quadrivo [FILE]\n"
+                  "       quadrivo --picture OUT.png [OPTIONS] [PUZZLE | FILE]  (--picture "
+                  "--help for more)\n"
+                  "Opens the Sudoku assistant, with FILE (a saved game or a collection of "
+                  "puzzles) if given.");
+        return 0;
     }
+    const QStringList files = parser.positionalArguments();
+    const QByteArray file =
+        files.isEmpty() ? QByteArray() : AbsolutePath(files.last().toLatin1().constData());
     if (file.size() >= PATH_MAX) {
         std::fprintf(stderr, "quadrivo: the path is too long to open (%d bytes, at most %d): %s\n",
                      int(file.size()), PATH_MAX - 1, file.constData());

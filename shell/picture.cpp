@@ -17,6 +17,7 @@
 #include "model/options.h"
 #include "model/verdicts.h"
 #include <QBuffer>
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QImage>
 #include <cerrno>
@@ -77,62 +78,77 @@ QByteArray AbsolutePath(const char* name) {
     return QByteArray(folder) + "/" + name;
 }
 
-bool WantsPicture(int argc, char** argv) {
-    for (int i = 1; i < argc; i++)
-        if (!std::strcmp(argv[i], "--picture")) return true;
-    return false;
-}
-
-int RunPictureMode(int argc, char** argv) {
-    const char* out = nullptr;
-    const char* source = nullptr;
-    int scale = 1;
-    FocusMarks focus;
-    bool analysis = false, candidates = false, solution = false, wrong = false;
-    for (int i = 1; i < argc; i++) {
-        const char* a = argv[i];
-        if (!std::strcmp(a, "--picture") || !std::strcmp(a, "--scale")) {
-            if (i + 1 >= argc) return Fail("missing value after ", a);
-            if (a[2] == 'p') {
-                out = argv[++i];
-            } else {
-                char* end = nullptr;
-                const long n = std::strtol(argv[++i], &end, 10);
-                if (*end || n < 1 || n > MAX_SCALE)
-                    return Fail("--scale takes 1 to 32, not ", argv[i]);
-                scale = int(n);
-            }
-        } else if (!std::strcmp(a, "--highlight")) {
-            if (i + 1 >= argc) return Fail("missing value after ", a);
-            const char* d = argv[++i];
-            if (d[0] < '1' || d[0] > '9' || d[1])
-                return Fail("--highlight takes a digit 1 to 9, not ", d);
-            focus.highlightDigit = d[0] - '0';
-        } else if (!std::strcmp(a, "--analysis")) {
-            analysis = true;
-        } else if (!std::strcmp(a, "--candidates")) {
-            candidates = true;
-        } else if (!std::strcmp(a, "--solution")) {
-            solution = true;
-        } else if (!std::strcmp(a, "--wrong-values")) {
-            wrong = true;
-        } else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
-            std::fputs(USAGE, stdout);
-            return 0;
-        } else if (a[0] == '-' && a[1] == '-' && !IsPuzzle(a)) {
-            return Fail("unknown option ", a);
-        } else if (source) {
-            return Fail("more than one puzzle or file: ", a);
-        } else {
-            source = a;
+int RunPictureMode(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption picture("picture", "", "OUT.png"), scaleOption("scale", "", "N"),
+        highlight("highlight", "", "D"), analysisOption("analysis"), candidatesOption("candidates"),
+        solutionOption("solution"), wrongOption("wrong-values"), help(QStringList{"h", "help"}),
+        given("source", "", "PUZZLE");
+    parser.addOptions({picture, scaleOption, highlight, analysisOption, candidatesOption,
+                       solutionOption, wrongOption, help, given});
+    // Every word that is not an option is a puzzle or a file, in the order given: a puzzle may
+    // start with '-' (an empty first cell) and so may a file, so each such word reaches the
+    // parser as the value of --source=, which it would otherwise read as an option. The word
+    // after an option that takes a value is its value.
+    QStringList words = {"quadrivo"};
+    bool endMark = false; // "--", which the parser would take for the end of the options
+    for (qsizetype i = 0; i < arguments.size(); i++) {
+        const QString& a = arguments[i];
+        endMark = endMark || a == "--";
+        if ((a == "--picture" || a == "--scale" || a == "--highlight") &&
+            i + 1 < arguments.size()) {
+            words << a << arguments[++i];
+            continue;
         }
+        const bool source =
+            a != "-h" && (!a.startsWith("--") || IsPuzzle(a.toLatin1().constData()));
+        words << (source ? "--source=" + a : a);
     }
-    if (!out || !*out) return Fail("--picture needs the name of the PNG file to write");
+    if (!parser.parse(words)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return Fail("unknown option --", parser.unknownOptionNames()[0].toLatin1().constData());
+        // "Missing value after '--scale'.": the only other refusal of the parser
+        const QString text = parser.errorText();
+        const qsizetype from = text.indexOf('\'') + 1;
+        return Fail("missing value after ",
+                    text.mid(from, text.lastIndexOf('\'') - from).toLatin1().constData());
+    }
+    if (parser.isSet(help)) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
+    if (endMark) return Fail("unknown option --");
+    const QStringList sources = parser.values(given) + parser.positionalArguments();
+    if (sources.size() > 1)
+        return Fail("more than one puzzle or file: ", sources[1].toLatin1().constData());
+    int scale = 1;
+    for (const QString& value : parser.values(scaleOption)) {
+        bool number = false;
+        scale = value.toInt(&number);
+        if (!number || scale < 1 || scale > MAX_SCALE)
+            return Fail("--scale takes 1 to 32, not ", value.toLatin1().constData());
+    }
+    FocusMarks focus;
+    for (const QString& d : parser.values(highlight)) {
+        if (d.size() != 1 || d[0] < '1' || d[0] > '9')
+            return Fail("--highlight takes a digit 1 to 9, not ", d.toLatin1().constData());
+        focus.highlightDigit = d[0].digitValue();
+    }
+    const bool analysis = parser.isSet(analysisOption), candidates = parser.isSet(candidatesOption),
+               solution = parser.isSet(solutionOption), wrong = parser.isSet(wrongOption);
+    const QByteArray outBytes = parser.value(picture).toLatin1();
+    const QByteArray sourceBytes = sources.isEmpty() ? QByteArray() : sources[0].toLatin1();
+    const char* out = outBytes.constData();
+    const char* source = sources.isEmpty() ? nullptr : sourceBytes.constData();
+    if (!*out) return Fail("--picture needs the name of the PNG file to write");
 
     // No display is needed: the board is drawn into an image.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    char name[] = "quadrivo";
+    char* qtArgv[] = {name, nullptr};
     int qtArgc = 1;
-    QGuiApplication app(qtArgc, argv);
+    QGuiApplication app(qtArgc, qtArgv);
     if (!LoadBoardGlyphs()) return Fail("the board's glyphs are missing from this build");
 
     ResetAllModules();

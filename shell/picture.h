@@ -2,14 +2,14 @@
 // without any display.
 #pragma once
 #include <QByteArray>
+#include <QStringList>
 
 class QImage;
 
-// True when the command line asks for a picture.
-bool WantsPicture(int argc, char** argv);
-// Loads the puzzle, draws it and writes the file; the exit status (0 done, 1 the file could not
+// Loads the puzzle the arguments (those after the program's name, each byte one Latin-1
+// character) name, draws it and writes the file; the exit status (0 done, 1 the file could not
 // be written, 2 bad input).
-int RunPictureMode(int argc, char** argv);
+int RunPictureMode(const QStringList& arguments);
 
 // Encodes image as a PNG and writes it the way games are saved (ReplaceFile: a temporary file,
 // synced, renamed over path). false when it was not written; LastSaveError says why.

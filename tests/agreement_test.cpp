@@ -1,8 +1,8 @@
 // Whole ratings of samples of the generated and the top1465 sets, watched step by step: no
 // placed digit differs from the unique solution, no removed candidate is the solution's digit
-// of an open cell, the step passes CheckStepText (its record or text states exactly what
-// ApplyStep does, its pattern or chains prove it, its almost-locked-set step follows from what
-// its text states), its text names its technique and every chain the board draws with it, and
+// of an open cell, the step passes CheckStep (its record states exactly what ApplyStep does,
+// its pattern or chains prove it, its almost-locked-set step follows from its sets and
+// chains), its text names its technique and every chain the board draws with it, and
 // describing it changes nothing; the score is one plus the steps' costs, and the position comes
 // back. `quadrivo-cli path --check -f FILE` runs the same checks on a file.
 #include "analysis/rating.h"
@@ -93,8 +93,8 @@ void WatchStep(int kind, int phase) {
             w.Fault("removes the solution's digit at " + std::to_string(x));
     }
     char why[256];
-    if (CheckStepText(kind, w.step, w.text.c_str(), w.grid, AnalysisGrid, w.board, Board, &w.counts,
-                      why, sizeof why) != TEXTCHECK_OK)
+    if (CheckStep(kind, w.step, w.grid, AnalysisGrid, w.board, Board, &w.counts, why, sizeof why) !=
+        TEXTCHECK_OK)
         w.Fault(why);
     if (kind != 1 && !std::regex_search(w.text, NAMES[std::min(LowestBitIndex(kind) - 1, 4)]))
         w.Fault("misnamed");

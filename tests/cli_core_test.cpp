@@ -205,6 +205,7 @@ TEST_F(CliCore, CreateMakesUniquePuzzlesThatRepeatWithTheSeed) {
     CliRun a = RunCli("create -n 3 --seed 12345");
     EXPECT_EQ(a.status, 0);
     EXPECT_EQ(RunCli("create --seed 12345 -n 3").out, a.out);
+    EXPECT_EQ(RunCli("create -n 03 --seed 012345").out, a.out); // decimal, not octal
     EXPECT_NE(RunCli("create -n 3 --seed 12346").out, a.out);
     ASSERT_EQ(a.out.size(), 3u * 82);
     for (int n = 0; n < 3; n++) SolutionOf(a.out.substr(82 * n, 81)); // unique

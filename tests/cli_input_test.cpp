@@ -111,6 +111,9 @@ TEST_F(CliInput, InputsAreReadInOrderAndNamedWhenBad) {
         {"rate " + twoDashes + " -- " + Dashed(BUILTIN), twoDashes + "\t", "", 0},
         {"check -- --stats", "", "argument 1: character 3 is 's', not a digit or '.', '0', '-'\n",
          2},
+        // The word after -f names a file, even one that reads as a puzzle.
+        {"check -f " + Dashed(BUILTIN), "",
+         Dashed(BUILTIN) + ": cannot open the file: No such file or directory\n", 2},
         {"check -f " + tooLong, "100 Unique\n101 No Solution\n",
          tooLong + ":2: line too long (more than 4096 bytes)\n", 2},
         {"check -f " + marked + " '" + BUILTIN + " '", "100 Unique\n100 Unique\n", "", 0},

@@ -1,5 +1,5 @@
 // The step in words. One table holds how each kind of step reads, taken from the rating path of
-// real puzzles, each also passing the text check, with texts made wrong on purpose that the
+// real puzzles, each also passing the step check, with records made wrong on purpose that the
 // check must refuse. agreement_test.cpp checks every text of larger samples.
 #include "analysis/chainproof.h"
 #include "analysis/driver.h"
@@ -51,15 +51,20 @@ void CaptureStep(int kind, int phase) {
     }
 }
 
-// A text made wrong on purpose: `from` replaced by `to` (null: the whole text is `to`), or for
-// a step checked from its record, the record made wrong by `edit`; and the fault the check
-// must find.
+// A record made wrong on purpose by `edit`, and the fault the check must find.
 struct Mutation {
-    const char* from;
-    const char* to;
     int fault;
-    void (*edit)(StepRecord&) = nullptr;
+    void (*edit)(StepRecord&);
 };
+// Node k of the record's chain i.
+ProofNode& NodeOf(StepRecord& s, int i, int k) {
+    return s.nodes[s.chains[i].first + k];
+}
+// Takes chain i out of the record.
+void DropChain(StepRecord& s, int i) {
+    for (int k = i + 1; k < s.chainCount; k++) s.chains[k - 1] = s.chains[k];
+    s.chainCount--;
+}
 // The nth step (from 1) of a puzzle's rating path, as `quadrivo-cli path` numbers them, from
 // the top1465 set unless said otherwise.
 struct Example {
@@ -75,39 +80,40 @@ const Example EXAMPLES[] = {
     {"5..7..6....38...........2..62.4............917............35.8.4.....1......9....",
      11,
      "Hidden single: r7c9 = 4 (the only place for 4 in row 7); also available: r9c7 = 3",
-     {{"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.digits = DigitBit(5); }},
-      {"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.unit = 0; }},
-      {"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.technique = TECHNIQUE_NAKED_SINGLE; }}}},
+     {{TEXTCHECK_EFFECT, [](StepRecord& s) { s.digits = DigitBit(5); }},
+      {TEXTCHECK_SHAPE, [](StepRecord& s) { s.unit = 0; }},
+      {TEXTCHECK_SHAPE, [](StepRecord& s) { s.technique = TECHNIQUE_NAKED_SINGLE; }}}},
     {"3.7.4...........918........4.....7.....16.......25..........38..9....5...2.6.....",
      11,
      "Naked single: r7c4 = 9; also available: r8c4 = 4",
-     {{"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.placed = 66; }}}},
+     {{TEXTCHECK_EFFECT, [](StepRecord& s) { s.placed = 66; }}}},
     {"4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
      18,
      "Pointing 4 in box 5 along row 5: r5c9 loses 4",
-     {{"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.line = 9 + 3; }}}},
+     {{TEXTCHECK_SHAPE, [](StepRecord& s) { s.line = 9 + 3; }}}},
     {".1.62....5......43....9....7......8...5.....4...1..........36...9....2..8....7...",
      18,
      "Claiming 3 in row 6 within box 4: r5c1 loses 3",
-     {{"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.line = 18; }},
-      {"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.targetCount = 0; }}}},
+     {{TEXTCHECK_SHAPE, [](StepRecord& s) { s.line = 18; }},
+      {TEXTCHECK_EFFECT, [](StepRecord& s) { s.targetCount = 0; }}}},
     {"....75....1..2.....4...3...5.....3.2...8...1.......6.....1..48.2........7........",
      23,
      "Empty rectangle (box and two lines) 6 in box 7: the box's 6s lie in column 2 and row 7; "
      "column 2's only 6 outside the box is r4c2, row 7's is r7c5, so one of them is 6: r4c5 "
      "loses 6",
-     {{"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { std::swap(s.links[0], s.links[1]); }}}},
+     {{TEXTCHECK_SHAPE, [](StepRecord& s) { std::swap(s.links[0], s.links[1]); }}}},
     {"4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
      17,
      "Finned X-wing 4 in rows 2,5, columns 6,9, fin r5c4: r6c6 loses 4",
-     {{"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.targets[0].cell = 49; }},
-      {"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.finCount = 0; }},
-      {"", "", TEXTCHECK_SHAPE, [](StepRecord& s) { s.cover ^= 1u << 8 | 1u << 7; }}}},
+     {{TEXTCHECK_EFFECT, [](StepRecord& s) { s.targets[0].cell = 49; }},
+      {TEXTCHECK_SHAPE, [](StepRecord& s) { s.finCount = 0; }},
+      {TEXTCHECK_SHAPE, [](StepRecord& s) { s.cover ^= 1u << 8 | 1u << 7; }}}},
     {"..84...3....3.....9....157479...8........7..514.....2...9.6...2.5....4......9..56",
      10,
      "2-string kite (chains o, y): (6)r3c4=r45c4-r6c6=r6c3: r3c4 or r6c3 is 6, so r3c3 "
      "cannot be 6",
-     {{"r45c4", "r46c4", TEXTCHECK_CHAIN}}},
+     {{TEXTCHECK_CHAIN, [](StepRecord& s) { NodeOf(s, 0, 1).cells[1] = 48; }}, // r46c4
+      {TEXTCHECK_PROOF, [](StepRecord& s) { s.pattern[1].cell = 19; }}}}, // not the chain's end
     {"8.......24...3........5..1...1...56.......9.....7........8.4..7.6....3...9.2.....", 19,
      "Alternating inference chain (chain j): (4=3)r4c4-(3=2)r4c1-(2)r4c5=r5c5: r4c4 is 4 or "
      "r5c5 is 2, so "
@@ -116,51 +122,58 @@ const Example EXAMPLES[] = {
      10,
      "2-string kite (chains b, h): (2)r1c5=r1c9-r3c8=r5c8: r1c5 or r5c8 is 2, so r5c5 "
      "cannot be 2",
-     {{"(2)r1c5", "(3)r1c5", TEXTCHECK_CHAIN},
-      {"", "", TEXTCHECK_EFFECT, [](StepRecord& s) { s.targets[0].digits = DigitBit(3); }},
-      {"=r1c9-r3c8=", "=r1c9=r3c8=", TEXTCHECK_CHAIN}}}, // not alternating
+     {{TEXTCHECK_CHAIN, [](StepRecord& s) { NodeOf(s, 0, 0).digit = DigitBit(3); }},
+      {TEXTCHECK_EFFECT, [](StepRecord& s) { s.targets[0].digits = DigitBit(3); }},
+      {TEXTCHECK_EFFECT, [](StepRecord& s) { s.targets[0].cell = 41; }},
+      {TEXTCHECK_CHAIN, [](StepRecord& s) { s.strong[s.chains[0].first + 1] = 1; }}}}, // = =
     {"5.8.....7...9.1...4............5...4.6.....3..9....6...2.3...1.7...8..........2..",
      21,
      "Naked pair (chains o, r): (4=5)r8c2-(5=4)r8c8: r8c2 or r8c8 is 4, so r8c4 cannot be 4",
-     {{"(4=5)r8c2-(5=4)r8c8", "(4=5)r8c2", TEXTCHECK_PROOF},
-      {"cannot be 4", "cannot be 5", TEXTCHECK_EFFECT}}},
+     {{TEXTCHECK_PROOF, [](StepRecord& s) { s.chains[0].count = 2; }}, // (4=5)r8c2
+      {TEXTCHECK_PROOF, [](StepRecord& s) { s.chainCount = 0; }},
+      {TEXTCHECK_EFFECT, [](StepRecord& s) { s.targets[0].digits = DigitBit(5); }}}},
     {".2.3.......6..8.9.83.5........2...8.7.9..5........6..4.......1...1...4.22..7..8.9",
      30,
      "ALS-XZ: A = r2c1 {1,5}, B = r4c3, r6c1 {1,3,5}, X = 1, Z = 5: r4c1 loses 5",
-     {{"X = 1, Z", "X = 1,5, Z", TEXTCHECK_ALS}}},
+     {{TEXTCHECK_ALS, [](StepRecord& s) { s.restricted |= DigitBit(5); }},
+      {TEXTCHECK_ALS, [](StepRecord& s) { s.sets[1].digits |= DigitBit(7); }},
+      {TEXTCHECK_ALS, [](StepRecord& s) { s.sets[0].cells[0] = 1; }}}},
     {"..3...78...6..9...7.......5..7.....3....2..9......421.5..3....68....2...9..5.....",
      14,
      "ALS-XZ doubly linked: A = r5c3 {5,8}, B = r6c2, r6c3 {5,8,9}, X = 5,8, Z = 8 from A and "
      "B: r4c2 loses 8",
-     {{"from A and B", "from A", TEXTCHECK_ALS}}},
+     {{TEXTCHECK_ALS, [](StepRecord& s) { s.zSets = 1; }}}},
     {".......71.2.8........5.3...7.9.6.......2..8..1.........3...25..6...1..4..........",
      38,
      "ALS-XZ doubly linked: A = r1c4 {6,9}, B = r1c6, r2c5, r3c5 {4,6,7,9}, X = 6,9, Z = 4 "
      "from B: r9c5 loses 4; links (4)r1c6-r1c3=r9c3-r9c5",
-     {{"; links (4)r1c6-r1c3=r9c3-r9c5", "", TEXTCHECK_ALS}}}, // r9c5 does not see r1c6
+     {{TEXTCHECK_ALS, [](StepRecord& s) { DropChain(s, 0); }}}}, // r9c5 does not see r1c6
     {REPORTED,
      34,
      "ALS-XZ doubly linked: A = r1c1, r1c3, r1c4, r1c8, r1c9 {2,3,4,6,8,9}, B = r4c3, r4c4 "
      "{3,6,9}, X = 6,9, Z = 2 from A: r1c6 loses 2; links (6)r4c3-r4c7=r2c7-r3c8=r3c2-r1c1, "
      "(6)r1c1-r1c6=r2c6-r2c7=r4c7-r4c4, (6)r1c3-r1c6=r2c6-r2c7=r4c7-r4c4, "
      "(6)r4c3-r4c7=r2c7-r1c8, (6)r1c8-r1c6=r2c6-r2c7=r4c7-r4c4",
-     // The text this step had before: X from peers alone, singly linked, and a Z that B lacks.
-     {{nullptr,
-       "ALS-XZ: A = r1c1, r1c3, r1c4, r1c8, r1c9 {2,3,4,6,8,9}, B = r4c3, r4c4 {3,6,9}, X = 9, "
-       "Z = 2: r1c6 loses 2",
-       TEXTCHECK_ALS},
-      {"(6)r4c3-r4c7=r2c7-r3c8=r3c2-r1c1, ", "", TEXTCHECK_ALS}}}, // r1c1, r4c3: 6
+     // What this step once stated: X from peers alone, singly linked, and a Z that B lacks.
+     {{TEXTCHECK_ALS,
+       [](StepRecord& s) {
+           s.restricted = DigitBit(9);
+           s.zSets = 3;
+       }},
+      {TEXTCHECK_ALS, [](StepRecord& s) { DropChain(s, 0); }},                   // r1c1, r4c3: 6
+      {TEXTCHECK_CHAIN, [](StepRecord& s) { NodeOf(s, 0, 2).cells[0] = 16; }}}}, // r2c8
     {"..6.3.521...7.....9.3....4...7...6.......4....1.5.27........973.....5.....8.1....",
      23,
      "ALS-AIC (chains g, c): A = r2c2, r7c2 {2,4,5}; (5)r4c2-(5=2)r3c2: if r4c2 were 5, r3c2 "
      "would be 2 and A would lose both, so r4c2 is not 5: r4c2 loses 5",
-     {{"(5)r4c2-(5=2)r3c2", "(5)r4c2-(5=4)r3c2", TEXTCHECK_CHAIN}}},
+     {{TEXTCHECK_CHAIN, [](StepRecord& s) { NodeOf(s, 0, 2).digit = DigitBit(4); }},
+      {TEXTCHECK_ALS, [](StepRecord& s) { s.sets[0].digits = 0x02A; }}}}, // {2,4,6}
     {"9..3....41...2...5..2...3.12..6.9..36.9.5.............48.9...7........4....81....",
      28,
      "ALS-AIC (chains r, m): A = r5c4, r5c7, r5c8 {1,2,4,8}; (8)r6c9-(8=4)r4c7: if r6c9 were "
      "8, r4c7 would be 4 and A would lose both, so r6c9 is not 8, nor r8c7 "
      "((8)r6c9=r8c9-r8c7): r6c9, r8c7 lose 8",
-     {{" ((8)r6c9=r8c9-r8c7)", "", TEXTCHECK_ALS}}}, // r8c7's removal unexplained
+     {{TEXTCHECK_ALS, [](StepRecord& s) { DropChain(s, 1); }}}}, // r8c7's removal unexplained
     {"7.8...3.....6.1...4.........6.....253...8.......1...9..9.5....2....7.4...........", 20,
      "ALS-AIC (chain i): A = r7c1, r7c5, r7c7 {1,6,7,8}; "
      "(7-8)r4c7=(8)r4c1: if r4c7 were 7, r4c1 would be 8 and A would lose both, so r4c7 is not "
@@ -195,20 +208,16 @@ TEST_F(StepText, RealStepsReadAsTheTableSaysAndTheCheckRefusesOtherTexts) {
         RatingStepWatcher = nullptr;
         EXPECT_EQ(Captured.text, e.text);
         std::vector<Mutation> checks = e.wrong;
-        checks.insert(checks.begin(), {"", "", TEXTCHECK_OK}); // the text itself passes
-        for (const Mutation& m : checks) {
-            std::string text = m.from ? Captured.text : m.to;
-            const size_t at = m.from ? text.find(m.from) : 0;
-            ASSERT_NE(at, std::string::npos) << m.from;
-            if (m.from) text.replace(at, std::strlen(m.from), m.to);
+        checks.insert(checks.begin(), {TEXTCHECK_OK, [](StepRecord&) {}}); // the step passes
+        for (size_t i = 0; i < checks.size(); i++) {
             StepRecord step = Captured.step;
-            if (m.edit) m.edit(step);
+            checks[i].edit(step);
             char why[256];
-            EXPECT_EQ(CheckStepText(Captured.kind, step, text.c_str(), Captured.before,
-                                    Captured.after, Captured.boardBefore, Captured.boardAfter,
-                                    nullptr, why, sizeof why),
-                      m.fault)
-                << text << ": " << why;
+            EXPECT_EQ(CheckStep(Captured.kind, step, Captured.before, Captured.after,
+                                Captured.boardBefore, Captured.boardAfter, nullptr, why,
+                                sizeof why),
+                      checks[i].fault)
+                << "record edit " << i << ": " << why;
         }
     }
 }
@@ -286,10 +295,82 @@ TEST_F(StepText, ChainStepsAreNamedByTheShapeOfTheirChain) {
         std::memcpy(step.after, AnalysisGrid, sizeof step.after);
         std::memcpy(step.boardAfter, Board, sizeof step.boardAfter);
         char why[256];
-        EXPECT_EQ(CheckStepText(STEP_CHAINS, found, step.text.c_str(), step.before, step.after,
-                                step.boardBefore, step.boardAfter, nullptr, why, sizeof why),
+        EXPECT_EQ(CheckStep(STEP_CHAINS, found, step.before, step.after, step.boardBefore,
+                            step.boardAfter, nullptr, why, sizeof why),
                   TEXTCHECK_OK)
             << why;
+    }
+}
+
+bool IsDigit(char c) {
+    return c >= '1' && c <= '9';
+}
+
+// Reads "rXcY", "rXcYZ" or "rXYcZ" into the node's cells; returns characters read, 0 if none.
+int ReadCells(const char* s, ProofNode* n) {
+    int i = 0;
+    if (s[i++] != 'r') return 0;
+    int rows[3], columns[3], nr = 0, nc = 0;
+    while (IsDigit(s[i]) && nr < 3) rows[nr++] = s[i++] - '1';
+    if (nr == 0 || s[i++] != 'c') return 0;
+    while (IsDigit(s[i]) && nc < 3) columns[nc++] = s[i++] - '1';
+    if (nc == 0 || (nr > 1 && nc > 1) || IsDigit(s[i])) return 0;
+    n->count = uint8_t(nr > nc ? nr : nc);
+    for (int k = 0; k < n->count; k++)
+        n->cells[k] = uint8_t(9 * rows[nr > 1 ? k : 0] + columns[nc > 1 ? k : 0]);
+    return i;
+}
+
+// Reads a chain as WriteChainProof writes it; returns the characters read, 0 when text does
+// not start with one.
+int ReadChainProof(const char* text, ChainProofRecord* proof) {
+    proof->count = 0;
+    proof->overflow = false;
+    if (text[0] != '(' || !IsDigit(text[1])) return 0;
+    int i = 0;
+    DigitMask current = 0;
+    bool strong = false; // the link read before the node
+    for (;;) {
+        ProofNode node = {0, 0, {0, 0, 0}};
+        if (text[i] == '(') {
+            if (!IsDigit(text[i + 1])) return 0;
+            const DigitMask d = DigitMask(1u << (text[i + 1] - '1'));
+            if ((text[i + 2] == '=' || text[i + 2] == '-') && IsDigit(text[i + 3]) &&
+                text[i + 4] == ')') {
+                ProofNode second = {DigitMask(1u << (text[i + 3] - '1')), 0, {0, 0, 0}};
+                node.digit = d;
+                const int n = ReadCells(text + i + 5, &node);
+                if (n == 0 || node.count != 1) return 0;
+                second.count = 1;
+                second.cells[0] = node.cells[0];
+                AddProofNode(proof, node, strong);
+                AddProofNode(proof, second, text[i + 2] == '=');
+                current = second.digit;
+                i += 5 + n;
+            } else {
+                if (text[i + 2] != ')') return 0;
+                current = d;
+                i += 3;
+                node.digit = current;
+                const int n = ReadCells(text + i, &node);
+                if (n == 0) return 0;
+                AddProofNode(proof, node, strong);
+                i += n;
+            }
+        } else {
+            node.digit = current;
+            const int n = ReadCells(text + i, &node);
+            if (n == 0) return 0;
+            AddProofNode(proof, node, strong);
+            i += n;
+        }
+        // Another node follows a link sign only when the next word is a node.
+        if ((text[i] == '=' || text[i] == '-') && (text[i + 1] == '(' || text[i + 1] == 'r')) {
+            strong = text[i] == '=';
+            i++;
+            continue;
+        }
+        return proof->overflow ? 0 : i;
     }
 }
 
@@ -320,8 +401,11 @@ TEST_F(StepText, ShapeNamesFollowTheCellsAndLinesOfTheChain) {
     };
     for (const auto& c : cases) {
         ChainProofRecord proof;
-        ASSERT_GT(ReadChainProof(c.chain, &proof), 0) << c.chain;
+        ASSERT_EQ(ReadChainProof(c.chain, &proof), int(std::strlen(c.chain))) << c.chain;
         EXPECT_STREQ(ChainShapeName(proof), c.name) << c.chain;
+        char written[256];
+        WriteChainProof(proof, written, sizeof written);
+        EXPECT_STREQ(written, c.chain); // written back as read
     }
 }
 
