@@ -23,7 +23,7 @@ define install_missing
 	fi
 endef
 
-.PHONY: all deps build run test install asan bench fuzz format clean
+.PHONY: all deps build run test install asan tsan bench fuzz format clean
 PREFIX   ?= /usr/local
 
 all: build
@@ -70,6 +70,12 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
+# The tests that run the core on several threads at once, under ThreadSanitizer.
+tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUADRIVO_TSAN=ON -DQUADRIVO_BUILD_GUI=OFF
+	cmake --build build-tsan -j $(JOBS) --target tests_exactcover
+	./build-tsan/tests/tests_exactcover --gtest_filter='Threads.*'
+
 bench: deps
 	$(call install_missing,$(BENCH_PACKAGES))
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUADRIVO_BUILD_BENCH=ON -DQUADRIVO_BUILD_TESTS=OFF
@@ -92,4 +98,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-asan build-bench build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-bench build-fuzz
