@@ -94,16 +94,10 @@ static int PutBackOpenFile() {
 }
 
 int OpenChosenFile() {
-    const int pos = MovePos;
-    MovePos = COLLECTION_COUNT_MODE;
-    const int count = LoadCollectionEntry(CurrentFile);
-    if (count < 0) { // the user cancelled the count
-        MovePos = pos;
-        return PutBackOpenFile();
-    }
-    if (count == 0) { // not a collection of at least two puzzles
+    const int count = CountCollection(CurrentFile);
+    if (count < 0) return PutBackOpenFile(); // the user cancelled the count
+    if (count == 0) {                        // not a collection of at least two puzzles
         if (LoadGameFile(CurrentFile) == 0) {
-            MovePos = pos;
             char text[PATH_MAX + 128];
             std::snprintf(text, sizeof text, "The file was not opened: %s", LastOpenError());
             PutBackOpenFile();
@@ -113,10 +107,9 @@ int OpenChosenFile() {
         // A game saved with marks before its last entry gets its marks afresh.
         RefreshSession({.check = true, .marks = SavedMarks[0] != NO_SAVED_MARKS, .clock = true});
     } else {
-        MovePos = 0;
         CollectionIndex = 0;
-        LoadCollectionEntry(CurrentFile);
-        CollectionCount = MoveEnd;
+        CollectionCount = count;
+        LoadCollectionEntry(CurrentFile, 0, count);
     }
     ShellSetTitle();
     return 1;

@@ -341,17 +341,18 @@ int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int
     return length;
 }
 
-int LoadCollectionEntry(const char* path) {
-    const int target = MovePos;
-    if (target == COLLECTION_COUNT_MODE) {
-        const int count = IndexCollection(&CollectionLines, path);
-        if (count == -1) return -1; // cancelled
-        if (count <= 1) return 0;   // one puzzle is no collection; -2: cannot be opened
-        MoveEnd = count;
-        return count;
-    }
-    const int length = ReadCollectionLine(&CollectionLines, path, target < 0 ? 0 : target);
+int CountCollection(const char* path) {
+    const int count = IndexCollection(&CollectionLines, path);
+    if (count == -1) return -1; // cancelled
+    if (count <= 1) return 0;   // one puzzle is no collection; -2: cannot be opened
+    return count;
+}
+
+int LoadCollectionEntry(const char* path, int line, int count) {
+    const int length = ReadCollectionLine(&CollectionLines, path, line < 0 ? 0 : line);
     if (length < 0) return 0; // cannot be opened: the board stays
+    MovePos = line;
+    MoveEnd = count;
     ResetGame();
     if (length < 81) return 0;
     AnalysisOptions.setupMode = 1;
@@ -761,9 +762,7 @@ void DefaultSaveName(int year, int month, int day, char* out) {
 int ReopenCollection() {
     if (CurrentFile[0] && CollectionIndex >= 0) {
         const int pos = MovePos, end = MoveEnd;
-        MovePos = CollectionIndex;
-        MoveEnd = CollectionCount;
-        if (LoadCollectionEntry(CurrentFile) > 0) {
+        if (LoadCollectionEntry(CurrentFile, CollectionIndex, CollectionCount) > 0) {
             ShellSetTitle();
             return 1;
         }
@@ -777,8 +776,8 @@ int ReopenCollection() {
 // Loads the collection puzzle MovePos after a navigation step.
 static void LoadBrowsedPuzzle() {
     CollectionIndex = MovePos;
-    LoadCollectionEntry(CurrentFile);
     CollectionCount = MoveEnd;
+    LoadCollectionEntry(CurrentFile, CollectionIndex, CollectionCount);
 }
 
 int BrowseCollection(NavButton button) {
@@ -805,7 +804,7 @@ int BrowseCollection(NavButton button) {
 
 int GotoCollectionPuzzle(int number) {
     if (CollectionIndex < 0 || CollectionCount < 1) return 0;
-    // A number outside 1..count goes to the nearest end, so MovePos never asks for a count.
+    // A number outside 1..count goes to the nearest end.
     if (number < 1) number = 1;
     if (number > CollectionCount) number = CollectionCount;
     MovePos = number - 1;

@@ -8,9 +8,6 @@
 #include <cstdint>
 
 constexpr int LINE_BUFFER_SIZE = 256;
-// MovePos asking LoadCollectionEntry for a count: no puzzle number is ever this value.
-constexpr int COLLECTION_COUNT_MODE = INT_MIN;
-
 extern uint8_t LineBuffer[LINE_BUFFER_SIZE];
 extern char CurrentFile[PATH_MAX]; // UTF-8, empty when none
 extern int CollectionIndex;        // collection puzzle shown, -1 when none
@@ -60,12 +57,13 @@ int IndexCollection(CollectionIndexRecord* index, const char* path);
 // stored (a line of at least 81 can be loaded), 0 past the end of the file, -1 when the file
 // cannot be opened (LastOpenError).
 int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line);
-// MovePos = COLLECTION_COUNT_MODE: counts and indexes the collection (CollectionLines); the
-// count if at least 2 (MoveEnd then holds it), 0 when not a collection or not readable, -1
-// when the user cancelled (nothing changed). Otherwise loads line MovePos in setup mode: 1,
-// or 0 when there was no such line (the game is cleared) or the file cannot be opened (nothing
-// changed).
-int LoadCollectionEntry(const char* path);
+// Counts and indexes the collection (CollectionLines): the count if at least 2, 0 when not a
+// collection or not readable, -1 when the user cancelled (nothing changed).
+int CountCollection(const char* path);
+// Loads puzzle line (0-based) of a collection of count puzzles in setup mode, where the history
+// counters show the collection position (MovePos = line, MoveEnd = count): 1, or 0 when there
+// was no such line (the game is cleared) or the file cannot be opened (nothing changed).
+int LoadCollectionEntry(const char* path, int line, int count);
 // Loads a saved game from the first MiB of the file: 0 when the file cannot be opened (nothing
 // changed; LastOpenError), else the mark records read plus 1.
 int LoadGameFile(const char* path);
