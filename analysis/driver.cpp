@@ -72,17 +72,16 @@ int RunAnalysis() {
 
     if (!(opt.techniques & TECH_ALS)) return STEP_NONE;
     EmptyAlsTable(); // the first pass collects the sets afresh
-    const uint32_t links = TECH_CHAINS | TECH_ALS_CHAINS;
-    const bool firstLinked = (opt.techniques & links) == links; // as the rating starts
+    const bool firstLinked = (opt.techniques & TECH_CHAINS) && AlsChainLinks; // as a rating starts
     if (FindAlmostLockedSets()) return STEP_ALS;
     if (!(opt.techniques & TECH_CHAINS)) return STEP_NONE;
     // Second pass on the same sets, now also linking cells through the chain graph. After a
     // first pass that already linked and found nothing it would repeat that pass exactly (same
     // sets, grid, graph and answers: every query it asks was asked before, and stored unless
     // the cache was full), find nothing and change nothing, so it is not run again.
-    opt.techniques |= TECH_ALS_CHAINS;
+    AlsChainLinks = 1;
     int found = firstLinked && ChainDisplayList.count == 0 ? 0 : FindAlmostLockedSets();
-    opt.techniques &= ~TECH_ALS_CHAINS;
+    AlsChainLinks = 0;
     return found ? STEP_ALS : STEP_NONE;
 }
 

@@ -68,7 +68,8 @@ int RatePosition() {
     AnalysisOptionsRecord& opt = AnalysisOptions;
     const uint32_t saved[5] = {opt.setupMode, opt.pencilMarks, opt.showCandidates, opt.techniques,
                                opt.wrongValues};
-    opt.techniques = 0xFFFF; // every technique, TECH_ALS_CHAINS included until step 9 clears it
+    opt.techniques = 0xFFFF & ~TECH_ALS_CHAINS; // every technique
+    AlsChainLinks = 1; // from the first pass, until a run's second pass clears it
     opt.pencilMarks = 1;
     opt.showCandidates = 0; // the analysis works on the MarkGrid
     const int startPos = MovePos, startEnd = MoveEnd;
@@ -120,6 +121,7 @@ int RatePosition() {
 
     const int score = filled == 81 && !stuck ? int(RatingScore) : 0;
     RatingScore = 0;
+    AlsChainLinks = 0;
     PositionQuiet = 0;
     return score;
 }

@@ -58,6 +58,9 @@ extern DigitMask* AnalysisGrid; // CandidateGrid or MarkGrid, chosen by each dri
 extern uint16_t StepMarks[81];
 extern ChainDisplayListRecord ChainDisplayList;
 extern int32_t PendingStep;
+// 1 while the almost-locked-sets search also links cells through the chain graph: the second
+// pass of each driver run, and a rating from its start until its first second pass.
+extern int AlsChainLinks;
 
 // Appends a chain index to the display list; returns the new count (entries past 64 dropped).
 int AppendChainToDisplay(int chain);

@@ -459,7 +459,8 @@ ItemResult HintOne(const PuzzleItem& item, const HintOptions& options, const Dig
         AnalysisOptions.showCandidates = 1;
         ComputeCandidates();
     }
-    AnalysisOptions.techniques = options.techniques;
+    AnalysisOptions.techniques = options.techniques & ~TECH_ALS_CHAINS;
+    AlsChainLinks = (options.techniques & TECH_ALS_CHAINS) != 0; // linked from the first pass
     if (options.candidates) r.out += CandidateText(marks ? MarkGrid : CandidateGrid);
     int kind = RunAnalysis();
     DescribeStep(kind, text, sizeof text);
