@@ -143,15 +143,13 @@ int FindSingles() {
 
 // Carries out the recorded step: a single enters the first single in cell order (the entry
 // changes the position and leaves the rest of the step stale); every other step takes its
-// targets' digits out of the AnalysisGrid.
+// targets' digits out of the AnalysisGrid. The options stay as they are: nothing the entry runs
+// analyses again (the shell's redraw is deferred, a refused entry's undo reloads the saved marks).
 void ApplyStep(int kind, bool addToScore) {
-    uint32_t& techniques = AnalysisOptions.techniques;
-    techniques &= 0xFFFE; // analysis off (and bits 16..31 clear) while the step is carried out
     if (kind == STEP_SINGLES || kind == STEP_SUBSETS || kind == STEP_LOCKED || kind == STEP_GRID ||
         kind == STEP_CHAINS || kind == STEP_ALS)
         ApplyCurrentStep();
     if (addToScore) RatingScore += StepCost(kind);
-    techniques |= TECH_ANALYSIS;
 }
 
 void CompleteCurrentStep() {

@@ -188,10 +188,7 @@ int ApplyShownStep() {
     DigitMask grid[81];
     std::memcpy(board, Board, sizeof board);
     std::memcpy(grid, AnalysisGrid, sizeof grid);
-    // ApplyStep leaves the analysis on; a hint's step leaves its display as the player had it.
-    const uint32_t display = AnalysisOptions.techniques & TECH_ANALYSIS;
-    ApplyStep(PendingStep, false);
-    AnalysisOptions.techniques = (AnalysisOptions.techniques & ~TECH_ANALYSIS) | display;
+    ApplyStep(PendingStep, false); // a hint's step leaves the display as the player had it
     if (std::memcmp(board, Board, sizeof board) == 0 &&
         std::memcmp(grid, AnalysisGrid, sizeof grid) == 0) {
         // Nothing changed (a contradictory single refused as invalid): the same step would
