@@ -34,14 +34,19 @@ static int MarkWrongValues() {
     return marked;
 }
 
-// Returns the StepKind.
 int RunAnalysis() {
-    AnalysisOptionsRecord& opt = AnalysisOptions;
-    AnalysisGrid = opt.showCandidates ? CandidateGrid : MarkGrid;
+    const AnalysisOptionsRecord& opt = AnalysisOptions;
+    return RunAnalysisWith((opt.techniques & TECH_ANALYSIS) != 0, opt.showCandidates != 0);
+}
+
+// Returns the StepKind.
+int RunAnalysisWith(bool on, bool onCandidates) {
+    const AnalysisOptionsRecord& opt = AnalysisOptions;
+    AnalysisGrid = onCandidates ? CandidateGrid : MarkGrid;
     ClearStepRecord();
     if (opt.setupMode) return STEP_NONE;
     if (opt.wrongValues && MarkWrongValues()) return STEP_NONE; // the marks stay for the display
-    if (!(opt.techniques & TECH_ANALYSIS)) return STEP_NONE;
+    if (!on) return STEP_NONE;
 
     if (ChainSelection != CHAIN_SHOW_ALL) {
         if (FindSingles()) return STEP_SINGLES;

@@ -66,17 +66,9 @@ StepInputs CurrentInputs() {
 // The analysis for a hint: as the display would run it, switched on, and on the computed
 // candidates when no pencil marks are in use.
 int RunHintAnalysis() {
-    AnalysisOptionsRecord& opt = AnalysisOptions;
-    const uint32_t techniques = opt.techniques, candidates = opt.showCandidates;
-    opt.techniques |= TECH_ANALYSIS;
-    if (Hint.onCandidates) {
-        opt.showCandidates = 1;
-        ComputeCandidates();
-    }
-    const int kind = RunAnalysis();
-    opt.techniques = techniques;
-    opt.showCandidates = candidates;
-    return kind;
+    const AnalysisOptionsRecord& opt = AnalysisOptions;
+    if (Hint.onCandidates) ComputeCandidates();
+    return RunAnalysisWith(true, Hint.onCandidates || opt.showCandidates != 0);
 }
 
 // "Wrong Pencil Marks": open cells whose marks leave out the solution's digit become
