@@ -132,7 +132,6 @@ struct PathRecorder {
     std::string out;
     std::string disagreement; // empty while every step agrees
 };
-PathRecorder* Recorder = nullptr;
 
 std::string JsonString(const char* text) {
     std::string s = "\"";
@@ -208,8 +207,8 @@ std::string Disagreement(const PathRecorder& rec) {
 }
 
 // Sees each step of the rating loop: phase 0 before ApplyStep, phase 1 after it.
-void WatchStep(int kind, int phase) {
-    PathRecorder& rec = *Recorder;
+void WatchStep(void* context, int kind, int phase) {
+    PathRecorder& rec = *static_cast<PathRecorder*>(context);
     if (phase == 0) {
         rec.kind = kind;
         std::memcpy(rec.marks, StepMarks, sizeof rec.marks);
@@ -277,11 +276,7 @@ ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
             return r;
         }
     }
-    Recorder = &rec;
-    RatingStepWatcher = WatchStep;
-    const char* result = RatePuzzle();
-    RatingStepWatcher = nullptr;
-    Recorder = nullptr;
+    const char* result = RatePuzzle(WatchStep, &rec);
 
     if (rec.check) {
         if (rec.disagreement.empty()) {
