@@ -6,6 +6,7 @@
 #include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
+#include "model/board.h"
 #include "tests/reference/literal_engine.h"
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -5,6 +5,7 @@
 // must be a board of 81 characters ('1'-'9', '.', '0' or '-').
 //   plain_count FILE [LIMIT]
 #include "exactcover/count.h"
+#include "model/board.h"
 #include "tests/reference/literal_engine.h"
 #include <cstdio>
 #include <cstdlib>
