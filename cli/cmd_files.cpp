@@ -26,11 +26,12 @@ std::string ConsoleLines(const char* text, size_t length) {
 ItemResult FormatOne(const PuzzleItem& item, uint32_t format) {
     LoadAsNewGame(item.cells);
     AnalysisOptions.blockFormat = format;
-    FormatPuzzleText(TextBuffer);
+    char text[TEXT_BUFFER_SIZE];
+    FormatPuzzleText(text);
     ItemResult r;
     // Puzzles of several lines are set apart by an empty line.
     if ((format & LAYOUT_LINEAR) == 0 && item.number > 0) r.out.push_back('\n');
-    r.out += ConsoleLines(TextBuffer, std::strlen(TextBuffer));
+    r.out += ConsoleLines(text, std::strlen(text));
     return r;
 }
 

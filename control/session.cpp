@@ -44,7 +44,6 @@ void ResetAllModules() {
     ResetChainsModule();
     ResetLinksModule();
     ResetAlsModule();
-    ResetTextModule();
     ResetPuzzleFileModule();
     ResetSettingsModule();
     ResetFocusModule();
