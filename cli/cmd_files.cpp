@@ -188,8 +188,9 @@ int CmdShow(const ShowOptions& options) {
         }
         std::string out;
         if (several) out += std::string(i > 0 ? "\n" : "") + name + ":\n";
-        int length = FormatPuzzleBlock();
-        out += ConsoleLines(reinterpret_cast<const char*>(LineBuffer), size_t(length - 2));
+        uint8_t block[LINE_BUFFER_SIZE];
+        int length = FormatPuzzleBlock(block);
+        out += ConsoleLines(reinterpret_cast<const char*>(block), size_t(length - 2));
         int digits = 0;
         for (DigitMask marks : MarkGrid) digits += __builtin_popcount(marks);
         out += "position: " + std::to_string(MovePos) + " of " + std::to_string(MoveEnd) +

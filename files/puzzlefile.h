@@ -7,10 +7,9 @@
 #include <climits>
 #include <cstdint>
 
-constexpr int LINE_BUFFER_SIZE = 256;
-extern uint8_t LineBuffer[LINE_BUFFER_SIZE];
-extern char CurrentFile[PATH_MAX]; // UTF-8, empty when none
-extern int CollectionIndex;        // collection puzzle shown, -1 when none
+constexpr int LINE_BUFFER_SIZE = 256; // one file line or record field; the rest is never stored
+extern char CurrentFile[PATH_MAX];    // UTF-8, empty when none
+extern int CollectionIndex;           // collection puzzle shown, -1 when none
 extern int CollectionCount;
 
 // What tells one file from another, and a file from itself after it changed.
@@ -51,12 +50,13 @@ extern CollectionIndexRecord CollectionLines;
 // count is done; no other shared state is touched but LastOpenError. Returns the count; -1 when the
 // user cancelled, -2 when the file cannot be opened (index unchanged in both cases).
 int IndexCollection(CollectionIndexRecord* index, const char* path);
-// Reads line `line` of the run into LineBuffer (its first 82 bytes), straight from the nearest
-// indexed line when index was made from this file unchanged, else reading from the start; when
-// the run ends earlier, the line that ends it is read instead. Returns the line's length as
-// stored (a line of at least 81 can be loaded), 0 past the end of the file, -1 when the file
-// cannot be opened (LastOpenError).
-int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line);
+// Reads line `line` of the run into out (LINE_BUFFER_SIZE bytes; its first 82 bytes), straight from
+// the nearest indexed line when index was made from this file unchanged, else reading from the
+// start; when the run ends earlier, the line that ends it is read instead. Returns the line's
+// length as stored (a line of at least 81 can be loaded), 0 past the end of the file, -1 when the
+// file cannot be opened (LastOpenError).
+int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line,
+                       uint8_t* out);
 // Counts and indexes the collection (CollectionLines): the count if at least 2, 0 when not a
 // collection or not readable, -1 when the user cancelled (nothing changed).
 int CountCollection(const char* path);
@@ -69,10 +69,11 @@ int LoadCollectionEntry(const char* path, int line, int count);
 int LoadGameFile(const char* path);
 // Writes the game through ReplaceFile: 1 when written, 0 when not (LastSaveError says why).
 int SaveGameFile(const char* path);
-// The 12-byte mark record of a cell at the start of LineBuffer; returns 12.
-int FormatMarkRecord(int cell);
-// The puzzle block of a saved game (nine rows, CR LF, 3x3 spacing) into LineBuffer; its length.
-int FormatPuzzleBlock();
+// The 12-byte mark record of a cell at the start of out; returns 12.
+int FormatMarkRecord(int cell, uint8_t* out);
+// The puzzle block of a saved game (nine rows, CR LF, 3x3 spacing) into out (at most 128
+// bytes); its length.
+int FormatPuzzleBlock(uint8_t* out);
 // Permissions of a file that a save creates (the umask applies); a file replaced keeps its own.
 constexpr int FILE_MODE_SHARED = 0666;  // saved games
 constexpr int FILE_MODE_PRIVATE = 0600; // the settings file: the user's session
