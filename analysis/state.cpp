@@ -28,7 +28,7 @@ void ClearStepRecord() {
     ClearCurrentStep();
 }
 
-void ForgetStep(PositionEvent event) {
+void ForgetStep(void*, PositionEvent event) {
     if (event == PositionEvent::Changed) ClearStepRecord();
     if (event == PositionEvent::Refused) PendingStep = 0;
 }

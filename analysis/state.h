@@ -68,7 +68,7 @@ int AppendChainToDisplay(int chain);
 void ClearStepRecord();
 // The analysis as an observer of the position (ObservePosition): a change makes the step
 // record stale, a refused entry leaves no step pending.
-void ForgetStep(PositionEvent event);
+void ForgetStep(void* context, PositionEvent event);
 
 // The next subset of mask after prev with exactly k bits, in increasing numeric order; 0 at the
 // end. The walk s = (s - mask) & mask visits every subset of mask in that order.

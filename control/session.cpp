@@ -52,8 +52,8 @@ void ResetAllModules() {
     ResetDialogRulesModule();
     KeptFile[0] = 0;
     KeptIndex = -1;
-    ObservePosition(ForgetStep);
-    ObservePosition(ForgetShownStep);
+    ObservePosition(ForgetStep, nullptr);
+    ObservePosition(ForgetShownStep, nullptr);
 }
 
 int CheckPosition() {

@@ -196,7 +196,7 @@ int ApplyShownStep() {
     return 1;
 }
 
-void ForgetShownStep(PositionEvent) {
+void ForgetShownStep(void*, PositionEvent) {
     ShownValid = false;
 }
 

@@ -24,7 +24,11 @@ uint8_t SolutionGrid[81];
 // The cell the stylus last selected; setup editing empties it again when its digit conflicts.
 int SelectedCell;
 // The position's observers in the order added; entries past ObserverCount are unused.
-static PositionObserver Observers[POSITION_OBSERVERS_MAX];
+struct ObserverEntry {
+    PositionObserver tell;
+    void* context;
+};
+static ObserverEntry Observers[POSITION_OBSERVERS_MAX];
 static int ObserverCount;
 
 // Rows left to right, columns top to bottom, boxes row by row; boxes go down each band of
@@ -152,16 +156,16 @@ void ResetGame() {
     ClearBoard();
 }
 
-int ObservePosition(PositionObserver observer) {
+int ObservePosition(PositionObserver observer, void* context) {
     for (int i = 0; i < ObserverCount; i++)
-        if (Observers[i] == observer) return 1;
+        if (Observers[i].tell == observer && Observers[i].context == context) return 1;
     if (ObserverCount == POSITION_OBSERVERS_MAX) return 0;
-    Observers[ObserverCount++] = observer;
+    Observers[ObserverCount++] = {observer, context};
     return 1;
 }
 
 void TellObservers(PositionEvent event) {
-    for (int i = 0; i < ObserverCount; i++) Observers[i](event);
+    for (int i = 0; i < ObserverCount; i++) Observers[i].tell(Observers[i].context, event);
 }
 
 void ResetBoardModule() {

@@ -60,9 +60,10 @@ enum class PositionEvent {
     Refused, // an entry was refused and taken back
 };
 constexpr int POSITION_OBSERVERS_MAX = 4;
-using PositionObserver = void (*)(PositionEvent event);
-// Adds an observer once; returns 1 when it is listed, 0 when the list is full.
-int ObservePosition(PositionObserver observer);
+// An observer and the record it keeps up to date (its context, passed back with each event).
+using PositionObserver = void (*)(void* context, PositionEvent event);
+// Adds an observer with its context once; returns 1 when it is listed, 0 when the list is full.
+int ObservePosition(PositionObserver observer, void* context);
 // Tells every observer the event, in the order they were added.
 void TellObservers(PositionEvent event);
 
