@@ -75,11 +75,14 @@ ItemResult CheckOne(const PuzzleItem& item, const BatchOptions& options) {
     return r;
 }
 
+// Counts on a workspace and grids of its own, so that counts run on several threads at once;
+// the solution starts empty, as a new game's.
 ItemResult CountOne(const PuzzleItem& item, int32_t limit) {
-    LoadAsNewGame(item.cells);
-    int32_t result = CountSolutions(Board, limit, SolutionGrid);
+    uint8_t cells[81], solution[81] = {};
+    for (int i = 0; i < 81; i++) cells[i] = item.cells[i] & CELL_DIGIT;
+    int32_t result = CountSolutions(cells, limit, solution);
     ItemResult r;
-    r.out = std::to_string(result) + " " + GridText(SolutionGrid, '0') + "\n";
+    r.out = std::to_string(result) + " " + GridText(solution, '0') + "\n";
     return r;
 }
 
@@ -107,8 +110,9 @@ int CmdCheck(const BatchOptions& options) {
 
 int CmdCount(const CountOptions& options) {
     InstallConsoleHooks(true);
-    return RunBatch(options.batch,
-                    [&](const PuzzleItem& item) { return CountOne(item, options.limit); });
+    BatchOptions batch = options.batch;
+    batch.threads = true; // CountOne keeps nothing outside its own call
+    return RunBatch(batch, [&](const PuzzleItem& item) { return CountOne(item, options.limit); });
 }
 
 // With -f every input gets a line, a bad one its reason.
