@@ -70,8 +70,8 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
-# The core on several threads at once, under ThreadSanitizer: the threads test, and count -j 4
-# (threads in one process) against -j 1 on generated puzzles with a bad line among them.
+# The core on several threads at once, under ThreadSanitizer: the threads test, and count and
+# solve -j 4 (threads in one process) against -j 1 on generated puzzles with a bad line among them.
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUADRIVO_TSAN=ON -DQUADRIVO_BUILD_GUI=OFF
 	cmake --build build-tsan -j $(JOBS) --target tests_exactcover quadrivo-cli
@@ -82,6 +82,10 @@ tsan: deps
 	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/cli/quadrivo-cli count --limit 2 -j 4 \
 	  -f build-tsan/count-input.txt >build-tsan/count-4.txt 2>&1 || test $$? = 2
 	cmp build-tsan/count-1.txt build-tsan/count-4.txt
+	./build-tsan/cli/quadrivo-cli solve -j 1 -f build-tsan/count-input.txt >build-tsan/solve-1.txt 2>&1 || true
+	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/cli/quadrivo-cli solve -j 4 \
+	  -f build-tsan/count-input.txt >build-tsan/solve-4.txt 2>&1 || test $$? = 2
+	cmp build-tsan/solve-1.txt build-tsan/solve-4.txt
 
 bench: deps
 	$(call install_missing,$(BENCH_PACKAGES))

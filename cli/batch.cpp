@@ -1,6 +1,7 @@
 // The batch runner: the inputs are read as a stream and run in this process, on threads of this
-// process for a command whose work keeps to records of its own (BatchOptions::threads), or sent
-// to worker processes for a command that still works on the core's shared game and analysis;
+// process for a command whose work keeps to records of its own (BatchOptions::threads: check,
+// solve, count), or sent to worker processes for a command that still works on the core's shared
+// game and analysis (rate, path, hint, format);
 // the results are printed in input order as they complete, while later input may still be
 // arriving. Each worker holds at most PER_WORKER puzzles and at most twice as many
 // inputs a worker sit between reading and printing, so memory stays flat however long the input.

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -65,9 +66,18 @@ const char* VerdictText(int id) {
     return id == VERDICT_UNIQUE ? "Unique" : StringText(id);
 }
 
+// The check and the solution on grids of their own (the solution empty at first, as a new
+// game's), so that several run on threads at once.
+int CheckOwnCells(const PuzzleItem& item, uint8_t* solution) {
+    uint8_t cells[81];
+    for (int i = 0; i < 81; i++) cells[i] = item.cells[i] & CELL_DIGIT;
+    std::memset(solution, 0, 81);
+    return CheckCells(cells, solution);
+}
+
 ItemResult CheckOne(const PuzzleItem& item, const BatchOptions& options) {
-    LoadAsNewGame(item.cells);
-    int verdict = CheckPosition();
+    uint8_t solution[81];
+    int verdict = CheckOwnCells(item, solution);
     ItemResult r;
     r.out = (options.echo ? item.text + "\t" : std::string()) + std::to_string(verdict) + " " +
             VerdictText(verdict) + "\n";
@@ -87,12 +97,12 @@ ItemResult CountOne(const PuzzleItem& item, int32_t limit) {
 }
 
 ItemResult SolveOne(const PuzzleItem& item, const BatchOptions& options) {
-    LoadAsNewGame(item.cells);
-    int verdict = CheckPosition();
+    uint8_t solution[81];
+    int verdict = CheckOwnCells(item, solution);
     ItemResult r;
     const std::string echo = options.echo ? item.text + "\t" : std::string();
     if (verdict == VERDICT_UNIQUE) {
-        r.out = echo + GridText(SolutionGrid, '0') + "\n";
+        r.out = echo + GridText(solution, '0') + "\n";
     } else {
         r.err = (BatchSeveral ? item.origin + ": " : std::string()) + StringText(verdict) + "\n";
         if (options.answerBad) r.out = echo + StringText(verdict) + "\n";
@@ -105,7 +115,9 @@ ItemResult SolveOne(const PuzzleItem& item, const BatchOptions& options) {
 
 int CmdCheck(const BatchOptions& options) {
     InstallConsoleHooks(true);
-    return RunBatch(options, [&](const PuzzleItem& item) { return CheckOne(item, options); });
+    BatchOptions batch = options;
+    batch.threads = true; // CheckOne keeps to grids of its own
+    return RunBatch(batch, [&](const PuzzleItem& item) { return CheckOne(item, options); });
 }
 
 int CmdCount(const CountOptions& options) {
@@ -118,7 +130,9 @@ int CmdCount(const CountOptions& options) {
 // With -f every input gets a line, a bad one its reason.
 int CmdSolve(const BatchOptions& options) {
     InstallConsoleHooks(true);
-    return RunBatch(options, [&](const PuzzleItem& item) { return SolveOne(item, options); });
+    BatchOptions batch = options;
+    batch.threads = true; // SolveOne keeps to grids of its own
+    return RunBatch(batch, [&](const PuzzleItem& item) { return SolveOne(item, options); });
 }
 
 int CmdCreate(const CreateOptions& options) {

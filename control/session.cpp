@@ -56,18 +56,25 @@ void ResetAllModules() {
     ObservePosition(ForgetShownStep, nullptr);
 }
 
-int CheckPosition() {
-    int n = CountFilled();
-    if (n < 8) return VERDICT_INVALID_POSITION; // too few givens, or a digit twice in a unit
-    ShellBusyCursor(true);
-    int c = CountSolutions(Board, 1, SolutionGrid);
-    ShellBusyCursor(false);
+int CheckCells(const uint8_t* cells, uint8_t* solution) {
+    if (CountFilledCells(cells) < 8)
+        return VERDICT_INVALID_POSITION; // too few givens, or a
+                                         // digit twice in a unit
+    const int c = CountSolutions(cells, 1, solution);
     if (c == 1) {
         for (int i = 0; i < 81; i++)
-            if (Board[i] == 0) SolutionGrid[i] |= CELL_ENTERED;
+            if (cells[i] == 0) solution[i] |= CELL_ENTERED;
         return VERDICT_UNIQUE;
     }
     return c < 1 ? VERDICT_NO_SOLUTION : VERDICT_SEVERAL;
+}
+
+int CheckPosition() {
+    if (CountFilled() < 8) return VERDICT_INVALID_POSITION; // the busy cursor only for a count
+    ShellBusyCursor(true);
+    const int verdict = CheckCells(Board, SolutionGrid);
+    ShellBusyCursor(false);
+    return verdict;
 }
 
 void RefreshSession(SessionParts parts) {

@@ -131,11 +131,15 @@ int ComputeCandidates() {
 }
 
 int CountFilled() {
+    return CountFilledCells(Board);
+}
+
+int CountFilledCells(const uint8_t* cells) {
     int conflicts = 0;
     for (int u = 0; u < 27; u++) {
         unsigned seen = 0;
         for (int k = 0; k < 9; k++) {
-            int d = Board[UnitTable[u][k]] & CELL_DIGIT;
+            int d = cells[UnitTable[u][k]] & CELL_DIGIT;
             if (!d) continue;
             unsigned bit = 1u << (d - 1);
             if (seen & bit) conflicts++; // digit already in this unit?
@@ -143,7 +147,7 @@ int CountFilled() {
         }
     }
     int filled = 0;
-    for (int i = 0; i < 81; i++) filled += Board[i] != 0;
+    for (int i = 0; i < 81; i++) filled += cells[i] != 0;
     return conflicts ? -1 : filled;
 }
 

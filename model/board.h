@@ -44,6 +44,8 @@ DigitMask PeerDigits(int cell);
 
 // The number of filled cells, or -1 when a unit holds a digit twice.
 int CountFilled();
+// The same for any grid of 81 cell bytes.
+int CountFilledCells(const uint8_t* cells);
 
 // All Board bytes 0.
 void ClearBoard();
