@@ -23,7 +23,7 @@ define install_missing
 	fi
 endef
 
-.PHONY: all deps build run test install asan bench fuzz format clean
+.PHONY: all deps build run test install asan tsan bench fuzz format clean
 PREFIX   ?= /usr/local
 
 all: build
@@ -70,6 +70,23 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
+# The core on several threads at once, under ThreadSanitizer: the threads test, and count and
+# solve -j 4 (threads in one process) against -j 1 on generated puzzles with a bad line among them.
+tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUADRIVO_TSAN=ON -DQUADRIVO_BUILD_GUI=OFF
+	cmake --build build-tsan -j $(JOBS) --target tests_exactcover quadrivo-cli
+	./build-tsan/tests/tests_exactcover --gtest_filter='Threads.*'
+	{ ./build-tsan/cli/quadrivo-cli create --seed 7 -n 200; echo 'not a puzzle'; \
+	  ./build-tsan/cli/quadrivo-cli create --seed 8 -n 200; } >build-tsan/count-input.txt
+	./build-tsan/cli/quadrivo-cli count --limit 2 -j 1 -f build-tsan/count-input.txt >build-tsan/count-1.txt 2>&1 || true
+	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/cli/quadrivo-cli count --limit 2 -j 4 \
+	  -f build-tsan/count-input.txt >build-tsan/count-4.txt 2>&1 || test $$? = 2
+	cmp build-tsan/count-1.txt build-tsan/count-4.txt
+	./build-tsan/cli/quadrivo-cli solve -j 1 -f build-tsan/count-input.txt >build-tsan/solve-1.txt 2>&1 || true
+	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/cli/quadrivo-cli solve -j 4 \
+	  -f build-tsan/count-input.txt >build-tsan/solve-4.txt 2>&1 || test $$? = 2
+	cmp build-tsan/solve-1.txt build-tsan/solve-4.txt
+
 bench: deps
 	$(call install_missing,$(BENCH_PACKAGES))
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUADRIVO_BUILD_BENCH=ON -DQUADRIVO_BUILD_TESTS=OFF
@@ -92,4 +109,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-asan build-bench build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-bench build-fuzz

@@ -90,8 +90,7 @@ static int16_t AlsHash[ALS_HASH_SLOTS];
 static int HashedAls;
 
 static inline bool LinksOn() {
-    uint32_t need = TECH_CHAINS | TECH_ALS_CHAINS;
-    return (AnalysisOptions.techniques & need) == need;
+    return (AnalysisOptions.techniques & TECH_CHAINS) && AlsChainLinks;
 }
 
 int AlsCells(int als, const uint8_t** cells) {

@@ -3,12 +3,11 @@
 // as the generator left it. The seeded random source makes the search repeatable.
 #include "analysis/create.h"
 #include "analysis/rating.h"
-#include "exactcover/generator.h"
 
-int64_t CreatePuzzleAtLevel(int level, CreateWatcher watch) {
+int64_t CreatePuzzleAtLevel(Generator* gen, int level, CreateWatcher watch) {
     if (level < 0 || level > LEVEL_FIENDISH) return -1;
     for (int64_t tried = 1;; tried++) {
-        CreatePuzzle();
+        CreateGame(gen);
         if (level == 0) return tried;
         const int score = RatePosition(); // 0: the logic cannot solve it, no level
         if (score > 0 && LevelIndex(score) == level) return tried;

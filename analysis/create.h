@@ -1,13 +1,14 @@
 // "Create" at a chosen level: puzzles from the generator, each rated, until one rates at the
 // level asked for.
 #pragma once
+#include "exactcover/generator.h"
 #include <cstdint>
 
 // Told the number of puzzles tried so far after each one that missed; false stops the search.
 using CreateWatcher = bool (*)(int64_t tried);
 
-// Makes a new puzzle of level LEVEL_EASY..LEVEL_FIENDISH on the Board, as CreatePuzzle makes one
-// (SolutionGrid holds its solution, the history is fresh); level 0 (any) is CreatePuzzle's first
+// Makes a new puzzle of level LEVEL_EASY..LEVEL_FIENDISH on the Board with gen, as CreateGame makes
+// one (SolutionGrid holds its solution, the history is fresh); level 0 (any) is CreateGame's first
 // puzzle, unrated. Returns the number of puzzles tried, 0 when the watcher stopped the search
 // (the Board then holds the last puzzle that missed), -1 for a level out of range.
-int64_t CreatePuzzleAtLevel(int level, CreateWatcher watch);
+int64_t CreatePuzzleAtLevel(Generator* gen, int level, CreateWatcher watch);

@@ -34,14 +34,19 @@ static int MarkWrongValues() {
     return marked;
 }
 
-// Returns the StepKind.
 int RunAnalysis() {
-    AnalysisOptionsRecord& opt = AnalysisOptions;
-    AnalysisGrid = opt.showCandidates ? CandidateGrid : MarkGrid;
+    const AnalysisOptionsRecord& opt = AnalysisOptions;
+    return RunAnalysisWith((opt.techniques & TECH_ANALYSIS) != 0, opt.showCandidates != 0);
+}
+
+// Returns the StepKind.
+int RunAnalysisWith(bool on, bool onCandidates) {
+    const AnalysisOptionsRecord& opt = AnalysisOptions;
+    AnalysisGrid = onCandidates ? CandidateGrid : MarkGrid;
     ClearStepRecord();
     if (opt.setupMode) return STEP_NONE;
     if (opt.wrongValues && MarkWrongValues()) return STEP_NONE; // the marks stay for the display
-    if (!(opt.techniques & TECH_ANALYSIS)) return STEP_NONE;
+    if (!on) return STEP_NONE;
 
     if (ChainSelection != CHAIN_SHOW_ALL) {
         if (FindSingles()) return STEP_SINGLES;
@@ -72,17 +77,16 @@ int RunAnalysis() {
 
     if (!(opt.techniques & TECH_ALS)) return STEP_NONE;
     EmptyAlsTable(); // the first pass collects the sets afresh
-    const uint32_t links = TECH_CHAINS | TECH_ALS_CHAINS;
-    const bool firstLinked = (opt.techniques & links) == links; // as the rating starts
+    const bool firstLinked = (opt.techniques & TECH_CHAINS) && AlsChainLinks; // as a rating starts
     if (FindAlmostLockedSets()) return STEP_ALS;
     if (!(opt.techniques & TECH_CHAINS)) return STEP_NONE;
     // Second pass on the same sets, now also linking cells through the chain graph. After a
     // first pass that already linked and found nothing it would repeat that pass exactly (same
     // sets, grid, graph and answers: every query it asks was asked before, and stored unless
     // the cache was full), find nothing and change nothing, so it is not run again.
-    opt.techniques |= TECH_ALS_CHAINS;
+    AlsChainLinks = 1;
     int found = firstLinked && ChainDisplayList.count == 0 ? 0 : FindAlmostLockedSets();
-    opt.techniques &= ~TECH_ALS_CHAINS;
+    AlsChainLinks = 0;
     return found ? STEP_ALS : STEP_NONE;
 }
 
@@ -144,15 +148,13 @@ int FindSingles() {
 
 // Carries out the recorded step: a single enters the first single in cell order (the entry
 // changes the position and leaves the rest of the step stale); every other step takes its
-// targets' digits out of the AnalysisGrid.
+// targets' digits out of the AnalysisGrid. The options stay as they are: nothing the entry runs
+// analyses again (the shell's redraw is deferred, a refused entry's undo reloads the saved marks).
 void ApplyStep(int kind, bool addToScore) {
-    uint32_t& techniques = AnalysisOptions.techniques;
-    techniques &= 0xFFFE; // analysis off (and bits 16..31 clear) while the step is carried out
     if (kind == STEP_SINGLES || kind == STEP_SUBSETS || kind == STEP_LOCKED || kind == STEP_GRID ||
         kind == STEP_CHAINS || kind == STEP_ALS)
         ApplyCurrentStep();
     if (addToScore) RatingScore += StepCost(kind);
-    techniques |= TECH_ANALYSIS;
 }
 
 void CompleteCurrentStep() {

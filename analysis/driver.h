@@ -11,6 +11,9 @@ extern int32_t RatingScore;    // 0 except while a rating runs
 // Clears the step record and runs the enabled techniques, cheapest first, until one records a
 // step; returns its StepKind (analysis/state.h), STEP_NONE when none did.
 int RunAnalysis();
+// The same, switched on or off by on instead of TECH_ANALYSIS, and on the computed candidates
+// (else the marks) as onCandidates says instead of showCandidates.
+int RunAnalysisWith(bool on, bool onCandidates);
 // Marks every single of the grid at once; returns how many were counted.
 int FindSingles();
 // Carries out the step in StepMarks; adds its cost to RatingScore when addToScore is set.

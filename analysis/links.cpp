@@ -155,8 +155,7 @@ static LinkFound SearchLink(int a, int b, DigitMask digit) {
 
 int QueryAlsLink(int cellA, int cellB, DigitMask digit) {
     assert(SingleDigit(digit) && cellA >= 0 && cellA < 81 && cellB >= 0 && cellB < 81);
-    uint32_t need = TECH_CHAINS | TECH_ALS_CHAINS;
-    if ((AnalysisOptions.techniques & need) != need || cellA == cellB) return -1;
+    if (!(AnalysisOptions.techniques & TECH_CHAINS) || !AlsChainLinks || cellA == cellB) return -1;
     const int d = LowestBitIndex(digit);
     SyncCacheIndex();
     if (uint8_t cached = CacheIndex[MemoKey(cellA, cellB, d)]) return cached == 2 ? 1 : -1;

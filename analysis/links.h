@@ -15,7 +15,7 @@ extern uint32_t LinkCache[LINK_CACHE_MAX];
 extern int LinkCacheCount;
 
 // 1 when the graph proves cellA and cellB cannot both hold the digit (one digit), else -1.
-// Asks only with TECH_CHAINS and TECH_ALS_CHAINS both on (else -1), answers from the cache when
+// Asks only with TECH_CHAINS and AlsChainLinks both on (else -1), answers from the cache when
 // the pair was asked before in either order, and stores a new answer while the cache has room.
 // A proof through other chains empties the display list.
 int QueryAlsLink(int cellA, int cellB, DigitMask digit);

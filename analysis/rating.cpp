@@ -28,8 +28,6 @@ constexpr const char* TEXT_UNSOLVED = "Can't solve this puzzle with logic!";
 
 // The message of the last rating ("" before any).
 static char RatingText[64];
-// Told about each step the loop applies (the CLI prints the solving path with it).
-RatingStepHook RatingStepWatcher = nullptr;
 
 int LevelIndex(int score) {
     int index = (score + 15) / 16;
@@ -64,11 +62,12 @@ static bool SameProgress(const Progress& p) {
 // Returns the score, or 0 when the logic cannot fill the grid. Board, MovePos, MoveEnd, the
 // redo records and options 0..4 are as before; the marks are refilled or cleared and the clock
 // restarts.
-int RatePosition() {
+int RatePosition(RatingStepHook watch, void* context) {
     AnalysisOptionsRecord& opt = AnalysisOptions;
     const uint32_t saved[5] = {opt.setupMode, opt.pencilMarks, opt.showCandidates, opt.techniques,
                                opt.wrongValues};
-    opt.techniques = 0xFFFF; // every technique, TECH_ALS_CHAINS included until step 9 clears it
+    opt.techniques = 0xFFFF & ~TECH_ALS_CHAINS; // every technique
+    AlsChainLinks = 1; // from the first pass, until a run's second pass clears it
     opt.pencilMarks = 1;
     opt.showCandidates = 0; // the analysis works on the MarkGrid
     const int startPos = MovePos, startEnd = MoveEnd;
@@ -87,9 +86,9 @@ int RatePosition() {
         if (kind == STEP_NONE) break;
         Progress before;
         TakeProgress(before);
-        if (RatingStepWatcher) RatingStepWatcher(kind, 0);
+        if (watch) watch(context, kind, 0);
         ApplyStep(kind, true);
-        if (RatingStepWatcher) RatingStepWatcher(kind, 1);
+        if (watch) watch(context, kind, 1);
         // Nothing changed (a contradictory singles step, or an entry refused as invalid):
         // the same step would come back forever.
         if (SameProgress(before)) {
@@ -120,14 +119,19 @@ int RatePosition() {
 
     const int score = filled == 81 && !stuck ? int(RatingScore) : 0;
     RatingScore = 0;
+    AlsChainLinks = 0;
     PositionQuiet = 0;
     return score;
 }
 
 // Returns the text it showed: "Rating %d (%s)" when the logic filled the grid, else
 // "Can't solve this puzzle with logic!".
-const char* RatePuzzle() {
-    const int score = RatePosition();
+int RatePosition() {
+    return RatePosition(nullptr, nullptr);
+}
+
+const char* RatePuzzle(RatingStepHook watch, void* context) {
+    const int score = RatePosition(watch, context);
     if (score > 0)
         std::snprintf(RatingText, sizeof RatingText, "Rating %d (%s)", score, LevelName(score));
     else
@@ -139,5 +143,8 @@ const char* RatePuzzle() {
 
 void ResetRatingModule() {
     RatingText[0] = 0;
-    RatingStepWatcher = nullptr;
+}
+
+const char* RatePuzzle() {
+    return RatePuzzle(nullptr, nullptr);
 }

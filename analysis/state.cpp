@@ -12,6 +12,8 @@ uint16_t StepMarks[81];
 ChainDisplayListRecord ChainDisplayList;
 // What the last run for display or rating returned; 0 when nothing waits for the step button.
 int32_t PendingStep;
+// The almost-locked-sets search's chain links (state.h).
+int AlsChainLinks;
 
 int AppendChainToDisplay(int chain) {
     // A full list drops further chains: they would not be drawn distinctly anyway.
@@ -26,7 +28,7 @@ void ClearStepRecord() {
     ClearCurrentStep();
 }
 
-void ForgetStep(PositionEvent event) {
+void ForgetStep(void*, PositionEvent event) {
     if (event == PositionEvent::Changed) ClearStepRecord();
     if (event == PositionEvent::Refused) PendingStep = 0;
 }
@@ -53,4 +55,5 @@ void ResetStateModule() {
     ChainDisplayList = {};
     ClearCurrentStep();
     PendingStep = 0;
+    AlsChainLinks = 0;
 }

@@ -58,6 +58,9 @@ extern DigitMask* AnalysisGrid; // CandidateGrid or MarkGrid, chosen by each dri
 extern uint16_t StepMarks[81];
 extern ChainDisplayListRecord ChainDisplayList;
 extern int32_t PendingStep;
+// 1 while the almost-locked-sets search also links cells through the chain graph: the second
+// pass of each driver run, and a rating from its start until its first second pass.
+extern int AlsChainLinks;
 
 // Appends a chain index to the display list; returns the new count (entries past 64 dropped).
 int AppendChainToDisplay(int chain);
@@ -65,7 +68,7 @@ int AppendChainToDisplay(int chain);
 void ClearStepRecord();
 // The analysis as an observer of the position (ObservePosition): a change makes the step
 // record stale, a refused entry leaves no step pending.
-void ForgetStep(PositionEvent event);
+void ForgetStep(void* context, PositionEvent event);
 
 // The next subset of mask after prev with exactly k bits, in increasing numeric order; 0 at the
 // end. The walk s = (s - mask) & mask visits every subset of mask in that order.

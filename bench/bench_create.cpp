@@ -6,15 +6,17 @@
 #include "control/session.h"
 #include "exactcover/generator.h"
 #include <benchmark/benchmark.h>
+#include <memory>
 
 namespace {
 void CreateAtLevel(benchmark::State& state) {
     const int level = int(state.range(0));
     ResetAllModules();
-    SeedRandom(4242);
+    auto gen = std::make_unique<Generator>();
+    SeedGenerator(gen.get(), 4242);
     int64_t tried = 0, kept = 0;
     for (auto _ : state) {
-        tried += CreatePuzzleAtLevel(level, nullptr);
+        tried += CreatePuzzleAtLevel(gen.get(), level, nullptr);
         kept++;
     }
     state.SetLabel(CreateLevelText(level));

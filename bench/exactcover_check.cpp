@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 
 static int CheckTrace() {
@@ -28,11 +29,11 @@ static int CheckTrace() {
             cells[i] = line[i] >= '1' && line[i] <= '9' ? uint8_t(line[i] - '0') : 0;
         for (int32_t limit = 0; limit <= 1; limit++) {
             std::memset(SolutionGrid, 0, 81);
-            int32_t plain = LiteralCountSolutions(cells, limit);
+            int32_t plain = LiteralCountSolutions(cells, limit, SolutionGrid);
             uint8_t plainGrid[81];
             std::memcpy(plainGrid, SolutionGrid, 81);
             std::memset(SolutionGrid, 0, 81);
-            int32_t fast = CountSolutions(cells, limit);
+            int32_t fast = CountSolutions(cells, limit, SolutionGrid);
             if (fast != plain || std::memcmp(plainGrid, SolutionGrid, 81)) {
                 if (differ++ < 5)
                     std::printf("trace board %ld limit %d: fast %d, plain %d\n", boards + 1, limit,
@@ -50,16 +51,18 @@ static int CheckTrace() {
 
 static int CheckCreate(int puzzles) {
     ResetAllModules();
-    SeedRandom(1);
+    auto gen = std::make_unique<Generator>();
+    SeedGenerator(gen.get(), 1);
     int bad = 0;
     long givens = 0;
     for (int n = 0; n < puzzles; n++) {
-        CreatePuzzle();
+        CreateGame(gen.get());
         uint8_t cells[81];
         std::memcpy(cells, Board, 81);
         uint8_t solution[81];
         std::memcpy(solution, SolutionGrid, 81);
-        bool ok = CountSolutions(cells, 1) == 1 && !std::memcmp(solution, SolutionGrid, 81);
+        bool ok =
+            CountSolutions(cells, 1, SolutionGrid) == 1 && !std::memcmp(solution, SolutionGrid, 81);
         int count = 0;
         for (int i = 0; i < 81 && ok; i++) {
             if (!cells[i]) continue;
@@ -67,7 +70,8 @@ static int CheckCreate(int puzzles) {
             uint8_t d = cells[i];
             ok = d <= 9 && solution[i] == d;
             cells[i] = 0;
-            if (CountSolutions(cells, 1) < 2) ok = false; // a removable given: not minimal
+            if (CountSolutions(cells, 1, SolutionGrid) < 2)
+                ok = false; // a removable given: not minimal
             cells[i] = d;
         }
         givens += count;

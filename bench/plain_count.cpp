@@ -5,6 +5,7 @@
 // must be a board of 81 characters ('1'-'9', '.', '0' or '-').
 //   plain_count FILE [LIMIT]
 #include "exactcover/count.h"
+#include "model/board.h"
 #include "tests/reference/literal_engine.h"
 #include <cstdio>
 #include <cstdlib>
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
         }
         // Each board starts from an empty grid, as each CLI puzzle starts from a new game.
         for (uint8_t& cell : SolutionGrid) cell = 0;
-        out = std::to_string(LiteralCountSolutions(board, limit)) + " ";
+        out = std::to_string(LiteralCountSolutions(board, limit, SolutionGrid)) + " ";
         for (uint8_t d : SolutionGrid) out += char('0' + d);
         out += '\n';
         std::fwrite(out.data(), 1, out.size(), stdout);

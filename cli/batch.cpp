@@ -1,21 +1,27 @@
-// The batch runner: the inputs are read as a stream and run in this process, or sent to worker
-// processes (the core keeps its state in module-level variables, so parallel work needs
-// processes); the results are printed in input order as they complete, while later input may
-// still be arriving. Each worker holds at most PER_WORKER puzzles and at most twice as many
+// The batch runner: the inputs are read as a stream and run in this process, on threads of this
+// process for a command whose work keeps to records of its own (BatchOptions::threads: check,
+// solve, count), or sent to worker processes for a command that still works on the core's shared
+// game and analysis (rate, path, hint, format);
+// the results are printed in input order as they complete, while later input may still be
+// arriving. Each worker holds at most PER_WORKER puzzles and at most twice as many
 // inputs a worker sit between reading and printing, so memory stays flat however long the input.
 #include "cli/cli.h"
 #include "model/hooks.h"
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 bool BatchSeveral = false;
@@ -196,6 +202,8 @@ class Batch {
     int Read(Slot* slot, bool block);
     bool Print(Slot& slot);
     int RunHere();
+    int RunThreads();
+    void ThreadMain();
     int RunWorkers();
     bool StartWorker();
     void SendTo(size_t w, uint64_t seq, const Slot& slot);
@@ -228,6 +236,14 @@ class Batch {
     long limit_ = 1;
     std::vector<Slot> ring_;
     uint64_t next_ = 0, shown_ = 0; // sequence numbers: next to read, next to print
+
+    // Threads (a command with threads set): they take the ring's inputs in order, claim_ the
+    // next to take; guarded by lock_, with workReady_ and resultReady_ to wait on.
+    std::vector<std::thread> threads_;
+    std::mutex lock_;
+    std::condition_variable workReady_, resultReady_;
+    uint64_t claim_ = 0;
+    bool stopping_ = false;
 };
 
 int Batch::Take(Slot* slot, bool block) {
@@ -309,7 +325,9 @@ int Batch::Run() {
         return 2;
     }
     limit_ = WorkerLimit(batch_);
-    int status = limit_ > 1 && inputs_ > 1 ? RunWorkers() : RunHere();
+    int status = limit_ <= 1 || inputs_ <= 1 ? RunHere()
+                 : batch_.threads            ? RunThreads()
+                                             : RunWorkers();
     progress.Hide();
     if (status < 0) return 1; // the output failed
     if (!FinishOutput()) return 1;
@@ -317,7 +335,7 @@ int Batch::Run() {
     if (batch_.stats) {
         double total = std::chrono::duration<double>(Clock::now() - start).count();
         std::fprintf(stderr, "puzzles: %zu  workers: %d  total: %.3f s  %.1f puzzles/s\n", puzzles_,
-                     std::max(1, int(workers_.size())), total,
+                     std::max(1, int(workers_.size() + threads_.size())), total,
                      total > 0 ? double(puzzles_) / total : 0.0);
         if (slowest_ >= 0)
             std::fprintf(stderr, "slowest: %.3f ms  %s  %s\n", slowest_ * 1e3,
@@ -343,6 +361,93 @@ int Batch::RunHere() {
         progress_->Update(printed_);
     }
     return worst_;
+}
+
+// A thread: runs the ring's inputs in order of arrival, as many threads at once as -j asks for;
+// an input is its thread's alone from the moment it is claimed until it is marked ready, and
+// the printer takes only claimed inputs, so a ring slot is never reused before it is claimed.
+void Batch::ThreadMain() {
+    std::unique_lock<std::mutex> hold(lock_);
+    for (;;) {
+        workReady_.wait(hold, [this] { return stopping_ || claim_ < next_; });
+        if (claim_ == next_) return; // stopping, and nothing left to run
+        Slot& slot = ring_[claim_++ % ring_.size()];
+        if (!slot.ready) { // a bad input is ready as read: nothing to run
+            hold.unlock();
+            double seconds = 0;
+            ItemResult result = TimedRun(slot.item, fn_, &seconds);
+            hold.lock();
+            slot.result = std::move(result);
+            slot.seconds = seconds;
+            slot.ready = true;
+        }
+        resultReady_.notify_one();
+    }
+}
+
+// Inputs run on threads of this process: read while the ring has room, print each result in
+// input order as soon as it and those before it are ready. The ring bounds what sits between
+// reading and printing, so memory stays flat however long the input.
+int Batch::RunThreads() {
+    ring_.resize(2 * PER_WORKER * size_t(limit_));
+    for (long t = 0; t < limit_; t++) threads_.emplace_back([this] { ThreadMain(); });
+    int status = worst_;
+    bool ended = false;
+    std::unique_lock<std::mutex> hold(lock_);
+    for (;;) {
+        // Read while there is room; a stream with nothing new yet is waited for below.
+        bool waiting = false;
+        while (!ended && next_ - shown_ < ring_.size()) {
+            Slot slot;
+            hold.unlock();
+            const int taken = Take(&slot, false);
+            hold.lock();
+            if (taken == TAKE_END) ended = true;
+            if (taken != TAKEN) {
+                waiting = taken == TAKE_WAIT;
+                break;
+            }
+            ring_[next_ % ring_.size()] = std::move(slot);
+            next_++;
+            workReady_.notify_one();
+        }
+        // Print what is ready, in order.
+        while (shown_ < claim_ && ring_[shown_ % ring_.size()].ready) {
+            Slot slot = std::move(ring_[shown_ % ring_.size()]);
+            shown_++;
+            hold.unlock();
+            const bool printed = Print(slot);
+            if (printed) progress_->Update(printed_);
+            hold.lock();
+            if (!printed) {
+                status = -1;
+                break;
+            }
+        }
+        if (status < 0 || (ended && shown_ == next_)) break;
+        if (waiting) {
+            // More input may come: wait for it, or a little while for a result.
+            const bool pending = shown_ < next_;
+            hold.unlock();
+            if (!FinishOutput()) {
+                hold.lock();
+                status = -1;
+                break;
+            }
+            pollfd wait = {input_.WaitFd(), POLLIN, 0};
+            poll(&wait, 1, pending ? 10 : -1);
+            hold.lock();
+        } else if (ended || next_ - shown_ == ring_.size()) {
+            resultReady_.wait(
+                hold, [this] { return shown_ < claim_ && ring_[shown_ % ring_.size()].ready; });
+        }
+    }
+    stopping_ = true;
+    claim_ = next_; // what was not taken is not run
+    hold.unlock();
+    workReady_.notify_all();
+    for (std::thread& t : threads_) t.join();
+    return status < 0 ? -1 : std::max(status, worst_);
 }
 
 bool Batch::StartWorker() {

@@ -18,6 +18,8 @@ struct BatchOptions {
     bool stats = false;              // --stats
     bool echo = false;               // --echo: each puzzle as given and a tab before its line
     bool answerBad = false;          // a bad input is also answered on standard output
+    bool threads = false; // the command may run on several threads at once (each call on records
+                          // of its own): -j then runs threads in this process, not workers
 };
 
 // The options of each command, as the command line set them.

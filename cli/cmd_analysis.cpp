@@ -132,7 +132,6 @@ struct PathRecorder {
     std::string out;
     std::string disagreement; // empty while every step agrees
 };
-PathRecorder* Recorder = nullptr;
 
 std::string JsonString(const char* text) {
     std::string s = "\"";
@@ -208,8 +207,8 @@ std::string Disagreement(const PathRecorder& rec) {
 }
 
 // Sees each step of the rating loop: phase 0 before ApplyStep, phase 1 after it.
-void WatchStep(int kind, int phase) {
-    PathRecorder& rec = *Recorder;
+void WatchStep(void* context, int kind, int phase) {
+    PathRecorder& rec = *static_cast<PathRecorder*>(context);
     if (phase == 0) {
         rec.kind = kind;
         std::memcpy(rec.marks, StepMarks, sizeof rec.marks);
@@ -264,7 +263,7 @@ ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
         // The solution, without leaving a trace in the game state the rating starts from.
         uint8_t keep[81];
         std::memcpy(keep, SolutionGrid, sizeof keep);
-        int count = CountSolutions(Board, 1);
+        int count = CountSolutions(Board, 1, SolutionGrid);
         std::memcpy(rec.solution, SolutionGrid, sizeof rec.solution);
         std::memcpy(SolutionGrid, keep, sizeof keep);
         if (count != 1) {
@@ -277,11 +276,7 @@ ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
             return r;
         }
     }
-    Recorder = &rec;
-    RatingStepWatcher = WatchStep;
-    const char* result = RatePuzzle();
-    RatingStepWatcher = nullptr;
-    Recorder = nullptr;
+    const char* result = RatePuzzle(WatchStep, &rec);
 
     if (rec.check) {
         if (rec.disagreement.empty()) {
@@ -459,7 +454,8 @@ ItemResult HintOne(const PuzzleItem& item, const HintOptions& options, const Dig
         AnalysisOptions.showCandidates = 1;
         ComputeCandidates();
     }
-    AnalysisOptions.techniques = options.techniques;
+    AnalysisOptions.techniques = options.techniques & ~TECH_ALS_CHAINS;
+    AlsChainLinks = (options.techniques & TECH_ALS_CHAINS) != 0; // linked from the first pass
     if (options.candidates) r.out += CandidateText(marks ? MarkGrid : CandidateGrid);
     int kind = RunAnalysis();
     DescribeStep(kind, text, sizeof text);

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 
 // The help of each command; the puzzle options are added to it.
@@ -64,9 +66,18 @@ const char* VerdictText(int id) {
     return id == VERDICT_UNIQUE ? "Unique" : StringText(id);
 }
 
+// The check and the solution on grids of their own (the solution empty at first, as a new
+// game's), so that several run on threads at once.
+int CheckOwnCells(const PuzzleItem& item, uint8_t* solution) {
+    uint8_t cells[81];
+    for (int i = 0; i < 81; i++) cells[i] = item.cells[i] & CELL_DIGIT;
+    std::memset(solution, 0, 81);
+    return CheckCells(cells, solution);
+}
+
 ItemResult CheckOne(const PuzzleItem& item, const BatchOptions& options) {
-    LoadAsNewGame(item.cells);
-    int verdict = CheckPosition();
+    uint8_t solution[81];
+    int verdict = CheckOwnCells(item, solution);
     ItemResult r;
     r.out = (options.echo ? item.text + "\t" : std::string()) + std::to_string(verdict) + " " +
             VerdictText(verdict) + "\n";
@@ -74,21 +85,24 @@ ItemResult CheckOne(const PuzzleItem& item, const BatchOptions& options) {
     return r;
 }
 
+// Counts on a workspace and grids of its own, so that counts run on several threads at once;
+// the solution starts empty, as a new game's.
 ItemResult CountOne(const PuzzleItem& item, int32_t limit) {
-    LoadAsNewGame(item.cells);
-    int32_t result = CountSolutions(Board, limit);
+    uint8_t cells[81], solution[81] = {};
+    for (int i = 0; i < 81; i++) cells[i] = item.cells[i] & CELL_DIGIT;
+    int32_t result = CountSolutions(cells, limit, solution);
     ItemResult r;
-    r.out = std::to_string(result) + " " + GridText(SolutionGrid, '0') + "\n";
+    r.out = std::to_string(result) + " " + GridText(solution, '0') + "\n";
     return r;
 }
 
 ItemResult SolveOne(const PuzzleItem& item, const BatchOptions& options) {
-    LoadAsNewGame(item.cells);
-    int verdict = CheckPosition();
+    uint8_t solution[81];
+    int verdict = CheckOwnCells(item, solution);
     ItemResult r;
     const std::string echo = options.echo ? item.text + "\t" : std::string();
     if (verdict == VERDICT_UNIQUE) {
-        r.out = echo + GridText(SolutionGrid, '0') + "\n";
+        r.out = echo + GridText(solution, '0') + "\n";
     } else {
         r.err = (BatchSeveral ? item.origin + ": " : std::string()) + StringText(verdict) + "\n";
         if (options.answerBad) r.out = echo + StringText(verdict) + "\n";
@@ -101,19 +115,24 @@ ItemResult SolveOne(const PuzzleItem& item, const BatchOptions& options) {
 
 int CmdCheck(const BatchOptions& options) {
     InstallConsoleHooks(true);
-    return RunBatch(options, [&](const PuzzleItem& item) { return CheckOne(item, options); });
+    BatchOptions batch = options;
+    batch.threads = true; // CheckOne keeps to grids of its own
+    return RunBatch(batch, [&](const PuzzleItem& item) { return CheckOne(item, options); });
 }
 
 int CmdCount(const CountOptions& options) {
     InstallConsoleHooks(true);
-    return RunBatch(options.batch,
-                    [&](const PuzzleItem& item) { return CountOne(item, options.limit); });
+    BatchOptions batch = options.batch;
+    batch.threads = true; // CountOne keeps nothing outside its own call
+    return RunBatch(batch, [&](const PuzzleItem& item) { return CountOne(item, options.limit); });
 }
 
 // With -f every input gets a line, a bad one its reason.
 int CmdSolve(const BatchOptions& options) {
     InstallConsoleHooks(true);
-    return RunBatch(options, [&](const PuzzleItem& item) { return SolveOne(item, options); });
+    BatchOptions batch = options;
+    batch.threads = true; // SolveOne keeps to grids of its own
+    return RunBatch(batch, [&](const PuzzleItem& item) { return SolveOne(item, options); });
 }
 
 int CmdCreate(const CreateOptions& options) {
@@ -121,14 +140,15 @@ int CmdCreate(const CreateOptions& options) {
     const int level = options.level;
     ResetAllModules();
     InstallConsoleHooks(true);
-    if (options.seed >= 0) SeedRandom(uint32_t(options.seed));
+    auto gen = std::make_unique<Generator>();
+    if (options.seed >= 0) SeedGenerator(gen.get(), uint32_t(options.seed));
     auto start = std::chrono::steady_clock::now();
     long long tried = 0; // puzzles drawn, those of other levels included
     for (long long i = 0; i < count; i++) {
         if (level == 0)
-            CreatePuzzle();
+            CreateGame(gen.get());
         else
-            tried += CreatePuzzleAtLevel(level, nullptr);
+            tried += CreatePuzzleAtLevel(gen.get(), level, nullptr);
         if (!Emit(GridText(Board, '.') + "\n")) return 1;
     }
     if (!FinishOutput()) return 1;

@@ -26,11 +26,12 @@ std::string ConsoleLines(const char* text, size_t length) {
 ItemResult FormatOne(const PuzzleItem& item, uint32_t format) {
     LoadAsNewGame(item.cells);
     AnalysisOptions.blockFormat = format;
-    FormatPuzzleText(TextBuffer);
+    char text[TEXT_BUFFER_SIZE];
+    FormatPuzzleText(text);
     ItemResult r;
     // Puzzles of several lines are set apart by an empty line.
     if ((format & LAYOUT_LINEAR) == 0 && item.number > 0) r.out.push_back('\n');
-    r.out += ConsoleLines(TextBuffer, std::strlen(TextBuffer));
+    r.out += ConsoleLines(text, std::strlen(text));
     return r;
 }
 
@@ -187,8 +188,9 @@ int CmdShow(const ShowOptions& options) {
         }
         std::string out;
         if (several) out += std::string(i > 0 ? "\n" : "") + name + ":\n";
-        int length = FormatPuzzleBlock();
-        out += ConsoleLines(reinterpret_cast<const char*>(LineBuffer), size_t(length - 2));
+        uint8_t block[LINE_BUFFER_SIZE];
+        int length = FormatPuzzleBlock(block);
+        out += ConsoleLines(reinterpret_cast<const char*>(block), size_t(length - 2));
         int digits = 0;
         for (DigitMask marks : MarkGrid) digits += __builtin_popcount(marks);
         out += "position: " + std::to_string(MovePos) + " of " + std::to_string(MoveEnd) +

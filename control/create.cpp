@@ -37,6 +37,8 @@ static_assert(sizeof LEVEL_TEXTS / sizeof LEVEL_TEXTS[0] == LEVEL_FIENDISH + 1);
 constexpr auto REPORT_EVERY = std::chrono::milliseconds(100); // the worker's progress lines
 
 static int ChosenLevel = 0;
+// The window's generator: one random source for the puzzles "Create" makes in this process.
+static Generator CreateSource;
 
 int CreateLevel() {
     return ChosenLevel;
@@ -64,7 +66,7 @@ void CreateCommand() {
     CurrentFile[0] = 0;
     CollectionIndex = -1;
     ShellBusyCursor(true);
-    CreatePuzzleAtLevel(ChosenLevel, nullptr);
+    CreatePuzzleAtLevel(&CreateSource, ChosenLevel, nullptr);
     ShellBusyCursor(false);
     ShowCreatedPuzzle();
 }
@@ -79,7 +81,7 @@ int AcceptCreatedPuzzle(const char* text) {
         else
             return 0; // too short, or not a puzzle
     }
-    if (CountSolutions(cells, 1) != 1) return 0;
+    if (CountSolutions(cells, 1, SolutionGrid) != 1) return 0;
     if (AnalysisOptions.setupMode == 1) { // set up while the worker searched: given up
         AnalysisOptions.setupMode = 0;
         ShellUpdateToggleButtons();
@@ -88,7 +90,8 @@ int AcceptCreatedPuzzle(const char* text) {
     CollectionIndex = -1;
     ResetGame();
     std::memcpy(Board, cells, sizeof cells);
-    CountSolutions(Board, 0); // SolutionGrid: its solution, as the generator leaves it
+    CountSolutions(Board, 0,
+                   SolutionGrid); // SolutionGrid: its solution, as the generator leaves it
     ResetPosition();
     ShowCreatedPuzzle();
     RefreshStep(); // as after a command
@@ -123,11 +126,11 @@ static bool ReportTried(int64_t tried) {
 [[noreturn]] static void RunWorker(int level, int fd) {
     for (int s : {SIGPIPE, SIGTERM, SIGHUP, SIGINT}) std::signal(s, SIG_DFL); // not the window's
     InstallShellHooks(nullptr);    // the window's hooks belong to the parent
-    ResetGeneratorModule();        // draws of its own, seeded from the clock
+    CreateSource = Generator{};    // draws of its own, seeded from the clock
     AnalysisOptions.setupMode = 0; // the rating plays its moves as a game, not as setup edits
     WorkerPipe = fd;
     LastReport = std::chrono::steady_clock::now();
-    const int64_t tried = CreatePuzzleAtLevel(level, ReportTried);
+    const int64_t tried = CreatePuzzleAtLevel(&CreateSource, level, ReportTried);
     if (tried > 0) {
         char line[128];
         int n = std::snprintf(line, sizeof line, "found %lld ", (long long)tried);
@@ -181,6 +184,11 @@ void EndCreateWorker(int pid, int fd) {
     if (fd >= 0) close(fd);
 }
 
+void SeedCreate(uint32_t seed) {
+    SeedGenerator(&CreateSource, seed);
+}
+
 void ResetCreateModule() {
     ChosenLevel = 0;
+    CreateSource = Generator{};
 }

@@ -31,4 +31,6 @@ int ReadWorkerLine(const char* line, int64_t* tried, char* puzzle);
 // Stops the worker if it still runs, waits for it to end and closes fd.
 void EndCreateWorker(int pid, int fd);
 
+// Makes the window's "Create" draws reproducible (tests).
+void SeedCreate(uint32_t seed);
 void ResetCreateModule();

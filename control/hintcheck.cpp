@@ -124,13 +124,12 @@ int SolveGivens(uint8_t solution[81]) {
         count += givens[x] ? 1 : 0;
     }
     if (count < 8) return VERDICT_INVALID_POSITION; // as the check of a position answers
-    uint8_t keep[81];
-    std::memcpy(keep, SolutionGrid, sizeof keep);
+    uint8_t reached[81];                            // the game's SolutionGrid stays as it is
+    std::memcpy(reached, SolutionGrid, sizeof reached);
     ShellBusyCursor(true);
-    const int found = CountSolutions(givens, 1);
+    const int found = CountSolutions(givens, 1, reached);
     ShellBusyCursor(false);
-    for (int x = 0; x < 81; x++) solution[x] = SolutionGrid[x] & CELL_DIGIT;
-    std::memcpy(SolutionGrid, keep, sizeof keep);
+    for (int x = 0; x < 81; x++) solution[x] = reached[x] & CELL_DIGIT;
     if (found == 1) return VERDICT_UNIQUE;
     return found < 0    ? VERDICT_INVALID_POSITION
            : found == 0 ? VERDICT_NO_SOLUTION

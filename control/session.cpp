@@ -37,8 +37,6 @@ void ResetAllModules() {
     ResetHistoryModule();
     ResetMarksModule();
     ResetVerdictsModule();
-    ResetCountModule();
-    ResetGeneratorModule();
     ResetStateModule();
     ResetDriverModule();
     ResetFishModule();
@@ -46,7 +44,6 @@ void ResetAllModules() {
     ResetChainsModule();
     ResetLinksModule();
     ResetAlsModule();
-    ResetTextModule();
     ResetPuzzleFileModule();
     ResetSettingsModule();
     ResetFocusModule();
@@ -55,22 +52,29 @@ void ResetAllModules() {
     ResetDialogRulesModule();
     KeptFile[0] = 0;
     KeptIndex = -1;
-    ObservePosition(ForgetStep);
-    ObservePosition(ForgetShownStep);
+    ObservePosition(ForgetStep, nullptr);
+    ObservePosition(ForgetShownStep, nullptr);
 }
 
-int CheckPosition() {
-    int n = CountFilled();
-    if (n < 8) return VERDICT_INVALID_POSITION; // too few givens, or a digit twice in a unit
-    ShellBusyCursor(true);
-    int c = CountSolutions(Board, 1);
-    ShellBusyCursor(false);
+int CheckCells(const uint8_t* cells, uint8_t* solution) {
+    if (CountFilledCells(cells) < 8)
+        return VERDICT_INVALID_POSITION; // too few givens, or a
+                                         // digit twice in a unit
+    const int c = CountSolutions(cells, 1, solution);
     if (c == 1) {
         for (int i = 0; i < 81; i++)
-            if (Board[i] == 0) SolutionGrid[i] |= CELL_ENTERED;
+            if (cells[i] == 0) solution[i] |= CELL_ENTERED;
         return VERDICT_UNIQUE;
     }
     return c < 1 ? VERDICT_NO_SOLUTION : VERDICT_SEVERAL;
+}
+
+int CheckPosition() {
+    if (CountFilled() < 8) return VERDICT_INVALID_POSITION; // the busy cursor only for a count
+    ShellBusyCursor(true);
+    const int verdict = CheckCells(Board, SolutionGrid);
+    ShellBusyCursor(false);
+    return verdict;
 }
 
 void RefreshSession(SessionParts parts) {
@@ -96,16 +100,10 @@ static int PutBackOpenFile() {
 }
 
 int OpenChosenFile() {
-    const int pos = MovePos;
-    MovePos = COLLECTION_COUNT_MODE;
-    const int count = LoadCollectionEntry(CurrentFile);
-    if (count < 0) { // the user cancelled the count
-        MovePos = pos;
-        return PutBackOpenFile();
-    }
-    if (count == 0) { // not a collection of at least two puzzles
+    const int count = CountCollection(CurrentFile);
+    if (count < 0) return PutBackOpenFile(); // the user cancelled the count
+    if (count == 0) {                        // not a collection of at least two puzzles
         if (LoadGameFile(CurrentFile) == 0) {
-            MovePos = pos;
             char text[PATH_MAX + 128];
             std::snprintf(text, sizeof text, "The file was not opened: %s", LastOpenError());
             PutBackOpenFile();
@@ -115,10 +113,9 @@ int OpenChosenFile() {
         // A game saved with marks before its last entry gets its marks afresh.
         RefreshSession({.check = true, .marks = SavedMarks[0] != NO_SAVED_MARKS, .clock = true});
     } else {
-        MovePos = 0;
         CollectionIndex = 0;
-        LoadCollectionEntry(CurrentFile);
-        CollectionCount = MoveEnd;
+        CollectionCount = count;
+        LoadCollectionEntry(CurrentFile, 0, count);
     }
     ShellSetTitle();
     return 1;

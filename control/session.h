@@ -2,6 +2,7 @@
 // analysis listening to the position, the check of the position and the refresh a new puzzle
 // runs, and opening the file the user chose.
 #pragma once
+#include <cstdint>
 
 // The parts of RefreshSession, performed in this order.
 struct SessionParts {
@@ -18,6 +19,10 @@ void ResetAllModules();
 // digit twice in a unit), 106 several solutions. Fills SolutionGrid, with bit 7 on the cells
 // the Board leaves empty when the solution is unique.
 int CheckPosition();
+// The verdict on a grid of 81 cell bytes, as CheckPosition finds it, with the solution (its
+// open cells marked CELL_ENTERED) in solution; touches nothing else, so checks of different
+// grids can run at once.
+int CheckCells(const uint8_t* cells, uint8_t* solution);
 
 // What a new puzzle runs, the parts asked for: the check (its verdict shown unless the puzzle
 // is unique), the marks (RefreshMarks), the clock started.

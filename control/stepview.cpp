@@ -66,17 +66,9 @@ StepInputs CurrentInputs() {
 // The analysis for a hint: as the display would run it, switched on, and on the computed
 // candidates when no pencil marks are in use.
 int RunHintAnalysis() {
-    AnalysisOptionsRecord& opt = AnalysisOptions;
-    const uint32_t techniques = opt.techniques, candidates = opt.showCandidates;
-    opt.techniques |= TECH_ANALYSIS;
-    if (Hint.onCandidates) {
-        opt.showCandidates = 1;
-        ComputeCandidates();
-    }
-    const int kind = RunAnalysis();
-    opt.techniques = techniques;
-    opt.showCandidates = candidates;
-    return kind;
+    const AnalysisOptionsRecord& opt = AnalysisOptions;
+    if (Hint.onCandidates) ComputeCandidates();
+    return RunAnalysisWith(true, Hint.onCandidates || opt.showCandidates != 0);
 }
 
 // "Wrong Pencil Marks": open cells whose marks leave out the solution's digit become
@@ -188,10 +180,7 @@ int ApplyShownStep() {
     DigitMask grid[81];
     std::memcpy(board, Board, sizeof board);
     std::memcpy(grid, AnalysisGrid, sizeof grid);
-    // ApplyStep leaves the analysis on; a hint's step leaves its display as the player had it.
-    const uint32_t display = AnalysisOptions.techniques & TECH_ANALYSIS;
-    ApplyStep(PendingStep, false);
-    AnalysisOptions.techniques = (AnalysisOptions.techniques & ~TECH_ANALYSIS) | display;
+    ApplyStep(PendingStep, false); // a hint's step leaves the display as the player had it
     if (std::memcmp(board, Board, sizeof board) == 0 &&
         std::memcmp(grid, AnalysisGrid, sizeof grid) == 0) {
         // Nothing changed (a contradictory single refused as invalid): the same step would
@@ -207,7 +196,7 @@ int ApplyShownStep() {
     return 1;
 }
 
-void ForgetShownStep(PositionEvent) {
+void ForgetShownStep(void*, PositionEvent) {
     ShownValid = false;
 }
 

@@ -45,6 +45,6 @@ bool WrongMarksOn();
 int ApplyShownStep();
 
 // The position observer: the step shown is stale.
-void ForgetShownStep(PositionEvent event);
+void ForgetShownStep(void* context, PositionEvent event);
 
 void ResetStepViewModule();

@@ -1,5 +1,5 @@
 // Solution counting: the Sudoku exact-cover matrix (324 columns, one row per placement) searched
-// with a count limit, leaving the last solution reached in SolutionGrid.
+// with a count limit, leaving the last solution reached in the grid the caller gives.
 //
 // The matrix: board rows top to bottom, cells left to right; a given adds its own row, an empty
 // cell a row for each digit not given to its left in the same row. Each row's four columns are
@@ -12,7 +12,8 @@
 // The dancing links run on fixed arrays, with no allocation: the 324 headers come first, then
 // placement p = 9 * cell + digit - 1 owns nodes 324 + 4p .. 324 + 4p + 3 (its four columns, the
 // order the row's ring runs in); links are 16-bit indices. Each call starts from the empty
-// board's matrix, built once at compile time, and takes out the rows the board excludes.
+// board's matrix, built once at compile time, and takes out the rows the board excludes. The
+// arrays live in the caller's CountWorkspace, so counts on different workspaces can run at once.
 #include "exactcover/count.h"
 #include <bit>
 #include <cstring>
@@ -20,15 +21,12 @@
 #include <emmintrin.h>
 #endif
 
-// The last solution reached by a count: plain digits 1..9, 0 where none was recorded.
-uint8_t SolutionGrid[81];
-
 namespace {
-constexpr int COLUMNS = 324;
+constexpr int COLUMNS = COUNT_COLUMNS;
 constexpr int PLACEMENTS = 729;
 constexpr int FIRST_NODE = COLUMNS; // a multiple of 4: a placement's nodes share index >> 2
-constexpr int NODES = COLUMNS + 4 * PLACEMENTS;
-constexpr int SIZE_SLOTS = 336; // 324 sizes padded to whole 16-byte blocks
+constexpr int NODES = COUNT_NODES;
+constexpr int SIZE_SLOTS = COUNT_SIZE_SLOTS;
 constexpr uint8_t SIZE_COVERED = 0x80;
 
 // The matrix column of each node (headers map to themselves).
@@ -51,67 +49,53 @@ constexpr NodeTable MakeNodeTable() {
 }
 constexpr NodeTable NODE_TABLE = MakeNodeTable();
 constexpr const int16_t* NodeColumn = NODE_TABLE.column;
-
-// Search state of the count in progress. Up/Down: vertical rings over headers and nodes.
-// Size: nodes linked in each column, bit 7 set while the column is covered (a covered
-// column's size does not change), padding 0xFF. Stack: the node each level entered.
-int16_t Up[NODES];
-int16_t Down[NODES];
-alignas(16) uint8_t Size[SIZE_SLOTS];
-int16_t Stack[81];
-int32_t Limit;
 } // namespace
-
-void ResetCountModule() {
-    // The search arrays are set up afresh by every count.
-    std::memset(SolutionGrid, 0, sizeof SolutionGrid);
-}
 
 // ---- The fast search -------------------------------------------------------------------
 
-static inline void Unlink(int j) {
-    int u = Up[j], d = Down[j];
-    Down[u] = int16_t(d);
-    Up[d] = int16_t(u);
-    Size[NodeColumn[j]]--;
+static inline void Unlink(CountWorkspace* w, int j) {
+    int u = w->Up[j], d = w->Down[j];
+    w->Down[u] = int16_t(d);
+    w->Up[d] = int16_t(u);
+    w->Size[NodeColumn[j]]--;
 }
 
-static inline void Relink(int j) {
-    Size[NodeColumn[j]]++;
-    Down[Up[j]] = int16_t(j);
-    Up[Down[j]] = int16_t(j);
+static inline void Relink(CountWorkspace* w, int j) {
+    w->Size[NodeColumn[j]]++;
+    w->Down[w->Up[j]] = int16_t(j);
+    w->Up[w->Down[j]] = int16_t(j);
 }
 
 // Takes column c out of the ring and the rows through it out of every other column.
-static inline void CoverColumn(int c) {
-    Size[c] |= SIZE_COVERED;
-    for (int i = Down[c]; i != c; i = Down[i]) {
+static inline void CoverColumn(CountWorkspace* w, int c) {
+    w->Size[c] |= SIZE_COVERED;
+    for (int i = w->Down[c]; i != c; i = w->Down[i]) {
         int base = i & ~3, p = i & 3;
-        Unlink(base + ((p + 1) & 3));
-        Unlink(base + ((p + 2) & 3));
-        Unlink(base + ((p + 3) & 3));
+        Unlink(w, base + ((p + 1) & 3));
+        Unlink(w, base + ((p + 2) & 3));
+        Unlink(w, base + ((p + 3) & 3));
     }
 }
 
-static inline void UncoverColumn(int c) {
-    for (int i = Up[c]; i != c; i = Up[i]) {
+static inline void UncoverColumn(CountWorkspace* w, int c) {
+    for (int i = w->Up[c]; i != c; i = w->Up[i]) {
         int base = i & ~3, p = i & 3;
-        Relink(base + ((p + 3) & 3));
-        Relink(base + ((p + 2) & 3));
-        Relink(base + ((p + 1) & 3));
+        Relink(w, base + ((p + 3) & 3));
+        Relink(w, base + ((p + 2) & 3));
+        Relink(w, base + ((p + 1) & 3));
     }
-    Size[c] &= uint8_t(~SIZE_COVERED);
+    w->Size[c] &= uint8_t(~SIZE_COVERED);
 }
 
 // The first uncovered column (index order) of smallest size, the walk ending at the first column
 // of size 1 or 0. So: the first column of size <= 1 if there is one, else the first of the
 // smallest size.
-static inline int ChooseColumn() {
+static inline int ChooseColumn(const CountWorkspace* w) {
 #if defined(__SSE2__)
     const __m128i one = _mm_set1_epi8(1);
     __m128i smallest = _mm_set1_epi8(char(0xFF));
     for (int i = 0; i < SIZE_SLOTS; i += 16) {
-        __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(Size + i));
+        __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(w->Size + i));
         int atMostOne = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, one), v));
         if (atMostOne) return i + std::countr_zero(unsigned(atMostOne));
         smallest = _mm_min_epu8(smallest, v);
@@ -122,53 +106,53 @@ static inline int ChooseColumn() {
     smallest = _mm_min_epu8(smallest, _mm_srli_si128(smallest, 1));
     const __m128i target = _mm_set1_epi8(char(_mm_cvtsi128_si32(smallest) & 0xFF));
     for (int i = 0;; i += 16) {
-        __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(Size + i));
+        __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(w->Size + i));
         int equal = _mm_movemask_epi8(_mm_cmpeq_epi8(v, target));
         if (equal) return i + std::countr_zero(unsigned(equal));
     }
 #else
     int choice = 0, best = 256;
     for (int c = 0; c < COLUMNS; c++)
-        if (Size[c] < best) {
+        if (w->Size[c] < best) {
             choice = c;
-            best = Size[c];
+            best = w->Size[c];
             if (best <= 1) break;
         }
     return choice;
 #endif
 }
 
-static void RecordSolution() {
+static void RecordSolution(CountWorkspace* w) {
     for (int t = 0; t < 81; t++) {
-        int p = (Stack[t] - FIRST_NODE) >> 2;
-        SolutionGrid[p / 9] = uint8_t(p % 9 + 1);
+        int p = (w->Stack[t] - FIRST_NODE) >> 2;
+        w->Solution[p / 9] = uint8_t(p % 9 + 1);
     }
 }
 
 // One level: 81 rows chosen means every column is covered. A level stops descending once its
 // own count has passed the limit.
-static int32_t SearchLevel(int k) {
+static int32_t SearchLevel(CountWorkspace* w, int k) {
     if (k == 81) {
-        RecordSolution();
+        RecordSolution(w);
         return 1;
     }
-    int c = ChooseColumn();
-    if (Size[c] == 0) return 0;
-    CoverColumn(c);
+    int c = ChooseColumn(w);
+    if (w->Size[c] == 0) return 0;
+    CoverColumn(w, c);
     int32_t count = 0;
-    for (int r = Down[c]; r != c; r = Down[r]) {
-        if (count > Limit) break; // past the limit: no further descent
-        Stack[k] = int16_t(r);
+    for (int r = w->Down[c]; r != c; r = w->Down[r]) {
+        if (count > w->Limit) break; // past the limit: no further descent
+        w->Stack[k] = int16_t(r);
         int base = r & ~3, p = r & 3;
-        CoverColumn(NodeColumn[base + ((p + 1) & 3)]);
-        CoverColumn(NodeColumn[base + ((p + 2) & 3)]);
-        CoverColumn(NodeColumn[base + ((p + 3) & 3)]);
-        count += SearchLevel(k + 1);
-        UncoverColumn(NodeColumn[base + ((p + 3) & 3)]);
-        UncoverColumn(NodeColumn[base + ((p + 2) & 3)]);
-        UncoverColumn(NodeColumn[base + ((p + 1) & 3)]);
+        CoverColumn(w, NodeColumn[base + ((p + 1) & 3)]);
+        CoverColumn(w, NodeColumn[base + ((p + 2) & 3)]);
+        CoverColumn(w, NodeColumn[base + ((p + 3) & 3)]);
+        count += SearchLevel(w, k + 1);
+        UncoverColumn(w, NodeColumn[base + ((p + 3) & 3)]);
+        UncoverColumn(w, NodeColumn[base + ((p + 2) & 3)]);
+        UncoverColumn(w, NodeColumn[base + ((p + 1) & 3)]);
     }
-    UncoverColumn(c);
+    UncoverColumn(w, c);
     return count;
 }
 
@@ -203,13 +187,13 @@ constexpr FullMatrix FULL_MATRIX = MakeFullMatrix();
 // play). Taking rows out of doubly linked rings leaves the others in their order, so every ring,
 // size and row is exactly that of the matrix built row by row. Returns 0, or -1 for a digit
 // above 9.
-static int32_t BuildMatrix(const uint8_t* board, int32_t limit) {
-    Limit = limit;
+static int32_t BuildMatrix(CountWorkspace* w, const uint8_t* board, int32_t limit) {
+    w->Limit = limit;
     for (int i = 0; i < 81; i++)
         if ((board[i] & 0x0F) > 9) return -1;
-    std::memcpy(Up, FULL_MATRIX.up, sizeof Up);
-    std::memcpy(Down, FULL_MATRIX.down, sizeof Down);
-    std::memcpy(Size, FULL_MATRIX.size, sizeof Size);
+    std::memcpy(w->Up, FULL_MATRIX.up, sizeof w->Up);
+    std::memcpy(w->Down, FULL_MATRIX.down, sizeof w->Down);
+    std::memcpy(w->Size, FULL_MATRIX.size, sizeof w->Size);
     for (int r = 0; r < 9; r++) {
         unsigned filled = 0; // bit d - 1: digit d filled to the left in this row
         for (int k = 0; k < 9; k++) {
@@ -219,10 +203,10 @@ static int32_t BuildMatrix(const uint8_t* board, int32_t limit) {
             unsigned drop = v ? (0x1FFu & ~(1u << (v - 1))) : filled;
             for (; drop; drop &= drop - 1) {
                 int n = FIRST_NODE + 4 * (9 * cell + std::countr_zero(drop));
-                Unlink(n);
-                Unlink(n + 1);
-                Unlink(n + 2);
-                Unlink(n + 3);
+                Unlink(w, n);
+                Unlink(w, n + 1);
+                Unlink(w, n + 2);
+                Unlink(w, n + 3);
             }
             if (v) filled |= 1u << (v - 1);
         }
@@ -230,7 +214,13 @@ static int32_t BuildMatrix(const uint8_t* board, int32_t limit) {
     return 0;
 }
 
-int32_t CountSolutions(const uint8_t* board, int32_t limit) {
-    if (BuildMatrix(board, limit) < 0) return -1;
-    return SearchLevel(0);
+int32_t CountSolutions(CountWorkspace* w, const uint8_t* board, int32_t limit, uint8_t* solution) {
+    if (BuildMatrix(w, board, limit) < 0) return -1;
+    w->Solution = solution;
+    return SearchLevel(w, 0);
+}
+
+int32_t CountSolutions(const uint8_t* board, int32_t limit, uint8_t* solution) {
+    CountWorkspace w; // left uninitialised: every count sets up the arrays it reads
+    return CountSolutions(&w, board, limit, solution);
 }

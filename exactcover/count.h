@@ -2,11 +2,26 @@
 #pragma once
 #include <cstdint>
 
-extern uint8_t SolutionGrid[81];
+constexpr int COUNT_COLUMNS = 324;
+constexpr int COUNT_NODES = COUNT_COLUMNS + 4 * 729; // headers, then four nodes a placement
+constexpr int COUNT_SIZE_SLOTS = 336;                // 324 sizes padded to whole 16-byte blocks
 
-// 0: none; 1: exactly one (in SolutionGrid); > limit: more than limit; -1: a cell's digit is
-// above 9 (SolutionGrid untouched). SolutionGrid holds the last solution reached. Allocates
-// nothing, so never -3.
-int32_t CountSolutions(const uint8_t* board, int32_t limit);
+// The working arrays of one count (about 13 KB); a count sets them all up before reading them.
+// Up/Down: vertical rings over headers and nodes. Size: nodes linked in each column, bit 7 set
+// while the column is covered (a covered column's size does not change), padding 0xFF. Stack:
+// the node each level entered. Solution: where the count writes the solutions it reaches.
+struct CountWorkspace {
+    int16_t Up[COUNT_NODES];
+    int16_t Down[COUNT_NODES];
+    alignas(16) uint8_t Size[COUNT_SIZE_SLOTS];
+    int16_t Stack[81];
+    int32_t Limit;
+    uint8_t* Solution;
+};
 
-void ResetCountModule();
+// 0: none; 1: exactly one (in solution); > limit: more than limit; -1: a cell's digit is above 9
+// (solution untouched). solution (81 plain digits) holds the last solution reached; cells of a
+// count that reached none keep what they held. Allocates nothing, so never -3.
+int32_t CountSolutions(CountWorkspace* w, const uint8_t* board, int32_t limit, uint8_t* solution);
+// The same on a workspace of its own on the stack.
+int32_t CountSolutions(const uint8_t* board, int32_t limit, uint8_t* solution);

@@ -1,18 +1,13 @@
 // The generator behind "Create": a random complete grid, 30 random givens that admit one
 // solution, then givens taken away while the solution stays unique, so the result is minimal.
 // Random cells come from RandomCell alone: the clock plus a pseudo-random value, or, once
-// SeedRandom has been called, a seeded std::mt19937 and nothing else (reproducible runs).
+// SeedGenerator has been called, the record's seeded std::mt19937 and nothing else
+// (reproducible runs). Everything a run changes is in its Generator record and the grids given.
 #include "exactcover/generator.h"
-#include "exactcover/count.h"
 #include "model/board.h"
 #include "model/history.h"
 #include <chrono>
-#include <random>
-
-// The pseudo-random source; Seeded: 1 after SeedRandom (the clock is then left out), 0 once
-// seeded from the clock, -1 before the first draw since the reset.
-static std::mt19937 Random;
-static int Seeded = -1;
+#include <cstring>
 
 // Milliseconds of the steady clock, wrapping like a tick count.
 static uint32_t TickCount() {
@@ -20,60 +15,69 @@ static uint32_t TickCount() {
     return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-void ResetGeneratorModule() {
-    Seeded = -1; // seeded from the clock at the first draw
-}
-
-void SeedRandom(uint32_t seed) {
-    Random.seed(seed);
-    Seeded = 1;
+void SeedGenerator(Generator* gen, uint32_t seed) {
+    gen->Random.seed(seed);
+    gen->Seeded = 1;
 }
 
 // A random cell 0..80.
-static int RandomCell() {
-    if (Seeded < 0) {
+static int RandomCell(Generator* gen) {
+    if (gen->Seeded < 0) {
         auto now = std::chrono::steady_clock::now().time_since_epoch();
-        Random.seed(uint32_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
-        Seeded = 0;
+        gen->Random.seed(
+            uint32_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+        gen->Seeded = 0;
     }
-    if (Seeded) return int(Random() % 81);
+    if (gen->Seeded) return int(gen->Random() % 81);
     uint32_t ticks = TickCount(); // read before the random value
-    return int((ticks + uint32_t(Random())) % 81);
+    return int((ticks + uint32_t(gen->Random())) % 81);
 }
 
-int CreatePuzzle() {
-    return CreatePuzzleWith(CountSolutions);
+static int32_t FastCount(CountWorkspace* w, const uint8_t* board, int32_t limit,
+                         uint8_t* solution) {
+    return CountSolutions(w, board, limit, solution);
 }
 
-int CreatePuzzleWith(SolutionCounter count) {
-    ResetGame();
+int CreatePuzzle(Generator* gen, uint8_t* board, uint8_t* solution) {
+    return CreatePuzzleWith(gen, board, solution, FastCount);
+}
+
+int CreatePuzzleWith(Generator* gen, uint8_t* board, uint8_t* solution, SolutionCounter count) {
+    CountWorkspace* w = &gen->Count;
+    std::memset(board, 0, 81);
     // Seed digits 1..9 on random cells (a later digit may replace an earlier one).
-    for (int d = 1; d <= 9; d++) Board[RandomCell()] = uint8_t(d);
-    count(Board, 0); // SolutionGrid: the first solution, a complete grid
-    // 30 givens from SolutionGrid until they admit exactly one solution. A failed test leaves
-    // in SolutionGrid a complete grid agreeing with its givens; the next attempt draws from it.
+    for (int d = 1; d <= 9; d++) board[RandomCell(gen)] = uint8_t(d);
+    count(w, board, 0, solution); // the first solution, a complete grid
+    // 30 givens from the solution until they admit exactly one solution. A failed test leaves
+    // in solution a complete grid agreeing with its givens; the next attempt draws from it.
     do {
-        ClearBoard();
+        std::memset(board, 0, 81);
         for (int placed = 0; placed < 30;) {
-            int x = RandomCell();
-            if (Board[x] == 0) {
-                Board[x] = SolutionGrid[x] & CELL_DIGIT;
+            int x = RandomCell(gen);
+            if (board[x] == 0) {
+                board[x] = solution[x] & CELL_DIGIT;
                 placed++;
             }
         }
-    } while (count(Board, 1) != 1);
+    } while (count(w, board, 1, solution) != 1);
     // Take givens away in cell order while the solution stays unique; every removal starts a
     // new pass at cell 0, and the first pass that removes nothing ends the step.
     for (int cell = 0; cell < 81; cell++) {
-        uint8_t digit = Board[cell];
+        uint8_t digit = board[cell];
         if (!digit) continue;
-        Board[cell] = 0;
-        if (count(Board, 1) == 1)
+        board[cell] = 0;
+        if (count(w, board, 1, solution) == 1)
             cell = -1;
         else
-            Board[cell] = digit;
+            board[cell] = digit;
     }
-    count(Board, 0); // SolutionGrid: the unique solution
+    count(w, board, 0, solution); // the unique solution
+    return 1;
+}
+
+int CreateGame(Generator* gen) {
+    ResetGame();
+    CreatePuzzle(gen, Board, SolutionGrid);
     ResetPosition();
     return 1;
 }

@@ -19,8 +19,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Scratch for one file line or one record field; bytes past the buffer are never stored.
-uint8_t LineBuffer[LINE_BUFFER_SIZE];
 // Full path of the open file (UTF-8), "" when none.
 char CurrentFile[PATH_MAX];
 // The collection puzzle on the board (0-based), or -1 when no collection is being browsed.
@@ -319,7 +317,8 @@ int IndexCollection(CollectionIndexRecord* index, const char* path) {
     return scan.count;
 }
 
-int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line) {
+int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line,
+                       uint8_t* out) {
     FileReader r;
     FileIdentity file;
     if (!OpenReader(&r, path, &file)) return -1;
@@ -336,27 +335,29 @@ int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int
     }
     int length = 0;
     for (;; n++)
-        if (NextCollectionLine(&r, LineBuffer, &length) != 1 || n == line) break;
+        if (NextCollectionLine(&r, out, &length) != 1 || n == line) break;
     close(r.fd);
     return length;
 }
 
-int LoadCollectionEntry(const char* path) {
-    const int target = MovePos;
-    if (target == COLLECTION_COUNT_MODE) {
-        const int count = IndexCollection(&CollectionLines, path);
-        if (count == -1) return -1; // cancelled
-        if (count <= 1) return 0;   // one puzzle is no collection; -2: cannot be opened
-        MoveEnd = count;
-        return count;
-    }
-    const int length = ReadCollectionLine(&CollectionLines, path, target < 0 ? 0 : target);
+int CountCollection(const char* path) {
+    const int count = IndexCollection(&CollectionLines, path);
+    if (count == -1) return -1; // cancelled
+    if (count <= 1) return 0;   // one puzzle is no collection; -2: cannot be opened
+    return count;
+}
+
+int LoadCollectionEntry(const char* path, int line, int count) {
+    uint8_t text[LINE_BUFFER_SIZE];
+    const int length = ReadCollectionLine(&CollectionLines, path, line < 0 ? 0 : line, text);
     if (length < 0) return 0; // cannot be opened: the board stays
+    MovePos = line;
+    MoveEnd = count;
     ResetGame();
     if (length < 81) return 0;
     AnalysisOptions.setupMode = 1;
     for (int i = 0; i < 81; i++) {
-        uint8_t c = LineBuffer[i];
+        uint8_t c = text[i];
         // '-', '0', '.', 'x' and every other byte that is not a digit leave the cell empty
         Board[i] = (c >= '1' && c <= '9') ? uint8_t((c - '0') | CELL_ENTERED) : 0;
     }
@@ -365,29 +366,29 @@ int LoadCollectionEntry(const char* path) {
     return 1;
 }
 
-// The DigitMask of the mark record collected in LineBuffer (0 for a filled cell's record).
-static DigitMask ParseMarkRecord() {
+// The DigitMask of the mark record collected in record (0 for a filled cell's record).
+static DigitMask ParseMarkRecord(const uint8_t* record) {
     DigitMask mask = 0;
     for (int i = 1; i <= 9; i++) {
-        uint8_t c = LineBuffer[i];
+        uint8_t c = record[i];
         if (c == ' ') return 0; // a filled cell's record
         if (c != '.') mask |= DigitMask(1u << (i - 1));
     }
     return mask;
 }
 
-// Closes the move record collected in LineBuffer ("[nnXRrCc = d", 12 bytes).
+// Closes the move record collected in record ("[nnXRrCc = d", 12 bytes).
 // A record whose cell falls outside 0..80 is ignored, and so is one whose digit byte is not
 // '1'..'9' (the program never writes another) and any record past the 81st: a game fills each
 // cell at most once, so no saved game holds more. What is kept can always be replayed.
-static void CloseMoveRecord(bool* marker) {
-    const int cell = 9 * (LineBuffer[5] - '1') + (LineBuffer[7] - '1');
-    const int digit = LineBuffer[11] - '0';
+static void CloseMoveRecord(const uint8_t* record, bool* marker) {
+    const int cell = 9 * (record[5] - '1') + (record[7] - '1');
+    const int digit = record[11] - '0';
     if (cell < 0 || cell > 80 || digit < 1 || digit > 9 || MoveEnd >= MAX_MOVES) return;
     if (!*marker && Board[cell] == digit) Board[cell] |= CELL_ENTERED; // applied: an entry
     MoveHistory[MoveEnd] = MoveRecord((digit | CELL_ENTERED) + 256 * cell);
     MoveEnd++;
-    if (LineBuffer[3] == '>') { // the first move not applied
+    if (record[3] == '>') { // the first move not applied
         MovePos = MoveEnd - 1;
         *marker = true;
     }
@@ -415,6 +416,7 @@ int LoadGameFile(const char* path) {
             Board[n++] = uint8_t(c - '0');
     }
 
+    uint8_t field[LINE_BUFFER_SIZE]; // the record being collected
     // Records: k counts the bytes collected since '[' or '{' (-1 outside a record).
     MoveEnd = 0;
     bool marker = false;
@@ -425,13 +427,13 @@ int LoadGameFile(const char* path) {
         if (c == 0) break;
         if (c < 32) continue;
         if (c == ']') {
-            if (k == 12) CloseMoveRecord(&marker);
+            if (k == 12) CloseMoveRecord(field, &marker);
             k = -1;
             continue;
         }
         if (c == '}') {
             if (k == 10 && m < 81) { // more than 81 mark records: the rest are ignored
-                MarkGrid[m] = MarkSnapshot[m] = ParseMarkRecord();
+                MarkGrid[m] = MarkSnapshot[m] = ParseMarkRecord(field);
                 m++;
             }
             k = -1;
@@ -439,7 +441,7 @@ int LoadGameFile(const char* path) {
         }
         if (c == '[' || c == '{') k = 0;
         if (k >= 0) {
-            if (k < LINE_BUFFER_SIZE) LineBuffer[k] = uint8_t(c);
+            if (k < LINE_BUFFER_SIZE) field[k] = uint8_t(c);
             if (k <= LINE_BUFFER_SIZE) k++; // an overlong field never closes a record
         }
     }
@@ -452,39 +454,39 @@ int LoadGameFile(const char* path) {
     return m + 1;
 }
 
-int FormatPuzzleBlock() {
+int FormatPuzzleBlock(uint8_t* out) {
     const uint32_t format = AnalysisOptions.blockFormat;
     const char empty = (format & EMPTY_NULLS) ? '0' : (format & EMPTY_DOTS) ? '.' : '-';
     int n = 0;
     for (int i = 0; i < 81; i++) {
         int d = Board[i] & CELL_DIGIT;
-        LineBuffer[n++] = uint8_t(d ? '0' + d : empty);
+        out[n++] = uint8_t(d ? '0' + d : empty);
         if (i % 9 == 8) {
-            LineBuffer[n++] = '\r';
-            LineBuffer[n++] = '\n';
+            out[n++] = '\r';
+            out[n++] = '\n';
             if ((i / 9) % 3 == 2 && (format & LAYOUT_3X3)) { // an empty line after each band
-                LineBuffer[n++] = '\r';
-                LineBuffer[n++] = '\n';
+                out[n++] = '\r';
+                out[n++] = '\n';
             }
         } else if (i % 3 == 2) {
-            LineBuffer[n++] = ' ';
+            out[n++] = ' ';
         }
     }
     return n;
 }
 
-int FormatMarkRecord(int cell) {
+int FormatMarkRecord(int cell, uint8_t* out) {
     const uint8_t byte = Board[cell];
-    LineBuffer[0] = '{';
+    out[0] = '{';
     if (byte == 0) {
         for (int i = 1; i <= 9; i++)
-            LineBuffer[i] = uint8_t((MarkGrid[cell] >> (i - 1) & 1) ? '0' + i : '.');
+            out[i] = uint8_t((MarkGrid[cell] >> (i - 1) & 1) ? '0' + i : '.');
     } else {
-        std::memset(LineBuffer + 1, ' ', 9);
-        LineBuffer[5] = uint8_t('0' + (byte & CELL_DIGIT));
+        std::memset(out + 1, ' ', 9);
+        out[5] = uint8_t('0' + (byte & CELL_DIGIT));
     }
-    LineBuffer[10] = '}';
-    LineBuffer[11] = ' ';
+    out[10] = '}';
+    out[11] = ' ';
     return MARK_RECORD_SIZE;
 }
 
@@ -720,33 +722,32 @@ int ReplaceFile(const char* path, const uint8_t* data, int size, int newMode) {
 
 int SaveGameFile(const char* path) {
     uint8_t image[SAVE_MAX];
-    int n = FormatPuzzleBlock();
-    std::memcpy(image, LineBuffer, size_t(n));
+    int n = FormatPuzzleBlock(image);
 
     const int moves = MoveEnd < MAX_MOVES ? MoveEnd : MAX_MOVES;
     for (int j = 0; j < moves; j++) {
         const MoveRecord r = MoveHistory[j];
         const int cell = r >> 8, number = j + 1; // number < 100: at most 81 moves
         // "[%2d R%cC%c = %c]\r\n"
-        std::memcpy(LineBuffer, "[   R.C. = .]\r\n", MOVE_RECORD_SIZE);
-        if (number >= 10) LineBuffer[1] = uint8_t('0' + number / 10);
-        LineBuffer[2] = uint8_t('0' + number % 10);
-        if (j == MovePos) LineBuffer[3] = '>'; // the first move not applied
-        LineBuffer[5] = uint8_t('1' + cell / 9);
-        LineBuffer[7] = uint8_t('1' + cell % 9);
-        LineBuffer[11] = uint8_t('0' + (r & 15));
-        std::memcpy(image + n, LineBuffer, MOVE_RECORD_SIZE);
+        uint8_t* record = image + n;
+        std::memcpy(record, "[   R.C. = .]\r\n", MOVE_RECORD_SIZE);
+        if (number >= 10) record[1] = uint8_t('0' + number / 10);
+        record[2] = uint8_t('0' + number % 10);
+        if (j == MovePos) record[3] = '>'; // the first move not applied
+        record[5] = uint8_t('1' + cell / 9);
+        record[7] = uint8_t('1' + cell % 9);
+        record[11] = uint8_t('0' + (r & 15));
         n += MOVE_RECORD_SIZE;
     }
 
     if (AnalysisOptions.showCandidates == 0) {
         for (int i = 0; i < 81; i++) {
-            int size = FormatMarkRecord(i);
+            uint8_t* record = image + n;
+            int size = FormatMarkRecord(i, record);
             if (i % 9 == 8) {
-                LineBuffer[size++] = '\r';
-                LineBuffer[size++] = '\n';
+                record[size++] = '\r';
+                record[size++] = '\n';
             }
-            std::memcpy(image + n, LineBuffer, size_t(size));
             n += size;
         }
     }
@@ -761,9 +762,7 @@ void DefaultSaveName(int year, int month, int day, char* out) {
 int ReopenCollection() {
     if (CurrentFile[0] && CollectionIndex >= 0) {
         const int pos = MovePos, end = MoveEnd;
-        MovePos = CollectionIndex;
-        MoveEnd = CollectionCount;
-        if (LoadCollectionEntry(CurrentFile) > 0) {
+        if (LoadCollectionEntry(CurrentFile, CollectionIndex, CollectionCount) > 0) {
             ShellSetTitle();
             return 1;
         }
@@ -777,8 +776,8 @@ int ReopenCollection() {
 // Loads the collection puzzle MovePos after a navigation step.
 static void LoadBrowsedPuzzle() {
     CollectionIndex = MovePos;
-    LoadCollectionEntry(CurrentFile);
     CollectionCount = MoveEnd;
+    LoadCollectionEntry(CurrentFile, CollectionIndex, CollectionCount);
 }
 
 int BrowseCollection(NavButton button) {
@@ -805,7 +804,7 @@ int BrowseCollection(NavButton button) {
 
 int GotoCollectionPuzzle(int number) {
     if (CollectionIndex < 0 || CollectionCount < 1) return 0;
-    // A number outside 1..count goes to the nearest end, so MovePos never asks for a count.
+    // A number outside 1..count goes to the nearest end.
     if (number < 1) number = 1;
     if (number > CollectionCount) number = CollectionCount;
     MovePos = number - 1;
@@ -814,7 +813,6 @@ int GotoCollectionPuzzle(int number) {
 }
 
 void ResetPuzzleFileModule() {
-    std::memset(LineBuffer, 0, sizeof LineBuffer);
     std::memset(CurrentFile, 0, sizeof CurrentFile);
     CollectionIndex = -1;
     CollectionCount = 0;

@@ -7,13 +7,9 @@
 #include <climits>
 #include <cstdint>
 
-constexpr int LINE_BUFFER_SIZE = 256;
-// MovePos asking LoadCollectionEntry for a count: no puzzle number is ever this value.
-constexpr int COLLECTION_COUNT_MODE = INT_MIN;
-
-extern uint8_t LineBuffer[LINE_BUFFER_SIZE];
-extern char CurrentFile[PATH_MAX]; // UTF-8, empty when none
-extern int CollectionIndex;        // collection puzzle shown, -1 when none
+constexpr int LINE_BUFFER_SIZE = 256; // one file line or record field; the rest is never stored
+extern char CurrentFile[PATH_MAX];    // UTF-8, empty when none
+extern int CollectionIndex;           // collection puzzle shown, -1 when none
 extern int CollectionCount;
 
 // What tells one file from another, and a file from itself after it changed.
@@ -54,27 +50,30 @@ extern CollectionIndexRecord CollectionLines;
 // count is done; no other shared state is touched but LastOpenError. Returns the count; -1 when the
 // user cancelled, -2 when the file cannot be opened (index unchanged in both cases).
 int IndexCollection(CollectionIndexRecord* index, const char* path);
-// Reads line `line` of the run into LineBuffer (its first 82 bytes), straight from the nearest
-// indexed line when index was made from this file unchanged, else reading from the start; when
-// the run ends earlier, the line that ends it is read instead. Returns the line's length as
-// stored (a line of at least 81 can be loaded), 0 past the end of the file, -1 when the file
-// cannot be opened (LastOpenError).
-int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line);
-// MovePos = COLLECTION_COUNT_MODE: counts and indexes the collection (CollectionLines); the
-// count if at least 2 (MoveEnd then holds it), 0 when not a collection or not readable, -1
-// when the user cancelled (nothing changed). Otherwise loads line MovePos in setup mode: 1,
-// or 0 when there was no such line (the game is cleared) or the file cannot be opened (nothing
-// changed).
-int LoadCollectionEntry(const char* path);
+// Reads line `line` of the run into out (LINE_BUFFER_SIZE bytes; its first 82 bytes), straight from
+// the nearest indexed line when index was made from this file unchanged, else reading from the
+// start; when the run ends earlier, the line that ends it is read instead. Returns the line's
+// length as stored (a line of at least 81 can be loaded), 0 past the end of the file, -1 when the
+// file cannot be opened (LastOpenError).
+int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line,
+                       uint8_t* out);
+// Counts and indexes the collection (CollectionLines): the count if at least 2, 0 when not a
+// collection or not readable, -1 when the user cancelled (nothing changed).
+int CountCollection(const char* path);
+// Loads puzzle line (0-based) of a collection of count puzzles in setup mode, where the history
+// counters show the collection position (MovePos = line, MoveEnd = count): 1, or 0 when there
+// was no such line (the game is cleared) or the file cannot be opened (nothing changed).
+int LoadCollectionEntry(const char* path, int line, int count);
 // Loads a saved game from the first MiB of the file: 0 when the file cannot be opened (nothing
 // changed; LastOpenError), else the mark records read plus 1.
 int LoadGameFile(const char* path);
 // Writes the game through ReplaceFile: 1 when written, 0 when not (LastSaveError says why).
 int SaveGameFile(const char* path);
-// The 12-byte mark record of a cell at the start of LineBuffer; returns 12.
-int FormatMarkRecord(int cell);
-// The puzzle block of a saved game (nine rows, CR LF, 3x3 spacing) into LineBuffer; its length.
-int FormatPuzzleBlock();
+// The 12-byte mark record of a cell at the start of out; returns 12.
+int FormatMarkRecord(int cell, uint8_t* out);
+// The puzzle block of a saved game (nine rows, CR LF, 3x3 spacing) into out (at most 128
+// bytes); its length.
+int FormatPuzzleBlock(uint8_t* out);
 // Permissions of a file that a save creates (the umask applies); a file replaced keeps its own.
 constexpr int FILE_MODE_SHARED = 0666;  // saved games
 constexpr int FILE_MODE_PRIVATE = 0600; // the settings file: the user's session

@@ -1,15 +1,11 @@
 // The puzzle as text: FormatPuzzleText writes the Board in the layout and empty-cell style of
 // blockFormat; ParsePuzzleText reads any text back into all 81 cells (it cannot fail).
-// TextBuffer is the scratch text the dialog and the clipboard exchange; it always ends in a NUL.
 // ReadPuzzleLine is the strict reader of one-line puzzles that the command lines share.
 #include "files/text.h"
 #include "model/board.h"
 #include "model/options.h"
 #include <cstdio>
 #include <cstring>
-
-// The text shown in (and read back from) the "Copy Paste" box, NUL-terminated.
-char TextBuffer[TEXT_BUFFER_SIZE];
 
 static constexpr uint32_t LAYOUT_LINES = LAYOUT_9X9 | LAYOUT_3X3 | LAYOUT_RULED;
 static constexpr uint32_t LAYOUT_BOXES = LAYOUT_3X3 | LAYOUT_RULED;
@@ -92,8 +88,4 @@ int ReadPuzzleLine(const char* text, size_t length, uint8_t cells[81], char why[
         cells[i] = c >= '1' && c <= '9' ? uint8_t(c - '0') : 0;
     }
     return int(start);
-}
-
-void ResetTextModule() {
-    std::memset(TextBuffer, 0, sizeof TextBuffer);
 }

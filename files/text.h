@@ -4,8 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int TEXT_BUFFER_SIZE = 256;
-extern char TextBuffer[TEXT_BUFFER_SIZE];
+constexpr int TEXT_BUFFER_SIZE = 256; // room for any layout FormatPuzzleText writes
 
 // Writes the Board into text (at least 142 bytes) in the current blockFormat, NUL-terminated.
 void FormatPuzzleText(char* text);
@@ -21,5 +20,3 @@ constexpr int PUZZLE_WHY_SIZE = 80;
 // and why says what is wrong: the first character that is not a puzzle character (by its byte
 // value when it is not printable ASCII), else the number of characters.
 int ReadPuzzleLine(const char* text, size_t length, uint8_t cells[81], char why[PUZZLE_WHY_SIZE]);
-
-void ResetTextModule();

@@ -12,11 +12,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetAllModules();
     const char* path = InputFile(data, size);
-    MovePos = COLLECTION_COUNT_MODE;
-    int count = LoadCollectionEntry(path);
+    int count = CountCollection(path);
     for (int position : {0, 1, count - 1}) {
-        MovePos = position < 0 ? 0 : position;
-        if (LoadCollectionEntry(path) == 0) continue; // no such line: the state is cleared
+        if (LoadCollectionEntry(path, position < 0 ? 0 : position, count) == 0)
+            continue; // no such line: the state is cleared
         CheckInvariants();
         if (FUZZ_DEEP) ExerciseLoadedGame(Selector(data, size));
     }

@@ -27,9 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (uint32_t empty : {EMPTY_NULLS, EMPTY_DOTS, EMPTY_DASHES}) {
             if (layout == LAYOUT_RULED && empty == EMPTY_DASHES) continue;
             AnalysisOptions.blockFormat = layout | empty;
-            FormatPuzzleText(TextBuffer);
-            if (std::strlen(TextBuffer) >= TEXT_BUFFER_SIZE) __builtin_trap();
-            ParsePuzzleText(TextBuffer);
+            char text[TEXT_BUFFER_SIZE];
+            FormatPuzzleText(text);
+            if (std::strlen(text) >= TEXT_BUFFER_SIZE) __builtin_trap();
+            ParsePuzzleText(text);
             if (std::memcmp(Board, digits, sizeof digits) != 0) __builtin_trap();
         }
     if (FUZZ_DEEP) ExerciseLoadedGame(Selector(data, size));

@@ -19,10 +19,16 @@ const char BUILTIN_PUZZLE[82] = ".7.1.6.8."
 uint8_t Board[81];
 // Digits still possible in each empty cell given the Board alone; 0 for filled cells.
 DigitMask CandidateGrid[81];
+// The solution the last count left (see board.h).
+uint8_t SolutionGrid[81];
 // The cell the stylus last selected; setup editing empties it again when its digit conflicts.
 int SelectedCell;
 // The position's observers in the order added; entries past ObserverCount are unused.
-static PositionObserver Observers[POSITION_OBSERVERS_MAX];
+struct ObserverEntry {
+    PositionObserver tell;
+    void* context;
+};
+static ObserverEntry Observers[POSITION_OBSERVERS_MAX];
 static int ObserverCount;
 
 // Rows left to right, columns top to bottom, boxes row by row; boxes go down each band of
@@ -125,11 +131,15 @@ int ComputeCandidates() {
 }
 
 int CountFilled() {
+    return CountFilledCells(Board);
+}
+
+int CountFilledCells(const uint8_t* cells) {
     int conflicts = 0;
     for (int u = 0; u < 27; u++) {
         unsigned seen = 0;
         for (int k = 0; k < 9; k++) {
-            int d = Board[UnitTable[u][k]] & CELL_DIGIT;
+            int d = cells[UnitTable[u][k]] & CELL_DIGIT;
             if (!d) continue;
             unsigned bit = 1u << (d - 1);
             if (seen & bit) conflicts++; // digit already in this unit?
@@ -137,7 +147,7 @@ int CountFilled() {
         }
     }
     int filled = 0;
-    for (int i = 0; i < 81; i++) filled += Board[i] != 0;
+    for (int i = 0; i < 81; i++) filled += cells[i] != 0;
     return conflicts ? -1 : filled;
 }
 
@@ -150,16 +160,16 @@ void ResetGame() {
     ClearBoard();
 }
 
-int ObservePosition(PositionObserver observer) {
+int ObservePosition(PositionObserver observer, void* context) {
     for (int i = 0; i < ObserverCount; i++)
-        if (Observers[i] == observer) return 1;
+        if (Observers[i].tell == observer && Observers[i].context == context) return 1;
     if (ObserverCount == POSITION_OBSERVERS_MAX) return 0;
-    Observers[ObserverCount++] = observer;
+    Observers[ObserverCount++] = {observer, context};
     return 1;
 }
 
 void TellObservers(PositionEvent event) {
-    for (int i = 0; i < ObserverCount; i++) Observers[i](event);
+    for (int i = 0; i < ObserverCount; i++) Observers[i].tell(Observers[i].context, event);
 }
 
 void ResetBoardModule() {
@@ -169,5 +179,6 @@ void ResetBoardModule() {
         Board[i] = (c >= '1' && c <= '9') ? uint8_t(c - '0') : 0;
     }
     std::memset(CandidateGrid, 0, sizeof CandidateGrid);
+    std::memset(SolutionGrid, 0, sizeof SolutionGrid);
     SelectedCell = 0;
 }

@@ -17,6 +17,8 @@ constexpr DigitMask ALL_DIGITS = 0x1FF;
 
 extern uint8_t Board[81];
 extern DigitMask CandidateGrid[81];
+// The puzzle's solution as the last count left it: plain digits, 0 where none was recorded.
+extern uint8_t SolutionGrid[81];
 extern const uint8_t UnitTable[27][9]; // rows 0-8, columns 9-17, boxes 18-26
 // Cell c's 20 peers at 20c .. 20c + 19: box (row by row), column outside the box, row outside it.
 extern const std::array<uint8_t, 81 * 20> PeerTable;
@@ -42,6 +44,8 @@ DigitMask PeerDigits(int cell);
 
 // The number of filled cells, or -1 when a unit holds a digit twice.
 int CountFilled();
+// The same for any grid of 81 cell bytes.
+int CountFilledCells(const uint8_t* cells);
 
 // All Board bytes 0.
 void ClearBoard();
@@ -58,9 +62,10 @@ enum class PositionEvent {
     Refused, // an entry was refused and taken back
 };
 constexpr int POSITION_OBSERVERS_MAX = 4;
-using PositionObserver = void (*)(PositionEvent event);
-// Adds an observer once; returns 1 when it is listed, 0 when the list is full.
-int ObservePosition(PositionObserver observer);
+// An observer and the record it keeps up to date (its context, passed back with each event).
+using PositionObserver = void (*)(void* context, PositionEvent event);
+// Adds an observer with its context once; returns 1 when it is listed, 0 when the list is full.
+int ObservePosition(PositionObserver observer, void* context);
 // Tells every observer the event, in the order they were added.
 void TellObservers(PositionEvent event);
 

@@ -4,13 +4,15 @@
 #include <cstdint>
 
 // Technique bits of `techniques` (a check box standing for a bit has the id 256 + bit).
-constexpr uint32_t TECH_ANALYSIS = 0x001;   // analysis on; singles always run
-constexpr uint32_t TECH_SUBSETS = 0x002;    // hidden and naked subsets
-constexpr uint32_t TECH_LOCKED = 0x004;     // locked candidates
-constexpr uint32_t TECH_GRID = 0x008;       // fish of size 2..4
-constexpr uint32_t TECH_CHAINS = 0x010;     // chain display and forcing chains
-constexpr uint32_t TECH_ALS = 0x020;        // almost locked sets
-constexpr uint32_t TECH_ALS_CHAINS = 0x100; // internal: second almost-locked-sets pass
+constexpr uint32_t TECH_ANALYSIS = 0x001; // analysis on; singles always run
+constexpr uint32_t TECH_SUBSETS = 0x002;  // hidden and naked subsets
+constexpr uint32_t TECH_LOCKED = 0x004;   // locked candidates
+constexpr uint32_t TECH_GRID = 0x008;     // fish of size 2..4
+constexpr uint32_t TECH_CHAINS = 0x010;   // chain display and forcing chains
+constexpr uint32_t TECH_ALS = 0x020;      // almost locked sets
+// Asks the almost-locked-sets search to link through the chain graph from its first pass (the
+// rating's start, a hint's --techniques mask); the analysis keeps it in AlsChainLinks, never here.
+constexpr uint32_t TECH_ALS_CHAINS = 0x100;
 
 // Layout and empty-cell bits of `blockFormat`.
 constexpr uint32_t LAYOUT_LINEAR = 0x01;

@@ -30,7 +30,6 @@ struct Watch {
     std::vector<std::string> faults;
     void Fault(const std::string& what) { faults.push_back(what + ": " + text); }
 };
-Watch* Current = nullptr;
 
 // The words each kind's text starts with.
 const std::regex NAMES[] = {
@@ -61,8 +60,8 @@ bool NamesEveryChainDrawn(const std::string& text) {
 }
 
 // Phase 0: the text, with a check that describing changes nothing. Phase 1: the effect.
-void WatchStep(int kind, int phase) {
-    Watch& w = *Current;
+void WatchStep(void* context, int kind, int phase) {
+    Watch& w = *static_cast<Watch*>(context);
     if (phase == 0) {
         std::memcpy(w.board, Board, sizeof w.board);
         std::memcpy(w.grid, AnalysisGrid, sizeof w.grid);
@@ -115,12 +114,9 @@ class Agrees : public CoreTest {
             LoadGivens(puzzles[i].c_str());
             const std::string givens = BoardDigits();
             Watch w;
-            EXPECT_EQ(CountSolutions(Board, 1), 1);
+            EXPECT_EQ(CountSolutions(Board, 1, SolutionGrid), 1);
             std::memcpy(w.solution, SolutionGrid, sizeof w.solution);
-            Current = &w;
-            RatingStepWatcher = WatchStep;
-            const std::string result = RatePuzzle();
-            RatingStepWatcher = nullptr;
+            const std::string result = RatePuzzle(WatchStep, &w);
             for (const std::string& f : w.faults) ADD_FAILURE() << f;
             for (int k = 0; k < 33; k++) kinds[k] += w.kinds[k];
             counts.chains += w.counts.chains;

@@ -86,7 +86,7 @@ TEST_F(Als, SecondPassLinksCellsThroughTheChainGraph) {
     AnalysisOptions.techniques = 0x3F;
     EXPECT_EQ(FindAlmostLockedSets(), 0);
     EXPECT_EQ(AlsPairCount + LinkCacheCount, 0);
-    AnalysisOptions.techniques |= TECH_ALS_CHAINS;
+    AlsChainLinks = 1;
     ASSERT_EQ(FindAlmostLockedSets(), 1);
     ASSERT_EQ(AlsPairCount, 1);
     EXPECT_EQ(AlsPairTable[0].digits, DigitBit(1));
@@ -109,7 +109,7 @@ TEST_F(Als, ChainNodesOfOneColourSeeingBothDigitsAreFalse) {
     AnalysisOptions.techniques = 0x3F;
     EXPECT_EQ(TryAlsChain(0), 0);
     EXPECT_EQ(MarkedCells(), 0);
-    AnalysisOptions.techniques |= TECH_ALS_CHAINS;
+    AlsChainLinks = 1;
     ASSERT_EQ(TryAlsChain(0), 1);
     EXPECT_EQ(StepMarksText(), "0:1001 9:2000 45:2000");
     ASSERT_EQ(ChainDisplayList.count, 1);

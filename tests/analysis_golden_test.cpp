@@ -58,7 +58,8 @@ struct Fnv {
 std::string RatingTrace(const std::string& puzzle, uint32_t techniques) {
     ResetForTest();
     LoadGivens(puzzle.c_str());
-    AnalysisOptions.techniques = techniques;
+    AnalysisOptions.techniques = techniques & ~TECH_ALS_CHAINS;
+    AlsChainLinks = (techniques & TECH_ALS_CHAINS) != 0; // as RatePosition starts
     AnalysisOptions.pencilMarks = 1;
     AnalysisOptions.showCandidates = 0;
     RatingScore = 1;

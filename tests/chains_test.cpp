@@ -19,7 +19,8 @@ class Chains : public CoreTest {
         CoreTest::SetUp();
         AnalysisGrid = MarkGrid;
         std::memset(MarkGrid, 0, sizeof MarkGrid);
-        AnalysisOptions.techniques = TECH_ANALYSIS | TECH_CHAINS | TECH_ALS_CHAINS;
+        AnalysisOptions.techniques = TECH_ANALYSIS | TECH_CHAINS;
+        AlsChainLinks = 1;
     }
     static void Put(int digit, std::initializer_list<int> cells) {
         for (int c : cells) MarkGrid[c] |= Bit(digit);
@@ -76,9 +77,9 @@ TEST_F(Chains, WeakLinksAndChainImplies) {
 
 TEST_F(Chains, QueryAlsLinkAsksTheGraphWithBothChainBitsAndRemembers) {
     ThreeChains();
-    AnalysisOptions.techniques = TECH_ANALYSIS | TECH_CHAINS;
+    AlsChainLinks = 0;
     EXPECT_EQ(QueryAlsLink(9, 17, Bit(1)), -1);
-    AnalysisOptions.techniques |= TECH_ALS_CHAINS;
+    AlsChainLinks = 1;
     EXPECT_EQ(QueryAlsLink(9, 9, Bit(1)), -1);
     EXPECT_EQ(LinkCacheCount, 0);
     EXPECT_EQ(QueryAlsLink(9, 17, Bit(1)), 1); // 9 sees 0, 17 sees 8: one chain, two colours

@@ -113,7 +113,7 @@ TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
     }
     EXPECT_EQ(message, "Rating " + std::to_string(score) + " (" + LevelName(score) + ")");
     LoadGivens(BUILTIN_PUZZLE);
-    ASSERT_EQ(CountSolutions(Board, 1), 1);
+    ASSERT_EQ(CountSolutions(Board, 1, SolutionGrid), 1);
     EXPECT_EQ(board, SolutionDigits());
 }
 

@@ -21,7 +21,7 @@ const std::string NO_SOLUTION = "12345678." + std::string(8, '.') + "9" + std::s
 // The unique solution of a puzzle, found in this process.
 std::string SolutionOf(const std::string& puzzle) {
     LoadGivens(puzzle.c_str());
-    EXPECT_EQ(CountSolutions(Board, 1), 1) << puzzle;
+    EXPECT_EQ(CountSolutions(Board, 1, SolutionGrid), 1) << puzzle;
     return SolutionDigits();
 }
 

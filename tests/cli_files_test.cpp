@@ -18,9 +18,10 @@ class CliFiles : public FileTest {
     std::string Expected(uint32_t format) {
         LoadGivens(PUZZLE.c_str());
         AnalysisOptions.blockFormat = format;
-        FormatPuzzleText(TextBuffer);
+        char buffer[TEXT_BUFFER_SIZE];
+        FormatPuzzleText(buffer);
         std::string text;
-        for (const char* p = TextBuffer; *p; p++)
+        for (const char* p = buffer; *p; p++)
             if (*p != '\r') text += *p;
         return text + "\n";
     }

@@ -433,7 +433,7 @@ TEST_F(Control, SavingProposesADatedNameAndReportsFailure) {
 
 TEST_F(Control, CreateMakesARatedPuzzleAndRateLeavesSetupFirst) {
     CurrentFile[0] = 'x';
-    SeedRandom(4242); // a puzzle the logic can rate
+    SeedCreate(4242); // a puzzle the logic can rate
     RunCommand(CMD_CREATE);
     EXPECT_EQ(Window.title, "Quadrivo");
     EXPECT_EQ(MoveEnd, 0);
@@ -449,7 +449,7 @@ TEST_F(Control, CreateMakesARatedPuzzleAndRateLeavesSetupFirst) {
 // start.
 TEST_F(Control, CreateByLevelAtOnceOrThroughTheShellsWorker) {
     CurrentFile[0] = 'x';
-    SeedRandom(7);
+    SeedCreate(7);
     RunCommand(CMD_LEVEL_ANY + LEVEL_MEDIUM);
     for (int level = 0; level <= LEVEL_FIENDISH; level++)
         EXPECT_EQ(MenuCheck(CMD_LEVEL_ANY + level), level == LEVEL_MEDIUM);

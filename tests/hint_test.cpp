@@ -72,11 +72,10 @@ struct PathWatch {
     std::vector<std::string> faults;
     int steps = 0;
 };
-PathWatch* Watching = nullptr;
 
-void WatchStep(int kind, int phase) {
+void WatchStep(void* context, int kind, int phase) {
     if (phase != 0) return;
-    PathWatch& w = *Watching;
+    PathWatch& w = *static_cast<PathWatch*>(context);
     char text[STEP_TEXT_SIZE], hint[STEP_TEXT_SIZE], name[96];
     DescribeStep(kind, text, sizeof text);
     DescribeHint(kind, text, hint, sizeof hint);
@@ -128,13 +127,10 @@ TEST_F(Hint, EveryStepOfRatingPathsIsNamedAndPlaced) {
     SKIP_WITHOUT_DATA("puzzles3_magictour_top1465.txt");
     std::vector<std::string> puzzles = ReadPuzzleLines("puzzles3_magictour_top1465.txt", 40);
     PathWatch watch;
-    Watching = &watch;
-    RatingStepWatcher = WatchStep;
     for (const std::string& puzzle : puzzles) {
         LoadGivens(puzzle.c_str());
-        RatePuzzle();
+        RatePuzzle(WatchStep, &watch);
     }
-    RatingStepWatcher = nullptr;
     EXPECT_GT(watch.steps, 1000);
     for (size_t i = 0; i < watch.faults.size() && i < 5; i++) ADD_FAILURE() << watch.faults[i];
     EXPECT_TRUE(watch.faults.empty()) << watch.faults.size() << " faults";

@@ -36,10 +36,10 @@ class PuzzleFiles : public FileTest {
         return ReadBytes(Path("g.txt"));
     }
     int Load(const std::string& bytes) { return LoadGameFile(Write("in.txt", bytes).c_str()); }
-    // Counts the collection at path (COLLECTION_COUNT_MODE) or loads its puzzle at position.
+    static int Count(const std::string& path) { return CountCollection(path.c_str()); }
+    // Loads the collection's puzzle at position, the history's counts as they are.
     static int Entry(const std::string& path, int position) {
-        MovePos = position;
-        return LoadCollectionEntry(path.c_str());
+        return LoadCollectionEntry(path.c_str(), position, MoveEnd);
     }
 };
 
@@ -91,8 +91,8 @@ TEST_F(PuzzleFiles, CollectionIsTheRunOfPuzzleLinesFromTheStart) {
     };
     for (const auto& c : CASES) {
         MoveEnd = 7;
-        EXPECT_EQ(Entry(Write("c.txt", c.text), COLLECTION_COUNT_MODE), c.count) << c.text;
-        EXPECT_EQ(MoveEnd, c.count ? c.count : 7); // a refused count leaves MoveEnd alone
+        EXPECT_EQ(Count(Write("c.txt", c.text)), c.count) << c.text;
+        EXPECT_EQ(MoveEnd, 7); // counting leaves the history alone
     }
 }
 
@@ -129,7 +129,7 @@ TEST_F(PuzzleFiles, AnyPuzzleOfACountedCollectionLoadsFromItsIndex) {
     }
     const std::string path = Write("c.txt", text + "end\n" + PUZZLE + "\n");
     Age(path);
-    ASSERT_EQ(Entry(path, COLLECTION_COUNT_MODE), lines);
+    ASSERT_EQ(Count(path), lines);
     const CollectionIndexRecord& index = CollectionLines;
     ASSERT_TRUE(index.trusted);
     ASSERT_EQ(index.every, 4); // 4096 slots held every line, then every other, then every 4th
@@ -174,20 +174,19 @@ TEST_F(PuzzleFiles, ALongCountReportsProgressAndCanBeCancelled) {
     std::vector<std::pair<int64_t, int64_t>> expected;
     for (int64_t done = 4 << 20; done < size; done += 4 << 20) expected.emplace_back(done, size);
     expected.emplace_back(size, size);
-    ASSERT_EQ(Entry(path, COLLECTION_COUNT_MODE), lines);
+    ASSERT_EQ(Count(path), lines);
     EXPECT_EQ(reports, expected);
     std::strcpy(CurrentFile, path.c_str());
     CollectionIndex = 0;
     CollectionCount = lines;
-    EXPECT_EQ(GotoCollectionPuzzle(65536), 1); // MovePos 65535 is a puzzle, not a count
+    EXPECT_EQ(GotoCollectionPuzzle(65536), 1); // a position past 16 bits
     EXPECT_EQ(BoardDigits(), NumberedLine(65535));
 
     reports.clear();
     cancelAt = 1;
-    EXPECT_EQ(Entry(small, COLLECTION_COUNT_MODE), 100);
+    EXPECT_EQ(Count(small), 100);
     EXPECT_TRUE(reports.empty()); // too short to report
-    EXPECT_EQ(Entry(path, COLLECTION_COUNT_MODE), -1);
-    EXPECT_EQ(MoveEnd, 100);
+    EXPECT_EQ(Count(path), -1);
     EXPECT_EQ(CollectionLines.count, 100);
 
     // Open: the file and puzzle shown before stay, as does the game.
@@ -422,7 +421,7 @@ TEST_F(PuzzleFiles, PipesFoldersDevicesAndHugeFilesNeverHoldTheReader) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(LoadGameFile(c.path.c_str()), 0);
         EXPECT_EQ(LastOpenError(), "cannot open " + c.path + ": " + c.reason);
-        EXPECT_EQ(Entry(c.path, COLLECTION_COUNT_MODE), 0);
+        EXPECT_EQ(Count(c.path), 0);
         EXPECT_EQ(OpenForReading(c.path.c_str(), nullptr), -1);
     }
     alarm(0);

@@ -13,6 +13,7 @@
 #include "model/options.h"
 #include "tests/support.h"
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -73,7 +74,7 @@ TEST_F(Rating, SmallPuzzlesWithKnownResults) {
 // analysis is on and the candidates are not shown, else cleared; the clock restarts.
 TEST_F(Rating, PositionRedoRecordsAndOptionsComeBack) {
     LoadPuzzle(BUILTIN_PUZZLE);
-    ASSERT_EQ(CountSolutions(Board, 1), 1);
+    ASSERT_EQ(CountSolutions(Board, 1, SolutionGrid), 1);
     const std::string solution = SolutionDigits();
     AnalysisOptions.numberColour = 1;
     for (int cell : {0, 2, 4}) EnterDigit(cell, solution[cell] - '0');
@@ -114,10 +115,11 @@ TEST_F(Rating, PositionRedoRecordsAndOptionsComeBack) {
 TEST_F(Rating, CreateAtLevelFindsUniqueMinimalPuzzlesOfThatLevel) {
     constexpr int LEVELS[] = {LEVEL_MEDIUM, LEVEL_FIENDISH, LEVEL_VERY_DIFFICULT, LEVEL_EASY};
     std::vector<std::string> puzzles[2], solutions;
+    auto gen = std::make_unique<Generator>();
     for (std::vector<std::string>& run : puzzles) {
-        SeedRandom(2024);
+        SeedGenerator(gen.get(), 2024);
         for (int level : LEVELS) {
-            ASSERT_GE(CreatePuzzleAtLevel(level, nullptr), 1) << level;
+            ASSERT_GE(CreatePuzzleAtLevel(gen.get(), level, nullptr), 1) << level;
             solutions.push_back(SolutionDigits()); // before the checks count other boards
             run.push_back(BoardDigits());
             ExpectFreshPuzzle();
@@ -128,19 +130,20 @@ TEST_F(Rating, CreateAtLevelFindsUniqueMinimalPuzzlesOfThatLevel) {
         ResetForTest();
         LoadGivens(puzzles[0][n].c_str());
         EXPECT_EQ(LevelIndex(RatePosition()), LEVELS[n]) << puzzles[0][n];
-        ASSERT_EQ(CountSolutions(Board, 1), 1);
+        ASSERT_EQ(CountSolutions(Board, 1, SolutionGrid), 1);
         EXPECT_EQ(SolutionDigits(), solutions[n]);
     }
 
     static int64_t watched = 0;
-    SeedRandom(2024);
-    EXPECT_EQ(CreatePuzzleAtLevel(LEVEL_VERY_DIFFICULT,
+    SeedGenerator(gen.get(), 2024);
+    EXPECT_EQ(CreatePuzzleAtLevel(gen.get(), LEVEL_VERY_DIFFICULT,
                                   [](int64_t tried) {
                                       watched = tried;
                                       return tried < 3;
                                   }),
               0);
     EXPECT_EQ(watched, 3);
-    for (int level : {-1, LEVEL_FIENDISH + 1}) EXPECT_EQ(CreatePuzzleAtLevel(level, nullptr), -1);
+    for (int level : {-1, LEVEL_FIENDISH + 1})
+        EXPECT_EQ(CreatePuzzleAtLevel(gen.get(), level, nullptr), -1);
 }
 } // namespace

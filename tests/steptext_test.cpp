@@ -37,7 +37,7 @@ PathStep Captured;
 int StepsToGo = 0;
 
 // Watches the rating loop and keeps the step StepsToGo counts down to.
-void CaptureStep(int kind, int phase) {
+void CaptureStep(void*, int kind, int phase) {
     if (phase == 0 && --StepsToGo == 0) {
         Captured.kind = kind;
         Captured.text = Describe(kind);
@@ -203,9 +203,7 @@ TEST_F(StepText, RealStepsReadAsTheTableSaysAndTheCheckRefusesOtherTexts) {
         LoadGivens(e.puzzle);
         Captured = PathStep();
         StepsToGo = e.step;
-        RatingStepWatcher = CaptureStep;
-        RatePuzzle();
-        RatingStepWatcher = nullptr;
+        RatePuzzle(CaptureStep, nullptr);
         EXPECT_EQ(Captured.text, e.text);
         std::vector<Mutation> checks = e.wrong;
         checks.insert(checks.begin(), {TEXTCHECK_OK, [](StepRecord&) {}}); // the step passes

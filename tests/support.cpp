@@ -287,12 +287,13 @@ void ExpectFreshPuzzle() {
     EXPECT_EQ(MoveEnd, 0);
     uint8_t cells[81];
     std::copy(Board, Board + 81, cells);
-    ASSERT_EQ(CountSolutions(cells, 1), 1) << BoardDigits();
+    ASSERT_EQ(CountSolutions(cells, 1, SolutionGrid), 1) << BoardDigits();
     for (int i = 0; i < 81; i++) {
         if (!cells[i]) continue;
         const uint8_t d = cells[i];
         cells[i] = 0; // every given is needed
-        EXPECT_GE(CountSolutions(cells, 1), 2) << BoardDigits() << " without cell " << i;
+        EXPECT_GE(CountSolutions(cells, 1, SolutionGrid), 2)
+            << BoardDigits() << " without cell " << i;
         cells[i] = d;
     }
 }

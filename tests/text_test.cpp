@@ -11,9 +11,10 @@ class Text : public CoreTest {
   protected:
     std::string Format(uint32_t format) {
         AnalysisOptions.blockFormat = format;
-        FormatPuzzleText(TextBuffer);
-        return TextBuffer;
+        FormatPuzzleText(buffer);
+        return buffer;
     }
+    char buffer[TEXT_BUFFER_SIZE] = {}; // one for the test, so a text missing its end shows
     void Parse(const std::string& text, uint32_t format) {
         AnalysisOptions.blockFormat = format;
         ParsePuzzleText(text.c_str());

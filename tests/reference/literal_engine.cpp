@@ -27,6 +27,7 @@ struct Matrix {
 using Callback = int32_t (*)(uint32_t depth, Node** stack);
 
 int32_t Limit;
+uint8_t* Solution; // where the count in progress writes its solutions
 
 int32_t Init(Matrix* m, uint32_t rows, uint32_t columns) {
     m->rowCount = rows;
@@ -152,14 +153,15 @@ int32_t Record(uint32_t depth, Node** stack) {
                 column = (index - 81) / 9;
             }
         }
-        SolutionGrid[9 * row + column] = uint8_t(digit);
+        Solution[9 * row + column] = uint8_t(digit);
     }
     return 1;
 }
 } // namespace
 
-int32_t LiteralCountSolutions(const uint8_t* board, int32_t limit) {
+int32_t LiteralCountSolutions(const uint8_t* board, int32_t limit, uint8_t* solution) {
     Limit = limit;
+    Solution = solution;
     Matrix m;
     if (Init(&m, 0, 324) < 0) return -3;
     for (uint32_t r = 0; r < 9; r++) {

@@ -3,7 +3,14 @@
 // freed on each call, every remaining row covered and uncovered after the limit is passed). Same
 // rows, column choice and per-level limit rule as CountSolutions, written independently of it.
 #pragma once
+// Its state is its own file's: one count at a time.
+#include "exactcover/count.h"
 #include <cstdint>
 
-// Same contract as CountSolutions: the result, and SolutionGrid holding the last solution reached.
-int32_t LiteralCountSolutions(const uint8_t* board, int32_t limit);
+// Same contract as CountSolutions: the result, and solution holding the last solution reached.
+int32_t LiteralCountSolutions(const uint8_t* board, int32_t limit, uint8_t* solution);
+// The same as a generator's counter (the workspace is not used).
+inline int32_t LiteralCounter(CountWorkspace*, const uint8_t* board, int32_t limit,
+                              uint8_t* solution) {
+    return LiteralCountSolutions(board, limit, solution);
+}
