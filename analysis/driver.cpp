@@ -105,15 +105,15 @@ int FindSingles() {
         for (int k = 0; k < 9; k++) {
             const DigitMask m = AnalysisGrid[UnitTable[unit][k]];
             for (DigitMask rest = m & ALL_DIGITS; rest; rest &= rest - 1)
-                places[LowestBitIndex(rest)] |= uint16_t(1u << k);
-            if (SingleDigit(m)) alone[LowestBitIndex(m)] |= uint16_t(1u << k);
+                places[std::countr_zero(rest)] |= uint16_t(1u << k);
+            if (SingleDigit(m)) alone[std::countr_zero(m)] |= uint16_t(1u << k);
         }
         for (int d = 0; d < 9; d++) {
             int k;
             if (alone[d])
-                k = LowestBitIndex(alone[d]);
+                k = std::countr_zero(alone[d]);
             else if (places[d] && !(places[d] & (places[d] - 1)))
-                k = LowestBitIndex(places[d]);
+                k = std::countr_zero(places[d]);
             else
                 continue;
             found[UnitTable[unit][k]] |= DigitMask(1u << d);

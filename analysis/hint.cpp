@@ -76,7 +76,7 @@ void AddPlace(Line& line, const uint8_t* cells, int n) {
     if (box) return line.Add("box %d", UserBox(cells[0]));
     unsigned boxes = 0;
     for (int i = 0; i < n; i++) boxes |= 1u << UserBox(cells[i]);
-    const int count = PopCount(boxes);
+    const int count = std::popcount(boxes);
     if (count == 9) return line.Add("all nine boxes");
     line.Add("boxes ");
     for (int b = 1, listed = 0; b <= 9; b++) {

@@ -10,6 +10,7 @@
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/verdicts.h"
+#include <bit>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -105,12 +106,12 @@ int CheckHintPosition(const DigitMask* marks, char* out, size_t size) {
         const DigitMask placed = Board[x] ? 0 : DigitMask(marks[x] & PeerDigits(x));
         if (!placed) continue;
         if (repeated == 0) {
-            const int digit = LowestBitIndex(placed) + 1;
+            const int digit = std::countr_zero(placed) + 1;
             text.Add("your marks keep %d at r%dc%d, which ", digit, x / 9 + 1, x % 9 + 1);
             AddUnitHolding(text, x, digit);
             text.Add(" already has");
         }
-        repeated += PopCount(placed);
+        repeated += std::popcount(placed);
     }
     if (repeated > 1) text.Add(" (and %d more like it)", repeated - 1);
     return repeated ? HINT_MARKS_PLACED : VERDICT_UNIQUE;
