@@ -275,7 +275,8 @@ int CheckRecordedStep(int kind, const StepRecord& s, const DigitMask* before,
         if (s.targets[i].cell < 81) stated[s.targets[i].cell] |= s.targets[i].digits;
     for (int x = 0; x < 81; x++) {
         const int placed = !boardBefore[x] && boardAfter[x] ? boardAfter[x] & CELL_DIGIT : 0;
-        const int entered = single && x == s.placed ? std::countr_zero(s.digits) + 1 : 0;
+        const int entered =
+            single && x == s.placed && s.digits ? std::countr_zero(s.digits) + 1 : 0;
         if (placed != entered)
             return Fault(TEXTCHECK_EFFECT, why, size, "r%dc%d: the record enters %d, the step %d",
                          x / 9 + 1, x % 9 + 1, entered, placed);
