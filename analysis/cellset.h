@@ -78,9 +78,9 @@ constexpr bool IsPeer(int a, int b) {
 constexpr std::array<CellSet, 27> MakeUnitSets() {
     std::array<CellSet, 27> sets{};
     for (int c = 0; c < 81; c++) {
-        CellSetAdd(sets[c / 9], c);         // row
-        CellSetAdd(sets[9 + c % 9], c);     // column
-        CellSetAdd(sets[18 + BoxOf(c)], c); // box
+        CellSetAdd(sets[c / 9], c);      // row
+        CellSetAdd(sets[9 + c % 9], c);  // column
+        CellSetAdd(sets[BoxUnit(c)], c); // box
     }
     return sets;
 }

@@ -34,7 +34,7 @@ int UnitColumn(int cell) {
     return 9 + cell % 9;
 }
 int UnitBox(int cell) {
-    return 18 + BoxOf(cell);
+    return BoxUnit(cell);
 }
 
 bool SameNode(const ProofNode& a, const ProofNode& b) {

@@ -127,7 +127,7 @@ void EmptyChainGraph() {
 
 // The unit of one kind (0 row, 1 column, 2 box) through a cell.
 static inline const uint8_t* UnitThrough(int cell, int kind) {
-    int unit = kind == 0 ? cell / 9 : kind == 1 ? 9 + cell % 9 : 18 + BoxOf(cell);
+    int unit = kind == 0 ? cell / 9 : kind == 1 ? 9 + cell % 9 : BoxUnit(cell);
     return UnitTable[unit];
 }
 

@@ -134,7 +134,7 @@ int FindSingles() {
         s.technique =
             AnalysisGrid[x] == found[x] ? TECHNIQUE_NAKED_SINGLE : TECHNIQUE_HIDDEN_SINGLE;
         // A hidden single's unit: the first of its row, column and box with no other place.
-        const int units[3] = {x / 9, 9 + x % 9, 18 + BoxOf(x)};
+        const int units[3] = {x / 9, 9 + x % 9, BoxUnit(x)};
         for (int u = 0; u < 3 && s.technique == TECHNIQUE_HIDDEN_SINGLE && s.unit < 0; u++) {
             int places = 0;
             for (int k = 0; k < 9; k++)

@@ -153,7 +153,7 @@ static int FindFishForDigit(DigitMask digit, int size) {
     for (int k = 0; k < 9; k++) {
         if (lineDigits[0][k]) with |= 1u << k;
         if (lineDigits[1][k]) with |= 1u << (9 + k);
-        const int band = k % 3, stack = k / 3; // box k: 3 x (column / 3) + row / 3
+        const int band = k % 3, stack = k / 3; // unit 18 + k: rows 3 band.., columns 3 stack..
         for (int r = 3 * band; r < 3 * band + 3; r++)
             if (lineDigits[0][r] >> (3 * stack) & 7) with |= 1u << (18 + k);
     }
@@ -315,7 +315,7 @@ static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit, u
     } else if (s.size == 1) { // the line's digit in one box: the rest of the box loses it
         s.technique = TECHNIQUE_CLAIMING;
         s.unit = std::countr_zero(baseUnits);
-        s.line = 18 + BoxOf(s.pattern[0].cell);
+        s.line = BoxUnit(s.pattern[0].cell);
     } else {
         s.technique = TECHNIQUE_FISH;
         s.family = (baseUnits & UNITS_ROWS) ? 0 : 1;

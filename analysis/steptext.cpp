@@ -1,6 +1,6 @@
 // The current step in words: one line naming the technique, where it stands and what it places
 // or removes. Cells are written rNcM, rows and columns 1-based; boxes are numbered 1..9 row by
-// row from the top left, as players count them (the core's BoxOf counts down the columns).
+// row from the top left, as players count them (BoxOf + 1).
 // Chains are written out as alternating inference chains ("(4)r1c7=r3c7-r3c2=r6c2"), and the
 // almost-locked-set texts state the sets, X and Z as the search found them, with the chain of
 // every link it took from the chain graph. Reads the step record alone (a fish's sashimi test
@@ -54,10 +54,6 @@ int RowOf(int cell) {
 int ColumnOf(int cell) {
     return cell % 9;
 }
-// Box 1..9 counted row by row, as the user reads the grid.
-int UserBox(int cell) {
-    return 3 * (cell / 27) + cell % 9 / 3 + 1;
-}
 
 void AddCell(Line& line, int cell) {
     line.Add("r%dc%d", RowOf(cell) + 1, ColumnOf(cell) + 1);
@@ -87,7 +83,7 @@ void AddUnit(Line& line, int unit) {
     else if (unit < 18)
         line.Add("column %d", unit - 9 + 1);
     else
-        line.Add("box %d", UserBox(cell));
+        line.Add("box %d", BoxOf(cell) + 1);
 }
 
 // A chain's label: "a" to "z" for chains 0 to 25, then "aa", "ab", ... "az", "ba", ... as
@@ -213,7 +209,7 @@ void DescribeLocked(Line& line, const StepRecord& s) {
         const int lineA = s.linkLines[0], lineB = s.linkLines[1];
         line.Add("%s (box and two lines) %d in box %d: the box's %ds lie in ",
                  (lineA < 9) != (lineB < 9) ? "Empty rectangle" : "Grouped turbot fish", d,
-                 UserBox(UnitTable[s.unit][0]), d);
+                 BoxOf(UnitTable[s.unit][0]) + 1, d);
         AddLineName(line, lineA, false);
         line.Add(" and ");
         AddLineName(line, lineB, false);
@@ -227,13 +223,13 @@ void DescribeLocked(Line& line, const StepRecord& s) {
         AddCell(line, s.links[1]);
         line.Add(", so one of them is %d: ", d);
     } else if (s.technique == TECHNIQUE_POINTING) {
-        line.Add("Pointing %d in box %d along ", d, UserBox(UnitTable[s.unit][0]));
+        line.Add("Pointing %d in box %d along ", d, BoxOf(UnitTable[s.unit][0]) + 1);
         AddLineName(line, s.line, false);
         line.Add(": ");
     } else {
         line.Add("Claiming %d in ", d);
         AddLineName(line, s.unit, false);
-        line.Add(" within box %d: ", UserBox(UnitTable[s.line][0]));
+        line.Add(" within box %d: ", BoxOf(UnitTable[s.line][0]) + 1);
     }
     AddTargets(line, s);
 }

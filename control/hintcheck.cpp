@@ -38,7 +38,7 @@ void Text::Add(const char* format, ...) {
 // The unit of the cell (row, column, box as players number it) whose placed digits hold the
 // digit, written "row 2"; false when none does.
 bool AddUnitHolding(Text& text, int cell, int digit) {
-    const int units[3] = {cell / 9, 9 + cell % 9, 18 + BoxOf(cell)};
+    const int units[3] = {cell / 9, 9 + cell % 9, BoxUnit(cell)};
     for (int u : units)
         for (int k = 0; k < 9; k++) {
             const int c = UnitTable[u][k];
@@ -48,7 +48,7 @@ bool AddUnitHolding(Text& text, int cell, int digit) {
             else if (u < 18)
                 text.Add("column %d", u - 9 + 1);
             else
-                text.Add("box %d", 3 * (cell / 27) + cell % 9 / 3 + 1);
+                text.Add("box %d", BoxOf(cell) + 1);
             return true;
         }
     return false;
