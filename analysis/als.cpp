@@ -155,7 +155,7 @@ void AddAls(int unit, uint32_t positions, int size) {
         uni |= AnalysisGrid[c];
         CellSetAdd(set, c);
     }
-    if (n != size || PopCount(uni) != size + 1) return;
+    if (n != size || std::popcount(uni) != size + 1) return;
     SyncAlsHash();
     if (AlsListed(set, size)) return;
     if (AlsCount >= ALS_MAX) return;
@@ -193,7 +193,7 @@ static void PrepareAls(int als) {
 // QueryAlsLink(a, b, digit), with links on: an answer LinkKnown holds is taken from there,
 // since asking would return it and change nothing.
 static inline int AskLink(int a, int b, DigitMask digit) {
-    const LinkKnownRecord& k = LinkKnown[a][LowestBitIndex(digit)];
+    const LinkKnownRecord& k = LinkKnown[a][std::countr_zero(digit)];
     if (CellSetHas(k.linked, b)) return 1;
     if (CellSetHas(k.unlinked, b)) return -1;
     return QueryAlsLink(a, b, digit);
@@ -206,7 +206,7 @@ static int SeesAll(int cell, int als, DigitMask digit) {
     if (!(AnalysisGrid[cell] & digit)) return 0;
     const AlsInfoRecord& info = AlsInfo[als];
     if (!(info.digits & digit)) return 0;
-    int d = LowestBitIndex(digit);
+    int d = std::countr_zero(digit);
     if (CellSetHas(info.seenBy[d], cell)) return 1; // every cell holding it is a peer
     if (!LinksOn()) return 0;                       // the query would answer no at once
     const uint8_t* cells;
@@ -300,23 +300,23 @@ static int TryPair(int t, int pair) {
     int zSets = 3; // the sets t sees Z in: bit 0 A, bit 1 B
     // Doubly linked: a digit of one set outside X that t sees in all its cells. The first
     // digit found ends the search.
-    if (PopCount(x) >= 2) {
+    if (std::popcount(x) >= 2) {
         for (int k = 0; k < 2 && !z; k++) {
             int als = k == 0 ? rec.first : rec.second;
             DigitMask candidates = AlsInfo[als].digits & mask & DigitMask(~x);
             for (DigitMask rest = candidates; rest != 0; rest &= rest - 1)
-                if (SeesAll(t, als, DigitMask(LowestBit(rest)))) {
-                    z = DigitMask(LowestBit(rest));
+                if (SeesAll(t, als, DigitMask(rest & -rest))) {
+                    z = DigitMask(rest & -rest);
                     zSets = 1 << k;
                     break;
                 }
         }
     }
     if (!z) {
-        DigitMask zs = PopCount(x) == 1 ? DigitMask(ALL_DIGITS & ~x) : x;
+        DigitMask zs = std::popcount(x) == 1 ? DigitMask(ALL_DIGITS & ~x) : x;
         // SeesAll is 0 for a digit t lacks, before any query: those are skipped at once.
         for (DigitMask rest = zs & A.digits & mask; rest != 0; rest &= rest - 1) {
-            DigitMask digit = DigitMask(LowestBit(rest));
+            DigitMask digit = DigitMask(rest & -rest);
             if (SeesAll(t, rec.first, digit) && (B.digits & digit) &&
                 SeesAll(t, rec.second, digit)) {
                 z = digit;
@@ -348,7 +348,7 @@ static int TryChain(int als) {
     const AlsSeesRecord& known = SeesOf(als);
     uint64_t examine[CHAIN_NODES_MAX / 64] = {};
     for (DigitMask rest = AlsInfo[als].digits; rest; rest &= rest - 1) {
-        const int d = LowestBitIndex(rest);
+        const int d = std::countr_zero(rest);
         ForEachCell((known.sees[d] | known.unsure[d]) & NodeCells[d], [&](int c) {
             const int n = NodeAt[d][c];
             examine[n >> 6] |= uint64_t(1) << (n & 63);
@@ -359,7 +359,7 @@ static int TryChain(int als) {
     auto nodeSees = [&](int n) {
         if (sees[n] < 0) {
             const ChainNode& node = ChainNodeTable[n];
-            const int d = LowestBitIndex(node.digits);
+            const int d = std::countr_zero(node.digits);
             if (!CellSetHas(known.unsure[d], node.cell))
                 sees[n] = CellSetHas(known.sees[d], node.cell);
             else
@@ -369,12 +369,12 @@ static int TryChain(int als) {
     };
     for (int wi = 0; wi < CHAIN_NODES_MAX / 64; wi++)
         for (uint64_t bi = examine[wi]; bi; bi &= bi - 1) {
-            const int i = 64 * wi + __builtin_ctzll(bi);
+            const int i = 64 * wi + std::countr_zero(bi);
             const ChainNode& ni = ChainNodeTable[i];
             if (!nodeSees(i)) continue;
             for (int wj = 0; wj < CHAIN_NODES_MAX / 64; wj++)
                 for (uint64_t bj = examine[wj]; bj; bj &= bj - 1) {
-                    const int j = 64 * wj + __builtin_ctzll(bj);
+                    const int j = 64 * wj + std::countr_zero(bj);
                     const ChainNode& nj = ChainNodeTable[j];
                     if (nj.digits == ni.digits || !nodeSees(j)) continue;
                     bool found = false;
@@ -416,14 +416,14 @@ static void TakeGrid() {
     for (CellSet& cells : GridDigitCells) cells = CellSet{};
     for (int c = 0; c < 81; c++)
         for (DigitMask m = AnalysisGrid[c] & ALL_DIGITS; m; m &= m - 1)
-            CellSetAdd(GridDigitCells[LowestBitIndex(m)], c);
+            CellSetAdd(GridDigitCells[std::countr_zero(m)], c);
     for (int d = 0; d < 9; d++) {
         NodeAt[d] = NodesWithDigit(d);
         NodeCells[d] = CellSet{};
     }
     for (int n = 0; n < ChainNodeCount; n++) {
         const ChainNode& node = ChainNodeTable[n];
-        CellSetAdd(NodeCells[LowestBitIndex(node.digits)], node.cell);
+        CellSetAdd(NodeCells[std::countr_zero(node.digits)], node.cell);
     }
     SeesStamp++; // a new grid, new sets and maybe links: every SeesAll set is made afresh
     SearchId++;  // and every AlsStops record
@@ -442,7 +442,7 @@ static void CollectAls() {
         uint32_t empty = 0;
         for (int pos = 0; pos < 9; pos++)
             if (Board[UnitTable[u][pos]] == 0) empty |= 1u << pos;
-        int k = PopCount(empty);
+        int k = std::popcount(empty);
         for (int n = 1; n < k; n++)
             // n-position subsets of the empty positions in increasing mask order
             for (int w = NINE_BIT_WORDS.start[n]; w < NINE_BIT_WORDS.start[n + 1]; w++)
@@ -456,7 +456,7 @@ static void CollectAls() {
 static int KnownPairDigitLinked(const AlsInfoRecord& A, const CellSet& cellsB, int d) {
     for (int part = 0; part < 2; part++)
         for (uint64_t w = part ? A.digitCells[d].hi : A.digitCells[d].lo; w; w &= w - 1) {
-            const int a = 64 * part + __builtin_ctzll(w);
+            const int a = 64 * part + std::countr_zero(w);
             const LinkKnownRecord& k = LinkKnown[a][d];
             const CellSet asked = cellsB & ~(PEER_SETS[a] | k.linked); // not passed for a
             if (CellSetEmpty(asked)) continue;
@@ -519,7 +519,7 @@ static void RecordAllPairs() {
         const int first = (i + 1) >> 6; // the word holding set i + 1; earlier ones are unused
         AlsBits examine{};
         for (DigitMask rest = A.digits; rest; rest &= rest - 1) {
-            const int d = LowestBitIndex(rest);
+            const int d = std::countr_zero(rest);
             AlsBits alive = AlsWith[d], slow{};
             ForEachCell(A.digitCells[d], [&](int a) {
                 const AlsStopRecord& stop = StopsOf(a, d);
@@ -538,7 +538,7 @@ static void RecordAllPairs() {
             uint64_t bits = examine.w[w];
             if (w == first) bits &= ~uint64_t(0) << ((i + 1) & 63); // j > i only
             for (; bits; bits &= bits - 1) {
-                const int j = 64 * w + __builtin_ctzll(bits);
+                const int j = 64 * w + std::countr_zero(bits);
                 const uint64_t bit = uint64_t(1) << (j & 63);
                 const AlsInfoRecord& B = AlsInfo[j];
                 if (AlsPairCount >= ALS_PAIRS_MAX &&
@@ -546,8 +546,8 @@ static void RecordAllPairs() {
                     continue; // nothing to store and nothing to ask
                 DigitMask x = 0;
                 for (DigitMask rest = A.digits & B.digits; rest != 0; rest &= rest - 1) {
-                    const DigitMask digit = DigitMask(LowestBit(rest));
-                    const int d = LowestBitIndex(digit);
+                    const DigitMask digit = DigitMask(rest & -rest);
+                    const int d = std::countr_zero(digit);
                     if (takes[d].w[w] & bit) {
                         x |= digit;
                     } else if (asks[d].w[w] & bit) {
@@ -573,20 +573,20 @@ static void MakePairSets(int p) {
     const AlsSeesRecord& sB = SeesOf(rec.second);
     const DigitMask x = rec.digits;
     CellSet unsure{}, fires{};
-    if (PopCount(x) >= 2) // doubly linked: a digit of one set outside X
+    if (std::popcount(x) >= 2) // doubly linked: a digit of one set outside X
         for (int k = 0; k < 2; k++) {
             const AlsInfoRecord& K = k == 0 ? A : B;
             const AlsSeesRecord& sK = k == 0 ? sA : sB;
             for (DigitMask rest = K.digits & DigitMask(~x); rest; rest &= rest - 1) {
-                int d = LowestBitIndex(rest);
+                int d = std::countr_zero(rest);
                 unsure = unsure | sK.unsure[d];
                 fires = fires | sK.sees[d];
             }
         }
     // the other common digits (singly linked) or X's own (doubly), seen in both sets
-    const DigitMask zs = PopCount(x) == 1 ? DigitMask(ALL_DIGITS & ~x) : x;
+    const DigitMask zs = std::popcount(x) == 1 ? DigitMask(ALL_DIGITS & ~x) : x;
     for (DigitMask rest = zs & A.digits; rest; rest &= rest - 1) {
-        int d = LowestBitIndex(rest);
+        int d = std::countr_zero(rest);
         unsure = unsure | sA.unsure[d];
         if (!(B.digits >> d & 1)) continue;
         unsure = unsure | sB.unsure[d];
@@ -629,7 +629,7 @@ static void IndexSets() {
     }
     for (int i = 0; i < AlsCount; i++)
         for (DigitMask rest = AlsInfo[i].digits; rest; rest &= rest - 1) {
-            const int d = LowestBitIndex(rest);
+            const int d = std::countr_zero(rest);
             AlsWith[d].w[i >> 6] |= uint64_t(1) << (i & 63);
             ForEachCell(AlsInfo[i].digitCells[d],
                         [&](int c) { AlsAt[c][d].w[i >> 6] |= uint64_t(1) << (i & 63); });
@@ -702,7 +702,7 @@ void CompleteAlsStep(StepRecord* s) {
     if (s->rule == RULE_ALS_XZ) {
         // Every X of A against B, then the target against the sets it sees Z in.
         for (DigitMask rest = s->restricted; rest; rest &= rest - 1) {
-            const DigitMask digit = DigitMask(LowestBit(rest));
+            const DigitMask digit = DigitMask(rest & -rest);
             for (int i = 0; i < a.count; i++)
                 if (AnalysisGrid[a.cells[i]] & digit) links.NeedAll(a.cells[i], s->sets[1], digit);
         }

@@ -1,41 +1,16 @@
-// Sets of cells and digits as bit words, shared by every technique: the bit helpers, the
-// one-digit test, CellSet with its operations, and the peer and unit sets of the grid.
+// Sets of cells and digits as bit words, shared by every technique: the one-digit test, CellSet
+// with its operations, and the peer and unit sets of the grid. Bits are counted and found with
+// <bit> (std::popcount, std::countr_zero); a build for x86-64 enables the POPCNT instruction so
+// std::popcount is one instruction rather than a library call.
 #pragma once
 #include "model/board.h"
 #include <array>
+#include <bit>
 #include <cstdint>
 
-// Without a popcount instruction in the target, the builtin is a library call; the bit-slice
-// count below is inline and gives the same number.
-constexpr int PopCount(uint32_t x) {
-#if defined(__POPCNT__)
-    return __builtin_popcount(x);
-#else
-    x = x - ((x >> 1) & 0x55555555u);
-    x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
-    x = (x + (x >> 4)) & 0x0F0F0F0Fu;
-    return int((x * 0x01010101u) >> 24);
-#endif
-}
-constexpr int PopCount64(uint64_t x) {
-#if defined(__POPCNT__)
-    return __builtin_popcountll(x);
-#else
-    x = x - ((x >> 1) & 0x5555555555555555ull);
-    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-    return int((x * 0x0101010101010101ull) >> 56);
-#endif
-}
-constexpr uint32_t LowestBit(uint32_t x) {
-    return x & (0u - x);
-}
-constexpr int LowestBitIndex(uint32_t x) {
-    return x ? __builtin_ctz(x) : -1;
-}
 // True when the mask holds exactly one of the digits 1..9.
 constexpr bool SingleDigit(DigitMask m) {
-    return m != 0 && m <= 0x100 && (m & (m - 1)) == 0;
+    return std::has_single_bit(m) && m <= 0x100;
 }
 
 // CellSet:  lo bit c: cell c (0..63)  |  hi bit c - 64: cell c (64..80), hi bits 17..63 zero.
@@ -73,17 +48,17 @@ constexpr bool CellSetEmpty(const CellSet& s) {
 constexpr bool CellSetWithin(const CellSet& inner, const CellSet& outer) {
     return CellSetEmpty(inner & ~outer);
 }
-inline int CellSetCount(const CellSet& s) {
-    return PopCount64(s.lo) + PopCount64(s.hi);
+constexpr int CellSetCount(const CellSet& s) {
+    return std::popcount(s.lo) + std::popcount(s.hi);
 }
 // The lowest cell of a set that is not empty.
-inline int CellSetFirst(const CellSet& s) {
-    return s.lo ? __builtin_ctzll(s.lo) : 64 + __builtin_ctzll(s.hi);
+constexpr int CellSetFirst(const CellSet& s) {
+    return s.lo ? std::countr_zero(s.lo) : 64 + std::countr_zero(s.hi);
 }
 // Calls f(cell) for each cell of the set, ascending.
 template <typename F> inline void ForEachCell(const CellSet& s, F f) {
-    for (uint64_t w = s.lo; w; w &= w - 1) f(__builtin_ctzll(w));
-    for (uint64_t w = s.hi; w; w &= w - 1) f(64 + __builtin_ctzll(w));
+    for (uint64_t w = s.lo; w; w &= w - 1) f(std::countr_zero(w));
+    for (uint64_t w = s.hi; w; w &= w - 1) f(64 + std::countr_zero(w));
 }
 
 // The 20 peers of each cell; the cells of each unit in UnitTable's numbering.
@@ -103,9 +78,9 @@ constexpr bool IsPeer(int a, int b) {
 constexpr std::array<CellSet, 27> MakeUnitSets() {
     std::array<CellSet, 27> sets{};
     for (int c = 0; c < 81; c++) {
-        CellSetAdd(sets[c / 9], c);         // row
-        CellSetAdd(sets[9 + c % 9], c);     // column
-        CellSetAdd(sets[18 + BoxOf(c)], c); // box
+        CellSetAdd(sets[c / 9], c);      // row
+        CellSetAdd(sets[9 + c % 9], c);  // column
+        CellSetAdd(sets[BoxUnit(c)], c); // box
     }
     return sets;
 }

@@ -34,7 +34,7 @@ int UnitColumn(int cell) {
     return 9 + cell % 9;
 }
 int UnitBox(int cell) {
-    return 18 + BoxOf(cell);
+    return BoxUnit(cell);
 }
 
 bool SameNode(const ProofNode& a, const ProofNode& b) {
@@ -73,7 +73,7 @@ void StartSearch(int cluster) {
     ProofSearch.count = 0;
     for (int n = ChainTable[cluster].first; n < ChainTable[cluster + 1].first; n++) {
         const ChainNode& node = ChainNodeTable[n];
-        const int d = LowestBitIndex(node.digits);
+        const int d = std::countr_zero(node.digits);
         if (d < 0 || d > 8 || ProofSearch.at[node.cell][d] >= 0 ||
             ProofSearch.count >= VERTICES_MAX)
             continue;
@@ -82,7 +82,7 @@ void StartSearch(int cluster) {
     }
     // A box's rows and columns list their cells ascending, as a group keeps them.
     for (DigitMask rest = ChainTable[cluster].digits & ALL_DIGITS; rest; rest &= rest - 1) {
-        const DigitMask digit = DigitMask(LowestBit(rest));
+        const DigitMask digit = DigitMask(rest & -rest);
         for (int box = 18; box < 27; box++)
             for (int k = 0; k < 6; k++) { // the box's three rows, then its three columns
                 uint8_t cells[3];
@@ -103,8 +103,9 @@ template <typename F> void ForEachStrong(int v, F visit) {
     const ProofNode n = ProofSearch.vertex[v];
     if (n.count == 1) {
         const DigitMask mask = AnalysisGrid[n.cells[0]];
-        if (PopCount(mask) == 2) {
-            const int other = ProofSearch.at[n.cells[0]][LowestBitIndex(mask & ~n.digit)];
+        if (std::popcount(mask) == 2) {
+            const int other =
+                ProofSearch.at[n.cells[0]][std::countr_zero(DigitMask(mask & ~n.digit))];
             if (other >= 0) visit(other);
         }
     }
@@ -124,7 +125,7 @@ template <typename F> void ForEachStrong(int v, F visit) {
             if ((AnalysisGrid[c] & n.digit) && !HasCell(n, c)) rest[count++] = uint8_t(c);
         }
         if (count == 1) {
-            const int w = ProofSearch.at[rest[0]][LowestBitIndex(n.digit)];
+            const int w = ProofSearch.at[rest[0]][std::countr_zero(n.digit)];
             if (w >= 0) visit(w);
             continue;
         }
@@ -173,8 +174,8 @@ int ClusterProof(int from, bool fromTrue, int to, bool toTrue, ChainProofRecord*
     const ChainNode& b = ChainNodeTable[to];
     if (a.chain != b.chain) return 0;
     StartSearch(a.chain);
-    const int start = ProofSearch.at[a.cell][LowestBitIndex(a.digits)];
-    const int goal = ProofSearch.at[b.cell][LowestBitIndex(b.digits)];
+    const int start = ProofSearch.at[a.cell][std::countr_zero(a.digits)];
+    const int goal = ProofSearch.at[b.cell][std::countr_zero(b.digits)];
     if (start < 0 || goal < 0) return 0;
     const int startState = 2 * start + (fromTrue ? 1 : 0);
     const int goalState = 2 * goal + (toTrue ? 1 : 0);
@@ -252,7 +253,7 @@ int CachedLink(int a, int b, DigitMask digit, bool* fromB) {
 // differs, another one when x false implies y true (ChainImplies). With a proof to fill, the
 // chain of the first such pair: "(d)a-x=...=y-b".
 bool SearchLinkFrom(int a, int b, DigitMask digit, ChainProofRecord* proof) {
-    const int16_t* nodeAt = NodesWithDigit(LowestBitIndex(digit));
+    const int16_t* nodeAt = NodesWithDigit(std::countr_zero(digit));
     for (int k = 0; k < ChainCount; k++) {
         if (!(ChainTable[k].digits & digit)) continue;
         for (int i = 0; i < 20; i++) {
@@ -358,8 +359,8 @@ const char* BivalueName(const ChainProofRecord& p) {
     for (int k = 1; k < cells; k++) samePair = samePair && pairs[k] == pairs[0];
     if (cells == 2 && samePair) return "Naked pair"; // two cells of one unit
     // A pivot seeing two pincers, the three cells holding xy, yz and xz.
-    if (cells == 3 && PopCount(pairs[0] | pairs[1] | pairs[2]) == 3 && pairs[0] != pairs[1] &&
-        pairs[1] != pairs[2] && pairs[0] != pairs[2])
+    if (cells == 3 && std::popcount(DigitMask(pairs[0] | pairs[1] | pairs[2])) == 3 &&
+        pairs[0] != pairs[1] && pairs[1] != pairs[2] && pairs[0] != pairs[2])
         return "XY-wing";
     if (cells >= 4 && samePair) return "Remote pair";
     return "XY-chain";
@@ -461,7 +462,7 @@ void WriteCells(Writer& w, const ProofNode& n) {
 }
 
 char DigitChar(DigitMask digit) {
-    return char('1' + LowestBitIndex(digit));
+    return char('1' + std::countr_zero(digit));
 }
 
 } // namespace

@@ -85,7 +85,7 @@ const int16_t* NodesWithDigit(int digitIndex) {
         std::memset(NodeWith, -1, sizeof NodeWith);
         for (int n = 0; n < ChainNodeCount; n++) {
             const ChainNode& node = ChainNodeTable[n];
-            NodeWith[LowestBitIndex(node.digits)][node.cell] = int16_t(n);
+            NodeWith[std::countr_zero(node.digits)][node.cell] = int16_t(n);
         }
         NodeIndexVersion = GraphVersion;
     }
@@ -94,7 +94,7 @@ const int16_t* NodesWithDigit(int digitIndex) {
 
 int FindNode(int cell, DigitMask digits) {
     if (!SingleDigit(digits) || cell < 0 || cell >= 81) return -1;
-    return NodesWithDigit(LowestBitIndex(digits))[cell];
+    return NodesWithDigit(std::countr_zero(digits))[cell];
 }
 
 int AddNode(DigitMask digits, int cell, int chain, int colour) {
@@ -127,7 +127,7 @@ void EmptyChainGraph() {
 
 // The unit of one kind (0 row, 1 column, 2 box) through a cell.
 static inline const uint8_t* UnitThrough(int cell, int kind) {
-    int unit = kind == 0 ? cell / 9 : kind == 1 ? 9 + cell % 9 : 18 + BoxOf(cell);
+    int unit = kind == 0 ? cell / 9 : kind == 1 ? 9 + cell % 9 : BoxUnit(cell);
     return UnitTable[unit];
 }
 
@@ -154,7 +154,7 @@ static void GrowChain(int cell, DigitMask digit, int colour) {
         if (p >= 0 && (StrongDigits[p] & digit)) GrowChain(p, digit, colour ^ 1);
     }
     DigitMask mask = AnalysisGrid[cell];
-    if (PopCount(mask) == 2) {
+    if (std::popcount(mask) == 2) {
         DigitMask other = mask ^ digit;
         if (StrongDigits[cell] & other) GrowChain(cell, other, colour ^ 1);
     }
@@ -179,7 +179,7 @@ static void MarkStrongDigits() {
             StrongDigits[second] |= b;
         }
     for (int x = 0; x < 81; x++)
-        if (PopCount(AnalysisGrid[x]) == 2) StrongDigits[x] |= AnalysisGrid[x];
+        if (std::popcount(AnalysisGrid[x]) == 2) StrongDigits[x] |= AnalysisGrid[x];
 }
 
 void BuildChains() {
@@ -191,7 +191,7 @@ void BuildChains() {
     for (int x = 0; x < 81; x++)
         while (StrongDigits[x] != 0) {
             int before = ChainNodeCount;
-            GrowChain(x, DigitMask(LowestBit(StrongDigits[x])), 1);
+            GrowChain(x, DigitMask(StrongDigits[x] & -StrongDigits[x]), 1);
             // Every chain has two nodes but one cut short by the full table, so 128 chains
             // fill the table; the test only guards the end entry.
             if (ChainNodeCount > before && ChainCount < CHAINS_MAX) CloseChain();
@@ -333,7 +333,7 @@ static void SyncAdjacency() {
 static inline bool VisitedCovers(const uint64_t chains[2]) {
     for (int part = 0; part < 2; part++)
         for (uint64_t w = chains[part]; w; w &= w - 1)
-            if (!ChainVisited[64 * part + __builtin_ctzll(w)]) return false;
+            if (!ChainVisited[64 * part + std::countr_zero(w)]) return false;
     return true;
 }
 

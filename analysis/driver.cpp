@@ -105,15 +105,15 @@ int FindSingles() {
         for (int k = 0; k < 9; k++) {
             const DigitMask m = AnalysisGrid[UnitTable[unit][k]];
             for (DigitMask rest = m & ALL_DIGITS; rest; rest &= rest - 1)
-                places[LowestBitIndex(rest)] |= uint16_t(1u << k);
-            if (SingleDigit(m)) alone[LowestBitIndex(m)] |= uint16_t(1u << k);
+                places[std::countr_zero(rest)] |= uint16_t(1u << k);
+            if (SingleDigit(m)) alone[std::countr_zero(m)] |= uint16_t(1u << k);
         }
         for (int d = 0; d < 9; d++) {
             int k;
             if (alone[d])
-                k = LowestBitIndex(alone[d]);
+                k = std::countr_zero(alone[d]);
             else if (places[d] && !(places[d] & (places[d] - 1)))
-                k = LowestBitIndex(places[d]);
+                k = std::countr_zero(places[d]);
             else
                 continue;
             found[UnitTable[unit][k]] |= DigitMask(1u << d);
@@ -134,7 +134,7 @@ int FindSingles() {
         s.technique =
             AnalysisGrid[x] == found[x] ? TECHNIQUE_NAKED_SINGLE : TECHNIQUE_HIDDEN_SINGLE;
         // A hidden single's unit: the first of its row, column and box with no other place.
-        const int units[3] = {x / 9, 9 + x % 9, 18 + BoxOf(x)};
+        const int units[3] = {x / 9, 9 + x % 9, BoxUnit(x)};
         for (int u = 0; u < 3 && s.technique == TECHNIQUE_HIDDEN_SINGLE && s.unit < 0; u++) {
             int places = 0;
             for (int k = 0; k < 9; k++)

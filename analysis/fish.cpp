@@ -60,7 +60,7 @@ static bool FishMayFireLines(uint32_t base, uint32_t cover, const uint16_t* acro
                              const uint16_t* along) {
     uint32_t finLines = 0, finCover = 0; // lines and cover positions of the fins
     for (uint32_t rest = base; rest; rest &= rest - 1) {
-        const int x = LowestBitIndex(rest);
+        const int x = std::countr_zero(rest);
         const uint32_t outside = across[x] & ~cover;
         if (outside) {
             finLines |= 1u << x;
@@ -69,14 +69,14 @@ static bool FishMayFireLines(uint32_t base, uint32_t cover, const uint16_t* acro
     }
     uint32_t lines = 0x1FF, reach = cover; // where targets may lie
     if (finCover) {
-        const uint32_t band = 7u << (3 * (LowestBitIndex(finLines) / 3));
-        const uint32_t stack = 7u << (3 * (LowestBitIndex(finCover) / 3));
+        const uint32_t band = 7u << (3 * (std::countr_zero(finLines) / 3));
+        const uint32_t stack = 7u << (3 * (std::countr_zero(finCover) / 3));
         if ((finLines & ~band) || (finCover & ~stack)) return false; // fins in two boxes
         lines = band;
         reach = cover & stack;
     }
     for (uint32_t rest = reach; rest; rest &= rest - 1)
-        if (along[LowestBitIndex(rest)] & ~base & lines) return true;
+        if (along[std::countr_zero(rest)] & ~base & lines) return true;
     return false;
 }
 
@@ -153,15 +153,15 @@ static int FindFishForDigit(DigitMask digit, int size) {
     for (int k = 0; k < 9; k++) {
         if (lineDigits[0][k]) with |= 1u << k;
         if (lineDigits[1][k]) with |= 1u << (9 + k);
-        const int band = k % 3, stack = k / 3; // box k: 3 x (column / 3) + row / 3
+        const int band = k % 3, stack = k / 3; // unit 18 + k: rows 3 band.., columns 3 stack..
         for (int r = 3 * band; r < 3 * band + 3; r++)
             if (lineDigits[0][r] >> (3 * stack) & 7) with |= 1u << (18 + k);
     }
     uint8_t base[CELL_LIST_MAX], cover[CELL_LIST_MAX];
     uint16_t covers[126]; // cover sets (nine-bit) whose every unit holds the digit, in order
     for (int p = 0; p < pairCount; p++) {
-        const int baseShift = LowestBitIndex(pairs[p].base);
-        const int coverShift = LowestBitIndex(pairs[p].cover);
+        const int baseShift = std::countr_zero(pairs[p].base);
+        const int coverShift = std::countr_zero(pairs[p].cover);
         const int coverFamily = pairs[p].cover == UNITS_ROWS ? 0 : 1;
         if (pairs[p].base == UNITS_BOXES) {
             // Pointing. Base cells off the cover line are fins inside the box itself, and the
@@ -177,8 +177,8 @@ static int FindFishForDigit(DigitMask digit, int size) {
                 uint32_t touched = 0;
                 for (int line = lineFrom; line < lineFrom + 3; line++)
                     if (lineDigits[coverFamily][line] >> crossFrom & 7) touched |= 1u << line;
-                if (PopCount(touched) != 1) continue;
-                const int line = LowestBitIndex(touched);
+                if (std::popcount(touched) != 1) continue;
+                const int line = std::countr_zero(touched);
                 if (!(lineDigits[coverFamily][line] & ~(7u << crossFrom))) continue;
                 const uint32_t k = 1u << (coverShift + line);
                 if (!(k & ~with) && CollectUnitCells(b, base, digit) &&
@@ -201,12 +201,12 @@ static int FindFishForDigit(DigitMask digit, int size) {
             // which must then number n or fewer.
             uint32_t reached = 0;
             for (uint32_t rest = sets[i]; rest; rest &= rest - 1)
-                reached |= across[LowestBitIndex(rest)];
+                reached |= across[std::countr_zero(rest)];
             uint32_t need[3]; // per third, or a line no cover holds when it cannot be
             bool any = false;
             for (int third = 0; third < 3; third++) {
                 const uint32_t m = reached & ~(7u << (3 * third));
-                need[third] = PopCount(m) <= size ? m : 1u << 9;
+                need[third] = std::popcount(m) <= size ? m : 1u << 9;
                 any |= need[third] != 1u << 9;
             }
             if (!any) continue;
@@ -227,19 +227,19 @@ static int FindFishForDigit(DigitMask digit, int size) {
 // Lists the open cells of the units in the set, ascending, tagging the 2nd and 4th unit with
 // bit 7. Returns how many listed cells hold the digit, or 0 when some unit has none.
 static int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit) {
-    assert(PopCount(unitSet) <= 4); // lists hold at most 36 cells
+    assert(std::popcount(unitSet) <= 4); // lists hold at most 36 cells
     ClearScratch();
     // A row and a column together: their crossing cell belongs to neither line of the pair.
     int crossing = -1;
     if ((unitSet & UNITS_ROWS) && (unitSet & UNITS_COLUMNS)) {
-        int row = LowestBitIndex(unitSet);
-        int column = LowestBitIndex(unitSet & ~LowestBit(unitSet)) - 9;
+        int row = std::countr_zero(unitSet);
+        int column = std::countr_zero(unitSet & (unitSet - 1)) - 9;
         crossing = 9 * row + column;
     }
     int n = 0, total = 0;
     uint8_t tag = 0;
     for (uint32_t rest = unitSet; rest; rest &= rest - 1) {
-        const uint8_t* unit = UnitTable[LowestBitIndex(rest)];
+        const uint8_t* unit = UnitTable[std::countr_zero(rest)];
         int count = 0;
         for (int k = 0; k < 9; k++) {
             int cell = unit[k];
@@ -299,7 +299,7 @@ static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit, u
     StepRecord& s = CurrentStep;
     ClearCurrentStep();
     s.digits = digit;
-    s.size = PopCount(baseUnits);
+    s.size = std::popcount(baseUnits);
     for (int cell = 0; cell < 81; cell++) {
         if (CellScratch[cell] == 2) {
             s.targets[s.targetCount++] = {uint8_t(cell), digit};
@@ -310,12 +310,12 @@ static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit, u
     }
     if (baseUnits & UNITS_BOXES) { // the box's digit on one line: the rest of the line loses it
         s.technique = TECHNIQUE_POINTING;
-        s.unit = LowestBitIndex(baseUnits);
-        s.line = LowestBitIndex(coverUnits);
+        s.unit = std::countr_zero(baseUnits);
+        s.line = std::countr_zero(coverUnits);
     } else if (s.size == 1) { // the line's digit in one box: the rest of the box loses it
         s.technique = TECHNIQUE_CLAIMING;
-        s.unit = LowestBitIndex(baseUnits);
-        s.line = 18 + BoxOf(s.pattern[0].cell);
+        s.unit = std::countr_zero(baseUnits);
+        s.line = BoxUnit(s.pattern[0].cell);
     } else {
         s.technique = TECHNIQUE_FISH;
         s.family = (baseUnits & UNITS_ROWS) ? 0 : 1;
@@ -338,7 +338,7 @@ int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver)
         for (int low = 0; low < high; low++) {
             const uint32_t pair = 1u << low | 1u << high;
             if (pair & ~with) continue; // CollectUnitCells would refuse this pair
-            const int first = LowestBitIndex(pair), second = LowestBitIndex(pair & (pair - 1));
+            const int first = std::countr_zero(pair), second = std::countr_zero(pair & (pair - 1));
             CellSet line1 = UNIT_SETS[first], line2 = UNIT_SETS[second];
             if (first < 9 && second >= 9) { // a row and a column: the crossing is on neither
                 const CellSet crossing = CellSetOf(9 * first + second - 9);
@@ -436,8 +436,8 @@ static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask
     const bool swap = lastOut[0] > lastOut[1];
     s.links[0] = uint8_t(lastOut[swap]);
     s.links[1] = uint8_t(lastOut[!swap]);
-    s.linkLines[swap] = LowestBitIndex(pair);
-    s.linkLines[!swap] = LowestBitIndex(pair & (pair - 1));
+    s.linkLines[swap] = std::countr_zero(pair);
+    s.linkLines[!swap] = std::countr_zero(pair & (pair - 1));
     for (int cell = 0; cell < 81; cell++) {
         if ((AnalysisGrid[cell] & digit) && CellScratch[cell] == 0 && IsPeer(a, cell) &&
             IsPeer(b, cell))

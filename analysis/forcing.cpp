@@ -102,7 +102,7 @@ int FindCellChainElimination(int cell) {
             const ChainNode& na = ChainNodeTable[a];
             unsigned others = mask & ~unsigned(na.digits);
             for (unsigned e = others; e != 0; e &= e - 1) {
-                int r = FindNode(cell, DigitMask(LowestBit(e)));
+                int r = FindNode(cell, DigitMask(e & -e));
                 if (r < 0) continue;
                 const ChainNode& nr = ChainNodeTable[r];
                 // a false means its colour is false: r of the other colour is then true
@@ -136,8 +136,8 @@ int FindForcingChain() {
 // The name of a trap inside one cluster: simple colouring for a cluster of one digit, 3D
 // Medusa for one of several.
 static int TrapColouring(int node) {
-    return PopCount(ChainTable[ChainNodeTable[node].chain].digits) == 1 ? COLOURING_SIMPLE
-                                                                        : COLOURING_MEDUSA;
+    return std::popcount(ChainTable[ChainNodeTable[node].chain].digits) == 1 ? COLOURING_SIMPLE
+                                                                             : COLOURING_MEDUSA;
 }
 
 void CompleteForcingStep(StepRecord* s) {

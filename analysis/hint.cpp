@@ -36,10 +36,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int UserBox(int cell) {
-    return 3 * (cell / 27) + cell % 9 / 3 + 1;
-}
-
 // "a" or "an" before a name as it is spoken; "" before a plural ("locked candidates"). Letters
 // read one by one ("X-wing", "ALS-XZ") are spoken by their letter names.
 const char* ArticleFor(const char* name, size_t length) {
@@ -69,14 +65,14 @@ void AddPlace(Line& line, const uint8_t* cells, int n) {
     for (int i = 1; i < n; i++) {
         row = row && cells[i] / 9 == cells[0] / 9;
         column = column && cells[i] % 9 == cells[0] % 9;
-        box = box && UserBox(cells[i]) == UserBox(cells[0]);
+        box = box && BoxOf(cells[i]) == BoxOf(cells[0]);
     }
     if (row) return line.Add("row %d", cells[0] / 9 + 1);
     if (column) return line.Add("column %d", cells[0] % 9 + 1);
-    if (box) return line.Add("box %d", UserBox(cells[0]));
+    if (box) return line.Add("box %d", BoxOf(cells[0]) + 1);
     unsigned boxes = 0;
-    for (int i = 0; i < n; i++) boxes |= 1u << UserBox(cells[i]);
-    const int count = PopCount(boxes);
+    for (int i = 0; i < n; i++) boxes |= 1u << (BoxOf(cells[i]) + 1);
+    const int count = std::popcount(boxes);
     if (count == 9) return line.Add("all nine boxes");
     line.Add("boxes ");
     for (int b = 1, listed = 0; b <= 9; b++) {
@@ -89,7 +85,7 @@ void AddPlace(Line& line, const uint8_t* cells, int n) {
 // The unit (0..8 rows, 9..17 columns, 18..26 boxes as UnitTable numbers them) in which the
 // digit has no other place than the cell, searched row, column, box; -1 when none.
 int HiddenUnit(int cell, DigitMask digit) {
-    const int units[3] = {cell / 9, 9 + cell % 9, 18 + BoxOf(cell)};
+    const int units[3] = {cell / 9, 9 + cell % 9, BoxUnit(cell)};
     for (int unit : units) {
         int places = 0;
         for (int k = 0; k < 9; k++) places += (AnalysisGrid[UnitTable[unit][k]] & digit) ? 1 : 0;
@@ -109,7 +105,7 @@ bool SinglePlace(Line& line, const char* name, size_t length) {
     AddName(line, name, length);
     line.Add(" in ");
     if (unit < 0 || unit >= 18)
-        line.Add("box %d", UserBox(cell));
+        line.Add("box %d", BoxOf(cell) + 1);
     else if (unit < 9)
         line.Add("row %d", unit + 1);
     else

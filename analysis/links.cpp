@@ -64,7 +64,7 @@ void EmptyLinkCache() {
 static void SyncCacheIndex() {
     for (; IndexedEntries < LinkCacheCount; IndexedEntries++) {
         uint32_t e = LinkCache[IndexedEntries];
-        int di = LowestBitIndex(e & 0x1FF);
+        int di = std::countr_zero(e & 0x1FF);
         int a = (e >> 16) & 0xFF, b = e >> 24;
         bool linked = (e & LINK_CACHE_LINKED) != 0;
         uint8_t v = linked ? 2 : 1;
@@ -124,7 +124,7 @@ static LinkFound LinkFromNode(int x, const int16_t* ys, int yCount) {
 // the digit in k, the nodes y of the digit at b's peers (in peer order): y in x's chain with
 // the other colour, or x false implying y true, links a and b.
 static LinkFound SearchLink(int a, int b, DigitMask digit) {
-    const int16_t* at = NodesWithDigit(LowestBitIndex(digit));
+    const int16_t* at = NodesWithDigit(std::countr_zero(digit));
     int16_t ys[20];
     int yCount = 0;
     const uint8_t* peersB = PeersOf(b);
@@ -156,7 +156,7 @@ static LinkFound SearchLink(int a, int b, DigitMask digit) {
 int QueryAlsLink(int cellA, int cellB, DigitMask digit) {
     assert(SingleDigit(digit) && cellA >= 0 && cellA < 81 && cellB >= 0 && cellB < 81);
     if (!(AnalysisOptions.techniques & TECH_CHAINS) || !AlsChainLinks || cellA == cellB) return -1;
-    const int d = LowestBitIndex(digit);
+    const int d = std::countr_zero(digit);
     SyncCacheIndex();
     if (uint8_t cached = CacheIndex[MemoKey(cellA, cellB, d)]) return cached == 2 ? 1 : -1;
 

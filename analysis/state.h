@@ -75,7 +75,7 @@ void ForgetStep(void* context, PositionEvent event);
 constexpr uint32_t NextSubsetOfSize(uint32_t prev, uint32_t mask, int k) {
     uint32_t s = prev;
     do s = (s - mask) & mask;
-    while (s != 0 && PopCount(s) != k);
+    while (s != 0 && std::popcount(s) != k);
     return s;
 }
 

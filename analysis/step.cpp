@@ -74,7 +74,7 @@ int ApplyCurrentStep() {
     if (s.technique == TECHNIQUE_NONE) return 0;
     if (IsSingles(s.technique)) {
         // The entry changes the position, so only the first single is entered.
-        if (s.placed >= 0) EnterDigit(s.placed, LowestBitIndex(s.digits) + 1);
+        if (s.placed >= 0) EnterDigit(s.placed, std::countr_zero(s.digits) + 1);
         return 1;
     }
     for (int i = 0; i < s.targetCount; i++)

@@ -1,6 +1,6 @@
 // The current step in words: one line naming the technique, where it stands and what it places
 // or removes. Cells are written rNcM, rows and columns 1-based; boxes are numbered 1..9 row by
-// row from the top left, as players count them (the core's BoxOf counts down the columns).
+// row from the top left, as players count them (BoxOf + 1).
 // Chains are written out as alternating inference chains ("(4)r1c7=r3c7-r3c2=r6c2"), and the
 // almost-locked-set texts state the sets, X and Z as the search found them, with the chain of
 // every link it took from the chain graph. Reads the step record alone (a fish's sashimi test
@@ -54,10 +54,6 @@ int RowOf(int cell) {
 int ColumnOf(int cell) {
     return cell % 9;
 }
-// Box 1..9 counted row by row, as the user reads the grid.
-int UserBox(int cell) {
-    return 3 * (cell / 27) + cell % 9 / 3 + 1;
-}
 
 void AddCell(Line& line, int cell) {
     line.Add("r%dc%d", RowOf(cell) + 1, ColumnOf(cell) + 1);
@@ -87,7 +83,7 @@ void AddUnit(Line& line, int unit) {
     else if (unit < 18)
         line.Add("column %d", unit - 9 + 1);
     else
-        line.Add("box %d", UserBox(cell));
+        line.Add("box %d", BoxOf(cell) + 1);
 }
 
 // A chain's label: "a" to "z" for chains 0 to 25, then "aa", "ab", ... "az", "ba", ... as
@@ -135,30 +131,30 @@ void DescribeSingles(Line& line, const StepRecord& s) {
     if (s.placed >= 0) {
         line.Add(s.technique == TECHNIQUE_NAKED_SINGLE ? "Naked single: " : "Hidden single: ");
         AddCell(line, s.placed);
-        line.Add(" = %d", LowestBitIndex(s.digits) + 1);
+        line.Add(" = %d", std::countr_zero(s.digits) + 1);
         if (s.technique == TECHNIQUE_HIDDEN_SINGLE && s.unit >= 0) {
-            line.Add(" (the only place for %d in ", LowestBitIndex(s.digits) + 1);
+            line.Add(" (the only place for %d in ", std::countr_zero(s.digits) + 1);
             AddUnit(line, s.unit);
             line.Add(")");
         }
         int listed = 0;
         for (int i = 0; i < s.patternCount; i++) {
             const StepCell& c = s.pattern[i];
-            if (c.cell <= s.placed || PopCount(c.digits) != 1) continue;
+            if (c.cell <= s.placed || std::popcount(c.digits) != 1) continue;
             if (listed == SINGLES_LISTED) { // the rest follow in later steps
                 line.Add(", ...");
                 break;
             }
             line.Add(listed++ ? ", " : "; also available: ");
             AddCell(line, c.cell);
-            line.Add(" = %d", LowestBitIndex(c.digits) + 1);
+            line.Add(" = %d", std::countr_zero(c.digits) + 1);
         }
     } else {
         line.Add(s.patternCount ? "Singles clash, nothing to enter" : "Singles: nothing to enter");
     }
     // A cell that is the only place for two digits: the candidates contradict each other.
     for (int i = 0; i < s.patternCount; i++) {
-        if (PopCount(s.pattern[i].digits) < 2) continue;
+        if (std::popcount(s.pattern[i].digits) < 2) continue;
         line.Add("; contradiction: ");
         AddCell(line, s.pattern[i].cell);
         line.Add(" would have to be ");
@@ -205,7 +201,7 @@ void AddLineName(Line& line, int unit, bool possessive) {
 }
 
 void DescribeLocked(Line& line, const StepRecord& s) {
-    const int d = LowestBitIndex(s.digits) + 1;
+    const int d = std::countr_zero(s.digits) + 1;
     if (s.technique == TECHNIQUE_BOX_LINES) {
         // Within the box the digit lies on the two lines only, so one line has it in the box
         // and the other has it at its one place outside: one link cell holds it. A row and a
@@ -213,7 +209,7 @@ void DescribeLocked(Line& line, const StepRecord& s) {
         const int lineA = s.linkLines[0], lineB = s.linkLines[1];
         line.Add("%s (box and two lines) %d in box %d: the box's %ds lie in ",
                  (lineA < 9) != (lineB < 9) ? "Empty rectangle" : "Grouped turbot fish", d,
-                 UserBox(UnitTable[s.unit][0]), d);
+                 BoxOf(UnitTable[s.unit][0]) + 1, d);
         AddLineName(line, lineA, false);
         line.Add(" and ");
         AddLineName(line, lineB, false);
@@ -227,13 +223,13 @@ void DescribeLocked(Line& line, const StepRecord& s) {
         AddCell(line, s.links[1]);
         line.Add(", so one of them is %d: ", d);
     } else if (s.technique == TECHNIQUE_POINTING) {
-        line.Add("Pointing %d in box %d along ", d, UserBox(UnitTable[s.unit][0]));
+        line.Add("Pointing %d in box %d along ", d, BoxOf(UnitTable[s.unit][0]) + 1);
         AddLineName(line, s.line, false);
         line.Add(": ");
     } else {
         line.Add("Claiming %d in ", d);
         AddLineName(line, s.unit, false);
-        line.Add(" within box %d: ", UserBox(UnitTable[s.line][0]));
+        line.Add(" within box %d: ", BoxOf(UnitTable[s.line][0]) + 1);
     }
     AddTargets(line, s);
 }
@@ -243,7 +239,7 @@ void DescribeFish(Line& line, const StepRecord& s) {
              !s.finCount                      ? ""
              : StepIsSashimi(s, AnalysisGrid) ? "Sashimi "
                                               : "Finned ",
-             FISH_NAMES[s.size], LowestBitIndex(s.digits) + 1, s.family ? "columns" : "rows");
+             FISH_NAMES[s.size], std::countr_zero(s.digits) + 1, s.family ? "columns" : "rows");
     AddDigits(line, s.base);
     line.Add(", %s ", s.family ? "rows" : "columns");
     AddDigits(line, s.cover);
@@ -285,7 +281,7 @@ static_assert(sizeof COLOURING_NAMES / sizeof COLOURING_NAMES[0] == COLOURING_MU
 // the colouring names are left for a step whose chain could not be written.
 void DescribeForcing(Line& line, const StepRecord& s) {
     const int at = FindStepChain(s, CHAIN_PROOF);
-    const int d = LowestBitIndex(s.digits) + 1;
+    const int d = std::countr_zero(s.digits) + 1;
     if (at < 0) {
         line.Add("%s", COLOURING_NAMES[s.colouring]);
         AddClusters(line, s);
@@ -306,7 +302,7 @@ void DescribeForcing(Line& line, const StepRecord& s) {
     } else {
         line.Add(" is %d or ", d);
         AddCell(line, s.targets[0].cell);
-        line.Add(" is %d, so ", LowestBitIndex(s.other) + 1);
+        line.Add(" is %d, so ", std::countr_zero(s.other) + 1);
     }
     for (int i = 0; i < s.targetCount; i++) {
         if (i) line.Add(", ");
@@ -342,7 +338,7 @@ void AddLinks(Line& line, const StepRecord& s) {
 // digits) both sets are locked, and the target sees every Z of one set outside X, or every Z
 // in X of both.
 void DescribeAlsPair(Line& line, const StepRecord& s) {
-    const bool doubly = PopCount(s.restricted) >= 2;
+    const bool doubly = std::popcount(s.restricted) >= 2;
     line.Add(doubly ? "ALS-XZ doubly linked" : "ALS-XZ");
     AddClusters(line, s);
     line.Add(": A = ");
@@ -375,7 +371,7 @@ void DescribeAlsChain(Line& line, const StepRecord& s) {
     const StepChain& c = s.chains[at];
     const ProofNode& i = s.nodes[c.first];
     const ProofNode& j = s.nodes[c.first + c.count - 1];
-    const int xd = LowestBitIndex(i.digit) + 1, yd = LowestBitIndex(j.digit) + 1;
+    const int xd = std::countr_zero(i.digit) + 1, yd = std::countr_zero(j.digit) + 1;
     line.Add("ALS-AIC");
     AddClusters(line, s);
     line.Add(": A = ");

@@ -23,15 +23,15 @@ int FindSubsets(int size) {
         uint16_t places[9] = {};
         for (int k = 0; k < 9; k++)
             for (DigitMask m = AnalysisGrid[UnitTable[unit][k]] & ALL_DIGITS; m; m &= m - 1)
-                places[LowestBitIndex(m)] |= uint16_t(1u << k);
+                places[std::countr_zero(m)] |= uint16_t(1u << k);
         // The size-digit subsets of the union in increasing mask order (NextSubsetOfSize's).
         for (int w = NINE_BIT_WORDS.start[size]; w < NINE_BIT_WORDS.start[size + 1]; w++) {
             const DigitMask digits = NINE_BIT_WORDS.word[w];
             if (digits & ~all) continue;
             uint32_t at = 0;
             for (DigitMask rest = digits; rest; rest &= rest - 1)
-                at |= places[LowestBitIndex(rest)];
-            if (PopCount(at) == size && TryHiddenSubset(unit, digits, size)) return 1;
+                at |= places[std::countr_zero(rest)];
+            if (std::popcount(at) == size && TryHiddenSubset(unit, digits, size)) return 1;
         }
     }
     return 0;
@@ -85,7 +85,7 @@ static int TryHiddenSubset(int unit, DigitMask digits, int size) {
     // The rest of the unit's open cells holding as many digits as cells, no more than the
     // subset's: the same step seen as that naked subset, the simpler way to see it.
     if (s.nakedCount >= 2 && s.nakedCount <= size && s.nakedCount <= 4 &&
-        PopCount(s.nakedDigits) == s.nakedCount)
+        std::popcount(s.nakedDigits) == s.nakedCount)
         s.technique = TECHNIQUE_NAKED_SUBSET;
     else
         s.nakedCount = 0, s.nakedDigits = 0;

@@ -32,7 +32,7 @@ bool Sees(int a, int b) {
 }
 
 bool NodeHolds(const ProofNode& n, const DigitMask* grid) {
-    if (n.count < 1 || n.count > 3 || PopCount(n.digit) != 1) return false;
+    if (n.count < 1 || n.count > 3 || std::popcount(n.digit) != 1) return false;
     for (int i = 0; i < n.count; i++) {
         if (n.cells[i] > 80 || !(grid[n.cells[i]] & n.digit)) return false;
         for (int j = 0; j < i; j++)
@@ -137,7 +137,7 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
     case TECHNIQUE_SINGLES_CLASH:
         return nullptr; // nothing entered, nothing to prove
     case TECHNIQUE_HIDDEN_SUBSET: {
-        if (s.unit < 0 || s.unit >= 27 || PopCount(d) != s.size ||
+        if (s.unit < 0 || s.unit >= 27 || std::popcount(d) != s.size ||
             PlacesIn(s.unit, d, grid) != s.size)
             return "the digits are not confined to as many cells of the unit";
         DigitMask seen = 0;
@@ -157,7 +157,7 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
                 if (s.nakedCells[j] == s.nakedCells[i]) return "a cell is named twice";
             all |= grid[s.nakedCells[i]];
         }
-        if (s.nakedCount < 2 || all != s.nakedDigits || PopCount(all) != s.nakedCount)
+        if (s.nakedCount < 2 || all != s.nakedDigits || std::popcount(all) != s.nakedCount)
             return "the cells hold other digits than the naked subset's";
         for (int i = 0; i < s.targetCount; i++)
             for (int k = 0; k < s.nakedCount; k++)
@@ -179,7 +179,8 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
         for (int i = 0; i < s.targetCount; i++)
             if (!InUnit(s.targets[i].cell, into) || InUnit(s.targets[i].cell, from))
                 return "a target lies outside the second unit or in the first";
-        return PopCount(d) == 1 && TargetsLoseOnly(s, d) ? nullptr : "a target loses another digit";
+        return std::popcount(d) == 1 && TargetsLoseOnly(s, d) ? nullptr
+                                                              : "a target loses another digit";
     }
     case TECHNIQUE_BOX_LINES: {
         // The box's digit lies on lines A and B (not at their crossing), and each line has
@@ -187,7 +188,7 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
         // B has it at link B. Either link is the digit, and what sees both loses it.
         const int box = s.unit, a = s.linkLines[0], b = s.linkLines[1];
         if (box < 18 || box >= 27 || a < 0 || a >= 18 || b < 0 || b >= 18 || a == b ||
-            PopCount(d) != 1)
+            std::popcount(d) != 1)
             return "not a box and two lines";
         int inBox[2] = {0, 0};
         for (int k = 0; k < 9; k++) {
@@ -215,8 +216,8 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
         // Each base line's digit on the cover lines or at a fin, the fins in one box: the
         // cover lines take the digit from the base lines, or a fin holds it; a cell of a cover
         // line off the base lines, in the fin box, loses it either way.
-        if (s.size < 2 || s.size > 4 || PopCount(s.base) != s.size || PopCount(s.cover) != s.size ||
-            PopCount(d) != 1 || (s.base | s.cover) > 0x1FF)
+        if (s.size < 2 || s.size > 4 || std::popcount(s.base) != s.size ||
+            std::popcount(s.cover) != s.size || std::popcount(d) != 1 || (s.base | s.cover) > 0x1FF)
             return "not a fish of its size";
         const int finBox = s.finCount ? BoxOf(s.fins[0]) : -1;
         int fins = 0;
@@ -274,7 +275,8 @@ int CheckRecordedStep(int kind, const StepRecord& s, const DigitMask* before,
         if (s.targets[i].cell < 81) stated[s.targets[i].cell] |= s.targets[i].digits;
     for (int x = 0; x < 81; x++) {
         const int placed = !boardBefore[x] && boardAfter[x] ? boardAfter[x] & CELL_DIGIT : 0;
-        const int entered = single && x == s.placed ? LowestBitIndex(s.digits) + 1 : 0;
+        const int entered =
+            single && x == s.placed && s.digits ? std::countr_zero(s.digits) + 1 : 0;
         if (placed != entered)
             return Fault(TEXTCHECK_EFFECT, why, size, "r%dc%d: the record enters %d, the step %d",
                          x / 9 + 1, x % 9 + 1, entered, placed);
@@ -356,7 +358,7 @@ bool IsAls(const StepSet& set, const DigitMask* grid) {
             return false;
         all |= grid[set.cells[i]];
     }
-    if (all != set.digits || PopCount(all) != set.count + 1) return false;
+    if (all != set.digits || std::popcount(all) != set.count + 1) return false;
     for (int unit = 0; unit < 27; unit++) {
         int inside = 0;
         for (int i = 0; i < set.count; i++) inside += InUnit(set.cells[i], unit) ? 1 : 0;
@@ -387,12 +389,12 @@ int CheckForcing(const StepRecord& s, char* why, size_t size) {
         return Fault(TEXTCHECK_PROOF, why, size, "the chain's ends are not the pattern");
     for (int i = 0; i < s.targetCount; i++)
         for (DigitMask rest = s.targets[i].digits; rest; rest &= rest - 1) {
-            const DigitMask d = DigitMask(LowestBit(rest));
+            const DigitMask d = DigitMask(rest & -rest);
             const int t = s.targets[i].cell;
             if (!EndRemoves(*e.first, t, d) || !EndRemoves(*e.last, t, d))
                 return Fault(TEXTCHECK_PROOF, why, size,
                              "the chain's ends do not both remove %d from r%dc%d",
-                             LowestBitIndex(d) + 1, t / 9 + 1, t % 9 + 1);
+                             std::countr_zero(d) + 1, t / 9 + 1, t % 9 + 1);
         }
     return TEXTCHECK_OK;
 }
@@ -405,21 +407,21 @@ int CheckAlsPair(const StepRecord& s, const DigitMask* grid, char* why, size_t s
     if (!IsAls(a, grid) || !IsAls(b, grid))
         return Fault(TEXTCHECK_ALS, why, size, "A or B is not an almost locked set");
     const DigitMask x = s.restricted, z = s.digits;
-    if (!x || PopCount(z) != 1 || !TargetsLoseOnly(s, z))
+    if (!x || std::popcount(z) != 1 || !TargetsLoseOnly(s, z))
         return Fault(TEXTCHECK_ALS, why, size, "X or Z is missing, or a target loses another");
     // Every X: in both sets, and every place in A sees every place in B.
     for (DigitMask rest = x; rest; rest &= rest - 1) {
-        const DigitMask d = DigitMask(LowestBit(rest));
+        const DigitMask d = DigitMask(rest & -rest);
         if (!(a.digits & b.digits & d))
             return Fault(TEXTCHECK_ALS, why, size, "X = %d is not in both sets",
-                         LowestBitIndex(d) + 1);
+                         std::countr_zero(d) + 1);
         for (int i = 0; i < a.count; i++)
             if ((grid[a.cells[i]] & d) && !SeesAllOf(s, a.cells[i], b, d, grid))
                 return Fault(TEXTCHECK_ALS, why, size, "%d of A at cell %d does not see all of B's",
-                             LowestBitIndex(d) + 1, a.cells[i]);
+                             std::countr_zero(d) + 1, a.cells[i]);
     }
     // Which sets the targets must see Z in: both, unless doubly linked with Z outside X.
-    const bool doubly = PopCount(x) >= 2;
+    const bool doubly = std::popcount(x) >= 2;
     if ((!doubly && (z & x)) || ((!doubly || (z & x)) && s.zSets != 3) ||
         (doubly && !(z & x) && s.zSets != 1 && s.zSets != 2))
         return Fault(TEXTCHECK_ALS, why, size, "Z is not said to come from the right sets");

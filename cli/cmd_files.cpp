@@ -7,6 +7,7 @@
 #include "model/history.h"
 #include "model/marks.h"
 #include "model/options.h"
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -192,7 +193,7 @@ int CmdShow(const ShowOptions& options) {
         int length = FormatPuzzleBlock(block);
         out += ConsoleLines(reinterpret_cast<const char*>(block), size_t(length - 2));
         int digits = 0;
-        for (DigitMask marks : MarkGrid) digits += __builtin_popcount(marks);
+        for (DigitMask marks : MarkGrid) digits += std::popcount(marks);
         out += "position: " + std::to_string(MovePos) + " of " + std::to_string(MoveEnd) +
                " moves\nmarks: " + std::to_string(read - 1) + " records, " +
                std::to_string(digits) + " pencil marks\n";

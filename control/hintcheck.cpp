@@ -10,6 +10,7 @@
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/verdicts.h"
+#include <bit>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -37,7 +38,7 @@ void Text::Add(const char* format, ...) {
 // The unit of the cell (row, column, box as players number it) whose placed digits hold the
 // digit, written "row 2"; false when none does.
 bool AddUnitHolding(Text& text, int cell, int digit) {
-    const int units[3] = {cell / 9, 9 + cell % 9, 18 + BoxOf(cell)};
+    const int units[3] = {cell / 9, 9 + cell % 9, BoxUnit(cell)};
     for (int u : units)
         for (int k = 0; k < 9; k++) {
             const int c = UnitTable[u][k];
@@ -47,7 +48,7 @@ bool AddUnitHolding(Text& text, int cell, int digit) {
             else if (u < 18)
                 text.Add("column %d", u - 9 + 1);
             else
-                text.Add("box %d", 3 * (cell / 27) + cell % 9 / 3 + 1);
+                text.Add("box %d", BoxOf(cell) + 1);
             return true;
         }
     return false;
@@ -105,12 +106,12 @@ int CheckHintPosition(const DigitMask* marks, char* out, size_t size) {
         const DigitMask placed = Board[x] ? 0 : DigitMask(marks[x] & PeerDigits(x));
         if (!placed) continue;
         if (repeated == 0) {
-            const int digit = LowestBitIndex(placed) + 1;
+            const int digit = std::countr_zero(placed) + 1;
             text.Add("your marks keep %d at r%dc%d, which ", digit, x / 9 + 1, x % 9 + 1);
             AddUnitHolding(text, x, digit);
             text.Add(" already has");
         }
-        repeated += PopCount(placed);
+        repeated += std::popcount(placed);
     }
     if (repeated > 1) text.Add(" (and %d more like it)", repeated - 1);
     return repeated ? HINT_MARKS_PLACED : VERDICT_UNIQUE;

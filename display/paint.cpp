@@ -12,6 +12,7 @@
 #include "model/options.h"
 #include "model/verdicts.h"
 #include <QHash>
+#include <bit>
 
 namespace {
 // Background of each highlighted cell, by the kind in its step mark (bits 12..15).
@@ -99,7 +100,7 @@ void DrawChain(QPainter& p, int k) {
     if (n < 0 || n >= ChainCount) return;
     for (int i = ChainTable[n].first; i < ChainTable[n + 1].first && i < CHAIN_NODES_MAX; i++) {
         const ChainNode& node = ChainNodeTable[i];
-        const int d = LowestBitIndex(node.digits), cell = node.cell;
+        const int d = std::countr_zero(node.digits), cell = node.cell;
         if (d < 0 || d > 8 || cell < 0 || cell > 80) continue;
         const int x = DigitX(cell, d) - 1, y = DigitY(cell, d) - 1;
         if (node.colour == 1)

@@ -3,8 +3,8 @@
 //
 // The matrix: board rows top to bottom, cells left to right; a given adds its own row, an empty
 // cell a row for each digit not given to its left in the same row. Each row's four columns are
-// row-digit, column-digit, box-digit (boxes numbered row by row here) and cell, and rows join
-// the column lists in the order added. The search takes the first column of smallest size and
+// row-digit, column-digit, box-digit (boxes as BoxOf numbers them) and cell, and rows join the
+// column lists in the order added. The search takes the first column of smallest size and
 // tries its rows top to bottom; every level keeps its own count of the solutions found below it
 // and goes on into its next row only while that count is at most the limit, so a deeper level
 // may find more and the result can exceed limit + 1.
@@ -15,6 +15,7 @@
 // board's matrix, built once at compile time, and takes out the rows the board excludes. The
 // arrays live in the caller's CountWorkspace, so counts on different workspaces can run at once.
 #include "exactcover/count.h"
+#include "model/board.h"
 #include <bit>
 #include <cstring>
 #if defined(__SSE2__)
@@ -37,8 +38,9 @@ constexpr NodeTable MakeNodeTable() {
     NodeTable t{};
     for (int c = 0; c < COLUMNS; c++) t.column[c] = int16_t(c);
     for (int p = 0; p < PLACEMENTS; p++) {
-        // The matrix's own box numbering, row by row (the columns' order decides ties).
-        int cell = p / 9, d = p % 9, r = cell / 9, k = cell % 9, b = 3 * (r / 3) + k / 3;
+        // The columns' order decides ties, and so which solution is left and what the
+        // generator makes: boxes row by row, as BoxOf numbers them.
+        int cell = p / 9, d = p % 9, r = cell / 9, k = cell % 9, b = BoxOf(cell);
         int16_t* n = t.column + FIRST_NODE + 4 * p;
         n[0] = int16_t(9 * r + d);       // row r holds d
         n[1] = int16_t(81 + 9 * k + d);  // column k holds d

@@ -31,8 +31,9 @@ struct ObserverEntry {
 static ObserverEntry Observers[POSITION_OBSERVERS_MAX];
 static int ObserverCount;
 
-// Rows left to right, columns top to bottom, boxes row by row; boxes go down each band of
-// three columns first (box b covers rows 3(b%3).. and columns 3(b/3)..).
+// Rows left to right, columns top to bottom, each box's cells row by row; the boxes themselves
+// go down each band of three columns first (unit 18 + k covers rows 3(k%3).. and columns
+// 3(k/3)..), the analysis's search order that BOX_UNIT_ORDER names.
 constexpr uint8_t UnitTable[27][9] = {
     {0, 1, 2, 3, 4, 5, 6, 7, 8},          // row 1
     {9, 10, 11, 12, 13, 14, 15, 16, 17},  // row 2
@@ -52,15 +53,15 @@ constexpr uint8_t UnitTable[27][9] = {
     {6, 15, 24, 33, 42, 51, 60, 69, 78},  // column 7
     {7, 16, 25, 34, 43, 52, 61, 70, 79},  // column 8
     {8, 17, 26, 35, 44, 53, 62, 71, 80},  // column 9
-    {0, 1, 2, 9, 10, 11, 18, 19, 20},     // box 0 (rows 1-3, columns 1-3)
-    {27, 28, 29, 36, 37, 38, 45, 46, 47}, // box 1 (rows 4-6, columns 1-3)
-    {54, 55, 56, 63, 64, 65, 72, 73, 74}, // box 2 (rows 7-9, columns 1-3)
-    {3, 4, 5, 12, 13, 14, 21, 22, 23},    // box 3 (rows 1-3, columns 4-6)
-    {30, 31, 32, 39, 40, 41, 48, 49, 50}, // box 4 (rows 4-6, columns 4-6)
-    {57, 58, 59, 66, 67, 68, 75, 76, 77}, // box 5 (rows 7-9, columns 4-6)
-    {6, 7, 8, 15, 16, 17, 24, 25, 26},    // box 6 (rows 1-3, columns 7-9)
-    {33, 34, 35, 42, 43, 44, 51, 52, 53}, // box 7 (rows 4-6, columns 7-9)
-    {60, 61, 62, 69, 70, 71, 78, 79, 80}, // box 8 (rows 7-9, columns 7-9)
+    {0, 1, 2, 9, 10, 11, 18, 19, 20},     // unit 18: box 1 (rows 1-3, columns 1-3)
+    {27, 28, 29, 36, 37, 38, 45, 46, 47}, // unit 19: box 4 (rows 4-6, columns 1-3)
+    {54, 55, 56, 63, 64, 65, 72, 73, 74}, // unit 20: box 7 (rows 7-9, columns 1-3)
+    {3, 4, 5, 12, 13, 14, 21, 22, 23},    // unit 21: box 2 (rows 1-3, columns 4-6)
+    {30, 31, 32, 39, 40, 41, 48, 49, 50}, // unit 22: box 5 (rows 4-6, columns 4-6)
+    {57, 58, 59, 66, 67, 68, 75, 76, 77}, // unit 23: box 8 (rows 7-9, columns 4-6)
+    {6, 7, 8, 15, 16, 17, 24, 25, 26},    // unit 24: box 3 (rows 1-3, columns 7-9)
+    {33, 34, 35, 42, 43, 44, 51, 52, 53}, // unit 25: box 6 (rows 4-6, columns 7-9)
+    {60, 61, 62, 69, 70, 71, 78, 79, 80}, // unit 26: box 9 (rows 7-9, columns 7-9)
 };
 static_assert(sizeof UnitTable == 27 * 9);
 // Each row, column and box holds its nine cells, in cell order.
@@ -68,19 +69,25 @@ constexpr bool UnitsHoldTheirCells() {
     for (int i = 0; i < 9; i++)
         for (int k = 0; k < 9; k++)
             if (UnitTable[i][k] != 9 * i + k || UnitTable[9 + i][k] != 9 * k + i ||
-                BoxOf(UnitTable[18 + i][k]) != i ||
+                BoxOf(UnitTable[18 + i][k]) != BOX_UNIT_ORDER[i] ||
                 (k > 0 && UnitTable[18 + i][k] <= UnitTable[18 + i][k - 1]))
                 return false;
     return true;
 }
 static_assert(UnitsHoldTheirCells());
+constexpr bool BoxOrderIsItsOwnInverse() {
+    for (int k = 0; k < 9; k++)
+        if (BOX_UNIT_ORDER[BOX_UNIT_ORDER[k]] != k) return false;
+    return true;
+}
+static_assert(BoxOrderIsItsOwnInverse());
 
 // Each cell's box, column and row in that order, each cell once and the cell itself left out.
 constexpr std::array<uint8_t, 81 * 20> MakePeerTable() {
     std::array<uint8_t, 81 * 20> table{};
     for (int c = 0; c < 81; c++) {
         int n = 0;
-        const int units[3] = {18 + BoxOf(c), 9 + c % 9, c / 9};
+        const int units[3] = {BoxUnit(c), 9 + c % 9, c / 9};
         for (int u : units)
             for (int k = 0; k < 9; k++) {
                 int p = UnitTable[u][k];

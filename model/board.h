@@ -27,9 +27,18 @@ extern int SelectedCell; // the cell under the stylus (set by hit testing)
 // The puzzle shown before anything is loaded, row by row, '.' for an empty cell.
 extern const char BUILTIN_PUZZLE[82];
 
-// Box 0..8 of a cell, numbered down each band of three columns first.
+// Box 0..8 of a cell, row by row from the top left (players count them 1..9: BoxOf + 1).
 constexpr int BoxOf(int cell) {
-    return 3 * (cell % 9 / 3) + cell / 9 / 3;
+    return 3 * (cell / 27) + cell % 9 / 3;
+}
+// UnitTable holds the boxes as units 18..26 down each band of three columns first: unit 18 + k
+// is box BOX_UNIT_ORDER[k]. The analysis searches the units in that order, so it decides which
+// step is found first and the order of every rating path; it stays as it is. Transposing the
+// 3 x 3 boxes twice gives them back, so the table is its own inverse.
+constexpr int BOX_UNIT_ORDER[9] = {0, 3, 6, 1, 4, 7, 2, 5, 8};
+// The unit (18..26) of a cell's box.
+constexpr int BoxUnit(int cell) {
+    return 18 + BOX_UNIT_ORDER[BoxOf(cell)];
 }
 // The 20 peers of a cell, in PeerTable's order.
 inline const uint8_t* PeersOf(int cell) {

@@ -95,7 +95,8 @@ void WatchStep(void* context, int kind, int phase) {
     if (CheckStep(kind, w.step, w.grid, AnalysisGrid, w.board, Board, &w.counts, why, sizeof why) !=
         TEXTCHECK_OK)
         w.Fault(why);
-    if (kind != 1 && !std::regex_search(w.text, NAMES[std::min(LowestBitIndex(kind) - 1, 4)]))
+    if (kind != 1 &&
+        !std::regex_search(w.text, NAMES[std::min(std::countr_zero(unsigned(kind)) - 1, 4)]))
         w.Fault("misnamed");
 }
 

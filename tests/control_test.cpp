@@ -621,7 +621,7 @@ TEST_F(Control, BackToFirstMistake) {
         ComputeCandidates();
         const DigitMask others = CandidateGrid[cell] & DigitMask(~DigitBit(digit));
         ASSERT_TRUE(right || others);
-        EnterDigit(cell, right ? digit : LowestBitIndex(others) + 1);
+        EnterDigit(cell, right ? digit : std::countr_zero(others) + 1);
     };
     enter(0, true);
     enter(1, true);

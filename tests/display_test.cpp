@@ -213,7 +213,7 @@ TEST_F(Display, CandidatesAreGreyAndSingleStepIsHighlighted) {
     AnalysisOptions.techniques = 0;
     Render();
     ASSERT_TRUE(ComputeCandidates());
-    EXPECT_EQ(At(MarkInk(1, LowestBitIndex(CandidateGrid[1]))), Rgb(0x606060));
+    EXPECT_EQ(At(MarkInk(1, std::countr_zero(CandidateGrid[1]))), Rgb(0x606060));
 
     AnalysisOptions.techniques = TECH_ANALYSIS;
     Render();
@@ -221,7 +221,7 @@ TEST_F(Display, CandidatesAreGreyAndSingleStepIsHighlighted) {
     int cell = 0;
     while (cell < 81 && !StepMarks[cell]) cell++;
     ASSERT_LT(cell, 81);
-    const int digit = LowestBitIndex(StepMarks[cell]);
+    const int digit = std::countr_zero(StepMarks[cell]);
     // Cell background: a digit position without a candidate shows the brush of kind 0.
     int empty = 0;
     while (empty < 9 && (CandidateGrid[cell] >> empty & 1)) empty++;
@@ -266,7 +266,7 @@ TEST_F(Display, ChainsAreDrawnInTheirSlotsColours) {
     auto checkChain = [this](int k, uint32_t colour) {
         const std::vector<ChainNode> nodes = LastDrawnNodes(k);
         for (const ChainNode& node : nodes) {
-            const int d = LowestBitIndex(node.digits);
+            const int d = std::countr_zero(node.digits);
             const int x = DigitX(node.cell, d), y = DigitY(node.cell, d);
             if (node.colour == 0) {
                 EXPECT_EQ(At(x, y), Rgb(colour)) << k << " " << node.cell;

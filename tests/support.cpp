@@ -268,7 +268,7 @@ std::string ChainGraphText() {
         for (int n = ChainTable[k].first; n < ChainTable[k + 1].first; n++) {
             const ChainNode& c = ChainNodeTable[n];
             s += s.empty() ? "" : n == ChainTable[k].first ? " | " : " ";
-            s += std::to_string(c.cell) + "." + std::to_string(LowestBitIndex(c.digits) + 1) +
+            s += std::to_string(c.cell) + "." + std::to_string(std::countr_zero(c.digits) + 1) +
                  (c.colour ? "+" : "-") + (c.chain == k ? "" : "?");
         }
     return ChainTable[ChainCount].first == ChainNodeCount ? s : s + " and more";
