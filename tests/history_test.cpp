@@ -102,8 +102,8 @@ TEST_F(History, CompletingEntryAnnouncesSolvedOnceUnlessRating) {
 }
 
 // A digit its row already holds is announced, taken back and kept as a redo record; the count
-// keeps its old text. In setup mode the conflict beeps and empties the selected cell instead.
-TEST_F(History, RepeatedDigitIsRefusedUnlessSetUp) {
+// keeps its old text. (In setup mode the conflict beeps instead: Control.SetupMode.)
+TEST_F(History, RepeatedDigitIsRefused) {
     LoadGivens("");
     EnterDigit(0, 5);
     PendingStep = 4;
@@ -117,15 +117,5 @@ TEST_F(History, RepeatedDigitIsRefusedUnlessSetUp) {
     Redo();
     EXPECT_EQ(Board[8] & CELL_DIGIT, 5);
     EXPECT_EQ(Recorded.messages.size(), 1u);
-
-    LoadGivens("");
-    AnalysisOptions.setupMode = 1;
-    Board[4] = Board[40] = 0x83; // r1c5 and r5c5 share column 5
-    SelectedCell = 40;
-    RefreshPosition();
-    EXPECT_EQ(Recorded.beeps, 1);
-    EXPECT_EQ(Board[40], 0);
-    EXPECT_EQ(Board[4], 0x83);
-    EXPECT_EQ(Recorded.status[PANE_MOVE], "Pos = 1");
 }
 } // namespace
