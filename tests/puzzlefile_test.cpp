@@ -93,27 +93,6 @@ TEST_F(PuzzleFiles, CollectionIsTheRunOfPuzzleLinesFromTheStart) {
     }
 }
 
-TEST_F(PuzzleFiles, CollectionLineLoadsInSetupModeOrClearsTheGamePastTheEnd) {
-    std::string line = PUZZLE;
-    line[1] = '-', line[2] = '0', line[3] = 'x';
-    std::string path = Write("c.txt", OTHER + "\n" + line + " #2\n" + OTHER + "7\n" + PUZZLE);
-    // A negative position loads line 0; the 82-byte line 2 ends the run and is the one read.
-    for (int pos : {1, -3, 3}) {
-        EXPECT_EQ(Entry(path, pos), 1);
-        EXPECT_EQ(BoardDigits(), pos == 1 ? PUZZLE : OTHER) << pos;
-    }
-    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
-    EXPECT_EQ(Board[0], 0x85);
-    EXPECT_EQ(Recorded.titles, 3);
-    EXPECT_EQ(Recorded.status[PANE_COUNT], "81-17: 64");
-    AnalysisOptions.setupMode = 0;
-    MarkGrid[0] = 7;
-    EXPECT_EQ(Entry(Write("short.txt", Collection(3)), 9), 0);
-    EXPECT_EQ(BoardDigits(), std::string(81, '.'));
-    EXPECT_EQ(MarkGrid[0], 0);
-    EXPECT_EQ(AnalysisOptions.setupMode, 0u);
-}
-
 // The count keeps where every few lines start; a puzzle of the unchanged file is read from
 // the nearest of them. A file changed since is read from its start.
 TEST_F(PuzzleFiles, AnyPuzzleOfACountedCollectionLoadsFromItsIndex) {
