@@ -5,7 +5,6 @@
 #include "analysis/steptext.h"
 #include "exactcover/count.h"
 #include "model/board.h"
-#include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
 #include <fstream>

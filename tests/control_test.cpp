@@ -13,7 +13,6 @@
 #include "control/stepview.h"
 #include "control/taps.h"
 #include "control/title.h"
-#include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "files/puzzlefile.h"
 #include "files/settings.h"

@@ -9,7 +9,6 @@
 #include "control/stepview.h"
 #include "control/taps.h"
 #include "display/paint.h"
-#include "exactcover/count.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"

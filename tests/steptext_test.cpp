@@ -8,7 +8,6 @@
 #include "analysis/step.h"
 #include "analysis/steptext.h"
 #include "analysis/textcheck.h"
-#include "exactcover/count.h"
 #include "model/board.h"
 #include "model/marks.h"
 #include "model/options.h"
