@@ -3,11 +3,11 @@
 // qqwing's generator in puzzles per second. Each figure is the median of
 // three repetitions of CPU time (qqwing's: the CPU time of the child process), so other load on
 // the machine does not skew the comparison; the ratios are printed after the table.
+#include "bench/reference/literal_engine.h"
 #include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
-#include "tests/reference/literal_engine.h"
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fstream>

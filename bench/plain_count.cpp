@@ -4,9 +4,9 @@
 // reached, one line a board. Lines that are blank or start with '#' are skipped; any other line
 // must be a board of 81 characters ('1'-'9', '.', '0' or '-').
 //   plain_count FILE [LIMIT]
+#include "bench/reference/literal_engine.h"
 #include "exactcover/count.h"
 #include "model/board.h"
-#include "tests/reference/literal_engine.h"
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>

@@ -2,9 +2,12 @@
 // placed digit differs from the unique solution, no removed candidate is the solution's digit
 // of an open cell, the step passes CheckStep (its record states exactly what ApplyStep does,
 // its pattern or chains prove it, its almost-locked-set step follows from its sets and
-// chains), its text names its technique and every chain the board draws with it, and
-// describing it changes nothing; the score is one plus the steps' costs, and the position comes
-// back. `quadrivo-cli path --check -f FILE` runs the same checks on a file.
+// chains), its text names its technique and every chain the board draws with it, its first
+// hint level names the technique and a place holding every cell the step marks, and describing
+// it changes nothing; the score is one plus the steps' costs, and the position comes back.
+// `quadrivo-cli path --check -f FILE` runs the same checks on a file, but for the hint.
+#include "analysis/chains.h"
+#include "analysis/hint.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
@@ -14,6 +17,7 @@
 #include "model/history.h"
 #include "tests/support.h"
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <regex>
 
@@ -59,7 +63,60 @@ bool NamesEveryChainDrawn(const std::string& text) {
     return true;
 }
 
-// Phase 0: the text, with a check that describing changes nothing. Phase 1: the effect.
+// The cells of a place a hint names: a unit, "boxes 1, 5 and 9" or "all nine boxes".
+std::vector<int> CellsOf(const std::string& place) {
+    std::vector<int> cells;
+    std::smatch m;
+    const bool unit = std::regex_match(place, m, std::regex("(row|column|box) (\\d)"));
+    for (int x = 0; x < 81; x++) {
+        const int box = 3 * (x / 27) + x % 9 / 3;
+        const int in = m[1] == "row" ? x / 9 : m[1] == "column" ? x % 9 : box;
+        if (unit ? in == std::stoi(m[2]) - 1
+                 : place == "all nine boxes" || place.find(char('1' + box), 6) != std::string::npos)
+            cells.push_back(x);
+    }
+    return cells;
+}
+
+// What is wrong with the first level of the step's hint, "" when nothing: it names the step's
+// technique (or for locked candidates the shape players call them) and a place that holds the
+// single the step button enters, or every cell the step marks and every node of its chains.
+std::string HintFault(int kind, const char* text) {
+    char hint[STEP_TEXT_SIZE], name[96];
+    DescribeHint(kind, text, hint, sizeof hint);
+    HintTechniqueName(text, name, sizeof name);
+    const std::string line = hint;
+    std::smatch m;
+    if (!std::regex_match(
+            line, m, std::regex("(An? )?(.+) in ((row|column|box) \\d|boxes .+|all nine boxes)")))
+        return "hint without a technique and place: " + line;
+    std::string told = m[2];
+    told[0] = m[1].length() ? told[0] : char(std::tolower(told[0]));
+    if (told.rfind(name, 0) != 0 && told.find(" (locked candidates)") == std::string::npos)
+        return "hint names another technique: " + line;
+    const std::vector<int> place = CellsOf(m[3]);
+    std::vector<int> marked;
+    for (int x = 0; x < 81; x++)
+        if (StepMarks[x] && (kind != STEP_SINGLES || (StepMarks[x] < 0x1000 &&
+                                                      SingleDigit(StepMarks[x]) && marked.empty())))
+            marked.push_back(x);
+    for (int k = 0; k < ChainDisplayList.count && kind != STEP_SINGLES; k++)
+        for (int i = ChainTable[ChainDisplayList.entries[k]].first;
+             i < ChainTable[ChainDisplayList.entries[k] + 1].first; i++)
+            marked.push_back(ChainNodeTable[i].cell);
+    for (int x : marked)
+        if (std::find(place.begin(), place.end(), x) == place.end())
+            return "hint place leaves out cell " + std::to_string(x) + ": " + line;
+    // A hidden single is the only place for its digit in the unit named.
+    int places = 0;
+    for (int x : place) places += !marked.empty() && (AnalysisGrid[x] & StepMarks[marked[0]]);
+    if (kind == STEP_SINGLES && line.find("hidden single") != std::string::npos && places != 1)
+        return "hint names a unit the single is not hidden in: " + line;
+    return "";
+}
+
+// Phase 0: the text and the hint, with a check that describing changes nothing. Phase 1: the
+// effect.
 void WatchStep(void* context, int kind, int phase) {
     Watch& w = *static_cast<Watch*>(context);
     if (phase == 0) {
@@ -77,6 +134,8 @@ void WatchStep(void* context, int kind, int phase) {
             std::memcmp(&chains, &ChainDisplayList, sizeof chains))
             w.Fault("describing changed the state");
         if (!NamesEveryChainDrawn(w.text)) w.Fault("a chain drawn is not named");
+        const std::string hint = HintFault(kind, text);
+        if (!hint.empty()) w.Fault(hint);
         return;
     }
     w.kinds[kind]++;

@@ -116,23 +116,4 @@ TEST_F(Als, ChainNodesOfOneColourSeeingBothDigitsAreFalse) {
     EXPECT_EQ(ChainDisplayList.entries[0], 0);
 }
 
-// Every cell open with 1-4: every three cells of a row or column are a set (1,512 of them).
-TEST_F(Als, TablesStopAt1024SetsAnd4095PairsInOrder) {
-    Open("");
-    std::memset(Board, 0, sizeof Board);
-    for (DigitMask& m : MarkGrid) m = 0x0F;
-    EXPECT_EQ(FindAlmostLockedSets(), 1);
-    ASSERT_EQ(AlsCount, ALS_MAX);
-    EXPECT_EQ(Cells(0), (V{0, 1, 2}));
-    EXPECT_EQ(Cells(756), (V{0, 9, 18})); // after the 9 x 84 row triples, column 0
-    AddAls(26, 0b111, 3);
-    EXPECT_EQ(AlsCount, ALS_MAX);
-    ASSERT_EQ(AlsPairCount, ALS_PAIRS_MAX);
-    for (int p = 1; p < AlsPairCount; p++) {
-        const AlsPairRecord &a = AlsPairTable[p - 1], &b = AlsPairTable[p];
-        EXPECT_TRUE(a.first < b.first || (a.first == b.first && a.second < b.second)) << p;
-        EXPECT_LT(b.first, b.second);
-    }
-    EXPECT_EQ(AlsPairTable[0].second, 19); // {3, 4, 5}: the first triple apart from {0, 1, 2}
-}
 } // namespace

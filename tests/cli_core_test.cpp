@@ -1,14 +1,11 @@
-// quadrivo-cli check, count, solve and create, and the refusal of bad arguments by every
-// command, run as the built program.
-#include "control/dialogrules.h"
+// quadrivo-cli check, count, solve and create, the refusal of bad arguments by every command,
+// inputs in command-line order and write errors, run as the built program.
 #include "exactcover/count.h"
+#include "files/puzzlefile.h"
 #include "model/board.h"
 #include "tests/support.h"
-#include <cstdio>
-#include <fstream>
+#include <algorithm>
 #include <string>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 class CliCore : public FileTest {};
@@ -17,6 +14,12 @@ const std::string BUILTIN = BUILTIN_PUZZLE;
 const std::string EMPTY(81, '.');
 // Row 1 holds 1..8 and cell R2C9 a 9: R1C9 has no digit left.
 const std::string NO_SOLUTION = "12345678." + std::string(8, '.') + "9" + std::string(63, '.');
+// The same puzzle with '-' for its empty cells: it starts with '-' like an option.
+std::string Dashed(std::string puzzle) {
+    for (char& c : puzzle)
+        if (c == '.') c = '-';
+    return puzzle;
+}
 
 // The unique solution of a puzzle, found in this process.
 std::string SolutionOf(const std::string& puzzle) {
@@ -62,21 +65,14 @@ TEST_F(CliCore, BadArgumentsAreRefusedWithStatusTwoAndNothingDone) {
         {"check " + BUILTIN.substr(0, 80), "81 characters"},
         {"solve " + letter, "character 41"},
         {"count", "no puzzle"},
-        {"path", "no puzzle"},
         {"hint --techniques zz " + BUILTIN, "zz"},
         {"path --json --check " + BUILTIN, "--check"},
         {"count " + EMPTY + " --limit -1", "--limit"},
         {"check --frobnicate " + BUILTIN, "--frobnicate"},
-        {"create -n many", "-n"},
-        {"create --seed 4294967296", "--seed"},
         {"create " + BUILTIN, ""},
         {"format " + EMPTY + " --layout 4x4", "4x4"},
-        {"format " + EMPTY + " --empty stars", "stars"},
-        {"format -f no/such/file.txt", "no/such/file.txt"},
         {"show no/such/file.txt", "no/such/file.txt"},
         {"show", "no file"},
-        {"check -j abc " + BUILTIN, "-j"},
-        {"check -j -3 " + BUILTIN, "-j"},
         {"check -j 0 " + BUILTIN, "-j"},
     };
     for (const auto& [words, message] : REFUSED) {
@@ -85,9 +81,6 @@ TEST_F(CliCore, BadArgumentsAreRefusedWithStatusTwoAndNothingDone) {
         EXPECT_EQ(run.out, "") << words;
         EXPECT_NE(run.err.find(message), std::string::npos) << words << ": " << run.err;
     }
-    CliRun help = RunCli("solve --help");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: quadrivo-cli solve", 0), 0u) << help.out;
 }
 
 // Every batch command runs the good lines of a file around bad ones: their results in input
@@ -119,88 +112,6 @@ TEST_F(CliCore, EveryBatchCommandRunsTheGoodLinesAroundBadOnes) {
     }
 }
 
-TEST_F(CliCore, BatchOutputKeepsInputOrderWithWorkers) {
-    SKIP_WITHOUT_DATA("puzzles7_serg_benchmark.txt");
-    SKIP_WITHOUT_DATA("puzzles3_magictour_top1465.txt");
-    std::vector<std::string> serg = ReadPuzzleLines("puzzles7_serg_benchmark.txt", 20);
-    std::vector<std::string> top = ReadPuzzleLines("puzzles3_magictour_top1465.txt", 20);
-    std::string file = ::testing::TempDir() + "cli_batch_" + std::to_string(getpid()) + ".txt";
-    std::string verdicts, solutions;
-    {
-        std::ofstream out(file);
-        for (size_t i = 0; i < serg.size(); i++) {
-            out << serg[i] << "\n" << top[i] << "\r\n";
-            verdicts += "106 Several Solutions\n100 Unique\n";
-            solutions += "Several Solutions\n" + SolutionOf(top[i]) + "\n";
-        }
-    }
-    CliRun one = RunCli("check -f " + file + " -j 1");
-    EXPECT_EQ(one.out, verdicts);
-    EXPECT_EQ(one.status, 1);
-    EXPECT_EQ(RunCli("check -f " + file + " -j 2").out, verdicts);
-    CliRun solved = RunCli("solve -f " + file + " -j 2");
-    EXPECT_EQ(solved.status, 1);
-    EXPECT_EQ(solved.out, solutions);
-    EXPECT_NE(solved.err.find(file + ":1: Several Solutions"), std::string::npos) << solved.err;
-    std::remove(file.c_str());
-}
-
-// --echo puts each input before its result; solve -f gives every input a line, the reason in
-// place of a solution, so that the output stays aligned with the input.
-TEST_F(CliCore, CheckAndSolveEchoTheInputAndSolveAnswersEveryLine) {
-    const std::string shortLine = BUILTIN.substr(3);
-    const std::string file =
-        Write("list.txt", BUILTIN + "\n" + NO_SOLUTION + "\n" + shortLine + "\n");
-    const std::string solution = SolutionOf(BUILTIN);
-    const std::string why = "a puzzle has 81 characters, this one has 78";
-    const struct {
-        std::string words, out;
-    } RUNS[] = {
-        {"solve -f " + file, solution + "\nNo Solution\n" + why + "\n"},
-        {"solve --echo -j 2 -f " + file, BUILTIN + "\t" + solution + "\n" + NO_SOLUTION +
-                                             "\tNo Solution\n" + shortLine + "\t" + why + "\n"},
-        {"check -f " + file + " --echo",
-         BUILTIN + "\t100 Unique\n" + NO_SOLUTION + "\t101 No Solution\n"},
-    };
-    for (const auto& r : RUNS) {
-        CliRun run = RunCli(r.words);
-        EXPECT_EQ(run.out, r.out) << r.words;
-        EXPECT_EQ(run.status, 2) << r.words;
-    }
-}
-
-// -j above four workers a core is held there; --stats tells how many ran.
-TEST_F(CliCore, WorkersAreHeldToFourPerCore) {
-    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
-    std::string list;
-    for (long i = 0; i < 4 * cores + 2; i++) list += BUILTIN + "\n";
-    const std::string file = Write("list.txt", list);
-    for (const char* workers : {"2000", "99999999999999999999"}) {
-        CliRun run = RunCli(std::string("check --stats -j ") + workers + " -f " + file);
-        EXPECT_EQ(run.status, 0);
-        EXPECT_NE(run.err.find("workers: " + std::to_string(4 * cores) + " "), std::string::npos)
-            << run.err;
-    }
-}
-
-// Every help states the exit statuses and fits in 80 columns; --version is the about box's line.
-TEST_F(CliCore, EveryHelpStatesTheExitStatusesInEightyColumns) {
-    for (const char* words :
-         {"--help", "check --help", "count --help", "solve --help", "create --help", "rate --help",
-          "path --help", "hint --help", "format --help", "show --help"}) {
-        CliRun run = RunCli(words);
-        EXPECT_EQ(run.status, 0) << words;
-        EXPECT_NE(run.out.find("Exit status"), std::string::npos) << words;
-        for (size_t at = 0, end; at < run.out.size(); at = end + 1) {
-            end = run.out.find('\n', at);
-            EXPECT_LE(end - at, 80u) << words << ": " << run.out.substr(at, end - at);
-        }
-    }
-    char version[64];
-    VersionLine(version, sizeof version);
-    EXPECT_EQ(RunCli("--version").out, std::string(version) + "\n");
-}
-
 TEST_F(CliCore, CreateMakesUniquePuzzlesThatRepeatWithTheSeed) {
     CliRun a = RunCli("create -n 3 --seed 12345");
     EXPECT_EQ(a.status, 0);
@@ -211,29 +122,75 @@ TEST_F(CliCore, CreateMakesUniquePuzzlesThatRepeatWithTheSeed) {
     for (int n = 0; n < 3; n++) SolutionOf(a.out.substr(82 * n, 81)); // unique
     EXPECT_NE(a.out.substr(0, 81), a.out.substr(82, 81));
 
-    // By level: puzzles the rating puts at that level, repeatable with the seed; any level is
+    // By level: a puzzle the rating puts at that level, repeatable with the seed; any level is
     // the plain output.
-    for (const char* level : {"difficult", "very-difficult"}) {
-        const std::string words = std::string("create --level ") + level + " -n 2 --seed 31";
-        CliRun byLevel = RunCli(words);
-        ASSERT_EQ(byLevel.status, 0) << byLevel.err;
-        ASSERT_EQ(byLevel.out.size(), 2u * 82);
-        EXPECT_EQ(RunCli(words).out, byLevel.out);
-        const std::string name = level[0] == 'd' ? "(Difficult)" : "(Very Difficult)";
-        for (int n = 0; n < 2; n++) {
-            const std::string puzzle = byLevel.out.substr(82 * n, 81);
-            SolutionOf(puzzle);
-            const std::string rated = RunCli("rate " + puzzle).out;
-            EXPECT_EQ(rated.rfind(puzzle + "\tRating ", 0), 0u) << rated;
-            EXPECT_NE(rated.find(name), std::string::npos) << rated;
-        }
-    }
+    const std::string byLevel = RunCli("create --level difficult --seed 31").out;
+    ASSERT_EQ(byLevel.size(), 82u);
+    EXPECT_EQ(RunCli("create --level difficult --seed 31").out, byLevel);
+    const std::string rated = RunCli("rate " + byLevel.substr(0, 81)).out;
+    EXPECT_EQ(rated.rfind(byLevel.substr(0, 81) + "\tRating ", 0), 0u) << rated;
+    EXPECT_NE(rated.find("(Difficult)"), std::string::npos) << rated;
     EXPECT_EQ(RunCli("create --level any -n 3 --seed 12345").out, a.out);
-    CliRun bad = RunCli("create --level hard");
-    EXPECT_EQ(bad.status, 2);
-    EXPECT_NE(
-        bad.err.find("'hard' is not one of any/easy/medium/difficult/very-difficult/fiendish"),
-        std::string::npos)
-        << bad.err;
+    EXPECT_EQ(RunCli("create --level hard").status, 2);
+}
+
+// Arguments and files come in command-line order; every puzzle character may start an argument;
+// a line is a puzzle after a UTF-8 byte-order mark and before trailing blanks; bad input is
+// named by what is wrong, with the system's reason for a file that cannot be read.
+TEST_F(CliCore, InputsAreReadInOrderAndNamedWhenBad) {
+    const std::string one = Write("one.txt", BUILTIN + "\n");
+    const std::string tooLong = Write("long.txt", BUILTIN + "\n" + std::string(5000, '1') + "\n" +
+                                                      NO_SOLUTION + "  \t\r\n");
+    const std::string marked = Write("bom.txt", "\xEF\xBB\xBF" + BUILTIN + "\n");
+    const std::string twoDashes = "--" + BUILTIN.substr(2); // "--1.6..": no longer unique
+    const struct {
+        std::string words, out, err;
+        int status;
+    } RUNS[] = {
+        {"check -f " + one + " " + NO_SOLUTION + " -f " + one,
+         "100 Unique\n101 No Solution\n100 Unique\n", "", 1},
+        {"rate " + Dashed(BUILTIN), Dashed(BUILTIN) + "\t", "", 0},
+        {"rate " + twoDashes + " -- " + Dashed(BUILTIN), twoDashes + "\t", "", 0},
+        {"check -- --stats", "", "argument 1: character 3 is 's', not a digit or '.', '0', '-'\n",
+         2},
+        // The word after -f names a file, even one that reads as a puzzle.
+        {"check -f " + Dashed(BUILTIN), "",
+         Dashed(BUILTIN) + ": cannot open the file: No such file or directory\n", 2},
+        {"check -f " + tooLong, "100 Unique\n101 No Solution\n",
+         tooLong + ":2: line too long (more than 4096 bytes)\n", 2},
+        {"check -f " + marked + " '" + BUILTIN + " '", "100 Unique\n100 Unique\n", "", 0},
+        {"check -f " + Path("none"), "",
+         Path("none") + ": cannot open the file: No such file or directory\n", 2},
+    };
+    for (const auto& r : RUNS) {
+        CliRun run = RunCli(r.words);
+        EXPECT_EQ(run.out.substr(0, r.out.size()), r.out) << r.words;
+        EXPECT_EQ(run.err, r.err) << r.words;
+        EXPECT_EQ(run.status, r.status) << r.words;
+    }
+}
+
+// A full disk fails every command with status 1 and the system's reason, batches with workers
+// too; a reader that stops early (head) ends the program quietly.
+TEST_F(CliCore, WriteErrorsFailLoudlyAClosedPipeQuietly) {
+    const std::string game = Path("game.txt");
+    LoadGivens(BUILTIN.c_str());
+    ASSERT_EQ(SaveGameFile(game.c_str()), 1);
+    std::string list;
+    for (int i = 0; i < 300; i++) list += BUILTIN + "\n";
+    const std::string file = Write("list.txt", list);
+    for (const std::string& words :
+         {"solve " + BUILTIN, "rate -j 2 -f " + file, "check -j 2 -f " + file, "format " + BUILTIN,
+          "show " + game, std::string("create -n 1"), std::string("--version")}) {
+        CliRun run = RunCli(words + " >/dev/full");
+        EXPECT_EQ(run.status, 1) << words;
+        EXPECT_NE(run.err.find("No space left on device"), std::string::npos)
+            << words << ": " << run.err;
+    }
+    for (const std::string& words : {"check -j 2 -f " + file, std::string("create -n 50")}) {
+        CliRun run = RunCli(words + " | head -n 1");
+        EXPECT_EQ(run.err, "") << words;
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << words;
+    }
 }
 } // namespace

@@ -1,9 +1,8 @@
-// Solution counting: the empty board's solutions, known answers over the puzzle files, and the
-// reference counter at higher limits. Every count of a recorded generator run is replayed by
-// generator_test.cpp.
+// Solution counting: the empty board's solutions and known answers over the puzzle files. Every
+// count of a recorded generator run is replayed by generator_test.cpp; bench/exactcover_check
+// compares the counter with the plain engine at higher limits.
 #include "exactcover/count.h"
 #include "model/board.h"
-#include "tests/reference/literal_engine.h"
 #include "tests/support.h"
 #include <cstring>
 #include <string>
@@ -13,14 +12,10 @@ class Count : public CoreTest {};
 
 TEST_F(Count, EmptyBoardGivesTheFirstAndSecondSolutions) {
     const uint8_t empty[81] = {};
-    using Counter = int32_t (*)(const uint8_t*, int32_t, uint8_t*);
-    const Counter counters[] = {CountSolutions, LiteralCountSolutions};
-    for (Counter count : counters) {
-        EXPECT_EQ(count(empty, 0, SolutionGrid), 1);
-        EXPECT_EQ(SolutionDigits(), EMPTY_BOARD_FIRST);
-        EXPECT_EQ(count(empty, 1, SolutionGrid), 2);
-        EXPECT_EQ(SolutionDigits(), EMPTY_BOARD_SECOND);
-    }
+    EXPECT_EQ(CountSolutions(empty, 0, SolutionGrid), 1);
+    EXPECT_EQ(SolutionDigits(), EMPTY_BOARD_FIRST);
+    EXPECT_EQ(CountSolutions(empty, 1, SolutionGrid), 2);
+    EXPECT_EQ(SolutionDigits(), EMPTY_BOARD_SECOND);
 }
 
 TEST_F(Count, FlagBitsAreIgnoredAndConflictsOrBadDigitsLeaveTheSolutionGridAlone) {
@@ -68,19 +63,4 @@ TEST_F(Count, KnownAnswersOverThePuzzleFiles) {
     }
 }
 
-// Above limit 1, which the recorded generator calls do not reach, the per-level rule counts
-// past limit + 1; the counter agrees with the reference on result and SolutionGrid.
-TEST_F(Count, HigherLimitsAgreeWithTheReferenceCounter) {
-    SKIP_WITHOUT_DATA("puzzles7_serg_benchmark.txt");
-    for (const std::string& board : ReadPuzzleLines("puzzles7_serg_benchmark.txt", 300))
-        for (int32_t limit : {2, 5, 40}) {
-            SCOPED_TRACE(board + " limit " + std::to_string(limit));
-            LoadGivens(board.c_str());
-            const int32_t expected = LiteralCountSolutions(Board, limit, SolutionGrid);
-            const std::string grid = SolutionDigits();
-            std::memset(SolutionGrid, 0, 81);
-            ASSERT_EQ(CountSolutions(Board, limit, SolutionGrid), expected);
-            ASSERT_EQ(SolutionDigits(), grid);
-        }
-}
 } // namespace

@@ -9,7 +9,6 @@
 #include "control/stepview.h"
 #include "control/taps.h"
 #include "display/paint.h"
-#include "exactcover/count.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"
@@ -74,13 +73,6 @@ class Display : public CoreTest {
         }
         return nodes;
     }
-    // How many pixels of the 20 x 8 label i are black.
-    int LabelBlack(int i) const {
-        int n = 0;
-        for (int y = 0; y < LABEL_HEIGHT; y++)
-            for (int x = 0; x < LABEL_WIDTH; x++) n += At(LabelX(i) + x, LABEL_Y + y) == BLACK;
-        return n;
-    }
 };
 
 TEST_F(Display, PixelsMapToCellsDigitPositionsAndLabels) {
@@ -122,65 +114,6 @@ TEST_F(Display, PixelsMapToCellsDigitPositionsAndLabels) {
             ASSERT_EQ(hover < 0 ? 0 : hover + 1, Board[30] & CELL_DIGIT) << dx << "," << dy;
             PointerAt(BoardSpot{});
         }
-}
-
-TEST_F(Display, FocusTintsCellsStressesMarksAndShowsTheHoverDigit) {
-    LoadGivens(SAMPLE_PUZZLE);
-    AnalysisOptions.techniques = 0;
-    RunCommand(CMD_STORE_CANDIDATES);
-    const int given = int(std::string(SAMPLE_PUZZLE).find_first_not_of('.'));
-    const int digit = SAMPLE_PUZZLE[given] - '0';
-    int marked = 0; // an open cell with the digit among its marks, outside the given's units
-    while (marked < 81 &&
-           (Board[marked] || !(MarkGrid[marked] >> (digit - 1) & 1) || marked / 9 == given / 9 ||
-            marked % 9 == given % 9 || BoxOf(marked) == BoxOf(given)))
-        marked++;
-    ASSERT_LT(marked, 81);
-    Render(FocusMarks{digit, given, -1, -1});
-    EXPECT_EQ(At(CellX(given) + 1, CellY(given) + 1), Rgb(0xF5DCC4)); // holds the digit
-    int open = given / 9 * 9; // an open cell in the given's row
-    while (Board[open]) open++;
-    EXPECT_EQ(At(CellX(open) + 1, CellY(open) + 1), Rgb(0xF7F1EC));
-    EXPECT_EQ(At(CellX(marked) + 1, CellY(marked) + 1), WHITE);
-    // Its mark in black on a tinted square.
-    const int d = digit - 1;
-    EXPECT_EQ(At(DigitX(marked, d), DigitY(marked, d)), Rgb(0xF5DCC4));
-    EXPECT_EQ(At(MarkInk(marked, d)), BLACK);
-
-    // The digit under the pointer: grey on a light square, where no mark stands.
-    ClearAllMarks();
-    Render(FocusMarks{0, -1, marked, 4});
-    EXPECT_EQ(At(DigitX(marked, 4), DigitY(marked, 4)), Rgb(0xE6E6E6));
-    EXPECT_EQ(At(MarkInk(marked, 4)), Rgb(0xA0A0A0));
-    EXPECT_EQ(At(MarkInk(marked, 3)), WHITE);
-}
-
-// An empty board without the analysis: black exactly on the grid lines, white elsewhere. With
-// it, the labels of the techniques on are white on black; Z, which asks for every chain, never.
-TEST_F(Display, GridAndTechniqueLabels) {
-    LoadGivens("");
-    AnalysisOptions.techniques = 0;
-    Render();
-    std::vector<int> black;
-    for (int x = 0; x < BOARD_PICTURE_WIDTH; x++)
-        if (At(x, 100) == BLACK) black.push_back(x);
-    EXPECT_EQ(black,
-              (std::vector<int>{5, 6, 31, 56, 81, 82, 107, 132, 157, 158, 183, 208, 233, 234}));
-    EXPECT_EQ(At(100, 5), BLACK);
-    EXPECT_EQ(At(100, 234), BLACK);
-    EXPECT_EQ(At(4, 100), WHITE);
-    for (int y = GridLine(9) + 1; y < BOARD_PICTURE_HEIGHT; y++)
-        for (int x = 0; x < BOARD_PICTURE_WIDTH; x++) ASSERT_EQ(At(x, y), WHITE) << x << "," << y;
-
-    for (uint32_t techniques : {TECH_ANALYSIS | TECH_SUBSETS | TECH_LOCKED, 0x3Fu}) {
-        AnalysisOptions.techniques = techniques;
-        Render();
-        for (int i = 0; i < LABEL_COUNT; i++) {
-            const bool inverted = i < 5 && (techniques & (TECH_SUBSETS << i));
-            EXPECT_EQ(LabelBlack(i) > LABEL_WIDTH * LABEL_HEIGHT / 2, inverted) << i;
-            EXPECT_GT(LabelBlack(i), 0) << i;
-        }
-    }
 }
 
 // Givens black, entries in their colour, marks dark blue; in setup mode every digit in the first
@@ -248,19 +181,8 @@ TEST_F(Display, WrongEntryIsRedAndNoStepIsShown) {
     EXPECT_EQ(At(DigitInk(1, wrong)), Rgb(0xB000B0 & 0x0000FF)); // the purple glyph AND the red
 }
 
-TEST_F(Display, SolutionShowsFormerGivensBlackAndTheRestBlue) {
-    LoadGivens(SAMPLE_PUZZLE);
-    ASSERT_EQ(CheckPosition(), VERDICT_UNIQUE);
-    AnalysisOptions.techniques = 0x3F;
-    RunCommand(CMD_SOLUTION);
-    Render();
-    EXPECT_EQ(PendingStep, 0);
-    EXPECT_EQ(At(DigitInk(0, 4)), BLACK);
-    EXPECT_EQ(At(DigitInk(1, SolutionGrid[1] & CELL_DIGIT)), Rgb(0xFF0000));
-}
-
-// Every chain shown at its candidates: a square for colour 0, a circle for colour 1, in its
-// slot's colour (the eleventh on, a darker shade); a chain step draws no mark squares.
+// The chains of a chain step at their candidates: a square for colour 0, a circle for colour 1,
+// in their slots' colours; a chain step draws no mark squares.
 TEST_F(Display, ChainsAreDrawnInTheirSlotsColours) {
     // Each node no later slot draws over, checked against the colour of slot k; how many.
     auto checkChain = [this](int k, uint32_t colour) {
@@ -278,14 +200,6 @@ TEST_F(Display, ChainsAreDrawnInTheirSlotsColours) {
         return nodes.size();
     };
     LoadGivens(CHAIN_PUZZLE);
-    AnalysisOptions.techniques = TECH_ANALYSIS | TECH_CHAINS;
-    AnalysisOptions.showCandidates = 1;
-    ChainSelection = CHAIN_SHOW_ALL;
-    Render();
-    ASSERT_GE(ChainDisplayList.count, 11);
-    EXPECT_EQ(ChainSelection, -1); // shown once
-    EXPECT_GT(checkChain(10, 0x0000BF), 0u);
-
     AnalysisOptions.techniques = 0x3F;
     RunCommand(CMD_STORE_CANDIDATES);
     int kind = 0;

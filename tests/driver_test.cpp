@@ -118,9 +118,4 @@ TEST_F(Driver, EliminationsLastInTheMarksOnlyAndTheStepFollowsThePosition) {
     EXPECT_EQ(ChainDisplayList.count, 0);
 }
 
-TEST_F(Driver, DisplayListDropsChainsPastItsCapacity) {
-    for (int i = 0; i < CHAIN_DISPLAY_MAX; i++) EXPECT_EQ(AppendChainToDisplay(i), i + 1);
-    EXPECT_EQ(AppendChainToDisplay(99), CHAIN_DISPLAY_MAX);
-    EXPECT_EQ(ChainDisplayList.entries[CHAIN_DISPLAY_MAX - 1], CHAIN_DISPLAY_MAX - 1);
-}
 } // namespace

@@ -24,27 +24,6 @@ class HintCheck : public CoreTest {
     }
 };
 
-TEST_F(HintCheck, PositionsAHintCannotHelp) {
-    struct Case {
-        std::string puzzle;
-        int result;
-        const char* text;
-    };
-    const Case cases[] = {
-        {BUILTIN, VERDICT_UNIQUE, ""},
-        {"5" + BUILTIN.substr(1), VERDICT_NO_SOLUTION, "No Solution"},           // breaks no rule
-        {"6" + BUILTIN.substr(1), VERDICT_INVALID_POSITION, "Invalid Position"}, // 6 twice
-        {"." + BUILTIN.substr(2).insert(0, "."), VERDICT_SEVERAL, "Several Solutions"},
-        {SOLVED, VERDICT_SOLVED, "Puzzle Solved"},
-        {std::string(81, '.'), VERDICT_INVALID_POSITION, "Invalid Position"},
-    };
-    for (const Case& c : cases) {
-        int result;
-        EXPECT_EQ(Check(c.puzzle, nullptr, &result), c.text) << c.puzzle;
-        EXPECT_EQ(result, c.result) << c.puzzle;
-    }
-}
-
 TEST_F(HintCheck, MarksThatLeaveOutOrRepeatADigitAreNamed) {
     LoadGivens(BUILTIN_PUZZLE);
     ComputeCandidates();

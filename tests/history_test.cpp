@@ -1,5 +1,5 @@
 // Move history: a random walk of entries, undos, redos and jumps checked against a model of the
-// position and a replay from scratch; the solved announcement and refused entries.
+// position and a replay from scratch; refused entries.
 #include "analysis/state.h"
 #include "model/board.h"
 #include "model/history.h"
@@ -79,31 +79,9 @@ TEST_F(History, RandomWalkAgreesWithAModelAndReplayFromScratch) {
     }
 }
 
-// The entry that fills the grid says "Puzzle Solved" once and stops the clock; a redo that
-// fills it, or an entry while the rating plays (silently, without redraws), says nothing.
-TEST_F(History, CompletingEntryAnnouncesSolvedOnceUnlessRating) {
-    for (int quiet : {1, 0}) {
-        LoadGivens(EMPTY_BOARD_FIRST);
-        Board[80] = 0;
-        RefreshPosition();
-        PositionQuiet = quiet;
-        Recorded.clockRunning = true;
-        const int redraws = Recorded.redraws;
-        EnterDigit(80, 1);
-        EXPECT_EQ(Recorded.redraws, redraws + !quiet);
-        EXPECT_EQ(Recorded.messages.size(), size_t(!quiet));
-        EXPECT_EQ(Recorded.clockRunning, bool(quiet));
-    }
-    EXPECT_EQ(Recorded.messages, std::vector<std::string>{"Puzzle Solved"});
-    Undo();
-    Redo();
-    EXPECT_EQ(Recorded.messages.size(), 1u);
-    EXPECT_EQ(Recorded.status[PANE_COUNT], "81-81: 0");
-}
-
 // A digit its row already holds is announced, taken back and kept as a redo record; the count
-// keeps its old text. In setup mode the conflict beeps and empties the selected cell instead.
-TEST_F(History, RepeatedDigitIsRefusedUnlessSetUp) {
+// keeps its old text. (In setup mode the conflict beeps instead: Control.SetupMode.)
+TEST_F(History, RepeatedDigitIsRefused) {
     LoadGivens("");
     EnterDigit(0, 5);
     PendingStep = 4;
@@ -117,15 +95,5 @@ TEST_F(History, RepeatedDigitIsRefusedUnlessSetUp) {
     Redo();
     EXPECT_EQ(Board[8] & CELL_DIGIT, 5);
     EXPECT_EQ(Recorded.messages.size(), 1u);
-
-    LoadGivens("");
-    AnalysisOptions.setupMode = 1;
-    Board[4] = Board[40] = 0x83; // r1c5 and r5c5 share column 5
-    SelectedCell = 40;
-    RefreshPosition();
-    EXPECT_EQ(Recorded.beeps, 1);
-    EXPECT_EQ(Board[40], 0);
-    EXPECT_EQ(Board[4], 0x83);
-    EXPECT_EQ(Recorded.status[PANE_MOVE], "Pos = 1");
 }
 } // namespace

@@ -73,15 +73,4 @@ TEST_F(Marks, UndoRestoresTheMarksOnceThenFollowsTheAnalysisDisplay) {
     EXPECT_TRUE(MarksAreEmpty());
 }
 
-// "Store Candidates" makes marks and snapshot the candidates; "Undo Last Mark" then puts the
-// last cell tapped back as the snapshot has it.
-TEST_F(Marks, UndoLastMarkRestoresTheCellFromTheSnapshot) {
-    StoreCandidates();
-    EXPECT_EQ(AnalysisOptions.pencilMarks, 1u);
-    const DigitMask kept = MarkGrid[0];
-    LastMarkedCell = 0;
-    for (DigitMask tap : {0x001, 0x100, 0x010}) MarkGrid[0] ^= tap;
-    UndoLastMark();
-    EXPECT_EQ(MarkGrid[0], kept);
-}
 } // namespace

@@ -75,8 +75,7 @@ TEST_F(PuzzleFiles, CollectionIsTheRunOfPuzzleLinesFromTheStart) {
         std::string text;
         int count;
     } CASES[] = {
-        {Collection(5) + "\r\n" + Collection(3), 5}, // an empty line ends the run
-        {Collection(5, "\n") + "\n" + Collection(3, "\n"), 5},
+        {Collection(5) + "\r\n" + Collection(3), 5},                 // an empty line ends the run
         {PUZZLE + "\r" + OTHER + "\n" + PUZZLE + "\r\n" + OTHER, 4}, // any line end, or none
         {"\xEF\xBB\xBF" + Collection(2, "\n"), 2},                   // a byte-order mark first
         {PUZZLE + " 1.2 rating\r\n" + OTHER + "\t#7 name\n" + empties + ",x;y\n" + OTHER + ";\n" +
@@ -84,37 +83,14 @@ TEST_F(PuzzleFiles, CollectionIsTheRunOfPuzzleLinesFromTheStart) {
          6},
         {Collection(2) + OTHER + "7\r\n" + Collection(3), 2},       // an 82nd character ends it
         {Collection(2) + "a" + OTHER.substr(1) + "\n" + PUZZLE, 2}, // so does any other byte
-        {Collection(3) + OTHER.substr(1) + "\n" + PUZZLE, 3},       // and a shorter line
         {"# puzzles\n" + Collection(3), 0},
         {Collection(1), 0}, // one puzzle is no collection
-        {std::string("\xEF\xBB") + Collection(2), 0},
     };
     for (const auto& c : CASES) {
         MoveEnd = 7;
         EXPECT_EQ(Count(Write("c.txt", c.text)), c.count) << c.text;
         EXPECT_EQ(MoveEnd, 7); // counting leaves the history alone
     }
-}
-
-TEST_F(PuzzleFiles, CollectionLineLoadsInSetupModeOrClearsTheGamePastTheEnd) {
-    std::string line = PUZZLE;
-    line[1] = '-', line[2] = '0', line[3] = 'x';
-    std::string path = Write("c.txt", OTHER + "\n" + line + " #2\n" + OTHER + "7\n" + PUZZLE);
-    // A negative position loads line 0; the 82-byte line 2 ends the run and is the one read.
-    for (int pos : {1, -3, 3}) {
-        EXPECT_EQ(Entry(path, pos), 1);
-        EXPECT_EQ(BoardDigits(), pos == 1 ? PUZZLE : OTHER) << pos;
-    }
-    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
-    EXPECT_EQ(Board[0], 0x85);
-    EXPECT_EQ(Recorded.titles, 3);
-    EXPECT_EQ(Recorded.status[PANE_COUNT], "81-17: 64");
-    AnalysisOptions.setupMode = 0;
-    MarkGrid[0] = 7;
-    EXPECT_EQ(Entry(Write("short.txt", Collection(3)), 9), 0);
-    EXPECT_EQ(BoardDigits(), std::string(81, '.'));
-    EXPECT_EQ(MarkGrid[0], 0);
-    EXPECT_EQ(AnalysisOptions.setupMode, 0u);
 }
 
 // The count keeps where every few lines start; a puzzle of the unchanged file is read from
@@ -150,60 +126,6 @@ TEST_F(PuzzleFiles, AnyPuzzleOfACountedCollectionLoadsFromItsIndex) {
         ASSERT_EQ(Entry(path, i), 1) << i;
         EXPECT_EQ(BoardDigits(), NumberedLine(lines - i)) << i;
     }
-}
-
-// A collection of several MiB reports how far its count has come; cancelled, the count
-// changes nothing, and neither does the open command. 65,536 puzzles and more are browsed.
-TEST_F(PuzzleFiles, ALongCountReportsProgressAndCanBeCancelled) {
-    static std::vector<std::pair<int64_t, int64_t>> reports;
-    static size_t cancelAt;
-    reports.clear();
-    cancelAt = 0;
-    ShellHooks hooks = Shell;
-    hooks.progress = [](int64_t done, int64_t total) {
-        reports.emplace_back(done, total);
-        return reports.size() != cancelAt;
-    };
-    InstallShellHooks(&hooks);
-    const int lines = 65537;
-    std::string text;
-    for (int i = 0; i < lines; i++) text += NumberedLine(i) + "\n";
-    const std::string path = Write("big.txt", text),
-                      small = Write("small.txt", Collection(100, "\n"));
-    const int64_t size = int64_t(text.size());
-    std::vector<std::pair<int64_t, int64_t>> expected;
-    for (int64_t done = 4 << 20; done < size; done += 4 << 20) expected.emplace_back(done, size);
-    expected.emplace_back(size, size);
-    ASSERT_EQ(Count(path), lines);
-    EXPECT_EQ(reports, expected);
-    std::strcpy(CurrentFile, path.c_str());
-    CollectionIndex = 0;
-    CollectionCount = lines;
-    EXPECT_EQ(GotoCollectionPuzzle(65536), 1); // a position past 16 bits
-    EXPECT_EQ(BoardDigits(), NumberedLine(65535));
-
-    reports.clear();
-    cancelAt = 1;
-    EXPECT_EQ(Count(small), 100);
-    EXPECT_TRUE(reports.empty()); // too short to report
-    EXPECT_EQ(Count(path), -1);
-    EXPECT_EQ(CollectionLines.count, 100);
-
-    // Open: the file and puzzle shown before stay, as does the game.
-    LoadGivens(OTHER.c_str());
-    std::strcpy(CurrentFile, small.c_str());
-    CollectionIndex = 3;
-    KeepOpenFile();
-    std::strcpy(CurrentFile, path.c_str());
-    reports.clear();
-    const int titles = Recorded.titles;
-    EXPECT_EQ(OpenChosenFile(), 0);
-    EXPECT_STREQ(CurrentFile, small.c_str());
-    EXPECT_EQ(CollectionIndex, 3);
-    EXPECT_EQ(BoardDigits(), OTHER);
-    EXPECT_EQ(MovePos, 0); // not left asking for a count
-    EXPECT_EQ(Recorded.titles, titles + 1);
-    EXPECT_TRUE(Recorded.messages.empty());
 }
 
 // Puzzle block (entries written like givens), move records with the marker on the first move
@@ -279,15 +201,6 @@ TEST_F(PuzzleFiles, RecordsAndTheBlockAreFoundAmongOtherBytes) {
     // Played before the marker, and the marked record itself: entries; after it: a given.
     EXPECT_EQ((std::vector<int>{Board[21], Board[1], Board[2]}), (std::vector<int>{0x86, 0x87, 8}));
 
-    std::string dashes = PUZZLE;
-    std::replace(dashes.begin(), dashes.end(), '.', '-');
-    dashes[1] = 'x';
-    AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DASHES;
-    Load(dashes);
-    EXPECT_EQ(BoardDigits().substr(1, 79), PUZZLE.substr(2, 79)); // 'x' skipped
-    AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DOTS;
-    Load(dashes);
-    EXPECT_EQ(BoardDigits().substr(0, 4), "4853"); // dashes skipped: digits slide forward
     Load(PUZZLE.substr(0, 40) + '\0' + PUZZLE.substr(40) + "[ 1 R1C2 = 7]");
     EXPECT_EQ(BoardDigits(), PUZZLE.substr(0, 40) + std::string(41, '.'));
     EXPECT_EQ(MoveEnd, 0);
@@ -356,55 +269,14 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
         EXPECT_EQ(MovePos, step.shown);
         EXPECT_EQ(BoardDigits(), step.shown % 2 ? OTHER : PUZZLE);
     }
-    // Reopen after leaving setup mode and playing on: the puzzle shown comes back, unless its
-    // file is gone (the history then keeps its counters) or no collection is shown.
+    // Reopen after leaving setup mode and playing on: the puzzle shown comes back.
     BrowseCollection(NavButton::Redo);
-    std::string played = PUZZLE;
-    played[1] = '1';
-    for (const char* file : {"c.txt", "gone.txt"}) {
-        std::strcpy(CurrentFile, Path(file).c_str());
-        AnalysisOptions.setupMode = 0;
-        LoadGivens(PUZZLE.c_str());
-        EnterDigit(1, 1);
-        const bool there = file[0] == 'c';
-        EXPECT_EQ(ReopenCollection(), there ? 1 : 0) << file;
-        EXPECT_EQ(BoardDigits(), there ? OTHER : played) << file;
-        EXPECT_EQ(MoveEnd, there ? 4 : 1) << file;
-    }
-    CollectionIndex = -1;
-    EXPECT_EQ(ReopenCollection(), 0); // the caller then opens the dialog
-}
-
-// A file that cannot be opened is reported and changes nothing: not the game, not the file
-// shown. A saved game reads back with entries in colour 0. Without a collection, browsing
-// leaves the board alone.
-TEST_F(PuzzleFiles, OpeningASavedGameOrAFileThatCannotBeOpened) {
-    PlaySampleGame(1, 0x005);
-    Saved();
-    std::strcpy(CurrentFile, Path("g.txt").c_str());
-    CollectionIndex = 2;
-    KeepOpenFile();
-    for (const char* file : {"none.txt", "g.txt"}) {
-        std::strcpy(CurrentFile, Path(file).c_str());
-        CollectionIndex = -1;
-        const bool there = file[0] == 'g';
-        EXPECT_EQ(OpenChosenFile(), there) << file;
-        EXPECT_EQ(Recorded.clockRuns, there) << file;
-        EXPECT_EQ(AnalysisOptions.setupMode, 0u) << file;
-        EXPECT_STREQ(CurrentFile, Path("g.txt").c_str());
-        EXPECT_EQ(CollectionIndex, there ? -1 : 2) << file;
-        EXPECT_EQ(MovePos, 4) << file; // not left asking for a count
-        EXPECT_EQ(MoveEnd, 5) << file;
-        EXPECT_EQ(Board[2], there ? 0x82 : 0x92) << file;
-        EXPECT_EQ(MarkGrid[4], 0x005) << file; // the file's marks are kept
-    }
-    ASSERT_FALSE(Recorded.messages.empty()); // then the verdict on the game read
-    EXPECT_EQ(Recorded.messages[0], "The file was not opened: cannot open " + Path("none.txt") +
-                                        ": No such file or directory");
-    AnalysisOptions.setupMode = 1;
-    EXPECT_EQ(BrowseCollection(NavButton::Redo), -1);
-    EXPECT_EQ(GotoCollectionPuzzle(1), 0);
-    EXPECT_EQ(Board[2], 0x82);
+    AnalysisOptions.setupMode = 0;
+    LoadGivens(PUZZLE.c_str());
+    EnterDigit(1, 1);
+    EXPECT_EQ(ReopenCollection(), 1);
+    EXPECT_EQ(BoardDigits(), OTHER);
+    EXPECT_EQ(MoveEnd, 4);
 }
 
 // A pipe, a folder or a device is refused at once, never waited on; a huge file is read no

@@ -70,8 +70,8 @@ TEST_F(Rating, SmallPuzzlesWithKnownResults) {
     }
 }
 
-// The user's moves, redo records and options come back; the marks are refilled while the
-// analysis is on and the candidates are not shown, else cleared; the clock restarts.
+// The user's moves, redo records and options come back; with the candidates shown the marks
+// are cleared; the clock restarts.
 TEST_F(Rating, PositionRedoRecordsAndOptionsComeBack) {
     LoadPuzzle(BUILTIN_PUZZLE);
     ASSERT_EQ(CountSolutions(Board, 1, SolutionGrid), 1);
@@ -99,14 +99,6 @@ TEST_F(Rating, PositionRedoRecordsAndOptionsComeBack) {
     EXPECT_TRUE(Recorded.clockRunning);
     Redo();
     EXPECT_EQ(Board[4], 0x90 | (solution[4] - '0')); // the user's red move, not the rating's
-
-    AnalysisOptions.showCandidates = 0;
-    AnalysisOptions.pencilMarks = 1;
-    RatePuzzle();
-    EXPECT_EQ(AnalysisOptions.pencilMarks, 1u);
-    EXPECT_EQ(AnalysisOptions.showCandidates, 0u);
-    ComputeCandidates();
-    EXPECT_EQ(std::memcmp(MarkGrid, CandidateGrid, sizeof MarkGrid), 0);
 }
 
 // Create by level: every puzzle found is unique and minimal, left as the generator made it, and

@@ -1,5 +1,5 @@
 // The settings file: every field written and read back, the byte layout, where the file lives,
-// wrong versions, truncation at every length, and files that cannot be read.
+// wrong versions and truncation at every length.
 #include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "fuzz/fuzz_support.h"
@@ -12,8 +12,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 class Settings : public FileTest {
@@ -49,11 +47,7 @@ TEST_F(Settings, EveryFieldIsAtItsOffsetAndReadsBack) {
     ASSERT_EQ(b.size(), size_t(SETTINGS_SIZE));
     EXPECT_EQ(b[0], 1);
     EXPECT_EQ(std::memcmp(b.data() + 32, Board, 81), 0);
-    EXPECT_EQ(le16(113 + 2 * 1), MoveHistory[1]);
-    EXPECT_EQ(le16(277), 3u); // MovePos
-    EXPECT_EQ(le16(279), 5u); // MoveEnd
-    EXPECT_EQ(le16(281 + 2 * 4), 0x1A5u);
-    EXPECT_EQ(b.substr(443, 96), std::string(96, '\0'));
+    EXPECT_EQ(le16(281 + 2 * 4), 0x1A5u);                                    // MarkGrid[4]
     EXPECT_EQ(b.substr(539 + 4 * 8, 4), std::string("\x24\x1B\x12\x09", 4)); // blockFormat
     Restart();
     SaveSettings(); // everything read comes back out unchanged
@@ -118,63 +112,4 @@ TEST_F(Settings, MissingWrongVersionAndTruncatedFiles) {
     }
 }
 
-TEST_F(Settings, FileLivesInTheConfigurationFolder) {
-    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
-    const char* oldHome = std::getenv("HOME");
-    std::string keepConfig = oldConfig ? oldConfig : "", keepHome = oldHome ? oldHome : "";
-    SetSettingsPath(nullptr);
-    setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
-    SaveSettings(); // creates the folder
-    EXPECT_EQ(std::filesystem::file_size(Path("config/quadrivo/quadrivo.ini")), 603u);
-    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
-    setenv("HOME", Path("home").c_str(), 1);
-    EXPECT_EQ(SettingsPath(), Path("home/.config/quadrivo/quadrivo.ini"));
-    unsetenv("HOME");
-    EXPECT_EQ(SaveSettings(), -1); // nowhere to write: nothing to report
-    oldConfig ? setenv("XDG_CONFIG_HOME", keepConfig.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
-    oldHome ? setenv("HOME", keepHome.c_str(), 1) : unsetenv("HOME");
-}
-
-// A file that is there but cannot be read, here one the user may not read, is reported; the
-// defaults stand, and the file is never written over. (A FIFO: Control.StartUp; a folder in
-// its place: PuzzleFiles.PipesFoldersDevicesAndHugeFilesNeverHoldTheReader.)
-TEST_F(Settings, UnreadableFileIsReportedAndKept) {
-    const std::string saved = SaveGame();
-    ASSERT_EQ(chmod(file.c_str(), 0), 0);
-    ASSERT_TRUE(geteuid() != 0 || chown(file.c_str(), 65534, 65534) == 0);
-    EXPECT_EQ(RunAsUser([&] {
-                  Restart();
-                  if (LastOpenError() != "cannot open " + file + ": Permission denied") return 1;
-                  if (BoardDigits() != BUILTIN_PUZZLE) return 2;
-                  return SaveSettings() == -1 ? 0 : 3;
-              }),
-              0);
-    chmod(file.c_str(), 0600);
-    EXPECT_TRUE(ReadBytes(file) == saved);
-}
-
-// The view settings keep to a side file of text lines, leaving the settings file as it is; a
-// missing side file leaves the record alone, unknown lines and values out of range are skipped.
-TEST_F(Settings, ViewSettingsKeepToTheirSideFile) {
-    const std::string saved = SaveGame();
-    ViewSettingsRecord view{0, 5, 4};
-    EXPECT_EQ(LoadViewSettings(&view), 0);
-    EXPECT_EQ(view.zoom, 5);
-    view.zoom = 7;
-    EXPECT_EQ(SaveViewSettings(view), 1);
-    EXPECT_EQ(ReadBytes(Path("quadrivo-view.ini")), "HighlightDigit=0\nZoom=7\nCreateLevel=4\n");
-    EXPECT_TRUE(ReadBytes(file) == saved);
-    ViewSettingsRecord read;
-    EXPECT_EQ(LoadViewSettings(&read), 1);
-    EXPECT_EQ(read.highlightDigit, 0);
-    EXPECT_EQ(read.zoom, 7);
-    EXPECT_EQ(read.createLevel, 4);
-    Write("quadrivo-view.ini", "[view]\r\nZoom=33\r\nHighlightDigit=2\nZoom=12\r\nZoom=-1\n"
-                               "zoom=4\nHighlightDigit=0x\nZoom=\nCreateLevel=6\n");
-    read = {};
-    EXPECT_EQ(LoadViewSettings(&read), 1);
-    EXPECT_EQ(read.highlightDigit, 1);
-    EXPECT_EQ(read.zoom, 12);
-    EXPECT_EQ(read.createLevel, 0);
-}
 } // namespace

@@ -42,14 +42,4 @@ TEST_F(Verdicts, CheckGivesEachVerdictAndTheRefreshShowsIt) {
     }
 }
 
-TEST_F(Verdicts, ClockTextIsMinutesInThreePlacesAndTwoDigitSeconds) {
-    StartClock();
-    for (int i = 0; i < 61; i++) ClockTick();
-    EXPECT_EQ(Recorded.status[PANE_CLOCK], "  1:01");
-    for (int i = 61; i < 600; i++) ClockTick();
-    EXPECT_EQ(Recorded.status[PANE_CLOCK], " 10:00");
-    StartClock();
-    EXPECT_EQ(GameClock, 0u);
-    EXPECT_TRUE(Recorded.clockRunning);
-}
 } // namespace

@@ -1,6 +1,6 @@
 // The plain engine: pointer rings of individually allocated nodes, a recursive search that
 // tests each level's own count against the limit, and a matrix that lives for one count.
-#include "tests/reference/literal_engine.h"
+#include "bench/reference/literal_engine.h"
 #include "exactcover/count.h"
 #include <cstdlib>
 
