@@ -1,18 +1,25 @@
-// The desktop program as a process: signals arriving while a box is open, with a later copy
-// handing its file over, and the picture mode's files. Each test gives the copies a runtime,
-// configuration and temporary folder of its own.
+// The desktop program as a process: one copy per user and the channel between copies, signals
+// arriving while a box is open, and the picture mode's files. Each test gives the copies a
+// runtime, configuration and temporary folder of its own.
 #include "files/settings.h"
 #include "model/board.h"
 #include "tests/support.h"
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTest>
+#include <climits>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -53,6 +60,7 @@ class Instance : public FileTest {
         env.insert("XDG_CONFIG_HOME", Q(Path("config")));
         env.insert("TMPDIR", Q(Path("tmp")));
     }
+    QString Socket() const { return Q(channel + "/quadrivo.socket"); }
 
     // Starts the program. fullDisk: writes past 512 bytes fail as on a full disk (EFBIG).
     void Launch(QProcess& p, const QStringList& args, bool fullDisk = false) {
@@ -95,6 +103,30 @@ class Instance : public FileTest {
     }
 };
 
+// A later copy hands its file over and ends; the running copy answers at once but opens the
+// file only when its about box has closed, which nobody does here, so the session it saves on
+// SIGTERM is still the first file's. A copy killed outright leaves its socket behind, and the
+// next copy takes it over: the lock, not the socket, says who runs.
+TEST_F(Instance, OneCopyRunsPerUser) {
+    const std::string first = Write("first.txt", std::string(BUILTIN_PUZZLE) + "\r\n");
+    const std::string second = Write("second.txt", std::string(SAMPLE_PUZZLE) + "\r\n");
+    QProcess running;
+    ASSERT_TRUE(Start(running, {Q(first)}));
+    EXPECT_EQ(Run({Q(second)}), 0);
+    EXPECT_FALSE(QFileInfo::exists(Q(settings)));
+    ASSERT_EQ(Stop(running, SIGTERM), 0);
+    SetSettingsPath(settings.c_str());
+    LoadSettings();
+    EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
+
+    QProcess killed, next;
+    ASSERT_TRUE(Start(killed));
+    Stop(killed, SIGKILL);
+    ASSERT_TRUE(QFileInfo::exists(Socket()));
+    ASSERT_TRUE(Start(next)); // which also sees a later copy hand over to it
+    EXPECT_EQ(Stop(next, SIGTERM), 0);
+}
+
 // SIGTERM, SIGHUP and SIGINT end the program within seconds whatever box is open, and the
 // session is written on the way out; when it cannot be, standard error says so.
 TEST_F(Instance, SignalsEndTheProgramWhateverBoxIsOpen) {
@@ -103,6 +135,7 @@ TEST_F(Instance, SignalsEndTheProgramWhateverBoxIsOpen) {
     SetSettingsPath(Path("empty.ini").c_str());
     ASSERT_EQ(SaveSettings(), 1);
     const std::string bad = Write("bad.txt", "not a puzzle\r\n");
+    std::filesystem::create_directories(Path("folder"));
     const std::string fifo = Path("fifo"); // nobody ever writes into it
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     // The file each copy is started with (the empty session when none), the signal, and the
@@ -111,7 +144,9 @@ TEST_F(Instance, SignalsEndTheProgramWhateverBoxIsOpen) {
         std::string file;
         int signal;
         std::string handed;
-    } CASES[] = {{"", SIGTERM, ""}, {"/dev/zero", SIGINT, ""}, {bad, SIGHUP, fifo}};
+    } CASES[] = {{"", SIGTERM, ""},         {bad, SIGHUP, ""},
+                 {"/dev/zero", SIGINT, ""}, {Path("folder"), SIGTERM, ""},
+                 {fifo, SIGTERM, ""},       {bad, SIGTERM, fifo}};
     for (const auto& c : CASES) {
         std::filesystem::create_directories(Path("config/quadrivo"));
         std::filesystem::remove(settings);
@@ -135,6 +170,175 @@ TEST_F(Instance, SignalsEndTheProgramWhateverBoxIsOpen) {
     EXPECT_TRUE(p.readAllStandardError().contains("the session was not saved"));
 }
 
+// A copy that cannot take the lock never listens itself: when the owner holds the lock but
+// does not answer, the new copy says so and ends without touching the owner's socket.
+TEST_F(Instance, ALiveOwnerIsNeverReplaced) {
+    const int lock = open((channel + "/quadrivo.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
+    QLocalServer owner; // listens, and never answers: this thread waits for the copy
+    ASSERT_TRUE(owner.listen(Socket()));
+    const ino_t socket = Inode(Socket().toStdString());
+    QString err;
+    EXPECT_EQ(Run({Q(Write("b.txt", SAMPLE_PUZZLE))}, &err, 25000), 1);
+    EXPECT_TRUE(err.contains("does not answer")) << err.toStdString();
+    EXPECT_EQ(Inode(Socket().toStdString()), socket);
+    EXPECT_TRUE(owner.hasPendingConnections() || owner.waitForNewConnection(1000));
+    EXPECT_FALSE(QFileInfo::exists(Q(settings)));
+    close(lock);
+}
+
+// The channel lives only in a folder of this user's that nobody else may enter: a runtime
+// folder open to others is passed over, and a link in place of the fallback folder is not
+// followed (the copy runs alone and says why).
+TEST_F(Instance, OnlyAPrivateFolderCarriesTheChannel) {
+    chmod(channel.c_str(), 0755);
+    channel = Path("tmp/quadrivo-") + std::to_string(getuid());
+    QProcess p;
+    ASSERT_TRUE(Start(p));
+    struct stat st = {};
+    ASSERT_EQ(lstat(channel.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(Stop(p, SIGTERM), 0);
+    EXPECT_TRUE(p.readAllStandardError().contains("XDG_RUNTIME_DIR is not used"));
+
+    std::filesystem::remove_all(channel);
+    mkdir(Path("elsewhere").c_str(), 0700);
+    ASSERT_EQ(symlink(Path("elsewhere").c_str(), channel.c_str()), 0);
+    QProcess alone;
+    Launch(alone, {});
+    EXPECT_FALSE(alone.waitForFinished(1500)); // it runs, alone
+    EXPECT_TRUE(std::filesystem::is_empty(Path("elsewhere")));
+    Stop(alone, SIGTERM);
+    const QByteArray err = alone.readAllStandardError();
+    EXPECT_TRUE(err.contains("is not a folder") && err.contains("running alone")) << err.data();
+}
+
+// Another user's folder in place of ours, open to all and with a socket listening in it: the
+// copy neither hands its file over there nor listens there; it runs alone.
+TEST_F(Instance, AnotherUsersFolderIsNeverUsed) {
+    if (getuid() != 0 || access("/usr/bin/setpriv", X_OK) != 0)
+        GTEST_SKIP() << "acting as another user needs root and setpriv";
+    env.remove("XDG_RUNTIME_DIR");
+    chmod(Path("tmp").c_str(), 0755);
+    const std::string trap = Path("tmp/quadrivo-65534"); // the victim is uid 65534
+    mkdir(trap.c_str(), 0777);
+    chmod(trap.c_str(), 0777);
+    QLocalServer attacker;
+    attacker.setSocketOptions(QLocalServer::WorldAccessOption);
+    ASSERT_TRUE(attacker.listen(Q(trap + "/quadrivo.socket")));
+    QProcess victim;
+    victim.setProcessEnvironment(env);
+    victim.start("/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                      QUADRIVO_PROGRAM, Q(Write("tax-plans.txt", SAMPLE_PUZZLE))});
+    ASSERT_TRUE(victim.waitForStarted());
+    EXPECT_FALSE(attacker.waitForNewConnection(2500));
+    EXPECT_EQ(victim.state(), QProcess::Running);
+    Stop(victim, SIGTERM);
+    EXPECT_TRUE(victim.readAllStandardError().contains("belongs to another user"));
+}
+
+// A message is capped and a connection timed out: a line with no end is dropped once past the
+// cap, connections past the limit are dropped at once and idle ones later, and a later copy
+// still gets through.
+TEST_F(Instance, TheChannelDropsOverlongAndIdleConnections) {
+    QProcess owner;
+    ASSERT_TRUE(Start(owner));
+    QLocalSocket flood;
+    flood.connectToServer(Socket());
+    ASSERT_TRUE(flood.waitForConnected(2000));
+    flood.write(QByteArray(1 << 20, 'x'));
+    EXPECT_TRUE(flood.waitForDisconnected(5000));
+
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < 40; i++) {
+        idle.push_back(std::make_unique<QLocalSocket>());
+        idle.back()->connectToServer(Socket());
+        ASSERT_TRUE(idle.back()->waitForConnected(2000));
+    }
+    EXPECT_EQ(Run({}), 0);
+    for (auto& s : idle)
+        EXPECT_TRUE(s->state() == QLocalSocket::UnconnectedState || s->waitForDisconnected(5000));
+    EXPECT_EQ(Stop(owner, SIGTERM), 0);
+}
+
+// The picture mode draws without a display. A picture is written whole or not at all, and a
+// failure says why with a non-zero status: a full disk leaves the old picture as it was, a
+// device is refused, a missing folder named.
+TEST_F(Instance, PictureModeWritesWholePicturesOrSaysWhy) {
+    const QString out = Q(Path("board.png"));
+    ASSERT_EQ(Run({"--picture", out, "--scale", "2", "--analysis", BUILTIN_PUZZLE}), 0);
+    QImage picture(out);
+    EXPECT_EQ(picture.size(), QSize(480, 496));
+    // Analysis on: a highlighted cell somewhere, and the labels under the board.
+    bool highlighted = false;
+    for (int y = 0; y < 470 && !highlighted; y++)
+        for (int x = 0; x < 480 && !highlighted; x++)
+            highlighted = picture.pixelColor(x, y) == QColor(0xFF, 0xFF, 0xB0);
+    EXPECT_TRUE(highlighted);
+    for (const QStringList& bad : {QStringList{"--picture", out, "123"},
+                                   {"--picture", out, "--scale", "0"},
+                                   {"--picture", out, "--frobnicate"},
+                                   {"--picture"},
+                                   {"--picture", out, "a", "b"}})
+        EXPECT_EQ(Run(bad), 2) << bad.join(' ').toStdString();
+
+    // A saved game is drawn as it was saved; then, at six times, it cannot be on a full disk.
+    const std::string game = Write("game.txt", std::string(BUILTIN_PUZZLE) + "\r\n");
+    ASSERT_EQ(Run({"--picture", out, "--scale", "6", Q(game)}), 0);
+    const std::string before = ReadBytes(Path("board.png"));
+    ASSERT_GT(before.size(), 512u);
+    EXPECT_EQ(QImage(out).size(), QSize(1440, 1488));
+    QString err;
+    EXPECT_EQ(Run({"--picture", out, "--scale", "6", SAMPLE_PUZZLE}, &err, 30000, true), 1);
+    EXPECT_TRUE(err.contains("File too large")) << err.toStdString();
+    EXPECT_EQ(ReadBytes(Path("board.png")), before);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        EXPECT_NE(entry.path().filename().string().rfind(".quadrivo-", 0), 0u) << entry.path();
+    // The device that is always full. Root could replace the system's own if the check broke,
+    // so root is given a node of its own with the same device numbers.
+    std::string full = "/dev/full";
+    if (geteuid() == 0 && mknod(Path("full").c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0)
+        full = Path("full");
+    EXPECT_EQ(Run({"--picture", Q(full), BUILTIN_PUZZLE}, &err), 1);
+    EXPECT_TRUE(err.contains("not a regular file")) << err.toStdString();
+    EXPECT_EQ(Run({"--picture", Q(Path("no/such/dir/x.png")), BUILTIN_PUZZLE}, &err), 1);
+    EXPECT_TRUE(err.contains("No such file")) << err.toStdString();
+
+    // The session read for a picture may be a pipe that nobody writes: it must not hang.
+    std::filesystem::create_directories(Path("config/quadrivo"));
+    ASSERT_EQ(mkfifo(settings.c_str(), 0600), 0);
+    EXPECT_NE(Run({"--picture", out}, nullptr, 10000), -1);
+}
+
+// A path is taken whole or refused with a message, never cut: past the 1,040 bytes the core
+// once held, a file at the shorter name must not be what is drawn; past PATH_MAX the picture
+// mode and the window both refuse it.
+TEST_F(Instance, LongPathsAreTakenWholeOrRefused) {
+    std::string dir = folder;
+    while (dir.size() < 850) dir += "/" + std::string(150, 'd');
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/" + std::string(200, 'p') + ".txt";
+    const std::string cut = path.substr(0, 1039);
+    ASSERT_GT(cut.size(), dir.size() + 1); // the shorter name is a file beside it
+    std::ofstream(path) << BUILTIN_PUZZLE << "\r\n";
+    std::ofstream(cut) << SAMPLE_PUZZLE << "\r\n";
+    const QString out = Q(Path("long.png")), expected = Q(Path("expected.png"));
+    ASSERT_EQ(
+        Run({"--picture", expected, Q(Write("short.txt", std::string(BUILTIN_PUZZLE) + "\r\n"))}),
+        0);
+    QString err;
+    const int status = Run({"--picture", out, Q(path)}, &err); // drawn whole, or refused
+    EXPECT_TRUE(status == 0 ? ReadBytes(out.toStdString()) == ReadBytes(expected.toStdString())
+                            : status == 2 && err.contains("too long"))
+        << status << err.toStdString();
+
+    std::string huge = folder;
+    while (huge.size() <= PATH_MAX) huge += "/" + std::string(200, 'h');
+    for (const QStringList& args : {QStringList{"--picture", out, Q(huge)}, {Q(huge)}}) {
+        EXPECT_EQ(Run(args, &err), 2);
+        EXPECT_TRUE(err.contains("too long")) << err.toStdString();
+    }
+}
 } // namespace
 
 int main(int argc, char** argv) {

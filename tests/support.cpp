@@ -12,9 +12,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -145,8 +150,7 @@ void FileTest::SetUp() {
 }
 
 void FileTest::TearDown() {
-    std::error_code error;
-    std::filesystem::remove_all(folder, error);
+    RemoveTree(folder);
 }
 
 std::string FileTest::Write(const char* name, const std::string& bytes) {
@@ -157,6 +161,58 @@ std::string FileTest::Write(const char* name, const std::string& bytes) {
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Removes name in the folder dir, and everything in it when it is a folder.
+static void RemoveAt(int dir, const char* name) {
+    const int fd = openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        unlinkat(dir, name, 0);
+        return;
+    }
+    if (DIR* entries = fdopendir(fd)) {
+        while (const dirent* entry = readdir(entries))
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                RemoveAt(fd, entry->d_name);
+        closedir(entries);
+    } else {
+        close(fd);
+    }
+    unlinkat(dir, name, AT_REMOVEDIR);
+}
+
+void RemoveTree(const std::string& path) {
+    RemoveAt(AT_FDCWD, path.c_str());
+}
+
+std::string DeepPath(const std::string& base, size_t length) {
+    const std::string name(200, 'd');
+    std::string path = base;
+    mkdir(base.c_str(), 0755);
+    int dir = open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    while (dir >= 0 && length - path.size() - 1 > 255) {
+        mkdirat(dir, name.c_str(), 0755);
+        const int inner = openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        close(dir);
+        dir = inner;
+        path += "/" + name;
+    }
+    if (dir >= 0) close(dir);
+    return path + "/" + std::string(length - path.size() - 5, 'f') + ".txt";
+}
+
+int RunAsUser(const std::function<int()>& check) {
+    if (geteuid() != 0) return check();
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const bool dropped = setgroups(0, nullptr) == 0 && setresgid(65534, 65534, 65534) == 0 &&
+                             setresuid(65534, 65534, 65534) == 0;
+        _exit(dropped ? check() : 99);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
 }
 
 uint16_t DigitsOf(const char* digits) {

@@ -4,6 +4,7 @@
 #include "model/hooks.h"
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -93,6 +94,16 @@ class FileTest : public CoreTest {
 };
 // The whole content of a file, empty when it cannot be read.
 std::string ReadBytes(const std::string& path);
+// Removes a folder and everything in it, however deep (paths past PATH_MAX included).
+void RemoveTree(const std::string& path);
+// Makes folders under base step by step (names of 200 bytes, so a path may pass PATH_MAX) until
+// a file name fits in the deepest to make a path of exactly length bytes; returns that path.
+std::string DeepPath(const std::string& base, size_t length);
+// Runs check as an ordinary user: when the tests run as root, in a child process that drops to
+// user and group 65534 (its exit status is the result); else here. check returns 0 when all
+// went as expected, else a number saying what did not.
+int RunAsUser(const std::function<int()>& check);
+
 // ---- Analysis positions ----
 // The one-bit DigitMask of a digit 1..9, and the mask of digits written as "147".
 constexpr uint16_t DigitBit(int digit) {
