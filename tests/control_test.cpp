@@ -421,4 +421,31 @@ TEST_F(Control, BackToFirstMistake) {
     EXPECT_EQ(BoardDigits(), played);
 }
 
+
+// "Wrong Pencil Marks" marks each cell whose marks leave out its solution digit, and no step
+// stands while one does; a cell without marks, or the candidates shown, are not judged.
+TEST_F(Control, WrongPencilMarks) {
+    LoadGivens(BUILTIN_PUZZLE);
+    ASSERT_EQ(CheckPosition(), VERDICT_UNIQUE);
+    AnalysisOptions.techniques = TECH_ANALYSIS | DEFAULT_TECHNIQUES;
+    RunCommand(CMD_STORE_CANDIDATES);
+    MarkGrid[0] &= DigitMask(~DigitBit(2)); // r1c1 is 2
+    MarkGrid[2] = 0;                        // r1c3: no marks at all
+    EXPECT_EQ(MenuCheck(CMD_WRONG_MARKS), 0);
+    RunCommand(CMD_WRONG_MARKS);
+    EXPECT_EQ(MenuCheck(CMD_WRONG_MARKS), 1);
+    EXPECT_EQ(StepMarksText(), "0:8000");
+    EXPECT_EQ(PendingStep, STEP_NONE);
+    MarkGrid[0] |= DigitBit(2);
+    RefreshStep();
+    EXPECT_NE(PendingStep, STEP_NONE); // the marks hold the solution again: a step is shown
+    MarkGrid[0] = DigitBit(9);
+    RunCommand(CMD_CANDIDATES);
+    EXPECT_NE(StepMarks[0], MARK_WRONG);
+    RunCommand(CMD_CANDIDATES);
+    EXPECT_EQ(StepMarks[0], MARK_WRONG);
+    RunCommand(CMD_WRONG_MARKS);
+    EXPECT_NE(StepMarks[0], MARK_WRONG);
+}
+
 } // namespace

@@ -77,6 +77,30 @@ TEST_F(Fish, ShapesFoundAndNotFound) {
     }
 }
 
+// A finned fish is sashimi when a base line holding a fin has, without it, no candidate left in
+// the fin box: here row 2 keeps r2c8 beside its fin r2c9, then loses it.
+TEST_F(Fish, FinnedOrSashimiByTheFinsLine) {
+    const struct {
+        const char* rows;
+        const char* text;
+    } shapes[] = {
+        {"1:..x....xx 4:..x....x.",
+         "Finned X-wing 5 in rows 2,5, columns 3,8, fin r2c9: r1c8, r3c8 lose 5"},
+        {"1:..x.....x 4:..x....x.",
+         "Sashimi X-wing 5 in rows 2,5, columns 3,8, fin r2c9: r1c8, r3c8 lose 5"},
+    };
+    for (const auto& shape : shapes) {
+        ResetForTest();
+        OpenAllMarks();
+        Places(5, shape.rows);
+        ASSERT_EQ(FindFish(2), 1);
+        char text[STEP_TEXT_SIZE];
+        DescribeStep(STEP_GRID, text, sizeof text);
+        EXPECT_EQ(std::string(text), shape.text);
+    }
+}
+
+
 TEST_F(Fish, ALowerDigitWinsWithAnyShape) {
     OpenAllMarks();
     Places(2, BOX_LINE);                  // digit 2: only box-and-two-lines
