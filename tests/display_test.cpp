@@ -116,6 +116,39 @@ TEST_F(Display, PixelsMapToCellsDigitPositionsAndLabels) {
         }
 }
 
+// The highlighted digit tints the cells holding it and, fainter, the cursor's row, column and
+// box, and stresses its marks; the pointer's digit shows grey where a click would enter it.
+TEST_F(Display, FocusTintsCellsStressesMarksAndShowsTheHoverDigit) {
+    LoadGivens(SAMPLE_PUZZLE);
+    AnalysisOptions.techniques = 0;
+    RunCommand(CMD_STORE_CANDIDATES);
+    const int given = int(std::string(SAMPLE_PUZZLE).find_first_not_of('.'));
+    const int digit = SAMPLE_PUZZLE[given] - '0';
+    int marked = 0; // an open cell with the digit among its marks, outside the given's units
+    while (marked < 81 &&
+           (Board[marked] || !(MarkGrid[marked] >> (digit - 1) & 1) || marked / 9 == given / 9 ||
+            marked % 9 == given % 9 || BoxOf(marked) == BoxOf(given)))
+        marked++;
+    ASSERT_LT(marked, 81);
+    Render(FocusMarks{digit, given, -1, -1});
+    EXPECT_EQ(At(CellX(given) + 1, CellY(given) + 1), Rgb(0xF5DCC4)); // holds the digit
+    int open = given / 9 * 9; // an open cell in the given's row
+    while (Board[open]) open++;
+    EXPECT_EQ(At(CellX(open) + 1, CellY(open) + 1), Rgb(0xF7F1EC));
+    EXPECT_EQ(At(CellX(marked) + 1, CellY(marked) + 1), WHITE);
+    // Its mark in black on a tinted square.
+    const int d = digit - 1;
+    EXPECT_EQ(At(DigitX(marked, d), DigitY(marked, d)), Rgb(0xF5DCC4));
+    EXPECT_EQ(At(MarkInk(marked, d)), BLACK);
+
+    // The digit under the pointer: grey on a light square, where no mark stands.
+    ClearAllMarks();
+    Render(FocusMarks{0, -1, marked, 4});
+    EXPECT_EQ(At(DigitX(marked, 4), DigitY(marked, 4)), Rgb(0xE6E6E6));
+    EXPECT_EQ(At(MarkInk(marked, 4)), Rgb(0xA0A0A0));
+    EXPECT_EQ(At(MarkInk(marked, 3)), WHITE);
+}
+
 // Givens black, entries in their colour, marks dark blue; in setup mode every digit in the first
 // colour and no marks.
 TEST_F(Display, PlayAndSetupModeShowDigitsAndMarks) {
