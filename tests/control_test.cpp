@@ -421,7 +421,6 @@ TEST_F(Control, BackToFirstMistake) {
     EXPECT_EQ(BoardDigits(), played);
 }
 
-
 // "Wrong Pencil Marks" marks each cell whose marks leave out its solution digit, and no step
 // stands while one does; a cell without marks, or the candidates shown, are not judged.
 TEST_F(Control, WrongPencilMarks) {

@@ -100,7 +100,6 @@ TEST_F(Fish, FinnedOrSashimiByTheFinsLine) {
     }
 }
 
-
 TEST_F(Fish, ALowerDigitWinsWithAnyShape) {
     OpenAllMarks();
     Places(2, BOX_LINE);                  // digit 2: only box-and-two-lines
