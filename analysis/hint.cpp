@@ -5,26 +5,12 @@
 #include "analysis/hint.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
+#include "analysis/textline.h"
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-struct Line {
-    char* out;
-    size_t size, len;
-    __attribute__((format(printf, 2, 3))) void Add(const char* format, ...);
-};
-
-void Line::Add(const char* format, ...) {
-    if (len + 1 >= size) return;
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(out + len, size - len, format, args);
-    va_end(args);
-    if (n > 0) len = len + size_t(n) < size ? len + size_t(n) : size - 1;
-}
 
 bool IsUpper(char c) {
     return c >= 'A' && c <= 'Z';
@@ -53,13 +39,13 @@ const char* ArticleFor(const char* name, size_t length) {
 }
 
 // The article and the name, "an X-wing".
-void AddName(Line& line, const char* name, size_t length) {
+void AddName(TextLine& line, const char* name, size_t length) {
     const char* article = ArticleFor(name, length);
     line.Add("%s%s%.*s", article, *article ? " " : "", int(length), name);
 }
 
 // The unit or boxes holding every cell, written into line.
-void AddPlace(Line& line, const uint8_t* cells, int n) {
+void AddPlace(TextLine& line, const uint8_t* cells, int n) {
     if (n <= 0) return;
     bool row = true, column = true, box = true;
     for (int i = 1; i < n; i++) {
@@ -96,7 +82,7 @@ int HiddenUnit(int cell, DigitMask digit) {
 
 // The single the step button enters (the first in cell order, as ApplyStep takes it) and where
 // to look for it; false when the step has none to enter.
-bool SinglePlace(Line& line, const char* name, size_t length) {
+bool SinglePlace(TextLine& line, const char* name, size_t length) {
     int cell = -1;
     for (int x = 0; x < 81 && cell < 0; x++)
         if (StepMarks[x] && StepMarks[x] < 0x1000 && SingleDigit(StepMarks[x])) cell = x;
@@ -136,7 +122,7 @@ int HintTechniqueName(const char* stepText, char* out, size_t size) {
 int HintPlace(const uint8_t* cells, int n, char* out, size_t size) {
     if (!out || size == 0) return 0;
     out[0] = 0;
-    Line line = {out, size, 0};
+    TextLine line = {out, size, 0};
     AddPlace(line, cells, n);
     return int(line.len);
 }
@@ -144,7 +130,7 @@ int HintPlace(const uint8_t* cells, int n, char* out, size_t size) {
 int DescribeHint(int kind, const char* stepText, char* out, size_t size) {
     if (!out || size == 0) return 0;
     out[0] = 0;
-    Line line = {out, size, 0};
+    TextLine line = {out, size, 0};
     char name[96];
     size_t length = size_t(HintTechniqueName(stepText, name, sizeof name));
     // Locked candidates by the shape players call them: a pointing or claiming pair or triple.

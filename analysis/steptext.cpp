@@ -12,6 +12,7 @@
 #include "analysis/driver.h"
 #include "analysis/state.h"
 #include "analysis/step.h"
+#include "analysis/textline.h"
 #include "model/board.h"
 #include <cstdarg>
 #include <cstdio>
@@ -19,23 +20,8 @@
 
 namespace {
 
-// A line being written into the caller's buffer; output past the end is dropped.
-struct Line {
-    char* out;
-    size_t size;
-    size_t len;
-
-    __attribute__((format(printf, 2, 3))) void Add(const char* format, ...) {
-        if (len + 1 >= size) return;
-        va_list args;
-        va_start(args, format);
-        int n = std::vsnprintf(out + len, size - len, format, args);
-        va_end(args);
-        if (n < 0) return;
-        len += size_t(n);
-        if (len >= size) len = size - 1; // truncated
-    }
-    // A chain written in place.
+// A line being written into the caller's buffer, with chains written in place.
+struct Line : TextLine {
     void Proof(const ChainProofRecord& proof) {
         if (len + 1 >= size) return;
         len += size_t(WriteChainProof(proof, out + len, size - len));
@@ -418,7 +404,7 @@ void DescribeNothing(Line& line) {
 int DescribeStep(int kind, char* out, size_t size) {
     if (!out || size == 0) return 0;
     out[0] = 0;
-    Line line = {out, size, 0};
+    Line line = {{out, size, 0}};
     switch (kind) {
     case STEP_NONE:
         DescribeNothing(line);
@@ -456,7 +442,7 @@ int DescribeStep(int kind, char* out, size_t size) {
 int DescribeChain(int chain, char* out, size_t size) {
     if (!out || size == 0) return 0;
     out[0] = 0;
-    Line line = {out, size, 0};
+    Line line = {{out, size, 0}};
     if (chain < 0 || chain >= ChainCount) return 0;
     AddChainName(line, chain);
     line.Add(":");

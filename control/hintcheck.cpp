@@ -5,6 +5,7 @@
 #include "control/hintcheck.h"
 #include "analysis/state.h"
 #include "analysis/step.h"
+#include "analysis/textline.h"
 #include "control/session.h"
 #include "exactcover/count.h"
 #include "model/history.h"
@@ -20,24 +21,9 @@ namespace {
 // Up to this many marks are named; the rest are counted.
 constexpr int HINT_MARKS_NAMED = 3;
 
-struct Text {
-    char* out;
-    size_t size, len;
-    __attribute__((format(printf, 2, 3))) void Add(const char* format, ...);
-};
-
-void Text::Add(const char* format, ...) {
-    if (len + 1 >= size) return;
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(out + len, size - len, format, args);
-    va_end(args);
-    if (n > 0) len = len + size_t(n) < size ? len + size_t(n) : size - 1;
-}
-
 // The unit of the cell (row, column, box as players number it) whose placed digits hold the
 // digit, written "row 2"; false when none does.
-bool AddUnitHolding(Text& text, int cell, int digit) {
+bool AddUnitHolding(TextLine& text, int cell, int digit) {
     const int units[3] = {cell / 9, 9 + cell % 9, BoxUnit(cell)};
     for (int u : units)
         for (int k = 0; k < 9; k++) {
@@ -70,7 +56,7 @@ int JudgeBoard(uint8_t solution[81]) {
 int CheckHintPosition(const DigitMask* marks, char* out, size_t size) {
     if (!out || size == 0) return VERDICT_INVALID_POSITION;
     out[0] = 0;
-    Text text = {out, size, 0};
+    TextLine text = {out, size, 0};
     // CheckPosition writes the SolutionGrid and clears the step record: both are put back.
     uint8_t keepSolution[81], solution[81];
     uint16_t keepMarks[81];
