@@ -237,30 +237,6 @@ TEST_F(Instance, AnotherUsersFolderIsNeverUsed) {
     EXPECT_TRUE(victim.readAllStandardError().contains("belongs to another user"));
 }
 
-// A message is capped and a connection timed out: a line with no end is dropped once past the
-// cap, connections past the limit are dropped at once and idle ones later, and a later copy
-// still gets through.
-TEST_F(Instance, TheChannelDropsOverlongAndIdleConnections) {
-    QProcess owner;
-    ASSERT_TRUE(Start(owner));
-    QLocalSocket flood;
-    flood.connectToServer(Socket());
-    ASSERT_TRUE(flood.waitForConnected(2000));
-    flood.write(QByteArray(1 << 20, 'x'));
-    EXPECT_TRUE(flood.waitForDisconnected(5000));
-
-    std::vector<std::unique_ptr<QLocalSocket>> idle;
-    for (int i = 0; i < 40; i++) {
-        idle.push_back(std::make_unique<QLocalSocket>());
-        idle.back()->connectToServer(Socket());
-        ASSERT_TRUE(idle.back()->waitForConnected(2000));
-    }
-    EXPECT_EQ(Run({}), 0);
-    for (auto& s : idle)
-        EXPECT_TRUE(s->state() == QLocalSocket::UnconnectedState || s->waitForDisconnected(5000));
-    EXPECT_EQ(Stop(owner, SIGTERM), 0);
-}
-
 // The picture mode draws without a display. A picture is written whole or not at all, and a
 // failure says why with a non-zero status: a full disk leaves the old picture as it was, a
 // device is refused, a missing folder named.
@@ -310,35 +286,6 @@ TEST_F(Instance, PictureModeWritesWholePicturesOrSaysWhy) {
     EXPECT_NE(Run({"--picture", out}, nullptr, 10000), -1);
 }
 
-// A path is taken whole or refused with a message, never cut: past the 1,040 bytes the core
-// once held, a file at the shorter name must not be what is drawn; past PATH_MAX the picture
-// mode and the window both refuse it.
-TEST_F(Instance, LongPathsAreTakenWholeOrRefused) {
-    std::string dir = folder;
-    while (dir.size() < 850) dir += "/" + std::string(150, 'd');
-    std::filesystem::create_directories(dir);
-    const std::string path = dir + "/" + std::string(200, 'p') + ".txt";
-    const std::string cut = path.substr(0, 1039);
-    ASSERT_GT(cut.size(), dir.size() + 1); // the shorter name is a file beside it
-    std::ofstream(path) << BUILTIN_PUZZLE << "\r\n";
-    std::ofstream(cut) << SAMPLE_PUZZLE << "\r\n";
-    const QString out = Q(Path("long.png")), expected = Q(Path("expected.png"));
-    ASSERT_EQ(
-        Run({"--picture", expected, Q(Write("short.txt", std::string(BUILTIN_PUZZLE) + "\r\n"))}),
-        0);
-    QString err;
-    const int status = Run({"--picture", out, Q(path)}, &err); // drawn whole, or refused
-    EXPECT_TRUE(status == 0 ? ReadBytes(out.toStdString()) == ReadBytes(expected.toStdString())
-                            : status == 2 && err.contains("too long"))
-        << status << err.toStdString();
-
-    std::string huge = folder;
-    while (huge.size() <= PATH_MAX) huge += "/" + std::string(200, 'h');
-    for (const QStringList& args : {QStringList{"--picture", out, Q(huge)}, {Q(huge)}}) {
-        EXPECT_EQ(Run(args, &err), 2);
-        EXPECT_TRUE(err.contains("too long")) << err.toStdString();
-    }
-}
 } // namespace
 
 int main(int argc, char** argv) {

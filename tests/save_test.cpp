@@ -32,15 +32,11 @@ struct SyncRecord {
 };
 std::vector<SyncRecord> Syncs;
 std::string SyncTarget; // recording is on while this is set
-bool KillInSync;        // a file's sync kills the process, as a kill -9 in the middle of a save
-bool NoUnnamedFiles;    // O_TMPFILE is refused, as a file system without it refuses it
 } // namespace
 
 // Stands in for the C library's fsync in this test program, recording each call while a test
 // watches a target, then syncing for real.
 extern "C" int fsync(int fd) {
-    struct stat file = {};
-    if (KillInSync && fstat(fd, &file) == 0 && S_ISREG(file.st_mode)) raise(SIGKILL);
     if (!SyncTarget.empty()) {
         struct stat self = {}, target = {};
         fstat(fd, &self);
@@ -49,22 +45,6 @@ extern "C" int fsync(int fd) {
             {S_ISDIR(self.st_mode), self.st_dev, self.st_ino, self.st_size, target.st_ino});
     }
     return int(syscall(SYS_fsync, fd));
-}
-
-// Stands in for the C library's openat, refusing unnamed files while NoUnnamedFiles is set.
-extern "C" int openat(int dir, const char* path, int flags, ...) {
-    int mode = 0;
-    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
-        va_list args;
-        va_start(args, flags);
-        mode = va_arg(args, int);
-        va_end(args);
-    }
-    if (NoUnnamedFiles && (flags & O_TMPFILE) == O_TMPFILE) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    return int(syscall(SYS_openat, dir, path, flags, mode));
 }
 
 namespace {
@@ -255,75 +235,4 @@ TEST_F(Saving, ReadOnlyFileIsRefusedAndKept) {
               0);
 }
 
-// A save killed halfway leaves no file: the new one has no name until it is whole. Where the
-// file system cannot make a file without a name, the one a killed save leaves carries its
-// process id, and the next save removes it; nothing else goes, not even names like ours that
-// are not ours, or that belong to a running process or another user.
-TEST_F(Saving, SaveKilledHalfwayLeavesNothingForLong) {
-    const std::string path = Write("g.txt", "old");
-    auto killedSave = [&path] {
-        const pid_t child = fork();
-        if (child == 0) {
-            KillInSync = true;
-            SaveGameFile(path.c_str());
-            _exit(0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL ? child : -1;
-    };
-    const int probe = open(folder.c_str(), O_TMPFILE | O_WRONLY, 0600);
-    if (probe >= 0) { // this file system makes unnamed files
-        close(probe);
-        ASSERT_GT(killedSave(), 0);
-        EXPECT_EQ(Names(), std::set<std::string>{"g.txt"});
-    }
-    NoUnnamedFiles = true;
-    const pid_t dead = killedSave();
-    ASSERT_GT(dead, 0);
-    const std::string prefix = ".quadrivo-" + std::to_string(dead) + "-";
-    ASSERT_EQ(Names().size(), 2u);
-    const std::string killed = *Names().begin();
-    EXPECT_EQ(killed.rfind(prefix, 0), 0u) << killed;
-    // Kept: a running process's, a fresh one of an older version, one not of our pattern,
-    // another user's (when the tests may give it away) and a link.
-    for (const std::string& name : {".quadrivo-" + std::to_string(getpid()) + "-0123456789ab.tmp",
-                                    std::string(".quadrivo-0123456789ab.tmp"), prefix + "0123.tmp",
-                                    prefix + "00000000000c.tmp"})
-        Write(name.c_str(), "x");
-    if (chown(Path((prefix + "00000000000c.tmp").c_str()).c_str(), 4321, 4321) != 0)
-        fs::remove(Path((prefix + "00000000000c.tmp").c_str()));
-    fs::create_symlink("g.txt", Path((prefix + "00000000000b.tmp").c_str()));
-    // Removed with the killed save's file: an older version's, left two hours ago.
-    const std::string older = Write(".quadrivo-00000000000a.tmp", "x");
-    timespec times[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
-    utimensat(AT_FDCWD, older.c_str(), times, 0);
-    std::set<std::string> kept = Names();
-    kept.erase(killed);
-    kept.erase(".quadrivo-00000000000a.tmp");
-    EXPECT_EQ(SaveGameFile(path.c_str()), 1);
-    NoUnnamedFiles = false;
-    EXPECT_EQ(Names(), kept);
-    EXPECT_NE(ReadBytes(path), "old");
-}
-
-// Paths up to PATH_MAX - 1 bytes are saved, though the temporary's name is longer than the
-// target's; longer ones are refused with the system's reason.
-TEST_F(Saving, PathsUpToTheSystemLimitAreSaved) {
-    for (const Saver& saver : SAVERS) {
-        SCOPED_TRACE(saver.name);
-        const std::string bytes = Expected(saver);
-        for (size_t length : {1100, PATH_MAX - 1}) {
-            const std::string path = DeepPath(Path("deep"), length);
-            ASSERT_EQ(path.size(), length);
-            EXPECT_EQ(saver.save(path), 1) << length;
-            EXPECT_TRUE(ReadBytes(path) == bytes) << length;
-        }
-        const std::string path = DeepPath(Path("deep"), PATH_MAX + 300);
-        EXPECT_EQ(saver.save(path), 0);
-        EXPECT_TRUE(LastSaveError() == "cannot write " + path.substr(0, 200) + "..." +
-                                           path.substr(path.size() - 200) + ": File name too long");
-        RemoveTree(Path("deep"));
-    }
-}
 } // namespace

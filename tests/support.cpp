@@ -185,22 +185,6 @@ void RemoveTree(const std::string& path) {
     RemoveAt(AT_FDCWD, path.c_str());
 }
 
-std::string DeepPath(const std::string& base, size_t length) {
-    const std::string name(200, 'd');
-    std::string path = base;
-    mkdir(base.c_str(), 0755);
-    int dir = open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    while (dir >= 0 && length - path.size() - 1 > 255) {
-        mkdirat(dir, name.c_str(), 0755);
-        const int inner = openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        close(dir);
-        dir = inner;
-        path += "/" + name;
-    }
-    if (dir >= 0) close(dir);
-    return path + "/" + std::string(length - path.size() - 5, 'f') + ".txt";
-}
-
 int RunAsUser(const std::function<int()>& check) {
     if (geteuid() != 0) return check();
     std::fflush(nullptr);

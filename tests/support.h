@@ -96,9 +96,6 @@ class FileTest : public CoreTest {
 std::string ReadBytes(const std::string& path);
 // Removes a folder and everything in it, however deep (paths past PATH_MAX included).
 void RemoveTree(const std::string& path);
-// Makes folders under base step by step (names of 200 bytes, so a path may pass PATH_MAX) until
-// a file name fits in the deepest to make a path of exactly length bytes; returns that path.
-std::string DeepPath(const std::string& base, size_t length);
 // Runs check as an ordinary user: when the tests run as root, in a child process that drops to
 // user and group 65534 (its exit status is the result); else here. check returns 0 when all
 // went as expected, else a number saying what did not.
