@@ -7,25 +7,13 @@
 // writes only the caller's proof and the search scratch below; ChainImplies, asked again, fills
 // only its memo.
 #include "analysis/chainproof.h"
+#include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/links.h"
 #include "analysis/state.h"
 #include <cstring>
 
 namespace {
-
-// The search scratch of ClusterProof: the vertices (the cluster's nodes first, then groups),
-// the vertex of each cluster candidate, and per state (2 vertex + truth) the state it was
-// reached from (-1 unreached, -2 the start). Valid only during one search.
-constexpr int VERTICES_MAX = 640;
-struct ProofSearchRecord {
-    int count;
-    ProofNode vertex[VERTICES_MAX];
-    int16_t at[81][9];
-    int16_t from[2 * VERTICES_MAX];
-    int16_t queue[2 * VERTICES_MAX];
-};
-ProofSearchRecord ProofSearch;
 
 int UnitRow(int cell) {
     return cell / 9;
@@ -57,31 +45,31 @@ bool AllSee(const ProofNode& a, const ProofNode& b) {
 
 // The vertex of a group of the digit with these cells (ascending), added when new; -1 when the
 // scratch is full.
-int GroupVertex(DigitMask digit, const uint8_t* cells, int count) {
+int GroupVertex(Analysis* A, DigitMask digit, const uint8_t* cells, int count) {
     ProofNode g = {digit, uint8_t(count), {0, 0, 0}};
     std::memcpy(g.cells, cells, size_t(count));
-    for (int v = 0; v < ProofSearch.count; v++)
-        if (SameNode(ProofSearch.vertex[v], g)) return v;
-    if (ProofSearch.count >= VERTICES_MAX) return -1;
-    ProofSearch.vertex[ProofSearch.count] = g;
-    return ProofSearch.count++;
+    for (int v = 0; v < A->ProofSearch.count; v++)
+        if (SameNode(A->ProofSearch.vertex[v], g)) return v;
+    if (A->ProofSearch.count >= VERTICES_MAX) return -1;
+    A->ProofSearch.vertex[A->ProofSearch.count] = g;
+    return A->ProofSearch.count++;
 }
 
 // Lays out the cluster: its nodes, and every group of its digits that fills one box and line.
-void StartSearch(int cluster) {
-    std::memset(ProofSearch.at, -1, sizeof ProofSearch.at);
-    ProofSearch.count = 0;
-    for (int n = ChainTable[cluster].first; n < ChainTable[cluster + 1].first; n++) {
-        const ChainNode& node = ChainNodeTable[n];
+void StartSearch(Analysis* A, int cluster) {
+    std::memset(A->ProofSearch.at, -1, sizeof A->ProofSearch.at);
+    A->ProofSearch.count = 0;
+    for (int n = A->ChainTable[cluster].first; n < A->ChainTable[cluster + 1].first; n++) {
+        const ChainNode& node = A->ChainNodeTable[n];
         const int d = std::countr_zero(node.digits);
-        if (d < 0 || d > 8 || ProofSearch.at[node.cell][d] >= 0 ||
-            ProofSearch.count >= VERTICES_MAX)
+        if (d < 0 || d > 8 || A->ProofSearch.at[node.cell][d] >= 0 ||
+            A->ProofSearch.count >= VERTICES_MAX)
             continue;
-        ProofSearch.at[node.cell][d] = int16_t(ProofSearch.count);
-        ProofSearch.vertex[ProofSearch.count++] = CandidateNode(node.cell, node.digits);
+        A->ProofSearch.at[node.cell][d] = int16_t(A->ProofSearch.count);
+        A->ProofSearch.vertex[A->ProofSearch.count++] = CandidateNode(node.cell, node.digits);
     }
     // A box's rows and columns list their cells ascending, as a group keeps them.
-    for (DigitMask rest = ChainTable[cluster].digits & ALL_DIGITS; rest; rest &= rest - 1) {
+    for (DigitMask rest = A->ChainTable[cluster].digits & ALL_DIGITS; rest; rest &= rest - 1) {
         const DigitMask digit = DigitMask(rest & -rest);
         for (int box = 18; box < 27; box++)
             for (int k = 0; k < 6; k++) { // the box's three rows, then its three columns
@@ -89,9 +77,9 @@ void StartSearch(int cluster) {
                 int count = 0;
                 for (int j = 0; j < 3; j++) {
                     int cell = k < 3 ? UnitTable[box][3 * k + j] : UnitTable[box][3 * j + k - 3];
-                    if (AnalysisGrid[cell] & digit) cells[count++] = uint8_t(cell);
+                    if (A->AnalysisGrid[cell] & digit) cells[count++] = uint8_t(cell);
                 }
-                if (count >= 2) GroupVertex(digit, cells, count);
+                if (count >= 2) GroupVertex(A, digit, cells, count);
             }
     }
 }
@@ -99,13 +87,13 @@ void StartSearch(int cluster) {
 // Visits the strong links of vertex v: the other digit of a two-candidate cell, and in each
 // unit holding all of v's cells, the rest of the unit's places for the digit when they form one
 // candidate of the cluster or one group (units list their cells ascending).
-template <typename F> void ForEachStrong(int v, F visit) {
-    const ProofNode n = ProofSearch.vertex[v];
+template <typename F> void ForEachStrong(Analysis* A, int v, F visit) {
+    const ProofNode n = A->ProofSearch.vertex[v];
     if (n.count == 1) {
-        const DigitMask mask = AnalysisGrid[n.cells[0]];
+        const DigitMask mask = A->AnalysisGrid[n.cells[0]];
         if (std::popcount(mask) == 2) {
             const int other =
-                ProofSearch.at[n.cells[0]][std::countr_zero(DigitMask(mask & ~n.digit))];
+                A->ProofSearch.at[n.cells[0]][std::countr_zero(DigitMask(mask & ~n.digit))];
             if (other >= 0) visit(other);
         }
     }
@@ -122,10 +110,10 @@ template <typename F> void ForEachStrong(int v, F visit) {
         if (!holdsAll) continue;
         for (int k = 0; k < 9; k++) {
             const int c = UnitTable[unit][k];
-            if ((AnalysisGrid[c] & n.digit) && !HasCell(n, c)) rest[count++] = uint8_t(c);
+            if ((A->AnalysisGrid[c] & n.digit) && !HasCell(n, c)) rest[count++] = uint8_t(c);
         }
         if (count == 1) {
-            const int w = ProofSearch.at[rest[0]][std::countr_zero(n.digit)];
+            const int w = A->ProofSearch.at[rest[0]][std::countr_zero(n.digit)];
             if (w >= 0) visit(w);
             continue;
         }
@@ -137,18 +125,18 @@ template <typename F> void ForEachStrong(int v, F visit) {
             oneColumn = oneColumn && rest[i] % 9 == rest[0] % 9;
         }
         if (!oneBox || !(oneRow || oneColumn)) continue;
-        const int w = GroupVertex(n.digit, rest, count);
+        const int w = GroupVertex(A, n.digit, rest, count);
         if (w >= 0) visit(w);
     }
 }
 
 // Visits the weak links of vertex v: another digit of the same cell, or the same digit where
 // every cell of the one sees every cell of the other.
-template <typename F> void ForEachWeak(int v, F visit) {
-    for (int w = 0; w < ProofSearch.count; w++) {
+template <typename F> void ForEachWeak(Analysis* A, int v, F visit) {
+    for (int w = 0; w < A->ProofSearch.count; w++) {
         if (w == v) continue;
-        const ProofNode& a = ProofSearch.vertex[v];
-        const ProofNode& b = ProofSearch.vertex[w];
+        const ProofNode& a = A->ProofSearch.vertex[v];
+        const ProofNode& b = A->ProofSearch.vertex[w];
         const bool sameCell = a.count == 1 && b.count == 1 && a.cells[0] == b.cells[0];
         if (sameCell ? a.digit != b.digit : a.digit == b.digit && AllSee(a, b)) visit(w);
     }
@@ -169,65 +157,66 @@ void AddProofNode(ChainProofRecord* proof, const ProofNode& node, bool strong) {
     proof->nodes[proof->count++] = node;
 }
 
-int ClusterProof(int from, bool fromTrue, int to, bool toTrue, ChainProofRecord* proof) {
-    const ChainNode& a = ChainNodeTable[from];
-    const ChainNode& b = ChainNodeTable[to];
+int ClusterProof(Analysis* A, int from, bool fromTrue, int to, bool toTrue,
+                 ChainProofRecord* proof) {
+    const ChainNode& a = A->ChainNodeTable[from];
+    const ChainNode& b = A->ChainNodeTable[to];
     if (a.chain != b.chain) return 0;
-    StartSearch(a.chain);
-    const int start = ProofSearch.at[a.cell][std::countr_zero(a.digits)];
-    const int goal = ProofSearch.at[b.cell][std::countr_zero(b.digits)];
+    StartSearch(A, a.chain);
+    const int start = A->ProofSearch.at[a.cell][std::countr_zero(a.digits)];
+    const int goal = A->ProofSearch.at[b.cell][std::countr_zero(b.digits)];
     if (start < 0 || goal < 0) return 0;
     const int startState = 2 * start + (fromTrue ? 1 : 0);
     const int goalState = 2 * goal + (toTrue ? 1 : 0);
-    std::memset(ProofSearch.from, -1, sizeof ProofSearch.from);
-    ProofSearch.from[startState] = -2;
+    std::memset(A->ProofSearch.from, -1, sizeof A->ProofSearch.from);
+    A->ProofSearch.from[startState] = -2;
     int head = 0, tail = 0;
-    ProofSearch.queue[tail++] = int16_t(startState);
-    while (head < tail && ProofSearch.from[goalState] == -1) {
-        const int s = ProofSearch.queue[head++];
+    A->ProofSearch.queue[tail++] = int16_t(startState);
+    while (head < tail && A->ProofSearch.from[goalState] == -1) {
+        const int s = A->ProofSearch.queue[head++];
         auto reach = [&](int w, bool truth) {
             const int t = 2 * w + (truth ? 1 : 0);
-            if (t >= 2 * VERTICES_MAX || ProofSearch.from[t] != -1) return;
-            ProofSearch.from[t] = int16_t(s);
-            ProofSearch.queue[tail++] = int16_t(t);
+            if (t >= 2 * VERTICES_MAX || A->ProofSearch.from[t] != -1) return;
+            A->ProofSearch.from[t] = int16_t(s);
+            A->ProofSearch.queue[tail++] = int16_t(t);
         };
         // A false node makes what it is strongly linked to true; a true one makes its weak
         // partners false.
         if (s & 1)
-            ForEachWeak(s >> 1, [&](int w) { reach(w, false); });
+            ForEachWeak(A, s >> 1, [&](int w) { reach(w, false); });
         else
-            ForEachStrong(s >> 1, [&](int w) { reach(w, true); });
+            ForEachStrong(A, s >> 1, [&](int w) { reach(w, true); });
     }
-    if (ProofSearch.from[goalState] == -1) return 0;
+    if (A->ProofSearch.from[goalState] == -1) return 0;
     int16_t states[2 * VERTICES_MAX];
     int length = 0;
-    for (int s = goalState; s != -2; s = ProofSearch.from[s]) states[length++] = int16_t(s);
-    const ProofNode first = ProofSearch.vertex[states[length - 1] >> 1];
+    for (int s = goalState; s != -2; s = A->ProofSearch.from[s]) states[length++] = int16_t(s);
+    const ProofNode first = A->ProofSearch.vertex[states[length - 1] >> 1];
     if (proof->count == 0 || !SameNode(proof->nodes[proof->count - 1], first))
         AddProofNode(proof, first, false);
     for (int i = length - 2; i >= 0; i--)
-        AddProofNode(proof, ProofSearch.vertex[states[i] >> 1], (states[i] & 1) != 0);
+        AddProofNode(proof, A->ProofSearch.vertex[states[i] >> 1], (states[i] & 1) != 0);
     return 1;
 }
 
-int ImplicationProof(int a, int b, int colour, ChainProofRecord* proof) {
-    const ChainDisplayListRecord keep = ChainDisplayList;
-    const bool implied = ChainImplies(a, b, colour);
-    ChainDisplayList = keep;
-    if (!implied || ImpliedLinkCount == 0) return 0;
+int ImplicationProof(Analysis* A, int a, int b, int colour, ChainProofRecord* proof) {
+    const ChainDisplayListRecord keep = A->ChainDisplayList;
+    const bool implied = ChainImplies(A, a, b, colour);
+    A->ChainDisplayList = keep;
+    if (!implied || A->ImpliedLinkCount == 0) return 0;
     // Cluster by cluster, from a to the node the link out makes true, then across the link
     // (deepest link last in the proof, first in ImpliedLinks).
     ChainProofRecord path = *proof;
     int entry = a;
-    bool entryTrue = ChainNodeTable[a].colour != colour;
-    for (int i = ImpliedLinkCount - 1; i >= 0; i--) {
-        if (!ClusterProof(entry, entryTrue, ImpliedLinks[i].from, true, &path)) return 0;
-        const ChainNode& q = ChainNodeTable[ImpliedLinks[i].to];
+    bool entryTrue = A->ChainNodeTable[a].colour != colour;
+    for (int i = A->ImpliedLinkCount - 1; i >= 0; i--) {
+        if (!ClusterProof(A, entry, entryTrue, A->ImpliedLinks[i].from, true, &path)) return 0;
+        const ChainNode& q = A->ChainNodeTable[A->ImpliedLinks[i].to];
         AddProofNode(&path, CandidateNode(q.cell, q.digits), false);
-        entry = ImpliedLinks[i].to;
+        entry = A->ImpliedLinks[i].to;
         entryTrue = false;
     }
-    if (!ClusterProof(entry, false, b, true, &path)) return 0;
+    if (!ClusterProof(A, entry, false, b, true, &path)) return 0;
     *proof = path;
     return 1;
 }
@@ -236,9 +225,9 @@ namespace {
 
 // The LinkCache's answer for a and b (either order; the first entry decides): 1 linked,
 // -1 not linked, 0 not asked. `*fromB` is set when the entry was stored with b first.
-int CachedLink(int a, int b, DigitMask digit, bool* fromB) {
-    for (int i = 0; i < LinkCacheCount; i++) {
-        const uint32_t e = LinkCache[i];
+int CachedLink(Analysis* A, int a, int b, DigitMask digit, bool* fromB) {
+    for (int i = 0; i < A->LinkCacheCount; i++) {
+        const uint32_t e = A->LinkCache[i];
         const int first = int((e >> 16) & 0xFF), second = int(e >> 24);
         if ((e & 0x1FF) != digit) continue;
         if (!((first == a && second == b) || (first == b && second == a))) continue;
@@ -252,31 +241,31 @@ int CachedLink(int a, int b, DigitMask digit, bool* fromB) {
 // peers, against the nodes y at b's peers; a y of x's own cluster links when its colour
 // differs, another one when x false implies y true (ChainImplies). With a proof to fill, the
 // chain of the first such pair: "(d)a-x=...=y-b".
-bool SearchLinkFrom(int a, int b, DigitMask digit, ChainProofRecord* proof) {
-    const int16_t* nodeAt = NodesWithDigit(std::countr_zero(digit));
-    for (int k = 0; k < ChainCount; k++) {
-        if (!(ChainTable[k].digits & digit)) continue;
+bool SearchLinkFrom(Analysis* A, int a, int b, DigitMask digit, ChainProofRecord* proof) {
+    const int16_t* nodeAt = NodesWithDigit(A, std::countr_zero(digit));
+    for (int k = 0; k < A->ChainCount; k++) {
+        if (!(A->ChainTable[k].digits & digit)) continue;
         for (int i = 0; i < 20; i++) {
             const int x = nodeAt[PeersOf(a)[i]];
-            if (x < 0 || ChainNodeTable[x].chain != k) continue;
-            const ChainNode& nx = ChainNodeTable[x];
+            if (x < 0 || A->ChainNodeTable[x].chain != k) continue;
+            const ChainNode& nx = A->ChainNodeTable[x];
             for (int j = 0; j < 20; j++) {
                 const int y = nodeAt[PeersOf(b)[j]];
                 if (y < 0) continue;
-                const ChainNode& ny = ChainNodeTable[y];
+                const ChainNode& ny = A->ChainNodeTable[y];
                 if (ny.chain == nx.chain && ny.colour == nx.colour) continue;
                 if (ny.chain != nx.chain) {
-                    const ChainDisplayListRecord keep = ChainDisplayList;
-                    const bool implied = ChainImplies(x, y, nx.colour);
-                    ChainDisplayList = keep;
+                    const ChainDisplayListRecord keep = A->ChainDisplayList;
+                    const bool implied = ChainImplies(A, x, y, nx.colour);
+                    A->ChainDisplayList = keep;
                     if (!implied) continue;
                 }
                 if (!proof) return true;
                 ChainProofRecord path = *proof;
                 AddProofNode(&path, CandidateNode(a, digit), false);
                 const bool written = ny.chain == nx.chain
-                                         ? ClusterProof(x, false, y, true, &path) != 0
-                                         : ImplicationProof(x, y, nx.colour, &path) != 0;
+                                         ? ClusterProof(A, x, false, y, true, &path) != 0
+                                         : ImplicationProof(A, x, y, nx.colour, &path) != 0;
                 if (!written) return false;
                 AddProofNode(&path, CandidateNode(b, digit), false);
                 *proof = path;
@@ -289,7 +278,7 @@ bool SearchLinkFrom(int a, int b, DigitMask digit, ChainProofRecord* proof) {
 
 } // namespace
 
-int ProofClusters(const ChainProofRecord* proof, int16_t* clusters) {
+int ProofClusters(Analysis* A, const ChainProofRecord* proof, int16_t* clusters) {
     int count = 0;
     auto list = [&](int chain) {
         for (int k = 0; k < count; k++)
@@ -298,22 +287,22 @@ int ProofClusters(const ChainProofRecord* proof, int16_t* clusters) {
     };
     for (int i = 0; proof && i < proof->count; i++) {
         const ProofNode& n = proof->nodes[i];
-        const int node = n.count == 1 ? FindNode(n.cells[0], n.digit) : -1;
-        if (node >= 0 && count < CHAINS_MAX) list(ChainNodeTable[node].chain);
+        const int node = n.count == 1 ? FindNode(A, n.cells[0], n.digit) : -1;
+        if (node >= 0 && count < CHAINS_MAX) list(A->ChainNodeTable[node].chain);
     }
-    for (int i = 0; i < ChainDisplayList.count; i++) list(ChainDisplayList.entries[i]);
+    for (int i = 0; i < A->ChainDisplayList.count; i++) list(A->ChainDisplayList.entries[i]);
     return count;
 }
 
-int LinkProof(int cellA, int cellB, DigitMask digit, ChainProofRecord* proof) {
+int LinkProof(Analysis* A, int cellA, int cellB, DigitMask digit, ChainProofRecord* proof) {
     bool fromB = false;
-    CachedLink(cellA, cellB, digit, &fromB);
+    CachedLink(A, cellA, cellB, digit, &fromB);
     if (fromB) {
-        if (SearchLinkFrom(cellB, cellA, digit, proof)) return 1;
-        return SearchLinkFrom(cellA, cellB, digit, proof);
+        if (SearchLinkFrom(A, cellB, cellA, digit, proof)) return 1;
+        return SearchLinkFrom(A, cellA, cellB, digit, proof);
     }
-    if (SearchLinkFrom(cellA, cellB, digit, proof)) return 1;
-    return SearchLinkFrom(cellB, cellA, digit, proof);
+    if (SearchLinkFrom(A, cellA, cellB, digit, proof)) return 1;
+    return SearchLinkFrom(A, cellB, cellA, digit, proof);
 }
 
 // ---- Shapes -------------------------------------------------------------------------------

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+struct Analysis;
+
 constexpr int PROOF_NODES_MAX = 192;
 
 struct ProofNode {
@@ -27,19 +29,20 @@ struct ChainProofRecord {
 // that takes "from is fromTrue" to "to is toTrue" through links that hold on the AnalysisGrid.
 // The proof gets `from` only when it does not already end with it. Returns 1, or 0 when there
 // is no such path (the proof is then unchanged).
-int ClusterProof(int from, bool fromTrue, int to, bool toTrue, ChainProofRecord* proof);
+int ClusterProof(Analysis* A, int from, bool fromTrue, int to, bool toTrue,
+                 ChainProofRecord* proof);
 // The chain behind ChainImplies(a, b, colour): from a (false when it has the colour, else true)
 // through the clusters ChainImplies crosses to "b is true". Returns 1 with the proof appended,
 // 0 when ChainImplies answers false. Leaves ChainDisplayList and ChainVisited as they were.
-int ImplicationProof(int a, int b, int colour, ChainProofRecord* proof);
+int ImplicationProof(Analysis* A, int a, int b, int colour, ChainProofRecord* proof);
 // The chain by which the graph shows that cells a and b cannot both hold the digit, found the
 // way QueryAlsLink searches (a's order first, unless the LinkCache was filled from b's side):
 // "(d)a-x=...=y-b". Returns 1 with the proof appended, else 0.
-int LinkProof(int cellA, int cellB, DigitMask digit, ChainProofRecord* proof);
+int LinkProof(Analysis* A, int cellA, int cellB, DigitMask digit, ChainProofRecord* proof);
 // The clusters a step's text names: those the proof (may be null) runs through, in its order,
 // then those of the ChainDisplayList, each once. Returns how many were written to `clusters`
 // (room for 192).
-int ProofClusters(const ChainProofRecord* proof, int16_t* clusters);
+int ProofClusters(Analysis* A, const ChainProofRecord* proof, int16_t* clusters);
 
 // Appends a node; when the proof is full it is marked overflowed instead. `strong` is the link
 // from the node before (ignored for the first node).
@@ -58,3 +61,16 @@ const char* ChainShapeName(const ChainProofRecord& proof);
 // is written where it changes and after a cell's two digits. Returns the length written (the
 // text is cut at size - 1).
 int WriteChainProof(const ChainProofRecord& proof, char* out, size_t size);
+
+// The search scratch of ClusterProof (held in the Analysis record): the vertices (the
+// cluster's nodes first, then groups), the vertex of each cluster candidate, and per state
+// (2 vertex + truth) the state it was reached from (-1 unreached, -2 the start). Valid only
+// during one search.
+constexpr int VERTICES_MAX = 640;
+struct ProofSearchRecord {
+    int count;
+    ProofNode vertex[VERTICES_MAX];
+    int16_t at[81][9];
+    int16_t from[2 * VERTICES_MAX];
+    int16_t queue[2 * VERTICES_MAX];
+};

@@ -6,6 +6,8 @@
 #include "model/board.h"
 #include <cstdint>
 
+struct Analysis;
+
 constexpr int CHAIN_NODES_MAX = 256;
 constexpr int CHAINS_MAX = 128;
 constexpr int WEAK_LINKS_MAX = 256;
@@ -24,52 +26,49 @@ struct WeakLinkRecord {
     int16_t first, second; // first in the lower-numbered chain
 };
 
-extern ChainNode ChainNodeTable[CHAIN_NODES_MAX];
-extern int ChainNodeCount;
-extern ChainEntry ChainTable[CHAINS_MAX + 1];
-extern int ChainCount;
-extern WeakLinkRecord WeakLinks[WEAK_LINKS_MAX];
-extern int WeakLinkCount;
 // The weak links crossed by the last ChainImplies that answered true, in the order of the
 // chains it shows: from the link into b's chain back to the link out of a's. `from` is the
 // node made true in the chain left, `to` the node made false in the chain entered.
 struct ImpliedLinkRecord {
     int16_t from, to;
 };
-extern ImpliedLinkRecord ImpliedLinks[CHAINS_MAX];
-extern int ImpliedLinkCount;
 
 // Builds the graph of the AnalysisGrid: strong links coloured into chains, joined by the
 // grouped links of the box-and-two-lines search. The weak links are left empty.
-void BuildChains();
+void BuildChains(Analysis* A);
 // Collects the weak links between nodes of different chains: the same cell, or the same
 // digit in cells that see each other. A full list stops the collection.
-void CollectWeakLinks();
+void CollectWeakLinks(Analysis* A);
 // Empties the graph: no nodes, chains or weak links.
-void EmptyChainGraph();
+void EmptyChainGraph(Analysis* A);
 
 // Appends a node (one digit, a cell 0..80) to the chain numbered `chain` unless (cell, digits)
 // is a node already (returns its index) or the table is full; returns -1 otherwise.
-int AddNode(DigitMask digits, int cell, int chain, int colour);
+int AddNode(Analysis* A, DigitMask digits, int cell, int chain, int colour);
 // Ends the chain being built: the nodes added since the last chain ended become chain
 // ChainCount, and ChainCount grows by one.
-void CloseChain();
+void CloseChain(Analysis* A);
 // One box-and-two-lines pattern in link mode (the counts of the digit in the box and outside
 // it on each line): a link it proves joins, extends, starts or merges chains.
-void AddGroupedLink(DigitMask digit, int a, int b, int boxOnLine1, int boxOnLine2,
+void AddGroupedLink(Analysis* A, DigitMask digit, int a, int b, int boxOnLine1, int boxOnLine2,
                     int outsideOnLine1, int outsideOnLine2);
 
 // The node of a cell holding exactly the one digit, or -1.
-int FindNode(int cell, DigitMask digits);
+int FindNode(Analysis* A, int cell, DigitMask digits);
 // The node at each cell holding digit index d (-1 for none), 81 entries.
-const int16_t* NodesWithDigit(int digitIndex);
+const int16_t* NodesWithDigit(Analysis* A, int digitIndex);
 // Moves on with every change of the graph; never 0.
-uint32_t ChainGraphVersion();
+uint32_t ChainGraphVersion(Analysis* A);
 
 // Whether the nodes of a's chain with the given colour being false forces node b true, through
 // the weak links; the chains crossed are appended to the display list when it does.
-bool ChainImplies(int a, int b, int colour);
+bool ChainImplies(Analysis* A, int a, int b, int colour);
 // Shows the chain of the cell's node for the digits, if any.
-void ShowNodeChain(int cell, DigitMask digits);
+void ShowNodeChain(Analysis* A, int cell, DigitMask digits);
 
-void ResetChainsModule();
+// Working tables of the chain search (held in the Analysis record):
+// a sub-search of ChainImplies that failed, and the chains that refused it (bit k: chain k).
+struct ImpliesFailRecord {
+    uint32_t stamp;
+    uint64_t blocked[2];
+};

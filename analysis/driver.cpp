@@ -4,6 +4,7 @@
 // State: the chain-display request and the rating score; both idle at -1 and 0.
 #include "analysis/driver.h"
 #include "analysis/als.h"
+#include "analysis/analysis.h"
 #include "analysis/chainproof.h"
 #include "analysis/chains.h"
 #include "analysis/fish.h"
@@ -12,88 +13,84 @@
 #include "analysis/step.h"
 #include "analysis/subsets.h"
 #include "exactcover/count.h"
+#include "model/game.h"
 #include "model/history.h"
 #include "model/marks.h"
 #include "model/options.h"
 
-// -1: search normally; CHAIN_SHOW_ALL: show every chain; 0 <= v < ChainCount: show chain v.
-// Put back to -1 once the chains have been shown.
-int32_t ChainSelection = -1;
-// Non-zero only while a rating runs (it starts at 1); ApplyStep adds each step's cost.
-int32_t RatingScore = 0;
-
 // Marks every digit on the Board that differs from the known solution; returns how many.
-static int MarkWrongValues() {
+static int MarkWrongValues(Analysis* A) {
     int marked = 0;
     for (int i = 0; i < 81; i++)
-        if (Board[i] && SolutionGrid[i] &&
-            (Board[i] & CELL_DIGIT) != (SolutionGrid[i] & CELL_DIGIT)) {
-            StepMarks[i] = MARK_WRONG;
+        if (A->G->Board[i] && A->G->SolutionGrid[i] &&
+            (A->G->Board[i] & CELL_DIGIT) != (A->G->SolutionGrid[i] & CELL_DIGIT)) {
+            A->StepMarks[i] = MARK_WRONG;
             marked++;
         }
     return marked;
 }
 
-int RunAnalysis() {
-    const AnalysisOptionsRecord& opt = AnalysisOptions;
-    return RunAnalysisWith((opt.techniques & TECH_ANALYSIS) != 0, opt.showCandidates != 0);
+int RunAnalysis(Analysis* A) {
+    const AnalysisOptionsRecord& opt = A->G->AnalysisOptions;
+    return RunAnalysisWith(A, (opt.techniques & TECH_ANALYSIS) != 0, opt.showCandidates != 0);
 }
 
 // Returns the StepKind.
-int RunAnalysisWith(bool on, bool onCandidates) {
-    const AnalysisOptionsRecord& opt = AnalysisOptions;
-    AnalysisGrid = onCandidates ? CandidateGrid : MarkGrid;
-    ClearStepRecord();
+int RunAnalysisWith(Analysis* A, bool on, bool onCandidates) {
+    const AnalysisOptionsRecord& opt = A->G->AnalysisOptions;
+    A->AnalysisGrid = onCandidates ? A->G->CandidateGrid : A->G->MarkGrid;
+    ClearStepRecord(A);
     if (opt.setupMode) return STEP_NONE;
-    if (opt.wrongValues && MarkWrongValues()) return STEP_NONE; // the marks stay for the display
+    if (opt.wrongValues && MarkWrongValues(A)) return STEP_NONE; // the marks stay for the display
     if (!on) return STEP_NONE;
 
-    if (ChainSelection != CHAIN_SHOW_ALL) {
-        if (FindSingles()) return STEP_SINGLES;
+    if (A->ChainSelection != CHAIN_SHOW_ALL) {
+        if (FindSingles(A)) return STEP_SINGLES;
         if (opt.techniques & TECH_SUBSETS)
             for (int size = 2; size <= 4; size++)
-                if (FindSubsets(size)) return STEP_SUBSETS;
-        EmptyChainGraph();
-        if ((opt.techniques & TECH_LOCKED) && FindFish(1)) return STEP_LOCKED;
+                if (FindSubsets(A, size)) return STEP_SUBSETS;
+        EmptyChainGraph(A);
+        if ((opt.techniques & TECH_LOCKED) && FindFish(A, 1)) return STEP_LOCKED;
         if (opt.techniques & TECH_GRID)
             for (int size = 2; size <= 4; size++)
-                if (FindFish(size)) return STEP_GRID;
+                if (FindFish(A, size)) return STEP_GRID;
     }
 
     if (opt.techniques & TECH_CHAINS) {
-        BuildChains();
-        if (ChainSelection == CHAIN_SHOW_ALL) {
-            for (int k = 0; k < ChainCount; k++) AppendChainToDisplay(k);
-            ChainSelection = -1;
+        BuildChains(A);
+        if (A->ChainSelection == CHAIN_SHOW_ALL) {
+            for (int k = 0; k < A->ChainCount; k++) AppendChainToDisplay(A, k);
+            A->ChainSelection = -1;
             return STEP_NONE;
         }
-        if (ChainSelection >= 0 && ChainSelection < ChainCount) {
-            AppendChainToDisplay(ChainSelection);
-            ChainSelection = -1;
+        if (A->ChainSelection >= 0 && A->ChainSelection < A->ChainCount) {
+            AppendChainToDisplay(A, A->ChainSelection);
+            A->ChainSelection = -1;
             return STEP_NONE;
         }
-        if (FindForcingChain()) return STEP_CHAINS;
+        if (FindForcingChain(A)) return STEP_CHAINS;
     }
 
     if (!(opt.techniques & TECH_ALS)) return STEP_NONE;
-    EmptyAlsTable(); // the first pass collects the sets afresh
-    const bool firstLinked = (opt.techniques & TECH_CHAINS) && AlsChainLinks; // as a rating starts
-    if (FindAlmostLockedSets()) return STEP_ALS;
+    EmptyAlsTable(A); // the first pass collects the sets afresh
+    const bool firstLinked =
+        (opt.techniques & TECH_CHAINS) && A->AlsChainLinks; // as a rating starts
+    if (FindAlmostLockedSets(A)) return STEP_ALS;
     if (!(opt.techniques & TECH_CHAINS)) return STEP_NONE;
     // Second pass on the same sets, now also linking cells through the chain graph. After a
     // first pass that already linked and found nothing it would repeat that pass exactly (same
     // sets, grid, graph and answers: every query it asks was asked before, and stored unless
     // the cache was full), find nothing and change nothing, so it is not run again.
-    AlsChainLinks = 1;
-    int found = firstLinked && ChainDisplayList.count == 0 ? 0 : FindAlmostLockedSets();
-    AlsChainLinks = 0;
+    A->AlsChainLinks = 1;
+    int found = firstLinked && A->ChainDisplayList.count == 0 ? 0 : FindAlmostLockedSets(A);
+    A->AlsChainLinks = 0;
     return found ? STEP_ALS : STEP_NONE;
 }
 
 // Records and marks every naked and hidden single at once (a digit bit in the cell's mark);
 // returns how many were counted (a naked single counts once per unit).
-int FindSingles() {
-    for (uint16_t& m : StepMarks) m = 0;
+int FindSingles(Analysis* A) {
+    for (uint16_t& m : A->StepMarks) m = 0;
     DigitMask found[81] = {};
     int count = 0;
     // Scanning a unit's cells in order for digit b, the scan stops at the first cell holding
@@ -103,7 +100,7 @@ int FindSingles() {
     for (int unit = 0; unit < 27; unit++) {
         uint16_t places[9] = {}, alone[9] = {};
         for (int k = 0; k < 9; k++) {
-            const DigitMask m = AnalysisGrid[UnitTable[unit][k]];
+            const DigitMask m = A->AnalysisGrid[UnitTable[unit][k]];
             for (DigitMask rest = m & ALL_DIGITS; rest; rest &= rest - 1)
                 places[std::countr_zero(rest)] |= uint16_t(1u << k);
             if (SingleDigit(m)) alone[std::countr_zero(m)] |= uint16_t(1u << k);
@@ -122,8 +119,8 @@ int FindSingles() {
     }
     if (!count) return 0;
     // The record: every single in cell order; the first with one digit is the one entered.
-    StepRecord& s = CurrentStep;
-    ClearCurrentStep();
+    StepRecord& s = A->CurrentStep;
+    ClearCurrentStep(A);
     s.technique = TECHNIQUE_SINGLES_CLASH;
     for (int x = 0; x < 81; x++) {
         if (!found[x]) continue;
@@ -132,17 +129,17 @@ int FindSingles() {
         s.placed = x;
         s.digits = found[x];
         s.technique =
-            AnalysisGrid[x] == found[x] ? TECHNIQUE_NAKED_SINGLE : TECHNIQUE_HIDDEN_SINGLE;
+            A->AnalysisGrid[x] == found[x] ? TECHNIQUE_NAKED_SINGLE : TECHNIQUE_HIDDEN_SINGLE;
         // A hidden single's unit: the first of its row, column and box with no other place.
         const int units[3] = {x / 9, 9 + x % 9, BoxUnit(x)};
         for (int u = 0; u < 3 && s.technique == TECHNIQUE_HIDDEN_SINGLE && s.unit < 0; u++) {
             int places = 0;
             for (int k = 0; k < 9; k++)
-                places += (AnalysisGrid[UnitTable[units[u]][k]] & s.digits) != 0;
+                places += (A->AnalysisGrid[UnitTable[units[u]][k]] & s.digits) != 0;
             if (places == 1) s.unit = units[u];
         }
     }
-    MarkCurrentStep();
+    MarkCurrentStep(A);
     return count;
 }
 
@@ -150,29 +147,24 @@ int FindSingles() {
 // changes the position and leaves the rest of the step stale); every other step takes its
 // targets' digits out of the AnalysisGrid. The options stay as they are: nothing the entry runs
 // analyses again (the shell's redraw is deferred, a refused entry's undo reloads the saved marks).
-void ApplyStep(int kind, bool addToScore) {
+void ApplyStep(Analysis* A, int kind, bool addToScore) {
     if (kind == STEP_SINGLES || kind == STEP_SUBSETS || kind == STEP_LOCKED || kind == STEP_GRID ||
         kind == STEP_CHAINS || kind == STEP_ALS)
-        ApplyCurrentStep();
-    if (addToScore) RatingScore += StepCost(kind);
+        ApplyCurrentStep(A);
+    if (addToScore) A->RatingScore += StepCost(kind);
 }
 
-void CompleteCurrentStep() {
-    StepRecord& s = CurrentStep;
+void CompleteCurrentStep(Analysis* A) {
+    StepRecord& s = A->CurrentStep;
     if (s.completed || (s.technique != TECHNIQUE_FORCING_CHAIN && s.technique != TECHNIQUE_ALS))
         return;
     if (s.technique == TECHNIQUE_FORCING_CHAIN)
-        CompleteForcingStep(&s);
+        CompleteForcingStep(A, &s);
     else
-        CompleteAlsStep(&s);
+        CompleteAlsStep(A, &s);
     ChainProofRecord proof;
     const int at = FindStepChain(s, CHAIN_PROOF);
     if (at >= 0) StepChainProof(s, at, &proof);
-    s.clusterCount = ProofClusters(at >= 0 ? &proof : nullptr, s.clusters);
+    s.clusterCount = ProofClusters(A, at >= 0 ? &proof : nullptr, s.clusters);
     s.completed = 1;
-}
-
-void ResetDriverModule() {
-    ChainSelection = -1;
-    RatingScore = 0;
 }

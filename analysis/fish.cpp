@@ -3,6 +3,7 @@
 // Size 1 adds the box-and-two-lines pattern, which the chain builder also runs in link mode.
 // Nothing is allocated: cell lists are fixed local arrays, flags live in CellScratch.
 #include "analysis/fish.h"
+#include "analysis/analysis.h"
 #include "analysis/state.h"
 #include "analysis/step.h"
 #include <cassert>
@@ -16,21 +17,16 @@ constexpr uint32_t UNITS_BOXES = 0x7FC0000;
 constexpr uint8_t CELL_LIST_END = 255;
 constexpr int CELL_LIST_MAX = 37;
 
-// Per-cell flags of the search running now; each operation that uses it clears it first.
-// Fish: 1 base cell in the cover, 4 fin, 2 target. Box-and-two-lines: 1 box cell on a line,
-// +4 when it holds the digit, 2 line cell outside the box holding the digit.
-static uint8_t CellScratch[81];
-
-static int FindFishForDigit(DigitMask digit, int size);
-static int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit);
+static int FindFishForDigit(Analysis* A, DigitMask digit, int size);
+static int CollectUnitCells(Analysis* A, uint32_t unitSet, uint8_t* list, DigitMask digit);
 static int CellListContains(int cell, const uint8_t* list);
-static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit, uint32_t baseUnits,
-                   uint32_t coverUnits);
-static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit,
+static int TryFish(Analysis* A, const uint8_t* base, const uint8_t* cover, DigitMask digit,
+                   uint32_t baseUnits, uint32_t coverUnits);
+static int TryBoxLinePattern(Analysis* A, const uint8_t* box, const uint8_t* lines, DigitMask digit,
                              BoxLineMode mode, LinkReceiver receiver, int boxUnit, uint32_t pair);
 
-static void ClearScratch() {
-    for (uint8_t& f : CellScratch) f = 0;
+static void ClearScratch(Analysis* A) {
+    for (uint8_t& f : A->CellScratch) f = 0;
 }
 
 // (base family, cover family) pairs tried by size 1, then by sizes 2..4.
@@ -82,21 +78,21 @@ static bool FishMayFireLines(uint32_t base, uint32_t cover, const uint16_t* acro
 
 // The units of the set that hold the digit in some open cell; a set reaching outside it makes
 // CollectUnitCells return 0, so such sets are passed over without listing them.
-static uint32_t UnitsWithDigit(DigitMask digit) {
+static uint32_t UnitsWithDigit(Analysis* A, DigitMask digit) {
     uint32_t units = 0;
     for (int u = 0; u < 27; u++)
         for (int k = 0; k < 9; k++)
-            if (AnalysisGrid[UnitTable[u][k]] & digit) {
+            if (A->AnalysisGrid[UnitTable[u][k]] & digit) {
                 units |= 1u << u;
                 break;
             }
     return units;
 }
 
-int FindFish(int size) {
+int FindFish(Analysis* A, int size) {
     for (DigitMask d = 1; d <= 0x100; d <<= 1) {
-        if (FindFishForDigit(d, size)) return 1;
-        if (size == 1 && FindBoxLinePattern(d, BOXLINE_ELIMINATE, nullptr)) return 1;
+        if (FindFishForDigit(A, d, size)) return 1;
+        if (size == 1 && FindBoxLinePattern(A, d, BOXLINE_ELIMINATE, nullptr)) return 1;
     }
     return 0;
 }
@@ -135,7 +131,7 @@ static_assert(CombinationsInOrder());
 // Returns 1 when a fish (or locked candidates at size 1) of this digit was marked, else 0.
 // The unit sets are enumerated as described above; the tests before CollectUnitCells and
 // TryFish only pass over sets on which TryFish would find nothing.
-static int FindFishForDigit(DigitMask digit, int size) {
+static int FindFishForDigit(Analysis* A, DigitMask digit, int size) {
     if (size < 1 || size > 4) return 0;
     const FamilyPair* pairs = size == 1 ? LOCKED_PAIRS : FISH_PAIRS;
     const int pairCount = size == 1 ? 4 : 2;
@@ -145,7 +141,7 @@ static int FindFishForDigit(DigitMask digit, int size) {
     // mask is 0). A unit set with a unit lacking the digit is refused by CollectUnitCells.
     uint16_t lineDigits[2][9] = {};
     for (int cell = 0; cell < 81; cell++)
-        if (AnalysisGrid[cell] & digit) {
+        if (A->AnalysisGrid[cell] & digit) {
             lineDigits[0][cell / 9] |= uint16_t(1u << (cell % 9));
             lineDigits[1][cell % 9] |= uint16_t(1u << (cell / 9));
         }
@@ -181,8 +177,8 @@ static int FindFishForDigit(DigitMask digit, int size) {
                 const int line = std::countr_zero(touched);
                 if (!(lineDigits[coverFamily][line] & ~(7u << crossFrom))) continue;
                 const uint32_t k = 1u << (coverShift + line);
-                if (!(k & ~with) && CollectUnitCells(b, base, digit) &&
-                    CollectUnitCells(k, cover, digit) && TryFish(base, cover, digit, b, k))
+                if (!(k & ~with) && CollectUnitCells(A, b, base, digit) &&
+                    CollectUnitCells(A, k, cover, digit) && TryFish(A, base, cover, digit, b, k))
                     return 1;
             }
             continue;
@@ -215,8 +211,8 @@ static int FindFishForDigit(DigitMask digit, int size) {
                 if ((need[0] & ~lines) && (need[1] & ~lines) && (need[2] & ~lines)) continue;
                 if (!FishMayFireLines(sets[i], covers[j], across, along)) continue;
                 const uint32_t k = uint32_t(covers[j]) << coverShift;
-                if (CollectUnitCells(b, base, digit) && CollectUnitCells(k, cover, digit) &&
-                    TryFish(base, cover, digit, b, k))
+                if (CollectUnitCells(A, b, base, digit) && CollectUnitCells(A, k, cover, digit) &&
+                    TryFish(A, base, cover, digit, b, k))
                     return 1;
             }
         }
@@ -226,9 +222,9 @@ static int FindFishForDigit(DigitMask digit, int size) {
 
 // Lists the open cells of the units in the set, ascending, tagging the 2nd and 4th unit with
 // bit 7. Returns how many listed cells hold the digit, or 0 when some unit has none.
-static int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit) {
+static int CollectUnitCells(Analysis* A, uint32_t unitSet, uint8_t* list, DigitMask digit) {
     assert(std::popcount(unitSet) <= 4); // lists hold at most 36 cells
-    ClearScratch();
+    ClearScratch(A);
     // A row and a column together: their crossing cell belongs to neither line of the pair.
     int crossing = -1;
     if ((unitSet & UNITS_ROWS) && (unitSet & UNITS_COLUMNS)) {
@@ -243,10 +239,10 @@ static int CollectUnitCells(uint32_t unitSet, uint8_t* list, DigitMask digit) {
         int count = 0;
         for (int k = 0; k < 9; k++) {
             int cell = unit[k];
-            if (CellScratch[cell] || AnalysisGrid[cell] == 0 || cell == crossing) continue;
-            CellScratch[cell] = 1;
+            if (A->CellScratch[cell] || A->AnalysisGrid[cell] == 0 || cell == crossing) continue;
+            A->CellScratch[cell] = 1;
             list[n++] = uint8_t(cell | tag);
-            if (AnalysisGrid[cell] & digit) count++;
+            if (A->AnalysisGrid[cell] & digit) count++;
         }
         if (count == 0) return 0; // this unit has no place for the digit
         total += count;
@@ -265,19 +261,19 @@ static int CellListContains(int cell, const uint8_t* list) {
 
 // Returns the number of pattern cells recorded and marked (a step), or 0 when the shape gives
 // nothing. A box as base is pointing, one line against one line claiming, more lines a fish.
-static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit, uint32_t baseUnits,
-                   uint32_t coverUnits) {
-    ClearScratch();
+static int TryFish(Analysis* A, const uint8_t* base, const uint8_t* cover, DigitMask digit,
+                   uint32_t baseUnits, uint32_t coverUnits) {
+    ClearScratch(A);
     int finBox = -1;
     bool fins = false;
     for (const uint8_t* p = base; *p != CELL_LIST_END; p++) {
         int cell = *p & 0x7F;
-        if (!(AnalysisGrid[cell] & digit)) continue;
+        if (!(A->AnalysisGrid[cell] & digit)) continue;
         if (CellListContains(cell, cover)) {
-            CellScratch[cell] = 1;
+            A->CellScratch[cell] = 1;
             continue;
         }
-        CellScratch[cell] = 4;
+        A->CellScratch[cell] = 4;
         if (!fins) {
             fins = true;
             finBox = BoxOf(cell);
@@ -288,24 +284,24 @@ static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit, u
     bool target = false;
     for (const uint8_t* p = cover; *p != CELL_LIST_END; p++) {
         int cell = *p & 0x7F;
-        if (!(AnalysisGrid[cell] & digit)) continue;
+        if (!(A->AnalysisGrid[cell] & digit)) continue;
         if (fins && BoxOf(cell) != finBox) continue; // a finned fish only reaches the fin box
-        if (CellScratch[cell] == 0) {
-            CellScratch[cell] = 2;
+        if (A->CellScratch[cell] == 0) {
+            A->CellScratch[cell] = 2;
             target = true;
         }
     }
     if (!target) return 0;
-    StepRecord& s = CurrentStep;
-    ClearCurrentStep();
+    StepRecord& s = A->CurrentStep;
+    ClearCurrentStep(A);
     s.digits = digit;
     s.size = std::popcount(baseUnits);
     for (int cell = 0; cell < 81; cell++) {
-        if (CellScratch[cell] == 2) {
+        if (A->CellScratch[cell] == 2) {
             s.targets[s.targetCount++] = {uint8_t(cell), digit};
-        } else if (CellScratch[cell]) {
+        } else if (A->CellScratch[cell]) {
             s.pattern[s.patternCount++] = {uint8_t(cell), digit};
-            if (CellScratch[cell] == 4) s.fins[s.finCount++] = uint8_t(cell);
+            if (A->CellScratch[cell] == 4) s.fins[s.finCount++] = uint8_t(cell);
         }
     }
     if (baseUnits & UNITS_BOXES) { // the box's digit on one line: the rest of the line loses it
@@ -322,15 +318,15 @@ static int TryFish(const uint8_t* base, const uint8_t* cover, DigitMask digit, u
         s.base = uint16_t(baseUnits >> (9 * s.family));
         s.cover = uint16_t(coverUnits >> (9 * (1 - s.family)));
     }
-    MarkCurrentStep();
+    MarkCurrentStep(A);
     return s.patternCount;
 }
 
-int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver) {
-    const uint32_t with = UnitsWithDigit(digit);
+int FindBoxLinePattern(Analysis* A, DigitMask digit, BoxLineMode mode, LinkReceiver receiver) {
+    const uint32_t with = UnitsWithDigit(A, digit);
     CellSet digitCells{};
     for (int cell = 0; cell < 81; cell++)
-        if (AnalysisGrid[cell] & digit) CellSetAdd(digitCells, cell);
+        if (A->AnalysisGrid[cell] & digit) CellSetAdd(digitCells, cell);
     uint8_t lines[CELL_LIST_MAX], box[CELL_LIST_MAX];
     // Pairs of the 18 lines in increasing mask order (NextSubsetOfSize's): by the higher line,
     // then the lower.
@@ -368,11 +364,11 @@ int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver)
                           on2 = CellSetCount(boxDigit & line2);
                 if (on1 == 0 || on2 == 0 || (on1 == 1 && on2 == 1)) continue;
                 if (!listed) {
-                    if (!CollectUnitCells(pair, lines, digit)) break;
+                    if (!CollectUnitCells(A, pair, lines, digit)) break;
                     listed = true;
                 }
-                if (CollectUnitCells(1u << unit, box, digit) &&
-                    TryBoxLinePattern(box, lines, digit, mode, receiver, unit, pair) == 1)
+                if (CollectUnitCells(A, 1u << unit, box, digit) &&
+                    TryBoxLinePattern(A, box, lines, digit, mode, receiver, unit, pair) == 1)
                     return 1;
             }
         }
@@ -382,17 +378,17 @@ int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver)
 // A box whose digit lies only on two lines, each line with the digit outside the box too.
 // Line 1 is the untagged line of the pair (the lower unit of `pair`), line 2 the tagged one.
 // Returns 1 when a step was recorded and marked (elimination mode), else 0.
-static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask digit,
+static int TryBoxLinePattern(Analysis* A, const uint8_t* box, const uint8_t* lines, DigitMask digit,
                              BoxLineMode mode, LinkReceiver receiver, int boxUnit, uint32_t pair) {
-    ClearScratch();
+    ClearScratch(A);
     int inBox[2] = {0, 0};     // the box's cells holding the digit, per line
     int boxCell[2] = {-1, -1}; // the last of them, per line
     for (const uint8_t* p = box; *p != CELL_LIST_END; p++) {
         int cell = *p & 0x7F;
         int on = CellListContains(cell, lines);
-        if (on) CellScratch[cell] = 1;
-        if (!(AnalysisGrid[cell] & digit)) continue;
-        CellScratch[cell] += 4;
+        if (on) A->CellScratch[cell] = 1;
+        if (!(A->AnalysisGrid[cell] & digit)) continue;
+        A->CellScratch[cell] += 4;
         if (!on) return 0; // the digit is in the box off both lines
         int line = on == 16;
         inBox[line]++;
@@ -403,8 +399,8 @@ static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask
     int lastOut[2] = {-1, -1}; // the last of them in list order, per line
     for (const uint8_t* p = lines; *p != CELL_LIST_END; p++) {
         int cell = *p & 0x7F;
-        if (!(AnalysisGrid[cell] & digit) || CellScratch[cell]) continue;
-        CellScratch[cell] = 2;
+        if (!(A->AnalysisGrid[cell] & digit) || A->CellScratch[cell]) continue;
+        A->CellScratch[cell] = 2;
         int line = (*p & 0x80) != 0;
         outside[line]++;
         lastOut[line] = cell;
@@ -412,7 +408,7 @@ static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask
     int a = inBox[0] == 1 ? boxCell[0] : lastOut[0];
     int b = inBox[1] == 1 ? boxCell[1] : lastOut[1];
     if (mode == BOXLINE_LINK) {
-        if (receiver) receiver(digit, a, b, inBox[0], inBox[1], outside[0], outside[1]);
+        if (receiver) receiver(A, digit, a, b, inBox[0], inBox[1], outside[0], outside[1]);
         return 0;
     }
     // Elimination: two box cells per line and one outside cell per line, so exactly one of
@@ -420,14 +416,14 @@ static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask
     if (inBox[0] < 2 || inBox[1] < 2 || outside[0] != 1 || outside[1] != 1) return 0;
     bool target = false;
     for (int cell = 0; cell < 81; cell++)
-        if ((AnalysisGrid[cell] & digit) && CellScratch[cell] == 0 && IsPeer(a, cell) &&
+        if ((A->AnalysisGrid[cell] & digit) && A->CellScratch[cell] == 0 && IsPeer(a, cell) &&
             IsPeer(b, cell)) {
             target = true;
             break;
         }
     if (!target) return 0;
-    StepRecord& s = CurrentStep;
-    ClearCurrentStep();
+    StepRecord& s = A->CurrentStep;
+    ClearCurrentStep(A);
     s.technique = TECHNIQUE_BOX_LINES;
     s.size = 1;
     s.unit = boxUnit;
@@ -439,16 +435,12 @@ static int TryBoxLinePattern(const uint8_t* box, const uint8_t* lines, DigitMask
     s.linkLines[swap] = std::countr_zero(pair);
     s.linkLines[!swap] = std::countr_zero(pair & (pair - 1));
     for (int cell = 0; cell < 81; cell++) {
-        if ((AnalysisGrid[cell] & digit) && CellScratch[cell] == 0 && IsPeer(a, cell) &&
+        if ((A->AnalysisGrid[cell] & digit) && A->CellScratch[cell] == 0 && IsPeer(a, cell) &&
             IsPeer(b, cell))
             s.targets[s.targetCount++] = {uint8_t(cell), digit};
-        else if (CellScratch[cell] && CellScratch[cell] != 2)
+        else if (A->CellScratch[cell] && A->CellScratch[cell] != 2)
             s.pattern[s.patternCount++] = {uint8_t(cell), digit};
     }
-    MarkCurrentStep();
+    MarkCurrentStep(A);
     return 1;
-}
-
-void ResetFishModule() {
-    ClearScratch();
 }

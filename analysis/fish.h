@@ -4,20 +4,21 @@
 #include "model/board.h"
 #include <cstdint>
 
+struct Analysis;
+
 enum BoxLineMode { BOXLINE_ELIMINATE = 0, BOXLINE_LINK = 1 };
 
 // Receives one box-and-two-lines pattern in link mode.
-using LinkReceiver = void (*)(DigitMask digit, int a, int b, int boxOnLine1, int boxOnLine2,
-                              int outsideOnLine1, int outsideOnLine2);
+using LinkReceiver = void (*)(Analysis* A, DigitMask digit, int a, int b, int boxOnLine1,
+                              int boxOnLine2, int outsideOnLine1, int outsideOnLine2);
 
 // Returns 1 when locked candidates (size 1) or a fish of size 2..4 was found, recorded in the
 // step record and marked, else 0.
 // Each digit is tried in every shape before the next digit.
-int FindFish(int size);
+int FindFish(Analysis* A, int size);
 // The box-and-two-lines pattern of one digit: BOXLINE_ELIMINATE returns 1 when a step was
 // recorded and marked, else 0; BOXLINE_LINK examines every line pair and box and hands each pattern
 // to the receiver (returns 0).
-int FindBoxLinePattern(DigitMask digit, BoxLineMode mode, LinkReceiver receiver);
+int FindBoxLinePattern(Analysis* A, DigitMask digit, BoxLineMode mode, LinkReceiver receiver);
 
 // Clears the search's scratch flags.
-void ResetFishModule();

@@ -5,6 +5,7 @@
 // seeing nodes as pattern, the nodes joined) and marked from it; CompleteForcingStep writes
 // the chain that proves it.
 #include "analysis/forcing.h"
+#include "analysis/analysis.h"
 #include "analysis/chainproof.h"
 #include "analysis/chains.h"
 #include "analysis/links.h"
@@ -13,12 +14,12 @@
 
 // The first node of the chain from `from` on that holds one of the digits at a peer of the
 // cell, or -1.
-static int FindPeerNodeInChain(int cell, int from, int chain, unsigned digits) {
-    if (!(ChainTable[chain].digits & digits)) return -1;
+static int FindPeerNodeInChain(Analysis* A, int cell, int from, int chain, unsigned digits) {
+    if (!(A->ChainTable[chain].digits & digits)) return -1;
     const CellSet& peers = PEER_SETS[cell];
-    int start = from > ChainTable[chain].first ? from : ChainTable[chain].first;
-    for (int n = start, end = ChainTable[chain + 1].first; n < end; n++) {
-        const ChainNode& node = ChainNodeTable[n];
+    int start = from > A->ChainTable[chain].first ? from : A->ChainTable[chain].first;
+    for (int n = start, end = A->ChainTable[chain + 1].first; n < end; n++) {
+        const ChainNode& node = A->ChainNodeTable[n];
         if ((node.digits & digits) && CellSetHas(peers, node.cell)) return n;
     }
     return -1;
@@ -26,13 +27,13 @@ static int FindPeerNodeInChain(int cell, int from, int chain, unsigned digits) {
 
 // Records the step: the cell loses a's digit; a (and b unless the chain runs through the
 // cell) see it. Returns 1.
-static int RecordForcing(int rule, int cell, int a, int b) {
-    const ChainNode& na = ChainNodeTable[a];
-    StepRecord& s = CurrentStep;
-    RecordChainStep(TECHNIQUE_FORCING_CHAIN, rule, na.digits);
+static int RecordForcing(Analysis* A, int rule, int cell, int a, int b) {
+    const ChainNode& na = A->ChainNodeTable[a];
+    StepRecord& s = A->CurrentStep;
+    RecordChainStep(A, TECHNIQUE_FORCING_CHAIN, rule, na.digits);
     s.pattern[s.patternCount++] = {uint8_t(na.cell), na.digits};
     if (rule != RULE_CELL_CHAIN) {
-        const ChainNode& nb = ChainNodeTable[b];
+        const ChainNode& nb = A->ChainNodeTable[b];
         const StepCell pb = {uint8_t(nb.cell), nb.digits};
         if (nb.cell < na.cell) {
             s.pattern[1] = s.pattern[0];
@@ -42,128 +43,130 @@ static int RecordForcing(int rule, int cell, int a, int b) {
         }
         s.patternCount = 2;
     } else {
-        s.other = ChainNodeTable[b].digits;
+        s.other = A->ChainNodeTable[b].digits;
     }
-    AddChainStepTarget(cell);
+    AddChainStepTarget(A, cell);
     s.graphNodes[0] = a;
     s.graphNodes[1] = b;
-    MarkCurrentStep();
+    MarkCurrentStep(A);
     return 1;
 }
 
-static void ClearSearch() {
-    ChainDisplayList.count = 0;
+static void ClearSearch(Analysis* A) {
+    A->ChainDisplayList.count = 0;
 }
 
-int FindColourTrap(int cell) {
-    unsigned mask = AnalysisGrid[cell];
-    for (int i = 0; i < ChainCount; i++) {
-        int first = ChainTable[i].first;
-        for (int a = FindPeerNodeInChain(cell, first, i, mask); a >= 0;
-             a = FindPeerNodeInChain(cell, a + 1, i, mask)) {
-            const ChainNode& na = ChainNodeTable[a];
-            for (int b = FindPeerNodeInChain(cell, first, i, na.digits); b >= 0;
-                 b = FindPeerNodeInChain(cell, b + 1, i, na.digits)) {
-                if (ChainNodeTable[b].colour == na.colour) continue;
-                AppendChainToDisplay(i);
-                ShowNodeChain(cell, na.digits);
-                return RecordForcing(RULE_COLOUR_TRAP, cell, a, b);
+int FindColourTrap(Analysis* A, int cell) {
+    unsigned mask = A->AnalysisGrid[cell];
+    for (int i = 0; i < A->ChainCount; i++) {
+        int first = A->ChainTable[i].first;
+        for (int a = FindPeerNodeInChain(A, cell, first, i, mask); a >= 0;
+             a = FindPeerNodeInChain(A, cell, a + 1, i, mask)) {
+            const ChainNode& na = A->ChainNodeTable[a];
+            for (int b = FindPeerNodeInChain(A, cell, first, i, na.digits); b >= 0;
+                 b = FindPeerNodeInChain(A, cell, b + 1, i, na.digits)) {
+                if (A->ChainNodeTable[b].colour == na.colour) continue;
+                AppendChainToDisplay(A, i);
+                ShowNodeChain(A, cell, na.digits);
+                return RecordForcing(A, RULE_COLOUR_TRAP, cell, a, b);
             }
         }
     }
     return 0;
 }
 
-int FindChainPairElimination(int cell) {
-    unsigned mask = AnalysisGrid[cell];
-    for (int i = 0; i < ChainCount; i++)
-        for (int a = FindPeerNodeInChain(cell, ChainTable[i].first, i, mask); a >= 0;
-             a = FindPeerNodeInChain(cell, a + 1, i, mask)) {
-            const ChainNode& na = ChainNodeTable[a];
-            for (int j = 0; j < ChainCount; j++)
-                for (int b = FindPeerNodeInChain(cell, ChainTable[j].first, j, na.digits); b >= 0;
-                     b = FindPeerNodeInChain(cell, b + 1, j, na.digits)) {
+int FindChainPairElimination(Analysis* A, int cell) {
+    unsigned mask = A->AnalysisGrid[cell];
+    for (int i = 0; i < A->ChainCount; i++)
+        for (int a = FindPeerNodeInChain(A, cell, A->ChainTable[i].first, i, mask); a >= 0;
+             a = FindPeerNodeInChain(A, cell, a + 1, i, mask)) {
+            const ChainNode& na = A->ChainNodeTable[a];
+            for (int j = 0; j < A->ChainCount; j++)
+                for (int b = FindPeerNodeInChain(A, cell, A->ChainTable[j].first, j, na.digits);
+                     b >= 0; b = FindPeerNodeInChain(A, cell, b + 1, j, na.digits)) {
                     if (b == a) break; // the rest of chain j is skipped
-                    ClearSearch();
-                    if (!ChainImplies(a, b, na.colour)) continue;
-                    AppendChainToDisplay(i);
-                    AppendChainToDisplay(j);
-                    return RecordForcing(RULE_CHAIN_PAIR, cell, a, b);
+                    ClearSearch(A);
+                    if (!ChainImplies(A, a, b, na.colour)) continue;
+                    AppendChainToDisplay(A, i);
+                    AppendChainToDisplay(A, j);
+                    return RecordForcing(A, RULE_CHAIN_PAIR, cell, a, b);
                 }
         }
     return 0;
 }
 
-int FindCellChainElimination(int cell) {
-    unsigned mask = AnalysisGrid[cell];
-    for (int i = 0; i < ChainCount; i++)
-        for (int a = FindPeerNodeInChain(cell, ChainTable[i].first, i, mask); a >= 0;
-             a = FindPeerNodeInChain(cell, a + 1, i, mask)) {
-            const ChainNode& na = ChainNodeTable[a];
+int FindCellChainElimination(Analysis* A, int cell) {
+    unsigned mask = A->AnalysisGrid[cell];
+    for (int i = 0; i < A->ChainCount; i++)
+        for (int a = FindPeerNodeInChain(A, cell, A->ChainTable[i].first, i, mask); a >= 0;
+             a = FindPeerNodeInChain(A, cell, a + 1, i, mask)) {
+            const ChainNode& na = A->ChainNodeTable[a];
             unsigned others = mask & ~unsigned(na.digits);
             for (unsigned e = others; e != 0; e &= e - 1) {
-                int r = FindNode(cell, DigitMask(e & -e));
+                int r = FindNode(A, cell, DigitMask(e & -e));
                 if (r < 0) continue;
-                const ChainNode& nr = ChainNodeTable[r];
+                const ChainNode& nr = A->ChainNodeTable[r];
                 // a false means its colour is false: r of the other colour is then true
                 bool found = nr.chain == i && nr.colour != na.colour;
                 if (!found) {
-                    ClearSearch();
-                    found = ChainImplies(a, r, na.colour);
+                    ClearSearch(A);
+                    found = ChainImplies(A, a, r, na.colour);
                 }
                 if (!found) continue;
-                AppendChainToDisplay(i);
-                ShowNodeChain(cell, na.digits);
-                return RecordForcing(RULE_CELL_CHAIN, cell, a, r);
+                AppendChainToDisplay(A, i);
+                ShowNodeChain(A, cell, na.digits);
+                return RecordForcing(A, RULE_CELL_CHAIN, cell, a, r);
             }
         }
     return 0;
 }
 
-int FindForcingChain() {
-    EmptyLinkCache();
+int FindForcingChain(Analysis* A) {
+    EmptyLinkCache(A);
     for (int x = 0; x < 81; x++)
-        if (AnalysisGrid[x] != 0 && FindColourTrap(x)) return 1;
-    CollectWeakLinks();
+        if (A->AnalysisGrid[x] != 0 && FindColourTrap(A, x)) return 1;
+    CollectWeakLinks(A);
     for (int x = 0; x < 81; x++) {
-        if (AnalysisGrid[x] == 0) continue;
-        if (FindChainPairElimination(x)) return 1;
-        if (FindCellChainElimination(x)) return 1;
+        if (A->AnalysisGrid[x] == 0) continue;
+        if (FindChainPairElimination(A, x)) return 1;
+        if (FindCellChainElimination(A, x)) return 1;
     }
     return 0;
 }
 
 // The name of a trap inside one cluster: simple colouring for a cluster of one digit, 3D
 // Medusa for one of several.
-static int TrapColouring(int node) {
-    return std::popcount(ChainTable[ChainNodeTable[node].chain].digits) == 1 ? COLOURING_SIMPLE
-                                                                             : COLOURING_MEDUSA;
+static int TrapColouring(Analysis* A, int node) {
+    return std::popcount(A->ChainTable[A->ChainNodeTable[node].chain].digits) == 1
+               ? COLOURING_SIMPLE
+               : COLOURING_MEDUSA;
 }
 
-void CompleteForcingStep(StepRecord* s) {
+void CompleteForcingStep(Analysis* A, StepRecord* s) {
     const int a = s->graphNodes[0], b = s->graphNodes[1];
-    const ChainNode& na = ChainNodeTable[a];
-    const ChainNode& nb = ChainNodeTable[b];
+    const ChainNode& na = A->ChainNodeTable[a];
+    const ChainNode& nb = A->ChainNodeTable[b];
     ChainProofRecord proof;
     proof.count = 0;
     proof.overflow = false;
     bool written = false;
     if (s->rule == RULE_COLOUR_TRAP) { // written from the pattern node first in cell order
-        s->colouring = TrapColouring(a);
-        written = na.cell < nb.cell ? ClusterProof(a, false, b, true, &proof)
-                                    : ClusterProof(b, false, a, true, &proof);
+        s->colouring = TrapColouring(A, a);
+        written = na.cell < nb.cell ? ClusterProof(A, a, false, b, true, &proof)
+                                    : ClusterProof(A, b, false, a, true, &proof);
     } else if (s->rule == RULE_CHAIN_PAIR) {
-        written =
-            ImplicationProof(a, b, na.colour, &proof) || ImplicationProof(b, a, nb.colour, &proof);
-        bool oneDigit = ChainDisplayList.count > 0; // the colours of one-digit clusters
-        for (int i = 0; i < ChainDisplayList.count; i++)
-            oneDigit = oneDigit && ChainTable[ChainDisplayList.entries[i]].digits == s->digits;
+        written = ImplicationProof(A, a, b, na.colour, &proof) ||
+                  ImplicationProof(A, b, a, nb.colour, &proof);
+        bool oneDigit = A->ChainDisplayList.count > 0; // the colours of one-digit clusters
+        for (int i = 0; i < A->ChainDisplayList.count; i++)
+            oneDigit =
+                oneDigit && A->ChainTable[A->ChainDisplayList.entries[i]].digits == s->digits;
         if (oneDigit) s->colouring = COLOURING_MULTI;
     } else if (nb.chain == na.chain && nb.colour != na.colour) {
-        s->colouring = TrapColouring(a);
-        written = ClusterProof(a, false, b, true, &proof);
+        s->colouring = TrapColouring(A, a);
+        written = ClusterProof(A, a, false, b, true, &proof);
     } else {
-        written = ImplicationProof(a, b, na.colour, &proof);
+        written = ImplicationProof(A, a, b, na.colour, &proof);
     }
     if (written) AddStepChain(s, CHAIN_PROOF, proof);
 }

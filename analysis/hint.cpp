@@ -3,6 +3,7 @@
 // place on the board that holds the step's cells. Reads the step record; writes only the
 // caller's buffer.
 #include "analysis/hint.h"
+#include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
 #include "analysis/textline.h"
@@ -70,11 +71,11 @@ void AddPlace(TextLine& line, const uint8_t* cells, int n) {
 
 // The unit (0..8 rows, 9..17 columns, 18..26 boxes as UnitTable numbers them) in which the
 // digit has no other place than the cell, searched row, column, box; -1 when none.
-int HiddenUnit(int cell, DigitMask digit) {
+int HiddenUnit(Analysis* A, int cell, DigitMask digit) {
     const int units[3] = {cell / 9, 9 + cell % 9, BoxUnit(cell)};
     for (int unit : units) {
         int places = 0;
-        for (int k = 0; k < 9; k++) places += (AnalysisGrid[UnitTable[unit][k]] & digit) ? 1 : 0;
+        for (int k = 0; k < 9; k++) places += (A->AnalysisGrid[UnitTable[unit][k]] & digit) ? 1 : 0;
         if (places == 1) return unit;
     }
     return -1;
@@ -82,12 +83,13 @@ int HiddenUnit(int cell, DigitMask digit) {
 
 // The single the step button enters (the first in cell order, as ApplyStep takes it) and where
 // to look for it; false when the step has none to enter.
-bool SinglePlace(TextLine& line, const char* name, size_t length) {
+bool SinglePlace(Analysis* A, TextLine& line, const char* name, size_t length) {
     int cell = -1;
     for (int x = 0; x < 81 && cell < 0; x++)
-        if (StepMarks[x] && StepMarks[x] < 0x1000 && SingleDigit(StepMarks[x])) cell = x;
+        if (A->StepMarks[x] && A->StepMarks[x] < 0x1000 && SingleDigit(A->StepMarks[x])) cell = x;
     if (cell < 0) return false;
-    const int unit = AnalysisGrid[cell] == StepMarks[cell] ? -1 : HiddenUnit(cell, StepMarks[cell]);
+    const int unit =
+        A->AnalysisGrid[cell] == A->StepMarks[cell] ? -1 : HiddenUnit(A, cell, A->StepMarks[cell]);
     AddName(line, name, length);
     line.Add(" in ");
     if (unit < 0 || unit >= 18)
@@ -127,7 +129,7 @@ int HintPlace(const uint8_t* cells, int n, char* out, size_t size) {
     return int(line.len);
 }
 
-int DescribeHint(int kind, const char* stepText, char* out, size_t size) {
+int DescribeHint(Analysis* A, int kind, const char* stepText, char* out, size_t size) {
     if (!out || size == 0) return 0;
     out[0] = 0;
     TextLine line = {out, size, 0};
@@ -136,7 +138,7 @@ int DescribeHint(int kind, const char* stepText, char* out, size_t size) {
     // Locked candidates by the shape players call them: a pointing or claiming pair or triple.
     if (std::strcmp(name, "pointing") == 0 || std::strcmp(name, "claiming") == 0) {
         int pattern = 0;
-        for (uint16_t m : StepMarks) pattern += (m & MARK_KIND) == MARK_PATTERN ? 1 : 0;
+        for (uint16_t m : A->StepMarks) pattern += (m & MARK_KIND) == MARK_PATTERN ? 1 : 0;
         length = size_t(std::snprintf(name + 8, sizeof name - 8, " %s (locked candidates)",
                                       pattern == 3 ? "triple" : "pair")) +
                  8;
@@ -144,21 +146,21 @@ int DescribeHint(int kind, const char* stepText, char* out, size_t size) {
 
     bool written = false;
     if (kind == STEP_SINGLES) {
-        written = SinglePlace(line, name, length);
+        written = SinglePlace(A, line, name, length);
     } else if (kind != STEP_NONE) {
         // Every cell the step marks, and the cells of the chains it shows.
         uint8_t cells[81];
         bool in[81] = {};
         int n = 0;
         for (int x = 0; x < 81; x++)
-            in[x] = StepMarks[x] && (StepMarks[x] & MARK_KIND) != MARK_WRONG;
-        for (int k = 0; k < ChainDisplayList.count && k < CHAIN_DISPLAY_MAX; k++) {
-            const int chain = ChainDisplayList.entries[k];
-            if (chain < 0 || chain >= ChainCount) continue;
-            for (int i = ChainTable[chain].first; i < ChainTable[chain + 1].first; i++)
-                if (i >= 0 && i < CHAIN_NODES_MAX && ChainNodeTable[i].cell >= 0 &&
-                    ChainNodeTable[i].cell < 81)
-                    in[ChainNodeTable[i].cell] = true;
+            in[x] = A->StepMarks[x] && (A->StepMarks[x] & MARK_KIND) != MARK_WRONG;
+        for (int k = 0; k < A->ChainDisplayList.count && k < CHAIN_DISPLAY_MAX; k++) {
+            const int chain = A->ChainDisplayList.entries[k];
+            if (chain < 0 || chain >= A->ChainCount) continue;
+            for (int i = A->ChainTable[chain].first; i < A->ChainTable[chain + 1].first; i++)
+                if (i >= 0 && i < CHAIN_NODES_MAX && A->ChainNodeTable[i].cell >= 0 &&
+                    A->ChainNodeTable[i].cell < 81)
+                    in[A->ChainNodeTable[i].cell] = true;
         }
         for (int x = 0; x < 81; x++)
             if (in[x]) cells[n++] = uint8_t(x);

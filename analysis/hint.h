@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+struct Analysis;
+
 // The technique's name at the start of a step text, as it reads inside a sentence: the text up
 // to the first ':', " (", " with " or " " before a digit, its first letter lower-cased unless
 // the second is not a small letter ("Hidden single: ..." -> "hidden single", "X-wing 4 in ..."
@@ -22,4 +24,4 @@ int HintPlace(const uint8_t* cells, int n, char* out, size_t size);
 // technique's name and where to look, e.g. "An X-wing in boxes 1, 3, 7 and 9". A single names
 // the one the step button enters, in the unit where it is hidden or (naked) in its box.
 // Without a step (STEP_NONE) the hint is stepText itself. Returns the length written.
-int DescribeHint(int kind, const char* stepText, char* out, size_t size);
+int DescribeHint(Analysis* A, int kind, const char* stepText, char* out, size_t size);

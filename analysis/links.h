@@ -5,22 +5,20 @@
 #include "model/board.h"
 #include <cstdint>
 
+struct Analysis;
+
 constexpr int LINK_CACHE_MAX = 2048;
 
 // Cache entry: bits 24-31 cell b | 16-23 cell a | 15 linked | 9-14 zero | 0-8 the one digit.
 constexpr uint32_t LINK_CACHE_LINKED = 0x8000;
-// The answers asked since the cache was last emptied, in the order asked; entries past
-// LinkCacheCount are unused. Written only by QueryAlsLink and EmptyLinkCache.
-extern uint32_t LinkCache[LINK_CACHE_MAX];
-extern int LinkCacheCount;
 
 // 1 when the graph proves cellA and cellB cannot both hold the digit (one digit), else -1.
 // Asks only with TECH_CHAINS and AlsChainLinks both on (else -1), answers from the cache when
 // the pair was asked before in either order, and stores a new answer while the cache has room.
 // A proof through other chains empties the display list.
-int QueryAlsLink(int cellA, int cellB, DigitMask digit);
+int QueryAlsLink(Analysis* A, int cellA, int cellB, DigitMask digit);
 // Empties the LinkCache.
-void EmptyLinkCache();
+void EmptyLinkCache(Analysis* A);
 
 // Answers of QueryAlsLink that asking again would not change, for cell a and digit index d
 // (the digit d + 1): `linked` holds the cells b for which QueryAlsLink(a, b, digit) answers 1,
@@ -29,9 +27,6 @@ void EmptyLinkCache();
 struct LinkKnownRecord {
     CellSet linked, unlinked, linkedBy, unlinkedBy;
 };
-extern LinkKnownRecord LinkKnown[81][9];
 // Brings LinkKnown in line with the LinkCache, the graph and the display list; returns a
 // stamp that changes whenever LinkKnown has changed.
-uint32_t SyncLinkKnown();
-
-void ResetLinksModule();
+uint32_t SyncLinkKnown(Analysis* A);

@@ -2,9 +2,11 @@
 // technique's cost in RatingScore, then put the position back and report score and level.
 // State: the text of the last result, which RatePuzzle returns.
 #include "analysis/rating.h"
+#include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "analysis/state.h"
 #include "model/board.h"
+#include "model/game.h"
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/marks.h"
@@ -26,9 +28,6 @@ static_assert(sizeof LEVEL_NAMES / sizeof LEVEL_NAMES[0] == LEVEL_FIENDISH + 1);
 
 constexpr const char* TEXT_UNSOLVED = "Can't solve this puzzle with logic!";
 
-// The message of the last rating ("" before any).
-static char RatingText[64];
-
 int LevelIndex(int score) {
     int index = (score + 15) / 16;
     if (index > LEVEL_FIENDISH) index = LEVEL_FIENDISH;
@@ -47,104 +46,86 @@ struct Progress {
     uint32_t techniques;
 };
 
-static void TakeProgress(Progress& p) {
-    std::memcpy(p.board, Board, sizeof p.board);
-    std::memcpy(p.grid, AnalysisGrid, sizeof p.grid);
-    p.techniques = AnalysisOptions.techniques;
+static void TakeProgress(Analysis* A, Progress& p) {
+    std::memcpy(p.board, A->G->Board, sizeof p.board);
+    std::memcpy(p.grid, A->AnalysisGrid, sizeof p.grid);
+    p.techniques = A->G->AnalysisOptions.techniques;
 }
 
-static bool SameProgress(const Progress& p) {
-    return std::memcmp(p.board, Board, sizeof p.board) == 0 &&
-           std::memcmp(p.grid, AnalysisGrid, sizeof p.grid) == 0 &&
-           p.techniques == AnalysisOptions.techniques;
+static bool SameProgress(Analysis* A, const Progress& p) {
+    return std::memcmp(p.board, A->G->Board, sizeof p.board) == 0 &&
+           std::memcmp(p.grid, A->AnalysisGrid, sizeof p.grid) == 0 &&
+           p.techniques == A->G->AnalysisOptions.techniques;
 }
 
-// Returns the score, or 0 when the logic cannot fill the grid. Board, MovePos, MoveEnd, the
-// redo records and options 0..4 are as before; the marks are refilled or cleared and the clock
-// restarts.
-int RatePosition(RatingStepHook watch, void* context) {
-    AnalysisOptionsRecord& opt = AnalysisOptions;
-    const uint32_t saved[5] = {opt.setupMode, opt.pencilMarks, opt.showCandidates, opt.techniques,
-                               opt.wrongValues};
+Rater::Rater() : A(new Analysis(&game)) {}
+
+Rater::~Rater() {
+    delete A;
+}
+
+// Returns the score, or 0 when the logic cannot fill the grid. G is not touched: the rating
+// plays on the rater's copy.
+int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context) {
+    Game& game = R->game;
+    Analysis* A = R->A;
+    game = *G;
+    game.PositionQuiet = 1; // off screen: no hook is called, a full grid is not announced
+    // Of the game's observers only the analysis stays: each entry makes its step stale.
+    game.ObserverCount = 0;
+    ObservePosition(&game, ForgetStep, A);
+    AnalysisOptionsRecord& opt = game.AnalysisOptions;
     opt.techniques = 0xFFFF & ~TECH_ALS_CHAINS; // every technique
-    AlsChainLinks = 1; // from the first pass, until a run's second pass clears it
     opt.pencilMarks = 1;
     opt.showCandidates = 0; // the analysis works on the MarkGrid
-    const int startPos = MovePos, startEnd = MoveEnd;
-    // The rating enters its moves from startPos on; keep the user's redo records to put back.
-    MoveRecord redo[HISTORY_SLOTS];
-    for (int i = startPos; i < startEnd && i < HISTORY_SLOTS; i++) redo[i] = MoveHistory[i];
-
-    RatingScore = 1;
-    PositionQuiet = 1; // the moves played here are not shown
-    LoadMarksFromCandidates();
-    ShellBusyCursor(true);
+    A->AlsChainLinks = 1;   // from the first pass, until a run's second pass clears it
+    A->RatingScore = 1;
+    LoadMarksFromCandidates(&game);
     bool stuck = false;
-    int kind = RunAnalysis();
+    int kind = RunAnalysis(A);
     for (;;) {
-        PendingStep = kind;
+        A->PendingStep = kind;
         if (kind == STEP_NONE) break;
         Progress before;
-        TakeProgress(before);
-        if (watch) watch(context, kind, 0);
-        ApplyStep(kind, true);
-        if (watch) watch(context, kind, 1);
+        TakeProgress(A, before);
+        if (watch) watch(context, A, kind, 0);
+        ApplyStep(A, kind, true);
+        if (watch) watch(context, A, kind, 1);
         // Nothing changed (a contradictory singles step, or an entry refused as invalid):
         // the same step would come back forever.
-        if (SameProgress(before)) {
+        if (SameProgress(A, before)) {
             stuck = true;
-            PendingStep = 0;
+            A->PendingStep = 0;
             break;
         }
-        kind = RunAnalysis();
+        kind = RunAnalysis(A);
     }
-    ShellBusyCursor(false);
-
-    opt.setupMode = saved[0];
-    opt.pencilMarks = saved[1];
-    opt.showCandidates = saved[2];
-    opt.techniques = saved[3];
-    opt.wrongValues = saved[4];
-    const int filled = CountFilled();
-
-    GoToStart();
-    MoveEnd = startPos;
-    GoToEnd();
-    MovePos = startPos;
-    MoveEnd = startEnd;
-    for (int i = startPos; i < startEnd && i < HISTORY_SLOTS; i++) MoveHistory[i] = redo[i];
-    RefreshPosition();
-    RefreshMarks();
-    StartClock();
-
-    const int score = filled == 81 && !stuck ? int(RatingScore) : 0;
-    RatingScore = 0;
-    AlsChainLinks = 0;
-    PositionQuiet = 0;
+    const int score = CountFilled(&game) == 81 && !stuck ? int(A->RatingScore) : 0;
+    A->RatingScore = 0;
+    A->AlsChainLinks = 0;
     return score;
 }
 
-// Returns the text it showed: "Rating %d (%s)" when the logic filled the grid, else
-// "Can't solve this puzzle with logic!".
-int RatePosition() {
-    return RatePosition(nullptr, nullptr);
-}
-
-const char* RatePuzzle(RatingStepHook watch, void* context) {
-    const int score = RatePosition(watch, context);
+const char* RatingMessage(int score, char* text, int size) {
     if (score > 0)
-        std::snprintf(RatingText, sizeof RatingText, "Rating %d (%s)", score, LevelName(score));
+        std::snprintf(text, size, "Rating %d (%s)", score, LevelName(score));
     else
-        std::snprintf(RatingText, sizeof RatingText, "%s", TEXT_UNSOLVED);
-    ShellMessageBox(RatingText);
-    ShellRedraw();
-    return RatingText;
+        std::snprintf(text, size, "%s", TEXT_UNSOLVED);
+    return text;
 }
 
-void ResetRatingModule() {
-    RatingText[0] = 0;
-}
-
-const char* RatePuzzle() {
-    return RatePuzzle(nullptr, nullptr);
+const char* RatePuzzle(Game* G, char* text, int size) {
+    Rater* rater = new Rater;
+    ShellBusyCursor(G, true);
+    const int score = RatePosition(rater, G, nullptr, nullptr);
+    ShellBusyCursor(G, false);
+    delete rater;
+    // What the rating used to leave behind when it played on the game itself: the position
+    // shown afresh, the marks refilled or cleared, the clock restarted.
+    RefreshPosition(G);
+    RefreshMarks(G);
+    StartClock(G);
+    ShellMessageBox(G, RatingMessage(score, text, size));
+    ShellRedraw(G);
+    return text;
 }

@@ -1,19 +1,39 @@
 // Rating a puzzle by solving it with every technique on, charging each step by its technique.
 #pragma once
+#include "model/game.h"
+
+struct Game;
+
+struct Analysis;
 
 // Watches the rating loop: called with phase 0 just before each ApplyStep, while the step record
 // and the AnalysisGrid are as RunAnalysis left them, and with phase 1 just after; context is the
-// watcher's own, passed through.
-using RatingStepHook = void (*)(void* context, int kind, int phase);
+// watcher's own, passed through; A is the rating's analysis.
+using RatingStepHook = void (*)(void* context, Analysis* A, int kind, int phase);
 
-// Solves by logic, restores the position, shows and returns the message (static buffer). watch
-// (may be null) sees every step, with context.
-const char* RatePuzzle(RatingStepHook watch, void* context);
-const char* RatePuzzle(); // nobody watching
-// The same without the message and the redraw: the score (1 or more), 0 when the logic cannot
-// solve the position.
-int RatePosition(RatingStepHook watch, void* context);
-int RatePosition();
+// A rating's own game and analysis. The game is a quiet copy of the one rated (no hooks, no
+// observers but the analysis), so a rating changes nothing of the game it rates, and raters on
+// different threads rate at once. Keep one and reuse it: it is large (make it with new).
+struct Rater {
+    Game game;
+    Analysis* A; // owned; analyses game
+    Rater();
+    ~Rater();
+    Rater(const Rater&) = delete;
+    Rater& operator=(const Rater&) = delete;
+};
+
+// Solves the position of G by logic on R's copy, every technique on, charging each step its
+// technique's cost: the score (1 or more), 0 when the logic cannot solve it. G is unchanged.
+// watch (may be null) sees every step, with context.
+int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context);
+// The rating command: rates G, then shows the position afresh (marks refilled or cleared, the
+// clock restarted) and the message "Rating %d (%s)", or "Can't solve this puzzle with logic!",
+// which it writes into text (size bytes) and returns.
+const char* RatePuzzle(Game* G, char* text, int size);
+// The message of a score: "Rating %d (%s)" for 1 or more, else "Can't solve this puzzle with
+// logic!", into text (size bytes); returns text.
+const char* RatingMessage(int score, char* text, int size);
 
 // Levels of a score, LEVEL_VERY_EASY (score 0) .. LEVEL_FIENDISH (65 and more), 16 points each.
 constexpr int LEVEL_VERY_EASY = 0;
@@ -25,6 +45,3 @@ constexpr int LEVEL_FIENDISH = 5;
 int LevelIndex(int score);
 // "Very Easy" .. "Fiendish" for a final score.
 const char* LevelName(int score);
-
-// Clears the rating's message buffer.
-void ResetRatingModule();

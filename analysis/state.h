@@ -5,6 +5,8 @@
 #include "model/board.h"
 #include <cstdint>
 
+struct Analysis;
+
 // A step mark:  bits 15..12 kind | 11..9 zero | 8..0 DigitMask of the digits taking part.
 constexpr uint16_t MARK_DIGITS = 0x01FF;
 constexpr uint16_t MARK_KIND = 0xF000;
@@ -54,21 +56,13 @@ struct ChainDisplayListRecord {
     int32_t entries[CHAIN_DISPLAY_MAX];
 };
 
-extern DigitMask* AnalysisGrid; // CandidateGrid or MarkGrid, chosen by each driver run
-extern uint16_t StepMarks[81];
-extern ChainDisplayListRecord ChainDisplayList;
-extern int32_t PendingStep;
-// 1 while the almost-locked-sets search also links cells through the chain graph: the second
-// pass of each driver run, and a rating from its start until its first second pass.
-extern int AlsChainLinks;
-
 // Appends a chain index to the display list; returns the new count (entries past 64 dropped).
-int AppendChainToDisplay(int chain);
+int AppendChainToDisplay(Analysis* A, int chain);
 // Empties the step record: StepMarks and ChainDisplayList.
-void ClearStepRecord();
+void ClearStepRecord(Analysis* A);
 // The analysis as an observer of the position (ObservePosition): a change makes the step
 // record stale, a refused entry leaves no step pending.
-void ForgetStep(void* context, PositionEvent event);
+void ForgetStep(void* context, PositionEvent event); // context: the Analysis
 
 // The next subset of mask after prev with exactly k bits, in increasing numeric order; 0 at the
 // end. The walk s = (s - mask) & mask visits every subset of mask in that order.
@@ -100,5 +94,3 @@ struct NineBitWordsTable {
     }
 };
 inline constexpr NineBitWordsTable NINE_BIT_WORDS{};
-
-void ResetStateModule();

@@ -2,41 +2,40 @@
 // and the shape of a finned fish. One record, filled by the technique that found the step and
 // emptied with the StepMarks; a technique that finds nothing leaves it as it was.
 #include "analysis/step.h"
+#include "analysis/analysis.h"
 #include "analysis/state.h"
 #include "model/history.h"
 
-StepRecord CurrentStep;
-
-void ClearCurrentStep() {
-    CurrentStep.technique = TECHNIQUE_NONE;
-    CurrentStep.size = 0;
-    CurrentStep.unit = CurrentStep.line = -1;
-    CurrentStep.digits = 0;
-    CurrentStep.family = 0;
-    CurrentStep.base = CurrentStep.cover = 0;
-    CurrentStep.finCount = CurrentStep.nakedCount = 0;
-    CurrentStep.nakedDigits = 0;
-    CurrentStep.patternCount = CurrentStep.targetCount = 0;
-    CurrentStep.placed = -1;
-    CurrentStep.rule = RULE_NONE;
-    CurrentStep.other = CurrentStep.restricted = 0;
-    CurrentStep.sets[0].count = CurrentStep.sets[1].count = 0;
-    CurrentStep.zSets = 0;
-    CurrentStep.graphNodes[0] = CurrentStep.graphNodes[1] = -1;
-    CurrentStep.completed = 0;
-    CurrentStep.colouring = COLOURING_NONE;
-    CurrentStep.clusterCount = CurrentStep.chainCount = CurrentStep.nodeCount = 0;
+void ClearCurrentStep(Analysis* A) {
+    A->CurrentStep.technique = TECHNIQUE_NONE;
+    A->CurrentStep.size = 0;
+    A->CurrentStep.unit = A->CurrentStep.line = -1;
+    A->CurrentStep.digits = 0;
+    A->CurrentStep.family = 0;
+    A->CurrentStep.base = A->CurrentStep.cover = 0;
+    A->CurrentStep.finCount = A->CurrentStep.nakedCount = 0;
+    A->CurrentStep.nakedDigits = 0;
+    A->CurrentStep.patternCount = A->CurrentStep.targetCount = 0;
+    A->CurrentStep.placed = -1;
+    A->CurrentStep.rule = RULE_NONE;
+    A->CurrentStep.other = A->CurrentStep.restricted = 0;
+    A->CurrentStep.sets[0].count = A->CurrentStep.sets[1].count = 0;
+    A->CurrentStep.zSets = 0;
+    A->CurrentStep.graphNodes[0] = A->CurrentStep.graphNodes[1] = -1;
+    A->CurrentStep.completed = 0;
+    A->CurrentStep.colouring = COLOURING_NONE;
+    A->CurrentStep.clusterCount = A->CurrentStep.chainCount = A->CurrentStep.nodeCount = 0;
 }
 
-void RecordChainStep(int technique, int rule, DigitMask digit) {
-    ClearCurrentStep();
-    CurrentStep.technique = technique;
-    CurrentStep.rule = rule;
-    CurrentStep.digits = digit;
+void RecordChainStep(Analysis* A, int technique, int rule, DigitMask digit) {
+    ClearCurrentStep(A);
+    A->CurrentStep.technique = technique;
+    A->CurrentStep.rule = rule;
+    A->CurrentStep.digits = digit;
 }
 
-void AddChainStepTarget(int cell) {
-    StepRecord& s = CurrentStep;
+void AddChainStepTarget(Analysis* A, int cell) {
+    StepRecord& s = A->CurrentStep;
     int at = s.targetCount; // kept ascending
     while (at > 0 && s.targets[at - 1].cell >= cell) at--;
     if (at < s.targetCount && s.targets[at].cell == cell) return;
@@ -50,35 +49,36 @@ static bool IsSingles(int technique) {
            technique == TECHNIQUE_SINGLES_CLASH;
 }
 
-void MarkCurrentStep() {
-    const StepRecord& s = CurrentStep;
+void MarkCurrentStep(Analysis* A) {
+    const StepRecord& s = A->CurrentStep;
     const bool singles = IsSingles(s.technique);
     for (int i = 0; i < s.patternCount; i++)
-        StepMarks[s.pattern[i].cell] = uint16_t((singles ? 0 : MARK_PATTERN) | s.pattern[i].digits);
+        A->StepMarks[s.pattern[i].cell] =
+            uint16_t((singles ? 0 : MARK_PATTERN) | s.pattern[i].digits);
     if (s.technique == TECHNIQUE_BOX_LINES)
-        for (uint8_t cell : s.links) StepMarks[cell] = MARK_LINK;
+        for (uint8_t cell : s.links) A->StepMarks[cell] = MARK_LINK;
     for (int k = 0; k < 2; k++)
         for (int i = 0; i < s.sets[k].count; i++) {
-            uint16_t& mark = StepMarks[s.sets[k].cells[i]];
+            uint16_t& mark = A->StepMarks[s.sets[k].cells[i]];
             const uint16_t kind = k == 0 ? MARK_ALS : (mark & MARK_ALS) ? MARK_SHARED : MARK_LINK;
             mark = uint16_t(kind | s.digits);
         }
     // A subset's targets are its own pattern cells, whose marks carry the digits they keep.
     if (singles || s.technique == TECHNIQUE_HIDDEN_SUBSET || s.technique == TECHNIQUE_NAKED_SUBSET)
         return;
-    for (int i = 0; i < s.targetCount; i++) StepMarks[s.targets[i].cell] = MARK_TARGET;
+    for (int i = 0; i < s.targetCount; i++) A->StepMarks[s.targets[i].cell] = MARK_TARGET;
 }
 
-int ApplyCurrentStep() {
-    const StepRecord& s = CurrentStep;
+int ApplyCurrentStep(Analysis* A) {
+    const StepRecord& s = A->CurrentStep;
     if (s.technique == TECHNIQUE_NONE) return 0;
     if (IsSingles(s.technique)) {
         // The entry changes the position, so only the first single is entered.
-        if (s.placed >= 0) EnterDigit(s.placed, std::countr_zero(s.digits) + 1);
+        if (s.placed >= 0) EnterDigit(A->G, s.placed, std::countr_zero(s.digits) + 1);
         return 1;
     }
     for (int i = 0; i < s.targetCount; i++)
-        AnalysisGrid[s.targets[i].cell] &= DigitMask(~s.targets[i].digits);
+        A->AnalysisGrid[s.targets[i].cell] &= DigitMask(~s.targets[i].digits);
     return 1;
 }
 

@@ -9,6 +9,8 @@
 #include "model/board.h"
 #include <cstdint>
 
+struct Analysis;
+
 enum StepTechnique : int {
     TECHNIQUE_NONE = 0,      // nothing recorded
     TECHNIQUE_NAKED_SINGLE,  // placed: the cell's only candidate
@@ -114,21 +116,19 @@ struct StepRecord {
     int colouring;                         // COLOURING_
 };
 
-extern StepRecord CurrentStep;
-
 // Empties the record (technique TECHNIQUE_NONE, no cells).
-void ClearCurrentStep();
+void ClearCurrentStep(Analysis* A);
 // Starts the record of a chain or almost-locked-set step whose targets lose the digit.
-void RecordChainStep(int technique, int rule, DigitMask digit);
+void RecordChainStep(Analysis* A, int technique, int rule, DigitMask digit);
 // Adds a target losing the record's digits.
-void AddChainStepTarget(int cell);
+void AddChainStepTarget(Analysis* A, int cell);
 // Writes the StepMarks of the record: pattern cells (singles: the digits alone), link cells,
 // the cells of ALS A and B (a cell of both: MARK_SHARED) with the step's digit, targets (a
 // subset's targets are its pattern cells and get no mark of their own).
-void MarkCurrentStep();
+void MarkCurrentStep(Analysis* A);
 // Carries the record out: a single enters `placed`, every other technique takes each
 // target's digits out of the AnalysisGrid. Returns 1 when it had a step to carry out, else 0.
-int ApplyCurrentStep();
+int ApplyCurrentStep(Analysis* A);
 // 1 when a finned fish, without its fins, leaves a base line that holds a fin with no
 // candidate of the digit in the fin box (where the line meets the cover lines), else 0.
 int StepIsSashimi(const StepRecord& step, const DigitMask* grid);

@@ -7,6 +7,7 @@
 // also the AnalysisGrid); a chain or almost-locked-set step's record is completed first, so it
 // must be described after the RunAnalysis that found it and before ApplyStep.
 #include "analysis/steptext.h"
+#include "analysis/analysis.h"
 #include "analysis/chainproof.h"
 #include "analysis/chains.h"
 #include "analysis/driver.h"
@@ -220,11 +221,11 @@ void DescribeLocked(Line& line, const StepRecord& s) {
     AddTargets(line, s);
 }
 
-void DescribeFish(Line& line, const StepRecord& s) {
+void DescribeFish(Analysis* A, Line& line, const StepRecord& s) {
     line.Add("%s%s %d in %s ",
-             !s.finCount                      ? ""
-             : StepIsSashimi(s, AnalysisGrid) ? "Sashimi "
-                                              : "Finned ",
+             !s.finCount                         ? ""
+             : StepIsSashimi(s, A->AnalysisGrid) ? "Sashimi "
+                                                 : "Finned ",
              FISH_NAMES[s.size], std::countr_zero(s.digits) + 1, s.family ? "columns" : "rows");
     AddDigits(line, s.base);
     line.Add(", %s ", s.family ? "rows" : "columns");
@@ -385,11 +386,11 @@ void DescribeAlsChain(Line& line, const StepRecord& s) {
     AddLinks(line, s);
 }
 
-void DescribeNothing(Line& line) {
+void DescribeNothing(Analysis* A, Line& line) {
     uint8_t wrong[81];
     int n = 0;
     for (int x = 0; x < 81; x++)
-        if ((StepMarks[x] & MARK_KIND) == MARK_WRONG) wrong[n++] = uint8_t(x);
+        if ((A->StepMarks[x] & MARK_KIND) == MARK_WRONG) wrong[n++] = uint8_t(x);
     if (!n) {
         line.Add("No step found");
         return;
@@ -401,36 +402,36 @@ void DescribeNothing(Line& line) {
 
 } // namespace
 
-int DescribeStep(int kind, char* out, size_t size) {
+int DescribeStep(Analysis* A, int kind, char* out, size_t size) {
     if (!out || size == 0) return 0;
     out[0] = 0;
     Line line = {{out, size, 0}};
     switch (kind) {
     case STEP_NONE:
-        DescribeNothing(line);
+        DescribeNothing(A, line);
         break;
     case STEP_SINGLES:
-        DescribeSingles(line, CurrentStep);
+        DescribeSingles(line, A->CurrentStep);
         break;
     case STEP_SUBSETS:
-        DescribeSubset(line, CurrentStep);
+        DescribeSubset(line, A->CurrentStep);
         break;
     case STEP_LOCKED:
-        DescribeLocked(line, CurrentStep);
+        DescribeLocked(line, A->CurrentStep);
         break;
     case STEP_GRID:
-        DescribeFish(line, CurrentStep);
+        DescribeFish(A, line, A->CurrentStep);
         break;
     case STEP_CHAINS:
-        CompleteCurrentStep();
-        DescribeForcing(line, CurrentStep);
+        CompleteCurrentStep(A);
+        DescribeForcing(line, A->CurrentStep);
         break;
     case STEP_ALS:
-        CompleteCurrentStep();
-        if (CurrentStep.rule == RULE_ALS_XZ)
-            DescribeAlsPair(line, CurrentStep);
+        CompleteCurrentStep(A);
+        if (A->CurrentStep.rule == RULE_ALS_XZ)
+            DescribeAlsPair(line, A->CurrentStep);
         else
-            DescribeAlsChain(line, CurrentStep);
+            DescribeAlsChain(line, A->CurrentStep);
         break;
     default:
         line.Add("Unknown step kind %d", kind);
@@ -439,11 +440,11 @@ int DescribeStep(int kind, char* out, size_t size) {
     return int(line.len);
 }
 
-int DescribeChain(int chain, char* out, size_t size) {
+int DescribeChain(Analysis* A, int chain, char* out, size_t size) {
     if (!out || size == 0) return 0;
     out[0] = 0;
     Line line = {{out, size, 0}};
-    if (chain < 0 || chain >= ChainCount) return 0;
+    if (chain < 0 || chain >= A->ChainCount) return 0;
     AddChainName(line, chain);
     line.Add(":");
     // Colour 1 (the seed's) first, each colour digit by digit in cell order.
@@ -451,8 +452,8 @@ int DescribeChain(int chain, char* out, size_t size) {
         if (colour == 0) line.Add(" |");
         for (int d = 0; d < 9; d++) {
             bool first = true;
-            for (int n = ChainTable[chain].first; n < ChainTable[chain + 1].first; n++) {
-                const ChainNode& node = ChainNodeTable[n];
+            for (int n = A->ChainTable[chain].first; n < A->ChainTable[chain + 1].first; n++) {
+                const ChainNode& node = A->ChainNodeTable[n];
                 if (node.colour != colour || node.digits != DigitMask(1u << d)) continue;
                 if (first) line.Add(" (%d)", d + 1);
                 if (!first) line.Add(",");

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstddef>
 
+struct Analysis;
+
 // A buffer for DescribeStep with room to spare: the longest line over the rating paths of the
 // test data sets is about 600 characters (an almost-locked-set step with its links).
 constexpr size_t STEP_TEXT_SIZE = 2048;
@@ -11,7 +13,7 @@ constexpr size_t STEP_TEXT_SIZE = 2048;
 // ApplyStep. Writes one NUL-terminated line into the caller's buffer (cut to fit; chain steps
 // with their chains written out run to a few hundred characters); returns its length.
 // Allocates nothing.
-int DescribeStep(int kind, char* out, size_t size);
+int DescribeStep(Analysis* A, int kind, char* out, size_t size);
 // One cluster of the chain graph by its two colours, e.g. "b: (9)r1c4,r4c4 (3)r5c5 | (9)r2c5":
 // the nodes of colour 1, then those of colour 0, each by digit. Returns the length written.
-int DescribeChain(int chain, char* out, size_t size);
+int DescribeChain(Analysis* A, int chain, char* out, size_t size);

@@ -3,26 +3,27 @@
 // the step goes to the step record, and its StepMarks are MARK_PATTERN cells carrying the
 // digits they keep.
 #include "analysis/subsets.h"
+#include "analysis/analysis.h"
 #include "analysis/state.h"
 #include "analysis/step.h"
 
-static int UnitCandidateUnion(int unit, DigitMask* unionOut);
-static int TryHiddenSubset(int unit, DigitMask digits, int size);
+static int UnitCandidateUnion(Analysis* A, int unit, DigitMask* unionOut);
+static int TryHiddenSubset(Analysis* A, int unit, DigitMask digits, int size);
 
 // Returns 1 when a subset of this size was found and marked, else 0. Units in table order,
 // digit sets in increasing mask order; the first that works is the step.
-int FindSubsets(int size) {
+int FindSubsets(Analysis* A, int size) {
     if (size < 1 || size > 9) return 0; // no subset of a nine-digit union has that size
     for (int unit = 0; unit < 27; unit++) {
         DigitMask all;
         // Exactly `size` open cells leave nothing outside the subset to eliminate.
-        if (UnitCandidateUnion(unit, &all) <= size) continue;
+        if (UnitCandidateUnion(A, unit, &all) <= size) continue;
         // Per digit of the union, the positions 0..8 of the unit's cells holding it. Every
         // digit of the union has a cell, so TryHiddenSubset's count is the number of positions
         // holding some digit of the set: a set whose positions are not `size` is passed over.
         uint16_t places[9] = {};
         for (int k = 0; k < 9; k++)
-            for (DigitMask m = AnalysisGrid[UnitTable[unit][k]] & ALL_DIGITS; m; m &= m - 1)
+            for (DigitMask m = A->AnalysisGrid[UnitTable[unit][k]] & ALL_DIGITS; m; m &= m - 1)
                 places[std::countr_zero(m)] |= uint16_t(1u << k);
         // The size-digit subsets of the union in increasing mask order (NextSubsetOfSize's).
         for (int w = NINE_BIT_WORDS.start[size]; w < NINE_BIT_WORDS.start[size + 1]; w++) {
@@ -31,18 +32,18 @@ int FindSubsets(int size) {
             uint32_t at = 0;
             for (DigitMask rest = digits; rest; rest &= rest - 1)
                 at |= places[std::countr_zero(rest)];
-            if (std::popcount(at) == size && TryHiddenSubset(unit, digits, size)) return 1;
+            if (std::popcount(at) == size && TryHiddenSubset(A, unit, digits, size)) return 1;
         }
     }
     return 0;
 }
 
 // Returns the number of open cells of the unit; the union of their candidates goes to *unionOut.
-static int UnitCandidateUnion(int unit, DigitMask* unionOut) {
+static int UnitCandidateUnion(Analysis* A, int unit, DigitMask* unionOut) {
     int count = 0;
     DigitMask all = 0;
     for (int k = 0; k < 9; k++) {
-        DigitMask m = AnalysisGrid[UnitTable[unit][k]];
+        DigitMask m = A->AnalysisGrid[UnitTable[unit][k]];
         if (m) {
             count++;
             all |= m;
@@ -54,25 +55,25 @@ static int UnitCandidateUnion(int unit, DigitMask* unionOut) {
 
 // Returns 1 when the digits lie in exactly `size` cells of the unit, each digit somewhere, and
 // those cells hold some other digit to drop (the step is then recorded and marked); else 0.
-static int TryHiddenSubset(int unit, DigitMask digits, int size) {
+static int TryHiddenSubset(Analysis* A, int unit, DigitMask digits, int size) {
     int count = 0;
     DigitMask seen = 0, all = 0;
     for (int k = 0; k < 9; k++) {
-        DigitMask m = AnalysisGrid[UnitTable[unit][k]];
+        DigitMask m = A->AnalysisGrid[UnitTable[unit][k]];
         if (!(m & digits)) continue;
         count++;
         seen |= m & digits;
         all |= m;
     }
     if (count != size || all == digits || seen != digits) return 0;
-    StepRecord& s = CurrentStep;
-    ClearCurrentStep();
+    StepRecord& s = A->CurrentStep;
+    ClearCurrentStep(A);
     s.technique = TECHNIQUE_HIDDEN_SUBSET;
     s.size = size;
     s.unit = unit;
     s.digits = digits;
     for (uint8_t cell : UnitTable[unit]) { // in cell order
-        const DigitMask m = AnalysisGrid[cell];
+        const DigitMask m = A->AnalysisGrid[cell];
         if (m & digits) {
             s.pattern[s.patternCount++] = {cell, DigitMask(m & digits)};
             if (m & ~digits) s.targets[s.targetCount++] = {cell, DigitMask(m & ~digits)};
@@ -89,6 +90,6 @@ static int TryHiddenSubset(int unit, DigitMask digits, int size) {
         s.technique = TECHNIQUE_NAKED_SUBSET;
     else
         s.nakedCount = 0, s.nakedDigits = 0;
-    MarkCurrentStep();
+    MarkCurrentStep(A);
     return 1;
 }

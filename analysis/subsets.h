@@ -2,5 +2,7 @@
 #pragma once
 #include "model/board.h"
 
+struct Analysis;
+
 // Returns 1 when a hidden subset of this size (2..4) was found, recorded and marked, else 0.
-int FindSubsets(int size);
+int FindSubsets(Analysis* A, int size);

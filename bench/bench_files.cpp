@@ -41,29 +41,31 @@ int64_t FileSize(const std::string& path) {
 void Open(benchmark::State& state, ListFile* list) {
     ResetAllModules();
     for (auto _ : state) {
-        std::snprintf(CurrentFile, sizeof CurrentFile, "%s", list->path.c_str());
+        std::snprintf(S->CurrentFile, sizeof S->CurrentFile, "%s", list->path.c_str());
         OpenChosenFile();
     }
-    list->count = CollectionCount;
-    if (CollectionIndex != 0) state.SkipWithError("not opened as a collection");
+    list->count = S->CollectionCount;
+    if (S->CollectionIndex != 0) state.SkipWithError("not opened as a collection");
     state.SetBytesProcessed(state.iterations() * FileSize(list->path));
-    state.counters["puzzles"] = CollectionCount;
+    state.counters["puzzles"] = S->CollectionCount;
 }
 
 // "Goto Position" on the open list: to its last puzzle, its first, or the one in the middle.
 enum Where { LAST, FIRST, MIDDLE };
 void Goto(benchmark::State& state, ListFile* list, Where where) {
     ResetAllModules();
-    std::snprintf(CurrentFile, sizeof CurrentFile, "%s", list->path.c_str());
+    std::snprintf(S->CurrentFile, sizeof S->CurrentFile, "%s", list->path.c_str());
     OpenChosenFile();
-    const int number = where == LAST ? CollectionCount : where == FIRST ? 1 : CollectionCount / 2;
+    const int number = where == LAST    ? S->CollectionCount
+                       : where == FIRST ? 1
+                                        : S->CollectionCount / 2;
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) GotoCollectionPuzzle(number);
     const std::chrono::duration<double, std::milli> spent =
         std::chrono::steady_clock::now() - start;
     if (where == LAST) list->lastMs = spent.count() / double(state.iterations());
-    if (CollectionIndex != number - 1) state.SkipWithError("the puzzle was not reached");
-    state.counters["every"] = CollectionLines.every;
+    if (S->CollectionIndex != number - 1) state.SkipWithError("the puzzle was not reached");
+    state.counters["every"] = S->CollectionLines.every;
 }
 
 // The last puzzle read from the start of the file, without the index.

@@ -2,6 +2,7 @@
 // slowest refresh and paint met while stepping through the hardest puzzle sets with the step
 // button (every technique on, candidates as marks) is what a user waits for at worst. Measured
 // at the native scale in CPU time of this thread; the goal is 8 ms.
+#include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "analysis/state.h"
 #include "control/commands.h"
@@ -52,9 +53,9 @@ void StepThrough(const std::string& puzzle, Paints* paints) {
     ResetAllModules();
     ResetGame();
     for (int i = 0; i < 81; i++)
-        Board[i] = puzzle[i] >= '1' && puzzle[i] <= '9' ? uint8_t(puzzle[i] - '0') : 0;
+        S->Board[i] = puzzle[i] >= '1' && puzzle[i] <= '9' ? uint8_t(puzzle[i] - '0') : 0;
     ResetPosition();
-    AnalysisOptions.techniques = 0x3F;
+    S->AnalysisOptions.techniques = 0x3F;
     for (int step = 0; step < MAX_STEPS; step++) {
         // From the press (the first time: the marks stored) to the new picture: the step is
         // carried out, the next one found, the board painted.
@@ -69,7 +70,7 @@ void StepThrough(const std::string& puzzle, Paints* paints) {
             paints->slowestPuzzle = puzzle;
             paints->slowestStep = step;
         }
-        if (PendingStep == 0) break;
+        if (S->A->PendingStep == 0) break;
     }
 }
 

@@ -2,6 +2,7 @@
 // percentile and slowest puzzle), and the slowest single RunAnalysis met while rating the
 // hardest sets: one repaint of the board. Each benchmark runs once over its whole set; the
 // figures are counters in milliseconds of CPU time, and a summary against the goals follows.
+#include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
@@ -66,7 +67,7 @@ bool Load(PuzzleSet* set) {
 void NewGame(const Cells& cells) {
     ResetAllModules();
     ResetGame();
-    for (int i = 0; i < 81; i++) Board[i] = cells[i];
+    for (int i = 0; i < 81; i++) S->Board[i] = cells[i];
     ResetPosition();
 }
 
@@ -117,12 +118,12 @@ void RateAll(benchmark::State& state, int index) {
 // The rating loop of RatePuzzle with each RunAnalysis timed on its own; returns the score, or
 // 0 when the logic does not fill the grid.
 int RateTimingEachRun(std::vector<double>* runs, double* slowest) {
-    AnalysisOptions.techniques = 0xFFFF & ~TECH_ALS_CHAINS;
-    AlsChainLinks = 1; // as RatePosition starts
-    AnalysisOptions.pencilMarks = 1;
-    AnalysisOptions.showCandidates = 0;
-    RatingScore = 1;
-    PositionQuiet = 1;
+    S->AnalysisOptions.techniques = 0xFFFF & ~TECH_ALS_CHAINS;
+    S->A->AlsChainLinks = 1; // as RatePosition starts
+    S->AnalysisOptions.pencilMarks = 1;
+    S->AnalysisOptions.showCandidates = 0;
+    S->A->RatingScore = 1;
+    S->PositionQuiet = 1;
     LoadMarksFromCandidates();
     *slowest = 0;
     bool stuck = false;
@@ -132,24 +133,24 @@ int RateTimingEachRun(std::vector<double>* runs, double* slowest) {
         double ms = Ms(Clock::now() - t0);
         runs->push_back(ms);
         *slowest = std::max(*slowest, ms);
-        PendingStep = kind;
+        S->A->PendingStep = kind;
         if (!kind) break;
         uint8_t board[81];
         DigitMask grid[81];
-        uint32_t techniques = AnalysisOptions.techniques;
-        std::memcpy(board, Board, sizeof board);
-        std::memcpy(grid, AnalysisGrid, sizeof grid);
+        uint32_t techniques = S->AnalysisOptions.techniques;
+        std::memcpy(board, S->Board, sizeof board);
+        std::memcpy(grid, S->A->AnalysisGrid, sizeof grid);
         ApplyStep(kind, true);
-        if (!std::memcmp(board, Board, sizeof board) &&
-            !std::memcmp(grid, AnalysisGrid, sizeof grid) &&
-            techniques == AnalysisOptions.techniques) {
+        if (!std::memcmp(board, S->Board, sizeof board) &&
+            !std::memcmp(grid, S->A->AnalysisGrid, sizeof grid) &&
+            techniques == S->AnalysisOptions.techniques) {
             stuck = true;
             break;
         }
     }
-    int score = CountFilled() == 81 && !stuck ? RatingScore : 0;
-    RatingScore = 0;
-    PositionQuiet = 0;
+    int score = CountFilled() == 81 && !stuck ? S->A->RatingScore : 0;
+    S->A->RatingScore = 0;
+    S->PositionQuiet = 0;
     return score;
 }
 

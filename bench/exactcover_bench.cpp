@@ -18,13 +18,13 @@
 #include <vector>
 
 namespace {
-using Board = std::vector<uint8_t>;
+using S->Board = std::vector<uint8_t>;
 
 struct Workload {
     const char* name;
     const char* file;
     size_t every; // take every n-th line
-    std::vector<Board> boards;
+    std::vector<S->Board> boards;
 };
 
 Workload WORKLOADS[] = {
@@ -40,7 +40,7 @@ bool Load(Workload* w) {
     std::string line;
     for (size_t n = 0; std::getline(in, line); n++) {
         if (line.size() < 81 || n % w->every) continue;
-        Board b(81);
+        S->Board b(81);
         for (int i = 0; i < 81; i++) b[i] = line[i] >= '1' && line[i] <= '9' ? line[i] - '0' : 0;
         w->boards.push_back(b);
     }
@@ -52,7 +52,7 @@ using Counter = int32_t (*)(const uint8_t*, int32_t, uint8_t*);
 void CountAll(benchmark::State& state, const Workload* w, Counter count) {
     for (auto _ : state) {
         int64_t sum = 0;
-        for (const Board& b : w->boards) sum += count(b.data(), 1, SolutionGrid);
+        for (const S->Board& b : w->boards) sum += count(b.data(), 1, S->SolutionGrid);
         benchmark::DoNotOptimize(sum);
     }
     state.SetItemsProcessed(int64_t(state.iterations() * w->boards.size()));
@@ -69,7 +69,7 @@ void CreateMany(benchmark::State& state, SolutionCounter count) {
     ResetAllModules();
     auto gen = std::make_unique<Generator>();
     SeedGenerator(gen.get(), 20240601);
-    for (auto _ : state) CreatePuzzleWith(gen.get(), ::Board, SolutionGrid, count);
+    for (auto _ : state) CreatePuzzleWith(gen.get(), ::Board, S->SolutionGrid, count);
     state.SetItemsProcessed(state.iterations());
 }
 

@@ -30,13 +30,13 @@ static int CheckTrace() {
         for (int i = 0; i < 81; i++)
             cells[i] = line[i] >= '1' && line[i] <= '9' ? uint8_t(line[i] - '0') : 0;
         for (int32_t limit = 0; limit <= 1; limit++) {
-            std::memset(SolutionGrid, 0, 81);
-            int32_t plain = LiteralCountSolutions(cells, limit, SolutionGrid);
+            std::memset(S->SolutionGrid, 0, 81);
+            int32_t plain = LiteralCountSolutions(cells, limit, S->SolutionGrid);
             uint8_t plainGrid[81];
-            std::memcpy(plainGrid, SolutionGrid, 81);
-            std::memset(SolutionGrid, 0, 81);
-            int32_t fast = CountSolutions(cells, limit, SolutionGrid);
-            if (fast != plain || std::memcmp(plainGrid, SolutionGrid, 81)) {
+            std::memcpy(plainGrid, S->SolutionGrid, 81);
+            std::memset(S->SolutionGrid, 0, 81);
+            int32_t fast = CountSolutions(cells, limit, S->SolutionGrid);
+            if (fast != plain || std::memcmp(plainGrid, S->SolutionGrid, 81)) {
                 if (differ++ < 5)
                     std::printf("trace board %ld limit %d: fast %d, plain %d\n", boards + 1, limit,
                                 fast, plain);
@@ -87,11 +87,11 @@ static int CheckCreate(int puzzles) {
     for (int n = 0; n < puzzles; n++) {
         CreateGame(gen.get());
         uint8_t cells[81];
-        std::memcpy(cells, Board, 81);
+        std::memcpy(cells, S->Board, 81);
         uint8_t solution[81];
-        std::memcpy(solution, SolutionGrid, 81);
-        bool ok =
-            CountSolutions(cells, 1, SolutionGrid) == 1 && !std::memcmp(solution, SolutionGrid, 81);
+        std::memcpy(solution, S->SolutionGrid, 81);
+        bool ok = CountSolutions(cells, 1, S->SolutionGrid) == 1 &&
+                  !std::memcmp(solution, S->SolutionGrid, 81);
         int count = 0;
         for (int i = 0; i < 81 && ok; i++) {
             if (!cells[i]) continue;
@@ -99,7 +99,7 @@ static int CheckCreate(int puzzles) {
             uint8_t d = cells[i];
             ok = d <= 9 && solution[i] == d;
             cells[i] = 0;
-            if (CountSolutions(cells, 1, SolutionGrid) < 2)
+            if (CountSolutions(cells, 1, S->SolutionGrid) < 2)
                 ok = false; // a removable given: not minimal
             cells[i] = d;
         }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+struct Session;
+
 // The inputs and settings of a batch of puzzles: the puzzle arguments and -f files in the order
 // given, -j, --stats and --echo.
 struct BatchOptions {

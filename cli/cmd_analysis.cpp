@@ -2,6 +2,7 @@
 // step (in words, as JSON, or checked against the unique solution), and the next logical step.
 // Every puzzle is loaded as a new game; path watches the rating loop itself, so its steps and
 // its last line are those of rate.
+#include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "analysis/hint.h"
 #include "analysis/rating.h"
@@ -10,8 +11,10 @@
 #include "analysis/textcheck.h"
 #include "cli/cli.h"
 #include "control/hintcheck.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/board.h"
+#include "model/game.h"
 #include "model/marks.h"
 #include "model/options.h"
 #include "model/verdicts.h"
@@ -104,9 +107,12 @@ namespace {
 // ---- rate ---------------------------------------------------------------------------------
 
 ItemResult RateOne(const PuzzleItem& item) {
-    LoadAsNewGame(item.cells);
+    auto S = NewGameSession(item.cells);
+    Rater rater;
+    char text[64];
+    RatingMessage(RatePosition(&rater, S.get(), nullptr, nullptr), text, sizeof text);
     ItemResult r;
-    r.out = item.text + "\t" + RatePuzzle() + "\n";
+    r.out = item.text + "\t" + text + "\n";
     return r;
 }
 
@@ -172,7 +178,7 @@ template <typename Value> void AppendCells(std::string& s, const Value& value) {
     }
 }
 
-void AddJsonStep(PathRecorder& rec) {
+void AddJsonStep(const Analysis* A, PathRecorder& rec) {
     std::string& s = rec.out;
     Appendf(s, "{\"kind\":%d,\"marks\":{", rec.kind);
     AppendCells(s, [&](int x) { return unsigned(rec.marks[x]); });
@@ -180,26 +186,27 @@ void AddJsonStep(PathRecorder& rec) {
     for (int i = 0; i < rec.chains.count; i++)
         Appendf(s, "%s%d", i ? "," : "", int(rec.chains.entries[i]));
     s += "],\"placed\":{";
-    AppendCells(s, [&](int x) { return rec.board[x] ? 0u : unsigned(Board[x] & CELL_DIGIT); });
+    AppendCells(s,
+                [&](int x) { return rec.board[x] ? 0u : unsigned(A->G->Board[x] & CELL_DIGIT); });
     s += "},\"removed\":{";
-    AppendCells(s, [&](int x) { return unsigned(rec.grid[x] & DigitMask(~AnalysisGrid[x])); });
+    AppendCells(s, [&](int x) { return unsigned(rec.grid[x] & DigitMask(~A->AnalysisGrid[x])); });
     s += "},\"text\":" + JsonString(rec.text);
     if (rec.kind == 16 || rec.kind == 32) s += ",\"chain_text\":" + rec.chainText;
     s += "}\n";
 }
 
 // The first way the step just applied contradicts the solution, or "".
-std::string Disagreement(const PathRecorder& rec) {
+std::string Disagreement(const Analysis* A, const PathRecorder& rec) {
     std::string why;
     for (int x = 0; x < 81 && why.empty(); x++) {
         int right = rec.solution[x] & CELL_DIGIT;
-        int placed = rec.board[x] ? 0 : Board[x] & CELL_DIGIT;
+        int placed = rec.board[x] ? 0 : A->G->Board[x] & CELL_DIGIT;
         // A cell just filled loses all its candidates; only open cells must keep the solution.
-        DigitMask lost = rec.grid[x] & DigitMask(~AnalysisGrid[x]);
+        DigitMask lost = rec.grid[x] & DigitMask(~A->AnalysisGrid[x]);
         if (placed && placed != right)
             Appendf(why, "places r%dc%d = %d, the solution has %d", x / 9 + 1, x % 9 + 1, placed,
                     right);
-        else if (!Board[x] && right && (lost & (1u << (right - 1))))
+        else if (!A->G->Board[x] && right && (lost & (1u << (right - 1))))
             Appendf(why, "removes %d from r%dc%d, the solution's digit", right, x / 9 + 1,
                     x % 9 + 1);
     }
@@ -207,21 +214,21 @@ std::string Disagreement(const PathRecorder& rec) {
 }
 
 // Sees each step of the rating loop: phase 0 before ApplyStep, phase 1 after it.
-void WatchStep(void* context, int kind, int phase) {
+void WatchStep(void* context, Analysis* A, int kind, int phase) {
     PathRecorder& rec = *static_cast<PathRecorder*>(context);
     if (phase == 0) {
         rec.kind = kind;
-        std::memcpy(rec.marks, StepMarks, sizeof rec.marks);
-        rec.chains = ChainDisplayList;
-        std::memcpy(rec.board, Board, sizeof rec.board);
-        std::memcpy(rec.grid, AnalysisGrid, sizeof rec.grid);
-        DescribeStep(kind, rec.text, sizeof rec.text);
-        rec.step = CurrentStep; // a single's entry clears it
+        std::memcpy(rec.marks, A->StepMarks, sizeof rec.marks);
+        rec.chains = A->ChainDisplayList;
+        std::memcpy(rec.board, A->G->Board, sizeof rec.board);
+        std::memcpy(rec.grid, A->AnalysisGrid, sizeof rec.grid);
+        DescribeStep(A, kind, rec.text, sizeof rec.text);
+        rec.step = A->CurrentStep; // a single's entry clears it
         if (rec.json && (kind == STEP_CHAINS || kind == STEP_ALS)) {
             rec.chainText.assign(1, '[');
             for (int i = 0; i < rec.chains.count; i++) {
                 char chain[2048];
-                DescribeChain(rec.chains.entries[i], chain, sizeof chain);
+                DescribeChain(A, rec.chains.entries[i], chain, sizeof chain);
                 if (i) rec.chainText += ',';
                 rec.chainText += JsonString(chain);
             }
@@ -232,24 +239,24 @@ void WatchStep(void* context, int kind, int phase) {
     rec.steps++;
     if (rec.check) {
         if (rec.disagreement.empty()) {
-            std::string why = Disagreement(rec);
+            std::string why = Disagreement(A, rec);
             char stepWhy[256];
-            if (why.empty() && CheckStep(kind, rec.step, rec.grid, AnalysisGrid, rec.board, Board,
-                                         &rec.counts, stepWhy, sizeof stepWhy))
+            if (why.empty() && CheckStep(kind, rec.step, rec.grid, A->AnalysisGrid, rec.board,
+                                         A->G->Board, &rec.counts, stepWhy, sizeof stepWhy))
                 why = std::string("has a step record that does not hold: ") + stepWhy;
             if (!why.empty())
                 Appendf(rec.disagreement, "step %d (kind %d, %s) %s", rec.steps, kind, rec.text,
                         why.c_str());
         }
     } else if (rec.json) {
-        AddJsonStep(rec);
+        AddJsonStep(A, rec);
     } else {
         Appendf(rec.out, "%d. %s\n", rec.steps, rec.text);
     }
 }
 
 ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
-    static PathRecorder rec; // large; one per process, reused puzzle after puzzle
+    static thread_local PathRecorder rec; // large; one per thread, reused puzzle after puzzle
     rec.json = options.json;
     rec.check = options.check;
     rec.steps = 0;
@@ -258,14 +265,15 @@ ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
     rec.out.clear();
     rec.disagreement.clear();
     ItemResult r;
-    LoadAsNewGame(item.cells);
+    auto session = NewGameSession(item.cells);
+    Session* S = session.get();
     if (rec.check) {
         // The solution, without leaving a trace in the game state the rating starts from.
         uint8_t keep[81];
-        std::memcpy(keep, SolutionGrid, sizeof keep);
-        int count = CountSolutions(Board, 1, SolutionGrid);
-        std::memcpy(rec.solution, SolutionGrid, sizeof rec.solution);
-        std::memcpy(SolutionGrid, keep, sizeof keep);
+        std::memcpy(keep, S->SolutionGrid, sizeof keep);
+        int count = CountSolutions(S->Board, 1, S->SolutionGrid);
+        std::memcpy(rec.solution, S->SolutionGrid, sizeof rec.solution);
+        std::memcpy(S->SolutionGrid, keep, sizeof keep);
         if (count != 1) {
             r.out = item.text + "\tnot checked: " +
                     (count == 0  ? "no solution"
@@ -276,7 +284,9 @@ ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
             return r;
         }
     }
-    const char* result = RatePuzzle(WatchStep, &rec);
+    Rater rater;
+    char result[64];
+    RatingMessage(RatePosition(&rater, S, WatchStep, &rec), result, sizeof result);
 
     if (rec.check) {
         if (rec.disagreement.empty()) {
@@ -334,12 +344,12 @@ template <typename CellText> std::string GridText(const CellText& cellText) {
 
 // The marks of a grid as text: each open cell's digits, each filled cell its digit in
 // brackets.
-std::string CandidateText(const DigitMask* grid) {
-    return GridText([grid](int x, char* t) {
+std::string CandidateText(const Game* G, const DigitMask* grid) {
+    return GridText([G, grid](int x, char* t) {
         int n = 0;
-        if (Board[x] & CELL_DIGIT) {
+        if (G->Board[x] & CELL_DIGIT) {
             t[n++] = '[';
-            t[n++] = char('0' + (Board[x] & CELL_DIGIT));
+            t[n++] = char('0' + (G->Board[x] & CELL_DIGIT));
             t[n++] = ']';
         } else {
             for (int d = 0; d < 9; d++)
@@ -353,12 +363,12 @@ std::string CandidateText(const DigitMask* grid) {
 // The step found as text for the second level of a hint: the board with each step cell as a
 // letter for its part and the step's digits there (as "hint --help" tells), then the chains
 // the step shows.
-std::string PatternText() {
-    std::string s = GridText([](int x, char* t) {
+std::string PatternText(Session* S) {
+    std::string s = GridText([S](int x, char* t) {
         int n = 0;
-        const uint16_t mark = StepMarks[x];
-        if (Board[x] & CELL_DIGIT) {
-            t[n++] = char('0' + (Board[x] & CELL_DIGIT));
+        const uint16_t mark = S->A->StepMarks[x];
+        if (S->Board[x] & CELL_DIGIT) {
+            t[n++] = char('0' + (S->Board[x] & CELL_DIGIT));
         } else if (!mark || (mark & MARK_KIND) == MARK_WRONG) {
             t[n++] = '.';
         } else {
@@ -370,9 +380,9 @@ std::string PatternText() {
         }
         t[n] = 0;
     });
-    for (int k = 0; k < ChainDisplayList.count && k < CHAIN_DISPLAY_MAX; k++) {
+    for (int k = 0; k < S->A->ChainDisplayList.count && k < CHAIN_DISPLAY_MAX; k++) {
         char chain[STEP_TEXT_SIZE];
-        DescribeChain(ChainDisplayList.entries[k], chain, sizeof chain);
+        DescribeChain(S->A, S->A->ChainDisplayList.entries[k], chain, sizeof chain);
         s += std::string(chain) + "\n";
     }
     return s;
@@ -437,33 +447,34 @@ bool ParseMarks(const std::string& text, const uint8_t cells[81], DigitMask mark
 
 // The step of one puzzle, on the player's marks when given (--marks), else on the candidates.
 ItemResult HintOne(const PuzzleItem& item, const HintOptions& options, const DigitMask* marks) {
-    LoadAsNewGame(item.cells);
+    auto session = NewGameSession(item.cells);
+    Session* S = session.get();
     ItemResult r;
     if (BatchSeveral) r.out = item.text + "\n";
     char text[STEP_TEXT_SIZE];
-    if (CheckHintPosition(marks, text, sizeof text) != VERDICT_UNIQUE) {
+    if (CheckHintPosition(S, marks, text, sizeof text) != VERDICT_UNIQUE) {
         r.out += std::string(text) + "\n";
         r.status = 1;
         return r;
     }
     if (marks) { // the analysis reads the player's marks
-        std::memcpy(MarkGrid, marks, sizeof MarkGrid);
-        AnalysisOptions.showCandidates = 0;
-        AnalysisOptions.pencilMarks = 1;
+        std::memcpy(S->MarkGrid, marks, sizeof S->MarkGrid);
+        S->AnalysisOptions.showCandidates = 0;
+        S->AnalysisOptions.pencilMarks = 1;
     } else { // or the computed candidates
-        AnalysisOptions.showCandidates = 1;
-        ComputeCandidates();
+        S->AnalysisOptions.showCandidates = 1;
+        ComputeCandidates(S);
     }
-    AnalysisOptions.techniques = options.techniques & ~TECH_ALS_CHAINS;
-    AlsChainLinks = (options.techniques & TECH_ALS_CHAINS) != 0; // linked from the first pass
-    if (options.candidates) r.out += CandidateText(marks ? MarkGrid : CandidateGrid);
-    int kind = RunAnalysis();
-    DescribeStep(kind, text, sizeof text);
+    S->AnalysisOptions.techniques = options.techniques & ~TECH_ALS_CHAINS;
+    S->A->AlsChainLinks = (options.techniques & TECH_ALS_CHAINS) != 0; // linked from the first pass
+    if (options.candidates) r.out += CandidateText(S, marks ? S->MarkGrid : S->CandidateGrid);
+    int kind = RunAnalysis(S->A);
+    DescribeStep(S->A, kind, text, sizeof text);
     if (options.level < 3) {
         char hint[STEP_TEXT_SIZE];
-        DescribeHint(kind, text, hint, sizeof hint);
+        DescribeHint(S->A, kind, text, hint, sizeof hint);
         r.out += std::string(hint) + "\n";
-        if (options.level == 2 && kind != STEP_NONE) r.out += PatternText();
+        if (options.level == 2 && kind != STEP_NONE) r.out += PatternText(S);
     } else {
         r.out += std::string(text) + "\n";
     }

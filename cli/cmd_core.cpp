@@ -138,18 +138,20 @@ int CmdSolve(const BatchOptions& options) {
 int CmdCreate(const CreateOptions& options) {
     const long long count = options.count;
     const int level = options.level;
-    ResetAllModules();
     InstallConsoleHooks(true);
+    auto session = std::make_unique<Session>();
+    Session* S = session.get();
+    auto rater = std::make_unique<Rater>();
     auto gen = std::make_unique<Generator>();
     if (options.seed >= 0) SeedGenerator(gen.get(), uint32_t(options.seed));
     auto start = std::chrono::steady_clock::now();
     long long tried = 0; // puzzles drawn, those of other levels included
     for (long long i = 0; i < count; i++) {
         if (level == 0)
-            CreateGame(gen.get());
+            CreateGame(S, gen.get());
         else
-            tried += CreatePuzzleAtLevel(gen.get(), level, nullptr);
-        if (!Emit(GridText(Board, '.') + "\n")) return 1;
+            tried += CreatePuzzleAtLevel(rater.get(), S, gen.get(), level, nullptr);
+        if (!Emit(GridText(S->Board, '.') + "\n")) return 1;
     }
     if (!FinishOutput()) return 1;
     if (options.stats) {

@@ -25,10 +25,11 @@ std::string ConsoleLines(const char* text, size_t length) {
 }
 
 ItemResult FormatOne(const PuzzleItem& item, uint32_t format) {
-    LoadAsNewGame(item.cells);
-    AnalysisOptions.blockFormat = format;
+    auto session = NewGameSession(item.cells);
+    Session* S = session.get();
+    S->AnalysisOptions.blockFormat = format;
     char text[TEXT_BUFFER_SIZE];
-    FormatPuzzleText(text);
+    FormatPuzzleText(S, text);
     ItemResult r;
     // Puzzles of several lines are set apart by an empty line.
     if ((format & LAYOUT_LINEAR) == 0 && item.number > 0) r.out.push_back('\n');
@@ -178,10 +179,11 @@ int CmdShow(const ShowOptions& options) {
                          "are read as empty\n",
                          name);
         }
-        ResetAllModules();
+        auto session = std::make_unique<Session>();
+        Session* S = session.get();
         InstallConsoleHooks(true);
-        AnalysisOptions.blockFormat = LAYOUT_9X9 | empty;
-        int read = LoadGameFile(name);
+        S->AnalysisOptions.blockFormat = LAYOUT_9X9 | empty;
+        int read = LoadGameFile(S, name);
         if (read == 0) {
             std::fprintf(stderr, "%s: cannot open the file: %s\n", name, std::strerror(errno));
             status = 2;
@@ -190,11 +192,11 @@ int CmdShow(const ShowOptions& options) {
         std::string out;
         if (several) out += std::string(i > 0 ? "\n" : "") + name + ":\n";
         uint8_t block[LINE_BUFFER_SIZE];
-        int length = FormatPuzzleBlock(block);
+        int length = FormatPuzzleBlock(S, block);
         out += ConsoleLines(reinterpret_cast<const char*>(block), size_t(length - 2));
         int digits = 0;
-        for (DigitMask marks : MarkGrid) digits += std::popcount(marks);
-        out += "position: " + std::to_string(MovePos) + " of " + std::to_string(MoveEnd) +
+        for (DigitMask marks : S->MarkGrid) digits += std::popcount(marks);
+        out += "position: " + std::to_string(S->MovePos) + " of " + std::to_string(S->MoveEnd) +
                " moves\nmarks: " + std::to_string(read - 1) + " records, " +
                std::to_string(digits) + " pencil marks\n";
         if (!Emit(out)) return 1;

@@ -227,11 +227,10 @@ long long CountInputs(const std::vector<InputSource>& sources) {
     return count;
 }
 
-void LoadAsNewGame(const uint8_t cells[81]) {
-    ShellHooks keep = Shell;
-    ResetAllModules();
-    InstallShellHooks(&keep);
-    ResetGame();
-    for (int i = 0; i < 81; i++) Board[i] = cells[i] & CELL_DIGIT;
-    ResetPosition();
+std::unique_ptr<Session> NewGameSession(const uint8_t cells[81]) {
+    auto S = std::make_unique<Session>();
+    ResetGame(S.get());
+    for (int i = 0; i < 81; i++) S->Board[i] = cells[i] & CELL_DIGIT;
+    ResetPosition(S.get());
+    return S;
 }

@@ -5,8 +5,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+struct Session;
 
 constexpr size_t LINE_CAP = 4096;         // longest line kept, without its line end
 constexpr size_t LINE_BUFFER = 64 * 1024; // the splitter's buffer
@@ -96,4 +99,4 @@ long long CountInputs(const std::vector<InputSource>& sources);
 
 // Loads cells as a new game: ResetAllModules (the shell hooks stay), givens as bare digits,
 // ResetPosition().
-void LoadAsNewGame(const uint8_t cells[81]);
+std::unique_ptr<Session> NewGameSession(const uint8_t cells[81]);

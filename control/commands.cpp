@@ -30,179 +30,180 @@
 
 // Setup mode on: the clock stops, marks and the step go, and every digit (givens included)
 // becomes an editable entry drawn in the first number colour.
-static void EnterSetupMode() {
-    AnalysisOptions.setupMode = 1;
-    StopClock();
-    ShellStatusText(1, " Setup");
-    AnalysisOptions.pencilMarks = 0;
-    ResetMarks();
-    for (uint8_t& cell : Board)
+static void EnterSetupMode(Session* S) {
+    S->AnalysisOptions.setupMode = 1;
+    StopClock(S);
+    ShellStatusText(S, 1, " Setup");
+    S->AnalysisOptions.pencilMarks = 0;
+    ResetMarks(S);
+    for (uint8_t& cell : S->Board)
         if (cell) cell = uint8_t((cell & CELL_DIGIT) | CELL_ENTERED);
-    ShellRedraw();
-    ShellUpdateToggleButtons();
+    ShellRedraw(S);
+    ShellUpdateToggleButtons(S);
 }
 
 // Setup mode off: every digit becomes a given and the puzzle starts afresh.
-static void LeaveSetupMode() {
-    AnalysisOptions.setupMode = 0;
-    for (uint8_t& cell : Board) cell &= CELL_DIGIT;
-    RefreshSession({.check = true, .marks = true, .clock = true});
-    ResetPosition();
-    ShellSetTitle();
-    ShellUpdateToggleButtons();
+static void LeaveSetupMode(Session* S) {
+    S->AnalysisOptions.setupMode = 0;
+    for (uint8_t& cell : S->Board) cell &= CELL_DIGIT;
+    RefreshSession(S, {.check = true, .marks = true, .clock = true});
+    ResetPosition(S);
+    ShellSetTitle(S);
+    ShellUpdateToggleButtons(S);
 }
 
 // Refuses a path that does not fit CurrentFile, showing its start and end. Returns 0.
-static int RefuseLongPath(const char* path) {
+static int RefuseLongPath(Session* S, const char* path) {
     const size_t length = std::strlen(path);
     char text[256];
     std::snprintf(text, sizeof text, "The path is too long: %.40s...%s (%zu bytes, at most %d)",
                   path, path + length - 60, length, PATH_MAX - 1);
-    ShellMessageBox(text);
+    ShellMessageBox(S, text);
     return 0;
 }
 
-int ChooseFile(int save) {
+int ChooseFile(Session* S, int save) {
     // Room for a chosen path longer than CurrentFile holds, so that it is refused, not cut.
-    char path[2 * sizeof CurrentFile];
-    std::snprintf(path, sizeof path, "%s", CurrentFile);
-    const bool firstSave = save && !CurrentFile[0];
+    char path[2 * sizeof S->CurrentFile];
+    std::snprintf(path, sizeof path, "%s", S->CurrentFile);
+    const bool firstSave = save && !S->CurrentFile[0];
     if (firstSave) {
         const std::time_t now = std::time(nullptr);
         const std::tm* local = std::localtime(&now);
         DefaultSaveName(local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, path);
     }
-    if (!ShellChooseFile(save, path, int(sizeof path), firstSave)) return 0;
-    if (std::strlen(path) >= sizeof CurrentFile) return RefuseLongPath(path);
-    KeepOpenFile();
-    CollectionIndex = -1;
-    std::snprintf(CurrentFile, sizeof CurrentFile, "%s", path);
+    if (!ShellChooseFile(S, save, path, int(sizeof path), firstSave)) return 0;
+    if (std::strlen(path) >= sizeof S->CurrentFile) return RefuseLongPath(S, path);
+    KeepOpenFile(S);
+    S->CollectionIndex = -1;
+    std::snprintf(S->CurrentFile, sizeof S->CurrentFile, "%s", path);
     return 1;
 }
 
-static void OpenCommand() {
-    if (ChooseFile(0))
-        OpenChosenFile();
+static void OpenCommand(Session* S) {
+    if (ChooseFile(S, 0))
+        OpenChosenFile(S);
     else
-        ShellSetTitle();
+        ShellSetTitle(S);
 }
 
-static void SaveCommand() {
-    if (ChooseFile(1) && !SaveGameFile(CurrentFile)) {
+static void SaveCommand(Session* S) {
+    if (ChooseFile(S, 1) && !SaveGameFile(S, S->CurrentFile)) {
         char text[PATH_MAX + 128];
         std::snprintf(text, sizeof text, "The puzzle was not saved: %s", LastSaveError());
-        ShellMessageBox(text);
+        ShellMessageBox(S, text);
     }
-    ShellSetTitle();
+    ShellSetTitle(S);
 }
 
 static_assert(CMD_UNDO == int(NavButton::Undo) && CMD_REDO == int(NavButton::Redo) &&
               CMD_BEGIN == int(NavButton::GoToStart) && CMD_END == int(NavButton::GoToEnd));
 
 // The navigation buttons: the move history, or in setup mode the open collection.
-static void Navigate(int id) {
-    if (AnalysisOptions.setupMode == 0) {
-        constexpr void (*MOVES[])() = {Undo, Redo, GoToStart, GoToEnd}; // NavButton order
-        MOVES[id - CMD_UNDO]();
+static void Navigate(Session* S, int id) {
+    if (S->AnalysisOptions.setupMode == 0) {
+        constexpr void (*MOVES[])(Game*) = {Undo, Redo, GoToStart, GoToEnd}; // NavButton order
+        MOVES[id - CMD_UNDO](S);
         return;
     }
     // "Go to End" on the last puzzle asks for a puzzle number instead.
-    if (BrowseCollection(NavButton(id)) == 0 && ShellRunDialog(DIALOG_GOTO) == DIALOG_OK)
-        GotoCollectionPuzzle(GotoNumber);
+    if (BrowseCollection(S, NavButton(id)) == 0 && ShellRunDialog(S, DIALOG_GOTO) == DIALOG_OK)
+        GotoCollectionPuzzle(S, S->GotoNumber);
 }
 
 // Start-up: the session of the last run, or the defaults when there is none or it cannot be
 // read (then the user is told, and the file is kept).
-static void RestoreSession() {
+static void RestoreSession(Session* S) {
     // No settings file yet: a first start, on which the line under the board says how entry
     // works until the first entry.
     const std::string path = SettingsPath();
     struct stat info;
-    Focus.entryHint = !path.empty() && lstat(path.c_str(), &info) != 0;
-    SavedMarks[0] = NO_SAVED_MARKS;
-    MoveEnd = 0;
-    MovePos = 0;
-    if (LoadSettings() == 0) { // there, but unreadable: the defaults stand
+    S->Focus.entryHint = !path.empty() && lstat(path.c_str(), &info) != 0;
+    S->SavedMarks[0] = NO_SAVED_MARKS;
+    S->MoveEnd = 0;
+    S->MovePos = 0;
+    if (LoadSettings(S) == 0) { // there, but unreadable: the defaults stand
         char text[PATH_MAX + 192];
         std::snprintf(text, sizeof text,
                       "The saved game could not be read (%s). It is left as it is, and this "
                       "session will not be saved over it.",
                       LastOpenError());
-        ShellMessageBox(text);
+        ShellMessageBox(S, text);
     }
-    RefreshSession({.check = true, .clock = true});
-    ShellUpdateToggleButtons();
+    RefreshSession(S, {.check = true, .clock = true});
+    ShellUpdateToggleButtons(S);
 }
 
 // The handlers of the table below that are more than one call; each receives the command id.
 
-static void AboutCommand(int) {
-    ShellRunDialog(DIALOG_ABOUT);
-    ShellSetTitle();
+static void AboutCommand(Session* S, int) {
+    ShellRunDialog(S, DIALOG_ABOUT);
+    ShellSetTitle(S);
 }
 
-static void NewCommand(int) {
-    CurrentFile[0] = 0;
-    CollectionIndex = -1;
-    ShellSetTitle();
-    ResetGame();
-    if (AnalysisOptions.setupMode == 0)
-        EnterSetupMode();
+static void NewCommand(Session* S, int) {
+    S->CurrentFile[0] = 0;
+    S->CollectionIndex = -1;
+    ShellSetTitle(S);
+    ResetGame(S);
+    if (S->AnalysisOptions.setupMode == 0)
+        EnterSetupMode(S);
     else
-        ShellRedraw();
+        ShellRedraw(S);
 }
 
-static void ReopenCommand(int) {
-    if (!ReopenCollection()) OpenCommand();
+static void ReopenCommand(Session* S, int) {
+    if (!ReopenCollection(S)) OpenCommand(S);
 }
 
-static void RateCommand(int) {
-    if (AnalysisOptions.setupMode == 1) RunCommand(CMD_SETUP);
-    RatePuzzle();
+static void RateCommand(Session* S, int) {
+    if (S->AnalysisOptions.setupMode == 1) RunCommand(S, CMD_SETUP);
+    char text[64];
+    RatePuzzle(S, text, sizeof text);
 }
 
-static void SetupCommand(int) {
-    if (AnalysisOptions.setupMode == 0)
-        EnterSetupMode();
+static void SetupCommand(Session* S, int) {
+    if (S->AnalysisOptions.setupMode == 0)
+        EnterSetupMode(S);
     else
-        LeaveSetupMode();
+        LeaveSetupMode(S);
 }
 
-static void BlockEntryCommand(int) {
-    if (ShellRunDialog(DIALOG_BLOCK_ENTRY) == DIALOG_INPUT) {
-        RefreshSession({.check = true, .marks = true, .clock = true});
-        ResetPosition();
+static void BlockEntryCommand(Session* S, int) {
+    if (ShellRunDialog(S, DIALOG_BLOCK_ENTRY) == DIALOG_INPUT) {
+        RefreshSession(S, {.check = true, .marks = true, .clock = true});
+        ResetPosition(S);
     }
 }
 
-static void ColourCommand(int id) {
-    AnalysisOptions.numberColour = uint32_t(id - CMD_BLUE); // no redraw
+static void ColourCommand(Session* S, int id) {
+    S->AnalysisOptions.numberColour = uint32_t(id - CMD_BLUE); // no redraw
 }
 
-static void StepCommand(int) {
-    if (AnalysisOptions.setupMode == 1)
-        ShellPostCommand(CMD_SETUP);
+static void StepCommand(Session* S, int) {
+    if (S->AnalysisOptions.setupMode == 1)
+        ShellPostCommand(S, CMD_SETUP);
     else
-        ApplyShownStep();
+        ApplyShownStep(S);
 }
 
-static void DigitCommand(int id) {
-    PickDigit(id - CMD_DIGIT_1);
+static void DigitCommand(Session* S, int id) {
+    PickDigit(S, id - CMD_DIGIT_1);
 }
 
-static void LevelCommand(int id) {
-    ChooseCreateLevel(id - CMD_LEVEL_ANY);
-    CreateCommand();
+static void LevelCommand(Session* S, int id) {
+    ChooseCreateLevel(S, id - CMD_LEVEL_ANY);
+    CreateCommand(S);
 }
 
-static void AnalysisOptionsCommand(int) {
-    ShellRunDialog(DIALOG_ANALYSIS_OPTIONS);
-    ShellRedraw();
+static void AnalysisOptionsCommand(Session* S, int) {
+    ShellRunDialog(S, DIALOG_ANALYSIS_OPTIONS);
+    ShellRedraw(S);
 }
 
-static void AnalysisCommand(int) {
-    AnalysisOptions.techniques ^= TECH_ANALYSIS;
-    ShellRedraw();
+static void AnalysisCommand(Session* S, int) {
+    S->AnalysisOptions.techniques ^= TECH_ANALYSIS;
+    ShellRedraw(S);
 }
 
 // A command: its id (or the first of a run of radio items or popup digits, then last is the
@@ -210,45 +211,48 @@ static void AnalysisCommand(int) {
 struct CommandRow {
     int id;
     bool inSetup;
-    void (*run)(int id);
+    void (*run)(Session* S, int id);
     int last = 0; // 0: the id alone
 };
 
 constexpr CommandRow COMMANDS[] = {
-    {CMD_CLOSE, false, [](int) { ShellCloseWindow(); }},             // Ctrl+Q
-    {CMD_ABOUT, false, AboutCommand},                                // "About..."
-    {CMD_QUIT, true, [](int) { ShellCloseWindow(); }},               // "Quit"
-    {CMD_NEW, true, NewCommand},                                     // "New"
-    {CMD_OPEN, false, [](int) { OpenCommand(); }},                   // "Open Puzzle(s)..."
-    {CMD_SAVE, false, [](int) { SaveCommand(); }},                   // "Save Puzzle..."
-    {CMD_STARTUP, false, [](int) { RestoreSession(); }},             // start-up
-    {CMD_REOPEN, false, ReopenCommand},                              // "Reopen"
-    {CMD_CREATE, false, [](int) { CreateCommand(); }},               // "Create"
-    {CMD_RATE, true, RateCommand},                                   // "Rate Puzzle"
-    {CMD_SETUP, true, SetupCommand},                                 // "Setup"
-    {CMD_CANDIDATES, false, [](int) { ToggleCandidates(); }},        // "Candidates"
-    {CMD_PENCIL_MARKS, false, [](int) { TogglePencilMarks(); }},     // "Pencil Marks"
-    {CMD_STORE_CANDIDATES, false, [](int) { StoreCandidates(); }},   // "Store Candidates"
-    {CMD_CLEAR_MARKS, false, [](int) { ClearAllMarks(); }},          // "Clear All"
-    {CMD_UNDO_MARK, false, [](int) { UndoLastMark(); }},             // "Undo Last Mark"
-    {CMD_UNDO, true, Navigate},                                      // "Undo previous digit"
-    {CMD_REDO, true, Navigate},                                      // "Redo next digit"
-    {CMD_BEGIN, true, Navigate},                                     // "Go to Beginning"
-    {CMD_END, true, Navigate},                                       // "Go to End"
-    {CMD_BLOCK_ENTRY, false, BlockEntryCommand},                     // "Block Entry..."
-    {CMD_SOLUTION, false, [](int) { ShowSolutionCommand(); }},       // "Solution"
-    {CMD_WRONG_VALUES, false, [](int) { ToggleWrongValues(); }},     // "Wrong Values"
-    {CMD_HIGHLIGHT, true, [](int) { ToggleHighlight(); }},           // "Highlight Digit"
-    {CMD_HINT, false, [](int) { AskHint(); }},                       // "Hint"
-    {CMD_FIRST_MISTAKE, false, [](int) { BackToFirstMistake(); }},   // "Back to First Mistake"
-    {CMD_WRONG_MARKS, false, [](int) { ToggleWrongMarks(); }},       // "Wrong Pencil Marks"
-    {CMD_BLUE, false, ColourCommand, CMD_PURPLE},                    // "Blue".."Purple"
-    {CMD_STEP, true, StepCommand},                                   // the step button
-    {CMD_DIGIT_1, true, DigitCommand, CMD_DIGIT_9},                  // digit popup "1".."9"
-    {CMD_LEVEL_ANY, false, LevelCommand, CMD_LEVEL_FIENDISH},        // "Any Level".."Fiendish"
-    {CMD_ANALYSIS_OPTIONS, false, AnalysisOptionsCommand},           // "Analysis Options..."
-    {CMD_CANDIDATES_BUTTON, false, [](int) { ToggleCandidates(); }}, // the candidates button
-    {CMD_ANALYSIS, false, AnalysisCommand},                          // "Analysis"
+    {CMD_CLOSE, false, [](Session* S, int) { ShellCloseWindow(S); }},         // Ctrl+Q
+    {CMD_ABOUT, false, AboutCommand},                                         // "About..."
+    {CMD_QUIT, true, [](Session* S, int) { ShellCloseWindow(S); }},           // "Quit"
+    {CMD_NEW, true, NewCommand},                                              // "New"
+    {CMD_OPEN, false, [](Session* S, int) { OpenCommand(S); }},               // "Open Puzzle(s)..."
+    {CMD_SAVE, false, [](Session* S, int) { SaveCommand(S); }},               // "Save Puzzle..."
+    {CMD_STARTUP, false, [](Session* S, int) { RestoreSession(S); }},         // start-up
+    {CMD_REOPEN, false, ReopenCommand},                                       // "Reopen"
+    {CMD_CREATE, false, [](Session* S, int) { CreateCommand(S); }},           // "Create"
+    {CMD_RATE, true, RateCommand},                                            // "Rate Puzzle"
+    {CMD_SETUP, true, SetupCommand},                                          // "Setup"
+    {CMD_CANDIDATES, false, [](Session* S, int) { ToggleCandidates(S); }},    // "Candidates"
+    {CMD_PENCIL_MARKS, false, [](Session* S, int) { TogglePencilMarks(S); }}, // "Pencil Marks"
+    {CMD_STORE_CANDIDATES, false,
+     [](Session* S, int) { StoreCandidates(S); }},                          // "Store Candidates"
+    {CMD_CLEAR_MARKS, false, [](Session* S, int) { ClearAllMarks(S); }},    // "Clear All"
+    {CMD_UNDO_MARK, false, [](Session* S, int) { UndoLastMark(S); }},       // "Undo Last Mark"
+    {CMD_UNDO, true, Navigate},                                             // "Undo previous digit"
+    {CMD_REDO, true, Navigate},                                             // "Redo next digit"
+    {CMD_BEGIN, true, Navigate},                                            // "Go to Beginning"
+    {CMD_END, true, Navigate},                                              // "Go to End"
+    {CMD_BLOCK_ENTRY, false, BlockEntryCommand},                            // "Block Entry..."
+    {CMD_SOLUTION, false, [](Session* S, int) { ShowSolutionCommand(S); }}, // "Solution"
+    {CMD_WRONG_VALUES, false, [](Session* S, int) { ToggleWrongValues(S); }}, // "Wrong Values"
+    {CMD_HIGHLIGHT, true, [](Session* S, int) { ToggleHighlight(S); }},       // "Highlight Digit"
+    {CMD_HINT, false, [](Session* S, int) { AskHint(S); }},                   // "Hint"
+    {CMD_FIRST_MISTAKE, false,
+     [](Session* S, int) { BackToFirstMistake(S); }}, // "Back to First Mistake"
+    {CMD_WRONG_MARKS, false, [](Session* S, int) { ToggleWrongMarks(S); }}, // "Wrong Pencil Marks"
+    {CMD_BLUE, false, ColourCommand, CMD_PURPLE},                           // "Blue".."Purple"
+    {CMD_STEP, true, StepCommand},                                          // the step button
+    {CMD_DIGIT_1, true, DigitCommand, CMD_DIGIT_9},                         // digit popup "1".."9"
+    {CMD_LEVEL_ANY, false, LevelCommand, CMD_LEVEL_FIENDISH}, // "Any Level".."Fiendish"
+    {CMD_ANALYSIS_OPTIONS, false, AnalysisOptionsCommand},    // "Analysis Options..."
+    {CMD_CANDIDATES_BUTTON, false,
+     [](Session* S, int) { ToggleCandidates(S); }}, // the candidates button
+    {CMD_ANALYSIS, false, AnalysisCommand},         // "Analysis"
 };
 
 // The row carrying id, or nullptr (F5 and unknown ids).
@@ -259,26 +263,26 @@ static const CommandRow* FindCommand(int id) {
 }
 
 // RunCommand without the refresh of the step shown.
-static int Dispatch(int id) {
+static int Dispatch(Session* S, int id) {
     const CommandRow* row = FindCommand(id);
     // Only a few commands run while a puzzle is set up; any other id, unknown ones too, beeps.
-    if (AnalysisOptions.setupMode == 1 && !(row && row->inSetup)) {
-        ShellBeep();
+    if (S->AnalysisOptions.setupMode == 1 && !(row && row->inSetup)) {
+        ShellBeep(S);
         return 1;
     }
     if (!row) return 0; // nothing of ours
-    row->run(id);
+    row->run(S, id);
     return 1;
 }
 
-int RunCommand(int id) {
-    const int handled = Dispatch(id);
-    RefreshStep();
+int RunCommand(Session* S, int id) {
+    const int handled = Dispatch(S, id);
+    RefreshStep(S);
     return handled;
 }
 
-int MenuCheck(int id) {
-    const AnalysisOptionsRecord& opt = AnalysisOptions;
+int MenuCheck(Session* S, int id) {
+    const AnalysisOptionsRecord& opt = S->AnalysisOptions;
     switch (id) {
     case CMD_SETUP:
         return opt.setupMode != 0;
@@ -290,53 +294,53 @@ int MenuCheck(int id) {
     case CMD_WRONG_VALUES:
         return opt.wrongValues != 0;
     case CMD_WRONG_MARKS:
-        return WrongMarksOn() ? 1 : 0;
+        return WrongMarksOn(S) ? 1 : 0;
     case CMD_ANALYSIS:
         return (opt.techniques & TECH_ANALYSIS) != 0;
     case CMD_HIGHLIGHT:
-        return Focus.highlightDigit != 0;
+        return S->Focus.highlightDigit != 0;
     default:
         if (id >= CMD_BLUE && id <= CMD_PURPLE) return opt.numberColour == uint32_t(id - CMD_BLUE);
         if (id >= CMD_LEVEL_ANY && id <= CMD_LEVEL_FIENDISH)
-            return CreateLevel() == id - CMD_LEVEL_ANY;
+            return CreateLevel(S) == id - CMD_LEVEL_ANY;
         return -1;
     }
 }
 
-void OpenFileByName(const char* path) {
-    if (std::strlen(path) >= sizeof CurrentFile) {
-        RefuseLongPath(path);
+void OpenFileByName(Session* S, const char* path) {
+    if (std::strlen(path) >= sizeof S->CurrentFile) {
+        RefuseLongPath(S, path);
         return;
     }
-    const bool setup = AnalysisOptions.setupMode == 1;
+    const bool setup = S->AnalysisOptions.setupMode == 1;
     if (setup) {
-        AnalysisOptions.setupMode = 0;
-        ShellUpdateToggleButtons();
+        S->AnalysisOptions.setupMode = 0;
+        ShellUpdateToggleButtons(S);
     }
-    KeepOpenFile();
-    CollectionIndex = -1;
-    std::snprintf(CurrentFile, sizeof CurrentFile, "%s", path);
-    if (!OpenChosenFile() && setup) { // not read: the puzzle being set up stays
-        AnalysisOptions.setupMode = 1;
-        ShellUpdateToggleButtons();
+    KeepOpenFile(S);
+    S->CollectionIndex = -1;
+    std::snprintf(S->CurrentFile, sizeof S->CurrentFile, "%s", path);
+    if (!OpenChosenFile(S) && setup) { // not read: the puzzle being set up stays
+        S->AnalysisOptions.setupMode = 1;
+        ShellUpdateToggleButtons(S);
     }
-    RefreshStep();
+    RefreshStep(S);
 }
 
-int RestoreView() {
+int RestoreView(Session* S) {
     ViewSettingsRecord view;
     LoadViewSettings(&view);
-    Focus.highlightDigit = view.highlightDigit;
-    ChooseCreateLevel(view.createLevel);
+    S->Focus.highlightDigit = view.highlightDigit;
+    ChooseCreateLevel(S, view.createLevel);
     return view.zoom;
 }
 
-int ShutDown(int zoom) {
+int ShutDown(Session* S, int zoom) {
     // -1: nowhere to keep a file (or one left alone as unreadable); nothing failed.
-    if (SaveSettings() == 0) return 0;
+    if (SaveSettings(S) == 0) return 0;
     ViewSettingsRecord view;
-    view.highlightDigit = Focus.highlightDigit;
-    view.createLevel = CreateLevel();
+    view.highlightDigit = S->Focus.highlightDigit;
+    view.createLevel = CreateLevel(S);
     view.zoom = zoom;
     return SaveViewSettings(view) != 0;
 }

@@ -3,6 +3,8 @@
 // puzzle is being set up. Also the check marks a menu shows when it opens, and start and close.
 #pragma once
 
+struct Session;
+
 // Command ids (menu items, buttons and accelerators carry these).
 constexpr int CMD_CLOSE = 1;              // Ctrl+Q
 constexpr int CMD_ABOUT = 102;            // "About...", Ctrl+A, posted once at start-up
@@ -47,26 +49,26 @@ constexpr int CMD_ANALYSIS = 257; // "Analysis"
 
 // Carries out command id. Returns 1 when the command has a handler (a refused command beeps
 // and counts as handled), 0 when the platform's default handling applies (unknown ids, F5).
-int RunCommand(int id);
+int RunCommand(Session* S, int id);
 
 // Check state of a menu item when its menu opens: 1 checked, 0 not (radio items 151..154 and
 // 180..185 included); -1 for an item that carries no check.
-int MenuCheck(int id);
+int MenuCheck(Session* S, int id);
 
 // The Open (save = 0) or Save (save = 1) file dialog, proposing the open file's name, or for a
 // first save "Pzl" and today's date as yymmdd. 1 when a file was chosen: CurrentFile then holds
 // its path and no collection puzzle is shown; 0 when cancelled (nothing changed).
-int ChooseFile(int save);
+int ChooseFile(Session* S, int save);
 
 // Opens a file named outside the file dialog (the command line, a second copy of the program)
 // as "Open Puzzle(s)..." opens a chosen one; a puzzle being set up is given up first.
-void OpenFileByName(const char* path);
+void OpenFileByName(Session* S, const char* path);
 
 // The desktop's own settings, kept beside the settings file: "Highlight Digit" is restored into
 // the focus; returns the zoom the window had (0: none kept, the window's default).
-int RestoreView();
+int RestoreView(Session* S);
 
 // The window is closing (however it closes): writes the settings file, and the view settings
 // with the window's zoom. Returns 1 when written or there is nowhere to write them, 0 when
 // writing failed (LastSaveError says why).
-int ShutDown(int zoom);
+int ShutDown(Session* S, int zoom);

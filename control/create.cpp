@@ -36,16 +36,12 @@ static_assert(sizeof LEVEL_TEXTS / sizeof LEVEL_TEXTS[0] == LEVEL_FIENDISH + 1);
 
 constexpr auto REPORT_EVERY = std::chrono::milliseconds(100); // the worker's progress lines
 
-static int ChosenLevel = 0;
-// The window's generator: one random source for the puzzles "Create" makes in this process.
-static Generator CreateSource;
-
-int CreateLevel() {
-    return ChosenLevel;
+int CreateLevel(Session* S) {
+    return S->ChosenLevel;
 }
 
-void ChooseCreateLevel(int level) {
-    if (level >= 0 && level <= LEVEL_FIENDISH) ChosenLevel = level;
+void ChooseCreateLevel(Session* S, int level) {
+    if (level >= 0 && level <= LEVEL_FIENDISH) S->ChosenLevel = level;
 }
 
 const char* CreateLevelText(int level) {
@@ -53,25 +49,29 @@ const char* CreateLevelText(int level) {
 }
 
 // What "Create" does once the new puzzle is on the Board.
-static void ShowCreatedPuzzle() {
-    RefreshSession({.marks = true, .clock = true});
-    ResetPosition();
-    ShellSetTitle();
-    RefreshStep(); // the new puzzle's line shows behind the rating's box
-    RatePuzzle();
+static void ShowCreatedPuzzle(Session* S) {
+    RefreshSession(S, {.marks = true, .clock = true});
+    ResetPosition(S);
+    ShellSetTitle(S);
+    RefreshStep(S); // the new puzzle's line shows behind the rating's box
+    char text[64];
+    RatePuzzle(S, text, sizeof text);
 }
 
-void CreateCommand() {
-    if (ChosenLevel != 0 && ShellStartCreate(ChosenLevel)) return; // the shell's worker searches
-    CurrentFile[0] = 0;
-    CollectionIndex = -1;
-    ShellBusyCursor(true);
-    CreatePuzzleAtLevel(&CreateSource, ChosenLevel, nullptr);
-    ShellBusyCursor(false);
-    ShowCreatedPuzzle();
+void CreateCommand(Session* S) {
+    if (S->ChosenLevel != 0 && ShellStartCreate(S, S->ChosenLevel))
+        return; // the shell's worker searches
+    S->CurrentFile[0] = 0;
+    S->CollectionIndex = -1;
+    ShellBusyCursor(S, true);
+    Rater* rater = new Rater;
+    CreatePuzzleAtLevel(rater, S, &S->CreateSource, S->ChosenLevel, nullptr);
+    delete rater;
+    ShellBusyCursor(S, false);
+    ShowCreatedPuzzle(S);
 }
 
-int AcceptCreatedPuzzle(const char* text) {
+int AcceptCreatedPuzzle(Session* S, const char* text) {
     uint8_t cells[81];
     for (int i = 0; i < 81; i++) {
         if (text[i] >= '1' && text[i] <= '9')
@@ -81,20 +81,20 @@ int AcceptCreatedPuzzle(const char* text) {
         else
             return 0; // too short, or not a puzzle
     }
-    if (CountSolutions(cells, 1, SolutionGrid) != 1) return 0;
-    if (AnalysisOptions.setupMode == 1) { // set up while the worker searched: given up
-        AnalysisOptions.setupMode = 0;
-        ShellUpdateToggleButtons();
+    if (CountSolutions(cells, 1, S->SolutionGrid) != 1) return 0;
+    if (S->AnalysisOptions.setupMode == 1) { // set up while the worker searched: given up
+        S->AnalysisOptions.setupMode = 0;
+        ShellUpdateToggleButtons(S);
     }
-    CurrentFile[0] = 0;
-    CollectionIndex = -1;
-    ResetGame();
-    std::memcpy(Board, cells, sizeof cells);
-    CountSolutions(Board, 0,
-                   SolutionGrid); // SolutionGrid: its solution, as the generator leaves it
-    ResetPosition();
-    ShowCreatedPuzzle();
-    RefreshStep(); // as after a command
+    S->CurrentFile[0] = 0;
+    S->CollectionIndex = -1;
+    ResetGame(S);
+    std::memcpy(S->Board, cells, sizeof cells);
+    CountSolutions(S->Board, 0,
+                   S->SolutionGrid); // SolutionGrid: its solution, as the generator leaves it
+    ResetPosition(S);
+    ShowCreatedPuzzle(S);
+    RefreshStep(S); // as after a command
     return 1;
 }
 
@@ -123,19 +123,20 @@ static bool ReportTried(int64_t tried) {
     return WriteLine(line); // nobody reads any more: stop
 }
 
-[[noreturn]] static void RunWorker(int level, int fd) {
+[[noreturn]] static void RunWorker(Session* S, int level, int fd) {
     for (int s : {SIGPIPE, SIGTERM, SIGHUP, SIGINT}) std::signal(s, SIG_DFL); // not the window's
-    InstallShellHooks(nullptr);    // the window's hooks belong to the parent
-    CreateSource = Generator{};    // draws of its own, seeded from the clock
-    AnalysisOptions.setupMode = 0; // the rating plays its moves as a game, not as setup edits
+    InstallShellHooks(nullptr);       // the window's hooks belong to the parent
+    S->CreateSource = Generator{};    // draws of its own, seeded from the clock
+    S->AnalysisOptions.setupMode = 0; // the rating plays its moves as a game, not as setup edits
     WorkerPipe = fd;
     LastReport = std::chrono::steady_clock::now();
-    const int64_t tried = CreatePuzzleAtLevel(&CreateSource, level, ReportTried);
+    Rater* rater = new Rater;
+    const int64_t tried = CreatePuzzleAtLevel(rater, S, &S->CreateSource, level, ReportTried);
     if (tried > 0) {
         char line[128];
         int n = std::snprintf(line, sizeof line, "found %lld ", (long long)tried);
         for (int i = 0; i < 81; i++)
-            line[n++] = Board[i] ? char('0' + (Board[i] & CELL_DIGIT)) : '.';
+            line[n++] = S->Board[i] ? char('0' + (S->Board[i] & CELL_DIGIT)) : '.';
         line[n++] = '\n';
         line[n] = 0;
         if (WriteLine(line)) _exit(0);
@@ -143,7 +144,7 @@ static bool ReportTried(int64_t tried) {
     _exit(1);
 }
 
-int StartCreateWorker(int level, int* fd) {
+int StartCreateWorker(Session* S, int level, int* fd) {
     if (level < LEVEL_EASY || level > LEVEL_FIENDISH) return -1;
     int ends[2];
     if (pipe(ends) != 0) return -1;
@@ -155,7 +156,7 @@ int StartCreateWorker(int level, int* fd) {
     }
     if (pid == 0) {
         close(ends[0]);
-        RunWorker(level, ends[1]);
+        RunWorker(S, level, ends[1]);
     }
     close(ends[1]);
     *fd = ends[0];
@@ -184,11 +185,6 @@ void EndCreateWorker(int pid, int fd) {
     if (fd >= 0) close(fd);
 }
 
-void SeedCreate(uint32_t seed) {
-    SeedGenerator(&CreateSource, seed);
-}
-
-void ResetCreateModule() {
-    ChosenLevel = 0;
-    CreateSource = Generator{};
+void SeedCreate(Session* S, uint32_t seed) {
+    SeedGenerator(&S->CreateSource, seed);
 }

@@ -1,6 +1,7 @@
 // The dialogs' rules on the game state; the widgets live in the shell.
 // State: GotoNumber, the last number accepted by "Goto Position".
 #include "control/dialogrules.h"
+#include "control/session.h"
 #include "files/puzzlefile.h"
 #include "files/text.h"
 #include "model/history.h"
@@ -9,18 +10,16 @@
 #include <cstdio>
 #include <cstring>
 
-int GotoNumber;
-
-void AcceptAnalysisOptions(uint32_t checked) {
-    AnalysisOptions.techniques =
-        (AnalysisOptions.techniques & TECH_ANALYSIS) | (checked & OPTION_BOX_MASK);
+void AcceptAnalysisOptions(Session* S, uint32_t checked) {
+    S->AnalysisOptions.techniques =
+        (S->AnalysisOptions.techniques & TECH_ANALYSIS) | (checked & OPTION_BOX_MASK);
 }
 
-int GotoProposedNumber() {
-    return MovePos + 1;
+int GotoProposedNumber(Session* S) {
+    return S->MovePos + 1;
 }
 
-void AcceptGotoText(const char* text) {
+void AcceptGotoText(Session* S, const char* text) {
     // Like reading an unsigned number from an edit box: leading digits, else 0.
     unsigned long n = 0;
     const char* p = text;
@@ -28,39 +27,35 @@ void AcceptGotoText(const char* text) {
     for (; *p >= '0' && *p <= '9'; p++)
         if (n < 100000000ul) n = 10 * n + unsigned(*p - '0'); // stops growing past any collection
     if (*p && *p != ' ') n = 0;                               // "12a" is not a number
-    GotoNumber = int(n);
+    S->GotoNumber = int(n);
 }
 
-int LayoutRadioId() {
-    return 256 + int(AnalysisOptions.blockFormat & 0x0F);
+int LayoutRadioId(Session* S) {
+    return 256 + int(S->AnalysisOptions.blockFormat & 0x0F);
 }
-int EmptyRadioId() {
-    return 256 + int(AnalysisOptions.blockFormat & 0xF0);
-}
-
-void AcceptBlockFormat(uint32_t checkedBits) {
-    AnalysisOptions.blockFormat = checkedBits & 0x7F;
+int EmptyRadioId(Session* S) {
+    return 256 + int(S->AnalysisOptions.blockFormat & 0xF0);
 }
 
-void BlockEntryText(char* out) {
-    FormatPuzzleText(out);
+void AcceptBlockFormat(Session* S, uint32_t checkedBits) {
+    S->AnalysisOptions.blockFormat = checkedBits & 0x7F;
 }
 
-void CopyBlockEntryText(const char* text) {
-    ShellCopyText(text);
+void BlockEntryText(Session* S, char* out) {
+    FormatPuzzleText(S, out);
 }
 
-void AcceptBlockEntryText(const char* text) {
+void CopyBlockEntryText(Session* S, const char* text) {
+    ShellCopyText(S, text);
+}
+
+void AcceptBlockEntryText(Session* S, const char* text) {
     char buffer[TEXT_BUFFER_SIZE];
     std::snprintf(buffer, sizeof buffer, "%s", text); // a longer text is cut at 255 bytes
-    ParsePuzzleText(buffer);
+    ParsePuzzleText(S, buffer);
 }
 
 void VersionLine(char* out, int size) {
     std::snprintf(out, size_t(size), "%s V %d.%02d", PROGRAM_NAME, VERSION_WORD >> 8,
                   VERSION_WORD & 0xFF);
-}
-
-void ResetDialogRulesModule() {
-    GotoNumber = 0;
 }

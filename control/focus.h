@@ -4,6 +4,8 @@
 #pragma once
 #include "control/taps.h"
 
+struct Session;
+
 struct FocusRecord {
     int cursorCell = -1;    // the cell framed by the keyboard cursor, -1 while hidden
     int pointerCell = -1;   // the cell under the mouse pointer, -1 when none
@@ -11,7 +13,6 @@ struct FocusRecord {
     int highlightDigit = 1; // option "Highlight Digit": the tints below are drawn
     int entryHint = 0;      // 1 from a first start until the first entry: say how entry works
 };
-extern FocusRecord Focus;
 
 // What the board draws over the game for the focus (a picture of the board may set its own).
 struct FocusMarks {
@@ -28,21 +29,19 @@ constexpr int HIGHLIGHT_DIGIT = 2; // holds the highlighted digit
 
 // The pointer moved onto a spot (BoardSpot{} when it left the board); asks for the repaint of
 // what this changes: the cells of a faint digit, or the whole board for a new highlight.
-void PointerAt(BoardSpot spot);
+void PointerAt(Session* S, BoardSpot spot);
 
 // The digit index (0..8) a click at the pointer would enter, or in pencil-mark mode toggle,
 // with its cell in *cell; -1 when a click there would do neither.
-int HoverDigit(int* cell);
+int HoverDigit(Session* S, int* cell);
 // The digit 1..9 highlighted: the one under the pointer, else the one under the cursor; 0 for
 // none (an empty cell, or highlighting off). Digits are those shown (the solution when shown).
-int HighlightedDigit();
+int HighlightedDigit(Session* S);
 // The focus marks of the moment: the highlight (while "Highlight Digit" is on: the digit above
 // and the cursor cell's units) and the hover digit.
-FocusMarks ShownFocus();
+FocusMarks ShownFocus(Session* S);
 // HIGHLIGHT_ kind of a cell under the marks; the digits are those shown.
-int CellHighlight(const FocusMarks& marks, int cell);
+int CellHighlight(Session* S, const FocusMarks& marks, int cell);
 
 // Command "Highlight Digit": highlighting on or off.
-void ToggleHighlight();
-
-void ResetFocusModule();
+void ToggleHighlight(Session* S);

@@ -3,6 +3,7 @@
 // cell's solution digit, or repeat a digit already placed in the cell's row, column or box, are
 // named, since every technique relies on the marks holding the solution and nothing placed.
 #include "control/hintcheck.h"
+#include "analysis/analysis.h"
 #include "analysis/state.h"
 #include "analysis/step.h"
 #include "analysis/textline.h"
@@ -23,12 +24,12 @@ constexpr int HINT_MARKS_NAMED = 3;
 
 // The unit of the cell (row, column, box as players number it) whose placed digits hold the
 // digit, written "row 2"; false when none does.
-bool AddUnitHolding(TextLine& text, int cell, int digit) {
+bool AddUnitHolding(Session* S, TextLine& text, int cell, int digit) {
     const int units[3] = {cell / 9, 9 + cell % 9, BoxUnit(cell)};
     for (int u : units)
         for (int k = 0; k < 9; k++) {
             const int c = UnitTable[u][k];
-            if (c == cell || (Board[c] & CELL_DIGIT) != digit) continue;
+            if (c == cell || (S->Board[c] & CELL_DIGIT) != digit) continue;
             if (u < 9)
                 text.Add("row %d", u + 1);
             else if (u < 18)
@@ -42,33 +43,33 @@ bool AddUnitHolding(TextLine& text, int cell, int digit) {
 
 // The verdict on the Board with the uniqueness check's words; a full valid grid is solved.
 // The solution goes to solution[] when it is unique.
-int JudgeBoard(uint8_t solution[81]) {
+int JudgeBoard(Session* S, uint8_t solution[81]) {
     int filled = 0;
-    for (int x = 0; x < 81; x++) filled += (Board[x] & CELL_DIGIT) ? 1 : 0;
-    const int verdict = CheckPosition();
-    std::memcpy(solution, SolutionGrid, 81);
+    for (int x = 0; x < 81; x++) filled += (S->Board[x] & CELL_DIGIT) ? 1 : 0;
+    const int verdict = CheckPosition(S);
+    std::memcpy(solution, S->SolutionGrid, 81);
     if (verdict == VERDICT_UNIQUE && filled == 81) return VERDICT_SOLVED;
     return verdict;
 }
 
 } // namespace
 
-int CheckHintPosition(const DigitMask* marks, char* out, size_t size) {
+int CheckHintPosition(Session* S, const DigitMask* marks, char* out, size_t size) {
     if (!out || size == 0) return VERDICT_INVALID_POSITION;
     out[0] = 0;
     TextLine text = {out, size, 0};
     // CheckPosition writes the SolutionGrid and clears the step record: both are put back.
     uint8_t keepSolution[81], solution[81];
     uint16_t keepMarks[81];
-    std::memcpy(keepSolution, SolutionGrid, sizeof keepSolution);
-    std::memcpy(keepMarks, StepMarks, sizeof keepMarks);
-    const ChainDisplayListRecord keepChains = ChainDisplayList;
-    const StepRecord keepStep = CurrentStep;
-    const int verdict = JudgeBoard(solution);
-    std::memcpy(SolutionGrid, keepSolution, sizeof keepSolution);
-    std::memcpy(StepMarks, keepMarks, sizeof keepMarks);
-    ChainDisplayList = keepChains;
-    CurrentStep = keepStep;
+    std::memcpy(keepSolution, S->SolutionGrid, sizeof keepSolution);
+    std::memcpy(keepMarks, S->A->StepMarks, sizeof keepMarks);
+    const ChainDisplayListRecord keepChains = S->A->ChainDisplayList;
+    const StepRecord keepStep = S->A->CurrentStep;
+    const int verdict = JudgeBoard(S, solution);
+    std::memcpy(S->SolutionGrid, keepSolution, sizeof keepSolution);
+    std::memcpy(S->A->StepMarks, keepMarks, sizeof keepMarks);
+    S->A->ChainDisplayList = keepChains;
+    S->A->CurrentStep = keepStep;
     if (verdict != VERDICT_UNIQUE) {
         text.Add("%s", StringText(verdict));
         return verdict;
@@ -78,7 +79,7 @@ int CheckHintPosition(const DigitMask* marks, char* out, size_t size) {
     int missing = 0;
     for (int x = 0; x < 81; x++) {
         const int right = solution[x] & CELL_DIGIT;
-        if (Board[x] || (marks[x] & (1u << (right - 1)))) continue;
+        if (S->Board[x] || (marks[x] & (1u << (right - 1)))) continue;
         if (missing < HINT_MARKS_NAMED)
             text.Add("%s%d at r%dc%d", missing ? ", " : "your marks leave out ", right, x / 9 + 1,
                      x % 9 + 1);
@@ -89,12 +90,12 @@ int CheckHintPosition(const DigitMask* marks, char* out, size_t size) {
 
     int repeated = 0;
     for (int x = 0; x < 81; x++) {
-        const DigitMask placed = Board[x] ? 0 : DigitMask(marks[x] & PeerDigits(x));
+        const DigitMask placed = S->Board[x] ? 0 : DigitMask(marks[x] & PeerDigits(S, x));
         if (!placed) continue;
         if (repeated == 0) {
             const int digit = std::countr_zero(placed) + 1;
             text.Add("your marks keep %d at r%dc%d, which ", digit, x / 9 + 1, x % 9 + 1);
-            AddUnitHolding(text, x, digit);
+            AddUnitHolding(S, text, x, digit);
             text.Add(" already has");
         }
         repeated += std::popcount(placed);
@@ -103,19 +104,19 @@ int CheckHintPosition(const DigitMask* marks, char* out, size_t size) {
     return repeated ? HINT_MARKS_PLACED : VERDICT_UNIQUE;
 }
 
-int SolveGivens(uint8_t solution[81]) {
+int SolveGivens(Session* S, uint8_t solution[81]) {
     uint8_t givens[81];
     int count = 0;
     for (int x = 0; x < 81; x++) {
-        givens[x] = (Board[x] & CELL_ENTERED) ? 0 : Board[x] & CELL_DIGIT;
+        givens[x] = (S->Board[x] & CELL_ENTERED) ? 0 : S->Board[x] & CELL_DIGIT;
         count += givens[x] ? 1 : 0;
     }
     if (count < 8) return VERDICT_INVALID_POSITION; // as the check of a position answers
     uint8_t reached[81];                            // the game's SolutionGrid stays as it is
-    std::memcpy(reached, SolutionGrid, sizeof reached);
-    ShellBusyCursor(true);
+    std::memcpy(reached, S->SolutionGrid, sizeof reached);
+    ShellBusyCursor(S, true);
     const int found = CountSolutions(givens, 1, reached);
-    ShellBusyCursor(false);
+    ShellBusyCursor(S, false);
     for (int x = 0; x < 81; x++) solution[x] = reached[x] & CELL_DIGIT;
     if (found == 1) return VERDICT_UNIQUE;
     return found < 0    ? VERDICT_INVALID_POSITION
@@ -123,30 +124,30 @@ int SolveGivens(uint8_t solution[81]) {
                         : VERDICT_SEVERAL;
 }
 
-int FirstMistake(const uint8_t solution[81]) {
-    const int played = MovePos < HISTORY_SLOTS ? MovePos : HISTORY_SLOTS;
+int FirstMistake(Session* S, const uint8_t solution[81]) {
+    const int played = S->MovePos < HISTORY_SLOTS ? S->MovePos : HISTORY_SLOTS;
     for (int i = 0; i < played; i++) {
-        const int cell = MoveHistory[i] >> 8, digit = MoveHistory[i] & CELL_DIGIT;
+        const int cell = S->MoveHistory[i] >> 8, digit = S->MoveHistory[i] & CELL_DIGIT;
         if (cell <= 80 && digit && digit != solution[cell]) return i;
     }
     return -1;
 }
 
-int BackToFirstMistake() {
+int BackToFirstMistake(Session* S) {
     uint8_t solution[81];
-    const int verdict = SolveGivens(solution);
+    const int verdict = SolveGivens(S, solution);
     if (verdict != VERDICT_UNIQUE) {
         char text[96];
         std::snprintf(text, sizeof text, "%s: the entries cannot be checked", StringText(verdict));
-        ShellMessageBox(text);
+        ShellMessageBox(S, text);
         return -1;
     }
-    const int first = FirstMistake(solution);
+    const int first = FirstMistake(S, solution);
     if (first < 0) {
-        ShellMessageBox(MovePos > 0 ? "No mistake: every entry agrees with the solution."
-                                    : "No mistake: nothing has been entered yet.");
+        ShellMessageBox(S, S->MovePos > 0 ? "No mistake: every entry agrees with the solution."
+                                          : "No mistake: nothing has been entered yet.");
         return 0;
     }
-    BackTo(first);
+    BackTo(S, first);
     return 1;
 }

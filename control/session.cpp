@@ -2,6 +2,7 @@
 // solution counter, and runs the refresh that a new puzzle or an opened file starts with.
 #include "control/session.h"
 #include "analysis/als.h"
+#include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/driver.h"
 #include "analysis/fish.h"
@@ -26,34 +27,13 @@
 #include <cstdio>
 #include <cstring>
 
-// The open file as KeepOpenFile found it, put back when the next file chosen is not read.
-static char KeptFile[PATH_MAX];
-static int KeptIndex = -1;
+Session::Session() : A(new Analysis(this)) {
+    ObservePosition(this, ForgetStep, A);
+    ObservePosition(this, ForgetShownStep, this);
+}
 
-void ResetAllModules() {
-    InstallShellHooks(nullptr);
-    ResetOptionsModule();
-    ResetBoardModule();
-    ResetHistoryModule();
-    ResetMarksModule();
-    ResetVerdictsModule();
-    ResetStateModule();
-    ResetDriverModule();
-    ResetFishModule();
-    ResetRatingModule();
-    ResetChainsModule();
-    ResetLinksModule();
-    ResetAlsModule();
-    ResetPuzzleFileModule();
-    ResetSettingsModule();
-    ResetFocusModule();
-    ResetCreateModule();
-    ResetStepViewModule();
-    ResetDialogRulesModule();
-    KeptFile[0] = 0;
-    KeptIndex = -1;
-    ObservePosition(ForgetStep, nullptr);
-    ObservePosition(ForgetShownStep, nullptr);
+Session::~Session() {
+    delete A;
 }
 
 int CheckCells(const uint8_t* cells, uint8_t* solution) {
@@ -69,54 +49,55 @@ int CheckCells(const uint8_t* cells, uint8_t* solution) {
     return c < 1 ? VERDICT_NO_SOLUTION : VERDICT_SEVERAL;
 }
 
-int CheckPosition() {
-    if (CountFilled() < 8) return VERDICT_INVALID_POSITION; // the busy cursor only for a count
-    ShellBusyCursor(true);
-    const int verdict = CheckCells(Board, SolutionGrid);
-    ShellBusyCursor(false);
+int CheckPosition(Session* S) {
+    if (CountFilled(S) < 8) return VERDICT_INVALID_POSITION; // the busy cursor only for a count
+    ShellBusyCursor(S, true);
+    const int verdict = CheckCells(S->Board, S->SolutionGrid);
+    ShellBusyCursor(S, false);
     return verdict;
 }
 
-void RefreshSession(SessionParts parts) {
+void RefreshSession(Session* S, SessionParts parts) {
     if (parts.check) {
-        int r = CheckPosition();
-        if (r != VERDICT_UNIQUE) ShowVerdict(r);
+        int r = CheckPosition(S);
+        if (r != VERDICT_UNIQUE) ShowVerdict(S, r);
     }
-    if (parts.marks) RefreshMarks();
-    if (parts.clock) StartClock();
+    if (parts.marks) RefreshMarks(S);
+    if (parts.clock) StartClock(S);
 }
 
-void KeepOpenFile() {
-    std::memcpy(KeptFile, CurrentFile, sizeof KeptFile);
-    KeptIndex = CollectionIndex;
+void KeepOpenFile(Session* S) {
+    std::memcpy(S->KeptFile, S->CurrentFile, sizeof S->KeptFile);
+    S->KeptIndex = S->CollectionIndex;
 }
 
 // The chosen file was not read: the open file is the one before, and the title says so.
-static int PutBackOpenFile() {
-    std::memcpy(CurrentFile, KeptFile, sizeof CurrentFile);
-    CollectionIndex = KeptIndex;
-    ShellSetTitle();
+static int PutBackOpenFile(Session* S) {
+    std::memcpy(S->CurrentFile, S->KeptFile, sizeof S->CurrentFile);
+    S->CollectionIndex = S->KeptIndex;
+    ShellSetTitle(S);
     return 0;
 }
 
-int OpenChosenFile() {
-    const int count = CountCollection(CurrentFile);
-    if (count < 0) return PutBackOpenFile(); // the user cancelled the count
-    if (count == 0) {                        // not a collection of at least two puzzles
-        if (LoadGameFile(CurrentFile) == 0) {
+int OpenChosenFile(Session* S) {
+    const int count = CountCollection(S, S->CurrentFile);
+    if (count < 0) return PutBackOpenFile(S); // the user cancelled the count
+    if (count == 0) {                         // not a collection of at least two puzzles
+        if (LoadGameFile(S, S->CurrentFile) == 0) {
             char text[PATH_MAX + 128];
             std::snprintf(text, sizeof text, "The file was not opened: %s", LastOpenError());
-            PutBackOpenFile();
-            ShellMessageBox(text);
+            PutBackOpenFile(S);
+            ShellMessageBox(S, text);
             return 0;
         }
         // A game saved with marks before its last entry gets its marks afresh.
-        RefreshSession({.check = true, .marks = SavedMarks[0] != NO_SAVED_MARKS, .clock = true});
+        RefreshSession(S,
+                       {.check = true, .marks = S->SavedMarks[0] != NO_SAVED_MARKS, .clock = true});
     } else {
-        CollectionIndex = 0;
-        CollectionCount = count;
-        LoadCollectionEntry(CurrentFile, 0, count);
+        S->CollectionIndex = 0;
+        S->CollectionCount = count;
+        LoadCollectionEntry(S, S->CurrentFile, 0, count);
     }
-    ShellSetTitle();
+    ShellSetTitle(S);
     return 1;
 }

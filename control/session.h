@@ -1,8 +1,47 @@
-// The session: what spans the layers of the core. Every module's start-up state with the
-// analysis listening to the position, the check of the position and the refresh a new puzzle
-// runs, and opening the file the user chose.
+// The session: the game a user plays with everything the control layer keeps beside it (the
+// analysis listening to the position, the step shown, the hint, the focus, the create level),
+// the check of the position, the refresh a new puzzle runs, and opening the file the user
+// chose. Every control operation takes the session first (Session* S).
 #pragma once
+#include "analysis/steptext.h"
+#include "control/focus.h"
+#include "control/stepview.h"
+#include "exactcover/generator.h"
+#include "model/game.h"
+#include <climits>
 #include <cstdint>
+
+struct Analysis;
+
+// A session is a game (it is passed wherever a Game* is asked for) plus its analysis and the
+// state of the user interface around it. A new session is the start-up state, with the
+// analysis an observer of the position. Make it with new: it holds large tables.
+struct Session : Game {
+    Analysis* A; // owned; analyses this game
+
+    FocusRecord Focus; // the keyboard cursor, the pointer, the highlight (control/focus.h)
+
+    // The step shown (control/stepview.h): a copy of what the analysis read at its last run.
+    StepInputs Shown = {};   // the inputs of the step shown
+    bool ShownValid = false; // false: the step shown is stale, whatever the inputs say
+    char StepText[STEP_TEXT_SIZE] = {};
+    char HintText[STEP_TEXT_SIZE] = {}; // the hint's first level
+    HintRecord Hint = {};
+    bool WrongMarks = false; // "Wrong Pencil Marks" is on
+
+    int GotoNumber = 0; // the last number accepted by "Goto Position"
+    // The open file as KeepOpenFile found it, put back when the next file chosen is not read.
+    char KeptFile[PATH_MAX] = {};
+    int KeptIndex = -1;
+
+    int ChosenLevel = 0;    // the level "Create" makes puzzles at (0 any)
+    Generator CreateSource; // one random source for the puzzles "Create" makes
+
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+};
 
 // The parts of RefreshSession, performed in this order.
 struct SessionParts {
@@ -11,14 +50,10 @@ struct SessionParts {
     bool clock = false; // StartClock
 };
 
-// Puts every module of the core back to its start-up state (no shell hooks installed) and
-// makes the analysis an observer of the position.
-void ResetAllModules();
-
 // Judges the Board: 100 unique, 101 no solution, 102 invalid position (fewer than 8 givens or a
 // digit twice in a unit), 106 several solutions. Fills SolutionGrid, with bit 7 on the cells
 // the Board leaves empty when the solution is unique.
-int CheckPosition();
+int CheckPosition(Session* S);
 // The verdict on a grid of 81 cell bytes, as CheckPosition finds it, with the solution (its
 // open cells marked CELL_ENTERED) in solution; touches nothing else, so checks of different
 // grids can run at once.
@@ -26,16 +61,16 @@ int CheckCells(const uint8_t* cells, uint8_t* solution);
 
 // What a new puzzle runs, the parts asked for: the check (its verdict shown unless the puzzle
 // is unique), the marks (RefreshMarks), the clock started.
-void RefreshSession(SessionParts parts);
+void RefreshSession(Session* S, SessionParts parts);
 
 // Keeps CurrentFile and CollectionIndex as they are, for OpenChosenFile to put back when the
 // file chosen next cannot be opened; ChooseFile and OpenFileByName call it before they change
 // them.
-void KeepOpenFile();
+void KeepOpenFile(Session* S);
 
 // Command 110 once the file dialog has set CurrentFile: a collection of two puzzles or more
 // shows its first puzzle in setup mode; any other file is read as a saved game and checked.
 // Returns 1 when the file was read; 0 when it cannot be opened (the message box says why) or
 // the user cancelled the count of a long collection: CurrentFile and CollectionIndex are then
 // put back as KeepOpenFile found them, and nothing else changes.
-int OpenChosenFile();
+int OpenChosenFile(Session* S);

@@ -4,12 +4,14 @@
 // Also the hint, which runs the analysis while its display is off and shows the step by
 // levels, and the check of the pencil marks against the solution.
 #include "control/stepview.h"
+#include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "analysis/hint.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
 #include "control/focus.h"
 #include "control/hintcheck.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/hooks.h"
@@ -23,188 +25,159 @@ namespace {
 constexpr const char* ENTRY_HINT = "Click a digit's spot in a cell to enter it, right-click or "
                                    "hold for the list of digits, or use the arrow keys and 1-9.";
 
-// Everything a run of the analysis for the display depends on.
-struct StepInputs {
-    std::array<uint8_t, 81> board, solution;
-    std::array<DigitMask, 81> marks; // the pencil marks, unless the candidates are shown
-    std::array<uint32_t, 4> options; // setupMode, showCandidates, techniques, wrongValues
-    int32_t chainSelection;
-    int showSolution;
-    bool hint;       // a hint is asked for: the analysis runs whatever its display says
-    bool wrongMarks; // "Wrong Pencil Marks"
-    bool operator==(const StepInputs&) const = default;
-};
-
-// The hint asked for, and what the game was when it was asked: a change ends it.
-struct HintRecord {
-    int level;         // 0 none, 1..3
-    bool onCandidates; // no pencil marks in use: the computed candidates are analysed
-    StepInputs inputs;
-};
-
-StepInputs Shown; // the inputs of the step shown
-bool ShownValid;  // false: the step shown is stale, whatever the inputs say
-char StepText[STEP_TEXT_SIZE];
-char HintText[STEP_TEXT_SIZE]; // the hint's first level
-HintRecord Hint;
-bool WrongMarks;
-
-StepInputs CurrentInputs() {
-    const AnalysisOptionsRecord& opt = AnalysisOptions;
+StepInputs CurrentInputs(Session* S) {
+    const AnalysisOptionsRecord& opt = S->AnalysisOptions;
     StepInputs in{};
-    std::memcpy(in.board.data(), Board, 81);
-    std::memcpy(in.solution.data(), SolutionGrid, 81);
-    if (!opt.showCandidates) std::memcpy(in.marks.data(), MarkGrid, sizeof MarkGrid);
+    std::memcpy(in.board.data(), S->Board, 81);
+    std::memcpy(in.solution.data(), S->SolutionGrid, 81);
+    if (!opt.showCandidates) std::memcpy(in.marks.data(), S->MarkGrid, sizeof S->MarkGrid);
     in.options = {opt.setupMode, opt.showCandidates, opt.techniques, opt.wrongValues};
-    in.chainSelection = ChainSelection;
-    in.showSolution = ShowSolution;
-    in.hint = Hint.level > 0;
-    in.wrongMarks = WrongMarks;
+    in.chainSelection = S->A->ChainSelection;
+    in.showSolution = S->ShowSolution;
+    in.hint = S->Hint.level > 0;
+    in.wrongMarks = S->WrongMarks;
     return in;
 }
 
 // The analysis for a hint: as the display would run it, switched on, and on the computed
 // candidates when no pencil marks are in use.
-int RunHintAnalysis() {
-    const AnalysisOptionsRecord& opt = AnalysisOptions;
-    if (Hint.onCandidates) ComputeCandidates();
-    return RunAnalysisWith(true, Hint.onCandidates || opt.showCandidates != 0);
+int RunHintAnalysis(Session* S) {
+    const AnalysisOptionsRecord& opt = S->AnalysisOptions;
+    if (S->Hint.onCandidates) ComputeCandidates(S);
+    return RunAnalysisWith(S->A, true, S->Hint.onCandidates || opt.showCandidates != 0);
 }
 
 // "Wrong Pencil Marks": open cells whose marks leave out the solution's digit become
 // MARK_WRONG, besides the wrong entries; then no step stands. Returns how many.
-int MarkWrongMarks() {
-    if (!WrongMarks || AnalysisOptions.showCandidates || AnalysisOptions.setupMode) return 0;
+int MarkWrongMarks(Session* S) {
+    if (!S->WrongMarks || S->AnalysisOptions.showCandidates || S->AnalysisOptions.setupMode)
+        return 0;
     // marks there, and the solution's digit not among them?
-    auto wrongAt = [](int x) {
-        const int right = SolutionGrid[x] & CELL_DIGIT;
-        return !Board[x] && right && MarkGrid[x] && !(MarkGrid[x] >> (right - 1) & 1);
+    auto wrongAt = [S](int x) {
+        const int right = S->SolutionGrid[x] & CELL_DIGIT;
+        return !S->Board[x] && right && S->MarkGrid[x] && !(S->MarkGrid[x] >> (right - 1) & 1);
     };
     int wrong = 0;
     for (int x = 0; x < 81; x++) wrong += wrongAt(x) ? 1 : 0;
     if (!wrong) return 0;
     for (int x = 0; x < 81; x++)
-        if (wrongAt(x) || StepMarks[x] != MARK_WRONG) StepMarks[x] = wrongAt(x) ? MARK_WRONG : 0;
-    ChainDisplayList.count = 0;
-    PendingStep = STEP_NONE;
+        if (wrongAt(x) || S->A->StepMarks[x] != MARK_WRONG)
+            S->A->StepMarks[x] = wrongAt(x) ? MARK_WRONG : 0;
+    S->A->ChainDisplayList.count = 0;
+    S->A->PendingStep = STEP_NONE;
     return wrong;
 }
 
 // The step is up to date with the game as it is now.
-void Settle() {
-    Shown = CurrentInputs(); // after the run: a chain asked for is used up by it
-    ShownValid = true;
-    StepText[0] = 0;
-    HintText[0] = 0;
-    if (Hint.level > 0) {
+void Settle(Session* S) {
+    S->Shown = CurrentInputs(S); // after the run: a chain asked for is used up by it
+    S->ShownValid = true;
+    S->StepText[0] = 0;
+    S->HintText[0] = 0;
+    if (S->Hint.level > 0) {
         // "No step found" too: the player asked.
-        DescribeStep(PendingStep, StepText, sizeof StepText);
-        DescribeHint(PendingStep, StepText, HintText, sizeof HintText);
-    } else if (PendingStep != 0 && (AnalysisOptions.techniques & TECH_ANALYSIS)) {
-        DescribeStep(PendingStep, StepText, sizeof StepText);
+        DescribeStep(S->A, S->A->PendingStep, S->StepText, sizeof S->StepText);
+        DescribeHint(S->A, S->A->PendingStep, S->StepText, S->HintText, sizeof S->HintText);
+    } else if (S->A->PendingStep != 0 && (S->AnalysisOptions.techniques & TECH_ANALYSIS)) {
+        DescribeStep(S->A, S->A->PendingStep, S->StepText, sizeof S->StepText);
     }
 }
 } // namespace
 
-void RefreshStep() {
-    if (Hint.level > 0 && !(CurrentInputs() == Hint.inputs)) Hint.level = 0; // the game moved on
-    if (ShownValid && CurrentInputs() == Shown) return;
+void RefreshStep(Session* S) {
+    if (S->Hint.level > 0 && !(CurrentInputs(S) == S->Hint.inputs))
+        S->Hint.level = 0; // the game moved on
+    if (S->ShownValid && CurrentInputs(S) == S->Shown) return;
     // What the paint of the board used to do before drawing: the candidates when shown, then
     // the step for the position (none while the solution is shown).
-    if (AnalysisOptions.showCandidates) ComputeCandidates();
-    ChainDisplayList.count = 0;
-    if (!ShowSolution) {
-        PendingStep = Hint.level > 0 ? RunHintAnalysis() : RunAnalysis();
-        MarkWrongMarks();
+    if (S->AnalysisOptions.showCandidates) ComputeCandidates(S);
+    S->A->ChainDisplayList.count = 0;
+    if (!S->ShowSolution) {
+        S->A->PendingStep = S->Hint.level > 0 ? RunHintAnalysis(S) : RunAnalysis(S->A);
+        MarkWrongMarks(S);
     }
-    Settle();
+    Settle(S);
 }
 
-const char* StepLineText() {
-    if (Hint.level > 0) // asked for: before how entry works
-        return (AnalysisOptions.techniques & TECH_ANALYSIS) || Hint.level == 3 ? StepText
-                                                                               : HintText;
-    return Focus.entryHint ? ENTRY_HINT : StepText;
+const char* StepLineText(Session* S) {
+    if (S->Hint.level > 0) // asked for: before how entry works
+        return (S->AnalysisOptions.techniques & TECH_ANALYSIS) || S->Hint.level == 3 ? S->StepText
+                                                                                     : S->HintText;
+    return S->Focus.entryHint ? ENTRY_HINT : S->StepText;
 }
 
-int AskHint() {
-    RefreshStep();
-    if (Hint.level == 0) {
-        const bool marks = MarksInUse();
+int AskHint(Session* S) {
+    RefreshStep(S);
+    if (S->Hint.level == 0) {
+        const bool marks = MarksInUse(S);
         char text[256];
-        if (CheckHintPosition(marks ? MarkGrid : nullptr, text, sizeof text) != VERDICT_UNIQUE) {
+        if (CheckHintPosition(S, marks ? S->MarkGrid : nullptr, text, sizeof text) !=
+            VERDICT_UNIQUE) {
             if (text[0] >= 'a' && text[0] <= 'z') text[0] = char(text[0] - 'a' + 'A');
-            ShellMessageBox(text);
+            ShellMessageBox(S, text);
             return 0;
         }
-        Hint.onCandidates = !AnalysisOptions.showCandidates && !marks;
+        S->Hint.onCandidates = !S->AnalysisOptions.showCandidates && !marks;
     }
-    if (Hint.level < 3) Hint.level++;
-    Hint.inputs = CurrentInputs();
-    RefreshStep();
-    ShellRedraw();
-    return Hint.level;
+    if (S->Hint.level < 3) S->Hint.level++;
+    S->Hint.inputs = CurrentInputs(S);
+    RefreshStep(S);
+    ShellRedraw(S);
+    return S->Hint.level;
 }
 
-int HintLevel() {
-    return Hint.level;
+int HintLevel(Session* S) {
+    return S->Hint.level;
 }
 
-bool StepMarksShown() {
-    return (AnalysisOptions.techniques & TECH_ANALYSIS) || Hint.level >= 2;
+bool StepMarksShown(Session* S) {
+    return (S->AnalysisOptions.techniques & TECH_ANALYSIS) || S->Hint.level >= 2;
 }
 
-void ToggleWrongMarks() {
-    WrongMarks = !WrongMarks;
-    ShellRedraw();
+void ToggleWrongMarks(Session* S) {
+    S->WrongMarks = !S->WrongMarks;
+    ShellRedraw(S);
 }
 
-bool WrongMarksOn() {
-    return WrongMarks;
+bool WrongMarksOn(Session* S) {
+    return S->WrongMarks;
 }
 
-int ApplyShownStep() {
-    RefreshStep();
-    if (PendingStep == STEP_NONE) return 0;
-    const bool candidates = AnalysisOptions.showCandidates || (Hint.level > 0 && Hint.onCandidates);
-    if (PendingStep != STEP_SINGLES && candidates) {
-        StoreCandidates();    // the eliminations must stay: they go into the pencil marks
-        if (Hint.level > 0) { // the hint goes on, now on the marks
-            Hint.onCandidates = false;
-            Hint.inputs = CurrentInputs();
+int ApplyShownStep(Session* S) {
+    RefreshStep(S);
+    if (S->A->PendingStep == STEP_NONE) return 0;
+    const bool candidates =
+        S->AnalysisOptions.showCandidates || (S->Hint.level > 0 && S->Hint.onCandidates);
+    if (S->A->PendingStep != STEP_SINGLES && candidates) {
+        StoreCandidates(S);      // the eliminations must stay: they go into the pencil marks
+        if (S->Hint.level > 0) { // the hint goes on, now on the marks
+            S->Hint.onCandidates = false;
+            S->Hint.inputs = CurrentInputs(S);
         }
-        RefreshStep(); // the same step, now found on the marks
-        if (PendingStep == STEP_NONE) return 0;
+        RefreshStep(S); // the same step, now found on the marks
+        if (S->A->PendingStep == STEP_NONE) return 0;
     }
     uint8_t board[81];
     DigitMask grid[81];
-    std::memcpy(board, Board, sizeof board);
-    std::memcpy(grid, AnalysisGrid, sizeof grid);
-    ApplyStep(PendingStep, false); // a hint's step leaves the display as the player had it
-    if (std::memcmp(board, Board, sizeof board) == 0 &&
-        std::memcmp(grid, AnalysisGrid, sizeof grid) == 0) {
+    std::memcpy(board, S->Board, sizeof board);
+    std::memcpy(grid, S->A->AnalysisGrid, sizeof grid);
+    ApplyStep(S->A, S->A->PendingStep,
+              false); // a hint's step leaves the display as the player had it
+    if (std::memcmp(board, S->Board, sizeof board) == 0 &&
+        std::memcmp(grid, S->A->AnalysisGrid, sizeof grid) == 0) {
         // Nothing changed (a contradictory single refused as invalid): the same step would
         // come back at every press, so it is dropped until the game changes.
-        ClearStepRecord();
-        PendingStep = STEP_NONE;
-        Settle();
-        ShellRedraw();
+        ClearStepRecord(S->A);
+        S->A->PendingStep = STEP_NONE;
+        Settle(S);
+        ShellRedraw(S);
         return 0;
     }
-    RefreshStep();
-    ShellRedraw();
+    RefreshStep(S);
+    ShellRedraw(S);
     return 1;
 }
 
-void ForgetShownStep(void*, PositionEvent) {
-    ShownValid = false;
-}
-
-void ResetStepViewModule() {
-    Shown = StepInputs{};
-    ShownValid = false;
-    StepText[0] = 0;
-    HintText[0] = 0;
-    Hint = HintRecord{};
-    WrongMarks = false;
+void ForgetShownStep(void* context, PositionEvent) {
+    static_cast<Session*>(context)->ShownValid = false;
 }

@@ -3,18 +3,41 @@
 // words for the line under the board; and the step button that carries it out.
 #pragma once
 #include "model/board.h"
+#include <array>
+#include <cstdint>
+
+struct Session;
+
+// Everything a run of the analysis for the display depends on.
+struct StepInputs {
+    std::array<uint8_t, 81> board, solution;
+    std::array<DigitMask, 81> marks; // the pencil marks, unless the candidates are shown
+    std::array<uint32_t, 4> options; // setupMode, showCandidates, techniques, wrongValues
+    int32_t chainSelection;
+    int showSolution;
+    bool hint;       // a hint is asked for: the analysis runs whatever its display says
+    bool wrongMarks; // "Wrong Pencil Marks"
+    bool operator==(const StepInputs&) const = default;
+};
+
+// The hint asked for, and what the game was when it was asked: a change ends it.
+struct HintRecord {
+    int level;         // 0 none, 1..3
+    bool onCandidates; // no pencil marks in use: the computed candidates are analysed
+    StepInputs inputs;
+};
 
 // Brings PendingStep, StepMarks, the ChainDisplayList and (with the candidates shown) the
 // CandidateGrid up to date with the game, running the analysis only when its input changed
 // since the last run. Every operation of the control layer that may change the game ends with
 // it; a front end that changes the game directly calls it before drawing.
-void RefreshStep();
+void RefreshStep(Session* S);
 
 // The line under the board: on a first start, until the first entry, how entry works;
 // otherwise the step shown in words, "" when there is none (or the analysis display is off).
 // A hint asked for comes first: with the analysis display off, its first level at levels 1
 // and 2, the step in words at level 3.
-const char* StepLineText();
+const char* StepLineText(Session* S);
 
 // Command "Hint": the next level of the hint, up to 3. Level 1 names the technique and where to
 // look, level 2 also draws the step on the board, level 3 states it in full; the step button
@@ -23,28 +46,26 @@ const char* StepLineText();
 // The pencil marks are analysed when any open cell has some, the computed candidates
 // otherwise. Any change of the position, the marks or the options ends the hint. Returns the
 // level now shown, 0 when refused.
-int AskHint();
+int AskHint(Session* S);
 // The level of the hint shown, 0 for none.
-int HintLevel();
+int HintLevel(Session* S);
 // Whether the board draws the step's marks and chains: the analysis display is on, or a hint
 // of level 2 or 3 is shown. Wrong entries and wrong pencil marks are drawn either way.
-bool StepMarksShown();
+bool StepMarksShown(Session* S);
 
 // Command "Wrong Pencil Marks": on or off. While on, each open cell whose pencil marks leave
 // out its digit of the SolutionGrid is marked MARK_WRONG, and (as with "Wrong Values") no step
 // is searched while one is. Not with the computed candidates shown, which hold every digit
 // the entries allow.
-void ToggleWrongMarks();
-bool WrongMarksOn();
+void ToggleWrongMarks(Session* S);
+bool WrongMarksOn(Session* S);
 
 // The step button outside setup mode: carries out the step shown. Eliminations made while the
 // computed candidates are shown would be computed away again, so the candidates first become
 // the pencil marks (as "Store Candidates" does). Returns 1 when the game changed, 0 when no
 // step was shown or the step changed nothing (it is then not shown again until the game
 // changes).
-int ApplyShownStep();
+int ApplyShownStep(Session* S);
 
 // The position observer: the step shown is stale.
-void ForgetShownStep(void* context, PositionEvent event);
-
-void ResetStepViewModule();
+void ForgetShownStep(void* context, PositionEvent event); // context: the Session

@@ -3,6 +3,8 @@
 // rules here deal in cells, digit positions and technique labels only.
 #pragma once
 
+struct Session;
+
 constexpr int LABEL_COUNT = 6; // HS LC GA FC ALS Z under the board
 
 // What a point on the board stands for.
@@ -15,16 +17,16 @@ struct BoardSpot {
 
 // Picks digit index d (digit d + 1) on an empty cell: a mark toggle in pencil-mark mode,
 // otherwise the entry of the digit (written straight into the Board in setup mode).
-void TapDigit(int cell, int d);
+void TapDigit(Session* S, int cell, int d);
 
 // The stylus pressed on a spot: selects its cell; returns that cell or -1.
-int StylusDown(BoardSpot spot);
+int StylusDown(Session* S, BoardSpot spot);
 // A tap-and-hold (or a secondary click) on the cell that StylusDown selected: asks the shell
 // for the digit popup beside it.
-void StylusHold();
+void StylusHold(Session* S);
 // The stylus released on a spot: hides a shown solution, or taps the cell, its digit position
 // or the technique strip.
-void StylusUp(BoardSpot spot);
+void StylusUp(Session* S, BoardSpot spot);
 // The digit popup's pick of digit index d (0..8) for SelectedCell; ignored unless that cell is
 // still empty.
-void PickDigit(int d);
+void PickDigit(Session* S, int d);

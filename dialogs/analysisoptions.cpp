@@ -1,5 +1,6 @@
 // "Analysis Options": one box per technique bit; OK replaces the technique mask.
 #include "control/dialogrules.h"
+#include "control/session.h"
 #include "dialogs/dialogs.h"
 #include "model/hooks.h"
 #include "model/options.h"
@@ -28,7 +29,7 @@ constexpr uint32_t BoxBits() {
 static_assert(BoxBits() == OPTION_BOX_MASK, "a box for every technique the dialog sets");
 } // namespace
 
-int RunAnalysisOptionsDialog(QWidget* owner) {
+int RunAnalysisOptionsDialog(Session* S, QWidget* owner) {
     QDialog dialog(owner);
     dialog.setWindowTitle("Analysis Options");
     auto* layout = new QVBoxLayout(&dialog);
@@ -36,7 +37,7 @@ int RunAnalysisOptionsDialog(QWidget* owner) {
     for (int i = 0; i < 5; i++) {
         boxes[i] = new QCheckBox(BOXES[i].text, &dialog);
         boxes[i]->setObjectName(QString::number(256 + BOXES[i].bit)); // the command-id rule
-        boxes[i]->setChecked(AnalysisOptions.techniques & BOXES[i].bit);
+        boxes[i]->setChecked(S->AnalysisOptions.techniques & BOXES[i].bit);
         layout->addWidget(boxes[i]);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
@@ -48,6 +49,6 @@ int RunAnalysisOptionsDialog(QWidget* owner) {
     uint32_t checked = 0;
     for (int i = 0; i < 5; i++)
         if (boxes[i]->isChecked()) checked |= BOXES[i].bit;
-    AcceptAnalysisOptions(checked);
+    AcceptAnalysisOptions(S, checked);
     return DIALOG_OK;
 }

@@ -37,7 +37,7 @@ QGroupBox* RadioGroup(QDialog* dialog, const char* title, const decltype(LAYOUTS
 }
 } // namespace
 
-int RunBlockEntryDialog(QWidget* owner) {
+int RunBlockEntryDialog(Session* S, QWidget* owner) {
     QDialog dialog(owner);
     dialog.setWindowTitle("Copy Paste");
     auto* grid = new QGridLayout(&dialog);
@@ -65,34 +65,34 @@ int RunBlockEntryDialog(QWidget* owner) {
     grid->addWidget(RadioGroup(&dialog, "Grid", LAYOUTS, layouts), 1, 1);
     grid->addWidget(RadioGroup(&dialog, "Empty Cells", EMPTIES, empties), 2, 1);
 
-    auto show = [edit] {
+    auto show = [S, edit] {
         char text[TEXT_BUFFER_SIZE];
-        BlockEntryText(text);
+        BlockEntryText(S, text);
         edit->setPlainText(QString::fromLatin1(text).replace("\r\n", "\n"));
         edit->selectAll();
     };
-    if (QAbstractButton* b = layouts->button(LayoutRadioId())) b->setChecked(true);
-    if (QAbstractButton* b = empties->button(EmptyRadioId())) b->setChecked(true);
+    if (QAbstractButton* b = layouts->button(LayoutRadioId(S))) b->setChecked(true);
+    if (QAbstractButton* b = empties->button(EmptyRadioId(S))) b->setChecked(true);
     show();
 
     // A radio click rebuilds the format from every checked button and shows the board again.
-    auto reformat = [layouts, empties, show] {
+    auto reformat = [S, layouts, empties, show] {
         uint32_t bits = 0;
         for (QButtonGroup* group : {layouts, empties})
             if (group->checkedId() > 256) bits |= uint32_t(group->checkedId() - 256);
-        AcceptBlockFormat(bits);
+        AcceptBlockFormat(S, bits);
         show();
     };
     QObject::connect(layouts, &QButtonGroup::idClicked, &dialog, reformat);
     QObject::connect(empties, &QButtonGroup::idClicked, &dialog, reformat);
-    QObject::connect(output, &QPushButton::clicked, &dialog, [edit] {
+    QObject::connect(output, &QPushButton::clicked, &dialog, [S, edit] {
         edit->selectAll();
-        CopyBlockEntryText(edit->toPlainText().toUtf8().constData());
+        CopyBlockEntryText(S, edit->toPlainText().toUtf8().constData());
     });
-    QObject::connect(input, &QPushButton::clicked, &dialog, [&dialog, edit] {
+    QObject::connect(input, &QPushButton::clicked, &dialog, [S, &dialog, edit] {
         // The parser reads at most 255 characters of the text, as one block.
         const QString text = edit->toPlainText().left(TEXT_BUFFER_SIZE - 1);
-        AcceptBlockEntryText(text.toUtf8().constData());
+        AcceptBlockEntryText(S, text.toUtf8().constData());
         dialog.done(DIALOG_INPUT);
     });
     QObject::connect(close, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(DIALOG_OK); });

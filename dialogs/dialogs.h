@@ -5,6 +5,8 @@
 #include <QIcon>
 #include <QString>
 
+struct Session;
+
 class QWidget;
 
 // The program's icon at every size it is drawn in.
@@ -13,9 +15,9 @@ QIcon ProgramIcon();
 // A notice with an OK button, captioned with the program's name.
 int RunMessageDialog(QWidget* owner, const QString& text);
 int RunAboutDialog(QWidget* owner);
-int RunGotoDialog(QWidget* owner);
-int RunBlockEntryDialog(QWidget* owner);
-int RunAnalysisOptionsDialog(QWidget* owner);
+int RunGotoDialog(Session* S, QWidget* owner);
+int RunBlockEntryDialog(Session* S, QWidget* owner);
+int RunAnalysisOptionsDialog(Session* S, QWidget* owner);
 
 // The Open or Save dialog for puzzle files ("Text (*.txt)"), starting at proposed (a bare
 // name starts in the documents folder). Returns the full path chosen, or "" when cancelled.

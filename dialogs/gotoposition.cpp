@@ -7,11 +7,11 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 
-int RunGotoDialog(QWidget* owner) {
+int RunGotoDialog(Session* S, QWidget* owner) {
     QDialog dialog(owner);
     dialog.setWindowTitle("Goto Position");
     auto* layout = new QHBoxLayout(&dialog);
-    auto* number = new QLineEdit(QString::number(unsigned(GotoProposedNumber())), &dialog);
+    auto* number = new QLineEdit(QString::number(unsigned(GotoProposedNumber(S))), &dialog);
     number->setObjectName("number");
     number->selectAll();
     layout->addWidget(number);
@@ -19,6 +19,6 @@ int RunGotoDialog(QWidget* owner) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted) return DIALOG_CANCEL;
-    AcceptGotoText(number->text().toUtf8().constData());
+    AcceptGotoText(S, number->text().toUtf8().constData());
     return DIALOG_OK;
 }

@@ -3,8 +3,10 @@
 // combined with the destination by AND (SRCAND) or XOR (SRCINVERT), while cell highlights are
 // plain fills (PATCOPY). The glyph images are coloured once per colour and kept.
 #include "display/paint.h"
+#include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
+#include "control/session.h"
 #include "control/stepview.h"
 #include "exactcover/count.h"
 #include "model/board.h"
@@ -90,16 +92,17 @@ void FillCell(QPainter& p, int x, int y, int size, uint32_t bgr) {
     p.fillRect(QRect(x, y, size, size), ColourOf(bgr));
 }
 
-void DrawChain(QPainter& p, int k) {
+void DrawChain(Session* S, QPainter& p, int k) {
     uint32_t colour = CHAIN_COLOURS[k % 10];
     if (k > 9) colour &= SECOND_ROUND_SHADE;
     const QColor c = ColourOf(colour);
     p.setPen(c);
     p.setBrush(c);
-    const int n = ChainDisplayList.entries[k];
-    if (n < 0 || n >= ChainCount) return;
-    for (int i = ChainTable[n].first; i < ChainTable[n + 1].first && i < CHAIN_NODES_MAX; i++) {
-        const ChainNode& node = ChainNodeTable[i];
+    const int n = S->A->ChainDisplayList.entries[k];
+    if (n < 0 || n >= S->A->ChainCount) return;
+    for (int i = S->A->ChainTable[n].first;
+         i < S->A->ChainTable[n + 1].first && i < CHAIN_NODES_MAX; i++) {
+        const ChainNode& node = S->A->ChainNodeTable[i];
         const int d = std::countr_zero(node.digits), cell = node.cell;
         if (d < 0 || d > 8 || cell < 0 || cell > 80) continue;
         const int x = DigitX(cell, d) - 1, y = DigitY(cell, d) - 1;
@@ -130,17 +133,18 @@ bool LoadBoardGlyphs() {
            load(":/glyphs/labels.xpm", LABEL_COUNT * LABEL_WIDTH, LABEL_HEIGHT, &LabelStrip);
 }
 
-void PaintBoard(QPainter& p, const FocusMarks& focus) {
+void PaintBoard(Session* S, QPainter& p, const FocusMarks& focus) {
     LoadBoardGlyphs();
     p.setRenderHint(QPainter::Antialiasing, false);
-    const AnalysisOptionsRecord& opt = AnalysisOptions;
-    const uint8_t* digits = ShowSolution ? SolutionGrid : Board;
+    const AnalysisOptionsRecord& opt = S->AnalysisOptions;
+    const uint8_t* digits = S->ShowSolution ? S->SolutionGrid : S->Board;
     // The step's marks as shown: a hint's first level keeps them back, all but wrong cells.
-    const bool stepShown = StepMarksShown();
+    const bool stepShown = StepMarksShown(S);
     uint16_t stepMarks[81];
     for (int cell = 0; cell < 81; cell++)
-        stepMarks[cell] =
-            stepShown || (StepMarks[cell] & MARK_KIND) == MARK_WRONG ? StepMarks[cell] : 0;
+        stepMarks[cell] = stepShown || (S->A->StepMarks[cell] & MARK_KIND) == MARK_WRONG
+                              ? S->A->StepMarks[cell]
+                              : 0;
 
     // Grid: one-pixel lines, box lines two pixels, all across the board square.
     const int length = BOARD_LAST - BOARD_FIRST + 1;
@@ -152,18 +156,18 @@ void PaintBoard(QPainter& p, const FocusMarks& focus) {
     // Cell backgrounds: the focus tints, then the step's kinds over them.
     for (int cell = 0; cell < 81; cell++) {
         const int kind = stepMarks[cell] >> 12;
-        const int tint = CellHighlight(focus, cell);
+        const int tint = CellHighlight(S, focus, cell);
         if (stepMarks[cell] && kind < 9)
             FillCell(p, CellX(cell) + 1, CellY(cell) + 1, CELL_INSIDE, CELL_BRUSHES[kind]);
         else if (tint != HIGHLIGHT_NONE)
             FillCell(p, CellX(cell) + 1, CellY(cell) + 1, CELL_INSIDE,
                      tint == HIGHLIGHT_DIGIT ? DIGIT_TINT : UNIT_TINT);
     }
-    const int chains = stepShown ? ChainDisplayList.count : 0;
-    for (int k = 0; k < chains && k < CHAIN_DISPLAY_MAX; k++) DrawChain(p, k);
+    const int chains = stepShown ? S->A->ChainDisplayList.count : 0;
+    for (int k = 0; k < chains && k < CHAIN_DISPLAY_MAX; k++) DrawChain(S, p, k);
 
     // Marks or computed candidates, as the analysis reads them.
-    const DigitMask* marks = opt.showCandidates ? CandidateGrid : MarkGrid;
+    const DigitMask* marks = opt.showCandidates ? S->CandidateGrid : S->MarkGrid;
     const auto AND = QPainter::RasterOp_SourceAndDestination;
     for (int cell = 0; cell < 81; cell++) {
         const int ox = CellX(cell), oy = CellY(cell);
@@ -203,7 +207,7 @@ void PaintBoard(QPainter& p, const FocusMarks& focus) {
                                                    : MARK_COLOUR;
             // A digit of the step on its square, unless the chains themselves show it; else
             // the highlighted digit's marks stand out.
-            if (marked && (stepMarks[cell] >> d & 1) && PendingStep != TECH_CHAINS) {
+            if (marked && (stepMarks[cell] >> d & 1) && S->A->PendingStep != TECH_CHAINS) {
                 FillCell(p, x, y, DIGIT_SQUARE, CELL_BRUSHES[BRUSH_STEP_DIGIT]);
                 colour = STEP_DIGIT_COLOUR;
             } else if (marked && d + 1 == focus.highlightDigit) {
@@ -226,11 +230,11 @@ void PaintBoard(QPainter& p, const FocusMarks& focus) {
     }
 }
 
-QImage RenderBoard(const FocusMarks& focus) {
+QImage RenderBoard(Session* S, const FocusMarks& focus) {
     QImage picture(BOARD_PICTURE_WIDTH, BOARD_PICTURE_HEIGHT, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);
-    PaintBoard(painter, focus);
+    PaintBoard(S, painter, focus);
     return picture;
 }
 

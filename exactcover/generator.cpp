@@ -5,6 +5,7 @@
 // (reproducible runs). Everything a run changes is in its Generator record and the grids given.
 #include "exactcover/generator.h"
 #include "model/board.h"
+#include "model/game.h"
 #include "model/history.h"
 #include <chrono>
 #include <cstring>
@@ -75,9 +76,9 @@ int CreatePuzzleWith(Generator* gen, uint8_t* board, uint8_t* solution, Solution
     return 1;
 }
 
-int CreateGame(Generator* gen) {
-    ResetGame();
-    CreatePuzzle(gen, Board, SolutionGrid);
-    ResetPosition();
+int CreateGame(Game* G, Generator* gen) {
+    ResetGame(G);
+    CreatePuzzle(gen, G->Board, G->SolutionGrid);
+    ResetPosition(G);
     return 1;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <random>
 
+struct Game;
+
 // One generator: its random source and the workspace of its counts (about 18 KB). A fresh
 // record draws from a source seeded from the clock at its first draw; SeedGenerator makes it
 // reproducible. Generators on different records can run on different threads at once.
@@ -27,4 +29,4 @@ using SolutionCounter = int32_t (*)(CountWorkspace* w, const uint8_t* board, int
 int CreatePuzzleWith(Generator* gen, uint8_t* board, uint8_t* solution, SolutionCounter count);
 // A new game with a new puzzle: ResetGame, CreatePuzzle on the Board and the SolutionGrid, and a
 // fresh history. Returns 1.
-int CreateGame(Generator* gen);
+int CreateGame(Game* G, Generator* gen);

@@ -5,6 +5,7 @@
 // Invariant after every reader: Board bytes are 0 or carry a digit 1..9, and outside setup mode
 // 0 <= MovePos <= MoveEnd <= 81 with every record in use naming a cell 0..80 and a digit 1..9.
 #include "files/puzzlefile.h"
+#include "model/game.h"
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/marks.h"
@@ -19,17 +20,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Full path of the open file (UTF-8), "" when none.
-char CurrentFile[PATH_MAX];
-// The collection puzzle on the board (0-based), or -1 when no collection is being browsed.
-int CollectionIndex = -1;
-// The number of puzzles found when the collection was opened.
-int CollectionCount;
-CollectionIndexRecord CollectionLines;
-// Why the last save failed, "" after a save that succeeded (truncated past its size).
-static char SaveErrorText[PATH_MAX + 64];
+// Why the last save failed, "" after a save that succeeded (truncated past its size); like
+// errno, one per thread.
+static thread_local char SaveErrorText[PATH_MAX + 64];
 // Why the last open for reading failed, "" after one that succeeded.
-static char OpenErrorText[PATH_MAX + 64];
+static thread_local char OpenErrorText[PATH_MAX + 64];
 
 // A game holds at most one move per cell.
 static constexpr int MAX_MOVES = 81;
@@ -133,14 +128,14 @@ static bool OpenReader(FileReader* reader, const char* path, FileIdentity* ident
 
 // Reads the next block; false at the end, on a read error (taken as the end) and when the
 // user cancels in the progress report that falls due here.
-static bool Refill(FileReader* r) {
+static bool Refill(Game* G, FileReader* r) {
     r->start += r->filled;
     r->at = r->filled = 0;
     if (r->cancelled || r->start >= r->limit) return false;
     if (r->start >= r->nextReport) {
         r->reported = true;
         r->nextReport += PROGRESS_STEP;
-        if (!ShellProgress(r->start, r->size)) {
+        if (!ShellProgress(G, r->start, r->size)) {
             r->cancelled = true;
             return false;
         }
@@ -156,14 +151,14 @@ static bool Refill(FileReader* r) {
 }
 
 // The next byte, or -1 at the end.
-static inline int NextByte(FileReader* r) {
-    if (r->at == r->filled && !Refill(r)) return -1;
+static inline int NextByte(Game* G, FileReader* r) {
+    if (r->at == r->filled && !Refill(G, r)) return -1;
     return r->block[r->at++];
 }
 
 // The next byte, or 0 at the end of the file, on a read error and for a zero byte.
-static int ReadFileByte(FileReader* r) {
-    const int c = NextByte(r);
+static int ReadFileByte(Game* G, FileReader* r) {
+    const int c = NextByte(G, r);
     return c < 0 ? 0 : c;
 }
 
@@ -185,17 +180,17 @@ static void SeekReader(FileReader* r, int64_t offset) {
 // (one line end) or at a zero byte; the end is read with it. A line longer than max leaves its
 // rest unread and sets *longer (SkipLine reads past it). Returns the number of bytes stored, -1
 // at the end of the file.
-static int ReadTextLine(FileReader* r, uint8_t* buffer, int max, bool* longer) {
+static int ReadTextLine(Game* G, FileReader* r, uint8_t* buffer, int max, bool* longer) {
     int n = 0;
     *longer = false;
-    int c = NextByte(r);
+    int c = NextByte(G, r);
     if (c < 0) {
         buffer[0] = 0;
         return -1;
     }
-    for (; c > 0 && c != '\n'; c = NextByte(r)) {
+    for (; c > 0 && c != '\n'; c = NextByte(G, r)) {
         if (c == '\r') {
-            if ((r->at < r->filled || Refill(r)) && r->block[r->at] == '\n') r->at++;
+            if ((r->at < r->filled || Refill(G, r)) && r->block[r->at] == '\n') r->at++;
             break;
         }
         if (n == max) {
@@ -210,10 +205,10 @@ static int ReadTextLine(FileReader* r, uint8_t* buffer, int max, bool* longer) {
 }
 
 // Reads past the rest of the line and its end.
-static void SkipLine(FileReader* r) {
+static void SkipLine(Game* G, FileReader* r) {
     uint8_t rest[64];
     bool longer = true;
-    while (longer && ReadTextLine(r, rest, int(sizeof rest) - 1, &longer) >= 0) {}
+    while (longer && ReadTextLine(G, r, rest, int(sizeof rest) - 1, &longer) >= 0) {}
 }
 
 // Bytes that stand for a cell in a collection line: digits and the four empty-cell characters.
@@ -256,23 +251,23 @@ static int TakePuzzleLineInBlock(FileReader* r, uint8_t* line, int* length) {
 // Reads the next line of a collection into line (its first 82 bytes; room for 83) with its
 // length there. Returns 1 for a puzzle line (read to its end), 0 for another line (its rest
 // unread), -1 at the end of the file (length 0).
-static int NextCollectionLine(FileReader* r, uint8_t* line, int* length) {
+static int NextCollectionLine(Game* G, FileReader* r, uint8_t* line, int* length) {
     if (TakePuzzleLineInBlock(r, line, length)) return 1;
     bool longer;
-    const int n = ReadTextLine(r, line, 82, &longer);
+    const int n = ReadTextLine(G, r, line, 82, &longer);
     *length = n < 0 ? 0 : n;
     if (n < 81) return n < 0 ? -1 : 0;
     for (int i = 0; i < 81; i++)
         if (!IsPuzzleCharacter(line[i])) return 0;
     if (n == 82 && !IsSeparator(line[81])) return 0;
-    if (longer) SkipLine(r); // the rating, name or comment
+    if (longer) SkipLine(G, r); // the rating, name or comment
     return 1;
 }
 
 // To the first line: past a UTF-8 byte-order mark when the file starts with one.
-static void SkipByteOrderMark(FileReader* r) {
+static void SkipByteOrderMark(Game* G, FileReader* r) {
     SeekReader(r, 0);
-    if (NextByte(r) == 0xEF && NextByte(r) == 0xBB && NextByte(r) == 0xBF) return;
+    if (NextByte(G, r) == 0xEF && NextByte(G, r) == 0xBB && NextByte(G, r) == 0xBF) return;
     SeekReader(r, 0);
 }
 
@@ -294,30 +289,30 @@ static bool SameFile(const FileIdentity& a, const FileIdentity& b) {
            a.modified == b.modified;
 }
 
-int IndexCollection(CollectionIndexRecord* index, const char* path) {
+int IndexCollection(Game* G, CollectionIndexRecord* index, const char* path) {
     FileReader r;
     CollectionIndexRecord scan; // index stays as it is until the scan is complete
     if (!OpenReader(&r, path, &scan.file)) return -2;
     const int64_t started = RealTimeNs();
     r.limit = scan.file.size; // a file growing while it is read ends where it stood
     if (r.size >= PROGRESS_STEP) r.nextReport = PROGRESS_STEP;
-    SkipByteOrderMark(&r);
+    SkipByteOrderMark(G, &r);
     uint8_t line[83]; // the count touches no shared buffer, so it may run on any thread
     int length;
     for (int64_t at = ReaderOffset(&r); scan.count < INT_MAX - 1; at = ReaderOffset(&r)) {
-        if (NextCollectionLine(&r, line, &length) != 1) break; // any other line ends the run
+        if (NextCollectionLine(G, &r, line, &length) != 1) break; // any other line ends the run
         AddIndexEntry(&scan, at);
         scan.count++;
     }
     close(r.fd);
     if (r.cancelled) return -1;
-    if (r.reported) ShellProgress(r.size, r.size); // done: a progress dialog may close
+    if (r.reported) ShellProgress(G, r.size, r.size); // done: a progress dialog may close
     scan.trusted = scan.file.modified < started - SETTLED_NS;
     *index = scan;
     return scan.count;
 }
 
-int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line,
+int ReadCollectionLine(Game* G, const CollectionIndexRecord* index, const char* path, int line,
                        uint8_t* out) {
     FileReader r;
     FileIdentity file;
@@ -331,38 +326,38 @@ int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int
         SeekReader(&r, index->offsets[entry]);
         n = entry * index->every;
     } else {
-        SkipByteOrderMark(&r);
+        SkipByteOrderMark(G, &r);
     }
     int length = 0;
     for (;; n++)
-        if (NextCollectionLine(&r, out, &length) != 1 || n == line) break;
+        if (NextCollectionLine(G, &r, out, &length) != 1 || n == line) break;
     close(r.fd);
     return length;
 }
 
-int CountCollection(const char* path) {
-    const int count = IndexCollection(&CollectionLines, path);
+int CountCollection(Game* G, const char* path) {
+    const int count = IndexCollection(G, &G->CollectionLines, path);
     if (count == -1) return -1; // cancelled
     if (count <= 1) return 0;   // one puzzle is no collection; -2: cannot be opened
     return count;
 }
 
-int LoadCollectionEntry(const char* path, int line, int count) {
+int LoadCollectionEntry(Game* G, const char* path, int line, int count) {
     uint8_t text[LINE_BUFFER_SIZE];
-    const int length = ReadCollectionLine(&CollectionLines, path, line < 0 ? 0 : line, text);
+    const int length = ReadCollectionLine(G, &G->CollectionLines, path, line < 0 ? 0 : line, text);
     if (length < 0) return 0; // cannot be opened: the board stays
-    MovePos = line;
-    MoveEnd = count;
-    ResetGame();
+    G->MovePos = line;
+    G->MoveEnd = count;
+    ResetGame(G);
     if (length < 81) return 0;
-    AnalysisOptions.setupMode = 1;
+    G->AnalysisOptions.setupMode = 1;
     for (int i = 0; i < 81; i++) {
         uint8_t c = text[i];
         // '-', '0', '.', 'x' and every other byte that is not a digit leave the cell empty
-        Board[i] = (c >= '1' && c <= '9') ? uint8_t((c - '0') | CELL_ENTERED) : 0;
+        G->Board[i] = (c >= '1' && c <= '9') ? uint8_t((c - '0') | CELL_ENTERED) : 0;
     }
-    RefreshPosition();
-    ShellSetTitle();
+    RefreshPosition(G);
+    ShellSetTitle(G);
     return 1;
 }
 
@@ -381,59 +376,59 @@ static DigitMask ParseMarkRecord(const uint8_t* record) {
 // A record whose cell falls outside 0..80 is ignored, and so is one whose digit byte is not
 // '1'..'9' (the program never writes another) and any record past the 81st: a game fills each
 // cell at most once, so no saved game holds more. What is kept can always be replayed.
-static void CloseMoveRecord(const uint8_t* record, bool* marker) {
+static void CloseMoveRecord(Game* G, const uint8_t* record, bool* marker) {
     const int cell = 9 * (record[5] - '1') + (record[7] - '1');
     const int digit = record[11] - '0';
-    if (cell < 0 || cell > 80 || digit < 1 || digit > 9 || MoveEnd >= MAX_MOVES) return;
-    if (!*marker && Board[cell] == digit) Board[cell] |= CELL_ENTERED; // applied: an entry
-    MoveHistory[MoveEnd] = MoveRecord((digit | CELL_ENTERED) + 256 * cell);
-    MoveEnd++;
+    if (cell < 0 || cell > 80 || digit < 1 || digit > 9 || G->MoveEnd >= MAX_MOVES) return;
+    if (!*marker && G->Board[cell] == digit) G->Board[cell] |= CELL_ENTERED; // applied: an entry
+    G->MoveHistory[G->MoveEnd] = MoveRecord((digit | CELL_ENTERED) + 256 * cell);
+    G->MoveEnd++;
     if (record[3] == '>') { // the first move not applied
-        MovePos = MoveEnd - 1;
+        G->MovePos = G->MoveEnd - 1;
         *marker = true;
     }
 }
 
-int LoadGameFile(const char* path) {
+int LoadGameFile(Game* G, const char* path) {
     FileReader file;
     if (!OpenReader(&file, path, nullptr)) return 0;
     file.limit = GAME_READ_LIMIT; // a huge file that is no saved game cannot hold the window
-    ResetGame();
+    ResetGame(G);
 
     // Puzzle block: digits are givens, '0' and '.' (and '-' with EMPTY_DASHES) empty cells,
     // everything else (line ends of either kind included) is layout and skipped.
-    const bool dashes = AnalysisOptions.blockFormat & EMPTY_DASHES;
+    const bool dashes = G->AnalysisOptions.blockFormat & EMPTY_DASHES;
     bool ended = false;
     for (int n = 0; n < 81;) {
-        int c = ReadFileByte(&file);
+        int c = ReadFileByte(G, &file);
         if (c == 0) {
             ended = true; // the end of the file, or a zero byte, ends the whole reader
             break;
         }
         if (c == '0' || c == '.' || (c == '-' && dashes))
-            Board[n++] = 0;
+            G->Board[n++] = 0;
         else if (c >= '1' && c <= '9')
-            Board[n++] = uint8_t(c - '0');
+            G->Board[n++] = uint8_t(c - '0');
     }
 
     uint8_t field[LINE_BUFFER_SIZE]; // the record being collected
     // Records: k counts the bytes collected since '[' or '{' (-1 outside a record).
-    MoveEnd = 0;
+    G->MoveEnd = 0;
     bool marker = false;
     int k = -1;
     int m = 0;
     while (!ended) {
-        int c = ReadFileByte(&file);
+        int c = ReadFileByte(G, &file);
         if (c == 0) break;
         if (c < 32) continue;
         if (c == ']') {
-            if (k == 12) CloseMoveRecord(field, &marker);
+            if (k == 12) CloseMoveRecord(G, field, &marker);
             k = -1;
             continue;
         }
         if (c == '}') {
             if (k == 10 && m < 81) { // more than 81 mark records: the rest are ignored
-                MarkGrid[m] = MarkSnapshot[m] = ParseMarkRecord(field);
+                G->MarkGrid[m] = G->MarkSnapshot[m] = ParseMarkRecord(field);
                 m++;
             }
             k = -1;
@@ -445,21 +440,21 @@ int LoadGameFile(const char* path) {
             if (k <= LINE_BUFFER_SIZE) k++; // an overlong field never closes a record
         }
     }
-    if (m > 0) SavedMarks[0] = NO_SAVED_MARKS;
+    if (m > 0) G->SavedMarks[0] = NO_SAVED_MARKS;
     close(file.fd);
 
-    if (!marker) MovePos = MoveEnd; // every move counts as applied
-    RefreshPosition();
-    if (MovePos > 0) ShowMoveText(MovePos - 1, MoveHistory[MovePos - 1] >> 8);
+    if (!marker) G->MovePos = G->MoveEnd; // every move counts as applied
+    RefreshPosition(G);
+    if (G->MovePos > 0) ShowMoveText(G, G->MovePos - 1, G->MoveHistory[G->MovePos - 1] >> 8);
     return m + 1;
 }
 
-int FormatPuzzleBlock(uint8_t* out) {
-    const uint32_t format = AnalysisOptions.blockFormat;
+int FormatPuzzleBlock(Game* G, uint8_t* out) {
+    const uint32_t format = G->AnalysisOptions.blockFormat;
     const char empty = (format & EMPTY_NULLS) ? '0' : (format & EMPTY_DOTS) ? '.' : '-';
     int n = 0;
     for (int i = 0; i < 81; i++) {
-        int d = Board[i] & CELL_DIGIT;
+        int d = G->Board[i] & CELL_DIGIT;
         out[n++] = uint8_t(d ? '0' + d : empty);
         if (i % 9 == 8) {
             out[n++] = '\r';
@@ -475,12 +470,12 @@ int FormatPuzzleBlock(uint8_t* out) {
     return n;
 }
 
-int FormatMarkRecord(int cell, uint8_t* out) {
-    const uint8_t byte = Board[cell];
+int FormatMarkRecord(Game* G, int cell, uint8_t* out) {
+    const uint8_t byte = G->Board[cell];
     out[0] = '{';
     if (byte == 0) {
         for (int i = 1; i <= 9; i++)
-            out[i] = uint8_t((MarkGrid[cell] >> (i - 1) & 1) ? '0' + i : '.');
+            out[i] = uint8_t((G->MarkGrid[cell] >> (i - 1) & 1) ? '0' + i : '.');
     } else {
         std::memset(out + 1, ' ', 9);
         out[5] = uint8_t('0' + (byte & CELL_DIGIT));
@@ -720,30 +715,30 @@ int ReplaceFile(const char* path, const uint8_t* data, int size, int newMode) {
     return error ? ReportSaveError(path, error) : 1;
 }
 
-int SaveGameFile(const char* path) {
+int SaveGameFile(Game* G, const char* path) {
     uint8_t image[SAVE_MAX];
-    int n = FormatPuzzleBlock(image);
+    int n = FormatPuzzleBlock(G, image);
 
-    const int moves = MoveEnd < MAX_MOVES ? MoveEnd : MAX_MOVES;
+    const int moves = G->MoveEnd < MAX_MOVES ? G->MoveEnd : MAX_MOVES;
     for (int j = 0; j < moves; j++) {
-        const MoveRecord r = MoveHistory[j];
+        const MoveRecord r = G->MoveHistory[j];
         const int cell = r >> 8, number = j + 1; // number < 100: at most 81 moves
         // "[%2d R%cC%c = %c]\r\n"
         uint8_t* record = image + n;
         std::memcpy(record, "[   R.C. = .]\r\n", MOVE_RECORD_SIZE);
         if (number >= 10) record[1] = uint8_t('0' + number / 10);
         record[2] = uint8_t('0' + number % 10);
-        if (j == MovePos) record[3] = '>'; // the first move not applied
+        if (j == G->MovePos) record[3] = '>'; // the first move not applied
         record[5] = uint8_t('1' + cell / 9);
         record[7] = uint8_t('1' + cell % 9);
         record[11] = uint8_t('0' + (r & 15));
         n += MOVE_RECORD_SIZE;
     }
 
-    if (AnalysisOptions.showCandidates == 0) {
+    if (G->AnalysisOptions.showCandidates == 0) {
         for (int i = 0; i < 81; i++) {
             uint8_t* record = image + n;
-            int size = FormatMarkRecord(i, record);
+            int size = FormatMarkRecord(G, i, record);
             if (i % 9 == 8) {
                 record[size++] = '\r';
                 record[size++] = '\n';
@@ -759,64 +754,55 @@ void DefaultSaveName(int year, int month, int day, char* out) {
     std::snprintf(out, 10, "Pzl%02d%02d%02d", twoDigits(year), twoDigits(month), twoDigits(day));
 }
 
-int ReopenCollection() {
-    if (CurrentFile[0] && CollectionIndex >= 0) {
-        const int pos = MovePos, end = MoveEnd;
-        if (LoadCollectionEntry(CurrentFile, CollectionIndex, CollectionCount) > 0) {
-            ShellSetTitle();
+int ReopenCollection(Game* G) {
+    if (G->CurrentFile[0] && G->CollectionIndex >= 0) {
+        const int pos = G->MovePos, end = G->MoveEnd;
+        if (LoadCollectionEntry(G, G->CurrentFile, G->CollectionIndex, G->CollectionCount) > 0) {
+            ShellSetTitle(G);
             return 1;
         }
         // The caller goes on as "Open Puzzle(s)..."; the history keeps its own counters.
-        MovePos = pos;
-        MoveEnd = end;
+        G->MovePos = pos;
+        G->MoveEnd = end;
     }
     return 0;
 }
 
 // Loads the collection puzzle MovePos after a navigation step.
-static void LoadBrowsedPuzzle() {
-    CollectionIndex = MovePos;
-    CollectionCount = MoveEnd;
-    LoadCollectionEntry(CurrentFile, CollectionIndex, CollectionCount);
+static void LoadBrowsedPuzzle(Game* G) {
+    G->CollectionIndex = G->MovePos;
+    G->CollectionCount = G->MoveEnd;
+    LoadCollectionEntry(G, G->CurrentFile, G->CollectionIndex, G->CollectionCount);
 }
 
-int BrowseCollection(NavButton button) {
+int BrowseCollection(Game* G, NavButton button) {
     // Without a collection there is nothing to browse (the board being set up stays).
-    if (CollectionIndex < 0) return -1;
+    if (G->CollectionIndex < 0) return -1;
     switch (button) {
     case NavButton::Undo:
-        MovePos = MovePos > 0 ? MovePos - 1 : 0;
+        G->MovePos = G->MovePos > 0 ? G->MovePos - 1 : 0;
         break;
     case NavButton::Redo:
-        if (MovePos < MoveEnd - 1) MovePos++;
+        if (G->MovePos < G->MoveEnd - 1) G->MovePos++;
         break;
     case NavButton::GoToStart:
-        MovePos = 0;
+        G->MovePos = 0;
         break;
     case NavButton::GoToEnd:
-        if (MovePos >= MoveEnd - 1) return 0; // on the last puzzle: "Goto Position"
-        MovePos = MoveEnd - 1;
+        if (G->MovePos >= G->MoveEnd - 1) return 0; // on the last puzzle: "Goto Position"
+        G->MovePos = G->MoveEnd - 1;
         break;
     }
-    LoadBrowsedPuzzle();
+    LoadBrowsedPuzzle(G);
     return 1;
 }
 
-int GotoCollectionPuzzle(int number) {
-    if (CollectionIndex < 0 || CollectionCount < 1) return 0;
+int GotoCollectionPuzzle(Game* G, int number) {
+    if (G->CollectionIndex < 0 || G->CollectionCount < 1) return 0;
     // A number outside 1..count goes to the nearest end.
     if (number < 1) number = 1;
-    if (number > CollectionCount) number = CollectionCount;
-    MovePos = number - 1;
-    LoadBrowsedPuzzle();
+    if (number > G->CollectionCount) number = G->CollectionCount;
+    G->MovePos = number - 1;
+    LoadBrowsedPuzzle(G);
     return 1;
-}
-
-void ResetPuzzleFileModule() {
-    std::memset(CurrentFile, 0, sizeof CurrentFile);
-    CollectionIndex = -1;
-    CollectionCount = 0;
-    CollectionLines = CollectionIndexRecord{};
-    SaveErrorText[0] = 0;
-    OpenErrorText[0] = 0;
 }

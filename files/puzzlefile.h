@@ -3,21 +3,15 @@
 // a chosen file checks the puzzle, so it is the session's: control/session.h).
 #pragma once
 #include "model/board.h"
+#include "model/game.h"
 #include "model/hooks.h"
 #include <climits>
 #include <cstdint>
 
-constexpr int LINE_BUFFER_SIZE = 256; // one file line or record field; the rest is never stored
-extern char CurrentFile[PATH_MAX];    // UTF-8, empty when none
-extern int CollectionIndex;           // collection puzzle shown, -1 when none
-extern int CollectionCount;
+struct Game;
 
-// What tells one file from another, and a file from itself after it changed.
-struct FileIdentity {
-    uint64_t device = 0, inode = 0;
-    int64_t size = -1;    // bytes; -1: no file
-    int64_t modified = 0; // nanoseconds since 1970
-};
+constexpr int LINE_BUFFER_SIZE = 256; // one file line or record field; the rest is never stored
+
 // Opens an existing regular file for reading without waiting on the other end of a pipe or
 // device; anything but a regular file is refused. Returns the descriptor (blocking, closed on
 // exec), its identity in identity (may be null); -1 when refused, with LastOpenError set and
@@ -26,22 +20,6 @@ int OpenForReading(const char* path, FileIdentity* identity);
 // Why the last OpenForReading failed: "cannot open PATH: REASON"; "" after one that succeeded.
 const char* LastOpenError();
 
-// Where the lines of a counted collection start, so that any puzzle is reached without reading
-// all those before it: the offset of every every-th line, every doubling whenever the table is
-// full, so it stays this size for a file of any length.
-constexpr int COLLECTION_INDEX_SLOTS = 4096;
-struct CollectionIndexRecord {
-    FileIdentity file;    // the file counted (size -1: none)
-    bool trusted = false; // the file had not changed for a while when counted, so a change
-                          // after the count cannot leave the same identity behind
-    int count = 0;        // puzzle lines from the start of the file
-    int every = 1;        // offsets[i]: where line i * every starts
-    int entries = 0;
-    int64_t offsets[COLLECTION_INDEX_SLOTS] = {};
-};
-// The index of the collection counted last (the open one).
-extern CollectionIndexRecord CollectionLines;
-
 // A collection is the run of puzzle lines from the start of a file (after a UTF-8 byte-order
 // mark, if any): 81 characters '1'-'9' (digits) or '.', '0', '-', 'x' (empty cells), then the
 // line end, or a blank, tab, ',', ';' or '#' and any text. A line ends at LF, CR or CR LF.
@@ -49,31 +27,31 @@ extern CollectionIndexRecord CollectionLines;
 // ShellProgress (bytes read, file size) every 4 MiB, and once more with (size, size) when the
 // count is done; no other shared state is touched but LastOpenError. Returns the count; -1 when the
 // user cancelled, -2 when the file cannot be opened (index unchanged in both cases).
-int IndexCollection(CollectionIndexRecord* index, const char* path);
+int IndexCollection(Game* G, CollectionIndexRecord* index, const char* path);
 // Reads line `line` of the run into out (LINE_BUFFER_SIZE bytes; its first 82 bytes), straight from
 // the nearest indexed line when index was made from this file unchanged, else reading from the
 // start; when the run ends earlier, the line that ends it is read instead. Returns the line's
 // length as stored (a line of at least 81 can be loaded), 0 past the end of the file, -1 when the
 // file cannot be opened (LastOpenError).
-int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line,
+int ReadCollectionLine(Game* G, const CollectionIndexRecord* index, const char* path, int line,
                        uint8_t* out);
 // Counts and indexes the collection (CollectionLines): the count if at least 2, 0 when not a
 // collection or not readable, -1 when the user cancelled (nothing changed).
-int CountCollection(const char* path);
+int CountCollection(Game* G, const char* path);
 // Loads puzzle line (0-based) of a collection of count puzzles in setup mode, where the history
 // counters show the collection position (MovePos = line, MoveEnd = count): 1, or 0 when there
 // was no such line (the game is cleared) or the file cannot be opened (nothing changed).
-int LoadCollectionEntry(const char* path, int line, int count);
+int LoadCollectionEntry(Game* G, const char* path, int line, int count);
 // Loads a saved game from the first MiB of the file: 0 when the file cannot be opened (nothing
 // changed; LastOpenError), else the mark records read plus 1.
-int LoadGameFile(const char* path);
+int LoadGameFile(Game* G, const char* path);
 // Writes the game through ReplaceFile: 1 when written, 0 when not (LastSaveError says why).
-int SaveGameFile(const char* path);
+int SaveGameFile(Game* G, const char* path);
 // The 12-byte mark record of a cell at the start of out; returns 12.
-int FormatMarkRecord(int cell, uint8_t* out);
+int FormatMarkRecord(Game* G, int cell, uint8_t* out);
 // The puzzle block of a saved game (nine rows, CR LF, 3x3 spacing) into out (at most 128
 // bytes); its length.
-int FormatPuzzleBlock(uint8_t* out);
+int FormatPuzzleBlock(Game* G, uint8_t* out);
 // Permissions of a file that a save creates (the umask applies); a file replaced keeps its own.
 constexpr int FILE_MODE_SHARED = 0666;  // saved games
 constexpr int FILE_MODE_PRIVATE = 0600; // the settings file: the user's session
@@ -96,11 +74,10 @@ int ReportSaveError(const char* path, int error);
 void DefaultSaveName(int year, int month, int day, char* out);
 
 // Commands on the open file (the dialog belongs to the shell).
-int ReopenCollection(); // 113: 1 when the collection puzzle was reloaded, else 0 (go on as 110)
+int ReopenCollection(
+    Game* G); // 113: 1 when the collection puzzle was reloaded, else 0 (go on as 110)
 // A navigation button in setup mode: 1 when the collection moved, 0 for GoToEnd on the last
 // puzzle (the caller opens "Goto Position"), -1 when no collection is being browsed.
-int BrowseCollection(NavButton button);
+int BrowseCollection(Game* G, NavButton button);
 // "Goto Position": number 1-based, held to 1..CollectionCount; 1 loaded, 0 nothing browsed.
-int GotoCollectionPuzzle(int number);
-
-void ResetPuzzleFileModule();
+int GotoCollectionPuzzle(Game* G, int number);

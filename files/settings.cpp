@@ -5,6 +5,7 @@
 // (cell bytes 0 or a digit 1..9, marks within 0x1FF, a history that can be replayed).
 #include "files/settings.h"
 #include "files/puzzlefile.h"
+#include "model/game.h"
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/marks.h"
@@ -70,65 +71,66 @@ static uint32_t Get32(const uint8_t* p) {
 }
 
 // The present state as the 603 bytes of the file.
-static void EncodeSettings(uint8_t* image) {
+static void EncodeSettings(Game* G, uint8_t* image) {
     std::memset(image, 0, SETTINGS_SIZE);
     image[0] = SETTINGS_VERSION;
-    std::memcpy(image + OFFSET_BOARD, Board, 81);
-    for (int i = 0; i < HISTORY_SLOTS; i++) Put16(image + OFFSET_HISTORY + 2 * i, MoveHistory[i]);
-    Put16(image + OFFSET_MOVE_POS, unsigned(MovePos));
-    Put16(image + OFFSET_MOVE_END, unsigned(MoveEnd));
-    for (int i = 0; i < 81; i++) Put16(image + OFFSET_MARKS + 2 * i, MarkGrid[i]);
+    std::memcpy(image + OFFSET_BOARD, G->Board, 81);
+    for (int i = 0; i < HISTORY_SLOTS; i++)
+        Put16(image + OFFSET_HISTORY + 2 * i, G->MoveHistory[i]);
+    Put16(image + OFFSET_MOVE_POS, unsigned(G->MovePos));
+    Put16(image + OFFSET_MOVE_END, unsigned(G->MoveEnd));
+    for (int i = 0; i < 81; i++) Put16(image + OFFSET_MARKS + 2 * i, G->MarkGrid[i]);
     uint32_t words[16];
-    std::memcpy(words, &AnalysisOptions, sizeof words);
+    std::memcpy(words, &G->AnalysisOptions, sizeof words);
     for (int i = 0; i < 16; i++) Put32(image + OFFSET_OPTIONS + 4 * i, words[i]);
 }
 
-static void DecodeSettings(const uint8_t* image) {
-    std::memcpy(Board, image + OFFSET_BOARD, 81);
+static void DecodeSettings(Game* G, const uint8_t* image) {
+    std::memcpy(G->Board, image + OFFSET_BOARD, 81);
     for (int i = 0; i < HISTORY_SLOTS; i++)
-        MoveHistory[i] = MoveRecord(Get16(image + OFFSET_HISTORY + 2 * i));
-    MovePos = int(Get16(image + OFFSET_MOVE_POS)); // widened without sign
-    MoveEnd = int(Get16(image + OFFSET_MOVE_END));
-    for (int i = 0; i < 81; i++) MarkGrid[i] = DigitMask(Get16(image + OFFSET_MARKS + 2 * i));
+        G->MoveHistory[i] = MoveRecord(Get16(image + OFFSET_HISTORY + 2 * i));
+    G->MovePos = int(Get16(image + OFFSET_MOVE_POS)); // widened without sign
+    G->MoveEnd = int(Get16(image + OFFSET_MOVE_END));
+    for (int i = 0; i < 81; i++) G->MarkGrid[i] = DigitMask(Get16(image + OFFSET_MARKS + 2 * i));
     uint32_t words[16];
     for (int i = 0; i < 16; i++) words[i] = Get32(image + OFFSET_OPTIONS + 4 * i);
-    std::memcpy(&AnalysisOptions, words, sizeof words);
+    std::memcpy(&G->AnalysisOptions, words, sizeof words);
 }
 
 // Brings what a damaged or hand-edited file may hold into the ranges the program indexes with.
 // Every file the program writes passes unchanged.
-static void KeepStateInRange() {
+static void KeepStateInRange(Game* G) {
     // A cell byte without a digit 1..9 in its low bits is an empty cell.
-    for (uint8_t& cell : Board) {
+    for (uint8_t& cell : G->Board) {
         int d = cell & CELL_DIGIT;
         if (d == 0 || d > 9) cell = 0;
     }
     // Marks hold digits 1..9 only (0xFFFF stays free as the "nothing saved" sentinel).
-    for (DigitMask& marks : MarkGrid) marks &= ALL_DIGITS;
+    for (DigitMask& marks : G->MarkGrid) marks &= ALL_DIGITS;
     // setupMode decides what MovePos and MoveEnd mean, so every reader of it must agree: any
     // non-zero value is setup mode.
-    AnalysisOptions.setupMode = AnalysisOptions.setupMode != 0;
-    if (AnalysisOptions.setupMode) return; // they hold a collection position and count
+    G->AnalysisOptions.setupMode = G->AnalysisOptions.setupMode != 0;
+    if (G->AnalysisOptions.setupMode) return; // they hold a collection position and count
 
     // Solving: 0 <= MovePos <= MoveEnd <= 81, and every record in use names a cell 0..80 and
     // a digit 1..9; other records are dropped and the position moves down with them.
-    int end = MoveEnd < 81 ? MoveEnd : 81;
-    int pos = MovePos < end ? MovePos : end;
+    int end = G->MoveEnd < 81 ? G->MoveEnd : 81;
+    int pos = G->MovePos < end ? G->MovePos : end;
     int kept = 0, keptApplied = 0;
     for (int j = 0; j < end; j++) {
-        MoveRecord r = MoveHistory[j];
+        MoveRecord r = G->MoveHistory[j];
         int d = r & CELL_DIGIT;
         if ((r >> 8) > 80 || d == 0 || d > 9) continue;
-        MoveHistory[kept++] = r;
+        G->MoveHistory[kept++] = r;
         if (j < pos) keptApplied++;
     }
-    MoveEnd = kept;
-    MovePos = keptApplied;
+    G->MoveEnd = kept;
+    G->MovePos = keptApplied;
 }
 
 // Reads the file: 1 when read, absent, or of another version (ignored); 0 when it is there but
 // cannot be read (LastOpenError says why).
-static int ReadSettingsFile(const char* path) {
+static int ReadSettingsFile(Game* G, const char* path) {
     const int fd = OpenForReading(path, nullptr);
     if (fd < 0) return errno == ENOENT;
     uint8_t data[SETTINGS_SIZE];
@@ -142,26 +144,26 @@ static int ReadSettingsFile(const char* path) {
     close(fd);
     if (got < 1 || data[0] != SETTINGS_VERSION) return 1; // another version: ignored
     uint8_t image[SETTINGS_SIZE];
-    EncodeSettings(image); // fields the file does not reach keep their present values
+    EncodeSettings(G, image); // fields the file does not reach keep their present values
     std::memcpy(image, data, got);
-    DecodeSettings(image);
-    KeepStateInRange();
+    DecodeSettings(G, image);
+    KeepStateInRange(G);
 
-    LoadMarksAsTheyAre();
-    RefreshPosition();
-    if (MovePos > 0) {
+    LoadMarksAsTheyAre(G);
+    RefreshPosition(G);
+    if (G->MovePos > 0) {
         // In setup mode MovePos is a collection position and may lie past the history.
-        int cell = MovePos <= HISTORY_SLOTS ? MoveHistory[MovePos - 1] >> 8 : -1;
-        ShowMoveText(MovePos - 1, cell);
+        int cell = G->MovePos <= HISTORY_SLOTS ? G->MoveHistory[G->MovePos - 1] >> 8 : -1;
+        ShowMoveText(G, G->MovePos - 1, cell);
     }
-    ShellUpdateToggleButtons();
+    ShellUpdateToggleButtons(G);
     return 1;
 }
 
 // Writes the file, creating its folder: 1, or 0 with LastSaveError set.
-static int WriteSettingsFile(const char* path) {
+static int WriteSettingsFile(Game* G, const char* path) {
     uint8_t image[SETTINGS_SIZE];
-    EncodeSettings(image);
+    EncodeSettings(G, image);
     std::error_code error;
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, error);
@@ -169,19 +171,19 @@ static int WriteSettingsFile(const char* path) {
     return ReplaceFile(path, image, SETTINGS_SIZE, FILE_MODE_PRIVATE);
 }
 
-int LoadSettings() {
+int LoadSettings(Game* G) {
     const std::string path = SettingsPath();
     if (path.empty()) return -1;
-    const int read = ReadSettingsFile(path.c_str());
+    const int read = ReadSettingsFile(G, path.c_str());
     Unreadable = read ? "" : path;
     return read;
 }
 
-int SaveSettings() {
+int SaveSettings(Game* G) {
     const std::string path = SettingsPath();
     if (path.empty()) return -1;
     if (path == Unreadable) return -1; // a session there that could not be read is kept
-    return WriteSettingsFile(path.c_str());
+    return WriteSettingsFile(G, path.c_str());
 }
 
 // The side file of the view settings: the settings path with its ".ini" replaced by "-view.ini"

@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+struct Game;
+
 constexpr int SETTINGS_SIZE = 603;
 constexpr int SETTINGS_VERSION = 1;
 
@@ -14,10 +16,10 @@ void SetSettingsPath(const char* path);
 // nothing), 0 when the file is there but cannot be read (LastOpenError in puzzlefile.h says
 // why): the program then runs with its defaults, and the file is never written over; -1 when
 // there is nowhere to keep the file.
-int LoadSettings();
+int LoadSettings(Game* G);
 // Writes the file (at exit), private to the user. Returns 1 when written, 0 when it failed with
 // LastSaveError set, -1 when there is nowhere to keep the file or it is that unreadable one.
-int SaveSettings();
+int SaveSettings(Game* G);
 
 // The desktop program's view, kept in a side file of text lines ("HighlightDigit=1", "Zoom=3")
 // beside the settings file, whose 603 bytes stay as they are.

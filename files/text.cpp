@@ -3,6 +3,7 @@
 // ReadPuzzleLine is the strict reader of one-line puzzles that the command lines share.
 #include "files/text.h"
 #include "model/board.h"
+#include "model/game.h"
 #include "model/options.h"
 #include <cstdio>
 #include <cstring>
@@ -13,8 +14,8 @@ static constexpr uint32_t LAYOUT_BOXES = LAYOUT_3X3 | LAYOUT_RULED;
 // Longest text: LAYOUT_RULED, 9 rows of 11 characters, 8 line ends and 2 rule lines with theirs.
 static_assert(9 * 11 + 8 * 2 + 2 * (11 + 2) == 141);
 
-void FormatPuzzleText(char* text) {
-    const uint32_t format = AnalysisOptions.blockFormat;
+void FormatPuzzleText(Game* G, char* text) {
+    const uint32_t format = G->AnalysisOptions.blockFormat;
     int n = 0;
     for (int i = 0; i < 81; i++) {
         if (i > 0 && (format & LAYOUT_LINES)) {
@@ -33,7 +34,7 @@ void FormatPuzzleText(char* text) {
                 text[n++] = (format & LAYOUT_RULED) ? '|' : ' ';
             }
         }
-        int d = Board[i] & CELL_DIGIT;
+        int d = G->Board[i] & CELL_DIGIT;
         if (d != 0)
             text[n++] = char('0' + d);
         else if (format & EMPTY_NULLS)
@@ -46,19 +47,19 @@ void FormatPuzzleText(char* text) {
     text[n] = 0;
 }
 
-void ParsePuzzleText(const char* text) {
-    const bool dashes = AnalysisOptions.blockFormat & EMPTY_DASHES;
+void ParsePuzzleText(Game* G, const char* text) {
+    const bool dashes = G->AnalysisOptions.blockFormat & EMPTY_DASHES;
     int n = 0;
     for (const char* p = text; n < 81; p++) {
         char u = *p;
         if (u == 0) break; // the text ended: the remaining cells are emptied below
         if (u == '.' || (u == '-' && dashes))
-            Board[n++] = 0;
+            G->Board[n++] = 0;
         else if (u >= '0' && u <= '9')
-            Board[n++] = uint8_t(u - '0');
+            G->Board[n++] = uint8_t(u - '0');
         // anything else (blanks, bars, rules, line ends, letters) uses no cell
     }
-    for (; n < 81; n++) Board[n] = 0;
+    for (; n < 81; n++) G->Board[n] = 0;
 }
 
 int ReadPuzzleLine(const char* text, size_t length, uint8_t cells[81], char why[PUZZLE_WHY_SIZE]) {

@@ -4,12 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 
+struct Game;
+
 constexpr int TEXT_BUFFER_SIZE = 256; // room for any layout FormatPuzzleText writes
 
 // Writes the Board into text (at least 142 bytes) in the current blockFormat, NUL-terminated.
-void FormatPuzzleText(char* text);
+void FormatPuzzleText(Game* G, char* text);
 // Overwrites all 81 Board cells from the NUL-terminated text; cannot fail.
-void ParsePuzzleText(const char* text);
+void ParsePuzzleText(Game* G, const char* text);
 
 // Size of the text ReadPuzzleLine writes when a line is not a puzzle.
 constexpr int PUZZLE_WHY_SIZE = 80;

@@ -22,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!FUZZ_DEEP) return 0;
 
     ResetAllModules();
-    std::strcpy(CurrentFile, path);
+    std::strcpy(S->CurrentFile, path);
     OpenChosenFile();
     ExerciseLoadedGame(Selector(data, size));
-    if (CollectionIndex >= 0) {
+    if (S->CollectionIndex >= 0) {
         for (int id : {131, 133, 130, 132}) BrowseCollection(id);
         GotoCollectionPuzzle(count);
         CheckInvariants();

@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetAllModules();
-    if (size && (data[0] & 1)) AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DASHES;
+    if (size && (data[0] & 1)) S->AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DASHES;
     LoadGameFile(InputFile(data, size));
     CheckInvariants();
     if (!FUZZ_DEEP) return 0;

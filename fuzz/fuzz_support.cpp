@@ -28,47 +28,48 @@ const char* InputFile(const uint8_t* data, size_t size) {
     return path.c_str();
 }
 
-const char* BrokenInvariant() {
+const char* BrokenInvariant(Session* S) {
     for (int i = 0; i < 81; i++) {
-        int d = Board[i] & CELL_DIGIT;
-        if (Board[i] != 0 && (d < 1 || d > 9)) return "a cell byte without a digit 1..9";
-        if (MarkGrid[i] > ALL_DIGITS) return "a mark above 0x1FF";
+        int d = S->Board[i] & CELL_DIGIT;
+        if (S->Board[i] != 0 && (d < 1 || d > 9)) return "a cell byte without a digit 1..9";
+        if (S->MarkGrid[i] > ALL_DIGITS) return "a mark above 0x1FF";
     }
-    if (AnalysisOptions.setupMode) return nullptr;
-    if (MovePos < 0 || MovePos > MoveEnd || MoveEnd > 81) return "history counters out of range";
-    for (int j = 0; j < MoveEnd; j++) {
-        int d = MoveHistory[j] & CELL_DIGIT;
-        if ((MoveHistory[j] >> 8) > 80 || d < 1 || d > 9) return "a move record out of range";
+    if (S->AnalysisOptions.setupMode) return nullptr;
+    if (S->MovePos < 0 || S->MovePos > S->MoveEnd || S->MoveEnd > 81)
+        return "history counters out of range";
+    for (int j = 0; j < S->MoveEnd; j++) {
+        int d = S->MoveHistory[j] & CELL_DIGIT;
+        if ((S->MoveHistory[j] >> 8) > 80 || d < 1 || d > 9) return "a move record out of range";
     }
     return nullptr;
 }
 
-void CheckInvariants() {
-    if (BrokenInvariant()) __builtin_trap();
+void CheckInvariants(Session* S) {
+    if (BrokenInvariant(S)) __builtin_trap();
 }
 
-void ExerciseLoadedGame(int selector) {
-    CheckInvariants();
-    RefreshPosition();
-    CheckPosition();
-    AnalysisOptions.techniques |= TECH_ANALYSIS;
+void ExerciseLoadedGame(Session* S, int selector) {
+    CheckInvariants(S);
+    RefreshPosition(S);
+    CheckPosition(S);
+    S->AnalysisOptions.techniques |= TECH_ANALYSIS;
     if (selector >= 0) {
         // The costly almost-locked-set search on one input in four.
-        AnalysisOptions.techniques = TECH_ANALYSIS | (uint32_t(selector) & 0x1E) |
-                                     ((selector & 0x60) == 0x60 ? TECH_ALS : 0);
-        AnalysisOptions.showCandidates = (selector & 0x80) != 0;
+        S->AnalysisOptions.techniques = TECH_ANALYSIS | (uint32_t(selector) & 0x1E) |
+                                        ((selector & 0x60) == 0x60 ? TECH_ALS : 0);
+        S->AnalysisOptions.showCandidates = (selector & 0x80) != 0;
     }
-    if (AnalysisOptions.showCandidates) ComputeCandidates(); // as the display does first
-    RunAnalysis();
-    CheckInvariants();
+    if (S->AnalysisOptions.showCandidates) ComputeCandidates(S); // as the display does first
+    RunAnalysis(S->A);
+    CheckInvariants(S);
 }
 
-void ExerciseHistory() {
-    if (AnalysisOptions.setupMode) return; // the counters hold a collection position
-    GoToEnd();
-    GoToStart();
-    Redo();
-    GoToEnd();
-    Undo();
-    CheckInvariants();
+void ExerciseHistory(Session* S) {
+    if (S->AnalysisOptions.setupMode) return; // the counters hold a collection position
+    GoToEnd(S);
+    GoToStart(S);
+    Redo(S);
+    GoToEnd(S);
+    Undo(S);
+    CheckInvariants(S);
 }

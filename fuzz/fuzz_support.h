@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+struct Session;
+
 // Every reader has two targets: the fast one (built with QUADRIVO_FUZZ_FAST) only reads and
 // checks what was read, so that it runs a great many inputs; the deep one also plays the
 // position read (refresh, check, analysis, history) under the sanitizers.
@@ -19,16 +21,16 @@ const char* InputFile(const uint8_t* data, size_t size);
 // What every reader must leave: cell bytes with digits 1..9, marks within 0x1FF and, outside
 // setup mode, 0 <= MovePos <= MoveEnd <= 81 with every record in use naming a cell 0..80 and a
 // digit 1..9. Returns the first broken one's description, or nullptr when all hold.
-const char* BrokenInvariant();
+const char* BrokenInvariant(Session* S);
 // Traps when BrokenInvariant finds one.
-void CheckInvariants();
+void CheckInvariants(Session* S);
 
 // Refresh, check and analyse the position as the program would after a reader:
 // RefreshPosition, CheckPosition and RunAnalysis. A selector from the input chooses the
 // techniques (bits 1-4, almost locked sets when bits 5 and 6 are both set, the analysis
 // always on) and, with bit 7, the computed candidates
 // instead of the marks; a selector of -1 keeps the options the reader brought.
-void ExerciseLoadedGame(int selector);
+void ExerciseLoadedGame(Session* S, int selector);
 
 // The last byte of the input, the selector of ExerciseLoadedGame (0 for an empty input).
 inline int Selector(const uint8_t* data, size_t size) {
@@ -36,4 +38,4 @@ inline int Selector(const uint8_t* data, size_t size) {
 }
 
 // Walks the history to both ends and back, then checks the invariants again.
-void ExerciseHistory();
+void ExerciseHistory(Session* S);

@@ -16,22 +16,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (length > 4096) length = 4096;
     if (length) std::memcpy(text, data + 1, length);
     text[length] = 0;
-    AnalysisOptions.blockFormat = size ? data[0] : DEFAULT_BLOCK_FORMAT;
+    S->AnalysisOptions.blockFormat = size ? data[0] : DEFAULT_BLOCK_FORMAT;
     ParsePuzzleText(text);
     CheckInvariants();
 
     // Round trip: every layout except ruled-with-dashes gives back the digits.
     uint8_t digits[81];
-    std::memcpy(digits, Board, sizeof digits);
+    std::memcpy(digits, S->Board, sizeof digits);
     for (uint32_t layout : {LAYOUT_LINEAR, LAYOUT_9X9, LAYOUT_3X3, LAYOUT_RULED})
         for (uint32_t empty : {EMPTY_NULLS, EMPTY_DOTS, EMPTY_DASHES}) {
             if (layout == LAYOUT_RULED && empty == EMPTY_DASHES) continue;
-            AnalysisOptions.blockFormat = layout | empty;
+            S->AnalysisOptions.blockFormat = layout | empty;
             char text[TEXT_BUFFER_SIZE];
             FormatPuzzleText(text);
             if (std::strlen(text) >= TEXT_BUFFER_SIZE) __builtin_trap();
             ParsePuzzleText(text);
-            if (std::memcmp(Board, digits, sizeof digits) != 0) __builtin_trap();
+            if (std::memcmp(S->Board, digits, sizeof digits) != 0) __builtin_trap();
         }
     if (FUZZ_DEEP) ExerciseLoadedGame(Selector(data, size));
     return 0;

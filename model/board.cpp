@@ -2,6 +2,7 @@
 // ResetGame and the position's observers. Invariant: an empty cell is the byte 0; every other byte
 // carries a digit 1..9 in its low bits.
 #include "model/board.h"
+#include "model/game.h"
 #include "model/marks.h"
 #include <cstring>
 
@@ -14,22 +15,6 @@ const char BUILTIN_PUZZLE[82] = ".7.1.6.8."
                                 "9.......1"
                                 "..69.83.."
                                 ".3.5.7.9.";
-
-// The 81 cell bytes of the puzzle shown (layout in board.h).
-uint8_t Board[81];
-// Digits still possible in each empty cell given the Board alone; 0 for filled cells.
-DigitMask CandidateGrid[81];
-// The solution the last count left (see board.h).
-uint8_t SolutionGrid[81];
-// The cell the stylus last selected; setup editing empties it again when its digit conflicts.
-int SelectedCell;
-// The position's observers in the order added; entries past ObserverCount are unused.
-struct ObserverEntry {
-    PositionObserver tell;
-    void* context;
-};
-static ObserverEntry Observers[POSITION_OBSERVERS_MAX];
-static int ObserverCount;
 
 // Rows left to right, columns top to bottom, each box's cells row by row; the boxes themselves
 // go down each band of three columns first (unit 18 + k covers rows 3(k%3).. and columns
@@ -115,30 +100,30 @@ static_assert(PeerListsAreExact());
 // Cell 0: its box from cell 1, then column 1 from row 4, then row 1 from column 4.
 static_assert(PeerTable[0] == 1 && PeerTable[8] == 27 && PeerTable[14] == 3 && PeerTable[19] == 8);
 
-DigitMask PeerDigits(int cell) {
+DigitMask PeerDigits(Game* G, int cell) {
     DigitMask m = 0;
     const uint8_t* peers = PeersOf(cell);
     for (int i = 0; i < 20; i++) {
-        int d = Board[peers[i]] & CELL_DIGIT;
+        int d = G->Board[peers[i]] & CELL_DIGIT;
         if (d) m |= DigitMask(1u << (d - 1));
     }
     return m;
 }
 
-int ComputeCandidates() {
+int ComputeCandidates(Game* G) {
     for (int i = 0; i < 81; i++) {
-        CandidateGrid[i] = 0;
-        if (Board[i] == 0) {
-            DigitMask m = PeerDigits(i);
+        G->CandidateGrid[i] = 0;
+        if (G->Board[i] == 0) {
+            DigitMask m = PeerDigits(G, i);
             if (m == ALL_DIGITS) return 0; // no digit left: the cells after keep old values
-            CandidateGrid[i] = m ^ ALL_DIGITS;
+            G->CandidateGrid[i] = m ^ ALL_DIGITS;
         }
     }
     return 1;
 }
 
-int CountFilled() {
-    return CountFilledCells(Board);
+int CountFilled(Game* G) {
+    return CountFilledCells(G->Board);
 }
 
 int CountFilledCells(const uint8_t* cells) {
@@ -158,34 +143,23 @@ int CountFilledCells(const uint8_t* cells) {
     return conflicts ? -1 : filled;
 }
 
-void ClearBoard() {
-    std::memset(Board, 0, sizeof Board);
+void ClearBoard(Game* G) {
+    std::memset(G->Board, 0, sizeof G->Board);
 }
 
-void ResetGame() {
-    ResetMarks();
-    ClearBoard();
+void ResetGame(Game* G) {
+    ResetMarks(G);
+    ClearBoard(G);
 }
 
-int ObservePosition(PositionObserver observer, void* context) {
-    for (int i = 0; i < ObserverCount; i++)
-        if (Observers[i].tell == observer && Observers[i].context == context) return 1;
-    if (ObserverCount == POSITION_OBSERVERS_MAX) return 0;
-    Observers[ObserverCount++] = {observer, context};
+int ObservePosition(Game* G, PositionObserver observer, void* context) {
+    for (int i = 0; i < G->ObserverCount; i++)
+        if (G->Observers[i].tell == observer && G->Observers[i].context == context) return 1;
+    if (G->ObserverCount == POSITION_OBSERVERS_MAX) return 0;
+    G->Observers[G->ObserverCount++] = {observer, context};
     return 1;
 }
 
-void TellObservers(PositionEvent event) {
-    for (int i = 0; i < ObserverCount; i++) Observers[i].tell(Observers[i].context, event);
-}
-
-void ResetBoardModule() {
-    ObserverCount = 0;
-    for (int i = 0; i < 81; i++) {
-        char c = BUILTIN_PUZZLE[i];
-        Board[i] = (c >= '1' && c <= '9') ? uint8_t(c - '0') : 0;
-    }
-    std::memset(CandidateGrid, 0, sizeof CandidateGrid);
-    std::memset(SolutionGrid, 0, sizeof SolutionGrid);
-    SelectedCell = 0;
+void TellObservers(Game* G, PositionEvent event) {
+    for (int i = 0; i < G->ObserverCount; i++) G->Observers[i].tell(G->Observers[i].context, event);
 }

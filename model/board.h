@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+struct Game;
+
 // Cell byte:  bit 7   6 5 4    3 2 1 0
 //             ENTERED COLOUR   DIGIT (0 = empty; an empty cell is the byte 0)
 constexpr uint8_t CELL_DIGIT = 0x0F;
@@ -15,14 +17,9 @@ constexpr uint8_t CELL_ENTERED = 0x80;
 using DigitMask = uint16_t;
 constexpr DigitMask ALL_DIGITS = 0x1FF;
 
-extern uint8_t Board[81];
-extern DigitMask CandidateGrid[81];
-// The puzzle's solution as the last count left it: plain digits, 0 where none was recorded.
-extern uint8_t SolutionGrid[81];
 extern const uint8_t UnitTable[27][9]; // rows 0-8, columns 9-17, boxes 18-26
 // Cell c's 20 peers at 20c .. 20c + 19: box (row by row), column outside the box, row outside it.
 extern const std::array<uint8_t, 81 * 20> PeerTable;
-extern int SelectedCell; // the cell under the stylus (set by hit testing)
 
 // The puzzle shown before anything is loaded, row by row, '.' for an empty cell.
 extern const char BUILTIN_PUZZLE[82];
@@ -47,20 +44,20 @@ inline const uint8_t* PeersOf(int cell) {
 
 // Recomputes CandidateGrid from the Board. Returns 1, or 0 at the first empty cell whose
 // peers hold all nine digits (that cell keeps 0, the cells after it keep their old values).
-int ComputeCandidates();
+int ComputeCandidates(Game* G);
 // Digits present among the 20 peers of a cell; flags ignored.
-DigitMask PeerDigits(int cell);
+DigitMask PeerDigits(Game* G, int cell);
 
 // The number of filled cells, or -1 when a unit holds a digit twice.
-int CountFilled();
+int CountFilled(Game* G);
 // The same for any grid of 81 cell bytes.
 int CountFilledCells(const uint8_t* cells);
 
 // All Board bytes 0.
-void ClearBoard();
+void ClearBoard(Game* G);
 // A new puzzle's empty state: ResetMarks (observers told, marks and saved marks gone), then
 // ClearBoard.
-void ResetGame();
+void ResetGame(Game* G);
 
 // Observers of the position: operations of the layers above that keep something derived from
 // it (the analysis keeps the step it found). The position operations (model/history.h) and
@@ -74,9 +71,6 @@ constexpr int POSITION_OBSERVERS_MAX = 4;
 // An observer and the record it keeps up to date (its context, passed back with each event).
 using PositionObserver = void (*)(void* context, PositionEvent event);
 // Adds an observer with its context once; returns 1 when it is listed, 0 when the list is full.
-int ObservePosition(PositionObserver observer, void* context);
+int ObservePosition(Game* G, PositionObserver observer, void* context);
 // Tells every observer the event, in the order they were added.
-void TellObservers(PositionEvent event);
-
-// Puts the Board back to the built-in puzzle; no observers.
-void ResetBoardModule();
+void TellObservers(Game* G, PositionEvent event);

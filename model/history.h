@@ -4,16 +4,11 @@
 #pragma once
 #include <cstdint>
 
+struct Game;
+
 // MoveRecord: high byte the CellIndex, low byte the cell byte written (digit, colour, ENTERED).
 using MoveRecord = uint16_t;
 constexpr int HISTORY_SLOTS = 82;
-
-extern MoveRecord MoveHistory[HISTORY_SLOTS];
-extern int MovePos; // records applied (in setup mode: the collection puzzle shown)
-extern int MoveEnd; // records valid (in setup mode: the number of collection puzzles)
-// Non-zero while the rating plays its moves: the position operations neither redraw nor
-// announce a solved grid.
-extern int PositionQuiet;
 
 // Each operation below ends alike: the navigation buttons follow MovePos and MoveEnd, pane 0
 // shows the move applied last (a blank after RefreshPosition and ResetPosition), the board is
@@ -23,24 +18,22 @@ extern int PositionQuiet;
 // Enters digit in cell as a new move in the current number colour; the redo records go. A
 // full grid is announced as solved; a digit clashing with a peer is refused: taken back as
 // Undo does (it stays as a redo record), then the observers hear PositionEvent::Refused.
-void EnterDigit(int cell, int digit);
+void EnterDigit(Game* G, int cell, int digit);
 // One record back; the marks from before the last entry come back when they were saved.
-void Undo();
+void Undo(Game* G);
 // One record forward.
-void Redo();
+void Redo(Game* G);
 // Every record back.
-void GoToStart();
+void GoToStart(Game* G);
 // Every record forward.
-void GoToEnd();
+void GoToEnd(Game* G);
 // Records back until keep of them are applied; the player's marks stay, reopened where the
 // records taken back had pruned them.
-void BackTo(int keep);
+void BackTo(Game* G, int keep);
 // The position as it is, shown again (after a file or the settings were read).
-void RefreshPosition();
+void RefreshPosition(Game* G);
 // An empty history for a new puzzle; the saved marks go.
-void ResetPosition();
+void ResetPosition(Game* G);
 
 // Writes status pane 0: the move at index, or "Pos = %d" / " " when index < 0.
-void ShowMoveText(int index, int cell);
-
-void ResetHistoryModule();
+void ShowMoveText(Game* G, int index, int cell);

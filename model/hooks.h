@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+struct Game;
+
 // The navigation buttons, numbered as the commands they send (CMD_UNDO..CMD_END); the
 // enableNavButton hook receives these numbers.
 enum class NavButton : int { Undo = 130, Redo = 131, GoToStart = 132, GoToEnd = 133 };
@@ -64,26 +66,27 @@ extern ShellHooks Shell;
 // Installs a hook table (null: every hook does nothing).
 void InstallShellHooks(const ShellHooks* hooks);
 
-// Null-safe calls of the hooks, used throughout the core.
-void ShellRedraw();
-void ShellInvalidateCell(int cell);
-void ShellStatusText(int pane, const char* text);
-void ShellEnableNavButton(NavButton button, bool enabled);
-void ShellUpdateToggleButtons();
-void ShellSetTitle();
-void ShellMessageBox(const char* text);
-void ShellBusyCursor(bool busy);
-void ShellBeep();
-void ShellClockTimer(bool run);
-void ShellShowDigitPopup(int cell);
-void ShellPostCommand(int id);
+// Null-safe calls of the hooks, used throughout the core. A quiet game (G->PositionQuiet: not on
+// screen) calls none of them; those with a result then answer as when no shell is installed.
+void ShellRedraw(const Game* G);
+void ShellInvalidateCell(const Game* G, int cell);
+void ShellStatusText(const Game* G, int pane, const char* text);
+void ShellEnableNavButton(const Game* G, NavButton button, bool enabled);
+void ShellUpdateToggleButtons(const Game* G);
+void ShellSetTitle(const Game* G);
+void ShellMessageBox(const Game* G, const char* text);
+void ShellBusyCursor(const Game* G, bool busy);
+void ShellBeep(const Game* G);
+void ShellClockTimer(const Game* G, bool run);
+void ShellShowDigitPopup(const Game* G, int cell);
+void ShellPostCommand(const Game* G, int id);
 // DIALOG_CANCEL when no shell runs dialogs.
-int ShellRunDialog(int id);
+int ShellRunDialog(const Game* G, int id);
 // 0 (cancelled) when no shell offers a file dialog.
-int ShellChooseFile(int save, char* path, int size, bool overwritePrompt);
-void ShellCloseWindow();
-void ShellCopyText(const char* text);
+int ShellChooseFile(const Game* G, int save, char* path, int size, bool overwritePrompt);
+void ShellCloseWindow(const Game* G);
+void ShellCopyText(const Game* G, const char* text);
 // true (go on) when no shell watches the scan.
-bool ShellProgress(int64_t done, int64_t total);
+bool ShellProgress(const Game* G, int64_t done, int64_t total);
 // 0 (no background search) when no shell runs one.
-int ShellStartCreate(int level);
+int ShellStartCreate(const Game* G, int level);

@@ -1,5 +1,6 @@
 // The option record shared by the game model, the analysis and the settings file.
-// Sixteen unsigned 32-bit words, stored and restored whole; `AnalysisOptions` is the one instance.
+// Sixteen unsigned 32-bit words, stored and restored whole; each game holds one
+// (`AnalysisOptions`).
 #pragma once
 #include <cstdint>
 
@@ -39,8 +40,3 @@ static_assert(sizeof(AnalysisOptionsRecord) == 64, "the record is 16 words, save
 
 constexpr uint32_t DEFAULT_TECHNIQUES = TECH_SUBSETS | TECH_LOCKED;
 constexpr uint32_t DEFAULT_BLOCK_FORMAT = LAYOUT_9X9 | EMPTY_DOTS;
-
-extern AnalysisOptionsRecord AnalysisOptions;
-
-// Puts every field back to its default.
-void ResetOptionsModule();

@@ -2,14 +2,10 @@
 // displays.
 #include "model/verdicts.h"
 #include "model/board.h"
+#include "model/game.h"
 #include "model/hooks.h"
 #include "model/options.h"
 #include <cstdio>
-
-// Seconds since StartClock; the shell's one-second timer calls ClockTick.
-uint32_t GameClock;
-// 1 while the board shows the SolutionGrid instead of the Board.
-int ShowSolution;
 
 namespace {
 struct StringEntry {
@@ -31,41 +27,36 @@ const char* StringText(int id) {
     return "";
 }
 
-void ShowVerdict(int id) {
+void ShowVerdict(Game* G, int id) {
     char text[64];
     std::snprintf(text, sizeof text, "%s", StringText(id));
-    ShellMessageBox(text);
+    ShellMessageBox(G, text);
 }
 
-void StartClock() {
-    ShellClockTimer(false);
-    GameClock = 0;
-    ShellClockTimer(true);
+void StartClock(Game* G) {
+    ShellClockTimer(G, false);
+    G->GameClock = 0;
+    ShellClockTimer(G, true);
 }
 
-void StopClock() {
-    ShellClockTimer(false);
+void StopClock(Game* G) {
+    ShellClockTimer(G, false);
 }
 
-void ClockTick() {
-    GameClock += 1;
+void ClockTick(Game* G) {
+    G->GameClock += 1;
     char text[32];
-    std::snprintf(text, sizeof text, "%3d:%02d", int(GameClock / 60), int(GameClock % 60));
-    ShellStatusText(PANE_CLOCK, text);
+    std::snprintf(text, sizeof text, "%3d:%02d", int(G->GameClock / 60), int(G->GameClock % 60));
+    ShellStatusText(G, PANE_CLOCK, text);
 }
 
-void ShowSolutionCommand() {
-    TellObservers(PositionEvent::Changed);
-    ShowSolution = 1;
-    ShellRedraw();
+void ShowSolutionCommand(Game* G) {
+    TellObservers(G, PositionEvent::Changed);
+    G->ShowSolution = 1;
+    ShellRedraw(G);
 }
 
-void ToggleWrongValues() {
-    AnalysisOptions.wrongValues ^= 1;
-    ShellRedraw();
-}
-
-void ResetVerdictsModule() {
-    GameClock = 0;
-    ShowSolution = 0;
+void ToggleWrongValues(Game* G) {
+    G->AnalysisOptions.wrongValues ^= 1;
+    ShellRedraw(G);
 }

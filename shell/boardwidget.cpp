@@ -5,8 +5,10 @@
 #include "control/commands.h"
 #include "control/focus.h"
 #include "control/keys.h"
+#include "control/session.h"
 #include "control/taps.h"
 #include "display/paint.h"
+#include "shell/mainwindow.h"
 #include "shell/scaling.h"
 #include <QKeyEvent>
 #include <QMenu>
@@ -83,7 +85,7 @@ void BoardWidget::InvalidateCell(int cell) {
 }
 
 void BoardWidget::paintEvent(QPaintEvent*) {
-    const QImage picture = RenderBoard(ShownFocus());
+    const QImage picture = RenderBoard(S, ShownFocus(S));
     const int f = Factor();
     const qreal dpr = devicePixelRatioF();
     QImage scaled = ScaleCrisp(picture, f);
@@ -95,7 +97,7 @@ void BoardWidget::paintEvent(QPaintEvent*) {
     painter.drawImage(o, scaled);
 
     // The keyboard cursor: a frame just inside the cell, drawn at screen resolution.
-    const int cursor = Focus.cursorCell;
+    const int cursor = S->Focus.cursorCell;
     if (cursor >= 0 && cursor <= 80) {
         const QRect cell = ToWidget(QRect(CellX(cursor) + 1, CellY(cursor) + 1, 24, 24));
         const int width = std::max(2, int(f / dpr) / 2 + 1);
@@ -112,7 +114,7 @@ void BoardWidget::mousePressEvent(QMouseEvent* event) {
     const QPoint board = ToBoard(event->position());
     if (event->button() == Qt::RightButton) {
         // A secondary click is a tap-and-hold at once.
-        if (StylusDown(SpotAt(board.x(), board.y())) >= 0) StylusHold();
+        if (StylusDown(S, SpotAt(board.x(), board.y())) >= 0) StylusHold(S);
         return;
     }
     if (event->button() != Qt::LeftButton) return;
@@ -120,24 +122,24 @@ void BoardWidget::mousePressEvent(QMouseEvent* event) {
     held = false;
     pressBoard = board;
     pressWidget = event->position();
-    if (StylusDown(SpotAt(board.x(), board.y())) >= 0) holdTimer.start();
+    if (StylusDown(S, SpotAt(board.x(), board.y())) >= 0) holdTimer.start();
 }
 
 void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
     if (holdTimer.isActive() && (event->position() - pressWidget).manhattanLength() > HOLD_SLACK)
         holdTimer.stop(); // moving: not a hold
     const QPoint board = ToBoard(event->position());
-    PointerAt(SpotAt(board.x(), board.y()));
+    PointerAt(S, SpotAt(board.x(), board.y()));
 }
 
 void BoardWidget::leaveEvent(QEvent*) {
-    PointerAt(BoardSpot{});
+    PointerAt(S, BoardSpot{});
 }
 
 void BoardWidget::HoldTimeout() {
     if (!pressing) return;
     held = true;
-    StylusHold();
+    StylusHold(S);
 }
 
 void BoardWidget::mouseReleaseEvent(QMouseEvent* event) {
@@ -146,7 +148,7 @@ void BoardWidget::mouseReleaseEvent(QMouseEvent* event) {
     holdTimer.stop();
     if (held) return; // the popup took this press
     const QPoint board = ToBoard(event->position());
-    StylusUp(SpotAt(board.x(), board.y()));
+    StylusUp(S, SpotAt(board.x(), board.y()));
 }
 
 void BoardWidget::ShowDigitPopup(int cell) {
@@ -155,7 +157,7 @@ void BoardWidget::ShowDigitPopup(int cell) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (int d = 0; d < 9; d++) {
         QAction* action = menu->addAction(QString::number(d + 1));
-        connect(action, &QAction::triggered, this, [d] { RunCommand(CMD_DIGIT_1 + d); });
+        connect(action, &QAction::triggered, this, [d] { RunCommand(S, CMD_DIGIT_1 + d); });
     }
     // Just right of the cell, or left of it in the last column, 50 board pixels above its top;
     // then moved to lie over the main window and inside the screen.
@@ -178,13 +180,13 @@ void BoardWidget::keyPressEvent(QKeyEvent* event) {
     if (mods == Qt::NoModifier)
         for (auto k : KEYS)
             if (event->key() == k.qt) {
-                if (!PressKey(k.key)) event->ignore();
+                if (!PressKey(S, k.key)) event->ignore();
                 return;
             }
     const QString text = event->text();
     if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && text.size() == 1 &&
         text[0].isPrint()) {
-        TypeKey(text[0].unicode());
+        TypeKey(S, text[0].unicode());
         return;
     }
     QWidget::keyPressEvent(event);

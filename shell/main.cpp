@@ -84,11 +84,12 @@ int main(int argc, char** argv) {
         break;
     }
 
-    ResetAllModules();
+    std::unique_ptr<Session> session = std::make_unique<Session>();
+    S = session.get();
     MainWindow window;
     QObject::connect(&instance, &SingleInstance::Asked, &window, &MainWindow::HandOver);
     EndOnSignals(&window);
-    const int zoom = RestoreView(); // the zoom of the last run, if it fits the screen still
+    const int zoom = RestoreView(S); // the zoom of the last run, if it fits the screen still
     window.SetZoom(zoom > 0 ? zoom : window.DefaultZoom()); // sized and placed before shown
     window.show();
     // The start-up command and the file run inside the loop, so that a box they show leaves

@@ -7,6 +7,7 @@
 #include "control/commands.h"
 #include "control/create.h"
 #include "control/focus.h"
+#include "control/session.h"
 #include "control/stepview.h"
 #include "control/title.h"
 #include "dialogs/dialogs.h"
@@ -41,6 +42,8 @@
 #include <cstring>
 #include <syslog.h>
 #include <unistd.h>
+
+Session* S = nullptr;
 
 namespace {
 MainWindow* Window = nullptr;
@@ -107,7 +110,7 @@ void HookPopup(int cell) {
     Window->Board()->ShowDigitPopup(cell);
 }
 void HookPost(int id) {
-    Window->RunWhenFree([id] { RunCommand(id); });
+    Window->RunWhenFree([id] { RunCommand(S, id); });
 }
 int HookDialog(int id) {
     return Window->RunDialog(id);
@@ -166,7 +169,7 @@ MainWindow::MainWindow() {
     // The game clock counts the time spent playing: not while a box or dialog waits for an
     // answer, nor while the window is minimised.
     connect(&clock, &QTimer::timeout, this, [this] {
-        if (!QApplication::activeModalWidget() && !isMinimized()) ClockTick();
+        if (!QApplication::activeModalWidget() && !isMinimized()) ClockTick(S);
     });
     deferredTimer.setSingleShot(true);
     connect(&deferredTimer, &QTimer::timeout, this, &MainWindow::RunDeferred);
@@ -181,7 +184,7 @@ MainWindow::MainWindow() {
     // Logout: the session as it stands, written without a box; play may go on afterwards (the
     // logout can be cancelled), so the final save still comes.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
-        if (ShutDown(board->PreferredFactor()) != 1) ReportUnsaved();
+        if (ShutDown(S, board->PreferredFactor()) != 1) ReportUnsaved();
     });
 }
 
@@ -237,8 +240,8 @@ QAction* MainWindow::AddCommand(QMenu* menu, const QString& text, int id, const 
     // that each key sends exactly its command.
     QAction* action = menu->addAction(key.isEmpty() ? text : text + "\t" + key);
     action->setData(id);
-    if (MenuCheck(id) >= 0) action->setCheckable(true);
-    connect(action, &QAction::triggered, this, [id] { RunCommand(id); });
+    if (MenuCheck(S, id) >= 0) action->setCheckable(true);
+    connect(action, &QAction::triggered, this, [id] { RunCommand(S, id); });
     return action;
 }
 
@@ -312,7 +315,7 @@ void MainWindow::CreateMenus() {
     for (QMenu* menu : {mainMenu, levels, marksMenu, analysisMenu, marks, numbers})
         connect(menu, &QMenu::aboutToShow, this, [menu] {
             for (QAction* a : menu->actions()) {
-                const int check = a->menu() ? -1 : MenuCheck(a->data().toInt());
+                const int check = a->menu() ? -1 : MenuCheck(S, a->data().toInt());
                 if (check >= 0) a->setChecked(check == 1);
             }
         });
@@ -355,7 +358,7 @@ void MainWindow::CreateCommandBar() {
         a->setData(id);
         a->setToolTip(NAV[i].tip);
         a->setEnabled(false); // the start-up command brings them in line with the history
-        connect(a, &QAction::triggered, this, [id] { RunCommand(id); });
+        connect(a, &QAction::triggered, this, [id] { RunCommand(S, id); });
         navActions[i] = a;
     }
     commandBar->addSeparator();
@@ -371,7 +374,7 @@ void MainWindow::CreateCommandBar() {
         button->setToolTip(pencil ? "Pencil Marks (Ctrl+P)" : "Candidates (Ctrl+K)");
         // The core decides the state; the button only shows it.
         connect(button, &QToolButton::clicked, this, [this, id] {
-            RunCommand(id);
+            RunCommand(S, id);
             UpdateToggleButtons();
         });
         commandBar->addWidget(button);
@@ -384,7 +387,7 @@ void MainWindow::CreateCommandBar() {
     stepButton = new QToolButton(commandBar);
     stepButton->setIcon(ButtonIcon(6));
     stepButton->setAccessibleName("Step");
-    connect(stepButton, &QToolButton::clicked, this, [] { RunCommand(CMD_STEP); });
+    connect(stepButton, &QToolButton::clicked, this, [] { RunCommand(S, CMD_STEP); });
     commandBar->addWidget(stepButton);
 }
 
@@ -418,7 +421,7 @@ void MainWindow::CreateAccelerators() {
         const int id = k.id;
         auto* shortcut = new QShortcut(k.key, this);
         connect(shortcut, &QShortcut::activated, this, [this, id] {
-            RunCommand(id);
+            RunCommand(S, id);
             UpdateToggleButtons();
         });
     }
@@ -511,7 +514,7 @@ void MainWindow::UpdateScale() {
 }
 
 void MainWindow::UpdateStepLine() {
-    const QString text = QString::fromUtf8(StepLineText());
+    const QString text = QString::fromUtf8(StepLineText(S));
     // The whole text is the tooltip; the line shows as much as its lines hold.
     const int width = std::max(40, stepLine->contentsRect().width());
     if (text == stepLine->toolTip() && width == stepLineWidth) return;
@@ -523,20 +526,20 @@ void MainWindow::UpdateStepLine() {
 }
 
 void MainWindow::StartUp() {
-    RunCommand(CMD_STARTUP);
-    ShellPostCommand(CMD_ABOUT); // the about box is the first thing shown once the loop runs
+    RunCommand(S, CMD_STARTUP);
+    ShellPostCommand(S, CMD_ABOUT); // the about box is the first thing shown once the loop runs
 }
 
 void MainWindow::OpenNamedFile(const QByteArray& path) {
     // The core holds the path whole or not at all: a path cut short names another file.
-    if (path.size() >= qsizetype(sizeof CurrentFile)) {
+    if (path.size() >= qsizetype(sizeof S->CurrentFile)) {
         ShowMessage(QString("The path of %1 is too long to open: %2 bytes, at most %3.")
                         .arg(QFileInfo(QFile::decodeName(path)).fileName())
                         .arg(path.size())
-                        .arg(sizeof CurrentFile - 1));
+                        .arg(sizeof S->CurrentFile - 1));
         return;
     }
-    OpenFileByName(path.constData());
+    OpenFileByName(S, path.constData());
 }
 
 void MainWindow::BringToFront() {
@@ -551,7 +554,7 @@ void MainWindow::BringToFront() {
 }
 
 bool MainWindow::SaveSession() {
-    if (!sessionSaved) sessionSaved = ShutDown(board->PreferredFactor()) == 1;
+    if (!sessionSaved) sessionSaved = ShutDown(S, board->PreferredFactor()) == 1;
     return sessionSaved;
 }
 
@@ -575,13 +578,13 @@ void MainWindow::EnableNavButton(int id, bool enabled) {
 }
 
 void MainWindow::UpdateToggleButtons() {
-    candidatesButton->setChecked(AnalysisOptions.showCandidates != 0);
-    pencilButton->setChecked(AnalysisOptions.pencilMarks != 0);
+    candidatesButton->setChecked(S->AnalysisOptions.showCandidates != 0);
+    pencilButton->setChecked(S->AnalysisOptions.pencilMarks != 0);
 }
 
 void MainWindow::UpdateTitle() {
-    char title[sizeof CurrentFile + 16];
-    TitleText(title, sizeof title);
+    char title[sizeof S->CurrentFile + 16];
+    TitleText(S, title, sizeof title);
     setWindowTitle(QString::fromUtf8(title));
     setMinimumWidth(TitleWidth(windowTitle())); // the title bar shows the whole title
 }
@@ -606,11 +609,11 @@ int MainWindow::RunDialog(int id) {
     case DIALOG_ABOUT:
         return RunAboutDialog(this);
     case DIALOG_GOTO:
-        return RunGotoDialog(this);
+        return RunGotoDialog(S, this);
     case DIALOG_BLOCK_ENTRY:
-        return RunBlockEntryDialog(this);
+        return RunBlockEntryDialog(S, this);
     case DIALOG_ANALYSIS_OPTIONS:
-        return RunAnalysisOptionsDialog(this);
+        return RunAnalysisOptionsDialog(S, this);
     default:
         return DIALOG_CANCEL;
     }
@@ -635,14 +638,14 @@ int MainWindow::RunFileDialog(int save, char* path, int size, bool overwriteProm
 
 void MainWindow::SavePicture() {
     NestedLoop loop(nested); // the picture is of the board the dialog was opened over
-    const QString proposed = CurrentFile[0]
-                                 ? QFileInfo(QString::fromUtf8(CurrentFile)).completeBaseName()
+    const QString proposed = S->CurrentFile[0]
+                                 ? QFileInfo(QString::fromUtf8(S->CurrentFile)).completeBaseName()
                                  : QString("Quadrivo");
     const QString name = QFileDialog::getSaveFileName(
         this, "Save Picture", QDir(DocumentsFolder()).filePath(proposed + ".png"),
         "PNG image (*.png)");
     if (name.isEmpty() || ending) return;
-    const QImage picture = ScaleCrisp(RenderBoard(), board->Factor());
+    const QImage picture = ScaleCrisp(RenderBoard(S), board->Factor());
     if (!WritePicture(picture, QFile::encodeName(name).constData()))
         ShowMessage("The picture was not saved: " + QString::fromUtf8(LastSaveError()));
 }
@@ -704,7 +707,7 @@ bool MainWindow::ReportProgress(int64_t done, int64_t total) {
         board->setUpdatesEnabled(false); // the position may be half read: no paint until the end
     }
     if (!progressDialog && scanClock.elapsed() >= PROGRESS_DELAY_MS) {
-        const QString name = QFileInfo(QString::fromUtf8(CurrentFile)).fileName();
+        const QString name = QFileInfo(QString::fromUtf8(S->CurrentFile)).fileName();
         progressDialog = new QProgressDialog(QString::fromUtf8("Reading %1\u2026").arg(name),
                                              "Cancel", 0, PROGRESS_STEPS, this);
         progressDialog->setWindowTitle(PROGRAM_NAME);
@@ -741,7 +744,7 @@ int MainWindow::StartCreate(int level) {
     if (ending) return 1; // nothing new starts while the program ends
     EndCreate();
     int fd = -1;
-    const int pid = StartCreateWorker(level, &fd);
+    const int pid = StartCreateWorker(S, level, &fd);
     if (pid < 0) return 0;
     workerPid = pid;
     workerFd = fd;
@@ -781,7 +784,7 @@ void MainWindow::ReadWorker() {
             } else if (kind == 2) {
                 EndCreate();
                 const QByteArray text(puzzle);
-                RunWhenFree([text] { AcceptCreatedPuzzle(text.constData()); });
+                RunWhenFree([text] { AcceptCreatedPuzzle(S, text.constData()); });
                 return;
             }
         }

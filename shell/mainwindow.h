@@ -9,6 +9,12 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
+
+struct Session;
+// The game the window shows, with its analysis: one per process, made by main before the
+// window (shell/main.cpp) or the picture mode.
+extern Session* S;
 
 class BoardWidget;
 class QLabel;

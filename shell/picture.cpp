@@ -16,6 +16,7 @@
 #include "model/hooks.h"
 #include "model/options.h"
 #include "model/verdicts.h"
+#include "shell/mainwindow.h"
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -151,19 +152,20 @@ int RunPictureMode(const QStringList& arguments) {
     QGuiApplication app(qtArgc, qtArgv);
     if (!LoadBoardGlyphs()) return Fail("the board's glyphs are missing from this build");
 
-    ResetAllModules();
+    std::unique_ptr<Session> session = std::make_unique<Session>();
+    S = session.get();
     ShellHooks hooks;
     hooks.messageBox = PrintMessage;
     InstallShellHooks(&hooks);
     // The display options come first, so that a new game fills its marks as the window does
     // with them on; a restored session brings its own options, so they are set again after it.
     auto applyOptions = [&] {
-        if (analysis) AnalysisOptions.techniques = TECH_ANALYSIS | 0x3E;
+        if (analysis) S->AnalysisOptions.techniques = TECH_ANALYSIS | 0x3E;
         if (candidates) {
-            AnalysisOptions.showCandidates = 1;
-            AnalysisOptions.pencilMarks = 0;
+            S->AnalysisOptions.showCandidates = 1;
+            S->AnalysisOptions.pencilMarks = 0;
         }
-        if (wrong) AnalysisOptions.wrongValues = 1;
+        if (wrong) S->AnalysisOptions.wrongValues = 1;
     };
     applyOptions();
     uint8_t cells[81];
@@ -173,25 +175,26 @@ int RunPictureMode(const QStringList& arguments) {
     struct stat st = {};
     const int found = source ? stat(path.constData(), &st) : -1;
     const bool isFile = found == 0 && S_ISREG(st.st_mode);
-    const bool tooLong = isFile ? path.size() >= qsizetype(sizeof CurrentFile)
+    const bool tooLong = isFile ? path.size() >= qsizetype(sizeof S->CurrentFile)
                                 : found != 0 && source && errno == ENAMETOOLONG;
     if (tooLong) {
-        const int most = isFile ? int(sizeof CurrentFile) - 1 : PATH_MAX - 1;
+        const int most = isFile ? int(sizeof S->CurrentFile) - 1 : PATH_MAX - 1;
         std::fprintf(stderr, "quadrivo: the path is too long to open (%d bytes, at most %d): %s\n",
                      int(path.size()), most, source);
         return 2;
     }
     if (!source) {
-        RunCommand(CMD_STARTUP); // the session the window would restore
+        RunCommand(S, CMD_STARTUP); // the session the window would restore
         applyOptions();
     } else if (isFile) {
-        OpenFileByName(path.constData());
-        if (AnalysisOptions.setupMode) RunCommand(CMD_SETUP); // a collection puzzle: a new game
+        OpenFileByName(S, path.constData());
+        if (S->AnalysisOptions.setupMode)
+            RunCommand(S, CMD_SETUP); // a collection puzzle: a new game
     } else if (ReadPuzzleLine(source, std::strlen(source), cells, why) >= 0) {
-        ResetGame();
-        std::memcpy(Board, cells, 81);
-        RefreshSession({.check = true, .marks = true});
-        ResetPosition();
+        ResetGame(S);
+        std::memcpy(S->Board, cells, 81);
+        RefreshSession(S, {.check = true, .marks = true});
+        ResetPosition(S);
     } else {
         std::fprintf(stderr,
                      "quadrivo: neither a readable file nor an 81-character puzzle: %s (%s)\n",
@@ -200,13 +203,13 @@ int RunPictureMode(const QStringList& arguments) {
     }
 
     if (solution) {
-        if (CheckPosition() != VERDICT_UNIQUE)
+        if (CheckPosition(S) != VERDICT_UNIQUE)
             return Fail("--solution needs a puzzle with exactly one solution");
-        ShowSolution = 1;
+        S->ShowSolution = 1;
     }
 
-    RefreshStep();
-    if (!WritePicture(ScaleCrisp(RenderBoard(focus), scale), out)) {
+    RefreshStep(S);
+    if (!WritePicture(ScaleCrisp(RenderBoard(S, focus), scale), out)) {
         std::fprintf(stderr, "quadrivo: %s\n", LastSaveError());
         return 1;
     }

@@ -6,14 +6,17 @@
 // hint level names the technique and a place holding every cell the step marks, and describing
 // it changes nothing; the score is one plus the steps' costs, and the position comes back.
 // `quadrivo-cli path --check -f FILE` runs the same checks on a file, but for the hint.
+#include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/hint.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
 #include "analysis/textcheck.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/board.h"
+#include "model/game.h"
 #include "model/history.h"
 #include "tests/support.h"
 #include <algorithm>
@@ -53,12 +56,13 @@ std::string ChainLabel(int k) {
 
 // Every chain the board draws with a step is named in the text's "(chain a)" or "(chains a,
 // b)" after the technique.
-bool NamesEveryChainDrawn(const std::string& text) {
+bool NamesEveryChainDrawn(const Analysis* A, const std::string& text) {
     static const std::regex list("^[^:(]* \\(chains? ([a-z]+(, [a-z]+)*)\\):");
     std::smatch m;
     const std::string listed = std::regex_search(text, m, list) ? ", " + m[1].str() + ", " : "";
-    for (int i = 0; i < ChainDisplayList.count; i++)
-        if (listed.find(", " + ChainLabel(ChainDisplayList.entries[i]) + ", ") == std::string::npos)
+    for (int i = 0; i < A->ChainDisplayList.count; i++)
+        if (listed.find(", " + ChainLabel(A->ChainDisplayList.entries[i]) + ", ") ==
+            std::string::npos)
             return false;
     return true;
 }
@@ -81,9 +85,9 @@ std::vector<int> CellsOf(const std::string& place) {
 // What is wrong with the first level of the step's hint, "" when nothing: it names the step's
 // technique (or for locked candidates the shape players call them) and a place that holds the
 // single the step button enters, or every cell the step marks and every node of its chains.
-std::string HintFault(int kind, const char* text) {
+std::string HintFault(Analysis* A, int kind, const char* text) {
     char hint[STEP_TEXT_SIZE], name[96];
-    DescribeHint(kind, text, hint, sizeof hint);
+    DescribeHint(A, kind, text, hint, sizeof hint);
     HintTechniqueName(text, name, sizeof name);
     const std::string line = hint;
     std::smatch m;
@@ -97,19 +101,20 @@ std::string HintFault(int kind, const char* text) {
     const std::vector<int> place = CellsOf(m[3]);
     std::vector<int> marked;
     for (int x = 0; x < 81; x++)
-        if (StepMarks[x] && (kind != STEP_SINGLES || (StepMarks[x] < 0x1000 &&
-                                                      SingleDigit(StepMarks[x]) && marked.empty())))
+        if (A->StepMarks[x] &&
+            (kind != STEP_SINGLES ||
+             (A->StepMarks[x] < 0x1000 && SingleDigit(A->StepMarks[x]) && marked.empty())))
             marked.push_back(x);
-    for (int k = 0; k < ChainDisplayList.count && kind != STEP_SINGLES; k++)
-        for (int i = ChainTable[ChainDisplayList.entries[k]].first;
-             i < ChainTable[ChainDisplayList.entries[k] + 1].first; i++)
-            marked.push_back(ChainNodeTable[i].cell);
+    for (int k = 0; k < A->ChainDisplayList.count && kind != STEP_SINGLES; k++)
+        for (int i = A->ChainTable[A->ChainDisplayList.entries[k]].first;
+             i < A->ChainTable[A->ChainDisplayList.entries[k] + 1].first; i++)
+            marked.push_back(A->ChainNodeTable[i].cell);
     for (int x : marked)
         if (std::find(place.begin(), place.end(), x) == place.end())
             return "hint place leaves out cell " + std::to_string(x) + ": " + line;
     // A hidden single is the only place for its digit in the unit named.
     int places = 0;
-    for (int x : place) places += !marked.empty() && (AnalysisGrid[x] & StepMarks[marked[0]]);
+    for (int x : place) places += !marked.empty() && (A->AnalysisGrid[x] & A->StepMarks[marked[0]]);
     if (kind == STEP_SINGLES && line.find("hidden single") != std::string::npos && places != 1)
         return "hint names a unit the single is not hidden in: " + line;
     return "";
@@ -117,24 +122,24 @@ std::string HintFault(int kind, const char* text) {
 
 // Phase 0: the text and the hint, with a check that describing changes nothing. Phase 1: the
 // effect.
-void WatchStep(void* context, int kind, int phase) {
+void WatchStep(void* context, Analysis* A, int kind, int phase) {
     Watch& w = *static_cast<Watch*>(context);
     if (phase == 0) {
-        std::memcpy(w.board, Board, sizeof w.board);
-        std::memcpy(w.grid, AnalysisGrid, sizeof w.grid);
+        std::memcpy(w.board, A->G->Board, sizeof w.board);
+        std::memcpy(w.grid, A->AnalysisGrid, sizeof w.grid);
         uint16_t marks[81];
-        std::memcpy(marks, StepMarks, sizeof marks);
-        const ChainDisplayListRecord chains = ChainDisplayList;
+        std::memcpy(marks, A->StepMarks, sizeof marks);
+        const ChainDisplayListRecord chains = A->ChainDisplayList;
         char text[STEP_TEXT_SIZE];
-        DescribeStep(kind, text, sizeof text);
+        DescribeStep(A, kind, text, sizeof text);
         w.text = text;
-        w.step = CurrentStep;
-        if (std::memcmp(w.grid, AnalysisGrid, sizeof w.grid) ||
-            std::memcmp(marks, StepMarks, sizeof marks) ||
-            std::memcmp(&chains, &ChainDisplayList, sizeof chains))
+        w.step = A->CurrentStep;
+        if (std::memcmp(w.grid, A->AnalysisGrid, sizeof w.grid) ||
+            std::memcmp(marks, A->StepMarks, sizeof marks) ||
+            std::memcmp(&chains, &A->ChainDisplayList, sizeof chains))
             w.Fault("describing changed the state");
-        if (!NamesEveryChainDrawn(w.text)) w.Fault("a chain drawn is not named");
-        const std::string hint = HintFault(kind, text);
+        if (!NamesEveryChainDrawn(A, w.text)) w.Fault("a chain drawn is not named");
+        const std::string hint = HintFault(A, kind, text);
         if (!hint.empty()) w.Fault(hint);
         return;
     }
@@ -142,17 +147,17 @@ void WatchStep(void* context, int kind, int phase) {
     w.score += kind - 1; // the costs: 0, 1, 3, 7, 15, 31
     for (int x = 0; x < 81; x++) {
         const int right = w.solution[x] & CELL_DIGIT;
-        if (!w.board[x] && Board[x]) {
+        if (!w.board[x] && A->G->Board[x]) {
             w.placed++;
-            if ((Board[x] & CELL_DIGIT) != right)
+            if ((A->G->Board[x] & CELL_DIGIT) != right)
                 w.Fault("places a wrong digit at " + std::to_string(x));
         }
-        if (!Board[x] && (w.grid[x] & ~AnalysisGrid[x] & DigitBit(right)))
+        if (!A->G->Board[x] && (w.grid[x] & ~A->AnalysisGrid[x] & DigitBit(right)))
             w.Fault("removes the solution's digit at " + std::to_string(x));
     }
     char why[256];
-    if (CheckStep(kind, w.step, w.grid, AnalysisGrid, w.board, Board, &w.counts, why, sizeof why) !=
-        TEXTCHECK_OK)
+    if (CheckStep(kind, w.step, w.grid, A->AnalysisGrid, w.board, A->G->Board, &w.counts, why,
+                  sizeof why) != TEXTCHECK_OK)
         w.Fault(why);
     if (kind != 1 &&
         !std::regex_search(w.text, NAMES[std::min(std::countr_zero(unsigned(kind)) - 1, 4)]))
@@ -174,15 +179,18 @@ class Agrees : public CoreTest {
             LoadGivens(puzzles[i].c_str());
             const std::string givens = BoardDigits();
             Watch w;
-            EXPECT_EQ(CountSolutions(Board, 1, SolutionGrid), 1);
-            std::memcpy(w.solution, SolutionGrid, sizeof w.solution);
-            const std::string result = RatePuzzle(WatchStep, &w);
+            EXPECT_EQ(CountSolutions(S->Board, 1, S->SolutionGrid), 1);
+            std::memcpy(w.solution, S->SolutionGrid, sizeof w.solution);
+            Rater rater;
+            char text[64];
+            const std::string result =
+                RatingMessage(RatePosition(&rater, S, WatchStep, &w), text, sizeof text);
             for (const std::string& f : w.faults) ADD_FAILURE() << f;
             for (int k = 0; k < 33; k++) kinds[k] += w.kinds[k];
             counts.chains += w.counts.chains;
             counts.alsSteps += w.counts.alsSteps;
             EXPECT_EQ(BoardDigits(), givens); // the position is back
-            EXPECT_EQ(MovePos + MoveEnd, 0);
+            EXPECT_EQ(S->MovePos + S->MoveEnd, 0);
             // Rated exactly when the steps filled the grid, with one plus their costs.
             const bool filled = w.placed == int(std::count(givens.begin(), givens.end(), '.'));
             solved += filled;

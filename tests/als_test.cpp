@@ -3,9 +3,11 @@
 // ALS-chain rule, and the table limits. Targets inside a set, shared cells and the ALS-chain
 // rule through a rival node are held by the golden traces of real puzzles.
 #include "analysis/als.h"
+#include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/links.h"
 #include "analysis/state.h"
+#include "control/session.h"
 #include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
@@ -22,20 +24,20 @@ class Als : public CoreTest {
     // A filled Board but for the cells opened, given as "cell:digits cell:digits ...".
     static void Open(const char* cells) {
         ResetForTest();
-        AnalysisGrid = MarkGrid;
-        std::memset(MarkGrid, 0, sizeof MarkGrid);
-        std::memset(Board, 1, sizeof Board);
+        S->A->AnalysisGrid = S->MarkGrid;
+        std::memset(S->MarkGrid, 0, sizeof S->MarkGrid);
+        std::memset(S->Board, 1, sizeof S->Board);
         std::istringstream in(cells);
         int cell;
         std::string digits;
         for (char colon; in >> cell >> colon >> digits;) {
-            Board[cell] = 0;
-            MarkGrid[cell] = DigitsOf(digits.c_str());
+            S->Board[cell] = 0;
+            S->MarkGrid[cell] = DigitsOf(digits.c_str());
         }
     }
     static V Cells(int als) {
         const uint8_t* cells;
-        const int n = AlsCells(als, &cells);
+        const int n = AlsCells(S->A, als, &cells);
         return V(cells, cells + n);
     }
 };
@@ -54,23 +56,24 @@ TEST_F(Als, PairsOfSets) {
     for (const auto& c : CASES) {
         SCOPED_TRACE(c[0]);
         Open(c[0]);
-        EXPECT_EQ(FindAlmostLockedSets(), *c[1] ? 1 : 0);
+        EXPECT_EQ(FindAlmostLockedSets(S->A), *c[1] ? 1 : 0);
         EXPECT_EQ(StepMarksText(), c[1]);
     }
     // Each set is listed once though found in several units (row 1 is box 0's open cells).
     Open("9:12 10:47 11:23 37:568");
-    EXPECT_EQ(FindAlmostLockedSets(), 0);
-    ASSERT_EQ(AlsCount, 4);
+    EXPECT_EQ(FindAlmostLockedSets(S->A), 0);
+    ASSERT_EQ(S->A->AlsCount, 4);
     EXPECT_EQ(Cells(3), (V{9, 11}));
     // Sets sharing a cell never pair on that cell's digits.
     Open(CASES[1][0]);
-    FindAlmostLockedSets();
-    ASSERT_EQ(AlsCount, 5);
+    FindAlmostLockedSets(S->A);
+    ASSERT_EQ(S->A->AlsCount, 5);
     EXPECT_EQ(Cells(3), (V{0, 5}));
     EXPECT_EQ(Cells(4), (V{1, 5}));
     std::vector<std::array<int, 3>> pairs; // digits, first, second
-    for (int p = 0; p < AlsPairCount; p++)
-        pairs.push_back({AlsPairTable[p].digits, AlsPairTable[p].first, AlsPairTable[p].second});
+    for (int p = 0; p < S->A->AlsPairCount; p++)
+        pairs.push_back({S->A->AlsPairTable[p].digits, S->A->AlsPairTable[p].first,
+                         S->A->AlsPairTable[p].second});
     EXPECT_EQ(
         pairs,
         (std::vector<std::array<int, 3>>{
@@ -83,18 +86,18 @@ TEST_F(Als, PairsOfSets) {
 TEST_F(Als, SecondPassLinksCellsThroughTheChainGraph) {
     Open("0:12 80:12 8:256");
     SetChainGraph("1.1+ 79.1-");
-    AnalysisOptions.techniques = 0x3F;
-    EXPECT_EQ(FindAlmostLockedSets(), 0);
-    EXPECT_EQ(AlsPairCount + LinkCacheCount, 0);
-    AlsChainLinks = 1;
-    ASSERT_EQ(FindAlmostLockedSets(), 1);
-    ASSERT_EQ(AlsPairCount, 1);
-    EXPECT_EQ(AlsPairTable[0].digits, DigitBit(1));
+    S->AnalysisOptions.techniques = 0x3F;
+    EXPECT_EQ(FindAlmostLockedSets(S->A), 0);
+    EXPECT_EQ(S->A->AlsPairCount + S->A->LinkCacheCount, 0);
+    S->A->AlsChainLinks = 1;
+    ASSERT_EQ(FindAlmostLockedSets(S->A), 1);
+    ASSERT_EQ(S->A->AlsPairCount, 1);
+    EXPECT_EQ(S->A->AlsPairTable[0].digits, DigitBit(1));
     EXPECT_EQ(StepMarksText(), "0:1002 8:2000 80:3002");
     // Only the pair 0-80 was asked about, for 1 (linked) and 2 (not).
-    ASSERT_EQ(LinkCacheCount, 2);
-    EXPECT_EQ(LinkCache[0], DigitBit(1) | LINK_CACHE_LINKED | 0u << 16 | 80u << 24);
-    EXPECT_EQ(LinkCache[1], DigitBit(2) | 0u << 16 | 80u << 24);
+    ASSERT_EQ(S->A->LinkCacheCount, 2);
+    EXPECT_EQ(S->A->LinkCache[0], DigitBit(1) | LINK_CACHE_LINKED | 0u << 16 | 80u << 24);
+    EXPECT_EQ(S->A->LinkCache[1], DigitBit(2) | 0u << 16 | 80u << 24);
 }
 
 // A = {0} holding 1, 2. Nodes 9 (1) and 18 (2) see 0 with both digits and share colour 1, so
@@ -102,18 +105,18 @@ TEST_F(Als, SecondPassLinksCellsThroughTheChainGraph) {
 // pass does not try the rule.
 TEST_F(Als, ChainNodesOfOneColourSeeingBothDigitsAreFalse) {
     Open("0:12");
-    AddAls(0, 0b1, 1);
+    AddAls(S->A, 0, 0b1, 1);
     SetChainGraph("9.1+ 18.2+ 27.1- 45.1+");
-    for (int n = 0; n < ChainNodeCount; n++)
-        MarkGrid[ChainNodeTable[n].cell] |= ChainNodeTable[n].digits;
-    AnalysisOptions.techniques = 0x3F;
-    EXPECT_EQ(TryAlsChain(0), 0);
+    for (int n = 0; n < S->A->ChainNodeCount; n++)
+        S->MarkGrid[S->A->ChainNodeTable[n].cell] |= S->A->ChainNodeTable[n].digits;
+    S->AnalysisOptions.techniques = 0x3F;
+    EXPECT_EQ(TryAlsChain(S->A, 0), 0);
     EXPECT_EQ(MarkedCells(), 0);
-    AlsChainLinks = 1;
-    ASSERT_EQ(TryAlsChain(0), 1);
+    S->A->AlsChainLinks = 1;
+    ASSERT_EQ(TryAlsChain(S->A, 0), 1);
     EXPECT_EQ(StepMarksText(), "0:1001 9:2000 45:2000");
-    ASSERT_EQ(ChainDisplayList.count, 1);
-    EXPECT_EQ(ChainDisplayList.entries[0], 0);
+    ASSERT_EQ(S->A->ChainDisplayList.count, 1);
+    EXPECT_EQ(S->A->ChainDisplayList.entries[0], 0);
 }
 
 } // namespace

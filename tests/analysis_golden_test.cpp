@@ -6,10 +6,12 @@
 // chain graph). Speed work must leave every step, mark and chain order as it was. To rewrite
 // the file after a change of behaviour made on purpose:
 //   tests_analysis --gtest_also_run_disabled_tests --gtest_filter='*WriteGoldenFile*'
+#include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
+#include "control/session.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"
@@ -58,43 +60,44 @@ struct Fnv {
 std::string RatingTrace(const std::string& puzzle, uint32_t techniques) {
     ResetForTest();
     LoadGivens(puzzle.c_str());
-    AnalysisOptions.techniques = techniques & ~TECH_ALS_CHAINS;
-    AlsChainLinks = (techniques & TECH_ALS_CHAINS) != 0; // as RatePosition starts
-    AnalysisOptions.pencilMarks = 1;
-    AnalysisOptions.showCandidates = 0;
-    RatingScore = 1;
-    PositionQuiet = 1;
-    LoadMarksFromCandidates();
+    S->AnalysisOptions.techniques = techniques & ~TECH_ALS_CHAINS;
+    S->A->AlsChainLinks = (techniques & TECH_ALS_CHAINS) != 0; // as RatePosition starts
+    S->AnalysisOptions.pencilMarks = 1;
+    S->AnalysisOptions.showCandidates = 0;
+    S->A->RatingScore = 1;
+    S->PositionQuiet = 1;
+    LoadMarksFromCandidates(S);
     Fnv fnv;
     int runs = 0;
     bool stuck = false;
     for (;;) {
-        const int kind = RunAnalysis();
+        const int kind = RunAnalysis(S->A);
         runs++;
         fnv.Int(kind);
-        for (uint16_t m : StepMarks) fnv.Int(m);
-        fnv.Int(ChainDisplayList.count);
-        for (int i = 0; i < ChainDisplayList.count; i++) fnv.Int(ChainDisplayList.entries[i]);
-        PendingStep = kind;
+        for (uint16_t m : S->A->StepMarks) fnv.Int(m);
+        fnv.Int(S->A->ChainDisplayList.count);
+        for (int i = 0; i < S->A->ChainDisplayList.count; i++)
+            fnv.Int(S->A->ChainDisplayList.entries[i]);
+        S->A->PendingStep = kind;
         if (kind == 0) break;
         char text[STEP_TEXT_SIZE];
-        DescribeStep(kind, text, sizeof text);
+        DescribeStep(S->A, kind, text, sizeof text);
         uint8_t board[81];
         DigitMask grid[81];
-        std::memcpy(board, Board, sizeof board);
-        std::memcpy(grid, AnalysisGrid, sizeof grid);
-        const uint32_t before = AnalysisOptions.techniques;
-        ApplyStep(kind, true);
-        stuck = !std::memcmp(board, Board, sizeof board) &&
-                !std::memcmp(grid, AnalysisGrid, sizeof grid) &&
-                before == AnalysisOptions.techniques;
+        std::memcpy(board, S->Board, sizeof board);
+        std::memcpy(grid, S->A->AnalysisGrid, sizeof grid);
+        const uint32_t before = S->AnalysisOptions.techniques;
+        ApplyStep(S->A, kind, true);
+        stuck = !std::memcmp(board, S->Board, sizeof board) &&
+                !std::memcmp(grid, S->A->AnalysisGrid, sizeof grid) &&
+                before == S->AnalysisOptions.techniques;
         if (stuck) break; // RatePuzzle ends here too
     }
-    const int filled = CountFilled();
+    const int filled = CountFilled(S);
     fnv.Int(filled);
-    fnv.Int(filled == 81 && !stuck ? RatingScore : 0);
-    RatingScore = 0;
-    PositionQuiet = 0;
+    fnv.Int(filled == 81 && !stuck ? S->A->RatingScore : 0);
+    S->A->RatingScore = 0;
+    S->PositionQuiet = 0;
     char line[64];
     std::snprintf(line, sizeof line, "%016" PRIx64 " %d", fnv.h, runs);
     return line;

@@ -3,6 +3,7 @@
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/options.h"
@@ -40,7 +41,8 @@ std::vector<std::string> Sample(const char* file, size_t step, size_t count) {
 std::string RateHere(const std::string& puzzle) {
     ResetForTest();
     LoadGivens(puzzle.c_str());
-    return RatePuzzle();
+    char text[64];
+    return RatePuzzle(S, text, sizeof text);
 }
 
 class CliAnalysis : public CoreTest {};
@@ -94,7 +96,7 @@ TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
     }
     EXPECT_EQ(message, "Rating " + std::to_string(score) + " (" + LevelName(score) + ")");
     LoadGivens(BUILTIN_PUZZLE);
-    ASSERT_EQ(CountSolutions(Board, 1, SolutionGrid), 1);
+    ASSERT_EQ(CountSolutions(S->Board, 1, S->SolutionGrid), 1);
     EXPECT_EQ(board, SolutionDigits());
 }
 
@@ -115,13 +117,13 @@ TEST_F(CliAnalysis, HintGivesTheDriversFirstStep) {
     EXPECT_EQ(r.status, 0);
     // The same step found here on the computed candidates with every technique on.
     LoadGivens(BUILTIN.c_str());
-    AnalysisOptions.showCandidates = 1;
-    AnalysisOptions.techniques = 0x3F;
-    ComputeCandidates();
-    int kind = RunAnalysis();
+    S->AnalysisOptions.showCandidates = 1;
+    S->AnalysisOptions.techniques = 0x3F;
+    ComputeCandidates(S);
+    int kind = RunAnalysis(S->A);
     ASSERT_EQ(kind, 1);
     char text[512];
-    DescribeStep(kind, text, sizeof text);
+    DescribeStep(S->A, kind, text, sizeof text);
     EXPECT_EQ(r.out, std::string(text) + "\n");
 
     CliRun none = RunCli("hint --techniques 0 " + BUILTIN);

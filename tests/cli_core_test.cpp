@@ -1,5 +1,6 @@
 // quadrivo-cli check, count, solve and create, the refusal of bad arguments by every command,
 // inputs in command-line order and write errors, run as the built program.
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "files/puzzlefile.h"
 #include "model/board.h"
@@ -24,7 +25,7 @@ std::string Dashed(std::string puzzle) {
 // The unique solution of a puzzle, found in this process.
 std::string SolutionOf(const std::string& puzzle) {
     LoadGivens(puzzle.c_str());
-    EXPECT_EQ(CountSolutions(Board, 1, SolutionGrid), 1) << puzzle;
+    EXPECT_EQ(CountSolutions(S->Board, 1, S->SolutionGrid), 1) << puzzle;
     return SolutionDigits();
 }
 
@@ -175,7 +176,7 @@ TEST_F(CliCore, InputsAreReadInOrderAndNamedWhenBad) {
 TEST_F(CliCore, WriteErrorsFailLoudlyAClosedPipeQuietly) {
     const std::string game = Path("game.txt");
     LoadGivens(BUILTIN.c_str());
-    ASSERT_EQ(SaveGameFile(game.c_str()), 1);
+    ASSERT_EQ(SaveGameFile(S, game.c_str()), 1);
     std::string list;
     for (int i = 0; i < 300; i++) list += BUILTIN + "\n";
     const std::string file = Write("list.txt", list);

@@ -1,4 +1,5 @@
 // quadrivo-cli format and show, run as a separate program: output, exit status, -f FILE / -f -.
+#include "control/session.h"
 #include "files/puzzlefile.h"
 #include "files/text.h"
 #include "model/board.h"
@@ -17,9 +18,9 @@ class CliFiles : public FileTest {
     // The core's text of PUZZLE in a format, with LF line ends and a final one.
     std::string Expected(uint32_t format) {
         LoadGivens(PUZZLE.c_str());
-        AnalysisOptions.blockFormat = format;
+        S->AnalysisOptions.blockFormat = format;
         char buffer[TEXT_BUFFER_SIZE];
-        FormatPuzzleText(buffer);
+        FormatPuzzleText(S, buffer);
         std::string text;
         for (const char* p = buffer; *p; p++)
             if (*p != '\r') text += *p;
@@ -50,12 +51,12 @@ TEST_F(CliFiles, FormatPrintsEveryLayoutAndStyleAsTheCoreDoes) {
 
 TEST_F(CliFiles, ShowPrintsWhatTheSavedGameHolds) {
     LoadGivens(PUZZLE.c_str());
-    EnterDigit(1, 9);
-    EnterDigit(4, 6);
-    Undo();
-    MarkGrid[2] = 0x007;
-    MarkGrid[3] = 0x100;
-    ASSERT_EQ(SaveGameFile(Path("game.txt").c_str()), 1);
+    EnterDigit(S, 1, 9);
+    EnterDigit(S, 4, 6);
+    Undo(S);
+    S->MarkGrid[2] = 0x007;
+    S->MarkGrid[3] = 0x100;
+    ASSERT_EQ(SaveGameFile(S, Path("game.txt").c_str()), 1);
     CliRun run = RunCli("show " + Path("game.txt"));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "49. ... 8.5\n.3. ... ...\n... 7.. ...\n.2. ... .6.\n... .8. 4..\n"

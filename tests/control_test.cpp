@@ -1,5 +1,6 @@
 // Taps, keys and commands driven as the window drives them, with recording hooks in place of
 // the toolkit: posted commands, dialogs and the file chooser are scripted here.
+#include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
@@ -63,7 +64,7 @@ class Control : public FileTest {
         hooks.invalidateCell = [](int cell) { Window.invalidated = cell; };
         hooks.setTitle = [] {
             char text[300];
-            TitleText(text, sizeof text);
+            TitleText(S, text, sizeof text);
             Window.title = text;
         };
         InstallShellHooks(&hooks);
@@ -72,44 +73,44 @@ class Control : public FileTest {
     // A tap (press and release) on digit position d of a cell, on the cell outside its digit
     // positions (d = -1), or on label i of the strip under the board (cell -1).
     static void Tap(int cell, int d = -1, int label = -1) {
-        StylusDown(BoardSpot{cell, d, label});
-        StylusUp(BoardSpot{cell, d, label});
+        StylusDown(S, BoardSpot{cell, d, label});
+        StylusUp(S, BoardSpot{cell, d, label});
     }
 };
 
 // A tap takes back only the last entry; while the solution is shown it only hides it.
 TEST_F(Control, TapsTakeBackOnlyTheLastEntry) {
     for (auto [cell, d] : {std::pair{1, 0}, {2, 1}, {1, 4}, {0, -1}}) Tap(cell, d);
-    EXPECT_EQ(MovePos, 2); // neither the older entry nor the given took a tap
+    EXPECT_EQ(S->MovePos, 2); // neither the older entry nor the given took a tap
     Tap(2, 4);
     EXPECT_EQ(BoardDigits().substr(0, 3), "41.");
-    EXPECT_EQ(MoveEnd, 2); // kept for redo
-    RunCommand(CMD_SOLUTION);
+    EXPECT_EQ(S->MoveEnd, 2); // kept for redo
+    RunCommand(S, CMD_SOLUTION);
     Tap(3, 8);
-    EXPECT_EQ(ShowSolution, 0);
+    EXPECT_EQ(S->ShowSolution, 0);
     Tap(3, 8);
     EXPECT_EQ(BoardDigits().substr(0, 4), "41.9");
 }
 
 TEST_F(Control, PencilMarkAndCandidateTaps) {
-    RunCommand(CMD_PENCIL_MARKS);
-    ClearAllMarks();
-    AnalysisOptions.techniques = 0;
+    RunCommand(S, CMD_PENCIL_MARKS);
+    ClearAllMarks(S);
+    S->AnalysisOptions.techniques = 0;
     Tap(1, 3); // 4 is in row 1: not marked, but the cell is addressed and redrawn
-    EXPECT_EQ(MarkGrid[1], 0);
-    EXPECT_EQ(LastMarkedCell, 1);
+    EXPECT_EQ(S->MarkGrid[1], 0);
+    EXPECT_EQ(S->LastMarkedCell, 1);
     EXPECT_EQ(Window.invalidated, 1);
     Tap(1, 0);
-    EXPECT_EQ(MarkGrid[1], DigitBit(1));
+    EXPECT_EQ(S->MarkGrid[1], DigitBit(1));
     Tap(1, 0);
-    EXPECT_EQ(MarkGrid[1], 0);
+    EXPECT_EQ(S->MarkGrid[1], 0);
     // With the analysis shown, marking the digit its step places enters it.
-    AnalysisOptions.techniques = TECH_ANALYSIS;
-    StepMarks[1] = DigitBit(1);
+    S->AnalysisOptions.techniques = TECH_ANALYSIS;
+    S->A->StepMarks[1] = DigitBit(1);
     Tap(1, 0);
     // With the candidates shown, a digit that is not one enters nothing, and says nothing.
-    RunCommand(CMD_CANDIDATES);
-    ComputeCandidates();
+    RunCommand(S, CMD_CANDIDATES);
+    ComputeCandidates(S);
     Tap(2, 3);
     Tap(3, 1);
     EXPECT_EQ(BoardDigits().substr(0, 4), "41.2");
@@ -121,30 +122,30 @@ TEST_F(Control, PencilMarkAndCandidateTaps) {
 // commands pass the gate; on leaving, every digit is a given and the position is checked.
 TEST_F(Control, SetupMode) {
     Tap(1, 0);
-    RunCommand(CMD_PENCIL_MARKS);
-    RunCommand(CMD_SETUP);
-    EXPECT_EQ(AnalysisOptions.pencilMarks, 0u);
+    RunCommand(S, CMD_PENCIL_MARKS);
+    RunCommand(S, CMD_SETUP);
+    EXPECT_EQ(S->AnalysisOptions.pencilMarks, 0u);
     EXPECT_FALSE(Recorded.clockRunning);
     EXPECT_EQ(Recorded.status[PANE_CLOCK], " Setup");
-    EXPECT_EQ(Board[0], 0x84);
-    EXPECT_EQ(Board[1], 0x81); // the entry loses its colour
-    EXPECT_EQ(std::count(MarkGrid, MarkGrid + 81, 0), 81);
+    EXPECT_EQ(S->Board[0], 0x84);
+    EXPECT_EQ(S->Board[1], 0x81); // the entry loses its colour
+    EXPECT_EQ(std::count(S->MarkGrid, S->MarkGrid + 81, 0), 81);
     for (int id : {CMD_OPEN, CMD_CANDIDATES, CMD_CLOSE, CMD_ABOUT, CMD_ANALYSIS_OPTIONS,
                    CMD_SOLUTION, CMD_F5, CMD_BLOCK_ENTRY, CMD_CREATE, CMD_BLUE})
-        EXPECT_EQ(RunCommand(id), 1) << id;
+        EXPECT_EQ(RunCommand(S, id), 1) << id;
     EXPECT_EQ(Recorded.beeps, 10);
     EXPECT_TRUE(Window.dialogs.empty());
-    EXPECT_EQ(AnalysisOptions.showCandidates, 0u);
+    EXPECT_EQ(S->AnalysisOptions.showCandidates, 0u);
     EXPECT_EQ(Window.closes, 0);
     for (auto [cell, d] : {std::pair{2, 2}, {0, -1}, {0, 2}}) Tap(cell, d);
     EXPECT_EQ(BoardDigits().substr(0, 3), ".13");
     EXPECT_EQ(Recorded.beeps, 11);
-    EXPECT_EQ(MoveEnd, 1);
+    EXPECT_EQ(S->MoveEnd, 1);
 
-    RunCommand(CMD_SETUP);
-    EXPECT_EQ(Board[1], 1);
-    EXPECT_EQ(Board[2], 3);
-    EXPECT_EQ(MoveEnd, 0);
+    RunCommand(S, CMD_SETUP);
+    EXPECT_EQ(S->Board[1], 1);
+    EXPECT_EQ(S->Board[2], 3);
+    EXPECT_EQ(S->MoveEnd, 0);
     EXPECT_TRUE(Recorded.clockRunning);
     EXPECT_EQ(Recorded.messages.back(), "Invalid Position"); // too few givens
 }
@@ -154,103 +155,104 @@ TEST_F(Control, SetupMode) {
 // dropped.
 TEST_F(Control, StepButton) {
     LoadGivens(BUILTIN_PUZZLE);
-    AnalysisOptions.techniques = TECH_ANALYSIS;
-    RunCommand(CMD_PENCIL_MARKS);
-    for (DigitMask& m : MarkGrid) m = m ? DigitBit(7) : 0; // every open cell a single 7
-    RefreshStep();
-    ASSERT_EQ(PendingStep, STEP_SINGLES);
-    EXPECT_EQ(ApplyShownStep(), 0); // the 7 repeats a 7 of its row: refused
-    RunCommand(CMD_BLUE);           // nothing the analysis reads changed
-    EXPECT_EQ(PendingStep, STEP_NONE);
+    S->AnalysisOptions.techniques = TECH_ANALYSIS;
+    RunCommand(S, CMD_PENCIL_MARKS);
+    for (DigitMask& m : S->MarkGrid) m = m ? DigitBit(7) : 0; // every open cell a single 7
+    RefreshStep(S);
+    ASSERT_EQ(S->A->PendingStep, STEP_SINGLES);
+    EXPECT_EQ(ApplyShownStep(S), 0); // the 7 repeats a 7 of its row: refused
+    RunCommand(S, CMD_BLUE);         // nothing the analysis reads changed
+    EXPECT_EQ(S->A->PendingStep, STEP_NONE);
 
     LoadGivens("....96..8...5......9...3...21.....53......6..3....27.4..7.8...5.81..9......16..7.");
-    AnalysisOptions.techniques = 0x3F;
-    RunCommand(CMD_CANDIDATES);
+    S->AnalysisOptions.techniques = 0x3F;
+    RunCommand(S, CMD_CANDIDATES);
     std::set<std::string> shown;
-    for (int presses = 0; PendingStep != STEP_NONE && presses < 300; presses++) {
-        std::string step = std::to_string(PendingStep);
-        for (uint16_t m : StepMarks) step += "," + std::to_string(m);
+    for (int presses = 0; S->A->PendingStep != STEP_NONE && presses < 300; presses++) {
+        std::string step = std::to_string(S->A->PendingStep);
+        for (uint16_t m : S->A->StepMarks) step += "," + std::to_string(m);
         EXPECT_TRUE(shown.insert(step).second) << "shown again at press " << presses;
-        const bool eliminates = PendingStep != STEP_SINGLES;
-        EXPECT_EQ(ApplyShownStep(), 1);
-        EXPECT_TRUE(!eliminates || AnalysisOptions.pencilMarks == 1);
+        const bool eliminates = S->A->PendingStep != STEP_SINGLES;
+        EXPECT_EQ(ApplyShownStep(S), 1);
+        EXPECT_TRUE(!eliminates || S->AnalysisOptions.pencilMarks == 1);
     }
-    EXPECT_EQ(AnalysisOptions.showCandidates, 0u);
+    EXPECT_EQ(S->AnalysisOptions.showCandidates, 0u);
     EXPECT_EQ(BoardDigits().find('.'), std::string::npos);
 }
 
 TEST_F(Control, KeysActOnTheCursorCellOrSelectChains) {
-    TypeKey('c'); // without the cursor a character selects chain c - 'a'
-    EXPECT_EQ(ChainSelection, 2);
-    EXPECT_EQ(PressKey(KEY_DELETE), 0); // nothing to act on
-    SelectedCell = 0;
-    for (int key : {KEY_RIGHT, KEY_RIGHT, KEY_UP}) PressKey(key); // appears, moves, stays in row 1
-    EXPECT_EQ(Focus.cursorCell, 1);
-    for (int i = 0; i < 9; i++) PressKey(KEY_DOWN), PressKey(KEY_RIGHT); // to the far corner
-    EXPECT_EQ(Focus.cursorCell, 80);
-    for (int i = 0; i < 9; i++) PressKey(KEY_UP), PressKey(KEY_LEFT);
-    EXPECT_EQ(Focus.cursorCell, 0);
-    PressKey(KEY_RIGHT);
-    TypeKey('7');
-    TypeKey('5'); // a filled cell takes no digit
-    EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
+    TypeKey(S, 'c'); // without the cursor a character selects chain c - 'a'
+    EXPECT_EQ(S->A->ChainSelection, 2);
+    EXPECT_EQ(PressKey(S, KEY_DELETE), 0); // nothing to act on
+    S->SelectedCell = 0;
+    for (int key : {KEY_RIGHT, KEY_RIGHT, KEY_UP})
+        PressKey(S, key); // appears, moves, stays in row 1
+    EXPECT_EQ(S->Focus.cursorCell, 1);
+    for (int i = 0; i < 9; i++) PressKey(S, KEY_DOWN), PressKey(S, KEY_RIGHT); // to the far corner
+    EXPECT_EQ(S->Focus.cursorCell, 80);
+    for (int i = 0; i < 9; i++) PressKey(S, KEY_UP), PressKey(S, KEY_LEFT);
+    EXPECT_EQ(S->Focus.cursorCell, 0);
+    PressKey(S, KEY_RIGHT);
+    TypeKey(S, '7');
+    TypeKey(S, '5'); // a filled cell takes no digit
+    EXPECT_EQ(S->Board[1] & CELL_DIGIT, 7);
     EXPECT_EQ(Recorded.beeps, 1);
-    PressKey(KEY_DELETE); // the last entry taken back
-    EXPECT_EQ(Board[1], 0);
-    RunCommand(CMD_PENCIL_MARKS);
-    ClearAllMarks();
-    TypeKey('1');
-    EXPECT_EQ(MarkGrid[1], DigitBit(1));
-    PressKey(KEY_ESCAPE);
-    EXPECT_EQ(Focus.cursorCell, -1);
-    TypeKey('2');
-    EXPECT_EQ(ChainSelection, '2' - 'a');
+    PressKey(S, KEY_DELETE); // the last entry taken back
+    EXPECT_EQ(S->Board[1], 0);
+    RunCommand(S, CMD_PENCIL_MARKS);
+    ClearAllMarks(S);
+    TypeKey(S, '1');
+    EXPECT_EQ(S->MarkGrid[1], DigitBit(1));
+    PressKey(S, KEY_ESCAPE);
+    EXPECT_EQ(S->Focus.cursorCell, -1);
+    TypeKey(S, '2');
+    EXPECT_EQ(S->A->ChainSelection, '2' - 'a');
 }
 
 // The faint digit under the pointer is the one a click would enter or toggle, if any.
 TEST_F(Control, HoverDigitIsWhatAClickWouldDo) {
     int cell;
-    PointerAt(BoardSpot{1, 3, -1});
-    EXPECT_EQ(HoverDigit(&cell), 3); // 4 repeats the given: entered, then refused
+    PointerAt(S, BoardSpot{1, 3, -1});
+    EXPECT_EQ(HoverDigit(S, &cell), 3); // 4 repeats the given: entered, then refused
     EXPECT_EQ(cell, 1);
-    PointerAt(BoardSpot{2, 5, -1});
+    PointerAt(S, BoardSpot{2, 5, -1});
     EXPECT_EQ(Window.invalidated, 2); // the old cell and the new one are repainted
-    PointerAt(BoardSpot{0, 5, -1});
-    EXPECT_EQ(HoverDigit(&cell), -1); // a given
-    RunCommand(CMD_PENCIL_MARKS);
-    PointerAt(BoardSpot{1, 3, -1});
-    EXPECT_EQ(HoverDigit(&cell), -1); // a peer holds 4: no mark can be set
-    MarkGrid[1] |= DigitBit(4);
-    EXPECT_EQ(HoverDigit(&cell), 3); // but one that is there can be taken off
-    RunCommand(CMD_CANDIDATES);
-    PointerAt(BoardSpot{1, 4, -1});
-    EXPECT_EQ(HoverDigit(&cell), 4);
-    PointerAt(BoardSpot{1, 3, -1});
-    EXPECT_EQ(HoverDigit(&cell), -1); // no candidate: a click enters nothing
-    EnterDigit(2, 2);
-    RunCommand(CMD_SOLUTION);
-    PointerAt(BoardSpot{1, 4, -1});
-    EXPECT_EQ(HoverDigit(&cell), -1); // the first click only hides the solution
+    PointerAt(S, BoardSpot{0, 5, -1});
+    EXPECT_EQ(HoverDigit(S, &cell), -1); // a given
+    RunCommand(S, CMD_PENCIL_MARKS);
+    PointerAt(S, BoardSpot{1, 3, -1});
+    EXPECT_EQ(HoverDigit(S, &cell), -1); // a peer holds 4: no mark can be set
+    S->MarkGrid[1] |= DigitBit(4);
+    EXPECT_EQ(HoverDigit(S, &cell), 3); // but one that is there can be taken off
+    RunCommand(S, CMD_CANDIDATES);
+    PointerAt(S, BoardSpot{1, 4, -1});
+    EXPECT_EQ(HoverDigit(S, &cell), 4);
+    PointerAt(S, BoardSpot{1, 3, -1});
+    EXPECT_EQ(HoverDigit(S, &cell), -1); // no candidate: a click enters nothing
+    EnterDigit(S, 2, 2);
+    RunCommand(S, CMD_SOLUTION);
+    PointerAt(S, BoardSpot{1, 4, -1});
+    EXPECT_EQ(HoverDigit(S, &cell), -1); // the first click only hides the solution
 }
 
 TEST_F(Control, StartUp) {
     // No settings file: the built-in puzzle, checked without a verdict, the clock running.
     Restart();
-    RunCommand(CMD_STARTUP);
+    RunCommand(S, CMD_STARTUP);
     EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
     EXPECT_TRUE(Recorded.messages.empty());
     EXPECT_TRUE(Recorded.clockRunning);
     // A first start says how entry works until the first entry.
-    EXPECT_NE(std::string(StepLineText()).find("right-click"), std::string::npos);
+    EXPECT_NE(std::string(StepLineText(S)).find("right-click"), std::string::npos);
     Tap(0, 8);
-    EXPECT_STREQ(StepLineText(), "");
+    EXPECT_STREQ(StepLineText(S), "");
 
     // A settings file that cannot be read is reported; the defaults stand, and it is kept.
     std::filesystem::remove(Path("quadrivo.ini"));
     ASSERT_EQ(mkfifo(Path("quadrivo.ini").c_str(), 0600), 0);
     Restart();
     alarm(20); // a read blocked on the FIFO ends the test program here
-    RunCommand(CMD_STARTUP);
+    RunCommand(S, CMD_STARTUP);
     alarm(0);
     EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
     EXPECT_EQ(Recorded.messages,
@@ -258,7 +260,7 @@ TEST_F(Control, StartUp) {
                                        Path("quadrivo.ini") +
                                        ": not a regular file). It is left as it is, and this "
                                        "session will not be saved over it."});
-    EXPECT_EQ(ShutDown(2), 1);
+    EXPECT_EQ(ShutDown(S, 2), 1);
     EXPECT_TRUE(std::filesystem::is_fifo(Path("quadrivo.ini")));
 }
 
@@ -266,19 +268,19 @@ TEST_F(Control, StartUp) {
 // A worker's puzzle becomes the game (setup mode left), a text that is not a unique puzzle is
 // refused; a worker stopped while it searches is gone and reaped.
 TEST_F(Control, CreateByLevelAtOnceOrThroughTheShellsWorker) {
-    CurrentFile[0] = 'x';
-    SeedCreate(7);
-    RunCommand(CMD_LEVEL_ANY + LEVEL_MEDIUM);
+    S->CurrentFile[0] = 'x';
+    SeedCreate(S, 7);
+    RunCommand(S, CMD_LEVEL_ANY + LEVEL_MEDIUM);
     for (int level = 0; level <= LEVEL_FIENDISH; level++)
-        EXPECT_EQ(MenuCheck(CMD_LEVEL_ANY + level), level == LEVEL_MEDIUM);
+        EXPECT_EQ(MenuCheck(S, CMD_LEVEL_ANY + level), level == LEVEL_MEDIUM);
     ExpectFreshPuzzle();
     EXPECT_EQ(Window.title, "Quadrivo");
     ASSERT_EQ(Recorded.messages.size(), 1u);
     EXPECT_NE(Recorded.messages[0].find("(Medium)"), std::string::npos) << Recorded.messages[0];
 
-    RunCommand(CMD_SETUP);
+    RunCommand(S, CMD_SETUP);
     int fd = -1;
-    const int pid = StartCreateWorker(LEVEL_FIENDISH, &fd);
+    const int pid = StartCreateWorker(S, LEVEL_FIENDISH, &fd);
     ASSERT_GT(pid, 0);
     std::string output;
     char buffer[256];
@@ -298,9 +300,9 @@ TEST_F(Control, CreateByLevelAtOnceOrThroughTheShellsWorker) {
         last = tried;
     }
     ASSERT_EQ(kind, 1) << output;
-    EXPECT_EQ(AcceptCreatedPuzzle(std::string(81, '.').c_str()), 0); // not unique
-    EXPECT_EQ(AcceptCreatedPuzzle(puzzle), 1);
-    EXPECT_EQ(AnalysisOptions.setupMode, 0u);
+    EXPECT_EQ(AcceptCreatedPuzzle(S, std::string(81, '.').c_str()), 0); // not unique
+    EXPECT_EQ(AcceptCreatedPuzzle(S, puzzle), 1);
+    EXPECT_EQ(S->AnalysisOptions.setupMode, 0u);
     EXPECT_EQ(BoardDigits(), puzzle);
     ExpectFreshPuzzle();
     EXPECT_TRUE(Recorded.clockRunning);
@@ -308,7 +310,7 @@ TEST_F(Control, CreateByLevelAtOnceOrThroughTheShellsWorker) {
     EXPECT_NE(Recorded.messages[1].find("(Fiendish)"), std::string::npos) << Recorded.messages[1];
 
     // Stopped while it searches: gone and reaped.
-    const int stopped = StartCreateWorker(LEVEL_VERY_DIFFICULT, &fd);
+    const int stopped = StartCreateWorker(S, LEVEL_VERY_DIFFICULT, &fd);
     ASSERT_GT(stopped, 0);
     EndCreateWorker(stopped, fd);
     EXPECT_EQ(kill(stopped, 0), -1);
@@ -320,47 +322,47 @@ TEST_F(Control, CreateByLevelAtOnceOrThroughTheShellsWorker) {
 TEST_F(Control, HintBuildsUpByLevels) {
     LoadGivens(BUILTIN_PUZZLE);
     // What the analysis display shows on the candidates, for comparison.
-    AnalysisOptions.techniques = TECH_ANALYSIS | DEFAULT_TECHNIQUES;
-    RunCommand(CMD_CANDIDATES);
-    const std::string full = StepLineText();
+    S->AnalysisOptions.techniques = TECH_ANALYSIS | DEFAULT_TECHNIQUES;
+    RunCommand(S, CMD_CANDIDATES);
+    const std::string full = StepLineText(S);
     uint16_t marks[81];
-    std::memcpy(marks, StepMarks, sizeof marks);
+    std::memcpy(marks, S->A->StepMarks, sizeof marks);
     ASSERT_FALSE(full.empty());
-    RunCommand(CMD_CANDIDATES);
-    RunCommand(CMD_ANALYSIS); // off: no marks in use, nothing shown
-    EXPECT_STREQ(StepLineText(), "");
-    EXPECT_FALSE(StepMarksShown());
+    RunCommand(S, CMD_CANDIDATES);
+    RunCommand(S, CMD_ANALYSIS); // off: no marks in use, nothing shown
+    EXPECT_STREQ(StepLineText(S), "");
+    EXPECT_FALSE(StepMarksShown(S));
 
-    Focus.entryHint = 1; // a first start: the hint asked for comes before how entry works
-    RunCommand(CMD_HINT);
-    ASSERT_EQ(HintLevel(), 1);
-    const std::string first = StepLineText();
+    S->Focus.entryHint = 1; // a first start: the hint asked for comes before how entry works
+    RunCommand(S, CMD_HINT);
+    ASSERT_EQ(HintLevel(S), 1);
+    const std::string first = StepLineText(S);
     EXPECT_TRUE(first.rfind("A ", 0) == 0 || first.rfind("An ", 0) == 0) << first;
     EXPECT_NE(first.find(" in "), std::string::npos) << first;
     EXPECT_EQ(full.find(first.substr(first.find(' ') + 1)), std::string::npos) << first;
-    EXPECT_FALSE(StepMarksShown());
-    RunCommand(CMD_HINT);
-    EXPECT_EQ(HintLevel(), 2);
-    EXPECT_EQ(StepLineText(), first);
-    EXPECT_TRUE(StepMarksShown());
-    EXPECT_EQ(std::memcmp(marks, StepMarks, sizeof marks), 0);
-    for (int press = 0; press < 2; press++) RunCommand(CMD_HINT); // it stops at 3
-    EXPECT_EQ(HintLevel(), 3);
-    EXPECT_EQ(StepLineText(), full);
-    Focus.entryHint = 0;
+    EXPECT_FALSE(StepMarksShown(S));
+    RunCommand(S, CMD_HINT);
+    EXPECT_EQ(HintLevel(S), 2);
+    EXPECT_EQ(StepLineText(S), first);
+    EXPECT_TRUE(StepMarksShown(S));
+    EXPECT_EQ(std::memcmp(marks, S->A->StepMarks, sizeof marks), 0);
+    for (int press = 0; press < 2; press++) RunCommand(S, CMD_HINT); // it stops at 3
+    EXPECT_EQ(HintLevel(S), 3);
+    EXPECT_EQ(StepLineText(S), full);
+    S->Focus.entryHint = 0;
     const std::string before = BoardDigits();
-    RunCommand(CMD_STEP);
-    EXPECT_EQ(MovePos, 1);
+    RunCommand(S, CMD_STEP);
+    EXPECT_EQ(S->MovePos, 1);
     EXPECT_NE(BoardDigits(), before);
-    EXPECT_EQ(HintLevel(), 0);
-    EXPECT_STREQ(StepLineText(), ""); // the display stays off
-    EXPECT_EQ(MenuCheck(CMD_ANALYSIS), 0);
+    EXPECT_EQ(HintLevel(S), 0);
+    EXPECT_STREQ(StepLineText(S), ""); // the display stays off
+    EXPECT_EQ(MenuCheck(S, CMD_ANALYSIS), 0);
 
     // Pencil marks in use are checked: one without its cell's solution digit is named.
-    RunCommand(CMD_STORE_CANDIDATES);
-    MarkGrid[0] &= DigitMask(~DigitBit(2)); // r1c1 of the built-in puzzle is 2
-    RunCommand(CMD_HINT);
-    EXPECT_EQ(HintLevel(), 0);
+    RunCommand(S, CMD_STORE_CANDIDATES);
+    S->MarkGrid[0] &= DigitMask(~DigitBit(2)); // r1c1 of the built-in puzzle is 2
+    RunCommand(S, CMD_HINT);
+    EXPECT_EQ(HintLevel(S), 0);
     ASSERT_EQ(Recorded.messages.size(), 1u);
     EXPECT_EQ(Recorded.messages[0], "Your marks leave out 2 at r1c1");
 }
@@ -377,47 +379,47 @@ TEST_F(Control, BackToFirstMistake) {
     for (int x = 0; x < 81 && open.size() < 4; x++) {
         const bool peer = open.size() == 3 && (x / 9 == open[2] / 9 || x % 9 == open[2] % 9 ||
                                                BoxOf(x) == BoxOf(open[2]));
-        if (!Board[x] && !peer) open.push_back(x);
+        if (!S->Board[x] && !peer) open.push_back(x);
     }
     // The solution's digit, or another that breaks no rule.
     auto enter = [&](int k, bool right) {
         const int cell = open[size_t(k)], digit = solved[size_t(cell)] - '0';
-        ComputeCandidates();
-        const DigitMask others = CandidateGrid[cell] & DigitMask(~DigitBit(digit));
+        ComputeCandidates(S);
+        const DigitMask others = S->CandidateGrid[cell] & DigitMask(~DigitBit(digit));
         ASSERT_TRUE(right || others);
-        EnterDigit(cell, right ? digit : std::countr_zero(others) + 1);
+        EnterDigit(S, cell, right ? digit : std::countr_zero(others) + 1);
     };
     enter(0, true);
     enter(1, true);
-    RunCommand(CMD_FIRST_MISTAKE);
-    EXPECT_EQ(MovePos, 2);
+    RunCommand(S, CMD_FIRST_MISTAKE);
+    EXPECT_EQ(S->MovePos, 2);
     ASSERT_EQ(Recorded.messages.size(), 1u);
     EXPECT_EQ(Recorded.messages[0].rfind("No mistake", 0), 0u);
 
     // With pencil marks in use, one narrowed down by the player.
-    RunCommand(CMD_STORE_CANDIDATES);
+    RunCommand(S, CMD_STORE_CANDIDATES);
     const int narrowed = 80;
-    ASSERT_EQ(Board[narrowed], 0);
-    MarkGrid[narrowed] = DigitBit(solved[narrowed] - '0');
+    ASSERT_EQ(S->Board[narrowed], 0);
+    S->MarkGrid[narrowed] = DigitBit(solved[narrowed] - '0');
     enter(2, false); // the entries have no solution now, the givens one
     enter(3, true);
     const std::string played = BoardDigits();
-    RunCommand(CMD_FIRST_MISTAKE);
+    RunCommand(S, CMD_FIRST_MISTAKE);
     EXPECT_EQ(Recorded.messages.size(), 1u);
-    EXPECT_EQ(MovePos, 2);
-    EXPECT_EQ(MoveEnd, 4);
-    EXPECT_EQ(Board[open[2]], 0);
-    EXPECT_EQ(Board[open[3]], 0);
-    EXPECT_EQ(Board[open[1]] & CELL_DIGIT, solved[size_t(open[1])] - '0');
+    EXPECT_EQ(S->MovePos, 2);
+    EXPECT_EQ(S->MoveEnd, 4);
+    EXPECT_EQ(S->Board[open[2]], 0);
+    EXPECT_EQ(S->Board[open[3]], 0);
+    EXPECT_EQ(S->Board[open[1]] & CELL_DIGIT, solved[size_t(open[1])] - '0');
     // The marks stay, and what the mistake pruned from its peers is back.
-    EXPECT_EQ(MarkGrid[narrowed], DigitBit(solved[narrowed] - '0'));
+    EXPECT_EQ(S->MarkGrid[narrowed], DigitBit(solved[narrowed] - '0'));
     for (int x = 0; x < 81; x++)
-        if (!Board[x]) {
-            EXPECT_TRUE(MarkGrid[x] & DigitBit(solved[size_t(x)] - '0')) << x;
+        if (!S->Board[x]) {
+            EXPECT_TRUE(S->MarkGrid[x] & DigitBit(solved[size_t(x)] - '0')) << x;
         }
-    RunCommand(CMD_UNDO); // a record before the mistake
-    EXPECT_EQ(MovePos, 1);
-    RunCommand(CMD_END);
+    RunCommand(S, CMD_UNDO); // a record before the mistake
+    EXPECT_EQ(S->MovePos, 1);
+    RunCommand(S, CMD_END);
     EXPECT_EQ(BoardDigits(), played);
 }
 
@@ -425,26 +427,26 @@ TEST_F(Control, BackToFirstMistake) {
 // stands while one does; a cell without marks, or the candidates shown, are not judged.
 TEST_F(Control, WrongPencilMarks) {
     LoadGivens(BUILTIN_PUZZLE);
-    ASSERT_EQ(CheckPosition(), VERDICT_UNIQUE);
-    AnalysisOptions.techniques = TECH_ANALYSIS | DEFAULT_TECHNIQUES;
-    RunCommand(CMD_STORE_CANDIDATES);
-    MarkGrid[0] &= DigitMask(~DigitBit(2)); // r1c1 is 2
-    MarkGrid[2] = 0;                        // r1c3: no marks at all
-    EXPECT_EQ(MenuCheck(CMD_WRONG_MARKS), 0);
-    RunCommand(CMD_WRONG_MARKS);
-    EXPECT_EQ(MenuCheck(CMD_WRONG_MARKS), 1);
+    ASSERT_EQ(CheckPosition(S), VERDICT_UNIQUE);
+    S->AnalysisOptions.techniques = TECH_ANALYSIS | DEFAULT_TECHNIQUES;
+    RunCommand(S, CMD_STORE_CANDIDATES);
+    S->MarkGrid[0] &= DigitMask(~DigitBit(2)); // r1c1 is 2
+    S->MarkGrid[2] = 0;                        // r1c3: no marks at all
+    EXPECT_EQ(MenuCheck(S, CMD_WRONG_MARKS), 0);
+    RunCommand(S, CMD_WRONG_MARKS);
+    EXPECT_EQ(MenuCheck(S, CMD_WRONG_MARKS), 1);
     EXPECT_EQ(StepMarksText(), "0:8000");
-    EXPECT_EQ(PendingStep, STEP_NONE);
-    MarkGrid[0] |= DigitBit(2);
-    RefreshStep();
-    EXPECT_NE(PendingStep, STEP_NONE); // the marks hold the solution again: a step is shown
-    MarkGrid[0] = DigitBit(9);
-    RunCommand(CMD_CANDIDATES);
-    EXPECT_NE(StepMarks[0], MARK_WRONG);
-    RunCommand(CMD_CANDIDATES);
-    EXPECT_EQ(StepMarks[0], MARK_WRONG);
-    RunCommand(CMD_WRONG_MARKS);
-    EXPECT_NE(StepMarks[0], MARK_WRONG);
+    EXPECT_EQ(S->A->PendingStep, STEP_NONE);
+    S->MarkGrid[0] |= DigitBit(2);
+    RefreshStep(S);
+    EXPECT_NE(S->A->PendingStep, STEP_NONE); // the marks hold the solution again: a step is shown
+    S->MarkGrid[0] = DigitBit(9);
+    RunCommand(S, CMD_CANDIDATES);
+    EXPECT_NE(S->A->StepMarks[0], MARK_WRONG);
+    RunCommand(S, CMD_CANDIDATES);
+    EXPECT_EQ(S->A->StepMarks[0], MARK_WRONG);
+    RunCommand(S, CMD_WRONG_MARKS);
+    EXPECT_NE(S->A->StepMarks[0], MARK_WRONG);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The board as drawn: PaintBoard rendered at the native size in each state the board can show,
 // checked at pixels whose colours are known (grid lines, highlights, glyph ink, labels, chains).
+#include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/driver.h"
 #include "analysis/state.h"
@@ -34,8 +35,8 @@ class Display : public CoreTest {
     QImage picture;
     // The board as the window draws it: the step brought up to date, then painted.
     void Render(const FocusMarks& focus = {}) {
-        RefreshStep();
-        picture = RenderBoard(focus);
+        RefreshStep(S);
+        picture = RenderBoard(S, focus);
     }
     QRgb At(int x, int y) const { return picture.pixel(x, y) | 0xFF000000; }
     QRgb At(QPoint p) const { return At(p.x(), p.y()); }
@@ -58,15 +59,15 @@ class Display : public CoreTest {
     // show a chain more than once, and the last drawing is what stays).
     static std::vector<ChainNode> LastDrawnNodes(int k) {
         std::vector<ChainNode> nodes;
-        const ChainNode* table = ChainNodeTable;
+        const ChainNode* table = S->A->ChainNodeTable;
         auto nodesOf = [table](int slot) {
-            const int n = ChainDisplayList.entries[slot];
-            return std::vector<ChainNode>(table + ChainTable[n].first,
-                                          table + ChainTable[n + 1].first);
+            const int n = S->A->ChainDisplayList.entries[slot];
+            return std::vector<ChainNode>(table + S->A->ChainTable[n].first,
+                                          table + S->A->ChainTable[n + 1].first);
         };
         for (const ChainNode& node : nodesOf(k)) {
             bool again = false;
-            for (int later = k + 1; later < ChainDisplayList.count; later++)
+            for (int later = k + 1; later < S->A->ChainDisplayList.count; later++)
                 for (const ChainNode& other : nodesOf(later))
                     again |= other.cell == node.cell && other.digits == node.digits;
             if (!again) nodes.push_back(node);
@@ -106,13 +107,13 @@ TEST_F(Display, PixelsMapToCellsDigitPositionsAndLabels) {
         for (int dx = 0; dx <= CELL_PITCH; dx++) {
             LoadGivens("");
             const BoardSpot spot = SpotAt(CellX(30) + dx, CellY(30) + dy);
-            PointerAt(spot);
+            PointerAt(S, spot);
             int cell;
-            const int hover = HoverDigit(&cell);
-            StylusDown(spot);
-            StylusUp(spot);
-            ASSERT_EQ(hover < 0 ? 0 : hover + 1, Board[30] & CELL_DIGIT) << dx << "," << dy;
-            PointerAt(BoardSpot{});
+            const int hover = HoverDigit(S, &cell);
+            StylusDown(S, spot);
+            StylusUp(S, spot);
+            ASSERT_EQ(hover < 0 ? 0 : hover + 1, S->Board[30] & CELL_DIGIT) << dx << "," << dy;
+            PointerAt(S, BoardSpot{});
         }
 }
 
@@ -120,20 +121,20 @@ TEST_F(Display, PixelsMapToCellsDigitPositionsAndLabels) {
 // box, and stresses its marks; the pointer's digit shows grey where a click would enter it.
 TEST_F(Display, FocusTintsCellsStressesMarksAndShowsTheHoverDigit) {
     LoadGivens(SAMPLE_PUZZLE);
-    AnalysisOptions.techniques = 0;
-    RunCommand(CMD_STORE_CANDIDATES);
+    S->AnalysisOptions.techniques = 0;
+    RunCommand(S, CMD_STORE_CANDIDATES);
     const int given = int(std::string(SAMPLE_PUZZLE).find_first_not_of('.'));
     const int digit = SAMPLE_PUZZLE[given] - '0';
     int marked = 0; // an open cell with the digit among its marks, outside the given's units
     while (marked < 81 &&
-           (Board[marked] || !(MarkGrid[marked] >> (digit - 1) & 1) || marked / 9 == given / 9 ||
-            marked % 9 == given % 9 || BoxOf(marked) == BoxOf(given)))
+           (S->Board[marked] || !(S->MarkGrid[marked] >> (digit - 1) & 1) ||
+            marked / 9 == given / 9 || marked % 9 == given % 9 || BoxOf(marked) == BoxOf(given)))
         marked++;
     ASSERT_LT(marked, 81);
     Render(FocusMarks{digit, given, -1, -1});
     EXPECT_EQ(At(CellX(given) + 1, CellY(given) + 1), Rgb(0xF5DCC4)); // holds the digit
     int open = given / 9 * 9; // an open cell in the given's row
-    while (Board[open]) open++;
+    while (S->Board[open]) open++;
     EXPECT_EQ(At(CellX(open) + 1, CellY(open) + 1), Rgb(0xF7F1EC));
     EXPECT_EQ(At(CellX(marked) + 1, CellY(marked) + 1), WHITE);
     // Its mark in black on a tinted square.
@@ -142,7 +143,7 @@ TEST_F(Display, FocusTintsCellsStressesMarksAndShowsTheHoverDigit) {
     EXPECT_EQ(At(MarkInk(marked, d)), BLACK);
 
     // The digit under the pointer: grey on a light square, where no mark stands.
-    ClearAllMarks();
+    ClearAllMarks(S);
     Render(FocusMarks{0, -1, marked, 4});
     EXPECT_EQ(At(DigitX(marked, 4), DigitY(marked, 4)), Rgb(0xE6E6E6));
     EXPECT_EQ(At(MarkInk(marked, 4)), Rgb(0xA0A0A0));
@@ -153,11 +154,11 @@ TEST_F(Display, FocusTintsCellsStressesMarksAndShowsTheHoverDigit) {
 // colour and no marks.
 TEST_F(Display, PlayAndSetupModeShowDigitsAndMarks) {
     LoadGivens(SAMPLE_PUZZLE);
-    AnalysisOptions.techniques = 0;
-    EnterDigit(1, 1); // blue
-    AnalysisOptions.numberColour = 2;
-    EnterDigit(2, 2); // green
-    MarkGrid[3] = DigitBit(6);
+    S->AnalysisOptions.techniques = 0;
+    EnterDigit(S, 1, 1); // blue
+    S->AnalysisOptions.numberColour = 2;
+    EnterDigit(S, 2, 2); // green
+    S->MarkGrid[3] = DigitBit(6);
     Render();
     EXPECT_EQ(At(DigitInk(0, 4)), BLACK);
     EXPECT_EQ(At(DigitInk(1, 1)), Rgb(0xFF0000));
@@ -165,8 +166,8 @@ TEST_F(Display, PlayAndSetupModeShowDigitsAndMarks) {
     EXPECT_EQ(At(MarkInk(3, 5)), Rgb(0x800000));
     EXPECT_EQ(At(MarkInk(3, 0)), WHITE); // no mark 1 there
 
-    RunCommand(CMD_SETUP);
-    MarkGrid[3] = ALL_DIGITS;
+    RunCommand(S, CMD_SETUP);
+    S->MarkGrid[3] = ALL_DIGITS;
     Render();
     EXPECT_EQ(At(DigitInk(0, 4)), Rgb(0xFF0000));
     EXPECT_EQ(At(DigitInk(2, 2)), Rgb(0xFF0000));
@@ -175,22 +176,22 @@ TEST_F(Display, PlayAndSetupModeShowDigitsAndMarks) {
 
 TEST_F(Display, CandidatesAreGreyAndSingleStepIsHighlighted) {
     LoadGivens(SAMPLE_PUZZLE);
-    AnalysisOptions.showCandidates = 1;
-    AnalysisOptions.techniques = 0;
+    S->AnalysisOptions.showCandidates = 1;
+    S->AnalysisOptions.techniques = 0;
     Render();
-    ASSERT_TRUE(ComputeCandidates());
-    EXPECT_EQ(At(MarkInk(1, std::countr_zero(CandidateGrid[1]))), Rgb(0x606060));
+    ASSERT_TRUE(ComputeCandidates(S));
+    EXPECT_EQ(At(MarkInk(1, std::countr_zero(S->CandidateGrid[1]))), Rgb(0x606060));
 
-    AnalysisOptions.techniques = TECH_ANALYSIS;
+    S->AnalysisOptions.techniques = TECH_ANALYSIS;
     Render();
-    ASSERT_EQ(PendingStep, 1);
+    ASSERT_EQ(S->A->PendingStep, 1);
     int cell = 0;
-    while (cell < 81 && !StepMarks[cell]) cell++;
+    while (cell < 81 && !S->A->StepMarks[cell]) cell++;
     ASSERT_LT(cell, 81);
-    const int digit = std::countr_zero(StepMarks[cell]);
+    const int digit = std::countr_zero(S->A->StepMarks[cell]);
     // Cell background: a digit position without a candidate shows the brush of kind 0.
     int empty = 0;
-    while (empty < 9 && (CandidateGrid[cell] >> empty & 1)) empty++;
+    while (empty < 9 && (S->CandidateGrid[cell] >> empty & 1)) empty++;
     ASSERT_LT(empty, 9);
     EXPECT_EQ(At(DigitX(cell, empty) + 3, DigitY(cell, empty) + 3), Rgb(0xB0FFFF));
     // The single's digit: red on its own square.
@@ -200,16 +201,16 @@ TEST_F(Display, CandidatesAreGreyAndSingleStepIsHighlighted) {
 
 TEST_F(Display, WrongEntryIsRedAndNoStepIsShown) {
     LoadGivens(SAMPLE_PUZZLE);
-    ASSERT_EQ(CheckPosition(), VERDICT_UNIQUE);
-    const int wrong = 1 + (SolutionGrid[1] & CELL_DIGIT) % 9; // any digit but the solution's
-    Board[1] = uint8_t(CELL_ENTERED | 0x30 | wrong);          // purple
-    AnalysisOptions.wrongValues = 1;
-    AnalysisOptions.techniques = 0x3F;
-    RunCommand(CMD_STORE_CANDIDATES);
+    ASSERT_EQ(CheckPosition(S), VERDICT_UNIQUE);
+    const int wrong = 1 + (S->SolutionGrid[1] & CELL_DIGIT) % 9; // any digit but the solution's
+    S->Board[1] = uint8_t(CELL_ENTERED | 0x30 | wrong);          // purple
+    S->AnalysisOptions.wrongValues = 1;
+    S->AnalysisOptions.techniques = 0x3F;
+    RunCommand(S, CMD_STORE_CANDIDATES);
     Render();
-    EXPECT_EQ(PendingStep, 0);
-    EXPECT_EQ(StepMarks[1], MARK_WRONG);
-    for (int c = 2; c < 81; c++) ASSERT_TRUE(StepMarks[c] == 0) << c;
+    EXPECT_EQ(S->A->PendingStep, 0);
+    EXPECT_EQ(S->A->StepMarks[1], MARK_WRONG);
+    for (int c = 2; c < 81; c++) ASSERT_TRUE(S->A->StepMarks[c] == 0) << c;
     EXPECT_EQ(At(CellX(1) + 1, CellY(1) + 1), Rgb(0x0000FF));
     EXPECT_EQ(At(DigitInk(1, wrong)), Rgb(0xB000B0 & 0x0000FF)); // the purple glyph AND the red
 }
@@ -233,19 +234,20 @@ TEST_F(Display, ChainsAreDrawnInTheirSlotsColours) {
         return nodes.size();
     };
     LoadGivens(CHAIN_PUZZLE);
-    AnalysisOptions.techniques = 0x3F;
-    RunCommand(CMD_STORE_CANDIDATES);
+    S->AnalysisOptions.techniques = 0x3F;
+    RunCommand(S, CMD_STORE_CANDIDATES);
     int kind = 0;
-    for (int step = 0; step < 20 && (kind = RunAnalysis()) != TECH_CHAINS; step++)
-        ApplyStep(kind, false);
+    for (int step = 0; step < 20 && (kind = RunAnalysis(S->A)) != TECH_CHAINS; step++)
+        ApplyStep(S->A, kind, false);
     ASSERT_EQ(kind, TECH_CHAINS);
     Render();
-    ASSERT_EQ(PendingStep, int(TECH_CHAINS));
-    ASSERT_GE(ChainDisplayList.count, 2);
+    ASSERT_EQ(S->A->PendingStep, int(TECH_CHAINS));
+    ASSERT_GE(S->A->ChainDisplayList.count, 2);
     EXPECT_GT(checkChain(0, 0x0000FF) + checkChain(1, 0xFF0000), 0u);
     for (int c = 0; c < 81; c++)
         for (int d = 0; d < 9; d++)
-            EXPECT_TRUE(!(StepMarks[c] >> d & 1) || At(DigitX(c, d), DigitY(c, d)) != Rgb(0x80FFFF))
+            EXPECT_TRUE(!(S->A->StepMarks[c] >> d & 1) ||
+                        At(DigitX(c, d), DigitY(c, d)) != Rgb(0x80FFFF))
                 << c;
 }
 } // namespace

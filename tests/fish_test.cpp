@@ -1,9 +1,11 @@
 // Locked candidates, the box-and-two-lines pattern (both modes) and fish of size 2..4: where
 // each fires, where it must not, and which shape is shown first.
+#include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "analysis/fish.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
+#include "control/session.h"
 #include "model/marks.h"
 #include "tests/support.h"
 #include <algorithm>
@@ -19,8 +21,9 @@ void Places(int digit, const std::string& rows) {
     std::string cells;
     for (char colon; in >> row >> colon >> cells;)
         for (int c = 0; c < 9; c++)
-            MarkGrid[9 * row + c] = cells[c] == 'x' ? MarkGrid[9 * row + c] | DigitBit(digit)
-                                                    : MarkGrid[9 * row + c] & ~DigitBit(digit);
+            S->MarkGrid[9 * row + c] = cells[c] == 'x'
+                                           ? S->MarkGrid[9 * row + c] | DigitBit(digit)
+                                           : S->MarkGrid[9 * row + c] & ~DigitBit(digit);
 }
 
 // Box-and-two-lines on row 1 and column 1: the box holds the digit at r1c2, r1c3, r2c1, r3c1;
@@ -67,13 +70,14 @@ TEST_F(Fish, ShapesFoundAndNotFound) {
         ResetForTest();
         OpenAllMarks();
         Places(5, c.rows);
-        EXPECT_EQ(FindFish(c.size), *c.marks ? 1 : 0);
+        EXPECT_EQ(FindFish(S->A, c.size), *c.marks ? 1 : 0);
         EXPECT_EQ(StepMarksText(), c.marks);
         DigitMask before[81];
-        std::copy(MarkGrid, MarkGrid + 81, before);
-        ApplyStep(c.size == 1 ? STEP_LOCKED : STEP_GRID, false);
+        std::copy(S->MarkGrid, S->MarkGrid + 81, before);
+        ApplyStep(S->A, c.size == 1 ? STEP_LOCKED : STEP_GRID, false);
         for (int i = 0; i < 81; i++)
-            ASSERT_EQ(MarkGrid[i], StepMarks[i] == MARK_TARGET ? before[i] & ~0x010 : before[i]);
+            ASSERT_EQ(S->MarkGrid[i],
+                      S->A->StepMarks[i] == MARK_TARGET ? before[i] & ~0x010 : before[i]);
     }
 }
 
@@ -93,9 +97,9 @@ TEST_F(Fish, FinnedOrSashimiByTheFinsLine) {
         ResetForTest();
         OpenAllMarks();
         Places(5, shape.rows);
-        ASSERT_EQ(FindFish(2), 1);
+        ASSERT_EQ(FindFish(S->A, 2), 1);
         char text[STEP_TEXT_SIZE];
-        DescribeStep(STEP_GRID, text, sizeof text);
+        DescribeStep(S->A, STEP_GRID, text, sizeof text);
         EXPECT_EQ(std::string(text), shape.text);
     }
 }
@@ -104,7 +108,7 @@ TEST_F(Fish, ALowerDigitWinsWithAnyShape) {
     OpenAllMarks();
     Places(2, BOX_LINE);                  // digit 2: only box-and-two-lines
     Places(3, "1:xxx...xxx 2:xxx...xxx"); // digit 3: plain pointing
-    EXPECT_EQ(FindFish(1), 1);
+    EXPECT_EQ(FindFish(S->A, 1), 1);
     EXPECT_EQ(StepMarksText(), "1:4002 2:4002 5:3000 9:4002 18:4002 45:3000 50:2000");
 }
 } // namespace

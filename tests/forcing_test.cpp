@@ -1,8 +1,10 @@
 // Forcing chains: the colour trap, the two-chain rule (and its stop at the node itself), the
 // rule through another candidate of the cell, and the order of the rules.
+#include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/forcing.h"
 #include "analysis/state.h"
+#include "control/session.h"
 #include "model/marks.h"
 #include "tests/support.h"
 #include <cstring>
@@ -19,7 +21,7 @@ using Chains = std::vector<int>;
 struct RuleCase {
     std::string graph;
     const char* cells;
-    int (*rule)(int cell);
+    int (*rule)(Analysis* A, int cell);
     int cell;
     const char* marks;
     Chains shown;
@@ -56,18 +58,19 @@ TEST_F(Forcing, RulesAndTheirOrder) {
     for (const RuleCase& c : CASES) {
         SCOPED_TRACE(c.cells);
         ResetForTest();
-        AnalysisGrid = MarkGrid;
-        std::memset(MarkGrid, 0, sizeof MarkGrid);
+        S->A->AnalysisGrid = S->MarkGrid;
+        std::memset(S->MarkGrid, 0, sizeof S->MarkGrid);
         std::istringstream in(c.cells);
         int cell;
         std::string digits;
-        for (char colon; in >> cell >> colon >> digits;) MarkGrid[cell] = DigitsOf(digits.c_str());
-        c.graph.empty() ? BuildChains() : SetChainGraph(c.graph);
-        EXPECT_EQ(c.rule ? c.rule(c.cell) : FindForcingChain(), *c.marks ? 1 : 0);
+        for (char colon; in >> cell >> colon >> digits;)
+            S->MarkGrid[cell] = DigitsOf(digits.c_str());
+        c.graph.empty() ? BuildChains(S->A) : SetChainGraph(c.graph);
+        EXPECT_EQ(c.rule ? c.rule(S->A, c.cell) : FindForcingChain(S->A), *c.marks ? 1 : 0);
         EXPECT_EQ(StepMarksText(), c.marks);
-        EXPECT_EQ(
-            Chains(ChainDisplayList.entries, ChainDisplayList.entries + ChainDisplayList.count),
-            c.shown);
+        EXPECT_EQ(Chains(S->A->ChainDisplayList.entries,
+                         S->A->ChainDisplayList.entries + S->A->ChainDisplayList.count),
+                  c.shown);
     }
 }
 } // namespace

@@ -1,6 +1,7 @@
 // The generator: the exact puzzles and counts of a recorded run (which also pins the seeded
 // random source), and the recovery from a seed without solution, still unique and minimal
 // with its solution left in SolutionGrid.
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
@@ -31,9 +32,9 @@ class Generate : public CoreTest {
     std::unique_ptr<Generator> gen = std::make_unique<Generator>();
     // A new game from the recording counter, as CreateGame makes one.
     void CreateRecorded() {
-        ResetGame();
-        CreatePuzzleWith(gen.get(), Board, SolutionGrid, RecordingCounter);
-        ResetPosition();
+        ResetGame(S);
+        CreatePuzzleWith(gen.get(), S->Board, S->SolutionGrid, RecordingCounter);
+        ResetPosition(S);
     }
 };
 

@@ -1,7 +1,9 @@
 // The check a hint runs first: the verdict on the position in the uniqueness check's words, and
 // a player's marks that leave out a solution digit or repeat a placed one.
+#include "analysis/analysis.h"
 #include "analysis/state.h"
 #include "control/hintcheck.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/verdicts.h"
@@ -19,24 +21,24 @@ class HintCheck : public CoreTest {
     std::string Check(const std::string& puzzle, const DigitMask* marks, int* result) {
         LoadGivens(puzzle.c_str());
         char text[256];
-        *result = CheckHintPosition(marks, text, sizeof text);
+        *result = CheckHintPosition(S, marks, text, sizeof text);
         return text;
     }
 };
 
 TEST_F(HintCheck, MarksThatLeaveOutOrRepeatADigitAreNamed) {
     LoadGivens(BUILTIN_PUZZLE);
-    ComputeCandidates();
+    ComputeCandidates(S);
     DigitMask marks[81];
-    std::memcpy(marks, CandidateGrid, sizeof marks);
+    std::memcpy(marks, S->CandidateGrid, sizeof marks);
     // The check leaves the state it reads as it was.
-    SolutionGrid[0] = 9;
-    StepMarks[5] = MARK_TARGET;
+    S->SolutionGrid[0] = 9;
+    S->A->StepMarks[5] = MARK_TARGET;
     char text[256];
-    EXPECT_EQ(CheckHintPosition(marks, text, sizeof text), VERDICT_UNIQUE);
+    EXPECT_EQ(CheckHintPosition(S, marks, text, sizeof text), VERDICT_UNIQUE);
     EXPECT_STREQ(text, "");
-    EXPECT_EQ(SolutionGrid[0], 9);
-    EXPECT_EQ(StepMarks[5], MARK_TARGET);
+    EXPECT_EQ(S->SolutionGrid[0], 9);
+    EXPECT_EQ(S->A->StepMarks[5], MARK_TARGET);
     EXPECT_EQ(BoardDigits(), BUILTIN);
 
     int result;
@@ -49,7 +51,7 @@ TEST_F(HintCheck, MarksThatLeaveOutOrRepeatADigitAreNamed) {
     EXPECT_EQ(Check(BUILTIN, none, &result),
               "your marks leave out 2 at r1c1, 4 at r1c3, 5 at r1c5 and 50 more");
 
-    std::memcpy(marks, CandidateGrid, sizeof marks);
+    std::memcpy(marks, S->CandidateGrid, sizeof marks);
     marks[0] |= DigitBit(6) | DigitBit(7); // row 1 has both
     marks[80] |= DigitBit(1);              // column 9 and box 9 have 1
     EXPECT_EQ(Check(BUILTIN, marks, &result),

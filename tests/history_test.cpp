@@ -1,6 +1,8 @@
 // Move history: a random walk of entries, undos, redos and jumps checked against a model of the
 // position and a replay from scratch; refused entries.
+#include "analysis/analysis.h"
 #include "analysis/state.h"
+#include "control/session.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/options.h"
@@ -28,47 +30,47 @@ TEST_F(History, RandomWalkAgreesWithAModelAndReplayFromScratch) {
         const Op op = ops[rng() % 8];
         const int cell = int(rng() % 81), colour = int(rng() % 4), before = pos;
         const int digit = EMPTY_BOARD_FIRST[cell] - '0';
-        if (op == ENTER && Board[cell]) continue;
-        AnalysisOptions.numberColour = uint32_t(colour);
+        if (op == ENTER && S->Board[cell]) continue;
+        S->AnalysisOptions.numberColour = uint32_t(colour);
         switch (op) {
         case ENTER:
-            EnterDigit(cell, digit);
+            EnterDigit(S, cell, digit);
             end = ++pos; // an entry drops the redo records
-            ASSERT_EQ(MoveHistory[pos - 1], cell << 8 | 0x80 | colour << 4 | digit);
+            ASSERT_EQ(S->MoveHistory[pos - 1], cell << 8 | 0x80 | colour << 4 | digit);
             break;
         case UNDO:
-            Undo();
+            Undo(S);
             pos = std::max(pos - 1, 0);
             break;
         case REDO:
-            Redo();
+            Redo(S);
             pos = std::min(pos + 1, end);
             break;
         case START:
-            GoToStart();
+            GoToStart(S);
             pos = 0;
             break;
         case END:
-            GoToEnd();
+            GoToEnd(S);
             pos = end;
             break;
         case REFRESH:
-            RefreshPosition();
+            RefreshPosition(S);
             break;
         }
-        ASSERT_EQ(MovePos, pos);
-        ASSERT_EQ(MoveEnd, end);
+        ASSERT_EQ(S->MovePos, pos);
+        ASSERT_EQ(S->MoveEnd, end);
         uint8_t expect[81];
         for (int i = 0; i < 81; i++) expect[i] = givens[i] == '.' ? 0 : uint8_t(givens[i] - '0');
-        for (int r = 0; r < pos; r++) expect[MoveHistory[r] >> 8] = MoveHistory[r] & 0xFF;
-        for (int i = 0; i < 81; i++) ASSERT_EQ(Board[i], expect[i]) << "cell " << i;
+        for (int r = 0; r < pos; r++) expect[S->MoveHistory[r] >> 8] = S->MoveHistory[r] & 0xFF;
+        for (int i = 0; i < 81; i++) ASSERT_EQ(S->Board[i], expect[i]) << "cell " << i;
         const bool back = pos > 0, forward = pos < end,
                    navigation[4] = {back, forward, back, forward};
         for (int b = 0; b < 4; b++)
             ASSERT_EQ(Recorded.navEnabled[b], navigation[b]) << "button " << b;
         // The last move applied, when this operation moved the position; otherwise one blank.
         char text[32] = " ";
-        const int record = pos > 0 ? MoveHistory[pos - 1] : 0;
+        const int record = pos > 0 ? S->MoveHistory[pos - 1] : 0;
         if ((op == ENTER || pos != before) && pos > 0)
             std::snprintf(text, sizeof text, "[%2d] R%dC%d = %d", pos, (record >> 8) / 9 + 1,
                           (record >> 8) % 9 + 1, record & CELL_DIGIT);
@@ -83,17 +85,17 @@ TEST_F(History, RandomWalkAgreesWithAModelAndReplayFromScratch) {
 // keeps its old text. (In setup mode the conflict beeps instead: Control.SetupMode.)
 TEST_F(History, RepeatedDigitIsRefused) {
     LoadGivens("");
-    EnterDigit(0, 5);
-    PendingStep = 4;
-    EnterDigit(8, 5);
+    EnterDigit(S, 0, 5);
+    S->A->PendingStep = 4;
+    EnterDigit(S, 8, 5);
     EXPECT_EQ(Recorded.messages, std::vector<std::string>{"Invalid Value"});
-    EXPECT_EQ(Board[8], 0);
-    EXPECT_EQ(MovePos, 1);
-    EXPECT_EQ(MoveEnd, 2);
-    EXPECT_EQ(PendingStep, 0);
+    EXPECT_EQ(S->Board[8], 0);
+    EXPECT_EQ(S->MovePos, 1);
+    EXPECT_EQ(S->MoveEnd, 2);
+    EXPECT_EQ(S->A->PendingStep, 0);
     EXPECT_EQ(Recorded.status[PANE_COUNT], "81-1: 80");
-    Redo();
-    EXPECT_EQ(Board[8] & CELL_DIGIT, 5);
+    Redo(S);
+    EXPECT_EQ(S->Board[8] & CELL_DIGIT, 5);
     EXPECT_EQ(Recorded.messages.size(), 1u);
 }
 } // namespace

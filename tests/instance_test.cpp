@@ -116,7 +116,7 @@ TEST_F(Instance, OneCopyRunsPerUser) {
     EXPECT_FALSE(QFileInfo::exists(Q(settings)));
     ASSERT_EQ(Stop(running, SIGTERM), 0);
     SetSettingsPath(settings.c_str());
-    LoadSettings();
+    LoadSettings(S);
     EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
 
     QProcess killed, next;
@@ -133,7 +133,7 @@ TEST_F(Instance, SignalsEndTheProgramWhateverBoxIsOpen) {
     // A session left with an empty board opens with the "Invalid Position" box.
     ResetForTest();
     SetSettingsPath(Path("empty.ini").c_str());
-    ASSERT_EQ(SaveSettings(), 1);
+    ASSERT_EQ(SaveSettings(S), 1);
     const std::string bad = Write("bad.txt", "not a puzzle\r\n");
     std::filesystem::create_directories(Path("folder"));
     const std::string fifo = Path("fifo"); // nobody ever writes into it

@@ -32,14 +32,14 @@ class PuzzleFiles : public FileTest {
   protected:
     // Saves the game as g.txt; returns the file's bytes.
     std::string Saved() {
-        EXPECT_EQ(SaveGameFile(Path("g.txt").c_str()), 1);
+        EXPECT_EQ(SaveGameFile(S, Path("g.txt").c_str()), 1);
         return ReadBytes(Path("g.txt"));
     }
-    int Load(const std::string& bytes) { return LoadGameFile(Write("in.txt", bytes).c_str()); }
-    static int Count(const std::string& path) { return CountCollection(path.c_str()); }
+    int Load(const std::string& bytes) { return LoadGameFile(S, Write("in.txt", bytes).c_str()); }
+    static int Count(const std::string& path) { return CountCollection(S, path.c_str()); }
     // Loads the collection's puzzle at position, the history's counts as they are.
     static int Entry(const std::string& path, int position) {
-        return LoadCollectionEntry(path.c_str(), position, MoveEnd);
+        return LoadCollectionEntry(S, path.c_str(), position, S->MoveEnd);
     }
 };
 
@@ -87,9 +87,9 @@ TEST_F(PuzzleFiles, CollectionIsTheRunOfPuzzleLinesFromTheStart) {
         {Collection(1), 0}, // one puzzle is no collection
     };
     for (const auto& c : CASES) {
-        MoveEnd = 7;
+        S->MoveEnd = 7;
         EXPECT_EQ(Count(Write("c.txt", c.text)), c.count) << c.text;
-        EXPECT_EQ(MoveEnd, 7); // counting leaves the history alone
+        EXPECT_EQ(S->MoveEnd, 7); // counting leaves the history alone
     }
 }
 
@@ -106,7 +106,7 @@ TEST_F(PuzzleFiles, AnyPuzzleOfACountedCollectionLoadsFromItsIndex) {
     const std::string path = Write("c.txt", text + "end\n" + PUZZLE + "\n");
     Age(path);
     ASSERT_EQ(Count(path), lines);
-    const CollectionIndexRecord& index = CollectionLines;
+    const CollectionIndexRecord& index = S->CollectionLines;
     ASSERT_TRUE(index.trusted);
     ASSERT_EQ(index.every, 4); // 4096 slots held every line, then every other, then every 4th
     ASSERT_EQ(index.entries, lines / 4);
@@ -133,12 +133,12 @@ TEST_F(PuzzleFiles, AnyPuzzleOfACountedCollectionLoadsFromItsIndex) {
 TEST_F(PuzzleFiles, SavedGameHasItsExactBytes) {
     LoadGivens(PUZZLE.c_str());
     const int moves[][2] = {{1, 9}, {4, 6}, {80, 2}};
-    for (const auto& m : moves) EnterDigit(m[0], m[1]);
-    Undo();
-    Undo();
-    MarkGrid[2] = 0x005;
-    MarkGrid[3] = ALL_DIGITS;
-    AnalysisOptions.blockFormat = LAYOUT_3X3 | EMPTY_NULLS;
+    for (const auto& m : moves) EnterDigit(S, m[0], m[1]);
+    Undo(S);
+    Undo(S);
+    S->MarkGrid[2] = 0x005;
+    S->MarkGrid[3] = ALL_DIGITS;
+    S->AnalysisOptions.blockFormat = LAYOUT_3X3 | EMPTY_NULLS;
     std::string bytes = Saved();
     ASSERT_EQ(bytes.size(), 123u + 3 * 15 + 9 * 110);
     EXPECT_EQ(bytes.substr(0, 123), "490 000 805\r\n030 000 000\r\n000 700 000\r\n\r\n"
@@ -147,9 +147,9 @@ TEST_F(PuzzleFiles, SavedGameHasItsExactBytes) {
     EXPECT_EQ(bytes.substr(123, 45), "[ 1 R1C2 = 9]\r\n[ 2>R1C5 = 6]\r\n[ 3 R9C9 = 2]\r\n");
     EXPECT_EQ(bytes.substr(168, 110), "{    4    } {    9    } {1.3......} {123456789} {.........} "
                                       "{.........} {    8    } {.........} {    5    } \r\n");
-    AnalysisOptions.blockFormat = DEFAULT_BLOCK_FORMAT;
-    AnalysisOptions.showCandidates = 1; // no mark records
-    GoToEnd();                          // no marker
+    S->AnalysisOptions.blockFormat = DEFAULT_BLOCK_FORMAT;
+    S->AnalysisOptions.showCandidates = 1; // no mark records
+    GoToEnd(S);                            // no marker
     EXPECT_EQ(Saved(), "49. .6. 8.5\r\n.3. ... ...\r\n... 7.. ...\r\n.2. ... .6.\r\n... .8. 4..\r\n"
                        "... .1. ...\r\n... 6.3 .7.\r\n5.. 2.. ...\r\n1.4 ... ..2\r\n"
                        "[ 1 R1C2 = 9]\r\n[ 2 R1C5 = 6]\r\n[ 3 R9C9 = 2]\r\n");
@@ -165,18 +165,18 @@ TEST_F(PuzzleFiles, SavedGameReadsBackWithEntriesInColourZero) {
         PlaySampleGame(undone, 0x005);
         const std::string bytes = Saved();
         uint8_t board[81];
-        for (int i = 0; i < 81; i++) board[i] = Board[i] & ~CELL_COLOUR;
-        const int pos = MovePos;
+        for (int i = 0; i < 81; i++) board[i] = S->Board[i] & ~CELL_COLOUR;
+        const int pos = S->MovePos;
         std::string lf = bytes; // the same game with LF line ends reads alike
         lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
         ResetForTest();
         EXPECT_EQ(Load(lf), 82);
         EXPECT_EQ(Saved(), bytes); // and is written with CR LF again
         ResetForTest();
-        EXPECT_EQ(LoadGameFile(Path("g.txt").c_str()), 82);
-        EXPECT_EQ(std::memcmp(Board, board, 81), 0);
-        EXPECT_EQ(MovePos, pos);
-        EXPECT_EQ(std::memcmp(MarkSnapshot, MarkGrid, sizeof MarkGrid), 0);
+        EXPECT_EQ(LoadGameFile(S, Path("g.txt").c_str()), 82);
+        EXPECT_EQ(std::memcmp(S->Board, board, 81), 0);
+        EXPECT_EQ(S->MovePos, pos);
+        EXPECT_EQ(std::memcmp(S->MarkSnapshot, S->MarkGrid, sizeof S->MarkGrid), 0);
         EXPECT_EQ(Recorded.status[PANE_MOVE], pos == 5 ? "[ 5] R2C4 = 5" : "[ 3] R1C4 = 3");
     }
 }
@@ -194,25 +194,26 @@ TEST_F(PuzzleFiles, RecordsAndTheBlockAreFoundAmongOtherBytes) {
                    "[[ 2 R1C3 = 8] {.....6...}{    7    }"),
               4);
     // A blank before the number is fine; the third mark record is a filled cell's.
-    EXPECT_EQ(std::vector<int>(MoveHistory, MoveHistory + MoveEnd),
+    EXPECT_EQ(std::vector<int>(S->MoveHistory, S->MoveHistory + S->MoveEnd),
               (std::vector<int>{0x86 + 256 * 21, 0x87 + 256 * 1, 0x88 + 256 * 2}));
-    EXPECT_EQ(MovePos, 1);
-    EXPECT_EQ(std::vector<int>(MarkGrid, MarkGrid + 3), (std::vector<int>{0x005, 0x020, 0}));
+    EXPECT_EQ(S->MovePos, 1);
+    EXPECT_EQ(std::vector<int>(S->MarkGrid, S->MarkGrid + 3), (std::vector<int>{0x005, 0x020, 0}));
     // Played before the marker, and the marked record itself: entries; after it: a given.
-    EXPECT_EQ((std::vector<int>{Board[21], Board[1], Board[2]}), (std::vector<int>{0x86, 0x87, 8}));
+    EXPECT_EQ((std::vector<int>{S->Board[21], S->Board[1], S->Board[2]}),
+              (std::vector<int>{0x86, 0x87, 8}));
 
     Load(PUZZLE.substr(0, 40) + '\0' + PUZZLE.substr(40) + "[ 1 R1C2 = 7]");
     EXPECT_EQ(BoardDigits(), PUZZLE.substr(0, 40) + std::string(41, '.'));
-    EXPECT_EQ(MoveEnd, 0);
+    EXPECT_EQ(S->MoveEnd, 0);
 
     // Only 81 records are kept (a game fills each cell once), and the history still plays.
     std::string game = PUZZLE + "[ 1 R2C0 = 7]"; // cell 8: row and column are not checked apart
     for (int i = 0; i < 90; i++) game += "[99 R1C2 = 3]{..3......}";
     EXPECT_EQ(Load(game), 82);
-    EXPECT_EQ(MovePos, 81);
-    EXPECT_EQ(MoveHistory[0], 0x87 + 256 * 8);
-    EXPECT_EQ(MoveHistory[80], 0x83 + 256 * 1);
-    ExerciseHistory(); // traps on a broken state
+    EXPECT_EQ(S->MovePos, 81);
+    EXPECT_EQ(S->MoveHistory[0], 0x87 + 256 * 8);
+    EXPECT_EQ(S->MoveHistory[80], 0x83 + 256 * 1);
+    ExerciseHistory(S); // traps on a broken state
 }
 
 // Cut at every length, a saved game reads as a prefix of itself; with a bit flipped anywhere
@@ -220,36 +221,36 @@ TEST_F(PuzzleFiles, RecordsAndTheBlockAreFoundAmongOtherBytes) {
 TEST_F(PuzzleFiles, TruncatedOrFlippedGamesNeverBreakTheState) {
     PlaySampleGame(2, 0x005);
     const std::string bytes = Saved();
-    LoadGameFile(Path("g.txt").c_str());
-    const int end = MoveEnd;
+    LoadGameFile(S, Path("g.txt").c_str());
+    const int end = S->MoveEnd;
     MoveRecord history[HISTORY_SLOTS];
-    std::memcpy(history, MoveHistory, sizeof history);
+    std::memcpy(history, S->MoveHistory, sizeof history);
     DigitMask marks[81];
-    std::memcpy(marks, MarkGrid, sizeof marks);
+    std::memcpy(marks, S->MarkGrid, sizeof marks);
     std::mt19937 random(4);
     for (size_t at = 0; at <= bytes.size(); at++) {
         SCOPED_TRACE("byte " + std::to_string(at));
         ResetForTest();
         const int read = Load(bytes.substr(0, at));
-        ASSERT_EQ(BrokenInvariant(), nullptr);
-        ASSERT_LE(MoveEnd, end);
-        EXPECT_EQ(std::memcmp(MoveHistory, history, MoveEnd * sizeof(MoveRecord)), 0);
-        EXPECT_EQ(std::memcmp(MarkGrid, marks, (read - 1) * sizeof(DigitMask)), 0);
+        ASSERT_EQ(BrokenInvariant(S), nullptr);
+        ASSERT_LE(S->MoveEnd, end);
+        EXPECT_EQ(std::memcmp(S->MoveHistory, history, S->MoveEnd * sizeof(MoveRecord)), 0);
+        EXPECT_EQ(std::memcmp(S->MarkGrid, marks, (read - 1) * sizeof(DigitMask)), 0);
         if (at == bytes.size() || at % 3) continue;
         std::string damaged = bytes;
         damaged[at] = char(damaged[at] ^ (1 << random() % 8));
         ResetForTest();
         Load(damaged);
-        ASSERT_EQ(BrokenInvariant(), nullptr);
-        ExerciseHistory();
+        ASSERT_EQ(BrokenInvariant(S), nullptr);
+        ExerciseHistory(S);
     }
 }
 
 TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
-    std::strcpy(CurrentFile, Write("c.txt", Collection(4)).c_str());
-    OpenChosenFile();
-    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
-    EXPECT_EQ(CollectionCount, 4);
+    std::strcpy(S->CurrentFile, Write("c.txt", Collection(4)).c_str());
+    OpenChosenFile(S);
+    EXPECT_EQ(S->AnalysisOptions.setupMode, 1u);
+    EXPECT_EQ(S->CollectionCount, 4);
     EXPECT_EQ(Recorded.clockRuns, 0);
     // A navigation button ('n') or a "Goto Position" number ('g'), its result, the puzzle then.
     constexpr int UNDO = int(NavButton::Undo), REDO = int(NavButton::Redo),
@@ -262,21 +263,21 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
                  {'g', 70000, 1, 3}, {'g', -5, 1, 0},   {'n', START, 1, 0}};
     for (const auto& step : STEPS) {
         SCOPED_TRACE(std::string(1, step.kind) + " " + std::to_string(step.argument));
-        EXPECT_EQ(step.kind == 'n' ? BrowseCollection(NavButton(step.argument))
-                                   : GotoCollectionPuzzle(step.argument),
+        EXPECT_EQ(step.kind == 'n' ? BrowseCollection(S, NavButton(step.argument))
+                                   : GotoCollectionPuzzle(S, step.argument),
                   step.result);
-        EXPECT_EQ(CollectionIndex, step.shown);
-        EXPECT_EQ(MovePos, step.shown);
+        EXPECT_EQ(S->CollectionIndex, step.shown);
+        EXPECT_EQ(S->MovePos, step.shown);
         EXPECT_EQ(BoardDigits(), step.shown % 2 ? OTHER : PUZZLE);
     }
     // Reopen after leaving setup mode and playing on: the puzzle shown comes back.
-    BrowseCollection(NavButton::Redo);
-    AnalysisOptions.setupMode = 0;
+    BrowseCollection(S, NavButton::Redo);
+    S->AnalysisOptions.setupMode = 0;
     LoadGivens(PUZZLE.c_str());
-    EnterDigit(1, 1);
-    EXPECT_EQ(ReopenCollection(), 1);
+    EnterDigit(S, 1, 1);
+    EXPECT_EQ(ReopenCollection(S), 1);
     EXPECT_EQ(BoardDigits(), OTHER);
-    EXPECT_EQ(MoveEnd, 4);
+    EXPECT_EQ(S->MoveEnd, 4);
 }
 
 // A pipe, a folder or a device is refused at once, never waited on; a huge file is read no
@@ -291,7 +292,7 @@ TEST_F(PuzzleFiles, PipesFoldersDevicesAndHugeFilesNeverHoldTheReader) {
                  {"/dev/zero", "not a regular file"}};
     for (const auto& c : CASES) {
         SCOPED_TRACE(c.path);
-        EXPECT_EQ(LoadGameFile(c.path.c_str()), 0);
+        EXPECT_EQ(LoadGameFile(S, c.path.c_str()), 0);
         EXPECT_EQ(LastOpenError(), "cannot open " + c.path + ": " + c.reason);
         EXPECT_EQ(Count(c.path), 0);
         EXPECT_EQ(OpenForReading(c.path.c_str(), nullptr), -1);
@@ -300,7 +301,7 @@ TEST_F(PuzzleFiles, PipesFoldersDevicesAndHugeFilesNeverHoldTheReader) {
     // Past its first MiB a file is not read: the record there is not a move.
     const std::string filler(1 << 20, ' ');
     EXPECT_EQ(Load(PUZZLE + "[ 1 R1C2 = 7]" + filler + "[ 2 R1C3 = 8]"), 1);
-    EXPECT_EQ(MoveEnd, 1);
+    EXPECT_EQ(S->MoveEnd, 1);
 }
 
 // Every fuzz seed and every input a fuzz run found, read as its target reads it; returns the
@@ -308,22 +309,22 @@ TEST_F(PuzzleFiles, PipesFoldersDevicesAndHugeFilesNeverHoldTheReader) {
 int ReadFuzzInput(const std::string& target, const std::string& path, const std::string& bytes) {
     if (target == "gamefile") {
         if (!bytes.empty() && (bytes[0] & 1))
-            AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DASHES;
-        EXPECT_GE(LoadGameFile(path.c_str()), 1);
+            S->AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DASHES;
+        EXPECT_GE(LoadGameFile(S, path.c_str()), 1);
     } else if (target == "collection") {
-        std::strcpy(CurrentFile, path.c_str());
-        OpenChosenFile();
-        if (CollectionIndex >= 0)
+        std::strcpy(S->CurrentFile, path.c_str());
+        OpenChosenFile(S);
+        if (S->CollectionIndex >= 0)
             for (NavButton b :
                  {NavButton::Redo, NavButton::GoToEnd, NavButton::Undo, NavButton::GoToStart})
-                BrowseCollection(b);
+                BrowseCollection(S, b);
     } else if (target == "settings") {
         SetSettingsPath(path.c_str());
-        LoadSettings();
+        LoadSettings(S);
         return -1; // keeps the options the file brought
     } else {
-        AnalysisOptions.blockFormat = bytes.empty() ? DEFAULT_BLOCK_FORMAT : uint8_t(bytes[0]);
-        ParsePuzzleText(bytes.empty() ? "" : bytes.c_str() + 1);
+        S->AnalysisOptions.blockFormat = bytes.empty() ? DEFAULT_BLOCK_FORMAT : uint8_t(bytes[0]);
+        ParsePuzzleText(S, bytes.empty() ? "" : bytes.c_str() + 1);
     }
     return Selector(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
@@ -338,9 +339,9 @@ TEST_F(PuzzleFiles, FuzzInputsReplayThroughTheirReaders) {
                 SCOPED_TRACE(entry.path().string());
                 ResetForTest();
                 const int selector = ReadFuzzInput(target, entry.path(), ReadBytes(entry.path()));
-                ASSERT_EQ(BrokenInvariant(), nullptr);
-                ExerciseLoadedGame(selector); // refresh, check, analyse; traps on a broken state
-                ExerciseHistory();
+                ASSERT_EQ(BrokenInvariant(S), nullptr);
+                ExerciseLoadedGame(S, selector); // refresh, check, analyse; traps on a broken state
+                ExerciseHistory(S);
                 inputs++;
             }
         }

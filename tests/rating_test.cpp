@@ -1,9 +1,11 @@
 // Rating: level boundaries, small puzzles with known results, and what the rating puts back.
 // Whole puzzles from the data files are rated in agreement_test.cpp.
+#include "analysis/analysis.h"
 #include "analysis/create.h"
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
+#include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
@@ -25,7 +27,7 @@ class Rating : public CoreTest {
   protected:
     void LoadPuzzle(const std::string& puzzle) {
         LoadGivens(puzzle.c_str());
-        RefreshPosition();
+        RefreshPosition(S);
     }
     static std::string Without(std::initializer_list<int> cells) {
         std::string puzzle = SOLVED;
@@ -61,12 +63,13 @@ TEST_F(Rating, SmallPuzzlesWithKnownResults) {
     for (const auto& c : CASES) {
         ResetForTest();
         LoadPuzzle(c.puzzle);
-        EXPECT_EQ(RatePuzzle(), c.result);
+        char text[64];
+        EXPECT_EQ(std::string(RatePuzzle(S, text, sizeof text)), c.result);
         EXPECT_EQ(Recorded.messages, std::vector<std::string>{c.result});
         EXPECT_EQ(BoardDigits(), c.puzzle);
-        EXPECT_EQ(MoveEnd, 0);
-        EXPECT_EQ(RatingScore, 0);
-        EXPECT_EQ(PendingStep, 0);
+        EXPECT_EQ(S->MoveEnd, 0);
+        EXPECT_EQ(S->A->RatingScore, 0);
+        EXPECT_EQ(S->A->PendingStep, 0);
     }
 }
 
@@ -74,31 +77,32 @@ TEST_F(Rating, SmallPuzzlesWithKnownResults) {
 // are cleared; the clock restarts.
 TEST_F(Rating, PositionRedoRecordsAndOptionsComeBack) {
     LoadPuzzle(BUILTIN_PUZZLE);
-    ASSERT_EQ(CountSolutions(Board, 1, SolutionGrid), 1);
+    ASSERT_EQ(CountSolutions(S->Board, 1, S->SolutionGrid), 1);
     const std::string solution = SolutionDigits();
-    AnalysisOptions.numberColour = 1;
-    for (int cell : {0, 2, 4}) EnterDigit(cell, solution[cell] - '0');
-    Undo(); // the third move can be redone
+    S->AnalysisOptions.numberColour = 1;
+    for (int cell : {0, 2, 4}) EnterDigit(S, cell, solution[cell] - '0');
+    Undo(S); // the third move can be redone
     uint8_t board[81];
-    std::memcpy(board, Board, 81);
+    std::memcpy(board, S->Board, 81);
     MoveRecord history[3];
-    std::memcpy(history, MoveHistory, sizeof history);
-    AnalysisOptions.numberColour = 2; // the rating's own moves would be green
-    AnalysisOptions.showCandidates = 1;
-    AnalysisOptions.techniques = TECH_ANALYSIS | TECH_LOCKED;
-    RatePuzzle();
-    EXPECT_EQ(std::memcmp(board, Board, 81), 0);
-    EXPECT_EQ(std::memcmp(history, MoveHistory, sizeof history), 0);
-    EXPECT_EQ(MovePos, 2);
-    EXPECT_EQ(MoveEnd, 3);
+    std::memcpy(history, S->MoveHistory, sizeof history);
+    S->AnalysisOptions.numberColour = 2; // the rating's own moves would be green
+    S->AnalysisOptions.showCandidates = 1;
+    S->AnalysisOptions.techniques = TECH_ANALYSIS | TECH_LOCKED;
+    char text[64];
+    RatePuzzle(S, text, sizeof text);
+    EXPECT_EQ(std::memcmp(board, S->Board, 81), 0);
+    EXPECT_EQ(std::memcmp(history, S->MoveHistory, sizeof history), 0);
+    EXPECT_EQ(S->MovePos, 2);
+    EXPECT_EQ(S->MoveEnd, 3);
     EXPECT_TRUE(Recorded.navEnabled[int(NavButton::Redo) - int(NavButton::Undo)]);
-    EXPECT_EQ(AnalysisOptions.showCandidates, 1u);
-    EXPECT_EQ(AnalysisOptions.pencilMarks, 0u);
-    EXPECT_EQ(AnalysisOptions.techniques, TECH_ANALYSIS | TECH_LOCKED);
-    for (DigitMask m : MarkGrid) EXPECT_EQ(m, 0);
+    EXPECT_EQ(S->AnalysisOptions.showCandidates, 1u);
+    EXPECT_EQ(S->AnalysisOptions.pencilMarks, 0u);
+    EXPECT_EQ(S->AnalysisOptions.techniques, TECH_ANALYSIS | TECH_LOCKED);
+    for (DigitMask m : S->MarkGrid) EXPECT_EQ(m, 0);
     EXPECT_TRUE(Recorded.clockRunning);
-    Redo();
-    EXPECT_EQ(Board[4], 0x90 | (solution[4] - '0')); // the user's red move, not the rating's
+    Redo(S);
+    EXPECT_EQ(S->Board[4], 0x90 | (solution[4] - '0')); // the user's red move, not the rating's
 }
 
 // Create by level: every puzzle found is unique and minimal, left as the generator made it, and
@@ -108,10 +112,11 @@ TEST_F(Rating, CreateAtLevelFindsUniqueMinimalPuzzlesOfThatLevel) {
     constexpr int LEVELS[] = {LEVEL_MEDIUM, LEVEL_FIENDISH, LEVEL_VERY_DIFFICULT, LEVEL_EASY};
     std::vector<std::string> puzzles[2], solutions;
     auto gen = std::make_unique<Generator>();
+    auto rater = std::make_unique<Rater>();
     for (std::vector<std::string>& run : puzzles) {
         SeedGenerator(gen.get(), 2024);
         for (int level : LEVELS) {
-            ASSERT_GE(CreatePuzzleAtLevel(gen.get(), level, nullptr), 1) << level;
+            ASSERT_GE(CreatePuzzleAtLevel(rater.get(), S, gen.get(), level, nullptr), 1) << level;
             solutions.push_back(SolutionDigits()); // before the checks count other boards
             run.push_back(BoardDigits());
             ExpectFreshPuzzle();
@@ -121,14 +126,15 @@ TEST_F(Rating, CreateAtLevelFindsUniqueMinimalPuzzlesOfThatLevel) {
     for (size_t n = 0; n < puzzles[0].size(); n++) {
         ResetForTest();
         LoadGivens(puzzles[0][n].c_str());
-        EXPECT_EQ(LevelIndex(RatePosition()), LEVELS[n]) << puzzles[0][n];
-        ASSERT_EQ(CountSolutions(Board, 1, SolutionGrid), 1);
+        EXPECT_EQ(LevelIndex(RatePosition(rater.get(), S, nullptr, nullptr)), LEVELS[n])
+            << puzzles[0][n];
+        ASSERT_EQ(CountSolutions(S->Board, 1, S->SolutionGrid), 1);
         EXPECT_EQ(SolutionDigits(), solutions[n]);
     }
 
     static int64_t watched = 0;
     SeedGenerator(gen.get(), 2024);
-    EXPECT_EQ(CreatePuzzleAtLevel(gen.get(), LEVEL_VERY_DIFFICULT,
+    EXPECT_EQ(CreatePuzzleAtLevel(rater.get(), S, gen.get(), LEVEL_VERY_DIFFICULT,
                                   [](int64_t tried) {
                                       watched = tried;
                                       return tried < 3;
@@ -136,6 +142,6 @@ TEST_F(Rating, CreateAtLevelFindsUniqueMinimalPuzzlesOfThatLevel) {
               0);
     EXPECT_EQ(watched, 3);
     for (int level : {-1, LEVEL_FIENDISH + 1})
-        EXPECT_EQ(CreatePuzzleAtLevel(gen.get(), level, nullptr), -1);
+        EXPECT_EQ(CreatePuzzleAtLevel(rater.get(), S, gen.get(), level, nullptr), -1);
 }
 } // namespace

@@ -55,9 +55,9 @@ struct Saver {
     mode_t newMode;
 };
 const Saver SAVERS[] = {
-    {"game", [](const std::string& path) { return SaveGameFile(path.c_str()); }, 0666},
+    {"game", [](const std::string& path) { return SaveGameFile(S, path.c_str()); }, 0666},
     {"settings",
-     [](const std::string& path) { return SetSettingsPath(path.c_str()), SaveSettings(); }, 0600},
+     [](const std::string& path) { return SetSettingsPath(path.c_str()), SaveSettings(S); }, 0600},
 };
 
 class Saving : public FileTest {
@@ -65,7 +65,7 @@ class Saving : public FileTest {
     void SetUp() override {
         FileTest::SetUp();
         LoadGivens(SAMPLE_PUZZLE);
-        EnterDigit(1, 1);
+        EnterDigit(S, 1, 1);
     }
     // What the saver writes, from a save onto a plain new file.
     std::string Expected(const Saver& saver) {

@@ -1,5 +1,6 @@
 // The settings file: every field written and read back, the byte layout, where the file lives,
 // wrong versions and truncation at every length.
+#include "control/session.h"
 #include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "fuzz/fuzz_support.h"
@@ -26,17 +27,17 @@ class Settings : public FileTest {
     void Restart() {
         ResetForTest();
         SetSettingsPath(file.c_str());
-        LoadSettings();
+        LoadSettings(S);
     }
     // A game with entries in every colour, two moves to redo, marks and unusual options, saved.
     std::string SaveGame() {
         PlaySampleGame(2, 0x1A5);
-        MoveHistory[40] = 0x1234; // a stale slot past MoveEnd is kept as it is
+        S->MoveHistory[40] = 0x1234; // a stale slot past MoveEnd is kept as it is
         uint32_t words[16];
         for (int i = 0; i < 16; i++) words[i] = 0x01020304u * uint32_t(i + 1);
         words[0] = 0; // not setup mode
-        std::memcpy(&AnalysisOptions, words, sizeof words);
-        SaveSettings();
+        std::memcpy(&S->AnalysisOptions, words, sizeof words);
+        SaveSettings(S);
         return ReadBytes(file);
     }
 };
@@ -46,28 +47,28 @@ TEST_F(Settings, EveryFieldIsAtItsOffsetAndReadsBack) {
     auto le16 = [&b](int at) { return uint8_t(b[at]) | unsigned(uint8_t(b[at + 1])) << 8; };
     ASSERT_EQ(b.size(), size_t(SETTINGS_SIZE));
     EXPECT_EQ(b[0], 1);
-    EXPECT_EQ(std::memcmp(b.data() + 32, Board, 81), 0);
+    EXPECT_EQ(std::memcmp(b.data() + 32, S->Board, 81), 0);
     EXPECT_EQ(le16(281 + 2 * 4), 0x1A5u);                                    // MarkGrid[4]
     EXPECT_EQ(b.substr(539 + 4 * 8, 4), std::string("\x24\x1B\x12\x09", 4)); // blockFormat
     Restart();
-    SaveSettings(); // everything read comes back out unchanged
+    SaveSettings(S); // everything read comes back out unchanged
     EXPECT_EQ(ReadBytes(file), b);
-    EXPECT_EQ(std::memcmp(MarkSnapshot, MarkGrid, sizeof MarkGrid), 0);
+    EXPECT_EQ(std::memcmp(S->MarkSnapshot, S->MarkGrid, sizeof S->MarkGrid), 0);
     EXPECT_EQ(Recorded.status[PANE_MOVE], "[ 3] R1C4 = 3"); // the move the position stands on
     EXPECT_EQ(Recorded.toggleUpdates, 1);
 
     // In setup mode MovePos and MoveEnd are a collection position and count, kept past the
     // history.
-    Board[0] |= CELL_ENTERED;
-    AnalysisOptions.setupMode = 1;
-    MovePos = 299;
-    MoveEnd = 500;
-    SaveSettings();
+    S->Board[0] |= CELL_ENTERED;
+    S->AnalysisOptions.setupMode = 1;
+    S->MovePos = 299;
+    S->MoveEnd = 500;
+    SaveSettings(S);
     Restart();
-    EXPECT_EQ(AnalysisOptions.setupMode, 1u);
-    EXPECT_EQ(MovePos, 299);
-    EXPECT_EQ(MoveEnd, 500);
-    EXPECT_EQ(Board[0], 0x84);
+    EXPECT_EQ(S->AnalysisOptions.setupMode, 1u);
+    EXPECT_EQ(S->MovePos, 299);
+    EXPECT_EQ(S->MoveEnd, 500);
+    EXPECT_EQ(S->Board[0], 0x84);
     EXPECT_EQ(Recorded.status[PANE_MOVE], "Pos = 300");
 }
 
@@ -76,22 +77,22 @@ TEST_F(Settings, EveryFieldIsAtItsOffsetAndReadsBack) {
 TEST_F(Settings, MissingWrongVersionAndTruncatedFiles) {
     Restart();
     EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE);
-    SaveSettings();
+    SaveSettings(S);
     EXPECT_EQ(ReadBytes(file).size(), size_t(SETTINGS_SIZE));
     std::string full = SaveGame();
     uint8_t board[81];
-    std::memcpy(board, Board, sizeof board);
-    const DigitMask mark = MarkGrid[4];
-    const uint32_t format = AnalysisOptions.blockFormat;
+    std::memcpy(board, S->Board, sizeof board);
+    const DigitMask mark = S->MarkGrid[4];
+    const uint32_t format = S->AnalysisOptions.blockFormat;
     for (char version : {'\x02', '\x00', '\xFF'}) {
         std::string b = full;
         b[0] = version;
         Write("quadrivo.ini", b);
         Restart();
         EXPECT_EQ(BoardDigits(), BUILTIN_PUZZLE) << int(version);
-        EXPECT_EQ(AnalysisOptions.blockFormat, DEFAULT_BLOCK_FORMAT);
-        EXPECT_EQ(AnalysisOptions.techniques, DEFAULT_TECHNIQUES);
-        EXPECT_EQ(MoveEnd, 0);
+        EXPECT_EQ(S->AnalysisOptions.blockFormat, DEFAULT_BLOCK_FORMAT);
+        EXPECT_EQ(S->AnalysisOptions.techniques, DEFAULT_TECHNIQUES);
+        EXPECT_EQ(S->MoveEnd, 0);
     }
     for (int length = 0; length < SETTINGS_SIZE; length++) {
         SCOPED_TRACE("length " + std::to_string(length));
@@ -100,15 +101,15 @@ TEST_F(Settings, MissingWrongVersionAndTruncatedFiles) {
         for (int i = 0; i < 81; i++) {
             const char builtin = BUILTIN_PUZZLE[i];
             const uint8_t fresh = builtin >= '1' && builtin <= '9' ? uint8_t(builtin - '0') : 0;
-            ASSERT_EQ(Board[i], length > 32 + i ? board[i] : fresh) << "cell " << i;
+            ASSERT_EQ(S->Board[i], length > 32 + i ? board[i] : fresh) << "cell " << i;
         }
-        ASSERT_EQ(BrokenInvariant(), nullptr);
+        ASSERT_EQ(BrokenInvariant(S), nullptr);
         // A field the cut runs through is half new, half old.
         const bool markWhole = length >= 281 + 10 || length <= 281 + 8;
         const bool formatWhole = length >= 539 + 36 || length <= 539 + 32;
-        ASSERT_TRUE(!markWhole || MarkGrid[4] == (length > 289 ? mark : 0));
-        ASSERT_TRUE(!formatWhole ||
-                    AnalysisOptions.blockFormat == (length > 571 ? format : DEFAULT_BLOCK_FORMAT));
+        ASSERT_TRUE(!markWhole || S->MarkGrid[4] == (length > 289 ? mark : 0));
+        ASSERT_TRUE(!formatWhole || S->AnalysisOptions.blockFormat ==
+                                        (length > 571 ? format : DEFAULT_BLOCK_FORMAT));
     }
 }
 

@@ -59,7 +59,6 @@ class Shell : public FileTest {
 
     void SetUp() override {
         FileTest::SetUp();
-        ResetAllModules();
         SetSettingsPath(Path("quadrivo.ini").c_str());
         window = std::make_unique<MainWindow>();
         window->show();
@@ -93,14 +92,14 @@ class Shell : public FileTest {
 TEST_F(Shell, ClicksAndTheDigitPopupEnterDigits) {
     LoadGivens("4");
     ClickDigit(1, 6);
-    EXPECT_EQ(Board[1] & CELL_DIGIT, 7);
+    EXPECT_EQ(S->Board[1] & CELL_DIGIT, 7);
     EXPECT_TRUE(window->CommandAction(CMD_UNDO)->isEnabled());
     EXPECT_FALSE(window->CommandAction(CMD_REDO)->isEnabled());
     ClickDigit(1, 0); // a tap on the last entry takes it back
-    EXPECT_EQ(Board[1], 0);
+    EXPECT_EQ(S->Board[1], 0);
     EXPECT_TRUE(window->CommandAction(CMD_REDO)->isEnabled());
     ClickDigit(2, 3); // 4 repeats the given of row 1
-    EXPECT_EQ(Board[2], 0);
+    EXPECT_EQ(S->Board[2], 0);
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back(), "Invalid Value");
 
@@ -111,7 +110,7 @@ TEST_F(Shell, ClicksAndTheDigitPopupEnterDigits) {
     ASSERT_EQ(popup->actions().size(), 9);
     popup->actions()[2]->trigger();
     popup->close();
-    EXPECT_EQ(Board[10] & CELL_DIGIT, 3);
+    EXPECT_EQ(S->Board[10] & CELL_DIGIT, 3);
 }
 
 // The copy-paste box and "Goto Position" answer through their widgets.
@@ -124,43 +123,43 @@ TEST_F(Shell, DialogsAnswerThroughTheirWidgets) {
         ClickButton(dialog, "Output");
         ClickButton(dialog, "Close");
     });
-    RunCommand(CMD_BLOCK_ENTRY);
+    RunCommand(S, CMD_BLOCK_ENTRY);
     EXPECT_EQ(text, QString(BUILTIN_PUZZLE));
     EXPECT_EQ(QApplication::clipboard()->text(), QString(BUILTIN_PUZZLE));
-    EXPECT_EQ(AnalysisOptions.blockFormat, LAYOUT_LINEAR | EMPTY_DOTS);
-    TapDigit(0, 1); // a move, to be dropped with the new puzzle
-    ASSERT_EQ(MoveEnd, 1);
+    EXPECT_EQ(S->AnalysisOptions.blockFormat, LAYOUT_LINEAR | EMPTY_DOTS);
+    TapDigit(S, 0, 1); // a move, to be dropped with the new puzzle
+    ASSERT_EQ(S->MoveEnd, 1);
     WhenModal([](QWidget* dialog) {
         dialog->findChild<QPlainTextEdit*>("text")->setPlainText(SAMPLE_PUZZLE);
         ClickButton(dialog, "Input");
     });
-    RunCommand(CMD_BLOCK_ENTRY);
+    RunCommand(S, CMD_BLOCK_ENTRY);
     EXPECT_EQ(BoardDigits(), SAMPLE_PUZZLE);
-    EXPECT_EQ(MoveEnd, 0);
+    EXPECT_EQ(S->MoveEnd, 0);
 
     std::string lines;
     for (int i = 0; i < 5; i++) lines += std::string(SAMPLE_PUZZLE) + "\r\n";
     window->OpenNamedFile(QByteArray::fromStdString(Write("set.txt", lines)));
-    RunCommand(CMD_END);
+    RunCommand(S, CMD_END);
     WhenModal([&text](QWidget* dialog) {
         auto* number = dialog->findChild<QLineEdit*>("number");
         text = number->text();
         number->setText("3");
         qobject_cast<QDialog*>(dialog)->accept();
     });
-    RunCommand(CMD_END); // on the last puzzle: "Goto Position"
+    RunCommand(S, CMD_END); // on the last puzzle: "Goto Position"
     EXPECT_EQ(text, "5");
     EXPECT_EQ(window->windowTitle(), "{set.txt} #3");
 }
 
 TEST_F(Shell, ClosingTheWindowWritesTheSettings) {
     LoadGivens("4");
-    EnterDigit(2, 5); // an empty cell of the start-up puzzle
+    EnterDigit(S, 2, 5); // an empty cell of the start-up puzzle
     window->close();
-    ResetAllModules();
+    ResetForTest();
     SetSettingsPath(Path("quadrivo.ini").c_str());
-    LoadSettings();
-    EXPECT_EQ(Board[2] & CELL_DIGIT, 5);
+    LoadSettings(S);
+    EXPECT_EQ(S->Board[2] & CELL_DIGIT, 5);
 }
 
 // "Create" at a level searches in a worker: Cancel stops it and leaves the game as it was; a
@@ -183,7 +182,7 @@ TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
         << messages[0].toStdString();
     ExpectFreshPuzzle();
     EXPECT_EQ(window->CreateProgress(), nullptr);
-    EXPECT_EQ(MenuCheck(CMD_LEVEL_ANY + LEVEL_FIENDISH), 1);
+    EXPECT_EQ(MenuCheck(S, CMD_LEVEL_ANY + LEVEL_FIENDISH), 1);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The step in words. One table holds how each kind of step reads, taken from the rating path of
 // real puzzles, each also passing the step check, with records made wrong on purpose that the
 // check must refuse. agreement_test.cpp checks every text of larger samples.
+#include "analysis/analysis.h"
 #include "analysis/chainproof.h"
 #include "analysis/driver.h"
 #include "analysis/rating.h"
@@ -8,7 +9,9 @@
 #include "analysis/step.h"
 #include "analysis/steptext.h"
 #include "analysis/textcheck.h"
+#include "control/session.h"
 #include "model/board.h"
+#include "model/game.h"
 #include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
@@ -18,10 +21,14 @@
 #include <vector>
 
 namespace {
-std::string Describe(int kind) {
+std::string Describe(Analysis* A, int kind) {
     char text[STEP_TEXT_SIZE];
-    DescribeStep(kind, text, sizeof text);
+    DescribeStep(A, kind, text, sizeof text);
     return text;
+}
+// The same for the test's own analysis.
+std::string Describe(int kind) {
+    return Describe(S->A, kind);
 }
 
 // One step of a rating path: its record and text, and the grid and Board before and after it.
@@ -36,16 +43,16 @@ PathStep Captured;
 int StepsToGo = 0;
 
 // Watches the rating loop and keeps the step StepsToGo counts down to.
-void CaptureStep(void*, int kind, int phase) {
+void CaptureStep(void*, Analysis* A, int kind, int phase) {
     if (phase == 0 && --StepsToGo == 0) {
         Captured.kind = kind;
-        Captured.text = Describe(kind);
-        Captured.step = CurrentStep;
-        std::memcpy(Captured.before, AnalysisGrid, sizeof Captured.before);
-        std::memcpy(Captured.boardBefore, Board, sizeof Captured.boardBefore);
+        Captured.text = Describe(A, kind);
+        Captured.step = A->CurrentStep;
+        std::memcpy(Captured.before, A->AnalysisGrid, sizeof Captured.before);
+        std::memcpy(Captured.boardBefore, A->G->Board, sizeof Captured.boardBefore);
     } else if (phase == 1 && StepsToGo == 0) {
-        std::memcpy(Captured.after, AnalysisGrid, sizeof Captured.after);
-        std::memcpy(Captured.boardAfter, Board, sizeof Captured.boardAfter);
+        std::memcpy(Captured.after, A->AnalysisGrid, sizeof Captured.after);
+        std::memcpy(Captured.boardAfter, A->G->Board, sizeof Captured.boardAfter);
         StepsToGo = -1;
     }
 }
@@ -144,14 +151,14 @@ class StepText : public CoreTest {
     // An empty board; every cell open with every digit in the MarkGrid the analysis reads.
     void SetUp() override {
         CoreTest::SetUp();
-        ResetGame();
+        ResetGame(S);
         OpenAllMarks();
-        AnalysisOptions.techniques = 0x3F;
+        S->AnalysisOptions.techniques = 0x3F;
     }
     // The digit stays only in the given cells of the unit.
     static void Keep(int digit, int unit, std::initializer_list<int> cells) {
-        for (int k = 0; k < 9; k++) MarkGrid[UnitTable[unit][k]] &= ~DigitBit(digit);
-        for (int c : cells) MarkGrid[c] |= DigitBit(digit);
+        for (int k = 0; k < 9; k++) S->MarkGrid[UnitTable[unit][k]] &= ~DigitBit(digit);
+        for (int c : cells) S->MarkGrid[c] |= DigitBit(digit);
     }
 };
 
@@ -162,7 +169,8 @@ TEST_F(StepText, RealStepsReadAsTheTableSaysAndTheCheckRefusesOtherTexts) {
         LoadGivens(e.puzzle);
         Captured = PathStep();
         StepsToGo = e.step;
-        RatePuzzle(CaptureStep, nullptr);
+        Rater rater;
+        RatePosition(&rater, S, CaptureStep, nullptr);
         EXPECT_EQ(Captured.text, e.text);
         std::vector<Mutation> checks = e.wrong;
         checks.insert(checks.begin(), {TEXTCHECK_OK, [](StepRecord&) {}}); // the step passes
@@ -232,20 +240,20 @@ TEST_F(StepText, ChainStepsAreNamedByTheShapeOfTheirChain) {
         SCOPED_TRACE(c.board);
         ResetForTest();
         LoadGivens(c.board);
-        AnalysisOptions.pencilMarks = 1;
-        AnalysisOptions.showCandidates = 0;
-        LoadMarksFromCandidates();
-        AnalysisOptions.techniques = c.techniques;
-        ASSERT_EQ(RunAnalysis(), STEP_CHAINS);
+        S->AnalysisOptions.pencilMarks = 1;
+        S->AnalysisOptions.showCandidates = 0;
+        LoadMarksFromCandidates(S);
+        S->AnalysisOptions.techniques = c.techniques;
+        ASSERT_EQ(RunAnalysis(S->A), STEP_CHAINS);
         PathStep step;
         step.text = Describe(STEP_CHAINS);
         EXPECT_EQ(step.text, c.text);
-        std::memcpy(step.before, AnalysisGrid, sizeof step.before);
-        std::memcpy(step.boardBefore, Board, sizeof step.boardBefore);
-        const StepRecord found = CurrentStep;
-        ApplyStep(STEP_CHAINS, false);
-        std::memcpy(step.after, AnalysisGrid, sizeof step.after);
-        std::memcpy(step.boardAfter, Board, sizeof step.boardAfter);
+        std::memcpy(step.before, S->A->AnalysisGrid, sizeof step.before);
+        std::memcpy(step.boardBefore, S->Board, sizeof step.boardBefore);
+        const StepRecord found = S->A->CurrentStep;
+        ApplyStep(S->A, STEP_CHAINS, false);
+        std::memcpy(step.after, S->A->AnalysisGrid, sizeof step.after);
+        std::memcpy(step.boardAfter, S->Board, sizeof step.boardAfter);
         char why[256];
         EXPECT_EQ(CheckStep(STEP_CHAINS, found, step.before, step.after, step.boardBefore,
                             step.boardAfter, nullptr, why, sizeof why),
@@ -259,34 +267,34 @@ TEST_F(StepText, ChainStepsAreNamedByTheShapeOfTheirChain) {
 TEST_F(StepText, TheSingleEnteredIsNamedFirstAndClashesAreShown) {
     Keep(4, 0, {0}); // r1c1: the only 4 of row 1 ...
     Keep(6, 9, {0}); // ... and the only 6 of column 1
-    MarkGrid[80] = DigitBit(2);
+    S->MarkGrid[80] = DigitBit(2);
     Keep(5, 6, {56});
-    ASSERT_EQ(RunAnalysis(), STEP_SINGLES);
+    ASSERT_EQ(RunAnalysis(S->A), STEP_SINGLES);
     EXPECT_EQ(Describe(STEP_SINGLES), "Hidden single: r7c3 = 5 (the only place for 5 in row 7); "
                                       "also available: r9c9 = 2; contradiction: r1c1 would have "
                                       "to be 4,6");
-    ApplyStep(STEP_SINGLES, false);
+    ApplyStep(S->A, STEP_SINGLES, false);
     EXPECT_EQ(BoardDigits(), std::string(56, '.') + "5" + std::string(24, '.')); // r9c9 later
 }
 
 TEST_F(StepText, HiddenAndNakedPairsAndShortBuffers) {
     Keep(4, 2, {19, 25});
     Keep(7, 2, {19, 25});
-    ASSERT_EQ(RunAnalysis(), STEP_SUBSETS);
+    ASSERT_EQ(RunAnalysis(S->A), STEP_SUBSETS);
     const std::string full = Describe(STEP_SUBSETS);
     EXPECT_EQ(full, "Hidden pair 4,7 in row 3: r3c2, r3c8 keep 4,7 (r3c2 loses "
                     "1,2,3,5,6,8,9; r3c8 loses 1,2,3,5,6,8,9)");
     // A short buffer is cut and terminated; an empty one is left alone.
     char small[12], none[1] = {'x'};
-    EXPECT_EQ(DescribeStep(STEP_SUBSETS, small, sizeof small), 11);
+    EXPECT_EQ(DescribeStep(S->A, STEP_SUBSETS, small, sizeof small), 11);
     EXPECT_EQ(std::string(small), full.substr(0, 11));
-    EXPECT_EQ(DescribeStep(STEP_SUBSETS, none, 0), 0);
+    EXPECT_EQ(DescribeStep(S->A, STEP_SUBSETS, none, 0), 0);
     EXPECT_EQ(none[0], 'x');
     // Row 1: four open cells {2,9} {2,9} {1,2,3} {1,3,9}; the search finds hidden 1,3.
     SetUp();
     const DigitMask row[9] = {0x102, 0x102, 0x007, 0x105, 0, 0, 0, 0, 0};
-    std::copy(row, row + 9, MarkGrid);
-    ASSERT_EQ(RunAnalysis(), STEP_SUBSETS);
+    std::copy(row, row + 9, S->MarkGrid);
+    ASSERT_EQ(RunAnalysis(S->A), STEP_SUBSETS);
     EXPECT_EQ(Describe(STEP_SUBSETS),
               "Naked pair 2,9 in row 1 (r1c1, r1c2): r1c3 loses 2; r1c4 loses 9");
 }

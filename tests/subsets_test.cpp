@@ -1,8 +1,10 @@
 // Hidden (and, through the rest of their unit, naked) subsets: where they fire, where they must
 // not, and which one is shown when several exist.
+#include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "analysis/state.h"
 #include "analysis/subsets.h"
+#include "control/session.h"
 #include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
@@ -55,18 +57,20 @@ TEST_F(Subsets, FoundAndNotFoundInSearchOrder) {
             in >> u;
             std::string digits;
             for (int k = 0; k < 9 && in >> digits; k++)
-                MarkGrid[UnitTable[u][k]] = DigitsOf(digits.c_str());
+                S->MarkGrid[UnitTable[u][k]] = DigitsOf(digits.c_str());
         }
-        AnalysisOptions.techniques = TECH_ANALYSIS | TECH_SUBSETS;
-        const int found = c.size ? FindSubsets(c.size) : RunAnalysis() == STEP_SUBSETS;
+        S->AnalysisOptions.techniques = TECH_ANALYSIS | TECH_SUBSETS;
+        const int found = c.size ? FindSubsets(S->A, c.size) : RunAnalysis(S->A) == STEP_SUBSETS;
         EXPECT_EQ(found, *c.marks ? 1 : 0);
         EXPECT_EQ(StepMarksText(), c.marks);
         // Applied, the pattern cells keep their marked digits; nothing else changes.
         DigitMask before[81];
-        std::copy(MarkGrid, MarkGrid + 81, before);
-        ApplyStep(STEP_SUBSETS, false);
+        std::copy(S->MarkGrid, S->MarkGrid + 81, before);
+        ApplyStep(S->A, STEP_SUBSETS, false);
         for (int i = 0; i < 81; i++)
-            ASSERT_EQ(MarkGrid[i], StepMarks[i] ? StepMarks[i] & MARK_DIGITS : before[i]) << i;
+            ASSERT_EQ(S->MarkGrid[i],
+                      S->A->StepMarks[i] ? S->A->StepMarks[i] & MARK_DIGITS : before[i])
+                << i;
     }
 }
 } // namespace

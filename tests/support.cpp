@@ -1,5 +1,6 @@
 // Recording hooks and puzzle helpers for the tests.
 #include "tests/support.h"
+#include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
 #include "control/session.h"
@@ -24,9 +25,13 @@
 #include <unistd.h>
 
 ShellRecord Recorded;
+// Weak: the window's tests link the shell, whose own definition (the window's session) is
+// then the one used.
+__attribute__((weak)) Session* S = nullptr;
 
 void ResetForTest() {
-    ResetAllModules();
+    delete S;
+    S = new Session;
     Recorded = ShellRecord{};
     static const ShellHooks hooks = {
         [] { Recorded.redraws++; },
@@ -52,30 +57,30 @@ void ResetForTest() {
 }
 
 void LoadGivens(const char* puzzle) {
-    ResetGame();
+    ResetGame(S);
     for (int i = 0; i < 81 && puzzle[i]; i++) {
         char c = puzzle[i];
-        Board[i] = (c >= '1' && c <= '9') ? uint8_t(c - '0') : 0;
+        S->Board[i] = (c >= '1' && c <= '9') ? uint8_t(c - '0') : 0;
     }
-    ResetPosition();
+    ResetPosition(S);
 }
 
 void PlaySampleGame(int undone, uint16_t marks4) {
     LoadGivens(SAMPLE_PUZZLE);
     const int moves[][2] = {{1, 1}, {2, 2}, {3, 3}, {11, 6}, {12, 5}};
     for (int i = 0; i < 5; i++) {
-        AnalysisOptions.numberColour = uint32_t(i % 4);
-        EnterDigit(moves[i][0], moves[i][1]);
+        S->AnalysisOptions.numberColour = uint32_t(i % 4);
+        EnterDigit(S, moves[i][0], moves[i][1]);
     }
-    for (int i = 0; i < undone; i++) Undo();
-    LoadMarksFromCandidates();
-    MarkGrid[4] = marks4;
+    for (int i = 0; i < undone; i++) Undo(S);
+    LoadMarksFromCandidates(S);
+    S->MarkGrid[4] = marks4;
 }
 
 std::string BoardDigits() {
     std::string s(81, '.');
     for (int i = 0; i < 81; i++)
-        if (Board[i] & CELL_DIGIT) s[i] = char('0' + (Board[i] & CELL_DIGIT));
+        if (S->Board[i] & CELL_DIGIT) s[i] = char('0' + (S->Board[i] & CELL_DIGIT));
     return s;
 }
 
@@ -120,7 +125,7 @@ const char* const SAMPLE_PUZZLE =
 
 std::string SolutionDigits() {
     std::string s(81, '0');
-    for (int i = 0; i < 81; i++) s[i] = char('0' + (SolutionGrid[i] & CELL_DIGIT));
+    for (int i = 0; i < 81; i++) s[i] = char('0' + (S->SolutionGrid[i] & CELL_DIGIT));
     return s;
 }
 
@@ -207,14 +212,14 @@ uint16_t DigitsOf(const char* digits) {
 }
 
 void OpenAllMarks() {
-    AnalysisOptions.showCandidates = 0;
-    AnalysisGrid = MarkGrid;
-    for (DigitMask& m : MarkGrid) m = ALL_DIGITS;
+    S->AnalysisOptions.showCandidates = 0;
+    S->A->AnalysisGrid = S->MarkGrid;
+    for (DigitMask& m : S->MarkGrid) m = ALL_DIGITS;
 }
 
 int MarkedCells() {
     int n = 0;
-    for (uint16_t m : StepMarks) n += m != 0;
+    for (uint16_t m : S->A->StepMarks) n += m != 0;
     return n;
 }
 
@@ -222,40 +227,41 @@ std::string StepMarksText() {
     std::string s;
     char pair[16];
     for (int i = 0; i < 81; i++)
-        if (StepMarks[i]) {
-            std::snprintf(pair, sizeof pair, "%s%d:%04X", s.empty() ? "" : " ", i, StepMarks[i]);
+        if (S->A->StepMarks[i]) {
+            std::snprintf(pair, sizeof pair, "%s%d:%04X", s.empty() ? "" : " ", i,
+                          S->A->StepMarks[i]);
             s += pair;
         }
     return s;
 }
 
 void SetChainGraph(const std::string& graph) {
-    EmptyChainGraph();
+    EmptyChainGraph(S->A);
     std::istringstream in(graph);
     int chain = 0, cell, digit;
     char colour;
     for (std::string node; in >> node;) {
         if (node == "|") {
-            CloseChain();
+            CloseChain(S->A);
             chain++;
         } else if (std::sscanf(node.c_str(), "%d.%d%c", &cell, &digit, &colour) == 3) {
-            AddNode(DigitBit(digit), cell, chain, colour == '+');
+            AddNode(S->A, DigitBit(digit), cell, chain, colour == '+');
         }
     }
-    if (!graph.empty()) CloseChain();
-    CollectWeakLinks();
+    if (!graph.empty()) CloseChain(S->A);
+    CollectWeakLinks(S->A);
 }
 
 std::string ChainGraphText() {
     std::string s;
-    for (int k = 0; k < ChainCount; k++)
-        for (int n = ChainTable[k].first; n < ChainTable[k + 1].first; n++) {
-            const ChainNode& c = ChainNodeTable[n];
-            s += s.empty() ? "" : n == ChainTable[k].first ? " | " : " ";
+    for (int k = 0; k < S->A->ChainCount; k++)
+        for (int n = S->A->ChainTable[k].first; n < S->A->ChainTable[k + 1].first; n++) {
+            const ChainNode& c = S->A->ChainNodeTable[n];
+            s += s.empty() ? "" : n == S->A->ChainTable[k].first ? " | " : " ";
             s += std::to_string(c.cell) + "." + std::to_string(std::countr_zero(c.digits) + 1) +
                  (c.colour ? "+" : "-") + (c.chain == k ? "" : "?");
         }
-    return ChainTable[ChainCount].first == ChainNodeCount ? s : s + " and more";
+    return S->A->ChainTable[S->A->ChainCount].first == S->A->ChainNodeCount ? s : s + " and more";
 }
 
 // What CreatePuzzle promises: plain givens (at most 30) that agree with a complete plain
@@ -263,20 +269,20 @@ std::string ChainGraphText() {
 void ExpectFreshPuzzle() {
     int givens = 0;
     for (int i = 0; i < 81; i++) {
-        ASSERT_TRUE(SolutionGrid[i] >= 1 && SolutionGrid[i] <= 9) << "cell " << i;
-        ASSERT_TRUE(Board[i] == 0 || Board[i] == SolutionGrid[i]) << "cell " << i;
-        givens += Board[i] != 0;
+        ASSERT_TRUE(S->SolutionGrid[i] >= 1 && S->SolutionGrid[i] <= 9) << "cell " << i;
+        ASSERT_TRUE(S->Board[i] == 0 || S->Board[i] == S->SolutionGrid[i]) << "cell " << i;
+        givens += S->Board[i] != 0;
     }
     EXPECT_LE(givens, 30);
-    EXPECT_EQ(MoveEnd, 0);
+    EXPECT_EQ(S->MoveEnd, 0);
     uint8_t cells[81];
-    std::copy(Board, Board + 81, cells);
-    ASSERT_EQ(CountSolutions(cells, 1, SolutionGrid), 1) << BoardDigits();
+    std::copy(S->Board, S->Board + 81, cells);
+    ASSERT_EQ(CountSolutions(cells, 1, S->SolutionGrid), 1) << BoardDigits();
     for (int i = 0; i < 81; i++) {
         if (!cells[i]) continue;
         const uint8_t d = cells[i];
         cells[i] = 0; // every given is needed
-        EXPECT_GE(CountSolutions(cells, 1, SolutionGrid), 2)
+        EXPECT_GE(CountSolutions(cells, 1, S->SolutionGrid), 2)
             << BoardDigits() << " without cell " << i;
         cells[i] = d;
     }

@@ -1,5 +1,7 @@
 // Shared test fixture: every test starts from the core's start-up state with recording hooks.
 #pragma once
+#include "analysis/analysis.h"
+#include "control/session.h"
 #include "model/history.h"
 #include "model/hooks.h"
 #include <cstdint>
@@ -8,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+struct Session;
 
 // What the core told the shell, in order.
 struct ShellRecord {
@@ -23,8 +27,10 @@ struct ShellRecord {
     bool clockRunning = false;
 };
 extern ShellRecord Recorded;
+// The session of the running test: a new one for each test (ResetForTest).
+extern Session* S;
 
-// Resets every module and installs the recording hooks.
+// Makes a new session for the test and installs the recording hooks.
 void ResetForTest();
 
 // Loads an 81-character puzzle ('1'-'9' digits, anything else empty) as a new game:

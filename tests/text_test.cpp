@@ -1,4 +1,5 @@
 // The puzzle as text: the four layouts and three empty-cell styles, and reading any text back.
+#include "control/session.h"
 #include "files/text.h"
 #include "model/board.h"
 #include "model/options.h"
@@ -10,14 +11,14 @@ namespace {
 class Text : public CoreTest {
   protected:
     std::string Format(uint32_t format) {
-        AnalysisOptions.blockFormat = format;
-        FormatPuzzleText(buffer);
+        S->AnalysisOptions.blockFormat = format;
+        FormatPuzzleText(S, buffer);
         return buffer;
     }
     char buffer[TEXT_BUFFER_SIZE] = {}; // one for the test, so a text missing its end shows
     void Parse(const std::string& text, uint32_t format) {
-        AnalysisOptions.blockFormat = format;
-        ParsePuzzleText(text.c_str());
+        S->AnalysisOptions.blockFormat = format;
+        ParsePuzzleText(S, text.c_str());
     }
 };
 
@@ -52,18 +53,18 @@ TEST_F(Text, LayoutsAndEmptyCellStylesWriteTheirExactShapes) {
 
 TEST_F(Text, EveryLayoutAndStyleReadsBackToTheSameDigitsAsGivens) {
     LoadGivens(SAMPLE_PUZZLE);
-    Board[1] = 0x80 | 0x30 | 6; // purple 6, entered: written and read back as a given
+    S->Board[1] = 0x80 | 0x30 | 6; // purple 6, entered: written and read back as a given
     const std::string digits = BoardDigits();
     for (uint32_t layout : {LAYOUT_LINEAR, LAYOUT_9X9, LAYOUT_3X3, LAYOUT_RULED})
         for (uint32_t empty : {EMPTY_NULLS, EMPTY_DOTS, EMPTY_DASHES}) {
             if (layout == LAYOUT_RULED && empty == EMPTY_DASHES) continue; // rules would count
             std::string text = Format(layout | empty);
-            ClearBoard();
+            ClearBoard(S);
             Parse(text, layout | empty);
             EXPECT_EQ(BoardDigits(), digits) << text;
-            EXPECT_EQ(Board[1], 6);
+            EXPECT_EQ(S->Board[1], 6);
             text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-            ClearBoard();
+            ClearBoard(S);
             Parse(text, layout | empty); // LF line ends read alike
             EXPECT_EQ(BoardDigits(), digits) << text;
         }

@@ -29,16 +29,16 @@ TEST_F(Verdicts, CheckGivesEachVerdictAndTheRefreshShowsIt) {
     for (const auto& c : CASES) {
         ResetForTest();
         LoadGivens(c.puzzle.c_str());
-        EXPECT_EQ(CheckPosition(), c.verdict) << c.puzzle;
+        EXPECT_EQ(CheckPosition(S), c.verdict) << c.puzzle;
         EXPECT_EQ(Recorded.busy, c.verdict == VERDICT_INVALID_POSITION ? 0 : 1) << c.puzzle;
-        RefreshSession({.check = true, .clock = true});
+        RefreshSession(S, {.check = true, .clock = true});
         EXPECT_EQ(Recorded.messages,
                   c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
         EXPECT_EQ(Recorded.clockRuns, 1);
     }
     for (int i = 0; i < 81; i++) {
-        EXPECT_EQ((SolutionGrid[i] & CELL_ENTERED) != 0, Board[i] == 0) << i;
-        EXPECT_TRUE(!Board[i] || (SolutionGrid[i] & CELL_DIGIT) == Board[i]) << i;
+        EXPECT_EQ((S->SolutionGrid[i] & CELL_ENTERED) != 0, S->Board[i] == 0) << i;
+        EXPECT_TRUE(!S->Board[i] || (S->SolutionGrid[i] & CELL_DIGIT) == S->Board[i]) << i;
     }
 }
 
