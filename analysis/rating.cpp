@@ -64,9 +64,7 @@ Rater::~Rater() {
     delete A;
 }
 
-// Returns the score, or 0 when the logic cannot fill the grid. G is not touched: the rating
-// plays on the rater's copy.
-int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context) {
+void StartRating(Rater* R, const Game* G) {
     Game& game = R->game;
     Analysis* A = R->A;
     game = *G;
@@ -81,6 +79,13 @@ int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context) {
     A->AlsChainLinks = 1;   // from the first pass, until a run's second pass clears it
     A->RatingScore = 1;
     LoadMarksFromCandidates(&game);
+}
+
+// Returns the score, or 0 when the logic cannot fill the grid. G is not touched: the rating
+// plays on the rater's copy.
+int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context) {
+    StartRating(R, G);
+    Analysis* A = R->A;
     bool stuck = false;
     int kind = RunAnalysis(A);
     for (;;) {
@@ -100,7 +105,7 @@ int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context) {
         }
         kind = RunAnalysis(A);
     }
-    const int score = CountFilled(&game) == 81 && !stuck ? int(A->RatingScore) : 0;
+    const int score = CountFilled(&R->game) == 81 && !stuck ? int(A->RatingScore) : 0;
     A->RatingScore = 0;
     A->AlsChainLinks = 0;
     return score;

@@ -23,6 +23,9 @@ struct Rater {
     Rater& operator=(const Rater&) = delete;
 };
 
+// The start of a rating: R's game becomes a quiet copy of G with every technique on and the
+// computed candidates as its marks, R's analysis starts a score of 1.
+void StartRating(Rater* R, const Game* G);
 // Solves the position of G by logic on R's copy, every technique on, charging each step its
 // technique's cost: the score (1 or more), 0 when the logic cannot solve it. G is unchanged.
 // watch (may be null) sees every step, with context.

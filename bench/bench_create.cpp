@@ -2,8 +2,8 @@
 // puzzles drawn (and, at a level, rated) per second, and how many are drawn for each one kept.
 // Seeded, so that runs compare; the figures are wall time, one puzzle kept per iteration.
 #include "analysis/create.h"
+#include "analysis/rating.h"
 #include "control/create.h"
-#include "control/session.h"
 #include "exactcover/generator.h"
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -11,12 +11,13 @@
 namespace {
 void CreateAtLevel(benchmark::State& state) {
     const int level = int(state.range(0));
-    ResetAllModules();
+    auto game = std::make_unique<Game>();
+    auto rater = std::make_unique<Rater>();
     auto gen = std::make_unique<Generator>();
     SeedGenerator(gen.get(), 4242);
     int64_t tried = 0, kept = 0;
     for (auto _ : state) {
-        tried += CreatePuzzleAtLevel(gen.get(), level, nullptr);
+        tried += CreatePuzzleAtLevel(rater.get(), game.get(), gen.get(), level, nullptr);
         kept++;
     }
     state.SetLabel(CreateLevelText(level));

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,10 +40,11 @@ int64_t FileSize(const std::string& path) {
 
 // Opens the list as "Open Puzzle(s)..." does: the count, the index and puzzle 1 shown.
 void Open(benchmark::State& state, ListFile* list) {
-    ResetAllModules();
+    auto session = std::make_unique<Session>();
+    Session* S = session.get();
     for (auto _ : state) {
         std::snprintf(S->CurrentFile, sizeof S->CurrentFile, "%s", list->path.c_str());
-        OpenChosenFile();
+        OpenChosenFile(S);
     }
     list->count = S->CollectionCount;
     if (S->CollectionIndex != 0) state.SkipWithError("not opened as a collection");
@@ -53,14 +55,15 @@ void Open(benchmark::State& state, ListFile* list) {
 // "Goto Position" on the open list: to its last puzzle, its first, or the one in the middle.
 enum Where { LAST, FIRST, MIDDLE };
 void Goto(benchmark::State& state, ListFile* list, Where where) {
-    ResetAllModules();
+    auto session = std::make_unique<Session>();
+    Session* S = session.get();
     std::snprintf(S->CurrentFile, sizeof S->CurrentFile, "%s", list->path.c_str());
-    OpenChosenFile();
+    OpenChosenFile(S);
     const int number = where == LAST    ? S->CollectionCount
                        : where == FIRST ? 1
                                         : S->CollectionCount / 2;
     const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) GotoCollectionPuzzle(number);
+    for (auto _ : state) GotoCollectionPuzzle(S, number);
     const std::chrono::duration<double, std::milli> spent =
         std::chrono::steady_clock::now() - start;
     if (where == LAST) list->lastMs = spent.count() / double(state.iterations());
@@ -71,17 +74,20 @@ void Goto(benchmark::State& state, ListFile* list, Where where) {
 // The last puzzle read from the start of the file, without the index.
 void LastFromStart(benchmark::State& state, ListFile* list) {
     static const CollectionIndexRecord none;
+    static Game game;
     int length = 0;
     uint8_t line[LINE_BUFFER_SIZE];
     for (auto _ : state)
-        length = ReadCollectionLine(&none, list->path.c_str(), list->count - 1, line);
+        length = ReadCollectionLine(&game, &none, list->path.c_str(), list->count - 1, line);
     if (length < 81) state.SkipWithError("the last line was not read");
 }
 
 // The count alone (IndexCollection), as bytes a second.
 void Count(benchmark::State& state, ListFile* list) {
     static CollectionIndexRecord index;
-    for (auto _ : state) benchmark::DoNotOptimize(IndexCollection(&index, list->path.c_str()));
+    static Game game;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(IndexCollection(&game, &index, list->path.c_str()));
     state.SetBytesProcessed(state.iterations() * FileSize(list->path));
     state.counters["puzzles"] = index.count;
 }

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,18 +51,19 @@ struct Paints {
 
 // Steps through one puzzle as a user pressing the step button would, timing each paint.
 void StepThrough(const std::string& puzzle, Paints* paints) {
-    ResetAllModules();
-    ResetGame();
+    auto session = std::make_unique<Session>();
+    Session* S = session.get();
+    ResetGame(S);
     for (int i = 0; i < 81; i++)
         S->Board[i] = puzzle[i] >= '1' && puzzle[i] <= '9' ? uint8_t(puzzle[i] - '0') : 0;
-    ResetPosition();
+    ResetPosition(S);
     S->AnalysisOptions.techniques = 0x3F;
     for (int step = 0; step < MAX_STEPS; step++) {
         // From the press (the first time: the marks stored) to the new picture: the step is
         // carried out, the next one found, the board painted.
         const double start = ThreadMs();
-        RunCommand(step == 0 ? CMD_STORE_CANDIDATES : CMD_STEP);
-        const QImage picture = RenderBoard();
+        RunCommand(S, step == 0 ? CMD_STORE_CANDIDATES : CMD_STEP);
+        const QImage picture = RenderBoard(S);
         const double ms = ThreadMs() - start;
         benchmark::DoNotOptimize(picture.constBits());
         paints->ms.push_back(ms);

@@ -1,4 +1,4 @@
-// Rating speed: RatePuzzle per puzzle over the generated and top1465 sets (median, 90th
+// Rating speed: RatePosition per puzzle over the generated and top1465 sets (median, 90th
 // percentile and slowest puzzle), and the slowest single RunAnalysis met while rating the
 // hardest sets: one repaint of the board. Each benchmark runs once over its whole set; the
 // figures are counters in milliseconds of CPU time, and a summary against the goals follows.
@@ -6,7 +6,6 @@
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
-#include "control/session.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"
@@ -63,12 +62,21 @@ bool Load(PuzzleSet* set) {
     return !set->puzzles.empty();
 }
 
+// The game rated and the rater, one each for the whole run, as each CLI thread keeps its rater.
+Game* const TheGame = new Game;
+Rater* const TheRater = new Rater;
+
 // A new game with the puzzle's givens, as the CLI loads it.
 void NewGame(const Cells& cells) {
-    ResetAllModules();
-    ResetGame();
-    for (int i = 0; i < 81; i++) S->Board[i] = cells[i];
-    ResetPosition();
+    *TheGame = Game();
+    for (int i = 0; i < 81; i++) TheGame->Board[i] = cells[i];
+    ResetPosition(TheGame);
+}
+
+// The message the CLI prints for the puzzle in TheGame.
+std::string RateMessage() {
+    char text[64];
+    return RatingMessage(RatePosition(TheRater, TheGame, nullptr, nullptr), text, sizeof text);
 }
 
 double Percentile(std::vector<double> v, double p) {
@@ -99,7 +107,7 @@ void RateAll(benchmark::State& state, int index) {
         for (size_t i = 0; i < set.puzzles.size(); i++) {
             NewGame(set.puzzles[i]);
             Clock::time_point t0 = Clock::now();
-            benchmark::DoNotOptimize(RatePuzzle());
+            benchmark::DoNotOptimize(RateMessage());
             Clock::duration d = Clock::now() - t0;
             total += d;
             times.push_back(Ms(d));
@@ -115,42 +123,38 @@ void RateAll(benchmark::State& state, int index) {
     state.counters["max_ms"] = RateFigures[index].max;
 }
 
-// The rating loop of RatePuzzle with each RunAnalysis timed on its own; returns the score, or
+// The rating loop of RatePosition with each RunAnalysis timed on its own; returns the score, or
 // 0 when the logic does not fill the grid.
 int RateTimingEachRun(std::vector<double>* runs, double* slowest) {
-    S->AnalysisOptions.techniques = 0xFFFF & ~TECH_ALS_CHAINS;
-    S->A->AlsChainLinks = 1; // as RatePosition starts
-    S->AnalysisOptions.pencilMarks = 1;
-    S->AnalysisOptions.showCandidates = 0;
-    S->A->RatingScore = 1;
-    S->PositionQuiet = 1;
-    LoadMarksFromCandidates();
+    StartRating(TheRater, TheGame);
+    Analysis* A = TheRater->A;
+    Game* G = &TheRater->game;
     *slowest = 0;
     bool stuck = false;
     for (;;) {
         Clock::time_point t0 = Clock::now();
-        int kind = RunAnalysis();
+        int kind = RunAnalysis(A);
         double ms = Ms(Clock::now() - t0);
         runs->push_back(ms);
         *slowest = std::max(*slowest, ms);
-        S->A->PendingStep = kind;
+        A->PendingStep = kind;
         if (!kind) break;
         uint8_t board[81];
         DigitMask grid[81];
-        uint32_t techniques = S->AnalysisOptions.techniques;
-        std::memcpy(board, S->Board, sizeof board);
-        std::memcpy(grid, S->A->AnalysisGrid, sizeof grid);
-        ApplyStep(kind, true);
-        if (!std::memcmp(board, S->Board, sizeof board) &&
-            !std::memcmp(grid, S->A->AnalysisGrid, sizeof grid) &&
-            techniques == S->AnalysisOptions.techniques) {
+        uint32_t techniques = G->AnalysisOptions.techniques;
+        std::memcpy(board, G->Board, sizeof board);
+        std::memcpy(grid, A->AnalysisGrid, sizeof grid);
+        ApplyStep(A, kind, true);
+        if (!std::memcmp(board, G->Board, sizeof board) &&
+            !std::memcmp(grid, A->AnalysisGrid, sizeof grid) &&
+            techniques == G->AnalysisOptions.techniques) {
             stuck = true;
             break;
         }
     }
-    int score = CountFilled() == 81 && !stuck ? S->A->RatingScore : 0;
-    S->A->RatingScore = 0;
-    S->PositionQuiet = 0;
+    int score = CountFilled(G) == 81 && !stuck ? A->RatingScore : 0;
+    A->RatingScore = 0;
+    A->AlsChainLinks = 0;
     return score;
 }
 
@@ -181,8 +185,7 @@ void SlowestRunAnalysis(benchmark::State& state, int index) {
                                   LevelName(score));
                 else
                     std::snprintf(expected, sizeof expected, "Can't solve this puzzle with logic!");
-                NewGame(set.puzzles[i]);
-                mismatches += std::strcmp(RatePuzzle(), expected) != 0;
+                mismatches += RateMessage() != expected;
             }
         }
         state.SetIterationTime(std::chrono::duration<double>(total).count());

@@ -4,7 +4,6 @@
 // three repetitions of CPU time (qqwing's: the CPU time of the child process), so other load on
 // the machine does not skew the comparison; the ratios are printed after the table.
 #include "bench/reference/literal_engine.h"
-#include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
@@ -18,13 +17,13 @@
 #include <vector>
 
 namespace {
-using S->Board = std::vector<uint8_t>;
+using Board = std::vector<uint8_t>;
 
 struct Workload {
     const char* name;
     const char* file;
     size_t every; // take every n-th line
-    std::vector<S->Board> boards;
+    std::vector<Board> boards;
 };
 
 Workload WORKLOADS[] = {
@@ -40,7 +39,7 @@ bool Load(Workload* w) {
     std::string line;
     for (size_t n = 0; std::getline(in, line); n++) {
         if (line.size() < 81 || n % w->every) continue;
-        S->Board b(81);
+        Board b(81);
         for (int i = 0; i < 81; i++) b[i] = line[i] >= '1' && line[i] <= '9' ? line[i] - '0' : 0;
         w->boards.push_back(b);
     }
@@ -52,7 +51,8 @@ using Counter = int32_t (*)(const uint8_t*, int32_t, uint8_t*);
 void CountAll(benchmark::State& state, const Workload* w, Counter count) {
     for (auto _ : state) {
         int64_t sum = 0;
-        for (const S->Board& b : w->boards) sum += count(b.data(), 1, S->SolutionGrid);
+        uint8_t solution[81];
+        for (const Board& b : w->boards) sum += count(b.data(), 1, solution);
         benchmark::DoNotOptimize(sum);
     }
     state.SetItemsProcessed(int64_t(state.iterations() * w->boards.size()));
@@ -66,10 +66,10 @@ int32_t FastCounter(CountWorkspace* w, const uint8_t* board, int32_t limit, uint
 }
 
 void CreateMany(benchmark::State& state, SolutionCounter count) {
-    ResetAllModules();
     auto gen = std::make_unique<Generator>();
     SeedGenerator(gen.get(), 20240601);
-    for (auto _ : state) CreatePuzzleWith(gen.get(), ::Board, S->SolutionGrid, count);
+    uint8_t board[81], solution[81];
+    for (auto _ : state) CreatePuzzleWith(gen.get(), board, solution, count);
     state.SetItemsProcessed(state.iterations());
 }
 

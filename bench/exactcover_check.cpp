@@ -1,20 +1,26 @@
 // Long checks of the exact-cover subsystem, too slow for the unit tests:
 //  1. every board of the generator trace counted (limits 0 and 1) by the fast counter and by
-//     the plain build: same results, same SolutionGrid; the limit-1 tally as the data README says;
+//     the plain build: same results, same solution grid; the limit-1 tally as the data README says;
 //  2. 1000 CreatePuzzle calls: every puzzle unique and minimal, its solution in SolutionGrid;
 //  3. the first 300 boards of the benchmark set (several solutions each) counted at limits 2, 5
 //     and 40, where the per-level rule counts past limit + 1, by both: same results and grids.
 // Exit status 0 when everything holds.
 #include "bench/reference/literal_engine.h"
-#include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
+#include "model/game.h"
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
+
+// The 81 cells of a puzzle line ('1'-'9' digits, anything else empty).
+static void ReadCells(const std::string& line, uint8_t* cells) {
+    for (int i = 0; i < 81; i++)
+        cells[i] = line[i] >= '1' && line[i] <= '9' ? uint8_t(line[i] - '0') : 0;
+}
 
 static int CheckTrace() {
     std::ifstream in(std::string(QUADRIVO_DATA_DIR) + "/generator_count_trace_1000.txt");
@@ -27,16 +33,12 @@ static int CheckTrace() {
     while (std::getline(in, line)) {
         if (line.size() < 81) continue;
         uint8_t cells[81];
-        for (int i = 0; i < 81; i++)
-            cells[i] = line[i] >= '1' && line[i] <= '9' ? uint8_t(line[i] - '0') : 0;
+        ReadCells(line, cells);
         for (int32_t limit = 0; limit <= 1; limit++) {
-            std::memset(S->SolutionGrid, 0, 81);
-            int32_t plain = LiteralCountSolutions(cells, limit, S->SolutionGrid);
-            uint8_t plainGrid[81];
-            std::memcpy(plainGrid, S->SolutionGrid, 81);
-            std::memset(S->SolutionGrid, 0, 81);
-            int32_t fast = CountSolutions(cells, limit, S->SolutionGrid);
-            if (fast != plain || std::memcmp(plainGrid, S->SolutionGrid, 81)) {
+            uint8_t plainGrid[81] = {}, fastGrid[81] = {};
+            int32_t plain = LiteralCountSolutions(cells, limit, plainGrid);
+            int32_t fast = CountSolutions(cells, limit, fastGrid);
+            if (fast != plain || std::memcmp(plainGrid, fastGrid, 81)) {
                 if (differ++ < 5)
                     std::printf("trace board %ld limit %d: fast %d, plain %d\n", boards + 1, limit,
                                 fast, plain);
@@ -62,8 +64,7 @@ static int CheckHigherLimits() {
     while (boards < 300 && std::getline(in, line)) {
         if (line.size() < 81) continue;
         uint8_t cells[81];
-        for (int i = 0; i < 81; i++)
-            cells[i] = line[i] >= '1' && line[i] <= '9' ? uint8_t(line[i] - '0') : 0;
+        ReadCells(line, cells);
         for (int32_t limit : {2, 5, 40}) {
             uint8_t plainGrid[81] = {}, fastGrid[81] = {};
             const int32_t plain = LiteralCountSolutions(cells, limit, plainGrid);
@@ -79,19 +80,17 @@ static int CheckHigherLimits() {
 }
 
 static int CheckCreate(int puzzles) {
-    ResetAllModules();
     auto gen = std::make_unique<Generator>();
+    auto game = std::make_unique<Game>();
     SeedGenerator(gen.get(), 1);
     int bad = 0;
     long givens = 0;
     for (int n = 0; n < puzzles; n++) {
-        CreateGame(gen.get());
-        uint8_t cells[81];
-        std::memcpy(cells, S->Board, 81);
-        uint8_t solution[81];
-        std::memcpy(solution, S->SolutionGrid, 81);
-        bool ok = CountSolutions(cells, 1, S->SolutionGrid) == 1 &&
-                  !std::memcmp(solution, S->SolutionGrid, 81);
+        CreateGame(game.get(), gen.get());
+        uint8_t cells[81], solution[81], counted[81];
+        std::memcpy(cells, game->Board, 81);
+        std::memcpy(solution, game->SolutionGrid, 81);
+        bool ok = CountSolutions(cells, 1, counted) == 1 && !std::memcmp(solution, counted, 81);
         int count = 0;
         for (int i = 0; i < 81 && ok; i++) {
             if (!cells[i]) continue;
@@ -99,8 +98,7 @@ static int CheckCreate(int puzzles) {
             uint8_t d = cells[i];
             ok = d <= 9 && solution[i] == d;
             cells[i] = 0;
-            if (CountSolutions(cells, 1, S->SolutionGrid) < 2)
-                ok = false; // a removable given: not minimal
+            if (CountSolutions(cells, 1, counted) < 2) ok = false; // a removable given: not minimal
             cells[i] = d;
         }
         givens += count;

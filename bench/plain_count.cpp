@@ -5,7 +5,6 @@
 // must be a board of 81 characters ('1'-'9', '.', '0' or '-').
 //   plain_count FILE [LIMIT]
 #include "bench/reference/literal_engine.h"
-#include "control/session.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include <cstdio>
@@ -41,9 +40,9 @@ int main(int argc, char** argv) {
             continue;
         }
         // Each board starts from an empty grid, as each CLI puzzle starts from a new game.
-        for (uint8_t& cell : S->SolutionGrid) cell = 0;
-        out = std::to_string(LiteralCountSolutions(board, limit, S->SolutionGrid)) + " ";
-        for (uint8_t d : S->SolutionGrid) out += char('0' + d);
+        uint8_t solution[81] = {};
+        out = std::to_string(LiteralCountSolutions(board, limit, solution)) + " ";
+        for (uint8_t d : solution) out += char('0' + d);
         out += '\n';
         std::fwrite(out.data(), 1, out.size(), stdout);
     }

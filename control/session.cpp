@@ -49,11 +49,11 @@ int CheckCells(const uint8_t* cells, uint8_t* solution) {
     return c < 1 ? VERDICT_NO_SOLUTION : VERDICT_SEVERAL;
 }
 
-int CheckPosition(Session* S) {
-    if (CountFilled(S) < 8) return VERDICT_INVALID_POSITION; // the busy cursor only for a count
-    ShellBusyCursor(S, true);
-    const int verdict = CheckCells(S->Board, S->SolutionGrid);
-    ShellBusyCursor(S, false);
+int CheckPosition(Game* G) {
+    if (CountFilled(G) < 8) return VERDICT_INVALID_POSITION; // the busy cursor only for a count
+    ShellBusyCursor(G, true);
+    const int verdict = CheckCells(G->Board, G->SolutionGrid);
+    ShellBusyCursor(G, false);
     return verdict;
 }
 

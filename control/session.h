@@ -53,7 +53,7 @@ struct SessionParts {
 // Judges the Board: 100 unique, 101 no solution, 102 invalid position (fewer than 8 givens or a
 // digit twice in a unit), 106 several solutions. Fills SolutionGrid, with bit 7 on the cells
 // the Board leaves empty when the solution is unique.
-int CheckPosition(Session* S);
+int CheckPosition(Game* G);
 // The verdict on a grid of 81 cell bytes, as CheckPosition finds it, with the solution (its
 // open cells marked CELL_ENTERED) in solution; touches nothing else, so checks of different
 // grids can run at once.

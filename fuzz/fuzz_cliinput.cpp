@@ -6,9 +6,11 @@
 // cells match. The whole input is also read as a puzzle argument. The deep target then loads
 // the first puzzles read as new games and runs the analysis on them.
 #include "cli/input.h"
+#include "control/session.h"
 #include "fuzz/fuzz_support.h"
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -97,8 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (FUZZ_DEEP)
         for (const PuzzleItem& puzzle : puzzles) {
-            LoadAsNewGame(puzzle.cells);
-            ExerciseLoadedGame(Selector(data, size));
+            std::unique_ptr<Session> session = NewGameSession(puzzle.cells);
+            ExerciseLoadedGame(session.get(), Selector(data, size));
         }
     return 0;
 }

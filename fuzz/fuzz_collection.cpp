@@ -8,29 +8,34 @@
 #include "model/options.h"
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ResetAllModules();
+    auto session = std::make_unique<Session>();
+    Session* S = session.get();
     const char* path = InputFile(data, size);
-    int count = CountCollection(path);
+    int count = CountCollection(S, path);
     for (int position : {0, 1, count - 1}) {
-        if (LoadCollectionEntry(path, position < 0 ? 0 : position, count) == 0)
+        if (LoadCollectionEntry(S, path, position < 0 ? 0 : position, count) == 0)
             continue; // no such line: the state is cleared
-        CheckInvariants();
-        if (FUZZ_DEEP) ExerciseLoadedGame(Selector(data, size));
+        CheckInvariants(S);
+        if (FUZZ_DEEP) ExerciseLoadedGame(S, Selector(data, size));
     }
     if (!FUZZ_DEEP) return 0;
 
-    ResetAllModules();
+    session = std::make_unique<Session>();
+    S = session.get();
     std::strcpy(S->CurrentFile, path);
-    OpenChosenFile();
-    ExerciseLoadedGame(Selector(data, size));
+    OpenChosenFile(S);
+    ExerciseLoadedGame(S, Selector(data, size));
     if (S->CollectionIndex >= 0) {
-        for (int id : {131, 133, 130, 132}) BrowseCollection(id);
-        GotoCollectionPuzzle(count);
-        CheckInvariants();
+        for (NavButton button :
+             {NavButton::Redo, NavButton::GoToEnd, NavButton::Undo, NavButton::GoToStart})
+            BrowseCollection(S, button);
+        GotoCollectionPuzzle(S, count);
+        CheckInvariants(S);
     } else {
-        ExerciseHistory();
+        ExerciseHistory(S);
     }
     return 0;
 }

@@ -4,14 +4,16 @@
 #include "files/puzzlefile.h"
 #include "fuzz/fuzz_support.h"
 #include "model/options.h"
+#include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ResetAllModules();
+    auto session = std::make_unique<Session>();
+    Session* S = session.get();
     if (size && (data[0] & 1)) S->AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DASHES;
-    LoadGameFile(InputFile(data, size));
-    CheckInvariants();
+    LoadGameFile(S, InputFile(data, size));
+    CheckInvariants(S);
     if (!FUZZ_DEEP) return 0;
-    ExerciseLoadedGame(Selector(data, size));
-    ExerciseHistory();
+    ExerciseLoadedGame(S, Selector(data, size));
+    ExerciseHistory(S);
     return 0;
 }

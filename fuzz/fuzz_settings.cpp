@@ -3,14 +3,16 @@
 #include "control/session.h"
 #include "files/settings.h"
 #include "fuzz/fuzz_support.h"
+#include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ResetAllModules();
+    auto session = std::make_unique<Session>();
+    Session* S = session.get();
     SetSettingsPath(InputFile(data, size));
-    LoadSettings();
-    CheckInvariants();
+    LoadSettings(S);
+    CheckInvariants(S);
     if (!FUZZ_DEEP) return 0;
-    ExerciseLoadedGame(-1);
-    ExerciseHistory();
+    ExerciseLoadedGame(S, -1);
+    ExerciseHistory(S);
     return 0;
 }

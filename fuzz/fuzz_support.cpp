@@ -1,5 +1,6 @@
 // Shared pieces of the fuzz targets (see fuzz_support.h).
 #include "fuzz/fuzz_support.h"
+#include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "control/session.h"
 #include "model/board.h"
@@ -28,24 +29,24 @@ const char* InputFile(const uint8_t* data, size_t size) {
     return path.c_str();
 }
 
-const char* BrokenInvariant(Session* S) {
+const char* BrokenInvariant(const Game* G) {
     for (int i = 0; i < 81; i++) {
-        int d = S->Board[i] & CELL_DIGIT;
-        if (S->Board[i] != 0 && (d < 1 || d > 9)) return "a cell byte without a digit 1..9";
-        if (S->MarkGrid[i] > ALL_DIGITS) return "a mark above 0x1FF";
+        int d = G->Board[i] & CELL_DIGIT;
+        if (G->Board[i] != 0 && (d < 1 || d > 9)) return "a cell byte without a digit 1..9";
+        if (G->MarkGrid[i] > ALL_DIGITS) return "a mark above 0x1FF";
     }
-    if (S->AnalysisOptions.setupMode) return nullptr;
-    if (S->MovePos < 0 || S->MovePos > S->MoveEnd || S->MoveEnd > 81)
+    if (G->AnalysisOptions.setupMode) return nullptr;
+    if (G->MovePos < 0 || G->MovePos > G->MoveEnd || G->MoveEnd > 81)
         return "history counters out of range";
-    for (int j = 0; j < S->MoveEnd; j++) {
-        int d = S->MoveHistory[j] & CELL_DIGIT;
-        if ((S->MoveHistory[j] >> 8) > 80 || d < 1 || d > 9) return "a move record out of range";
+    for (int j = 0; j < G->MoveEnd; j++) {
+        int d = G->MoveHistory[j] & CELL_DIGIT;
+        if ((G->MoveHistory[j] >> 8) > 80 || d < 1 || d > 9) return "a move record out of range";
     }
     return nullptr;
 }
 
-void CheckInvariants(Session* S) {
-    if (BrokenInvariant(S)) __builtin_trap();
+void CheckInvariants(const Game* G) {
+    if (BrokenInvariant(G)) __builtin_trap();
 }
 
 void ExerciseLoadedGame(Session* S, int selector) {
@@ -64,12 +65,12 @@ void ExerciseLoadedGame(Session* S, int selector) {
     CheckInvariants(S);
 }
 
-void ExerciseHistory(Session* S) {
-    if (S->AnalysisOptions.setupMode) return; // the counters hold a collection position
-    GoToEnd(S);
-    GoToStart(S);
-    Redo(S);
-    GoToEnd(S);
-    Undo(S);
-    CheckInvariants(S);
+void ExerciseHistory(Game* G) {
+    if (G->AnalysisOptions.setupMode) return; // the counters hold a collection position
+    GoToEnd(G);
+    GoToStart(G);
+    Redo(G);
+    GoToEnd(G);
+    Undo(G);
+    CheckInvariants(G);
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+struct Game;
 struct Session;
 
 // Every reader has two targets: the fast one (built with QUADRIVO_FUZZ_FAST) only reads and
@@ -21,9 +22,9 @@ const char* InputFile(const uint8_t* data, size_t size);
 // What every reader must leave: cell bytes with digits 1..9, marks within 0x1FF and, outside
 // setup mode, 0 <= MovePos <= MoveEnd <= 81 with every record in use naming a cell 0..80 and a
 // digit 1..9. Returns the first broken one's description, or nullptr when all hold.
-const char* BrokenInvariant(Session* S);
+const char* BrokenInvariant(const Game* G);
 // Traps when BrokenInvariant finds one.
-void CheckInvariants(Session* S);
+void CheckInvariants(const Game* G);
 
 // Refresh, check and analyse the position as the program would after a reader:
 // RefreshPosition, CheckPosition and RunAnalysis. A selector from the input chooses the
@@ -38,4 +39,4 @@ inline int Selector(const uint8_t* data, size_t size) {
 }
 
 // Walks the history to both ends and back, then checks the invariants again.
-void ExerciseHistory(Session* S);
+void ExerciseHistory(Game* G);

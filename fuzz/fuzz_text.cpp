@@ -8,17 +8,21 @@
 #include "model/options.h"
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (FUZZ_DEEP) ResetAllModules(); // the fast target changes nothing but the Board
+    // The fast target changes nothing but the Board, so one session serves every input.
+    static Session* kept = FUZZ_DEEP ? nullptr : new Session;
+    std::unique_ptr<Session> session(FUZZ_DEEP ? new Session : nullptr);
+    Session* S = FUZZ_DEEP ? session.get() : kept;
     static char text[4096 + 1];
     size_t length = size > 1 ? size - 1 : 0;
     if (length > 4096) length = 4096;
     if (length) std::memcpy(text, data + 1, length);
     text[length] = 0;
     S->AnalysisOptions.blockFormat = size ? data[0] : DEFAULT_BLOCK_FORMAT;
-    ParsePuzzleText(text);
-    CheckInvariants();
+    ParsePuzzleText(S, text);
+    CheckInvariants(S);
 
     // Round trip: every layout except ruled-with-dashes gives back the digits.
     uint8_t digits[81];
@@ -28,11 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (layout == LAYOUT_RULED && empty == EMPTY_DASHES) continue;
             S->AnalysisOptions.blockFormat = layout | empty;
             char text[TEXT_BUFFER_SIZE];
-            FormatPuzzleText(text);
+            FormatPuzzleText(S, text);
             if (std::strlen(text) >= TEXT_BUFFER_SIZE) __builtin_trap();
-            ParsePuzzleText(text);
+            ParsePuzzleText(S, text);
             if (std::memcmp(S->Board, digits, sizeof digits) != 0) __builtin_trap();
         }
-    if (FUZZ_DEEP) ExerciseLoadedGame(Selector(data, size));
+    if (FUZZ_DEEP) ExerciseLoadedGame(S, Selector(data, size));
     return 0;
 }
