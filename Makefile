@@ -70,22 +70,24 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
-# The core on several threads at once, under ThreadSanitizer: the threads test, and count and
-# solve -j 4 (threads in one process) against -j 1 on generated puzzles with a bad line among them.
+# The core on several threads at once, under ThreadSanitizer: the threads test, and each batch
+# command at -j 4 (threads in one process) against -j 1 on generated puzzles, some of them hard,
+# with a bad line among them.
+TSAN_COMMANDS := "count --limit 2" solve rate path "path --json" hint format
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUADRIVO_TSAN=ON -DQUADRIVO_BUILD_GUI=OFF
 	cmake --build build-tsan -j $(JOBS) --target tests_exactcover quadrivo-cli
 	./build-tsan/tests/tests_exactcover --gtest_filter='Threads.*'
 	{ ./build-tsan/cli/quadrivo-cli create --seed 7 -n 200; echo 'not a puzzle'; \
-	  ./build-tsan/cli/quadrivo-cli create --seed 8 -n 200; } >build-tsan/count-input.txt
-	./build-tsan/cli/quadrivo-cli count --limit 2 -j 1 -f build-tsan/count-input.txt >build-tsan/count-1.txt 2>&1 || true
-	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/cli/quadrivo-cli count --limit 2 -j 4 \
-	  -f build-tsan/count-input.txt >build-tsan/count-4.txt 2>&1 || test $$? = 2
-	cmp build-tsan/count-1.txt build-tsan/count-4.txt
-	./build-tsan/cli/quadrivo-cli solve -j 1 -f build-tsan/count-input.txt >build-tsan/solve-1.txt 2>&1 || true
-	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/cli/quadrivo-cli solve -j 4 \
-	  -f build-tsan/count-input.txt >build-tsan/solve-4.txt 2>&1 || test $$? = 2
-	cmp build-tsan/solve-1.txt build-tsan/solve-4.txt
+	  ./build-tsan/cli/quadrivo-cli create --seed 8 --level very-difficult -n 4; \
+	  ./build-tsan/cli/quadrivo-cli create --seed 9 --level fiendish -n 4; } >build-tsan/input.txt
+	for command in $(TSAN_COMMANDS); do \
+	  ./build-tsan/cli/quadrivo-cli $$command -j 1 -f build-tsan/input.txt >build-tsan/out-1.txt 2>&1; \
+	  TSAN_OPTIONS=halt_on_error=1 ./build-tsan/cli/quadrivo-cli $$command -j 4 \
+	    -f build-tsan/input.txt >build-tsan/out-4.txt 2>&1; \
+	  test $$? -le 2 && cmp build-tsan/out-1.txt build-tsan/out-4.txt && echo "$$command: -j 4 as -j 1" \
+	    || exit 1; \
+	done
 
 bench: deps
 	$(call install_missing,$(BENCH_PACKAGES))

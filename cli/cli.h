@@ -16,12 +16,10 @@ struct Session;
 struct BatchOptions {
     std::string command;             // "check", for messages
     std::vector<InputSource> inputs; // puzzles and -f files, in command-line order
-    long workers = 0;                // -j N; 0 for every core
+    long threads = 0;                // -j N; 0 for every core
     bool stats = false;              // --stats
     bool echo = false;               // --echo: each puzzle as given and a tab before its line
     bool answerBad = false;          // a bad input is also answered on standard output
-    bool threads = false; // the command may run on several threads at once (each call on records
-                          // of its own): -j then runs threads in this process, not workers
 };
 
 // The options of each command, as the command line set them.
@@ -87,7 +85,8 @@ extern bool BatchSeveral;
 // Runs fn over the inputs of batch as they are read, printing each result in input order while
 // later input is still arriving; a bad input is reported on standard error as ORIGIN: REASON
 // (and, with answerBad, also on standard output as REASON, after "TEXT\t" with echo). Honours
-// workers and stats, and shows progress on a terminal. Returns the highest status met, 2 when an
+// -j and --stats, and shows progress on a terminal. fn runs on several threads at once, so it
+// must keep to records of its own. Returns the highest status met, 2 when an
 // input was bad, 1 after a write error.
 int RunBatch(const BatchOptions& batch, const PerPuzzle& fn);
 

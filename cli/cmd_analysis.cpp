@@ -106,11 +106,16 @@ namespace {
 
 // ---- rate ---------------------------------------------------------------------------------
 
+// This thread's rater, kept from one puzzle to the next.
+Rater* ThreadRater() {
+    static thread_local std::unique_ptr<Rater> rater = std::make_unique<Rater>();
+    return rater.get();
+}
+
 ItemResult RateOne(const PuzzleItem& item) {
-    auto S = NewGameSession(item.cells);
-    Rater rater;
+    const std::unique_ptr<Game> game = NewPuzzleGame(item.cells);
     char text[64];
-    RatingMessage(RatePosition(&rater, S.get(), nullptr, nullptr), text, sizeof text);
+    RatingMessage(RatePosition(ThreadRater(), game.get(), nullptr, nullptr), text, sizeof text);
     ItemResult r;
     r.out = item.text + "\t" + text + "\n";
     return r;
@@ -265,15 +270,9 @@ ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
     rec.out.clear();
     rec.disagreement.clear();
     ItemResult r;
-    auto session = NewGameSession(item.cells);
-    Session* S = session.get();
+    const std::unique_ptr<Game> game = NewPuzzleGame(item.cells);
     if (rec.check) {
-        // The solution, without leaving a trace in the game state the rating starts from.
-        uint8_t keep[81];
-        std::memcpy(keep, S->SolutionGrid, sizeof keep);
-        int count = CountSolutions(S->Board, 1, S->SolutionGrid);
-        std::memcpy(rec.solution, S->SolutionGrid, sizeof rec.solution);
-        std::memcpy(S->SolutionGrid, keep, sizeof keep);
+        const int count = CountSolutions(game->Board, 1, rec.solution);
         if (count != 1) {
             r.out = item.text + "\tnot checked: " +
                     (count == 0  ? "no solution"
@@ -284,9 +283,8 @@ ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
             return r;
         }
     }
-    Rater rater;
     char result[64];
-    RatingMessage(RatePosition(&rater, S, WatchStep, &rec), result, sizeof result);
+    RatingMessage(RatePosition(ThreadRater(), game.get(), WatchStep, &rec), result, sizeof result);
 
     if (rec.check) {
         if (rec.disagreement.empty()) {

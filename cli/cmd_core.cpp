@@ -115,24 +115,19 @@ ItemResult SolveOne(const PuzzleItem& item, const BatchOptions& options) {
 
 int CmdCheck(const BatchOptions& options) {
     InstallConsoleHooks(true);
-    BatchOptions batch = options;
-    batch.threads = true; // CheckOne keeps to grids of its own
-    return RunBatch(batch, [&](const PuzzleItem& item) { return CheckOne(item, options); });
+    return RunBatch(options, [&](const PuzzleItem& item) { return CheckOne(item, options); });
 }
 
 int CmdCount(const CountOptions& options) {
     InstallConsoleHooks(true);
-    BatchOptions batch = options.batch;
-    batch.threads = true; // CountOne keeps nothing outside its own call
-    return RunBatch(batch, [&](const PuzzleItem& item) { return CountOne(item, options.limit); });
+    return RunBatch(options.batch,
+                    [&](const PuzzleItem& item) { return CountOne(item, options.limit); });
 }
 
 // With -f every input gets a line, a bad one its reason.
 int CmdSolve(const BatchOptions& options) {
     InstallConsoleHooks(true);
-    BatchOptions batch = options;
-    batch.threads = true; // SolveOne keeps to grids of its own
-    return RunBatch(batch, [&](const PuzzleItem& item) { return SolveOne(item, options); });
+    return RunBatch(options, [&](const PuzzleItem& item) { return SolveOne(item, options); });
 }
 
 int CmdCreate(const CreateOptions& options) {

@@ -25,11 +25,10 @@ std::string ConsoleLines(const char* text, size_t length) {
 }
 
 ItemResult FormatOne(const PuzzleItem& item, uint32_t format) {
-    auto session = NewGameSession(item.cells);
-    Session* S = session.get();
-    S->AnalysisOptions.blockFormat = format;
+    const std::unique_ptr<Game> game = NewPuzzleGame(item.cells);
+    game->AnalysisOptions.blockFormat = format;
     char text[TEXT_BUFFER_SIZE];
-    FormatPuzzleText(S, text);
+    FormatPuzzleText(game.get(), text);
     ItemResult r;
     // Puzzles of several lines are set apart by an empty line.
     if ((format & LAYOUT_LINEAR) == 0 && item.number > 0) r.out.push_back('\n');

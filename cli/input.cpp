@@ -227,10 +227,20 @@ long long CountInputs(const std::vector<InputSource>& sources) {
     return count;
 }
 
+// A new game's givens: the cells as bare digits, the history empty.
+static void LoadGivens(Game* G, const uint8_t cells[81]) {
+    for (int i = 0; i < 81; i++) G->Board[i] = cells[i] & CELL_DIGIT;
+    ResetPosition(G);
+}
+
+std::unique_ptr<Game> NewPuzzleGame(const uint8_t cells[81]) {
+    auto G = std::make_unique<Game>();
+    LoadGivens(G.get(), cells);
+    return G;
+}
+
 std::unique_ptr<Session> NewGameSession(const uint8_t cells[81]) {
     auto S = std::make_unique<Session>();
-    ResetGame(S.get());
-    for (int i = 0; i < 81; i++) S->Board[i] = cells[i] & CELL_DIGIT;
-    ResetPosition(S.get());
+    LoadGivens(S.get(), cells);
     return S;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+struct Game;
 struct Session;
 
 constexpr size_t LINE_CAP = 4096;         // longest line kept, without its line end
@@ -97,6 +98,7 @@ class PuzzleInput {
 // be read), else -1.
 long long CountInputs(const std::vector<InputSource>& sources);
 
-// Loads cells as a new game: ResetAllModules (the shell hooks stay), givens as bare digits,
-// ResetPosition().
+// A new game holding cells as its givens (bare digits), with an empty history.
+std::unique_ptr<Game> NewPuzzleGame(const uint8_t cells[81]);
+// The same as a new session, with an analysis, for a command that analyses the position.
 std::unique_ptr<Session> NewGameSession(const uint8_t cells[81]);

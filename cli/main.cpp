@@ -135,8 +135,8 @@ void AddBatchOptions(CommandLine* line, BatchOptions* batch) {
         line->app->add_option("-f", line->files)
             ->allow_extra_args(false) // one file a time: the words after it are puzzles
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    line->app->add_option("-j", batch->workers)
-        ->transform(Whole(1, LLONG_MAX, "a number of worker processes, 1 or more"));
+    line->app->add_option("-j", batch->threads)
+        ->transform(Whole(1, LLONG_MAX, "a number of threads, 1 or more"));
     line->app->add_flag("--stats", batch->stats);
 }
 
@@ -348,8 +348,7 @@ int RunCommandLine(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // A closed pipe shows as EPIPE and ends the program quietly (see Emit), also while the
-    // batch writes to its workers.
+    // A closed pipe shows as EPIPE and ends the program quietly (see Emit).
     std::signal(SIGPIPE, SIG_IGN);
     const int status = RunCommandLine(argc, argv);
     return FinishOutput() ? status : 1;

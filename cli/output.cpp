@@ -12,8 +12,8 @@ const char* const PUZZLE_HELP =
     "              blank lines and lines starting with '#' are skipped, a line over\n"
     "              4096 bytes is reported and skipped); puzzles and files are taken\n"
     "              in the order given, and work starts while input still arrives\n"
-    "  -j N        use N worker processes (default: every core; at most four a\n"
-    "              core); output stays in input order\n"
+    "  -j N        use N threads (default: every core; at most four a core);\n"
+    "              output stays in input order\n"
     "  --stats     print puzzles/s, the total time and the slowest puzzle on\n"
     "              standard error\n";
 
