@@ -70,14 +70,16 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
-# The core on several threads at once, under ThreadSanitizer: the threads test, and each batch
+# The core on several threads at once, under ThreadSanitizer: the threads test, the window's
+# background search for a puzzle of a level, and each batch
 # command at -j 4 (threads in one process) against -j 1 on generated puzzles, some of them hard,
 # with a bad line among them.
 TSAN_COMMANDS := "count --limit 2" solve rate path "path --json" hint format
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUADRIVO_TSAN=ON -DQUADRIVO_BUILD_GUI=OFF
-	cmake --build build-tsan -j $(JOBS) --target tests_exactcover quadrivo-cli
+	cmake --build build-tsan -j $(JOBS) --target tests_exactcover tests_control quadrivo-cli
 	./build-tsan/tests/tests_exactcover --gtest_filter='Threads.*'
+	./build-tsan/tests/tests_control --gtest_filter='Control.CreateByLevel*'
 	{ ./build-tsan/cli/quadrivo-cli create --seed 7 -n 200; echo 'not a puzzle'; \
 	  ./build-tsan/cli/quadrivo-cli create --seed 8 --level very-difficult -n 4; \
 	  ./build-tsan/cli/quadrivo-cli create --seed 9 --level fiendish -n 4; } >build-tsan/input.txt

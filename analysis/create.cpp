@@ -4,7 +4,8 @@
 #include "analysis/create.h"
 #include "analysis/rating.h"
 
-int64_t CreatePuzzleAtLevel(Rater* R, Game* G, Generator* gen, int level, CreateWatcher watch) {
+int64_t CreatePuzzleAtLevel(Rater* R, Game* G, Generator* gen, int level, CreateWatcher watch,
+                            void* context) {
     if (level < 0 || level > LEVEL_FIENDISH) return -1;
     for (int64_t tried = 1;; tried++) {
         CreateGame(G, gen);
@@ -12,6 +13,6 @@ int64_t CreatePuzzleAtLevel(Rater* R, Game* G, Generator* gen, int level, Create
         const int score =
             RatePosition(R, G, nullptr, nullptr); // 0: the logic cannot solve it, no level
         if (score > 0 && LevelIndex(score) == level) return tried;
-        if (watch && !watch(tried)) return 0;
+        if (watch && !watch(context, tried)) return 0;
     }
 }

@@ -17,7 +17,7 @@ void CreateAtLevel(benchmark::State& state) {
     SeedGenerator(gen.get(), 4242);
     int64_t tried = 0, kept = 0;
     for (auto _ : state) {
-        tried += CreatePuzzleAtLevel(rater.get(), game.get(), gen.get(), level, nullptr);
+        tried += CreatePuzzleAtLevel(rater.get(), game.get(), gen.get(), level, nullptr, nullptr);
         kept++;
     }
     state.SetLabel(CreateLevelText(level));

@@ -145,7 +145,7 @@ int CmdCreate(const CreateOptions& options) {
         if (level == 0)
             CreateGame(S, gen.get());
         else
-            tried += CreatePuzzleAtLevel(rater.get(), S, gen.get(), level, nullptr);
+            tried += CreatePuzzleAtLevel(rater.get(), S, gen.get(), level, nullptr, nullptr);
         if (!Emit(GridText(S->Board, '.') + "\n")) return 1;
     }
     if (!FinishOutput()) return 1;

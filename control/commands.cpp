@@ -76,7 +76,7 @@ int ChooseFile(Session* S, int save) {
     if (std::strlen(path) >= sizeof S->CurrentFile) return RefuseLongPath(S, path);
     KeepOpenFile(S);
     S->CollectionIndex = -1;
-    std::snprintf(S->CurrentFile, sizeof S->CurrentFile, "%s", path);
+    std::memcpy(S->CurrentFile, path, std::strlen(path) + 1); // its length was checked above
     return 1;
 }
 

@@ -1,7 +1,6 @@
-// Command "Create" at the chosen level, and the worker process that searches for a level in the
-// background. The worker is a fork of the program running only core code: the game and analysis
-// live in globals, so the search cannot share the process with a window that keeps playing.
-// State: the chosen level.
+// Command "Create" at the chosen level, and the search that looks for a puzzle of a level in the
+// background: a thread with a game, a rater and a generator of its own, so the window's game
+// goes on while it runs.
 #include "control/create.h"
 #include "analysis/create.h"
 #include "analysis/rating.h"
@@ -14,14 +13,9 @@
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/options.h"
-#include <cerrno>
-#include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
+#include <atomic>
 #include <cstring>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <thread>
 
 // The level texts of the window, by level (0 any, then LEVEL_EASY..LEVEL_FIENDISH).
 constexpr const char* LEVEL_TEXTS[] = {
@@ -33,8 +27,6 @@ constexpr const char* LEVEL_TEXTS[] = {
     "Fiendish",       // LEVEL_FIENDISH
 };
 static_assert(sizeof LEVEL_TEXTS / sizeof LEVEL_TEXTS[0] == LEVEL_FIENDISH + 1);
-
-constexpr auto REPORT_EVERY = std::chrono::milliseconds(100); // the worker's progress lines
 
 int CreateLevel(Session* S) {
     return S->ChosenLevel;
@@ -65,7 +57,7 @@ void CreateCommand(Session* S) {
     S->CollectionIndex = -1;
     ShellBusyCursor(S, true);
     Rater* rater = new Rater;
-    CreatePuzzleAtLevel(rater, S, &S->CreateSource, S->ChosenLevel, nullptr);
+    CreatePuzzleAtLevel(rater, S, &S->CreateSource, S->ChosenLevel, nullptr, nullptr);
     delete rater;
     ShellBusyCursor(S, false);
     ShowCreatedPuzzle(S);
@@ -98,91 +90,53 @@ int AcceptCreatedPuzzle(Session* S, const char* text) {
     return 1;
 }
 
-// ---- The worker process -----------------------------------------------------------------
+// ---- The background search --------------------------------------------------------------
 
-static int WorkerPipe = -1;
-static std::chrono::steady_clock::time_point LastReport;
+struct CreateSearch {
+    Game game;     // off screen: the search calls no shell hook
+    Rater rater;   // rates each puzzle drawn
+    Generator gen; // fresh draws, seeded from the clock
+    std::atomic<int64_t> tried{0};
+    std::atomic<bool> stop{false}, found{false};
+    std::thread thread;
+};
 
-// false when the reader has gone.
-static bool WriteLine(const char* text) {
-    for (size_t at = 0, size = std::strlen(text); at < size;) {
-        const ssize_t n = write(WorkerPipe, text + at, size - at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        at += size_t(n);
-    }
-    return true;
+static bool WatchSearch(void* context, int64_t tried) {
+    CreateSearch* search = static_cast<CreateSearch*>(context);
+    search->tried = tried;
+    return !search->stop;
 }
 
-static bool ReportTried(int64_t tried) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - LastReport < REPORT_EVERY) return true;
-    LastReport = now;
-    char line[40];
-    std::snprintf(line, sizeof line, "tried %lld\n", (long long)tried);
-    return WriteLine(line); // nobody reads any more: stop
+CreateSearch* StartCreateSearch(int level) {
+    if (level < LEVEL_EASY || level > LEVEL_FIENDISH) return nullptr;
+    CreateSearch* search = new CreateSearch;
+    search->game.PositionQuiet = 1;
+    search->thread = std::thread([search, level] {
+        const int64_t tried = CreatePuzzleAtLevel(&search->rater, &search->game, &search->gen,
+                                                  level, WatchSearch, search);
+        if (tried <= 0) return; // stopped
+        search->tried = tried;
+        search->found = true; // the game is the search's no more: it may be read
+    });
+    return search;
 }
 
-[[noreturn]] static void RunWorker(Session* S, int level, int fd) {
-    for (int s : {SIGPIPE, SIGTERM, SIGHUP, SIGINT}) std::signal(s, SIG_DFL); // not the window's
-    InstallShellHooks(nullptr);       // the window's hooks belong to the parent
-    S->CreateSource = Generator{};    // draws of its own, seeded from the clock
-    S->AnalysisOptions.setupMode = 0; // the rating plays its moves as a game, not as setup edits
-    WorkerPipe = fd;
-    LastReport = std::chrono::steady_clock::now();
-    Rater* rater = new Rater;
-    const int64_t tried = CreatePuzzleAtLevel(rater, S, &S->CreateSource, level, ReportTried);
-    if (tried > 0) {
-        char line[128];
-        int n = std::snprintf(line, sizeof line, "found %lld ", (long long)tried);
-        for (int i = 0; i < 81; i++)
-            line[n++] = S->Board[i] ? char('0' + (S->Board[i] & CELL_DIGIT)) : '.';
-        line[n++] = '\n';
-        line[n] = 0;
-        if (WriteLine(line)) _exit(0);
+int CreateSearchState(CreateSearch* search, int64_t* tried, char* puzzle) {
+    *tried = search->tried;
+    if (!search->found) return 0;
+    for (int i = 0; i < 81; i++) {
+        const int digit = search->game.Board[i] & CELL_DIGIT;
+        puzzle[i] = digit ? char('0' + digit) : '.';
     }
-    _exit(1);
-}
-
-int StartCreateWorker(Session* S, int level, int* fd) {
-    if (level < LEVEL_EASY || level > LEVEL_FIENDISH) return -1;
-    int ends[2];
-    if (pipe(ends) != 0) return -1;
-    const pid_t pid = fork();
-    if (pid < 0) {
-        close(ends[0]);
-        close(ends[1]);
-        return -1;
-    }
-    if (pid == 0) {
-        close(ends[0]);
-        RunWorker(S, level, ends[1]);
-    }
-    close(ends[1]);
-    *fd = ends[0];
-    return int(pid);
-}
-
-int ReadWorkerLine(const char* line, int64_t* tried, char* puzzle) {
-    const bool found = std::strncmp(line, "found ", 6) == 0;
-    if (!found && std::strncmp(line, "tried ", 6) != 0) return 0;
-    char* end = nullptr;
-    const long long n = std::strtoll(line + 6, &end, 10);
-    if (end == line + 6 || n < 0) return 0;
-    *tried = n;
-    if (!found) return *end == 0;
-    if (*end != ' ' || std::strlen(end + 1) != 81) return 0;
-    std::memcpy(puzzle, end + 1, 81);
     puzzle[81] = 0;
-    return 2;
+    return 1;
 }
 
-void EndCreateWorker(int pid, int fd) {
-    if (pid > 0) {
-        kill(pid, SIGKILL); // not yet reaped, so the id is still the worker's
-        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {}
-    }
-    if (fd >= 0) close(fd);
+void EndCreateSearch(CreateSearch* search) {
+    if (!search) return;
+    search->stop = true;
+    search->thread.join(); // at most one rating away
+    delete search;
 }
 
 void SeedCreate(Session* S, uint32_t seed) {

@@ -1,6 +1,6 @@
 // Command "Create" and the level it makes puzzles at: the first puzzle drawn (any level) at
-// once, any other level in a worker process the shell watches, or at once when no shell runs
-// one. The worker is a forked copy of the core that writes its progress and puzzle to a pipe.
+// once, any other level in a background search the shell watches, or at once when no shell
+// runs one.
 #pragma once
 #include <cstdint>
 
@@ -17,21 +17,21 @@ const char* CreateLevelText(int level);
 // than any the shell is asked to search in the background first (startCreate hook); when it
 // takes the work, the puzzle arrives later through AcceptCreatedPuzzle.
 void CreateCommand(Session* S);
-// A puzzle the worker found, 81 characters ('1'..'9', '.'): it becomes the new game as "Create"
-// makes it (setup mode left, no file, fresh history, marks and clock, rated). Returns 1, or 0
-// when the text is not a puzzle with one solution (nothing changes).
+// A puzzle the background search found, 81 characters ('1'..'9', '.'): it becomes the new game as
+// "Create" makes it (setup mode left, no file, fresh history, marks and clock, rated). Returns 1,
+// or 0 when the text is not a puzzle with one solution (nothing changes).
 int AcceptCreatedPuzzle(Session* S, const char* text);
 
-// Forks a worker searching for a puzzle of level 1..5 with fresh random draws. Returns its
-// process id with the reading end of its pipe in *fd, or -1 when none could be started. The
-// worker writes "tried N" lines as it goes, at most ten a second, then "found N PUZZLE" and
-// ends; it also ends when the reading end is closed.
-int StartCreateWorker(Session* S, int level, int* fd);
-// One line from the worker without its '\n': 1 progress (*tried set), 2 the puzzle (*tried and
-// the 81 characters and a NUL in puzzle), 0 anything else.
-int ReadWorkerLine(const char* line, int64_t* tried, char* puzzle);
-// Stops the worker if it still runs, waits for it to end and closes fd.
-void EndCreateWorker(int pid, int fd);
+// A search for a puzzle of a level on a thread of its own (its own game, rater and generator
+// seeded from the clock), so the window's game goes on while it runs.
+struct CreateSearch;
+// Starts a search for level LEVEL_EASY..LEVEL_FIENDISH; nullptr for a level out of range.
+CreateSearch* StartCreateSearch(int level);
+// Where the search stands, asked from any thread: 0 still searching, 1 found (the puzzle as 81
+// characters '1'..'9' and '.' and a NUL in puzzle); *tried the puzzles drawn and rated so far.
+int CreateSearchState(CreateSearch* search, int64_t* tried, char* puzzle);
+// Stops the search if it still runs, waits for its thread (at most one rating) and frees it.
+void EndCreateSearch(CreateSearch* search);
 
 // Makes the window's "Create" draws reproducible (tests).
 void SeedCreate(Session* S, uint32_t seed);

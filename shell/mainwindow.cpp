@@ -32,16 +32,13 @@
 #include <QProgressDialog>
 #include <QScreen>
 #include <QShortcut>
-#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <syslog.h>
-#include <unistd.h>
 
 Session* S = nullptr;
 
@@ -176,6 +173,8 @@ MainWindow::MainWindow() {
     scanEnd.setSingleShot(true);
     scanEnd.setInterval(0);
     connect(&scanEnd, &QTimer::timeout, this, &MainWindow::EndScan);
+    searchPoll.setInterval(100);
+    connect(&searchPoll, &QTimer::timeout, this, &MainWindow::PollCreate);
     createShow.setSingleShot(true);
     createShow.setInterval(PROGRESS_DELAY_MS);
     connect(&createShow, &QTimer::timeout, this, [this] {
@@ -743,18 +742,13 @@ void MainWindow::EndScan() {
 int MainWindow::StartCreate(int level) {
     if (ending) return 1; // nothing new starts while the program ends
     EndCreate();
-    int fd = -1;
-    const int pid = StartCreateWorker(S, level, &fd);
-    if (pid < 0) return 0;
-    workerPid = pid;
-    workerFd = fd;
-    workerOutput.clear();
-    workerNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    connect(workerNotifier, &QSocketNotifier::activated, this, &MainWindow::ReadWorker);
+    search = StartCreateSearch(level);
+    if (!search) return 0;
+    searchPoll.start();
     const QString name = QString::fromUtf8(CreateLevelText(level));
     createLabel = QString::fromUtf8("Creating %1 %2 puzzle\u2026")
                       .arg(name.startsWith('E') ? "an" : "a", name);
-    // Not modal: the board stays in play while the worker searches.
+    // Not modal: the board stays in play while the search runs.
     createDialog = new QProgressDialog(createLabel, "Cancel", 0, 0, this);
     createDialog->setWindowTitle(PROGRAM_NAME);
     createDialog->setWindowModality(Qt::NonModal);
@@ -766,33 +760,18 @@ int MainWindow::StartCreate(int level) {
     return 1;
 }
 
-void MainWindow::ReadWorker() {
-    char bytes[512];
-    const ssize_t n = read(workerFd, bytes, sizeof bytes);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
-    if (n > 0) {
-        workerOutput.append(bytes, n);
-        for (qsizetype end; (end = workerOutput.indexOf('\n')) >= 0;) {
-            const QByteArray line = workerOutput.left(end);
-            workerOutput.remove(0, end + 1);
-            int64_t tried = 0;
-            char puzzle[82];
-            const int kind = ReadWorkerLine(line.constData(), &tried, puzzle);
-            if (kind == 1 && createDialog) {
-                createDialog->setLabelText(
-                    QString("%1\n%2 puzzles drawn and rated").arg(createLabel).arg(tried));
-            } else if (kind == 2) {
-                EndCreate();
-                const QByteArray text(puzzle);
-                RunWhenFree([text] { AcceptCreatedPuzzle(S, text.constData()); });
-                return;
-            }
-        }
+void MainWindow::PollCreate() {
+    int64_t tried = 0;
+    char puzzle[82];
+    if (CreateSearchState(search, &tried, puzzle) == 0) {
+        if (createDialog)
+            createDialog->setLabelText(
+                QString("%1\n%2 puzzles drawn and rated").arg(createLabel).arg(tried));
         return;
     }
-    // The worker ended without a puzzle (it could not go on).
     EndCreate();
-    ShowMessage("No puzzle was created: the search stopped before it found one.");
+    const QByteArray text(puzzle);
+    RunWhenFree([text] { AcceptCreatedPuzzle(S, text.constData()); });
 }
 
 void MainWindow::EndCreate() {
@@ -803,10 +782,7 @@ void MainWindow::EndCreate() {
         createDialog->deleteLater();
         createDialog = nullptr;
     }
-    if (workerPid < 0) return;
-    workerNotifier->setEnabled(false);
-    workerNotifier->deleteLater(); // possibly in its own signal
-    workerNotifier = nullptr;
-    EndCreateWorker(workerPid, workerFd);
-    workerPid = workerFd = -1;
+    searchPoll.stop();
+    EndCreateSearch(search);
+    search = nullptr;
 }

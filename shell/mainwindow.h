@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+struct CreateSearch;
 struct Session;
 // The game the window shows, with its analysis: one per process, made by main before the
 // window (shell/main.cpp) or the picture mode.
@@ -74,9 +75,10 @@ class MainWindow : public QMainWindow {
     // A long file scan has read done of total bytes: after a moment a modal progress dialog
     // shows, and the event loop runs (nothing re-enters the core meanwhile). false: cancelled.
     bool ReportProgress(int64_t done, int64_t total);
-    // "Create" at level 1..5: a worker process searches while the window goes on, with a
-    // progress dialog (puzzles tried, Cancel); its puzzle becomes the game once the window is
-    // free. A search under way gives way to the new one. Returns 1, 0 when no worker starts.
+    // "Create" at level 1..5: a search on a thread of its own runs while the window goes on,
+    // with a progress dialog (puzzles tried, Cancel); its puzzle becomes the game once the
+    // window is free. A search under way gives way to the new one. Returns 1, 0 when no
+    // search starts.
     int StartCreate(int level);
     // The search under way, if any, is stopped; its dialog goes.
     void EndCreate();
@@ -107,7 +109,7 @@ class MainWindow : public QMainWindow {
     bool Busy() const; // the core waits in a nested loop, or a dialog or popup is open
     void RunDeferred();
     void EndScan();
-    void ReadWorker();
+    void PollCreate();
 
     BoardWidget* board = nullptr;
     QLabel* stepLine = nullptr;
@@ -136,10 +138,9 @@ class MainWindow : public QMainWindow {
     QProgressDialog* progressDialog = nullptr;
     bool reporting = false; // inside ReportProgress
 
-    int workerPid = -1, workerFd = -1; // the search of "Create" at a level (-1: none)
-    QSocketNotifier* workerNotifier = nullptr;
-    QByteArray workerOutput; // what the worker wrote after its last whole line
-    QString createLabel;     // "Creating a Fiendish puzzle…"
+    CreateSearch* search = nullptr; // the search of "Create" at a level, if one runs
+    QTimer searchPoll;              // asks the search how it stands
+    QString createLabel;            // "Creating a Fiendish puzzle…"
     QProgressDialog* createDialog = nullptr;
     QTimer createShow; // shows the dialog once the search takes a moment
 };

@@ -25,12 +25,13 @@
 #include "model/verdicts.h"
 #include "tests/support.h"
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
-#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -264,10 +265,10 @@ TEST_F(Control, StartUp) {
     EXPECT_TRUE(std::filesystem::is_fifo(Path("quadrivo.ini")));
 }
 
-// A level item chooses the level of "Create" and creates at once when the shell has no worker.
-// A worker's puzzle becomes the game (setup mode left), a text that is not a unique puzzle is
-// refused; a worker stopped while it searches is gone and reaped.
-TEST_F(Control, CreateByLevelAtOnceOrThroughTheShellsWorker) {
+// A level item chooses the level of "Create" and creates at once when the shell runs no
+// search. A background search's puzzle becomes the game (setup mode left), a text that is not a
+// unique puzzle is refused; a search stopped while it runs ends at once.
+TEST_F(Control, CreateByLevelAtOnceOrThroughABackgroundSearch) {
     S->CurrentFile[0] = 'x';
     SeedCreate(S, 7);
     RunCommand(S, CMD_LEVEL_ANY + LEVEL_MEDIUM);
@@ -279,27 +280,18 @@ TEST_F(Control, CreateByLevelAtOnceOrThroughTheShellsWorker) {
     EXPECT_NE(Recorded.messages[0].find("(Medium)"), std::string::npos) << Recorded.messages[0];
 
     RunCommand(S, CMD_SETUP);
-    int fd = -1;
-    const int pid = StartCreateWorker(S, LEVEL_FIENDISH, &fd);
-    ASSERT_GT(pid, 0);
-    std::string output;
-    char buffer[256];
-    alarm(60); // a worker that never ends ends the test program here
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) output.append(buffer, size_t(n));
-    alarm(0);
-    EndCreateWorker(pid, fd);
-    EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1); // reaped
-    int64_t tried = 0, last = 0;
+    const std::string before = BoardDigits();
+    EXPECT_EQ(StartCreateSearch(0), nullptr);
+    CreateSearch* search = StartCreateSearch(LEVEL_FIENDISH);
+    ASSERT_NE(search, nullptr);
+    int64_t tried = 0;
     char puzzle[82] = "";
-    int kind = 0;
-    for (size_t at = 0, end; (end = output.find('\n', at)) != std::string::npos; at = end + 1) {
-        ASSERT_EQ(kind, 0) << "a line after the puzzle: " << output;
-        kind = ReadWorkerLine(output.substr(at, end - at).c_str(), &tried, puzzle) - 1;
-        ASSERT_GE(kind, 0) << output;
-        EXPECT_GE(tried, last);
-        last = tried;
-    }
-    ASSERT_EQ(kind, 1) << output;
+    for (int i = 0; i < 6000 && CreateSearchState(search, &tried, puzzle) == 0; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EndCreateSearch(search);
+    ASSERT_GE(tried, 1);
+    ASSERT_EQ(std::strlen(puzzle), 81u) << "no puzzle within a minute";
+    EXPECT_EQ(BoardDigits(), before); // the search played on a game of its own
     EXPECT_EQ(AcceptCreatedPuzzle(S, std::string(81, '.').c_str()), 0); // not unique
     EXPECT_EQ(AcceptCreatedPuzzle(S, puzzle), 1);
     EXPECT_EQ(S->AnalysisOptions.setupMode, 0u);
@@ -309,11 +301,8 @@ TEST_F(Control, CreateByLevelAtOnceOrThroughTheShellsWorker) {
     ASSERT_EQ(Recorded.messages.size(), 2u);
     EXPECT_NE(Recorded.messages[1].find("(Fiendish)"), std::string::npos) << Recorded.messages[1];
 
-    // Stopped while it searches: gone and reaped.
-    const int stopped = StartCreateWorker(S, LEVEL_VERY_DIFFICULT, &fd);
-    ASSERT_GT(stopped, 0);
-    EndCreateWorker(stopped, fd);
-    EXPECT_EQ(kill(stopped, 0), -1);
+    // Stopped while it runs: it ends within a rating.
+    EndCreateSearch(StartCreateSearch(LEVEL_VERY_DIFFICULT));
 }
 
 // "Hint" with the analysis display off: the first press names the technique and where to look

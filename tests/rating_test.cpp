@@ -116,7 +116,8 @@ TEST_F(Rating, CreateAtLevelFindsUniqueMinimalPuzzlesOfThatLevel) {
     for (std::vector<std::string>& run : puzzles) {
         SeedGenerator(gen.get(), 2024);
         for (int level : LEVELS) {
-            ASSERT_GE(CreatePuzzleAtLevel(rater.get(), S, gen.get(), level, nullptr), 1) << level;
+            ASSERT_GE(CreatePuzzleAtLevel(rater.get(), S, gen.get(), level, nullptr, nullptr), 1)
+                << level;
             solutions.push_back(SolutionDigits()); // before the checks count other boards
             run.push_back(BoardDigits());
             ExpectFreshPuzzle();
@@ -134,14 +135,16 @@ TEST_F(Rating, CreateAtLevelFindsUniqueMinimalPuzzlesOfThatLevel) {
 
     static int64_t watched = 0;
     SeedGenerator(gen.get(), 2024);
-    EXPECT_EQ(CreatePuzzleAtLevel(rater.get(), S, gen.get(), LEVEL_VERY_DIFFICULT,
-                                  [](int64_t tried) {
-                                      watched = tried;
-                                      return tried < 3;
-                                  }),
+    EXPECT_EQ(CreatePuzzleAtLevel(
+                  rater.get(), S, gen.get(), LEVEL_VERY_DIFFICULT,
+                  [](void*, int64_t tried) {
+                      watched = tried;
+                      return tried < 3;
+                  },
+                  nullptr),
               0);
     EXPECT_EQ(watched, 3);
     for (int level : {-1, LEVEL_FIENDISH + 1})
-        EXPECT_EQ(CreatePuzzleAtLevel(rater.get(), S, gen.get(), level, nullptr), -1);
+        EXPECT_EQ(CreatePuzzleAtLevel(rater.get(), S, gen.get(), level, nullptr, nullptr), -1);
 }
 } // namespace
