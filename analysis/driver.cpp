@@ -1,7 +1,6 @@
 // The analysis driver: one run clears the step record and tries the enabled techniques from the
 // cheapest up, ending at the first that records a step. Also singles, which always run first,
 // and ApplyStep, which carries the recorded step out on the Board or the AnalysisGrid.
-// State: the chain-display request and the rating score; both idle at -1 and 0.
 #include "analysis/driver.h"
 #include "analysis/als.h"
 #include "analysis/analysis.h"

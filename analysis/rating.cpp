@@ -1,6 +1,5 @@
 // Rating: solve the position by logic with every technique on, charging each step its
-// technique's cost in RatingScore, then put the position back and report score and level.
-// State: the text of the last result, which RatePuzzle returns.
+// technique's cost in RatingScore, on a rater's copy of the game, and report score and level.
 #include "analysis/rating.h"
 #include "analysis/analysis.h"
 #include "analysis/driver.h"

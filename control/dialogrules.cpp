@@ -1,5 +1,4 @@
 // The dialogs' rules on the game state; the widgets live in the shell.
-// State: GotoNumber, the last number accepted by "Goto Position".
 #include "control/dialogrules.h"
 #include "control/session.h"
 #include "files/puzzlefile.h"

@@ -1,4 +1,4 @@
-// The session: resets every module in dependency order, judges the position through the
+// The session: made with its analysis observing the position; judges the position through the
 // solution counter, and runs the refresh that a new puzzle or an opened file starts with.
 #include "control/session.h"
 #include "analysis/als.h"

@@ -38,8 +38,6 @@ static_assert(SETTINGS_SIZE == OFFSET_OPTIONS + int(sizeof(AnalysisOptionsRecord
 // SetSettingsPath's choice; used instead of the configuration folder while Overridden is set.
 static std::string PathOverride;
 static bool Overridden;
-// A settings file that was there at start-up but could not be read: never written over.
-static std::string Unreadable;
 
 std::string SettingsPath() {
     if (Overridden) return PathOverride;
@@ -175,14 +173,15 @@ int LoadSettings(Game* G) {
     const std::string path = SettingsPath();
     if (path.empty()) return -1;
     const int read = ReadSettingsFile(G, path.c_str());
-    Unreadable = read ? "" : path;
+    std::snprintf(G->UnreadableSettings, sizeof G->UnreadableSettings, "%s",
+                  read ? "" : path.c_str());
     return read;
 }
 
 int SaveSettings(Game* G) {
     const std::string path = SettingsPath();
     if (path.empty()) return -1;
-    if (path == Unreadable) return -1; // a session there that could not be read is kept
+    if (path == G->UnreadableSettings) return -1; // a session there that could not be read is kept
     return WriteSettingsFile(G, path.c_str());
 }
 
@@ -261,10 +260,4 @@ int SaveViewSettings(const ViewSettingsRecord& view) {
     if (!folder.empty()) std::filesystem::create_directories(folder, error);
     if (error) return ReportSaveError(path.c_str(), error.value());
     return ReplaceFile(path.c_str(), reinterpret_cast<const uint8_t*>(text), n, FILE_MODE_PRIVATE);
-}
-
-void ResetSettingsModule() {
-    PathOverride.clear();
-    Overridden = false;
-    Unreadable.clear();
 }

@@ -35,5 +35,3 @@ int LoadViewSettings(ViewSettingsRecord* view);
 // Writes the side file, private to the user: 1 written, 0 failed (LastSaveError), -1 nowhere
 // to keep it.
 int SaveViewSettings(const ViewSettingsRecord& view);
-
-void ResetSettingsModule();

@@ -75,6 +75,8 @@ struct Game {
     int CollectionIndex = -1;        // collection puzzle shown, -1 when none
     int CollectionCount = 0;
     CollectionIndexRecord CollectionLines; // the index of the collection counted last
+    // A settings file that was there at start-up but could not be read: never written over.
+    char UnreadableSettings[PATH_MAX] = {};
 
     Game(); // the start-up state: the built-in puzzle
 };

@@ -50,7 +50,7 @@ class Control : public FileTest {
         InstallWindowHooks();
         LoadGivens("4"); // one given, so that only 4 conflicts in row 1, column 1 and box 1
     }
-    // Fresh modules as the program starts them, with the window's hooks and this test's
+    // A fresh session as the program starts it, with the window's hooks and this test's
     // settings file in place.
     void Restart() {
         ResetForTest();
