@@ -25,6 +25,16 @@ static int FindPeerNodeInChain(Analysis* A, int cell, int from, int chain, unsig
     return -1;
 }
 
+// Calls visit(a) for each node a of the chain that holds one of the digits at a peer of the
+// cell, in node order, until it returns non-zero; returns that value, or 0.
+template <typename Visit>
+static int ForEachPeerNode(Analysis* A, int cell, int chain, unsigned digits, Visit visit) {
+    for (int a = FindPeerNodeInChain(A, cell, A->ChainTable[chain].first, chain, digits); a >= 0;
+         a = FindPeerNodeInChain(A, cell, a + 1, chain, digits))
+        if (const int found = visit(a)) return found;
+    return 0;
+}
+
 // Records the step: the cell loses a's digit; a (and b unless the chain runs through the
 // cell) see it. Returns 1.
 static int RecordForcing(Analysis* A, int rule, int cell, int a, int b) {
@@ -57,67 +67,70 @@ static void ClearSearch(Analysis* A) {
 }
 
 int FindColourTrap(Analysis* A, int cell) {
-    unsigned mask = A->AnalysisGrid[cell];
+    const unsigned mask = A->AnalysisGrid[cell];
     for (int i = 0; i < A->ChainCount; i++) {
-        int first = A->ChainTable[i].first;
-        for (int a = FindPeerNodeInChain(A, cell, first, i, mask); a >= 0;
-             a = FindPeerNodeInChain(A, cell, a + 1, i, mask)) {
+        const int found = ForEachPeerNode(A, cell, i, mask, [&](int a) {
             const ChainNode& na = A->ChainNodeTable[a];
-            for (int b = FindPeerNodeInChain(A, cell, first, i, na.digits); b >= 0;
-                 b = FindPeerNodeInChain(A, cell, b + 1, i, na.digits)) {
-                if (A->ChainNodeTable[b].colour == na.colour) continue;
+            return ForEachPeerNode(A, cell, i, na.digits, [&](int b) {
+                if (A->ChainNodeTable[b].colour == na.colour) return 0;
                 AppendChainToDisplay(A, i);
                 ShowNodeChain(A, cell, na.digits);
                 return RecordForcing(A, RULE_COLOUR_TRAP, cell, a, b);
-            }
-        }
+            });
+        });
+        if (found) return found;
     }
     return 0;
 }
 
 int FindChainPairElimination(Analysis* A, int cell) {
-    unsigned mask = A->AnalysisGrid[cell];
-    for (int i = 0; i < A->ChainCount; i++)
-        for (int a = FindPeerNodeInChain(A, cell, A->ChainTable[i].first, i, mask); a >= 0;
-             a = FindPeerNodeInChain(A, cell, a + 1, i, mask)) {
+    const unsigned mask = A->AnalysisGrid[cell];
+    for (int i = 0; i < A->ChainCount; i++) {
+        const int found = ForEachPeerNode(A, cell, i, mask, [&](int a) {
             const ChainNode& na = A->ChainNodeTable[a];
-            for (int j = 0; j < A->ChainCount; j++)
-                for (int b = FindPeerNodeInChain(A, cell, A->ChainTable[j].first, j, na.digits);
-                     b >= 0; b = FindPeerNodeInChain(A, cell, b + 1, j, na.digits)) {
-                    if (b == a) break; // the rest of chain j is skipped
+            for (int j = 0; j < A->ChainCount; j++) {
+                const int paired = ForEachPeerNode(A, cell, j, na.digits, [&](int b) {
+                    if (b == a) return -1; // the rest of chain j is skipped
                     ClearSearch(A);
-                    if (!ChainImplies(A, a, b, na.colour)) continue;
+                    if (!ChainImplies(A, a, b, na.colour)) return 0;
                     AppendChainToDisplay(A, i);
                     AppendChainToDisplay(A, j);
                     return RecordForcing(A, RULE_CHAIN_PAIR, cell, a, b);
-                }
-        }
+                });
+                if (paired > 0) return paired;
+            }
+            return 0;
+        });
+        if (found) return found;
+    }
     return 0;
 }
 
 int FindCellChainElimination(Analysis* A, int cell) {
-    unsigned mask = A->AnalysisGrid[cell];
-    for (int i = 0; i < A->ChainCount; i++)
-        for (int a = FindPeerNodeInChain(A, cell, A->ChainTable[i].first, i, mask); a >= 0;
-             a = FindPeerNodeInChain(A, cell, a + 1, i, mask)) {
+    const unsigned mask = A->AnalysisGrid[cell];
+    for (int i = 0; i < A->ChainCount; i++) {
+        const int found = ForEachPeerNode(A, cell, i, mask, [&](int a) {
             const ChainNode& na = A->ChainNodeTable[a];
-            unsigned others = mask & ~unsigned(na.digits);
+            const unsigned others = mask & ~unsigned(na.digits);
             for (unsigned e = others; e != 0; e &= e - 1) {
-                int r = FindNode(A, cell, DigitMask(e & -e));
+                const int r = FindNode(A, cell, DigitMask(e & -e));
                 if (r < 0) continue;
                 const ChainNode& nr = A->ChainNodeTable[r];
                 // a false means its colour is false: r of the other colour is then true
-                bool found = nr.chain == i && nr.colour != na.colour;
-                if (!found) {
+                bool implied = nr.chain == i && nr.colour != na.colour;
+                if (!implied) {
                     ClearSearch(A);
-                    found = ChainImplies(A, a, r, na.colour);
+                    implied = ChainImplies(A, a, r, na.colour);
                 }
-                if (!found) continue;
+                if (!implied) continue;
                 AppendChainToDisplay(A, i);
                 ShowNodeChain(A, cell, na.digits);
                 return RecordForcing(A, RULE_CELL_CHAIN, cell, a, r);
             }
-        }
+            return 0;
+        });
+        if (found) return found;
+    }
     return 0;
 }
 
