@@ -16,6 +16,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+Session* S = nullptr;
+
 namespace {
 // A termination signal (the session ending, kill, Ctrl+C) ends the program at once, whatever
 // box is open, and the session is saved on the way out: the handler only writes a byte that

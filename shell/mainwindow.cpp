@@ -40,8 +40,6 @@
 #include <cstring>
 #include <syslog.h>
 
-Session* S = nullptr;
-
 namespace {
 MainWindow* Window = nullptr;
 

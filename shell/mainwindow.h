@@ -13,8 +13,8 @@
 
 struct CreateSearch;
 struct Session;
-// The game the window shows, with its analysis: one per process, made by main before the
-// window (shell/main.cpp) or the picture mode.
+// The game the window shows, with its analysis: one per process, made before the window. The
+// program that runs the shell defines it (shell/main.cpp; the tests' support for the tests).
 extern Session* S;
 
 class BoardWidget;

@@ -25,9 +25,7 @@
 #include <unistd.h>
 
 ShellRecord Recorded;
-// Weak: the window's tests link the shell, whose own definition (the window's session) is
-// then the one used.
-__attribute__((weak)) Session* S = nullptr;
+Session* S = nullptr;
 
 void ResetForTest() {
     delete S;
