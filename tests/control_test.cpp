@@ -266,8 +266,9 @@ TEST_F(Control, StartUp) {
 }
 
 // A level item chooses the level of "Create" and creates at once when the shell runs no
-// search. A background search's puzzle becomes the game (setup mode left), a text that is not a
-// unique puzzle is refused; a search stopped while it runs ends at once.
+// search. A background search finds a puzzle without touching the game; its puzzle becomes the
+// game (setup mode left), a text that is not a unique puzzle is refused; a search stopped while
+// it runs ends at once. (The window's tests run the whole search through the window.)
 TEST_F(Control, CreateByLevelAtOnceOrThroughABackgroundSearch) {
     S->CurrentFile[0] = 'x';
     SeedCreate(S, 7);
@@ -282,15 +283,14 @@ TEST_F(Control, CreateByLevelAtOnceOrThroughABackgroundSearch) {
     RunCommand(S, CMD_SETUP);
     const std::string before = BoardDigits();
     EXPECT_EQ(StartCreateSearch(0), nullptr);
-    CreateSearch* search = StartCreateSearch(LEVEL_FIENDISH);
+    CreateSearch* search = StartCreateSearch(LEVEL_EASY);
     ASSERT_NE(search, nullptr);
     int64_t tried = 0;
     char puzzle[82] = "";
-    for (int i = 0; i < 6000 && CreateSearchState(search, &tried, puzzle) == 0; i++)
+    while (CreateSearchState(search, &tried, puzzle) == 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EndCreateSearch(search);
     ASSERT_GE(tried, 1);
-    ASSERT_EQ(std::strlen(puzzle), 81u) << "no puzzle within a minute";
     EXPECT_EQ(BoardDigits(), before); // the search played on a game of its own
     EXPECT_EQ(AcceptCreatedPuzzle(S, std::string(81, '.').c_str()), 0); // not unique
     EXPECT_EQ(AcceptCreatedPuzzle(S, puzzle), 1);
@@ -299,7 +299,7 @@ TEST_F(Control, CreateByLevelAtOnceOrThroughABackgroundSearch) {
     ExpectFreshPuzzle();
     EXPECT_TRUE(Recorded.clockRunning);
     ASSERT_EQ(Recorded.messages.size(), 2u);
-    EXPECT_NE(Recorded.messages[1].find("(Fiendish)"), std::string::npos) << Recorded.messages[1];
+    EXPECT_NE(Recorded.messages[1].find("(Easy)"), std::string::npos) << Recorded.messages[1];
 
     // Stopped while it runs: it ends within a rating.
     EndCreateSearch(StartCreateSearch(LEVEL_VERY_DIFFICULT));

@@ -73,38 +73,6 @@ TEST_F(Rating, SmallPuzzlesWithKnownResults) {
     }
 }
 
-// The user's moves, redo records and options come back; with the candidates shown the marks
-// are cleared; the clock restarts.
-TEST_F(Rating, PositionRedoRecordsAndOptionsComeBack) {
-    LoadPuzzle(BUILTIN_PUZZLE);
-    ASSERT_EQ(CountSolutions(S->Board, 1, S->SolutionGrid), 1);
-    const std::string solution = SolutionDigits();
-    S->AnalysisOptions.numberColour = 1;
-    for (int cell : {0, 2, 4}) EnterDigit(S, cell, solution[cell] - '0');
-    Undo(S); // the third move can be redone
-    uint8_t board[81];
-    std::memcpy(board, S->Board, 81);
-    MoveRecord history[3];
-    std::memcpy(history, S->MoveHistory, sizeof history);
-    S->AnalysisOptions.numberColour = 2; // the rating's own moves would be green
-    S->AnalysisOptions.showCandidates = 1;
-    S->AnalysisOptions.techniques = TECH_ANALYSIS | TECH_LOCKED;
-    char text[64];
-    RatePuzzle(S, text, sizeof text);
-    EXPECT_EQ(std::memcmp(board, S->Board, 81), 0);
-    EXPECT_EQ(std::memcmp(history, S->MoveHistory, sizeof history), 0);
-    EXPECT_EQ(S->MovePos, 2);
-    EXPECT_EQ(S->MoveEnd, 3);
-    EXPECT_TRUE(Recorded.navEnabled[int(NavButton::Redo) - int(NavButton::Undo)]);
-    EXPECT_EQ(S->AnalysisOptions.showCandidates, 1u);
-    EXPECT_EQ(S->AnalysisOptions.pencilMarks, 0u);
-    EXPECT_EQ(S->AnalysisOptions.techniques, TECH_ANALYSIS | TECH_LOCKED);
-    for (DigitMask m : S->MarkGrid) EXPECT_EQ(m, 0);
-    EXPECT_TRUE(Recorded.clockRunning);
-    Redo(S);
-    EXPECT_EQ(S->Board[4], 0x90 | (solution[4] - '0')); // the user's red move, not the rating's
-}
-
 // Create by level: every puzzle found is unique and minimal, left as the generator made it, and
 // rates at its level when rated afresh; the same seed finds the same puzzles. A watcher that
 // says stop ends the search, and a level out of range is refused.

@@ -153,7 +153,8 @@ void FileTest::SetUp() {
 }
 
 void FileTest::TearDown() {
-    RemoveTree(folder);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 std::string FileTest::Write(const char* name, const std::string& bytes) {
@@ -164,28 +165,6 @@ std::string FileTest::Write(const char* name, const std::string& bytes) {
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Removes name in the folder dir, and everything in it when it is a folder.
-static void RemoveAt(int dir, const char* name) {
-    const int fd = openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        unlinkat(dir, name, 0);
-        return;
-    }
-    if (DIR* entries = fdopendir(fd)) {
-        while (const dirent* entry = readdir(entries))
-            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                RemoveAt(fd, entry->d_name);
-        closedir(entries);
-    } else {
-        close(fd);
-    }
-    unlinkat(dir, name, AT_REMOVEDIR);
-}
-
-void RemoveTree(const std::string& path) {
-    RemoveAt(AT_FDCWD, path.c_str());
 }
 
 int RunAsUser(const std::function<int()>& check) {

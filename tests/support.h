@@ -100,8 +100,6 @@ class FileTest : public CoreTest {
 };
 // The whole content of a file, empty when it cannot be read.
 std::string ReadBytes(const std::string& path);
-// Removes a folder and everything in it, however deep (paths past PATH_MAX included).
-void RemoveTree(const std::string& path);
 // Runs check as an ordinary user: when the tests run as root, in a child process that drops to
 // user and group 65534 (its exit status is the result); else here. check returns 0 when all
 // went as expected, else a number saying what did not.
