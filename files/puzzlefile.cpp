@@ -10,6 +10,7 @@
 #include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -539,7 +540,7 @@ static constexpr int64_t STALE_SECONDS = 3600;
 
 // Twelve hex digits that tell apart the names of one process's temporaries.
 static uint64_t NameBits() {
-    static uint64_t counter; // tells apart saves within one clock tick
+    static std::atomic<uint64_t> counter; // tells apart saves within one clock tick, on any thread
     uint64_t x =
         uint64_t(RealTimeNs()) ^ uint64_t(getpid()) << 40 ^ ++counter * 0x9E3779B97F4A7C15u;
     x = (x ^ x >> 33) * 0xFF51AFD7ED558CCDu; // mixed, so names do not follow one another
