@@ -15,7 +15,7 @@ void AcceptAnalysisOptions(Session* S, uint32_t checked) {
 }
 
 int GotoProposedNumber(Session* S) {
-    return S->MovePos + 1;
+    return S->CollectionIndex + 1;
 }
 
 void AcceptGotoText(Session* S, const char* text) {

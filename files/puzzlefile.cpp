@@ -769,32 +769,33 @@ int ReopenCollection(Game* G) {
     return 0;
 }
 
-// Loads the collection puzzle MovePos after a navigation step.
-static void LoadBrowsedPuzzle(Game* G) {
-    G->CollectionIndex = G->MovePos;
-    G->CollectionCount = G->MoveEnd;
-    LoadCollectionEntry(G, G->CurrentFile, G->CollectionIndex, G->CollectionCount);
+// Loads collection puzzle `index` (0-based) after a navigation step.
+static void LoadBrowsedPuzzle(Game* G, int index) {
+    G->CollectionIndex = index;
+    LoadCollectionEntry(G, G->CurrentFile, index, G->CollectionCount);
 }
 
 int BrowseCollection(Game* G, NavButton button) {
     // Without a collection there is nothing to browse (the board being set up stays).
     if (G->CollectionIndex < 0) return -1;
+    const int last = G->CollectionCount - 1;
+    int at = G->CollectionIndex;
     switch (button) {
     case NavButton::Undo:
-        G->MovePos = G->MovePos > 0 ? G->MovePos - 1 : 0;
+        at = at > 0 ? at - 1 : 0;
         break;
     case NavButton::Redo:
-        if (G->MovePos < G->MoveEnd - 1) G->MovePos++;
+        if (at < last) at++;
         break;
     case NavButton::GoToStart:
-        G->MovePos = 0;
+        at = 0;
         break;
     case NavButton::GoToEnd:
-        if (G->MovePos >= G->MoveEnd - 1) return 0; // on the last puzzle: "Goto Position"
-        G->MovePos = G->MoveEnd - 1;
+        if (at >= last) return 0; // on the last puzzle: "Goto Position"
+        at = last;
         break;
     }
-    LoadBrowsedPuzzle(G);
+    LoadBrowsedPuzzle(G, at);
     return 1;
 }
 
@@ -803,7 +804,6 @@ int GotoCollectionPuzzle(Game* G, int number) {
     // A number outside 1..count goes to the nearest end.
     if (number < 1) number = 1;
     if (number > G->CollectionCount) number = G->CollectionCount;
-    G->MovePos = number - 1;
-    LoadBrowsedPuzzle(G);
+    LoadBrowsedPuzzle(G, number - 1);
     return 1;
 }

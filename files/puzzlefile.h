@@ -38,8 +38,10 @@ int ReadCollectionLine(Game* G, const CollectionIndexRecord* index, const char* 
 // Counts and indexes the collection (CollectionLines): the count if at least 2, 0 when not a
 // collection or not readable, -1 when the user cancelled (nothing changed).
 int CountCollection(Game* G, const char* path);
-// Loads puzzle line (0-based) of a collection of count puzzles in setup mode, where the history
-// counters show the collection position (MovePos = line, MoveEnd = count): 1, or 0 when there
+// Loads puzzle line (0-based) of a collection of count puzzles in setup mode. The collection
+// position is the caller's (CollectionIndex, CollectionCount); the history counters show it to
+// the navigation buttons, pane 0 and the settings file (MovePos = line, MoveEnd = count): 1, or
+// 0 when there
 // was no such line (the game is cleared) or the file cannot be opened (nothing changed).
 int LoadCollectionEntry(Game* G, const char* path, int line, int count);
 // Loads a saved game from the first MiB of the file: 0 when the file cannot be opened (nothing

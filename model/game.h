@@ -49,7 +49,8 @@ struct Game {
     int ObserverCount = 0;
 
     // --- the move history (model/history.h); invariant 0 <= MovePos <= MoveEnd <= 81 while
-    // solving (setup mode reuses the two counters for the collection position) ---
+    // solving. In setup mode on a collection the two counters show the collection position
+    // (CollectionIndex, CollectionCount) to the buttons, pane 0 and the settings file. ---
     MoveRecord MoveHistory[HISTORY_SLOTS] = {}; // slots past MoveEnd hold whatever was there
     int MovePos = 0;
     int MoveEnd = 0;
@@ -72,8 +73,8 @@ struct Game {
 
     // --- the open file (files/puzzlefile.h) ---
     char CurrentFile[PATH_MAX] = {}; // UTF-8, empty when none
-    int CollectionIndex = -1;        // collection puzzle shown, -1 when none
-    int CollectionCount = 0;
+    int CollectionIndex = -1;        // collection puzzle shown (0-based), -1 when none
+    int CollectionCount = 0;         // puzzles in the collection; browsing moves in 0 .. count-1
     CollectionIndexRecord CollectionLines; // the index of the collection counted last
     // A settings file that was there at start-up but could not be read: never written over.
     char UnreadableSettings[PATH_MAX] = {};

@@ -278,6 +278,15 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
     EXPECT_EQ(ReopenCollection(S), 1);
     EXPECT_EQ(BoardDigits(), OTHER);
     EXPECT_EQ(S->MoveEnd, 4);
+    // Played on and set up again, the collection is browsed from the puzzle it showed, not from
+    // the moves played.
+    S->AnalysisOptions.setupMode = 0;
+    EnterDigit(S, 0, 9);
+    S->AnalysisOptions.setupMode = 1;
+    EXPECT_EQ(BrowseCollection(S, NavButton::GoToEnd), 1);
+    EXPECT_EQ(S->CollectionIndex, 3);
+    EXPECT_EQ(S->CollectionCount, 4);
+    EXPECT_EQ(BoardDigits(), OTHER);
 }
 
 // A pipe, a folder or a device is refused at once, never waited on; a huge file is read no
