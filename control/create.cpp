@@ -52,7 +52,7 @@ static void ShowCreatedPuzzle(Session* S) {
 
 void CreateCommand(Session* S) {
     if (S->ChosenLevel != 0 && ShellStartCreate(S, S->ChosenLevel))
-        return; // the shell's worker searches
+        return; // the shell watches a background search
     S->CurrentFile[0] = 0;
     S->CollectionIndex = -1;
     ShellBusyCursor(S, true);
@@ -74,7 +74,7 @@ int AcceptCreatedPuzzle(Session* S, const char* text) {
             return 0; // too short, or not a puzzle
     }
     if (CountSolutions(cells, 1, S->SolutionGrid) != 1) return 0;
-    if (S->AnalysisOptions.setupMode == 1) { // set up while the worker searched: given up
+    if (S->AnalysisOptions.setupMode == 1) { // set up while the search ran: given up
         S->AnalysisOptions.setupMode = 0;
         ShellUpdateToggleButtons(S);
     }

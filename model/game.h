@@ -54,7 +54,7 @@ struct Game {
     MoveRecord MoveHistory[HISTORY_SLOTS] = {}; // slots past MoveEnd hold whatever was there
     int MovePos = 0;
     int MoveEnd = 0;
-    // 1: the game is not on screen (a rating's copy, a batch worker's game): no shell hook is
+    // 1: the game is not on screen (a rating's copy, a background search): no shell hook is
     // called for it and a full grid is not announced.
     int PositionQuiet = 0;
 

@@ -166,7 +166,7 @@ TEST_F(CliCore, InputsAreReadInOrderAndNamedWhenBad) {
     }
 }
 
-// A full disk fails every command with status 1 and the system's reason, batches with workers
+// A full disk fails every command with status 1 and the system's reason, batches on threads
 // too; a reader that stops early (head) ends the program quietly.
 TEST_F(CliCore, WriteErrorsFailLoudlyAClosedPipeQuietly) {
     const std::string game = Path("game.txt");

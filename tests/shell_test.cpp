@@ -1,5 +1,5 @@
 // The real main window, headless: clicks on the board, the command bar and its menus, the
-// dialogs answering through their widgets, closing, and the create worker beside the window.
+// dialogs answering through their widgets, closing, and the create search beside the window.
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "control/commands.h"
@@ -162,7 +162,7 @@ TEST_F(Shell, ClosingTheWindowWritesTheSettings) {
     EXPECT_EQ(S->Board[2] & CELL_DIGIT, 5);
 }
 
-// "Create" at a level searches in a worker: Cancel stops it and leaves the game as it was; a
+// "Create" at a level searches beside the window: Cancel stops it and leaves the game as it was; a
 // search that ends brings a puzzle of its level, rated, and the level item is checked.
 TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
     const std::string before = BoardDigits();
@@ -175,7 +175,7 @@ TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
     EXPECT_TRUE(messages.empty());
 
     window->CommandAction(CMD_LEVEL_ANY + LEVEL_FIENDISH)->trigger();
-    EXPECT_EQ(BoardDigits(), before); // not yet: the worker searches
+    EXPECT_EQ(BoardDigits(), before); // not yet: the search runs
     for (int i = 0; i < 1000 && messages.empty(); i++) QTest::qWait(20);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].startsWith("Rating ") && messages[0].endsWith(" (Fiendish)"))
