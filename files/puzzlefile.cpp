@@ -450,7 +450,7 @@ int LoadGameFile(Game* G, const char* path) {
     return m + 1;
 }
 
-int FormatPuzzleBlock(Game* G, uint8_t* out) {
+int FormatPuzzleBlock(const Game* G, uint8_t* out) {
     const uint32_t format = G->AnalysisOptions.blockFormat;
     const char empty = (format & EMPTY_NULLS) ? '0' : (format & EMPTY_DOTS) ? '.' : '-';
     int n = 0;
@@ -471,7 +471,7 @@ int FormatPuzzleBlock(Game* G, uint8_t* out) {
     return n;
 }
 
-int FormatMarkRecord(Game* G, int cell, uint8_t* out) {
+int FormatMarkRecord(const Game* G, int cell, uint8_t* out) {
     const uint8_t byte = G->Board[cell];
     out[0] = '{';
     if (byte == 0) {
@@ -716,7 +716,7 @@ int ReplaceFile(const char* path, const uint8_t* data, int size, int newMode) {
     return error ? ReportSaveError(path, error) : 1;
 }
 
-int SaveGameFile(Game* G, const char* path) {
+int SaveGameFile(const Game* G, const char* path) {
     uint8_t image[SAVE_MAX];
     int n = FormatPuzzleBlock(G, image);
 

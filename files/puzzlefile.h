@@ -48,12 +48,12 @@ int LoadCollectionEntry(Game* G, const char* path, int line, int count);
 // changed; LastOpenError), else the mark records read plus 1.
 int LoadGameFile(Game* G, const char* path);
 // Writes the game through ReplaceFile: 1 when written, 0 when not (LastSaveError says why).
-int SaveGameFile(Game* G, const char* path);
+int SaveGameFile(const Game* G, const char* path);
 // The 12-byte mark record of a cell at the start of out; returns 12.
-int FormatMarkRecord(Game* G, int cell, uint8_t* out);
+int FormatMarkRecord(const Game* G, int cell, uint8_t* out);
 // The puzzle block of a saved game (nine rows, CR LF, 3x3 spacing) into out (at most 128
 // bytes); its length.
-int FormatPuzzleBlock(Game* G, uint8_t* out);
+int FormatPuzzleBlock(const Game* G, uint8_t* out);
 // Permissions of a file that a save creates (the umask applies); a file replaced keeps its own.
 constexpr int FILE_MODE_SHARED = 0666;  // saved games
 constexpr int FILE_MODE_PRIVATE = 0600; // the settings file: the user's session

@@ -14,7 +14,7 @@ static constexpr uint32_t LAYOUT_BOXES = LAYOUT_3X3 | LAYOUT_RULED;
 // Longest text: LAYOUT_RULED, 9 rows of 11 characters, 8 line ends and 2 rule lines with theirs.
 static_assert(9 * 11 + 8 * 2 + 2 * (11 + 2) == 141);
 
-void FormatPuzzleText(Game* G, char* text) {
+void FormatPuzzleText(const Game* G, char* text) {
     const uint32_t format = G->AnalysisOptions.blockFormat;
     int n = 0;
     for (int i = 0; i < 81; i++) {

@@ -9,7 +9,7 @@ struct Game;
 constexpr int TEXT_BUFFER_SIZE = 256; // room for any layout FormatPuzzleText writes
 
 // Writes the Board into text (at least 142 bytes) in the current blockFormat, NUL-terminated.
-void FormatPuzzleText(Game* G, char* text);
+void FormatPuzzleText(const Game* G, char* text);
 // Overwrites all 81 Board cells from the NUL-terminated text; cannot fail.
 void ParsePuzzleText(Game* G, const char* text);
 

@@ -100,7 +100,7 @@ static_assert(PeerListsAreExact());
 // Cell 0: its box from cell 1, then column 1 from row 4, then row 1 from column 4.
 static_assert(PeerTable[0] == 1 && PeerTable[8] == 27 && PeerTable[14] == 3 && PeerTable[19] == 8);
 
-DigitMask PeerDigits(Game* G, int cell) {
+DigitMask PeerDigits(const Game* G, int cell) {
     DigitMask m = 0;
     const uint8_t* peers = PeersOf(cell);
     for (int i = 0; i < 20; i++) {
@@ -122,7 +122,7 @@ int ComputeCandidates(Game* G) {
     return 1;
 }
 
-int CountFilled(Game* G) {
+int CountFilled(const Game* G) {
     return CountFilledCells(G->Board);
 }
 
@@ -160,6 +160,6 @@ int ObservePosition(Game* G, PositionObserver observer, void* context) {
     return 1;
 }
 
-void TellObservers(Game* G, PositionEvent event) {
+void TellObservers(const Game* G, PositionEvent event) {
     for (int i = 0; i < G->ObserverCount; i++) G->Observers[i].tell(G->Observers[i].context, event);
 }

@@ -46,10 +46,10 @@ inline const uint8_t* PeersOf(int cell) {
 // peers hold all nine digits (that cell keeps 0, the cells after it keep their old values).
 int ComputeCandidates(Game* G);
 // Digits present among the 20 peers of a cell; flags ignored.
-DigitMask PeerDigits(Game* G, int cell);
+DigitMask PeerDigits(const Game* G, int cell);
 
 // The number of filled cells, or -1 when a unit holds a digit twice.
-int CountFilled(Game* G);
+int CountFilled(const Game* G);
 // The same for any grid of 81 cell bytes.
 int CountFilledCells(const uint8_t* cells);
 
@@ -73,4 +73,4 @@ using PositionObserver = void (*)(void* context, PositionEvent event);
 // Adds an observer with its context once; returns 1 when it is listed, 0 when the list is full.
 int ObservePosition(Game* G, PositionObserver observer, void* context);
 // Tells every observer the event, in the order they were added.
-void TellObservers(Game* G, PositionEvent event);
+void TellObservers(const Game* G, PositionEvent event);

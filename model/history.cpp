@@ -11,7 +11,7 @@
 #include "model/verdicts.h"
 #include <cstdio>
 
-void ShowMoveText(Game* G, int index, int cell) {
+void ShowMoveText(const Game* G, int index, int cell) {
     char text[32];
     if (index >= 0 && index < HISTORY_SLOTS && cell >= 0 && cell < 81) {
         std::snprintf(text, sizeof text, "[%2d] R%cC%c = %c", index + 1, '1' + cell / 9,

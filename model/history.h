@@ -36,4 +36,4 @@ void RefreshPosition(Game* G);
 void ResetPosition(Game* G);
 
 // Writes status pane 0: the move at index, or "Pos = %d" / " " when index < 0.
-void ShowMoveText(Game* G, int index, int cell);
+void ShowMoveText(const Game* G, int index, int cell);

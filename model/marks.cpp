@@ -51,7 +51,7 @@ void RefreshMarks(Game* G) {
         EraseMarks(G);
 }
 
-bool MarksInUse(Game* G) {
+bool MarksInUse(const Game* G) {
     if (G->AnalysisOptions.showCandidates) return false;
     for (int x = 0; x < 81; x++)
         if (!G->Board[x] && G->MarkGrid[x]) return true;

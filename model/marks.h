@@ -27,7 +27,7 @@ void RefreshMarks(Game* G);
 
 // Whether the player works with pencil marks: the computed candidates are not shown and an
 // open cell has marks.
-bool MarksInUse(Game* G);
+bool MarksInUse(const Game* G);
 // After the records[0..count) were taken back: each cell they emptied gets the candidates it
 // now has, and its digit goes back into the marks of the open peers that allow it again,
 // undoing what the entry pruned (a wrong entry may have pruned a cell's only mark, so a peer

@@ -27,7 +27,7 @@ const char* StringText(int id) {
     return "";
 }
 
-void ShowVerdict(Game* G, int id) {
+void ShowVerdict(const Game* G, int id) {
     char text[64];
     std::snprintf(text, sizeof text, "%s", StringText(id));
     ShellMessageBox(G, text);
@@ -39,7 +39,7 @@ void StartClock(Game* G) {
     ShellClockTimer(G, true);
 }
 
-void StopClock(Game* G) {
+void StopClock(const Game* G) {
     ShellClockTimer(G, false);
 }
 

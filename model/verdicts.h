@@ -17,10 +17,10 @@ constexpr int VERDICT_SEVERAL = 106;
 const char* StringText(int id);
 
 // Shows the verdict's text in a message box captioned with the program name.
-void ShowVerdict(Game* G, int id);
+void ShowVerdict(const Game* G, int id);
 
 void StartClock(Game* G);
-void StopClock(Game* G);
+void StopClock(const Game* G);
 // One tick of the clock: GameClock += 1 and pane 1 shows "%3d:%02d".
 void ClockTick(Game* G);
 
