@@ -84,6 +84,10 @@ void StartRating(Rater* R, const Game* G) {
 // plays on the rater's copy.
 int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context) {
     StartRating(R, G);
+    return RunRating(R, watch, context);
+}
+
+int RunRating(Rater* R, RatingStepHook watch, void* context) {
     Analysis* A = R->A;
     bool stuck = false;
     int kind = RunAnalysis(A);
@@ -104,6 +108,7 @@ int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context) {
         }
         kind = RunAnalysis(A);
     }
+    R->stuck = stuck;
     const int score = CountFilled(&R->game) == 81 && !stuck ? int(A->RatingScore) : 0;
     A->RatingScore = 0;
     A->AlsChainLinks = 0;

@@ -16,7 +16,8 @@ using RatingStepHook = void (*)(void* context, Analysis* A, int kind, int phase)
 // different threads rate at once. Keep one and reuse it: it is large (make it with new).
 struct Rater {
     Game game;
-    Analysis* A; // owned; analyses game
+    Analysis* A;        // owned; analyses game
+    bool stuck = false; // the last rating ended on a step that changed nothing
     Rater();
     ~Rater();
     Rater(const Rater&) = delete;
@@ -30,6 +31,9 @@ void StartRating(Rater* R, const Game* G);
 // technique's cost: the score (1 or more), 0 when the logic cannot solve it. G is unchanged.
 // watch (may be null) sees every step, with context.
 int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context);
+// The solving loop of RatePosition on R's game as StartRating (or the caller after it) left it:
+// the score, 0 when the logic cannot solve the position.
+int RunRating(Rater* R, RatingStepHook watch, void* context);
 // The rating command: rates G, then shows the position afresh (marks refilled or cleared, the
 // clock restarted) and the message "Rating %d (%s)", or "Can't solve this puzzle with logic!",
 // which it writes into text (size bytes) and returns.

@@ -52,54 +52,49 @@ struct Fnv {
     }
 };
 
-// Plays the rating loop of RatePuzzle on a new game of the puzzle, starting from the given
-// technique mask, hashing what every RunAnalysis leaves (the last one, which finds nothing,
-// included). Each step is described before it is applied, as the path command and the
-// window do: the text asks the chain graph again, which must change no later step. Returns
-// the golden line "HASH RUNS".
-std::string RatingTrace(const std::string& puzzle, uint32_t techniques) {
-    ResetForTest();
-    LoadGivens(puzzle.c_str());
-    S->AnalysisOptions.techniques = techniques & ~TECH_ALS_CHAINS;
-    S->A->AlsChainLinks = (techniques & TECH_ALS_CHAINS) != 0; // as RatePosition starts
-    S->AnalysisOptions.pencilMarks = 1;
-    S->AnalysisOptions.showCandidates = 0;
-    S->A->RatingScore = 1;
-    S->PositionQuiet = 1;
-    LoadMarksFromCandidates(S);
+// Hashes what a RunAnalysis left: its StepKind, the 81 StepMarks and the ChainDisplayList.
+void HashRun(Fnv& fnv, const Analysis* A, int kind) {
+    fnv.Int(kind);
+    for (uint16_t m : A->StepMarks) fnv.Int(m);
+    fnv.Int(A->ChainDisplayList.count);
+    for (int i = 0; i < A->ChainDisplayList.count; i++) fnv.Int(A->ChainDisplayList.entries[i]);
+}
+
+struct Trace {
     Fnv fnv;
     int runs = 0;
-    bool stuck = false;
-    for (;;) {
-        const int kind = RunAnalysis(S->A);
-        runs++;
-        fnv.Int(kind);
-        for (uint16_t m : S->A->StepMarks) fnv.Int(m);
-        fnv.Int(S->A->ChainDisplayList.count);
-        for (int i = 0; i < S->A->ChainDisplayList.count; i++)
-            fnv.Int(S->A->ChainDisplayList.entries[i]);
-        S->A->PendingStep = kind;
-        if (kind == 0) break;
-        char text[STEP_TEXT_SIZE];
-        DescribeStep(S->A, kind, text, sizeof text);
-        uint8_t board[81];
-        DigitMask grid[81];
-        std::memcpy(board, S->Board, sizeof board);
-        std::memcpy(grid, S->A->AnalysisGrid, sizeof grid);
-        const uint32_t before = S->AnalysisOptions.techniques;
-        ApplyStep(S->A, kind, true);
-        stuck = !std::memcmp(board, S->Board, sizeof board) &&
-                !std::memcmp(grid, S->A->AnalysisGrid, sizeof grid) &&
-                before == S->AnalysisOptions.techniques;
-        if (stuck) break; // RatePuzzle ends here too
+};
+
+// Before each step: the run that found it, hashed, and the step described as the path command
+// and the window do (the text asks the chain graph again, which must change no later step).
+void TraceStep(void* context, Analysis* A, int kind, int phase) {
+    if (phase != 0) return;
+    Trace& trace = *static_cast<Trace*>(context);
+    HashRun(trace.fnv, A, kind);
+    trace.runs++;
+    char text[STEP_TEXT_SIZE];
+    DescribeStep(A, kind, text, sizeof text);
+}
+
+// Rates the puzzle from the given technique mask, hashing what every RunAnalysis leaves (the
+// last one, which finds nothing, included), then the filled count and the score. Returns the
+// golden line "HASH RUNS".
+std::string RatingTrace(const std::string& puzzle, uint32_t techniques) {
+    static Rater* const rater = new Rater;
+    LoadGivens(puzzle.c_str());
+    StartRating(rater, S);
+    rater->game.AnalysisOptions.techniques = techniques & ~TECH_ALS_CHAINS;
+    rater->A->AlsChainLinks = (techniques & TECH_ALS_CHAINS) != 0;
+    Trace trace;
+    const int score = RunRating(rater, TraceStep, &trace);
+    if (!rater->stuck) { // the run that found nothing
+        HashRun(trace.fnv, rater->A, STEP_NONE);
+        trace.runs++;
     }
-    const int filled = CountFilled(S);
-    fnv.Int(filled);
-    fnv.Int(filled == 81 && !stuck ? S->A->RatingScore : 0);
-    S->A->RatingScore = 0;
-    S->PositionQuiet = 0;
+    trace.fnv.Int(CountFilled(&rater->game));
+    trace.fnv.Int(score);
     char line[64];
-    std::snprintf(line, sizeof line, "%016" PRIx64 " %d", fnv.h, runs);
+    std::snprintf(line, sizeof line, "%016" PRIx64 " %d", trace.fnv.h, trace.runs);
     return line;
 }
 
