@@ -60,7 +60,7 @@ int CheckInput(const char* text, size_t length, bool argument, PuzzleItem* item)
 }
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int FuzzCliInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const std::string stream(reinterpret_cast<const char*>(data) + 1, size - 1);
     const size_t chunk = 1 + data[0];
@@ -104,3 +104,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     return 0;
 }
+
+FUZZ_TARGET(FuzzCliInput)

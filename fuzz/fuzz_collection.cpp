@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <memory>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int FuzzCollection(const uint8_t* data, size_t size) {
     auto session = std::make_unique<Session>();
     Session* S = session.get();
     const char* path = InputFile(data, size);
@@ -39,3 +39,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return 0;
 }
+
+FUZZ_TARGET(FuzzCollection)

@@ -6,7 +6,7 @@
 #include "model/options.h"
 #include <memory>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int FuzzGameFile(const uint8_t* data, size_t size) {
     auto session = std::make_unique<Session>();
     Session* S = session.get();
     if (size && (data[0] & 1)) S->AnalysisOptions.blockFormat = LAYOUT_9X9 | EMPTY_DASHES;
@@ -17,3 +17,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ExerciseHistory(S);
     return 0;
 }
+
+FUZZ_TARGET(FuzzGameFile)

@@ -5,7 +5,7 @@
 #include "fuzz/fuzz_support.h"
 #include <memory>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int FuzzSettings(const uint8_t* data, size_t size) {
     auto session = std::make_unique<Session>();
     Session* S = session.get();
     SetSettingsPath(InputFile(data, size));
@@ -16,3 +16,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ExerciseHistory(S);
     return 0;
 }
+
+FUZZ_TARGET(FuzzSettings)

@@ -16,6 +16,24 @@ constexpr bool FUZZ_DEEP = false;
 constexpr bool FUZZ_DEEP = true;
 #endif
 
+// The targets, one per reader (fuzz_NAME.cpp): each reads the input as its reader does, checks
+// what was read and, deep, plays it; a broken state traps. Returns 0. The fuzz build makes each
+// the libFuzzer entry point of its program; the tests replay the seeds and the inputs fuzz runs
+// found through them.
+int FuzzText(const uint8_t* data, size_t size);
+int FuzzCollection(const uint8_t* data, size_t size);
+int FuzzGameFile(const uint8_t* data, size_t size);
+int FuzzSettings(const uint8_t* data, size_t size);
+int FuzzCliInput(const uint8_t* data, size_t size);
+#ifdef QUADRIVO_FUZZ_ENTRY
+#define FUZZ_TARGET(name)                                                                          \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {                      \
+        return name(data, size);                                                                   \
+    }
+#else
+#define FUZZ_TARGET(name)
+#endif
+
 // Writes the input to this process's scratch file; returns its path.
 const char* InputFile(const uint8_t* data, size_t size);
 

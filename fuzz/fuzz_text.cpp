@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <memory>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int FuzzText(const uint8_t* data, size_t size) {
     // The fast target changes nothing but the Board, so one session serves every input.
     static Session* kept = FUZZ_DEEP ? nullptr : new Session;
     std::unique_ptr<Session> session(FUZZ_DEEP ? new Session : nullptr);
@@ -40,3 +40,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (FUZZ_DEEP) ExerciseLoadedGame(S, Selector(data, size));
     return 0;
 }
+
+FUZZ_TARGET(FuzzText)
