@@ -79,7 +79,7 @@ tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUADRIVO_TSAN=ON -DQUADRIVO_BUILD_GUI=OFF
 	cmake --build build-tsan -j $(JOBS) --target tests_exactcover tests_control quadrivo-cli
 	./build-tsan/tests/tests_exactcover --gtest_filter='Threads.*'
-	./build-tsan/tests/tests_control --gtest_filter='Control.CreateByLevel*'
+	./build-tsan/tests/tests_control --gtest_filter='Control.CreateByLevel*:Control.RatingBeside*'
 	{ ./build-tsan/cli/quadrivo-cli create --seed 7 -n 200; echo 'not a puzzle'; \
 	  ./build-tsan/cli/quadrivo-cli create --seed 8 --level very-difficult -n 4; \
 	  ./build-tsan/cli/quadrivo-cli create --seed 9 --level fiendish -n 4; } >build-tsan/input.txt

@@ -129,6 +129,10 @@ const char* RatePuzzle(Game* G, char* text, int size) {
     const int score = RatePosition(rater, G, nullptr, nullptr);
     ShellBusyCursor(G, false);
     delete rater;
+    return ShowRating(G, score, text, size);
+}
+
+const char* ShowRating(Game* G, int score, char* text, int size) {
     // What the rating used to leave behind when it played on the game itself: the position
     // shown afresh, the marks refilled or cleared, the clock restarted.
     RefreshPosition(G);

@@ -38,6 +38,8 @@ int RunRating(Rater* R, RatingStepHook watch, void* context);
 // clock restarted) and the message "Rating %d (%s)", or "Can't solve this puzzle with logic!",
 // which it writes into text (size bytes) and returns.
 const char* RatePuzzle(Game* G, char* text, int size);
+// The end of the rating command once the score is known: G shown afresh and the message.
+const char* ShowRating(Game* G, int score, char* text, int size);
 // The message of a score: "Rating %d (%s)" for 1 or more, else "Can't solve this puzzle with
 // logic!", into text (size bytes); returns text.
 const char* RatingMessage(int score, char* text, int size);

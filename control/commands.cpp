@@ -5,12 +5,12 @@
 // current event (ShellPostCommand). No state of its own.
 #include "control/commands.h"
 #include "analysis/driver.h"
-#include "analysis/rating.h"
 #include "analysis/state.h"
 #include "control/create.h"
 #include "control/dialogrules.h"
 #include "control/focus.h"
 #include "control/hintcheck.h"
+#include "control/rate.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "control/taps.h"
@@ -156,12 +156,6 @@ static void ReopenCommand(Session* S, int) {
     if (!ReopenCollection(S)) OpenCommand(S);
 }
 
-static void RateCommand(Session* S, int) {
-    if (S->AnalysisOptions.setupMode == 1) RunCommand(S, CMD_SETUP);
-    char text[64];
-    RatePuzzle(S, text, sizeof text);
-}
-
 static void SetupCommand(Session* S, int) {
     if (S->AnalysisOptions.setupMode == 0)
         EnterSetupMode(S);
@@ -225,7 +219,7 @@ constexpr CommandRow COMMANDS[] = {
     {CMD_STARTUP, false, [](Session* S, int) { RestoreSession(S); }},         // start-up
     {CMD_REOPEN, false, ReopenCommand},                                       // "Reopen"
     {CMD_CREATE, false, [](Session* S, int) { CreateCommand(S); }},           // "Create"
-    {CMD_RATE, true, RateCommand},                                            // "Rate Puzzle"
+    {CMD_RATE, true, [](Session* S, int) { RateGame(S); }},                   // "Rate Puzzle"
     {CMD_SETUP, true, SetupCommand},                                          // "Setup"
     {CMD_CANDIDATES, false, [](Session* S, int) { ToggleCandidates(S); }},    // "Candidates"
     {CMD_PENCIL_MARKS, false, [](Session* S, int) { TogglePencilMarks(S); }}, // "Pencil Marks"

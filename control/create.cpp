@@ -4,6 +4,7 @@
 #include "control/create.h"
 #include "analysis/create.h"
 #include "analysis/rating.h"
+#include "control/rate.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "exactcover/count.h"
@@ -46,8 +47,7 @@ static void ShowCreatedPuzzle(Session* S) {
     ResetPosition(S);
     ShellSetTitle(S);
     RefreshStep(S); // the new puzzle's line shows behind the rating's box
-    char text[64];
-    RatePuzzle(S, text, sizeof text);
+    RateGame(S);
 }
 
 void CreateCommand(Session* S) {

@@ -81,3 +81,7 @@ int ShellStartCreate(const Game* G, int level) {
     if (G->PositionQuiet) return 0;
     return Shell.startCreate ? Shell.startCreate(level) : 0;
 }
+int ShellStartRating(const Game* G) {
+    if (G->PositionQuiet) return 0;
+    return Shell.startRating ? Shell.startRating() : 0;
+}

@@ -46,6 +46,9 @@ struct ShellHooks {
     // puzzle comes back through AcceptCreatedPuzzle), 0 when it runs none (the core searches
     // at once).
     int (*startCreate)(int level) = nullptr;
+    // "Rate Puzzle" in the background: 1 when the shell rates on a thread (the result comes back
+    // through FinishRating), 0 when it rates none (the core rates at once).
+    int (*startRating)() = nullptr;
 };
 
 // Dialogs the core asks the shell to run (ids of their resources).
@@ -90,3 +93,5 @@ void ShellCopyText(const Game* G, const char* text);
 bool ShellProgress(const Game* G, int64_t done, int64_t total);
 // 0 (no background search) when no shell runs one.
 int ShellStartCreate(const Game* G, int level);
+// 0 (no background rating) when no shell runs one.
+int ShellStartRating(const Game* G);

@@ -7,6 +7,7 @@
 #include "control/commands.h"
 #include "control/create.h"
 #include "control/focus.h"
+#include "control/rate.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "control/title.h"
@@ -125,6 +126,9 @@ bool HookProgress(int64_t done, int64_t total) {
 int HookStartCreate(int level) {
     return Window->StartCreate(level);
 }
+int HookStartRating() {
+    return Window->StartRating();
+}
 } // namespace
 
 MainWindow::MainWindow() {
@@ -158,6 +162,7 @@ MainWindow::MainWindow() {
     hooks.copyText = HookCopyText;
     hooks.progress = HookProgress;
     hooks.startCreate = HookStartCreate;
+    hooks.startRating = HookStartRating;
     InstallShellHooks(&hooks);
 
     clock.setInterval(1000);
@@ -187,6 +192,7 @@ MainWindow::MainWindow() {
 
 MainWindow::~MainWindow() {
     EndCreate();
+    DropRatingJob(ratingJob);
     InstallShellHooks(nullptr);
     Window = nullptr;
 }
@@ -561,6 +567,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         ShowMessage("The session was not saved: " + QString::fromUtf8(LastSaveError()));
     ending = true; // the program ends with its only window
     EndCreate();
+    DropRatingJob(ratingJob);
+    ratingJob = nullptr;
     event->accept();
 }
 
@@ -783,4 +791,24 @@ void MainWindow::EndCreate() {
     searchPoll.stop();
     EndCreateSearch(search);
     search = nullptr;
+}
+
+int MainWindow::StartRating() {
+    if (ending || ratingJob) return 1; // nothing new while the program ends; one at a time
+    // Called on the job's thread: the result is taken on the window's, once it is free.
+    const auto done = [](void* context) {
+        auto* window = static_cast<MainWindow*>(context);
+        QMetaObject::invokeMethod(
+            window,
+            [window] {
+                window->RunWhenFree([window] {
+                    RatingJob* job = window->ratingJob;
+                    window->ratingJob = nullptr;
+                    FinishRating(S, job);
+                });
+            },
+            Qt::QueuedConnection);
+    };
+    ratingJob = StartRatingJob(S, done, this);
+    return 1;
 }

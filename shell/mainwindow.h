@@ -12,6 +12,7 @@
 #include <memory>
 
 struct CreateSearch;
+struct RatingJob;
 struct Session;
 // The game the window shows, with its analysis: one per process, made before the window. The
 // program that runs the shell defines it (shell/main.cpp; the tests' support for the tests).
@@ -83,6 +84,9 @@ class MainWindow : public QMainWindow {
     // The search under way, if any, is stopped; its dialog goes.
     void EndCreate();
     QProgressDialog* CreateProgress() const { return createDialog; }
+    // "Rate Puzzle": a rating on a thread of its own while the window goes on; its result shows
+    // once the window is free. A rating under way answers a second request. Returns 1.
+    int StartRating();
     // Resizes the window so the board shows at factor, text and controls grown with it; a
     // factor whose window would not fit the screen is brought down to the largest that does.
     void SetZoom(int factor);
@@ -143,4 +147,6 @@ class MainWindow : public QMainWindow {
     QString createLabel;            // "Creating a Fiendish puzzle…"
     QProgressDialog* createDialog = nullptr;
     QTimer createShow; // shows the dialog once the search takes a moment
+
+    RatingJob* ratingJob = nullptr; // the rating of "Rate Puzzle", if one runs or waits to show
 };

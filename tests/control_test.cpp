@@ -10,6 +10,7 @@
 #include "control/focus.h"
 #include "control/hintcheck.h"
 #include "control/keys.h"
+#include "control/rate.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "control/taps.h"
@@ -25,6 +26,7 @@
 #include "model/verdicts.h"
 #include "tests/support.h"
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -303,6 +305,38 @@ TEST_F(Control, CreateByLevelAtOnceOrThroughABackgroundSearch) {
 
     // Stopped while it runs: it ends within a rating.
     EndCreateSearch(StartCreateSearch(LEVEL_VERY_DIFFICULT));
+}
+
+// "Rate Puzzle" beside the window: the result shows when the job is finished, for the position as
+// it stands then (rated afresh when played on meanwhile), and not at all once in setup mode.
+TEST_F(Control, RatingBesideTheWindowAnswersForThePositionAsItStands) {
+    static RatingJob* job;
+    static int started;
+    ShellHooks hooks = Shell;
+    hooks.startRating = [] {
+        started++;
+        job = StartRatingJob(S, nullptr, nullptr);
+        return 1;
+    };
+    InstallShellHooks(&hooks);
+    LoadGivens(BUILTIN_PUZZLE);
+    started = 0;
+    RunCommand(S, CMD_RATE);
+    const int cell = int(BoardDigits().find('.'));
+    EnterDigit(S, cell, std::countr_one(unsigned(PeerDigits(S, cell))) + 1);
+    FinishRating(S, job);
+    EXPECT_EQ(started, 2);
+    EXPECT_TRUE(Recorded.messages.empty());
+    auto rater = std::make_unique<Rater>();
+    char text[64];
+    RatingMessage(RatePosition(rater.get(), S, nullptr, nullptr), text, sizeof text);
+    FinishRating(S, job);
+    EXPECT_EQ(Recorded.messages, std::vector<std::string>{text});
+
+    RunCommand(S, CMD_RATE);
+    RunCommand(S, CMD_SETUP);
+    FinishRating(S, job);
+    EXPECT_EQ(Recorded.messages.size(), 1u);
 }
 
 // "Hint" with the analysis display off: the first press names the technique and where to look

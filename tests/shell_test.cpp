@@ -183,6 +183,13 @@ TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
     ExpectFreshPuzzle();
     EXPECT_EQ(window->CreateProgress(), nullptr);
     EXPECT_EQ(MenuCheck(S, CMD_LEVEL_ANY + LEVEL_FIENDISH), 1);
+
+    // "Rate Puzzle" rates beside the window too: the same result, once the window is free.
+    window->CommandAction(CMD_RATE)->trigger();
+    EXPECT_EQ(messages.size(), 1u);
+    for (int i = 0; i < 500 && messages.size() < 2; i++) QTest::qWait(10);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], messages[0]);
 }
 
 } // namespace
