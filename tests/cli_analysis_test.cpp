@@ -8,7 +8,6 @@
 #include "model/board.h"
 #include "model/options.h"
 #include "tests/support.h"
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -21,20 +20,6 @@ std::vector<std::string> Lines(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-std::string WriteLines(const char* name, const std::vector<std::string>& lines) {
-    std::string path = ::testing::TempDir() + name;
-    std::ofstream out(path);
-    for (const std::string& l : lines) out << l << "\n";
-    return path;
-}
-
-// Every step-th puzzle of a data file, up to count.
-std::vector<std::string> Sample(const char* file, size_t step, size_t count) {
-    std::vector<std::string> all = ReadPuzzleLines(file), some;
-    for (size_t i = 0; i < all.size() && some.size() < count; i += step) some.push_back(all[i]);
-    return some;
 }
 
 // The rating's message for a puzzle, in this process.
@@ -98,18 +83,6 @@ TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
     LoadGivens(BUILTIN_PUZZLE);
     ASSERT_EQ(CountSolutions(S->Board, 1, S->SolutionGrid), 1);
     EXPECT_EQ(board, SolutionDigits());
-}
-
-// A file of puzzles checked: every step agrees with the solution.
-TEST_F(CliAnalysis, PathCheckAgreesOnAFileOfPuzzles) {
-    SKIP_WITHOUT_DATA("generated_minimal_10k.txt");
-    std::vector<std::string> puzzles = Sample("generated_minimal_10k.txt", 997, 4);
-    CliRun r = RunCli("path --check -f " + WriteLines("check.txt", puzzles));
-    EXPECT_EQ(r.status, 0) << r.out;
-    std::vector<std::string> lines = Lines(r.out);
-    ASSERT_EQ(lines.size(), puzzles.size());
-    for (size_t i = 0; i < lines.size(); i++)
-        EXPECT_EQ(lines[i].rfind(puzzles[i] + "\tagrees (", 0), 0u) << lines[i];
 }
 
 // --level 1 and 2 tell the technique and where to look, 2 then the board with the step's cells;

@@ -15,7 +15,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -172,8 +171,6 @@ TEST_F(PuzzleFiles, SavedGameReadsBackWithEntriesInColourZero) {
         ResetForTest();
         EXPECT_EQ(Load(lf), 82);
         EXPECT_EQ(Saved(), bytes); // and is written with CR LF again
-        ResetForTest();
-        EXPECT_EQ(LoadGameFile(S, Path("g.txt").c_str()), 82);
         EXPECT_EQ(std::memcmp(S->Board, board, 81), 0);
         EXPECT_EQ(S->MovePos, pos);
         EXPECT_EQ(std::memcmp(S->MarkSnapshot, S->MarkGrid, sizeof S->MarkGrid), 0);
@@ -216,9 +213,9 @@ TEST_F(PuzzleFiles, RecordsAndTheBlockAreFoundAmongOtherBytes) {
     ExerciseHistory(S); // traps on a broken state
 }
 
-// Cut at every length, a saved game reads as a prefix of itself; with a bit flipped anywhere
-// it reads into a state every reader guarantees, whose history plays to both ends.
-TEST_F(PuzzleFiles, TruncatedOrFlippedGamesNeverBreakTheState) {
+// Cut at every length, a saved game reads as a prefix of itself, into a state every reader
+// guarantees. (Damage anywhere else is the fuzz targets' part: their inputs are replayed below.)
+TEST_F(PuzzleFiles, TruncatedGamesReadAsPrefixes) {
     PlaySampleGame(2, 0x005);
     const std::string bytes = Saved();
     LoadGameFile(S, Path("g.txt").c_str());
@@ -227,7 +224,6 @@ TEST_F(PuzzleFiles, TruncatedOrFlippedGamesNeverBreakTheState) {
     std::memcpy(history, S->MoveHistory, sizeof history);
     DigitMask marks[81];
     std::memcpy(marks, S->MarkGrid, sizeof marks);
-    std::mt19937 random(4);
     for (size_t at = 0; at <= bytes.size(); at++) {
         SCOPED_TRACE("byte " + std::to_string(at));
         ResetForTest();
@@ -236,13 +232,6 @@ TEST_F(PuzzleFiles, TruncatedOrFlippedGamesNeverBreakTheState) {
         ASSERT_LE(S->MoveEnd, end);
         EXPECT_EQ(std::memcmp(S->MoveHistory, history, S->MoveEnd * sizeof(MoveRecord)), 0);
         EXPECT_EQ(std::memcmp(S->MarkGrid, marks, (read - 1) * sizeof(DigitMask)), 0);
-        if (at == bytes.size() || at % 3) continue;
-        std::string damaged = bytes;
-        damaged[at] = char(damaged[at] ^ (1 << random() % 8));
-        ResetForTest();
-        Load(damaged);
-        ASSERT_EQ(BrokenInvariant(S), nullptr);
-        ExerciseHistory(S);
     }
 }
 

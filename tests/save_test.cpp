@@ -10,6 +10,8 @@
 #include <cstdarg>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <grp.h>
 #include <set>
 #include <string>
 #include <sys/resource.h>
@@ -48,6 +50,23 @@ extern "C" int fsync(int fd) {
 }
 
 namespace {
+// Runs check as an ordinary user: when the tests run as root, in a child process that drops to
+// user and group 65534 (its exit status is the result); else here. check returns 0 when all
+// went as expected, else a number saying what did not.
+int RunAsUser(const std::function<int()>& check) {
+    if (geteuid() != 0) return check();
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const bool dropped = setgroups(0, nullptr) == 0 && setresgid(65534, 65534, 65534) == 0 &&
+                             setresuid(65534, 65534, 65534) == 0;
+        _exit(dropped ? check() : 99);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+}
+
 // The two savers, and the mode of a file each creates, before the umask.
 struct Saver {
     const char* name;

@@ -18,7 +18,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <grp.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -104,16 +103,6 @@ std::vector<std::string> ReadPuzzleLines(const char* name, size_t max) {
     return lines;
 }
 
-const std::vector<CountCall>& ExactCountCalls() {
-    static std::vector<CountCall> calls;
-    if (calls.empty()) {
-        std::ifstream in(DataPath(EXACT_CALLS_FILE));
-        CountCall c;
-        while (in >> c.board >> c.limit >> c.result >> c.grid) calls.push_back(c);
-    }
-    return calls;
-}
-
 const char* const EMPTY_BOARD_FIRST =
     "123456789789123456456789123312845697697312845845697312231564978978231564564978231";
 const char* const EMPTY_BOARD_SECOND =
@@ -165,20 +154,6 @@ std::string FileTest::Write(const char* name, const std::string& bytes) {
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-int RunAsUser(const std::function<int()>& check) {
-    if (geteuid() != 0) return check();
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        const bool dropped = setgroups(0, nullptr) == 0 && setresgid(65534, 65534, 65534) == 0 &&
-                             setresuid(65534, 65534, 65534) == 0;
-        _exit(dropped ? check() : 99);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
 }
 
 uint16_t DigitsOf(const char* digits) {

@@ -6,7 +6,6 @@
 #include "model/hooks.h"
 #include <cstdint>
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -53,18 +52,6 @@ std::vector<std::string> ReadPuzzleLines(const char* name, size_t max = 0);
     if (!std::ifstream(DataPath(file)).good())                                                     \
     GTEST_SKIP() << "data set " << (file) << " not found in " << DataFolder()
 
-// The recorded run of the generator for seed 4242: its first 100 puzzles, and one line per
-// count it made: board ('.' empty), tab, limit, tab, result, tab, SolutionGrid after the call.
-constexpr const char* EXACT_PUZZLES_FILE = "created_exact_seed4242_100.txt";
-constexpr const char* EXACT_CALLS_FILE = "created_exact_seed4242_100_calls.tsv";
-struct CountCall {
-    std::string board;
-    int32_t limit, result;
-    std::string grid; // 81 digits, '0' where no digit was recorded
-};
-// Every line of EXACT_CALLS_FILE, read once.
-const std::vector<CountCall>& ExactCountCalls();
-
 class CoreTest : public ::testing::Test {
   protected:
     void SetUp() override { ResetForTest(); }
@@ -100,11 +87,6 @@ class FileTest : public CoreTest {
 };
 // The whole content of a file, empty when it cannot be read.
 std::string ReadBytes(const std::string& path);
-// Runs check as an ordinary user: when the tests run as root, in a child process that drops to
-// user and group 65534 (its exit status is the result); else here. check returns 0 when all
-// went as expected, else a number saying what did not.
-int RunAsUser(const std::function<int()>& check);
-
 // ---- Analysis positions ----
 // The one-bit DigitMask of a digit 1..9, and the mask of digits written as "147".
 constexpr uint16_t DigitBit(int digit) {
