@@ -22,14 +22,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// The rating's message for a puzzle, in this process.
-std::string RateHere(const std::string& puzzle) {
-    ResetForTest();
-    LoadGivens(puzzle.c_str());
-    char text[64];
-    return RatePuzzle(S, text, sizeof text);
-}
-
 class CliAnalysis : public CoreTest {};
 
 const std::string BUILTIN = BUILTIN_PUZZLE;
@@ -42,7 +34,9 @@ TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<std::string> lines = Lines(r.out);
     ASSERT_GT(lines.size(), 1u);
-    const std::string message = RateHere(BUILTIN);
+    char text[64];
+    LoadGivens(BUILTIN_PUZZLE);
+    const std::string message = RatePuzzle(S, text, sizeof text); // in this process
     EXPECT_EQ(lines.back(), "{\"result\":\"" + message + "\"}");
 
     static const std::regex step(

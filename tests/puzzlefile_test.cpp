@@ -213,9 +213,9 @@ TEST_F(PuzzleFiles, RecordsAndTheBlockAreFoundAmongOtherBytes) {
     ExerciseHistory(S); // traps on a broken state
 }
 
-// Cut at every length, a saved game reads as a prefix of itself, into a state every reader
-// guarantees. (Damage anywhere else is the fuzz targets' part: their inputs are replayed below.)
-TEST_F(PuzzleFiles, TruncatedGamesReadAsPrefixes) {
+// Cut at every length, a saved game reads as a prefix of itself; with a bit flipped anywhere
+// it reads into a state every reader guarantees, whose history plays to both ends.
+TEST_F(PuzzleFiles, TruncatedOrFlippedGamesNeverBreakTheState) {
     PlaySampleGame(2, 0x005);
     const std::string bytes = Saved();
     LoadGameFile(S, Path("g.txt").c_str());
@@ -232,6 +232,12 @@ TEST_F(PuzzleFiles, TruncatedGamesReadAsPrefixes) {
         ASSERT_LE(S->MoveEnd, end);
         EXPECT_EQ(std::memcmp(S->MoveHistory, history, S->MoveEnd * sizeof(MoveRecord)), 0);
         EXPECT_EQ(std::memcmp(S->MarkGrid, marks, (read - 1) * sizeof(DigitMask)), 0);
+        if (at < bytes.size() && at % 3 == 0) { // every third byte with one bit flipped
+            ResetForTest();
+            Load(bytes.substr(0, at) + char(bytes[at] ^ 1 << at / 3 % 8) + bytes.substr(at + 1));
+            ASSERT_EQ(BrokenInvariant(S), nullptr);
+            ExerciseHistory(S);
+        }
     }
 }
 

@@ -25,10 +25,6 @@ const char* const UNSOLVED = "Can't solve this puzzle with logic!";
 
 class Rating : public CoreTest {
   protected:
-    void LoadPuzzle(const std::string& puzzle) {
-        LoadGivens(puzzle.c_str());
-        RefreshPosition(S);
-    }
     static std::string Without(std::initializer_list<int> cells) {
         std::string puzzle = SOLVED;
         for (int i : cells) puzzle[i] = '.';
@@ -62,7 +58,8 @@ TEST_F(Rating, SmallPuzzlesWithKnownResults) {
     };
     for (const auto& c : CASES) {
         ResetForTest();
-        LoadPuzzle(c.puzzle);
+        LoadGivens(c.puzzle.c_str());
+        RefreshPosition(S);
         char text[64];
         EXPECT_EQ(std::string(RatePuzzle(S, text, sizeof text)), c.result);
         EXPECT_EQ(Recorded.messages, std::vector<std::string>{c.result});

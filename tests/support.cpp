@@ -105,8 +105,6 @@ std::vector<std::string> ReadPuzzleLines(const char* name, size_t max) {
 
 const char* const EMPTY_BOARD_FIRST =
     "123456789789123456456789123312845697697312845845697312231564978978231564564978231";
-const char* const EMPTY_BOARD_SECOND =
-    "123456789789123456456789123312845697697312845845697312231574968968231574574968231";
 const char* const SAMPLE_PUZZLE =
     "4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......";
 

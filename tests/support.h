@@ -57,10 +57,9 @@ class CoreTest : public ::testing::Test {
     void SetUp() override { ResetForTest(); }
 };
 
-// Grids used by several test files: the empty board's first and second solutions in search
-// order, and a 17-given puzzle whose text shapes are easy to read.
+// Grids used by several test files: the empty board's first solution in search order, and a
+// 17-given puzzle whose text shapes are easy to read.
 extern const char* const EMPTY_BOARD_FIRST;
-extern const char* const EMPTY_BOARD_SECOND;
 extern const char* const SAMPLE_PUZZLE;
 // The SolutionGrid's digits as 81 characters, '0' where no digit is recorded.
 std::string SolutionDigits();
