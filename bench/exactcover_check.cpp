@@ -10,9 +10,11 @@
 #include "exactcover/generator.h"
 #include "model/board.h"
 #include "model/game.h"
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -22,31 +24,42 @@ static void ReadCells(const std::string& line, uint8_t* cells) {
         cells[i] = line[i] >= '1' && line[i] <= '9' ? uint8_t(line[i] - '0') : 0;
 }
 
-static int CheckTrace() {
-    std::ifstream in(std::string(QUADRIVO_DATA_DIR) + "/generator_count_trace_1000.txt");
+// Counts the boards of a data file (at most maxBoards) at each limit with the fast counter and
+// the plain build, reporting the first differences (result or grid) under name; returns how
+// many counts differ, -1 when the file cannot be read. *boards gets the boards counted; tally,
+// when given, the limit-1 results: none, one, several.
+static long CompareCounts(const char* name, const char* file, long maxBoards,
+                          std::initializer_list<int32_t> limits, long* boards, long* tally) {
+    std::ifstream in(std::string(QUADRIVO_DATA_DIR) + "/" + file);
     if (!in) {
-        std::printf("trace: file not found\n");
-        return 1;
+        std::printf("%s: file not found\n", name);
+        return -1;
     }
     std::string line;
-    long boards = 0, differ = 0, tally[3] = {0, 0, 0};
-    while (std::getline(in, line)) {
+    long differ = 0;
+    for (*boards = 0; *boards < maxBoards && std::getline(in, line);) {
         if (line.size() < 81) continue;
         uint8_t cells[81];
         ReadCells(line, cells);
-        for (int32_t limit = 0; limit <= 1; limit++) {
+        for (int32_t limit : limits) {
             uint8_t plainGrid[81] = {}, fastGrid[81] = {};
-            int32_t plain = LiteralCountSolutions(cells, limit, plainGrid);
-            int32_t fast = CountSolutions(cells, limit, fastGrid);
-            if (fast != plain || std::memcmp(plainGrid, fastGrid, 81)) {
-                if (differ++ < 5)
-                    std::printf("trace board %ld limit %d: fast %d, plain %d\n", boards + 1, limit,
-                                fast, plain);
-            }
-            if (limit == 1) tally[fast < 1 ? 0 : fast == 1 ? 1 : 2]++;
+            const int32_t plain = LiteralCountSolutions(cells, limit, plainGrid);
+            const int32_t fast = CountSolutions(cells, limit, fastGrid);
+            if ((fast != plain || std::memcmp(plainGrid, fastGrid, 81)) && differ++ < 5)
+                std::printf("%s: board %ld limit %d: fast %d, plain %d\n", name, *boards + 1, limit,
+                            fast, plain);
+            if (tally && limit == 1) tally[fast < 1 ? 0 : fast == 1 ? 1 : 2]++;
         }
-        boards++;
+        ++*boards;
     }
+    return differ;
+}
+
+static int CheckTrace() {
+    long boards = 0, tally[3] = {0, 0, 0};
+    const long differ =
+        CompareCounts("trace", "generator_count_trace_1000.txt", LONG_MAX, {0, 1}, &boards, tally);
+    if (differ < 0) return 1;
     std::printf("trace: %ld boards x limits 0 and 1, %ld differ; limit 1: %ld none, %ld one, "
                 "%ld several\n",
                 boards, differ, tally[0], tally[1], tally[2]);
@@ -54,27 +67,10 @@ static int CheckTrace() {
 }
 
 static int CheckHigherLimits() {
-    std::ifstream in(std::string(QUADRIVO_DATA_DIR) + "/puzzles7_serg_benchmark.txt");
-    if (!in) {
-        std::printf("higher limits: file not found\n");
-        return 1;
-    }
-    std::string line;
-    long boards = 0, differ = 0;
-    while (boards < 300 && std::getline(in, line)) {
-        if (line.size() < 81) continue;
-        uint8_t cells[81];
-        ReadCells(line, cells);
-        for (int32_t limit : {2, 5, 40}) {
-            uint8_t plainGrid[81] = {}, fastGrid[81] = {};
-            const int32_t plain = LiteralCountSolutions(cells, limit, plainGrid);
-            const int32_t fast = CountSolutions(cells, limit, fastGrid);
-            if ((fast != plain || std::memcmp(plainGrid, fastGrid, 81)) && differ++ < 5)
-                std::printf("higher limits: board %ld limit %d: fast %d, plain %d\n", boards + 1,
-                            limit, fast, plain);
-        }
-        boards++;
-    }
+    long boards = 0;
+    const long differ = CompareCounts("higher limits", "puzzles7_serg_benchmark.txt", 300,
+                                      {2, 5, 40}, &boards, nullptr);
+    if (differ < 0) return 1;
     std::printf("higher limits: %ld boards x limits 2, 5 and 40, %ld differ\n", boards, differ);
     return differ == 0 ? 0 : 1;
 }
