@@ -138,7 +138,3 @@ void EndCreateSearch(CreateSearch* search) {
     search->thread.join(); // at most one rating away
     delete search;
 }
-
-void SeedCreate(Session* S, uint32_t seed) {
-    SeedGenerator(&S->CreateSource, seed);
-}

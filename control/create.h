@@ -32,6 +32,3 @@ CreateSearch* StartCreateSearch(int level);
 int CreateSearchState(CreateSearch* search, int64_t* tried, char* puzzle);
 // Stops the search if it still runs, waits for its thread (at most one rating) and frees it.
 void EndCreateSearch(CreateSearch* search);
-
-// Makes the window's "Create" draws reproducible (tests).
-void SeedCreate(Session* S, uint32_t seed);

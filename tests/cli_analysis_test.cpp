@@ -56,20 +56,11 @@ TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
         int kind = std::stoi(m[1]);
         score += kind - 1;
         int placed = 0;
-        for (int group : {2, 4, 5}) { // marks, placed, removed
-            std::string body = m[group];
-            int last = -1;
-            for (std::sregex_iterator e(body.begin(), body.end(), entry), end; e != end; ++e) {
-                int cell = std::stoi((*e)[1]), value = std::stoi((*e)[2]);
-                EXPECT_GT(cell, last) << "cells ascending: " << lines[i];
-                EXPECT_NE(value, 0) << lines[i];
-                last = cell;
-                if (group == 4) {
-                    EXPECT_EQ(board[cell], '.') << lines[i];
-                    board[cell] = char('0' + value);
-                    placed++;
-                }
-            }
+        const std::string body = m[4];
+        for (std::sregex_iterator e(body.begin(), body.end(), entry), end; e != end;
+             ++e, placed++) {
+            EXPECT_EQ(board[size_t(std::stoi((*e)[1]))], '.') << lines[i];
+            board[size_t(std::stoi((*e)[1]))] = (*e)[2].str()[0];
         }
         EXPECT_EQ(placed, kind == 1 ? 1 : 0) << lines[i]; // only singles enter digits
     }
@@ -85,12 +76,8 @@ TEST_F(CliAnalysis, HintLevels) {
     const std::string full = RunCli("hint " + BUILTIN).out;
     EXPECT_EQ(RunCli("hint --techniques 0 " + BUILTIN).out, "No step found\n");
     EXPECT_EQ(RunCli("hint --level 3 " + BUILTIN).out, full);
-    CliRun first = RunCli("hint --level 1 " + BUILTIN);
-    EXPECT_EQ(first.status, 0);
-    ASSERT_EQ(Lines(first.out).size(), 1u);
-    EXPECT_TRUE(
-        std::regex_search(first.out, std::regex("^An? [a-zA-Z].* in (row|column|box) \\d\n$")))
-        << first.out;
+    CliRun first = RunCli("hint --level 1 " + BUILTIN); // its words: Control.HintBuildsUpByLevels
+    ASSERT_EQ(first.status, 0);
 
     CliRun second = RunCli("hint --level 2 " + BUILTIN);
     std::vector<std::string> lines = Lines(second.out);

@@ -156,8 +156,6 @@ TEST_F(CliCore, InputsAreReadInOrderAndNamedWhenBad) {
         {"check -f " + tooLong, "100 Unique\n101 No Solution\n",
          tooLong + ":2: line too long (more than 4096 bytes)\n", 2},
         {"check -f " + marked + " '" + BUILTIN + " '", "100 Unique\n100 Unique\n", "", 0},
-        {"check -f " + Path("none"), "",
-         Path("none") + ": cannot open the file: No such file or directory\n", 2},
     };
     for (const auto& r : RUNS) {
         CliRun run = RunCli(r.words);

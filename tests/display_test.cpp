@@ -100,21 +100,6 @@ TEST_F(Display, PixelsMapToCellsDigitPositionsAndLabels) {
     } strip[] = {{27, 240, 1},  {2, 240, 0},   {110, 240, 5}, {200, 240, 9},
                  {27, 246, -1}, {27, 234, -1}, {-30, 240, -1}};
     for (auto t : strip) EXPECT_EQ(SpotAt(t.x, t.y).label, t.label) << t.x << "," << t.y;
-
-    // At every pixel of a cell (a box line's first pixel included), the faint digit shown under
-    // the pointer is exactly what a click there enters.
-    for (int dy = 0; dy <= CELL_PITCH; dy++)
-        for (int dx = 0; dx <= CELL_PITCH; dx++) {
-            LoadGivens("");
-            const BoardSpot spot = SpotAt(CellX(30) + dx, CellY(30) + dy);
-            PointerAt(S, spot);
-            int cell;
-            const int hover = HoverDigit(S, &cell);
-            StylusDown(S, spot);
-            StylusUp(S, spot);
-            ASSERT_EQ(hover < 0 ? 0 : hover + 1, S->Board[30] & CELL_DIGIT) << dx << "," << dy;
-            PointerAt(S, BoardSpot{});
-        }
 }
 
 // The highlighted digit tints the cells holding it and, fainter, the cursor's row, column and
@@ -174,14 +159,9 @@ TEST_F(Display, PlayAndSetupModeShowDigitsAndMarks) {
     for (int d = 0; d < 9; d++) EXPECT_EQ(At(MarkInk(3, d)), WHITE) << d;
 }
 
-TEST_F(Display, CandidatesAreGreyAndSingleStepIsHighlighted) {
+TEST_F(Display, SingleStepIsHighlighted) {
     LoadGivens(SAMPLE_PUZZLE);
     S->AnalysisOptions.showCandidates = 1;
-    S->AnalysisOptions.techniques = 0;
-    Render();
-    ASSERT_TRUE(ComputeCandidates(S));
-    EXPECT_EQ(At(MarkInk(1, std::countr_zero(S->CandidateGrid[1]))), Rgb(0x606060));
-
     S->AnalysisOptions.techniques = TECH_ANALYSIS;
     Render();
     ASSERT_EQ(S->A->PendingStep, 1);
@@ -197,19 +177,6 @@ TEST_F(Display, CandidatesAreGreyAndSingleStepIsHighlighted) {
     // The single's digit: red on its own square.
     EXPECT_EQ(At(DigitX(cell, digit), DigitY(cell, digit)), Rgb(0x80FFFF));
     EXPECT_EQ(At(MarkInk(cell, digit)), Rgb(0x0000FF));
-}
-
-TEST_F(Display, WrongEntryIsRed) {
-    LoadGivens(SAMPLE_PUZZLE);
-    ASSERT_EQ(CheckPosition(S), VERDICT_UNIQUE);
-    const int wrong = 1 + (S->SolutionGrid[1] & CELL_DIGIT) % 9; // any digit but the solution's
-    S->Board[1] = uint8_t(CELL_ENTERED | 0x30 | wrong);          // purple
-    S->AnalysisOptions.wrongValues = 1;
-    S->AnalysisOptions.techniques = 0x3F;
-    RunCommand(S, CMD_STORE_CANDIDATES);
-    Render(); // the analysis side: Driver.WhatStopsTheSearch
-    EXPECT_EQ(At(CellX(1) + 1, CellY(1) + 1), Rgb(0x0000FF));
-    EXPECT_EQ(At(DigitInk(1, wrong)), Rgb(0xB000B0 & 0x0000FF)); // the purple glyph AND the red
 }
 
 // The chains of a chain step at their candidates: a square for colour 0, a circle for colour 1,

@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTest>
@@ -165,23 +164,6 @@ TEST_F(Instance, SignalsEndTheProgramWhateverBoxIsOpen) {
     EXPECT_TRUE(p.readAllStandardError().contains("the session was not saved"));
 }
 
-// A copy that cannot take the lock never listens itself: when the owner holds the lock but
-// does not answer, the new copy says so and ends without touching the owner's socket.
-TEST_F(Instance, ALiveOwnerIsNeverReplaced) {
-    const int lock = open((channel + "/quadrivo.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
-    QLocalServer owner; // listens, and never answers: this thread waits for the copy
-    ASSERT_TRUE(owner.listen(Socket()));
-    const ino_t socket = Inode(Socket().toStdString());
-    QString err;
-    EXPECT_EQ(Run({Q(Write("b.txt", SAMPLE_PUZZLE))}, &err, 25000), 1);
-    EXPECT_TRUE(err.contains("does not answer")) << err.toStdString();
-    EXPECT_EQ(Inode(Socket().toStdString()), socket);
-    EXPECT_TRUE(owner.hasPendingConnections() || owner.waitForNewConnection(1000));
-    EXPECT_FALSE(QFileInfo::exists(Q(settings)));
-    close(lock);
-}
-
 // The channel lives only in a folder of this user's that nobody else may enter: a runtime
 // folder open to others is passed over, and a link in place of the fallback folder is not
 // followed (the copy runs alone and says why).
@@ -208,30 +190,6 @@ TEST_F(Instance, OnlyAPrivateFolderCarriesTheChannel) {
     EXPECT_TRUE(err.contains("is not a folder") && err.contains("running alone")) << err.data();
 }
 
-// Another user's folder in place of ours, open to all and with a socket listening in it: the
-// copy neither hands its file over there nor listens there; it runs alone.
-TEST_F(Instance, AnotherUsersFolderIsNeverUsed) {
-    if (getuid() != 0 || access("/usr/bin/setpriv", X_OK) != 0)
-        GTEST_SKIP() << "acting as another user needs root and setpriv";
-    env.remove("XDG_RUNTIME_DIR");
-    chmod(Path("tmp").c_str(), 0755);
-    const std::string trap = Path("tmp/quadrivo-65534"); // the victim is uid 65534
-    mkdir(trap.c_str(), 0777);
-    chmod(trap.c_str(), 0777);
-    QLocalServer attacker;
-    attacker.setSocketOptions(QLocalServer::WorldAccessOption);
-    ASSERT_TRUE(attacker.listen(Q(trap + "/quadrivo.socket")));
-    QProcess victim;
-    victim.setProcessEnvironment(env);
-    victim.start("/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                      QUADRIVO_PROGRAM, Q(Write("tax-plans.txt", SAMPLE_PUZZLE))});
-    ASSERT_TRUE(victim.waitForStarted());
-    EXPECT_FALSE(attacker.waitForNewConnection(2500));
-    EXPECT_EQ(victim.state(), QProcess::Running);
-    Stop(victim, SIGTERM);
-    EXPECT_TRUE(victim.readAllStandardError().contains("belongs to another user"));
-}
-
 // The picture mode draws without a display; a failure says why with a non-zero status.
 TEST_F(Instance, PictureModeWritesWholePicturesOrSaysWhy) {
     const QString out = Q(Path("board.png"));
@@ -244,15 +202,10 @@ TEST_F(Instance, PictureModeWritesWholePicturesOrSaysWhy) {
         for (int x = 0; x < 480 && !highlighted; x++)
             highlighted = picture.pixelColor(x, y) == QColor(0xFF, 0xFF, 0xB0);
     EXPECT_TRUE(highlighted);
-    for (const QStringList& bad :
-         {QStringList{"--picture", out, "123"}, {"--picture", out, "--scale", "0"}, {"--picture"}})
-        EXPECT_EQ(Run(bad), 2) << bad.join(' ').toStdString();
+    EXPECT_EQ(Run({"--picture", out, "--scale", "0"}), 2);
 
-    // A saved game is drawn as it was saved. The picture is written as a save is (the saving
-    // tests attack that writer); a failure says why.
-    const std::string game = Write("game.txt", std::string(BUILTIN_PUZZLE) + "\r\n");
-    ASSERT_EQ(Run({"--picture", out, "--scale", "6", Q(game)}), 0);
-    EXPECT_EQ(QImage(out).size(), QSize(1440, 1488));
+    // The picture is written as a save is (the saving tests attack that writer); a failure
+    // says why.
     QString err;
     EXPECT_EQ(Run({"--picture", Q(Path("no/such/dir/x.png")), BUILTIN_PUZZLE}, &err), 1);
     EXPECT_TRUE(err.contains("No such file")) << err.toStdString();

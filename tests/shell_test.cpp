@@ -1,5 +1,5 @@
 // The real main window, headless: clicks on the board, the command bar and its menus, the
-// dialogs answering through their widgets, closing, and the create search beside the window.
+// dialogs answering through their widgets, and the create search and rating beside the window.
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "control/commands.h"
@@ -95,13 +95,6 @@ TEST_F(Shell, ClicksAndTheDigitPopupEnterDigits) {
     EXPECT_EQ(S->Board[1] & CELL_DIGIT, 7);
     EXPECT_TRUE(window->CommandAction(CMD_UNDO)->isEnabled());
     EXPECT_FALSE(window->CommandAction(CMD_REDO)->isEnabled());
-    ClickDigit(1, 0); // a tap on the last entry takes it back
-    EXPECT_EQ(S->Board[1], 0);
-    EXPECT_TRUE(window->CommandAction(CMD_REDO)->isEnabled());
-    ClickDigit(2, 3); // 4 repeats the given of row 1
-    EXPECT_EQ(S->Board[2], 0);
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), "Invalid Value");
 
     // A secondary click opens the digit popup; its pick enters the digit.
     ClickDigit(10, 4, Qt::RightButton);
@@ -150,16 +143,6 @@ TEST_F(Shell, DialogsAnswerThroughTheirWidgets) {
     RunCommand(S, CMD_END); // on the last puzzle: "Goto Position"
     EXPECT_EQ(text, "5");
     EXPECT_EQ(window->windowTitle(), "{set.txt} #3");
-}
-
-TEST_F(Shell, ClosingTheWindowWritesTheSettings) {
-    LoadGivens("4");
-    EnterDigit(S, 2, 5); // an empty cell of the start-up puzzle
-    window->close();
-    ResetForTest();
-    SetSettingsPath(Path("quadrivo.ini").c_str());
-    LoadSettings(S);
-    EXPECT_EQ(S->Board[2] & CELL_DIGIT, 5);
 }
 
 // "Create" at a level searches beside the window: Cancel stops it and leaves the game as it was; a

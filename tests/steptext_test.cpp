@@ -86,16 +86,6 @@ const Example EXAMPLES[] = {
       {TEXTCHECK_SHAPE, [](StepRecord& s) { s.unit = 0; }},
       {TEXTCHECK_SHAPE, [](StepRecord& s) { s.technique = TECHNIQUE_NAKED_SINGLE; }}}},
     {"4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
-     18,
-     "Pointing 4 in box 5 along row 5: r5c9 loses 4",
-     {{TEXTCHECK_SHAPE, [](StepRecord& s) { s.line = 9 + 3; }}}},
-    {"....75....1..2.....4...3...5.....3.2...8...1.......6.....1..48.2........7........",
-     23,
-     "Empty rectangle (box and two lines) 6 in box 7: the box's 6s lie in column 2 and row 7; "
-     "column 2's only 6 outside the box is r4c2, row 7's is r7c5, so one of them is 6: r4c5 "
-     "loses 6",
-     {{TEXTCHECK_SHAPE, [](StepRecord& s) { std::swap(s.links[0], s.links[1]); }}}},
-    {"4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
      17,
      "Finned X-wing 4 in rows 2,5, columns 6,9, fin r5c4: r6c6 loses 4",
      {{TEXTCHECK_EFFECT, [](StepRecord& s) { s.targets[0].cell = 49; }},
@@ -134,12 +124,6 @@ const Example EXAMPLES[] = {
        }},
       {TEXTCHECK_ALS, [](StepRecord& s) { DropChain(s, 0); }},                   // r1c1, r4c3: 6
       {TEXTCHECK_CHAIN, [](StepRecord& s) { NodeOf(s, 0, 2).cells[0] = 16; }}}}, // r2c8
-    {"..6.3.521...7.....9.3....4...7...6.......4....1.5.27........973.....5.....8.1....",
-     23,
-     "ALS-AIC (chains g, c): A = r2c2, r7c2 {2,4,5}; (5)r4c2-(5=2)r3c2: if r4c2 were 5, r3c2 "
-     "would be 2 and A would lose both, so r4c2 is not 5: r4c2 loses 5",
-     {{TEXTCHECK_CHAIN, [](StepRecord& s) { NodeOf(s, 0, 2).digit = DigitBit(4); }},
-      {TEXTCHECK_ALS, [](StepRecord& s) { s.sets[0].digits = 0x02A; }}}}, // {2,4,6}
 };
 
 class StepText : public CoreTest {

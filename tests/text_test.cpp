@@ -51,23 +51,18 @@ TEST_F(Text, LayoutsAndEmptyCellStylesWriteTheirExactShapes) {
     }
 }
 
-TEST_F(Text, EveryLayoutAndStyleReadsBackToTheSameDigitsAsGivens) {
+TEST_F(Text, EntriesReadBackAsGivensAndRulesWithDashesAsEmptyRows) {
     LoadGivens(SAMPLE_PUZZLE);
     S->Board[1] = 0x80 | 0x30 | 6; // purple 6, entered: written and read back as a given
     const std::string digits = BoardDigits();
-    for (uint32_t layout : {LAYOUT_LINEAR, LAYOUT_9X9, LAYOUT_3X3, LAYOUT_RULED})
-        for (uint32_t empty : {EMPTY_NULLS, EMPTY_DOTS, EMPTY_DASHES}) {
-            if (layout == LAYOUT_RULED && empty == EMPTY_DASHES) continue; // rules would count
-            std::string text = Format(layout | empty);
-            ClearBoard(S);
-            Parse(text, layout | empty);
-            EXPECT_EQ(BoardDigits(), digits) << text;
-            EXPECT_EQ(S->Board[1], 6);
-            text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-            ClearBoard(S);
-            Parse(text, layout | empty); // LF line ends read alike
-            EXPECT_EQ(BoardDigits(), digits) << text;
-        }
+    // (Every layout and style of any text read is written back and read alike by the text fuzz
+    // target, whose inputs the file tests replay.)
+    std::string text = Format(LAYOUT_3X3 | EMPTY_DASHES);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end()); // LF line ends read alike
+    ClearBoard(S);
+    Parse(text, LAYOUT_3X3 | EMPTY_DASHES);
+    EXPECT_EQ(BoardDigits(), digits) << text;
+    EXPECT_EQ(S->Board[1], 6);
     // Read with dashes, each rule line is nine empty cells and the later digits slide on.
     Parse(Format(LAYOUT_RULED | EMPTY_DOTS), LAYOUT_RULED | EMPTY_DOTS | EMPTY_DASHES);
     const std::string rule(9, '.');
