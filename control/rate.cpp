@@ -2,8 +2,8 @@
 // the position on a thread, so the board stays in play while it works.
 #include "control/rate.h"
 #include "analysis/rating.h"
-#include "control/commands.h"
 #include "control/session.h"
+#include "control/stepview.h"
 #include "model/board.h"
 #include "model/hooks.h"
 #include <cstring>
@@ -21,7 +21,6 @@ static void TakeDigits(const Game* G, uint8_t* digits) {
 }
 
 void RateGame(Session* S) {
-    if (S->AnalysisOptions.setupMode == 1) RunCommand(S, CMD_SETUP); // rated as it will be played
     if (ShellStartRating(S)) return;
     char text[64];
     RatePuzzle(S, text, sizeof text);
@@ -59,6 +58,7 @@ void FinishRating(Session* S, RatingJob* job) {
     }
     char text[64];
     ShowRating(S, score, text, sizeof text);
+    RefreshStep(S); // as after a command: the step the refresh dropped is shown again
 }
 
 void DropRatingJob(RatingJob* job) {
