@@ -156,6 +156,11 @@ static void ReopenCommand(Session* S, int) {
     if (!ReopenCollection(S)) OpenCommand(S);
 }
 
+static void RateCommand(Session* S, int) {
+    if (S->AnalysisOptions.setupMode == 1) LeaveSetupMode(S); // rated as it will be played
+    RateGame(S);
+}
+
 static void SetupCommand(Session* S, int) {
     if (S->AnalysisOptions.setupMode == 0)
         EnterSetupMode(S);
@@ -219,7 +224,7 @@ constexpr CommandRow COMMANDS[] = {
     {CMD_STARTUP, false, [](Session* S, int) { RestoreSession(S); }},         // start-up
     {CMD_REOPEN, false, ReopenCommand},                                       // "Reopen"
     {CMD_CREATE, false, [](Session* S, int) { CreateCommand(S); }},           // "Create"
-    {CMD_RATE, true, [](Session* S, int) { RateGame(S); }},                   // "Rate Puzzle"
+    {CMD_RATE, true, RateCommand},                                            // "Rate Puzzle"
     {CMD_SETUP, true, SetupCommand},                                          // "Setup"
     {CMD_CANDIDATES, false, [](Session* S, int) { ToggleCandidates(S); }},    // "Candidates"
     {CMD_PENCIL_MARKS, false, [](Session* S, int) { TogglePencilMarks(S); }}, // "Pencil Marks"

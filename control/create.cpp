@@ -16,6 +16,7 @@
 #include "model/options.h"
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 // The level texts of the window, by level (0 any, then LEVEL_EASY..LEVEL_FIENDISH).
@@ -56,9 +57,9 @@ void CreateCommand(Session* S) {
     S->CurrentFile[0] = 0;
     S->CollectionIndex = -1;
     ShellBusyCursor(S, true);
-    Rater* rater = new Rater;
-    CreatePuzzleAtLevel(rater, S, &S->CreateSource, S->ChosenLevel, nullptr, nullptr);
-    delete rater;
+    // Any level is the first puzzle drawn: no rater needed (an analysis is over a megabyte).
+    std::unique_ptr<Rater> rater(S->ChosenLevel != 0 ? new Rater : nullptr);
+    CreatePuzzleAtLevel(rater.get(), S, &S->CreateSource, S->ChosenLevel, nullptr, nullptr);
     ShellBusyCursor(S, false);
     ShowCreatedPuzzle(S);
 }

@@ -13,7 +13,6 @@
 #include "model/hooks.h"
 #include "model/verdicts.h"
 #include <bit>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 

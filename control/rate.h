@@ -4,8 +4,8 @@
 struct Game;
 struct Session;
 
-// Rates S's position as "Rate Puzzle" does (setup mode left first): on a thread when the shell
-// runs one (startRating hook; the result then comes through FinishRating), else at once.
+// Rates S's position as "Rate Puzzle" does: on a thread when the shell runs one (startRating
+// hook; the result then comes through FinishRating), else at once.
 void RateGame(Session* S);
 
 // A rating of a copy of a position on a thread of its own, so the game goes on meanwhile.

@@ -1,5 +1,5 @@
 // Taps on the board: what a press, a hold, a release and a digit-popup pick do to the game.
-// SelectedCell (model/board.h) is the cell under the last stylus event: -1 after a popup pick,
+// SelectedCell (model/game.h) is the cell under the last stylus event: -1 after a popup pick,
 // 0 after a tap outside the board.
 #include "control/taps.h"
 #include "analysis/analysis.h"

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <memory>
 
 struct CreateSearch;
 struct RatingJob;
@@ -25,7 +24,6 @@ class QToolBar;
 class QToolButton;
 class QAction;
 class QProgressDialog;
-class QSocketNotifier;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT

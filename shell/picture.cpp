@@ -16,7 +16,6 @@
 #include "model/hooks.h"
 #include "model/options.h"
 #include "model/verdicts.h"
-#include "shell/mainwindow.h"
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -25,6 +24,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -153,7 +153,7 @@ int RunPictureMode(const QStringList& arguments) {
     if (!LoadBoardGlyphs()) return Fail("the board's glyphs are missing from this build");
 
     std::unique_ptr<Session> session = std::make_unique<Session>();
-    S = session.get();
+    Session* const S = session.get();
     ShellHooks hooks;
     hooks.messageBox = PrintMessage;
     InstallShellHooks(&hooks);
