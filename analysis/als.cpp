@@ -278,7 +278,7 @@ static int TryChain(Analysis* A, int als) {
     for (DigitMask rest = A->AlsInfo[als].digits; rest; rest &= rest - 1) {
         const int d = std::countr_zero(rest);
         ForEachCell((known.sees[d] | known.unsure[d]) & A->NodeCells[d], [&](int c) {
-            const int n = A->NodeAt[d][c];
+            const int n = A->NodeWith[d][c];
             examine[n >> 6] |= uint64_t(1) << (n & 63);
         });
     }
@@ -345,10 +345,8 @@ static void TakeGrid(Analysis* A) {
     for (int c = 0; c < 81; c++)
         for (DigitMask m = A->AnalysisGrid[c] & ALL_DIGITS; m; m &= m - 1)
             CellSetAdd(A->GridDigitCells[std::countr_zero(m)], c);
-    for (int d = 0; d < 9; d++) {
-        A->NodeAt[d] = NodesWithDigit(A, d);
-        A->NodeCells[d] = CellSet{};
-    }
+    NodesWithDigit(A, 0); // brings NodeWith up to date with the graph
+    for (CellSet& cells : A->NodeCells) cells = CellSet{};
     for (int n = 0; n < A->ChainNodeCount; n++) {
         const ChainNode& node = A->ChainNodeTable[n];
         CellSetAdd(A->NodeCells[std::countr_zero(node.digits)], node.cell);

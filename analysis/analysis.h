@@ -121,9 +121,7 @@ struct Analysis {
     AlsBits AlsAt[81][9] = {};
     AlsBits AlsWith[9] = {};
     int AlsWords = 0;
-    // The chain nodes by digit index and cell: NodeAt[d][c] the node of that digit in cell c
-    // (-1 none), NodeCells[d] the cells that have one.
-    const int16_t* NodeAt[9] = {};
+    // The cells that have a chain node of digit index d (the nodes: NodeWith).
     CellSet NodeCells[9] = {};
     uint32_t SearchId = 1; // moves on with each search
     AlsSeesRecord AlsSees[ALS_MAX] = {};

@@ -4,8 +4,8 @@
 // own candidates and groups (a digit in two or three cells of one box and line, the shape the
 // grouped links of the box-and-two-lines pattern stand for). Which clusters an implication
 // crosses, and by which weak links, comes from ChainImplies itself. Reads the graph and the grid;
-// writes only the caller's proof and the search scratch below; ChainImplies, asked again, fills
-// only its memo.
+// writes only the caller's proof and the search scratch (A->ProofSearch); ChainImplies, asked
+// again, fills only its memo.
 #include "analysis/chainproof.h"
 #include "analysis/analysis.h"
 #include "analysis/chains.h"
@@ -20,9 +20,6 @@ int UnitRow(int cell) {
 }
 int UnitColumn(int cell) {
     return 9 + cell % 9;
-}
-int UnitBox(int cell) {
-    return BoxUnit(cell);
 }
 
 bool SameNode(const ProofNode& a, const ProofNode& b) {
@@ -62,8 +59,7 @@ void StartSearch(Analysis* A, int cluster) {
     for (int n = A->ChainTable[cluster].first; n < A->ChainTable[cluster + 1].first; n++) {
         const ChainNode& node = A->ChainNodeTable[n];
         const int d = std::countr_zero(node.digits);
-        if (d < 0 || d > 8 || A->ProofSearch.at[node.cell][d] >= 0 ||
-            A->ProofSearch.count >= VERTICES_MAX)
+        if (d > 8 || A->ProofSearch.at[node.cell][d] >= 0 || A->ProofSearch.count >= VERTICES_MAX)
             continue;
         A->ProofSearch.at[node.cell][d] = int16_t(A->ProofSearch.count);
         A->ProofSearch.vertex[A->ProofSearch.count++] = CandidateNode(node.cell, node.digits);
@@ -97,7 +93,7 @@ template <typename F> void ForEachStrong(Analysis* A, int v, F visit) {
             if (other >= 0) visit(other);
         }
     }
-    const int units[3] = {UnitRow(n.cells[0]), UnitColumn(n.cells[0]), UnitBox(n.cells[0])};
+    const int units[3] = {UnitRow(n.cells[0]), UnitColumn(n.cells[0]), BoxUnit(n.cells[0])};
     for (int unit : units) {
         uint8_t rest[9];
         int count = 0;
@@ -105,7 +101,7 @@ template <typename F> void ForEachStrong(Analysis* A, int v, F visit) {
         for (int i = 1; i < n.count; i++) {
             const int c = n.cells[i];
             holdsAll =
-                holdsAll && (unit == UnitRow(c) || unit == UnitColumn(c) || unit == UnitBox(c));
+                holdsAll && (unit == UnitRow(c) || unit == UnitColumn(c) || unit == BoxUnit(c));
         }
         if (!holdsAll) continue;
         for (int k = 0; k < 9; k++) {
@@ -315,7 +311,7 @@ bool InUnitOf(const ProofNode& n, int cell, int family) {
         const int c = n.cells[i];
         const bool same = family == 0   ? UnitRow(c) == UnitRow(cell)
                           : family == 1 ? UnitColumn(c) == UnitColumn(cell)
-                                        : UnitBox(c) == UnitBox(cell);
+                                        : BoxUnit(c) == BoxUnit(cell);
         if (!same) return false;
     }
     return true;
@@ -383,7 +379,7 @@ const char* FourNodeName(const ChainProofRecord& p) {
     // A row link and a column link with one end each in one box, the others outside it (a
     // group lies in one box).
     if (first < 2 && second < 2 && first != second && SharedUnit(b, c, 2) == 2 &&
-        UnitBox(a.cells[0]) != UnitBox(b.cells[0]) && UnitBox(d.cells[0]) != UnitBox(c.cells[0]))
+        BoxUnit(a.cells[0]) != BoxUnit(b.cells[0]) && BoxUnit(d.cells[0]) != BoxUnit(c.cells[0]))
         return "2-string kite";
     return "Turbot fish";
 }

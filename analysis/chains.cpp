@@ -18,10 +18,6 @@ static void GraphChanged(Analysis* A) {
     if (++A->GraphVersion == 0) A->GraphVersion = 1; // 0 stands for "no graph seen"
 }
 
-uint32_t ChainGraphVersion(Analysis* A) {
-    return A->GraphVersion;
-}
-
 static inline int ChainEnd(Analysis* A, int chain) {
     return A->ChainTable[chain + 1].first;
 }

@@ -57,8 +57,6 @@ void AddGroupedLink(Analysis* A, DigitMask digit, int a, int b, int boxOnLine1, 
 int FindNode(Analysis* A, int cell, DigitMask digits);
 // The node at each cell holding digit index d (-1 for none), 81 entries.
 const int16_t* NodesWithDigit(Analysis* A, int digitIndex);
-// Moves on with every change of the graph; never 0.
-uint32_t ChainGraphVersion(Analysis* A);
 
 // Whether the nodes of a's chain with the given colour being false forces node b true, through
 // the weak links; the chains crossed are appended to the display list when it does.

@@ -20,5 +20,3 @@ int FindFish(Analysis* A, int size);
 // recorded and marked, else 0; BOXLINE_LINK examines every line pair and box and hands each pattern
 // to the receiver (returns 0).
 int FindBoxLinePattern(Analysis* A, DigitMask digit, BoxLineMode mode, LinkReceiver receiver);
-
-// Clears the search's scratch flags.

@@ -121,14 +121,6 @@ int HintTechniqueName(const char* stepText, char* out, size_t size) {
     return int(n);
 }
 
-int HintPlace(const uint8_t* cells, int n, char* out, size_t size) {
-    if (!out || size == 0) return 0;
-    out[0] = 0;
-    TextLine line = {out, size, 0};
-    AddPlace(line, cells, n);
-    return int(line.len);
-}
-
 int DescribeHint(Analysis* A, int kind, const char* stepText, char* out, size_t size) {
     if (!out || size == 0) return 0;
     out[0] = 0;

@@ -13,12 +13,6 @@ struct Analysis;
 // -> "X-wing", "ALS-XZ: ..." -> "ALS-XZ"). Returns the length written.
 int HintTechniqueName(const char* stepText, char* out, size_t size);
 
-// Where to look for cells[0..n): the first of the row, column or box (boxes 1-9 row by row)
-// holding every one of them ("row 3"), else the boxes they lie in ("boxes 1, 5 and 9", "all
-// nine boxes").
-// Returns the length written ("" for no cell).
-int HintPlace(const uint8_t* cells, int n, char* out, size_t size);
-
 // The first-level hint for the step of the kind just found (StepMarks, ChainDisplayList and
 // the AnalysisGrid as RunAnalysis left them), whose text is stepText: an article, the
 // technique's name and where to look, e.g. "An X-wing in boxes 1, 3, 7 and 9". A single names

@@ -63,9 +63,9 @@ static void SyncCacheIndex(Analysis* A) {
 
 // Drops the QueryMemo answers when the graph has changed since they were found.
 static void SyncQueryMemo(Analysis* A) {
-    if (A->MemoVersion == ChainGraphVersion(A)) return;
+    if (A->MemoVersion == A->GraphVersion) return;
     std::memset(A->QueryMemo, 0, sizeof A->QueryMemo);
-    A->MemoVersion = ChainGraphVersion(A);
+    A->MemoVersion = A->GraphVersion;
     if (A->KnownFromMemo) ClearCacheIndex(A); // refilled from the cache alone
 }
 

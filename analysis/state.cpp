@@ -1,4 +1,4 @@
-// The analysis working state: the grid analysed, the step record and the bit helpers.
+// The step every technique writes into: the chain display list, clearing and forgetting it.
 #include "analysis/state.h"
 #include "analysis/analysis.h"
 #include "analysis/step.h"

@@ -1,5 +1,5 @@
-// Analysis working state shared by every technique: the grid analysed, the step record
-// (StepMarks, ChainDisplayList, PendingStep) and the small cell and bit helpers.
+// What every technique shares for the step it finds: the step kinds and their costs, the chain
+// display list, clearing and forgetting the step, and the subset enumeration.
 #pragma once
 #include "analysis/cellset.h"
 #include "model/board.h"
