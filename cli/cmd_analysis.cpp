@@ -443,10 +443,20 @@ bool ParseMarks(const std::string& text, const uint8_t cells[81], DigitMask mark
     return true;
 }
 
+// This thread's session, kept from one puzzle to the next (its analysis is over a megabyte, more
+// to clear than a hint costs), made a new game of the givens.
+Session* ThreadSession(const uint8_t cells[81]) {
+    static thread_local std::unique_ptr<Session> session = std::make_unique<Session>();
+    Session* S = session.get();
+    ResetGame(S);
+    for (int i = 0; i < 81; i++) S->Board[i] = cells[i] & CELL_DIGIT;
+    ResetPosition(S);
+    return S;
+}
+
 // The step of one puzzle, on the player's marks when given (--marks), else on the candidates.
 ItemResult HintOne(const PuzzleItem& item, const HintOptions& options, const DigitMask* marks) {
-    auto session = NewGameSession(item.cells);
-    Session* S = session.get();
+    Session* S = ThreadSession(item.cells);
     ItemResult r;
     if (BatchSeveral) r.out = item.text + "\n";
     char text[STEP_TEXT_SIZE];
@@ -483,12 +493,10 @@ ItemResult HintOne(const PuzzleItem& item, const HintOptions& options, const Dig
 } // namespace
 
 int CmdRate(const BatchOptions& options) {
-    InstallConsoleHooks(true); // the message goes to the output line, not a message box
     return RunBatch(options, RateOne);
 }
 
 int CmdPath(const PathOptions& options) {
-    InstallConsoleHooks(true);
     return RunBatch(options.batch, [&](const PuzzleItem& item) { return PathOne(item, options); });
 }
 
@@ -517,7 +525,6 @@ static bool ReadMarksFile(const std::string& name, std::string* text, std::strin
 }
 
 int CmdHint(const HintOptions& options) {
-    InstallConsoleHooks(true);
     if (options.marks.empty())
         return RunBatch(options.batch,
                         [&](const PuzzleItem& item) { return HintOne(item, options, nullptr); });
