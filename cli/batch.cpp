@@ -1,16 +1,12 @@
 // The batch runner: the inputs are read as a stream and run on threads of this process, each
 // puzzle on records of its own; the results are printed in input order as they complete, while
-// later input may still be arriving. At most 2 * PER_THREAD inputs a thread sit between reading
-// and printing, so memory stays flat however long the input.
+// later input may still be arriving. At most SLOTS_PER_THREAD inputs a thread sit between
+// reading and printing, so memory stays flat however long the input.
 #include "cli/cli.h"
-#include "model/hooks.h"
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <poll.h>
 #include <thread>
@@ -18,21 +14,11 @@
 
 bool BatchSeveral = false;
 
-static void ConsoleMessage(const char* text) {
-    std::fprintf(stderr, "%s: %s\n", PROGRAM_NAME, text);
-}
-
-void InstallConsoleHooks(bool quiet) {
-    ShellHooks hooks = {};
-    if (!quiet) hooks.messageBox = ConsoleMessage;
-    InstallShellHooks(&hooks);
-}
-
 namespace {
 using Clock = std::chrono::steady_clock;
 
-constexpr long THREADS_PER_CORE = 4; // -j is held to this many threads a core
-constexpr size_t PER_THREAD = 128;   // inputs a thread may have between reading and printing
+constexpr long THREADS_PER_CORE = 4;     // -j is held to this many threads a core
+constexpr size_t SLOTS_PER_THREAD = 256; // inputs a thread may have between reading and printing
 // One input between reading and printing.
 struct Slot {
     PuzzleItem item;
@@ -276,7 +262,7 @@ void Batch::ThreadMain() {
 // input order as soon as it and those before it are ready. The ring bounds what sits between
 // reading and printing, so memory stays flat however long the input.
 int Batch::RunThreads() {
-    ring_.resize(2 * PER_THREAD * size_t(limit_));
+    ring_.resize(SLOTS_PER_THREAD * size_t(limit_));
     for (long t = 0; t < limit_; t++) threads_.emplace_back([this] { ThreadMain(); });
     int status = worst_;
     bool ended = false;

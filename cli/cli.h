@@ -98,9 +98,6 @@ bool ReadOnePuzzle(const BatchOptions& batch, PuzzleItem* item, int* inputs);
 // folder says "Is a directory").
 int OpenInput(const std::string& name, std::string* why);
 
-// Installs hooks that print message boxes to standard error (or nothing when quiet).
-void InstallConsoleHooks(bool quiet);
-
 // Command entry points, with the options of their command line. Return the exit status.
 int CmdCheck(const BatchOptions& options);
 int CmdCount(const CountOptions& options);

@@ -114,28 +114,24 @@ ItemResult SolveOne(const PuzzleItem& item, const BatchOptions& options) {
 } // namespace
 
 int CmdCheck(const BatchOptions& options) {
-    InstallConsoleHooks(true);
     return RunBatch(options, [&](const PuzzleItem& item) { return CheckOne(item, options); });
 }
 
 int CmdCount(const CountOptions& options) {
-    InstallConsoleHooks(true);
     return RunBatch(options.batch,
                     [&](const PuzzleItem& item) { return CountOne(item, options.limit); });
 }
 
 // With -f every input gets a line, a bad one its reason.
 int CmdSolve(const BatchOptions& options) {
-    InstallConsoleHooks(true);
     return RunBatch(options, [&](const PuzzleItem& item) { return SolveOne(item, options); });
 }
 
 int CmdCreate(const CreateOptions& options) {
     const long long count = options.count;
     const int level = options.level;
-    InstallConsoleHooks(true);
-    auto session = std::make_unique<Session>();
-    Session* S = session.get();
+    auto game = std::make_unique<Game>();
+    Game* G = game.get();
     auto rater = std::make_unique<Rater>();
     auto gen = std::make_unique<Generator>();
     if (options.seed >= 0) SeedGenerator(gen.get(), uint32_t(options.seed));
@@ -143,10 +139,10 @@ int CmdCreate(const CreateOptions& options) {
     long long tried = 0; // puzzles drawn, those of other levels included
     for (long long i = 0; i < count; i++) {
         if (level == 0)
-            CreateGame(S, gen.get());
+            CreateGame(G, gen.get());
         else
-            tried += CreatePuzzleAtLevel(rater.get(), S, gen.get(), level, nullptr, nullptr);
-        if (!Emit(GridText(S->Board, '.') + "\n")) return 1;
+            tried += CreatePuzzleAtLevel(rater.get(), G, gen.get(), level, nullptr, nullptr);
+        if (!Emit(GridText(G->Board, '.') + "\n")) return 1;
     }
     if (!FinishOutput()) return 1;
     if (options.stats) {

@@ -1,9 +1,9 @@
 // quadrivo-cli file commands: "format" prints puzzles as text in a chosen layout, "show" prints
 // what a saved game holds as the program reads it.
 #include "cli/cli.h"
-#include "control/session.h"
 #include "files/puzzlefile.h"
 #include "files/text.h"
+#include "model/game.h"
 #include "model/history.h"
 #include "model/marks.h"
 #include "model/options.h"
@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -137,7 +138,6 @@ bool ReadGameBytes(const std::string& name, std::string* bytes, std::string* why
 
 int CmdFormat(const FormatOptions& options) {
     const uint32_t format = options.layout | options.empty;
-    InstallConsoleHooks(true);
     return RunBatch(options.batch,
                     [format](const PuzzleItem& item) { return FormatOne(item, format); });
 }
@@ -178,11 +178,10 @@ int CmdShow(const ShowOptions& options) {
                          "are read as empty\n",
                          name);
         }
-        auto session = std::make_unique<Session>();
-        Session* S = session.get();
-        InstallConsoleHooks(true);
-        S->AnalysisOptions.blockFormat = LAYOUT_9X9 | empty;
-        int read = LoadGameFile(S, name);
+        auto game = std::make_unique<Game>();
+        Game* G = game.get();
+        G->AnalysisOptions.blockFormat = LAYOUT_9X9 | empty;
+        int read = LoadGameFile(G, name);
         if (read == 0) {
             std::fprintf(stderr, "%s: cannot open the file: %s\n", name, std::strerror(errno));
             status = 2;
@@ -191,11 +190,11 @@ int CmdShow(const ShowOptions& options) {
         std::string out;
         if (several) out += std::string(i > 0 ? "\n" : "") + name + ":\n";
         uint8_t block[LINE_BUFFER_SIZE];
-        int length = FormatPuzzleBlock(S, block);
+        int length = FormatPuzzleBlock(G, block);
         out += ConsoleLines(reinterpret_cast<const char*>(block), size_t(length - 2));
         int digits = 0;
-        for (DigitMask marks : S->MarkGrid) digits += std::popcount(marks);
-        out += "position: " + std::to_string(S->MovePos) + " of " + std::to_string(S->MoveEnd) +
+        for (DigitMask marks : G->MarkGrid) digits += std::popcount(marks);
+        out += "position: " + std::to_string(G->MovePos) + " of " + std::to_string(G->MoveEnd) +
                " moves\nmarks: " + std::to_string(read - 1) + " records, " +
                std::to_string(digits) + " pencil marks\n";
         if (!Emit(out)) return 1;

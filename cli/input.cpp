@@ -6,7 +6,6 @@
 #include "files/text.h"
 #include "model/board.h"
 #include "model/history.h"
-#include "model/hooks.h"
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>

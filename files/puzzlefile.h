@@ -8,8 +8,6 @@
 #include <climits>
 #include <cstdint>
 
-struct Game;
-
 constexpr int LINE_BUFFER_SIZE = 256; // one file line or record field; the rest is never stored
 
 // Opens an existing regular file for reading without waiting on the other end of a pipe or

@@ -63,7 +63,7 @@ static int Announce(Game* G, int last, int lastCell) {
     ShellEnableNavButton(G, NavButton::Redo, G->MovePos < G->MoveEnd);
     ShellEnableNavButton(G, NavButton::GoToEnd, G->MovePos < G->MoveEnd);
     ShowMoveText(G, last, lastCell);
-    if (!G->PositionQuiet) ShellRedraw(G);
+    ShellRedraw(G);
     TellObservers(G, PositionEvent::Changed);
     return CountFilled(G);
 }
@@ -106,7 +106,7 @@ void EnterDigit(Game* G, int cell, int digit) {
         TellObservers(G, PositionEvent::Refused);
         return; // pane 2 keeps its previous text
     }
-    if (filled == 81 && !G->PositionQuiet) {
+    if (filled == 81) {
         ShowVerdict(G, VERDICT_SOLVED);
         StopClock(G);
     }
