@@ -92,12 +92,7 @@ bool SinglePlace(Analysis* A, TextLine& line, const char* name, size_t length) {
         A->AnalysisGrid[cell] == A->StepMarks[cell] ? -1 : HiddenUnit(A, cell, A->StepMarks[cell]);
     AddName(line, name, length);
     line.Add(" in ");
-    if (unit < 0 || unit >= 18)
-        line.Add("box %d", BoxOf(cell) + 1);
-    else if (unit < 9)
-        line.Add("row %d", unit + 1);
-    else
-        line.Add("column %d", unit - 9 + 1);
+    AddUnitName(line, unit < 0 || unit >= 18 ? BoxUnit(cell) : unit);
     return true;
 }
 

@@ -63,16 +63,6 @@ void AddCells(Line& line, const uint8_t* cells, int count) {
     }
 }
 
-void AddUnit(Line& line, int unit) {
-    int cell = UnitTable[unit][0];
-    if (unit < 9)
-        line.Add("row %d", unit + 1);
-    else if (unit < 18)
-        line.Add("column %d", unit - 9 + 1);
-    else
-        line.Add("box %d", BoxOf(cell) + 1);
-}
-
 // A chain's label: "a" to "z" for chains 0 to 25, then "aa", "ab", ... "az", "ba", ... as
 // columns are lettered. The keys 'a' to 'y' show chains 0 to 24 alone ('z' shows them all).
 void AddChainName(Line& line, int chain) {
@@ -121,7 +111,7 @@ void DescribeSingles(Line& line, const StepRecord& s) {
         line.Add(" = %d", std::countr_zero(s.digits) + 1);
         if (s.technique == TECHNIQUE_HIDDEN_SINGLE && s.unit >= 0) {
             line.Add(" (the only place for %d in ", std::countr_zero(s.digits) + 1);
-            AddUnit(line, s.unit);
+            AddUnitName(line, s.unit);
             line.Add(")");
         }
         int listed = 0;
@@ -158,7 +148,7 @@ void DescribeSubset(Line& line, const StepRecord& s) {
     line.Add("%s %s ", naked ? "Naked" : "Hidden", size <= 4 ? SIZE_NAMES[size] : "subset");
     AddDigits(line, naked ? s.nakedDigits : s.digits);
     line.Add(" in ");
-    AddUnit(line, s.unit);
+    AddUnitName(line, s.unit);
     if (naked) {
         line.Add(" (");
         AddCells(line, s.nakedCells, s.nakedCount);

@@ -1,6 +1,7 @@
 // A line of text written into a caller's buffer with printf formats; what does not fit is
 // dropped, and the buffer always holds a NUL-terminated line of len characters.
 #pragma once
+#include "model/board.h"
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
@@ -19,3 +20,13 @@ struct TextLine {
         if (n > 0) len = len + size_t(n) < size ? len + size_t(n) : size - 1;
     }
 };
+
+// Unit 0..26 as players name it: "row 3", "column 5" or "box 9" (boxes numbered row by row).
+inline void AddUnitName(TextLine& line, int unit) {
+    if (unit < 9)
+        line.Add("row %d", unit + 1);
+    else if (unit < 18)
+        line.Add("column %d", unit - 9 + 1);
+    else
+        line.Add("box %d", BoxOf(UnitTable[unit][0]) + 1);
+}

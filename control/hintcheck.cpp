@@ -29,12 +29,7 @@ bool AddUnitHolding(Session* S, TextLine& text, int cell, int digit) {
         for (int k = 0; k < 9; k++) {
             const int c = UnitTable[u][k];
             if (c == cell || (S->Board[c] & CELL_DIGIT) != digit) continue;
-            if (u < 9)
-                text.Add("row %d", u + 1);
-            else if (u < 18)
-                text.Add("column %d", u - 9 + 1);
-            else
-                text.Add("box %d", BoxOf(cell) + 1);
+            AddUnitName(text, u);
             return true;
         }
     return false;
