@@ -74,11 +74,10 @@ void Goto(benchmark::State& state, ListFile* list, Where where) {
 // The last puzzle read from the start of the file, without the index.
 void LastFromStart(benchmark::State& state, ListFile* list) {
     static const CollectionIndexRecord none;
-    static Game game;
     int length = 0;
     uint8_t line[LINE_BUFFER_SIZE];
     for (auto _ : state)
-        length = ReadCollectionLine(&game, &none, list->path.c_str(), list->count - 1, line);
+        length = ReadCollectionLine(&none, list->path.c_str(), list->count - 1, line);
     if (length < 81) state.SkipWithError("the last line was not read");
 }
 

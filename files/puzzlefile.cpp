@@ -61,6 +61,7 @@ struct FileReader {
     int64_t nextReport = INT64_MAX; // offset of the next progress report
     bool reported = false;          // a progress report was made
     bool cancelled = false;         // the user cancelled in a progress report: the end
+    const Game* progress = nullptr; // the game whose shell hears of the scan (a count only)
     uint8_t block[READ_BLOCK_SIZE];
 };
 
@@ -129,14 +130,14 @@ static bool OpenReader(FileReader* reader, const char* path, FileIdentity* ident
 
 // Reads the next block; false at the end, on a read error (taken as the end) and when the
 // user cancels in the progress report that falls due here.
-static bool Refill(Game* G, FileReader* r) {
+static bool Refill(FileReader* r) {
     r->start += r->filled;
     r->at = r->filled = 0;
     if (r->cancelled || r->start >= r->limit) return false;
     if (r->start >= r->nextReport) {
         r->reported = true;
         r->nextReport += PROGRESS_STEP;
-        if (!ShellProgress(G, r->start, r->size)) {
+        if (r->progress && !ShellProgress(r->progress, r->start, r->size)) {
             r->cancelled = true;
             return false;
         }
@@ -152,14 +153,14 @@ static bool Refill(Game* G, FileReader* r) {
 }
 
 // The next byte, or -1 at the end.
-static inline int NextByte(Game* G, FileReader* r) {
-    if (r->at == r->filled && !Refill(G, r)) return -1;
+static inline int NextByte(FileReader* r) {
+    if (r->at == r->filled && !Refill(r)) return -1;
     return r->block[r->at++];
 }
 
 // The next byte, or 0 at the end of the file, on a read error and for a zero byte.
-static int ReadFileByte(Game* G, FileReader* r) {
-    const int c = NextByte(G, r);
+static int ReadFileByte(FileReader* r) {
+    const int c = NextByte(r);
     return c < 0 ? 0 : c;
 }
 
@@ -181,17 +182,17 @@ static void SeekReader(FileReader* r, int64_t offset) {
 // (one line end) or at a zero byte; the end is read with it. A line longer than max leaves its
 // rest unread and sets *longer (SkipLine reads past it). Returns the number of bytes stored, -1
 // at the end of the file.
-static int ReadTextLine(Game* G, FileReader* r, uint8_t* buffer, int max, bool* longer) {
+static int ReadTextLine(FileReader* r, uint8_t* buffer, int max, bool* longer) {
     int n = 0;
     *longer = false;
-    int c = NextByte(G, r);
+    int c = NextByte(r);
     if (c < 0) {
         buffer[0] = 0;
         return -1;
     }
-    for (; c > 0 && c != '\n'; c = NextByte(G, r)) {
+    for (; c > 0 && c != '\n'; c = NextByte(r)) {
         if (c == '\r') {
-            if ((r->at < r->filled || Refill(G, r)) && r->block[r->at] == '\n') r->at++;
+            if ((r->at < r->filled || Refill(r)) && r->block[r->at] == '\n') r->at++;
             break;
         }
         if (n == max) {
@@ -206,10 +207,10 @@ static int ReadTextLine(Game* G, FileReader* r, uint8_t* buffer, int max, bool* 
 }
 
 // Reads past the rest of the line and its end.
-static void SkipLine(Game* G, FileReader* r) {
+static void SkipLine(FileReader* r) {
     uint8_t rest[64];
     bool longer = true;
-    while (longer && ReadTextLine(G, r, rest, int(sizeof rest) - 1, &longer) >= 0) {}
+    while (longer && ReadTextLine(r, rest, int(sizeof rest) - 1, &longer) >= 0) {}
 }
 
 // Bytes that stand for a cell in a collection line: digits and the four empty-cell characters.
@@ -252,23 +253,23 @@ static int TakePuzzleLineInBlock(FileReader* r, uint8_t* line, int* length) {
 // Reads the next line of a collection into line (its first 82 bytes; room for 83) with its
 // length there. Returns 1 for a puzzle line (read to its end), 0 for another line (its rest
 // unread), -1 at the end of the file (length 0).
-static int NextCollectionLine(Game* G, FileReader* r, uint8_t* line, int* length) {
+static int NextCollectionLine(FileReader* r, uint8_t* line, int* length) {
     if (TakePuzzleLineInBlock(r, line, length)) return 1;
     bool longer;
-    const int n = ReadTextLine(G, r, line, 82, &longer);
+    const int n = ReadTextLine(r, line, 82, &longer);
     *length = n < 0 ? 0 : n;
     if (n < 81) return n < 0 ? -1 : 0;
     for (int i = 0; i < 81; i++)
         if (!IsPuzzleCharacter(line[i])) return 0;
     if (n == 82 && !IsSeparator(line[81])) return 0;
-    if (longer) SkipLine(G, r); // the rating, name or comment
+    if (longer) SkipLine(r); // the rating, name or comment
     return 1;
 }
 
 // To the first line: past a UTF-8 byte-order mark when the file starts with one.
-static void SkipByteOrderMark(Game* G, FileReader* r) {
+static void SkipByteOrderMark(FileReader* r) {
     SeekReader(r, 0);
-    if (NextByte(G, r) == 0xEF && NextByte(G, r) == 0xBB && NextByte(G, r) == 0xBF) return;
+    if (NextByte(r) == 0xEF && NextByte(r) == 0xBB && NextByte(r) == 0xBF) return;
     SeekReader(r, 0);
 }
 
@@ -296,12 +297,13 @@ int IndexCollection(Game* G, CollectionIndexRecord* index, const char* path) {
     if (!OpenReader(&r, path, &scan.file)) return -2;
     const int64_t started = RealTimeNs();
     r.limit = scan.file.size; // a file growing while it is read ends where it stood
+    r.progress = G;
     if (r.size >= PROGRESS_STEP) r.nextReport = PROGRESS_STEP;
-    SkipByteOrderMark(G, &r);
+    SkipByteOrderMark(&r);
     uint8_t line[83]; // the count touches no shared buffer, so it may run on any thread
     int length;
     for (int64_t at = ReaderOffset(&r); scan.count < INT_MAX - 1; at = ReaderOffset(&r)) {
-        if (NextCollectionLine(G, &r, line, &length) != 1) break; // any other line ends the run
+        if (NextCollectionLine(&r, line, &length) != 1) break; // any other line ends the run
         AddIndexEntry(&scan, at);
         scan.count++;
     }
@@ -313,7 +315,7 @@ int IndexCollection(Game* G, CollectionIndexRecord* index, const char* path) {
     return scan.count;
 }
 
-int ReadCollectionLine(Game* G, const CollectionIndexRecord* index, const char* path, int line,
+int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line,
                        uint8_t* out) {
     FileReader r;
     FileIdentity file;
@@ -327,11 +329,11 @@ int ReadCollectionLine(Game* G, const CollectionIndexRecord* index, const char* 
         SeekReader(&r, index->offsets[entry]);
         n = entry * index->every;
     } else {
-        SkipByteOrderMark(G, &r);
+        SkipByteOrderMark(&r);
     }
     int length = 0;
     for (;; n++)
-        if (NextCollectionLine(G, &r, out, &length) != 1 || n == line) break;
+        if (NextCollectionLine(&r, out, &length) != 1 || n == line) break;
     close(r.fd);
     return length;
 }
@@ -345,7 +347,7 @@ int CountCollection(Game* G, const char* path) {
 
 int LoadCollectionEntry(Game* G, const char* path, int line, int count) {
     uint8_t text[LINE_BUFFER_SIZE];
-    const int length = ReadCollectionLine(G, &G->CollectionLines, path, line < 0 ? 0 : line, text);
+    const int length = ReadCollectionLine(&G->CollectionLines, path, line < 0 ? 0 : line, text);
     if (length < 0) return 0; // cannot be opened: the board stays
     G->MovePos = line;
     G->MoveEnd = count;
@@ -401,7 +403,7 @@ int LoadGameFile(Game* G, const char* path) {
     const bool dashes = G->AnalysisOptions.blockFormat & EMPTY_DASHES;
     bool ended = false;
     for (int n = 0; n < 81;) {
-        int c = ReadFileByte(G, &file);
+        int c = ReadFileByte(&file);
         if (c == 0) {
             ended = true; // the end of the file, or a zero byte, ends the whole reader
             break;
@@ -419,7 +421,7 @@ int LoadGameFile(Game* G, const char* path) {
     int k = -1;
     int m = 0;
     while (!ended) {
-        int c = ReadFileByte(G, &file);
+        int c = ReadFileByte(&file);
         if (c == 0) break;
         if (c < 32) continue;
         if (c == ']') {

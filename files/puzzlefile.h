@@ -31,7 +31,7 @@ int IndexCollection(Game* G, CollectionIndexRecord* index, const char* path);
 // start; when the run ends earlier, the line that ends it is read instead. Returns the line's
 // length as stored (a line of at least 81 can be loaded), 0 past the end of the file, -1 when the
 // file cannot be opened (LastOpenError).
-int ReadCollectionLine(Game* G, const CollectionIndexRecord* index, const char* path, int line,
+int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int line,
                        uint8_t* out);
 // Counts and indexes the collection (CollectionLines): the count if at least 2, 0 when not a
 // collection or not readable, -1 when the user cancelled (nothing changed).
