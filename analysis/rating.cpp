@@ -90,10 +90,7 @@ int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context) {
 int RunRating(Rater* R, RatingStepHook watch, void* context) {
     Analysis* A = R->A;
     bool stuck = false;
-    int kind = RunAnalysis(A);
-    for (;;) {
-        A->PendingStep = kind;
-        if (kind == STEP_NONE) break;
+    for (int kind = RunAnalysis(A); kind != STEP_NONE; kind = RunAnalysis(A)) {
         Progress before;
         TakeProgress(A, before);
         if (watch) watch(context, A, kind, 0);
@@ -103,10 +100,8 @@ int RunRating(Rater* R, RatingStepHook watch, void* context) {
         // the same step would come back forever.
         if (SameProgress(A, before)) {
             stuck = true;
-            A->PendingStep = 0;
             break;
         }
-        kind = RunAnalysis(A);
     }
     R->stuck = stuck;
     const int score = CountFilled(&R->game) == 81 && !stuck ? int(A->RatingScore) : 0;
