@@ -135,9 +135,8 @@ TEST_F(Display, FocusTintsCellsStressesMarksAndShowsTheHoverDigit) {
     EXPECT_EQ(At(MarkInk(marked, 3)), WHITE);
 }
 
-// Givens black, entries in their colour, marks dark blue; in setup mode every digit in the first
-// colour and no marks.
-TEST_F(Display, PlayAndSetupModeShowDigitsAndMarks) {
+// Givens black, entries in their colour, marks dark blue.
+TEST_F(Display, DigitsAndMarksInTheirColours) {
     LoadGivens(SAMPLE_PUZZLE);
     S->AnalysisOptions.techniques = 0;
     EnterDigit(S, 1, 1); // blue
@@ -150,13 +149,6 @@ TEST_F(Display, PlayAndSetupModeShowDigitsAndMarks) {
     EXPECT_EQ(At(DigitInk(2, 2)), Rgb(0x00BF00));
     EXPECT_EQ(At(MarkInk(3, 5)), Rgb(0x800000));
     EXPECT_EQ(At(MarkInk(3, 0)), WHITE); // no mark 1 there
-
-    RunCommand(S, CMD_SETUP);
-    S->MarkGrid[3] = ALL_DIGITS;
-    Render();
-    EXPECT_EQ(At(DigitInk(0, 4)), Rgb(0xFF0000));
-    EXPECT_EQ(At(DigitInk(2, 2)), Rgb(0xFF0000));
-    for (int d = 0; d < 9; d++) EXPECT_EQ(At(MarkInk(3, d)), WHITE) << d;
 }
 
 TEST_F(Display, SingleStepIsHighlighted) {
