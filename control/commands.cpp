@@ -119,7 +119,7 @@ static void RestoreSession(Session* S) {
     const std::string path = SettingsPath();
     struct stat info;
     S->Focus.entryHint = !path.empty() && lstat(path.c_str(), &info) != 0;
-    S->SavedMarks[0] = NO_SAVED_MARKS;
+    ForgetKeptMarks(S);
     S->MoveEnd = 0;
     S->MovePos = 0;
     if (LoadSettings(S) == 0) { // there, but unreadable: the defaults stand

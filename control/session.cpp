@@ -80,9 +80,7 @@ int OpenChosenFile(Session* S) {
             ShellMessageBox(S, text);
             return 0;
         }
-        // A game saved with marks before its last entry gets its marks afresh.
-        RefreshSession(S,
-                       {.check = true, .marks = S->SavedMarks[0] != NO_SAVED_MARKS, .clock = true});
+        RefreshSession(S, {.check = true, .clock = true}); // the marks are those the file holds
     } else {
         S->CollectionIndex = 0;
         S->CollectionCount = count;

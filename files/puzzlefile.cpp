@@ -443,7 +443,6 @@ int LoadGameFile(Game* G, const char* path) {
             if (k <= LINE_BUFFER_SIZE) k++; // an overlong field never closes a record
         }
     }
-    if (m > 0) G->SavedMarks[0] = NO_SAVED_MARKS;
     close(file.fd);
 
     if (!marker) G->MovePos = G->MoveEnd; // every move counts as applied

@@ -148,6 +148,7 @@ static int ReadSettingsFile(Game* G, const char* path) {
     KeepStateInRange(G);
 
     LoadMarksAsTheyAre(G);
+    ForgetKeptMarks(G); // the file holds the marks of the position on the board only
     RefreshPosition(G);
     if (G->MovePos > 0) {
         // In setup mode MovePos is a collection position and may lie past the history.

@@ -59,9 +59,16 @@ struct Game {
     int PositionQuiet = 0;
 
     // --- pencil marks (model/marks.h) ---
-    DigitMask MarkGrid[81] = {};     // the user's marks
+    DigitMask MarkGrid[81] = {};     // the user's marks at the position on the board (MovePos)
     DigitMask MarkSnapshot[81] = {}; // what "Undo Last Mark" restores from
-    DigitMask SavedMarks[81] = {};   // the marks before the last entry; [0] NO_SAVED_MARKS: none
+    // The marks of every point of the history: MarksAt[k] is what MarkGrid held when the game
+    // last left position k (k records applied), so MarksAt[k] for k < MovePos are the marks
+    // from just before record k. Invariant: for 0 <= k <= MoveEnd, k != MovePos, MarksAt[k]
+    // belongs to the present history, or MarksAt[k][0] == NO_SAVED_MARKS (none kept, as after
+    // a file brought the history without them); MarksAt[MovePos] and the rows past MoveEnd
+    // mean nothing (MarkGrid is the live row). A plain table, so a saved game can write and
+    // read every row (MarksOfPosition, SetMarksOfPosition in model/marks.h).
+    DigitMask MarksAt[HISTORY_SLOTS + 1][81] = {};
     int LastMarkedCell = 0; // the cell whose marks a tap last addressed in pencil-mark mode
 
     // --- verdicts and clock (model/verdicts.h) ---

@@ -24,34 +24,43 @@ void ShowMoveText(const Game* G, int index, int cell) {
     ShellStatusText(G, PANE_MOVE, text);
 }
 
-// Replays records from MovePos, one or all; returns the last index replayed or -1, and leaves
-// the last cell replayed in *lastCell.
-static int Replay(Game* G, bool all, int* lastCell) {
-    int last = -1;
-    while (G->MovePos < G->MoveEnd && G->MovePos < HISTORY_SLOTS) {
-        MoveRecord r = G->MoveHistory[G->MovePos];
-        last = G->MovePos;
-        G->MovePos += 1;
-        // A record pointing outside the grid can only come from a damaged file; skip it.
-        if ((r >> 8) <= 80) {
-            *lastCell = r >> 8;
-            G->Board[*lastCell] = uint8_t(r & 0xFF);
-        }
-        if (!all) break;
+// Each move below leaves one position for the next: the marks of the position left are kept
+// (KeepMarks), and those kept for the position reached come back. A position without kept
+// marks (a history read from a file) gets them as the step implies.
+
+// One record forward; returns the index of the record replayed (-1 at the end) and leaves its
+// cell in *lastCell. Without kept marks the entry prunes the marks again.
+static int StepForward(Game* G, int* lastCell) {
+    if (G->MovePos < 0 || G->MovePos >= G->MoveEnd || G->MovePos >= HISTORY_SLOTS) return -1;
+    KeepMarks(G);
+    const MoveRecord r = G->MoveHistory[G->MovePos];
+    const int index = G->MovePos++;
+    // A record pointing outside the grid can only come from a damaged file; skip it.
+    if ((r >> 8) <= 80) {
+        *lastCell = r >> 8;
+        G->Board[*lastCell] = uint8_t(r & 0xFF);
     }
-    return last;
+    if (!RestoreKeptMarks(G)) UpdateMarksAfterEntry(G, r >> 8);
+    return index;
 }
 
-// Takes records back until keep are left; returns MovePos - 1 after the last record taken
-// back (-1 when none was), and the cell of that previous record in *lastCell.
-static int TakeBack(Game* G, int keep, int* lastCell) {
-    int last = -1;
-    while (G->MovePos > keep && G->MovePos > 0) {
-        G->MovePos -= 1;
-        if ((G->MoveHistory[G->MovePos] >> 8) <= 80) G->Board[G->MoveHistory[G->MovePos] >> 8] = 0;
-        last = G->MovePos - 1;
-        if (last >= 0) *lastCell = G->MoveHistory[last] >> 8;
+// One record back; returns MovePos - 1 after it (-1 when nothing is left applied) and leaves
+// the cell of that record in *lastCell. Without kept marks, marks in use are reopened where
+// the record had pruned them, and otherwise start afresh (RefreshMarks).
+static int StepBack(Game* G, int* lastCell) {
+    if (G->MovePos <= 0) return -1;
+    KeepMarks(G);
+    G->MovePos -= 1;
+    const MoveRecord r = G->MoveHistory[G->MovePos];
+    if ((r >> 8) <= 80) G->Board[r >> 8] = 0;
+    if (!RestoreKeptMarks(G)) {
+        if (MarksInUse(G))
+            ReopenMarks(G, &r, 1);
+        else
+            RefreshMarks(G);
     }
+    const int last = G->MovePos - 1;
+    if (last >= 0) *lastCell = G->MoveHistory[last] >> 8;
     return last;
 }
 
@@ -89,10 +98,29 @@ static void Finish(Game* G, int last, int lastCell) {
     }
 }
 
+// A digit clashing with a peer, already on the Board: shown while the verdict stands, then
+// taken out again. The history, the marks and pane 2 are as before the entry (no redo record
+// is left to bring it back).
+static void Refuse(Game* G, int cell, uint8_t before) {
+    TellObservers(G, PositionEvent::Changed);
+    ShellRedraw(G);
+    ShowVerdict(G, VERDICT_INVALID_VALUE);
+    G->Board[cell] = before;
+    const int last = G->MovePos - 1;
+    Finish(G, last, last >= 0 ? G->MoveHistory[last] >> 8 : 0);
+    TellObservers(G, PositionEvent::Refused);
+}
+
 void EnterDigit(Game* G, int cell, int digit) {
     if (cell < 0 || cell > 80 || G->MovePos < 0 || G->MovePos >= HISTORY_SLOTS) return;
     uint8_t value = uint8_t((digit | 0x80 | ((G->AnalysisOptions.numberColour & 7) << 4)) & 0xFF);
+    const uint8_t before = G->Board[cell];
     G->Board[cell] = value;
+    if (CountFilled(G) < 0) { // a peer holds the digit
+        Refuse(G, cell, before);
+        return;
+    }
+    KeepMarks(G); // the marks from just before this move
     G->MoveHistory[G->MovePos] = MoveRecord(value | (cell << 8));
     UpdateMarksAfterEntry(G, cell);
     const int last = G->MovePos;
@@ -100,12 +128,6 @@ void EnterDigit(Game* G, int cell, int digit) {
     G->MoveEnd = G->MovePos; // a new move drops every redo record
 
     const int filled = Announce(G, last, cell);
-    if (filled < 0) {
-        ShowVerdict(G, VERDICT_INVALID_VALUE);
-        Undo(G); // stays in the history as a redo record
-        TellObservers(G, PositionEvent::Refused);
-        return; // pane 2 keeps its previous text
-    }
     if (filled == 81) {
         ShowVerdict(G, VERDICT_SOLVED);
         StopClock(G);
@@ -115,27 +137,16 @@ void EnterDigit(Game* G, int cell, int digit) {
 
 // Redo and GoToEnd: one record replayed or all of them.
 static void Forward(Game* G, bool all) {
-    int lastCell = 0;
-    const int last = Replay(G, all, &lastCell);
-    UpdateMarksAfterEntry(G, lastCell);
-    Finish(G, last, lastCell);
-}
-
-// Undo (one record back) and GoToStart (all of them).
-static void Back(Game* G, bool undo) {
-    if (G->MovePos > HISTORY_SLOTS) G->MovePos = HISTORY_SLOTS;
-    int lastCell = 0;
-    const int last = TakeBack(G, undo ? G->MovePos - 1 : 0, &lastCell);
-    // One undo right after an entry gives back the marks from before it.
-    if (undo && G->SavedMarks[0] != NO_SAVED_MARKS)
-        LoadMarksFromSaved(G);
-    else
-        RefreshMarks(G);
+    int lastCell = 0, last = -1;
+    for (int index = StepForward(G, &lastCell); index >= 0; index = StepForward(G, &lastCell)) {
+        last = index;
+        if (!all) break;
+    }
     Finish(G, last, lastCell);
 }
 
 void Undo(Game* G) {
-    Back(G, true);
+    BackTo(G, (G->MovePos < HISTORY_SLOTS ? G->MovePos : HISTORY_SLOTS) - 1);
 }
 
 void Redo(Game* G) {
@@ -143,7 +154,7 @@ void Redo(Game* G) {
 }
 
 void GoToStart(Game* G) {
-    Back(G, false);
+    BackTo(G, 0);
 }
 
 void GoToEnd(Game* G) {
@@ -152,14 +163,8 @@ void GoToEnd(Game* G) {
 
 void BackTo(Game* G, int keep) {
     if (G->MovePos > HISTORY_SLOTS) G->MovePos = HISTORY_SLOTS;
-    const bool marked = MarksInUse(G);
-    const int from = G->MovePos;
-    int lastCell = keep;
-    const int last = TakeBack(G, keep, &lastCell);
-    if (marked)
-        ReopenMarks(G, G->MoveHistory + G->MovePos, from - G->MovePos);
-    else
-        RefreshMarks(G);
+    int lastCell = 0, last = -1;
+    while (G->MovePos > keep && G->MovePos > 0) last = StepBack(G, &lastCell);
     Finish(G, last, lastCell);
 }
 
@@ -170,6 +175,6 @@ void RefreshPosition(Game* G) {
 void ResetPosition(Game* G) {
     G->MovePos = 0;
     G->MoveEnd = 0;
-    G->SavedMarks[0] = NO_SAVED_MARKS;
+    ForgetKeptMarks(G);
     Finish(G, -1, 0);
 }

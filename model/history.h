@@ -15,11 +15,16 @@ constexpr int HISTORY_SLOTS = 82;
 // redrawn, the position's observers hear PositionEvent::Changed, and pane 2 shows the count
 // of filled cells unless a unit holds a digit twice.
 
+// The pencil marks follow the position: each move keeps the marks from just before it, and a
+// position left keeps the marks it had (Game::MarksAt), so every operation below that moves
+// brings back the marks of the position it arrives at, at any depth.
+
 // Enters digit in cell as a new move in the current number colour; the redo records go. A
-// full grid is announced as solved; a digit clashing with a peer is refused: taken back as
-// Undo does (it stays as a redo record), then the observers hear PositionEvent::Refused.
+// full grid is announced as solved; a digit clashing with a peer is refused: shown while
+// "Invalid Value" stands, then taken out, leaving the history, the marks and the count as they
+// were (no redo record); the observers then hear PositionEvent::Refused.
 void EnterDigit(Game* G, int cell, int digit);
-// One record back; the marks from before the last entry come back when they were saved.
+// One record back.
 void Undo(Game* G);
 // One record forward.
 void Redo(Game* G);
@@ -27,12 +32,13 @@ void Redo(Game* G);
 void GoToStart(Game* G);
 // Every record forward.
 void GoToEnd(Game* G);
-// Records back until keep of them are applied; the player's marks stay, reopened where the
-// records taken back had pruned them.
+// Records back until keep of them are applied ("Back to First Mistake"); the redo records stay.
+// A position without kept marks reached on the way gets the player's marks reopened where the
+// records taken back had pruned them (or fresh marks when none are in use).
 void BackTo(Game* G, int keep);
 // The position as it is, shown again (after a file or the settings were read).
 void RefreshPosition(Game* G);
-// An empty history for a new puzzle; the saved marks go.
+// An empty history for a new puzzle; the marks kept for the old one go.
 void ResetPosition(Game* G);
 
 // Writes status pane 0: the move at index, or "Pos = %d" / " " when index < 0.

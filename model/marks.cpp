@@ -1,5 +1,6 @@
-// Pencil marks: MarkGrid (the user's), MarkSnapshot (what "Undo Last Mark" restores from) and
-// SavedMarks (the marks before the last entry; entry 0 = 0xFFFF when nothing is saved).
+// Pencil marks: MarkGrid (the user's, at the position on the board), MarkSnapshot (what "Undo
+// Last Mark" restores from) and MarksAt (the marks each other position of the history had when
+// the game last left it; row[0] = 0xFFFF when none are kept).
 #include "model/marks.h"
 #include "model/game.h"
 #include "model/hooks.h"
@@ -8,18 +9,46 @@
 
 void LoadMarksAsTheyAre(Game* G) {
     std::memcpy(G->MarkSnapshot, G->MarkGrid, sizeof G->MarkSnapshot);
-    G->SavedMarks[0] = NO_SAVED_MARKS;
-}
-
-void LoadMarksFromSaved(Game* G) {
-    std::memcpy(G->MarkGrid, G->SavedMarks, sizeof G->MarkGrid);
-    LoadMarksAsTheyAre(G);
 }
 
 void LoadMarksFromCandidates(Game* G) {
     ComputeCandidates(G);
     std::memcpy(G->MarkGrid, G->CandidateGrid, sizeof G->MarkGrid);
     LoadMarksAsTheyAre(G);
+}
+
+void ForgetKeptMarks(Game* G) {
+    for (DigitMask* row : G->MarksAt) row[0] = NO_SAVED_MARKS;
+}
+
+// Whether k indexes MarksAt (setup mode puts a collection position into MovePos).
+static bool InTable(int k) {
+    return k >= 0 && k <= HISTORY_SLOTS;
+}
+
+void KeepMarks(Game* G) {
+    if (InTable(G->MovePos)) std::memcpy(G->MarksAt[G->MovePos], G->MarkGrid, sizeof G->MarkGrid);
+}
+
+int RestoreKeptMarks(Game* G) {
+    if (!InTable(G->MovePos) || G->MarksAt[G->MovePos][0] == NO_SAVED_MARKS) return 0;
+    std::memcpy(G->MarkGrid, G->MarksAt[G->MovePos], sizeof G->MarkGrid);
+    LoadMarksAsTheyAre(G);
+    return 1;
+}
+
+const DigitMask* MarksOfPosition(const Game* G, int k) {
+    if (!InTable(k) || k > G->MoveEnd) return nullptr;
+    if (k == G->MovePos) return G->MarkGrid;
+    return G->MarksAt[k][0] == NO_SAVED_MARKS ? nullptr : G->MarksAt[k];
+}
+
+int SetMarksOfPosition(Game* G, int k, const DigitMask* marks) {
+    if (!InTable(k) || k > G->MoveEnd) return 0;
+    DigitMask* row = k == G->MovePos ? G->MarkGrid : G->MarksAt[k];
+    for (int i = 0; i < 81; i++) row[i] = marks[i] & ALL_DIGITS;
+    if (k == G->MovePos) LoadMarksAsTheyAre(G);
+    return 1;
 }
 
 void EraseMarks(Game* G) {
@@ -30,11 +59,10 @@ void EraseMarks(Game* G) {
 void ResetMarks(Game* G) {
     TellObservers(G, PositionEvent::Changed);
     EraseMarks(G);
-    G->SavedMarks[0] = NO_SAVED_MARKS;
+    ForgetKeptMarks(G);
 }
 
 void UpdateMarksAfterEntry(Game* G, int cell) {
-    std::memcpy(G->SavedMarks, G->MarkGrid, sizeof G->SavedMarks);
     if (cell >= 0 && cell < 81) G->MarkGrid[cell] = 0;
     if (G->AnalysisOptions.showCandidates == 0) {
         // The entered digit leaves its peers' marks; filled cells lose all marks.
@@ -71,7 +99,6 @@ void ReopenMarks(Game* G, const uint16_t* records, int count) {
         }
     }
     std::memcpy(G->MarkSnapshot, G->MarkGrid, sizeof G->MarkSnapshot);
-    G->SavedMarks[0] = NO_SAVED_MARKS;
 }
 
 void ToggleCandidates(Game* G) {
@@ -101,8 +128,11 @@ void StoreCandidates(Game* G) {
     ShellUpdateToggleButtons(G);
 }
 
+// The marks of the position on the board only: the other positions keep theirs, so that Undo
+// still finds the marks the player had there.
 void ClearAllMarks(Game* G) {
-    ResetMarks(G);
+    TellObservers(G, PositionEvent::Changed);
+    EraseMarks(G);
     ShellRedraw(G);
 }
 

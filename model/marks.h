@@ -1,25 +1,41 @@
-// Pencil marks: the user's marks, the snapshot "Undo Last Mark" restores from, the marks saved
-// before the last entry, and the mark commands 121-125.
+// Pencil marks: the user's marks, the snapshot "Undo Last Mark" restores from, the marks kept
+// for every point of the move history (Game::MarksAt), and the mark commands 121-125.
 #pragma once
 #include "model/board.h"
 
 struct Game;
 
+// MarksAt[k][0] when no marks are kept for position k (no real mark set exceeds 0x1FF).
 constexpr DigitMask NO_SAVED_MARKS = 0xFFFF;
 
-// The LoadMarks operations: MarkGrid from a source, then MarkSnapshot = MarkGrid and
-// SavedMarks is emptied.
-void LoadMarksFromSaved(Game* G);      // SavedMarks, the marks before the last entry
+// The LoadMarks operations: MarkGrid from a source, then MarkSnapshot = MarkGrid. The marks
+// kept for the other positions of the history stay.
 void LoadMarksFromCandidates(Game* G); // the computed candidates
 void LoadMarksAsTheyAre(Game* G);      // MarkGrid stays
+
+// The marks of the history: every position's kept marks forgotten (a new history, or one read
+// without them).
+void ForgetKeptMarks(Game* G);
+// The game leaves position MovePos: MarkGrid is kept as its marks.
+void KeepMarks(Game* G);
+// The game arrived at position MovePos: the marks kept for it come back (MarkSnapshot too).
+// Returns 1, or 0 when none were kept (MarkGrid is then as it was).
+int RestoreKeptMarks(Game* G);
+// For a saved game: the marks of position k (0 <= k <= MoveEnd), MarkGrid for MovePos; nullptr
+// when none are kept for k or k is out of range.
+const DigitMask* MarksOfPosition(const Game* G, int k);
+// For a saved game read back after its history: position k's marks become marks (digits 1..9
+// only), into MarkGrid and MarkSnapshot for MovePos. Returns 1, 0 when k is out of range.
+int SetMarksOfPosition(Game* G, int k, const DigitMask* marks);
 
 // MarkGrid and MarkSnapshot emptied.
 void EraseMarks(Game* G);
 // The marks start afresh: the position's observers hear PositionEvent::Changed (the analysis
-// drops its step), EraseMarks, and SavedMarks is emptied.
+// drops its step), EraseMarks, and the marks kept for the history are forgotten.
 void ResetMarks(Game* G);
 
-// After an entry or redo in cell: save, clear the cell, prune peers (unless candidates shown).
+// After an entry in cell (or a redo to a position without kept marks): clear the cell, prune
+// its peers (unless the candidates are shown), MarkSnapshot = MarkGrid.
 void UpdateMarksAfterEntry(Game* G, int cell);
 // The marks a position starts with: the computed candidates while the analysis is on and the
 // candidates are not shown, else none.
@@ -38,5 +54,5 @@ void ReopenMarks(Game* G, const uint16_t* records, int count);
 void ToggleCandidates(Game* G);  // 121 "Candidates"
 void TogglePencilMarks(Game* G); // 122 "Pencil Marks"
 void StoreCandidates(Game* G);   // 123 "Store Candidates"
-void ClearAllMarks(Game* G);     // 124 "Clear All"
+void ClearAllMarks(Game* G);     // 124 "Clear All": the marks of this position
 void UndoLastMark(Game* G);      // 125 "Undo Last Mark"

@@ -73,21 +73,44 @@ TEST_F(History, RandomWalkAgreesWithAModelAndReplayFromScratch) {
     }
 }
 
-// A digit its row already holds is announced, taken back and kept as a redo record; the count
-// keeps its old text. (In setup mode the conflict beeps instead: Control.SetupMode.)
-TEST_F(History, RepeatedDigitIsRefused) {
+// A digit its row already holds is announced, shown while the box stands and taken out again:
+// the history is exactly as before (no redo record of it; earlier redo records stay), so
+// neither Redo nor "Go to End" brings it back, and the count is right throughout. (In setup
+// mode the conflict beeps instead: Control.SetupMode.)
+TEST_F(History, RepeatedDigitIsRefusedAndNeverRedone) {
     LoadGivens("");
+    static int shownDigit;
+    ShellHooks hooks = Shell;
+    hooks.messageBox = [](const char* text) {
+        Recorded.messages.push_back(text);
+        shownDigit = S->Board[8] & CELL_DIGIT;
+    };
+    InstallShellHooks(&hooks);
     EnterDigit(S, 0, 5);
     S->A->PendingStep = 4;
     EnterDigit(S, 8, 5);
     EXPECT_EQ(Recorded.messages, std::vector<std::string>{"Invalid Value"});
+    EXPECT_EQ(shownDigit, 5);
     EXPECT_EQ(S->Board[8], 0);
     EXPECT_EQ(S->MovePos, 1);
-    EXPECT_EQ(S->MoveEnd, 2);
+    EXPECT_EQ(S->MoveEnd, 1);
+    EXPECT_FALSE(Recorded.navEnabled[int(NavButton::Redo) - int(NavButton::Undo)]);
     EXPECT_EQ(S->A->PendingStep, 0);
     EXPECT_EQ(Recorded.status[PANE_COUNT], "81-1: 80");
     Redo(S);
-    EXPECT_EQ(S->Board[8] & CELL_DIGIT, 5);
-    EXPECT_EQ(Recorded.messages.size(), 1u);
+    GoToEnd(S);
+    EXPECT_EQ(S->Board[8], 0);
+    EXPECT_EQ(S->MovePos, 1);
+
+    // With a redo record standing, the refusal leaves it as it was.
+    EnterDigit(S, 1, 6);
+    Undo(S);
+    EnterDigit(S, 9, 5);
+    EXPECT_EQ(Recorded.messages.size(), 2u);
+    EXPECT_EQ(S->MoveEnd, 2);
+    GoToEnd(S);
+    EXPECT_EQ(BoardDigits().substr(0, 10), "56........");
+    EXPECT_EQ(Recorded.status[PANE_COUNT], "81-2: 79");
+    EXPECT_EQ(Recorded.messages.size(), 2u);
 }
 } // namespace

@@ -7,6 +7,7 @@
 #include "model/options.h"
 #include "tests/support.h"
 #include <cstring>
+#include <vector>
 
 namespace {
 class Marks : public CoreTest {
@@ -54,26 +55,86 @@ TEST_F(Marks, EntryClearsTheCellAndPrunesItsPeersUnlessCandidatesAreShown) {
     }
 }
 
-// One undo after an entry gives back the marks from before it (hand-made ones too); later
-// undos load the candidates while the analysis is on and they are not shown, else no marks.
-TEST_F(Marks, UndoRestoresTheMarksOnceThenFollowsTheAnalysisDisplay) {
-    EnterDigit(S, 2, 2);
+// With the analysis display off, each position of the history keeps its own marks: Undo,
+// Redo, "Go to Beginning", "Go to End" and BackTo bring back the marks of the position reached
+// at any depth, hand-made ones and those made after the last move included; "Clear All"
+// clears only the position on the board. A history read without marks reopens them instead.
+TEST_F(Marks, MarksFollowTheHistoryAtAnyDepth) {
     LoadMarksFromCandidates(S);
-    S->MarkGrid[0] = 0x1F0;
-    DigitMask before[81];
-    std::memcpy(before, S->MarkGrid, sizeof before);
-    EnterDigit(S, 0, 5);
-    Undo(S);
-    EXPECT_TRUE(MarksAre(before));
-    Undo(S);
-    EXPECT_TRUE(MarksAreEmpty());
-    S->AnalysisOptions.techniques |= TECH_ANALYSIS;
+    const int cells[] = {0, 2, 4}, digits[] = {2, 4, 5}; // r1c1 = 2, r1c3 = 4, r1c5 = 5
+    std::vector<std::vector<DigitMask>> at;              // the marks at positions 0..3
+    auto take = [&] { at.emplace_back(S->MarkGrid, S->MarkGrid + 81); };
+    for (int k = 0; k < 3; k++) {
+        S->MarkGrid[80 - 2 * k] = DigitBit(k + 1); // by hand
+        take();
+        EnterDigit(S, cells[k], digits[k]);
+    }
+    S->MarkGrid[70] = DigitBit(9); // after the last move
+    take();
+    auto at_ = [&](int k) { return MarksAre(at[size_t(k)].data()); };
+    ASSERT_EQ(S->MovePos, 3);
+    EXPECT_TRUE(MarksOfPosition(S, 1) && !std::memcmp(MarksOfPosition(S, 1), at[1].data(), 162));
+    for (int k = 2; k >= 0; k--) {
+        Undo(S);
+        EXPECT_TRUE(at_(k)) << "undo to " << k;
+    }
+    for (int k = 1; k <= 3; k++) {
+        Redo(S);
+        EXPECT_TRUE(at_(k)) << "redo to " << k;
+    }
+    GoToStart(S);
+    EXPECT_TRUE(at_(0));
     GoToEnd(S);
+    EXPECT_TRUE(at_(3));
+    BackTo(S, 1);
+    EXPECT_TRUE(at_(1));
+    S->MarkGrid[60] = DigitBit(4); // changed at position 1: kept there too
+    at[1][60] = DigitBit(4);
+    GoToEnd(S);
+    Undo(S);
+    Undo(S);
+    EXPECT_TRUE(at_(1));
+    Redo(S);
+    ClearAllMarks(S);
+    EXPECT_TRUE(MarksAreEmpty());
+    Undo(S);
+    EXPECT_TRUE(at_(1));
+
+    // Read without marks: the player's marks stay, reopened where the entry pruned them.
+    GoToEnd(S);
+    ForgetKeptMarks(S);
+    S->MarkGrid[50] = DigitBit(8);
+    Undo(S);
+    EXPECT_EQ(S->MarkGrid[50], DigitBit(8));
+    ComputeCandidates(S);
+    EXPECT_EQ(S->MarkGrid[cells[2]], S->CandidateGrid[cells[2]]);
+    int reopened = 0;
+    for (int k = 0; k < 20; k++) {
+        const int peer = PeersOf(cells[2])[k];
+        const DigitMask bit = S->Board[peer] ? 0 : S->CandidateGrid[peer] & DigitBit(digits[2]);
+        EXPECT_EQ(S->MarkGrid[peer] & DigitBit(digits[2]), bit) << peer;
+        reopened += bit != 0;
+    }
+    EXPECT_GT(reopened, 0);
+}
+
+// With the analysis display on and the candidates as marks, going back gives the marks of the
+// position reached as the player narrowed them there; with none kept, its candidates afresh.
+TEST_F(Marks, MarksOnTheCandidatesFollowTheHistoryToo) {
+    S->AnalysisOptions.techniques |= TECH_ANALYSIS;
+    RefreshMarks(S);
+    S->MarkGrid[80] &= S->MarkGrid[80] - 1; // the lowest mark struck out
+    DigitMask start[81];
+    std::memcpy(start, S->MarkGrid, sizeof start);
+    EnterDigit(S, 2, 4);
+    EnterDigit(S, 0, 2);
+    GoToStart(S);
+    EXPECT_TRUE(MarksAre(start));
+    GoToEnd(S);
+    ForgetKeptMarks(S);
+    EraseMarks(S);
     GoToStart(S);
     EXPECT_TRUE(MarksAreCandidates());
-    S->AnalysisOptions.showCandidates = 1;
-    GoToStart(S);
-    EXPECT_TRUE(MarksAreEmpty());
 }
 
 } // namespace
