@@ -6,11 +6,8 @@
 #include "analysis/state.h"
 #include "model/board.h"
 #include "model/game.h"
-#include "model/history.h"
-#include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
-#include "model/verdicts.h"
 #include <cstdio>
 #include <cstring>
 
@@ -118,22 +115,9 @@ const char* RatingMessage(int score, char* text, int size) {
     return text;
 }
 
-const char* RatePuzzle(Game* G, char* text, int size) {
+const char* RatePuzzle(const Game* G, char* text, int size) {
     Rater* rater = new Rater;
-    ShellBusyCursor(G, true);
     const int score = RatePosition(rater, G, nullptr, nullptr);
-    ShellBusyCursor(G, false);
     delete rater;
-    return ShowRating(G, score, text, size);
-}
-
-const char* ShowRating(Game* G, int score, char* text, int size) {
-    // What the rating used to leave behind when it played on the game itself: the position
-    // shown afresh, the marks refilled or cleared, the clock restarted.
-    RefreshPosition(G);
-    RefreshMarks(G);
-    StartClock(G);
-    ShellMessageBox(G, RatingMessage(score, text, size));
-    ShellRedraw(G);
-    return text;
+    return RatingMessage(score, text, size);
 }

@@ -34,12 +34,9 @@ int RatePosition(Rater* R, const Game* G, RatingStepHook watch, void* context);
 // The solving loop of RatePosition on R's game as StartRating (or the caller after it) left it:
 // the score, 0 when the logic cannot solve the position.
 int RunRating(Rater* R, RatingStepHook watch, void* context);
-// The rating command: rates G, then shows the position afresh (marks refilled or cleared, the
-// clock restarted) and the message "Rating %d (%s)", or "Can't solve this puzzle with logic!",
-// which it writes into text (size bytes) and returns.
-const char* RatePuzzle(Game* G, char* text, int size);
-// The end of the rating command once the score is known: G shown afresh and the message.
-const char* ShowRating(Game* G, int score, char* text, int size);
+// Rates G on a rater of its own and writes the message of the score (RatingMessage) into text
+// (size bytes); returns text. G is not touched, and nothing is shown.
+const char* RatePuzzle(const Game* G, char* text, int size);
 // The message of a score: "Rating %d (%s)" for 1 or more, else "Can't solve this puzzle with
 // logic!", into text (size bytes); returns text.
 const char* RatingMessage(int score, char* text, int size);

@@ -3,7 +3,6 @@
 #include "control/rate.h"
 #include "analysis/rating.h"
 #include "control/session.h"
-#include "control/stepview.h"
 #include "model/board.h"
 #include "model/hooks.h"
 #include <cstring>
@@ -20,10 +19,14 @@ static void TakeDigits(const Game* G, uint8_t* digits) {
     for (int i = 0; i < 81; i++) digits[i] = G->Board[i] & CELL_DIGIT;
 }
 
+// The game is left as it is (marks, clock, position): the rating only announces its message.
 void RateGame(Session* S) {
     if (ShellStartRating(S)) return;
     char text[64];
+    ShellBusyCursor(S, true);
     RatePuzzle(S, text, sizeof text);
+    ShellBusyCursor(S, false);
+    ShellMessageBox(S, text);
 }
 
 RatingJob* StartRatingJob(const Game* G, void (*done)(void* context), void* context) {
@@ -57,8 +60,7 @@ void FinishRating(Session* S, RatingJob* job) {
         return;
     }
     char text[64];
-    ShowRating(S, score, text, sizeof text);
-    RefreshStep(S); // as after a command: the step the refresh dropped is shown again
+    ShellMessageBox(S, RatingMessage(score, text, sizeof text));
 }
 
 void DropRatingJob(RatingJob* job) {

@@ -5,7 +5,8 @@ struct Game;
 struct Session;
 
 // Rates S's position as "Rate Puzzle" does: on a thread when the shell runs one (startRating
-// hook; the result then comes through FinishRating), else at once.
+// hook; the result then comes through FinishRating), else at once with the busy cursor. The
+// score is announced in a message box; the game (marks, clock, position) is not touched.
 void RateGame(Session* S);
 
 // A rating of a copy of a position on a thread of its own, so the game goes on meanwhile.

@@ -299,7 +299,8 @@ TEST_F(Control, CreateByLevelThroughABackgroundSearch) {
 }
 
 // "Rate Puzzle" beside the window: the result shows when the job is finished, for the position as
-// it stands then (rated afresh when played on meanwhile), and not at all once in setup mode.
+// it stands then (rated afresh when played on meanwhile), and not at all once in setup mode; the
+// marks and the clock stay as they are.
 TEST_F(Control, RatingBesideTheWindowAnswersForThePositionAsItStands) {
     static RatingJob* job;
     static int started;
@@ -321,8 +322,12 @@ TEST_F(Control, RatingBesideTheWindowAnswersForThePositionAsItStands) {
     auto rater = std::make_unique<Rater>();
     char text[64];
     RatingMessage(RatePosition(rater.get(), S, nullptr, nullptr), text, sizeof text);
+    S->MarkGrid[80] = DigitBit(3);
+    S->GameClock = 61;
     FinishRating(S, job);
     EXPECT_EQ(Recorded.messages, std::vector<std::string>{text});
+    EXPECT_EQ(S->MarkGrid[80], DigitBit(3));
+    EXPECT_EQ(S->GameClock, 61u);
 
     RunCommand(S, CMD_RATE);
     RunCommand(S, CMD_SETUP);

@@ -5,6 +5,7 @@
 #include "analysis/driver.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
+#include "control/rate.h"
 #include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
@@ -13,6 +14,7 @@
 #include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
+#include "model/verdicts.h"
 #include "tests/support.h"
 #include <cstring>
 #include <memory>
@@ -62,12 +64,41 @@ TEST_F(Rating, SmallPuzzlesWithKnownResults) {
         RefreshPosition(S);
         char text[64];
         EXPECT_EQ(std::string(RatePuzzle(S, text, sizeof text)), c.result);
+        EXPECT_TRUE(Recorded.messages.empty()); // the analysis layer shows nothing
+        RateGame(S);
         EXPECT_EQ(Recorded.messages, std::vector<std::string>{c.result});
         EXPECT_EQ(BoardDigits(), c.puzzle);
         EXPECT_EQ(S->MoveEnd, 0);
         EXPECT_EQ(S->A->RatingScore, 0);
         EXPECT_EQ(S->A->PendingStep, 0);
     }
+}
+
+// "Rate Puzzle" in the middle of a game rates a copy: the marks, the clock and the position
+// (history included) are as they were, and only the busy cursor and the message are shown.
+TEST_F(Rating, RatingLeavesTheGameAsItWas) {
+    LoadGivens(BUILTIN_PUZZLE);
+    EnterDigit(S, 0, 2);
+    EnterDigit(S, 2, 4);
+    Undo(S);
+    LoadMarksFromCandidates(S);
+    S->MarkGrid[80] = DigitBit(7);
+    StartClock(S);
+    S->GameClock = 125;
+    const Game before = *S;
+    const int clockRuns = Recorded.clockRuns;
+    RateGame(S);
+    ASSERT_EQ(Recorded.messages.size(), 1u);
+    EXPECT_EQ(Recorded.messages[0].rfind("Rating ", 0), 0u) << Recorded.messages[0];
+    EXPECT_EQ(Recorded.busy, 1);
+    EXPECT_EQ(std::memcmp(S->MarkGrid, before.MarkGrid, sizeof before.MarkGrid), 0);
+    EXPECT_EQ(std::memcmp(S->MarksAt, before.MarksAt, sizeof before.MarksAt), 0);
+    EXPECT_EQ(std::memcmp(S->Board, before.Board, sizeof before.Board), 0);
+    EXPECT_EQ(S->MovePos, 1);
+    EXPECT_EQ(S->MoveEnd, 2);
+    EXPECT_EQ(S->GameClock, 125u);
+    EXPECT_EQ(Recorded.clockRuns, clockRuns);
+    EXPECT_TRUE(Recorded.clockRunning);
 }
 
 // Create by level: every puzzle found is unique and minimal, left as the generator made it, and
