@@ -84,7 +84,7 @@ static void ShowCount(Game* G, int filled) {
     ShellStatusText(G, PANE_COUNT, text);
 }
 
-// The end of every operation but EnterDigit. A digit twice in a unit, which only a file or
+// The end of every operation but an accepted entry. A digit twice in a unit, which only a file or
 // setup mode can bring, keeps pane 2's previous text; in setup mode the selected cell is
 // emptied again with a beep.
 static void Finish(Game* G, int last, int lastCell) {

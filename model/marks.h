@@ -21,8 +21,9 @@ void KeepMarks(Game* G);
 // The game arrived at position MovePos: the marks kept for it come back (MarkSnapshot too).
 // Returns 1, or 0 when none were kept (MarkGrid is then as it was).
 int RestoreKeptMarks(Game* G);
-// For a saved game: the marks of position k (0 <= k <= MoveEnd), MarkGrid for MovePos; nullptr
-// when none are kept for k or k is out of range.
+// For a saved game (while solving, not in setup mode): the marks of position k
+// (0 <= k <= MoveEnd), MarkGrid for MovePos; nullptr when none are kept for k or k is out of
+// range.
 const DigitMask* MarksOfPosition(const Game* G, int k);
 // For a saved game read back after its history: position k's marks become marks (digits 1..9
 // only), into MarkGrid and MarkSnapshot for MovePos. Returns 1, 0 when k is out of range.

@@ -73,7 +73,15 @@ TEST_F(Marks, MarksFollowTheHistoryAtAnyDepth) {
     take();
     auto at_ = [&](int k) { return MarksAre(at[size_t(k)].data()); };
     ASSERT_EQ(S->MovePos, 3);
-    EXPECT_TRUE(MarksOfPosition(S, 1) && !std::memcmp(MarksOfPosition(S, 1), at[1].data(), 162));
+    // What a saved game writes and reads back: the marks of every position.
+    std::vector<DigitMask> saved[4];
+    for (int k = 0; k <= 3; k++) {
+        ASSERT_NE(MarksOfPosition(S, k), nullptr);
+        saved[k].assign(MarksOfPosition(S, k), MarksOfPosition(S, k) + 81);
+        EXPECT_EQ(saved[k], at[size_t(k)]) << k;
+    }
+    ResetMarks(S);
+    for (int k = 0; k <= 3; k++) EXPECT_EQ(SetMarksOfPosition(S, k, saved[k].data()), 1);
     for (int k = 2; k >= 0; k--) {
         Undo(S);
         EXPECT_TRUE(at_(k)) << "undo to " << k;
