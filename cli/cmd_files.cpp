@@ -1,7 +1,8 @@
 // quadrivo-cli file commands: "format" prints puzzles as text in a chosen layout, "show" prints
 // what a saved game holds as the program reads it.
 #include "cli/cli.h"
-#include "files/puzzlefile.h"
+#include "files/filereader.h"
+#include "files/gamefile.h"
 #include "files/text.h"
 #include "model/game.h"
 #include "model/history.h"

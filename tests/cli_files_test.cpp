@@ -1,6 +1,6 @@
 // quadrivo-cli format and show, run as a separate program: output, exit status, -f FILE / -f -.
 #include "control/session.h"
-#include "files/puzzlefile.h"
+#include "files/gamefile.h"
 #include "files/text.h"
 #include "model/board.h"
 #include "model/history.h"

@@ -2,7 +2,8 @@
 // before and after the rename, every failure reported with its reason while the old file stays,
 // read-only files kept (when not root), nothing left by a save killed halfway, paths up to the
 // system's limit. Each case runs through both savers.
-#include "files/puzzlefile.h"
+#include "files/gamefile.h"
+#include "files/replacefile.h"
 #include "files/settings.h"
 #include "model/history.h"
 #include "tests/support.h"
