@@ -25,33 +25,6 @@ const char* LastSaveError() {
     return SaveErrorText;
 }
 
-int ReportSaveError(const char* path, int error) {
-    FormatFileError(SaveErrorText, "cannot write", path,
-                    error ? std::strerror(error) : "not a regular file");
-    return 0;
-}
-
-// Follows symbolic links from path to the name they finally lead to, which need not exist yet
-// (the save then creates it). Fills target (PATH_MAX bytes); returns 0 or an errno value.
-static int ResolveLinks(const char* path, char* target) {
-    const size_t length = std::strlen(path);
-    if (length >= PATH_MAX) return ENAMETOOLONG;
-    std::memcpy(target, path, length + 1);
-    for (int links = 0; links < MAX_LINKS; links++) {
-        char link[PATH_MAX];
-        const ssize_t n = readlink(target, link, sizeof link);
-        if (n < 0) return errno == EINVAL || errno == ENOENT ? 0 : errno; // not a link, or new
-        if (n >= PATH_MAX) return ENAMETOOLONG;
-        // A relative link starts from the folder that holds it.
-        const char* slash = std::strrchr(target, '/');
-        const size_t keep = link[0] == '/' || !slash ? 0 : size_t(slash - target + 1);
-        if (keep + size_t(n) >= PATH_MAX) return ENAMETOOLONG;
-        std::memcpy(target + keep, link, size_t(n));
-        target[keep + size_t(n)] = 0;
-    }
-    return ELOOP;
-}
-
 // The folder part of target into folder (PATH_MAX bytes): "." for a bare name, "/" at the root.
 // Returns the name that follows it.
 static const char* SplitFolder(const char* target, char* folder) {
@@ -64,6 +37,60 @@ static const char* SplitFolder(const char* target, char* folder) {
         folder[length] = 0;
     }
     return slash ? slash + 1 : target;
+}
+
+// A link planted by another user in a shared folder: not followed (ReportSaveError's reason).
+static constexpr int LINK_NOT_FOLLOWED = -1;
+
+int ReportSaveError(const char* path, int error) {
+    const char* reason = error == LINK_NOT_FOLLOWED
+                             ? "a link in a shared folder, owned by another user, is not followed"
+                         : error ? std::strerror(error)
+                                 : "not a regular file";
+    FormatFileError(SaveErrorText, "cannot write", path, reason);
+    return 0;
+}
+
+// Whether the link whose own details are in link, at path, may be followed: as the system's
+// protected_symlinks rule has it, not when it lies in a sticky, world-writable folder (such as
+// /tmp) and belongs neither to the saver nor to the folder's owner. That rule holds for the
+// system's own path walk; a save that follows the final link itself must apply it too.
+static bool MayFollowLink(const char* path, const struct stat& link) {
+    if (link.st_uid == geteuid()) return true;
+    char folder[PATH_MAX];
+    SplitFolder(path, folder);
+    struct stat dir = {};
+    if (stat(folder, &dir) != 0) return false; // cannot tell: not followed
+    const bool shared = (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH);
+    return !shared || dir.st_uid == link.st_uid;
+}
+
+// Follows symbolic links from path to the name they finally lead to, which need not exist yet
+// (the save then creates it), refusing at any hop a link the system would not follow
+// (MayFollowLink). Fills target (PATH_MAX bytes); returns 0, an errno value, or
+// LINK_NOT_FOLLOWED.
+static int ResolveLinks(const char* path, char* target) {
+    const size_t length = std::strlen(path);
+    if (length >= PATH_MAX) return ENAMETOOLONG;
+    std::memcpy(target, path, length + 1);
+    for (int links = 0; links < MAX_LINKS; links++) {
+        struct stat self = {};
+        if (lstat(target, &self) != 0) return errno == ENOENT ? 0 : errno; // a new file
+        if (!S_ISLNK(self.st_mode)) return 0;
+        if (!MayFollowLink(target, self)) return LINK_NOT_FOLLOWED;
+        char link[PATH_MAX];
+        const ssize_t n = readlink(target, link, sizeof link);
+        // Replaced by a file meanwhile? Only the link's owner or the folder's could have.
+        if (n < 0) return errno == EINVAL || errno == ENOENT ? 0 : errno;
+        if (n >= PATH_MAX) return ENAMETOOLONG;
+        // A relative link starts from the folder that holds it.
+        const char* slash = std::strrchr(target, '/');
+        const size_t keep = link[0] == '/' || !slash ? 0 : size_t(slash - target + 1);
+        if (keep + size_t(n) >= PATH_MAX) return ENAMETOOLONG;
+        std::memcpy(target + keep, link, size_t(n));
+        target[keep + size_t(n)] = 0;
+    }
+    return ELOOP;
 }
 
 // Temporary files of ours: ".quadrivo-PID-XXXXXXXXXXXX.tmp", beside the file they replace.
