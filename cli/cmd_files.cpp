@@ -1,7 +1,8 @@
 // quadrivo-cli file commands: "format" prints puzzles as text in a chosen layout, "show" prints
 // what a saved game holds as the program reads it.
 #include "cli/cli.h"
-#include "files/puzzlefile.h"
+#include "files/filereader.h"
+#include "files/gamefile.h"
 #include "files/text.h"
 #include "model/game.h"
 #include "model/history.h"
@@ -119,10 +120,14 @@ GameCheck CheckSavedGame(const std::string& bytes) {
     return check;
 }
 
-// The file's bytes, at most GAME_MAX + 1 of them; false with the system's reason.
+// The file's bytes, at most GAME_MAX + 1 of them; false with the system's reason. Only a
+// regular file is read: a pipe nobody writes would hold the command forever.
 bool ReadGameBytes(const std::string& name, std::string* bytes, std::string* why) {
-    const int fd = OpenInput(name, why);
-    if (fd < 0) return false;
+    const int fd = OpenForReading(name.c_str(), nullptr);
+    if (fd < 0) {
+        *why = errno == EINVAL ? "not a regular file" : std::strerror(errno);
+        return false;
+    }
     char chunk[8192];
     while (bytes->size() <= GAME_MAX) {
         ssize_t n = read(fd, chunk, sizeof chunk);
@@ -131,7 +136,7 @@ bool ReadGameBytes(const std::string& name, std::string* bytes, std::string* why
         if (n <= 0) break;
         bytes->append(chunk, size_t(n));
     }
-    if (fd > 0) close(fd);
+    close(fd);
     return why->empty();
 }
 } // namespace
@@ -183,7 +188,8 @@ int CmdShow(const ShowOptions& options) {
         G->AnalysisOptions.blockFormat = LAYOUT_9X9 | empty;
         int read = LoadGameFile(G, name);
         if (read == 0) {
-            std::fprintf(stderr, "%s: cannot open the file: %s\n", name, std::strerror(errno));
+            std::fprintf(stderr, "%s: cannot open the file: %s\n", name,
+                         errno == EINVAL ? "not a regular file" : std::strerror(errno));
             status = 2;
             continue;
         }

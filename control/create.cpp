@@ -9,7 +9,6 @@
 #include "control/stepview.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
-#include "files/puzzlefile.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"

@@ -1,7 +1,6 @@
 // The dialogs' rules on the game state; the widgets live in the shell.
 #include "control/dialogrules.h"
 #include "control/session.h"
-#include "files/puzzlefile.h"
 #include "files/text.h"
 #include "model/history.h"
 #include "model/hooks.h"

@@ -2,7 +2,6 @@
 // says the title may have changed.
 #include "control/title.h"
 #include "control/session.h"
-#include "files/puzzlefile.h"
 #include "model/hooks.h"
 #include <cstdio>
 #include <cstring>

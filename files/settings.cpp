@@ -4,7 +4,8 @@
 // Reading accepts any bytes: what comes back keeps the invariants every reader guarantees
 // (cell bytes 0 or a digit 1..9, marks within 0x1FF, a history that can be replayed).
 #include "files/settings.h"
-#include "files/puzzlefile.h"
+#include "files/filereader.h"
+#include "files/replacefile.h"
 #include "model/game.h"
 #include "model/history.h"
 #include "model/hooks.h"

@@ -13,7 +13,7 @@ std::string SettingsPath();
 void SetSettingsPath(const char* path);
 
 // Reads the file (at start-up). Returns 1 when read (a missing or foreign file quietly changes
-// nothing), 0 when the file is there but cannot be read (LastOpenError in puzzlefile.h says
+// nothing), 0 when the file is there but cannot be read (LastOpenError in filereader.h says
 // why): the program then runs with its defaults, and the file is never written over; -1 when
 // there is nowhere to keep the file.
 int LoadSettings(Game* G);

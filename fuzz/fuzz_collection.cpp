@@ -2,7 +2,7 @@
 // second and last positions; the deep target analyses each position loaded, then runs the open
 // command, which falls back to the saved-game reader.
 #include "control/session.h"
-#include "files/puzzlefile.h"
+#include "files/collection.h"
 #include "fuzz/fuzz_support.h"
 #include "model/history.h"
 #include "model/options.h"

@@ -1,7 +1,7 @@
 // Fuzz target: LoadGameFile on any file (the first byte's low bit chooses EMPTY_DASHES); the
 // deep target then refreshes, checks and analyses the position and walks through its history.
 #include "control/session.h"
-#include "files/puzzlefile.h"
+#include "files/gamefile.h"
 #include "fuzz/fuzz_support.h"
 #include "model/options.h"
 #include <memory>

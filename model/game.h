@@ -78,7 +78,7 @@ struct Game {
     AnalysisOptionsRecord AnalysisOptions = {0, 0, 0, DEFAULT_TECHNIQUES,   0,
                                              0, 0, 0, DEFAULT_BLOCK_FORMAT, {}};
 
-    // --- the open file (files/puzzlefile.h) ---
+    // --- the open file (files/collection.h) ---
     char CurrentFile[PATH_MAX] = {}; // UTF-8, empty when none
     int CollectionIndex = -1;        // collection puzzle shown (0-based), -1 when none
     int CollectionCount = 0;         // puzzles in the collection; browsing moves in 0 .. count-1

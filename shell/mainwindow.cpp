@@ -13,7 +13,7 @@
 #include "control/title.h"
 #include "dialogs/dialogs.h"
 #include "display/paint.h"
-#include "files/puzzlefile.h"
+#include "files/replacefile.h"
 #include "model/hooks.h"
 #include "model/options.h"
 #include "model/verdicts.h"

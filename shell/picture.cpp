@@ -8,7 +8,7 @@
 #include "control/stepview.h"
 #include "display/paint.h"
 #include "exactcover/count.h"
-#include "files/puzzlefile.h"
+#include "files/replacefile.h"
 #include "files/settings.h"
 #include "files/text.h"
 #include "model/board.h"

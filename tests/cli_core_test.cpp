@@ -2,7 +2,7 @@
 // inputs in command-line order and write errors, run as the built program.
 #include "control/session.h"
 #include "exactcover/count.h"
-#include "files/puzzlefile.h"
+#include "files/gamefile.h"
 #include "model/board.h"
 #include "tests/support.h"
 #include <algorithm>

@@ -1,14 +1,20 @@
 // quadrivo-cli format and show, run as a separate program: output, exit status, -f FILE / -f -.
 #include "control/session.h"
-#include "files/puzzlefile.h"
+#include "files/gamefile.h"
 #include "files/text.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"
 #include "model/options.h"
 #include "tests/support.h"
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 const std::string PUZZLE = SAMPLE_PUZZLE;
@@ -62,5 +68,26 @@ TEST_F(CliFiles, ShowPrintsWhatTheSavedGameHolds) {
     EXPECT_EQ(run.out, "49. ... 8.5\n.3. ... ...\n... 7.. ...\n.2. ... .6.\n... .8. 4..\n"
                        "... .1. ...\n... 6.3 .7.\n5.. 2.. ...\n1.4 ... ...\n"
                        "position: 1 of 2 moves\nmarks: 81 records, 4 pencil marks\n");
+}
+
+// A pipe given to show is refused at once: with no writer, waiting for one would never end.
+// Should the command wait all the same, a writer comes after five seconds and ends the wait.
+TEST_F(CliFiles, ShowRefusesAPipeWithoutWaiting) {
+    const std::string fifo = Path("game.txt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> done{false};
+    std::thread rescue([&] {
+        for (int i = 0; i < 50 && !done; i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const int fd = done ? -1 : open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) close(fd);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunCli("show " + fifo);
+    done = true;
+    rescue.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, fifo + ": cannot open the file: not a regular file\n");
 }
 } // namespace

@@ -16,7 +16,6 @@
 #include "control/taps.h"
 #include "control/title.h"
 #include "exactcover/generator.h"
-#include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "model/board.h"
 #include "model/history.h"

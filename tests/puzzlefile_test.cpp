@@ -1,7 +1,9 @@
 // Puzzle files: collections, saved games written and read back byte for byte, damaged and
 // hostile files, the open / reopen / browse commands, and the fuzz inputs replayed.
 #include "control/session.h"
-#include "files/puzzlefile.h"
+#include "files/filereader.h"
+#include "files/collection.h"
+#include "files/gamefile.h"
 #include "files/settings.h"
 #include "files/text.h"
 #include "fuzz/fuzz_support.h"

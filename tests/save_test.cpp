@@ -2,12 +2,14 @@
 // before and after the rename, every failure reported with its reason while the old file stays,
 // read-only files kept (when not root), nothing left by a save killed halfway, paths up to the
 // system's limit. Each case runs through both savers.
-#include "files/puzzlefile.h"
+#include "files/gamefile.h"
+#include "files/replacefile.h"
 #include "files/settings.h"
 #include "model/history.h"
 #include "tests/support.h"
 #include <csignal>
 #include <cstdarg>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <set>
@@ -213,4 +215,50 @@ TEST_F(Saving, FailedSaveReportsItsReasonAndKeepsTheOldFile) {
     }
 }
 
+} // namespace
+
+namespace {
+// Makes a link at link to target as another user (nobody), as a planted link would be: true
+// when made; false when the test does not run as root or the tool is missing.
+bool LinkAsNobody(const std::string& target, const std::string& link) {
+    if (geteuid() != 0) return false;
+    const std::string command = "setpriv --reuid=65534 --regid=65534 --clear-groups ln -s '" +
+                                target + "' '" + link + "' 2>/dev/null";
+    return std::system(command.c_str()) == 0;
+}
+
+// A link another user planted in a sticky, world-writable folder is not followed, at any hop,
+// whether it leads to a file or to a name not yet there; the saver's own link there is, and
+// so is one of the folder's owner.
+TEST_F(Saving, LinkOfAnotherUserInASharedFolderIsNotFollowed) {
+    std::string shared = Path("shared-XXXXXX");
+    ASSERT_NE(mkdtemp(shared.data()), nullptr);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    const std::string victim = Write("profile", "mine");
+    if (!LinkAsNobody(victim, shared + "/board.png") ||
+        !LinkAsNobody(Path("absent"), shared + "/dangling") ||
+        !LinkAsNobody("own", shared + "/hop"))
+        GTEST_SKIP() << "needs root and setpriv to plant a link as another user";
+    fs::create_symlink("hop", shared + "/own-first"); // the saver's link to the planted one
+    fs::create_symlink(victim, shared + "/own");
+    for (const Saver& saver : SAVERS) {
+        SCOPED_TRACE(saver.name);
+        for (const char* name : {"board.png", "dangling", "own-first"}) {
+            const std::string path = shared + "/" + name;
+            EXPECT_EQ(saver.save(path), 0) << name;
+            EXPECT_EQ(std::string(LastSaveError()),
+                      "cannot write " + path +
+                          ": a link in a shared folder, owned by another user, is not followed");
+        }
+        EXPECT_EQ(ReadBytes(victim), "mine");
+        EXPECT_FALSE(fs::exists(Path("absent")));
+        EXPECT_EQ(saver.save(shared + "/own"), 1);
+        EXPECT_NE(ReadBytes(victim), "mine");
+        Write("profile", "mine");
+    }
+    // The folder's owner may plant links in it that others follow.
+    ASSERT_EQ(chown(shared.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(SaveGameFile(S, (shared + "/board.png").c_str()), 1) << LastSaveError();
+    EXPECT_NE(ReadBytes(victim), "mine");
+}
 } // namespace

@@ -1,7 +1,6 @@
 // The settings file: every field written and read back, the byte layout, where the file lives,
 // wrong versions and truncation at every length.
 #include "control/session.h"
-#include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "fuzz/fuzz_support.h"
 #include "model/board.h"

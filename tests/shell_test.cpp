@@ -7,7 +7,6 @@
 #include "control/stepview.h"
 #include "control/taps.h"
 #include "display/geometry.h"
-#include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "model/board.h"
 #include "model/history.h"
