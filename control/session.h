@@ -28,6 +28,11 @@ struct Session : Game {
     char HintText[STEP_TEXT_SIZE] = {}; // the hint's first level
     HintRecord Hint = {};
     bool WrongMarks = false; // "Wrong Pencil Marks" is on
+    // A word in the step line on what to do after a command that could not do what was asked
+    // (SetNotice); "" when none. It stands until the next command or a change of what the
+    // analysis reads (NoticeInputs).
+    char Notice[STEP_TEXT_SIZE] = {};
+    StepInputs NoticeInputs = {};
 
     int GotoNumber = 0; // the last number accepted by "Goto Position"
     // The open file as KeepOpenFile found it, put back when the next file chosen is not read.

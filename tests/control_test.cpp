@@ -450,4 +450,58 @@ TEST_F(Control, WrongPencilMarks) {
     EXPECT_NE(S->A->StepMarks[0], MARK_WRONG);
 }
 
+// With no step to carry out, the step button says in the step line what would help, until the
+// next command; the hint says so too when the techniques switched on find nothing.
+TEST_F(Control, NoStepSaysWhatWouldHelp) {
+    // Subsets and locked candidates find nothing here; a finned swordfish does.
+    const char* const swordfish =
+        "4..6..3...1..2..6...8..7..19..8..5...4..5..1......2..75.....6...3..8..4......9..5";
+    LoadGivens(swordfish);
+    RunCommand(S, CMD_STEP); // the analysis display is off
+    EXPECT_STREQ(StepLineText(S), "Switch on the analysis (Ctrl+L) or ask for a hint (?)");
+    EXPECT_EQ(S->MovePos, 0);
+    RunCommand(S, CMD_ANALYSIS); // on: the candidates become the marks it reads
+    EXPECT_STREQ(StepLineText(S), "");
+    RunCommand(S, CMD_STEP);
+    EXPECT_STREQ(StepLineText(S), "No step with these techniques: switch on GA, FC or ALS");
+    AcceptAnalysisOptions(S, OPTION_BOX_MASK); // every technique: the word goes, a step shows
+    RefreshStep(S);
+    EXPECT_EQ(S->A->PendingStep, STEP_GRID);
+    EXPECT_EQ(std::string(StepLineText(S)).rfind("Finned Swordfish", 0), 0u) << StepLineText(S);
+    RunCommand(S, CMD_CLEAR_MARKS);
+    RunCommand(S, CMD_STEP);
+    EXPECT_STREQ(StepLineText(S),
+                 "No pencil marks to analyse: show the candidates (Ctrl+K) or ask for a hint (?)");
+
+    LoadGivens("........7..4.2.6..8.....31......29...4..9..3...95.6....1......8..6.5.2..7......6.");
+    RunCommand(S, CMD_STORE_CANDIDATES);
+    RunCommand(S, CMD_STEP);
+    EXPECT_STREQ(StepLineText(S), "No step found with any technique");
+
+    // The hint on the computed candidates, with the display off and the default techniques.
+    LoadGivens(swordfish);
+    S->AnalysisOptions.techniques = DEFAULT_TECHNIQUES;
+    RunCommand(S, CMD_HINT);
+    ASSERT_EQ(HintLevel(S), 1);
+    EXPECT_STREQ(StepLineText(S), "No step with these techniques: switch on GA, FC or ALS");
+    for (int press = 0; press < 2; press++) RunCommand(S, CMD_HINT);
+    EXPECT_STREQ(StepLineText(S), "No step with these techniques: switch on GA, FC or ALS");
+}
+
+// While a collection is browsed in setup mode, Open beeps and says what to do instead.
+TEST_F(Control, OpenWhileBrowsingSaysToLeaveSetup) {
+    std::string lines;
+    for (int i = 0; i < 3; i++) lines += std::string(SAMPLE_PUZZLE) + "\r\n";
+    OpenFileByName(S, Write("set.txt", lines).c_str());
+    ASSERT_EQ(S->CollectionIndex, 0);
+    ASSERT_EQ(S->AnalysisOptions.setupMode, 1u);
+    const int beeps = Recorded.beeps;
+    RunCommand(S, CMD_OPEN);
+    EXPECT_EQ(Recorded.beeps, beeps + 1);
+    EXPECT_STREQ(StepLineText(S), "Leave setup (Setup) to open another file");
+    RunCommand(S, CMD_REDO); // the next puzzle: the word goes with the next command
+    EXPECT_EQ(S->CollectionIndex, 1);
+    EXPECT_STREQ(StepLineText(S), "");
+}
+
 } // namespace
