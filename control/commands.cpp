@@ -106,8 +106,12 @@ static void Navigate(Session* S, int id) {
         MOVES[id - CMD_UNDO](S);
         return;
     }
-    // "Go to End" on the last puzzle asks for a puzzle number instead.
-    if (BrowseCollection(S, NavButton(id)) == 0 && ShellRunDialog(S, DIALOG_GOTO) == DIALOG_OK)
+    // "Go to End" on the last puzzle asks for a puzzle number instead; a number outside the
+    // collection is refused (the dialog leaves GotoNumber 0).
+    if (BrowseCollection(S, NavButton(id)) != 0) return;
+    S->GotoNumber = 0;
+    if (ShellRunDialog(S, DIALOG_GOTO) == DIALOG_OK && S->GotoNumber >= 1 &&
+        S->GotoNumber <= GotoLastNumber(S))
         GotoCollectionPuzzle(S, S->GotoNumber);
 }
 

@@ -504,4 +504,36 @@ TEST_F(Control, OpenWhileBrowsingSaysToLeaveSetup) {
     EXPECT_STREQ(StepLineText(S), "");
 }
 
+// "Goto Position" takes only the numbers of the collection's puzzles; anything else is refused
+// and leaves the puzzle shown.
+TEST_F(Control, GotoPositionTakesOnlyPuzzleNumbers) {
+    std::string lines;
+    for (int i = 0; i < 3; i++) lines += std::string(SAMPLE_PUZZLE) + "\r\n";
+    EXPECT_EQ(GotoTextNumber(S, "1"), 0); // no collection open
+    OpenFileByName(S, Write("set.txt", lines).c_str());
+    ASSERT_EQ(GotoLastNumber(S), 3);
+    for (const char* text : {"99999", "abc", "0", "4", "", " ", "12a", "-1", "1.5", "99999999999"})
+        EXPECT_EQ(GotoTextNumber(S, text), 0) << '"' << text << '"';
+    for (auto [text, n] : {std::pair{"1", 1}, {"3", 3}, {" 2 ", 2}, {"002", 2}})
+        EXPECT_EQ(GotoTextNumber(S, text), n) << '"' << text << '"';
+
+    // The dialog, as the window runs it: OK with the text scripted here.
+    static const char* typed;
+    ShellHooks hooks = Shell;
+    hooks.runDialog = [](int id) {
+        return id == DIALOG_GOTO && AcceptGotoText(S, typed) ? DIALOG_OK : DIALOG_CANCEL;
+    };
+    InstallShellHooks(&hooks);
+    RunCommand(S, CMD_END);
+    ASSERT_EQ(S->CollectionIndex, 2);
+    for (const char* text : {"0", "abc", "99999"}) {
+        typed = text;
+        RunCommand(S, CMD_END); // on the last puzzle: "Goto Position"
+        EXPECT_EQ(S->CollectionIndex, 2) << text;
+    }
+    typed = "2";
+    RunCommand(S, CMD_END);
+    EXPECT_EQ(S->CollectionIndex, 1);
+}
+
 } // namespace
