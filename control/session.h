@@ -6,6 +6,7 @@
 #include "analysis/steptext.h"
 #include "control/focus.h"
 #include "control/stepview.h"
+#include "control/taps.h"
 #include "exactcover/generator.h"
 #include "model/game.h"
 #include <climits>
@@ -33,6 +34,8 @@ struct Session : Game {
     // analysis reads (NoticeInputs).
     char Notice[STEP_TEXT_SIZE] = {};
     StepInputs NoticeInputs = {};
+    // The cells an entry clashes with, kept while "Invalid Value" stands (control/taps.h).
+    ClashRecord Clash = {};
 
     int GotoNumber = 0; // the last number accepted by "Goto Position"
     // The open file as KeepOpenFile found it, put back when the next file chosen is not read.

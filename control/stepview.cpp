@@ -12,6 +12,7 @@
 #include "control/focus.h"
 #include "control/hintcheck.h"
 #include "control/session.h"
+#include "control/taps.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/hooks.h"
@@ -19,6 +20,7 @@
 #include "model/options.h"
 #include "model/verdicts.h"
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -217,8 +219,16 @@ int ApplyShownStep(Session* S) {
     DigitMask grid[81];
     std::memcpy(board, S->Board, sizeof board);
     std::memcpy(grid, S->A->AnalysisGrid, sizeof grid);
+    // A single's entry that a peer refuses shows its clash as a tap's would.
+    const StepRecord& step = S->A->CurrentStep;
+    if (S->A->PendingStep == STEP_SINGLES && step.placed >= 0)
+        FindClashes(S, step.placed, std::countr_zero(unsigned(step.digits)) + 1, &S->Clash);
     ApplyStep(S->A, S->A->PendingStep,
               false); // a hint's step leaves the display as the player had it
+    if (S->Clash.count) {
+        S->Clash = ClashRecord{};
+        ShellRedraw(S);
+    }
     if (std::memcmp(board, S->Board, sizeof board) == 0 &&
         std::memcmp(grid, S->A->AnalysisGrid, sizeof grid) == 0) {
         // Nothing changed (a contradictory single refused as invalid): the same step would

@@ -536,4 +536,32 @@ TEST_F(Control, GotoPositionTakesOnlyPuzzleNumbers) {
     EXPECT_EQ(S->CollectionIndex, 1);
 }
 
+// A refused entry keeps its cell and each peer holding its digit in Clash while "Invalid Value"
+// stands, whether a tap or the step button entered it; the record is empty afterwards.
+TEST_F(Control, InvalidValueKeepsTheClashingCellsWhileItStands) {
+    static std::set<int> clash; // Clash as the message box saw it
+    ShellHooks hooks = Shell;
+    hooks.messageBox = [](const char*) {
+        clash = std::set<int>(S->Clash.cells, S->Clash.cells + S->Clash.count);
+    };
+    InstallShellHooks(&hooks);
+    Tap(4, 4);  // a 5 in r1c5
+    Tap(36, 4); // and in r5c1
+    Tap(40, 4); // r5c5 sees both
+    EXPECT_EQ(clash, (std::set<int>{40, 4, 36}));
+    EXPECT_EQ(S->Board[40], 0);
+    EXPECT_EQ(S->Clash.count, 0);
+
+    clash.clear();
+    LoadGivens(BUILTIN_PUZZLE);
+    S->AnalysisOptions.techniques = TECH_ANALYSIS;
+    RunCommand(S, CMD_PENCIL_MARKS);
+    for (DigitMask& m : S->MarkGrid) m = m ? DigitBit(7) : 0; // every open cell a single 7
+    RunCommand(S, CMD_STEP);
+    ASSERT_EQ(clash.size(), 2u); // the single's cell, empty again, and the 7 of its row
+    EXPECT_EQ((S->Board[*clash.begin()] | S->Board[*clash.rbegin()]) & CELL_DIGIT, 7);
+    EXPECT_EQ(S->Board[*clash.begin()] * S->Board[*clash.rbegin()], 0);
+    EXPECT_EQ(S->Clash.count, 0);
+}
+
 } // namespace
