@@ -109,8 +109,12 @@ static void Navigate(Session* S, int id) {
         MOVES[id - CMD_UNDO](S);
         return;
     }
-    // "Go to End" on the last puzzle asks for a puzzle number instead.
-    if (BrowseCollection(S, NavButton(id)) == 0 && ShellRunDialog(S, DIALOG_GOTO) == DIALOG_OK)
+    // "Go to End" on the last puzzle asks for a puzzle number instead; a number outside the
+    // collection is refused (the dialog leaves GotoNumber 0).
+    if (BrowseCollection(S, NavButton(id)) != 0) return;
+    S->GotoNumber = 0;
+    if (ShellRunDialog(S, DIALOG_GOTO) == DIALOG_OK && S->GotoNumber >= 1 &&
+        S->GotoNumber <= GotoLastNumber(S))
         GotoCollectionPuzzle(S, S->GotoNumber);
 }
 
@@ -182,9 +186,16 @@ static void ColourCommand(Session* S, int id) {
     S->AnalysisOptions.numberColour = uint32_t(id - CMD_BLUE); // no redraw
 }
 
+// The step button: with no step shown, the step line says what would help instead.
 static void StepCommand(Session* S, int) {
-    if (S->AnalysisOptions.setupMode == 1)
+    if (S->AnalysisOptions.setupMode == 1) {
         ShellPostCommand(S, CMD_SETUP);
+        return;
+    }
+    RefreshStep(S);
+    char advice[STEP_TEXT_SIZE];
+    if (NoStepAdvice(S, advice, sizeof advice))
+        SetNotice(S, advice);
     else
         ApplyShownStep(S);
 }
@@ -205,6 +216,11 @@ static void AnalysisOptionsCommand(Session* S, int) {
 
 static void AnalysisCommand(Session* S, int) {
     S->AnalysisOptions.techniques ^= TECH_ANALYSIS;
+    // Switched on with no pencil marks to read: the candidates become the marks, as a new
+    // puzzle starts with them while the analysis is on, so that a step can be found.
+    if ((S->AnalysisOptions.techniques & TECH_ANALYSIS) && !S->AnalysisOptions.showCandidates &&
+        !MarksInUse(S))
+        LoadMarksFromCandidates(S);
     ShellRedraw(S);
 }
 
@@ -267,9 +283,13 @@ static const CommandRow* FindCommand(int id) {
 // RunCommand without the refresh of the step shown.
 static int Dispatch(Session* S, int id) {
     const CommandRow* row = FindCommand(id);
+    S->Notice[0] = 0; // a word on the last command is gone with the next one
     // Only a few commands run while a puzzle is set up; any other id, unknown ones too, beeps.
     if (S->AnalysisOptions.setupMode == 1 && !(row && row->inSetup)) {
         ShellBeep(S);
+        if (id == CMD_OPEN)
+            SetNotice(S, S->CollectionIndex >= 0 ? "Leave setup (Setup) to open another file"
+                                                 : "Leave setup (Setup) to open a file");
         return 1;
     }
     if (!row) return 0; // nothing of ours

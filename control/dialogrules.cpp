@@ -17,15 +17,27 @@ int GotoProposedNumber(Session* S) {
     return S->CollectionIndex + 1;
 }
 
-void AcceptGotoText(Session* S, const char* text) {
-    // Like reading an unsigned number from an edit box: leading digits, else 0.
-    unsigned long n = 0;
+int GotoLastNumber(Session* S) {
+    return S->CollectionIndex >= 0 ? S->CollectionCount : 0;
+}
+
+int GotoTextNumber(Session* S, const char* text) {
+    const long long last = GotoLastNumber(S);
+    long long n = 0;
     const char* p = text;
     while (*p == ' ') p++;
+    const char* digits = p;
     for (; *p >= '0' && *p <= '9'; p++)
-        if (n < 100000000ul) n = 10 * n + unsigned(*p - '0'); // stops growing past any collection
-    if (*p && *p != ' ') n = 0;                               // "12a" is not a number
-    S->GotoNumber = int(n);
+        if (n <= last) n = 10 * n + (*p - '0'); // past the range it stays past it
+    const bool number = p > digits;
+    while (*p == ' ') p++;
+    if (!number || *p) return 0; // "", "abc", "12a", "-3"
+    return n >= 1 && n <= last ? int(n) : 0;
+}
+
+int AcceptGotoText(Session* S, const char* text) {
+    S->GotoNumber = GotoTextNumber(S, text);
+    return S->GotoNumber;
 }
 
 int LayoutRadioId(Session* S) {

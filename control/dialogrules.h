@@ -17,9 +17,15 @@ void AcceptAnalysisOptions(Session* S, uint32_t checked);
 
 // The puzzle number "Goto Position" proposes: the collection position + 1.
 int GotoProposedNumber(Session* S);
-// "Goto Position" OK: the text read as an unsigned number (0 when it is not one), kept in
-// GotoNumber for the navigation command that opened the dialog.
-void AcceptGotoText(Session* S, const char* text);
+// The last puzzle number "Goto Position" takes: the collection's count (0 with none open).
+int GotoLastNumber(Session* S);
+// The puzzle number a "Goto Position" text names: 1..GotoLastNumber when the text is a
+// decimal number in that range (spaces around it allowed); 0 for anything else.
+int GotoTextNumber(Session* S, const char* text);
+// "Goto Position" OK: GotoNumber becomes the number the text names (GotoTextNumber), for the
+// navigation command that opened the dialog; 0, and nothing is loaded, when it names none.
+// Returns GotoNumber.
+int AcceptGotoText(Session* S, const char* text);
 
 // "Copy Paste": the ids of the layout and empty-cell radio buttons to check (256 + bit).
 int LayoutRadioId(Session* S);

@@ -6,6 +6,7 @@
 #include "analysis/steptext.h"
 #include "control/focus.h"
 #include "control/stepview.h"
+#include "control/taps.h"
 #include "exactcover/generator.h"
 #include "model/game.h"
 #include <climits>
@@ -28,6 +29,13 @@ struct Session : Game {
     char HintText[STEP_TEXT_SIZE] = {}; // the hint's first level
     HintRecord Hint = {};
     bool WrongMarks = false; // "Wrong Pencil Marks" is on
+    // A word in the step line on what to do after a command that could not do what was asked
+    // (SetNotice); "" when none. It stands until the next command or a change of what the
+    // analysis reads (NoticeInputs).
+    char Notice[STEP_TEXT_SIZE] = {};
+    StepInputs NoticeInputs = {};
+    // The cells an entry clashes with, kept while "Invalid Value" stands (control/taps.h).
+    ClashRecord Clash = {};
 
     int GotoNumber = 0; // the last number accepted by "Goto Position"
     // The open file as KeepOpenFile found it, put back when the next file chosen is not read.

@@ -12,6 +12,7 @@
 #include "control/focus.h"
 #include "control/hintcheck.h"
 #include "control/session.h"
+#include "control/taps.h"
 #include "exactcover/count.h"
 #include "model/board.h"
 #include "model/hooks.h"
@@ -19,11 +20,38 @@
 #include "model/options.h"
 #include "model/verdicts.h"
 #include <array>
+#include <bit>
+#include <cstdio>
 #include <cstring>
 
 namespace {
 constexpr const char* ENTRY_HINT = "Click a digit's spot in a cell to enter it, right-click or "
                                    "hold for the list of digits, or use the arrow keys and 1-9.";
+
+// What the step line says when no step is shown, and what would help.
+constexpr const char* ADVICE_ANALYSIS_OFF = "Switch on the analysis (Ctrl+L) or ask for a hint (?)";
+constexpr const char* ADVICE_NO_MARKS =
+    "No pencil marks to analyse: show the candidates (Ctrl+K) or ask for a hint (?)";
+constexpr const char* ADVICE_STRONGER = "No step with these techniques: switch on GA, FC or ALS";
+constexpr const char* ADVICE_BASIC = "No step with these techniques: switch on HS or LC";
+constexpr const char* ADVICE_NONE = "No step found with any technique";
+constexpr uint32_t STRONGER_TECHNIQUES = TECH_GRID | TECH_CHAINS | TECH_ALS;
+constexpr uint32_t BASIC_TECHNIQUES = TECH_SUBSETS | TECH_LOCKED;
+
+// The advice when the techniques switched on find nothing: first the stronger ones the labels
+// name GA, FC and ALS, then HS and LC, else none is left to switch on.
+const char* TechniqueAdvice(uint32_t techniques) {
+    if ((techniques & STRONGER_TECHNIQUES) != STRONGER_TECHNIQUES) return ADVICE_STRONGER;
+    if ((techniques & BASIC_TECHNIQUES) != BASIC_TECHNIQUES) return ADVICE_BASIC;
+    return ADVICE_NONE;
+}
+
+// Some cell is marked as a wrong entry or wrong pencil marks (then no step is looked for).
+bool WrongShown(Session* S) {
+    for (uint16_t mark : S->A->StepMarks)
+        if ((mark & MARK_KIND) == MARK_WRONG) return true;
+    return false;
+}
 
 StepInputs CurrentInputs(Session* S) {
     const AnalysisOptionsRecord& opt = S->AnalysisOptions;
@@ -75,8 +103,12 @@ void Settle(Session* S) {
     S->StepText[0] = 0;
     S->HintText[0] = 0;
     if (S->Hint.level > 0) {
-        // "No step found" too: the player asked.
-        DescribeStep(S->A, S->A->PendingStep, S->StepText, sizeof S->StepText);
+        // "No step found" too, with what would help: the player asked.
+        if (S->A->PendingStep == STEP_NONE && !WrongShown(S))
+            std::snprintf(S->StepText, sizeof S->StepText, "%s",
+                          TechniqueAdvice(S->AnalysisOptions.techniques));
+        else
+            DescribeStep(S->A, S->A->PendingStep, S->StepText, sizeof S->StepText);
         DescribeHint(S->A, S->A->PendingStep, S->StepText, S->HintText, sizeof S->HintText);
     } else if (S->A->PendingStep != 0 && (S->AnalysisOptions.techniques & TECH_ANALYSIS)) {
         DescribeStep(S->A, S->A->PendingStep, S->StepText, sizeof S->StepText);
@@ -87,6 +119,7 @@ void Settle(Session* S) {
 void RefreshStep(Session* S) {
     if (S->Hint.level > 0 && !(CurrentInputs(S) == S->Hint.inputs))
         S->Hint.level = 0; // the game moved on
+    if (S->Notice[0] && !(CurrentInputs(S) == S->NoticeInputs)) S->Notice[0] = 0;
     if (S->ShownValid && CurrentInputs(S) == S->Shown) return;
     // What the paint of the board used to do before drawing: the candidates when shown, then
     // the step for the position (none while the solution is shown).
@@ -100,10 +133,35 @@ void RefreshStep(Session* S) {
 }
 
 const char* StepLineText(Session* S) {
-    if (S->Hint.level > 0) // asked for: before how entry works
+    if (S->Notice[0]) return S->Notice; // the answer to what the player just did
+    if (S->Hint.level > 0)              // asked for: before how entry works
         return (S->AnalysisOptions.techniques & TECH_ANALYSIS) || S->Hint.level == 3 ? S->StepText
                                                                                      : S->HintText;
     return S->Focus.entryHint ? ENTRY_HINT : S->StepText;
+}
+
+void SetNotice(Session* S, const char* text) {
+    std::snprintf(S->Notice, sizeof S->Notice, "%s", text);
+    S->NoticeInputs = CurrentInputs(S);
+    ShellRedraw(S);
+}
+
+int NoStepAdvice(Session* S, char* out, size_t size) {
+    if (!out || size == 0) return 0;
+    out[0] = 0;
+    if (S->A->PendingStep != STEP_NONE || S->ShowSolution || S->AnalysisOptions.setupMode) return 0;
+    if (!(S->AnalysisOptions.techniques & TECH_ANALYSIS) && S->Hint.level == 0) {
+        std::snprintf(out, size, "%s", ADVICE_ANALYSIS_OFF);
+        return 1;
+    }
+    if (CountFilled(S) == 81) return 0; // solved: nothing is left to find
+    if (WrongShown(S))
+        DescribeStep(S->A, STEP_NONE, out, size); // names the wrong cells
+    else if (S->Hint.level == 0 && !S->AnalysisOptions.showCandidates && !MarksInUse(S))
+        std::snprintf(out, size, "%s", ADVICE_NO_MARKS); // the analysis reads empty marks
+    else
+        std::snprintf(out, size, "%s", TechniqueAdvice(S->AnalysisOptions.techniques));
+    return 1;
 }
 
 int AskHint(Session* S) {
@@ -161,8 +219,16 @@ int ApplyShownStep(Session* S) {
     DigitMask grid[81];
     std::memcpy(board, S->Board, sizeof board);
     std::memcpy(grid, S->A->AnalysisGrid, sizeof grid);
+    // A single's entry that a peer refuses shows its clash as a tap's would.
+    const StepRecord& step = S->A->CurrentStep;
+    if (S->A->PendingStep == STEP_SINGLES && step.placed >= 0)
+        FindClashes(S, step.placed, std::countr_zero(unsigned(step.digits)) + 1, &S->Clash);
     ApplyStep(S->A, S->A->PendingStep,
               false); // a hint's step leaves the display as the player had it
+    if (S->Clash.count) {
+        S->Clash = ClashRecord{};
+        ShellRedraw(S);
+    }
     if (std::memcmp(board, S->Board, sizeof board) == 0 &&
         std::memcmp(grid, S->A->AnalysisGrid, sizeof grid) == 0) {
         // Nothing changed (a contradictory single refused as invalid): the same step would

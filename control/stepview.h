@@ -4,6 +4,7 @@
 #pragma once
 #include "model/board.h"
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 struct Session;
@@ -38,6 +39,17 @@ void RefreshStep(Session* S);
 // A hint asked for comes first: with the analysis display off, its first level at levels 1
 // and 2, the step in words at level 3.
 const char* StepLineText(Session* S);
+
+// Puts a word in the step line on what to do, after a command that could not do what was asked
+// (text cut to STEP_TEXT_SIZE). It stands until the next command or until something the
+// analysis reads changes.
+void SetNotice(Session* S, const char* text);
+
+// Why no step is shown, as advice for the step line: the analysis display is off (and no hint
+// asked for), the techniques switched on find nothing (naming those switched off), or the wrong
+// entries or marks shown. Writes it to out and returns 1; returns 0 (out "") when a step is
+// shown, the solution is shown or the grid is full.
+int NoStepAdvice(Session* S, char* out, size_t size);
 
 // Command "Hint": the next level of the hint, up to 3. Level 1 names the technique and where to
 // look, level 2 also draws the step on the board, level 3 states it in full; the step button

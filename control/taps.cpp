@@ -15,6 +15,28 @@
 #include "model/options.h"
 #include "model/verdicts.h"
 
+int FindClashes(const Game* G, int cell, int digit, ClashRecord* out) {
+    *out = ClashRecord{};
+    if (cell < 0 || cell > 80 || digit < 1 || digit > 9) return 0;
+    const uint8_t* peers = PeersOf(cell);
+    int clashing = 0;
+    for (int i = 0; i < 20; i++)
+        if ((G->Board[peers[i]] & CELL_DIGIT) == digit) out->cells[1 + clashing++] = peers[i];
+    if (clashing == 0) return 0;
+    out->cells[0] = uint8_t(cell);
+    out->count = 1 + clashing;
+    return clashing;
+}
+
+void EnterDigitShowingClashes(Session* S, int cell, int digit) {
+    // Found before the entry: the box stands inside EnterDigit, while the board is drawn.
+    FindClashes(S, cell, digit, &S->Clash);
+    EnterDigit(S, cell, digit);
+    if (S->Clash.count == 0) return;
+    S->Clash = ClashRecord{};
+    ShellRedraw(S);
+}
+
 void TapDigit(Session* S, int cell, int d) {
     if (cell < 0 || cell > 80 || d < 0 || d > 8) return;
     const DigitMask bit = DigitMask(1u << d);
@@ -31,7 +53,7 @@ void TapDigit(Session* S, int cell, int d) {
         if (opt.techniques & TECH_ANALYSIS) {
             // Marking the very digit the step shows in this cell enters it.
             if (S->A->StepMarks[cell] == bit)
-                EnterDigit(S, cell, d + 1);
+                EnterDigitShowingClashes(S, cell, d + 1);
             else
                 ShellRedraw(S);
         } else {
@@ -44,7 +66,7 @@ void TapDigit(Session* S, int cell, int d) {
         S->Board[cell] = uint8_t(CELL_ENTERED | (d + 1)); // no colour, no history record
         RefreshPosition(S); // takes a conflicting digit out again, with a beep
     } else {
-        EnterDigit(S, cell, d + 1);
+        EnterDigitShowingClashes(S, cell, d + 1);
     }
 }
 

@@ -54,6 +54,9 @@ constexpr uint32_t GIVEN_COLOUR = 0x000000;
 constexpr uint32_t CANDIDATE_COLOUR = 0x606060;
 constexpr uint32_t MARK_COLOUR = 0x800000;
 constexpr uint32_t STEP_DIGIT_COLOUR = 0x0000FF;
+// The outline of the cells an entry clashes with, inside each cell's interior.
+constexpr uint32_t CLASH_COLOUR = 0x0000FF;
+constexpr int CLASH_WIDTH = 2;
 
 constexpr int DIGIT_WIDTH = 12, DIGIT_HEIGHT = 15;
 constexpr int MARK_WIDTH = 7, MARK_HEIGHT = 7; // in a strip 8 rows high
@@ -90,6 +93,16 @@ void BlitGlyph(QPainter& p, int x, int y, int width, int height, const QImage& s
 
 void FillCell(QPainter& p, int x, int y, int size, uint32_t bgr) {
     p.fillRect(QRect(x, y, size, size), ColourOf(bgr));
+}
+
+// A CLASH_WIDTH frame of the clash colour just inside the cell's interior.
+void OutlineCell(QPainter& p, int cell) {
+    const QColor c = ColourOf(CLASH_COLOUR);
+    const int x = CellX(cell) + 1, y = CellY(cell) + 1, far = CELL_INSIDE - CLASH_WIDTH;
+    p.fillRect(QRect(x, y, CELL_INSIDE, CLASH_WIDTH), c);
+    p.fillRect(QRect(x, y + far, CELL_INSIDE, CLASH_WIDTH), c);
+    p.fillRect(QRect(x, y, CLASH_WIDTH, CELL_INSIDE), c);
+    p.fillRect(QRect(x + far, y, CLASH_WIDTH, CELL_INSIDE), c);
 }
 
 void DrawChain(Session* S, QPainter& p, int k) {
@@ -228,6 +241,11 @@ void PaintBoard(Session* S, QPainter& p, const FocusMarks& focus) {
                       0, on ? QPainter::RasterOp_SourceXorDestination : AND);
         }
     }
+
+    // An entry refused for a clash: its cell and the peers holding its digit, while the box
+    // that says so stands.
+    for (int i = 0; i < S->Clash.count && i < int(sizeof S->Clash.cells); i++)
+        if (S->Clash.cells[i] <= 80) OutlineCell(p, S->Clash.cells[i]);
 }
 
 QImage RenderBoard(Session* S, const FocusMarks& focus) {

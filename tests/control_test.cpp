@@ -454,4 +454,118 @@ TEST_F(Control, WrongPencilMarks) {
     EXPECT_NE(S->A->StepMarks[0], MARK_WRONG);
 }
 
+// With no step to carry out, the step button says in the step line what would help, until the
+// next command; the hint says so too when the techniques switched on find nothing.
+TEST_F(Control, NoStepSaysWhatWouldHelp) {
+    // Subsets and locked candidates find nothing here; a finned swordfish does.
+    const char* const swordfish =
+        "4..6..3...1..2..6...8..7..19..8..5...4..5..1......2..75.....6...3..8..4......9..5";
+    LoadGivens(swordfish);
+    RunCommand(S, CMD_STEP); // the analysis display is off
+    EXPECT_STREQ(StepLineText(S), "Switch on the analysis (Ctrl+L) or ask for a hint (?)");
+    EXPECT_EQ(S->MovePos, 0);
+    RunCommand(S, CMD_ANALYSIS); // on: the candidates become the marks it reads
+    EXPECT_STREQ(StepLineText(S), "");
+    RunCommand(S, CMD_STEP);
+    EXPECT_STREQ(StepLineText(S), "No step with these techniques: switch on GA, FC or ALS");
+    AcceptAnalysisOptions(S, OPTION_BOX_MASK); // every technique: the word goes, a step shows
+    RefreshStep(S);
+    EXPECT_EQ(S->A->PendingStep, STEP_GRID);
+    EXPECT_EQ(std::string(StepLineText(S)).rfind("Finned Swordfish", 0), 0u) << StepLineText(S);
+    RunCommand(S, CMD_CLEAR_MARKS);
+    RunCommand(S, CMD_STEP);
+    EXPECT_STREQ(StepLineText(S),
+                 "No pencil marks to analyse: show the candidates (Ctrl+K) or ask for a hint (?)");
+
+    LoadGivens("........7..4.2.6..8.....31......29...4..9..3...95.6....1......8..6.5.2..7......6.");
+    RunCommand(S, CMD_STORE_CANDIDATES);
+    RunCommand(S, CMD_STEP);
+    EXPECT_STREQ(StepLineText(S), "No step found with any technique");
+
+    // The hint on the computed candidates, with the display off and the default techniques.
+    LoadGivens(swordfish);
+    S->AnalysisOptions.techniques = DEFAULT_TECHNIQUES;
+    RunCommand(S, CMD_HINT);
+    ASSERT_EQ(HintLevel(S), 1);
+    EXPECT_STREQ(StepLineText(S), "No step with these techniques: switch on GA, FC or ALS");
+    for (int press = 0; press < 2; press++) RunCommand(S, CMD_HINT);
+    EXPECT_STREQ(StepLineText(S), "No step with these techniques: switch on GA, FC or ALS");
+}
+
+// While a collection is browsed in setup mode, Open beeps and says what to do instead.
+TEST_F(Control, OpenWhileBrowsingSaysToLeaveSetup) {
+    std::string lines;
+    for (int i = 0; i < 3; i++) lines += std::string(SAMPLE_PUZZLE) + "\r\n";
+    OpenFileByName(S, Write("set.txt", lines).c_str());
+    ASSERT_EQ(S->CollectionIndex, 0);
+    ASSERT_EQ(S->AnalysisOptions.setupMode, 1u);
+    const int beeps = Recorded.beeps;
+    RunCommand(S, CMD_OPEN);
+    EXPECT_EQ(Recorded.beeps, beeps + 1);
+    EXPECT_STREQ(StepLineText(S), "Leave setup (Setup) to open another file");
+    RunCommand(S, CMD_REDO); // the next puzzle: the word goes with the next command
+    EXPECT_EQ(S->CollectionIndex, 1);
+    EXPECT_STREQ(StepLineText(S), "");
+}
+
+// "Goto Position" takes only the numbers of the collection's puzzles; anything else is refused
+// and leaves the puzzle shown.
+TEST_F(Control, GotoPositionTakesOnlyPuzzleNumbers) {
+    std::string lines;
+    for (int i = 0; i < 3; i++) lines += std::string(SAMPLE_PUZZLE) + "\r\n";
+    EXPECT_EQ(GotoTextNumber(S, "1"), 0); // no collection open
+    OpenFileByName(S, Write("set.txt", lines).c_str());
+    ASSERT_EQ(GotoLastNumber(S), 3);
+    for (const char* text : {"99999", "abc", "0", "4", "", " ", "12a", "-1", "1.5", "99999999999"})
+        EXPECT_EQ(GotoTextNumber(S, text), 0) << '"' << text << '"';
+    for (auto [text, n] : {std::pair{"1", 1}, {"3", 3}, {" 2 ", 2}, {"002", 2}})
+        EXPECT_EQ(GotoTextNumber(S, text), n) << '"' << text << '"';
+
+    // The dialog, as the window runs it: OK with the text scripted here.
+    static const char* typed;
+    ShellHooks hooks = Shell;
+    hooks.runDialog = [](int id) {
+        return id == DIALOG_GOTO && AcceptGotoText(S, typed) ? DIALOG_OK : DIALOG_CANCEL;
+    };
+    InstallShellHooks(&hooks);
+    RunCommand(S, CMD_END);
+    ASSERT_EQ(S->CollectionIndex, 2);
+    for (const char* text : {"0", "abc", "99999"}) {
+        typed = text;
+        RunCommand(S, CMD_END); // on the last puzzle: "Goto Position"
+        EXPECT_EQ(S->CollectionIndex, 2) << text;
+    }
+    typed = "2";
+    RunCommand(S, CMD_END);
+    EXPECT_EQ(S->CollectionIndex, 1);
+}
+
+// A refused entry keeps its cell and each peer holding its digit in Clash while "Invalid Value"
+// stands, whether a tap or the step button entered it; the record is empty afterwards.
+TEST_F(Control, InvalidValueKeepsTheClashingCellsWhileItStands) {
+    static std::set<int> clash; // Clash as the message box saw it
+    ShellHooks hooks = Shell;
+    hooks.messageBox = [](const char*) {
+        clash = std::set<int>(S->Clash.cells, S->Clash.cells + S->Clash.count);
+    };
+    InstallShellHooks(&hooks);
+    Tap(4, 4);  // a 5 in r1c5
+    Tap(36, 4); // and in r5c1
+    Tap(40, 4); // r5c5 sees both
+    EXPECT_EQ(clash, (std::set<int>{40, 4, 36}));
+    EXPECT_EQ(S->Board[40], 0);
+    EXPECT_EQ(S->Clash.count, 0);
+
+    clash.clear();
+    LoadGivens(BUILTIN_PUZZLE);
+    S->AnalysisOptions.techniques = TECH_ANALYSIS;
+    RunCommand(S, CMD_PENCIL_MARKS);
+    for (DigitMask& m : S->MarkGrid) m = m ? DigitBit(7) : 0; // every open cell a single 7
+    RunCommand(S, CMD_STEP);
+    ASSERT_EQ(clash.size(), 2u); // the single's cell, empty again, and the 7 of its row
+    EXPECT_EQ((S->Board[*clash.begin()] | S->Board[*clash.rbegin()]) & CELL_DIGIT, 7);
+    EXPECT_EQ(S->Board[*clash.begin()] * S->Board[*clash.rbegin()], 0);
+    EXPECT_EQ(S->Clash.count, 0);
+}
+
 } // namespace

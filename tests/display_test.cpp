@@ -206,6 +206,30 @@ TEST_F(Display, ChainsAreDrawnInTheirSlotsColours) {
                         At(DigitX(c, d), DigitY(c, d)) != Rgb(0x80FFFF))
                 << c;
 }
+// "Invalid Value": while its box stands, the refused entry's cell and the peers holding its
+// digit are outlined in red, two pixels inside the cell; once it is closed, nothing is.
+TEST_F(Display, ClashingCellsAreOutlinedWhileTheBoxStands) {
+    static QImage shown; // the board as drawn while the box stands
+    ShellHooks hooks = Shell;
+    hooks.messageBox = [](const char*) { shown = RenderBoard(S); };
+    InstallShellHooks(&hooks);
+    LoadGivens(SAMPLE_PUZZLE); // r1c1 holds a 4; r3c2 is open
+    TapDigit(S, 19, 3);
+    ASSERT_EQ(S->Board[19], 0); // refused
+    ASSERT_FALSE(shown.isNull());
+    const QRgb red = Rgb(0x0000FF);
+    for (int cell : {0, 19}) {
+        const int x = CellX(cell), y = CellY(cell);
+        EXPECT_EQ(shown.pixel(x + 1, y + 12), red) << cell; // left edge, two pixels wide
+        EXPECT_EQ(shown.pixel(x + 2, y + 12), red) << cell;
+        EXPECT_EQ(shown.pixel(x + 24, y + 24), red) << cell; // the far corner inside the cell
+        EXPECT_NE(shown.pixel(x + 3, y + 12), red) << cell;
+    }
+    EXPECT_NE(shown.pixel(CellX(1) + 1, CellY(1) + 12), red); // an open peer
+    Render();
+    EXPECT_EQ(At(CellX(0) + 1, CellY(0) + 12), WHITE);
+    EXPECT_EQ(At(CellX(19) + 1, CellY(19) + 12), WHITE);
+}
 } // namespace
 
 int main(int argc, char** argv) {

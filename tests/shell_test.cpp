@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -136,7 +137,14 @@ TEST_F(Shell, DialogsAnswerThroughTheirWidgets) {
     WhenModal([&text](QWidget* dialog) {
         auto* number = dialog->findChild<QLineEdit*>("number");
         text = number->text();
+        QPushButton* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        EXPECT_EQ(dialog->findChild<QLabel*>("range")->text(), "Puzzle (1 to 5):");
+        for (const char* refused : {"6", "abc", "0"}) {
+            number->setText(refused);
+            EXPECT_FALSE(ok->isEnabled()) << refused;
+        }
         number->setText("3");
+        EXPECT_TRUE(ok->isEnabled());
         qobject_cast<QDialog*>(dialog)->accept();
     });
     RunCommand(S, CMD_END); // on the last puzzle: "Goto Position"
