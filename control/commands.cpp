@@ -10,12 +10,13 @@
 #include "control/dialogrules.h"
 #include "control/focus.h"
 #include "control/hintcheck.h"
+#include "control/keep.h"
 #include "control/rate.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "control/taps.h"
-#include "files/filereader.h"
 #include "files/collection.h"
+#include "files/filereader.h"
 #include "files/gamefile.h"
 #include "files/replacefile.h"
 #include "files/settings.h"
@@ -69,13 +70,13 @@ int ChooseFile(Session* S, int save) {
     // Room for a chosen path longer than CurrentFile holds, so that it is refused, not cut.
     char path[2 * sizeof S->CurrentFile];
     std::snprintf(path, sizeof path, "%s", S->CurrentFile);
-    const bool firstSave = save && !S->CurrentFile[0];
-    if (firstSave) {
+    if (save && !S->CurrentFile[0]) {
         const std::time_t now = std::time(nullptr);
         const std::tm* local = std::localtime(&now);
         DefaultSaveName(local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, path);
     }
-    if (!ShellChooseFile(S, save, path, int(sizeof path), firstSave)) return 0;
+    // A file chosen for saving is asked about by SaveCommand, which knows the game's own file.
+    if (!ShellChooseFile(S, save, path, int(sizeof path), false)) return 0;
     if (std::strlen(path) >= sizeof S->CurrentFile) return RefuseLongPath(S, path);
     KeepOpenFile(S);
     S->CollectionIndex = -1;
@@ -90,8 +91,35 @@ static void OpenCommand(Session* S) {
         ShellSetTitle(S);
 }
 
+// Whether path is the file the game calls its own: the saved game it was opened from or last
+// saved to, told by the file's identity (a collection is no game's own file).
+static bool IsOwnFile(const char* own, const struct stat& chosen) {
+    struct stat info;
+    return own[0] && stat(own, &info) == 0 && info.st_dev == chosen.st_dev &&
+           info.st_ino == chosen.st_ino;
+}
+
 static void SaveCommand(Session* S) {
-    if (ChooseFile(S, 1) && !SaveGameFile(S, S->CurrentFile)) {
+    char own[PATH_MAX] = {};
+    if (S->CollectionIndex < 0) std::memcpy(own, S->CurrentFile, sizeof own);
+    if (!ChooseFile(S, 1)) {
+        ShellSetTitle(S);
+        return;
+    }
+    // Another file of that name is replaced only when the user says so.
+    struct stat chosen;
+    if (stat(S->CurrentFile, &chosen) == 0 && !IsOwnFile(own, chosen)) {
+        char text[PATH_MAX + 96];
+        std::snprintf(text, sizeof text, "%s already exists.\nReplace it with this game?",
+                      S->CurrentFile);
+        if (!ShellAskYesNo(S, text)) {
+            std::memcpy(S->CurrentFile, S->KeptFile, sizeof S->CurrentFile);
+            S->CollectionIndex = S->KeptIndex;
+            ShellSetTitle(S);
+            return;
+        }
+    }
+    if (!SaveGameFile(S, S->CurrentFile)) {
         char text[PATH_MAX + 128];
         std::snprintf(text, sizeof text, "The puzzle was not saved: %s", LastSaveError());
         ShellMessageBox(S, text);
@@ -137,7 +165,14 @@ static void RestoreSession(Session* S) {
                       LastOpenError());
         ShellMessageBox(S, text);
     }
+    const bool resumed = ResumeKeptGame(S) == 1;
+    const uint32_t clock = S->GameClock;
     RefreshSession(S, {.check = true, .clock = true});
+    if (resumed) { // the clock goes on from where the game was left
+        S->GameClock = clock;
+        RefreshPosition(S);
+        if (S->MovePos > 0) ShowMoveText(S, S->MovePos - 1, S->MoveHistory[S->MovePos - 1] >> 8);
+    }
     ShellUpdateToggleButtons(S);
 }
 
@@ -177,6 +212,10 @@ static void SetupCommand(Session* S, int) {
 
 static void BlockEntryCommand(Session* S, int) {
     if (ShellRunDialog(S, DIALOG_BLOCK_ENTRY) == DIALOG_INPUT) {
+        // A pasted puzzle is a new game: it has no file until it is saved.
+        S->CurrentFile[0] = 0;
+        S->CollectionIndex = -1;
+        ShellSetTitle(S);
         RefreshSession(S, {.check = true, .marks = true, .clock = true});
         ResetPosition(S);
     }
@@ -212,6 +251,10 @@ static void LevelCommand(Session* S, int id) {
 static void AnalysisOptionsCommand(Session* S, int) {
     ShellRunDialog(S, DIALOG_ANALYSIS_OPTIONS);
     ShellRedraw(S);
+}
+
+static void RecentCommand(Session* S, int id) {
+    ReopenKeptGame(S, id - CMD_RECENT_FIRST);
 }
 
 static void AnalysisCommand(Session* S, int) {
@@ -266,8 +309,9 @@ constexpr CommandRow COMMANDS[] = {
     {CMD_BLUE, false, ColourCommand, CMD_PURPLE},                           // "Blue".."Purple"
     {CMD_STEP, true, StepCommand},                                          // the step button
     {CMD_DIGIT_1, true, DigitCommand, CMD_DIGIT_9},                         // digit popup "1".."9"
-    {CMD_LEVEL_ANY, false, LevelCommand, CMD_LEVEL_FIENDISH}, // "Any Level".."Fiendish"
-    {CMD_ANALYSIS_OPTIONS, false, AnalysisOptionsCommand},    // "Analysis Options..."
+    {CMD_LEVEL_ANY, false, LevelCommand, CMD_LEVEL_FIENDISH},  // "Any Level".."Fiendish"
+    {CMD_RECENT_FIRST, false, RecentCommand, CMD_RECENT_LAST}, // "Recent Games" entries
+    {CMD_ANALYSIS_OPTIONS, false, AnalysisOptionsCommand},     // "Analysis Options..."
     {CMD_CANDIDATES_BUTTON, false,
      [](Session* S, int) { ToggleCandidates(S); }}, // the candidates button
     {CMD_ANALYSIS, false, AnalysisCommand},         // "Analysis"
@@ -278,6 +322,17 @@ static const CommandRow* FindCommand(int id) {
     for (const CommandRow& row : COMMANDS)
         if (id == row.id || (id > row.id && id <= row.last)) return &row;
     return nullptr;
+}
+
+// Commands that may put another puzzle in the place of the game: it is kept, clock and all,
+// before they run (every other change is kept after the command).
+static bool MayReplaceGame(int id) {
+    constexpr int REPLACING[] = {CMD_NEW,   CMD_OPEN,        CMD_REOPEN, CMD_CREATE,
+                                 CMD_SETUP, CMD_BLOCK_ENTRY, CMD_CLOSE,  CMD_QUIT};
+    for (int r : REPLACING)
+        if (id == r) return true;
+    return (id >= CMD_LEVEL_ANY && id <= CMD_LEVEL_FIENDISH) ||
+           (id >= CMD_RECENT_FIRST && id <= CMD_RECENT_LAST);
 }
 
 // RunCommand without the refresh of the step shown.
@@ -293,6 +348,7 @@ static int Dispatch(Session* S, int id) {
         return 1;
     }
     if (!row) return 0; // nothing of ours
+    if (MayReplaceGame(id)) KeepBeforeReplacing(S);
     row->run(S, id);
     return 1;
 }
@@ -300,6 +356,7 @@ static int Dispatch(Session* S, int id) {
 int RunCommand(Session* S, int id) {
     const int handled = Dispatch(S, id);
     RefreshStep(S);
+    KeepPlaying(S);
     return handled;
 }
 
@@ -339,6 +396,7 @@ void OpenFileByName(Session* S, const char* path) {
         S->AnalysisOptions.setupMode = 0;
         ShellUpdateToggleButtons(S);
     }
+    KeepBeforeReplacing(S);
     KeepOpenFile(S);
     S->CollectionIndex = -1;
     std::snprintf(S->CurrentFile, sizeof S->CurrentFile, "%s", path);
@@ -358,6 +416,7 @@ int RestoreView(Session* S) {
 }
 
 int ShutDown(Session* S, int zoom) {
+    KeepBeforeReplacing(S);
     // -1: nowhere to keep a file (or one left alone as unreadable); nothing failed.
     if (SaveSettings(S) == 0) return 0;
     ViewSettingsRecord view;

@@ -5,6 +5,7 @@
 #include "analysis/create.h"
 #include "analysis/rating.h"
 #include "control/rate.h"
+#include "control/keep.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "exactcover/count.h"
@@ -74,6 +75,7 @@ int AcceptCreatedPuzzle(Session* S, const char* text) {
             return 0; // too short, or not a puzzle
     }
     if (CountSolutions(cells, 1, S->SolutionGrid) != 1) return 0;
+    KeepBeforeReplacing(S);
     if (S->AnalysisOptions.setupMode == 1) { // set up while the search ran: given up
         S->AnalysisOptions.setupMode = 0;
         ShellUpdateToggleButtons(S);

@@ -8,6 +8,7 @@
 #include "control/stepview.h"
 #include "control/taps.h"
 #include "exactcover/generator.h"
+#include "files/gamestore.h"
 #include "model/game.h"
 #include <climits>
 #include <cstdint>
@@ -41,6 +42,15 @@ struct Session : Game {
     // The open file as KeepOpenFile found it, put back when the next file chosen is not read.
     char KeptFile[PATH_MAX] = {};
     int KeptIndex = -1;
+
+    // The game as kept in the state folder (control/keep.h): its file name ("" not yet kept),
+    // the puzzle it belongs to (PuzzleSerial then), the fingerprint and clock last written.
+    char KeptName[KEPT_NAME_SIZE] = {};
+    uint32_t KeptSerial = 0;
+    uint64_t KeptPrint = 0;
+    uint32_t KeptClock = 0;
+    KeptGameInfo Recent[KEPT_GAMES_MAX]; // "Recent Games" as its menu last listed them
+    int RecentCount = 0;
 
     int ChosenLevel = 0;    // the level "Create" makes puzzles at (0 any)
     Generator CreateSource; // one random source for the puzzles "Create" makes

@@ -6,6 +6,7 @@
 #include "analysis/driver.h"
 #include "analysis/state.h"
 #include "control/focus.h"
+#include "control/keep.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "model/board.h"
@@ -122,6 +123,7 @@ static void Release(Session* S, BoardSpot spot) {
 void StylusUp(Session* S, BoardSpot spot) {
     Release(S, spot);
     RefreshStep(S);
+    KeepPlaying(S);
 }
 
 void PickDigit(Session* S, int d) {

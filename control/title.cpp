@@ -7,8 +7,8 @@
 #include <cstring>
 
 void TitleText(Session* S, char* out, int size) {
-    if (!S->CurrentFile[0]) {
-        std::snprintf(out, size_t(size), "%s", PROGRAM_NAME);
+    if (!S->CurrentFile[0]) { // a new game: Save asks for a name
+        std::snprintf(out, size_t(size), "{not saved}");
         return;
     }
     const char* slash = std::strrchr(S->CurrentFile, '/');

@@ -26,6 +26,7 @@ static constexpr int SAVE_MAX = 123 + MAX_MOVES * MOVE_RECORD_SIZE + 9 * MARK_LI
 // A saved game is a few KiB (SAVE_MAX); its reader stops after this much of any file.
 static constexpr int64_t GAME_READ_LIMIT = 1 << 20;
 static_assert(SAVE_MAX < GAME_READ_LIMIT);
+static_assert(SAVE_MAX <= GAME_FILE_MAX);
 
 // The DigitMask of the mark record collected in record (0 for a filled cell's record).
 static DigitMask ParseMarkRecord(const uint8_t* record) {
@@ -114,12 +115,12 @@ int LoadGameFile(Game* G, const char* path) {
     return m + 1;
 }
 
-int FormatPuzzleBlock(const Game* G, uint8_t* out) {
-    const uint32_t format = G->AnalysisOptions.blockFormat;
+// The puzzle block of board in format's layout and empty-cell character; its length.
+static int PuzzleBlock(const uint8_t* board, uint32_t format, uint8_t* out) {
     const char empty = (format & EMPTY_NULLS) ? '0' : (format & EMPTY_DOTS) ? '.' : '-';
     int n = 0;
     for (int i = 0; i < 81; i++) {
-        int d = G->Board[i] & CELL_DIGIT;
+        int d = board[i] & CELL_DIGIT;
         out[n++] = uint8_t(d ? '0' + d : empty);
         if (i % 9 == 8) {
             out[n++] = '\r';
@@ -133,6 +134,10 @@ int FormatPuzzleBlock(const Game* G, uint8_t* out) {
         }
     }
     return n;
+}
+
+int FormatPuzzleBlock(const Game* G, uint8_t* out) {
+    return PuzzleBlock(G->Board, G->AnalysisOptions.blockFormat, out);
 }
 
 int FormatMarkRecord(const Game* G, int cell, uint8_t* out) {
@@ -149,16 +154,15 @@ int FormatMarkRecord(const Game* G, int cell, uint8_t* out) {
     out[11] = ' ';
     return MARK_RECORD_SIZE;
 }
-int SaveGameFile(const Game* G, const char* path) {
-    uint8_t image[SAVE_MAX];
-    int n = FormatPuzzleBlock(G, image);
+int FormatGameFile(const Game* G, uint8_t* out, uint32_t blockFormat, bool marks) {
+    int n = PuzzleBlock(G->Board, blockFormat, out);
 
     const int moves = G->MoveEnd < MAX_MOVES ? G->MoveEnd : MAX_MOVES;
     for (int j = 0; j < moves; j++) {
         const MoveRecord r = G->MoveHistory[j];
         const int cell = r >> 8, number = j + 1; // number < 100: at most 81 moves
         // "[%2d R%cC%c = %c]\r\n"
-        uint8_t* record = image + n;
+        uint8_t* record = out + n;
         std::memcpy(record, "[   R.C. = .]\r\n", MOVE_RECORD_SIZE);
         if (number >= 10) record[1] = uint8_t('0' + number / 10);
         record[2] = uint8_t('0' + number % 10);
@@ -169,9 +173,9 @@ int SaveGameFile(const Game* G, const char* path) {
         n += MOVE_RECORD_SIZE;
     }
 
-    if (G->AnalysisOptions.showCandidates == 0) {
+    if (marks) {
         for (int i = 0; i < 81; i++) {
-            uint8_t* record = image + n;
+            uint8_t* record = out + n;
             int size = FormatMarkRecord(G, i, record);
             if (i % 9 == 8) {
                 record[size++] = '\r';
@@ -180,6 +184,13 @@ int SaveGameFile(const Game* G, const char* path) {
             n += size;
         }
     }
+    return n;
+}
+
+int SaveGameFile(const Game* G, const char* path) {
+    uint8_t image[GAME_FILE_MAX];
+    const int n = FormatGameFile(G, image, G->AnalysisOptions.blockFormat,
+                                 G->AnalysisOptions.showCandidates == 0);
     return ReplaceFile(path, image, n, FILE_MODE_SHARED);
 }
 

@@ -7,6 +7,12 @@
 // Loads a saved game from the first MiB of the file: 0 when the file cannot be opened (nothing
 // changed; LastOpenError), else the mark records read plus 1.
 int LoadGameFile(Game* G, const char* path);
+// The largest saved game (a 3x3 block, 81 moves, the mark lines) is less than this.
+constexpr int GAME_FILE_MAX = 2560;
+// The saved game's bytes into out (GAME_FILE_MAX bytes): the puzzle block in blockFormat's
+// layout and empty-cell character, the move records, and with marks the mark records. Its
+// length.
+int FormatGameFile(const Game* G, uint8_t* out, uint32_t blockFormat, bool marks);
 // Writes the game through ReplaceFile: 1 when written, 0 when not (LastSaveError says why).
 int SaveGameFile(const Game* G, const char* path);
 // The 12-byte mark record of a cell at the start of out; returns 12.

@@ -148,6 +148,7 @@ void ClearBoard(Game* G) {
 }
 
 void ResetGame(Game* G) {
+    G->PuzzleSerial++;
     ResetMarks(G);
     ClearBoard(G);
 }

@@ -57,6 +57,9 @@ struct Game {
     // 1: the game is not on screen (a rating's copy, a background search): no shell hook is
     // called for it and a full grid is not announced.
     int PositionQuiet = 0;
+    // Moves on with every new puzzle (ResetGame, ResetPosition): what was kept of the game
+    // before belongs to another puzzle.
+    uint32_t PuzzleSerial = 0;
 
     // --- pencil marks (model/marks.h) ---
     DigitMask MarkGrid[81] = {};     // the user's marks at the position on the board (MovePos)

@@ -173,6 +173,7 @@ void RefreshPosition(Game* G) {
 }
 
 void ResetPosition(Game* G) {
+    G->PuzzleSerial++;
     G->MovePos = 0;
     G->MoveEnd = 0;
     ForgetKeptMarks(G);

@@ -85,3 +85,7 @@ int ShellStartRating(const Game* G) {
     if (G->PositionQuiet) return 0;
     return Shell.startRating ? Shell.startRating() : 0;
 }
+int ShellAskYesNo(const Game* G, const char* text) {
+    if (G->PositionQuiet) return 0;
+    return Shell.askYesNo ? Shell.askYesNo(text) : 0;
+}

@@ -49,6 +49,8 @@ struct ShellHooks {
     // "Rate Puzzle" in the background: 1 when the shell rates on a thread (the result comes back
     // through FinishRating), 0 when it rates none (the core rates at once).
     int (*startRating)() = nullptr;
+    // A question with Yes and No: 1 yes, 0 no.
+    int (*askYesNo)(const char* text) = nullptr;
 };
 
 // Dialogs the core asks the shell to run (ids of their resources).
@@ -95,3 +97,5 @@ bool ShellProgress(const Game* G, int64_t done, int64_t total);
 int ShellStartCreate(const Game* G, int level);
 // 0 (no background rating) when no shell runs one.
 int ShellStartRating(const Game* G);
+// 0 (no) when no shell asks.
+int ShellAskYesNo(const Game* G, const char* text);

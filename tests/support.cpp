@@ -1,5 +1,6 @@
 // Recording hooks and puzzle helpers for the tests.
 #include "tests/support.h"
+#include "files/gamestore.h"
 #include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
@@ -29,6 +30,7 @@ Session* S = nullptr;
 void ResetForTest() {
     delete S;
     S = new Session;
+    SetStateFolder(""); // games in progress are kept only where a test asks for it
     Recorded = ShellRecord{};
     static const ShellHooks hooks = {
         [] { Recorded.redraws++; },
