@@ -113,11 +113,14 @@ TEST_F(PuzzleFiles, AnyPuzzleOfACountedCollectionLoadsFromItsIndex) {
     ASSERT_EQ(index.every, 4); // 4096 slots held every line, then every other, then every 4th
     ASSERT_EQ(index.entries, lines / 4);
     for (int e = 0; e < index.entries; e++) ASSERT_EQ(index.offsets[e], starts[e * 4]) << e;
+    const ShellRecord before = Recorded;
     for (int i : {0, 1, 3, 4, 4095, 4097, 7777, lines - 1}) {
         ASSERT_EQ(Entry(path, i), 1) << i;
         EXPECT_EQ(BoardDigits(), NumberedLine(i)) << i;
     }
     EXPECT_EQ(Entry(path, lines + 5), 0); // past the run: the line that ends it is no puzzle
+    // The reader fills the game; telling the window is the command's.
+    EXPECT_TRUE(Recorded.redraws == before.redraws && Recorded.titles == before.titles);
 
     // The same file rewritten with other lines: read from its start, not from the old offsets.
     text.clear();
