@@ -279,8 +279,10 @@ int SaveViewSettings(const ViewSettingsRecord& view) {
     if (path.empty()) return -1;
     char text[256];
     int n = 0;
-    for (const ViewKey& key : VIEW_KEYS)
-        n += std::snprintf(text + n, sizeof text - size_t(n), "%s=%d\n", key.name, view.*key.field);
+    for (const ViewKey& key : VIEW_KEYS) // a value out of range (no collection: -1) is left out
+        if (view.*key.field >= key.low && view.*key.field <= key.high)
+            n += std::snprintf(text + n, sizeof text - size_t(n), "%s=%d\n", key.name,
+                               view.*key.field);
     std::error_code error;
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, error);
