@@ -5,8 +5,8 @@
 // (in the temporary folder, removed afterwards). Times are wall-clock, the file in the page
 // cache after the first run; a summary against the goal follows.
 #include "control/session.h"
-#include "files/filereader.h"
 #include "files/collection.h"
+#include "files/filereader.h"
 #include "model/history.h"
 #include <benchmark/benchmark.h>
 #include <chrono>

@@ -139,11 +139,17 @@ static void Navigate(Session* S, int id) {
     }
     // "Go to End" on the last puzzle asks for a puzzle number instead; a number outside the
     // collection is refused (the dialog leaves GotoNumber 0).
-    if (BrowseCollection(S, NavButton(id)) != 0) return;
-    S->GotoNumber = 0;
-    if (ShellRunDialog(S, DIALOG_GOTO) == DIALOG_OK && S->GotoNumber >= 1 &&
-        S->GotoNumber <= GotoLastNumber(S))
-        GotoCollectionPuzzle(S, S->GotoNumber);
+    int moved = BrowseCollection(S, NavButton(id));
+    if (moved == 0) {
+        S->GotoNumber = 0;
+        if (ShellRunDialog(S, DIALOG_GOTO) == DIALOG_OK && S->GotoNumber >= 1 &&
+            S->GotoNumber <= GotoLastNumber(S))
+            moved = GotoCollectionPuzzle(S, S->GotoNumber);
+    }
+    if (moved == 1) {
+        RefreshPosition(S);
+        ShellSetTitle(S);
+    }
 }
 
 // Start-up: the session of the last run, or the defaults when there is none or it cannot be
@@ -157,7 +163,9 @@ static void RestoreSession(Session* S) {
     ForgetKeptMarks(S);
     S->MoveEnd = 0;
     S->MovePos = 0;
-    if (LoadSettings(S) == 0) { // there, but unreadable: the defaults stand
+    const int read = LoadSettings(S);
+    if (read == 2) ShowLoadedPosition(S);
+    if (read == 0) { // there, but unreadable: the defaults stand
         char text[PATH_MAX + 192];
         std::snprintf(text, sizeof text,
                       "The saved game could not be read (%s). It is left as it is, and this "
@@ -195,7 +203,12 @@ static void NewCommand(Session* S, int) {
 }
 
 static void ReopenCommand(Session* S, int) {
-    if (!ReopenCollection(S)) OpenCommand(S);
+    if (!ReopenCollection(S)) {
+        OpenCommand(S);
+        return;
+    }
+    RefreshPosition(S);
+    ShellSetTitle(S);
 }
 
 static void RateCommand(Session* S, int) {
@@ -423,5 +436,9 @@ int ShutDown(Session* S, int zoom) {
     view.highlightDigit = S->Focus.highlightDigit;
     view.createLevel = CreateLevel(S);
     view.zoom = zoom;
+    if (S->AnalysisOptions.setupMode && S->CollectionIndex >= 0) {
+        view.collectionIndex = S->CollectionIndex; // the settings file keeps its low 16 bits
+        view.collectionCount = S->CollectionCount;
+    }
     return SaveViewSettings(view) != 0;
 }

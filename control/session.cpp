@@ -7,8 +7,8 @@
 #include "control/stepview.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
-#include "files/filereader.h"
 #include "files/collection.h"
+#include "files/filereader.h"
 #include "files/gamefile.h"
 #include "model/board.h"
 #include "model/history.h"
@@ -71,6 +71,12 @@ static int PutBackOpenFile(Session* S) {
     return 0;
 }
 
+void ShowLoadedPosition(Session* S) {
+    RefreshPosition(S);
+    if (S->MovePos > 0 && S->MovePos <= HISTORY_SLOTS)
+        ShowMoveText(S, S->MovePos - 1, S->MoveHistory[S->MovePos - 1] >> 8);
+}
+
 int OpenChosenFile(Session* S) {
     const int count = CountCollection(S, S->CurrentFile);
     if (count < 0) return PutBackOpenFile(S); // the user cancelled the count
@@ -82,11 +88,12 @@ int OpenChosenFile(Session* S) {
             ShellMessageBox(S, text);
             return 0;
         }
+        ShowLoadedPosition(S);
         RefreshSession(S, {.check = true, .clock = true}); // the marks are those the file holds
     } else {
         S->CollectionIndex = 0;
         S->CollectionCount = count;
-        LoadCollectionEntry(S, S->CurrentFile, 0, count);
+        if (LoadCollectionEntry(S, S->CurrentFile, 0) > 0) RefreshPosition(S);
     }
     ShellSetTitle(S);
     return 1;

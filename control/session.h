@@ -86,6 +86,10 @@ void RefreshSession(Session* S, SessionParts parts);
 // them.
 void KeepOpenFile(Session* S);
 
+// Tells the window of a position a file brought (a saved game, the settings): the buttons,
+// the redraw, and in pane 0 the move the position stands on.
+void ShowLoadedPosition(Session* S);
+
 // Command 110 once the file dialog has set CurrentFile: a collection of two puzzles or more
 // shows its first puzzle in setup mode; any other file is read as a saved game and checked.
 // Returns 1 when the file was read; 0 when it cannot be opened (the message box says why) or

@@ -4,8 +4,8 @@
 // Invariant: the index is used only for the file it was made from, unchanged since.
 #include "files/collection.h"
 #include "files/filereader.h"
+#include "model/board.h"
 #include "model/game.h"
-#include "model/history.h"
 #include "model/hooks.h"
 #include "model/options.h"
 #include <cstring>
@@ -148,12 +148,10 @@ int CountCollection(Game* G, const char* path) {
     return count;
 }
 
-int LoadCollectionEntry(Game* G, const char* path, int line, int count) {
+int LoadCollectionEntry(Game* G, const char* path, int line) {
     uint8_t text[LINE_BUFFER_SIZE];
     const int length = ReadCollectionLine(&G->CollectionLines, path, line < 0 ? 0 : line, text);
     if (length < 0) return 0; // cannot be opened: the board stays
-    G->MovePos = line;
-    G->MoveEnd = count;
     ResetGame(G);
     if (length < 81) return 0;
     G->AnalysisOptions.setupMode = 1;
@@ -162,34 +160,24 @@ int LoadCollectionEntry(Game* G, const char* path, int line, int count) {
         // '-', '0', '.', 'x' and every other byte that is not a digit leave the cell empty
         G->Board[i] = (c >= '1' && c <= '9') ? uint8_t((c - '0') | CELL_ENTERED) : 0;
     }
-    RefreshPosition(G);
-    ShellSetTitle(G);
     return 1;
 }
 
 int ReopenCollection(Game* G) {
-    if (G->CurrentFile[0] && G->CollectionIndex >= 0) {
-        const int pos = G->MovePos, end = G->MoveEnd;
-        if (LoadCollectionEntry(G, G->CurrentFile, G->CollectionIndex, G->CollectionCount) > 0) {
-            ShellSetTitle(G);
-            return 1;
-        }
-        // The caller goes on as "Open Puzzle(s)..."; the history keeps its own counters.
-        G->MovePos = pos;
-        G->MoveEnd = end;
-    }
-    return 0;
+    if (!G->CurrentFile[0] || G->CollectionIndex < 0) return 0;
+    return LoadCollectionEntry(G, G->CurrentFile, G->CollectionIndex) > 0;
 }
 
 // Loads collection puzzle `index` (0-based) after a navigation step.
 static void LoadBrowsedPuzzle(Game* G, int index) {
     G->CollectionIndex = index;
-    LoadCollectionEntry(G, G->CurrentFile, index, G->CollectionCount);
+    LoadCollectionEntry(G, G->CurrentFile, index);
 }
 
 int BrowseCollection(Game* G, NavButton button) {
-    // Without a collection there is nothing to browse (the board being set up stays).
-    if (G->CollectionIndex < 0) return -1;
+    // Without a collection there is nothing to browse (the board being set up stays); a
+    // position restored without its file cannot be browsed either.
+    if (G->CollectionIndex < 0 || !G->CurrentFile[0]) return -1;
     const int last = G->CollectionCount - 1;
     int at = G->CollectionIndex;
     switch (button) {
@@ -212,7 +200,7 @@ int BrowseCollection(Game* G, NavButton button) {
 }
 
 int GotoCollectionPuzzle(Game* G, int number) {
-    if (G->CollectionIndex < 0 || G->CollectionCount < 1) return 0;
+    if (G->CollectionIndex < 0 || G->CollectionCount < 1 || !G->CurrentFile[0]) return 0;
     // A number outside 1..count goes to the nearest end.
     if (number < 1) number = 1;
     if (number > G->CollectionCount) number = G->CollectionCount;

@@ -24,18 +24,19 @@ int ReadCollectionLine(const CollectionIndexRecord* index, const char* path, int
 // Counts and indexes the collection (CollectionLines): the count if at least 2, 0 when not a
 // collection or not readable, -1 when the user cancelled (nothing changed).
 int CountCollection(Game* G, const char* path);
-// Loads puzzle line (0-based) of a collection of count puzzles in setup mode. The collection
-// position is the caller's (CollectionIndex, CollectionCount); the history counters show it to
-// the navigation buttons, pane 0 and the settings file (MovePos = line, MoveEnd = count): 1, or
-// 0 when there
-// was no such line (the game is cleared) or the file cannot be opened (nothing changed).
-int LoadCollectionEntry(Game* G, const char* path, int line, int count);
+// Loads puzzle line (0-based) of the collection in path onto the board, in setup mode: 1, or 0
+// when there was no such line (the game is cleared) or the file cannot be opened (nothing
+// changed). The collection position is the caller's (CollectionIndex, CollectionCount), and so
+// is telling the window (RefreshPosition, the title): readers only fill the game.
+int LoadCollectionEntry(Game* G, const char* path, int line);
 
-// Commands on the open file (the dialog belongs to the shell).
-int ReopenCollection(
-    Game* G); // 113: 1 when the collection puzzle was reloaded, else 0 (go on as 110)
+// Commands on the open file (the dialog belongs to the shell); the caller tells the window
+// when they loaded a puzzle.
+// 113: 1 when the collection puzzle shown was reloaded, else 0 (go on as 110).
+int ReopenCollection(Game* G);
 // A navigation button in setup mode: 1 when the collection moved, 0 for GoToEnd on the last
-// puzzle (the caller opens "Goto Position"), -1 when no collection is being browsed.
+// puzzle (the caller opens "Goto Position"), -1 when no collection is being browsed (none, or
+// a position restored without its file).
 int BrowseCollection(Game* G, NavButton button);
 // "Goto Position": number 1-based, held to 1..CollectionCount; 1 loaded, 0 nothing browsed.
 int GotoCollectionPuzzle(Game* G, int number);

@@ -5,9 +5,9 @@
 #include "files/gamefile.h"
 #include "files/filereader.h"
 #include "files/replacefile.h"
+#include "model/board.h"
 #include "model/game.h"
 #include "model/history.h"
-#include "model/hooks.h"
 #include "model/marks.h"
 #include "model/options.h"
 #include <cstdio>
@@ -110,8 +110,6 @@ int LoadGameFile(Game* G, const char* path) {
     close(file.fd);
 
     if (!marker) G->MovePos = G->MoveEnd; // every move counts as applied
-    RefreshPosition(G);
-    if (G->MovePos > 0) ShowMoveText(G, G->MovePos - 1, G->MoveHistory[G->MovePos - 1] >> 8);
     return m + 1;
 }
 

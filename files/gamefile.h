@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // Loads a saved game from the first MiB of the file: 0 when the file cannot be opened (nothing
-// changed; LastOpenError), else the mark records read plus 1.
+// changed; LastOpenError), else the mark records read plus 1. Telling the window of the new
+// position is the caller's (ShowLoadedPosition in control/session.h).
 int LoadGameFile(Game* G, const char* path);
 // The largest saved game (a 3x3 block, 81 moves, the mark lines) is less than this.
 constexpr int GAME_FILE_MAX = 2560;

@@ -1,8 +1,8 @@
 // Replacing a file whole: the new bytes are written to a file without a name in the target's
-// folder (O_TMPFILE; a named temporary where the file system has none), synced and renamed over
-// the old file, so a reader sees the old file or the new one, never a part. Data: one error
-// text per thread. Invariant: no temporary of a save outlives it, except one killed halfway
-// where the file system has no unnamed files (the next save in that folder removes it).
+// folder (O_TMPFILE; a named temporary where the file system has none), synced, then linked
+// in as a new file or renamed over the old one, so a reader sees the old file or the new one,
+// never a part. Data: one error text per thread. Invariant: no temporary outlives its save; a
+// helper process removes the name of one whose saver was killed (TemporaryGuard).
 #include "files/replacefile.h"
 #include "files/filereader.h"
 #include <atomic>
@@ -12,7 +12,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // Why the last save failed, "" after a save that succeeded (truncated past its size); like
@@ -151,32 +153,82 @@ static void RemoveStaleTemporaries(int dir) {
     closedir(entries);
 }
 
-// Gives the new file in the folder dir, written and synced through fd but without a name yet
-// (O_TMPFILE), a temporary name, written to name. Returns 0, or an errno value.
-static int NameTemporary(int fd, int dir, char* name) {
+// Makes a name for one of our temporaries in name (TEMPORARY_NAME_SIZE bytes).
+static void MakeTemporaryName(char* name) {
+    std::snprintf(name, TEMPORARY_NAME_SIZE, "%s%d-%012llx.tmp", TEMPORARY_PREFIX, int(getpid()),
+                  (unsigned long long)NameBits());
+}
+
+// Gives the file open as fd, made without a name (O_TMPFILE), the name name in the folder dir;
+// an existing name is never replaced. Returns 0, or an errno value (EEXIST: the name is taken).
+static int LinkUnnamed(int fd, int dir, const char* name) {
     char self[32];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-    for (int attempt = 0; attempt < 100; attempt++) {
-        std::snprintf(name, TEMPORARY_NAME_SIZE, "%s%d-%012llx.tmp", TEMPORARY_PREFIX,
-                      int(getpid()), (unsigned long long)NameBits());
-        if (linkat(AT_FDCWD, self, dir, name, AT_SYMLINK_FOLLOW) == 0) return 0;
-        if (errno == EEXIST) continue;
-        // Without /proc: the descriptor itself, which only a privileged saver may link.
-        if (errno == ENOENT && linkat(fd, "", dir, name, AT_EMPTY_PATH) == 0) return 0;
-        name[0] = 0;
-        return errno;
+    if (linkat(AT_FDCWD, self, dir, name, AT_SYMLINK_FOLLOW) == 0) return 0;
+    // Without /proc: the descriptor itself, which only a privileged saver may link.
+    if (errno == ENOENT && linkat(fd, "", dir, name, AT_EMPTY_PATH) == 0) return 0;
+    return errno;
+}
+
+// A helper process that removes the temporary name of a save when the saver dies before the
+// rename, killed at any point: no signal, SIGKILL included, then leaves that name behind. The
+// saver tells it each name before making it, and "" once nothing is left to remove; the helper
+// removes the last name told when its socket closes. A helper that cannot start is done
+// without (the next save in that folder removes what is left).
+struct TemporaryGuard {
+    int socket = -1;
+    pid_t pid = -1;
+};
+
+static void TellGuard(const TemporaryGuard* guard, const char* name) {
+    char message[TEMPORARY_NAME_SIZE] = {};
+    std::snprintf(message, sizeof message, "%s", name);
+    if (guard->socket >= 0) send(guard->socket, message, sizeof message, MSG_NOSIGNAL);
+}
+
+static void StartGuard(TemporaryGuard* guard, int dir) {
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) return;
+    const pid_t pid = fork();
+    if (pid == 0) { // only async-signal-safe calls from here: the saver may have threads
+        close(ends[0]);
+        setsid(); // a kill of the saver's process group leaves it
+        char name[TEMPORARY_NAME_SIZE] = {}, message[TEMPORARY_NAME_SIZE];
+        for (;;) {
+            const ssize_t n = read(ends[1], message, sizeof message);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break; // the saver closed its end, or died
+            std::memcpy(name, message, sizeof name);
+            name[sizeof name - 1] = 0;
+        }
+        if (name[0]) unlinkat(dir, name, 0);
+        _exit(0);
     }
-    name[0] = 0;
-    return EEXIST;
+    close(ends[1]);
+    if (pid < 0) {
+        close(ends[0]);
+        return;
+    }
+    guard->socket = ends[0];
+    guard->pid = pid;
+}
+
+// The save is over, its temporary renamed or removed: the helper ends without removing.
+static void EndGuard(TemporaryGuard* guard) {
+    if (guard->pid < 0) return;
+    TellGuard(guard, "");
+    close(guard->socket);
+    while (waitpid(guard->pid, nullptr, 0) < 0 && errno == EINTR) {}
+    guard->pid = -1;
 }
 
 // Creates a new named temporary file in the folder dir, exclusively and without following a
-// link planted there (O_EXCL never opens an existing name); its name goes to name. Returns the
-// descriptor, or -1 with errno set.
-static int CreateNamedTemporary(int dir, mode_t mode, char* name) {
+// link planted there (O_EXCL never opens an existing name); its name goes to name, and to the
+// guard first. Returns the descriptor, or -1 with errno set.
+static int CreateNamedTemporary(const TemporaryGuard* guard, int dir, mode_t mode, char* name) {
     for (int attempt = 0; attempt < 100; attempt++) {
-        std::snprintf(name, TEMPORARY_NAME_SIZE, "%s%d-%012llx.tmp", TEMPORARY_PREFIX,
-                      int(getpid()), (unsigned long long)NameBits());
+        MakeTemporaryName(name);
+        TellGuard(guard, name);
         const int fd =
             openat(dir, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) {
@@ -209,29 +261,54 @@ static int KeepOwnerAndMode(int fd, const struct stat& old) {
     return fchmod(fd, old.st_mode & 07777) == 0 ? 0 : errno;
 }
 
-// Makes the new file in the folder dir: written, given old's owner and mode (when old is not
-// null; else newMode less the umask), synced, and named in name, ready to be renamed over the
-// old one. The file has no name until it is whole (O_TMPFILE), so a save killed halfway leaves
-// nothing; where the file system cannot make such a file, it is named from the start, after our
-// process id, and a later save removes it. Returns 0, or an errno value; name is then the file
-// to remove, or "".
-static int WriteTemporary(int dir, const uint8_t* data, int size, const struct stat* old,
-                          int newMode, char* name) {
+// Puts the new file in the folder dir under name: written, given old's owner and mode (when
+// old is not null; else newMode less the umask) and synced first. The file is made without a
+// name (O_TMPFILE) and, when name is new, linked there at once; a file replaced gets a
+// temporary name that is renamed over it. Where the file system cannot make a file without a
+// name, it is named from the start. A temporary name is watched by a TemporaryGuard while it
+// exists, so a save killed at any point leaves the old file or the new one and nothing else.
+// Returns 0, or an errno value (the old file untouched, no temporary left).
+static int PlaceFile(int dir, const char* name, const uint8_t* data, int size,
+                     const struct stat* old, int newMode) {
     const mode_t mode = old ? 0600 : mode_t(newMode);
-    name[0] = 0;
+    TemporaryGuard guard;
+    char temporary[TEMPORARY_NAME_SIZE] = {};
     int fd = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     const bool unnamed = fd >= 0;
     if (!unnamed) {
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
-        fd = CreateNamedTemporary(dir, mode, name);
-        if (fd < 0) return errno;
+        StartGuard(&guard, dir);
+        fd = CreateNamedTemporary(&guard, dir, mode, temporary);
+        if (fd < 0) {
+            const int error = errno;
+            EndGuard(&guard);
+            return error;
+        }
     }
     int error = WriteAll(fd, data, size);
     if (!error && old) error = KeepOwnerAndMode(fd, *old);
     // On the disk before it replaces the old file: a power cut leaves one or the other whole.
     if (!error && fsync(fd) != 0) error = errno;
-    if (!error && unnamed) error = NameTemporary(fd, dir, name);
-    if (close(fd) != 0 && !error) error = errno;
+    bool placed = false;
+    if (!error && unnamed && !old) { // a new name: the file appears there whole, at once
+        error = LinkUnnamed(fd, dir, name);
+        placed = error == 0;
+        if (error == EEXIST) error = 0; // made meanwhile: replaced like any other
+    }
+    if (!error && unnamed && !placed) {
+        StartGuard(&guard, dir);
+        for (int attempt = 0; attempt < 100; attempt++) {
+            MakeTemporaryName(temporary);
+            TellGuard(&guard, temporary);
+            error = LinkUnnamed(fd, dir, temporary);
+            if (error != EEXIST) break;
+        }
+        if (error) temporary[0] = 0;
+    }
+    if (!error && !placed && renameat(dir, temporary, dir, name) != 0) error = errno;
+    if (error && temporary[0]) unlinkat(dir, temporary, 0);
+    if (close(fd) != 0 && !error && !placed) error = errno;
+    EndGuard(&guard);
     return error;
 }
 
@@ -263,11 +340,8 @@ int ReplaceFile(const char* path, const uint8_t* data, int size, int newMode) {
     }
     if (dir < 0) return ReportSaveError(path, errno);
     RemoveStaleTemporaries(dir);
-    char temporary[TEMPORARY_NAME_SIZE];
-    error = WriteTemporary(dir, data, size, exists ? &old : nullptr, newMode, temporary);
-    if (!error && renameat(dir, temporary, dir, name) != 0) error = errno;
+    error = PlaceFile(dir, name, data, size, exists ? &old : nullptr, newMode);
     if (error) {
-        if (temporary[0]) unlinkat(dir, temporary, 0);
         close(dir);
         return ReportSaveError(path, error);
     }

@@ -12,6 +12,8 @@
 #include "model/marks.h"
 #include "model/options.h"
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,8 +78,16 @@ static void EncodeSettings(Game* G, uint8_t* image) {
     std::memcpy(image + OFFSET_BOARD, G->Board, 81);
     for (int i = 0; i < HISTORY_SLOTS; i++)
         Put16(image + OFFSET_HISTORY + 2 * i, G->MoveHistory[i]);
-    Put16(image + OFFSET_MOVE_POS, unsigned(G->MovePos));
-    Put16(image + OFFSET_MOVE_END, unsigned(G->MoveEnd));
+    // In setup mode the two counters of the file are the collection position and count (0 and
+    // 0 when no collection is shown): their low 16 bits, the whole in the side file.
+    const bool setup = G->AnalysisOptions.setupMode;
+    const bool collection = setup && G->CollectionIndex >= 0;
+    Put16(image + OFFSET_MOVE_POS, unsigned(!setup       ? G->MovePos
+                                            : collection ? G->CollectionIndex
+                                                         : 0));
+    Put16(image + OFFSET_MOVE_END, unsigned(!setup       ? G->MoveEnd
+                                            : collection ? G->CollectionCount
+                                                         : 0));
     for (int i = 0; i < 81; i++) Put16(image + OFFSET_MARKS + 2 * i, G->MarkGrid[i]);
     uint32_t words[16];
     std::memcpy(words, &G->AnalysisOptions, sizeof words);
@@ -96,6 +106,22 @@ static void DecodeSettings(Game* G, const uint8_t* image) {
     std::memcpy(&G->AnalysisOptions, words, sizeof words);
 }
 
+// The collection position of setup mode from the file's 16-bit counters. A position past
+// 65,535 keeps only its low 16 bits there; the side file holds it whole, and is believed when
+// it agrees with them (it is written after the file, so a run ended between the two leaves it
+// behind). A position not below its count is no collection.
+static void TakeCollectionPosition(Game* G, int index16, int count16) {
+    ViewSettingsRecord side;
+    LoadViewSettings(&side);
+    const bool whole = side.collectionIndex >= 0 && side.collectionIndex < side.collectionCount &&
+                       (side.collectionIndex & 0xFFFF) == index16 &&
+                       (side.collectionCount & 0xFFFF) == count16;
+    const int index = whole ? side.collectionIndex : index16;
+    const int count = whole ? side.collectionCount : count16;
+    G->CollectionIndex = index < count ? index : -1;
+    G->CollectionCount = index < count ? count : 0;
+}
+
 // Brings what a damaged or hand-edited file may hold into the ranges the program indexes with.
 // Every file the program writes passes unchanged.
 static void KeepStateInRange(Game* G) {
@@ -109,7 +135,11 @@ static void KeepStateInRange(Game* G) {
     // setupMode decides what MovePos and MoveEnd mean, so every reader of it must agree: any
     // non-zero value is setup mode.
     G->AnalysisOptions.setupMode = G->AnalysisOptions.setupMode != 0;
-    if (G->AnalysisOptions.setupMode) return; // they hold a collection position and count
+    if (G->AnalysisOptions.setupMode) { // they hold a collection position and count
+        TakeCollectionPosition(G, G->MovePos, G->MoveEnd);
+        G->MovePos = G->MoveEnd = 0;
+        return;
+    }
 
     // Solving: 0 <= MovePos <= MoveEnd <= 81, and every record in use names a cell 0..80 and
     // a digit 1..9; other records are dropped and the position moves down with them.
@@ -127,8 +157,8 @@ static void KeepStateInRange(Game* G) {
     G->MovePos = keptApplied;
 }
 
-// Reads the file: 1 when read, absent, or of another version (ignored); 0 when it is there but
-// cannot be read (LastOpenError says why).
+// Reads the file: 2 when read, 1 when absent or of another version (ignored); 0 when it is there
+// but cannot be read (LastOpenError says why).
 static int ReadSettingsFile(Game* G, const char* path) {
     const int fd = OpenForReading(path, nullptr);
     if (fd < 0) return errno == ENOENT;
@@ -150,14 +180,7 @@ static int ReadSettingsFile(Game* G, const char* path) {
 
     LoadMarksAsTheyAre(G);
     ForgetKeptMarks(G); // the file holds the marks of the position on the board only
-    RefreshPosition(G);
-    if (G->MovePos > 0) {
-        // In setup mode MovePos is a collection position and may lie past the history.
-        int cell = G->MovePos <= HISTORY_SLOTS ? G->MoveHistory[G->MovePos - 1] >> 8 : -1;
-        ShowMoveText(G, G->MovePos - 1, cell);
-    }
-    ShellUpdateToggleButtons(G);
-    return 1;
+    return 2;
 }
 
 // Writes the file, creating its folder: 1, or 0 with LastSaveError set.
@@ -207,6 +230,8 @@ constexpr ViewKey VIEW_KEYS[] = {
     {"HighlightDigit", &ViewSettingsRecord::highlightDigit, 0, 1}, // highlight the digit
     {"Zoom", &ViewSettingsRecord::zoom, 0, 32},                    // zoom factor, 0 default
     {"CreateLevel", &ViewSettingsRecord::createLevel, 0, 5},       // level of "Create", 0 any
+    {"CollectionIndex", &ViewSettingsRecord::collectionIndex, 0, INT_MAX - 1}, // puzzle shown
+    {"CollectionCount", &ViewSettingsRecord::collectionCount, 0, INT_MAX},     // puzzles
 };
 // The side file is a few lines; more than this is not read.
 constexpr int VIEW_FILE_MAX = 4096;
@@ -217,15 +242,15 @@ static void ReadViewLine(const char* line, size_t length, ViewSettingsRecord* vi
     while (length > 0 && (line[length - 1] == '\r' || line[length - 1] == ' ')) length--;
     for (const ViewKey& key : VIEW_KEYS) {
         const size_t name = std::strlen(key.name);
-        if (length <= name + 1 || length > name + 3 || std::strncmp(line, key.name, name) != 0 ||
+        if (length <= name + 1 || length > name + 11 || std::strncmp(line, key.name, name) != 0 ||
             line[name] != '=')
             continue;
-        int value = 0;
+        int64_t value = 0;
         for (size_t i = name + 1; i < length; i++) {
             if (line[i] < '0' || line[i] > '9') return;
             value = value * 10 + (line[i] - '0');
         }
-        if (value >= key.low && value <= key.high) view->*key.field = value;
+        if (value >= key.low && value <= key.high) view->*key.field = int(value);
         return;
     }
 }
@@ -253,10 +278,12 @@ int LoadViewSettings(ViewSettingsRecord* view) {
 int SaveViewSettings(const ViewSettingsRecord& view) {
     const std::string path = ViewSettingsPath();
     if (path.empty()) return -1;
-    char text[128];
+    char text[256];
     int n = 0;
-    for (const ViewKey& key : VIEW_KEYS)
-        n += std::snprintf(text + n, sizeof text - size_t(n), "%s=%d\n", key.name, view.*key.field);
+    for (const ViewKey& key : VIEW_KEYS) // a value out of range (no collection: -1) is left out
+        if (view.*key.field >= key.low && view.*key.field <= key.high)
+            n += std::snprintf(text + n, sizeof text - size_t(n), "%s=%d\n", key.name,
+                               view.*key.field);
     std::error_code error;
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, error);

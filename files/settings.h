@@ -12,10 +12,12 @@ constexpr int SETTINGS_VERSION = 1;
 std::string SettingsPath();
 void SetSettingsPath(const char* path);
 
-// Reads the file (at start-up). Returns 1 when read (a missing or foreign file quietly changes
-// nothing), 0 when the file is there but cannot be read (LastOpenError in filereader.h says
-// why): the program then runs with its defaults, and the file is never written over; -1 when
-// there is nowhere to keep the file.
+// Reads the file (at start-up) into the game: in setup mode its counters become CollectionIndex
+// and CollectionCount (whole from the side file when it agrees), MovePos and MoveEnd 0. Telling
+// the window is the caller's. Returns 2 when read, 1 when missing or foreign (nothing changed),
+// 0 when the file is there but cannot be read (LastOpenError in filereader.h says why): the
+// program then runs with its defaults, and the file is never written over; -1 when there is
+// nowhere to keep the file.
 int LoadSettings(Game* G);
 // Writes the file (at exit), private to the user. Returns 1 when written, 0 when it failed with
 // LastSaveError set, -1 when there is nowhere to keep the file or it is that unreadable one.
@@ -27,6 +29,9 @@ struct ViewSettingsRecord {
     int highlightDigit = 1; // 0 or 1
     int zoom = 0;           // 0..32; 0: the window's default
     int createLevel = 0;    // 0..5: the level "Create" makes, 0 any
+    // The collection position in setup mode, whole: the settings file keeps its low 16 bits.
+    int collectionIndex = -1; // -1: none
+    int collectionCount = 0;
 };
 // Reads the side file (the settings path with ".ini" replaced by "-view.ini", i.e.
 // quadrivo-view.ini): 1 read, 0 absent or unreadable (the record keeps its values). Unknown

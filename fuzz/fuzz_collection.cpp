@@ -16,8 +16,9 @@ int FuzzCollection(const uint8_t* data, size_t size) {
     const char* path = InputFile(data, size);
     int count = CountCollection(S, path);
     for (int position : {0, 1, count - 1}) {
-        if (LoadCollectionEntry(S, path, position < 0 ? 0 : position, count) == 0)
-            continue; // no such line: the state is cleared
+        if (LoadCollectionEntry(S, path, position < 0 ? 0 : position) == 0)
+            continue;       // no such line: the state is cleared
+        RefreshPosition(S); // as the open command does
         CheckInvariants(S);
         if (FUZZ_DEEP) ExerciseLoadedGame(S, Selector(data, size));
     }

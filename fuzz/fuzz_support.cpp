@@ -35,7 +35,9 @@ const char* BrokenInvariant(const Game* G) {
         if (G->Board[i] != 0 && (d < 1 || d > 9)) return "a cell byte without a digit 1..9";
         if (G->MarkGrid[i] > ALL_DIGITS) return "a mark above 0x1FF";
     }
-    if (G->AnalysisOptions.setupMode) return nullptr;
+    if (G->CollectionIndex < -1 ||
+        (G->CollectionIndex >= 0 && G->CollectionIndex >= G->CollectionCount))
+        return "a collection position outside its count";
     if (G->MovePos < 0 || G->MovePos > G->MoveEnd || G->MoveEnd > 81)
         return "history counters out of range";
     for (int j = 0; j < G->MoveEnd; j++) {

@@ -37,9 +37,10 @@ int FuzzCliInput(const uint8_t* data, size_t size);
 // Writes the input to this process's scratch file; returns its path.
 const char* InputFile(const uint8_t* data, size_t size);
 
-// What every reader must leave: cell bytes with digits 1..9, marks within 0x1FF and, outside
-// setup mode, 0 <= MovePos <= MoveEnd <= 81 with every record in use naming a cell 0..80 and a
-// digit 1..9. Returns the first broken one's description, or nullptr when all hold.
+// What every reader must leave: cell bytes with digits 1..9, marks within 0x1FF, a collection
+// position -1 or below its count, and 0 <= MovePos <= MoveEnd <= 81 with every record in use
+// naming a cell 0..80 and a digit 1..9 (in setup mode too: the collection position is kept
+// apart). Returns the first broken one's description, or nullptr when all hold.
 const char* BrokenInvariant(const Game* G);
 // Traps when BrokenInvariant finds one.
 void CheckInvariants(const Game* G);

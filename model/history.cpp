@@ -1,7 +1,7 @@
 // The game position: MoveHistory with MovePos records applied of MoveEnd valid, and the
 // operations through which every change of position passes, sharing one ending.
-// Invariant: 0 <= MovePos <= MoveEnd <= 81 while solving (setup mode reuses the two counters
-// for the collection position).
+// Invariant: 0 <= MovePos <= MoveEnd <= 81 while solving; in setup mode on a collection the
+// buttons and pane 0 show CollectionIndex and CollectionCount instead.
 #include "model/history.h"
 #include "model/board.h"
 #include "model/game.h"
@@ -16,8 +16,9 @@ void ShowMoveText(const Game* G, int index, int cell) {
     if (index >= 0 && index < HISTORY_SLOTS && cell >= 0 && cell < 81) {
         std::snprintf(text, sizeof text, "[%2d] R%cC%c = %c", index + 1, '1' + cell / 9,
                       '1' + cell % 9, '0' + (G->MoveHistory[index] & 15));
-    } else if (G->AnalysisOptions.setupMode) {
-        std::snprintf(text, sizeof text, "Pos = %d", G->MovePos + 1);
+    } else if (G->AnalysisOptions.setupMode) { // the collection puzzle shown, if any
+        const int shown = G->CollectionIndex >= 0 ? G->CollectionIndex : G->MovePos;
+        std::snprintf(text, sizeof text, "Pos = %d", shown + 1);
     } else {
         std::snprintf(text, sizeof text, " ");
     }
@@ -67,10 +68,16 @@ static int StepBack(Game* G, int* lastCell) {
 // What every operation ends with up to the count: the buttons, pane 0 (the move at index
 // last, a blank when last < 0), the redraw and PositionEvent::Changed. Returns CountFilled.
 static int Announce(Game* G, int last, int lastCell) {
-    ShellEnableNavButton(G, NavButton::GoToStart, G->MovePos != 0);
-    ShellEnableNavButton(G, NavButton::Undo, G->MovePos != 0);
-    ShellEnableNavButton(G, NavButton::Redo, G->MovePos < G->MoveEnd);
-    ShellEnableNavButton(G, NavButton::GoToEnd, G->MovePos < G->MoveEnd);
+    // In setup mode on a collection the buttons browse it (GoToEnd on the last puzzle asks for
+    // a number); a position restored without its file cannot be browsed.
+    const bool collection = G->AnalysisOptions.setupMode && G->CollectionIndex >= 0;
+    const int pos = collection ? G->CollectionIndex : G->MovePos;
+    const int end = !collection ? G->MoveEnd : G->CurrentFile[0] ? G->CollectionCount : pos;
+    const bool back = pos != 0 && (!collection || G->CurrentFile[0]);
+    ShellEnableNavButton(G, NavButton::GoToStart, back);
+    ShellEnableNavButton(G, NavButton::Undo, back);
+    ShellEnableNavButton(G, NavButton::Redo, pos < end);
+    ShellEnableNavButton(G, NavButton::GoToEnd, pos < end);
     ShowMoveText(G, last, lastCell);
     ShellRedraw(G);
     TellObservers(G, PositionEvent::Changed);

@@ -49,7 +49,9 @@ int main(int argc, char** argv) {
     // The words as bytes, one character each, so that a file name that is not UTF-8 comes through.
     QStringList arguments;
     for (int i = 1; i < argc; i++) arguments << QString::fromLatin1(argv[i]);
-    if (arguments.contains("--picture")) return RunPictureMode(arguments);
+    // "--picture OUT.png" or "--picture=OUT.png" anywhere: the picture mode, no window.
+    for (const QString& word : arguments)
+        if (word == "--picture" || word.startsWith("--picture=")) return RunPictureMode(arguments);
     // Options other than the help (Qt's own, such as -style) are left to QApplication; the last
     // word that is not an option names the file.
     QCommandLineParser parser;

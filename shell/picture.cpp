@@ -84,26 +84,31 @@ int RunPictureMode(const QStringList& arguments) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption picture("picture", "", "OUT.png"), scaleOption("scale", "", "N"),
         highlight("highlight", "", "D"), analysisOption("analysis"), candidatesOption("candidates"),
-        solutionOption("solution"), wrongOption("wrong-values"), help(QStringList{"h", "help"}),
-        given("source", "", "PUZZLE");
+        solutionOption("solution"), wrongOption("wrong-values"), given("source", "", "PUZZLE");
     parser.addOptions({picture, scaleOption, highlight, analysisOption, candidatesOption,
-                       solutionOption, wrongOption, help, given});
+                       solutionOption, wrongOption, given});
     // Every word that is not an option is a puzzle or a file, in the order given: a puzzle may
     // start with '-' (an empty first cell) and so may a file, so each such word reaches the
     // parser as the value of --source=, which it would otherwise read as an option. The word
-    // after an option that takes a value is its value.
+    // after an option that takes a value is its value, unless it starts with '-': no value
+    // does ("--picture --help" asks for the help, and a file so named is written ./-NAME).
     QStringList words = {"quadrivo"};
     bool endMark = false; // "--", which the parser would take for the end of the options
     for (qsizetype i = 0; i < arguments.size(); i++) {
         const QString& a = arguments[i];
         endMark = endMark || a == "--";
-        if ((a == "--picture" || a == "--scale" || a == "--highlight") &&
-            i + 1 < arguments.size()) {
-            words << a << arguments[++i];
+        if (a == "--help" || a == "-h" || a == "-help") {
+            std::fputs(USAGE, stdout);
+            return 0;
+        }
+        if (a == "--picture" || a == "--scale" || a == "--highlight") {
+            if (i + 1 < arguments.size() && !arguments[i + 1].startsWith('-'))
+                words << a << arguments[++i];
+            else
+                words << a + "="; // no value: the parser would take the next word all the same
             continue;
         }
-        const bool source =
-            a != "-h" && (!a.startsWith("--") || IsPuzzle(a.toLatin1().constData()));
+        const bool source = !a.startsWith("--") || IsPuzzle(a.toLatin1().constData());
         words << (source ? "--source=" + a : a);
     }
     if (!parser.parse(words)) {
@@ -115,11 +120,12 @@ int RunPictureMode(const QStringList& arguments) {
         return Fail("missing value after ",
                     text.mid(from, text.lastIndexOf('\'') - from).toLatin1().constData());
     }
-    if (parser.isSet(help)) {
-        std::fputs(USAGE, stdout);
-        return 0;
-    }
     if (endMark) return Fail("unknown option --");
+    const QByteArray outBytes = parser.value(picture).toLatin1();
+    const char* out = outBytes.constData();
+    if (!*out) return Fail("--picture needs the name of the PNG file to write");
+    if (*out == '-') // "--picture=--help": an option, not a file name
+        return Fail("the PNG file's name starts with '-'; write ./", out);
     const QStringList sources = parser.values(given) + parser.positionalArguments();
     if (sources.size() > 1)
         return Fail("more than one puzzle or file: ", sources[1].toLatin1().constData());
@@ -138,11 +144,8 @@ int RunPictureMode(const QStringList& arguments) {
     }
     const bool analysis = parser.isSet(analysisOption), candidates = parser.isSet(candidatesOption),
                solution = parser.isSet(solutionOption), wrong = parser.isSet(wrongOption);
-    const QByteArray outBytes = parser.value(picture).toLatin1();
     const QByteArray sourceBytes = sources.isEmpty() ? QByteArray() : sources[0].toLatin1();
-    const char* out = outBytes.constData();
     const char* source = sources.isEmpty() ? nullptr : sourceBytes.constData();
-    if (!*out) return Fail("--picture needs the name of the PNG file to write");
 
     // No display is needed: the board is drawn into an image.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

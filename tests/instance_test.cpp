@@ -210,6 +210,22 @@ TEST_F(Instance, PictureModeWritesWholePicturesOrSaysWhy) {
     EXPECT_EQ(Run({"--picture", Q(Path("no/such/dir/x.png")), BUILTIN_PUZZLE}, &err), 1);
     EXPECT_TRUE(err.contains("No such file")) << err.toStdString();
 
+    // "--picture --help", which the main help recommends, prints the help and writes no file
+    // named "--help"; a name starting with '-' is an option, never the file to write.
+    for (const QStringList& args :
+         {QStringList{"--picture", "--help"}, QStringList{"--picture", "-x.png", BUILTIN_PUZZLE},
+          QStringList{"--picture=--help", BUILTIN_PUZZLE}}) {
+        QProcess p;
+        p.setWorkingDirectory(Q(folder));
+        Launch(p, args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString said = p.readAllStandardOutput();
+        EXPECT_EQ(p.exitCode(), args[1] == "--help" ? 0 : 2) << args.join(' ').toStdString();
+        EXPECT_EQ(said.startsWith("usage: quadrivo --picture"), args[1] == "--help");
+    }
+    EXPECT_FALSE(std::filesystem::exists(Path("--help")));
+    EXPECT_FALSE(std::filesystem::exists(Path("-x.png")));
+
     // The session read for a picture may be a pipe that nobody writes: it must not hang.
     std::filesystem::create_directories(Path("config/quadrivo"));
     ASSERT_EQ(mkfifo(settings.c_str(), 0600), 0);

@@ -1,8 +1,9 @@
 // Puzzle files: collections, saved games written and read back byte for byte, damaged and
 // hostile files, the open / reopen / browse commands, and the fuzz inputs replayed.
+#include "control/commands.h"
 #include "control/session.h"
-#include "files/filereader.h"
 #include "files/collection.h"
+#include "files/filereader.h"
 #include "files/gamefile.h"
 #include "files/settings.h"
 #include "files/text.h"
@@ -38,9 +39,9 @@ class PuzzleFiles : public FileTest {
     }
     int Load(const std::string& bytes) { return LoadGameFile(S, Write("in.txt", bytes).c_str()); }
     static int Count(const std::string& path) { return CountCollection(S, path.c_str()); }
-    // Loads the collection's puzzle at position, the history's counts as they are.
+    // Loads the collection's puzzle at position.
     static int Entry(const std::string& path, int position) {
-        return LoadCollectionEntry(S, path.c_str(), position, S->MoveEnd);
+        return LoadCollectionEntry(S, path.c_str(), position);
     }
 };
 
@@ -112,11 +113,14 @@ TEST_F(PuzzleFiles, AnyPuzzleOfACountedCollectionLoadsFromItsIndex) {
     ASSERT_EQ(index.every, 4); // 4096 slots held every line, then every other, then every 4th
     ASSERT_EQ(index.entries, lines / 4);
     for (int e = 0; e < index.entries; e++) ASSERT_EQ(index.offsets[e], starts[e * 4]) << e;
+    const ShellRecord before = Recorded;
     for (int i : {0, 1, 3, 4, 4095, 4097, 7777, lines - 1}) {
         ASSERT_EQ(Entry(path, i), 1) << i;
         EXPECT_EQ(BoardDigits(), NumberedLine(i)) << i;
     }
     EXPECT_EQ(Entry(path, lines + 5), 0); // past the run: the line that ends it is no puzzle
+    // The reader fills the game; telling the window is the command's.
+    EXPECT_TRUE(Recorded.redraws == before.redraws && Recorded.titles == before.titles);
 
     // The same file rewritten with other lines: read from its start, not from the old offsets.
     text.clear();
@@ -172,10 +176,13 @@ TEST_F(PuzzleFiles, SavedGameReadsBackWithEntriesInColourZero) {
         lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
         ResetForTest();
         EXPECT_EQ(Load(lf), 82);
-        EXPECT_EQ(Saved(), bytes); // and is written with CR LF again
+        EXPECT_EQ(Recorded.redraws, 0); // the reader fills the game; the open command tells
+        EXPECT_EQ(Saved(), bytes);      // and is written with CR LF again
         EXPECT_EQ(std::memcmp(S->Board, board, 81), 0);
         EXPECT_EQ(S->MovePos, pos);
         EXPECT_EQ(std::memcmp(S->MarkSnapshot, S->MarkGrid, sizeof S->MarkGrid), 0);
+        std::strcpy(S->CurrentFile, Path("g.txt").c_str());
+        EXPECT_EQ(OpenChosenFile(S), 1);
         EXPECT_EQ(Recorded.status[PANE_MOVE], pos == 5 ? "[ 5] R2C4 = 5" : "[ 3] R1C4 = 3");
     }
 }
@@ -264,17 +271,25 @@ TEST_F(PuzzleFiles, OpeningACollectionShowsItsFirstPuzzleBrowsesAndReopens) {
                                    : GotoCollectionPuzzle(S, step.argument),
                   step.result);
         EXPECT_EQ(S->CollectionIndex, step.shown);
-        EXPECT_EQ(S->MovePos, step.shown);
         EXPECT_EQ(BoardDigits(), step.shown % 2 ? OTHER : PUZZLE);
     }
+    // Through the buttons, pane 0 and the buttons show the collection position.
+    for (const int id : {CMD_REDO, CMD_END, CMD_UNDO, CMD_BEGIN}) {
+        const int redraws = Recorded.redraws;
+        RunCommand(S, id);
+        EXPECT_GT(Recorded.redraws, redraws);
+    }
+    RunCommand(S, CMD_REDO);
+    EXPECT_EQ(Recorded.status[PANE_MOVE], "Pos = 2");
+    EXPECT_TRUE(Recorded.navEnabled[0] && Recorded.navEnabled[2]);
+    EXPECT_EQ(S->MovePos, 0);
     // Reopen after leaving setup mode and playing on: the puzzle shown comes back.
-    BrowseCollection(S, NavButton::Redo);
     S->AnalysisOptions.setupMode = 0;
     LoadGivens(PUZZLE.c_str());
     EnterDigit(S, 1, 1);
     EXPECT_EQ(ReopenCollection(S), 1);
     EXPECT_EQ(BoardDigits(), OTHER);
-    EXPECT_EQ(S->MoveEnd, 4);
+    EXPECT_EQ(S->CollectionCount, 4);
     // Played on and set up again, the collection is browsed from the puzzle it showed, not from
     // the moves played.
     S->AnalysisOptions.setupMode = 0;

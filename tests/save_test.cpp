@@ -17,6 +17,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -33,11 +34,39 @@ struct SyncRecord {
 };
 std::vector<SyncRecord> Syncs;
 std::string SyncTarget; // recording is on while this is set
+// A kill landing in a save, made to land at one call: the file's fsync or the rename.
+enum class KillPoint { None, Sync, Rename };
+KillPoint KillAt = KillPoint::None;
+bool NoUnnamedFiles = false; // openat refuses O_TMPFILE, as some file systems do
 } // namespace
+
+// Stands in for the C library's openat in this test program: the real call, unless a test
+// asks for a file system without files made without a name.
+extern "C" int openat(int dir, const char* name, int flags, ...) {
+    mode_t mode = 0;
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
+        va_list rest;
+        va_start(rest, flags);
+        mode = va_arg(rest, mode_t);
+        va_end(rest);
+    }
+    if (NoUnnamedFiles && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return int(syscall(SYS_openat, dir, name, flags, mode));
+}
+
+// Stands in for renameat, to kill the saver right before it renames its temporary.
+extern "C" int renameat(int fromDir, const char* from, int toDir, const char* to) {
+    if (KillAt == KillPoint::Rename) raise(SIGKILL);
+    return int(syscall(SYS_renameat2, fromDir, from, toDir, to, 0));
+}
 
 // Stands in for the C library's fsync in this test program, recording each call while a test
 // watches a target, then syncing for real.
 extern "C" int fsync(int fd) {
+    if (KillAt == KillPoint::Sync) raise(SIGKILL);
     if (!SyncTarget.empty()) {
         struct stat self = {}, target = {};
         fstat(fd, &self);
@@ -260,5 +289,42 @@ TEST_F(Saving, LinkOfAnotherUserInASharedFolderIsNotFollowed) {
     ASSERT_EQ(chown(shared.c_str(), 65534, 65534), 0);
     EXPECT_EQ(SaveGameFile(S, (shared + "/board.png").c_str()), 1) << LastSaveError();
     EXPECT_NE(ReadBytes(victim), "mine");
+}
+
+// A save killed while its file is open or just before the rename leaves the old file, or none
+// when there was none, and no temporary of any name: with files made without a name, and on a
+// file system without them, where the temporary is named from the start.
+TEST_F(Saving, SaveKilledAtAnyPointLeavesNoTemporary) {
+    const struct {
+        KillPoint at;
+        bool noUnnamed, exists;
+    } CASES[] = {{KillPoint::Rename, false, true},
+                 {KillPoint::Sync, true, true},
+                 {KillPoint::Rename, true, false}};
+    for (const Saver& saver : SAVERS) {
+        for (const auto& c : CASES) {
+            SCOPED_TRACE(std::string(saver.name) + " " + std::to_string(int(c.at)) +
+                         (c.noUnnamed ? " named" : " unnamed") + (c.exists ? " replace" : " new"));
+            if (c.exists) Write("s.txt", "old");
+            const pid_t pid = fork();
+            if (pid == 0) {
+                KillAt = c.at;
+                NoUnnamedFiles = c.noUnnamed;
+                saver.save(Path("s.txt"));
+                _exit(0);
+            }
+            int status = 0;
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+            const std::set<std::string> expected =
+                c.exists ? std::set<std::string>{"s.txt"} : std::set<std::string>{};
+            for (int i = 0; i < 200 && Names() != expected; i++) usleep(10000);
+            EXPECT_EQ(Names(), expected);
+            if (c.exists) {
+                EXPECT_EQ(ReadBytes(Path("s.txt")), "old");
+            }
+            fs::remove(Path("s.txt"));
+        }
+    }
 }
 } // namespace

@@ -1,5 +1,6 @@
 // The settings file: every field written and read back, the byte layout, where the file lives,
 // wrong versions and truncation at every length.
+#include "control/commands.h"
 #include "control/session.h"
 #include "files/settings.h"
 #include "fuzz/fuzz_support.h"
@@ -22,11 +23,11 @@ class Settings : public FileTest {
         file = Path("quadrivo.ini");
         SetSettingsPath(file.c_str());
     }
-    // Starts over as a fresh program run that reads the file.
+    // Starts over as a fresh program run that reads the file and shows what it brought.
     void Restart() {
         ResetForTest();
         SetSettingsPath(file.c_str());
-        LoadSettings(S);
+        if (LoadSettings(S) == 2) ShowLoadedPosition(S);
     }
     // A game with entries in every colour, two moves to redo, marks and unusual options, saved.
     std::string SaveGame() {
@@ -54,21 +55,43 @@ TEST_F(Settings, EveryFieldIsAtItsOffsetAndReadsBack) {
     EXPECT_EQ(ReadBytes(file), b);
     EXPECT_EQ(std::memcmp(S->MarkSnapshot, S->MarkGrid, sizeof S->MarkGrid), 0);
     EXPECT_EQ(Recorded.status[PANE_MOVE], "[ 3] R1C4 = 3"); // the move the position stands on
-    EXPECT_EQ(Recorded.toggleUpdates, 1);
 
-    // In setup mode MovePos and MoveEnd are a collection position and count, kept past the
-    // history.
+    // In setup mode the file's MovePos and MoveEnd bytes hold the collection position and
+    // count, kept past the history; read back, they are the collection's again.
     S->Board[0] |= CELL_ENTERED;
     S->AnalysisOptions.setupMode = 1;
-    S->MovePos = 299;
-    S->MoveEnd = 500;
+    S->CollectionIndex = 299;
+    S->CollectionCount = 500;
     SaveSettings(S);
+    EXPECT_EQ(ReadBytes(file).substr(277, 4), std::string("\x2B\x01\xF4\x01", 4));
     Restart();
     EXPECT_EQ(S->AnalysisOptions.setupMode, 1u);
-    EXPECT_EQ(S->MovePos, 299);
-    EXPECT_EQ(S->MoveEnd, 500);
+    EXPECT_EQ(S->CollectionIndex, 299);
+    EXPECT_EQ(S->CollectionCount, 500);
+    EXPECT_EQ(S->MovePos, 0);
     EXPECT_EQ(S->Board[0], 0x84);
     EXPECT_EQ(Recorded.status[PANE_MOVE], "Pos = 300");
+}
+
+// A collection position past 65,535 comes back whole from the side file beside the 603 bytes,
+// which keep its low 16 bits; a side file that disagrees with them is not believed.
+TEST_F(Settings, CollectionPositionPast65535SurvivesARestart) {
+    S->AnalysisOptions.setupMode = 1;
+    S->CollectionIndex = 999999;
+    S->CollectionCount = 1000000;
+    EXPECT_EQ(ShutDown(S, 0), 1);
+    EXPECT_EQ(ReadBytes(file).substr(277, 4), std::string("\x3F\x42\x40\x42", 4));
+    Restart();
+    EXPECT_EQ(S->CollectionIndex, 999999);
+    EXPECT_EQ(S->CollectionCount, 1000000);
+    EXPECT_EQ(Recorded.status[PANE_MOVE], "Pos = 1000000");
+
+    S->CollectionIndex = 5; // the settings file written, the side file left as it was
+    S->CollectionCount = 10;
+    SaveSettings(S);
+    Restart();
+    EXPECT_EQ(S->CollectionIndex, 5);
+    EXPECT_EQ(S->CollectionCount, 10);
 }
 
 // No file, or another version: the start-up state stays; the file is created at exit. A file
