@@ -10,7 +10,7 @@
 #include "model/verdicts.h"
 
 // The digit shown in a cell, 0 when empty.
-static int ShownDigit(Session* S, int cell) {
+static int ShownDigit(const Session* S, int cell) {
     return (S->ShowSolution ? S->SolutionGrid : S->Board)[cell] & CELL_DIGIT;
 }
 
@@ -66,7 +66,7 @@ FocusMarks ShownFocus(Session* S) {
     return marks;
 }
 
-int CellHighlight(Session* S, const FocusMarks& marks, int cell) {
+int CellHighlight(const Session* S, const FocusMarks& marks, int cell) {
     if (marks.highlightDigit && ShownDigit(S, cell) == marks.highlightDigit) return HIGHLIGHT_DIGIT;
     if (marks.unitCell >= 0 && SameUnit(cell, marks.unitCell)) return HIGHLIGHT_UNIT;
     return HIGHLIGHT_NONE;

@@ -41,7 +41,7 @@ int HighlightedDigit(Session* S);
 // and the cursor cell's units) and the hover digit.
 FocusMarks ShownFocus(Session* S);
 // HIGHLIGHT_ kind of a cell under the marks; the digits are those shown.
-int CellHighlight(Session* S, const FocusMarks& marks, int cell);
+int CellHighlight(const Session* S, const FocusMarks& marks, int cell);
 
 // Command "Highlight Digit": highlighting on or off.
 void ToggleHighlight(Session* S);

@@ -92,7 +92,7 @@ void FillCell(QPainter& p, int x, int y, int size, uint32_t bgr) {
     p.fillRect(QRect(x, y, size, size), ColourOf(bgr));
 }
 
-void DrawChain(Session* S, QPainter& p, int k) {
+void DrawChain(const Session* S, QPainter& p, int k) {
     uint32_t colour = CHAIN_COLOURS[k % 10];
     if (k > 9) colour &= SECOND_ROUND_SHADE;
     const QColor c = ColourOf(colour);
@@ -133,7 +133,7 @@ bool LoadBoardGlyphs() {
            load(":/glyphs/labels.xpm", LABEL_COUNT * LABEL_WIDTH, LABEL_HEIGHT, &LabelStrip);
 }
 
-void PaintBoard(Session* S, QPainter& p, const FocusMarks& focus) {
+void PaintBoard(const Session* S, QPainter& p, const FocusMarks& focus) {
     LoadBoardGlyphs();
     p.setRenderHint(QPainter::Antialiasing, false);
     const AnalysisOptionsRecord& opt = S->AnalysisOptions;
@@ -230,7 +230,7 @@ void PaintBoard(Session* S, QPainter& p, const FocusMarks& focus) {
     }
 }
 
-QImage RenderBoard(Session* S, const FocusMarks& focus) {
+QImage RenderBoard(const Session* S, const FocusMarks& focus) {
     QImage picture(BOARD_PICTURE_WIDTH, BOARD_PICTURE_HEIGHT, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);

@@ -42,13 +42,12 @@
 #include <syslog.h>
 
 namespace {
-MainWindow* Window = nullptr;
-
 // Right edges of the first two status panes, in board pixels.
 constexpr int PANE_EDGES[2] = {110, 180};
 constexpr int BUTTON_SIZE = 16; // the command-bar images, in board pixels
 constexpr int STEP_LINES = 3;   // the line under the board wraps to at most this many
 constexpr int MAX_ZOOM = 16;
+constexpr int TITLE_ROOM = 32;         // characters of a title always given room, whatever the zoom
 constexpr int RETRY_MS = 50;           // how often waiting work looks whether the window is free
 constexpr int PROGRESS_DELAY_MS = 300; // a scan shorter than this shows no progress dialog
 constexpr int PROGRESS_STEPS = 1000;
@@ -68,71 +67,48 @@ void ReportUnsaved() {
     syslog(LOG_ERR, "%s", text.constData());
 }
 
-// The hook table: each hook forwards to the one window.
-void HookRedraw() {
-    Window->Board()->update();
+// The hook table: each hook forwards to the window given as its context.
+MainWindow* To(void* context) {
+    return static_cast<MainWindow*>(context);
 }
-void HookInvalidateCell(int cell) {
-    Window->Board()->InvalidateCell(cell);
-}
-void HookStatusText(int pane, const char* text) {
-    Window->SetStatusText(pane, QString::fromUtf8(text));
-}
-void HookEnableNav(int id, bool enabled) {
-    Window->EnableNavButton(id, enabled);
-}
-void HookToggles() {
-    Window->UpdateToggleButtons();
-}
-void HookTitle() {
-    Window->UpdateTitle();
-}
-void HookMessage(const char* text) {
-    Window->ShowMessage(QString::fromUtf8(text));
-}
-void HookBusy(bool busy) {
-    if (busy)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QGuiApplication::restoreOverrideCursor();
-}
-void HookBeep() {
-    QApplication::beep();
-}
-void HookClock(bool run) {
-    Window->RunClock(run);
-}
-void HookPopup(int cell) {
-    Window->Board()->ShowDigitPopup(cell);
-}
-void HookPost(int id) {
-    Window->RunWhenFree([id] { RunCommand(S, id); });
-}
-int HookDialog(int id) {
-    return Window->RunDialog(id);
-}
-int HookChooseFile(int save, char* path, int size, bool overwritePrompt) {
-    return Window->RunFileDialog(save, path, size, overwritePrompt);
-}
-void HookClose() {
-    Window->close();
-}
-void HookCopyText(const char* text) {
-    QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
-}
-bool HookProgress(int64_t done, int64_t total) {
-    return Window->ReportProgress(done, total);
-}
-int HookStartCreate(int level) {
-    return Window->StartCreate(level);
-}
-int HookStartRating() {
-    return Window->StartRating();
-}
+constexpr ShellHooks WINDOW_HOOKS = {
+    .redraw = [](void* w) { To(w)->BoardChanged(); },
+    .invalidateCell = [](void* w, int cell) { To(w)->Board()->InvalidateCell(cell); },
+    .statusText = [](void* w, int pane,
+                     const char* text) { To(w)->SetStatusText(pane, QString::fromUtf8(text)); },
+    .enableNavButton = [](void* w, int id, bool enabled) { To(w)->EnableNavButton(id, enabled); },
+    .updateToggleButtons = [](void* w) { To(w)->UpdateToggleButtons(); },
+    .setTitle = [](void* w) { To(w)->UpdateTitle(); },
+    .messageBox = [](void* w, const char* text) { To(w)->ShowMessage(QString::fromUtf8(text)); },
+    .busyCursor =
+        [](void*, bool busy) {
+            if (busy)
+                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            else
+                QGuiApplication::restoreOverrideCursor();
+        },
+    .beep = [](void*) { QApplication::beep(); },
+    .clockTimer = [](void* w, bool run) { To(w)->RunClock(run); },
+    .showDigitPopup = [](void* w, int cell) { To(w)->Board()->ShowDigitPopup(cell); },
+    .postCommand = [](void* w, int id) { To(w)->RunWhenFree([w, id] { To(w)->Run(id); }); },
+    .runDialog = [](void* w, int id) { return To(w)->RunDialog(id); },
+    .chooseFile =
+        [](void* w, int save, char* path, int size, bool overwritePrompt) {
+            return To(w)->RunFileDialog(save, path, size, overwritePrompt);
+        },
+    .closeWindow = [](void* w) { To(w)->close(); },
+    .copyText =
+        [](void*, const char* text) {
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
+        },
+    .progress = [](void* w, int64_t done,
+                   int64_t total) { return To(w)->ReportProgress(done, total); },
+    .startCreate = [](void* w, int level) { return To(w)->StartCreate(level); },
+    .startRating = [](void* w) { return To(w)->StartRating(); },
+};
 } // namespace
 
-MainWindow::MainWindow() {
-    Window = this;
+MainWindow::MainWindow(Session* session) : S(session) {
     setWindowTitle(PROGRAM_NAME);
     setWindowIcon(ProgramIcon());
     LoadBoardGlyphs();
@@ -143,27 +119,7 @@ MainWindow::MainWindow() {
     CreateAccelerators();
     qApp->installEventFilter(new DialogPlacer(this));
 
-    ShellHooks hooks;
-    hooks.redraw = HookRedraw;
-    hooks.invalidateCell = HookInvalidateCell;
-    hooks.statusText = HookStatusText;
-    hooks.enableNavButton = HookEnableNav;
-    hooks.updateToggleButtons = HookToggles;
-    hooks.setTitle = HookTitle;
-    hooks.messageBox = HookMessage;
-    hooks.busyCursor = HookBusy;
-    hooks.beep = HookBeep;
-    hooks.clockTimer = HookClock;
-    hooks.showDigitPopup = HookPopup;
-    hooks.postCommand = HookPost;
-    hooks.runDialog = HookDialog;
-    hooks.chooseFile = HookChooseFile;
-    hooks.closeWindow = HookClose;
-    hooks.copyText = HookCopyText;
-    hooks.progress = HookProgress;
-    hooks.startCreate = HookStartCreate;
-    hooks.startRating = HookStartRating;
-    InstallShellHooks(&hooks);
+    SetShellHooks(S, &WINDOW_HOOKS, this);
 
     clock.setInterval(1000);
     // The game clock counts the time spent playing: not while a box or dialog waits for an
@@ -171,6 +127,9 @@ MainWindow::MainWindow() {
     connect(&clock, &QTimer::timeout, this, [this] {
         if (!QApplication::activeModalWidget() && !isMinimized()) ClockTick(S);
     });
+    stepLineTimer.setSingleShot(true);
+    stepLineTimer.setInterval(0);
+    connect(&stepLineTimer, &QTimer::timeout, this, &MainWindow::UpdateStepLine);
     deferredTimer.setSingleShot(true);
     connect(&deferredTimer, &QTimer::timeout, this, &MainWindow::RunDeferred);
     scanEnd.setSingleShot(true);
@@ -193,8 +152,7 @@ MainWindow::MainWindow() {
 MainWindow::~MainWindow() {
     EndCreate();
     DropRatingJob(ratingJob);
-    InstallShellHooks(nullptr);
-    Window = nullptr;
+    SetShellHooks(S, nullptr, nullptr);
 }
 
 void MainWindow::CreateBoard() {
@@ -207,7 +165,7 @@ void MainWindow::CreateBoard() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    board = new BoardWidget(central);
+    board = new BoardWidget(S, central);
     layout->addWidget(board, 1);
     stepLine = new QLabel(central);
     stepLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -217,10 +175,24 @@ void MainWindow::CreateBoard() {
     stepLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(stepLine);
     setCentralWidget(central);
-    connect(board, &BoardWidget::Painted, this, [this] {
-        UpdateStepLine();
-        UpdateScale();
-    });
+    stepLine->installEventFilter(this); // rewrapped when its width changes
+    // A move to a screen of another pixel ratio shows first in a paint.
+    connect(board, &BoardWidget::Painted, this, &MainWindow::UpdateScale);
+}
+
+bool MainWindow::eventFilter(QObject* object, QEvent* event) {
+    if (object == stepLine && event->type() == QEvent::Resize) UpdateStepLine();
+    return QMainWindow::eventFilter(object, event);
+}
+
+void MainWindow::Run(int id) {
+    RunCommand(S, id);
+    UpdateStepLine();
+}
+
+void MainWindow::BoardChanged() {
+    board->update();
+    if (!stepLineTimer.isActive()) stepLineTimer.start();
 }
 
 void MainWindow::CreateStatusPanes() {
@@ -244,7 +216,7 @@ QAction* MainWindow::AddCommand(QMenu* menu, const QString& text, int id, const 
     QAction* action = menu->addAction(key.isEmpty() ? text : text + "\t" + key);
     action->setData(id);
     if (MenuCheck(S, id) >= 0) action->setCheckable(true);
-    connect(action, &QAction::triggered, this, [id] { RunCommand(S, id); });
+    connect(action, &QAction::triggered, this, [this, id] { Run(id); });
     return action;
 }
 
@@ -316,7 +288,7 @@ void MainWindow::CreateMenus() {
 
     // Each menu shows the check marks of the moment it opens.
     for (QMenu* menu : {mainMenu, levels, marksMenu, analysisMenu, marks, numbers})
-        connect(menu, &QMenu::aboutToShow, this, [menu] {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
             for (QAction* a : menu->actions()) {
                 const int check = a->menu() ? -1 : MenuCheck(S, a->data().toInt());
                 if (check >= 0) a->setChecked(check == 1);
@@ -361,7 +333,7 @@ void MainWindow::CreateCommandBar() {
         a->setData(id);
         a->setToolTip(NAV[i].tip);
         a->setEnabled(false); // the start-up command brings them in line with the history
-        connect(a, &QAction::triggered, this, [id] { RunCommand(S, id); });
+        connect(a, &QAction::triggered, this, [this, id] { Run(id); });
         navActions[i] = a;
     }
     commandBar->addSeparator();
@@ -377,7 +349,7 @@ void MainWindow::CreateCommandBar() {
         button->setToolTip(pencil ? "Pencil Marks (Ctrl+P)" : "Candidates (Ctrl+K)");
         // The core decides the state; the button only shows it.
         connect(button, &QToolButton::clicked, this, [this, id] {
-            RunCommand(S, id);
+            Run(id);
             UpdateToggleButtons();
         });
         commandBar->addWidget(button);
@@ -390,7 +362,7 @@ void MainWindow::CreateCommandBar() {
     stepButton = new QToolButton(commandBar);
     stepButton->setIcon(ButtonIcon(6));
     stepButton->setAccessibleName("Step");
-    connect(stepButton, &QToolButton::clicked, this, [] { RunCommand(S, CMD_STEP); });
+    connect(stepButton, &QToolButton::clicked, this, [this] { Run(CMD_STEP); });
     commandBar->addWidget(stepButton);
 }
 
@@ -424,7 +396,7 @@ void MainWindow::CreateAccelerators() {
         const int id = k.id;
         auto* shortcut = new QShortcut(k.key, this);
         connect(shortcut, &QShortcut::activated, this, [this, id] {
-            RunCommand(S, id);
+            Run(id);
             UpdateToggleButtons();
         });
     }
@@ -514,9 +486,11 @@ void MainWindow::UpdateScale() {
     candidatesButton->setIcon(ButtonIcon(5));
     stepButton->setIcon(ButtonIcon(6));
     stepLineWidth = 0; // wrap the text again for the new font
+    UpdateStepLine();
 }
 
 void MainWindow::UpdateStepLine() {
+    if (!stepButton) return; // still being built
     const QString text = QString::fromUtf8(StepLineText(S));
     // The whole text is the tooltip; the line shows as much as its lines hold.
     const int width = std::max(40, stepLine->contentsRect().width());
@@ -529,7 +503,7 @@ void MainWindow::UpdateStepLine() {
 }
 
 void MainWindow::StartUp() {
-    RunCommand(S, CMD_STARTUP);
+    Run(CMD_STARTUP);
     ShellPostCommand(S, CMD_ABOUT); // the about box is the first thing shown once the loop runs
 }
 
@@ -777,7 +751,7 @@ void MainWindow::PollCreate() {
     }
     EndCreate();
     const QByteArray text(puzzle);
-    RunWhenFree([text] { AcceptCreatedPuzzle(S, text.constData()); });
+    RunWhenFree([this, text] { AcceptCreatedPuzzle(S, text.constData()); });
 }
 
 void MainWindow::EndCreate() {
@@ -804,7 +778,7 @@ int MainWindow::StartRating() {
                 window->RunWhenFree([window] {
                     RatingJob* job = window->ratingJob;
                     window->ratingJob = nullptr;
-                    FinishRating(S, job);
+                    FinishRating(window->GameSession(), job);
                 });
             },
             Qt::QueuedConnection);

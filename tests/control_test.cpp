@@ -60,17 +60,19 @@ class Control : public FileTest {
     }
     void InstallWindowHooks() {
         Window = WindowRecord{};
-        ShellHooks hooks = Shell;
-        hooks.runDialog = [](int id) { return Window.dialogs.push_back(id), int(DIALOG_OK); };
-        hooks.chooseFile = [](int, char*, int, bool) { return 0; };
-        hooks.closeWindow = [] { Window.closes++; };
-        hooks.invalidateCell = [](int cell) { Window.invalidated = cell; };
-        hooks.setTitle = [] {
+        static ShellHooks hooks = RECORDING_HOOKS;
+        hooks.runDialog = [](void*, int id) {
+            return Window.dialogs.push_back(id), int(DIALOG_OK);
+        };
+        hooks.chooseFile = [](void*, int, char*, int, bool) { return 0; };
+        hooks.closeWindow = [](void*) { Window.closes++; };
+        hooks.invalidateCell = [](void*, int cell) { Window.invalidated = cell; };
+        hooks.setTitle = [](void*) {
             char text[300];
             TitleText(S, text, sizeof text);
             Window.title = text;
         };
-        InstallShellHooks(&hooks);
+        SetShellHooks(S, &hooks, &Recorded);
         SetSettingsPath(Path("quadrivo.ini").c_str());
     }
     // A tap (press and release) on digit position d of a cell, on the cell outside its digit
@@ -303,13 +305,13 @@ TEST_F(Control, CreateByLevelThroughABackgroundSearch) {
 TEST_F(Control, RatingBesideTheWindowAnswersForThePositionAsItStands) {
     static RatingJob* job;
     static int started;
-    ShellHooks hooks = Shell;
-    hooks.startRating = [] {
+    static ShellHooks hooks = *S->Hooks;
+    hooks.startRating = [](void*) {
         started++;
         job = StartRatingJob(S, nullptr, nullptr);
         return 1;
     };
-    InstallShellHooks(&hooks);
+    SetShellHooks(S, &hooks, S->HookContext);
     LoadGivens(BUILTIN_PUZZLE);
     started = 0;
     RunCommand(S, CMD_RATE);

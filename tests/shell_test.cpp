@@ -60,7 +60,7 @@ class Shell : public FileTest {
     void SetUp() override {
         FileTest::SetUp();
         SetSettingsPath(Path("quadrivo.ini").c_str());
-        window = std::make_unique<MainWindow>();
+        window = std::make_unique<MainWindow>(S);
         window->show();
         window->SetZoom(2);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
