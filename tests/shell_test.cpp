@@ -145,6 +145,30 @@ TEST_F(Shell, DialogsAnswerThroughTheirWidgets) {
     EXPECT_EQ(window->windowTitle(), "{set.txt} #3");
 }
 
+// A paste of megabytes into "Copy Paste" is cut to the box's limit before it goes in, typing
+// stops there too, and the dialog says so; the puzzle at the start of the text is taken in.
+TEST_F(Shell, CopyPasteCutsAHugePaste) {
+    QApplication::clipboard()->setText(QString(SAMPLE_PUZZLE) + "\n" + QString(2 << 20, ' '));
+    qsizetype pasted = -1, typed = -1;
+    QString note;
+    WhenModal([&](QWidget* dialog) {
+        auto* edit = dialog->findChild<QPlainTextEdit*>("text");
+        edit->clear();
+        edit->paste();
+        pasted = edit->toPlainText().size();
+        edit->moveCursor(QTextCursor::End);
+        QTest::keyClicks(edit, "123");
+        typed = edit->toPlainText().size();
+        note = dialog->findChild<QLabel*>("limit")->text();
+        ClickButton(dialog, "Input");
+    });
+    RunCommand(S, CMD_BLOCK_ENTRY);
+    EXPECT_EQ(pasted, 16 * 1024);
+    EXPECT_EQ(typed, 16 * 1024);
+    EXPECT_TRUE(note.startsWith("Cut")) << note.toStdString();
+    EXPECT_EQ(BoardDigits(), SAMPLE_PUZZLE);
+}
+
 // "Create" at a level searches beside the window: Cancel stops it and leaves the game as it was; a
 // search that ends brings a puzzle of its level, rated, and the level item is checked.
 TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
