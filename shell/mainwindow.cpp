@@ -564,8 +564,11 @@ void MainWindow::UpdateToggleButtons() {
 void MainWindow::UpdateTitle() {
     char title[sizeof S->CurrentFile + 16];
     TitleText(S, title, sizeof title);
-    setWindowTitle(QString::fromUtf8(title));
-    setMinimumWidth(TitleWidth(windowTitle())); // the title bar shows the whole title
+    // The title bar shows the whole title when it fits the board's width, or a short name's
+    // room at the smallest zoom; a longer name is cut in its middle, never widening the window.
+    const int room = std::max(board->sizeHint().width(), TitleWidth(QString(TITLE_ROOM, 'x')));
+    setWindowTitle(ElideTitle(QString::fromUtf8(title), room));
+    setMinimumWidth(TitleWidth(windowTitle()));
 }
 
 void MainWindow::ShowMessage(const QString& text) {
@@ -686,7 +689,10 @@ bool MainWindow::ReportProgress(int64_t done, int64_t total) {
         board->setUpdatesEnabled(false); // the position may be half read: no paint until the end
     }
     if (!progressDialog && scanClock.elapsed() >= PROGRESS_DELAY_MS) {
-        const QString name = QFileInfo(QString::fromUtf8(S->CurrentFile)).fileName();
+        // The file's name, cut in its middle rather than widening the dialog past the board.
+        const QString name =
+            fontMetrics().elidedText(QFileInfo(QString::fromUtf8(S->CurrentFile)).fileName(),
+                                     Qt::ElideMiddle, board->width());
         progressDialog = new QProgressDialog(QString::fromUtf8("Reading %1\u2026").arg(name),
                                              "Cancel", 0, PROGRESS_STEPS, this);
         progressDialog->setWindowTitle(PROGRAM_NAME);

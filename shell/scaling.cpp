@@ -28,11 +28,23 @@ void ScaleTextForZoom(int zoom) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationFontChange);
 }
 
-int TitleWidth(const QString& title) {
+namespace {
+QFontMetrics TitleMetrics() {
     QFont font = DesktopFont();
     font.setBold(true);
-    const QFontMetrics metrics(font);
+    return QFontMetrics(font);
+}
+} // namespace
+
+int TitleWidth(const QString& title) {
+    const QFontMetrics metrics = TitleMetrics();
     return metrics.horizontalAdvance(title) + 8 * metrics.height(); // buttons and margins
+}
+
+QString ElideTitle(const QString& title, int width) {
+    if (TitleWidth(title) <= width) return title;
+    const QFontMetrics metrics = TitleMetrics();
+    return metrics.elidedText(title, Qt::ElideMiddle, std::max(0, width - 8 * metrics.height()));
 }
 
 QRect FitInside(QRect rect, const QWidget* window) {

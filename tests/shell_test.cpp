@@ -169,6 +169,18 @@ TEST_F(Shell, CopyPasteCutsAHugePaste) {
     EXPECT_EQ(BoardDigits(), SAMPLE_PUZZLE);
 }
 
+// A long file name is cut in the middle of the title: the window stays as narrow as its board.
+TEST_F(Shell, ALongFileNameDoesNotWidenTheWindow) {
+    const std::string name = std::string(242, 'n') + ".txt";
+    const std::string path = Write(name.c_str(), std::string(BUILTIN_PUZZLE) + "\r\n");
+    window->OpenNamedFile(QByteArray::fromStdString(path));
+    const QString title = window->windowTitle();
+    EXPECT_TRUE(title.startsWith("{nnn") && title.endsWith("n.txt}") && title.contains(u'\u2026'))
+        << title.toStdString();
+    const int least = std::max(window->minimumWidth(), window->minimumSizeHint().width());
+    EXPECT_LE(least, window->Board()->SizeForFactor(2).width());
+}
+
 // "Create" at a level searches beside the window: Cancel stops it and leaves the game as it was; a
 // search that ends brings a puzzle of its level, rated, and the level item is checked.
 TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
