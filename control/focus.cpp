@@ -25,6 +25,7 @@ void PointerAt(Session* S, BoardSpot spot) {
     const FocusMarks before = ShownFocus(S);
     S->Focus.pointerCell = cell;
     S->Focus.pointerDigit = digit;
+    S->Focus.cursorLast = false;
     const FocusMarks after = ShownFocus(S);
     if (after.highlightDigit != before.highlightDigit) {
         ShellRedraw(S); // other cells and marks change tint
@@ -53,9 +54,11 @@ int HoverDigit(Session* S, int* cell) {
 
 int HighlightedDigit(Session* S) {
     if (!S->Focus.highlightDigit) return 0;
-    if (S->Focus.pointerCell >= 0 && ShownDigit(S, S->Focus.pointerCell))
-        return ShownDigit(S, S->Focus.pointerCell);
-    return S->Focus.cursorCell >= 0 ? ShownDigit(S, S->Focus.cursorCell) : 0;
+    const int pointer = S->Focus.pointerCell >= 0 ? ShownDigit(S, S->Focus.pointerCell) : 0;
+    const int cursor = S->Focus.cursorCell >= 0 ? ShownDigit(S, S->Focus.cursorCell) : 0;
+    // the one moved last wins, when it is over a digit
+    if (S->Focus.cursorLast) return cursor ? cursor : pointer;
+    return pointer ? pointer : cursor;
 }
 
 FocusMarks ShownFocus(Session* S) {

@@ -239,8 +239,9 @@ void MainWindow::CreateMenus() {
     mainMenu = new QMenu("Menu", this);
     AddCommand(mainMenu, "New", CMD_NEW, "Ctrl+N");
     AddCommand(mainMenu, "Setup", CMD_SETUP);
-    AddCommand(mainMenu, "Create", CMD_CREATE);
-    QMenu* levels = mainMenu->addMenu("Create Level");
+    AddCommand(mainMenu, "Create", CMD_CREATE, "Ctrl+G");
+    levelsMenu = mainMenu->addMenu("Create Level\tCtrl+Shift+G");
+    QMenu* levels = levelsMenu;
     auto* levelGroup = new QActionGroup(levels);
     for (int id = CMD_LEVEL_ANY; id <= CMD_LEVEL_FIENDISH; id++)
         levelGroup->addAction(AddCommand(levels, CreateLevelText(id - CMD_LEVEL_ANY), id));
@@ -286,6 +287,11 @@ void MainWindow::CreateMenus() {
     AddCommand(analysisMenu, "Wrong Pencil Marks", CMD_WRONG_MARKS);
     AddCommand(analysisMenu, "Back to First Mistake", CMD_FIRST_MISTAKE);
 
+    // Once a menu closes, keys go to the board again, whatever opened the menu.
+    for (QMenu* menu : {mainMenu, levels, marksMenu, analysisMenu})
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            QTimer::singleShot(0, board, [this] { board->setFocus(Qt::PopupFocusReason); });
+        });
     // Each menu shows the check marks of the moment it opens.
     for (QMenu* menu : {mainMenu, levels, marksMenu, analysisMenu, marks, numbers})
         connect(menu, &QMenu::aboutToShow, this, [this, menu] {
@@ -312,7 +318,7 @@ void MainWindow::CreateCommandBar() {
     commandBar->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::BottomToolBarArea, commandBar);
 
-    auto* menuButton = new QToolButton(commandBar);
+    menuButton = new QToolButton(commandBar);
     menuButton->setText("Menu");
     menuButton->setMenu(mainMenu);
     menuButton->setPopupMode(QToolButton::InstantPopup);
@@ -376,6 +382,7 @@ void MainWindow::CreateAccelerators() {
         {QKeySequence("Ctrl+R"), CMD_RATE},
         {QKeySequence("F5"), CMD_F5},
         {QKeySequence("Ctrl+N"), CMD_NEW},
+        {QKeySequence("Ctrl+G"), CMD_CREATE},
         {QKeySequence("Ctrl+O"), CMD_OPEN},
         {QKeySequence("Ctrl+S"), CMD_SAVE},
         {QKeySequence("Ctrl+Z"), CMD_UNDO},
@@ -400,6 +407,12 @@ void MainWindow::CreateAccelerators() {
             UpdateToggleButtons();
         });
     }
+    // F10 and Alt+M open the Menu; Ctrl+Shift+G its "Create Level" list, over the board.
+    for (const char* key : {"F10", "Alt+M"})
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, menuButton,
+                &QToolButton::showMenu);
+    connect(new QShortcut(QKeySequence("Ctrl+Shift+G"), this), &QShortcut::activated, this,
+            [this] { levelsMenu->popup(board->mapToGlobal(board->rect().center())); });
     auto zoom = [this](QKeySequence key, int delta) {
         auto* shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, this, [this, delta] {

@@ -127,7 +127,9 @@ class MainWindow : public QMainWindow {
     QLabel* panes[3] = {};
     QWidget* statusBar = nullptr;
     QToolBar* commandBar = nullptr;
+    QToolButton* menuButton = nullptr;
     QMenu* mainMenu = nullptr;
+    QMenu* levelsMenu = nullptr; // "Create Level", in mainMenu
     QMenu* marksMenu = nullptr;
     QMenu* analysisMenu = nullptr;
     QToolButton* pencilButton = nullptr;

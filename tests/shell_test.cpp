@@ -181,6 +181,24 @@ TEST_F(Shell, ALongFileNameDoesNotWidenTheWindow) {
     EXPECT_LE(least, window->Board()->SizeForFactor(2).width());
 }
 
+// F10 and Alt+M open the Menu from anywhere in the window; once it closes, keys go to the board.
+TEST_F(Shell, KeysOpenTheMenuAndTheBoardGetsTheKeysBack) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (auto key : {QKeyCombination(Qt::Key_F10), QKeyCombination(Qt::AltModifier, Qt::Key_M)}) {
+        QWidget* shown = nullptr;
+        QTimer::singleShot(100, [&shown] {
+            shown = QApplication::activePopupWidget();
+            if (shown) QTest::keyClick(shown, Qt::Key_Escape);
+        });
+        window->CommandBar()->setFocus();
+        QTest::keyClick(window.get(), key.key(), key.keyboardModifiers());
+        QTest::qWait(200);
+        EXPECT_EQ(shown, window->MainMenu());
+        EXPECT_TRUE(window->Board()->hasFocus());
+    }
+}
+
 // "Create" at a level searches beside the window: Cancel stops it and leaves the game as it was; a
 // search that ends brings a puzzle of its level, rated, and the level item is checked.
 TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
