@@ -168,6 +168,7 @@ void MainWindow::CreateBoard() {
     board = new BoardWidget(S, central);
     layout->addWidget(board, 1);
     stepLine = new QLabel(central);
+    stepLine->setObjectName("step");
     stepLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     stepLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     stepLine->setWordWrap(true);
@@ -491,7 +492,10 @@ void MainWindow::UpdateScale() {
     const int margin = std::max(2, TextPixels(asked) / 4);
     stepLine->setContentsMargins(margin, margin / 2, margin, margin / 2);
     stepLine->setFixedHeight(STEP_LINES * stepLine->fontMetrics().lineSpacing() + margin + 2);
-    for (QLabel* pane : panes) pane->setContentsMargins(margin, margin / 4, margin, margin / 4);
+    // The panes line up with the step line's text; their frames keep clear of the window's edge.
+    statusBar->layout()->setContentsMargins(margin, 0, margin, 0);
+    const int inside = std::max(1, margin / 4);
+    for (QLabel* pane : panes) pane->setContentsMargins(margin, inside, margin, inside);
     const int side = int(BUTTON_SIZE * asked / dpr);
     commandBar->setIconSize(QSize(side, side));
     for (int i = 0; i < 4; i++) navActions[i]->setIcon(ButtonIcon(i));
@@ -586,6 +590,11 @@ void MainWindow::UpdateTitle() {
 
 void MainWindow::ShowMessage(const QString& text) {
     if (ending) return; // nobody is there to answer it
+    // The board and the line under it show the position the box speaks of ("Puzzle Solved"
+    // comes in the middle of the entry, before its command has brought the step up to date).
+    RefreshStep(S);
+    UpdateStepLine();
+    board->update();
     NestedLoop loop(nested);
     RunMessageDialog(this, text);
 }

@@ -16,6 +16,7 @@
 #include "shell/mainwindow.h"
 #include "tests/support.h"
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -54,7 +56,8 @@ void ClickButton(QWidget* dialog, const char* text) {
 class Shell : public FileTest {
   protected:
     std::unique_ptr<MainWindow> window;
-    std::vector<QString> messages; // message boxes met, closed at once
+    std::vector<QString> messages;  // message boxes met, closed at once
+    std::vector<QString> stepLines; // the line under the board (whole) as each box showed
     QTimer watcher;
 
     void SetUp() override {
@@ -69,6 +72,7 @@ class Shell : public FileTest {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal && modal->objectName() == "message") {
                 messages.push_back(modal->findChild<QLabel*>("text")->text());
+                stepLines.push_back(window->findChild<QLabel*>("step")->toolTip());
                 qobject_cast<QDialog*>(modal)->accept();
             }
         });
@@ -196,6 +200,44 @@ TEST_F(Shell, KeysOpenTheMenuAndTheBoardGetsTheKeysBack) {
         QTest::qWait(200);
         EXPECT_EQ(shown, window->MainMenu());
         EXPECT_TRUE(window->Board()->hasFocus());
+    }
+}
+
+// "Puzzle Solved" shows over the finished board: the step of the position before is gone from
+// the line under it.
+TEST_F(Shell, TheStepLineIsCurrentBehindPuzzleSolved) {
+    std::string grid = EMPTY_BOARD_FIRST;
+    const int digit = grid[80] - '0';
+    grid[80] = '.';
+    LoadGivens(grid.c_str());
+    S->AnalysisOptions.techniques |= TECH_ANALYSIS;
+    S->AnalysisOptions.showCandidates = 1; // the analysis reads the candidates
+    RefreshStep(S);
+    window->BoardChanged();
+    QTest::qWait(50);
+    ASSERT_FALSE(window->findChild<QLabel*>("step")->toolTip().isEmpty());
+    TapDigit(S, 80, digit - 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Puzzle Solved");
+    EXPECT_EQ(stepLines[0], "");
+}
+
+// Check boxes and radio buttons grow with the text at each zoom.
+TEST_F(Shell, IndicatorsGrowWithTheZoom) {
+    for (int zoom : {1, 3}) {
+        window->SetZoom(zoom);
+        for (QAbstractButton* button :
+             std::initializer_list<QAbstractButton*>{new QCheckBox("Grid analysis", window.get()),
+                                                     new QRadioButton("Dots", window.get())}) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const bool check = qobject_cast<QCheckBox*>(button) != nullptr;
+            const QRect box = button->style()->subElementRect(
+                check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &option,
+                button);
+            EXPECT_GE(box.height(), button->fontMetrics().ascent()) << "zoom " << zoom;
+            delete button;
+        }
     }
 }
 
