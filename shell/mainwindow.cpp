@@ -591,10 +591,13 @@ void MainWindow::UpdateTitle() {
 void MainWindow::ShowMessage(const QString& text) {
     if (ending) return; // nobody is there to answer it
     // The board and the line under it show the position the box speaks of ("Puzzle Solved"
-    // comes in the middle of the entry, before its command has brought the step up to date).
-    RefreshStep(S);
-    UpdateStepLine();
-    board->update();
+    // comes in the middle of the entry, before its command has brought the step up to date);
+    // not while a file is read, when the position may be half there.
+    if (!scanClock.isValid()) {
+        RefreshStep(S);
+        UpdateStepLine();
+        board->update();
+    }
     NestedLoop loop(nested);
     RunMessageDialog(this, text);
 }
