@@ -152,7 +152,7 @@ MainWindow::MainWindow(Session* session) : S(session) {
 MainWindow::~MainWindow() {
     EndCreate();
     DropRatingJob(ratingJob);
-    SetShellHooks(S, nullptr, nullptr);
+    if (S->HookContext == this) SetShellHooks(S, nullptr, nullptr); // another may have it now
 }
 
 void MainWindow::CreateBoard() {
