@@ -241,7 +241,10 @@ void MainWindow::CreateMenus() {
     AddCommand(mainMenu, "New", CMD_NEW, "Ctrl+N");
     AddCommand(mainMenu, "Setup", CMD_SETUP);
     AddCommand(mainMenu, "Create", CMD_CREATE, "Ctrl+G");
-    levelsMenu = mainMenu->addMenu("Create Level\tCtrl+Shift+G");
+    // The key of the list goes in a tooltip: beside a submenu's arrow it would run into it.
+    levelsMenu = mainMenu->addMenu("Create Level");
+    levelsMenu->menuAction()->setToolTip("Create Level (Ctrl+Shift+G)");
+    mainMenu->setToolTipsVisible(true);
     QMenu* levels = levelsMenu;
     auto* levelGroup = new QActionGroup(levels);
     for (int id = CMD_LEVEL_ANY; id <= CMD_LEVEL_FIENDISH; id++)
