@@ -10,7 +10,7 @@
 #include "model/verdicts.h"
 
 // The digit shown in a cell, 0 when empty.
-static int ShownDigit(Session* S, int cell) {
+static int ShownDigit(const Session* S, int cell) {
     return (S->ShowSolution ? S->SolutionGrid : S->Board)[cell] & CELL_DIGIT;
 }
 
@@ -25,6 +25,7 @@ void PointerAt(Session* S, BoardSpot spot) {
     const FocusMarks before = ShownFocus(S);
     S->Focus.pointerCell = cell;
     S->Focus.pointerDigit = digit;
+    S->Focus.cursorLast = false;
     const FocusMarks after = ShownFocus(S);
     if (after.highlightDigit != before.highlightDigit) {
         ShellRedraw(S); // other cells and marks change tint
@@ -53,9 +54,11 @@ int HoverDigit(Session* S, int* cell) {
 
 int HighlightedDigit(Session* S) {
     if (!S->Focus.highlightDigit) return 0;
-    if (S->Focus.pointerCell >= 0 && ShownDigit(S, S->Focus.pointerCell))
-        return ShownDigit(S, S->Focus.pointerCell);
-    return S->Focus.cursorCell >= 0 ? ShownDigit(S, S->Focus.cursorCell) : 0;
+    const int pointer = S->Focus.pointerCell >= 0 ? ShownDigit(S, S->Focus.pointerCell) : 0;
+    const int cursor = S->Focus.cursorCell >= 0 ? ShownDigit(S, S->Focus.cursorCell) : 0;
+    // the one moved last wins, when it is over a digit
+    if (S->Focus.cursorLast) return cursor ? cursor : pointer;
+    return pointer ? pointer : cursor;
 }
 
 FocusMarks ShownFocus(Session* S) {
@@ -66,7 +69,7 @@ FocusMarks ShownFocus(Session* S) {
     return marks;
 }
 
-int CellHighlight(Session* S, const FocusMarks& marks, int cell) {
+int CellHighlight(const Session* S, const FocusMarks& marks, int cell) {
     if (marks.highlightDigit && ShownDigit(S, cell) == marks.highlightDigit) return HIGHLIGHT_DIGIT;
     if (marks.unitCell >= 0 && SameUnit(cell, marks.unitCell)) return HIGHLIGHT_UNIT;
     return HIGHLIGHT_NONE;

@@ -7,11 +7,12 @@
 struct Session;
 
 struct FocusRecord {
-    int cursorCell = -1;    // the cell framed by the keyboard cursor, -1 while hidden
-    int pointerCell = -1;   // the cell under the mouse pointer, -1 when none
-    int pointerDigit = -1;  // the digit position under the pointer inside that cell, -1 none
-    int highlightDigit = 1; // option "Highlight Digit": the tints below are drawn
-    int entryHint = 0;      // 1 from a first start until the first entry: say how entry works
+    int cursorCell = -1;     // the cell framed by the keyboard cursor, -1 while hidden
+    int pointerCell = -1;    // the cell under the mouse pointer, -1 when none
+    int pointerDigit = -1;   // the digit position under the pointer inside that cell, -1 none
+    int highlightDigit = 1;  // option "Highlight Digit": the tints below are drawn
+    int entryHint = 0;       // 1 from a first start until the first entry: say how entry works
+    bool cursorLast = false; // the cursor moved since the pointer did: its digit is highlighted
 };
 
 // What the board draws over the game for the focus (a picture of the board may set its own).
@@ -34,14 +35,15 @@ void PointerAt(Session* S, BoardSpot spot);
 // The digit index (0..8) a click at the pointer would enter, or in pencil-mark mode toggle,
 // with its cell in *cell; -1 when a click there would do neither.
 int HoverDigit(Session* S, int* cell);
-// The digit 1..9 highlighted: the one under the pointer, else the one under the cursor; 0 for
-// none (an empty cell, or highlighting off). Digits are those shown (the solution when shown).
+// The digit 1..9 highlighted: the one under whichever of the pointer and the cursor moved last,
+// else under the other; 0 for none (an empty cell, or highlighting off). Digits are those shown
+// (the solution when shown).
 int HighlightedDigit(Session* S);
 // The focus marks of the moment: the highlight (while "Highlight Digit" is on: the digit above
 // and the cursor cell's units) and the hover digit.
 FocusMarks ShownFocus(Session* S);
 // HIGHLIGHT_ kind of a cell under the marks; the digits are those shown.
-int CellHighlight(Session* S, const FocusMarks& marks, int cell);
+int CellHighlight(const Session* S, const FocusMarks& marks, int cell);
 
 // Command "Highlight Digit": highlighting on or off.
 void ToggleHighlight(Session* S);

@@ -42,6 +42,7 @@ int PressKey(Session* S, int key) {
         if (key == KEY_DOWN && row < 8) row++;
         S->Focus.cursorCell = 9 * row + column;
     }
+    S->Focus.cursorLast = true;
     ShellRedraw(S);
     return 1;
 }

@@ -188,7 +188,7 @@ int HintLevel(Session* S) {
     return S->Hint.level;
 }
 
-bool StepMarksShown(Session* S) {
+bool StepMarksShown(const Session* S) {
     return (S->AnalysisOptions.techniques & TECH_ANALYSIS) || S->Hint.level >= 2;
 }
 

@@ -63,7 +63,7 @@ int AskHint(Session* S);
 int HintLevel(Session* S);
 // Whether the board draws the step's marks and chains: the analysis display is on, or a hint
 // of level 2 or 3 is shown. Wrong entries and wrong pencil marks are drawn either way.
-bool StepMarksShown(Session* S);
+bool StepMarksShown(const Session* S);
 
 // Command "Wrong Pencil Marks": on or off. While on, each open cell whose pencil marks leave
 // out its digit of the SolutionGrid is marked MARK_WRONG, and (as with "Wrong Values") no step

@@ -1,5 +1,7 @@
 // "Copy Paste": the board as text in a chosen layout and empty-cell style, copied to the
-// clipboard ("Output"), or a typed or pasted text taken in as a new puzzle ("Input").
+// clipboard ("Output"), or a typed or pasted text taken in as a new puzzle ("Input"). The text
+// box holds at most TEXT_MAX characters: a puzzle needs far fewer, and a text of megabytes would
+// stall the window while it is laid out.
 #include "control/dialogrules.h"
 #include "dialogs/dialogs.h"
 #include "files/text.h"
@@ -10,12 +12,51 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace {
+constexpr int TEXT_MAX = 16 * 1024; // characters the text box holds
+constexpr const char* LIMIT_TEXT = "At most 16 KiB of text; a puzzle needs far less.";
+constexpr const char* CUT_TEXT = "Cut to its first 16 KiB: a puzzle needs far less.";
+
+// A text box that takes no more than TEXT_MAX characters, however they come: a paste or a drop
+// is cut before it goes in, typing stops at the limit. cut is told when text was left out.
+class CappedEdit : public QPlainTextEdit {
+  public:
+    CappedEdit(QWidget* parent, std::function<void()> cut)
+        : QPlainTextEdit(parent), cut(std::move(cut)) {
+        connect(this, &QPlainTextEdit::textChanged, this, &CappedEdit::Trim);
+    }
+
+  protected:
+    void insertFromMimeData(const QMimeData* source) override {
+        if (!source->hasText()) return;
+        const QString text = source->text();
+        const int room = std::max(0, TEXT_MAX - Length() + int(textCursor().selectedText().size()));
+        insertPlainText(text.left(room));
+        if (text.size() > room) cut();
+    }
+
+  private:
+    int Length() const { return document()->characterCount() - 1; } // without the final end
+    // Typing (or anything else) past the limit: the end goes.
+    void Trim() {
+        if (Length() <= TEXT_MAX) return;
+        QTextCursor end(document());
+        end.setPosition(TEXT_MAX);
+        end.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        end.removeSelectedText();
+        cut();
+    }
+    std::function<void()> cut;
+};
+
 // Radio buttons by group: text and the blockFormat bit each stands for (its id is 256 + bit).
 constexpr struct {
     const char* text;
@@ -41,7 +82,10 @@ int RunBlockEntryDialog(Session* S, QWidget* owner) {
     QDialog dialog(owner);
     dialog.setWindowTitle("Copy Paste");
     auto* grid = new QGridLayout(&dialog);
-    auto* edit = new QPlainTextEdit(&dialog);
+    auto* limit = new QLabel(LIMIT_TEXT, &dialog);
+    limit->setObjectName("limit");
+    limit->setWordWrap(true);
+    auto* edit = new CappedEdit(&dialog, [limit] { limit->setText(CUT_TEXT); });
     edit->setObjectName("text");
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (dialog.font().pixelSize() > 0) fixed.setPixelSize(dialog.font().pixelSize()); // zoomed
@@ -50,6 +94,7 @@ int RunBlockEntryDialog(Session* S, QWidget* owner) {
     edit->setMinimumSize(edit->fontMetrics().horizontalAdvance('0') * 16,
                          edit->fontMetrics().height() * 13);
     grid->addWidget(edit, 0, 0, 3, 1);
+    grid->addWidget(limit, 3, 0, 1, 2);
 
     auto* output = new QPushButton("Output", &dialog);
     auto* input = new QPushButton("Input", &dialog);

@@ -105,7 +105,7 @@ void OutlineCell(QPainter& p, int cell) {
     p.fillRect(QRect(x + far, y, CLASH_WIDTH, CELL_INSIDE), c);
 }
 
-void DrawChain(Session* S, QPainter& p, int k) {
+void DrawChain(const Session* S, QPainter& p, int k) {
     uint32_t colour = CHAIN_COLOURS[k % 10];
     if (k > 9) colour &= SECOND_ROUND_SHADE;
     const QColor c = ColourOf(colour);
@@ -146,7 +146,7 @@ bool LoadBoardGlyphs() {
            load(":/glyphs/labels.xpm", LABEL_COUNT * LABEL_WIDTH, LABEL_HEIGHT, &LabelStrip);
 }
 
-void PaintBoard(Session* S, QPainter& p, const FocusMarks& focus) {
+void PaintBoard(const Session* S, QPainter& p, const FocusMarks& focus) {
     LoadBoardGlyphs();
     p.setRenderHint(QPainter::Antialiasing, false);
     const AnalysisOptionsRecord& opt = S->AnalysisOptions;
@@ -248,7 +248,7 @@ void PaintBoard(Session* S, QPainter& p, const FocusMarks& focus) {
         if (S->Clash.cells[i] <= 80) OutlineCell(p, S->Clash.cells[i]);
 }
 
-QImage RenderBoard(Session* S, const FocusMarks& focus) {
+QImage RenderBoard(const Session* S, const FocusMarks& focus) {
     QImage picture(BOARD_PICTURE_WIDTH, BOARD_PICTURE_HEIGHT, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);

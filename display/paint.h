@@ -18,10 +18,10 @@ bool LoadBoardGlyphs();
 // Draws the whole board with the step shown and the focus marks on a painter over a white
 // native-size image. The painter must paint on a QImage: the glyphs are combined with the
 // raster operations.
-void PaintBoard(Session* S, QPainter& painter, const FocusMarks& focus = {});
+void PaintBoard(const Session* S, QPainter& painter, const FocusMarks& focus = {});
 
 // A fresh white native picture with the board painted on it.
-QImage RenderBoard(Session* S, const FocusMarks& focus = {});
+QImage RenderBoard(const Session* S, const FocusMarks& focus = {});
 
 // The picture scaled by a whole factor with no smoothing, every pixel a factor x factor square.
 QImage ScaleCrisp(const QImage& picture, int factor);

@@ -12,6 +12,8 @@
 #include <climits>
 #include <cstdint>
 
+struct ShellHooks;
+
 // What tells one file from another, and a file from itself after it changed.
 struct FileIdentity {
     uint64_t device = 0, inode = 0;
@@ -60,6 +62,10 @@ struct Game {
     // Moves on with every new puzzle (ResetGame, ResetPosition): what was kept of the game
     // before belongs to another puzzle.
     uint32_t PuzzleSerial = 0;
+    // The driver's hook table (model/hooks.h) and the context each hook is given; none: silent.
+    // A copy of the game keeps them, and is made quiet when it is not the one on screen.
+    const ShellHooks* Hooks = nullptr;
+    void* HookContext = nullptr;
 
     // --- pencil marks (model/marks.h) ---
     DigitMask MarkGrid[81] = {};     // the user's marks at the position on the board (MovePos)

@@ -2,90 +2,94 @@
 #include "model/hooks.h"
 #include "model/game.h"
 
-// The installed hooks; all null (silent) until a front end installs its own.
-ShellHooks Shell = {};
+void SetShellHooks(Game* G, const ShellHooks* hooks, void* context) {
+    G->Hooks = hooks;
+    G->HookContext = context;
+}
 
-void InstallShellHooks(const ShellHooks* hooks) {
-    Shell = hooks ? *hooks : ShellHooks{};
+// The table to call for a game: none while it is quiet or has none attached.
+static const ShellHooks* Live(const Game* G) {
+    return G->PositionQuiet ? nullptr : G->Hooks;
 }
 
 void ShellRedraw(const Game* G) {
-    if (G->PositionQuiet) return;
-    if (Shell.redraw) Shell.redraw();
+    const ShellHooks* h = Live(G);
+    if (h && h->redraw) h->redraw(G->HookContext);
 }
 void ShellInvalidateCell(const Game* G, int cell) {
-    if (G->PositionQuiet) return;
-    if (Shell.invalidateCell) Shell.invalidateCell(cell);
+    const ShellHooks* h = Live(G);
+    if (h && h->invalidateCell) h->invalidateCell(G->HookContext, cell);
 }
 void ShellStatusText(const Game* G, int pane, const char* text) {
-    if (G->PositionQuiet) return;
-    if (Shell.statusText) Shell.statusText(pane, text);
+    const ShellHooks* h = Live(G);
+    if (h && h->statusText) h->statusText(G->HookContext, pane, text);
 }
 void ShellEnableNavButton(const Game* G, NavButton button, bool enabled) {
-    if (G->PositionQuiet) return;
-    if (Shell.enableNavButton) Shell.enableNavButton(int(button), enabled);
+    const ShellHooks* h = Live(G);
+    if (h && h->enableNavButton) h->enableNavButton(G->HookContext, int(button), enabled);
 }
 void ShellUpdateToggleButtons(const Game* G) {
-    if (G->PositionQuiet) return;
-    if (Shell.updateToggleButtons) Shell.updateToggleButtons();
+    const ShellHooks* h = Live(G);
+    if (h && h->updateToggleButtons) h->updateToggleButtons(G->HookContext);
 }
 void ShellSetTitle(const Game* G) {
-    if (G->PositionQuiet) return;
-    if (Shell.setTitle) Shell.setTitle();
+    const ShellHooks* h = Live(G);
+    if (h && h->setTitle) h->setTitle(G->HookContext);
 }
 void ShellMessageBox(const Game* G, const char* text) {
-    if (G->PositionQuiet) return;
-    if (Shell.messageBox) Shell.messageBox(text);
+    const ShellHooks* h = Live(G);
+    if (h && h->messageBox) h->messageBox(G->HookContext, text);
 }
 void ShellBusyCursor(const Game* G, bool busy) {
-    if (G->PositionQuiet) return;
-    if (Shell.busyCursor) Shell.busyCursor(busy);
+    const ShellHooks* h = Live(G);
+    if (h && h->busyCursor) h->busyCursor(G->HookContext, busy);
 }
 void ShellBeep(const Game* G) {
-    if (G->PositionQuiet) return;
-    if (Shell.beep) Shell.beep();
+    const ShellHooks* h = Live(G);
+    if (h && h->beep) h->beep(G->HookContext);
 }
 void ShellClockTimer(const Game* G, bool run) {
-    if (G->PositionQuiet) return;
-    if (Shell.clockTimer) Shell.clockTimer(run);
+    const ShellHooks* h = Live(G);
+    if (h && h->clockTimer) h->clockTimer(G->HookContext, run);
 }
 void ShellShowDigitPopup(const Game* G, int cell) {
-    if (G->PositionQuiet) return;
-    if (Shell.showDigitPopup) Shell.showDigitPopup(cell);
+    const ShellHooks* h = Live(G);
+    if (h && h->showDigitPopup) h->showDigitPopup(G->HookContext, cell);
 }
 void ShellPostCommand(const Game* G, int id) {
-    if (G->PositionQuiet) return;
-    if (Shell.postCommand) Shell.postCommand(id);
+    const ShellHooks* h = Live(G);
+    if (h && h->postCommand) h->postCommand(G->HookContext, id);
 }
 int ShellRunDialog(const Game* G, int id) {
-    if (G->PositionQuiet) return DIALOG_CANCEL;
-    return Shell.runDialog ? Shell.runDialog(id) : DIALOG_CANCEL;
+    const ShellHooks* h = Live(G);
+    return h && h->runDialog ? h->runDialog(G->HookContext, id) : DIALOG_CANCEL;
 }
 int ShellChooseFile(const Game* G, int save, char* path, int size, bool overwritePrompt) {
-    if (G->PositionQuiet) return 0;
-    return Shell.chooseFile ? Shell.chooseFile(save, path, size, overwritePrompt) : 0;
+    const ShellHooks* h = Live(G);
+    return h && h->chooseFile ? h->chooseFile(G->HookContext, save, path, size, overwritePrompt)
+                              : 0;
 }
 void ShellCloseWindow(const Game* G) {
-    if (G->PositionQuiet) return;
-    if (Shell.closeWindow) Shell.closeWindow();
+    const ShellHooks* h = Live(G);
+    if (h && h->closeWindow) h->closeWindow(G->HookContext);
 }
 void ShellCopyText(const Game* G, const char* text) {
-    if (G->PositionQuiet) return;
-    if (Shell.copyText) Shell.copyText(text);
+    const ShellHooks* h = Live(G);
+    if (h && h->copyText) h->copyText(G->HookContext, text);
 }
 bool ShellProgress(const Game* G, int64_t done, int64_t total) {
-    if (G->PositionQuiet) return true;
-    return Shell.progress ? Shell.progress(done, total) : true;
+    const ShellHooks* h = Live(G);
+    return h && h->progress ? h->progress(G->HookContext, done, total) : true;
 }
 int ShellStartCreate(const Game* G, int level) {
-    if (G->PositionQuiet) return 0;
-    return Shell.startCreate ? Shell.startCreate(level) : 0;
+    const ShellHooks* h = Live(G);
+    return h && h->startCreate ? h->startCreate(G->HookContext, level) : 0;
 }
 int ShellStartRating(const Game* G) {
-    if (G->PositionQuiet) return 0;
-    return Shell.startRating ? Shell.startRating() : 0;
+    const ShellHooks* h = Live(G);
+    return h && h->startRating ? h->startRating(G->HookContext) : 0;
 }
 int ShellAskYesNo(const Game* G, const char* text) {
-    if (G->PositionQuiet) return 0;
-    return Shell.askYesNo ? Shell.askYesNo(text) : 0;
+    const ShellHooks* h = Live(G);
+    return h && h->askYesNo ? h->askYesNo(G->HookContext, text) : 0;
 }

@@ -1,5 +1,7 @@
-// The only way the core reaches the user interface: one table of notification hooks.
-// Whoever drives the core (the Qt shell, the CLI, a test) installs it once; any hook may be null.
+// The only way the core reaches the user interface: one table of notification hooks, kept with
+// the game together with its driver's context. Whoever drives a game (the Qt shell, the picture
+// mode, a test) attaches a table to it; any hook may be null. Every hook takes the context first,
+// as lua_Alloc takes its ud, so no driver needs a global to find its window.
 // Texts are UTF-8 (in practice ASCII); the shell converts them for display.
 #pragma once
 #include <cstdint>
@@ -16,41 +18,46 @@ constexpr int PANE_CLOCK = 1; // the game clock
 constexpr int PANE_COUNT = 2; // the filled-cell count
 
 struct ShellHooks {
-    void (*redraw)() = nullptr;                               // repaint the whole board
-    void (*invalidateCell)(int cell) = nullptr;               // repaint one cell
-    void (*statusText)(int pane, const char* text) = nullptr; // panes 0 last move, 1 clock, 2 count
-    void (*enableNavButton)(int id, bool enabled) = nullptr;  // ids 130..133
-    void (*updateToggleButtons)() = nullptr; // candidates / pencil-mark toggles follow options
-    void (*setTitle)() = nullptr;            // window title follows the open file
-    void (*messageBox)(const char* text) =
-        nullptr; // modal notice, OK only, captioned with the program name
-    void (*busyCursor)(bool busy) = nullptr; // true: wait cursor, false: arrow
-    void (*beep)() = nullptr;                // the default beep
-    void (*clockTimer)(bool run) = nullptr;  // start (true) or stop the one-second clock
+    void (*redraw)(void* context) = nullptr;                   // repaint the whole board
+    void (*invalidateCell)(void* context, int cell) = nullptr; // repaint one cell
+    // Panes 0 last move, 1 clock, 2 count.
+    void (*statusText)(void* context, int pane, const char* text) = nullptr;
+    void (*enableNavButton)(void* context, int id, bool enabled) = nullptr; // ids 130..133
+    // The candidates and pencil-mark toggles follow the options.
+    void (*updateToggleButtons)(void* context) = nullptr;
+    void (*setTitle)(void* context) = nullptr; // the window title follows the open file
+    // A modal notice, OK only, captioned with the program name.
+    void (*messageBox)(void* context, const char* text) = nullptr;
+    void (*busyCursor)(void* context, bool busy) = nullptr; // true: wait cursor, false: arrow
+    void (*beep)(void* context) = nullptr;                  // the default beep
+    void (*clockTimer)(void* context, bool run) = nullptr;  // start (true) or stop the clock
     // The digit popup ("1".."9") beside a cell, over the board; a pick comes back later as
     // command 171..179.
-    void (*showDigitPopup)(int cell) = nullptr;
-    void (*postCommand)(int id) = nullptr; // run command id once the current event has finished
-    int (*runDialog)(int id) =
-        nullptr; // modal dialog DIALOG_*; returns the id of the button that closed it
+    void (*showDigitPopup)(void* context, int cell) = nullptr;
+    // Runs command id once the current event has finished.
+    void (*postCommand)(void* context, int id) = nullptr;
+    // A modal dialog DIALOG_*; returns the id of the button that closed it.
+    int (*runDialog)(void* context, int id) = nullptr;
     // The Open (save = 0) or Save (save = 1) file dialog, starting from the name in path (room
     // for size bytes); 1 with the chosen full path in path, 0 when cancelled. overwritePrompt:
     // ask before replacing an existing file.
-    int (*chooseFile)(int save, char* path, int size, bool overwritePrompt) = nullptr;
-    void (*closeWindow)() = nullptr; // close the main window (closing saves the settings)
-    void (*copyText)(const char* text) = nullptr; // put the text on the clipboard
+    int (*chooseFile)(void* context, int save, char* path, int size,
+                      bool overwritePrompt) = nullptr;
+    // Closes the main window (closing saves the settings).
+    void (*closeWindow)(void* context) = nullptr;
+    void (*copyText)(void* context, const char* text) = nullptr; // puts the text on the clipboard
     // A long file scan has read done of total bytes; false when the user cancels it. The shell
     // may show a progress dialog here and keep its event loop (and other copies) answered.
-    bool (*progress)(int64_t done, int64_t total) = nullptr;
+    bool (*progress)(void* context, int64_t done, int64_t total) = nullptr;
     // "Create" at level 1..5 in the background: 1 when the shell has started the search (the
     // puzzle comes back through AcceptCreatedPuzzle), 0 when it runs none (the core searches
     // at once).
-    int (*startCreate)(int level) = nullptr;
+    int (*startCreate)(void* context, int level) = nullptr;
     // "Rate Puzzle" in the background: 1 when the shell rates on a thread (the result comes back
     // through FinishRating), 0 when it rates none (the core rates at once).
-    int (*startRating)() = nullptr;
+    int (*startRating)(void* context) = nullptr;
     // A question with Yes and No: 1 yes, 0 no.
-    int (*askYesNo)(const char* text) = nullptr;
+    int (*askYesNo)(void* context, const char* text) = nullptr;
 };
 
 // Dialogs the core asks the shell to run (ids of their resources).
@@ -66,13 +73,13 @@ constexpr int DIALOG_INPUT = 102;
 // Caption of every message box.
 constexpr const char* PROGRAM_NAME = "Quadrivo";
 
-extern ShellHooks Shell;
+// Attaches a hook table and the context its hooks are given to a game (hooks null: every hook
+// does nothing). The table is not copied: it must outlive the game's use of it.
+void SetShellHooks(Game* G, const ShellHooks* hooks, void* context);
 
-// Installs a hook table (null: every hook does nothing).
-void InstallShellHooks(const ShellHooks* hooks);
-
-// Null-safe calls of the hooks, used throughout the core. A quiet game (G->PositionQuiet: not on
-// screen) calls none of them; those with a result then answer as when no shell is installed.
+// Null-safe calls of the game's hooks, used throughout the core. A quiet game (G->PositionQuiet:
+// not on screen, such as a rating's copy) calls none of them; those with a result then answer as
+// when no shell is attached.
 void ShellRedraw(const Game* G);
 void ShellInvalidateCell(const Game* G, int cell);
 void ShellStatusText(const Game* G, int pane, const char* text);

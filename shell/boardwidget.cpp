@@ -8,7 +8,6 @@
 #include "control/session.h"
 #include "control/taps.h"
 #include "display/paint.h"
-#include "shell/mainwindow.h"
 #include "shell/scaling.h"
 #include <QKeyEvent>
 #include <QMenu>
@@ -22,7 +21,7 @@ constexpr int HOLD_SLACK = 4; // widget pixels a held press may drift and still 
 constexpr QRgb CURSOR_COLOUR = 0xFFFF8C00;
 } // namespace
 
-BoardWidget::BoardWidget(QWidget* parent) : QWidget(parent) {
+BoardWidget::BoardWidget(Session* session, QWidget* parent) : QWidget(parent), S(session) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true); // the digit under the pointer is drawn before any click
@@ -157,7 +156,7 @@ void BoardWidget::ShowDigitPopup(int cell) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (int d = 0; d < 9; d++) {
         QAction* action = menu->addAction(QString::number(d + 1));
-        connect(action, &QAction::triggered, this, [d] { RunCommand(S, CMD_DIGIT_1 + d); });
+        connect(action, &QAction::triggered, this, [this, d] { RunCommand(S, CMD_DIGIT_1 + d); });
     }
     // Just right of the cell, or left of it in the last column, 50 board pixels above its top;
     // then moved to lie over the main window and inside the screen.

@@ -7,10 +7,13 @@
 #include <QTimer>
 #include <QWidget>
 
+struct Session;
+
 class BoardWidget : public QWidget {
     Q_OBJECT
   public:
-    explicit BoardWidget(QWidget* parent = nullptr);
+    // The board of a session (not owned; it outlives the widget).
+    BoardWidget(Session* session, QWidget* parent);
 
     // Device pixels per board pixel: the largest whole factor for which the board fits the
     // widget (at least 1). The zoom commands resize the window to ask for another one.
@@ -35,7 +38,7 @@ class BoardWidget : public QWidget {
     QSize sizeHint() const override;
 
   signals:
-    // After each paint, once the analysis has found the step for the position shown.
+    // After each paint.
     void Painted();
 
   protected:
@@ -50,6 +53,7 @@ class BoardWidget : public QWidget {
     void HoldTimeout();
     QPoint Origin() const; // top-left of the board picture inside the widget
 
+    Session* const S;
     int preferredFactor = 2;
     QTimer holdTimer;
     QPoint pressBoard;   // board pixel of the left press being watched for a hold

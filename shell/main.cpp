@@ -17,8 +17,6 @@
 #include <memory>
 #include <unistd.h>
 
-Session* S = nullptr;
-
 namespace {
 // A termination signal (the session ending, kill, Ctrl+C) ends the program at once, whatever
 // box is open, and the session is saved on the way out: the handler only writes a byte that
@@ -90,11 +88,11 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<Session> session = std::make_unique<Session>();
-    S = session.get();
-    MainWindow window;
+    MainWindow window(session.get());
     QObject::connect(&instance, &SingleInstance::Asked, &window, &MainWindow::HandOver);
     EndOnSignals(&window);
-    const int zoom = RestoreView(S); // the zoom of the last run, if it fits the screen still
+    const int zoom =
+        RestoreView(session.get()); // the zoom of the last run, if it fits the screen still
     window.SetZoom(zoom > 0 ? zoom : window.DefaultZoom()); // sized and placed before shown
     window.show();
     // The start-up command and the file run inside the loop, so that a box they show leaves

@@ -42,13 +42,12 @@
 #include <syslog.h>
 
 namespace {
-MainWindow* Window = nullptr;
-
 // Right edges of the first two status panes, in board pixels.
 constexpr int PANE_EDGES[2] = {110, 180};
 constexpr int BUTTON_SIZE = 16; // the command-bar images, in board pixels
 constexpr int STEP_LINES = 3;   // the line under the board wraps to at most this many
 constexpr int MAX_ZOOM = 16;
+constexpr int TITLE_ROOM = 32;         // characters of a title always given room, whatever the zoom
 constexpr int RETRY_MS = 50;           // how often waiting work looks whether the window is free
 constexpr int PROGRESS_DELAY_MS = 300; // a scan shorter than this shows no progress dialog
 constexpr int PROGRESS_STEPS = 1000;
@@ -68,71 +67,48 @@ void ReportUnsaved() {
     syslog(LOG_ERR, "%s", text.constData());
 }
 
-// The hook table: each hook forwards to the one window.
-void HookRedraw() {
-    Window->Board()->update();
+// The hook table: each hook forwards to the window given as its context.
+MainWindow* To(void* context) {
+    return static_cast<MainWindow*>(context);
 }
-void HookInvalidateCell(int cell) {
-    Window->Board()->InvalidateCell(cell);
-}
-void HookStatusText(int pane, const char* text) {
-    Window->SetStatusText(pane, QString::fromUtf8(text));
-}
-void HookEnableNav(int id, bool enabled) {
-    Window->EnableNavButton(id, enabled);
-}
-void HookToggles() {
-    Window->UpdateToggleButtons();
-}
-void HookTitle() {
-    Window->UpdateTitle();
-}
-void HookMessage(const char* text) {
-    Window->ShowMessage(QString::fromUtf8(text));
-}
-void HookBusy(bool busy) {
-    if (busy)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QGuiApplication::restoreOverrideCursor();
-}
-void HookBeep() {
-    QApplication::beep();
-}
-void HookClock(bool run) {
-    Window->RunClock(run);
-}
-void HookPopup(int cell) {
-    Window->Board()->ShowDigitPopup(cell);
-}
-void HookPost(int id) {
-    Window->RunWhenFree([id] { RunCommand(S, id); });
-}
-int HookDialog(int id) {
-    return Window->RunDialog(id);
-}
-int HookChooseFile(int save, char* path, int size, bool overwritePrompt) {
-    return Window->RunFileDialog(save, path, size, overwritePrompt);
-}
-void HookClose() {
-    Window->close();
-}
-void HookCopyText(const char* text) {
-    QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
-}
-bool HookProgress(int64_t done, int64_t total) {
-    return Window->ReportProgress(done, total);
-}
-int HookStartCreate(int level) {
-    return Window->StartCreate(level);
-}
-int HookStartRating() {
-    return Window->StartRating();
-}
+constexpr ShellHooks WINDOW_HOOKS = {
+    .redraw = [](void* w) { To(w)->BoardChanged(); },
+    .invalidateCell = [](void* w, int cell) { To(w)->Board()->InvalidateCell(cell); },
+    .statusText = [](void* w, int pane,
+                     const char* text) { To(w)->SetStatusText(pane, QString::fromUtf8(text)); },
+    .enableNavButton = [](void* w, int id, bool enabled) { To(w)->EnableNavButton(id, enabled); },
+    .updateToggleButtons = [](void* w) { To(w)->UpdateToggleButtons(); },
+    .setTitle = [](void* w) { To(w)->UpdateTitle(); },
+    .messageBox = [](void* w, const char* text) { To(w)->ShowMessage(QString::fromUtf8(text)); },
+    .busyCursor =
+        [](void*, bool busy) {
+            if (busy)
+                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            else
+                QGuiApplication::restoreOverrideCursor();
+        },
+    .beep = [](void*) { QApplication::beep(); },
+    .clockTimer = [](void* w, bool run) { To(w)->RunClock(run); },
+    .showDigitPopup = [](void* w, int cell) { To(w)->Board()->ShowDigitPopup(cell); },
+    .postCommand = [](void* w, int id) { To(w)->RunWhenFree([w, id] { To(w)->Run(id); }); },
+    .runDialog = [](void* w, int id) { return To(w)->RunDialog(id); },
+    .chooseFile =
+        [](void* w, int save, char* path, int size, bool overwritePrompt) {
+            return To(w)->RunFileDialog(save, path, size, overwritePrompt);
+        },
+    .closeWindow = [](void* w) { To(w)->close(); },
+    .copyText =
+        [](void*, const char* text) {
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
+        },
+    .progress = [](void* w, int64_t done,
+                   int64_t total) { return To(w)->ReportProgress(done, total); },
+    .startCreate = [](void* w, int level) { return To(w)->StartCreate(level); },
+    .startRating = [](void* w) { return To(w)->StartRating(); },
+};
 } // namespace
 
-MainWindow::MainWindow() {
-    Window = this;
+MainWindow::MainWindow(Session* session) : S(session) {
     setWindowTitle(PROGRAM_NAME);
     setWindowIcon(ProgramIcon());
     LoadBoardGlyphs();
@@ -143,27 +119,7 @@ MainWindow::MainWindow() {
     CreateAccelerators();
     qApp->installEventFilter(new DialogPlacer(this));
 
-    ShellHooks hooks;
-    hooks.redraw = HookRedraw;
-    hooks.invalidateCell = HookInvalidateCell;
-    hooks.statusText = HookStatusText;
-    hooks.enableNavButton = HookEnableNav;
-    hooks.updateToggleButtons = HookToggles;
-    hooks.setTitle = HookTitle;
-    hooks.messageBox = HookMessage;
-    hooks.busyCursor = HookBusy;
-    hooks.beep = HookBeep;
-    hooks.clockTimer = HookClock;
-    hooks.showDigitPopup = HookPopup;
-    hooks.postCommand = HookPost;
-    hooks.runDialog = HookDialog;
-    hooks.chooseFile = HookChooseFile;
-    hooks.closeWindow = HookClose;
-    hooks.copyText = HookCopyText;
-    hooks.progress = HookProgress;
-    hooks.startCreate = HookStartCreate;
-    hooks.startRating = HookStartRating;
-    InstallShellHooks(&hooks);
+    SetShellHooks(S, &WINDOW_HOOKS, this);
 
     clock.setInterval(1000);
     // The game clock counts the time spent playing: not while a box or dialog waits for an
@@ -171,6 +127,9 @@ MainWindow::MainWindow() {
     connect(&clock, &QTimer::timeout, this, [this] {
         if (!QApplication::activeModalWidget() && !isMinimized()) ClockTick(S);
     });
+    stepLineTimer.setSingleShot(true);
+    stepLineTimer.setInterval(0);
+    connect(&stepLineTimer, &QTimer::timeout, this, &MainWindow::UpdateStepLine);
     deferredTimer.setSingleShot(true);
     connect(&deferredTimer, &QTimer::timeout, this, &MainWindow::RunDeferred);
     scanEnd.setSingleShot(true);
@@ -193,8 +152,7 @@ MainWindow::MainWindow() {
 MainWindow::~MainWindow() {
     EndCreate();
     DropRatingJob(ratingJob);
-    InstallShellHooks(nullptr);
-    Window = nullptr;
+    if (S->HookContext == this) SetShellHooks(S, nullptr, nullptr); // another may have it now
 }
 
 void MainWindow::CreateBoard() {
@@ -207,9 +165,10 @@ void MainWindow::CreateBoard() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    board = new BoardWidget(central);
+    board = new BoardWidget(S, central);
     layout->addWidget(board, 1);
     stepLine = new QLabel(central);
+    stepLine->setObjectName("step");
     stepLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     stepLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     stepLine->setWordWrap(true);
@@ -217,10 +176,24 @@ void MainWindow::CreateBoard() {
     stepLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(stepLine);
     setCentralWidget(central);
-    connect(board, &BoardWidget::Painted, this, [this] {
-        UpdateStepLine();
-        UpdateScale();
-    });
+    stepLine->installEventFilter(this); // rewrapped when its width changes
+    // A move to a screen of another pixel ratio shows first in a paint.
+    connect(board, &BoardWidget::Painted, this, &MainWindow::UpdateScale);
+}
+
+bool MainWindow::eventFilter(QObject* object, QEvent* event) {
+    if (object == stepLine && event->type() == QEvent::Resize) UpdateStepLine();
+    return QMainWindow::eventFilter(object, event);
+}
+
+void MainWindow::Run(int id) {
+    RunCommand(S, id);
+    UpdateStepLine();
+}
+
+void MainWindow::BoardChanged() {
+    board->update();
+    if (!stepLineTimer.isActive()) stepLineTimer.start();
 }
 
 void MainWindow::CreateStatusPanes() {
@@ -244,7 +217,7 @@ QAction* MainWindow::AddCommand(QMenu* menu, const QString& text, int id, const 
     QAction* action = menu->addAction(key.isEmpty() ? text : text + "\t" + key);
     action->setData(id);
     if (MenuCheck(S, id) >= 0) action->setCheckable(true);
-    connect(action, &QAction::triggered, this, [id] { RunCommand(S, id); });
+    connect(action, &QAction::triggered, this, [this, id] { Run(id); });
     return action;
 }
 
@@ -267,8 +240,12 @@ void MainWindow::CreateMenus() {
     mainMenu = new QMenu("Menu", this);
     AddCommand(mainMenu, "New", CMD_NEW, "Ctrl+N");
     AddCommand(mainMenu, "Setup", CMD_SETUP);
-    AddCommand(mainMenu, "Create", CMD_CREATE);
-    QMenu* levels = mainMenu->addMenu("Create Level");
+    AddCommand(mainMenu, "Create", CMD_CREATE, "Ctrl+G");
+    // The key of the list goes in a tooltip: beside a submenu's arrow it would run into it.
+    levelsMenu = mainMenu->addMenu("Create Level");
+    levelsMenu->menuAction()->setToolTip("Create Level (Ctrl+Shift+G)");
+    mainMenu->setToolTipsVisible(true);
+    QMenu* levels = levelsMenu;
     auto* levelGroup = new QActionGroup(levels);
     for (int id = CMD_LEVEL_ANY; id <= CMD_LEVEL_FIENDISH; id++)
         levelGroup->addAction(AddCommand(levels, CreateLevelText(id - CMD_LEVEL_ANY), id));
@@ -314,9 +291,14 @@ void MainWindow::CreateMenus() {
     AddCommand(analysisMenu, "Wrong Pencil Marks", CMD_WRONG_MARKS);
     AddCommand(analysisMenu, "Back to First Mistake", CMD_FIRST_MISTAKE);
 
+    // Once a menu closes, keys go to the board again, whatever opened the menu.
+    for (QMenu* menu : {mainMenu, levels, marksMenu, analysisMenu})
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            QTimer::singleShot(0, board, [this] { board->setFocus(Qt::PopupFocusReason); });
+        });
     // Each menu shows the check marks of the moment it opens.
     for (QMenu* menu : {mainMenu, levels, marksMenu, analysisMenu, marks, numbers})
-        connect(menu, &QMenu::aboutToShow, this, [menu] {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
             for (QAction* a : menu->actions()) {
                 const int check = a->menu() ? -1 : MenuCheck(S, a->data().toInt());
                 if (check >= 0) a->setChecked(check == 1);
@@ -340,7 +322,7 @@ void MainWindow::CreateCommandBar() {
     commandBar->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::BottomToolBarArea, commandBar);
 
-    auto* menuButton = new QToolButton(commandBar);
+    menuButton = new QToolButton(commandBar);
     menuButton->setText("Menu");
     menuButton->setMenu(mainMenu);
     menuButton->setPopupMode(QToolButton::InstantPopup);
@@ -361,7 +343,7 @@ void MainWindow::CreateCommandBar() {
         a->setData(id);
         a->setToolTip(NAV[i].tip);
         a->setEnabled(false); // the start-up command brings them in line with the history
-        connect(a, &QAction::triggered, this, [id] { RunCommand(S, id); });
+        connect(a, &QAction::triggered, this, [this, id] { Run(id); });
         navActions[i] = a;
     }
     commandBar->addSeparator();
@@ -377,7 +359,7 @@ void MainWindow::CreateCommandBar() {
         button->setToolTip(pencil ? "Pencil Marks (Ctrl+P)" : "Candidates (Ctrl+K)");
         // The core decides the state; the button only shows it.
         connect(button, &QToolButton::clicked, this, [this, id] {
-            RunCommand(S, id);
+            Run(id);
             UpdateToggleButtons();
         });
         commandBar->addWidget(button);
@@ -390,7 +372,7 @@ void MainWindow::CreateCommandBar() {
     stepButton = new QToolButton(commandBar);
     stepButton->setIcon(ButtonIcon(6));
     stepButton->setAccessibleName("Step");
-    connect(stepButton, &QToolButton::clicked, this, [] { RunCommand(S, CMD_STEP); });
+    connect(stepButton, &QToolButton::clicked, this, [this] { Run(CMD_STEP); });
     commandBar->addWidget(stepButton);
 }
 
@@ -404,6 +386,7 @@ void MainWindow::CreateAccelerators() {
         {QKeySequence("Ctrl+R"), CMD_RATE},
         {QKeySequence("F5"), CMD_F5},
         {QKeySequence("Ctrl+N"), CMD_NEW},
+        {QKeySequence("Ctrl+G"), CMD_CREATE},
         {QKeySequence("Ctrl+O"), CMD_OPEN},
         {QKeySequence("Ctrl+S"), CMD_SAVE},
         {QKeySequence("Ctrl+Z"), CMD_UNDO},
@@ -424,10 +407,16 @@ void MainWindow::CreateAccelerators() {
         const int id = k.id;
         auto* shortcut = new QShortcut(k.key, this);
         connect(shortcut, &QShortcut::activated, this, [this, id] {
-            RunCommand(S, id);
+            Run(id);
             UpdateToggleButtons();
         });
     }
+    // F10 and Alt+M open the Menu; Ctrl+Shift+G its "Create Level" list, over the board.
+    for (const char* key : {"F10", "Alt+M"})
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, menuButton,
+                &QToolButton::showMenu);
+    connect(new QShortcut(QKeySequence("Ctrl+Shift+G"), this), &QShortcut::activated, this,
+            [this] { levelsMenu->popup(board->mapToGlobal(board->rect().center())); });
     auto zoom = [this](QKeySequence key, int delta) {
         auto* shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, this, [this, delta] {
@@ -506,7 +495,10 @@ void MainWindow::UpdateScale() {
     const int margin = std::max(2, TextPixels(asked) / 4);
     stepLine->setContentsMargins(margin, margin / 2, margin, margin / 2);
     stepLine->setFixedHeight(STEP_LINES * stepLine->fontMetrics().lineSpacing() + margin + 2);
-    for (QLabel* pane : panes) pane->setContentsMargins(margin, margin / 4, margin, margin / 4);
+    // The panes line up with the step line's text; their frames keep clear of the window's edge.
+    statusBar->layout()->setContentsMargins(margin, 0, margin, 0);
+    const int inside = std::max(1, margin / 4);
+    for (QLabel* pane : panes) pane->setContentsMargins(margin, inside, margin, inside);
     const int side = int(BUTTON_SIZE * asked / dpr);
     commandBar->setIconSize(QSize(side, side));
     for (int i = 0; i < 4; i++) navActions[i]->setIcon(ButtonIcon(i));
@@ -514,9 +506,11 @@ void MainWindow::UpdateScale() {
     candidatesButton->setIcon(ButtonIcon(5));
     stepButton->setIcon(ButtonIcon(6));
     stepLineWidth = 0; // wrap the text again for the new font
+    UpdateStepLine();
 }
 
 void MainWindow::UpdateStepLine() {
+    if (!stepButton) return; // still being built
     const QString text = QString::fromUtf8(StepLineText(S));
     // The whole text is the tooltip; the line shows as much as its lines hold.
     const int width = std::max(40, stepLine->contentsRect().width());
@@ -529,7 +523,7 @@ void MainWindow::UpdateStepLine() {
 }
 
 void MainWindow::StartUp() {
-    RunCommand(S, CMD_STARTUP);
+    Run(CMD_STARTUP);
     ShellPostCommand(S, CMD_ABOUT); // the about box is the first thing shown once the loop runs
 }
 
@@ -590,12 +584,23 @@ void MainWindow::UpdateToggleButtons() {
 void MainWindow::UpdateTitle() {
     char title[sizeof S->CurrentFile + 16];
     TitleText(S, title, sizeof title);
-    setWindowTitle(QString::fromUtf8(title));
-    setMinimumWidth(TitleWidth(windowTitle())); // the title bar shows the whole title
+    // The title bar shows the whole title when it fits the board's width, or a short name's
+    // room at the smallest zoom; a longer name is cut in its middle, never widening the window.
+    const int room = std::max(board->sizeHint().width(), TitleWidth(QString(TITLE_ROOM, 'x')));
+    setWindowTitle(ElideTitle(QString::fromUtf8(title), room));
+    setMinimumWidth(TitleWidth(windowTitle()));
 }
 
 void MainWindow::ShowMessage(const QString& text) {
     if (ending) return; // nobody is there to answer it
+    // The board and the line under it show the position the box speaks of ("Puzzle Solved"
+    // comes in the middle of the entry, before its command has brought the step up to date);
+    // not while a file is read, when the position may be half there.
+    if (!scanClock.isValid()) {
+        RefreshStep(S);
+        UpdateStepLine();
+        board->update();
+    }
     NestedLoop loop(nested);
     RunMessageDialog(this, text);
 }
@@ -712,7 +717,10 @@ bool MainWindow::ReportProgress(int64_t done, int64_t total) {
         board->setUpdatesEnabled(false); // the position may be half read: no paint until the end
     }
     if (!progressDialog && scanClock.elapsed() >= PROGRESS_DELAY_MS) {
-        const QString name = QFileInfo(QString::fromUtf8(S->CurrentFile)).fileName();
+        // The file's name, cut in its middle rather than widening the dialog past the board.
+        const QString name =
+            fontMetrics().elidedText(QFileInfo(QString::fromUtf8(S->CurrentFile)).fileName(),
+                                     Qt::ElideMiddle, board->width());
         progressDialog = new QProgressDialog(QString::fromUtf8("Reading %1\u2026").arg(name),
                                              "Cancel", 0, PROGRESS_STEPS, this);
         progressDialog->setWindowTitle(PROGRAM_NAME);
@@ -777,7 +785,7 @@ void MainWindow::PollCreate() {
     }
     EndCreate();
     const QByteArray text(puzzle);
-    RunWhenFree([text] { AcceptCreatedPuzzle(S, text.constData()); });
+    RunWhenFree([this, text] { AcceptCreatedPuzzle(S, text.constData()); });
 }
 
 void MainWindow::EndCreate() {
@@ -804,7 +812,7 @@ int MainWindow::StartRating() {
                 window->RunWhenFree([window] {
                     RatingJob* job = window->ratingJob;
                     window->ratingJob = nullptr;
-                    FinishRating(S, job);
+                    FinishRating(window->GameSession(), job);
                 });
             },
             Qt::QueuedConnection);

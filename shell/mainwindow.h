@@ -1,7 +1,7 @@
 // The main window: the board, the line stating the step shown, three status panes and the
 // command bar at the bottom (the "Menu" drop-down, navigation buttons, the two toggles with
-// their drop-down menus and the step button). It fills the core's hook table and passes every
-// command, tap and key to the core's control layer.
+// their drop-down menus and the step button). It attaches its hook table to the session it shows
+// and passes every command, tap and key to the core's control layer.
 #pragma once
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -13,9 +13,6 @@
 struct CreateSearch;
 struct RatingJob;
 struct Session;
-// The game the window shows, with its analysis: one per process, made before the window. The
-// program that runs the shell defines it (shell/main.cpp; the tests' support for the tests).
-extern Session* S;
 
 class BoardWidget;
 class QLabel;
@@ -28,8 +25,17 @@ class QProgressDialog;
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    MainWindow();
+    // Shows the session (the game with its analysis, made before the window and outliving it)
+    // and attaches the window's hooks to it.
+    explicit MainWindow(Session* session);
     ~MainWindow() override;
+
+    Session* GameSession() const { return S; }
+    // Runs a command of the core on the session (as a menu item or key does).
+    void Run(int id);
+    // The game changed (the redraw hook): the board is repainted, and the step line follows
+    // once the core has finished the operation under way.
+    void BoardChanged();
 
     // Runs the start-up command and posts the about box, as the program does once its
     // window exists.
@@ -62,7 +68,7 @@ class MainWindow : public QMainWindow {
     QAction* CommandAction(int id) const;
     QToolButton* ToggleButton(int id) const; // 122 or 256
 
-    // Hook targets (the hook table calls these on the one window).
+    // Hook targets (the hook table calls these on the window given as its context).
     void SetStatusText(int pane, const QString& text);
     void EnableNavButton(int id, bool enabled);
     void UpdateToggleButtons();
@@ -92,6 +98,7 @@ class MainWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* object, QEvent* event) override;
 
   private:
     void CreateBoard();
@@ -99,6 +106,7 @@ class MainWindow : public QMainWindow {
     void CreateMenus();
     void CreateCommandBar();
     void CreateAccelerators();
+    // The line under the board shows the step of the moment (StepLineText), wrapped to its width.
     void UpdateStepLine();
     void UpdateScale();
     // The window's size at a zoom, frame included; leaves text and board at that zoom.
@@ -113,12 +121,15 @@ class MainWindow : public QMainWindow {
     void EndScan();
     void PollCreate();
 
+    Session* const S; // the game shown, with its analysis; not owned
     BoardWidget* board = nullptr;
     QLabel* stepLine = nullptr;
     QLabel* panes[3] = {};
     QWidget* statusBar = nullptr;
     QToolBar* commandBar = nullptr;
+    QToolButton* menuButton = nullptr;
     QMenu* mainMenu = nullptr;
+    QMenu* levelsMenu = nullptr; // "Create Level", in mainMenu
     QMenu* marksMenu = nullptr;
     QMenu* analysisMenu = nullptr;
     QToolButton* pencilButton = nullptr;
@@ -126,7 +137,8 @@ class MainWindow : public QMainWindow {
     QToolButton* stepButton = nullptr;
     QAction* navActions[4] = {};
     QTimer clock;
-    int shownFactor = 0; // the zoom everything under the board was last sized for
+    QTimer stepLineTimer; // brings the step line up to date once the event under way is done
+    int shownFactor = 0;  // the zoom everything under the board was last sized for
     qreal shownRatio = 0;
     int stepLineWidth = 0; // the width the step line's text was last cut for
     bool sessionSaved = false;

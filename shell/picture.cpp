@@ -58,9 +58,10 @@ bool IsPuzzle(const char* text) {
 }
 
 // Verdicts the loading meets are worth telling, though the picture is drawn all the same.
-void PrintMessage(const char* text) {
-    std::fprintf(stderr, "quadrivo: %s\n", text);
-}
+// The picture mode's hooks: a message goes to standard error; nothing else is shown.
+constexpr ShellHooks PICTURE_HOOKS = {
+    .messageBox = [](void*, const char* text) { std::fprintf(stderr, "quadrivo: %s\n", text); },
+};
 } // namespace
 
 bool WritePicture(const QImage& image, const char* path) {
@@ -157,9 +158,7 @@ int RunPictureMode(const QStringList& arguments) {
 
     std::unique_ptr<Session> session = std::make_unique<Session>();
     Session* const S = session.get();
-    ShellHooks hooks;
-    hooks.messageBox = PrintMessage;
-    InstallShellHooks(&hooks);
+    SetShellHooks(S, &PICTURE_HOOKS, nullptr);
     // The display options come first, so that a new game fills its marks as the window does
     // with them on; a restored session brings its own options, so they are set again after it.
     auto applyOptions = [&] {

@@ -6,7 +6,9 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLayout>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QStyleOption>
 #include <QToolTip>
 #include <QWidget>
 
@@ -18,7 +20,53 @@ const QFont& DesktopFont() {
 }
 } // namespace
 
+namespace {
+// The desktop's style with what it draws at a fixed size grown with the text: check boxes,
+// radio buttons and drop-down arrows, the gap before a menu item's key, and room for the arrow
+// of a button that only opens a menu (drawn in its corner, over the text otherwise).
+class ZoomStyle : public QProxyStyle {
+  public:
+    explicit ZoomStyle(const QString& base) : QProxyStyle(base) {}
+    int zoom = 1;
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        const int size = QProxyStyle::pixelMetric(metric, option, widget);
+        switch (metric) {
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+        case PM_ExclusiveIndicatorWidth:
+        case PM_ExclusiveIndicatorHeight:
+        case PM_MenuButtonIndicator:
+            return std::max(size, size * TextPixels(zoom) / TextPixels(1));
+        default:
+            return size;
+        }
+    }
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
+                           const QWidget* widget) const override {
+        QSize size = QProxyStyle::sizeFromContents(type, option, contents, widget);
+        if (type == CT_MenuItem) {
+            const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+            if (item && item->text.contains('\t')) size.rwidth() += 2 * TextPixels(zoom);
+        } else if (type == CT_ToolButton) {
+            const auto* button = qstyleoption_cast<const QStyleOptionToolButton*>(option);
+            if (button && (button->features & QStyleOptionToolButton::HasMenu) &&
+                !(button->features & QStyleOptionToolButton::MenuButtonPopup))
+                size.rwidth() += 2 * pixelMetric(PM_MenuButtonIndicator, option, widget);
+        }
+        return size;
+    }
+};
+} // namespace
+
 void ScaleTextForZoom(int zoom) {
+    static ZoomStyle* style = nullptr;
+    if (!style) {
+        style = new ZoomStyle(QApplication::style()->name());
+        QApplication::setStyle(style); // the application owns it
+    }
+    style->zoom = zoom;
     QFont font = DesktopFont();
     font.setPixelSize(TextPixels(zoom));
     QApplication::setFont(font);
@@ -28,11 +76,23 @@ void ScaleTextForZoom(int zoom) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationFontChange);
 }
 
-int TitleWidth(const QString& title) {
+namespace {
+QFontMetrics TitleMetrics() {
     QFont font = DesktopFont();
     font.setBold(true);
-    const QFontMetrics metrics(font);
+    return QFontMetrics(font);
+}
+} // namespace
+
+int TitleWidth(const QString& title) {
+    const QFontMetrics metrics = TitleMetrics();
     return metrics.horizontalAdvance(title) + 8 * metrics.height(); // buttons and margins
+}
+
+QString ElideTitle(const QString& title, int width) {
+    if (TitleWidth(title) <= width) return title;
+    const QFontMetrics metrics = TitleMetrics();
+    return metrics.elidedText(title, Qt::ElideMiddle, std::max(0, width - 8 * metrics.height()));
 }
 
 QRect FitInside(QRect rect, const QWidget* window) {

@@ -18,6 +18,8 @@ void ScaleTextForZoom(int zoom);
 // The width a window needs for its title to show whole in the title bar (the window
 // manager's font is taken to be the desktop's own, in bold, with room for three buttons).
 int TitleWidth(const QString& title);
+// The title cut in its middle ("{long…name.txt} #3") so that TitleWidth of it is at most width.
+QString ElideTitle(const QString& title, int width);
 
 // The rectangle moved to lie over the window's client area and inside its screen's available area,
 // as far as it fits; the left and top edges win when it is too big.

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -45,6 +46,38 @@ bool IsPrivateFolder(const QByteArray& path, bool followLinks, QString* why) {
     return false;
 }
 
+// Whether the folder holds an entry of another user's (a planted lock or socket would be
+// trusted), among all its entries, or only among those named (null-terminated list). Says which.
+bool HoldsForeignEntry(const QByteArray& folder, const char* const* names, QString* why) {
+    auto foreign = [&](const QByteArray& entry) {
+        struct stat st = {};
+        if (lstat((folder + "/" + entry).constData(), &st) != 0 || st.st_uid == getuid())
+            return false;
+        *why = QFile::decodeName(folder + "/" + entry) + " belongs to another user";
+        return true;
+    };
+    if (names) {
+        for (; *names; names++)
+            if (foreign(*names)) return true;
+        return false;
+    }
+    DIR* dir = opendir(folder.constData());
+    if (!dir) {
+        *why = QFile::decodeName(folder) + ": " + QString::fromLocal8Bit(std::strerror(errno));
+        return true; // what cannot be looked into is not trusted
+    }
+    bool found = false;
+    while (const dirent* entry = readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != ".." && foreign(name)) {
+            found = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
 // One attempt to hand message over on the socket at path: 1 answered "ok"; 0 nobody took it
 // (no socket, nobody listening, dropped unanswered); -1 taken but not answered in time.
 int TryHandOver(const QString& path, const QByteArray& message) {
@@ -74,25 +107,29 @@ SingleInstance::~SingleInstance() {
 }
 
 QString SingleInstance::ChannelFolder() {
+    static const char* const CHANNEL_FILES[] = {"quadrivo.lock", "quadrivo.socket", nullptr};
     QString why;
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty()) {
-        if (IsPrivateFolder(runtime, true, &why)) return QFile::decodeName(runtime);
+        if (IsPrivateFolder(runtime, true, &why) &&
+            !HoldsForeignEntry(runtime, CHANNEL_FILES, &why))
+            return QFile::decodeName(runtime);
         Warn("XDG_RUNTIME_DIR is not used: " + why);
     }
     // No runtime folder: one of our own in the temporary folder. Another user may have made it
-    // first (mkdir then fails, and lstat tells), so it is checked after, not trusted.
+    // first, or opened it up and put a lock or socket of theirs inside: a folder that was there
+    // already is used only as it stands, private and with nothing of another user's in it; it is
+    // never tightened, since what was put in while it was open would stay.
     const QByteArray folder =
         QFile::encodeName(QDir::tempPath()) + "/quadrivo-" + QByteArray::number(getuid());
-    if (mkdir(folder.constData(), 0700) != 0 && errno != EEXIST) {
+    if (mkdir(folder.constData(), 0700) == 0) {
+        chmod(folder.constData(), 0700); // made just now: a umask may have taken our own bits
+    } else if (errno != EEXIST) {
         Warn(QFile::decodeName(folder) + ": " + QString::fromLocal8Bit(std::strerror(errno)));
         return {};
     }
-    struct stat st = {};
-    if (lstat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
-        (st.st_mode & 0777) != 0700)
-        chmod(folder.constData(), 0700); // ours, made under a loose umask: only the mode is off
-    if (IsPrivateFolder(folder, false, &why)) return QFile::decodeName(folder);
+    if (IsPrivateFolder(folder, false, &why) && !HoldsForeignEntry(folder, nullptr, &why))
+        return QFile::decodeName(folder);
     Warn(why);
     return {};
 }

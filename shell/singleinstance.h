@@ -30,8 +30,9 @@ class SingleInstance : public QObject {
     ~SingleInstance() override;
 
     // The folder of the socket and the lock: $XDG_RUNTIME_DIR when it is a folder of this user's
-    // with mode 0700, else quadrivo-UID in the temporary folder, made so and checked (owner,
-    // a real folder, mode 0700). "" when neither is safe.
+    // with mode 0700 and no lock or socket of another user's in it, else quadrivo-UID in the
+    // temporary folder, made so or found so (owner, a real folder, mode 0700, nothing of another
+    // user's inside; a folder found otherwise is never tightened). "" when neither is safe.
     // Why a folder was passed over goes to standard error.
     static QString ChannelFolder();
 

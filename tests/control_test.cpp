@@ -59,17 +59,19 @@ class Control : public FileTest {
     }
     void InstallWindowHooks() {
         Window = WindowRecord{};
-        ShellHooks hooks = Shell;
-        hooks.runDialog = [](int id) { return Window.dialogs.push_back(id), int(DIALOG_OK); };
-        hooks.chooseFile = [](int, char*, int, bool) { return 0; };
-        hooks.closeWindow = [] { Window.closes++; };
-        hooks.invalidateCell = [](int cell) { Window.invalidated = cell; };
-        hooks.setTitle = [] {
+        static ShellHooks hooks = RECORDING_HOOKS;
+        hooks.runDialog = [](void*, int id) {
+            return Window.dialogs.push_back(id), int(DIALOG_OK);
+        };
+        hooks.chooseFile = [](void*, int, char*, int, bool) { return 0; };
+        hooks.closeWindow = [](void*) { Window.closes++; };
+        hooks.invalidateCell = [](void*, int cell) { Window.invalidated = cell; };
+        hooks.setTitle = [](void*) {
             char text[300];
             TitleText(S, text, sizeof text);
             Window.title = text;
         };
-        InstallShellHooks(&hooks);
+        SetShellHooks(S, &hooks, &Recorded);
         SetSettingsPath(Path("quadrivo.ini").c_str());
     }
     // A tap (press and release) on digit position d of a cell, on the cell outside its digit
@@ -303,13 +305,13 @@ TEST_F(Control, CreateByLevelThroughABackgroundSearch) {
 TEST_F(Control, RatingBesideTheWindowAnswersForThePositionAsItStands) {
     static RatingJob* job;
     static int started;
-    ShellHooks hooks = Shell;
-    hooks.startRating = [] {
+    static ShellHooks hooks = *S->Hooks;
+    hooks.startRating = [](void*) {
         started++;
         job = StartRatingJob(S, nullptr, nullptr);
         return 1;
     };
-    InstallShellHooks(&hooks);
+    SetShellHooks(S, &hooks, S->HookContext);
     LoadGivens(BUILTIN_PUZZLE);
     started = 0;
     RunCommand(S, CMD_RATE);
@@ -523,11 +525,12 @@ TEST_F(Control, GotoPositionTakesOnlyPuzzleNumbers) {
 
     // The dialog, as the window runs it: OK with the text scripted here.
     static const char* typed;
-    ShellHooks hooks = Shell;
-    hooks.runDialog = [](int id) {
+    static ShellHooks hooks;
+    hooks = *S->Hooks;
+    hooks.runDialog = [](void*, int id) {
         return id == DIALOG_GOTO && AcceptGotoText(S, typed) ? DIALOG_OK : DIALOG_CANCEL;
     };
-    InstallShellHooks(&hooks);
+    SetShellHooks(S, &hooks, S->HookContext);
     RunCommand(S, CMD_END);
     ASSERT_EQ(S->CollectionIndex, 2);
     for (const char* text : {"0", "abc", "99999"}) {
@@ -544,11 +547,12 @@ TEST_F(Control, GotoPositionTakesOnlyPuzzleNumbers) {
 // stands, whether a tap or the step button entered it; the record is empty afterwards.
 TEST_F(Control, InvalidValueKeepsTheClashingCellsWhileItStands) {
     static std::set<int> clash; // Clash as the message box saw it
-    ShellHooks hooks = Shell;
-    hooks.messageBox = [](const char*) {
+    static ShellHooks hooks;
+    hooks = *S->Hooks;
+    hooks.messageBox = [](void*, const char*) {
         clash = std::set<int>(S->Clash.cells, S->Clash.cells + S->Clash.count);
     };
-    InstallShellHooks(&hooks);
+    SetShellHooks(S, &hooks, S->HookContext);
     Tap(4, 4);  // a 5 in r1c5
     Tap(36, 4); // and in r5c1
     Tap(40, 4); // r5c5 sees both

@@ -6,6 +6,7 @@
 #include "analysis/state.h"
 #include "control/commands.h"
 #include "control/focus.h"
+#include "control/keys.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "control/taps.h"
@@ -133,6 +134,17 @@ TEST_F(Display, FocusTintsCellsStressesMarksAndShowsTheHoverDigit) {
     EXPECT_EQ(At(DigitX(marked, 4), DigitY(marked, 4)), Rgb(0xE6E6E6));
     EXPECT_EQ(At(MarkInk(marked, 4)), Rgb(0xA0A0A0));
     EXPECT_EQ(At(MarkInk(marked, 3)), WHITE);
+
+    // Pointer over the 4 of cell 0, cursor moved onto the 5 of cell 8: the one moved last says
+    // which digit is highlighted.
+    PointerAt(S, BoardSpot{0, -1, -1});
+    S->Focus.cursorCell = 7;
+    PressKey(S, KEY_RIGHT);
+    Render(ShownFocus(S));
+    EXPECT_EQ(At(CellX(8) + 1, CellY(8) + 1), Rgb(0xF5DCC4));
+    EXPECT_EQ(At(CellX(0) + 1, CellY(0) + 1), Rgb(0xF7F1EC)); // in the cursor's row only
+    PointerAt(S, BoardSpot{6, -1, -1});
+    EXPECT_EQ(ShownFocus(S).highlightDigit, 8);
 }
 
 // Givens black, entries in their colour, marks dark blue.
@@ -210,9 +222,10 @@ TEST_F(Display, ChainsAreDrawnInTheirSlotsColours) {
 // digit are outlined in red, two pixels inside the cell; once it is closed, nothing is.
 TEST_F(Display, ClashingCellsAreOutlinedWhileTheBoxStands) {
     static QImage shown; // the board as drawn while the box stands
-    ShellHooks hooks = Shell;
-    hooks.messageBox = [](const char*) { shown = RenderBoard(S); };
-    InstallShellHooks(&hooks);
+    static ShellHooks hooks;
+    hooks = *S->Hooks;
+    hooks.messageBox = [](void*, const char*) { shown = RenderBoard(S); };
+    SetShellHooks(S, &hooks, S->HookContext);
     LoadGivens(SAMPLE_PUZZLE); // r1c1 holds a 4; r3c2 is open
     TapDigit(S, 19, 3);
     ASSERT_EQ(S->Board[19], 0); // refused

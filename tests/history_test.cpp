@@ -80,12 +80,13 @@ TEST_F(History, RandomWalkAgreesWithAModelAndReplayFromScratch) {
 TEST_F(History, RepeatedDigitIsRefusedAndNeverRedone) {
     LoadGivens("");
     static int shownDigit;
-    ShellHooks hooks = Shell;
-    hooks.messageBox = [](const char* text) {
+    static ShellHooks hooks;
+    hooks = *S->Hooks;
+    hooks.messageBox = [](void*, const char* text) {
         Recorded.messages.push_back(text);
         shownDigit = S->Board[8] & CELL_DIGIT;
     };
-    InstallShellHooks(&hooks);
+    SetShellHooks(S, &hooks, S->HookContext);
     EnterDigit(S, 0, 5);
     S->A->PendingStep = 4;
     EnterDigit(S, 8, 5);

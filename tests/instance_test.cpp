@@ -165,8 +165,8 @@ TEST_F(Instance, SignalsEndTheProgramWhateverBoxIsOpen) {
 }
 
 // The channel lives only in a folder of this user's that nobody else may enter: a runtime
-// folder open to others is passed over, and a link in place of the fallback folder is not
-// followed (the copy runs alone and says why).
+// folder open to others is passed over, and a fallback folder that is a link, open to others or
+// holds another user's file is neither followed nor tightened (the copy runs alone and says why).
 TEST_F(Instance, OnlyAPrivateFolderCarriesTheChannel) {
     chmod(channel.c_str(), 0755);
     channel = Path("tmp/quadrivo-") + std::to_string(getuid());
@@ -178,16 +178,39 @@ TEST_F(Instance, OnlyAPrivateFolderCarriesTheChannel) {
     EXPECT_EQ(Stop(p, SIGTERM), 0);
     EXPECT_TRUE(p.readAllStandardError().contains("XDG_RUNTIME_DIR is not used"));
 
+    // Runs a copy that must run alone; its standard error.
+    auto runAlone = [this] {
+        QProcess alone;
+        Launch(alone, {});
+        EXPECT_FALSE(alone.waitForFinished(1500)); // it runs, alone
+        Stop(alone, SIGTERM);
+        const QByteArray err = alone.readAllStandardError();
+        EXPECT_TRUE(err.contains("running alone")) << err.data();
+        return err;
+    };
     std::filesystem::remove_all(channel);
     mkdir(Path("elsewhere").c_str(), 0700);
     ASSERT_EQ(symlink(Path("elsewhere").c_str(), channel.c_str()), 0);
-    QProcess alone;
-    Launch(alone, {});
-    EXPECT_FALSE(alone.waitForFinished(1500)); // it runs, alone
+    EXPECT_TRUE(runAlone().contains("is not a folder"));
     EXPECT_TRUE(std::filesystem::is_empty(Path("elsewhere")));
-    Stop(alone, SIGTERM);
-    const QByteArray err = alone.readAllStandardError();
-    EXPECT_TRUE(err.contains("is not a folder") && err.contains("running alone")) << err.data();
+
+    // Open to all: another user may have put a lock and socket in; the mode stays as it was.
+    std::filesystem::remove(channel);
+    ASSERT_EQ(mkdir(channel.c_str(), 0700), 0);
+    chmod(channel.c_str(), 0777);
+    EXPECT_TRUE(runAlone().contains("has mode 0777"));
+    ASSERT_EQ(lstat(channel.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0777u);
+    EXPECT_FALSE(QFileInfo::exists(Socket()));
+
+    // Private again, but another user's file is inside (only root can give it away).
+    if (getuid() != 0) GTEST_SKIP() << "another user's file needs root to make";
+    chmod(channel.c_str(), 0700);
+    const std::string planted = Write("planted", "");
+    ASSERT_EQ(chown(planted.c_str(), 65534, 65534), 0);
+    std::filesystem::rename(planted, channel + "/quadrivo.lock");
+    EXPECT_TRUE(runAlone().contains("belongs to another user"));
+    EXPECT_FALSE(QFileInfo::exists(Socket()));
 }
 
 // The picture mode draws without a display; a failure says why with a non-zero status.

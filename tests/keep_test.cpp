@@ -155,14 +155,15 @@ TEST_F(Keep, SaveNeverReplacesAnotherFileUnasked) {
     std::snprintf(S->CurrentFile, sizeof S->CurrentFile, "%s", other.c_str());
     static std::string chosen, asked;
     static int answer;
-    ShellHooks hooks = Shell;
-    hooks.chooseFile = [](int, char* path, int size, bool) {
+    static ShellHooks hooks;
+    hooks = *S->Hooks;
+    hooks.chooseFile = [](void*, int, char* path, int size, bool) {
         std::snprintf(path, size_t(size), "%s", chosen.c_str());
         return 1;
     };
-    hooks.askYesNo = [](const char* text) { return asked = text, answer; };
-    hooks.runDialog = [](int id) { return id == DIALOG_BLOCK_ENTRY ? DIALOG_INPUT : DIALOG_OK; };
-    InstallShellHooks(&hooks);
+    hooks.askYesNo = [](void*, const char* text) { return asked = text, answer; };
+    hooks.runDialog = [](void*, int id) { return id == DIALOG_BLOCK_ENTRY ? DIALOG_INPUT : DIALOG_OK; };
+    SetShellHooks(S, &hooks, S->HookContext);
     RunCommand(S, CMD_BLOCK_ENTRY);
     EXPECT_STREQ(S->CurrentFile, "");
 

@@ -15,6 +15,7 @@
 #include "shell/mainwindow.h"
 #include "tests/support.h"
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -25,6 +26,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -54,13 +56,14 @@ void ClickButton(QWidget* dialog, const char* text) {
 class Shell : public FileTest {
   protected:
     std::unique_ptr<MainWindow> window;
-    std::vector<QString> messages; // message boxes met, closed at once
+    std::vector<QString> messages;  // message boxes met, closed at once
+    std::vector<QString> stepLines; // the line under the board (whole) as each box showed
     QTimer watcher;
 
     void SetUp() override {
         FileTest::SetUp();
         SetSettingsPath(Path("quadrivo.ini").c_str());
-        window = std::make_unique<MainWindow>();
+        window = std::make_unique<MainWindow>(S);
         window->show();
         window->SetZoom(2);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -69,6 +72,7 @@ class Shell : public FileTest {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal && modal->objectName() == "message") {
                 messages.push_back(modal->findChild<QLabel*>("text")->text());
+                stepLines.push_back(window->findChild<QLabel*>("step")->toolTip());
                 qobject_cast<QDialog*>(modal)->accept();
             }
         });
@@ -150,6 +154,108 @@ TEST_F(Shell, DialogsAnswerThroughTheirWidgets) {
     RunCommand(S, CMD_END); // on the last puzzle: "Goto Position"
     EXPECT_EQ(text, "5");
     EXPECT_EQ(window->windowTitle(), "{set.txt} #3");
+}
+
+// A paste of megabytes into "Copy Paste" is cut to the box's limit before it goes in, typing
+// stops there too, and the dialog says so; the puzzle at the start of the text is taken in.
+TEST_F(Shell, CopyPasteCutsAHugePaste) {
+    QApplication::clipboard()->setText(QString(SAMPLE_PUZZLE) + "\n" + QString(2 << 20, ' '));
+    qsizetype pasted = -1, typed = -1;
+    QString note;
+    WhenModal([&](QWidget* dialog) {
+        auto* edit = dialog->findChild<QPlainTextEdit*>("text");
+        edit->clear();
+        edit->paste();
+        pasted = edit->toPlainText().size();
+        edit->moveCursor(QTextCursor::End);
+        QTest::keyClicks(edit, "123");
+        typed = edit->toPlainText().size();
+        note = dialog->findChild<QLabel*>("limit")->text();
+        ClickButton(dialog, "Input");
+    });
+    RunCommand(S, CMD_BLOCK_ENTRY);
+    EXPECT_EQ(pasted, 16 * 1024);
+    EXPECT_EQ(typed, 16 * 1024);
+    EXPECT_TRUE(note.startsWith("Cut")) << note.toStdString();
+    EXPECT_EQ(BoardDigits(), SAMPLE_PUZZLE);
+}
+
+// A long file name is cut in the middle of the title: the window stays as narrow as its board.
+TEST_F(Shell, ALongFileNameDoesNotWidenTheWindow) {
+    const std::string name = std::string(242, 'n') + ".txt";
+    const std::string path = Write(name.c_str(), std::string(BUILTIN_PUZZLE) + "\r\n");
+    window->OpenNamedFile(QByteArray::fromStdString(path));
+    const QString title = window->windowTitle();
+    EXPECT_TRUE(title.startsWith("{nnn") && title.endsWith("n.txt}") && title.contains(u'\u2026'))
+        << title.toStdString();
+    const int least = std::max(window->minimumWidth(), window->minimumSizeHint().width());
+    EXPECT_LE(least, window->Board()->SizeForFactor(2).width());
+}
+
+// F10 and Alt+M open the Menu from anywhere in the window; once it closes, keys go to the board.
+// Each key on a window of its own: the headless platform leaves a window that had a popup
+// unable to take a second shortcut at once.
+TEST_F(Shell, KeysOpenTheMenuAndTheBoardGetsTheKeysBack) {
+    for (auto key : {QKeyCombination(Qt::Key_F10), QKeyCombination(Qt::AltModifier, Qt::Key_M)}) {
+        window = std::make_unique<MainWindow>(S);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QWidget* shown = nullptr;
+        QTimer poll; // closes the menu once it is up
+        QObject::connect(&poll, &QTimer::timeout, [&shown, &poll] {
+            if ((shown = QApplication::activePopupWidget())) {
+                poll.stop();
+                QTest::keyClick(shown, Qt::Key_Escape);
+            }
+        });
+        poll.start(10);
+        window->CommandBar()->setFocus();
+        QTest::keyClick(window.get(), key.key(), key.keyboardModifiers());
+        EXPECT_TRUE(QTest::qWaitFor([&shown] { return shown != nullptr; }, 5000));
+        EXPECT_EQ(shown, window->MainMenu()) << key.key();
+        // The board is the window's focus widget again (whether the window is active or not).
+        EXPECT_TRUE(
+            QTest::qWaitFor([this] { return window->focusWidget() == window->Board(); }, 5000));
+    }
+}
+
+// "Puzzle Solved" shows over the finished board: the step of the position before is gone from
+// the line under it.
+TEST_F(Shell, TheStepLineIsCurrentBehindPuzzleSolved) {
+    std::string grid = EMPTY_BOARD_FIRST;
+    const int digit = grid[80] - '0';
+    grid[80] = '.';
+    LoadGivens(grid.c_str());
+    S->AnalysisOptions.techniques |= TECH_ANALYSIS;
+    S->AnalysisOptions.showCandidates = 1; // the analysis reads the candidates
+    RefreshStep(S);
+    window->BoardChanged();
+    QTest::qWait(50);
+    ASSERT_FALSE(window->findChild<QLabel*>("step")->toolTip().isEmpty());
+    TapDigit(S, 80, digit - 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Puzzle Solved");
+    EXPECT_EQ(stepLines[0], "");
+}
+
+// Check boxes and radio buttons grow with the text at each zoom.
+TEST_F(Shell, IndicatorsGrowWithTheZoom) {
+    for (int zoom : {1, 3}) {
+        window->SetZoom(zoom);
+        for (QAbstractButton* button :
+             std::initializer_list<QAbstractButton*>{new QCheckBox("Grid analysis", window.get()),
+                                                     new QRadioButton("Dots", window.get())}) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const bool check = qobject_cast<QCheckBox*>(button) != nullptr;
+            const QRect box = button->style()->subElementRect(
+                check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &option,
+                button);
+            EXPECT_GE(box.height(), button->fontMetrics().ascent()) << "zoom " << zoom;
+            delete button;
+        }
+    }
 }
 
 // "Create" at a level searches beside the window: Cancel stops it and leaves the game as it was; a

@@ -27,32 +27,41 @@
 ShellRecord Recorded;
 Session* S = nullptr;
 
+namespace {
+ShellRecord* To(void* context) {
+    return static_cast<ShellRecord*>(context);
+}
+} // namespace
+
+const ShellHooks RECORDING_HOOKS = {
+    .redraw = [](void* r) { To(r)->redraws++; },
+    .statusText =
+        [](void* r, int pane, const char* text) {
+            if (pane >= 0 && pane < 3) To(r)->status[pane] = text;
+        },
+    .enableNavButton =
+        [](void* r, int id, bool on) {
+            if (id >= int(NavButton::Undo) && id <= int(NavButton::GoToEnd))
+                To(r)->navEnabled[id - int(NavButton::Undo)] = on;
+        },
+    .updateToggleButtons = [](void* r) { To(r)->toggleUpdates++; },
+    .setTitle = [](void* r) { To(r)->titles++; },
+    .messageBox = [](void* r, const char* text) { To(r)->messages.push_back(text); },
+    .busyCursor = [](void* r, bool busy) { To(r)->busy += busy; },
+    .beep = [](void* r) { To(r)->beeps++; },
+    .clockTimer =
+        [](void* r, bool run) {
+            To(r)->clockRuns += run;
+            To(r)->clockRunning = run;
+        },
+};
+
 void ResetForTest() {
     delete S;
     S = new Session;
     SetStateFolder(""); // games in progress are kept only where a test asks for it
     Recorded = ShellRecord{};
-    static const ShellHooks hooks = {
-        [] { Recorded.redraws++; },
-        nullptr,
-        [](int pane, const char* text) {
-            if (pane >= 0 && pane < 3) Recorded.status[pane] = text;
-        },
-        [](int id, bool on) {
-            if (id >= int(NavButton::Undo) && id <= int(NavButton::GoToEnd))
-                Recorded.navEnabled[id - int(NavButton::Undo)] = on;
-        },
-        [] { Recorded.toggleUpdates++; },
-        [] { Recorded.titles++; },
-        [](const char* text) { Recorded.messages.push_back(text); },
-        [](bool busy) { Recorded.busy += busy; },
-        [] { Recorded.beeps++; },
-        [](bool run) {
-            Recorded.clockRuns += run;
-            Recorded.clockRunning = run;
-        },
-    };
-    InstallShellHooks(&hooks);
+    SetShellHooks(S, &RECORDING_HOOKS, &Recorded);
 }
 
 void LoadGivens(const char* puzzle) {

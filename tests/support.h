@@ -26,10 +26,12 @@ struct ShellRecord {
     bool clockRunning = false;
 };
 extern ShellRecord Recorded;
+// Hooks that record into the ShellRecord given as their context.
+extern const ShellHooks RECORDING_HOOKS;
 // The session of the running test: a new one for each test (ResetForTest).
 extern Session* S;
 
-// Makes a new session for the test and installs the recording hooks.
+// Makes a new session for the test, its hooks recording into Recorded.
 void ResetForTest();
 
 // Loads an 81-character puzzle ('1'-'9' digits, anything else empty) as a new game:
