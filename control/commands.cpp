@@ -323,7 +323,7 @@ constexpr CommandRow COMMANDS[] = {
     {CMD_STEP, true, StepCommand},                                          // the step button
     {CMD_DIGIT_1, true, DigitCommand, CMD_DIGIT_9},                         // digit popup "1".."9"
     {CMD_LEVEL_ANY, false, LevelCommand, CMD_LEVEL_FIENDISH},  // "Any Level".."Fiendish"
-    {CMD_RECENT_FIRST, false, RecentCommand, CMD_RECENT_LAST}, // "Recent Games" entries
+    {CMD_RECENT_FIRST, true, RecentCommand, CMD_RECENT_LAST}, // "Recent Games" entries
     {CMD_ANALYSIS_OPTIONS, false, AnalysisOptionsCommand},     // "Analysis Options..."
     {CMD_CANDIDATES_BUTTON, false,
      [](Session* S, int) { ToggleCandidates(S); }}, // the candidates button

@@ -14,6 +14,8 @@ QIcon ProgramIcon();
 
 // A notice with an OK button, captioned with the program's name.
 int RunMessageDialog(QWidget* owner, const QString& text);
+// A question with Yes and No (No the default); 1 for Yes.
+int RunQuestionDialog(QWidget* owner, const QString& text);
 int RunAboutDialog(QWidget* owner);
 int RunGotoDialog(Session* S, QWidget* owner);
 int RunBlockEntryDialog(Session* S, QWidget* owner);

@@ -6,9 +6,11 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
-int RunMessageDialog(QWidget* owner, const QString& text) {
+// A box with text and the buttons given; the dialog's result (Accepted for OK or Yes).
+static int RunBox(QWidget* owner, const QString& text, QDialogButtonBox::StandardButtons which) {
     QDialog dialog(owner);
     dialog.setObjectName("message");
     dialog.setWindowTitle(PROGRAM_NAME);
@@ -18,9 +20,21 @@ int RunMessageDialog(QWidget* owner, const QString& text) {
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(label);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    auto* buttons = new QDialogButtonBox(which, &dialog);
     buttons->setCenterButtons(true);
+    if (which & QDialogButtonBox::No) buttons->button(QDialogButtonBox::No)->setDefault(true);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    return dialog.exec() == QDialog::Accepted ? DIALOG_OK : DIALOG_CANCEL;
+    return dialog.exec();
+}
+
+int RunMessageDialog(QWidget* owner, const QString& text) {
+    return RunBox(owner, text, QDialogButtonBox::Ok) == QDialog::Accepted ? DIALOG_OK
+                                                                          : DIALOG_CANCEL;
+}
+
+int RunQuestionDialog(QWidget* owner, const QString& text) {
+    // No is the default: Enter, pressed by habit, replaces nothing.
+    return RunBox(owner, text, QDialogButtonBox::Yes | QDialogButtonBox::No) == QDialog::Accepted;
 }

@@ -7,6 +7,7 @@
 #include "control/commands.h"
 #include "control/create.h"
 #include "control/focus.h"
+#include "control/keep.h"
 #include "control/rate.h"
 #include "control/session.h"
 #include "control/stepview.h"
@@ -105,6 +106,7 @@ constexpr ShellHooks WINDOW_HOOKS = {
                    int64_t total) { return To(w)->ReportProgress(done, total); },
     .startCreate = [](void* w, int level) { return To(w)->StartCreate(level); },
     .startRating = [](void* w) { return To(w)->StartRating(); },
+    .askYesNo = [](void* w, const char* text) { return To(w)->AskYesNo(QString::fromUtf8(text)); },
 };
 } // namespace
 
@@ -253,6 +255,19 @@ void MainWindow::CreateMenus() {
     mainMenu->addSeparator();
     AddCommand(mainMenu, "Open Puzzle(s)...", CMD_OPEN, "Ctrl+O");
     AddCommand(mainMenu, "Reopen", CMD_REOPEN);
+    // The games kept as they were played, newest first, listed afresh each time it opens.
+    QMenu* recent = mainMenu->addMenu("Recent Games");
+    recent->setObjectName("recent");
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+        recent->clear();
+        char text[PATH_MAX + 128];
+        for (int k = 0; RecentGameText(S, k, text, sizeof text); k++) {
+            QAction* a = recent->addAction(QString::fromUtf8(text));
+            a->setData(CMD_RECENT_FIRST + k);
+            connect(a, &QAction::triggered, this, [this, k] { Run(CMD_RECENT_FIRST + k); });
+        }
+        if (recent->isEmpty()) recent->addAction("No games yet")->setEnabled(false);
+    });
     AddCommand(mainMenu, "Save Puzzle...", CMD_SAVE, "Ctrl+S");
     QAction* picture = mainMenu->addAction("Save Picture...");
     connect(picture, &QAction::triggered, this, &MainWindow::SavePicture);
@@ -292,7 +307,7 @@ void MainWindow::CreateMenus() {
     AddCommand(analysisMenu, "Back to First Mistake", CMD_FIRST_MISTAKE);
 
     // Once a menu closes, keys go to the board again, whatever opened the menu.
-    for (QMenu* menu : {mainMenu, levels, marksMenu, analysisMenu})
+    for (QMenu* menu : {mainMenu, levels, recent, marksMenu, analysisMenu})
         connect(menu, &QMenu::aboutToHide, this, [this] {
             QTimer::singleShot(0, board, [this] { board->setFocus(Qt::PopupFocusReason); });
         });
@@ -603,6 +618,12 @@ void MainWindow::ShowMessage(const QString& text) {
     }
     NestedLoop loop(nested);
     RunMessageDialog(this, text);
+}
+
+int MainWindow::AskYesNo(const QString& text) {
+    if (ending) return 0;
+    NestedLoop loop(nested);
+    return RunQuestionDialog(this, text);
 }
 
 void MainWindow::RunClock(bool run) {

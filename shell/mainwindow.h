@@ -74,6 +74,8 @@ class MainWindow : public QMainWindow {
     void UpdateToggleButtons();
     void UpdateTitle();
     void ShowMessage(const QString& text);
+    // A question with Yes and No over the window: 1 yes.
+    int AskYesNo(const QString& text);
     void RunClock(bool run);
     int RunDialog(int id);
     int RunFileDialog(int save, char* path, int size, bool overwritePrompt);

@@ -162,7 +162,9 @@ TEST_F(Keep, SaveNeverReplacesAnotherFileUnasked) {
         return 1;
     };
     hooks.askYesNo = [](void*, const char* text) { return asked = text, answer; };
-    hooks.runDialog = [](void*, int id) { return id == DIALOG_BLOCK_ENTRY ? DIALOG_INPUT : DIALOG_OK; };
+    hooks.runDialog = [](void*, int id) {
+        return id == DIALOG_BLOCK_ENTRY ? DIALOG_INPUT : DIALOG_OK;
+    };
     SetShellHooks(S, &hooks, S->HookContext);
     RunCommand(S, CMD_BLOCK_ENTRY);
     EXPECT_STREQ(S->CurrentFile, "");

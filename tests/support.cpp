@@ -1,11 +1,11 @@
 // Recording hooks and puzzle helpers for the tests.
 #include "tests/support.h"
-#include "files/gamestore.h"
 #include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
 #include "control/session.h"
 #include "exactcover/count.h"
+#include "files/gamestore.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/hooks.h"
