@@ -83,6 +83,10 @@ const std::vector<std::pair<std::string, int>> LEVELS = {
     {"very-difficult", LEVEL_VERY_DIFFICULT},
     {"fiendish", LEVEL_FIENDISH},
 };
+const std::vector<std::pair<std::string, int>> ORDERS = {
+    {"classic", CLI_ORDER_CLASSIC},
+    {"player", CLI_ORDER_PLAYER},
+};
 const std::vector<std::pair<std::string, uint32_t>> LAYOUTS = {
     {"linear", LAYOUT_LINEAR}, // all 81 characters on one line
     {"9x9", LAYOUT_9X9},       // nine lines of nine
@@ -227,7 +231,8 @@ int RunCommandLine(int argc, char** argv) {
 
     std::vector<std::unique_ptr<CommandLine>> lines;
     CommandLine* c;
-    BatchOptions check, solve, rate;
+    BatchOptions check, solve;
+    RateOptions rate;
     c = AddCommand(app, lines, "check",
                    "judge puzzles: Unique, No Solution, Invalid Position, Several",
                    CHECK_HELP.c_str());
@@ -265,13 +270,15 @@ int RunCommandLine(int argc, char** argv) {
     };
 
     c = AddCommand(app, lines, "rate", "rate puzzles by logic alone", RATE_HELP.c_str());
-    AddBatchOptions(c, &rate);
+    AddNamed(c->app, "--scale", &rate.scale, ORDERS);
+    AddBatchOptions(c, &rate.batch);
     c->run = [&](const std::vector<InputSource>&) { return CmdRate(rate); };
 
     PathOptions path;
     c = AddCommand(app, lines, "path", "print the solving path step by step", PATH_HELP.c_str());
     CLI::Option* json = c->app->add_flag("--json", path.json);
     c->app->add_flag("--check", path.check)->excludes(json);
+    AddNamed(c->app, "--order", &path.order, ORDERS);
     AddBatchOptions(c, &path.batch);
     c->run = [&](const std::vector<InputSource>&) { return CmdPath(path); };
 
@@ -281,6 +288,7 @@ int RunCommandLine(int argc, char** argv) {
     c->app->add_option("--marks", hint.marks);
     c->app->add_flag("--candidates", hint.candidates);
     c->app->add_option("--level", hint.level)->transform(Whole(1, 3));
+    AddNamed(c->app, "--order", &hint.order, ORDERS);
     AddBatchOptions(c, &hint.batch);
     c->run = [&](const std::vector<InputSource>&) { return CmdHint(hint); };
 

@@ -1,0 +1,1389 @@
+// The finders of the player's order: singles, locked candidates, subsets in any unit, basic and
+// finned fish, the single-digit patterns, the wings, uniqueness, chains, almost locked sets and
+// forcing chains. Each reads a PlayerGrid and, when it finds a step with something to do, fills
+// the PlayerStep with every removal the pattern gives; it changes nothing else.
+#include "analysis/playerfind.h"
+#include "analysis/state.h"
+#include <algorithm>
+#include <cstring>
+
+void MakePlayerView(const PlayerGrid* P, PlayerView* V) {
+    V->P = P;
+    for (int d = 0; d < 9; d++) V->with[d] = {};
+    V->open = {};
+    for (int x = 0; x < 81; x++) {
+        if (P->board[x]) continue;
+        CellSetAdd(V->open, x);
+        for (DigitMask m = P->cand[x]; m; m &= m - 1) CellSetAdd(V->with[std::countr_zero(m)], x);
+    }
+    for (int u = 0; u < 27; u++)
+        for (int d = 0; d < 9; d++) {
+            uint16_t w = 0;
+            for (int i = 0; i < 9; i++) {
+                const int x = UnitTable[u][i];
+                if (!P->board[x] && (P->cand[x] >> d & 1)) w |= uint16_t(1u << i);
+            }
+            V->where[u][d] = w;
+        }
+}
+
+void BeginStep(PlayerStep* S, int technique) {
+    S->technique = technique;
+    S->variant = 0;
+    S->rating = 0;
+    S->digits = 0;
+    S->unitCount = 0;
+    S->patternCount = 0;
+    S->placed = -1;
+    S->placedDigit = 0;
+    S->removalCount = 0;
+    std::memset(S->remove, 0, sizeof S->remove);
+    S->nodeCount = 0;
+    S->loop = 0;
+    S->assumedCell = -1;
+    S->assumedDigit = 0;
+    S->implicationCount = 0;
+}
+
+void AddPatternCell(PlayerStep* S, int cell, DigitMask digits) {
+    for (int i = 0; i < S->patternCount; i++)
+        if (S->pattern[i] == cell) {
+            S->patternDigits[i] |= digits;
+            return;
+        }
+    S->pattern[S->patternCount] = uint8_t(cell);
+    S->patternDigits[S->patternCount++] = digits;
+}
+
+void AddStepUnit(PlayerStep* S, int unit) {
+    for (int i = 0; i < S->unitCount; i++)
+        if (S->units[i] == unit) return;
+    if (S->unitCount < PLAYER_UNITS_MAX) S->units[S->unitCount++] = int8_t(unit);
+}
+
+int AddRemoval(PlayerStep* S, const PlayerGrid* P, int cell, DigitMask digits) {
+    digits &= P->cand[cell];
+    if (P->board[cell] || !digits) return 0;
+    if (!S->remove[cell]) S->removalCount++;
+    S->remove[cell] |= digits;
+    return 1;
+}
+
+int ChainLengthBonus(int links) {
+    int bonus = 0, ceiling = 4;
+    bool odd = false;
+    while (links > ceiling) {
+        bonus++;
+        ceiling = odd ? ceiling * 4 / 3 : ceiling * 3 / 2;
+        odd = !odd;
+    }
+    return bonus;
+}
+
+void FinishStep(PlayerStep* S, int bonus) {
+    // pattern cells ascending, their digits with them
+    for (int i = 1; i < S->patternCount; i++)
+        for (int j = i; j > 0 && S->pattern[j - 1] > S->pattern[j]; j--) {
+            std::swap(S->pattern[j - 1], S->pattern[j]);
+            std::swap(S->patternDigits[j - 1], S->patternDigits[j]);
+        }
+    if (!S->rating) S->rating = TECHNIQUE_TABLE[S->technique].rating;
+    S->rating += bonus;
+}
+
+// The lowest and highest place of a unit's nine-bit word (0 for none).
+static int LowPlace(uint16_t w) {
+    return w ? std::countr_zero(w) % 9 : 0;
+}
+static int HighPlace(uint16_t w) {
+    return w ? (std::bit_width(w) - 1) % 9 : 0;
+}
+
+static DigitMask Bit(int d) {
+    return DigitMask(1u << d);
+}
+
+// Removes the digit from every cell of the set; returns how many cells lost it.
+static int RemoveFromCells(PlayerStep* S, const PlayerGrid* P, const CellSet& cells, int d) {
+    int n = 0;
+    ForEachCell(cells, [&](int x) { n += AddRemoval(S, P, x, Bit(d)); });
+    return n;
+}
+
+// The cells that see every cell of the set (none of the set's own).
+static CellSet SeeAll(const CellSet& cells) {
+    CellSet s = ~CellSet{};
+    ForEachCell(cells, [&](int x) { s = s & PEER_SETS[x]; });
+    return s;
+}
+
+// ---- singles ------------------------------------------------------------------------------
+
+static void PlaceStep(PlayerStep* S, int technique, int cell, int d, int unit) {
+    BeginStep(S, technique);
+    S->placed = cell;
+    S->placedDigit = d + 1;
+    S->digits = Bit(d);
+    if (unit >= 0) AddStepUnit(S, unit);
+    AddPatternCell(S, cell, Bit(d));
+    FinishStep(S, 0);
+}
+
+int FindFullHouse(const PlayerGrid* P, int, PlayerStep* S) {
+    for (int u = 0; u < 27; u++) {
+        int open = -1, count = 0;
+        DigitMask present = 0;
+        for (int i = 0; i < 9; i++) {
+            const int x = UnitTable[u][i];
+            if (P->board[x])
+                present |= Bit(P->board[x] - 1);
+            else
+                open = x, count++;
+        }
+        const DigitMask missing = ALL_DIGITS & ~present;
+        if (count == 1 && SingleDigit(missing) && (P->cand[open] & missing)) {
+            PlaceStep(S, TQ_FULL_HOUSE, open, std::countr_zero(missing), u);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int FindHiddenSingle(const PlayerGrid* P, int arg, PlayerStep* S) {
+    PlayerView V;
+    MakePlayerView(P, &V);
+    for (int k = 0; k < (arg == 0 ? 9 : 18); k++) {
+        const int u = arg == 0 ? 18 + BOX_UNIT_ORDER[k] : k; // boxes row by row, then lines
+        for (int d = 0; d < 9; d++)
+            if (std::has_single_bit(V.where[u][d])) {
+                PlaceStep(S, arg == 0 ? TQ_HIDDEN_SINGLE_BOX : TQ_HIDDEN_SINGLE_LINE,
+                          UnitTable[u][LowPlace(V.where[u][d])], d, u);
+                return 1;
+            }
+    }
+    return 0;
+}
+
+int FindNakedSingle(const PlayerGrid* P, int, PlayerStep* S) {
+    for (int x = 0; x < 81; x++)
+        if (!P->board[x] && SingleDigit(P->cand[x])) {
+            PlaceStep(S, TQ_NAKED_SINGLE, x, std::countr_zero(P->cand[x]), -1);
+            return 1;
+        }
+    return 0;
+}
+
+// ---- locked candidates --------------------------------------------------------------------
+
+int FindLocked(const PlayerGrid* P, int arg, PlayerStep* S) {
+    PlayerView V;
+    MakePlayerView(P, &V);
+    for (int d = 0; d < 9; d++)
+        for (int k = 0; k < (arg == 0 ? 9 : 18); k++) {
+            const int u = arg == 0 ? 18 + BOX_UNIT_ORDER[k] : k;
+            const CellSet cells = V.with[d] & UNIT_SETS[u];
+            if (CellSetCount(cells) < 2) continue;
+            // the other unit holding every one of them: a line for a box, a box for a line
+            const int first = CellSetFirst(cells);
+            const int others[3] = {first / 9, 9 + first % 9, BoxUnit(first)};
+            for (int o : others) {
+                if (o == u || (arg == 0) != (o < 18)) continue;
+                if (!CellSetWithin(cells, UNIT_SETS[o])) continue;
+                const CellSet targets = V.with[d] & UNIT_SETS[o] & ~UNIT_SETS[u];
+                if (CellSetEmpty(targets)) continue;
+                BeginStep(S, arg == 0 ? TQ_POINTING : TQ_CLAIMING);
+                S->digits = Bit(d);
+                AddStepUnit(S, u);
+                AddStepUnit(S, o);
+                ForEachCell(cells, [&](int x) { AddPatternCell(S, x, Bit(d)); });
+                RemoveFromCells(S, P, targets, d);
+                FinishStep(S, 0);
+                return 1;
+            }
+        }
+    return 0;
+}
+
+// ---- subsets ------------------------------------------------------------------------------
+
+// Calls f(chosen, n) for each n-subset of items[0..count) (indices ascending) until f returns
+// true; returns true then.
+template <typename F> static bool Combinations(int count, int n, F f) {
+    int idx[9];
+    if (n > count || n <= 0) return false;
+    for (int i = 0; i < n; i++) idx[i] = i;
+    for (;;) {
+        if (f(idx)) return true;
+        int i = n - 1;
+        while (i >= 0 && idx[i] == count - n + i) i--;
+        if (i < 0) return false;
+        idx[i]++;
+        for (int j = i + 1; j < n; j++) idx[j] = idx[j - 1] + 1;
+    }
+}
+
+static const int SUBSET_TECHNIQUE[2][5] = {
+    {0, 0, TQ_NAKED_PAIR, TQ_NAKED_TRIPLE, TQ_NAKED_QUAD},
+    {0, 0, TQ_HIDDEN_PAIR, TQ_HIDDEN_TRIPLE, TQ_HIDDEN_QUAD},
+};
+
+int FindNakedSubset(const PlayerGrid* P, int n, PlayerStep* S) {
+    for (int u = 0; u < 27; u++) {
+        int cells[9], count = 0;
+        for (int i = 0; i < 9; i++) {
+            const int x = UnitTable[u][i];
+            const int k = std::popcount(P->cand[x]);
+            if (!P->board[x] && k >= 2 && k <= n) cells[count++] = x;
+        }
+        const bool found = Combinations(count, n, [&](const int* idx) {
+            DigitMask digits = 0;
+            for (int i = 0; i < n; i++) digits |= P->cand[cells[idx[i]]];
+            if (std::popcount(digits) != n) return false;
+            bool any = false;
+            for (int i = 0; i < 9 && !any; i++) {
+                const int x = UnitTable[u][i];
+                bool inside = false;
+                for (int j = 0; j < n; j++) inside = inside || cells[idx[j]] == x;
+                any = !inside && !P->board[x] && (P->cand[x] & digits);
+            }
+            if (!any) return false;
+            BeginStep(S, SUBSET_TECHNIQUE[0][n]);
+            S->digits = digits;
+            AddStepUnit(S, u);
+            for (int j = 0; j < n; j++) AddPatternCell(S, cells[idx[j]], P->cand[cells[idx[j]]]);
+            for (int i = 0; i < 9; i++) {
+                const int x = UnitTable[u][i];
+                bool inside = false;
+                for (int j = 0; j < n; j++) inside = inside || cells[idx[j]] == x;
+                if (!inside) AddRemoval(S, P, x, digits);
+            }
+            FinishStep(S, 0);
+            return true;
+        });
+        if (found) return 1;
+    }
+    return 0;
+}
+
+int FindHiddenSubset(const PlayerGrid* P, int n, PlayerStep* S) {
+    PlayerView V;
+    MakePlayerView(P, &V);
+    for (int u = 0; u < 27; u++) {
+        int digits[9], count = 0;
+        for (int d = 0; d < 9; d++) {
+            const int k = std::popcount(V.where[u][d]);
+            if (k >= 2 && k <= n) digits[count++] = d;
+        }
+        const bool found = Combinations(count, n, [&](const int* idx) {
+            uint16_t places = 0;
+            DigitMask mask = 0;
+            for (int i = 0; i < n; i++) {
+                places |= V.where[u][digits[idx[i]]];
+                mask |= Bit(digits[idx[i]]);
+            }
+            if (std::popcount(places) != n) return false;
+            bool any = false;
+            for (int i = 0; i < 9; i++)
+                if (places >> i & 1) any = any || (P->cand[UnitTable[u][i]] & ~mask);
+            if (!any) return false;
+            BeginStep(S, SUBSET_TECHNIQUE[1][n]);
+            S->digits = mask;
+            AddStepUnit(S, u);
+            for (int i = 0; i < 9; i++)
+                if (places >> i & 1) {
+                    const int x = UnitTable[u][i];
+                    AddPatternCell(S, x, P->cand[x] & mask);
+                    AddRemoval(S, P, x, DigitMask(~mask & ALL_DIGITS));
+                }
+            FinishStep(S, 0);
+            return true;
+        });
+        if (found) return 1;
+    }
+    return 0;
+}
+
+// ---- fish ---------------------------------------------------------------------------------
+
+// The cell where line `line` of the family (0 rows, 1 columns) crosses cross line `cross`.
+static int CrossCell(int family, int line, int cross) {
+    return family == 0 ? line * 9 + cross : cross * 9 + line;
+}
+
+static const int FISH_TECHNIQUE[2][5] = {
+    {0, 0, TQ_X_WING, TQ_SWORDFISH, TQ_JELLYFISH},
+    {0, 0, TQ_FINNED_X_WING, TQ_FINNED_SWORDFISH, TQ_FINNED_JELLYFISH},
+};
+
+// Fish of size n with base lines in one family: basic (finned false) or finned and sashimi.
+static int FindFish(const PlayerGrid* P, int n, bool finned, PlayerStep* S) {
+    PlayerView V;
+    MakePlayerView(P, &V);
+    for (int d = 0; d < 9; d++)
+        for (int family = 0; family < 2; family++) {
+            int lines[9], count = 0;
+            for (int l = 0; l < 9; l++) {
+                const int k = std::popcount(V.where[family * 9 + l][d]);
+                if (k >= (finned ? 1 : 2) && k <= (finned ? n + 3 : n)) lines[count++] = l;
+            }
+            const bool found = Combinations(count, n, [&](const int* idx) {
+                uint16_t crosses = 0, baseLines = 0;
+                for (int i = 0; i < n; i++) {
+                    crosses |= V.where[family * 9 + lines[idx[i]]][d];
+                    baseLines |= uint16_t(1u << lines[idx[i]]);
+                }
+                const int spread = std::popcount(crosses);
+                if (finned ? spread <= n || spread > n + 3 : spread != n) return false;
+                for (int ci = NINE_BIT_WORDS.start[n]; ci < NINE_BIT_WORDS.start[n + 1]; ci++) {
+                    const uint16_t cover = NINE_BIT_WORDS.word[ci];
+                    if ((cover & crosses) != cover) continue;
+                    // fins: base cells off the cover lines, all in one box
+                    CellSet fins{};
+                    bool everyLineCovered = true, sashimi = false;
+                    for (int i = 0; i < n; i++) {
+                        const int l = lines[idx[i]];
+                        const uint16_t w = V.where[family * 9 + l][d];
+                        everyLineCovered = everyLineCovered && (w & cover);
+                        if (w & ~cover) {
+                            sashimi = sashimi || std::popcount(uint16_t(w & cover)) < 2;
+                            for (int c = 0; c < 9; c++)
+                                if ((w & ~cover) >> c & 1)
+                                    CellSetAdd(fins, CrossCell(family, l, c));
+                        }
+                    }
+                    if (!everyLineCovered) continue;
+                    CellSet zone = ~CellSet{}; // where the removals may lie
+                    if (finned) {
+                        const int box = BoxUnit(CellSetFirst(fins));
+                        if (!CellSetWithin(fins, UNIT_SETS[box])) continue;
+                        zone = UNIT_SETS[box];
+                    }
+                    CellSet targets{};
+                    for (int c = 0; c < 9; c++)
+                        if (cover >> c & 1) targets = targets | UNIT_SETS[(1 - family) * 9 + c];
+                    for (int l = 0; l < 9; l++)
+                        if (baseLines >> l & 1) targets = targets & ~UNIT_SETS[family * 9 + l];
+                    targets = targets & zone & V.with[d];
+                    if (CellSetEmpty(targets)) continue;
+                    BeginStep(S, FISH_TECHNIQUE[finned][n]);
+                    S->variant = finned && sashimi;
+                    S->digits = Bit(d);
+                    for (int i = 0; i < n; i++) AddStepUnit(S, family * 9 + lines[idx[i]]);
+                    for (int c = 0; c < 9; c++)
+                        if (cover >> c & 1) AddStepUnit(S, (1 - family) * 9 + c);
+                    for (int i = 0; i < n; i++)
+                        ForEachCell(V.with[d] & UNIT_SETS[family * 9 + lines[idx[i]]],
+                                    [&](int x) { AddPatternCell(S, x, Bit(d)); });
+                    RemoveFromCells(S, P, targets, d);
+                    FinishStep(S, 0);
+                    return true;
+                }
+                return false;
+            });
+            if (found) return 1;
+        }
+    return 0;
+}
+
+int FindBasicFish(const PlayerGrid* P, int n, PlayerStep* S) {
+    return FindFish(P, n, false, S);
+}
+int FindFinnedFish(const PlayerGrid* P, int n, PlayerStep* S) {
+    return FindFish(P, n, true, S);
+}
+
+// ---- single-digit patterns ----------------------------------------------------------------
+
+// A strong link of one digit: the only two places of the digit in a unit.
+struct StrongLink {
+    int unit;
+    int a, b;
+};
+
+static int StrongLinks(const PlayerView& V, int d, StrongLink* links) {
+    int n = 0;
+    for (int u = 0; u < 27; u++) {
+        const uint16_t w = V.where[u][d];
+        if (std::popcount(w) != 2) continue;
+        links[n++] = {u, UnitTable[u][LowPlace(w)], UnitTable[u][HighPlace(w)]};
+    }
+    return n;
+}
+
+static int UnitFamily(int unit) {
+    return unit < 9 ? 0 : unit < 18 ? 1 : 2;
+}
+
+// Two strong links of one digit joined by a weak one, a = b - c = e: a or e holds the digit.
+// The shape names it: both links in rows or both in columns, a skyscraper; one in a row and one
+// in a column with b and c in one box, a 2-string kite; any other, a turbot fish.
+int FindTurbot(const PlayerGrid* P, int shape, PlayerStep* S) {
+    PlayerView V;
+    MakePlayerView(P, &V);
+    StrongLink links[27];
+    for (int d = 0; d < 9; d++) {
+        const int n = StrongLinks(V, d, links);
+        for (int i = 0; i < n; i++)
+            for (int j = 0; j < n; j++) {
+                if (i == j) continue;
+                for (int o1 = 0; o1 < 2; o1++)
+                    for (int o2 = 0; o2 < 2; o2++) {
+                        const int a = o1 ? links[i].b : links[i].a,
+                                  b = o1 ? links[i].a : links[i].b;
+                        const int c = o2 ? links[j].b : links[j].a,
+                                  e = o2 ? links[j].a : links[j].b;
+                        if (a == c || a == e || b == c || b == e || !IsPeer(b, c)) continue;
+                        if (IsPeer(a, e)) continue; // both ends in one unit: a shorter pattern
+                        const int f1 = UnitFamily(links[i].unit), f2 = UnitFamily(links[j].unit);
+                        int kind = TQ_TURBOT_FISH;
+                        if (f1 == f2 && f1 < 2)
+                            kind = TQ_SKYSCRAPER;
+                        else if (f1 < 2 && f2 < 2 && f1 != f2 && BoxOf(b) == BoxOf(c))
+                            kind = TQ_TWO_STRING_KITE;
+                        if (kind != shape) continue;
+                        CellSet targets = V.with[d] & PEER_SETS[a] & PEER_SETS[e];
+                        if (CellSetEmpty(targets)) continue;
+                        BeginStep(S, kind);
+                        S->digits = Bit(d);
+                        AddStepUnit(S, links[i].unit);
+                        AddStepUnit(S, links[j].unit);
+                        const int cells[4] = {a, b, c, e};
+                        for (int k = 0; k < 4; k++) {
+                            AddPatternCell(S, cells[k], Bit(d));
+                            S->nodes[k] = {{uint8_t(cells[k]), 0, 0}, 1, uint8_t(d)};
+                        }
+                        S->nodeCount = 4;
+                        RemoveFromCells(S, P, targets, d);
+                        FinishStep(S, 0);
+                        return 1;
+                    }
+            }
+    }
+    return 0;
+}
+
+// A box whose digit lies on one row and one column of it (not all on either), and a strong
+// link outside the box with one end seeing one of those lines: the other end or the other
+// line of the box holds the digit.
+int FindEmptyRectangle(const PlayerGrid* P, int, PlayerStep* S) {
+    PlayerView V;
+    MakePlayerView(P, &V);
+    StrongLink links[27];
+    for (int d = 0; d < 9; d++) {
+        const int n = StrongLinks(V, d, links);
+        for (int b = 0; b < 9; b++) {
+            const int boxUnit = 18 + BOX_UNIT_ORDER[b];
+            const CellSet inBox = V.with[d] & UNIT_SETS[boxUnit];
+            if (CellSetCount(inBox) < 2) continue;
+            for (int r = b / 3 * 3; r < b / 3 * 3 + 3; r++)
+                for (int c = b % 3 * 3; c < b % 3 * 3 + 3; c++) {
+                    const CellSet rowPart = inBox & UNIT_SETS[r],
+                                  colPart = inBox & UNIT_SETS[9 + c];
+                    if (!CellSetWithin(inBox, rowPart | colPart)) continue;
+                    if (CellSetWithin(inBox, UNIT_SETS[r]) ||
+                        CellSetWithin(inBox, UNIT_SETS[9 + c]))
+                        continue;
+                    for (int i = 0; i < n; i++) {
+                        if (links[i].unit == boxUnit) continue;
+                        for (int o = 0; o < 2; o++) {
+                            const int p = o ? links[i].b : links[i].a,
+                                      q = o ? links[i].a : links[i].b;
+                            if (BoxOf(p) == b || BoxOf(q) == b) continue;
+                            // p sees the whole row part: the column part or q holds the digit
+                            CellSet other{};
+                            if (CellSetWithin(rowPart, PEER_SETS[p]))
+                                other = colPart;
+                            else if (CellSetWithin(colPart, PEER_SETS[p]))
+                                other = rowPart;
+                            else
+                                continue;
+                            CellSet targets = V.with[d] & PEER_SETS[q] & SeeAll(other);
+                            targets = targets & ~UNIT_SETS[boxUnit];
+                            if (CellSetEmpty(targets)) continue;
+                            BeginStep(S, TQ_EMPTY_RECTANGLE);
+                            S->digits = Bit(d);
+                            AddStepUnit(S, boxUnit);
+                            AddStepUnit(S, links[i].unit);
+                            ForEachCell(inBox, [&](int x) { AddPatternCell(S, x, Bit(d)); });
+                            AddPatternCell(S, p, Bit(d));
+                            AddPatternCell(S, q, Bit(d));
+                            RemoveFromCells(S, P, targets, d);
+                            FinishStep(S, 0);
+                            return 1;
+                        }
+                    }
+                }
+        }
+    }
+    return 0;
+}
+
+// ---- wings --------------------------------------------------------------------------------
+
+// A pivot with x and y (and z for an XYZ-wing) and two pincers it sees, {x,z} and {y,z}: one of
+// them holds z, so every cell seeing all the z cells loses it.
+static int FindWing(const PlayerGrid* P, bool xyz, PlayerStep* S) {
+    PlayerView V;
+    MakePlayerView(P, &V);
+    for (int p = 0; p < 81; p++) {
+        const DigitMask pm = P->cand[p];
+        if (P->board[p] || std::popcount(pm) != (xyz ? 3 : 2)) continue;
+        const uint8_t* peers = PeersOf(p);
+        for (int i = 0; i < 20; i++) {
+            const int q = peers[i];
+            const DigitMask qm = P->cand[q];
+            if (P->board[q] || std::popcount(qm) != 2) continue;
+            if (xyz ? (qm & pm) != qm : std::popcount(DigitMask(qm & pm)) != 1) continue;
+            for (int j = i + 1; j < 20; j++) {
+                const int r = peers[j];
+                const DigitMask rm = P->cand[r];
+                if (P->board[r] || std::popcount(rm) != 2 || rm == qm) continue;
+                DigitMask z;
+                if (xyz) {
+                    if ((rm & pm) != rm) continue;
+                    z = qm & rm;
+                } else {
+                    // q = {x,z}, r = {y,z}, p = {x,y}
+                    z = qm & rm & DigitMask(~pm);
+                    if (std::popcount(DigitMask(rm & pm)) != 1 || (qm & rm & pm)) continue;
+                    if ((DigitMask((qm | rm) & pm)) != pm) continue;
+                }
+                if (!SingleDigit(z)) continue;
+                const int zd = std::countr_zero(z);
+                CellSet zCells = CellSetOf(q) | CellSetOf(r);
+                if (xyz) CellSetAdd(zCells, p);
+                const CellSet targets = V.with[zd] & SeeAll(zCells) & ~CellSetOf(p);
+                if (CellSetEmpty(targets)) continue;
+                BeginStep(S, xyz ? TQ_XYZ_WING : TQ_XY_WING);
+                S->digits = z;
+                AddPatternCell(S, p, pm);
+                AddPatternCell(S, q, qm);
+                AddPatternCell(S, r, rm);
+                RemoveFromCells(S, P, targets, zd);
+                FinishStep(S, 0);
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+int FindXYWing(const PlayerGrid* P, int, PlayerStep* S) {
+    return FindWing(P, false, S);
+}
+int FindXYZWing(const PlayerGrid* P, int, PlayerStep* S) {
+    return FindWing(P, true, S);
+}
+
+// Two cells {x,y} that do not see each other, and a strong link on x whose ends see one each:
+// one of the two cells holds y.
+int FindWWing(const PlayerGrid* P, int, PlayerStep* S) {
+    PlayerView V;
+    MakePlayerView(P, &V);
+    StrongLink links[9][27];
+    int linkCount[9];
+    for (int d = 0; d < 9; d++) linkCount[d] = StrongLinks(V, d, links[d]);
+    for (int p = 0; p < 81; p++) {
+        if (P->board[p] || std::popcount(P->cand[p]) != 2) continue;
+        for (int q = p + 1; q < 81; q++) {
+            if (P->board[q] || P->cand[q] != P->cand[p] || IsPeer(p, q)) continue;
+            for (int o = 0; o < 2; o++) {
+                const int x =
+                    o == 0 ? std::countr_zero(P->cand[p]) : 15 - std::countl_zero(P->cand[p]);
+                const int y =
+                    o == 0 ? 15 - std::countl_zero(P->cand[p]) : std::countr_zero(P->cand[p]);
+                const CellSet targets = V.with[y] & PEER_SETS[p] & PEER_SETS[q];
+                if (CellSetEmpty(targets)) continue;
+                for (int i = 0; i < linkCount[x]; i++) {
+                    const StrongLink& L = links[x][i];
+                    if (L.a == p || L.a == q || L.b == p || L.b == q) continue;
+                    const bool joined =
+                        (IsPeer(L.a, p) && IsPeer(L.b, q)) || (IsPeer(L.a, q) && IsPeer(L.b, p));
+                    if (!joined) continue;
+                    BeginStep(S, TQ_W_WING);
+                    S->digits = Bit(y);
+                    AddStepUnit(S, L.unit);
+                    AddPatternCell(S, p, P->cand[p]);
+                    AddPatternCell(S, q, P->cand[q]);
+                    AddPatternCell(S, L.a, Bit(x));
+                    AddPatternCell(S, L.b, Bit(x));
+                    RemoveFromCells(S, P, targets, y);
+                    FinishStep(S, 0);
+                    return 1;
+                }
+            }
+        }
+    }
+    return 0;
+}
+
+// Cells that all hold the same two digits, each seeing the next: the two ends of a chain of an
+// even number of cells (four or more) hold both digits between them. Shortest chain first.
+int FindRemotePair(const PlayerGrid* P, int, PlayerStep* S) {
+    int best = 99, bestStart = -1, bestEnd = -1;
+    int bestParent[81];
+    for (int s = 0; s < 81; s++) {
+        if (P->board[s] || std::popcount(P->cand[s]) != 2) continue;
+        const DigitMask pair = P->cand[s];
+        int dist[81], parent[81], queue[81], head = 0, tail = 0;
+        for (int x = 0; x < 81; x++) dist[x] = -1;
+        dist[s] = 0;
+        parent[s] = -1;
+        queue[tail++] = s;
+        while (head < tail) {
+            const int x = queue[head++];
+            if (dist[x] + 1 >= best) break;
+            const uint8_t* peers = PeersOf(x);
+            for (int i = 0; i < 20; i++) {
+                const int y = peers[i];
+                if (P->board[y] || P->cand[y] != pair || dist[y] >= 0) continue;
+                dist[y] = dist[x] + 1;
+                parent[y] = x;
+                queue[tail++] = y;
+                if (dist[y] >= 3 && dist[y] % 2 == 1 && dist[y] < best) {
+                    CellSet targets = (PEER_SETS[s] & PEER_SETS[y]);
+                    bool any = false;
+                    ForEachCell(targets, [&](int t) {
+                        any = any || (!P->board[t] && P->cand[t] != pair && (P->cand[t] & pair));
+                    });
+                    if (!any) continue;
+                    best = dist[y];
+                    bestStart = s;
+                    bestEnd = y;
+                    std::memcpy(bestParent, parent, sizeof parent);
+                }
+            }
+        }
+    }
+    if (bestStart < 0) return 0;
+    const DigitMask pair = P->cand[bestStart];
+    BeginStep(S, TQ_REMOTE_PAIR);
+    S->digits = pair;
+    int chain[81], n = 0;
+    for (int x = bestEnd; x >= 0; x = bestParent[x]) chain[n++] = x;
+    std::reverse(chain, chain + n);
+    const int d0 = std::countr_zero(pair), d1 = 15 - std::countl_zero(pair);
+    for (int i = 0; i < n; i++) {
+        AddPatternCell(S, chain[i], pair);
+        // (d0) c0 = (d1) c0 - (d1) c1 = (d0) c1 - ...
+        const int first = i % 2 == 0 ? d0 : d1;
+        if (S->nodeCount + 2 <= PLAYER_CHAIN_MAX) {
+            S->nodes[S->nodeCount++] = {{uint8_t(chain[i]), 0, 0}, 1, uint8_t(first)};
+            S->nodes[S->nodeCount++] = {{uint8_t(chain[i]), 0, 0}, 1, uint8_t(d0 + d1 - first)};
+        }
+    }
+    ForEachCell(PEER_SETS[bestStart] & PEER_SETS[bestEnd], [&](int t) {
+        if (P->cand[t] != pair) AddRemoval(S, P, t, pair);
+    });
+    FinishStep(S, ChainLengthBonus(2 * n - 1));
+    return 1;
+}
+
+// Cells of at most four digits all seeing a pivot: four cells with four digits among them, of
+// which only z is held by two cells that do not see each other. Every other digit lies in cells
+// that all see each other, so the four cannot all avoid z: z goes from every cell seeing all its
+// cells of the set. (An XYZ-wing is the same with three cells.)
+int FindWXYZWing(const PlayerGrid* P, int, PlayerStep* S) {
+    PlayerView V;
+    MakePlayerView(P, &V);
+    for (int p = 0; p < 81; p++) {
+        const DigitMask pm = P->cand[p];
+        if (P->board[p] || std::popcount(pm) < 2 || std::popcount(pm) > 4) continue;
+        int others[20], count = 0;
+        const uint8_t* peers = PeersOf(p);
+        for (int i = 0; i < 20; i++) {
+            const int q = peers[i];
+            const int k = std::popcount(P->cand[q]);
+            if (!P->board[q] && k >= 2 && k <= 4) others[count++] = q;
+        }
+        const bool found = Combinations(count, 3, [&](const int* idx) {
+            const int cells[4] = {p, others[idx[0]], others[idx[1]], others[idx[2]]};
+            DigitMask all = 0;
+            for (int c : cells) all |= P->cand[c];
+            if (std::popcount(all) != 4) return false;
+            // all four in one unit: a naked quad
+            CellSet set{};
+            for (int c : cells) CellSetAdd(set, c);
+            for (int u = 0; u < 27; u++)
+                if (CellSetWithin(set, UNIT_SETS[u])) return false;
+            int z = -1;
+            for (int d = 0; d < 9; d++) {
+                if (!(all >> d & 1)) continue;
+                bool restricted = true;
+                for (int i = 0; i < 4; i++)
+                    for (int j = i + 1; j < 4; j++)
+                        if ((P->cand[cells[i]] >> d & 1) && (P->cand[cells[j]] >> d & 1) &&
+                            !IsPeer(cells[i], cells[j]))
+                            restricted = false;
+                if (restricted) continue;
+                if (z >= 0) return false; // two digits not restricted
+                z = d;
+            }
+            if (z < 0) return false;
+            CellSet zCells{};
+            for (int c : cells)
+                if (P->cand[c] >> z & 1) CellSetAdd(zCells, c);
+            const CellSet targets = V.with[z] & SeeAll(zCells) & ~set;
+            if (CellSetEmpty(targets)) return false;
+            BeginStep(S, TQ_WXYZ_WING);
+            S->digits = Bit(z);
+            for (int c : cells) AddPatternCell(S, c, P->cand[c]);
+            RemoveFromCells(S, P, targets, z);
+            FinishStep(S, 0);
+            return true;
+        });
+        if (found) return 1;
+    }
+    return 0;
+}
+
+// ---- uniqueness ---------------------------------------------------------------------------
+
+// The rating of each rectangle type, 1..6 and 7 for the hidden rectangle.
+static const int UR_RATING[8] = {0, 45, 46, 46, 45, 46, 46, 47};
+
+static void BeginRectangle(PlayerStep* S, const PlayerGrid* P, const int* corners, DigitMask pair,
+                           int type) {
+    BeginStep(S, TQ_UNIQUE_RECTANGLE);
+    S->variant = type;
+    S->rating = UR_RATING[type];
+    S->digits = pair;
+    for (int i = 0; i < 4; i++) {
+        AddPatternCell(S, corners[i], P->cand[corners[i]]);
+        S->corners[i] = uint8_t(corners[i]);
+    }
+}
+
+// One type of unique rectangle on the corners a b / c e (rows r1 r2, columns c1 c2) and the
+// pair: 1 with the step recorded.
+static int TryRectangle(const PlayerGrid* P, const PlayerView& V, const int* k, DigitMask pair,
+                        int type, PlayerStep* S) {
+    DigitMask extra[4];
+    int roofs[4], roofCount = 0, floors = 0;
+    for (int i = 0; i < 4; i++) {
+        extra[i] = P->cand[k[i]] & DigitMask(~pair);
+        if (extra[i])
+            roofs[roofCount++] = i;
+        else
+            floors++;
+    }
+    const int x = std::countr_zero(pair), y = 15 - std::countl_zero(pair);
+    // corners 0 1 / 2 3: 0-1 and 2-3 share rows, 0-2 and 1-3 columns; 0-3 and 1-2 diagonals
+    auto shareLine = [&](int i, int j) { return k[i] / 9 == k[j] / 9 || k[i] % 9 == k[j] % 9; };
+    switch (type) {
+    case 1:
+        if (floors != 3) return 0;
+        BeginRectangle(S, P, k, pair, 1);
+        AddRemoval(S, P, k[roofs[0]], pair);
+        break;
+    case 2:
+    case 5: {
+        if (roofCount < 2 || roofCount > 3) return 0;
+        const DigitMask z = extra[roofs[0]];
+        if (!SingleDigit(z)) return 0;
+        for (int i = 1; i < roofCount; i++)
+            if (extra[roofs[i]] != z) return 0;
+        const bool adjacent = roofCount == 2 && shareLine(roofs[0], roofs[1]);
+        if (adjacent != (type == 2)) return 0;
+        CellSet zCells{};
+        for (int i = 0; i < roofCount; i++) CellSetAdd(zCells, k[roofs[i]]);
+        const CellSet targets = V.with[std::countr_zero(z)] & SeeAll(zCells);
+        if (CellSetEmpty(targets)) return 0;
+        BeginRectangle(S, P, k, pair, type);
+        RemoveFromCells(S, P, targets, std::countr_zero(z));
+        break;
+    }
+    case 3: {
+        if (roofCount != 2 || !shareLine(roofs[0], roofs[1])) return 0;
+        const int ra = k[roofs[0]], rb = k[roofs[1]];
+        const DigitMask e = extra[roofs[0]] | extra[roofs[1]];
+        const int units[2] = {ra / 9 == rb / 9 ? ra / 9 : 9 + ra % 9,
+                              BoxOf(ra) == BoxOf(rb) ? BoxUnit(ra) : -1};
+        for (int u : units) {
+            if (u < 0) continue;
+            int cells[9], count = 0;
+            for (int i = 0; i < 9; i++) {
+                const int c = UnitTable[u][i];
+                if (c != ra && c != rb && !P->board[c] && !(P->cand[c] & pair)) cells[count++] = c;
+            }
+            for (int n = 1; n <= 3; n++) {
+                const bool found = Combinations(count, n, [&](const int* idx) {
+                    DigitMask digits = e;
+                    for (int i = 0; i < n; i++) digits |= P->cand[cells[idx[i]]];
+                    if (std::popcount(digits) != n + 1) return false;
+                    bool any = false;
+                    for (int i = 0; i < 9; i++) {
+                        const int c = UnitTable[u][i];
+                        bool inside = c == ra || c == rb;
+                        for (int j = 0; j < n; j++) inside = inside || cells[idx[j]] == c;
+                        any = any || (!inside && !P->board[c] && (P->cand[c] & digits));
+                    }
+                    if (!any) return false;
+                    BeginRectangle(S, P, k, pair, 3);
+                    AddStepUnit(S, u);
+                    for (int j = 0; j < n; j++)
+                        AddPatternCell(S, cells[idx[j]], P->cand[cells[idx[j]]]);
+                    for (int i = 0; i < 9; i++) {
+                        const int c = UnitTable[u][i];
+                        bool inside = c == ra || c == rb;
+                        for (int j = 0; j < n; j++) inside = inside || cells[idx[j]] == c;
+                        if (!inside) AddRemoval(S, P, c, digits);
+                    }
+                    return true;
+                });
+                if (found) {
+                    FinishStep(S, 0);
+                    return 1;
+                }
+            }
+        }
+        return 0;
+    }
+    case 4: {
+        if (roofCount != 2 || !shareLine(roofs[0], roofs[1])) return 0;
+        const int ra = k[roofs[0]], rb = k[roofs[1]];
+        const int units[2] = {ra / 9 == rb / 9 ? ra / 9 : 9 + ra % 9,
+                              BoxOf(ra) == BoxOf(rb) ? BoxUnit(ra) : -1};
+        for (int u : units) {
+            if (u < 0) continue;
+            for (int o = 0; o < 2; o++) {
+                const int held = o ? y : x, other = o ? x : y;
+                if (std::popcount(V.where[u][held]) != 2) continue; // only at the two roofs
+                BeginRectangle(S, P, k, pair, 4);
+                AddStepUnit(S, u);
+                AddRemoval(S, P, ra, Bit(other));
+                AddRemoval(S, P, rb, Bit(other));
+                FinishStep(S, 0);
+                return 1;
+            }
+        }
+        return 0;
+    }
+    case 6: {
+        if (roofCount != 2 || shareLine(roofs[0], roofs[1])) return 0;
+        for (int o = 0; o < 2; o++) {
+            const int held = o ? y : x;
+            const int lines[4] = {k[0] / 9, k[3] / 9, 9 + k[0] % 9, 9 + k[3] % 9};
+            bool locked = true;
+            for (int l : lines) locked = locked && std::popcount(V.where[l][held]) == 2;
+            if (!locked) continue;
+            BeginRectangle(S, P, k, pair, 6);
+            for (int l : lines) AddStepUnit(S, l);
+            AddRemoval(S, P, k[roofs[0]], Bit(held));
+            AddRemoval(S, P, k[roofs[1]], Bit(held));
+            FinishStep(S, 0);
+            return 1;
+        }
+        return 0;
+    }
+    case 7: // hidden rectangle: a corner with the pair alone, and the opposite corner's lines
+        for (int f = 0; f < 4; f++) {
+            if (extra[f]) continue;
+            const int o = 3 - f;
+            for (int h = 0; h < 2; h++) {
+                const int held = h ? y : x, other = h ? x : y;
+                if (!(P->cand[k[o]] >> other & 1) || !extra[o]) continue;
+                if (std::popcount(V.where[k[o] / 9][held]) != 2 ||
+                    std::popcount(V.where[9 + k[o] % 9][held]) != 2)
+                    continue;
+                BeginRectangle(S, P, k, pair, 7);
+                AddStepUnit(S, k[o] / 9);
+                AddStepUnit(S, 9 + k[o] % 9);
+                AddRemoval(S, P, k[o], Bit(other));
+                FinishStep(S, 0);
+                return 1;
+            }
+        }
+        return 0;
+    }
+    if (!S->removalCount) return 0;
+    FinishStep(S, 0);
+    return 1;
+}
+
+int FindUniqueRectangle(const PlayerGrid* P, int, PlayerStep* S) {
+    if (!P->unique) return 0;
+    PlayerView V;
+    MakePlayerView(P, &V);
+    static const int TYPES[] = {1, 2, 4, 5, 6, 3, 7};
+    for (int type : TYPES)
+        for (int r1 = 0; r1 < 9; r1++)
+            for (int r2 = r1 + 1; r2 < 9; r2++)
+                for (int c1 = 0; c1 < 9; c1++)
+                    for (int c2 = c1 + 1; c2 < 9; c2++) {
+                        const int k[4] = {r1 * 9 + c1, r1 * 9 + c2, r2 * 9 + c1, r2 * 9 + c2};
+                        // two boxes: the rows in one band or the columns in one stack
+                        if ((r1 / 3 == r2 / 3) == (c1 / 3 == c2 / 3)) continue;
+                        if (P->board[k[0]] || P->board[k[1]] || P->board[k[2]] || P->board[k[3]])
+                            continue;
+                        const DigitMask common =
+                            P->cand[k[0]] & P->cand[k[1]] & P->cand[k[2]] & P->cand[k[3]];
+                        if (std::popcount(common) < 2) continue;
+                        for (int w = NINE_BIT_WORDS.start[2]; w < NINE_BIT_WORDS.start[3]; w++) {
+                            const DigitMask pair = NINE_BIT_WORDS.word[w];
+                            if ((pair & common) == pair && TryRectangle(P, V, k, pair, type, S))
+                                return 1;
+                        }
+                    }
+    return 0;
+}
+
+// Every open cell holds two digits but one, which holds three: of those, the digit found three
+// times in each of its units goes there, or the grid would have two solutions.
+int FindBugPlusOne(const PlayerGrid* P, int, PlayerStep* S) {
+    if (!P->unique) return 0;
+    int odd = -1;
+    for (int x = 0; x < 81; x++) {
+        if (P->board[x]) continue;
+        const int k = std::popcount(P->cand[x]);
+        if (k == 2) continue;
+        if (k != 3 || odd >= 0) return 0;
+        odd = x;
+    }
+    if (odd < 0) return 0;
+    PlayerView V;
+    MakePlayerView(P, &V);
+    const int units[3] = {odd / 9, 9 + odd % 9, BoxUnit(odd)};
+    for (DigitMask m = P->cand[odd]; m; m &= m - 1) {
+        const int d = std::countr_zero(m);
+        bool three = true;
+        for (int u : units) three = three && std::popcount(V.where[u][d]) == 3;
+        if (!three) continue;
+        BeginStep(S, TQ_BUG_PLUS_ONE);
+        S->placed = odd;
+        S->placedDigit = d + 1;
+        S->digits = Bit(d);
+        for (int u : units) AddStepUnit(S, u);
+        AddPatternCell(S, odd, P->cand[odd]);
+        FinishStep(S, 0);
+        return 1;
+    }
+    return 0;
+}
+
+// ---- chains -------------------------------------------------------------------------------
+
+// The links of the candidates (node x * 9 + d) a chain of the mode may use. X-chains: one digit,
+// strong links of a unit's only two places; XY-chains: strong links inside cells of two digits,
+// weak links between cells; AICs: both.
+struct ChainGraph {
+    bool present[729];
+    int16_t strong[729][4];
+    uint8_t strongCount[729];
+    int16_t weak[729][28];
+    uint8_t weakCount[729];
+    uint64_t weakBits[729][12]; // weak[] as a set of nodes
+};
+
+static void BuildChainGraph(const PlayerGrid* P, const PlayerView& V, int mode, ChainGraph* g) {
+    std::memset(g->strongCount, 0, sizeof g->strongCount);
+    std::memset(g->weakCount, 0, sizeof g->weakCount);
+    std::memset(g->weakBits, 0, sizeof g->weakBits);
+    for (int n = 0; n < 729; n++)
+        g->present[n] = !P->board[n / 9] && (P->cand[n / 9] >> (n % 9) & 1);
+    const bool cellLinks = mode != TQ_X_CHAIN, unitLinks = mode != TQ_XY_CHAIN;
+    for (int n = 0; n < 729; n++) {
+        if (!g->present[n]) continue;
+        const int x = n / 9, d = n % 9;
+        if (cellLinks && std::popcount(P->cand[x]) == 2)
+            g->strong[n][g->strongCount[n]++] =
+                int16_t(x * 9 + std::countr_zero(DigitMask(P->cand[x] & ~Bit(d))));
+        if (unitLinks) {
+            const int units[3] = {x / 9, 9 + x % 9, BoxUnit(x)};
+            for (int u : units) {
+                const uint16_t w = V.where[u][d];
+                if (std::popcount(w) != 2) continue;
+                const int other = UnitTable[u][LowPlace(w)] == x ? UnitTable[u][HighPlace(w)]
+                                                                 : UnitTable[u][LowPlace(w)];
+                const int m = other * 9 + d;
+                bool known = false;
+                for (int i = 0; i < g->strongCount[n]; i++) known = known || g->strong[n][i] == m;
+                if (!known) g->strong[n][g->strongCount[n]++] = int16_t(m);
+            }
+        }
+        auto addWeak = [&](int m) {
+            g->weak[n][g->weakCount[n]++] = int16_t(m);
+            g->weakBits[n][m >> 6] |= uint64_t(1) << (m & 63);
+        };
+        if (mode == TQ_AIC)
+            for (DigitMask o = P->cand[x] & DigitMask(~Bit(d)); o; o &= o - 1)
+                addWeak(x * 9 + std::countr_zero(o));
+        ForEachCell(V.with[d] & PEER_SETS[x], [&](int y) { addWeak(y * 9 + d); });
+    }
+}
+
+static bool WeakLinked(const ChainGraph& g, int a, int b) {
+    return g.weakBits[a][b >> 6] >> (b & 63) & 1;
+}
+
+// Candidates weakly linked to both a and b and not on the chain, added as removals.
+static int RemoveSeeingBoth(const ChainGraph& g, const PlayerGrid* P, int a, int b,
+                            const uint64_t* onChain, PlayerStep* S) {
+    int n = 0;
+    for (int i = 0; i < g.weakCount[a]; i++) {
+        const int t = g.weak[a][i];
+        if (!WeakLinked(g, b, t) || (onChain[t >> 6] >> (t & 63) & 1)) continue;
+        n += AddRemoval(S, P, t / 9, Bit(t % 9));
+    }
+    return n;
+}
+
+static bool AnySeeingBoth(const ChainGraph& g, int a, int b) {
+    for (int i = 0; i < g.weakCount[a]; i++)
+        if (WeakLinked(g, b, g.weak[a][i])) return true;
+    return false;
+}
+
+static void WriteChain(PlayerStep* S, const int* path, int count) {
+    S->nodeCount = 0;
+    for (int i = 0; i < count && i < PLAYER_CHAIN_MAX; i++) {
+        S->nodes[S->nodeCount++] = {{uint8_t(path[i] / 9), 0, 0}, 1, uint8_t(path[i] % 9)};
+        AddPatternCell(S, path[i] / 9, Bit(path[i] % 9));
+    }
+}
+
+// The shortest chain of the mode that removes something: start s false makes e true through
+// strong and weak links in turn, so one of them holds; a candidate weakly linked to both goes.
+// When e and s are weakly linked too, the chain is a loop and every weak link of it removes
+// what both its ends see. No chain repeats a node or passes through what it removes.
+int FindChain(const PlayerGrid* P, int mode, PlayerStep* S) {
+    PlayerView V;
+    MakePlayerView(P, &V);
+    static thread_local ChainGraph g;
+    BuildChainGraph(P, V, mode, &g);
+    int best = PLAYER_CHAIN_MAX - 1; // links
+    int bestPath[PLAYER_CHAIN_MAX], bestCount = 0;
+    int16_t parent[2][729];
+    int16_t dist[2][729];
+    int queue[2 * 729];
+    for (int s = 0; s < 729; s++) {
+        if (!g.present[s] || !g.strongCount[s]) continue;
+        std::memset(dist, -1, sizeof dist);
+        int head = 0, tail = 0;
+        dist[0][s] = 0;
+        parent[0][s] = -1;
+        queue[tail++] = s * 2; // state: node * 2 + truth
+        while (head < tail) {
+            const int state = queue[head++];
+            const int u = state >> 1, truth = state & 1;
+            const int du = dist[truth][u];
+            if (du + 1 > best) break;
+            const int16_t* next = truth ? g.weak[u] : g.strong[u];
+            const int count = truth ? g.weakCount[u] : g.strongCount[u];
+            for (int i = 0; i < count; i++) {
+                const int v = next[i];
+                const int vt = 1 - truth;
+                if (dist[vt][v] >= 0 || v == s) continue;
+                dist[vt][v] = int16_t(du + 1);
+                parent[vt][v] = int16_t(u);
+                queue[tail++] = v * 2 + vt;
+                if (!vt || du + 1 < 3 || du + 1 >= best) continue;
+                if (mode == TQ_XY_CHAIN && v % 9 != s % 9) continue;
+                if (!WeakLinked(g, s, v) && !AnySeeingBoth(g, s, v)) continue;
+                // the chain s .. v, without a node twice
+                int path[PLAYER_CHAIN_MAX], n = 0;
+                bool repeated = false;
+                uint64_t onChain[12] = {};
+                for (int w = v, t = 1; w >= 0 && n < PLAYER_CHAIN_MAX; t = 1 - t) {
+                    if (onChain[w >> 6] >> (w & 63) & 1) repeated = true;
+                    onChain[w >> 6] |= uint64_t(1) << (w & 63);
+                    path[n++] = w;
+                    w = w == s && t == 0 ? -1 : parent[t][w];
+                }
+                if (repeated || path[n - 1] != s) continue;
+                std::reverse(path, path + n);
+                PlayerStep trial;
+                BeginStep(&trial, mode);
+                int removed = RemoveSeeingBoth(g, P, s, v, onChain, &trial);
+                if (WeakLinked(g, s, v)) { // a loop: every weak link removes
+                    trial.loop = 1;
+                    for (int k = 1; k + 1 < n; k += 2)
+                        removed += RemoveSeeingBoth(g, P, path[k], path[k + 1], onChain, &trial);
+                    removed += RemoveSeeingBoth(g, P, v, s, onChain, &trial);
+                }
+                if (!removed) continue;
+                best = du + 1;
+                bestCount = n;
+                std::memcpy(bestPath, path, sizeof(int) * size_t(n));
+                *S = trial;
+            }
+        }
+    }
+    if (!bestCount) return 0;
+    // S holds the removals of the best chain; write its nodes and pattern
+    S->variant = mode == TQ_AIC && S->loop;
+    int digits = 0;
+    for (int i = 0; i < bestCount; i++) digits |= Bit(bestPath[i] % 9);
+    S->digits = DigitMask(digits);
+    WriteChain(S, bestPath, bestCount);
+    FinishStep(S, ChainLengthBonus(bestCount - 1));
+    return 1;
+}
+
+// ---- almost locked sets -------------------------------------------------------------------
+
+constexpr int PLAYER_ALS_MAX = 512;
+
+// n cells of one unit holding n + 1 digits between them; seeAll[d]: the cells that see every
+// one of its cells holding d.
+struct PlayerAls {
+    CellSet cells;
+    DigitMask digits;
+    int size;
+    int unit;
+    CellSet holding[9];
+    CellSet seeAll[9];
+};
+
+static int FindAllAls(const PlayerGrid* P, PlayerAls* sets) {
+    int count = 0;
+    for (int u = 0; u < 27; u++) {
+        int cells[9], open = 0;
+        for (int i = 0; i < 9; i++)
+            if (!P->board[UnitTable[u][i]]) cells[open++] = UnitTable[u][i];
+        for (int n = 1; n <= std::min(open - 1, 4); n++)
+            Combinations(open, n, [&](const int* idx) {
+                DigitMask digits = 0;
+                CellSet set{};
+                for (int i = 0; i < n; i++) {
+                    digits |= P->cand[cells[idx[i]]];
+                    CellSetAdd(set, cells[idx[i]]);
+                }
+                if (std::popcount(digits) != n + 1) return false;
+                if (n <= 3) // a box and a line meet in three cells
+                    for (int k = 0; k < count; k++)
+                        if (sets[k].cells == set) return false;
+                if (count == PLAYER_ALS_MAX) return true;
+                PlayerAls& a = sets[count++];
+                a.cells = set;
+                a.digits = digits;
+                a.size = n;
+                a.unit = u;
+                for (int d = 0; d < 9; d++) {
+                    a.holding[d] = {};
+                    for (int i = 0; i < n; i++)
+                        if (P->cand[cells[idx[i]]] >> d & 1)
+                            CellSetAdd(a.holding[d], cells[idx[i]]);
+                    a.seeAll[d] = CellSetEmpty(a.holding[d]) ? CellSet{} : SeeAll(a.holding[d]);
+                }
+                return false;
+            });
+    }
+    return count;
+}
+
+// The digits that restrict a and b (every cell of one holding it sees every cell of the
+// other holding it); 0 when the sets overlap.
+static DigitMask Restricted(const PlayerAls& a, const PlayerAls& b) {
+    if (!CellSetEmpty(a.cells & b.cells)) return 0;
+    DigitMask r = 0;
+    for (DigitMask m = a.digits & b.digits; m; m &= m - 1) {
+        const int d = std::countr_zero(m);
+        if (CellSetWithin(b.holding[d], a.seeAll[d])) r |= Bit(d);
+    }
+    return r;
+}
+
+static void AddAlsPattern(PlayerStep* S, const PlayerGrid* P, const PlayerAls& a) {
+    ForEachCell(a.cells, [&](int x) { AddPatternCell(S, x, P->cand[x]); });
+    AddStepUnit(S, a.unit);
+}
+
+// Two sets with a restricted common digit x: one of them holds all its digits but x, so a digit
+// z of both goes from every cell seeing all z cells of both. With two restricted digits, both
+// sets are locked.
+int FindAlsXZ(const PlayerGrid* P, int, PlayerStep* S) {
+    static thread_local PlayerAls sets[PLAYER_ALS_MAX];
+    const int count = FindAllAls(P, sets);
+    PlayerView V;
+    MakePlayerView(P, &V);
+    for (int total = 2; total <= 8; total++)
+        for (int i = 0; i < count; i++) {
+            const PlayerAls& a = sets[i];
+            if (a.size >= total) continue;
+            for (int j = i + 1; j < count; j++) {
+                const PlayerAls& b = sets[j];
+                if (a.size + b.size != total) continue;
+                const DigitMask rcc = Restricted(a, b);
+                if (!rcc) continue;
+                PlayerStep trial;
+                BeginStep(&trial, TQ_ALS_XZ);
+                const CellSet both = a.cells | b.cells;
+                for (DigitMask m = a.digits & b.digits & DigitMask(~rcc); m; m &= m - 1) {
+                    const int z = std::countr_zero(m);
+                    RemoveFromCells(&trial, P, V.with[z] & a.seeAll[z] & b.seeAll[z] & ~both, z);
+                }
+                if (std::popcount(rcc) >= 2) {
+                    trial.variant = 1;
+                    for (DigitMask m = rcc; m; m &= m - 1) {
+                        const int x = std::countr_zero(m);
+                        RemoveFromCells(&trial, P, V.with[x] & a.seeAll[x] & b.seeAll[x] & ~both,
+                                        x);
+                    }
+                    for (DigitMask m = a.digits & DigitMask(~rcc); m; m &= m - 1)
+                        RemoveFromCells(&trial, P,
+                                        V.with[std::countr_zero(m)] &
+                                            a.seeAll[std::countr_zero(m)] & ~both,
+                                        std::countr_zero(m));
+                    for (DigitMask m = b.digits & DigitMask(~rcc); m; m &= m - 1)
+                        RemoveFromCells(&trial, P,
+                                        V.with[std::countr_zero(m)] &
+                                            b.seeAll[std::countr_zero(m)] & ~both,
+                                        std::countr_zero(m));
+                }
+                if (!trial.removalCount) continue;
+                *S = trial;
+                S->digits = rcc;
+                AddAlsPattern(S, P, a);
+                AddAlsPattern(S, P, b);
+                FinishStep(S, 0);
+                return 1;
+            }
+        }
+    return 0;
+}
+
+// A pivot set C restricted to A by x and to B by y: A holds its digits but x, or B its digits
+// but y, so a digit z of A and B goes from every cell seeing all z cells of both.
+int FindAlsXYWing(const PlayerGrid* P, int, PlayerStep* S) {
+    static thread_local PlayerAls sets[PLAYER_ALS_MAX];
+    const int count = FindAllAls(P, sets);
+    PlayerView V;
+    MakePlayerView(P, &V);
+    int near[PLAYER_ALS_MAX];
+    DigitMask nearRcc[PLAYER_ALS_MAX];
+    for (int c = 0; c < count; c++) {
+        int n = 0;
+        for (int k = 0; k < count; k++) {
+            if (k == c) continue;
+            const DigitMask r = Restricted(sets[c], sets[k]);
+            if (r) near[n] = k, nearRcc[n++] = r;
+        }
+        for (int i = 0; i < n; i++)
+            for (int j = i + 1; j < n; j++) {
+                const PlayerAls &a = sets[near[i]], &b = sets[near[j]];
+                if (!CellSetEmpty(a.cells & b.cells)) continue;
+                for (DigitMask mx = nearRcc[i]; mx; mx &= mx - 1)
+                    for (DigitMask my = nearRcc[j]; my; my &= my - 1) {
+                        const int x = std::countr_zero(mx), y = std::countr_zero(my);
+                        if (x == y) continue;
+                        const CellSet all = a.cells | b.cells | sets[c].cells;
+                        PlayerStep trial;
+                        BeginStep(&trial, TQ_ALS_XY_WING);
+                        for (DigitMask m = a.digits & b.digits & DigitMask(~(Bit(x) | Bit(y))); m;
+                             m &= m - 1) {
+                            const int z = std::countr_zero(m);
+                            RemoveFromCells(&trial, P, V.with[z] & a.seeAll[z] & b.seeAll[z] & ~all,
+                                            z);
+                        }
+                        if (!trial.removalCount) continue;
+                        *S = trial;
+                        S->digits = Bit(x) | Bit(y);
+                        AddAlsPattern(S, P, a);
+                        AddAlsPattern(S, P, b);
+                        AddAlsPattern(S, P, sets[c]);
+                        FinishStep(S, 0);
+                        return 1;
+                    }
+            }
+    }
+    return 0;
+}
+
+// ---- forcing chains -----------------------------------------------------------------------
+
+// Places d (0..8) in x on a copy of the grid.
+static void PlaceOn(PlayerGrid* G, int x, int d) {
+    G->board[x] = uint8_t(d + 1);
+    G->cand[x] = 0;
+    const uint8_t* peers = PeersOf(x);
+    for (int i = 0; i < 20; i++) G->cand[peers[i]] &= DigitMask(~Bit(d));
+}
+
+// 1 when an open cell has no candidate or a unit has no place left for a digit it lacks.
+static int Broken(const PlayerGrid* G) {
+    for (int u = 0; u < 27; u++) {
+        DigitMask seen = 0;
+        for (int i = 0; i < 9; i++) {
+            const int x = UnitTable[u][i];
+            if (G->board[x])
+                seen |= Bit(G->board[x] - 1);
+            else if (!G->cand[x])
+                return 1;
+            else
+                seen |= G->cand[x];
+        }
+        if (seen != ALL_DIGITS) return 1;
+    }
+    return 0;
+}
+
+// The next single of the grid: a naked single (unit -1) or the first hidden one; 0 for none.
+static int NextSingle(const PlayerGrid* G, int* cell, int* digit, int* unit) {
+    for (int x = 0; x < 81; x++)
+        if (!G->board[x] && SingleDigit(G->cand[x])) {
+            *cell = x, *digit = std::countr_zero(G->cand[x]), *unit = -1;
+            return 1;
+        }
+    for (int u = 0; u < 27; u++) {
+        DigitMask once = 0, twice = 0;
+        for (int i = 0; i < 9; i++) {
+            const DigitMask m = G->board[UnitTable[u][i]] ? 0 : G->cand[UnitTable[u][i]];
+            twice |= once & m;
+            once |= m;
+        }
+        const DigitMask single = once & DigitMask(~twice);
+        if (!single) continue;
+        const int d = std::countr_zero(single);
+        for (int i = 0; i < 9; i++)
+            if (!G->board[UnitTable[u][i]] && (G->cand[UnitTable[u][i]] >> d & 1)) {
+                *cell = UnitTable[u][i], *digit = d, *unit = u;
+                return 1;
+            }
+    }
+    return 0;
+}
+
+int PlayerForcingReplay(const PlayerGrid* P, int x, int d, int limit, PlayerStep* S) {
+    PlayerGrid G = *P;
+    PlaceOn(&G, x, d);
+    int n = 0;
+    while (!Broken(&G)) {
+        int c, e, u;
+        if (n >= limit || !NextSingle(&G, &c, &e, &u)) return -1;
+        if (S) {
+            S->implied[n] = uint8_t(c);
+            S->impliedDigit[n] = uint8_t(e + 1);
+            S->impliedUnit[n] = int8_t(u);
+        }
+        n++;
+        PlaceOn(&G, c, e);
+    }
+    return n;
+}
+
+// A candidate whose singles, once it is placed, break the grid: it goes. The shortest such
+// chain of singles is shown.
+int FindForcingChain(const PlayerGrid* P, int, PlayerStep* S) {
+    int best = 81, bestCell = -1, bestDigit = 0;
+    for (int x = 0; x < 81; x++) {
+        if (P->board[x]) continue;
+        for (DigitMask m = P->cand[x]; m; m &= m - 1) {
+            const int d = std::countr_zero(m);
+            const int n = PlayerForcingReplay(P, x, d, best - 1, nullptr);
+            if (n >= 0 && n < best) best = n, bestCell = x, bestDigit = d;
+        }
+    }
+    if (bestCell < 0) return 0;
+    BeginStep(S, TQ_FORCING_CHAIN);
+    S->digits = Bit(bestDigit);
+    S->assumedCell = bestCell;
+    S->assumedDigit = bestDigit + 1;
+    S->implicationCount = PlayerForcingReplay(P, bestCell, bestDigit, 81, S);
+    AddPatternCell(S, bestCell, Bit(bestDigit));
+    for (int i = 0; i < S->implicationCount; i++)
+        AddPatternCell(S, S->implied[i], Bit(S->impliedDigit[i] - 1));
+    AddRemoval(S, P, bestCell, Bit(bestDigit));
+    FinishStep(S, ChainLengthBonus(S->implicationCount + 1));
+    return 1;
+}

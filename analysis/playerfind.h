@@ -1,0 +1,53 @@
+// The finders of the player's order and what they share: the view of a grid by digit and unit,
+// and the writing of a step record. Each finder is a pure query: it reads the PlayerGrid and
+// fills the PlayerStep only when it returns 1.
+#pragma once
+#include "analysis/cellset.h"
+#include "analysis/player.h"
+
+// A grid seen by digit: the cells holding each candidate, and where it lies in each unit
+// (bit i: UnitTable[u][i]).
+struct PlayerView {
+    const PlayerGrid* P;
+    CellSet with[9];
+    uint16_t where[27][9];
+    CellSet open; // the open cells
+};
+void MakePlayerView(const PlayerGrid* P, PlayerView* V);
+
+// Starts a record of the technique: no pattern, no removals, no chain, placed -1.
+void BeginStep(PlayerStep* S, int technique);
+// Adds digits to a pattern cell (listed once, ascending once the step is finished).
+void AddPatternCell(PlayerStep* S, int cell, DigitMask digits);
+// Adds a unit once.
+void AddStepUnit(PlayerStep* S, int unit);
+// Takes the digits the cell holds out of it; returns 1 when it held any.
+int AddRemoval(PlayerStep* S, const PlayerGrid* P, int cell, DigitMask digits);
+// Sorts the pattern and sets the rating from the table (plus bonus tenths).
+void FinishStep(PlayerStep* S, int bonus);
+// The rating's bonus for a chain of this many links: 0 up to 4, then a tenth more at each of
+// 6, 8, 12, 16, 24, 32 ... links.
+int ChainLengthBonus(int links);
+
+int FindFullHouse(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindHiddenSingle(const PlayerGrid* P, int arg, PlayerStep* S); // arg 0 box, 1 line
+int FindNakedSingle(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindLocked(const PlayerGrid* P, int arg, PlayerStep* S);       // arg 0 pointing, 1 claiming
+int FindNakedSubset(const PlayerGrid* P, int arg, PlayerStep* S);  // arg: size
+int FindHiddenSubset(const PlayerGrid* P, int arg, PlayerStep* S); // arg: size
+int FindBasicFish(const PlayerGrid* P, int arg, PlayerStep* S);    // arg: size
+int FindFinnedFish(const PlayerGrid* P, int arg, PlayerStep* S);   // arg: size
+int FindTurbot(const PlayerGrid* P, int arg, PlayerStep* S);       // arg: TQ_ of the shape
+int FindEmptyRectangle(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindXYWing(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindXYZWing(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindWWing(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindRemotePair(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindUniqueRectangle(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindBugPlusOne(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindWXYZWing(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindChain(const PlayerGrid* P, int arg, PlayerStep* S); // arg: TQ_X_CHAIN, TQ_XY_CHAIN, TQ_AIC
+int FindAlsXZ(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindAlsXYWing(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindForcingChain(const PlayerGrid* P, int arg, PlayerStep* S);
+int PlayerForcingReplay(const PlayerGrid* P, int x, int d, int limit, PlayerStep* S);
