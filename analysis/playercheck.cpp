@@ -100,9 +100,9 @@ int TargetCanKeep(const PlayerGrid* P, const PlayerStep& S, int target, int d, b
     }
     if (targetVar < 0) {
         targetVar = pr.n;
+        dom[pr.n] = 0; // names no digit for the rules below
         pr.cell[pr.n++] = uint8_t(target);
     }
-    dom[targetVar] = uint16_t(1u << d);
     for (int v = 0; v < pr.n; v++) {
         pr.peer[v][0] = pr.peer[v][1] = 0;
         for (int w = 0; w < pr.n; w++)
@@ -131,6 +131,8 @@ int TargetCanKeep(const PlayerGrid* P, const PlayerStep& S, int target, int d, b
             pr.ruleVars[pr.ruleCount][1] = vars[1];
             pr.ruleCount++;
         }
+    // the rules come from the pattern as recorded; only then is the target given its digit
+    dom[targetVar] = uint16_t(1u << d);
     pr.corners[0] = -1;
     if (rectangle) {
         for (int k = 0; k < 4; k++)

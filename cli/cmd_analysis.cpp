@@ -415,7 +415,8 @@ ItemResult PlayerPathOne(const PuzzleItem& item, const PathOptions& options) {
             Appendf(r.out, "%s\tagrees (%d steps, %s)\n", item.text.c_str(), rec.steps, result);
         } else {
             Appendf(r.out, "%s\tdisagrees at %s\n", item.text.c_str(),
-                    rec.disagreement.empty() ? "the end: not solved" : rec.disagreement.c_str());
+                    rec.disagreement.empty() ? "the end: no logical step found"
+                                             : rec.disagreement.c_str());
             r.status = rec.disagreement.empty() ? 0 : 1;
         }
         return r;
