@@ -29,7 +29,8 @@ struct CountOptions {
 };
 struct CreateOptions {
     long long count = 1; // -n N
-    int level = 0;       // --level: 0 any, else LEVEL_EASY..LEVEL_FIENDISH
+    int level = 0;       // --level: 0 any, else PLAYER_EASY..PLAYER_EXTREME
+    int technique = 0;   // --technique: TQ_ of the hardest step, 0 any
     int64_t seed = -1;   // --seed S, -1 without one
     bool stats = false;
 };

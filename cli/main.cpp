@@ -2,6 +2,7 @@
 // command line is one CLI11 app with a subcommand per command (the only file that includes
 // CLI11); each option is bound to a field of its command's options record, which the command
 // is handed once the line is parsed. Every refusal is worded by this program, never by CLI11.
+#include "analysis/player.h"
 #include "analysis/rating.h"
 #include "cli/cli.h"
 #include "control/dialogrules.h"
@@ -82,6 +83,7 @@ const std::vector<std::pair<std::string, int>> LEVELS = {
     {"difficult", LEVEL_DIFFICULT},
     {"very-difficult", LEVEL_VERY_DIFFICULT},
     {"fiendish", LEVEL_FIENDISH},
+    {"extreme", PLAYER_EXTREME},
 };
 const std::vector<std::pair<std::string, int>> ORDERS = {
     {"classic", CLI_ORDER_CLASSIC},
@@ -261,11 +263,21 @@ int RunCommandLine(int argc, char** argv) {
                    CREATE_HELP);
     c->app->add_option("-n", create.count)->transform(Whole(0, 100000000));
     AddNamed(c->app, "--level", &create.level, LEVELS);
+    c->app->add_option("--technique", create.technique)
+        ->transform(CLI::Validator(
+            [](std::string& v) {
+                const int t = TechniqueByName(v.c_str());
+                if (t == TQ_NONE) return "'" + v + "' is no technique of the player's order";
+                v = std::to_string(t);
+                return std::string();
+            },
+            ""));
     c->app->add_option("--seed", create.seed)->transform(Whole(0, UINT32_MAX));
     c->app->add_flag("--stats", create.stats);
     c->run = [&](const std::vector<InputSource>& inputs) {
         if (inputs.empty()) return CmdCreate(create);
-        std::fprintf(stderr, "quadrivo-cli create: takes only -n, --level, --seed and --stats\n");
+        std::fprintf(stderr, "quadrivo-cli create: takes only -n, --level, --technique, --seed and "
+                             "--stats\n");
         return 2;
     };
 
