@@ -50,6 +50,7 @@ const TechniqueRow TECHNIQUE_TABLE[TQ_COUNT] = {
     {TQ_ALS_XZ, "ALS-XZ", PLAYER_FIENDISH, 75, FindAlsXZ, 0},
     {TQ_ALS_XY_WING, "ALS-XY-wing", PLAYER_FIENDISH, 78, FindAlsXYWing, 0},
     {TQ_FORCING_CHAIN, "Forcing chain", PLAYER_EXTREME, 80, FindForcingChain, 0},
+    {TQ_FORCING_NET, "Forcing net", PLAYER_EXTREME, 90, FindForcingChain, 1},
 };
 static_assert(sizeof TECHNIQUE_TABLE / sizeof TECHNIQUE_TABLE[0] == TQ_COUNT);
 
@@ -240,12 +241,19 @@ int DescribePlayerStep(const PlayerStep& S, char* out, size_t size) {
         }
         return int(line.len);
     }
-    if (S.technique == TQ_FORCING_CHAIN) {
+    if (S.technique == TQ_FORCING_CHAIN || S.technique == TQ_FORCING_NET) {
         line.Add(": ");
         AddCell(line, S.assumedCell);
         line.Add(" = %d gives", S.assumedDigit);
         for (int i = 0; i < S.implicationCount; i++) {
             line.Add("%s ", i ? "," : "");
+            if (S.implied[i] == 255) { // locked candidates
+                line.Add("%d locked in ", S.impliedDigit[i]);
+                AddUnitName(line, S.impliedUnit[i]);
+                line.Add(" off ");
+                AddUnitName(line, S.impliedLine[i]);
+                continue;
+            }
             AddCell(line, S.implied[i]);
             line.Add(" = %d", S.impliedDigit[i]);
         }

@@ -46,6 +46,7 @@ enum Technique : int {
     TQ_ALS_XZ, // variant 1: doubly linked
     TQ_ALS_XY_WING,
     TQ_FORCING_CHAIN, // a candidate whose singles lead to a contradiction
+    TQ_FORCING_NET,   // the same with locked candidates among the singles
     TQ_COUNT
 };
 
@@ -70,12 +71,14 @@ struct PlayerNode {
 
 constexpr int PLAYER_CHAIN_MAX = 64;
 constexpr int PLAYER_UNITS_MAX = 8;
+constexpr int PLAYER_EVENTS_MAX = 160;
 
 // The step a finder found. Pattern cells carry the digits of theirs that take part; removals
 // are what the step takes from each cell. Chains alternate strong (=) and weak (-) links
 // starting with a strong one: node i links to node i + 1 strongly when i is even; a loop links
 // its last node back to its first weakly. A forcing chain records the candidate it assumed and
-// the singles that followed, each in the unit where it was hidden (-1 naked).
+// what followed: singles, each in the unit where it was hidden (-1 naked), and for a forcing
+// net also locked candidates (the digit confined to a unit leaves the rest of another).
 struct PlayerStep {
     int technique; // TQ_
     int variant;   // as the technique says, else 0
@@ -96,10 +99,11 @@ struct PlayerStep {
     uint8_t corners[4];   // a unique rectangle's corners, row by row
     int assumedCell;      // forcing: the candidate assumed true
     int assumedDigit;     // 1..9
-    int implicationCount; // forcing: the singles that follow, in order
-    uint8_t implied[81];  // cell
-    uint8_t impliedDigit[81];
-    int8_t impliedUnit[81];
+    int implicationCount;                    // forcing: what follows, in order
+    uint8_t implied[PLAYER_EVENTS_MAX];      // the cell of a single; 255 locked candidates
+    uint8_t impliedDigit[PLAYER_EVENTS_MAX]; // 1..9
+    int8_t impliedUnit[PLAYER_EVENTS_MAX];   // a hidden single's or the confining unit
+    int8_t impliedLine[PLAYER_EVENTS_MAX];   // locked candidates: the unit losing the digit
 };
 
 // The position the finders read: the digits placed, the candidates of the open cells, and

@@ -1300,8 +1300,7 @@ static void PlaceOn(PlayerGrid* G, int x, int d) {
     for (int i = 0; i < 20; i++) G->cand[peers[i]] &= DigitMask(~Bit(d));
 }
 
-// 1 when an open cell has no candidate or a unit has no place left for a digit it lacks.
-static int Broken(const PlayerGrid* G) {
+int PlayerGridBroken(const PlayerGrid* G) {
     for (int u = 0; u < 27; u++) {
         DigitMask seen = 0;
         for (int i = 0; i < 9; i++) {
@@ -1344,45 +1343,86 @@ static int NextSingle(const PlayerGrid* G, int* cell, int* digit, int* unit) {
     return 0;
 }
 
-int PlayerForcingReplay(const PlayerGrid* P, int x, int d, int limit, PlayerStep* S) {
+// The first locked candidates of the grid: digit d (0..8) of unit u lies in unit o too, which
+// holds it elsewhere; 0 for none.
+static int NextLocked(const PlayerGrid* G, int* digit, int* unit, int* other) {
+    for (int d = 0; d < 9; d++)
+        for (int u = 0; u < 27; u++) {
+            CellSet cells{};
+            for (int i = 0; i < 9; i++) {
+                const int x = UnitTable[u][i];
+                if (!G->board[x] && (G->cand[x] >> d & 1)) CellSetAdd(cells, x);
+            }
+            if (CellSetCount(cells) < 2) continue;
+            const int first = CellSetFirst(cells);
+            const int others[3] = {first / 9, 9 + first % 9, BoxUnit(first)};
+            for (int o : others) {
+                if (o == u || (u < 18) == (o < 18) || !CellSetWithin(cells, UNIT_SETS[o])) continue;
+                bool more = false;
+                ForEachCell(UNIT_SETS[o] & ~UNIT_SETS[u],
+                            [&](int x) { more = more || (!G->board[x] && (G->cand[x] >> d & 1)); });
+                if (!more) continue;
+                *digit = d, *unit = u, *other = o;
+                return 1;
+            }
+        }
+    return 0;
+}
+
+int PlayerForcingFollow(const PlayerGrid* P, int x, int d, bool locked, int limit, PlayerStep* S) {
     PlayerGrid G = *P;
     PlaceOn(&G, x, d);
     int n = 0;
-    while (!Broken(&G)) {
-        int c, e, u;
-        if (n >= limit || !NextSingle(&G, &c, &e, &u)) return -1;
-        if (S) {
-            S->implied[n] = uint8_t(c);
-            S->impliedDigit[n] = uint8_t(e + 1);
-            S->impliedUnit[n] = int8_t(u);
+    while (!PlayerGridBroken(&G)) {
+        if (n >= limit || n >= PLAYER_EVENTS_MAX) return -1;
+        int c, e, u, o;
+        if (NextSingle(&G, &c, &e, &u)) {
+            if (S) {
+                S->implied[n] = uint8_t(c);
+                S->impliedDigit[n] = uint8_t(e + 1);
+                S->impliedUnit[n] = int8_t(u);
+                S->impliedLine[n] = -1;
+            }
+            PlaceOn(&G, c, e);
+        } else if (locked && NextLocked(&G, &e, &u, &o)) {
+            if (S) {
+                S->implied[n] = 255;
+                S->impliedDigit[n] = uint8_t(e + 1);
+                S->impliedUnit[n] = int8_t(u);
+                S->impliedLine[n] = int8_t(o);
+            }
+            ForEachCell(UNIT_SETS[o] & ~UNIT_SETS[u],
+                        [&](int y) { G.cand[y] &= DigitMask(~Bit(e)); });
+        } else {
+            return -1;
         }
         n++;
-        PlaceOn(&G, c, e);
     }
     return n;
 }
 
-// A candidate whose singles, once it is placed, break the grid: it goes. The shortest such
-// chain of singles is shown.
-int FindForcingChain(const PlayerGrid* P, int, PlayerStep* S) {
-    int best = 81, bestCell = -1, bestDigit = 0;
+// A candidate whose singles (and in a net, locked candidates), once it is placed, break the
+// grid: it goes. The shortest such chain is shown.
+int FindForcingChain(const PlayerGrid* P, int net, PlayerStep* S) {
+    int best = PLAYER_EVENTS_MAX + 1, bestCell = -1, bestDigit = 0;
     for (int x = 0; x < 81; x++) {
         if (P->board[x]) continue;
         for (DigitMask m = P->cand[x]; m; m &= m - 1) {
             const int d = std::countr_zero(m);
-            const int n = PlayerForcingReplay(P, x, d, best - 1, nullptr);
+            const int n = PlayerForcingFollow(P, x, d, net != 0, best - 1, nullptr);
             if (n >= 0 && n < best) best = n, bestCell = x, bestDigit = d;
         }
     }
     if (bestCell < 0) return 0;
-    BeginStep(S, TQ_FORCING_CHAIN);
+    BeginStep(S, net ? TQ_FORCING_NET : TQ_FORCING_CHAIN);
     S->digits = Bit(bestDigit);
     S->assumedCell = bestCell;
     S->assumedDigit = bestDigit + 1;
-    S->implicationCount = PlayerForcingReplay(P, bestCell, bestDigit, 81, S);
+    S->implicationCount =
+        PlayerForcingFollow(P, bestCell, bestDigit, net != 0, PLAYER_EVENTS_MAX, S);
     AddPatternCell(S, bestCell, Bit(bestDigit));
     for (int i = 0; i < S->implicationCount; i++)
-        AddPatternCell(S, S->implied[i], Bit(S->impliedDigit[i] - 1));
+        if (S->implied[i] != 255) AddPatternCell(S, S->implied[i], Bit(S->impliedDigit[i] - 1));
     AddRemoval(S, P, bestCell, Bit(bestDigit));
     FinishStep(S, ChainLengthBonus(S->implicationCount + 1));
     return 1;

@@ -49,5 +49,11 @@ int FindWXYZWing(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindChain(const PlayerGrid* P, int arg, PlayerStep* S); // arg: TQ_X_CHAIN, TQ_XY_CHAIN, TQ_AIC
 int FindAlsXZ(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindAlsXYWing(const PlayerGrid* P, int arg, PlayerStep* S);
-int FindForcingChain(const PlayerGrid* P, int arg, PlayerStep* S);
-int PlayerForcingReplay(const PlayerGrid* P, int x, int d, int limit, PlayerStep* S);
+int FindForcingChain(const PlayerGrid* P, int arg, PlayerStep* S); // arg 1: a net
+// Places digit d (0..8) in x on a copy of the grid and follows it: singles, and with locked
+// true locked candidates when no single is left, until the grid breaks (an open cell without a
+// candidate, or a unit without a place for a digit it lacks). Returns the number of events to
+// the break, recorded in S when given, or -1 when none comes within limit events.
+int PlayerForcingFollow(const PlayerGrid* P, int x, int d, bool locked, int limit, PlayerStep* S);
+// 1 when an open cell has no candidate or a unit has no place left for a digit it lacks.
+int PlayerGridBroken(const PlayerGrid* G);
