@@ -7,7 +7,30 @@
 #include <algorithm>
 #include <cstring>
 
+// The view of the last grid seen on this thread, since every finder of one step asks for it.
+struct ViewCache {
+    bool valid = false;
+    uint8_t board[81];
+    DigitMask cand[81];
+    PlayerView view;
+};
+
+static void BuildPlayerView(const PlayerGrid* P, PlayerView* V);
+
 void MakePlayerView(const PlayerGrid* P, PlayerView* V) {
+    static thread_local ViewCache cache;
+    if (!cache.valid || std::memcmp(cache.board, P->board, sizeof cache.board) ||
+        std::memcmp(cache.cand, P->cand, sizeof cache.cand)) {
+        BuildPlayerView(P, &cache.view);
+        std::memcpy(cache.board, P->board, sizeof cache.board);
+        std::memcpy(cache.cand, P->cand, sizeof cache.cand);
+        cache.valid = true;
+    }
+    *V = cache.view;
+    V->P = P;
+}
+
+static void BuildPlayerView(const PlayerGrid* P, PlayerView* V) {
     V->P = P;
     for (int d = 0; d < 9; d++) V->with[d] = {};
     V->open = {};
@@ -334,9 +357,11 @@ static int FindFish(const PlayerGrid* P, int n, bool finned, PlayerStep* S) {
                 }
                 const int spread = std::popcount(crosses);
                 if (finned ? spread <= n || spread > n + 3 : spread != n) return false;
-                for (int ci = NINE_BIT_WORDS.start[n]; ci < NINE_BIT_WORDS.start[n + 1]; ci++) {
-                    const uint16_t cover = NINE_BIT_WORDS.word[ci];
-                    if ((cover & crosses) != cover) continue;
+                for (uint32_t cover = NextSubsetOfSize(0, crosses, n); cover;
+                     cover = NextSubsetOfSize(cover, crosses, n)) {
+                    // the crosses off the cover lines: within one stack of boxes for a fin
+                    const uint32_t off = crosses & ~cover;
+                    if ((off & 0x7) != off && (off & 0x38) != off && (off & 0x1C0) != off) continue;
                     // fins: base cells off the cover lines, all in one box
                     CellSet fins{};
                     bool everyLineCovered = true, sashimi = false;
