@@ -149,7 +149,25 @@ bool Fail(TextLine& line, const char* what) {
     return false;
 }
 
-// A chain's links as the record writes them.
+// A node's cells; false unless each holds the digit and a group lies in one box and one line.
+bool NodeCells(const PlayerGrid* P, const PlayerNode& n, CellSet* cells) {
+    *cells = {};
+    if (n.count < 1 || n.count > 3 || n.digit > 8) return false;
+    for (int i = 0; i < n.count; i++) {
+        const int x = n.cells[i];
+        if (x > 80 || P->board[x] || !(P->cand[x] >> n.digit & 1)) return false;
+        CellSetAdd(*cells, x);
+    }
+    if (n.count == 1) return true;
+    bool box = false, line = false;
+    for (int u = 0; u < 27; u++)
+        if (CellSetWithin(*cells, UNIT_SETS[u])) (u < 18 ? line : box) = true;
+    return box && line;
+}
+
+// A chain's links as the record writes them: '=' a cell of exactly the two digits, or a unit
+// whose places for the digit are exactly the two nodes' cells; '-' two digits of one cell, or
+// one digit where every cell of one node sees every cell of the other.
 bool ChainHolds(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
     if (S.nodeCount < 2 || S.nodeCount % 2) return Fail(line, "a chain of an odd number of nodes");
     PlayerView V;
@@ -157,21 +175,23 @@ bool ChainHolds(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
     for (int i = 0; i + 1 < S.nodeCount + (S.loop ? 1 : 0); i++) {
         const PlayerNode& a = S.nodes[i];
         const PlayerNode& b = S.nodes[(i + 1) % S.nodeCount];
-        if (a.count != 1 || b.count != 1) return Fail(line, "a grouped node");
-        const int x = a.cells[0], y = b.cells[0];
-        if (!(P->cand[x] >> a.digit & 1) || !(P->cand[y] >> b.digit & 1))
-            return Fail(line, "a chain node that is no candidate");
+        CellSet ca, cb;
+        if (!NodeCells(P, a, &ca) || !NodeCells(P, b, &cb))
+            return Fail(line, "a chain node that is no candidate or group");
         const bool strong = i % 2 == 0 && i + 1 < S.nodeCount;
-        if (x == y && a.digit != b.digit) {
-            if (strong && P->cand[x] != ((1u << a.digit) | (1u << b.digit)))
+        if (a.count == 1 && b.count == 1 && a.cells[0] == b.cells[0] && a.digit != b.digit) {
+            if (strong && P->cand[a.cells[0]] != ((1u << a.digit) | (1u << b.digit)))
                 return Fail(line, "a strong link in a cell of more than two digits");
-        } else if (x != y && a.digit == b.digit && IsPeer(x, y)) {
+        } else if (a.digit == b.digit && CellSetEmpty(ca & cb) && CellSetWithin(cb, [&] {
+                       CellSet seen = ~CellSet{};
+                       ForEachCell(ca, [&](int x) { seen = seen & PEER_SETS[x]; });
+                       return seen;
+                   }())) {
             if (strong) {
                 bool conjugate = false;
                 for (int u = 0; u < 27; u++)
-                    conjugate =
-                        conjugate || (CellSetHas(UNIT_SETS[u], x) && CellSetHas(UNIT_SETS[u], y) &&
-                                      std::popcount(V.where[u][a.digit]) == 2);
+                    conjugate = conjugate || (CellSetWithin(ca | cb, UNIT_SETS[u]) &&
+                                              (V.with[a.digit] & UNIT_SETS[u]) == (ca | cb));
                 if (!conjugate) return Fail(line, "a strong link of a unit with more places");
             }
         } else {

@@ -988,57 +988,110 @@ int FindBugPlusOne(const PlayerGrid* P, int, PlayerStep* S) {
 
 // ---- chains -------------------------------------------------------------------------------
 
-// The links of the candidates (node x * 9 + d) a chain of the mode may use. X-chains: one digit,
-// strong links of a unit's only two places; XY-chains: strong links inside cells of two digits,
-// weak links between cells; AICs: both.
+// Nodes of the chain graph: candidates x * 9 + d, then groups (two or three cells of one box
+// and one line holding the digit) from CANDIDATE_NODES on.
+constexpr int CANDIDATE_NODES = 729;
+constexpr int GROUPS_MAX = 9 * 54;
+constexpr int CHAIN_NODES = CANDIDATE_NODES + GROUPS_MAX;
+constexpr int NODE_WORDS = (CHAIN_NODES + 63) / 64;
+constexpr int WEAK_MAX = 48;
+
+// The links of the nodes a chain of the mode may use. X-chains: one digit, strong links of a
+// unit's only two places (a group counting as one); XY-chains: strong links inside cells of two
+// digits, weak links between cells, no groups; AICs: all of them.
 struct ChainGraph {
-    bool present[729];
-    int16_t strong[729][4];
-    uint8_t strongCount[729];
-    int16_t weak[729][28];
-    uint8_t weakCount[729];
-    uint64_t weakBits[729][12]; // weak[] as a set of nodes
+    int nodes; // CANDIDATE_NODES + groups
+    bool present[CHAIN_NODES];
+    CellSet cells[CHAIN_NODES]; // a node's cells
+    uint8_t digit[CHAIN_NODES];
+    int16_t strong[CHAIN_NODES][6];
+    uint8_t strongCount[CHAIN_NODES];
+    int16_t weak[CHAIN_NODES][WEAK_MAX];
+    uint8_t weakCount[CHAIN_NODES];
+    uint64_t weakBits[CHAIN_NODES][NODE_WORDS]; // weak[] as a set of nodes
 };
 
+static void AddStrongLink(ChainGraph* g, int a, int b) {
+    for (int i = 0; i < g->strongCount[a]; i++)
+        if (g->strong[a][i] == b) return;
+    if (g->strongCount[a] < 6) g->strong[a][g->strongCount[a]++] = int16_t(b);
+}
+
+static void AddWeakLink(ChainGraph* g, int a, int b) {
+    if (g->weakBits[a][b >> 6] >> (b & 63) & 1) return;
+    if (g->weakCount[a] >= WEAK_MAX) return;
+    g->weak[a][g->weakCount[a]++] = int16_t(b);
+    g->weakBits[a][b >> 6] |= uint64_t(1) << (b & 63);
+}
+
+// The node whose cells of the digit are exactly these (a cell or a group), or -1.
+static int NodeOfCells(const ChainGraph* g, const CellSet& cells, int d) {
+    const int n = CellSetCount(cells);
+    if (n == 1) return CellSetFirst(cells) * 9 + d;
+    if (n < 2 || n > 3) return -1;
+    for (int k = CANDIDATE_NODES; k < g->nodes; k++)
+        if (g->digit[k] == d && g->cells[k] == cells) return k;
+    return -1;
+}
+
 static void BuildChainGraph(const PlayerGrid* P, const PlayerView& V, int mode, ChainGraph* g) {
-    std::memset(g->strongCount, 0, sizeof g->strongCount);
-    std::memset(g->weakCount, 0, sizeof g->weakCount);
-    std::memset(g->weakBits, 0, sizeof g->weakBits);
-    for (int n = 0; n < 729; n++)
-        g->present[n] = !P->board[n / 9] && (P->cand[n / 9] >> (n % 9) & 1);
     const bool cellLinks = mode != TQ_X_CHAIN, unitLinks = mode != TQ_XY_CHAIN;
-    for (int n = 0; n < 729; n++) {
+    g->nodes = CANDIDATE_NODES;
+    for (int n = 0; n < CANDIDATE_NODES; n++) {
+        g->present[n] = !P->board[n / 9] && (P->cand[n / 9] >> (n % 9) & 1);
+        g->cells[n] = CellSetOf(n / 9);
+        g->digit[n] = uint8_t(n % 9);
+    }
+    if (unitLinks) // groups: where a box meets a line, two or three cells holding the digit
+        for (int d = 0; d < 9; d++)
+            for (int b = 18; b < 27; b++)
+                for (int line = 0; line < 18; line++) {
+                    const CellSet cells = V.with[d] & UNIT_SETS[b] & UNIT_SETS[line];
+                    if (CellSetCount(cells) < 2) continue;
+                    const int k = g->nodes++;
+                    g->present[k] = true;
+                    g->cells[k] = cells;
+                    g->digit[k] = uint8_t(d);
+                }
+    std::memset(g->strongCount, 0, sizeof(uint8_t) * size_t(g->nodes));
+    std::memset(g->weakCount, 0, sizeof(uint8_t) * size_t(g->nodes));
+    std::memset(g->weakBits, 0, sizeof(uint64_t) * NODE_WORDS * size_t(g->nodes));
+    for (int n = 0; n < g->nodes; n++) {
         if (!g->present[n]) continue;
-        const int x = n / 9, d = n % 9;
-        if (cellLinks && std::popcount(P->cand[x]) == 2)
-            g->strong[n][g->strongCount[n]++] =
-                int16_t(x * 9 + std::countr_zero(DigitMask(P->cand[x] & ~Bit(d))));
-        if (unitLinks) {
-            const int units[3] = {x / 9, 9 + x % 9, BoxUnit(x)};
-            for (int u : units) {
-                const uint16_t w = V.where[u][d];
-                if (std::popcount(w) != 2) continue;
-                const int other = UnitTable[u][LowPlace(w)] == x ? UnitTable[u][HighPlace(w)]
-                                                                 : UnitTable[u][LowPlace(w)];
-                const int m = other * 9 + d;
-                bool known = false;
-                for (int i = 0; i < g->strongCount[n]; i++) known = known || g->strong[n][i] == m;
-                if (!known) g->strong[n][g->strongCount[n]++] = int16_t(m);
-            }
+        const int d = g->digit[n];
+        const CellSet mine = g->cells[n];
+        if (n < CANDIDATE_NODES) {
+            const int x = n / 9;
+            if (cellLinks && std::popcount(P->cand[x]) == 2)
+                AddStrongLink(g, n, x * 9 + std::countr_zero(DigitMask(P->cand[x] & ~Bit(d))));
+            if (mode == TQ_AIC)
+                for (DigitMask o = P->cand[x] & DigitMask(~Bit(d)); o; o &= o - 1)
+                    AddWeakLink(g, n, x * 9 + std::countr_zero(o));
         }
-        auto addWeak = [&](int m) {
-            g->weak[n][g->weakCount[n]++] = int16_t(m);
-            g->weakBits[n][m >> 6] |= uint64_t(1) << (m & 63);
-        };
-        if (mode == TQ_AIC)
-            for (DigitMask o = P->cand[x] & DigitMask(~Bit(d)); o; o &= o - 1)
-                addWeak(x * 9 + std::countr_zero(o));
-        ForEachCell(V.with[d] & PEER_SETS[x], [&](int y) { addWeak(y * 9 + d); });
+        if (unitLinks)
+            for (int u = 0; u < 27; u++) {
+                if (!CellSetWithin(mine, UNIT_SETS[u])) continue;
+                const CellSet rest = V.with[d] & UNIT_SETS[u] & ~mine;
+                const int other = NodeOfCells(g, rest, d);
+                if (other >= 0) AddStrongLink(g, n, other);
+            }
+        // weak: every cell of the other node sees every cell of this one
+        const CellSet seen = SeeAll(mine) & V.with[d];
+        ForEachCell(seen, [&](int y) { AddWeakLink(g, n, y * 9 + d); });
+        for (int k = CANDIDATE_NODES; k < g->nodes; k++)
+            if (k != n && g->digit[k] == d && CellSetWithin(g->cells[k], seen))
+                AddWeakLink(g, n, k);
     }
 }
 
 static bool WeakLinked(const ChainGraph& g, int a, int b) {
     return g.weakBits[a][b >> 6] >> (b & 63) & 1;
+}
+
+static bool AnySeeingBoth(const ChainGraph& g, int a, int b) {
+    for (int i = 0; i < g.weakCount[a]; i++)
+        if (g.weak[a][i] < CANDIDATE_NODES && WeakLinked(g, b, g.weak[a][i])) return true;
+    return false;
 }
 
 // Candidates weakly linked to both a and b and not on the chain, added as removals.
@@ -1047,30 +1100,29 @@ static int RemoveSeeingBoth(const ChainGraph& g, const PlayerGrid* P, int a, int
     int n = 0;
     for (int i = 0; i < g.weakCount[a]; i++) {
         const int t = g.weak[a][i];
-        if (!WeakLinked(g, b, t) || (onChain[t >> 6] >> (t & 63) & 1)) continue;
+        if (t >= CANDIDATE_NODES || !WeakLinked(g, b, t) || (onChain[t >> 6] >> (t & 63) & 1))
+            continue;
         n += AddRemoval(S, P, t / 9, Bit(t % 9));
     }
     return n;
 }
 
-static bool AnySeeingBoth(const ChainGraph& g, int a, int b) {
-    for (int i = 0; i < g.weakCount[a]; i++)
-        if (WeakLinked(g, b, g.weak[a][i])) return true;
-    return false;
-}
-
-static void WriteChain(PlayerStep* S, const int* path, int count) {
+static void WriteChain(PlayerStep* S, const ChainGraph& g, const int* path, int count) {
     S->nodeCount = 0;
     for (int i = 0; i < count && i < PLAYER_CHAIN_MAX; i++) {
-        S->nodes[S->nodeCount++] = {{uint8_t(path[i] / 9), 0, 0}, 1, uint8_t(path[i] % 9)};
-        AddPatternCell(S, path[i] / 9, Bit(path[i] % 9));
+        PlayerNode node{{0, 0, 0}, 0, g.digit[path[i]]};
+        ForEachCell(g.cells[path[i]], [&](int x) {
+            node.cells[node.count++] = uint8_t(x);
+            AddPatternCell(S, x, Bit(node.digit));
+        });
+        S->nodes[S->nodeCount++] = node;
     }
 }
 
 // The shortest chain of the mode that removes something: start s false makes e true through
 // strong and weak links in turn, so one of them holds; a candidate weakly linked to both goes.
 // When e and s are weakly linked too, the chain is a loop and every weak link of it removes
-// what both its ends see. No chain repeats a node or passes through what it removes.
+// what both its ends see. No chain uses a candidate twice or passes through what it removes.
 int FindChain(const PlayerGrid* P, int mode, PlayerStep* S) {
     PlayerView V;
     MakePlayerView(P, &V);
@@ -1078,10 +1130,10 @@ int FindChain(const PlayerGrid* P, int mode, PlayerStep* S) {
     BuildChainGraph(P, V, mode, &g);
     int best = PLAYER_CHAIN_MAX - 1; // links
     int bestPath[PLAYER_CHAIN_MAX], bestCount = 0;
-    int16_t parent[2][729];
-    int16_t dist[2][729];
-    int queue[2 * 729];
-    for (int s = 0; s < 729; s++) {
+    static thread_local int16_t parent[2][CHAIN_NODES];
+    static thread_local int16_t dist[2][CHAIN_NODES];
+    static thread_local int queue[2 * CHAIN_NODES];
+    for (int s = 0; s < g.nodes; s++) {
         if (!g.present[s] || !g.strongCount[s]) continue;
         std::memset(dist, -1, sizeof dist);
         int head = 0, tail = 0;
@@ -1105,13 +1157,16 @@ int FindChain(const PlayerGrid* P, int mode, PlayerStep* S) {
                 if (!vt || du + 1 < 3 || du + 1 >= best) continue;
                 if (mode == TQ_XY_CHAIN && v % 9 != s % 9) continue;
                 if (!WeakLinked(g, s, v) && !AnySeeingBoth(g, s, v)) continue;
-                // the chain s .. v, without a node twice
+                // the chain s .. v, without a candidate twice
                 int path[PLAYER_CHAIN_MAX], n = 0;
                 bool repeated = false;
-                uint64_t onChain[12] = {};
+                uint64_t onChain[NODE_WORDS] = {};
                 for (int w = v, t = 1; w >= 0 && n < PLAYER_CHAIN_MAX; t = 1 - t) {
-                    if (onChain[w >> 6] >> (w & 63) & 1) repeated = true;
-                    onChain[w >> 6] |= uint64_t(1) << (w & 63);
+                    ForEachCell(g.cells[w], [&](int x) {
+                        const int c = x * 9 + g.digit[w];
+                        if (onChain[c >> 6] >> (c & 63) & 1) repeated = true;
+                        onChain[c >> 6] |= uint64_t(1) << (c & 63);
+                    });
                     path[n++] = w;
                     w = w == s && t == 0 ? -1 : parent[t][w];
                 }
@@ -1138,9 +1193,9 @@ int FindChain(const PlayerGrid* P, int mode, PlayerStep* S) {
     // S holds the removals of the best chain; write its nodes and pattern
     S->variant = mode == TQ_AIC && S->loop;
     int digits = 0;
-    for (int i = 0; i < bestCount; i++) digits |= Bit(bestPath[i] % 9);
+    for (int i = 0; i < bestCount; i++) digits |= Bit(g.digit[bestPath[i]]);
     S->digits = DigitMask(digits);
-    WriteChain(S, bestPath, bestCount);
+    WriteChain(S, g, bestPath, bestCount);
     FinishStep(S, ChainLengthBonus(bestCount - 1));
     return 1;
 }
