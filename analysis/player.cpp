@@ -44,11 +44,13 @@ const TechniqueRow TECHNIQUE_TABLE[TQ_COUNT] = {
     {TQ_FINNED_SWORDFISH, "Finned swordfish", PLAYER_VERY_DIFFICULT, 49, FindFinnedFish, 3},
     {TQ_FINNED_JELLYFISH, "Finned jellyfish", PLAYER_VERY_DIFFICULT, 54, FindFinnedFish, 4},
     {TQ_WXYZ_WING, "WXYZ-wing", PLAYER_VERY_DIFFICULT, 46, FindWXYZWing, 0},
+    {TQ_SUE_DE_COQ, "Sue de Coq", PLAYER_VERY_DIFFICULT, 50, FindSueDeCoq, 0},
     {TQ_X_CHAIN, "X-chain", PLAYER_VERY_DIFFICULT, 65, FindChain, TQ_X_CHAIN},
     {TQ_XY_CHAIN, "XY-chain", PLAYER_VERY_DIFFICULT, 66, FindChain, TQ_XY_CHAIN},
     {TQ_AIC, "AIC", PLAYER_FIENDISH, 70, FindChain, TQ_AIC},
     {TQ_ALS_XZ, "ALS-XZ", PLAYER_FIENDISH, 75, FindAlsXZ, 0},
     {TQ_ALS_XY_WING, "ALS-XY-wing", PLAYER_FIENDISH, 78, FindAlsXYWing, 0},
+    {TQ_DEATH_BLOSSOM, "Death blossom", PLAYER_FIENDISH, 79, FindDeathBlossom, 0},
     {TQ_FORCING_CHAIN, "Forcing chain", PLAYER_EXTREME, 80, FindForcingChain, 0},
     {TQ_FORCING_NET, "Forcing net", PLAYER_EXTREME, 90, FindForcingChain, 1},
 };

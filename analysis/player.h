@@ -40,11 +40,13 @@ enum Technique : int {
     TQ_FINNED_SWORDFISH,
     TQ_FINNED_JELLYFISH,
     TQ_WXYZ_WING,
+    TQ_SUE_DE_COQ,
     TQ_X_CHAIN,
     TQ_XY_CHAIN,
     TQ_AIC,    // variant 1: continuous nice loop
     TQ_ALS_XZ, // variant 1: doubly linked
     TQ_ALS_XY_WING,
+    TQ_DEATH_BLOSSOM,
     TQ_FORCING_CHAIN, // a candidate whose singles lead to a contradiction
     TQ_FORCING_NET,   // the same with locked candidates among the singles
     TQ_COUNT
@@ -95,10 +97,10 @@ struct PlayerStep {
     DigitMask remove[81]; // by cell
     int nodeCount;        // the chain
     PlayerNode nodes[PLAYER_CHAIN_MAX];
-    int loop;             // 1 when the chain is a continuous loop
-    uint8_t corners[4];   // a unique rectangle's corners, row by row
-    int assumedCell;      // forcing: the candidate assumed true
-    int assumedDigit;     // 1..9
+    int loop;                                // 1 when the chain is a continuous loop
+    uint8_t corners[4];                      // a unique rectangle's corners, row by row
+    int assumedCell;                         // forcing: the candidate assumed true
+    int assumedDigit;                        // 1..9
     int implicationCount;                    // forcing: what follows, in order
     uint8_t implied[PLAYER_EVENTS_MAX];      // the cell of a single; 255 locked candidates
     uint8_t impliedDigit[PLAYER_EVENTS_MAX]; // 1..9

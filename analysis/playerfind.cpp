@@ -762,6 +762,80 @@ int FindWXYZWing(const PlayerGrid* P, int, PlayerStep* S) {
     return 0;
 }
 
+// Where box and line meet, two or three cells C with digits V, at least two more digits than
+// cells. Cells of the line outside the box (digits DL) and of the box outside the line (DB), DL
+// and DB apart, that with C hold as many digits as they are cells: the line keeps DL and what of
+// V the box part does not take to C's line cells, the box likewise. So the rest of the line loses
+// DL and V less DB; the rest of the box loses DB and V less DL.
+int FindSueDeCoq(const PlayerGrid* P, int, PlayerStep* S) {
+    for (int b = 0; b < 9; b++) {
+        const int box = 18 + BOX_UNIT_ORDER[b];
+        for (int line = 0; line < 18; line++) {
+            const CellSet meet = UNIT_SETS[box] & UNIT_SETS[line];
+            if (CellSetEmpty(meet)) continue;
+            int inner[3], innerCount = 0;
+            ForEachCell(meet, [&](int x) {
+                if (!P->board[x]) inner[innerCount++] = x;
+            });
+            int lineCells[6], lineCount = 0, boxCells[6], boxCount = 0;
+            ForEachCell(UNIT_SETS[line] & ~UNIT_SETS[box], [&](int x) {
+                if (!P->board[x] && std::popcount(P->cand[x]) >= 2) lineCells[lineCount++] = x;
+            });
+            ForEachCell(UNIT_SETS[box] & ~UNIT_SETS[line], [&](int x) {
+                if (!P->board[x] && std::popcount(P->cand[x]) >= 2) boxCells[boxCount++] = x;
+            });
+            for (int ci = 2; ci <= innerCount; ci++) {
+                const bool found = Combinations(innerCount, ci, [&](const int* ii) {
+                    DigitMask v = 0;
+                    for (int i = 0; i < ci; i++) v |= P->cand[inner[ii[i]]];
+                    if (std::popcount(v) < ci + 2) return false;
+                    for (int ln = 1; ln <= 2; ln++)
+                        for (int bn = 1; bn <= 2; bn++) {
+                            const bool hit = Combinations(lineCount, ln, [&](const int* li) {
+                                DigitMask dl = 0;
+                                for (int i = 0; i < ln; i++) dl |= P->cand[lineCells[li[i]]];
+                                if (!(dl & v)) return false;
+                                return Combinations(boxCount, bn, [&](const int* bi) {
+                                    DigitMask db = 0;
+                                    for (int i = 0; i < bn; i++) db |= P->cand[boxCells[bi[i]]];
+                                    if ((db & dl) || !(db & v)) return false;
+                                    if (std::popcount(DigitMask(v | dl | db)) != ci + ln + bn)
+                                        return false;
+                                    CellSet used{};
+                                    for (int i = 0; i < ci; i++) CellSetAdd(used, inner[ii[i]]);
+                                    for (int i = 0; i < ln; i++) CellSetAdd(used, lineCells[li[i]]);
+                                    for (int i = 0; i < bn; i++) CellSetAdd(used, boxCells[bi[i]]);
+                                    PlayerStep trial;
+                                    BeginStep(&trial, TQ_SUE_DE_COQ);
+                                    const DigitMask lineLoses = dl | (v & DigitMask(~db));
+                                    const DigitMask boxLoses = db | (v & DigitMask(~dl));
+                                    ForEachCell(UNIT_SETS[line] & ~used, [&](int x) {
+                                        AddRemoval(&trial, P, x, lineLoses);
+                                    });
+                                    ForEachCell(UNIT_SETS[box] & ~used,
+                                                [&](int x) { AddRemoval(&trial, P, x, boxLoses); });
+                                    if (!trial.removalCount) return false;
+                                    *S = trial;
+                                    S->digits = v | dl | db;
+                                    AddStepUnit(S, box);
+                                    AddStepUnit(S, line);
+                                    ForEachCell(used,
+                                                [&](int x) { AddPatternCell(S, x, P->cand[x]); });
+                                    FinishStep(S, 0);
+                                    return true;
+                                });
+                            });
+                            if (hit) return true;
+                        }
+                    return false;
+                });
+                if (found) return 1;
+            }
+        }
+    }
+    return 0;
+}
+
 // ---- uniqueness ---------------------------------------------------------------------------
 
 // The rating of each rectangle type, 1..6 and 7 for the hidden rectangle.
@@ -1366,6 +1440,71 @@ int FindAlsXYWing(const PlayerGrid* P, int, PlayerStep* S) {
                         return 1;
                     }
             }
+    }
+    return 0;
+}
+
+// A stem cell whose every digit d has a set A_d, apart from the others and from the stem, whose
+// cells holding d all see the stem: whichever digit the stem takes locks its set on the rest.
+// A digit z of every set (and not of the stem) goes from each cell seeing all their z cells.
+int FindDeathBlossom(const PlayerGrid* P, int, PlayerStep* S) {
+    static thread_local PlayerAls sets[PLAYER_ALS_MAX];
+    const int count = FindAllAls(P, sets);
+    PlayerView V;
+    MakePlayerView(P, &V);
+    constexpr int PETALS_MAX = 48;
+    int petals[3][PETALS_MAX], petalCount[3];
+    for (int stem = 0; stem < 81; stem++) {
+        const DigitMask sm = P->cand[stem];
+        const int k = std::popcount(sm);
+        if (P->board[stem] || k < 2 || k > 3) continue;
+        int digits[3], n = 0;
+        for (DigitMask m = sm; m; m &= m - 1) digits[n++] = std::countr_zero(m);
+        bool each = true;
+        for (int i = 0; i < k; i++) {
+            petalCount[i] = 0;
+            for (int a = 0; a < count && petalCount[i] < PETALS_MAX; a++) {
+                const PlayerAls& A = sets[a];
+                if (CellSetHas(A.cells, stem) || !(A.digits >> digits[i] & 1)) continue;
+                if (!CellSetWithin(A.holding[digits[i]], PEER_SETS[stem])) continue;
+                petals[i][petalCount[i]++] = a;
+            }
+            each = each && petalCount[i] > 0;
+        }
+        if (!each) continue;
+        int pick[3] = {0, 0, 0};
+        for (;;) {
+            CellSet all{};
+            bool apart = true;
+            DigitMask common = ALL_DIGITS & DigitMask(~sm);
+            for (int i = 0; i < k; i++) {
+                const PlayerAls& A = sets[petals[i][pick[i]]];
+                apart = apart && CellSetEmpty(all & A.cells);
+                all = all | A.cells;
+                common &= A.digits;
+            }
+            if (apart && common) {
+                PlayerStep trial;
+                BeginStep(&trial, TQ_DEATH_BLOSSOM);
+                for (DigitMask m = common; m; m &= m - 1) {
+                    const int z = std::countr_zero(m);
+                    CellSet t = V.with[z] & ~all & ~CellSetOf(stem);
+                    for (int i = 0; i < k; i++) t = t & sets[petals[i][pick[i]]].seeAll[z];
+                    RemoveFromCells(&trial, P, t, z);
+                }
+                if (trial.removalCount) {
+                    *S = trial;
+                    S->digits = common;
+                    AddPatternCell(S, stem, sm);
+                    for (int i = 0; i < k; i++) AddAlsPattern(S, P, sets[petals[i][pick[i]]]);
+                    FinishStep(S, 0);
+                    return 1;
+                }
+            }
+            int i = 0;
+            while (i < k && ++pick[i] == petalCount[i]) pick[i++] = 0;
+            if (i == k) break;
+        }
     }
     return 0;
 }

@@ -46,9 +46,11 @@ int FindRemotePair(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindUniqueRectangle(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindBugPlusOne(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindWXYZWing(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindSueDeCoq(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindChain(const PlayerGrid* P, int arg, PlayerStep* S); // arg: TQ_X_CHAIN, TQ_XY_CHAIN, TQ_AIC
 int FindAlsXZ(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindAlsXYWing(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindDeathBlossom(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindForcingChain(const PlayerGrid* P, int arg, PlayerStep* S); // arg 1: a net
 // Places digit d (0..8) in x on a copy of the grid and follows it: singles, and with locked
 // true locked candidates when no single is left, until the grid breaks (an open cell without a

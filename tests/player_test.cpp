@@ -147,6 +147,23 @@ TEST(Player, NiceLoopRemovesEverythingAtOnce) {
     ExpectChecked(h, S);
 }
 
+// r1c1 r1c2 hold 1-4 where box 1 meets row 1; r1c5 {1,2} takes two of them to the row, r2c1
+// {3,4} the other two to the box.
+TEST(Player, SueDeCoq) {
+    Hand h;
+    h.Set("r1c1", "1234");
+    h.Set("r1c2", "1234");
+    h.Set("r1c5", "12");
+    h.Set("r2c1", "34");
+    PlayerStep S;
+    ASSERT_EQ(h.Find(TQ_SUE_DE_COQ, &S), 1);
+    EXPECT_EQ(Removals(S), "r1c3-1234 r1c4-12 r1c6-12 r1c7-12 r1c8-12 r1c9-12 r2c2-34 r2c3-34 "
+                           "r3c1-34 r3c2-34 r3c3-34");
+    ExpectChecked(h, S);
+    h.Set("r2c1", "35");
+    EXPECT_EQ(h.Find(TQ_SUE_DE_COQ, &S), 0);
+}
+
 // A record that claims more than its pattern gives is refused, whatever the technique.
 TEST(Player, CheckerRefusesWhatThePatternDoesNotGive) {
     Hand h;
