@@ -508,6 +508,28 @@ int FindEmptyRectangle(const PlayerGrid* P, int, PlayerStep* S) {
                     if (CellSetWithin(inBox, UNIT_SETS[r]) ||
                         CellSetWithin(inBox, UNIT_SETS[9 + c]))
                         continue;
+                    // the box's own row and column, each with one place outside the box, and
+                    // no place where they cross: one of those two places holds the digit
+                    const CellSet rowOut = V.with[d] & UNIT_SETS[r] & ~UNIT_SETS[boxUnit];
+                    const CellSet colOut = V.with[d] & UNIT_SETS[9 + c] & ~UNIT_SETS[boxUnit];
+                    if (CellSetEmpty(rowPart & colPart) && CellSetCount(rowOut) == 1 &&
+                        CellSetCount(colOut) == 1) {
+                        const int p = CellSetFirst(rowOut), q = CellSetFirst(colOut);
+                        const CellSet targets = V.with[d] & PEER_SETS[p] & PEER_SETS[q];
+                        if (!CellSetEmpty(targets)) {
+                            BeginStep(S, TQ_EMPTY_RECTANGLE);
+                            S->digits = Bit(d);
+                            AddStepUnit(S, boxUnit);
+                            AddStepUnit(S, r);
+                            AddStepUnit(S, 9 + c);
+                            ForEachCell(inBox, [&](int x) { AddPatternCell(S, x, Bit(d)); });
+                            AddPatternCell(S, p, Bit(d));
+                            AddPatternCell(S, q, Bit(d));
+                            RemoveFromCells(S, P, targets, d);
+                            FinishStep(S, 0);
+                            return 1;
+                        }
+                    }
                     for (int i = 0; i < n; i++) {
                         if (links[i].unit == boxUnit) continue;
                         for (int o = 0; o < 2; o++) {
