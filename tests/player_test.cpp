@@ -238,6 +238,52 @@ TEST(Player, SolvesAgreeWithTheSolution) {
     EXPECT_GT(easyByHiddenSingles, 0);
 }
 
+struct FirstOf {
+    PlayerGrid grid;
+    PlayerStep forcing, grouped;
+    bool haveForcing = false, haveGrouped = false;
+};
+
+bool KeepFirst(void* context, const PlayerGrid* P, const PlayerStep& S) {
+    FirstOf& f = *static_cast<FirstOf*>(context);
+    if (!f.haveForcing && S.technique == TQ_FORCING_CHAIN && S.implicationCount >= 2) {
+        f.grid = *P;
+        f.forcing = S;
+        f.haveForcing = true;
+    }
+    for (int i = 0; i < S.nodeCount && !f.haveGrouped; i++)
+        if (S.nodes[i].count > 1) {
+            char why[256];
+            EXPECT_EQ(CheckPlayerStep(P, S, why, sizeof why), 0) << why;
+            f.haveGrouped = true;
+        }
+    return true;
+}
+
+// A forcing chain is replayed event by event: one left out or changed no longer breaks the
+// grid. Grouped chains are met and pass their checker.
+TEST(Player, ForcingChainsAreReplayedAndGroupsChecked) {
+    SKIP_WITHOUT_DATA("puzzles3_magictour_top1465.txt");
+    static FirstOf f;
+    for (const std::string& text : ReadPuzzleLines("puzzles3_magictour_top1465.txt", 40)) {
+        uint8_t cells[81];
+        for (int x = 0; x < 81; x++)
+            cells[x] = text[x] >= '1' && text[x] <= '9' ? text[x] - '0' : 0;
+        PlayerSolve(cells, ORDER_PLAYER, 1, KeepFirst, &f);
+        if (f.haveForcing && f.haveGrouped) break;
+    }
+    ASSERT_TRUE(f.haveForcing);
+    EXPECT_TRUE(f.haveGrouped);
+    char why[256];
+    EXPECT_EQ(CheckPlayerStep(&f.grid, f.forcing, why, sizeof why), 0) << why;
+    PlayerStep shorter = f.forcing;
+    shorter.implicationCount--;
+    EXPECT_NE(CheckPlayerStep(&f.grid, shorter, why, sizeof why), 0);
+    PlayerStep changed = f.forcing;
+    changed.impliedDigit[0] = uint8_t(changed.impliedDigit[0] % 9 + 1);
+    EXPECT_NE(CheckPlayerStep(&f.grid, changed, why, sizeof why), 0);
+}
+
 TEST(Player, RatingMessageAndNames) {
     PlayerResult R = {10, 42, TQ_XY_WING, 0, PLAYER_DIFFICULT, true};
     char text[96];
