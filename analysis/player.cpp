@@ -52,6 +52,8 @@ const TechniqueRow TECHNIQUE_TABLE[TQ_COUNT] = {
     {TQ_ALS_XY_WING, "ALS-XY-wing", PLAYER_FIENDISH, 78, FindAlsXYWing, 0},
     {TQ_DEATH_BLOSSOM, "Death blossom", PLAYER_FIENDISH, 79, FindDeathBlossom, 0},
     {TQ_FORCING_CHAIN, "Forcing chain", PLAYER_EXTREME, 80, FindForcingChain, 0},
+    {TQ_CELL_FORCING, "Cell forcing chains", PLAYER_EXTREME, 83, FindForcingBranches, 0},
+    {TQ_UNIT_FORCING, "Unit forcing chains", PLAYER_EXTREME, 85, FindForcingBranches, 1},
     {TQ_FORCING_NET, "Forcing net", PLAYER_EXTREME, 90, FindForcingChain, 1},
 };
 static_assert(sizeof TECHNIQUE_TABLE / sizeof TECHNIQUE_TABLE[0] == TQ_COUNT);
@@ -233,6 +235,36 @@ int DescribePlayerStep(const PlayerStep& S, char* out, size_t size) {
     }
     char name[64];
     line.Add("%s", PlayerStepName(S, name, sizeof name));
+    if (S.technique == TQ_CELL_FORCING || S.technique == TQ_UNIT_FORCING) {
+        line.Add(" on ");
+        if (S.forcingUnit >= 0) {
+            line.Add("%d in ", S.branchDigit[0]);
+            AddUnitName(line, S.forcingUnit);
+        } else {
+            AddCell(line, S.branchCell[0]);
+        }
+        int from = 0;
+        for (int b = 0; b < S.branchCount; b++) {
+            line.Add(b ? "; " : ": ");
+            AddCell(line, S.branchCell[b]);
+            line.Add(" = %d gives", S.branchDigit[b]);
+            for (int i = from; i < S.branchEnd[b]; i++) {
+                line.Add("%s ", i > from ? "," : "");
+                AddCell(line, S.implied[i]);
+                line.Add(" = %d", S.impliedDigit[i]);
+            }
+            if (S.branchEnd[b] == from) line.Add(" it at once");
+            from = S.branchEnd[b];
+        }
+        line.Add(" => ");
+        if (S.placed >= 0) {
+            AddCell(line, S.placed);
+            line.Add(" = %d", S.placedDigit);
+        } else {
+            AddRemovals(line, S);
+        }
+        return int(line.len);
+    }
     if (S.placed >= 0) {
         line.Add(": ");
         AddCell(line, S.placed);

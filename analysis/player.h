@@ -48,6 +48,8 @@ enum Technique : int {
     TQ_ALS_XY_WING,
     TQ_DEATH_BLOSSOM,
     TQ_FORCING_CHAIN, // a candidate whose singles lead to a contradiction
+    TQ_CELL_FORCING,  // every digit of a cell leads by singles to one conclusion
+    TQ_UNIT_FORCING,  // every place of a digit in a unit leads by singles to one conclusion
     TQ_FORCING_NET,   // the same with locked candidates among the singles
     TQ_COUNT
 };
@@ -73,7 +75,7 @@ struct PlayerNode {
 
 constexpr int PLAYER_CHAIN_MAX = 64;
 constexpr int PLAYER_UNITS_MAX = 8;
-constexpr int PLAYER_EVENTS_MAX = 160;
+constexpr int PLAYER_EVENTS_MAX = 640; // forcing: the events of all branches
 
 // The step a finder found. Pattern cells carry the digits of theirs that take part; removals
 // are what the step takes from each cell. Chains alternate strong (=) and weak (-) links
@@ -106,6 +108,13 @@ struct PlayerStep {
     uint8_t impliedDigit[PLAYER_EVENTS_MAX]; // 1..9
     int8_t impliedUnit[PLAYER_EVENTS_MAX];   // a hidden single's or the confining unit
     int8_t impliedLine[PLAYER_EVENTS_MAX];   // locked candidates: the unit losing the digit
+    // Cell and unit forcing: each branch assumes one candidate; its events end at branchEnd
+    // (and start where the branch before ended). The conclusion is `placed` or the removals.
+    int branchCount;
+    uint8_t branchCell[9];
+    uint8_t branchDigit[9]; // 1..9
+    int16_t branchEnd[9];
+    int forcingUnit; // unit forcing: the unit; -1 for a cell
 };
 
 // The position the finders read: the digits placed, the candidates of the open cells, and

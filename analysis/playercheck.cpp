@@ -245,21 +245,22 @@ bool ShapeHolds(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
     return true;
 }
 
-// The assumption, then each recorded event checked on the grid as it stands and carried out,
-// and at the end a broken grid; only the assumed candidate may be removed.
-bool ForcingHolds(const PlayerGrid* P, const PlayerStep& S) {
-    const int x0 = S.assumedCell, d0 = S.assumedDigit - 1;
-    if (x0 < 0 || x0 > 80 || d0 < 0 || d0 > 8 || S.removalCount != 1 || S.remove[x0] != (1u << d0))
+// The assumption x0 = d0 on a copy of the grid, then events [from, to) of the record, each
+// checked on the grid as it stands and carried out. False when an event does not hold.
+bool Replay(const PlayerGrid* P, const PlayerStep& S, int x0, int d0, int from, int to,
+            PlayerGrid* out) {
+    PlayerGrid& G = *out;
+    G = *P;
+    if (x0 < 0 || x0 > 80 || d0 < 0 || d0 > 8 || G.board[x0] || !(G.cand[x0] >> d0 & 1))
         return false;
-    if (S.implicationCount < 0 || S.implicationCount > PLAYER_EVENTS_MAX) return false;
-    PlayerGrid G = *P;
+    if (from < 0 || to > PLAYER_EVENTS_MAX || from > to) return false;
     auto place = [&](int x, int d) {
         G.board[x] = uint8_t(d + 1);
         G.cand[x] = 0;
         ForEachCell(PEER_SETS[x], [&](int y) { G.cand[y] &= DigitMask(~(1u << d)); });
     };
     place(x0, d0);
-    for (int i = 0; i < S.implicationCount; i++) {
+    for (int i = from; i < to; i++) {
         const int d = S.impliedDigit[i] - 1, u = S.impliedUnit[i];
         if (d < 0 || d > 8) return false;
         if (S.implied[i] == 255) { // locked: d of unit u lies in unit o
@@ -289,6 +290,10 @@ bool ForcingHolds(const PlayerGrid* P, const PlayerStep& S) {
         }
         place(x, d);
     }
+    return true;
+}
+
+bool GridBroken(const PlayerGrid& G) {
     for (int u = 0; u < 27; u++) {
         DigitMask seen = 0;
         bool empty = false;
@@ -303,6 +308,59 @@ bool ForcingHolds(const PlayerGrid* P, const PlayerStep& S) {
     return false;
 }
 
+// A forcing chain: the assumption and its events break the grid; only the assumption goes.
+bool ForcingHolds(const PlayerGrid* P, const PlayerStep& S) {
+    const int x0 = S.assumedCell, d0 = S.assumedDigit - 1;
+    if (x0 < 0 || x0 > 80 || d0 < 0 || S.removalCount != 1 || S.remove[x0] != (1u << d0))
+        return false;
+    PlayerGrid G;
+    return Replay(P, S, x0, d0, 0, S.implicationCount, &G) && GridBroken(G);
+}
+
+// Cell or unit forcing: the branches are every digit of the cell or every place of the digit
+// in the unit, and each ends with the grid broken or the conclusion reached.
+bool BranchesHold(const PlayerGrid* P, const PlayerStep& S) {
+    if (S.branchCount < 2 || S.branchCount > 9) return false;
+    const bool placement = S.placed >= 0;
+    int cell = S.placed, digit = S.placedDigit - 1;
+    if (!placement) {
+        if (S.removalCount != 1) return false;
+        for (int x = 0; x < 81; x++)
+            if (S.remove[x]) cell = x, digit = std::countr_zero(S.remove[x]);
+        if (!SingleDigit(S.remove[cell])) return false;
+    }
+    DigitMask digits = 0;
+    CellSet cells{};
+    for (int b = 0; b < S.branchCount; b++) {
+        digits |= DigitMask(1u << (S.branchDigit[b] - 1));
+        CellSetAdd(cells, S.branchCell[b]);
+    }
+    if (S.forcingUnit < 0) { // every digit of one cell
+        if (CellSetCount(cells) != 1 || digits != P->cand[S.branchCell[0]] ||
+            std::popcount(digits) != S.branchCount)
+            return false;
+    } else { // every place of one digit in the unit
+        if (S.forcingUnit > 26 || !SingleDigit(digits)) return false;
+        const int d = std::countr_zero(digits);
+        CellSet places{};
+        ForEachCell(UNIT_SETS[S.forcingUnit], [&](int y) {
+            if (!P->board[y] && (P->cand[y] >> d & 1)) CellSetAdd(places, y);
+        });
+        if (!(places == cells) || CellSetCount(cells) != S.branchCount) return false;
+    }
+    int from = 0;
+    for (int b = 0; b < S.branchCount; b++) {
+        PlayerGrid G;
+        if (!Replay(P, S, S.branchCell[b], S.branchDigit[b] - 1, from, S.branchEnd[b], &G))
+            return false;
+        from = S.branchEnd[b];
+        const bool reached = placement ? G.board[cell] == digit + 1
+                                       : G.board[cell] != digit + 1 && !(G.cand[cell] >> digit & 1);
+        if (!reached && !GridBroken(G)) return false;
+    }
+    return from == S.implicationCount;
+}
+
 } // namespace
 
 int CheckPlayerStep(const PlayerGrid* P, const PlayerStep& S, char* why, size_t size) {
@@ -310,6 +368,11 @@ int CheckPlayerStep(const PlayerGrid* P, const PlayerStep& S, char* why, size_t 
     why[0] = 0;
     const int t = S.technique;
     if (t <= TQ_NONE || t >= TQ_COUNT) return line.Add("no technique"), 1;
+    if (t == TQ_CELL_FORCING || t == TQ_UNIT_FORCING) {
+        if (!BranchesHold(P, S))
+            return line.Add("forcing chains that do not reach their conclusion"), 1;
+        return 0;
+    }
     if (S.placed >= 0) {
         const int x = S.placed, d = S.placedDigit - 1;
         if (P->board[x] || d < 0 || d > 8 || !(P->cand[x] >> d & 1))

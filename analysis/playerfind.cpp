@@ -66,6 +66,8 @@ void BeginStep(PlayerStep* S, int technique) {
     S->assumedCell = -1;
     S->assumedDigit = 0;
     S->implicationCount = 0;
+    S->branchCount = 0;
+    S->forcingUnit = -1;
 }
 
 void AddPatternCell(PlayerStep* S, int cell, DigitMask digits) {
@@ -1610,12 +1612,14 @@ static int NextLocked(const PlayerGrid* G, int* digit, int* unit, int* other) {
     return 0;
 }
 
+constexpr int FORCING_EVENTS_MAX = 160;
+
 int PlayerForcingFollow(const PlayerGrid* P, int x, int d, bool locked, int limit, PlayerStep* S) {
     PlayerGrid G = *P;
     PlaceOn(&G, x, d);
     int n = 0;
     while (!PlayerGridBroken(&G)) {
-        if (n >= limit || n >= PLAYER_EVENTS_MAX) return -1;
+        if (n >= limit || n >= FORCING_EVENTS_MAX) return -1;
         int c, e, u, o;
         if (NextSingle(&G, &c, &e, &u)) {
             if (S) {
@@ -1645,7 +1649,7 @@ int PlayerForcingFollow(const PlayerGrid* P, int x, int d, bool locked, int limi
 // A candidate whose singles (and in a net, locked candidates), once it is placed, break the
 // grid: it goes. The shortest such chain is shown.
 int FindForcingChain(const PlayerGrid* P, int net, PlayerStep* S) {
-    int best = PLAYER_EVENTS_MAX + 1, bestCell = -1, bestDigit = 0;
+    int best = FORCING_EVENTS_MAX + 1, bestCell = -1, bestDigit = 0;
     for (int x = 0; x < 81; x++) {
         if (P->board[x]) continue;
         for (DigitMask m = P->cand[x]; m; m &= m - 1) {
@@ -1660,11 +1664,122 @@ int FindForcingChain(const PlayerGrid* P, int net, PlayerStep* S) {
     S->assumedCell = bestCell;
     S->assumedDigit = bestDigit + 1;
     S->implicationCount =
-        PlayerForcingFollow(P, bestCell, bestDigit, net != 0, PLAYER_EVENTS_MAX, S);
+        PlayerForcingFollow(P, bestCell, bestDigit, net != 0, FORCING_EVENTS_MAX, S);
     AddPatternCell(S, bestCell, Bit(bestDigit));
     for (int i = 0; i < S->implicationCount; i++)
         if (S->implied[i] != 255) AddPatternCell(S, S->implied[i], Bit(S->impliedDigit[i] - 1));
     AddRemoval(S, P, bestCell, Bit(bestDigit));
     FinishStep(S, ChainLengthBonus(S->implicationCount + 1));
     return 1;
+}
+
+int PlayerFollowUntil(const PlayerGrid* P, int x, int d, int cell, int digit, bool placement,
+                      PlayerStep* S, PlayerGrid* out) {
+    PlayerGrid& G = *out;
+    G = *P;
+    PlaceOn(&G, x, d);
+    for (;;) {
+        if (PlayerGridBroken(&G)) return 1;
+        if (cell >= 0 && (placement ? G.board[cell] == digit + 1
+                                    : G.board[cell] != digit + 1 && !(G.cand[cell] >> digit & 1)))
+            return 2;
+        int c, e, u;
+        if (!NextSingle(&G, &c, &e, &u)) return 0;
+        if (S) {
+            if (S->implicationCount >= PLAYER_EVENTS_MAX) return 0;
+            const int n = S->implicationCount++;
+            S->implied[n] = uint8_t(c);
+            S->impliedDigit[n] = uint8_t(e + 1);
+            S->impliedUnit[n] = int8_t(u);
+            S->impliedLine[n] = -1;
+        }
+        PlaceOn(&G, c, e);
+    }
+}
+
+// Every digit of a cell (or every place of a digit in a unit) leads by singles to the same
+// placement or removal, unless it breaks the grid: that conclusion holds.
+int FindForcingBranches(const PlayerGrid* P, int unitForcing, PlayerStep* S) {
+    static thread_local PlayerGrid outcome[729];
+    static thread_local uint8_t state[729]; // 0 not followed, 1 broken, 2 open
+    std::memset(state, 0, sizeof state);
+    auto follow = [&](int x, int d) {
+        const int n = x * 9 + d;
+        if (!state[n])
+            state[n] = PlayerFollowUntil(P, x, d, -1, 0, true, nullptr, &outcome[n]) == 1 ? 1 : 2;
+        return n;
+    };
+    PlayerView V;
+    MakePlayerView(P, &V);
+    for (int size = 2; size <= 3; size++)
+        for (int k = 0; k < (unitForcing ? 27 * 9 : 81); k++) {
+            int branches[9], cells[9], digits[9], count = 0;
+            if (unitForcing) {
+                const int u = k / 9, d = k % 9;
+                if (std::popcount(V.where[u][d]) != size) continue;
+                for (int i = 0; i < 9; i++)
+                    if (V.where[u][d] >> i & 1) cells[count] = UnitTable[u][i], digits[count++] = d;
+            } else {
+                if (P->board[k] || std::popcount(P->cand[k]) != size) continue;
+                for (DigitMask m = P->cand[k]; m; m &= m - 1)
+                    cells[count] = k, digits[count++] = std::countr_zero(m);
+            }
+            int alive = 0;
+            for (int b = 0; b < count; b++) {
+                branches[b] = follow(cells[b], digits[b]);
+                alive += state[branches[b]] == 2;
+            }
+            if (alive < 2) continue;
+            // a placement all open branches make, else a removal
+            int cell = -1, digit = 0;
+            bool placement = true;
+            for (int y = 0; y < 81 && cell < 0; y++) {
+                if (P->board[y]) continue;
+                int v = -1;
+                bool same = true;
+                for (int b = 0; b < count && same; b++) {
+                    if (state[branches[b]] != 2) continue;
+                    const int w = outcome[branches[b]].board[y];
+                    if (!w || (v >= 0 && w != v)) same = false;
+                    v = w;
+                }
+                if (same && v > 0) cell = y, digit = v - 1;
+            }
+            for (int y = 0; y < 81 && cell < 0; y++) {
+                if (P->board[y]) continue;
+                for (DigitMask m = P->cand[y]; m && cell < 0; m &= m - 1) {
+                    const int v = std::countr_zero(m);
+                    bool gone = true;
+                    for (int b = 0; b < count && gone; b++) {
+                        if (state[branches[b]] != 2) continue;
+                        const PlayerGrid& G = outcome[branches[b]];
+                        gone = G.board[y] != v + 1 && !(G.cand[y] >> v & 1);
+                    }
+                    if (gone) cell = y, digit = v, placement = false;
+                }
+            }
+            if (cell < 0) continue;
+            BeginStep(S, unitForcing ? TQ_UNIT_FORCING : TQ_CELL_FORCING);
+            S->forcingUnit = unitForcing ? k / 9 : -1;
+            S->digits = Bit(digit);
+            for (int b = 0; b < count; b++) {
+                PlayerGrid end;
+                PlayerFollowUntil(P, cells[b], digits[b], cell, digit, placement, S, &end);
+                S->branchCell[b] = uint8_t(cells[b]);
+                S->branchDigit[b] = uint8_t(digits[b] + 1);
+                S->branchEnd[b] = int16_t(S->implicationCount);
+                AddPatternCell(S, cells[b], Bit(digits[b]));
+            }
+            S->branchCount = count;
+            if (placement) {
+                S->placed = cell;
+                S->placedDigit = digit + 1;
+            } else {
+                AddRemoval(S, P, cell, Bit(digit));
+            }
+            AddPatternCell(S, cell, Bit(digit));
+            FinishStep(S, ChainLengthBonus(S->implicationCount / count + 1));
+            return 1;
+        }
+    return 0;
 }

@@ -51,7 +51,13 @@ int FindChain(const PlayerGrid* P, int arg, PlayerStep* S); // arg: TQ_X_CHAIN, 
 int FindAlsXZ(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindAlsXYWing(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindDeathBlossom(const PlayerGrid* P, int arg, PlayerStep* S);
-int FindForcingChain(const PlayerGrid* P, int arg, PlayerStep* S); // arg 1: a net
+int FindForcingChain(const PlayerGrid* P, int arg, PlayerStep* S);    // arg 1: a net
+int FindForcingBranches(const PlayerGrid* P, int arg, PlayerStep* S); // arg 1: unit forcing
+// Places d (0..8) in x on a copy and plays singles until the grid breaks (1), the cell holds
+// digit (placement) or has lost it (2), or nothing follows (0); events go to S from its
+// implicationCount on when S is given. cell -1: no conclusion sought. out: the final grid.
+int PlayerFollowUntil(const PlayerGrid* P, int x, int d, int cell, int digit, bool placement,
+                      PlayerStep* S, PlayerGrid* out);
 // Places digit d (0..8) in x on a copy of the grid and follows it: singles, and with locked
 // true locked candidates when no single is left, until the grid breaks (an open cell without a
 // candidate, or a unit without a place for a digit it lacks). Returns the number of events to
