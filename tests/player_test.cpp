@@ -279,8 +279,12 @@ TEST(Player, ForcingChainsAreReplayedAndGroupsChecked) {
     PlayerStep shorter = f.forcing;
     shorter.implicationCount--;
     EXPECT_NE(CheckPlayerStep(&f.grid, shorter, why, sizeof why), 0);
+    // the first single made with a digit its cell does not hold
     PlayerStep changed = f.forcing;
-    changed.impliedDigit[0] = uint8_t(changed.impliedDigit[0] % 9 + 1);
+    const int first = changed.implied[0];
+    for (int v = 1; v <= 9; v++)
+        if (!(f.grid.cand[first] >> (v - 1) & 1)) changed.impliedDigit[0] = uint8_t(v);
+    ASSERT_NE(changed.impliedDigit[0], f.forcing.impliedDigit[0]);
     EXPECT_NE(CheckPlayerStep(&f.grid, changed, why, sizeof why), 0);
 }
 
