@@ -50,6 +50,7 @@ const TechniqueRow TECHNIQUE_TABLE[TQ_COUNT] = {
     {TQ_AIC, "AIC", PLAYER_FIENDISH, 70, FindChain, TQ_AIC},
     {TQ_ALS_XZ, "ALS-XZ", PLAYER_FIENDISH, 75, FindAlsXZ, 0},
     {TQ_ALS_XY_WING, "ALS-XY-wing", PLAYER_FIENDISH, 78, FindAlsXYWing, 0},
+    {TQ_ALS_CHAIN, "ALS chain", PLAYER_FIENDISH, 78, FindAlsChain, 0},
     {TQ_DEATH_BLOSSOM, "Death blossom", PLAYER_FIENDISH, 79, FindDeathBlossom, 0},
     {TQ_FORCING_CHAIN, "Forcing chain", PLAYER_EXTREME, 80, FindForcingChain, 0},
     {TQ_CELL_FORCING, "Cell forcing chains", PLAYER_EXTREME, 83, FindForcingBranches, 0},

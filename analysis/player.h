@@ -46,6 +46,7 @@ enum Technique : int {
     TQ_AIC,    // variant 1: continuous nice loop
     TQ_ALS_XZ, // variant 1: doubly linked
     TQ_ALS_XY_WING,
+    TQ_ALS_CHAIN,
     TQ_DEATH_BLOSSOM,
     TQ_FORCING_CHAIN, // a candidate whose singles lead to a contradiction
     TQ_CELL_FORCING,  // every digit of a cell leads by singles to one conclusion

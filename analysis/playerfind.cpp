@@ -1468,6 +1468,90 @@ int FindAlsXYWing(const PlayerGrid* P, int, PlayerStep* S) {
     return 0;
 }
 
+// Sets A1 .. Ak (four or more, apart from each other), each restricted to the next by a digit
+// other than the one before: if A1 lacks z, each set in turn holds its restricted digit and
+// locks the next on the rest, so Ak holds z. A digit z of A1 and Ak (not their links' digits)
+// goes from every cell seeing all their z cells. The chain with the fewest sets is shown.
+int FindAlsChain(const PlayerGrid* P, int, PlayerStep* S) {
+    static thread_local PlayerAls sets[PLAYER_ALS_MAX];
+    constexpr int NEAR_MAX = 96, SETS_MAX = 6;
+    static thread_local int16_t near[PLAYER_ALS_MAX][NEAR_MAX];
+    static thread_local DigitMask nearRcc[PLAYER_ALS_MAX][NEAR_MAX];
+    static thread_local uint8_t nearCount[PLAYER_ALS_MAX];
+    const int count = FindAllAls(P, sets);
+    PlayerView V;
+    MakePlayerView(P, &V);
+    for (int i = 0; i < count; i++) {
+        nearCount[i] = 0;
+        for (int j = 0; j < count && nearCount[i] < NEAR_MAX; j++) {
+            if (j == i) continue;
+            const DigitMask r = Restricted(sets[i], sets[j]);
+            if (r) near[i][nearCount[i]] = int16_t(j), nearRcc[i][nearCount[i]++] = r;
+        }
+    }
+    // states: set * 9 + the digit restricting it to the set before
+    static thread_local int16_t depth[PLAYER_ALS_MAX * 9], parent[PLAYER_ALS_MAX * 9];
+    static thread_local int queue[PLAYER_ALS_MAX * 9];
+    int best = SETS_MAX + 1;
+    for (int a = 0; a < count; a++) {
+        for (int k = 0; k < count * 9; k++) depth[k] = -1;
+        int head = 0, tail = 0;
+        for (int i = 0; i < nearCount[a]; i++)
+            for (DigitMask m = nearRcc[a][i]; m; m &= m - 1) {
+                const int st = near[a][i] * 9 + std::countr_zero(m);
+                if (depth[st] >= 0) continue;
+                depth[st] = 2; // sets on the chain
+                parent[st] = -1;
+                queue[tail++] = st;
+            }
+        while (head < tail) {
+            const int st = queue[head++];
+            const int b = st / 9, xin = st % 9;
+            if (depth[st] + 1 >= best) break;
+            for (int i = 0; i < nearCount[b]; i++)
+                for (DigitMask m = nearRcc[b][i] & DigitMask(~Bit(xin)); m; m &= m - 1) {
+                    const int next = near[b][i] * 9 + std::countr_zero(m);
+                    if (depth[next] >= 0 || near[b][i] == a) continue;
+                    depth[next] = int16_t(depth[st] + 1);
+                    parent[next] = int16_t(st);
+                    queue[tail++] = next;
+                    if (depth[next] < 4) continue;
+                    // the chain a .. last: its sets apart, its first and last link digits
+                    int chain[SETS_MAX + 1], digitsIn[SETS_MAX + 1], n = 0;
+                    for (int w = next; w >= 0 && n < SETS_MAX; w = parent[w])
+                        chain[n] = w / 9, digitsIn[n++] = w % 9;
+                    chain[n++] = a;
+                    CellSet all{};
+                    bool apart = true;
+                    for (int c = 0; c < n; c++) {
+                        apart = apart && CellSetEmpty(all & sets[chain[c]].cells);
+                        all = all | sets[chain[c]].cells;
+                    }
+                    if (!apart) continue;
+                    const PlayerAls &first = sets[a], &last = sets[chain[0]];
+                    const DigitMask links = Bit(digitsIn[0]) | Bit(digitsIn[n - 2]);
+                    PlayerStep trial;
+                    BeginStep(&trial, TQ_ALS_CHAIN);
+                    for (DigitMask zm = first.digits & last.digits & DigitMask(~links); zm;
+                         zm &= zm - 1) {
+                        const int z = std::countr_zero(zm);
+                        RemoveFromCells(&trial, P,
+                                        V.with[z] & first.seeAll[z] & last.seeAll[z] & ~all, z);
+                    }
+                    if (!trial.removalCount) continue;
+                    best = depth[next];
+                    *S = trial;
+                    S->digits = 0;
+                    for (int c = 0; c + 1 < n; c++) S->digits |= Bit(digitsIn[c]);
+                    for (int c = n - 1; c >= 0; c--) AddAlsPattern(S, P, sets[chain[c]]);
+                }
+        }
+    }
+    if (best > SETS_MAX) return 0;
+    FinishStep(S, ChainLengthBonus(2 * best));
+    return 1;
+}
+
 // A stem cell whose every digit d has a set A_d, apart from the others and from the stem, whose
 // cells holding d all see the stem: whichever digit the stem takes locks its set on the rest.
 // A digit z of every set (and not of the stem) goes from each cell seeing all their z cells.

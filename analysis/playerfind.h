@@ -51,6 +51,7 @@ int FindChain(const PlayerGrid* P, int arg, PlayerStep* S); // arg: TQ_X_CHAIN, 
 int FindAlsXZ(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindAlsXYWing(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindDeathBlossom(const PlayerGrid* P, int arg, PlayerStep* S);
+int FindAlsChain(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindForcingChain(const PlayerGrid* P, int arg, PlayerStep* S);    // arg 1: a net
 int FindForcingBranches(const PlayerGrid* P, int arg, PlayerStep* S); // arg 1: unit forcing
 // Places d (0..8) in x on a copy and plays singles until the grid breaks (1), the cell holds
