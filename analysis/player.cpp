@@ -310,6 +310,25 @@ int DescribePlayerStep(const PlayerStep& S, char* out, size_t size) {
         AddRemovals(line, S);
         return int(line.len);
     }
+    if (S.setCount) { // almost locked sets: each by its cells and digits
+        if (S.technique == TQ_DEATH_BLOSSOM) {
+            line.Add(" with stem ");
+            AddCell(line, S.assumedCell);
+        }
+        for (int k = 0; k < S.setCount; k++) {
+            line.Add(k ? ", %c = " : ": %c = ", 'A' + k);
+            for (int i = 0; i < S.setSize[k]; i++) {
+                if (i) line.Add(",");
+                AddCell(line, S.setCells[k][i]);
+            }
+            line.Add(" {");
+            AddDigits(line, S.setDigits[k]);
+            line.Add("}");
+        }
+        line.Add(" => ");
+        AddRemovals(line, S);
+        return int(line.len);
+    }
     const bool byUnits = S.technique <= TQ_JELLYFISH ||
                          (S.technique >= TQ_FINNED_X_WING && S.technique <= TQ_FINNED_JELLYFISH);
     if (SingleDigit(S.digits) || (S.technique >= TQ_NAKED_PAIR && S.technique <= TQ_HIDDEN_QUAD) ||

@@ -76,6 +76,7 @@ struct PlayerNode {
 
 constexpr int PLAYER_CHAIN_MAX = 64;
 constexpr int PLAYER_UNITS_MAX = 8;
+constexpr int PLAYER_SETS_MAX = 6;
 constexpr int PLAYER_EVENTS_MAX = 640; // forcing: the events of all branches
 
 // The step a finder found. Pattern cells carry the digits of theirs that take part; removals
@@ -100,11 +101,15 @@ struct PlayerStep {
     DigitMask remove[81]; // by cell
     int nodeCount;        // the chain
     PlayerNode nodes[PLAYER_CHAIN_MAX];
-    int loop;                                // 1 when the chain is a continuous loop
-    uint8_t corners[4];                      // a unique rectangle's corners, row by row
-    int assumedCell;                         // forcing: the candidate assumed true
-    int assumedDigit;                        // 1..9
-    int implicationCount;                    // forcing: what follows, in order
+    int loop;           // 1 when the chain is a continuous loop
+    uint8_t corners[4]; // a unique rectangle's corners, row by row
+    int setCount;       // almost locked sets, in the order the step joins them
+    uint8_t setSize[PLAYER_SETS_MAX];
+    uint8_t setCells[PLAYER_SETS_MAX][9];
+    DigitMask setDigits[PLAYER_SETS_MAX];
+    int assumedCell;      // forcing: the candidate assumed true; death blossom: the stem
+    int assumedDigit;     // 1..9
+    int implicationCount; // forcing: what follows, in order
     uint8_t implied[PLAYER_EVENTS_MAX];      // the cell of a single; 255 locked candidates
     uint8_t impliedDigit[PLAYER_EVENTS_MAX]; // 1..9
     int8_t impliedUnit[PLAYER_EVENTS_MAX];   // a hidden single's or the confining unit

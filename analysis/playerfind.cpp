@@ -68,6 +68,7 @@ void BeginStep(PlayerStep* S, int technique) {
     S->implicationCount = 0;
     S->branchCount = 0;
     S->forcingUnit = -1;
+    S->setCount = 0;
 }
 
 void AddPatternCell(PlayerStep* S, int cell, DigitMask digits) {
@@ -1365,6 +1366,11 @@ static DigitMask Restricted(const PlayerAls& a, const PlayerAls& b) {
 static void AddAlsPattern(PlayerStep* S, const PlayerGrid* P, const PlayerAls& a) {
     ForEachCell(a.cells, [&](int x) { AddPatternCell(S, x, P->cand[x]); });
     AddStepUnit(S, a.unit);
+    if (S->setCount >= PLAYER_SETS_MAX) return;
+    const int k = S->setCount++;
+    S->setSize[k] = 0;
+    ForEachCell(a.cells, [&](int x) { S->setCells[k][S->setSize[k]++] = uint8_t(x); });
+    S->setDigits[k] = a.digits;
 }
 
 // Two sets with a restricted common digit x: one of them holds all its digits but x, so a digit
@@ -1604,6 +1610,7 @@ int FindDeathBlossom(const PlayerGrid* P, int, PlayerStep* S) {
                     *S = trial;
                     S->digits = common;
                     AddPatternCell(S, stem, sm);
+                    S->assumedCell = stem;
                     for (int i = 0; i < k; i++) AddAlsPattern(S, P, sets[petals[i][pick[i]]]);
                     FinishStep(S, 0);
                     return 1;
