@@ -29,6 +29,50 @@ void FinishStep(PlayerStep* S, int bonus);
 // 6, 8, 12, 16, 24, 32 ... links.
 int ChainLengthBonus(int links);
 
+// ---- small helpers of the finders ----
+
+// The lowest and highest place of a unit's nine-bit word (0 for none).
+inline int LowPlace(uint16_t w) {
+    return w ? std::countr_zero(w) % 9 : 0;
+}
+inline int HighPlace(uint16_t w) {
+    return w ? (std::bit_width(w) - 1) % 9 : 0;
+}
+
+inline DigitMask Bit(int d) {
+    return DigitMask(1u << d);
+}
+
+// Removes the digit from every cell of the set; returns how many cells lost it.
+inline int RemoveFromCells(PlayerStep* S, const PlayerGrid* P, const CellSet& cells, int d) {
+    int n = 0;
+    ForEachCell(cells, [&](int x) { n += AddRemoval(S, P, x, Bit(d)); });
+    return n;
+}
+
+// The cells that see every cell of the set (none of the set's own).
+inline CellSet SeeAll(const CellSet& cells) {
+    CellSet s = ~CellSet{};
+    ForEachCell(cells, [&](int x) { s = s & PEER_SETS[x]; });
+    return s;
+}
+
+// Calls f(chosen, n) for each n-subset of items[0..count) (indices ascending) until f returns
+// true; returns true then.
+template <typename F> bool Combinations(int count, int n, F f) {
+    int idx[9];
+    if (n > count || n <= 0) return false;
+    for (int i = 0; i < n; i++) idx[i] = i;
+    for (;;) {
+        if (f(idx)) return true;
+        int i = n - 1;
+        while (i >= 0 && idx[i] == count - n + i) i--;
+        if (i < 0) return false;
+        idx[i]++;
+        for (int j = i + 1; j < n; j++) idx[j] = idx[j - 1] + 1;
+    }
+}
+
 int FindFullHouse(const PlayerGrid* P, int arg, PlayerStep* S);
 int FindHiddenSingle(const PlayerGrid* P, int arg, PlayerStep* S); // arg 0 box, 1 line
 int FindNakedSingle(const PlayerGrid* P, int arg, PlayerStep* S);
