@@ -1,9 +1,11 @@
 // Rating speed: RatePosition per puzzle over the generated and top1465 sets (median, 90th
-// percentile and slowest puzzle), and the slowest single RunAnalysis met while rating the
-// hardest sets: one repaint of the board. Each benchmark runs once over its whole set; the
-// figures are counters in milliseconds of CPU time, and a summary against the goals follows.
+// percentile and slowest puzzle), the slowest single RunAnalysis met while rating the hardest
+// sets (one repaint of the board), and the player's path per puzzle on the same two sets. Each
+// benchmark runs once over its whole set; the figures are counters in milliseconds of CPU time, and
+// a summary against the goals follows.
 #include "analysis/analysis.h"
 #include "analysis/driver.h"
+#include "analysis/player.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "model/board.h"
@@ -96,6 +98,38 @@ struct Figures {
 };
 Figures RateFigures[3];
 Figures AnalysisFigures[3];
+Figures PlayerFigures[3];
+
+// The player's path of each puzzle (the solutions counted first, as the CLI does).
+void PlayerPathAll(benchmark::State& state, int index) {
+    const PuzzleSet& set = SETS[index];
+    std::vector<double> times;
+    int unsolved = 0;
+    for (auto _ : state) {
+        times.clear();
+        unsolved = 0;
+        Clock::duration total{};
+        size_t slowest = 0;
+        for (size_t i = 0; i < set.puzzles.size(); i++) {
+            Clock::time_point t0 = Clock::now();
+            const PlayerResult R =
+                PlayerSolve(set.puzzles[i].data(), ORDER_PLAYER, -1, nullptr, nullptr);
+            Clock::duration d = Clock::now() - t0;
+            unsolved += !R.solved;
+            total += d;
+            times.push_back(Ms(d));
+            if (times.back() > times[slowest]) slowest = i;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(total).count());
+        PlayerFigures[index] = {Percentile(times, 0.5), Percentile(times, 0.9), times[slowest],
+                                set.lines[slowest]};
+    }
+    state.counters["puzzles"] = double(set.puzzles.size());
+    state.counters["unsolved"] = double(unsolved);
+    state.counters["median_ms"] = PlayerFigures[index].median;
+    state.counters["p90_ms"] = PlayerFigures[index].high;
+    state.counters["max_ms"] = PlayerFigures[index].max;
+}
 
 void RateAll(benchmark::State& state, int index) {
     const PuzzleSet& set = SETS[index];
@@ -212,6 +246,12 @@ int main(int argc, char** argv) {
             ->Iterations(1)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
+    for (int i = 0; i < 2; i++)
+        benchmark::RegisterBenchmark((std::string("PlayerPath/") + SETS[i].name).c_str(),
+                                     PlayerPathAll, i)
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     for (int i = 1; i < 3; i++)
         benchmark::RegisterBenchmark((std::string("RunAnalysis/") + SETS[i].name).c_str(),
                                      SlowestRunAnalysis, i)
@@ -237,6 +277,14 @@ int main(int argc, char** argv) {
         Verdict("slowest RunAnalysis, top1465 + hardest1106", worst, 5);
         std::printf("  slowest RunAnalysis met rating %s\n", where->c_str());
     }
+    if (PlayerFigures[1].median > 0) {
+        Verdict("player's path median, top1465", PlayerFigures[1].median, 5);
+        Verdict("player's path slowest, top1465", PlayerFigures[1].max, 1000);
+        std::printf("  slowest player's path, top1465: %s\n", PlayerFigures[1].slowest.c_str());
+    }
+    if (PlayerFigures[0].median > 0)
+        std::printf("  player's path, generated: median %.3f ms, slowest %.3f ms\n",
+                    PlayerFigures[0].median, PlayerFigures[0].max);
     for (int i = 0; i < 2; i++)
         if (RateFigures[i].max > 0)
             std::printf("  slowest RatePuzzle, %s: %.3f ms  %s\n", SETS[i].name, RateFigures[i].max,

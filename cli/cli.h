@@ -29,14 +29,23 @@ struct CountOptions {
 };
 struct CreateOptions {
     long long count = 1; // -n N
-    int level = 0;       // --level: 0 any, else LEVEL_EASY..LEVEL_FIENDISH
+    int level = 0;       // --level: 0 any, else PLAYER_EASY..PLAYER_EXTREME
+    int technique = 0;   // --technique: TQ_ of the hardest step, 0 any
     int64_t seed = -1;   // --seed S, -1 without one
     bool stats = false;
 };
+// --order and --scale: the handheld's order of techniques, or the player's.
+constexpr int CLI_ORDER_CLASSIC = 0;
+constexpr int CLI_ORDER_PLAYER = 1;
+struct RateOptions {
+    BatchOptions batch;
+    int scale = CLI_ORDER_CLASSIC; // --scale
+};
 struct PathOptions {
     BatchOptions batch;
-    bool json = false;  // --json
-    bool check = false; // --check
+    bool json = false;             // --json
+    bool check = false;            // --check
+    int order = CLI_ORDER_CLASSIC; // --order
 };
 struct HintOptions {
     BatchOptions batch;
@@ -45,6 +54,7 @@ struct HintOptions {
     int level = 3;                  // --level 1|2|3
     std::string marks;              // --marks FILE, empty without one
     bool candidates = false;        // --candidates
+    int order = CLI_ORDER_PLAYER;   // --order
 };
 struct FormatOptions {
     BatchOptions batch;
@@ -103,7 +113,7 @@ int CmdCheck(const BatchOptions& options);
 int CmdCount(const CountOptions& options);
 int CmdSolve(const BatchOptions& options);
 int CmdCreate(const CreateOptions& options);
-int CmdRate(const BatchOptions& options);
+int CmdRate(const RateOptions& options);
 int CmdPath(const PathOptions& options);
 int CmdHint(const HintOptions& options);
 int CmdFormat(const FormatOptions& options);

@@ -5,6 +5,7 @@
 #include "analysis/analysis.h"
 #include "analysis/driver.h"
 #include "analysis/hint.h"
+#include "analysis/player.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
@@ -29,18 +30,30 @@
 #include <unistd.h>
 
 const std::string RATE_HELP =
-    std::string("usage: quadrivo-cli rate PUZZLE... [-f FILE] [-j N] [--stats]\n"
+    std::string("usage: quadrivo-cli rate PUZZLE... [--scale classic|player] [-f FILE] [-j N]\n"
+                "                        [--stats]\n"
                 "Rates each puzzle by logic alone, as the program's \"Rate Puzzle\" does, and\n"
                 "prints one line per puzzle: the puzzle as given, a tab, and the rating's\n"
-                "message.\n") +
+                "message.\n"
+                "  --scale player  the player's rating instead: the hardest technique the\n"
+                "                  puzzle needs when each step takes the lowest-rated one\n"
+                "                  available, on the 1.0-11 scale solving lists quote, its\n"
+                "                  level and its name, e.g. \"4.2 Difficult (XY-wing)\"\n") +
     PUZZLE_HELP + "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
 
 const std::string PATH_HELP =
     std::string(
-        "usage: quadrivo-cli path PUZZLE... [--json | --check] [-f FILE] [-j N] [--stats]\n"
+        "usage: quadrivo-cli path PUZZLE... [--json | --check] [--order classic|player]\n"
+        "                        [-f FILE] [-j N] [--stats]\n"
         "Plays the rating loop and prints every step it applies, then the rating's\n"
         "message. Cells are rNcM (1-based), boxes 1-9 row by row from the top left,\n"
         "chains a, b, c...\n"
+        "  --order player  the player's order of techniques instead: every step, then\n"
+        "              the player's rating (as rate --scale player); with --json one\n"
+        "              object per step: {\"technique\":NAME,\"rating\":R,\"pattern\":{..},\n"
+        "              \"placed\":{..},\"removed\":{..},\"text\":\"LINE\"}; with --check each\n"
+        "              step's record is checked on its own: its shape, and every removal\n"
+        "              proved from its pattern cells\n"
         "  --json      one JSON object per step: {\"kind\":K,\"marks\":{..},\"chains\":[..],\n"
         "              \"placed\":{..},\"removed\":{..},\"text\":\"LINE\"} (cells as decimal\n"
         "              strings 0-80); chain steps (K 16, 32) add \"chain_text\":[..],\n"
@@ -97,7 +110,13 @@ const std::string HINT_HELP =
                 "                    already has, are named (status 1) before any step is\n"
                 "                    offered. Takes one puzzle.\n"
                 "  --candidates      print the grid analysed (candidates or marks) before the\n"
-                "                    step\n") +
+                "                    step\n"
+                "  --order ORDER     player (the default): the techniques in the order\n"
+                "                    solving guides teach them; level 1 names the technique\n"
+                "                    and the units or boxes of its pattern, level 2 adds its\n"
+                "                    cells (the board marks them 'p'), 3 the step in full.\n"
+                "                    classic: the handheld's order, as above; --techniques\n"
+                "                    applies to it only\n") +
     PUZZLE_HELP +
     "Exit status: 0 a step was found, 1 none, or the position or the marks fail, or\n"
     "the output cannot be written, 2 for bad input.\n";
@@ -112,9 +131,14 @@ Rater* ThreadRater() {
     return rater.get();
 }
 
-ItemResult RateOne(const PuzzleItem& item) {
+ItemResult RateOne(const PuzzleItem& item, int scale) {
+    char text[96];
+    if (scale == CLI_ORDER_PLAYER) {
+        PlayerRatingMessage(PlayerSolve(item.cells, ORDER_RATING, -1, nullptr, nullptr), text,
+                            sizeof text);
+        return ItemResult{item.text + "\t" + text + "\n", "", 0};
+    }
     const std::unique_ptr<Game> game = NewPuzzleGame(item.cells);
-    char text[64];
     RatingMessage(RatePosition(ThreadRater(), game.get(), nullptr, nullptr), text, sizeof text);
     ItemResult r;
     r.out = item.text + "\t" + text + "\n";
@@ -308,6 +332,107 @@ ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
     return r;
 }
 
+// ---- the player's path --------------------------------------------------------------------
+
+struct PlayerPathRecorder {
+    const PathOptions* options;
+    uint8_t solution[81];
+    int steps;
+    std::string out;
+    std::string disagreement; // empty while every step agrees
+};
+
+// The first way the step contradicts the solution, or "".
+std::string PlayerDisagreement(const PlayerGrid* P, const PlayerStep& S, const uint8_t* solution) {
+    std::string why;
+    if (S.placed >= 0 && S.placedDigit != solution[S.placed])
+        Appendf(why, "places r%dc%d = %d, the solution has %d", S.placed / 9 + 1, S.placed % 9 + 1,
+                S.placedDigit, int(solution[S.placed]));
+    for (int x = 0; x < 81 && why.empty(); x++)
+        if (!P->board[x] && (S.remove[x] >> (solution[x] - 1) & 1))
+            Appendf(why, "removes %d from r%dc%d, the solution's digit", int(solution[x]),
+                    x / 9 + 1, x % 9 + 1);
+    return why;
+}
+
+bool WatchPlayerStep(void* context, const PlayerGrid* P, const PlayerStep& S) {
+    PlayerPathRecorder& rec = *static_cast<PlayerPathRecorder*>(context);
+    rec.steps++;
+    char text[STEP_TEXT_SIZE];
+    DescribePlayerStep(S, text, sizeof text);
+    if (rec.options->check) {
+        char why[256];
+        std::string wrong = PlayerDisagreement(P, S, rec.solution);
+        if (wrong.empty() && CheckPlayerStep(P, S, why, sizeof why))
+            wrong = std::string("has a step record that does not hold: ") + why;
+        if (!wrong.empty()) {
+            Appendf(rec.disagreement, "step %d (%s) %s", rec.steps, text, wrong.c_str());
+            return false;
+        }
+    } else if (rec.options->json) {
+        char name[64];
+        PlayerStepName(S, name, sizeof name);
+        std::string& s = rec.out;
+        Appendf(s, "{\"technique\":%s,\"rating\":%d.%d,\"pattern\":{", JsonString(name).c_str(),
+                S.rating / 10, S.rating % 10);
+        DigitMask pattern[81] = {};
+        for (int i = 0; i < S.patternCount; i++) pattern[S.pattern[i]] = S.patternDigits[i];
+        AppendCells(s, [&](int x) { return unsigned(pattern[x]); });
+        s += "},\"placed\":{";
+        AppendCells(s, [&](int x) { return x == S.placed ? unsigned(S.placedDigit) : 0u; });
+        s += "},\"removed\":{";
+        AppendCells(s, [&](int x) { return unsigned(S.remove[x]); });
+        s += "},\"text\":" + JsonString(text) + "}\n";
+    } else {
+        Appendf(rec.out, "%d. %s\n", rec.steps, text);
+    }
+    return true;
+}
+
+ItemResult PlayerPathOne(const PuzzleItem& item, const PathOptions& options) {
+    PlayerPathRecorder rec;
+    rec.options = &options;
+    rec.steps = 0;
+    ItemResult r;
+    uint8_t plain[81];
+    for (int x = 0; x < 81; x++) plain[x] = item.cells[x] & CELL_DIGIT;
+    const int count = CountSolutions(plain, 1, rec.solution);
+    if (options.check && count != 1) {
+        r.out = item.text + "\tnot checked: " +
+                (count == 0  ? "no solution"
+                 : count < 0 ? "invalid"
+                             : "several solutions") +
+                "\n";
+        r.status = 1;
+        return r;
+    }
+    const PlayerResult path = PlayerSolve(plain, ORDER_PLAYER, count == 1, WatchPlayerStep, &rec);
+    char result[96];
+    PlayerRatingMessage(PlayerSolve(plain, ORDER_RATING, count == 1, nullptr, nullptr), result,
+                        sizeof result);
+    if (options.check) {
+        if (rec.disagreement.empty() && path.solved) {
+            Appendf(r.out, "%s\tagrees (%d steps, %s)\n", item.text.c_str(), rec.steps, result);
+        } else {
+            Appendf(r.out, "%s\tdisagrees at %s\n", item.text.c_str(),
+                    rec.disagreement.empty() ? "the end: no logical step found"
+                                             : rec.disagreement.c_str());
+            r.status = rec.disagreement.empty() ? 0 : 1;
+        }
+        return r;
+    }
+    if (options.json) {
+        r.out = rec.out;
+        Appendf(r.out, "{\"result\":%s}\n", JsonString(result).c_str());
+    } else {
+        if (BatchSeveral) Appendf(r.out, "%s\n", item.text.c_str());
+        r.out += rec.out;
+        r.out += result;
+        r.out += '\n';
+    }
+    return r;
+}
+
 // ---- hint ---------------------------------------------------------------------------------
 
 // A board as text, each cell written by cellText into a buffer of 12, columns padded to their
@@ -473,6 +598,35 @@ ItemResult HintOne(const PuzzleItem& item, const HintOptions& options, const Dig
         S->AnalysisOptions.showCandidates = 1;
         ComputeCandidates(S);
     }
+    if (options.order == CLI_ORDER_PLAYER) {
+        if (options.candidates) r.out += CandidateText(S, marks ? S->MarkGrid : S->CandidateGrid);
+        PlayerGrid P;
+        for (int x = 0; x < 81; x++) {
+            P.board[x] = S->Board[x] & CELL_DIGIT;
+            P.cand[x] = P.board[x] ? 0 : marks ? marks[x] : S->CandidateGrid[x];
+        }
+        P.unique = true; // checked above
+        PlayerStep step;
+        if (!PlayerFindStep(&P, ORDER_PLAYER, PLAYER_EXTREME, &step)) {
+            r.out += "No step found\n";
+            r.status = 1;
+            return r;
+        }
+        char hint[STEP_TEXT_SIZE];
+        DescribePlayerHint(step, options.level, hint, sizeof hint);
+        r.out += std::string(hint) + "\n";
+        if (options.level == 2) {
+            bool inPattern[81] = {};
+            for (int i = 0; i < step.patternCount; i++) inPattern[step.pattern[i]] = true;
+            r.out += GridText([&](int x, char* t) {
+                t[0] = S->Board[x] & CELL_DIGIT ? char('0' + (S->Board[x] & CELL_DIGIT))
+                       : inPattern[x]           ? 'p'
+                                                : '.';
+                t[1] = 0;
+            });
+        }
+        return r;
+    }
     S->AnalysisOptions.techniques = options.techniques & ~TECH_ALS_CHAINS;
     S->A->AlsChainLinks = (options.techniques & TECH_ALS_CHAINS) != 0; // linked from the first pass
     if (options.candidates) r.out += CandidateText(S, marks ? S->MarkGrid : S->CandidateGrid);
@@ -492,12 +646,16 @@ ItemResult HintOne(const PuzzleItem& item, const HintOptions& options, const Dig
 
 } // namespace
 
-int CmdRate(const BatchOptions& options) {
-    return RunBatch(options, RateOne);
+int CmdRate(const RateOptions& options) {
+    return RunBatch(options.batch,
+                    [&](const PuzzleItem& item) { return RateOne(item, options.scale); });
 }
 
 int CmdPath(const PathOptions& options) {
-    return RunBatch(options.batch, [&](const PuzzleItem& item) { return PathOne(item, options); });
+    return RunBatch(options.batch, [&](const PuzzleItem& item) {
+        return options.order == CLI_ORDER_PLAYER ? PlayerPathOne(item, options)
+                                                 : PathOne(item, options);
+    });
 }
 
 // The --marks file, at most MARKS_MAX bytes; false with the reason otherwise.

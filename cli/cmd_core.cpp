@@ -2,6 +2,7 @@
 // solution and new puzzles, on the same core as the desktop program. Each puzzle of a batch
 // starts from a fresh game, so its output does not depend on the puzzles before it.
 #include "analysis/create.h"
+#include "analysis/player.h"
 #include "analysis/rating.h"
 #include "cli/cli.h"
 #include "control/session.h"
@@ -44,12 +45,17 @@ const std::string SOLVE_HELP =
     "Exit status: 0 when every puzzle was solved, 1 otherwise or when the output\n"
     "cannot be written, 2 for bad input.\n";
 const char* const CREATE_HELP =
-    "usage: quadrivo-cli create [-n N] [--level NAME] [--seed S] [--stats]\n"
+    "usage: quadrivo-cli create [-n N] [--level NAME] [--technique NAME] [--seed S]\n"
+    "                           [--stats]\n"
     "Makes N (default 1, at most 100000000) new minimal puzzles with a unique\n"
     "solution and prints them, one 81-character line each, '.' for an empty cell.\n"
-    "  --level NAME  only puzzles that rate at this level: easy, medium, difficult,\n"
-    "                very-difficult or fiendish (puzzles are drawn and rated until\n"
-    "                one matches); any (the default) takes every puzzle drawn\n"
+    "  --level NAME  only puzzles at this level of the player's rating (as rate\n"
+    "                --scale player gives it): easy, medium, difficult,\n"
+    "                very-difficult, fiendish or extreme (puzzles are drawn and\n"
+    "                rated until one matches); any (the default) takes every puzzle\n"
+    "  --technique NAME  practice a technique: only puzzles whose player's rating\n"
+    "                has it as the hardest step, e.g. xy-wing, swordfish,\n"
+    "                unique-rectangle, skyscraper (case, blanks and '-' ignored)\n"
     "The same seed S (0..4294967295) gives the same puzzles; without one every run\n"
     "differs. --stats prints puzzles/s and the total time on standard error.\n"
     "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
@@ -127,21 +133,55 @@ int CmdSolve(const BatchOptions& options) {
     return RunBatch(options, [&](const PuzzleItem& item) { return SolveOne(item, options); });
 }
 
+// Draws puzzles until the player's rating puts one at the level, or has the technique as its
+// hardest step (with both, both must hold); the number drawn, or -1 after DRAWS_MAX.
+static constexpr long long DRAWS_MAX = 10000000;
+struct PlayerWant {
+    int level;     // 0 any
+    int maxRating; // above it the puzzle cannot be what is wanted
+};
+// Stops a rating as soon as a step rates or ranks above what is wanted.
+static bool StopAbove(void* context, const PlayerGrid*, const PlayerStep& S) {
+    const PlayerWant& want = *static_cast<const PlayerWant*>(context);
+    return S.rating <= want.maxRating &&
+           (!want.level || TECHNIQUE_TABLE[S.technique].level <= want.level);
+}
+static long long CreateForPlayer(Game* G, Generator* gen, int level, int technique) {
+    PlayerWant want = {level, 1000};
+    // a technique's variants rate up to half a point above its row; chains grow with length
+    if (technique && technique < TQ_X_CHAIN) want.maxRating = TECHNIQUE_TABLE[technique].rating + 5;
+    for (long long tried = 1; tried <= DRAWS_MAX; tried++) {
+        CreateGame(G, gen);
+        uint8_t cells[81];
+        for (int x = 0; x < 81; x++) cells[x] = G->Board[x] & CELL_DIGIT;
+        const PlayerResult R = PlayerSolve(cells, ORDER_RATING, 1, StopAbove, &want);
+        if (!R.solved) continue;
+        if ((!level || R.level == level) && (!technique || R.hardest == technique)) return tried;
+    }
+    return -1;
+}
+
 int CmdCreate(const CreateOptions& options) {
     const long long count = options.count;
     const int level = options.level;
     auto game = std::make_unique<Game>();
     Game* G = game.get();
-    auto rater = std::make_unique<Rater>();
     auto gen = std::make_unique<Generator>();
     if (options.seed >= 0) SeedGenerator(gen.get(), uint32_t(options.seed));
     auto start = std::chrono::steady_clock::now();
     long long tried = 0; // puzzles drawn, those of other levels included
     for (long long i = 0; i < count; i++) {
-        if (level == 0)
+        if (level == 0 && options.technique == 0) {
             CreateGame(G, gen.get());
-        else
-            tried += CreatePuzzleAtLevel(rater.get(), G, gen.get(), level, nullptr, nullptr);
+        } else {
+            const long long drawn = CreateForPlayer(G, gen.get(), level, options.technique);
+            if (drawn < 0) {
+                std::fprintf(stderr, "quadrivo-cli create: no such puzzle in %lld drawn\n",
+                             DRAWS_MAX);
+                return 1;
+            }
+            tried += drawn;
+        }
         if (!Emit(GridText(G->Board, '.') + "\n")) return 1;
     }
     if (!FinishOutput()) return 1;
@@ -150,7 +190,7 @@ int CmdCreate(const CreateOptions& options) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::fprintf(stderr, "puzzles: %lld  total: %.3f s  %.1f puzzles/s\n", count, total,
                      total > 0 ? double(count) / total : 0.0);
-        if (level != 0)
+        if (level != 0 || options.technique != 0)
             std::fprintf(stderr, "drawn and rated: %lld (%.1f per puzzle kept)\n", tried,
                          count > 0 ? double(tried) / double(count) : 0.0);
     }

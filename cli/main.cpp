@@ -2,6 +2,7 @@
 // command line is one CLI11 app with a subcommand per command (the only file that includes
 // CLI11); each option is bound to a field of its command's options record, which the command
 // is handed once the line is parsed. Every refusal is worded by this program, never by CLI11.
+#include "analysis/player.h"
 #include "analysis/rating.h"
 #include "cli/cli.h"
 #include "control/dialogrules.h"
@@ -82,6 +83,11 @@ const std::vector<std::pair<std::string, int>> LEVELS = {
     {"difficult", LEVEL_DIFFICULT},
     {"very-difficult", LEVEL_VERY_DIFFICULT},
     {"fiendish", LEVEL_FIENDISH},
+    {"extreme", PLAYER_EXTREME},
+};
+const std::vector<std::pair<std::string, int>> ORDERS = {
+    {"classic", CLI_ORDER_CLASSIC},
+    {"player", CLI_ORDER_PLAYER},
 };
 const std::vector<std::pair<std::string, uint32_t>> LAYOUTS = {
     {"linear", LAYOUT_LINEAR}, // all 81 characters on one line
@@ -227,7 +233,8 @@ int RunCommandLine(int argc, char** argv) {
 
     std::vector<std::unique_ptr<CommandLine>> lines;
     CommandLine* c;
-    BatchOptions check, solve, rate;
+    BatchOptions check, solve;
+    RateOptions rate;
     c = AddCommand(app, lines, "check",
                    "judge puzzles: Unique, No Solution, Invalid Position, Several",
                    CHECK_HELP.c_str());
@@ -256,22 +263,34 @@ int RunCommandLine(int argc, char** argv) {
                    CREATE_HELP);
     c->app->add_option("-n", create.count)->transform(Whole(0, 100000000));
     AddNamed(c->app, "--level", &create.level, LEVELS);
+    c->app->add_option("--technique", create.technique)
+        ->transform(CLI::Validator(
+            [](std::string& v) {
+                const int t = TechniqueByName(v.c_str());
+                if (t == TQ_NONE) return "'" + v + "' is no technique of the player's order";
+                v = std::to_string(t);
+                return std::string();
+            },
+            ""));
     c->app->add_option("--seed", create.seed)->transform(Whole(0, UINT32_MAX));
     c->app->add_flag("--stats", create.stats);
     c->run = [&](const std::vector<InputSource>& inputs) {
         if (inputs.empty()) return CmdCreate(create);
-        std::fprintf(stderr, "quadrivo-cli create: takes only -n, --level, --seed and --stats\n");
+        std::fprintf(stderr, "quadrivo-cli create: takes only -n, --level, --technique, --seed and "
+                             "--stats\n");
         return 2;
     };
 
     c = AddCommand(app, lines, "rate", "rate puzzles by logic alone", RATE_HELP.c_str());
-    AddBatchOptions(c, &rate);
+    AddNamed(c->app, "--scale", &rate.scale, ORDERS);
+    AddBatchOptions(c, &rate.batch);
     c->run = [&](const std::vector<InputSource>&) { return CmdRate(rate); };
 
     PathOptions path;
     c = AddCommand(app, lines, "path", "print the solving path step by step", PATH_HELP.c_str());
     CLI::Option* json = c->app->add_flag("--json", path.json);
     c->app->add_flag("--check", path.check)->excludes(json);
+    AddNamed(c->app, "--order", &path.order, ORDERS);
     AddBatchOptions(c, &path.batch);
     c->run = [&](const std::vector<InputSource>&) { return CmdPath(path); };
 
@@ -281,6 +300,7 @@ int RunCommandLine(int argc, char** argv) {
     c->app->add_option("--marks", hint.marks);
     c->app->add_flag("--candidates", hint.candidates);
     c->app->add_option("--level", hint.level)->transform(Whole(1, 3));
+    AddNamed(c->app, "--order", &hint.order, ORDERS);
     AddBatchOptions(c, &hint.batch);
     c->run = [&](const std::vector<InputSource>&) { return CmdHint(hint); };
 

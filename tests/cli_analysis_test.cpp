@@ -73,13 +73,13 @@ TEST_F(CliAnalysis, PathStepsReplayToTheRating) {
 // --level 1 and 2 tell the technique and where to look, 2 then the board with the step's cells;
 // 3, the default, is the step in full. The check comes first at every level.
 TEST_F(CliAnalysis, HintLevels) {
-    const std::string full = RunCli("hint " + BUILTIN).out;
-    EXPECT_EQ(RunCli("hint --techniques 0 " + BUILTIN).out, "No step found\n");
-    EXPECT_EQ(RunCli("hint --level 3 " + BUILTIN).out, full);
-    CliRun first = RunCli("hint --level 1 " + BUILTIN); // its words: Control.HintBuildsUpByLevels
+    const std::string full = RunCli("hint --order classic " + BUILTIN).out;
+    EXPECT_EQ(RunCli("hint --order classic --techniques 0 " + BUILTIN).out, "No step found\n");
+    EXPECT_EQ(RunCli("hint --order classic --level 3 " + BUILTIN).out, full);
+    CliRun first = RunCli("hint --order classic --level 1 " + BUILTIN);
     ASSERT_EQ(first.status, 0);
 
-    CliRun second = RunCli("hint --level 2 " + BUILTIN);
+    CliRun second = RunCli("hint --order classic --level 2 " + BUILTIN);
     std::vector<std::string> lines = Lines(second.out);
     ASSERT_EQ(lines.size(), 12u); // the first level, 9 rows, 2 rules
     EXPECT_EQ(lines[0] + "\n", first.out);
@@ -92,6 +92,29 @@ TEST_F(CliAnalysis, HintLevels) {
 
     EXPECT_EQ(RunCli("hint --level 1 .." + BUILTIN.substr(2)).out, "Several Solutions\n");
     EXPECT_EQ(RunCli("hint --level 4 " + BUILTIN).status, 2);
+}
+
+// The player's order is the default: the first step of its path in full at level 3; level 1
+// names the technique and a unit but no digit; level 2 marks the pattern cells and gives no
+// digit that is not on the board.
+TEST_F(CliAnalysis, PlayerHintsGiveNothingAway) {
+    const std::string path = RunCli("path --order player " + BUILTIN).out;
+    const std::string full = RunCli("hint " + BUILTIN).out;
+    EXPECT_EQ("1. " + full, path.substr(0, full.size() + 3));
+    const std::string first = RunCli("hint --level 1 " + BUILTIN).out;
+    EXPECT_EQ(first.find('='), std::string::npos) << first;
+    EXPECT_TRUE(std::regex_search(first, std::regex("^An? .* in (row|column|box|boxes) \\d")))
+        << first;
+    std::vector<std::string> lines = Lines(RunCli("hint --level 2 " + BUILTIN).out);
+    ASSERT_EQ(lines.size(), 12u);
+    std::string shown;
+    for (size_t i = 1; i < lines.size(); i++)
+        for (char c : lines[i])
+            if (c == 'p' || c == '.' || (c >= '1' && c <= '9')) shown += c;
+    ASSERT_EQ(shown.size(), 81u);
+    for (int x = 0; x < 81; x++)
+        EXPECT_EQ(shown[x] >= '1' && shown[x] <= '9', BUILTIN[x] >= '1' && BUILTIN[x] <= '9') << x;
+    EXPECT_NE(shown.find('p'), std::string::npos);
 }
 
 } // namespace

@@ -121,12 +121,23 @@ TEST_F(CliCore, CreateMakesUniquePuzzlesThatRepeatWithTheSeed) {
     ASSERT_EQ(a.out.size(), 3u * 82);
     for (int n = 0; n < 3; n++) SolutionOf(a.out.substr(82 * n, 81)); // unique
 
-    // By level: a puzzle the rating puts at that level, repeatable with the seed; any level is
-    // the plain output.
+    // By level: a puzzle the player's rating puts at that level, repeatable with the seed; any
+    // level is the plain output.
     const std::string byLevel = RunCli("create --level difficult --seed 31").out;
     ASSERT_EQ(byLevel.size(), 82u);
     EXPECT_EQ(RunCli("create --level difficult --seed 31").out, byLevel);
-    EXPECT_NE(RunCli("rate " + byLevel.substr(0, 81)).out.find("(Difficult)"), std::string::npos);
+    EXPECT_NE(RunCli("rate --scale player " + byLevel.substr(0, 81)).out.find(" Difficult ("),
+              std::string::npos);
+    // Practice: every puzzle has the technique as its hardest step, and is unique.
+    const std::string practice = RunCli("create --technique xy-wing -n 2 --seed 5").out;
+    ASSERT_EQ(practice.size(), 2u * 82);
+    for (int n = 0; n < 2; n++) {
+        SolutionOf(practice.substr(82 * n, 81));
+        EXPECT_NE(
+            RunCli("rate --scale player " + practice.substr(82 * n, 81)).out.find("(XY-wing)"),
+            std::string::npos);
+    }
+    EXPECT_EQ(RunCli("create --technique guessing").status, 2);
     EXPECT_EQ(RunCli("create --level any -n 3 --seed 12345").out, a.out);
     EXPECT_EQ(RunCli("create --level hard").status, 2);
 }
