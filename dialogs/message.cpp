@@ -22,7 +22,10 @@ static int RunBox(QWidget* owner, const QString& text, QDialogButtonBox::Standar
     layout->addWidget(label);
     auto* buttons = new QDialogButtonBox(which, &dialog);
     buttons->setCenterButtons(true);
-    if (which & QDialogButtonBox::No) buttons->button(QDialogButtonBox::No)->setDefault(true);
+    if (which & QDialogButtonBox::No) { // Enter, pressed by habit, answers No
+        buttons->button(QDialogButtonBox::No)->setDefault(true);
+        buttons->button(QDialogButtonBox::No)->setFocus();
+    }
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
