@@ -72,7 +72,7 @@ int CheckOwnCells(const PuzzleItem& item, uint8_t* solution) {
     uint8_t cells[81];
     for (int i = 0; i < 81; i++) cells[i] = item.cells[i] & CELL_DIGIT;
     std::memset(solution, 0, 81);
-    return CheckCells(cells, solution);
+    return CheckCellsVerdict(cells, solution);
 }
 
 ItemResult CheckOne(const PuzzleItem& item, const BatchOptions& options) {
