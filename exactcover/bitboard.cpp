@@ -20,6 +20,8 @@ constexpr uint32_t COLUMN_BITS = 0x40201; // column 0 of a band
 struct Grid {
     uint32_t cand[9][3]; // digit d + 1 may go, or stands, in the cell
     uint32_t open[3];    // cells not yet solved
+    uint32_t dirty;      // bit 3d + b: digit d + 1 changed in band b since the band filter ran
+    uint32_t stale;      // bit d: digit d + 1 changed since its columns were looked at
 };
 
 // For each bit of a band: its peers within the band, itself left out.
@@ -39,16 +41,61 @@ constexpr BandPeers MakeBandPeers() {
 constexpr BandPeers BAND_PEERS = MakeBandPeers();
 constexpr int OTHER_BANDS[3][2] = {{1, 2}, {0, 2}, {0, 1}};
 
+// The band filter. A digit stands in a band once in each row and once in each box, so the three
+// "minirows" it takes (row r within box j) form a permutation. Bit 3r + j of a minirow pattern
+// says row r has the digit somewhere in box j; KEEP_CELLS[pattern] is the cells of the minirows
+// that belong to at least one permutation inside the pattern (0: none fits). It covers pointing
+// and claiming within the band, and more.
+struct BandFilter {
+    uint32_t keep[512];     // the cells kept
+    uint16_t minirows[512]; // the minirows kept
+};
+constexpr BandFilter MakeBandFilter() {
+    constexpr int PERMUTATIONS[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
+                                        {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    BandFilter f{};
+    for (uint32_t pattern = 0; pattern < 512; pattern++) {
+        uint32_t minirows = 0;
+        for (const auto& p : PERMUTATIONS) {
+            const uint32_t take = (1u << p[0]) | (1u << (3 + p[1])) | (1u << (6 + p[2]));
+            if ((pattern & take) == take) minirows |= take;
+        }
+        f.minirows[pattern] = uint16_t(minirows);
+        for (int q = 0; q < 9; q++)
+            if (minirows & (1u << q)) f.keep[pattern] |= 7u << (3 * q);
+    }
+    return f;
+}
+constexpr BandFilter BAND_FILTER = MakeBandFilter();
+
+// The minirow pattern of a digit's band word: every third bit of the word's three-bit groups
+// gathered into nine bits.
+inline uint32_t Minirows(uint32_t v) {
+    uint32_t x = (v | (v >> 1) | (v >> 2)) & 0x09249249;
+    x = (x ^ (x >> 2)) & 0x030C30C3;
+    x = (x ^ (x >> 4)) & 0x0300F00F;
+    x = (x ^ (x >> 8)) & 0xFF0000FF;
+    return (x ^ (x >> 16)) & 0x3FF;
+}
+
 // Puts digit d (0..8) on bit i of band b: the cell leaves the open set and keeps only d, and d
 // leaves the cell's peers.
 inline void Place(Grid* g, int d, int b, int i) {
     const uint32_t bit = 1u << i;
     g->open[b] &= ~bit;
-    for (int e = 0; e < 9; e++) g->cand[e][b] &= ~bit;
+    uint32_t lost = 0, lostDigits = 0; // bit 3e, bit e: digit e + 1 leaves the cell
+    for (int e = 0; e < 9; e++) {
+        const uint32_t had = (g->cand[e][b] >> i) & 1;
+        lost |= had << (3 * e);
+        lostDigits |= had << e;
+        g->cand[e][b] &= ~bit;
+    }
     g->cand[d][b] = (g->cand[d][b] & ~BAND_PEERS.of[i]) | bit;
     const uint32_t column = COLUMN_BITS << (i % 9);
     g->cand[d][OTHER_BANDS[b][0]] &= ~column;
     g->cand[d][OTHER_BANDS[b][1]] &= ~column;
+    g->dirty |= (7u << (3 * d)) | (lost << b);
+    g->stale |= lostDigits | (1u << d);
 }
 
 inline bool Solved(const Grid* g) {
@@ -83,50 +130,39 @@ int NakedSingles(Grid* g) {
     return 1;
 }
 
-// Hidden singles of every digit, found on one snapshot of the digit and placed while they still
-// fit (one that no longer does leaves a unit without a place, which the next pass finds).
-// Returns -1 when a unit that lacks a digit has no place left for it, else how many were placed.
+// Hidden singles of every digit changed since it was last looked at. A digit's solved cells are
+// counted with its open ones (each unit holds a placed digit on that cell alone), so a unit with
+// one cell holds either the digit or a hidden single. Singles are found on one snapshot of the
+// digit and placed while they still fit (one that no longer does leaves a unit without a place,
+// which the next look finds). Returns -1 when a unit has no place left for the digit, else how
+// many were placed.
 int HiddenSingles(Grid* g) {
     int placed = 0;
-    for (int d = 0; d < 9; d++) {
-        uint32_t live[3], single[3] = {0, 0, 0};
-        uint32_t colOnce = 0, colMore = 0, colDone = 0;
+    while (g->stale) {
+        const int d = std::countr_zero(g->stale);
+        g->stale &= g->stale - 1;
+        const uint32_t* c = g->cand[d];
+        uint32_t single[3], once = 0, more = 0;
+        bool empty = false;
         for (int b = 0; b < 3; b++) {
-            live[b] = g->cand[d][b] & g->open[b];
-            const uint32_t done = g->cand[d][b] & ~g->open[b];
+            const uint32_t v = c[b];
+            uint32_t alone = 0; // cells alone in their row or box
             for (int j = 0; j < 3; j++) {
-                // row j of the band
-                const uint32_t rowMask = ROW_BITS << (9 * j);
-                if (!(done & rowMask)) {
-                    const uint32_t v = live[b] & rowMask;
-                    if (!v) return -1;
-                    if (!(v & (v - 1))) single[b] |= v;
-                }
-                // box j of the band
-                const uint32_t boxMask = BOX_BITS << (3 * j);
-                if (!(done & boxMask)) {
-                    const uint32_t v = live[b] & boxMask;
-                    if (!v) return -1;
-                    if (!(v & (v - 1))) single[b] |= v;
-                }
+                const uint32_t row = v & (ROW_BITS << (9 * j)), box = v & (BOX_BITS << (3 * j));
+                empty |= (row == 0) | (box == 0);
+                alone |= row & (0u - uint32_t((row & (row - 1)) == 0));
+                alone |= box & (0u - uint32_t((box & (box - 1)) == 0));
                 // the columns, counted over the nine rows as slices
-                const uint32_t s = (live[b] >> (9 * j)) & ROW_BITS;
-                colMore |= colOnce & s;
-                colOnce |= s;
-                colDone |= (done >> (9 * j)) & ROW_BITS;
+                const uint32_t s = (v >> (9 * j)) & ROW_BITS;
+                more |= once & s;
+                once |= s;
             }
+            single[b] = alone;
         }
-        if (ROW_BITS & ~colOnce & ~colDone) return -1;
-        for (uint32_t c = colOnce & ~colMore; c; c &= c - 1) {
-            const uint32_t column = COLUMN_BITS << std::countr_zero(c);
-            for (int b = 0; b < 3; b++)
-                if (live[b] & column) {
-                    single[b] |= live[b] & column;
-                    break;
-                }
-        }
+        if (empty || once != ROW_BITS) return -1;
+        const uint32_t aloneInColumn = (once & ~more) * COLUMN_BITS; // those columns' cells
         for (int b = 0; b < 3; b++)
-            for (uint32_t s = single[b]; s; s &= s - 1) {
+            for (uint32_t s = (single[b] | (c[b] & aloneInColumn)) & g->open[b]; s; s &= s - 1) {
                 const int i = std::countr_zero(s);
                 if (!(g->cand[d][b] & g->open[b] & (1u << i))) continue;
                 Place(g, d, b, i);
@@ -148,6 +184,108 @@ int Propagate(Grid* g) {
     }
 }
 
+// The uniqueness solver's deductions, until none finds anything: the band filter and the singles
+// in rows and boxes of each digit-band that changed, naked singles, then for each digit that
+// changed the filter across the bands of each stack and the singles in columns. Returns 0 at a
+// contradiction, else 1. A digit's solved cells are counted with its open ones: each row, box
+// and column holds each digit exactly once.
+int Deduce(Grid* g) {
+    for (;;) {
+        while (g->dirty) {
+            const int x = std::countr_zero(g->dirty);
+            g->dirty &= g->dirty - 1;
+            const int d = x / 3, b = x % 3;
+            uint32_t v = g->cand[d][b];
+            if (!(v & g->open[b])) continue; // the digit stands on its three cells here
+            const uint32_t keep = BAND_FILTER.keep[Minirows(v)];
+            if (!keep) return 0;
+            if (v & ~keep) {
+                v &= keep;
+                g->cand[d][b] = v;
+                g->stale |= 1u << d;
+            }
+            uint32_t single = 0;
+            for (int j = 0; j < 3; j++) {
+                const uint32_t row = v & (ROW_BITS << (9 * j)), box = v & (BOX_BITS << (3 * j));
+                if (!(row & (row - 1))) single |= row;
+                if (!(box & (box - 1))) single |= box;
+            }
+            for (single &= g->open[b]; single; single &= single - 1) {
+                const int i = std::countr_zero(single);
+                if (!(g->cand[d][b] & g->open[b] & (1u << i))) return 0; // taken by a peer
+                Place(g, d, b, i);
+            }
+        }
+        bool found = false;
+        for (int b = 0; b < 3; b++) {
+            const uint32_t open = g->open[b];
+            if (!open) continue;
+            uint32_t once = 0, more = 0;
+            for (int d = 0; d < 9; d++) {
+                const uint32_t x = g->cand[d][b] & open;
+                more |= once & x;
+                once |= x;
+            }
+            if (open & ~once) return 0;
+            for (uint32_t single = open & ~more; single; single &= single - 1) {
+                const int i = std::countr_zero(single);
+                const uint32_t bit = 1u << i;
+                int d = 0;
+                while (d < 9 && !(g->cand[d][b] & bit)) d++;
+                if (d == 9) return 0;
+                Place(g, d, b, i);
+                found = true;
+            }
+        }
+        if (found) continue;
+        while (g->stale) {
+            const int d = std::countr_zero(g->stale);
+            g->stale &= g->stale - 1;
+            // The band filter across the bands, on the three columns of each stack: bit 3b + t
+            // of a pattern says band b has the digit in column t of the stack.
+            uint32_t present[3], allowed[3] = {0, 0, 0};
+            for (int b = 0; b < 3; b++) {
+                const uint32_t v = g->cand[d][b];
+                present[b] = (v | (v >> 9) | (v >> 18)) & ROW_BITS;
+            }
+            for (int t = 0; t < 9; t += 3) {
+                const uint32_t pattern = ((present[0] >> t) & 7) | (((present[1] >> t) & 7) << 3) |
+                                         (((present[2] >> t) & 7) << 6);
+                const uint32_t kept = BAND_FILTER.minirows[pattern];
+                if (!kept) return 0;
+                for (int b = 0; b < 3; b++) allowed[b] |= ((kept >> (3 * b)) & 7) << t;
+            }
+            for (int b = 0; b < 3; b++)
+                if (present[b] & ~allowed[b]) {
+                    g->cand[d][b] &= allowed[b] * COLUMN_BITS; // the allowed columns' cells
+                    g->dirty |= 1u << (3 * d + b);
+                    found = true;
+                }
+            // Singles in columns: the nine rows counted as slices.
+            uint32_t once = 0, more = 0;
+            for (int b = 0; b < 3; b++) {
+                const uint32_t v = g->cand[d][b];
+                for (int j = 0; j < 3; j++) {
+                    const uint32_t s = (v >> (9 * j)) & ROW_BITS;
+                    more |= once & s;
+                    once |= s;
+                }
+            }
+            if (once != ROW_BITS) return 0; // a column without the digit
+            for (uint32_t c = once & ~more; c; c &= c - 1) {
+                const uint32_t column = COLUMN_BITS << std::countr_zero(c);
+                for (int b = 0; b < 3; b++)
+                    if (const uint32_t x = g->cand[d][b] & column & g->open[b]) {
+                        Place(g, d, b, std::countr_zero(x));
+                        found = true;
+                        break;
+                    }
+            }
+        }
+        if (!found) return 1;
+    }
+}
+
 void Record(const Grid* g, uint8_t* solution) {
     for (int d = 0; d < 9; d++)
         for (int b = 0; b < 3; b++)
@@ -163,6 +301,8 @@ int Setup(Grid* g, const uint8_t* board) {
         g->open[b] = BAND;
         for (int d = 0; d < 9; d++) g->cand[d][b] = BAND;
     }
+    g->dirty = 0x7FFFFFF;
+    g->stale = 0x1FF;
     for (int cell = 0; cell < 81; cell++) {
         const int v = board[cell] & 0x0F;
         if (!v) continue;
@@ -183,7 +323,7 @@ struct UniqueRun {
 // Searches g (a copy) until two solutions are found, guessing on an open cell with the fewest
 // digits: the first with two if there is one, else the first with three, else the first open.
 void SolveFrom(Grid g, UniqueRun* run) {
-    if (!Propagate(&g)) return;
+    if (!Deduce(&g)) return;
     if (Solved(&g)) {
         if (run->found++ == 0) Record(&g, run->solution);
         return;
@@ -226,7 +366,107 @@ void SolveFrom(Grid g, UniqueRun* run) {
         if (run->found >= 2) return;
     }
 }
+// ---- The counter in the matrix's search order ------------------------------------------------
+//
+// The exact-cover search covers the first column of size 0 or 1 while there is one: a size-0
+// column ends the branch, a size-1 column places its one row. Such placements are naked singles
+// (a cell column) and hidden singles (a row-, column- or box-digit column), and placing singles
+// in any order reaches the same grid, or a contradiction in every order, where the branch has no
+// solution. So each level propagates singles, then branches as the search does: on the first
+// column of the fewest rows in column order (row-digit 9r + d, column-digit 81 + 9k + d,
+// box-digit 162 + 9b + d with boxes row by row, cell 243 + cell), its rows in board order, the
+// level's own count tested against the limit before each row. A column's size is the popcount
+// of its digit's cells in the unit, or of a cell's digits.
+
+struct CountRun {
+    int32_t limit;
+    uint8_t* solution;
+};
+
+enum { BY_ROW, BY_COLUMN, BY_BOX, BY_CELL };
+
+// The column the search chooses on a grid where each column left has two rows or more (a
+// covered column has none): its kind, unit (row, column, box or cell) and digit.
+void ChooseColumn(const Grid* g, const uint32_t live[9][3], int* kind, int* unit, int* digit) {
+    int best = 10;
+    auto consider = [&](int n, int k, int u, int d) {
+        if (n < 2 || n >= best) return false;
+        best = n, *kind = k, *unit = u, *digit = d;
+        return n == 2; // nothing can be smaller: the first of size 2 is the choice
+    };
+    for (int r = 0; r < 9; r++)
+        for (int d = 0; d < 9; d++) {
+            const uint32_t x = (live[d][r / 3] >> (9 * (r % 3))) & ROW_BITS;
+            if (consider(std::popcount(x), BY_ROW, r, d)) return;
+        }
+    for (int k = 0; k < 9; k++)
+        for (int d = 0; d < 9; d++) {
+            const uint32_t column = COLUMN_BITS << k;
+            const int n = std::popcount(live[d][0] & column) + std::popcount(live[d][1] & column) +
+                          std::popcount(live[d][2] & column);
+            if (consider(n, BY_COLUMN, k, d)) return;
+        }
+    for (int box = 0; box < 9; box++)
+        for (int d = 0; d < 9; d++) {
+            const uint32_t x = live[d][box / 3] & (BOX_BITS << (3 * (box % 3)));
+            if (consider(std::popcount(x), BY_BOX, box, d)) return;
+        }
+    for (int cell = 0; cell < 81; cell++) {
+        const int b = cell / 27, i = cell % 27;
+        if (!(g->open[b] & (1u << i))) continue;
+        int n = 0;
+        for (int d = 0; d < 9; d++) n += (live[d][b] >> i) & 1;
+        if (consider(n, BY_CELL, cell, 0)) return;
+    }
+}
+
+int32_t CountFrom(const Grid* from, const CountRun* run) {
+    Grid g = *from;
+    if (!Propagate(&g)) return 0;
+    if (Solved(&g)) {
+        Record(&g, run->solution);
+        return 1;
+    }
+    uint32_t live[9][3];
+    for (int d = 0; d < 9; d++)
+        for (int b = 0; b < 3; b++) live[d][b] = g.cand[d][b] & g.open[b];
+    int kind = BY_CELL, unit = 0, digit = 0;
+    ChooseColumn(&g, live, &kind, &unit, &digit);
+    // The column's rows in board order: (digit, band, bit) of each placement.
+    int rows[9][3], n = 0;
+    auto add = [&](int d, int b, uint32_t bits) {
+        for (; bits; bits &= bits - 1) {
+            rows[n][0] = d, rows[n][1] = b, rows[n][2] = std::countr_zero(bits);
+            n++;
+        }
+    };
+    if (kind == BY_ROW) {
+        add(digit, unit / 3, live[digit][unit / 3] & (ROW_BITS << (9 * (unit % 3))));
+    } else if (kind == BY_COLUMN) {
+        for (int b = 0; b < 3; b++) add(digit, b, live[digit][b] & (COLUMN_BITS << unit));
+    } else if (kind == BY_BOX) {
+        add(digit, unit / 3, live[digit][unit / 3] & (BOX_BITS << (3 * (unit % 3))));
+    } else {
+        for (int d = 0; d < 9; d++) add(d, unit / 27, live[d][unit / 27] & (1u << (unit % 27)));
+    }
+    int32_t count = 0;
+    for (int r = 0; r < n; r++) {
+        if (count > run->limit) break; // past the limit: no further descent
+        Grid next = g;
+        Place(&next, rows[r][0], rows[r][1], rows[r][2]);
+        count += CountFrom(&next, run);
+    }
+    return count;
+}
 } // namespace
+
+int32_t CountInOrder(const uint8_t* board, int32_t limit, uint8_t* solution) {
+    Grid g;
+    const int ready = Setup(&g, board);
+    if (ready <= 0 || limit < 0) return ready < 0 ? -1 : 0;
+    const CountRun run = {limit, solution};
+    return CountFrom(&g, &run);
+}
 
 int32_t SolveUnique(const uint8_t* board, uint8_t* solution) {
     Grid g;
