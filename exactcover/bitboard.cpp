@@ -27,6 +27,7 @@ struct Grid {
 // For each bit of a band: its peers within the band, itself left out.
 struct BandPeers {
     uint32_t of[27];
+    uint32_t column[27]; // the bit's column in any band
 };
 constexpr BandPeers MakeBandPeers() {
     BandPeers p{};
@@ -35,6 +36,7 @@ constexpr BandPeers MakeBandPeers() {
         const uint32_t peers =
             (ROW_BITS << (9 * r)) | (COLUMN_BITS << k) | (BOX_BITS << (3 * (k / 3)));
         p.of[i] = peers & ~(1u << i);
+        p.column[i] = COLUMN_BITS << k;
     }
     return p;
 }
@@ -78,24 +80,38 @@ inline uint32_t Minirows(uint32_t v) {
     return (x ^ (x >> 16)) & 0x3FF;
 }
 
+// Bit 8 of each row field of a band word (ROW_FLAGS) set when the row has a cell: the low 8
+// bits plus 0xFF carry into bit 8 unless they are all 0.
+constexpr uint32_t ROW_FLAGS = 0x4020100;
+constexpr uint32_t ROW_LOW = 0x3FDFEFF; // bits 0-7 of each row field
+inline uint32_t RowsWithCells(uint32_t v) {
+    return (((v & ROW_LOW) + ROW_LOW) | v) & ROW_FLAGS;
+}
+
+// Bit e of a digit set moved to bit 3e, where a digit's dirty bit for band 0 is.
+inline uint32_t SpreadDigits(uint32_t x) {
+    x = (x ^ (x << 16)) & 0xFF0000FF;
+    x = (x ^ (x << 8)) & 0x0300F00F;
+    x = (x ^ (x << 4)) & 0x030C30C3;
+    return (x ^ (x << 2)) & 0x09249249;
+}
+
 // Puts digit d (0..8) on bit i of band b: the cell leaves the open set and keeps only d, and d
 // leaves the cell's peers.
 inline void Place(Grid* g, int d, int b, int i) {
     const uint32_t bit = 1u << i;
     g->open[b] &= ~bit;
-    uint32_t lost = 0, lostDigits = 0; // bit 3e, bit e: digit e + 1 leaves the cell
+    uint32_t lost = 0; // bit e: digit e + 1 leaves the cell
     for (int e = 0; e < 9; e++) {
-        const uint32_t had = (g->cand[e][b] >> i) & 1;
-        lost |= had << (3 * e);
-        lostDigits |= had << e;
+        lost |= ((g->cand[e][b] >> i) & 1) << e;
         g->cand[e][b] &= ~bit;
     }
     g->cand[d][b] = (g->cand[d][b] & ~BAND_PEERS.of[i]) | bit;
-    const uint32_t column = COLUMN_BITS << (i % 9);
+    const uint32_t column = BAND_PEERS.column[i];
     g->cand[d][OTHER_BANDS[b][0]] &= ~column;
     g->cand[d][OTHER_BANDS[b][1]] &= ~column;
-    g->dirty |= (7u << (3 * d)) | (lost << b);
-    g->stale |= lostDigits | (1u << d);
+    g->dirty |= (7u << (3 * d)) | (SpreadDigits(lost) << b);
+    g->stale |= lost | (1u << d);
 }
 
 inline bool Solved(const Grid* g) {
@@ -146,12 +162,16 @@ int HiddenSingles(Grid* g) {
         bool empty = false;
         for (int b = 0; b < 3; b++) {
             const uint32_t v = c[b];
-            uint32_t alone = 0; // cells alone in their row or box
+            // Rows as three 9-bit fields: those with a cell, those with two or more (v minus
+            // one in each field clears each field's lowest cell), so those with exactly one.
+            empty |= RowsWithCells(v) != ROW_FLAGS;
+            const uint32_t oneRows = ROW_FLAGS & ~RowsWithCells(v & (v - COLUMN_BITS));
+            uint32_t alone = v & ((oneRows >> 8) * ROW_BITS); // cells alone in their row or box
             for (int j = 0; j < 3; j++) {
-                const uint32_t row = v & (ROW_BITS << (9 * j)), box = v & (BOX_BITS << (3 * j));
-                empty |= (row == 0) | (box == 0);
-                alone |= row & (0u - uint32_t((row & (row - 1)) == 0));
-                alone |= box & (0u - uint32_t((box & (box - 1)) == 0));
+                const uint32_t box = v & (BOX_BITS << (3 * j));
+                const int n = std::popcount(box);
+                empty |= n == 0;
+                alone |= n == 1 ? box : 0;
                 // the columns, counted over the nine rows as slices
                 const uint32_t s = (v >> (9 * j)) & ROW_BITS;
                 more |= once & s;
