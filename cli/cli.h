@@ -31,6 +31,7 @@ struct CreateOptions {
     long long count = 1; // -n N
     int level = 0;       // --level: 0 any, else LEVEL_EASY..LEVEL_FIENDISH
     int64_t seed = -1;   // --seed S, -1 without one
+    long threads = 0;    // -j N; 0 for every core
     bool stats = false;
 };
 struct PathOptions {

@@ -1,20 +1,21 @@
 // quadrivo-cli check, count, solve and create: the verdict, the solution count, the unique
 // solution and new puzzles, on the same core as the desktop program. Each puzzle of a batch
 // starts from a fresh game, so its output does not depend on the puzzles before it.
-#include "analysis/create.h"
-#include "analysis/rating.h"
 #include "cli/cli.h"
+#include "control/create.h"
 #include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
 #include "model/verdicts.h"
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 // The help of each command; the puzzle options are added to it.
 const std::string CHECK_HELP =
@@ -44,14 +45,16 @@ const std::string SOLVE_HELP =
     "Exit status: 0 when every puzzle was solved, 1 otherwise or when the output\n"
     "cannot be written, 2 for bad input.\n";
 const char* const CREATE_HELP =
-    "usage: quadrivo-cli create [-n N] [--level NAME] [--seed S] [--stats]\n"
+    "usage: quadrivo-cli create [-n N] [--level NAME] [--seed S] [-j N] [--stats]\n"
     "Makes N (default 1, at most 100000000) new minimal puzzles with a unique\n"
     "solution and prints them, one 81-character line each, '.' for an empty cell.\n"
     "  --level NAME  only puzzles that rate at this level: easy, medium, difficult,\n"
     "                very-difficult or fiendish (puzzles are drawn and rated until\n"
     "                one matches); any (the default) takes every puzzle drawn\n"
     "The same seed S (0..4294967295) gives the same puzzles; without one every run\n"
-    "differs. --stats prints puzzles/s and the total time on standard error.\n"
+    "differs. -j N rates the puzzles of a level on N threads (default: one a core)\n"
+    "while one thread draws them; the puzzles are the same for any N.\n"
+    "--stats prints puzzles/s and the total time on standard error.\n"
     "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
 
 namespace {
@@ -111,6 +114,11 @@ ItemResult SolveOne(const PuzzleItem& item, const BatchOptions& options) {
     return r;
 }
 
+// Prints a puzzle kept by create at a level; false (and *written false) after a write error.
+bool EmitCreated(void* written, const Game* G, int64_t) {
+    return *static_cast<bool*>(written) = Emit(GridText(G->Board, '.') + "\n");
+}
+
 } // namespace
 
 int CmdCheck(const BatchOptions& options) {
@@ -132,17 +140,22 @@ int CmdCreate(const CreateOptions& options) {
     const int level = options.level;
     auto game = std::make_unique<Game>();
     Game* G = game.get();
-    auto rater = std::make_unique<Rater>();
     auto gen = std::make_unique<Generator>();
     if (options.seed >= 0) SeedGenerator(gen.get(), uint32_t(options.seed));
     auto start = std::chrono::steady_clock::now();
     long long tried = 0; // puzzles drawn, those of other levels included
-    for (long long i = 0; i < count; i++) {
-        if (level == 0)
+    if (level == 0) {
+        for (long long i = 0; i < count; i++) {
             CreateGame(G, gen.get());
-        else
-            tried += CreatePuzzleAtLevel(rater.get(), G, gen.get(), level, nullptr, nullptr);
-        if (!Emit(GridText(G->Board, '.') + "\n")) return 1;
+            if (!Emit(GridText(G->Board, '.') + "\n")) return 1;
+        }
+    } else {
+        long cores = sysconf(_SC_NPROCESSORS_ONLN);
+        cores = cores < 1 ? 1 : cores;
+        const long threads = options.threads > 0 ? std::min(options.threads, 4 * cores) : cores;
+        bool written = true;
+        tried = CreateManyAtLevel(G, gen.get(), level, int(threads), count, EmitCreated, &written);
+        if (!written) return 1;
     }
     if (!FinishOutput()) return 1;
     if (options.stats) {

@@ -15,9 +15,12 @@
 #include "model/hooks.h"
 #include "model/options.h"
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 // The level texts of the window, by level (0 any, then LEVEL_EASY..LEVEL_FIENDISH).
 constexpr const char* LEVEL_TEXTS[] = {
@@ -138,4 +141,106 @@ void EndCreateSearch(CreateSearch* search) {
     search->stop = true;
     search->thread.join(); // at most one rating away
     delete search;
+}
+
+// ---- Puzzles of a level on several threads ----------------------------------------------------
+//
+// The generator's draws form one sequence (each puzzle starts from the random source and the
+// solution grid the one before left), so one thread draws them in order into a ring of slots;
+// the other threads rate the slots in the order drawn, each with a game and a rater of its own,
+// and this thread keeps, in the order drawn, the puzzles that rated at the level. The ring holds
+// RING_PER_THREAD slots a thread, so drawing runs at most that far ahead of the puzzle looked at.
+
+namespace {
+constexpr int RING_PER_THREAD = 8;
+
+struct LevelSlot {
+    uint8_t board[81], solution[81];
+    int level = -1; // the level rated, LEVEL_VERY_EASY - 1 when the logic cannot solve it
+    bool rated = false;
+};
+
+struct LevelRun {
+    std::vector<LevelSlot> ring;
+    std::mutex lock;
+    std::condition_variable drawnReady, ratedReady;
+    uint64_t drawn = 0, claimed = 0; // slots drawn; slots taken by a rating thread
+    bool stop = false;
+};
+
+// A rating thread: takes the drawn slots in order and rates each on a game of its own.
+void RateSlots(LevelRun* run) {
+    auto game = std::make_unique<Game>();
+    auto rater = std::make_unique<Rater>();
+    game->PositionQuiet = 1;
+    std::unique_lock<std::mutex> hold(run->lock);
+    for (;;) {
+        run->drawnReady.wait(hold, [run] { return run->stop || run->claimed < run->drawn; });
+        if (run->stop) return;
+        LevelSlot& slot = run->ring[run->claimed++ % run->ring.size()];
+        hold.unlock();
+        ResetGame(game.get()); // as CreateGame leaves the game
+        std::memcpy(game->Board, slot.board, 81);
+        std::memcpy(game->SolutionGrid, slot.solution, 81);
+        ResetPosition(game.get());
+        const int score = RatePosition(rater.get(), game.get(), nullptr, nullptr);
+        hold.lock();
+        slot.level = score > 0 ? LevelIndex(score) : -1;
+        slot.rated = true;
+        run->ratedReady.notify_all();
+    }
+}
+} // namespace
+
+int64_t CreateManyAtLevel(Game* G, Generator* gen, int level, int threads, int64_t count,
+                          CreateKeeper keep, void* context) {
+    if (level < LEVEL_EASY || level > LEVEL_FIENDISH) return -1;
+    int64_t tried = 0;
+    if (threads <= 1) {
+        auto rater = std::make_unique<Rater>();
+        for (int64_t n = 0; n < count; n++) {
+            tried += CreatePuzzleAtLevel(rater.get(), G, gen, level, nullptr, nullptr);
+            if (!keep(context, G, tried)) break;
+        }
+        return tried;
+    }
+    LevelRun run;
+    run.ring.resize(size_t(RING_PER_THREAD) * size_t(threads));
+    std::vector<std::thread> raters;
+    for (int t = 0; t < threads; t++) raters.emplace_back(RateSlots, &run);
+    uint8_t solution[81]; // the grid the generator carries from one puzzle to the next
+    std::memcpy(solution, G->SolutionGrid, 81);
+    std::unique_lock<std::mutex> hold(run.lock);
+    for (int64_t kept = 0, next = 0; kept < count; next++) { // next: the slot looked at
+        // Draw while the ring has room and the slot looked at is not rated yet.
+        while (run.drawn - uint64_t(next) < run.ring.size() &&
+               !(uint64_t(next) < run.drawn && run.ring[next % run.ring.size()].rated)) {
+            LevelSlot& slot = run.ring[run.drawn % run.ring.size()];
+            slot.rated = false;
+            hold.unlock(); // a slot not yet drawn is this thread's alone
+            CreatePuzzle(gen, slot.board, solution);
+            std::memcpy(slot.solution, solution, 81);
+            hold.lock();
+            run.drawn++;
+            run.drawnReady.notify_one();
+        }
+        LevelSlot& slot = run.ring[next % run.ring.size()];
+        run.ratedReady.wait(hold, [&slot] { return slot.rated; });
+        tried++;
+        if (slot.level != level) continue;
+        ResetGame(G);
+        std::memcpy(G->Board, slot.board, 81);
+        std::memcpy(G->SolutionGrid, slot.solution, 81);
+        ResetPosition(G);
+        kept++;
+        hold.unlock();
+        const bool more = keep(context, G, tried);
+        hold.lock();
+        if (!more) break;
+    }
+    run.stop = true;
+    hold.unlock();
+    run.drawnReady.notify_all();
+    for (std::thread& t : raters) t.join();
+    return tried;
 }

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+struct Game;
+struct Generator;
 struct Session;
 
 // The level "Create" makes: 0 any (today's first puzzle drawn), LEVEL_EASY..LEVEL_FIENDISH.
@@ -32,3 +34,14 @@ CreateSearch* StartCreateSearch(int level);
 int CreateSearchState(CreateSearch* search, int64_t* tried, char* puzzle);
 // Stops the search if it still runs, waits for its thread (at most one rating) and frees it.
 void EndCreateSearch(CreateSearch* search);
+
+// Told each puzzle kept, in order, on G (as CreateGame leaves it), with the number of puzzles
+// drawn so far, the kept one included; false ends the run.
+using CreateKeeper = bool (*)(void* context, const Game* G, int64_t tried);
+// Makes the puzzles of level LEVEL_EASY..LEVEL_FIENDISH that calling CreatePuzzleAtLevel count
+// times on G with gen makes, in the same order, but rates them on `threads` threads at once
+// while gen draws the next ones on this thread (so gen ends further on than those calls leave
+// it). keep sees each puzzle kept; G ends with the last. Returns the number of puzzles drawn up to
+// the last one kept, -1 for a level out of range. threads 1 is the plain loop.
+int64_t CreateManyAtLevel(Game* G, Generator* gen, int level, int threads, int64_t count,
+                          CreateKeeper keep, void* context);
