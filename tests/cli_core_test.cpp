@@ -137,6 +137,9 @@ TEST_F(CliCore, CreateMakesUniquePuzzlesThatRepeatWithTheSeed) {
     const std::string byLevel = RunCli("create --level difficult --seed 31").out;
     ASSERT_EQ(byLevel.size(), 82u);
     EXPECT_EQ(RunCli("create --level difficult --seed 31").out, byLevel);
+    EXPECT_EQ(RunCli("create --level difficult --seed 31 -j 3").out, byLevel); // rated on 3
+    EXPECT_EQ(RunCli("create --level easy -n 4 --seed 31 -j 1").out,
+              RunCli("create --level easy -n 4 --seed 31 -j 2").out);
     EXPECT_NE(RunCli("rate " + byLevel.substr(0, 81)).out.find("(Difficult)"), std::string::npos);
     EXPECT_EQ(RunCli("create --level any -n 3 --seed 12345").out, a.out);
     EXPECT_EQ(RunCli("create --level hard").status, 2);
