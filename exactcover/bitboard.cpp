@@ -10,6 +10,9 @@
 #include "exactcover/bitboard.h"
 #include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 constexpr uint32_t BAND = 0x7FFFFFF;      // the 27 cells of a band
@@ -18,7 +21,7 @@ constexpr uint32_t BOX_BITS = 0x1C0E07;   // box 0 of a band
 constexpr uint32_t COLUMN_BITS = 0x40201; // column 0 of a band
 
 struct Grid {
-    uint32_t cand[9][3]; // digit d + 1 may go, or stands, in the cell
+    uint32_t cand[3][9]; // band b, digit d + 1: the cells where it may go, or stands
     uint32_t open[3];    // cells not yet solved
     uint32_t dirty;      // bit 3d + b: digit d + 1 changed in band b since the band filter ran
     uint32_t stale;      // bit d: digit d + 1 changed since its columns were looked at
@@ -101,17 +104,46 @@ inline uint32_t SpreadDigits(uint32_t x) {
 inline void Place(Grid* g, int d, int b, int i) {
     const uint32_t bit = 1u << i;
     g->open[b] &= ~bit;
-    uint32_t lost = 0; // bit e: digit e + 1 leaves the cell
+    uint32_t* band = g->cand[b];
+    uint32_t lost; // bit e: digit e + 1 leaves the cell
+#if defined(__SSE2__)
+    const __m128i mask = _mm_set1_epi32(int(bit));
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band + 4));
+    lost = uint32_t(
+               _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(low, mask), mask)))) |
+           uint32_t(
+               _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(high, mask), mask))))
+               << 4 |
+           ((band[8] >> i) & 1) << 8;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(band), _mm_andnot_si128(mask, low));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(band + 4), _mm_andnot_si128(mask, high));
+    band[8] &= ~bit;
+#else
+    lost = 0;
     for (int e = 0; e < 9; e++) {
-        lost |= ((g->cand[e][b] >> i) & 1) << e;
-        g->cand[e][b] &= ~bit;
+        lost |= ((band[e] >> i) & 1) << e;
+        band[e] &= ~bit;
     }
-    g->cand[d][b] = (g->cand[d][b] & ~BAND_PEERS.of[i]) | bit;
+#endif
+    g->cand[b][d] = (g->cand[b][d] & ~BAND_PEERS.of[i]) | bit;
     const uint32_t column = BAND_PEERS.column[i];
-    g->cand[d][OTHER_BANDS[b][0]] &= ~column;
-    g->cand[d][OTHER_BANDS[b][1]] &= ~column;
+    g->cand[OTHER_BANDS[b][0]][d] &= ~column;
+    g->cand[OTHER_BANDS[b][1]][d] &= ~column;
     g->dirty |= (7u << (3 * d)) | (SpreadDigits(lost) << b);
     g->stale |= lost | (1u << d);
+}
+
+// Place for a cell whose only digit left is d: no other digit leaves it.
+inline void PlaceAlone(Grid* g, int d, int b, int i) {
+    const uint32_t bit = 1u << i;
+    g->open[b] &= ~bit;
+    g->cand[b][d] &= ~BAND_PEERS.of[i];
+    const uint32_t column = BAND_PEERS.column[i];
+    g->cand[OTHER_BANDS[b][0]][d] &= ~column;
+    g->cand[OTHER_BANDS[b][1]][d] &= ~column;
+    g->dirty |= 7u << (3 * d);
+    g->stale |= 1u << d;
 }
 
 inline bool Solved(const Grid* g) {
@@ -127,7 +159,7 @@ int NakedSingles(Grid* g) {
             if (!open) continue;
             uint32_t once = 0, more = 0; // cells with at least one, at least two digits
             for (int d = 0; d < 9; d++) {
-                const uint32_t x = g->cand[d][b] & open;
+                const uint32_t x = g->cand[b][d] & open;
                 more |= once & x;
                 once |= x;
             }
@@ -136,9 +168,9 @@ int NakedSingles(Grid* g) {
                 const int i = std::countr_zero(single);
                 const uint32_t bit = 1u << i;
                 int d = 0;
-                while (d < 9 && !(g->cand[d][b] & bit)) d++;
+                while (d < 9 && !(g->cand[b][d] & bit)) d++;
                 if (d == 9) return 0; // its digit went to a single placed just before
-                Place(g, d, b, i);
+                PlaceAlone(g, d, b, i);
                 found = true;
             }
         }
@@ -157,7 +189,7 @@ int HiddenSingles(Grid* g) {
     while (g->stale) {
         const int d = std::countr_zero(g->stale);
         g->stale &= g->stale - 1;
-        const uint32_t* c = g->cand[d];
+        const uint32_t c[3] = {g->cand[0][d], g->cand[1][d], g->cand[2][d]};
         uint32_t single[3], once = 0, more = 0;
         bool empty = false;
         for (int b = 0; b < 3; b++) {
@@ -184,7 +216,7 @@ int HiddenSingles(Grid* g) {
         for (int b = 0; b < 3; b++)
             for (uint32_t s = (single[b] | (c[b] & aloneInColumn)) & g->open[b]; s; s &= s - 1) {
                 const int i = std::countr_zero(s);
-                if (!(g->cand[d][b] & g->open[b] & (1u << i))) continue;
+                if (!(g->cand[b][d] & g->open[b] & (1u << i))) continue;
                 Place(g, d, b, i);
                 placed++;
             }
@@ -215,24 +247,25 @@ int Deduce(Grid* g) {
             const int x = std::countr_zero(g->dirty);
             g->dirty &= g->dirty - 1;
             const int d = x / 3, b = x % 3;
-            uint32_t v = g->cand[d][b];
+            uint32_t v = g->cand[b][d];
             if (!(v & g->open[b])) continue; // the digit stands on its three cells here
             const uint32_t keep = BAND_FILTER.keep[Minirows(v)];
             if (!keep) return 0;
             if (v & ~keep) {
                 v &= keep;
-                g->cand[d][b] = v;
+                g->cand[b][d] = v;
                 g->stale |= 1u << d;
             }
-            uint32_t single = 0;
+            // The filter leaves each row and box a cell: those with one hold a single.
+            const uint32_t oneRows = ROW_FLAGS & ~RowsWithCells(v & (v - COLUMN_BITS));
+            uint32_t single = v & ((oneRows >> 8) * ROW_BITS);
             for (int j = 0; j < 3; j++) {
-                const uint32_t row = v & (ROW_BITS << (9 * j)), box = v & (BOX_BITS << (3 * j));
-                if (!(row & (row - 1))) single |= row;
-                if (!(box & (box - 1))) single |= box;
+                const uint32_t box = v & (BOX_BITS << (3 * j));
+                single |= std::popcount(box) == 1 ? box : 0;
             }
             for (single &= g->open[b]; single; single &= single - 1) {
                 const int i = std::countr_zero(single);
-                if (!(g->cand[d][b] & g->open[b] & (1u << i))) return 0; // taken by a peer
+                if (!(g->cand[b][d] & g->open[b] & (1u << i))) return 0; // taken by a peer
                 Place(g, d, b, i);
             }
         }
@@ -242,7 +275,7 @@ int Deduce(Grid* g) {
             if (!open) continue;
             uint32_t once = 0, more = 0;
             for (int d = 0; d < 9; d++) {
-                const uint32_t x = g->cand[d][b] & open;
+                const uint32_t x = g->cand[b][d] & open;
                 more |= once & x;
                 once |= x;
             }
@@ -251,9 +284,9 @@ int Deduce(Grid* g) {
                 const int i = std::countr_zero(single);
                 const uint32_t bit = 1u << i;
                 int d = 0;
-                while (d < 9 && !(g->cand[d][b] & bit)) d++;
+                while (d < 9 && !(g->cand[b][d] & bit)) d++;
                 if (d == 9) return 0;
-                Place(g, d, b, i);
+                PlaceAlone(g, d, b, i);
                 found = true;
             }
         }
@@ -265,7 +298,7 @@ int Deduce(Grid* g) {
             // of a pattern says band b has the digit in column t of the stack.
             uint32_t present[3], allowed[3] = {0, 0, 0};
             for (int b = 0; b < 3; b++) {
-                const uint32_t v = g->cand[d][b];
+                const uint32_t v = g->cand[b][d];
                 present[b] = (v | (v >> 9) | (v >> 18)) & ROW_BITS;
             }
             for (int t = 0; t < 9; t += 3) {
@@ -277,14 +310,14 @@ int Deduce(Grid* g) {
             }
             for (int b = 0; b < 3; b++)
                 if (present[b] & ~allowed[b]) {
-                    g->cand[d][b] &= allowed[b] * COLUMN_BITS; // the allowed columns' cells
+                    g->cand[b][d] &= allowed[b] * COLUMN_BITS; // the allowed columns' cells
                     g->dirty |= 1u << (3 * d + b);
                     found = true;
                 }
             // Singles in columns: the nine rows counted as slices.
             uint32_t once = 0, more = 0;
             for (int b = 0; b < 3; b++) {
-                const uint32_t v = g->cand[d][b];
+                const uint32_t v = g->cand[b][d];
                 for (int j = 0; j < 3; j++) {
                     const uint32_t s = (v >> (9 * j)) & ROW_BITS;
                     more |= once & s;
@@ -295,7 +328,7 @@ int Deduce(Grid* g) {
             for (uint32_t c = once & ~more; c; c &= c - 1) {
                 const uint32_t column = COLUMN_BITS << std::countr_zero(c);
                 for (int b = 0; b < 3; b++)
-                    if (const uint32_t x = g->cand[d][b] & column & g->open[b]) {
+                    if (const uint32_t x = g->cand[b][d] & column & g->open[b]) {
                         Place(g, d, b, std::countr_zero(x));
                         found = true;
                         break;
@@ -309,7 +342,7 @@ int Deduce(Grid* g) {
 void Record(const Grid* g, uint8_t* solution) {
     for (int d = 0; d < 9; d++)
         for (int b = 0; b < 3; b++)
-            for (uint32_t x = g->cand[d][b]; x; x &= x - 1)
+            for (uint32_t x = g->cand[b][d]; x; x &= x - 1)
                 solution[27 * b + std::countr_zero(x)] = uint8_t(d + 1);
 }
 
@@ -319,7 +352,7 @@ int Setup(Grid* g, const uint8_t* board) {
         if ((board[i] & 0x0F) > 9) return -1;
     for (int b = 0; b < 3; b++) {
         g->open[b] = BAND;
-        for (int d = 0; d < 9; d++) g->cand[d][b] = BAND;
+        for (int d = 0; d < 9; d++) g->cand[b][d] = BAND;
     }
     g->dirty = 0x7FFFFFF;
     g->stale = 0x1FF;
@@ -327,7 +360,7 @@ int Setup(Grid* g, const uint8_t* board) {
         const int v = board[cell] & 0x0F;
         if (!v) continue;
         const int b = cell / 27, i = cell % 27;
-        if (!(g->cand[v - 1][b] & (1u << i))) return 0; // the digit stands among its peers
+        if (!(g->cand[b][v - 1] & (1u << i))) return 0; // the digit stands among its peers
         Place(g, v - 1, b, i);
     }
     return 1;
@@ -356,7 +389,7 @@ void SolveFrom(Grid g, UniqueRun* run) {
         if (!open) continue;
         uint32_t one = 0, two = 0, three = 0, four = 0;
         for (int d = 0; d < 9; d++) {
-            const uint32_t x = g.cand[d][b] & open;
+            const uint32_t x = g.cand[b][d] & open;
             four |= three & x;
             three |= two & x;
             two |= one & x;
@@ -379,7 +412,7 @@ void SolveFrom(Grid g, UniqueRun* run) {
         bit = std::countr_zero(g.open[band]);
     }
     for (int d = 0; d < 9; d++) {
-        if (!(g.cand[d][band] & (1u << bit))) continue;
+        if (!(g.cand[band][d] & (1u << bit))) continue;
         Grid next = g;
         Place(&next, d, band, bit);
         SolveFrom(next, run);
@@ -449,7 +482,7 @@ int32_t CountFrom(const Grid* from, const CountRun* run) {
     }
     uint32_t live[9][3];
     for (int d = 0; d < 9; d++)
-        for (int b = 0; b < 3; b++) live[d][b] = g.cand[d][b] & g.open[b];
+        for (int b = 0; b < 3; b++) live[d][b] = g.cand[b][d] & g.open[b];
     int kind = BY_CELL, unit = 0, digit = 0;
     ChooseColumn(&g, live, &kind, &unit, &digit);
     // The column's rows in board order: (digit, band, bit) of each placement.
