@@ -374,17 +374,19 @@ struct UniqueRun {
 };
 
 // Searches g (a copy) until two solutions are found, guessing on an open cell with the fewest
-// digits: the first with two if there is one, else the first with three, else the first open.
+// digits.
 void SolveFrom(Grid g, UniqueRun* run) {
     if (!Deduce(&g)) return;
     if (Solved(&g)) {
         if (run->found++ == 0) Record(&g, run->solution);
         return;
     }
-    int band = -1, bit = -1;
-    uint32_t threes = 0;
+    // The guess: the cell with two digits that has the most peers with two digits (a guess
+    // there settles the most), else the first cell with three, else the first open cell.
+    int band = -1, bit = -1, most = -1;
+    uint32_t pairs[3] = {0, 0, 0}, threes = 0;
     int threeBand = -1;
-    for (int b = 0; b < 3 && band < 0; b++) {
+    for (int b = 0; b < 3; b++) {
         const uint32_t open = g.open[b];
         if (!open) continue;
         uint32_t one = 0, two = 0, three = 0, four = 0;
@@ -395,14 +397,21 @@ void SolveFrom(Grid g, UniqueRun* run) {
             two |= one & x;
             one |= x;
         }
-        if (const uint32_t pairs = two & ~three) {
-            band = b;
-            bit = std::countr_zero(pairs);
-        } else if (threeBand < 0 && (three & ~four)) {
+        pairs[b] = two & ~three;
+        if (threeBand < 0 && (three & ~four)) {
             threeBand = b;
             threes = three & ~four;
         }
     }
+    for (int b = 0; b < 3; b++)
+        for (uint32_t p = pairs[b]; p; p &= p - 1) {
+            const int i = std::countr_zero(p);
+            const uint32_t column = BAND_PEERS.column[i];
+            const int n = std::popcount(pairs[b] & BAND_PEERS.of[i]) +
+                          std::popcount(pairs[OTHER_BANDS[b][0]] & column) +
+                          std::popcount(pairs[OTHER_BANDS[b][1]] & column);
+            if (n > most) most = n, band = b, bit = i;
+        }
     if (band < 0 && threeBand >= 0) {
         band = threeBand;
         bit = std::countr_zero(threes);
