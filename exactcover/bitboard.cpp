@@ -99,6 +99,20 @@ inline uint32_t SpreadDigits(uint32_t x) {
     return (x ^ (x << 2)) & 0x09249249;
 }
 
+// Takes digit d out of the column of bit i in the bands other than b; returns the dirty bits of
+// the bands that lose a cell.
+inline uint32_t ClearColumn(Grid* g, int d, int b, int i) {
+    const uint32_t column = BAND_PEERS.column[i];
+    uint32_t dirty = 0;
+    for (int k = 0; k < 2; k++) {
+        const int other = OTHER_BANDS[b][k];
+        uint32_t* v = &g->cand[other][d];
+        dirty |= uint32_t((*v & column) != 0) << (3 * d + other);
+        *v &= ~column;
+    }
+    return dirty;
+}
+
 // Puts digit d (0..8) on bit i of band b: the cell leaves the open set and keeps only d, and d
 // leaves the cell's peers.
 inline void Place(Grid* g, int d, int b, int i) {
@@ -127,10 +141,7 @@ inline void Place(Grid* g, int d, int b, int i) {
     }
 #endif
     g->cand[b][d] = (g->cand[b][d] & ~BAND_PEERS.of[i]) | bit;
-    const uint32_t column = BAND_PEERS.column[i];
-    g->cand[OTHER_BANDS[b][0]][d] &= ~column;
-    g->cand[OTHER_BANDS[b][1]][d] &= ~column;
-    g->dirty |= (7u << (3 * d)) | (SpreadDigits(lost) << b);
+    g->dirty |= (SpreadDigits(lost) << b) | ClearColumn(g, d, b, i);
     g->stale |= lost | (1u << d);
 }
 
@@ -139,10 +150,7 @@ inline void PlaceAlone(Grid* g, int d, int b, int i) {
     const uint32_t bit = 1u << i;
     g->open[b] &= ~bit;
     g->cand[b][d] &= ~BAND_PEERS.of[i];
-    const uint32_t column = BAND_PEERS.column[i];
-    g->cand[OTHER_BANDS[b][0]][d] &= ~column;
-    g->cand[OTHER_BANDS[b][1]][d] &= ~column;
-    g->dirty |= 7u << (3 * d);
+    g->dirty |= (1u << (3 * d + b)) | ClearColumn(g, d, b, i);
     g->stale |= 1u << d;
 }
 
@@ -296,7 +304,7 @@ int Deduce(Grid* g) {
             g->stale &= g->stale - 1;
             // The band filter across the bands, on the three columns of each stack: bit 3b + t
             // of a pattern says band b has the digit in column t of the stack.
-            uint32_t present[3], allowed[3] = {0, 0, 0};
+            uint32_t present[3];
             for (int b = 0; b < 3; b++) {
                 const uint32_t v = g->cand[b][d];
                 present[b] = (v | (v >> 9) | (v >> 18)) & ROW_BITS;
@@ -305,15 +313,16 @@ int Deduce(Grid* g) {
                 const uint32_t pattern = ((present[0] >> t) & 7) | (((present[1] >> t) & 7) << 3) |
                                          (((present[2] >> t) & 7) << 6);
                 const uint32_t kept = BAND_FILTER.minirows[pattern];
+                if (kept == pattern) continue;
                 if (!kept) return 0;
-                for (int b = 0; b < 3; b++) allowed[b] |= ((kept >> (3 * b)) & 7) << t;
-            }
-            for (int b = 0; b < 3; b++)
-                if (present[b] & ~allowed[b]) {
-                    g->cand[b][d] &= allowed[b] * COLUMN_BITS; // the allowed columns' cells
+                for (int b = 0; b < 3; b++) {
+                    const uint32_t gone = ((pattern & ~kept) >> (3 * b)) & 7;
+                    if (!gone) continue;
+                    g->cand[b][d] &= ~((gone << t) * COLUMN_BITS); // those columns' cells
                     g->dirty |= 1u << (3 * d + b);
                     found = true;
                 }
+            }
             // Singles in columns: the nine rows counted as slices.
             uint32_t once = 0, more = 0;
             for (int b = 0; b < 3; b++) {
