@@ -355,23 +355,32 @@ void Record(const Grid* g, uint8_t* solution) {
                 solution[27 * b + std::countr_zero(x)] = uint8_t(d + 1);
 }
 
-// The grid of a board's givens. Returns -1 for a digit above 9, 0 when givens clash, else 1.
+// The grid of a board's givens, as placing them one by one leaves it. Returns -1 for a digit
+// above 9, 0 when two givens of a digit are peers, else 1.
 int Setup(Grid* g, const uint8_t* board) {
-    for (int i = 0; i < 81; i++)
-        if ((board[i] & 0x0F) > 9) return -1;
+    uint32_t given[3] = {0, 0, 0};                            // the given cells of each band
+    uint32_t at[3][9] = {}, near[3][9] = {}, columns[9] = {}; // a digit's givens, their peers
+    bool clash = false;
+    for (int cell = 0; cell < 81; cell++) {
+        const int v = board[cell] & 0x0F;
+        if (v > 9) return -1;
+        if (!v) continue;
+        const int b = cell / 27, i = cell % 27, d = v - 1;
+        const uint32_t bit = 1u << i;
+        clash |= ((near[b][d] | (columns[d] * COLUMN_BITS)) & bit) != 0; // the digit is a peer's
+        given[b] |= bit;
+        at[b][d] |= bit;
+        near[b][d] |= BAND_PEERS.of[i];
+        columns[d] |= 1u << (i % 9);
+    }
+    if (clash) return 0;
     for (int b = 0; b < 3; b++) {
-        g->open[b] = BAND;
-        for (int d = 0; d < 9; d++) g->cand[b][d] = BAND;
+        g->open[b] = BAND & ~given[b];
+        for (int d = 0; d < 9; d++)
+            g->cand[b][d] = (g->open[b] & ~near[b][d] & ~(columns[d] * COLUMN_BITS)) | at[b][d];
     }
     g->dirty = 0x7FFFFFF;
     g->stale = 0x1FF;
-    for (int cell = 0; cell < 81; cell++) {
-        const int v = board[cell] & 0x0F;
-        if (!v) continue;
-        const int b = cell / 27, i = cell % 27;
-        if (!(g->cand[b][v - 1] & (1u << i))) return 0; // the digit stands among its peers
-        Place(g, v - 1, b, i);
-    }
     return 1;
 }
 
