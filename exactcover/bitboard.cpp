@@ -186,7 +186,8 @@ int NakedSingles(Grid* g) {
     return 1;
 }
 
-// Hidden singles of every digit changed since it was last looked at. A digit's solved cells are
+// Hidden singles of every digit changed since it was last looked at, in the rows and boxes of
+// the bands where it changed and in every column. A digit's solved cells are
 // counted with its open ones (each unit holds a placed digit on that cell alone), so a unit with
 // one cell holds either the digit or a hidden single. Singles are found on one snapshot of the
 // digit and placed while they still fit (one that no longer does leaves a unit without a place,
@@ -198,10 +199,18 @@ int HiddenSingles(Grid* g) {
         const int d = std::countr_zero(g->stale);
         g->stale &= g->stale - 1;
         const uint32_t c[3] = {g->cand[0][d], g->cand[1][d], g->cand[2][d]};
-        uint32_t single[3], once = 0, more = 0;
+        const uint32_t bands = (g->dirty >> (3 * d)) & 7; // rows and boxes changed there only
+        g->dirty &= ~(7u << (3 * d));
+        uint32_t single[3] = {0, 0, 0}, once = 0, more = 0;
         bool empty = false;
         for (int b = 0; b < 3; b++) {
             const uint32_t v = c[b];
+            for (int j = 0; j < 3; j++) { // the columns, counted over the nine rows as slices
+                const uint32_t s = (v >> (9 * j)) & ROW_BITS;
+                more |= once & s;
+                once |= s;
+            }
+            if (!(bands & (1u << b))) continue;
             // Rows as three 9-bit fields: those with a cell, those with two or more (v minus
             // one in each field clears each field's lowest cell), so those with exactly one.
             empty |= RowsWithCells(v) != ROW_FLAGS;
@@ -212,10 +221,6 @@ int HiddenSingles(Grid* g) {
                 const int n = std::popcount(box);
                 empty |= n == 0;
                 alone |= n == 1 ? box : 0;
-                // the columns, counted over the nine rows as slices
-                const uint32_t s = (v >> (9 * j)) & ROW_BITS;
-                more |= once & s;
-                once |= s;
             }
             single[b] = alone;
         }
