@@ -154,7 +154,8 @@ int CmdCreate(const CreateOptions& options) {
         cores = cores < 1 ? 1 : cores;
         const long threads = options.threads > 0 ? std::min(options.threads, 4 * cores) : cores;
         bool written = true;
-        tried = CreateManyAtLevel(G, gen.get(), level, int(threads), count, EmitCreated, &written);
+        tried = CreateManyAtLevel(G, gen.get(), level, int(threads), count, EmitCreated, nullptr,
+                                  &written);
         if (!written) return 1;
     }
     if (!FinishOutput()) return 1;

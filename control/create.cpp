@@ -1,6 +1,6 @@
-// Command "Create" at the chosen level, and the search that looks for a puzzle of a level in the
-// background: a thread with a game, a rater and a generator of its own, so the window's game
-// goes on while it runs.
+// Command "Create" at the chosen level, the search that looks for a puzzle of a level in the
+// background (a thread with a game and a generator of its own, so the window's game goes on
+// while it runs), and the making of puzzles of a level rated on several threads at once.
 #include "control/create.h"
 #include "analysis/create.h"
 #include "analysis/rating.h"
@@ -14,6 +14,7 @@
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/options.h"
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -98,7 +99,6 @@ int AcceptCreatedPuzzle(Session* S, const char* text) {
 
 struct CreateSearch {
     Game game;     // off screen: the search calls no shell hook
-    Rater rater;   // rates each puzzle drawn
     Generator gen; // fresh draws, seeded from the clock
     std::atomic<int64_t> tried{0};
     std::atomic<bool> stop{false}, found{false};
@@ -111,13 +111,19 @@ static bool WatchSearch(void* context, int64_t tried) {
     return !search->stop;
 }
 
+static bool KeepFound(void*, const Game*, int64_t) {
+    return false; // one puzzle is all the search wants
+}
+
 CreateSearch* StartCreateSearch(int level) {
     if (level < LEVEL_EASY || level > LEVEL_FIENDISH) return nullptr;
     CreateSearch* search = new CreateSearch;
     search->game.PositionQuiet = 1;
     search->thread = std::thread([search, level] {
-        const int64_t tried = CreatePuzzleAtLevel(&search->rater, &search->game, &search->gen,
-                                                  level, WatchSearch, search);
+        // Drawn on this thread, rated on one thread a core.
+        const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+        const int64_t tried = CreateManyAtLevel(&search->game, &search->gen, level, cores, 1,
+                                                KeepFound, WatchSearch, search);
         if (tried <= 0) return; // stopped
         search->tried = tried;
         search->found = true; // the game is the search's no more: it may be read
@@ -193,13 +199,16 @@ void RateSlots(LevelRun* run) {
 } // namespace
 
 int64_t CreateManyAtLevel(Game* G, Generator* gen, int level, int threads, int64_t count,
-                          CreateKeeper keep, void* context) {
+                          CreateKeeper keep, bool (*watch)(void* context, int64_t tried),
+                          void* context) {
     if (level < LEVEL_EASY || level > LEVEL_FIENDISH) return -1;
     int64_t tried = 0;
     if (threads <= 1) {
         auto rater = std::make_unique<Rater>();
         for (int64_t n = 0; n < count; n++) {
-            tried += CreatePuzzleAtLevel(rater.get(), G, gen, level, nullptr, nullptr);
+            const int64_t more = CreatePuzzleAtLevel(rater.get(), G, gen, level, watch, context);
+            if (more <= 0) return 0; // stopped
+            tried += more;
             if (!keep(context, G, tried)) break;
         }
         return tried;
@@ -227,7 +236,15 @@ int64_t CreateManyAtLevel(Game* G, Generator* gen, int level, int threads, int64
         LevelSlot& slot = run.ring[next % run.ring.size()];
         run.ratedReady.wait(hold, [&slot] { return slot.rated; });
         tried++;
-        if (slot.level != level) continue;
+        if (slot.level != level) {
+            if (!watch) continue;
+            hold.unlock();
+            const bool more = watch(context, tried);
+            hold.lock();
+            if (more) continue;
+            tried = 0; // stopped
+            break;
+        }
         ResetGame(G);
         std::memcpy(G->Board, slot.board, 81);
         std::memcpy(G->SolutionGrid, slot.solution, 81);

@@ -24,8 +24,9 @@ void CreateCommand(Session* S);
 // or 0 when the text is not a puzzle with one solution (nothing changes).
 int AcceptCreatedPuzzle(Session* S, const char* text);
 
-// A search for a puzzle of a level on a thread of its own (its own game, rater and generator
-// seeded from the clock), so the window's game goes on while it runs.
+// A search for a puzzle of a level on a thread of its own (its own game and generator
+// seeded from the clock, the ratings on one more thread a core), so the window's game goes on
+// while it runs.
 struct CreateSearch;
 // Starts a search for level LEVEL_EASY..LEVEL_FIENDISH; nullptr for a level out of range.
 CreateSearch* StartCreateSearch(int level);
@@ -41,7 +42,10 @@ using CreateKeeper = bool (*)(void* context, const Game* G, int64_t tried);
 // Makes the puzzles of level LEVEL_EASY..LEVEL_FIENDISH that calling CreatePuzzleAtLevel count
 // times on G with gen makes, in the same order, but rates them on `threads` threads at once
 // while gen draws the next ones on this thread (so gen ends further on than those calls leave
-// it). keep sees each puzzle kept; G ends with the last. Returns the number of puzzles drawn up to
-// the last one kept, -1 for a level out of range. threads 1 is the plain loop.
+// it). keep sees each puzzle kept; watch (may be null) is told the number drawn after each that
+// missed, and false from it stops the run. G ends with the last puzzle kept. Returns the number
+// of puzzles drawn up to the last one kept, 0 when watch stopped the run first, -1 for a level
+// out of range. threads 1 is the plain loop.
 int64_t CreateManyAtLevel(Game* G, Generator* gen, int level, int threads, int64_t count,
-                          CreateKeeper keep, void* context);
+                          CreateKeeper keep, bool (*watch)(void* context, int64_t tried),
+                          void* context);
