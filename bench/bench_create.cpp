@@ -28,10 +28,7 @@ void CreateAtLevel(benchmark::State& state) {
     state.counters["drawn/kept"] = kept ? double(tried) / double(kept) : 0.0;
 }
 // Each level for at least 5 s, so that even Very Difficult (one in about 30) keeps enough.
-BENCHMARK(CreateAtLevel)
-    ->DenseRange(0, 5)
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(5.0);
+BENCHMARK(CreateAtLevel)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->MinTime(5.0);
 } // namespace
 
 BENCHMARK_MAIN();
