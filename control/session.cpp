@@ -28,9 +28,9 @@ Session::~Session() {
 }
 
 int CheckCellsVerdict(const uint8_t* cells, uint8_t* solution) {
-    if (CountFilledCells(cells) < 8)
-        return VERDICT_INVALID_POSITION; // too few givens, or a
-                                         // digit twice in a unit
+    int filled = 0;
+    for (int i = 0; i < 81; i++) filled += cells[i] != 0;
+    if (filled < 8) return VERDICT_INVALID_POSITION; // too few givens
     // The verdict and a unique solution do not depend on the search order: any solver serves.
     const int c = SolveUnique(cells, solution);
     if (c == 1) {
@@ -38,6 +38,9 @@ int CheckCellsVerdict(const uint8_t* cells, uint8_t* solution) {
             if (cells[i] == 0) solution[i] |= CELL_ENTERED;
         return VERDICT_UNIQUE;
     }
+    // No solution: a digit twice in a unit makes it an invalid position (one or more solutions
+    // rule that out).
+    if (c < 1 && CountFilledCells(cells) < 0) return VERDICT_INVALID_POSITION;
     return c < 1 ? VERDICT_NO_SOLUTION : VERDICT_SEVERAL;
 }
 
