@@ -23,7 +23,8 @@ constexpr uint32_t COLUMN_BITS = 0x40201; // column 0 of a band
 struct Grid {
     uint32_t cand[3][9]; // band b, digit d + 1: the cells where it may go, or stands
     uint32_t open[3];    // cells not yet solved
-    uint32_t dirty;      // bit 3d + b: digit d + 1 changed in band b since the band filter ran
+    uint32_t dirty;      // bit 3d + b: digit d + 1 changed in band b since its rows and boxes were
+                         // last looked at (by the band filter or the hidden singles)
     uint32_t stale;      // bit d: digit d + 1 changed since its columns were looked at
 };
 
@@ -48,8 +49,9 @@ constexpr int OTHER_BANDS[3][2] = {{1, 2}, {0, 2}, {0, 1}};
 
 // The band filter. A digit stands in a band once in each row and once in each box, so the three
 // "minirows" it takes (row r within box j) form a permutation. Bit 3r + j of a minirow pattern
-// says row r has the digit somewhere in box j; KEEP_CELLS[pattern] is the cells of the minirows
-// that belong to at least one permutation inside the pattern (0: none fits). It covers pointing
+// says row r has the digit somewhere in box j; keep[pattern] is the cells of the minirows that
+// belong to at least one permutation inside the pattern (0: none fits), minirows[pattern] those
+// minirows. It covers pointing
 // and claiming within the band, and more.
 struct BandFilter {
     uint32_t keep[512];     // the cells kept
@@ -113,6 +115,14 @@ inline uint32_t ClearColumn(Grid* g, int d, int b, int i) {
     return dirty;
 }
 
+#if defined(__SSE2__)
+// Bit k set when word k of v (four digits' band words) holds the cell of mask.
+inline uint32_t Holding(__m128i v, __m128i mask) {
+    return uint32_t(
+        _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(v, mask), mask))));
+}
+#endif
+
 // Puts digit d (0..8) on bit i of band b: the cell leaves the open set and keeps only d, and d
 // leaves the cell's peers.
 inline void Place(Grid* g, int d, int b, int i) {
@@ -124,12 +134,7 @@ inline void Place(Grid* g, int d, int b, int i) {
     const __m128i mask = _mm_set1_epi32(int(bit));
     const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band));
     const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band + 4));
-    lost = uint32_t(
-               _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(low, mask), mask)))) |
-           uint32_t(
-               _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(high, mask), mask))))
-               << 4 |
-           ((band[8] >> i) & 1) << 8;
+    lost = Holding(low, mask) | Holding(high, mask) << 4 | ((band[8] >> i) & 1) << 8;
     _mm_storeu_si128(reinterpret_cast<__m128i*>(band), _mm_andnot_si128(mask, low));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(band + 4), _mm_andnot_si128(mask, high));
     band[8] &= ~bit;
