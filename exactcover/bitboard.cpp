@@ -344,15 +344,14 @@ int Deduce(Grid* g) {
                 }
             }
             if (once != ROW_BITS) return 0; // a column without the digit
-            for (uint32_t c = once & ~more; c; c &= c - 1) {
-                const uint32_t column = COLUMN_BITS << std::countr_zero(c);
-                for (int b = 0; b < 3; b++)
-                    if (const uint32_t x = g->cand[b][d] & column & g->open[b]) {
-                        Place(g, d, b, std::countr_zero(x));
-                        found = true;
-                        break;
-                    }
-            }
+            const uint32_t aloneInColumn = (once & ~more) * COLUMN_BITS; // those columns' cells
+            for (int b = 0; b < 3; b++)
+                for (uint32_t x = g->cand[b][d] & aloneInColumn & g->open[b]; x; x &= x - 1) {
+                    const int i = std::countr_zero(x);
+                    if (!(g->cand[b][d] & g->open[b] & (1u << i))) return 0; // taken by a peer
+                    Place(g, d, b, i);
+                    found = true;
+                }
         }
         if (!found) return 1;
     }
