@@ -71,15 +71,21 @@ asan: deps
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
 # The core on several threads at once, under ThreadSanitizer: the threads test, the window's
-# background search for a puzzle of a level, and each batch
-# command at -j 4 (threads in one process) against -j 1 on generated puzzles, some of them hard,
-# with a bad line among them.
+# background search for a puzzle of a level, create at a level rated on 4 threads against 1,
+# and each batch command at -j 4 (threads in one process) against -j 1 on generated puzzles,
+# some of them hard, with a bad line among them.
 TSAN_COMMANDS := "count --limit 2" solve rate path "path --json" hint format
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUADRIVO_TSAN=ON -DQUADRIVO_BUILD_GUI=OFF
 	cmake --build build-tsan -j $(JOBS) --target tests_exactcover tests_control quadrivo-cli
 	./build-tsan/tests/tests_exactcover --gtest_filter='Threads.*'
 	./build-tsan/tests/tests_control --gtest_filter='Control.CreateByLevel*:Control.RatingBeside*'
+	for level in easy very-difficult; do \
+	  ./build-tsan/cli/quadrivo-cli create --seed 11 --level $$level -n 3 -j 1 >build-tsan/create-1.txt; \
+	  TSAN_OPTIONS=halt_on_error=1 ./build-tsan/cli/quadrivo-cli create --seed 11 --level $$level \
+	    -n 3 -j 4 >build-tsan/create-4.txt && cmp build-tsan/create-1.txt build-tsan/create-4.txt && \
+	  echo "create --level $$level: -j 4 as -j 1" || exit 1; \
+	done
 	{ ./build-tsan/cli/quadrivo-cli create --seed 7 -n 200; echo 'not a puzzle'; \
 	  ./build-tsan/cli/quadrivo-cli create --seed 8 --level very-difficult -n 4; \
 	  ./build-tsan/cli/quadrivo-cli create --seed 9 --level fiendish -n 4; } >build-tsan/input.txt

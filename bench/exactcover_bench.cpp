@@ -1,9 +1,11 @@
-// Exact-cover speed, side by side in one run: CountSolutions (limit 1) over the puzzle sets with
-// the fast counter and the plain build; CreatePuzzle with the fast and the plain counter; and
-// qqwing's generator in puzzles per second. Each figure is the median of
-// three repetitions of CPU time (qqwing's: the CPU time of the child process), so other load on
-// the machine does not skew the comparison; the ratios are printed after the table.
+// Exact-cover speed, side by side in one run, over the puzzle sets at limit 1: CountSolutions
+// (band bitboards in the matrix's search order), the same search by dancing links in arrays,
+// the plain build with a heap node per matrix entry, and the uniqueness solver SolveUnique;
+// CreatePuzzle with each counter; and qqwing's generator in puzzles per second. Each figure is the
+// median of three repetitions of CPU time (qqwing's: the CPU time of the child process), so other
+// load on the machine does not skew the comparison; the ratios are printed after the table.
 #include "bench/reference/literal_engine.h"
+#include "exactcover/bitboard.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
@@ -31,6 +33,8 @@ Workload WORKLOADS[] = {
     {"17clue", "puzzles2_17_clue.txt", 10, {}},
     {"top1465", "puzzles3_magictour_top1465.txt", 1, {}},
     {"hardest1106", "puzzles6_forum_hardest_1106.txt", 1, {}},
+    {"hardest11+", "puzzles5_forum_hardest_1905_11+.txt", 50, {}},
+    {"generated", "generated_minimal_10k.txt", 5, {}},
     {"serg", "puzzles7_serg_benchmark.txt", 5, {}},
 };
 
@@ -61,8 +65,9 @@ void CountAll(benchmark::State& state, const Workload* w, Counter count) {
 // The same puzzles for every counter: the same seed and the same number of iterations.
 constexpr int CREATE_PUZZLES = 300;
 
-int32_t FastCounter(CountWorkspace* w, const uint8_t* board, int32_t limit, uint8_t* solution) {
-    return CountSolutions(w, board, limit, solution);
+// The uniqueness solver as a counter at limit 1 (its grid is left alone unless unique).
+int32_t UniqueCounter(const uint8_t* board, int32_t, uint8_t* solution) {
+    return SolveUnique(board, solution);
 }
 
 void CreateMany(benchmark::State& state, SolutionCounter count) {
@@ -140,32 +145,44 @@ int main(int argc, char** argv) {
         const struct {
             const char* name;
             Counter count;
-        } counters[] = {{"fast", CountSolutions}, {"literal", LiteralCountSolutions}};
+        } counters[] = {{"bitboard", CountSolutions},
+                        {"links", LinksCountSolutions},
+                        {"literal", LiteralCountSolutions},
+                        {"unique", UniqueCounter}};
         for (const auto& c : counters)
             Configure(benchmark::RegisterBenchmark((base + c.name).c_str(), CountAll, &w, c.count));
     }
-    Configure(benchmark::RegisterBenchmark("Create/fast", CreateMany, FastCounter)
-                  ->Iterations(CREATE_PUZZLES));
-    Configure(benchmark::RegisterBenchmark("Create/literal", CreateMany, LiteralCounter)
-                  ->Iterations(CREATE_PUZZLES));
+    const struct {
+        const char* name;
+        SolutionCounter count;
+    } creators[] = {{"Create/bitboard", CountSolutions},
+                    {"Create/links", LinksCountSolutions},
+                    {"Create/literal", LiteralCountSolutions}};
+    for (const auto& c : creators)
+        Configure(
+            benchmark::RegisterBenchmark(c.name, CreateMany, c.count)->Iterations(CREATE_PUZZLES));
     Configure(
         benchmark::RegisterBenchmark("Create/qqwing", Qqwing)->Iterations(1)->UseManualTime());
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nSpeed-ups (median items/s, higher is faster):\n");
+    std::printf("\nSpeed-ups over the plain build with heap nodes (median items/s, higher is "
+                "faster):\n");
     for (const Workload& w : WORKLOADS) {
         std::string base = std::string("Count/") + w.name + "/";
-        double fast = reporter.Ratio(base + "fast", base + "literal");
-        if (fast > 0)
-            std::printf("  CountSolutions %-12s %6zu boards  fast %5.2fx literal\n", w.name,
-                        w.boards.size(), fast);
+        double bitboard = reporter.Ratio(base + "bitboard", base + "literal");
+        double links = reporter.Ratio(base + "links", base + "literal");
+        double unique = reporter.Ratio(base + "unique", base + "literal");
+        if (bitboard > 0)
+            std::printf("  %-12s %6zu boards  CountSolutions %5.2fx  links %5.2fx  SolveUnique "
+                        "%5.2fx\n",
+                        w.name, w.boards.size(), bitboard, links, unique);
     }
-    if (double r = reporter.Ratio("Create/fast", "Create/literal"))
-        std::printf("  CreatePuzzle   fast %5.2fx literal (%.0f puzzles/s)\n", r,
-                    reporter.rate["Create/fast"]);
-    if (double r = reporter.Ratio("Create/fast", "Create/qqwing"))
-        std::printf("  CreatePuzzle   fast %5.2fx qqwing (%.0f puzzles/s)\n", r,
+    for (const char* name : {"Create/bitboard", "Create/links"})
+        if (double r = reporter.Ratio(name, "Create/literal"))
+            std::printf("  %-15s %5.2fx literal (%.0f puzzles/s)\n", name, r, reporter.rate[name]);
+    if (double r = reporter.Ratio("Create/bitboard", "Create/qqwing"))
+        std::printf("  Create/bitboard %5.2fx qqwing --generate (%.0f puzzles/s)\n", r,
                     reporter.rate["Create/qqwing"]);
     benchmark::Shutdown();
     return 0;

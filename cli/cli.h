@@ -32,6 +32,7 @@ struct CreateOptions {
     int level = 0;       // --level: 0 any, else PLAYER_EASY..PLAYER_EXTREME
     int technique = 0;   // --technique: TQ_ of the hardest step, 0 any
     int64_t seed = -1;   // --seed S, -1 without one
+    long threads = 0;    // -j N; 0 for every core
     bool stats = false;
 };
 // --order and --scale: the handheld's order of techniques, or the player's.

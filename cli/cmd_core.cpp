@@ -5,17 +5,20 @@
 #include "analysis/player.h"
 #include "analysis/rating.h"
 #include "cli/cli.h"
+#include "control/create.h"
 #include "control/session.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "model/board.h"
 #include "model/verdicts.h"
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 // The help of each command; the puzzle options are added to it.
 const std::string CHECK_HELP =
@@ -46,7 +49,7 @@ const std::string SOLVE_HELP =
     "cannot be written, 2 for bad input.\n";
 const char* const CREATE_HELP =
     "usage: quadrivo-cli create [-n N] [--level NAME] [--technique NAME] [--seed S]\n"
-    "                           [--stats]\n"
+    "                           [-j N] [--stats]\n"
     "Makes N (default 1, at most 100000000) new minimal puzzles with a unique\n"
     "solution and prints them, one 81-character line each, '.' for an empty cell.\n"
     "  --level NAME  only puzzles at this level of the player's rating (as rate\n"
@@ -57,7 +60,10 @@ const char* const CREATE_HELP =
     "                has it as the hardest step, e.g. xy-wing, swordfish,\n"
     "                unique-rectangle, skyscraper (case, blanks and '-' ignored)\n"
     "The same seed S (0..4294967295) gives the same puzzles; without one every run\n"
-    "differs. --stats prints puzzles/s and the total time on standard error.\n"
+    "differs. -j N rates the puzzles of a level or technique on N threads (default:\n"
+    "one a core)\n"
+    "while one thread draws them; the puzzles are the same for any N.\n"
+    "--stats prints puzzles/s and the total time on standard error.\n"
     "Exit status: 0, 1 when the output cannot be written, 2 for bad input.\n";
 
 namespace {
@@ -78,7 +84,7 @@ int CheckOwnCells(const PuzzleItem& item, uint8_t* solution) {
     uint8_t cells[81];
     for (int i = 0; i < 81; i++) cells[i] = item.cells[i] & CELL_DIGIT;
     std::memset(solution, 0, 81);
-    return CheckCells(cells, solution);
+    return CheckCellsVerdict(cells, solution);
 }
 
 ItemResult CheckOne(const PuzzleItem& item, const BatchOptions& options) {
@@ -133,32 +139,41 @@ int CmdSolve(const BatchOptions& options) {
     return RunBatch(options, [&](const PuzzleItem& item) { return SolveOne(item, options); });
 }
 
-// Draws puzzles until the player's rating puts one at the level, or has the technique as its
-// hardest step (with both, both must hold); the number drawn, or -1 after DRAWS_MAX.
+// What create --level and --technique keep: a puzzle the player's rating puts at the level
+// and whose hardest step is the technique (either may be 0, any). Stops the rating as soon as a
+// step rates or ranks above what is wanted. After DRAWS_MAX draws without one, the run ends.
 static constexpr long long DRAWS_MAX = 10000000;
 struct PlayerWant {
     int level;     // 0 any
+    int technique; // 0 any
     int maxRating; // above it the puzzle cannot be what is wanted
 };
-// Stops a rating as soon as a step rates or ranks above what is wanted.
 static bool StopAbove(void* context, const PlayerGrid*, const PlayerStep& S) {
     const PlayerWant& want = *static_cast<const PlayerWant*>(context);
     return S.rating <= want.maxRating &&
            (!want.level || TECHNIQUE_TABLE[S.technique].level <= want.level);
 }
-static long long CreateForPlayer(Game* G, Generator* gen, int level, int technique) {
-    PlayerWant want = {level, 1000};
-    // a technique's variants rate up to half a point above its row; chains grow with length
-    if (technique && technique < TQ_X_CHAIN) want.maxRating = TECHNIQUE_TABLE[technique].rating + 5;
-    for (long long tried = 1; tried <= DRAWS_MAX; tried++) {
-        CreateGame(G, gen);
-        uint8_t cells[81];
-        for (int x = 0; x < 81; x++) cells[x] = G->Board[x] & CELL_DIGIT;
-        const PlayerResult R = PlayerSolve(cells, ORDER_RATING, 1, StopAbove, &want);
-        if (!R.solved) continue;
-        if ((!level || R.level == level) && (!technique || R.hardest == technique)) return tried;
-    }
-    return -1;
+// The judge of CreateManyJudged: 1 for a puzzle wanted, 0 otherwise.
+static int PlayerJudge(const void* context, Game* G, Rater*) {
+    PlayerWant want = *static_cast<const PlayerWant*>(context);
+    uint8_t cells[81];
+    for (int x = 0; x < 81; x++) cells[x] = G->Board[x] & CELL_DIGIT;
+    const PlayerResult R = PlayerSolve(cells, ORDER_RATING, 1, StopAbove, &want);
+    return R.solved && (!want.level || R.level == want.level) &&
+           (!want.technique || R.hardest == want.technique);
+}
+// The run's output and how far it is from the last puzzle kept.
+struct CreateRun {
+    bool written = true;
+    int64_t lastKept = 0;
+};
+static bool KeepCreated(void* context, const Game* G, int64_t tried) {
+    auto* run = static_cast<CreateRun*>(context);
+    run->lastKept = tried;
+    return run->written = Emit(GridText(G->Board, '.') + "\n");
+}
+static bool GoOnDrawing(void* context, int64_t tried) {
+    return tried - static_cast<CreateRun*>(context)->lastKept < DRAWS_MAX;
 }
 
 int CmdCreate(const CreateOptions& options) {
@@ -170,19 +185,27 @@ int CmdCreate(const CreateOptions& options) {
     if (options.seed >= 0) SeedGenerator(gen.get(), uint32_t(options.seed));
     auto start = std::chrono::steady_clock::now();
     long long tried = 0; // puzzles drawn, those of other levels included
-    for (long long i = 0; i < count; i++) {
-        if (level == 0 && options.technique == 0) {
+    if (level == 0 && options.technique == 0) {
+        for (long long i = 0; i < count; i++) {
             CreateGame(G, gen.get());
-        } else {
-            const long long drawn = CreateForPlayer(G, gen.get(), level, options.technique);
-            if (drawn < 0) {
-                std::fprintf(stderr, "quadrivo-cli create: no such puzzle in %lld drawn\n",
-                             DRAWS_MAX);
-                return 1;
-            }
-            tried += drawn;
+            if (!Emit(GridText(G->Board, '.') + "\n")) return 1;
         }
-        if (!Emit(GridText(G->Board, '.') + "\n")) return 1;
+    } else {
+        long cores = sysconf(_SC_NPROCESSORS_ONLN);
+        cores = cores < 1 ? 1 : cores;
+        const long threads = options.threads > 0 ? std::min(options.threads, 4 * cores) : cores;
+        PlayerWant want = {level, options.technique, 1000};
+        // a technique's variants rate up to half a point above its row; chains grow with length
+        if (options.technique && options.technique < TQ_X_CHAIN)
+            want.maxRating = TECHNIQUE_TABLE[options.technique].rating + 5;
+        CreateRun run;
+        tried = CreateManyJudged(G, gen.get(), PlayerJudge, &want, 1, int(threads), count,
+                                 KeepCreated, GoOnDrawing, &run);
+        if (!run.written) return 1;
+        if (tried == 0) {
+            std::fprintf(stderr, "quadrivo-cli create: no such puzzle in %lld drawn\n", DRAWS_MAX);
+            return 1;
+        }
     }
     if (!FinishOutput()) return 1;
     if (options.stats) {

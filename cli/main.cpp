@@ -273,11 +273,13 @@ int RunCommandLine(int argc, char** argv) {
             },
             ""));
     c->app->add_option("--seed", create.seed)->transform(Whole(0, UINT32_MAX));
+    c->app->add_option("-j", create.threads)
+        ->transform(Whole(1, LLONG_MAX, "a number of threads, 1 or more"));
     c->app->add_flag("--stats", create.stats);
     c->run = [&](const std::vector<InputSource>& inputs) {
         if (inputs.empty()) return CmdCreate(create);
-        std::fprintf(stderr, "quadrivo-cli create: takes only -n, --level, --technique, --seed and "
-                             "--stats\n");
+        std::fprintf(stderr, "quadrivo-cli create: takes only -n, --level, --technique, --seed, -j "
+                             "and --stats\n");
         return 2;
     };
 

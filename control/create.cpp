@@ -1,11 +1,11 @@
-// Command "Create" at the chosen level, and the search that looks for a puzzle of a level in the
-// background: a thread with a game, a rater and a generator of its own, so the window's game
-// goes on while it runs.
+// Command "Create" at the chosen level, the search that looks for a puzzle of a level in the
+// background (a thread with a game and a generator of its own, so the window's game goes on
+// while it runs), and the making of puzzles of a level rated on several threads at once.
 #include "control/create.h"
 #include "analysis/create.h"
 #include "analysis/rating.h"
-#include "control/rate.h"
 #include "control/keep.h"
+#include "control/rate.h"
 #include "control/session.h"
 #include "control/stepview.h"
 #include "exactcover/count.h"
@@ -14,10 +14,14 @@
 #include "model/history.h"
 #include "model/hooks.h"
 #include "model/options.h"
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 // The level texts of the window, by level (0 any, then LEVEL_EASY..LEVEL_FIENDISH).
 constexpr const char* LEVEL_TEXTS[] = {
@@ -96,7 +100,6 @@ int AcceptCreatedPuzzle(Session* S, const char* text) {
 
 struct CreateSearch {
     Game game;     // off screen: the search calls no shell hook
-    Rater rater;   // rates each puzzle drawn
     Generator gen; // fresh draws, seeded from the clock
     std::atomic<int64_t> tried{0};
     std::atomic<bool> stop{false}, found{false};
@@ -109,13 +112,19 @@ static bool WatchSearch(void* context, int64_t tried) {
     return !search->stop;
 }
 
+static bool KeepFound(void*, const Game*, int64_t) {
+    return false; // one puzzle is all the search wants
+}
+
 CreateSearch* StartCreateSearch(int level) {
     if (level < LEVEL_EASY || level > LEVEL_FIENDISH) return nullptr;
     CreateSearch* search = new CreateSearch;
     search->game.PositionQuiet = 1;
     search->thread = std::thread([search, level] {
-        const int64_t tried = CreatePuzzleAtLevel(&search->rater, &search->game, &search->gen,
-                                                  level, WatchSearch, search);
+        // Drawn on this thread, rated on one thread a core.
+        const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+        const int64_t tried = CreateManyAtLevel(&search->game, &search->gen, level, cores, 1,
+                                                KeepFound, WatchSearch, search);
         if (tried <= 0) return; // stopped
         search->tried = tried;
         search->found = true; // the game is the search's no more: it may be read
@@ -139,4 +148,138 @@ void EndCreateSearch(CreateSearch* search) {
     search->stop = true;
     search->thread.join(); // at most one rating away
     delete search;
+}
+
+// ---- Puzzles of a level on several threads ----------------------------------------------------
+//
+// The generator's draws form one sequence (each puzzle starts from the random source and the
+// solution grid the one before left), so one thread draws them in order into a ring of slots;
+// the other threads rate the slots in the order drawn, each with a game and a rater of its own,
+// and this thread keeps, in the order drawn, the puzzles that rated at the level. The ring holds
+// RING_PER_THREAD slots a thread, so drawing runs at most that far ahead of the puzzle looked at.
+
+namespace {
+constexpr int RING_PER_THREAD = 8;
+
+struct LevelSlot {
+    uint8_t board[81], solution[81];
+    int level = -1; // the level rated, LEVEL_VERY_EASY - 1 when the logic cannot solve it
+    bool rated = false;
+};
+
+struct LevelRun {
+    CreateJudge judge;
+    const void* judgeContext;
+    std::vector<LevelSlot> ring;
+    std::mutex lock;
+    std::condition_variable drawnReady, ratedReady;
+    uint64_t drawn = 0, claimed = 0; // slots drawn; slots taken by a rating thread
+    bool stop = false;
+};
+
+// A rating thread: takes the drawn slots in order and rates each on a game of its own.
+void RateSlots(LevelRun* run) {
+    auto game = std::make_unique<Game>();
+    auto rater = std::make_unique<Rater>();
+    game->PositionQuiet = 1;
+    std::unique_lock<std::mutex> hold(run->lock);
+    for (;;) {
+        run->drawnReady.wait(hold, [run] { return run->stop || run->claimed < run->drawn; });
+        if (run->stop) return;
+        LevelSlot& slot = run->ring[run->claimed++ % run->ring.size()];
+        hold.unlock();
+        ResetGame(game.get()); // as CreateGame leaves the game
+        std::memcpy(game->Board, slot.board, 81);
+        std::memcpy(game->SolutionGrid, slot.solution, 81);
+        ResetPosition(game.get());
+        const int level = run->judge(run->judgeContext, game.get(), rater.get());
+        hold.lock();
+        slot.level = level;
+        slot.rated = true;
+        run->ratedReady.notify_all();
+    }
+}
+} // namespace
+
+// The classic judge: the level of the classic rating, -1 when the logic cannot solve it.
+static int ClassicLevel(const void*, Game* game, Rater* rater) {
+    const int score = RatePosition(rater, game, nullptr, nullptr);
+    return score > 0 ? LevelIndex(score) : -1;
+}
+
+int64_t CreateManyAtLevel(Game* G, Generator* gen, int level, int threads, int64_t count,
+                          CreateKeeper keep, bool (*watch)(void* context, int64_t tried),
+                          void* context) {
+    if (level < LEVEL_EASY || level > LEVEL_FIENDISH) return -1;
+    return CreateManyJudged(G, gen, ClassicLevel, nullptr, level, threads, count, keep, watch,
+                            context);
+}
+
+int64_t CreateManyJudged(Game* G, Generator* gen, CreateJudge judge, const void* judgeContext,
+                         int want, int threads, int64_t count, CreateKeeper keep,
+                         bool (*watch)(void* context, int64_t tried), void* context) {
+    int64_t tried = 0;
+    if (threads <= 1) { // the plain loop: draw, judge, keep
+        auto rater = std::make_unique<Rater>();
+        for (int64_t n = 0; n < count;) {
+            CreateGame(G, gen);
+            tried++;
+            if (judge(judgeContext, G, rater.get()) != want) {
+                if (watch && !watch(context, tried)) return 0;
+                continue;
+            }
+            n++;
+            if (!keep(context, G, tried)) break;
+        }
+        return tried;
+    }
+    LevelRun run;
+    run.judge = judge;
+    run.judgeContext = judgeContext;
+    run.ring.resize(size_t(RING_PER_THREAD) * size_t(threads));
+    std::vector<std::thread> raters;
+    for (int t = 0; t < threads; t++) raters.emplace_back(RateSlots, &run);
+    uint8_t solution[81]; // the grid the generator carries from one puzzle to the next
+    std::memcpy(solution, G->SolutionGrid, 81);
+    std::unique_lock<std::mutex> hold(run.lock);
+    for (int64_t kept = 0, next = 0; kept < count; next++) { // next: the slot looked at
+        // Draw while the ring has room and the slot looked at is not rated yet.
+        while (run.drawn - uint64_t(next) < run.ring.size() &&
+               !(uint64_t(next) < run.drawn && run.ring[next % run.ring.size()].rated)) {
+            LevelSlot& slot = run.ring[run.drawn % run.ring.size()];
+            slot.rated = false;
+            hold.unlock(); // a slot not yet drawn is this thread's alone
+            CreatePuzzle(gen, slot.board, solution);
+            std::memcpy(slot.solution, solution, 81);
+            hold.lock();
+            run.drawn++;
+            run.drawnReady.notify_one();
+        }
+        LevelSlot& slot = run.ring[next % run.ring.size()];
+        run.ratedReady.wait(hold, [&slot] { return slot.rated; });
+        tried++;
+        if (slot.level != want) {
+            if (!watch) continue;
+            hold.unlock();
+            const bool more = watch(context, tried);
+            hold.lock();
+            if (more) continue;
+            tried = 0; // stopped
+            break;
+        }
+        ResetGame(G);
+        std::memcpy(G->Board, slot.board, 81);
+        std::memcpy(G->SolutionGrid, slot.solution, 81);
+        ResetPosition(G);
+        kept++;
+        hold.unlock();
+        const bool more = keep(context, G, tried);
+        hold.lock();
+        if (!more) break;
+    }
+    run.stop = true;
+    hold.unlock();
+    run.drawnReady.notify_all();
+    for (std::thread& t : raters) t.join();
+    return tried;
 }

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+struct Game;
+struct Generator;
 struct Session;
 
 // The level "Create" makes: 0 any (today's first puzzle drawn), LEVEL_EASY..LEVEL_FIENDISH.
@@ -22,8 +24,10 @@ void CreateCommand(Session* S);
 // or 0 when the text is not a puzzle with one solution (nothing changes).
 int AcceptCreatedPuzzle(Session* S, const char* text);
 
-// A search for a puzzle of a level on a thread of its own (its own game, rater and generator
-// seeded from the clock), so the window's game goes on while it runs.
+// A search for a puzzle of a level on a thread of its own (its own game and generator
+// seeded from the clock, the ratings on one more thread a core), so the window's game goes on
+// while it runs.
+struct Rater;
 struct CreateSearch;
 // Starts a search for level LEVEL_EASY..LEVEL_FIENDISH; nullptr for a level out of range.
 CreateSearch* StartCreateSearch(int level);
@@ -32,3 +36,24 @@ CreateSearch* StartCreateSearch(int level);
 int CreateSearchState(CreateSearch* search, int64_t* tried, char* puzzle);
 // Stops the search if it still runs, waits for its thread (at most one rating) and frees it.
 void EndCreateSearch(CreateSearch* search);
+
+// Told each puzzle kept, in order, on G (as CreateGame leaves it), with the number of puzzles
+// drawn so far, the kept one included; false ends the run.
+using CreateKeeper = bool (*)(void* context, const Game* G, int64_t tried);
+// Makes the puzzles of level LEVEL_EASY..LEVEL_FIENDISH that calling CreatePuzzleAtLevel count
+// times on G with gen makes, in the same order, but rates them on `threads` threads at once
+// while gen draws the next ones on this thread (so gen ends further on than those calls leave
+// it). keep sees each puzzle kept; watch (may be null) is told the number drawn after each that
+// missed, and false from it stops the run. G ends with the last puzzle kept. Returns the number
+// of puzzles drawn up to the last one kept, 0 when watch stopped the run first, -1 for a level
+// out of range. threads 1 is the plain loop.
+int64_t CreateManyAtLevel(Game* G, Generator* gen, int level, int threads, int64_t count,
+                          CreateKeeper keep, bool (*watch)(void* context, int64_t tried),
+                          void* context);
+// What a puzzle drawn is judged by on a rating thread: its category (any small integer) from
+// the game as CreateGame leaves it, with a rater of the thread's own.
+using CreateJudge = int (*)(const void* judgeContext, Game* game, Rater* rater);
+// CreateManyAtLevel with another judge: keeps the puzzles judge puts in category want.
+int64_t CreateManyJudged(Game* G, Generator* gen, CreateJudge judge, const void* judgeContext,
+                         int want, int threads, int64_t count, CreateKeeper keep,
+                         bool (*watch)(void* context, int64_t tried), void* context);

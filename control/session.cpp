@@ -5,6 +5,7 @@
 #include "analysis/state.h"
 #include "control/focus.h"
 #include "control/stepview.h"
+#include "exactcover/bitboard.h"
 #include "exactcover/count.h"
 #include "exactcover/generator.h"
 #include "files/collection.h"
@@ -28,17 +29,28 @@ Session::~Session() {
     delete A;
 }
 
-int CheckCells(const uint8_t* cells, uint8_t* solution) {
-    if (CountFilledCells(cells) < 8)
-        return VERDICT_INVALID_POSITION; // too few givens, or a
-                                         // digit twice in a unit
-    const int c = CountSolutions(cells, 1, solution);
+int CheckCellsVerdict(const uint8_t* cells, uint8_t* solution) {
+    int filled = 0;
+    for (int i = 0; i < 81; i++) filled += cells[i] != 0;
+    if (filled < 8) return VERDICT_INVALID_POSITION; // too few givens
+    // The verdict and a unique solution do not depend on the search order: any solver serves.
+    const int c = SolveUnique(cells, solution);
     if (c == 1) {
         for (int i = 0; i < 81; i++)
             if (cells[i] == 0) solution[i] |= CELL_ENTERED;
         return VERDICT_UNIQUE;
     }
+    // No solution: a digit twice in a unit makes it an invalid position (one or more solutions
+    // rule that out).
+    if (c < 1 && CountFilledCells(cells) < 0) return VERDICT_INVALID_POSITION;
     return c < 1 ? VERDICT_NO_SOLUTION : VERDICT_SEVERAL;
+}
+
+int CheckCells(const uint8_t* cells, uint8_t* solution) {
+    const int verdict = CheckCellsVerdict(cells, solution);
+    // Several solutions: the grid is the last one the counter reaches in its search order.
+    if (verdict == VERDICT_SEVERAL) CountSolutions(cells, 1, solution);
+    return verdict;
 }
 
 int CheckPosition(Game* G) {

@@ -9,12 +9,14 @@
 // and goes on into its next row only while that count is at most the limit, so a deeper level
 // may find more and the result can exceed limit + 1.
 //
-// The dancing links run on fixed arrays, with no allocation: the 324 headers come first, then
-// placement p = 9 * cell + digit - 1 owns nodes 324 + 4p .. 324 + 4p + 3 (its four columns, the
-// order the row's ring runs in); links are 16-bit indices. Each call starts from the empty
-// board's matrix, built once at compile time, and takes out the rows the board excludes. The
+// CountSolutions runs the same search on band bitboards (exactcover/bitboard.cpp); the dancing
+// links here are its reference. They run on fixed arrays, with no allocation: the 324 headers come
+// first, then placement p = 9 * cell + digit - 1 owns nodes 324 + 4p .. 324 + 4p + 3 (its four
+// columns, the order the row's ring runs in); links are 16-bit indices. Each call starts from the
+// empty board's matrix, built once at compile time, and takes out the rows the board excludes. The
 // arrays live in the caller's CountWorkspace, so counts on different workspaces can run at once.
 #include "exactcover/count.h"
+#include "exactcover/bitboard.h"
 #include "model/board.h"
 #include <bit>
 #include <cstring>
@@ -53,7 +55,7 @@ constexpr NodeTable NODE_TABLE = MakeNodeTable();
 constexpr const int16_t* NodeColumn = NODE_TABLE.column;
 } // namespace
 
-// ---- The fast search -------------------------------------------------------------------
+// ---- The search -----------------------------------------------------------------------
 
 static inline void Unlink(CountWorkspace* w, int j) {
     int u = w->Up[j], d = w->Down[j];
@@ -216,13 +218,18 @@ static int32_t BuildMatrix(CountWorkspace* w, const uint8_t* board, int32_t limi
     return 0;
 }
 
-int32_t CountSolutions(CountWorkspace* w, const uint8_t* board, int32_t limit, uint8_t* solution) {
+int32_t LinksCountSolutions(CountWorkspace* w, const uint8_t* board, int32_t limit,
+                            uint8_t* solution) {
     if (BuildMatrix(w, board, limit) < 0) return -1;
     w->Solution = solution;
     return SearchLevel(w, 0);
 }
 
-int32_t CountSolutions(const uint8_t* board, int32_t limit, uint8_t* solution) {
+int32_t LinksCountSolutions(const uint8_t* board, int32_t limit, uint8_t* solution) {
     CountWorkspace w; // left uninitialised: every count sets up the arrays it reads
-    return CountSolutions(&w, board, limit, solution);
+    return LinksCountSolutions(&w, board, limit, solution);
+}
+
+int32_t CountSolutions(const uint8_t* board, int32_t limit, uint8_t* solution) {
+    return CountInOrder(board, limit, solution);
 }

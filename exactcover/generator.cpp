@@ -34,21 +34,15 @@ static int RandomCell(Generator* gen) {
     return int((ticks + uint32_t(gen->Random())) % 81);
 }
 
-static int32_t FastCount(CountWorkspace* w, const uint8_t* board, int32_t limit,
-                         uint8_t* solution) {
-    return CountSolutions(w, board, limit, solution);
-}
-
 int CreatePuzzle(Generator* gen, uint8_t* board, uint8_t* solution) {
-    return CreatePuzzleWith(gen, board, solution, FastCount);
+    return CreatePuzzleWith(gen, board, solution, CountSolutions);
 }
 
 int CreatePuzzleWith(Generator* gen, uint8_t* board, uint8_t* solution, SolutionCounter count) {
-    CountWorkspace* w = &gen->Count;
     std::memset(board, 0, 81);
     // Seed digits 1..9 on random cells (a later digit may replace an earlier one).
     for (int d = 1; d <= 9; d++) board[RandomCell(gen)] = uint8_t(d);
-    count(w, board, 0, solution); // the first solution, a complete grid
+    count(board, 0, solution); // the first solution, a complete grid
     // 30 givens from the solution until they admit exactly one solution. A failed test leaves
     // in solution a complete grid agreeing with its givens; the next attempt draws from it.
     do {
@@ -60,19 +54,19 @@ int CreatePuzzleWith(Generator* gen, uint8_t* board, uint8_t* solution, Solution
                 placed++;
             }
         }
-    } while (count(w, board, 1, solution) != 1);
+    } while (count(board, 1, solution) != 1);
     // Take givens away in cell order while the solution stays unique; every removal starts a
     // new pass at cell 0, and the first pass that removes nothing ends the step.
     for (int cell = 0; cell < 81; cell++) {
         uint8_t digit = board[cell];
         if (!digit) continue;
         board[cell] = 0;
-        if (count(w, board, 1, solution) == 1)
+        if (count(board, 1, solution) == 1)
             cell = -1;
         else
             board[cell] = digit;
     }
-    count(w, board, 0, solution); // the unique solution
+    count(board, 0, solution); // the unique solution
     return 1;
 }
 

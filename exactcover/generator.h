@@ -6,14 +6,13 @@
 
 struct Game;
 
-// One generator: its random source and the workspace of its counts (about 18 KB). A fresh
+// One generator: its random source. A fresh
 // record draws from a source seeded from the clock at its first draw; SeedGenerator makes it
 // reproducible. Generators on different records can run on different threads at once.
 struct Generator {
     std::mt19937 Random;
     int Seeded = -1; // 1 after SeedGenerator (the clock is then left out), 0 once seeded
                      // from the clock, -1 before the first draw
-    CountWorkspace Count;
 };
 
 // From now on the generator draws from a std::mt19937 seeded with seed and ignores the clock.
@@ -24,8 +23,7 @@ void SeedGenerator(Generator* gen, uint32_t seed);
 // puzzle to the next for a repeatable sequence.
 int CreatePuzzle(Generator* gen, uint8_t* board, uint8_t* solution);
 // The same with another solution counter in place of CountSolutions (benchmarks and tests).
-using SolutionCounter = int32_t (*)(CountWorkspace* w, const uint8_t* board, int32_t limit,
-                                    uint8_t* solution);
+using SolutionCounter = int32_t (*)(const uint8_t* board, int32_t limit, uint8_t* solution);
 int CreatePuzzleWith(Generator* gen, uint8_t* board, uint8_t* solution, SolutionCounter count);
 // A new game with a new puzzle: ResetGame, CreatePuzzle on the Board and the SolutionGrid, and a
 // fresh history. Returns 1.

@@ -15,6 +15,10 @@ const std::string BUILTIN = BUILTIN_PUZZLE;
 const std::string EMPTY(81, '.');
 // Row 1 holds 1..8 and cell R2C9 a 9: R1C9 has no digit left.
 const std::string NO_SOLUTION = "12345678." + std::string(8, '.') + "9" + std::string(63, '.');
+// The empty board's first two solutions in search order differ in six cells; left empty, they
+// give a board with exactly those two solutions.
+const std::string TWO_SOLUTIONS = "123456789789123456456789123312845697697312845845697312"
+                                  "2315.49.89.82315.45.49.8231";
 // The same puzzle with '-' for its empty cells: it starts with '-' like an option.
 std::string Dashed(std::string puzzle) {
     for (char& c : puzzle)
@@ -47,6 +51,13 @@ TEST_F(CliCore, VerdictsCountsAndSolutionsAsTheCoreGivesThem) {
          "1 " + solution + "0 " + std::string(81, '0') + "\n", "", 0},
         {"solve " + EMPTY + " " + BUILTIN + " " + NO_SOLUTION, solution,
          "argument 1: Invalid Position\nargument 3: No Solution\n", 1},
+        // Several solutions, two of them or many: a verdict, never a solution.
+        {"check " + TWO_SOLUTIONS, "106 Several Solutions\n", "", 1},
+        {"solve " + TWO_SOLUTIONS + " " + thinned + " " + BUILTIN, solution,
+         "argument 1: Several Solutions\nargument 2: Several Solutions\n", 1},
+        {"count " + TWO_SOLUTIONS + " --limit 1",
+         "2 123456789789123456456789123312845697697312845845697312231574968968231574574968231\n",
+         "", 0},
     };
     for (const auto& r : RUNS) {
         CliRun run = RunCli(r.words);
@@ -138,6 +149,9 @@ TEST_F(CliCore, CreateMakesUniquePuzzlesThatRepeatWithTheSeed) {
             std::string::npos);
     }
     EXPECT_EQ(RunCli("create --technique guessing").status, 2);
+    EXPECT_EQ(RunCli("create --level difficult --seed 31 -j 3").out, byLevel); // rated on 3
+    EXPECT_EQ(RunCli("create --level easy -n 4 --seed 31 -j 1").out,
+              RunCli("create --level easy -n 4 --seed 31 -j 2").out);
     EXPECT_EQ(RunCli("create --level any -n 3 --seed 12345").out, a.out);
     EXPECT_EQ(RunCli("create --level hard").status, 2);
 }

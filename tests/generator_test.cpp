@@ -27,9 +27,8 @@ struct CountCall {
 // Every count the recording counter was asked for, as the recorded calls hold them.
 std::vector<CountCall> Calls;
 
-int32_t RecordingCounter(CountWorkspace* w, const uint8_t* board, int32_t limit,
-                         uint8_t* solution) {
-    CountCall call{std::string(81, '.'), limit, CountSolutions(w, board, limit, solution),
+int32_t RecordingCounter(const uint8_t* board, int32_t limit, uint8_t* solution) {
+    CountCall call{std::string(81, '.'), limit, CountSolutions(board, limit, solution),
                    SolutionDigits()};
     for (int i = 0; i < 81; i++)
         if (board[i]) call.board[i] = char('0' + (board[i] & CELL_DIGIT));
@@ -98,7 +97,6 @@ namespace {
 // with its first given taken away (a count that runs on past the first solutions).
 std::string GeneratorRun(uint32_t seed, int puzzles) {
     auto gen = std::make_unique<Generator>();
-    auto count = std::make_unique<CountWorkspace>();
     SeedGenerator(gen.get(), seed);
     uint8_t board[81], solution[81] = {};
     std::string out;
@@ -112,7 +110,7 @@ std::string GeneratorRun(uint32_t seed, int puzzles) {
                 break;
             }
         uint8_t reached[81] = {};
-        out += " " + std::to_string(CountSolutions(count.get(), board, 9, reached)) + "\n";
+        out += " " + std::to_string(CountSolutions(board, 9, reached)) + "\n";
     }
     return out;
 }

@@ -9,8 +9,3 @@
 
 // Same contract as CountSolutions: the result, and solution holding the last solution reached.
 int32_t LiteralCountSolutions(const uint8_t* board, int32_t limit, uint8_t* solution);
-// The same as a generator's counter (the workspace is not used).
-inline int32_t LiteralCounter(CountWorkspace*, const uint8_t* board, int32_t limit,
-                              uint8_t* solution) {
-    return LiteralCountSolutions(board, limit, solution);
-}
