@@ -205,6 +205,8 @@ constexpr ViewKey VIEW_KEYS[] = {
     {"HighlightDigit", &ViewSettingsRecord::highlightDigit, 0, 1}, // highlight the digit
     {"Zoom", &ViewSettingsRecord::zoom, 0, 32},                    // zoom factor, 0 default
     {"CreateLevel", &ViewSettingsRecord::createLevel, 0, 5},       // level of "Create", 0 any
+    {"Theme", &ViewSettingsRecord::theme, 0, 2},                   // 0 system, 1 light, 2 dark
+    {"PauseAway", &ViewSettingsRecord::pauseAway, 0, 1},           // pause when away
 };
 // The side file is a few lines; more than this is not read.
 constexpr int VIEW_FILE_MAX = 4096;

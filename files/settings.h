@@ -27,7 +27,13 @@ struct ViewSettingsRecord {
     int highlightDigit = 1; // 0 or 1
     int zoom = 0;           // 0..32; 0: the window's default
     int createLevel = 0;    // 0..5: the level "Create" makes, 0 any
+    int theme = 0;          // THEME_SYSTEM, THEME_LIGHT or THEME_DARK
+    int pauseAway = 0;      // 1: pause when the window is minimised or loses focus
 };
+// The board's theme: follow the desktop's colour scheme, or force light or dark.
+constexpr int THEME_SYSTEM = 0;
+constexpr int THEME_LIGHT = 1;
+constexpr int THEME_DARK = 2;
 // Reads the side file (the settings path with ".ini" replaced by "-view.ini", i.e.
 // quadrivo-view.ini): 1 read, 0 absent or unreadable (the record keeps its values). Unknown
 // lines and values out of range are ignored.

@@ -37,9 +37,12 @@ class BoardWidget : public QWidget {
   signals:
     // After each paint, once the analysis has found the step for the position shown.
     void Painted();
+    // The desktop's palette changed (the board's theme may follow it).
+    void ThemeChanged();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

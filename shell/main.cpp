@@ -4,6 +4,7 @@
 #include "control/session.h"
 #include "shell/mainwindow.h"
 #include "shell/picture.h"
+#include "shell/print.h"
 #include "shell/singleinstance.h"
 #include <QApplication>
 #include <QCommandLineParser>
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; i++) arguments << QString::fromLatin1(argv[i]);
     if (arguments.contains("--picture")) return RunPictureMode(arguments);
+    if (arguments.contains("--pdf")) return RunPdfMode(arguments);
     // Options other than the help (Qt's own, such as -style) are left to QApplication; the last
     // word that is not an option names the file.
     QCommandLineParser parser;
@@ -61,6 +63,7 @@ int main(int argc, char** argv) {
         std::puts("usage: quadrivo [FILE]\n"
                   "       quadrivo --picture OUT.png [OPTIONS] [PUZZLE | FILE]  (--picture "
                   "--help for more)\n"
+                  "       quadrivo --pdf OUT.pdf [--per-page N] [--solutions] FILE|PUZZLE...\n"
                   "Opens the Sudoku assistant, with FILE (a saved game or a collection of "
                   "puzzles) if given.");
         return 0;

@@ -18,6 +18,7 @@ struct Session;
 extern Session* S;
 
 class BoardWidget;
+class DigitBar;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -57,6 +58,7 @@ class MainWindow : public QMainWindow {
     bool Ending() const { return ending; }
 
     BoardWidget* Board() const { return board; }
+    DigitBar* Digits() const { return digitBar; }
     QToolBar* CommandBar() const { return commandBar; }
     QMenu* MainMenu() const { return mainMenu; }
     QAction* CommandAction(int id) const;
@@ -89,6 +91,8 @@ class MainWindow : public QMainWindow {
     // factor whose window would not fit the screen is brought down to the largest that does.
     void SetZoom(int factor);
     int DefaultZoom(); // the factor a new window starts with
+    // The board and the area around it in the palette of the session's theme.
+    void ApplyTheme();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,6 +103,11 @@ class MainWindow : public QMainWindow {
     void CreateMenus();
     void CreateCommandBar();
     void CreateAccelerators();
+    void CreateThemeMenu();
+    void CreatePrinting();
+    void CreatePausing();
+    void CreateDigitBar();
+    void CreateAccessibility();
     void UpdateStepLine();
     void UpdateScale();
     // The window's size at a zoom, frame included; leaves text and board at that zoom.
@@ -115,6 +124,7 @@ class MainWindow : public QMainWindow {
 
     BoardWidget* board = nullptr;
     QLabel* stepLine = nullptr;
+    DigitBar* digitBar = nullptr;
     QLabel* panes[3] = {};
     QWidget* statusBar = nullptr;
     QToolBar* commandBar = nullptr;

@@ -1,0 +1,43 @@
+// The digit buttons: a click chooses (or clears) the digit through the control layer, which
+// also decides what a tap on the board then does.
+#include "shell/digitbar.h"
+#include "control/digitfirst.h"
+#include "control/session.h"
+#include "shell/mainwindow.h"
+#include <QHBoxLayout>
+#include <QToolButton>
+
+DigitBar::DigitBar(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    for (int digit = 1; digit <= 9; digit++) {
+        auto* button = new QToolButton(this);
+        button->setCheckable(true);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        button->setFocusPolicy(Qt::NoFocus); // the board keeps the keyboard
+        connect(button, &QToolButton::clicked, this, [this, digit] {
+            ChooseDigit(S, digit);
+            Refresh();
+        });
+        layout->addWidget(button);
+        buttons[digit - 1] = button;
+    }
+    Refresh();
+}
+
+void DigitBar::Refresh() {
+    for (int digit = 1; digit <= 9; digit++) {
+        QToolButton* button = buttons[digit - 1];
+        const int left = DigitsLeft(S, digit);
+        // The count left of the digit, small, then the digit itself.
+        const QString text = QString("%1 %2").arg(left).arg(digit);
+        if (button->text() != text) {
+            button->setText(text);
+            button->setToolTip(
+                QString("Digit %1: %2 left to place (Shift+%1)").arg(digit).arg(left));
+            button->setAccessibleName(QString("Digit %1, %2 left").arg(digit).arg(left));
+        }
+        button->setChecked(S->ChosenDigit == digit);
+    }
+}
