@@ -30,8 +30,10 @@ void DigitBar::Refresh() {
     for (int digit = 1; digit <= 9; digit++) {
         QToolButton* button = buttons[digit - 1];
         const int left = DigitsLeft(S, digit);
-        // The count left of the digit, small, then the digit itself.
-        const QString text = QString("%1 %2").arg(left).arg(digit);
+        // The count still to place, small and raised, left of the digit itself.
+        static const char16_t RAISED[10] = {u'\u2070', u'\u00B9', u'\u00B2', u'\u00B3', u'\u2074',
+                                            u'\u2075', u'\u2076', u'\u2077', u'\u2078', u'\u2079'};
+        const QString text = QString(QChar(RAISED[left])) + QString::number(digit);
         if (button->text() != text) {
             button->setText(text);
             button->setToolTip(
