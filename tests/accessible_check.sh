@@ -15,6 +15,6 @@ exec env HOME="$home" XDG_CONFIG_HOME= XDG_DATA_HOME= QT_LINUX_ACCESSIBILITY_ALW
     '$program' &
     pid=\$!
     sleep 3
-    python3 '$here/accessible_check.py'; status=\$?
+    ${PYTHON:-/usr/bin/python3} '$here/accessible_check.py'; status=\$?
     kill \$pid
     exit \$status"
