@@ -31,6 +31,7 @@ int RunStatisticsDialog(Session* S, QWidget* owner) {
                        .arg(summary.streak);
     layout->addWidget(new QLabel(head, &dialog));
     auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(dialog.fontMetrics().averageCharWidth() * 3);
     const char* columns[] = {"Level", "Solved", "Best", "Median"};
     for (int c = 0; c < 4; c++)
         grid->addWidget(new QLabel(QString("<b>%1</b>").arg(columns[c])), 0, c);

@@ -148,8 +148,8 @@ MainWindow::MainWindow() {
     CreateMenus();
     CreateCommandBar();
     CreateAccelerators();
-    CreateThemeMenu();
     CreatePrinting();
+    CreateThemeMenu();
     CreatePausing();
     CreateDigitBar();
     CreateAccessibility();
@@ -342,16 +342,22 @@ void MainWindow::CreateMenus() {
 
 void MainWindow::CreateThemeMenu() {
     QMenu* themes = new QMenu("Theme", mainMenu);
-    mainMenu->insertMenu(CommandAction(CMD_QUIT), themes);
+    mainMenu->insertMenu(SeparatorBeforeQuit(), themes);
     FillThemeMenu(
         S, themes, [](void* window) { static_cast<MainWindow*>(window)->ApplyTheme(); }, this);
     connect(board, &BoardWidget::ThemeChanged, this, &MainWindow::ApplyTheme);
     ApplyTheme();
 }
 
+QAction* MainWindow::SeparatorBeforeQuit() const {
+    const QList<QAction*> actions = mainMenu->actions();
+    const qsizetype quit = actions.indexOf(CommandAction(CMD_QUIT));
+    return quit > 0 ? actions[quit - 1] : CommandAction(CMD_QUIT);
+}
+
 void MainWindow::CreatePrinting() {
     QAction* print = new QAction("Print...\tCtrl+Shift+P", mainMenu);
-    mainMenu->insertAction(CommandAction(CMD_QUIT), print);
+    mainMenu->insertAction(SeparatorBeforeQuit(), print);
     auto run = [this] {
         if (nested > 0) return; // a box or dialog of the core's is open
         NestedLoop loop(nested);

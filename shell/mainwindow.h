@@ -105,6 +105,7 @@ class MainWindow : public QMainWindow {
     void CreateAccelerators();
     void CreateThemeMenu();
     void CreatePrinting();
+    QAction* SeparatorBeforeQuit() const; // where the file group of the Menu ends
     void CreatePausing();
     void CreateDigitBar();
     void CreateAccessibility();
