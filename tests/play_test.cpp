@@ -5,6 +5,7 @@
 #include "control/pause.h"
 #include "control/session.h"
 #include "control/statistics.h"
+#include "files/settings.h"
 #include "files/statistics.h"
 #include "model/board.h"
 #include "model/history.h"
@@ -234,5 +235,26 @@ TEST_F(CoreTest, ChosenDigitActsOnEveryTappedCell) {
     ChooseDigit(S, 3);
     S->ShowSolution = 1;
     EXPECT_EQ(TapChosenDigit(S, other), 0); // the tap only hides the solution
+}
+} // namespace
+
+namespace {
+// The theme and "Pause When Away" are kept with the window's view; values out of range are not
+// taken.
+TEST_F(Play, ThemeAndPauseAwayAreKeptWithTheView) {
+    SetSettingsPath(Path("quadrivo.ini").c_str());
+    S->Theme = THEME_DARK;
+    S->PauseAway = true;
+    ASSERT_EQ(ShutDown(S, 3), 1);
+    ResetForTest();
+    EXPECT_EQ(RestoreView(S), 3);
+    EXPECT_EQ(S->Theme, THEME_DARK);
+    EXPECT_TRUE(S->PauseAway);
+    Write("quadrivo-view.ini", "Theme=3\nPauseAway=1\n");
+    ResetForTest();
+    RestoreView(S);
+    EXPECT_EQ(S->Theme, THEME_SYSTEM);
+    EXPECT_TRUE(S->PauseAway);
+    SetSettingsPath(nullptr);
 }
 } // namespace
