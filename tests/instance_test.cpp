@@ -1,8 +1,10 @@
 // The desktop program as a process: one copy per user and the channel between copies, signals
 // arriving while a box is open, and the picture mode's files. Each test gives the copies a
 // runtime, configuration and temporary folder of its own.
+#include "files/puzzlefile.h"
 #include "files/settings.h"
 #include "model/board.h"
+#include "model/history.h"
 #include "tests/support.h"
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -273,6 +275,21 @@ TEST_F(Instance, PdfBookletHoldsEveryPuzzle) {
     const std::string one = text.readAllStandardOutput().toStdString();
     EXPECT_EQ(std::count(one.begin(), one.end(), '\f'), 1);
     EXPECT_EQ(Run({"--pdf", out, "--per-page", "3", Q(puzzles[0])}), 2);
+
+    // A saved game prints its givens, not the entries made in it.
+    LoadGivens(puzzles[1].c_str());
+    ASSERT_EQ(CheckPosition(S), 100);
+    int open = 0;
+    while (S->Board[open]) open++;
+    EnterDigit(S, open, S->SolutionGrid[open] & CELL_DIGIT);
+    const std::string game = Path("game.txt");
+    ASSERT_EQ(SaveGameFile(S, game.c_str()), 1);
+    ASSERT_EQ(Run({"--pdf", out, Q(game)}), 0);
+    text.start("pdftotext", {out, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    std::string givens = puzzles[1];
+    std::replace(givens.begin(), givens.end(), '0', '.');
+    EXPECT_NE(text.readAllStandardOutput().toStdString().find(givens), std::string::npos);
 }
 } // namespace
 
