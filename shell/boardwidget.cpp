@@ -185,7 +185,9 @@ void BoardWidget::ShowDigitPopup(int cell) {
 }
 
 void BoardWidget::keyPressEvent(QKeyEvent* event) {
-    if (S->Paused && !(event->modifiers() & Qt::ControlModifier)) {
+    const bool modifierAlone = event->key() == Qt::Key_Shift || event->key() == Qt::Key_Control ||
+                               event->key() == Qt::Key_Alt || event->key() == Qt::Key_Meta;
+    if (S->Paused && !modifierAlone && !(event->modifiers() & Qt::ControlModifier)) {
         RunCommand(S, CMD_PAUSE); // a key resumes the game, and does nothing else
         return;
     }
