@@ -8,7 +8,7 @@ SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 GUI      ?= ON
 PACKAGES := cmake g++ make libgtest-dev libcli11-dev
 ifeq ($(GUI),ON)
-PACKAGES += qt6-base-dev libgl-dev desktop-file-utils appstream
+PACKAGES += qt6-base-dev libgl-dev desktop-file-utils appstream poppler-utils
 endif
 BENCH_PACKAGES := libbenchmark-dev qqwing
 FUZZ_PACKAGES  := clang libclang-rt-14-dev

@@ -11,8 +11,10 @@
 #include "control/focus.h"
 #include "control/hintcheck.h"
 #include "control/keep.h"
+#include "control/pause.h"
 #include "control/rate.h"
 #include "control/session.h"
+#include "control/statistics.h"
 #include "control/stepview.h"
 #include "control/taps.h"
 #include "files/collection.h"
@@ -322,9 +324,14 @@ constexpr CommandRow COMMANDS[] = {
     {CMD_BLUE, false, ColourCommand, CMD_PURPLE},                           // "Blue".."Purple"
     {CMD_STEP, true, StepCommand},                                          // the step button
     {CMD_DIGIT_1, true, DigitCommand, CMD_DIGIT_9},                         // digit popup "1".."9"
-    {CMD_LEVEL_ANY, false, LevelCommand, CMD_LEVEL_FIENDISH},  // "Any Level".."Fiendish"
+    {CMD_LEVEL_ANY, false, LevelCommand, CMD_LEVEL_FIENDISH},        // "Any Level".."Fiendish"
+    {CMD_PAUSE, false, [](Session* S, int) { TogglePause(S); }},     // "Pause"
+    {CMD_RESTART, false, [](Session* S, int) { RestartPuzzle(S); }}, // "Restart Puzzle"
+    {CMD_STATISTICS, true,
+     [](Session* S, int) { ShellRunDialog(S, DIALOG_STATISTICS); }}, // "Statistics..."
+    {CMD_PAUSE_AWAY, true, [](Session* S, int) { S->PauseAway = !S->PauseAway; }}, // option
     {CMD_RECENT_FIRST, true, RecentCommand, CMD_RECENT_LAST}, // "Recent Games" entries
-    {CMD_ANALYSIS_OPTIONS, false, AnalysisOptionsCommand},     // "Analysis Options..."
+    {CMD_ANALYSIS_OPTIONS, false, AnalysisOptionsCommand},    // "Analysis Options..."
     {CMD_CANDIDATES_BUTTON, false,
      [](Session* S, int) { ToggleCandidates(S); }}, // the candidates button
     {CMD_ANALYSIS, false, AnalysisCommand},         // "Analysis"
@@ -361,6 +368,9 @@ static int Dispatch(Session* S, int id) {
         return 1;
     }
     if (!row) return 0; // nothing of ours
+    // Any other command resumes a paused game; those that help mark it helped.
+    if (id != CMD_PAUSE && id != CMD_STATISTICS && id != CMD_PAUSE_AWAY) ResumeGame(S);
+    NoteHelp(S, id);
     if (MayReplaceGame(id)) KeepBeforeReplacing(S);
     row->run(S, id);
     return 1;
@@ -391,6 +401,10 @@ int MenuCheck(Session* S, int id) {
         return (opt.techniques & TECH_ANALYSIS) != 0;
     case CMD_HIGHLIGHT:
         return S->Focus.highlightDigit != 0;
+    case CMD_PAUSE:
+        return S->Paused;
+    case CMD_PAUSE_AWAY:
+        return S->PauseAway;
     default:
         if (id >= CMD_BLUE && id <= CMD_PURPLE) return opt.numberColour == uint32_t(id - CMD_BLUE);
         if (id >= CMD_LEVEL_ANY && id <= CMD_LEVEL_FIENDISH)
@@ -425,6 +439,8 @@ int RestoreView(Session* S) {
     LoadViewSettings(&view);
     S->Focus.highlightDigit = view.highlightDigit;
     ChooseCreateLevel(S, view.createLevel);
+    S->Theme = view.theme;
+    S->PauseAway = view.pauseAway != 0;
     return view.zoom;
 }
 
@@ -440,5 +456,7 @@ int ShutDown(Session* S, int zoom) {
         view.collectionIndex = S->CollectionIndex; // the settings file keeps its low 16 bits
         view.collectionCount = S->CollectionCount;
     }
+    view.theme = S->Theme;
+    view.pauseAway = S->PauseAway;
     return SaveViewSettings(view) != 0;
 }

@@ -5,6 +5,7 @@
 #pragma once
 #include "analysis/steptext.h"
 #include "control/focus.h"
+#include "control/statistics.h"
 #include "control/stepview.h"
 #include "control/taps.h"
 #include "exactcover/generator.h"
@@ -51,6 +52,12 @@ struct Session : Game {
     uint32_t KeptClock = 0;
     KeptGameInfo Recent[KEPT_GAMES_MAX]; // "Recent Games" as its menu last listed them
     int RecentCount = 0;
+
+    int Theme = 0;          // THEME_ of the view settings (files/settings.h): the board's palette
+    bool Paused = false;    // the clock stands and the board is covered (control/pause.h)
+    bool PauseAway = false; // option: pause when the window is minimised or loses focus
+    PlayRecord Play;        // the game as the statistics record it (control/statistics.h)
+    int ChosenDigit = 0;    // digit-first entry: the digit 1..9 a tap writes, 0 none
 
     int ChosenLevel = 0;    // the level "Create" makes puzzles at (0 any)
     Generator CreateSource; // one random source for the puzzles "Create" makes

@@ -20,6 +20,7 @@ int RunAboutDialog(QWidget* owner);
 int RunGotoDialog(Session* S, QWidget* owner);
 int RunBlockEntryDialog(Session* S, QWidget* owner);
 int RunAnalysisOptionsDialog(Session* S, QWidget* owner);
+int RunStatisticsDialog(Session* S, QWidget* owner);
 
 // The Open or Save dialog for puzzle files ("Text (*.txt)"), starting at proposed (a bare
 // name starts in the documents folder). Returns the full path chosen, or "" when cancelled.

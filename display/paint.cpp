@@ -17,68 +17,39 @@
 #include <bit>
 
 namespace {
-// Background of each highlighted cell, by the kind in its step mark (bits 12..15).
-constexpr uint32_t CELL_BRUSHES[] = {
-    0xB0FFFF, // 0: single and subset digits
-    0xFFB0FF, // 1: first almost locked set
-    0xFFFFB0, // 2: target
-    0xC0C0FF, // 3: link / second set
-    0xC0FFC0, // 4: pattern
-    0x80B0FF, // 5: cell of both sets
-    0xFFC080, // 6
-    0x80FFFF, // 7: square behind a step's mark digit
-    0x0000FF, // 8: wrong entry
-};
-static_assert(sizeof CELL_BRUSHES / sizeof CELL_BRUSHES[0] == 9);
 constexpr int BRUSH_STEP_DIGIT = 7;
-
-// Entered digits by their colour index: Blue, Red, Green, Purple.
-constexpr uint32_t NUMBER_COLOURS[] = {0xFF0000, 0x0000FF, 0x00BF00, 0xB000B0};
-static_assert(sizeof NUMBER_COLOURS / sizeof NUMBER_COLOURS[0] == 4);
-
-// Chains by their slot in the display list, mod 10; a second round is darker.
-constexpr uint32_t CHAIN_COLOURS[] = {0x0000FF, 0xFF0000, 0x00EF00, 0xFFCF00, 0xFF00FF,
-                                      0x00CF7F, 0xFF0080, 0x0080FF, 0x80CF00, 0xC0C0C0};
-static_assert(sizeof CHAIN_COLOURS / sizeof CHAIN_COLOURS[0] == 10);
-constexpr uint32_t SECOND_ROUND_SHADE = 0xBFBFBF;
-
-// The focus: cells in the cursor's units, cells holding the highlighted digit (and the square
-// behind each of its marks), its mark digits, and the digit position under the pointer.
-constexpr uint32_t UNIT_TINT = 0xF7F1EC;
-constexpr uint32_t DIGIT_TINT = 0xF5DCC4;
-constexpr uint32_t EMPHASIS_COLOUR = 0x000000;
-constexpr uint32_t HOVER_SQUARE = 0xE6E6E6;
-constexpr uint32_t HOVER_COLOUR = 0xA0A0A0;
-
-constexpr uint32_t GIVEN_COLOUR = 0x000000;
-constexpr uint32_t CANDIDATE_COLOUR = 0x606060;
-constexpr uint32_t MARK_COLOUR = 0x800000;
-constexpr uint32_t STEP_DIGIT_COLOUR = 0x0000FF;
+constexpr int BRUSH_WRONG = 8;
 // The outline of the cells an entry clashes with, inside each cell's interior.
-constexpr uint32_t CLASH_COLOUR = 0x0000FF;
 constexpr int CLASH_WIDTH = 2;
 
 constexpr int DIGIT_WIDTH = 12, DIGIT_HEIGHT = 15;
 constexpr int MARK_WIDTH = 7, MARK_HEIGHT = 7; // in a strip 8 rows high
 constexpr int DIGIT_OFFSET_X = 7, DIGIT_OFFSET_Y = 5;
+// The bar under a wrong entry: two pixels high, below the digit's glyph.
+constexpr int WRONG_BAR_X = 6, WRONG_BAR_Y = 21, WRONG_BAR_WIDTH = 14;
 
 // The three strips as loaded: black ink on white.
 QImage DigitStrip, MarkStrip, LabelStrip;
-// Strips recoloured: ink in a colour, background white, keyed by strip and colour.
+// Strips recoloured: ink in a colour, background white (INK_AND) or transparent (INK_OVER),
+// keyed by strip, ink mode and colour.
 QHash<quint64, QImage> Coloured;
 
-enum Strip { STRIP_DIGITS = 0, STRIP_MARKS = 1 };
+enum Strip { STRIP_DIGITS = 0, STRIP_MARKS = 1, STRIP_LABELS = 2 };
 
-const QImage& ColouredStrip(Strip strip, uint32_t bgr) {
-    const quint64 key = quint64(strip) << 32 | bgr;
+const QImage& ColouredStrip(Strip strip, uint32_t bgr, int ink = INK_AND) {
+    const quint64 key = quint64(strip) << 34 | quint64(ink) << 32 | bgr;
     auto found = Coloured.constFind(key);
     if (found != Coloured.constEnd()) return *found;
-    QImage image = (strip == STRIP_DIGITS ? DigitStrip : MarkStrip).copy();
-    const QRgb ink = ColourOf(bgr).rgb();
+    const QImage& source = strip == STRIP_DIGITS  ? DigitStrip
+                           : strip == STRIP_MARKS ? MarkStrip
+                                                  : LabelStrip;
+    QImage image = source.convertToFormat(ink == INK_AND ? QImage::Format_RGB32
+                                                         : QImage::Format_ARGB32_Premultiplied);
+    const QRgb colour = ColourOf(bgr).rgb();
+    const QRgb paper = ink == INK_AND ? qRgb(255, 255, 255) : qRgba(0, 0, 0, 0);
     for (int y = 0; y < image.height(); y++) {
         QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); x++)
-            row[x] = qGray(row[x]) < 128 ? ink : qRgb(255, 255, 255);
+        for (int x = 0; x < image.width(); x++) row[x] = qGray(row[x]) < 128 ? colour : paper;
     }
     return *Coloured.insert(key, image);
 }
@@ -95,9 +66,9 @@ void FillCell(QPainter& p, int x, int y, int size, uint32_t bgr) {
     p.fillRect(QRect(x, y, size, size), ColourOf(bgr));
 }
 
-// A CLASH_WIDTH frame of the clash colour just inside the cell's interior.
-void OutlineCell(QPainter& p, int cell) {
-    const QColor c = ColourOf(CLASH_COLOUR);
+// A CLASH_WIDTH frame of the palette's clash colour just inside the cell's interior.
+void OutlineCell(QPainter& p, int cell, const BoardPalette& palette) {
+    const QColor c = ColourOf(palette.clash);
     const int x = CellX(cell) + 1, y = CellY(cell) + 1, far = CELL_INSIDE - CLASH_WIDTH;
     p.fillRect(QRect(x, y, CELL_INSIDE, CLASH_WIDTH), c);
     p.fillRect(QRect(x, y + far, CELL_INSIDE, CLASH_WIDTH), c);
@@ -105,9 +76,10 @@ void OutlineCell(QPainter& p, int cell) {
     p.fillRect(QRect(x + far, y, CLASH_WIDTH, CELL_INSIDE), c);
 }
 
-void DrawChain(const Session* S, QPainter& p, int k) {
-    uint32_t colour = CHAIN_COLOURS[k % 10];
-    if (k > 9) colour &= SECOND_ROUND_SHADE;
+// Draws slot k of the chain display list; each node's candidate gets its bit in nodes.
+void DrawChain(const Session* S, QPainter& p, int k, const BoardPalette& palette, uint16_t* nodes) {
+    uint32_t colour = palette.chainColours[k % 10];
+    if (k > 9) colour &= palette.secondRoundShade;
     const QColor c = ColourOf(colour);
     p.setPen(c);
     p.setBrush(c);
@@ -119,13 +91,27 @@ void DrawChain(const Session* S, QPainter& p, int k) {
         const int d = std::countr_zero(node.digits), cell = node.cell;
         if (d < 0 || d > 8 || cell < 0 || cell > 80) continue;
         const int x = DigitX(cell, d) - 1, y = DigitY(cell, d) - 1;
+        nodes[cell] |= uint16_t(1 << d);
         if (node.colour == 1)
             p.drawEllipse(QRect(x + 1, y + 1, 7, 7)); // the outline is one pixel outside: 8 x 8
         else
             p.fillRect(QRect(x + 1, y + 1, 8, 8), c);
     }
-    p.setPen(Qt::black);
-    p.setBrush(Qt::white);
+    p.setPen(ColourOf(palette.gridLine));
+    p.setBrush(ColourOf(palette.background));
+}
+
+// Copies glyph n (0-based) of a strip in a colour: ANDed in, or laid over, as the palette
+// inks; bold draws it a second time one pixel to the right.
+void DrawGlyph(QPainter& p, const BoardPalette& palette, Strip strip, int n, int x, int y,
+               uint32_t colour, bool bold = false) {
+    const int width = strip == STRIP_DIGITS ? DIGIT_WIDTH : MARK_WIDTH;
+    const int height = strip == STRIP_DIGITS ? DIGIT_HEIGHT : MARK_HEIGHT;
+    const auto op = palette.ink == INK_AND ? QPainter::RasterOp_SourceAndDestination
+                                           : QPainter::CompositionMode_SourceOver;
+    const QImage& image = ColouredStrip(strip, colour, palette.ink);
+    for (int pass = 0; pass <= int(bold); pass++)
+        BlitGlyph(p, x + pass, y, width, height, image, width * n, 0, op);
 }
 } // namespace
 
@@ -146,10 +132,20 @@ bool LoadBoardGlyphs() {
            load(":/glyphs/labels.xpm", LABEL_COUNT * LABEL_WIDTH, LABEL_HEIGHT, &LabelStrip);
 }
 
-void PaintBoard(const Session* S, QPainter& p, const FocusMarks& focus) {
+void PaintBoard(const Session* S, QPainter& p, const FocusMarks& focus,
+                const BoardPalette& palette) {
     LoadBoardGlyphs();
     p.setRenderHint(QPainter::Antialiasing, false);
     const AnalysisOptionsRecord& opt = S->AnalysisOptions;
+    const int length = BOARD_LAST - BOARD_FIRST + 1;
+    // Paused: the board is covered, only its frame shows, so nothing can be studied meanwhile.
+    if (S->Paused) {
+        const QColor line = ColourOf(palette.gridLine);
+        p.fillRect(QRect(BOARD_FIRST, BOARD_FIRST, length, length), line);
+        p.fillRect(QRect(BOARD_FIRST + 2, BOARD_FIRST + 2, length - 4, length - 4),
+                   ColourOf(palette.cover));
+        return;
+    }
     const uint8_t* digits = S->ShowSolution ? S->SolutionGrid : S->Board;
     // The step's marks as shown: a hint's first level keeps them back, all but wrong cells.
     const bool stepShown = StepMarksShown(S);
@@ -160,40 +156,46 @@ void PaintBoard(const Session* S, QPainter& p, const FocusMarks& focus) {
                               : 0;
 
     // Grid: one-pixel lines, box lines two pixels, all across the board square.
-    const int length = BOARD_LAST - BOARD_FIRST + 1;
+    const QColor line = ColourOf(palette.gridLine);
     for (int i = 0; i < GRID.pixelCount; i++) {
-        p.fillRect(QRect(GRID.pixel[i], BOARD_FIRST, 1, length), Qt::black);
-        p.fillRect(QRect(BOARD_FIRST, GRID.pixel[i], length, 1), Qt::black);
+        p.fillRect(QRect(GRID.pixel[i], BOARD_FIRST, 1, length), line);
+        p.fillRect(QRect(BOARD_FIRST, GRID.pixel[i], length, 1), line);
     }
 
     // Cell backgrounds: the focus tints, then the step's kinds over them.
     for (int cell = 0; cell < 81; cell++) {
         const int kind = stepMarks[cell] >> 12;
         const int tint = CellHighlight(S, focus, cell);
-        if (stepMarks[cell] && kind < 9)
-            FillCell(p, CellX(cell) + 1, CellY(cell) + 1, CELL_INSIDE, CELL_BRUSHES[kind]);
+        if (stepMarks[cell] && kind < PALETTE_BRUSHES)
+            FillCell(p, CellX(cell) + 1, CellY(cell) + 1, CELL_INSIDE, palette.cellBrushes[kind]);
         else if (tint != HIGHLIGHT_NONE)
             FillCell(p, CellX(cell) + 1, CellY(cell) + 1, CELL_INSIDE,
-                     tint == HIGHLIGHT_DIGIT ? DIGIT_TINT : UNIT_TINT);
+                     tint == HIGHLIGHT_DIGIT ? palette.digitTint : palette.unitTint);
     }
+    uint16_t chainNodes[81] = {}; // the candidates the chains drew over
     const int chains = stepShown ? S->A->ChainDisplayList.count : 0;
-    for (int k = 0; k < chains && k < CHAIN_DISPLAY_MAX; k++) DrawChain(S, p, k);
+    for (int k = 0; k < chains && k < CHAIN_DISPLAY_MAX; k++)
+        DrawChain(S, p, k, palette, chainNodes);
 
     // Marks or computed candidates, as the analysis reads them.
     const DigitMask* marks = opt.showCandidates ? S->CandidateGrid : S->MarkGrid;
-    const auto AND = QPainter::RasterOp_SourceAndDestination;
     for (int cell = 0; cell < 81; cell++) {
         const int ox = CellX(cell), oy = CellY(cell);
         const uint8_t byte = digits[cell];
         const int digit = byte & CELL_DIGIT;
         if (digit >= 1 && digit <= 9) {
-            uint32_t colour = GIVEN_COLOUR;
+            uint32_t colour = palette.given;
             if (byte & CELL_ENTERED) {
                 const int index = byte >> 4 & 7;
-                colour = NUMBER_COLOURS[index < 4 ? index : 0]; // only four colours exist
+                colour = palette.numberColours[index < PALETTE_NUMBERS ? index : 0];
             }
-            BlitGlyph(p, ox + DIGIT_OFFSET_X, oy + DIGIT_OFFSET_Y, DIGIT_WIDTH, DIGIT_HEIGHT,
-                      ColouredStrip(STRIP_DIGITS, colour), DIGIT_WIDTH * (digit - 1), 0, AND);
+            // The highlighted digit is bolder, not only on a tint; a wrong entry is underlined,
+            // not only red: neither is told by colour alone.
+            DrawGlyph(p, palette, STRIP_DIGITS, digit - 1, ox + DIGIT_OFFSET_X, oy + DIGIT_OFFSET_Y,
+                      colour, digit == focus.highlightDigit);
+            if (stepMarks[cell] >> 12 == BRUSH_WRONG)
+                p.fillRect(QRect(ox + WRONG_BAR_X, oy + WRONG_BAR_Y, WRONG_BAR_WIDTH, 2),
+                           ColourOf(palette.wrongMark));
             continue;
         }
         if (byte != 0) continue;
@@ -201,12 +203,11 @@ void PaintBoard(const Session* S, QPainter& p, const FocusMarks& focus) {
         const bool hover = cell == focus.hoverCell && focus.hoverDigit >= 0;
         if (hover && !(stepMarks[cell] >> focus.hoverDigit & 1))
             FillCell(p, DigitX(cell, focus.hoverDigit), DigitY(cell, focus.hoverDigit),
-                     DIGIT_SQUARE, HOVER_SQUARE);
+                     DIGIT_SQUARE, palette.hoverSquare);
         if (opt.setupMode) {
             if (hover) // no marks while a puzzle is set up, only the digit a click writes
-                BlitGlyph(p, DigitX(cell, focus.hoverDigit), DigitY(cell, focus.hoverDigit),
-                          MARK_WIDTH, MARK_HEIGHT, ColouredStrip(STRIP_MARKS, HOVER_COLOUR),
-                          MARK_WIDTH * focus.hoverDigit, 0, AND);
+                DrawGlyph(p, palette, STRIP_MARKS, focus.hoverDigit, DigitX(cell, focus.hoverDigit),
+                          DigitY(cell, focus.hoverDigit), palette.hoverColour);
             continue;
         }
         // A hint on the computed candidates while none are shown: the step's own digits.
@@ -215,44 +216,61 @@ void PaintBoard(const Session* S, QPainter& p, const FocusMarks& focus) {
             const bool marked = cellMarks >> d & 1;
             if (!marked && !(hover && d == focus.hoverDigit)) continue;
             const int x = DigitX(cell, d), y = DigitY(cell, d);
-            uint32_t colour = !marked              ? HOVER_COLOUR
-                              : opt.showCandidates ? CANDIDATE_COLOUR
-                                                   : MARK_COLOUR;
+            uint32_t colour = !marked              ? palette.hoverColour
+                              : opt.showCandidates ? palette.candidate
+                                                   : palette.mark;
+            bool bold = false;
             // A digit of the step on its square, unless the chains themselves show it; else
             // the highlighted digit's marks stand out.
             if (marked && (stepMarks[cell] >> d & 1) && S->A->PendingStep != TECH_CHAINS) {
-                FillCell(p, x, y, DIGIT_SQUARE, CELL_BRUSHES[BRUSH_STEP_DIGIT]);
-                colour = STEP_DIGIT_COLOUR;
+                FillCell(p, x, y, DIGIT_SQUARE, palette.cellBrushes[BRUSH_STEP_DIGIT]);
+                colour = palette.stepDigit;
             } else if (marked && d + 1 == focus.highlightDigit) {
-                if (!(hover && d == focus.hoverDigit)) FillCell(p, x, y, DIGIT_SQUARE, DIGIT_TINT);
-                colour = EMPHASIS_COLOUR;
+                if (!(hover && d == focus.hoverDigit))
+                    FillCell(p, x, y, DIGIT_SQUARE, palette.digitTint);
+                colour = palette.emphasis;
+                bold = true;
+            } else if (marked && palette.ink == INK_OVER && (chainNodes[cell] >> d & 1)) {
+                colour = palette.chainInk; // laid over a bright node, light ink would vanish
             }
-            BlitGlyph(p, x, y, MARK_WIDTH, MARK_HEIGHT, ColouredStrip(STRIP_MARKS, colour),
-                      MARK_WIDTH * d, 0, AND);
+            DrawGlyph(p, palette, STRIP_MARKS, d, x, y, colour, bold);
         }
     }
 
-    // Technique labels: the techniques switched on white on black (XOR onto the white
-    // background), the others black; Z, which asks for every chain, is never inverted.
+    // Technique labels: the techniques switched on inverted, the others plain; Z, which asks
+    // for every chain, is never inverted. In the light palette an inverted label is XOR-ed
+    // onto the white background, white on black.
     if (opt.techniques & TECH_ANALYSIS) {
         for (int i = 0; i < LABEL_COUNT; i++) {
             const bool on = i < 5 && (opt.techniques & (TECH_SUBSETS << i));
-            BlitGlyph(p, LabelX(i), LABEL_Y, LABEL_WIDTH, LABEL_HEIGHT, LabelStrip, LABEL_WIDTH * i,
-                      0, on ? QPainter::RasterOp_SourceXorDestination : AND);
+            if (palette.ink == INK_AND) {
+                BlitGlyph(p, LabelX(i), LABEL_Y, LABEL_WIDTH, LABEL_HEIGHT, LabelStrip,
+                          LABEL_WIDTH * i, 0,
+                          on ? QPainter::RasterOp_SourceXorDestination
+                             : QPainter::RasterOp_SourceAndDestination);
+                continue;
+            }
+            if (on)
+                p.fillRect(QRect(LabelX(i), LABEL_Y, LABEL_WIDTH, LABEL_HEIGHT),
+                           ColourOf(palette.label));
+            BlitGlyph(
+                p, LabelX(i), LABEL_Y, LABEL_WIDTH, LABEL_HEIGHT,
+                ColouredStrip(STRIP_LABELS, on ? palette.background : palette.label, INK_OVER),
+                LABEL_WIDTH * i, 0, QPainter::CompositionMode_SourceOver);
         }
     }
 
     // An entry refused for a clash: its cell and the peers holding its digit, while the box
     // that says so stands.
     for (int i = 0; i < S->Clash.count && i < int(sizeof S->Clash.cells); i++)
-        if (S->Clash.cells[i] <= 80) OutlineCell(p, S->Clash.cells[i]);
+        if (S->Clash.cells[i] <= 80) OutlineCell(p, S->Clash.cells[i], palette);
 }
 
-QImage RenderBoard(const Session* S, const FocusMarks& focus) {
+QImage RenderBoard(const Session* S, const FocusMarks& focus, const BoardPalette& palette) {
     QImage picture(BOARD_PICTURE_WIDTH, BOARD_PICTURE_HEIGHT, QImage::Format_RGB32);
-    picture.fill(Qt::white);
+    picture.fill(ColourOf(palette.background));
     QPainter painter(&picture);
-    PaintBoard(S, painter, focus);
+    PaintBoard(S, painter, focus, palette);
     return picture;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 #include "control/focus.h"
 #include "display/geometry.h"
+#include "display/palette.h"
 #include <QImage>
 #include <QPainter>
 
@@ -15,13 +16,16 @@ struct Session;
 // is missing or has the wrong size.
 bool LoadBoardGlyphs();
 
-// Draws the whole board with the step shown and the focus marks on a painter over a white
-// native-size image. The painter must paint on a QImage: the glyphs are combined with the
-// raster operations.
-void PaintBoard(const Session* S, QPainter& painter, const FocusMarks& focus = {});
+// Draws the whole board with the step shown and the focus marks on a painter over a native-size
+// image filled with the palette's background, in the palette's colours; a paused game draws a
+// covered board. The painter must paint on a QImage: the glyphs are combined with the raster
+// operations.
+void PaintBoard(const Session* S, QPainter& painter, const FocusMarks& focus = {},
+                const BoardPalette& palette = LIGHT_PALETTE);
 
-// A fresh white native picture with the board painted on it.
-QImage RenderBoard(const Session* S, const FocusMarks& focus = {});
+// A fresh native picture in the palette's background with the board painted on it.
+QImage RenderBoard(const Session* S, const FocusMarks& focus = {},
+                   const BoardPalette& palette = LIGHT_PALETTE);
 
 // The picture scaled by a whole factor with no smoothing, every pixel a factor x factor square.
 QImage ScaleCrisp(const QImage& picture, int factor);

@@ -232,6 +232,8 @@ constexpr ViewKey VIEW_KEYS[] = {
     {"CreateLevel", &ViewSettingsRecord::createLevel, 0, 5},       // level of "Create", 0 any
     {"CollectionIndex", &ViewSettingsRecord::collectionIndex, 0, INT_MAX - 1}, // puzzle shown
     {"CollectionCount", &ViewSettingsRecord::collectionCount, 0, INT_MAX},     // puzzles
+    {"Theme", &ViewSettingsRecord::theme, 0, 2},         // 0 system, 1 light, 2 dark
+    {"PauseAway", &ViewSettingsRecord::pauseAway, 0, 1}, // pause when away
 };
 // The side file is a few lines; more than this is not read.
 constexpr int VIEW_FILE_MAX = 4096;

@@ -32,7 +32,13 @@ struct ViewSettingsRecord {
     // The collection position in setup mode, whole: the settings file keeps its low 16 bits.
     int collectionIndex = -1; // -1: none
     int collectionCount = 0;
+    int theme = 0;     // THEME_SYSTEM, THEME_LIGHT or THEME_DARK
+    int pauseAway = 0; // 1: pause when the window is minimised or loses focus
 };
+// The board's theme: follow the desktop's colour scheme, or force light or dark.
+constexpr int THEME_SYSTEM = 0;
+constexpr int THEME_LIGHT = 1;
+constexpr int THEME_DARK = 2;
 // Reads the side file (the settings path with ".ini" replaced by "-view.ini", i.e.
 // quadrivo-view.ini): 1 read, 0 absent or unreadable (the record keeps its values). Unknown
 // lines and values out of range are ignored.

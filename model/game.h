@@ -81,8 +81,9 @@ struct Game {
     int LastMarkedCell = 0; // the cell whose marks a tap last addressed in pencil-mark mode
 
     // --- verdicts and clock (model/verdicts.h) ---
-    uint32_t GameClock = 0; // seconds since the clock was last started
-    int ShowSolution = 0;   // 1: the board shows the SolutionGrid
+    uint32_t GameClock = 0;    // seconds since the clock was last started
+    int ShowSolution = 0;      // 1: the board shows the SolutionGrid
+    char VerdictNote[96] = {}; // said under "Puzzle Solved" (the time); "" nothing
 
     AnalysisOptionsRecord AnalysisOptions = {0, 0, 0, DEFAULT_TECHNIQUES,   0,
                                              0, 0, 0, DEFAULT_BLOCK_FORMAT, {}};

@@ -65,6 +65,7 @@ constexpr int DIALOG_ABOUT = 102;
 constexpr int DIALOG_GOTO = 114;
 constexpr int DIALOG_BLOCK_ENTRY = 135;
 constexpr int DIALOG_ANALYSIS_OPTIONS = 250;
+constexpr int DIALOG_STATISTICS = 192;
 // Results a dialog can end with: OK / Close, Cancel, and "Input" of the block-entry dialog.
 constexpr int DIALOG_OK = 1;
 constexpr int DIALOG_CANCEL = 2;

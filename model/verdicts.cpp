@@ -28,8 +28,10 @@ const char* StringText(int id) {
 }
 
 void ShowVerdict(const Game* G, int id) {
-    char text[64];
+    char text[192];
     std::snprintf(text, sizeof text, "%s", StringText(id));
+    if (id == VERDICT_SOLVED && G->VerdictNote[0]) // the time, told by whoever keeps it
+        std::snprintf(text, sizeof text, "%s\n%s", StringText(id), G->VerdictNote);
     ShellMessageBox(G, text);
 }
 

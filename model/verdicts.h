@@ -17,6 +17,7 @@ constexpr int VERDICT_SEVERAL = 106;
 const char* StringText(int id);
 
 // Shows the verdict's text in a message box captioned with the program name.
+// A solved verdict adds the game's VerdictNote, if any, on a line of its own.
 void ShowVerdict(const Game* G, int id);
 
 void StartClock(Game* G);

@@ -3,12 +3,14 @@
 // the core holds; a cell's invalidation repaints only its square on screen.
 #include "shell/boardwidget.h"
 #include "control/commands.h"
+#include "control/digitfirst.h"
 #include "control/focus.h"
 #include "control/keys.h"
 #include "control/session.h"
 #include "control/taps.h"
 #include "display/paint.h"
 #include "shell/scaling.h"
+#include "shell/theme.h"
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -84,14 +86,15 @@ void BoardWidget::InvalidateCell(int cell) {
 }
 
 void BoardWidget::paintEvent(QPaintEvent*) {
-    const QImage picture = RenderBoard(S, ShownFocus(S));
+    const BoardPalette& palette = ShownPalette(S);
+    const QImage picture = RenderBoard(S, ShownFocus(S), palette);
     const int f = Factor();
     const qreal dpr = devicePixelRatioF();
     QImage scaled = ScaleCrisp(picture, f);
     scaled.setDevicePixelRatio(dpr);
 
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
+    painter.fillRect(rect(), ColourOf(palette.background));
     const QPoint o = Origin();
     painter.drawImage(o, scaled);
 
@@ -109,7 +112,18 @@ void BoardWidget::paintEvent(QPaintEvent*) {
     emit Painted();
 }
 
+void BoardWidget::changeEvent(QEvent* event) {
+    // The desktop's colours changed: a board following them is drawn afresh.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        emit ThemeChanged();
+    QWidget::changeEvent(event);
+}
+
 void BoardWidget::mousePressEvent(QMouseEvent* event) {
+    if (S->Paused) { // a click on the covered board resumes the game, and does nothing else
+        RunCommand(S, CMD_PAUSE);
+        return;
+    }
     const QPoint board = ToBoard(event->position());
     if (event->button() == Qt::RightButton) {
         // A secondary click is a tap-and-hold at once.
@@ -147,7 +161,8 @@ void BoardWidget::mouseReleaseEvent(QMouseEvent* event) {
     holdTimer.stop();
     if (held) return; // the popup took this press
     const QPoint board = ToBoard(event->position());
-    StylusUp(S, SpotAt(board.x(), board.y()));
+    const BoardSpot spot = SpotAt(board.x(), board.y());
+    if (!TapChosenDigit(S, spot.cell)) StylusUp(S, spot);
 }
 
 void BoardWidget::ShowDigitPopup(int cell) {
@@ -169,6 +184,12 @@ void BoardWidget::ShowDigitPopup(int cell) {
 }
 
 void BoardWidget::keyPressEvent(QKeyEvent* event) {
+    const bool modifierAlone = event->key() == Qt::Key_Shift || event->key() == Qt::Key_Control ||
+                               event->key() == Qt::Key_Alt || event->key() == Qt::Key_Meta;
+    if (S->Paused && !modifierAlone && !(event->modifiers() & Qt::ControlModifier)) {
+        RunCommand(S, CMD_PAUSE); // a key resumes the game, and does nothing else
+        return;
+    }
     static const struct {
         int qt, key;
     } KEYS[] = {{Qt::Key_Left, KEY_LEFT},     {Qt::Key_Right, KEY_RIGHT},
@@ -180,6 +201,17 @@ void BoardWidget::keyPressEvent(QKeyEvent* event) {
         for (auto k : KEYS)
             if (event->key() == k.qt) {
                 if (!PressKey(S, k.key)) event->ignore();
+                return;
+            }
+    // Shift+1..9 chooses the digit of digit-first entry (on any keyboard layout: the key's
+    // digit, or the symbol a US layout puts over it).
+    static const int SHIFTED[9] = {Qt::Key_Exclam,    Qt::Key_At,       Qt::Key_NumberSign,
+                                   Qt::Key_Dollar,    Qt::Key_Percent,  Qt::Key_AsciiCircum,
+                                   Qt::Key_Ampersand, Qt::Key_Asterisk, Qt::Key_ParenLeft};
+    if (mods == Qt::ShiftModifier)
+        for (int d = 1; d <= 9; d++)
+            if (event->key() == Qt::Key_0 + d || event->key() == SHIFTED[d - 1]) {
+                ChooseDigit(S, d);
                 return;
             }
     const QString text = event->text();

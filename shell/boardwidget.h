@@ -36,13 +36,18 @@ class BoardWidget : public QWidget {
     void ShowDigitPopup(int cell);
 
     QSize sizeHint() const override;
+    // The session shown (for the accessible table, which reads it on every query).
+    const Session* Game() const { return S; }
 
   signals:
     // After each paint.
     void Painted();
+    // The desktop's palette changed (the board's theme may follow it).
+    void ThemeChanged();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

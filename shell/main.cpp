@@ -4,6 +4,7 @@
 #include "control/session.h"
 #include "shell/mainwindow.h"
 #include "shell/picture.h"
+#include "shell/print.h"
 #include "shell/singleinstance.h"
 #include <QApplication>
 #include <QCommandLineParser>
@@ -50,6 +51,9 @@ int main(int argc, char** argv) {
     // "--picture OUT.png" or "--picture=OUT.png" anywhere: the picture mode, no window.
     for (const QString& word : arguments)
         if (word == "--picture" || word.startsWith("--picture=")) return RunPictureMode(arguments);
+    // "--pdf OUT.pdf" anywhere: a booklet written with no window.
+    for (const QString& word : arguments)
+        if (word == "--pdf" || word.startsWith("--pdf=")) return RunPdfMode(arguments);
     // Options other than the help (Qt's own, such as -style) are left to QApplication; the last
     // word that is not an option names the file.
     QCommandLineParser parser;
@@ -61,6 +65,7 @@ int main(int argc, char** argv) {
         std::puts("usage: quadrivo [FILE]\n"
                   "       quadrivo --picture OUT.png [OPTIONS] [PUZZLE | FILE]  (--picture "
                   "--help for more)\n"
+                  "       quadrivo --pdf OUT.pdf [--per-page N] [--solutions] FILE|PUZZLE...\n"
                   "Opens the Sudoku assistant, with FILE (a saved game or a collection of "
                   "puzzles) if given.");
         return 0;

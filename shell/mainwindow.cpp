@@ -8,8 +8,10 @@
 #include "control/create.h"
 #include "control/focus.h"
 #include "control/keep.h"
+#include "control/pause.h"
 #include "control/rate.h"
 #include "control/session.h"
+#include "control/statistics.h"
 #include "control/stepview.h"
 #include "control/title.h"
 #include "dialogs/dialogs.h"
@@ -18,9 +20,13 @@
 #include "model/hooks.h"
 #include "model/options.h"
 #include "model/verdicts.h"
+#include "shell/accessible.h"
 #include "shell/boardwidget.h"
+#include "shell/digitbar.h"
 #include "shell/picture.h"
+#include "shell/print.h"
 #include "shell/scaling.h"
+#include "shell/theme.h"
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -111,6 +117,7 @@ constexpr ShellHooks WINDOW_HOOKS = {
 } // namespace
 
 MainWindow::MainWindow(Session* session) : S(session) {
+    InstallBoardAccessibility(); // before the board exists, so readers get its table
     setWindowTitle(PROGRAM_NAME);
     setWindowIcon(ProgramIcon());
     LoadBoardGlyphs();
@@ -119,6 +126,11 @@ MainWindow::MainWindow(Session* session) : S(session) {
     CreateMenus();
     CreateCommandBar();
     CreateAccelerators();
+    CreatePrinting();
+    CreateThemeMenu();
+    CreatePausing();
+    CreateDigitBar();
+    CreateAccessibility();
     qApp->installEventFilter(new DialogPlacer(this));
 
     SetShellHooks(S, &WINDOW_HOOKS, this);
@@ -252,6 +264,10 @@ void MainWindow::CreateMenus() {
     for (int id = CMD_LEVEL_ANY; id <= CMD_LEVEL_FIENDISH; id++)
         levelGroup->addAction(AddCommand(levels, CreateLevelText(id - CMD_LEVEL_ANY), id));
     AddCommand(mainMenu, "Rate Puzzle", CMD_RATE, "Ctrl+R");
+    AddCommand(mainMenu, "Restart Puzzle", CMD_RESTART);
+    AddCommand(mainMenu, "Pause", CMD_PAUSE, "Ctrl+Space");
+    AddCommand(mainMenu, "Pause When Away", CMD_PAUSE_AWAY);
+    AddCommand(mainMenu, "Statistics...", CMD_STATISTICS);
     mainMenu->addSeparator();
     AddCommand(mainMenu, "Open Puzzle(s)...", CMD_OPEN, "Ctrl+O");
     AddCommand(mainMenu, "Reopen", CMD_REOPEN);
@@ -319,6 +335,56 @@ void MainWindow::CreateMenus() {
                 if (check >= 0) a->setChecked(check == 1);
             }
         });
+}
+
+void MainWindow::CreateThemeMenu() {
+    QMenu* themes = new QMenu("Theme", mainMenu);
+    mainMenu->insertMenu(SeparatorBeforeQuit(), themes);
+    FillThemeMenu(
+        S, themes, [](void* window) { static_cast<MainWindow*>(window)->ApplyTheme(); }, this);
+    connect(board, &BoardWidget::ThemeChanged, this, &MainWindow::ApplyTheme);
+    ApplyTheme();
+}
+
+QAction* MainWindow::SeparatorBeforeQuit() const {
+    const QList<QAction*> actions = mainMenu->actions();
+    const qsizetype quit = actions.indexOf(CommandAction(CMD_QUIT));
+    return quit > 0 ? actions[quit - 1] : CommandAction(CMD_QUIT);
+}
+
+void MainWindow::CreatePrinting() {
+    QAction* print = new QAction("Print...\tCtrl+Shift+P", mainMenu);
+    mainMenu->insertAction(SeparatorBeforeQuit(), print);
+    auto run = [this] {
+        if (nested > 0) return; // a box or dialog of the core's is open
+        NestedLoop loop(nested);
+        RunPrintDialog(S, this);
+    };
+    connect(print, &QAction::triggered, this, run);
+    connect(new QShortcut(QKeySequence("Ctrl+Shift+P"), this), &QShortcut::activated, this, run);
+}
+
+void MainWindow::CreatePausing() {
+    // Away: the window minimised or another program's window active, with the option on.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (S->PauseAway && state != Qt::ApplicationActive) PauseGame(S);
+            });
+}
+
+void MainWindow::CreateDigitBar() {
+    digitBar = new DigitBar(S, centralWidget());
+    static_cast<QVBoxLayout*>(centralWidget()->layout())->insertWidget(1, digitBar);
+    connect(board, &BoardWidget::Painted, digitBar, &DigitBar::Refresh);
+}
+
+void MainWindow::CreateAccessibility() {
+    connect(board, &BoardWidget::Painted, this, [this] { AnnounceBoardChanges(S, board); });
+}
+
+void MainWindow::ApplyTheme() {
+    ApplyBoardTheme(ShownPalette(S), centralWidget());
+    board->update();
 }
 
 QIcon MainWindow::ButtonIcon(int index) const {
@@ -414,6 +480,7 @@ void MainWindow::CreateAccelerators() {
         {QKeySequence("Ctrl+L"), CMD_ANALYSIS},
         {QKeySequence("Ctrl+H"), CMD_HIGHLIGHT},
         {QKeySequence("?"), CMD_HINT},
+        {QKeySequence("Ctrl+Space"), CMD_PAUSE},
         // Enter presses the step button (a dialog, being a window of its own, keeps its Enter).
         {QKeySequence(Qt::Key_Return), CMD_STEP},
         {QKeySequence(Qt::Key_Enter), CMD_STEP},
@@ -539,6 +606,8 @@ void MainWindow::UpdateStepLine() {
 
 void MainWindow::StartUp() {
     Run(CMD_STARTUP);
+    StartStatistics(S);             // the games from now on are recorded
+    ApplyTheme();                   // the theme the view settings restored
     ShellPostCommand(S, CMD_ABOUT); // the about box is the first thing shown once the loop runs
 }
 
@@ -645,6 +714,8 @@ int MainWindow::RunDialog(int id) {
         return RunBlockEntryDialog(S, this);
     case DIALOG_ANALYSIS_OPTIONS:
         return RunAnalysisOptionsDialog(S, this);
+    case DIALOG_STATISTICS:
+        return RunStatisticsDialog(S, this);
     default:
         return DIALOG_CANCEL;
     }

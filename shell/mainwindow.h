@@ -15,6 +15,7 @@ struct RatingJob;
 struct Session;
 
 class BoardWidget;
+class DigitBar;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -63,6 +64,7 @@ class MainWindow : public QMainWindow {
     bool Ending() const { return ending; }
 
     BoardWidget* Board() const { return board; }
+    DigitBar* Digits() const { return digitBar; }
     QToolBar* CommandBar() const { return commandBar; }
     QMenu* MainMenu() const { return mainMenu; }
     QAction* CommandAction(int id) const;
@@ -97,6 +99,8 @@ class MainWindow : public QMainWindow {
     // factor whose window would not fit the screen is brought down to the largest that does.
     void SetZoom(int factor);
     int DefaultZoom(); // the factor a new window starts with
+    // The board and the area around it in the palette of the session's theme.
+    void ApplyTheme();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,6 +112,12 @@ class MainWindow : public QMainWindow {
     void CreateMenus();
     void CreateCommandBar();
     void CreateAccelerators();
+    void CreateThemeMenu();
+    void CreatePrinting();
+    QAction* SeparatorBeforeQuit() const; // where the file group of the Menu ends
+    void CreatePausing();
+    void CreateDigitBar();
+    void CreateAccessibility();
     // The line under the board shows the step of the moment (StepLineText), wrapped to its width.
     void UpdateStepLine();
     void UpdateScale();
@@ -126,6 +136,7 @@ class MainWindow : public QMainWindow {
     Session* const S; // the game shown, with its analysis; not owned
     BoardWidget* board = nullptr;
     QLabel* stepLine = nullptr;
+    DigitBar* digitBar = nullptr;
     QLabel* panes[3] = {};
     QWidget* statusBar = nullptr;
     QToolBar* commandBar = nullptr;

@@ -33,7 +33,7 @@ constexpr int MAX_SCALE = 32;
 
 const char* const USAGE =
     "usage: quadrivo --picture OUT.png [--scale N] [--analysis] [--candidates] [--solution]\n"
-    "                [--wrong-values] [--highlight D] [PUZZLE | FILE]\n"
+    "                [--wrong-values] [--highlight D] [--theme light|dark] [PUZZLE | FILE]\n"
     "Draws the board as the window shows it and writes it as a PNG, N times the native\n"
     "240 x 248 pixels (default 1). PUZZLE is 81 characters ('1'-'9' a digit, '.', '0' or\n"
     "'-' an empty cell); FILE a saved game or a collection (its first puzzle). With neither,\n"
@@ -43,6 +43,7 @@ const char* const USAGE =
     "  --solution      show the solution\n"
     "  --wrong-values  mark entries that differ from the solution\n"
     "  --highlight D   tint the cells holding digit D (1-9) and stress its marks\n"
+    "  --theme T       the board's colours: light (the default) or dark\n"
     "Exit status: 0 written, 1 the file could not be written, 2 bad input.\n";
 
 int Fail(const char* what, const char* detail = "") {
@@ -85,9 +86,10 @@ int RunPictureMode(const QStringList& arguments) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption picture("picture", "", "OUT.png"), scaleOption("scale", "", "N"),
         highlight("highlight", "", "D"), analysisOption("analysis"), candidatesOption("candidates"),
-        solutionOption("solution"), wrongOption("wrong-values"), given("source", "", "PUZZLE");
+        solutionOption("solution"), wrongOption("wrong-values"), given("source", "", "PUZZLE"),
+        themeOption("theme", "", "T");
     parser.addOptions({picture, scaleOption, highlight, analysisOption, candidatesOption,
-                       solutionOption, wrongOption, given});
+                       solutionOption, wrongOption, given, themeOption});
     // Every word that is not an option is a puzzle or a file, in the order given: a puzzle may
     // start with '-' (an empty first cell) and so may a file, so each such word reaches the
     // parser as the value of --source=, which it would otherwise read as an option. The word
@@ -102,7 +104,7 @@ int RunPictureMode(const QStringList& arguments) {
             std::fputs(USAGE, stdout);
             return 0;
         }
-        if (a == "--picture" || a == "--scale" || a == "--highlight") {
+        if (a == "--picture" || a == "--scale" || a == "--highlight" || a == "--theme") {
             if (i + 1 < arguments.size() && !arguments[i + 1].startsWith('-'))
                 words << a << arguments[++i];
             else
@@ -142,6 +144,12 @@ int RunPictureMode(const QStringList& arguments) {
         if (d.size() != 1 || d[0] < '1' || d[0] > '9')
             return Fail("--highlight takes a digit 1 to 9, not ", d.toLatin1().constData());
         focus.highlightDigit = d[0].digitValue();
+    }
+    int theme = THEME_LIGHT;
+    for (const QString& t : parser.values(themeOption)) {
+        if (t != "light" && t != "dark")
+            return Fail("--theme takes light or dark, not ", t.toLatin1().constData());
+        theme = t == "dark" ? THEME_DARK : THEME_LIGHT;
     }
     const bool analysis = parser.isSet(analysisOption), candidates = parser.isSet(candidatesOption),
                solution = parser.isSet(solutionOption), wrong = parser.isSet(wrongOption);
@@ -211,7 +219,7 @@ int RunPictureMode(const QStringList& arguments) {
     }
 
     RefreshStep(S);
-    if (!WritePicture(ScaleCrisp(RenderBoard(S, focus), scale), out)) {
+    if (!WritePicture(ScaleCrisp(RenderBoard(S, focus, PaletteFor(theme, false)), scale), out)) {
         std::fprintf(stderr, "quadrivo: %s\n", LastSaveError());
         return 1;
     }

@@ -11,6 +11,7 @@
 #include "control/stepview.h"
 #include "control/taps.h"
 #include "display/paint.h"
+#include "display/palette.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"
@@ -242,6 +243,112 @@ TEST_F(Display, ClashingCellsAreOutlinedWhileTheBoxStands) {
     Render();
     EXPECT_EQ(At(CellX(0) + 1, CellY(0) + 12), WHITE);
     EXPECT_EQ(At(CellX(19) + 1, CellY(19) + 12), WHITE);
+}
+
+// Every text colour of the dark palette reads on every background it can be drawn on, at a
+// contrast of 4.5 or more.
+TEST(DarkPalette, EveryTextColourReadsOnItsBackgrounds) {
+    const BoardPalette& d = DARK_PALETTE;
+    std::vector<uint32_t> backgrounds = {d.background, d.unitTint, d.digitTint};
+    backgrounds.insert(backgrounds.end(), d.cellBrushes, d.cellBrushes + PALETTE_BRUSHES);
+    std::vector<uint32_t> texts = {d.given, d.candidate, d.mark};
+    texts.insert(texts.end(), d.numberColours, d.numberColours + PALETTE_NUMBERS);
+    for (uint32_t text : texts)
+        for (uint32_t back : backgrounds)
+            EXPECT_GE(ContrastRatio(text, back), 4.5) << std::hex << text << " on " << back;
+    // Colours with a background of their own.
+    const struct {
+        uint32_t text, back;
+    } pairs[] = {{d.stepDigit, d.cellBrushes[7]}, {d.emphasis, d.digitTint},
+                 {d.hoverColour, d.hoverSquare},  {d.label, d.background},
+                 {d.background, d.label},         {d.wrongMark, d.cellBrushes[8]}};
+    for (auto pair : pairs)
+        EXPECT_GE(ContrastRatio(pair.text, pair.back), 4.5) << std::hex << pair.text;
+    for (int k = 0; k < 2 * PALETTE_CHAINS; k++) {
+        const uint32_t chain = d.chainColours[k % 10] & (k > 9 ? d.secondRoundShade : 0xFFFFFF);
+        EXPECT_GE(ContrastRatio(d.chainInk, chain), 4.5) << k;
+    }
+    EXPECT_DOUBLE_EQ(ContrastRatio(0x000000, 0xFFFFFF), 21.0);
+}
+
+// The dark board: its own paper and lines, glyph ink laid over it in the dark colours.
+TEST_F(Display, DarkPaletteDrawsInkOverItsBackground) {
+    LoadGivens(SAMPLE_PUZZLE);
+    S->AnalysisOptions.techniques = 0;
+    EnterDigit(S, 1, 1);
+    S->MarkGrid[3] = DigitBit(6);
+    RefreshStep(S);
+    picture = RenderBoard(S, {}, DARK_PALETTE);
+    const BoardPalette& d = DARK_PALETTE;
+    EXPECT_EQ(At(DigitInk(0, 4)), Rgb(d.given));
+    EXPECT_EQ(At(DigitInk(1, 1)), Rgb(d.numberColours[0]));
+    EXPECT_EQ(At(MarkInk(3, 5)), Rgb(d.mark));
+    EXPECT_EQ(At(MarkInk(3, 0)), Rgb(d.background));
+    EXPECT_EQ(At(CellX(3) + 12, CellY(3) + 20), Rgb(d.background));
+    EXPECT_EQ(At(CellX(3), CellY(3) + 12), Rgb(d.gridLine));
+}
+
+// A wrong entry is told by more than its colour: a bar under it, in both palettes; the
+// highlighted digit is drawn bolder (its glyph one pixel wider).
+TEST_F(Display, WrongEntryIsUnderlinedAndHighlightedDigitIsBold) {
+    LoadGivens(SAMPLE_PUZZLE);
+    S->AnalysisOptions.techniques = 0;
+    ASSERT_EQ(CheckPosition(S), VERDICT_UNIQUE);
+    int open = 0;
+    while (S->Board[open]) open++;
+    const int right = S->SolutionGrid[open] & CELL_DIGIT;
+    ComputeCandidates(S);
+    int wrong = 1; // a digit no peer holds that is not the solution's
+    while (wrong <= 9 && (wrong == right || !(S->CandidateGrid[open] >> (wrong - 1) & 1))) wrong++;
+    ASSERT_LE(wrong, 9);
+    EnterDigit(S, open, wrong);
+    for (const BoardPalette* palette : {&LIGHT_PALETTE, &DARK_PALETTE}) {
+        S->AnalysisOptions.wrongValues = 0;
+        RefreshStep(S);
+        picture = RenderBoard(S, {}, *palette);
+        EXPECT_EQ(At(CellX(open) + 12, CellY(open) + 22), Rgb(palette->background));
+        S->AnalysisOptions.wrongValues = 1;
+        RefreshStep(S);
+        picture = RenderBoard(S, {}, *palette);
+        EXPECT_EQ(At(CellX(open) + 2, CellY(open) + 2), Rgb(palette->cellBrushes[8]));
+        EXPECT_EQ(At(CellX(open) + 12, CellY(open) + 22), Rgb(palette->wrongMark));
+    }
+    // Bold: the ink one pixel right of the rightmost ink of a row of the plain glyph.
+    S->AnalysisOptions.wrongValues = 0;
+    const int given = int(std::string(SAMPLE_PUZZLE).find_first_not_of('.'));
+    const int digit = SAMPLE_PUZZLE[given] - '0';
+    Render();
+    const QImage plain = picture;
+    Render(FocusMarks{digit, -1, -1, -1});
+    int added = 0;
+    for (int y = CellY(given) + 5; y < CellY(given) + 20; y++)
+        for (int x = CellX(given) + 7; x < CellX(given) + 20; x++)
+            if (qGray(plain.pixel(x, y)) > 128 && qGray(plain.pixel(x - 1, y)) < 128) {
+                EXPECT_LT(qGray(picture.pixel(x, y)), 128) << x << "," << y;
+                added++;
+            }
+    EXPECT_GT(added, 0);
+}
+
+// A paused game shows a covered board: not one digit or mark pixel inside the frame.
+TEST_F(Display, PausedBoardIsCovered) {
+    LoadGivens(SAMPLE_PUZZLE);
+    S->AnalysisOptions.techniques = TECH_ANALYSIS | 0x3E;
+    RunCommand(S, CMD_STORE_CANDIDATES);
+    S->Paused = true;
+    for (const BoardPalette* palette : {&LIGHT_PALETTE, &DARK_PALETTE}) {
+        Render();
+        picture = RenderBoard(S, FocusMarks{5, 0, -1, -1}, *palette);
+        const QRgb cover = Rgb(palette->cover);
+        int other = 0;
+        for (int y = BOARD_FIRST + 2; y <= BOARD_LAST - 2; y++)
+            for (int x = BOARD_FIRST + 2; x <= BOARD_LAST - 2; x++) other += At(x, y) != cover;
+        EXPECT_EQ(other, 0);
+        EXPECT_EQ(At(BOARD_FIRST, BOARD_FIRST + 50), Rgb(palette->gridLine));
+    }
+    S->Paused = false;
+    Render();
+    EXPECT_NE(At(BOARD_FIRST + 30, BOARD_FIRST + 30), Rgb(LIGHT_PALETTE.cover));
 }
 } // namespace
 

@@ -1,19 +1,24 @@
 // The desktop program as a process: one copy per user and the channel between copies, signals
 // arriving while a box is open, and the picture mode's files. Each test gives the copies a
 // runtime, configuration and temporary folder of its own.
+#include "files/gamefile.h"
 #include "files/settings.h"
 #include "model/board.h"
+#include "model/history.h"
 #include "tests/support.h"
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -55,6 +60,7 @@ class Instance : public FileTest {
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_RUNTIME_DIR", Q(channel));
         env.insert("XDG_CONFIG_HOME", Q(Path("config")));
+        env.insert("XDG_DATA_HOME", Q(Path("data")));
         env.insert("TMPDIR", Q(Path("tmp")));
     }
     QString Socket() const { return Q(channel + "/quadrivo.socket"); }
@@ -255,6 +261,76 @@ TEST_F(Instance, PictureModeWritesWholePicturesOrSaysWhy) {
     EXPECT_NE(Run({"--picture", out}, nullptr, 10000), -1);
 }
 
+// The dark picture: the board's paper dark, the givens light.
+TEST_F(Instance, PictureModeDrawsTheDarkTheme) {
+    const QString out = Q(Path("dark.png"));
+    ASSERT_EQ(Run({"--picture", out, "--theme", "dark", BUILTIN_PUZZLE}), 0);
+    const QImage picture(out);
+    ASSERT_EQ(picture.size(), QSize(240, 248));
+    EXPECT_LT(qGray(picture.pixel(1, 1)), 64);
+    int light = 0; // the ink of the givens
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 240; x++) light += qGray(picture.pixel(x, y)) > 200;
+    EXPECT_GT(light, 100);
+    EXPECT_EQ(Run({"--picture", out, "--theme", "sepia", BUILTIN_PUZZLE}), 2);
+}
+
+// A booklet of 24 puzzles, 6 to a page with their solutions: 8 pages, every puzzle's line in
+// the text of the PDF as pdftotext reads it back, and the solutions on the pages after.
+TEST_F(Instance, PdfBookletHoldsEveryPuzzle) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const CliRun created = RunCli("create -n 24 --seed 4242");
+    ASSERT_EQ(created.status, 0) << created.err;
+    std::vector<std::string> puzzles;
+    std::istringstream lines(created.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.size() >= 81) puzzles.push_back(line.substr(0, 81));
+    ASSERT_EQ(puzzles.size(), 24u);
+    std::string file;
+    for (const std::string& p : puzzles) file += p + "\r\n";
+    const std::string collection = Write("booklet.txt", file);
+    const QString out = Q(Path("booklet.pdf"));
+    QString err;
+    ASSERT_EQ(Run({"--pdf", out, "--per-page", "6", "--solutions", Q(collection)}, &err), 0)
+        << err.toStdString();
+    QProcess text;
+    text.start("pdftotext", {out, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const std::string read = text.readAllStandardOutput().toStdString();
+    EXPECT_EQ(std::count(read.begin(), read.end(), '\f'), 8); // one form feed ends each page
+    for (const std::string& p : puzzles) {
+        std::string dotted = p;
+        std::replace(dotted.begin(), dotted.end(), '0', '.');
+        EXPECT_NE(read.find(dotted), std::string::npos) << p;
+    }
+    const size_t solutions = read.find("Solution booklet.txt #1");
+    ASSERT_NE(solutions, std::string::npos);
+    EXPECT_GT(solutions, read.find("booklet.txt #24"));
+    // A page count of one (the options written "--name=value" this time): the first page
+    // alone, then a refusal of a size it does not lay out.
+    ASSERT_EQ(Run({"--pdf=" + out, "--per-page=1", Q(puzzles[0])}), 0);
+    text.start("pdftotext", {out, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const std::string one = text.readAllStandardOutput().toStdString();
+    EXPECT_EQ(std::count(one.begin(), one.end(), '\f'), 1);
+    EXPECT_EQ(Run({"--pdf", out, "--per-page", "3", Q(puzzles[0])}), 2);
+
+    // A saved game prints its givens, not the entries made in it.
+    LoadGivens(puzzles[1].c_str());
+    ASSERT_EQ(CheckPosition(S), 100);
+    int open = 0;
+    while (S->Board[open]) open++;
+    EnterDigit(S, open, S->SolutionGrid[open] & CELL_DIGIT);
+    const std::string game = Path("game.txt");
+    ASSERT_EQ(SaveGameFile(S, game.c_str()), 1);
+    ASSERT_EQ(Run({"--pdf", out, Q(game)}), 0);
+    text.start("pdftotext", {out, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    std::string givens = puzzles[1];
+    std::replace(givens.begin(), givens.end(), '0', '.');
+    EXPECT_NE(text.readAllStandardOutput().toStdString().find(givens), std::string::npos);
+}
 } // namespace
 
 int main(int argc, char** argv) {

@@ -8,12 +8,16 @@
 #include "control/taps.h"
 #include "display/geometry.h"
 #include "files/settings.h"
+#include "files/statistics.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/options.h"
+#include "model/verdicts.h"
 #include "shell/boardwidget.h"
+#include "shell/digitbar.h"
 #include "shell/mainwindow.h"
 #include "tests/support.h"
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -63,6 +67,7 @@ class Shell : public FileTest {
     void SetUp() override {
         FileTest::SetUp();
         SetSettingsPath(Path("quadrivo.ini").c_str());
+        SetStatisticsPath(Path("statistics.txt").c_str());
         window = std::make_unique<MainWindow>(S);
         window->show();
         window->SetZoom(2);
@@ -288,6 +293,69 @@ TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
     EXPECT_EQ(messages[1], messages[0]);
 }
 
+// The board is a table of 81 cells for screen readers: each cell says its row, column, value
+// and marks; the keyboard cursor is the focused, selected cell.
+TEST_F(Shell, BoardIsAnAccessibleTable) {
+    LoadGivens(SAMPLE_PUZZLE);
+    int open = 0, given = 0;
+    while (S->Board[open]) open++;
+    while (!S->Board[given]) given++;
+    S->MarkGrid[open] = DigitBit(2) | DigitBit(4) | DigitBit(7);
+    QAccessibleInterface* board = QAccessible::queryAccessibleInterface(window->Board());
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(board->role(), QAccessible::Table);
+    QAccessibleTableInterface* table = board->tableInterface();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rowCount(), 9);
+    EXPECT_EQ(board->childCount(), 81);
+    QAccessibleInterface* cell = table->cellAt(open / 9, open % 9);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Name),
+              QString("row %1, column %2, empty, marks 2 4 7").arg(open / 9 + 1).arg(open % 9 + 1));
+    EXPECT_EQ(cell->tableCellInterface()->rowIndex(), open / 9);
+    EXPECT_EQ(cell->tableCellInterface()->columnIndex(), open % 9);
+    EXPECT_EQ(board->indexOfChild(cell), open);
+    QAccessibleInterface* fixed = table->cellAt(given / 9, given % 9);
+    EXPECT_TRUE(fixed->text(QAccessible::Name).endsWith(QString("given %1").arg(S->Board[given])));
+    EXPECT_TRUE(fixed->state().readOnly);
+    EXPECT_EQ(board->childAt(fixed->rect().center().x(), fixed->rect().center().y()), fixed);
+
+    // The cursor on the open cell; a digit typed there is what the cell then says.
+    window->Board()->setFocus();
+    S->Focus.cursorCell = open;
+    window->Board()->repaint();
+    EXPECT_EQ(board->focusChild(), cell);
+    EXPECT_TRUE(cell->tableCellInterface()->isSelected());
+    ASSERT_EQ(CheckPosition(S), 100);
+    const int digit = S->SolutionGrid[open] & CELL_DIGIT;
+    QTest::keyClick(window->Board(), char('0' + digit));
+    window->Board()->repaint();
+    EXPECT_EQ(cell->text(QAccessible::Name),
+              QString("row %1, column %2, %3").arg(open / 9 + 1).arg(open % 9 + 1).arg(digit));
+    EXPECT_EQ(cell->text(QAccessible::Description), QString("%1 entered").arg(digit));
+}
+
+// Digit-first entry through the window: Shift+digit chooses it, and a click anywhere in an empty
+// cell writes it; its button shows one fewer left.
+TEST_F(Shell, DigitButtonsChooseTheDigitClicksWrite) {
+    LoadGivens(SAMPLE_PUZZLE);
+    ASSERT_EQ(CheckPosition(S), 100);
+    int open = 0;
+    while (S->Board[open]) open++;
+    const int digit = S->SolutionGrid[open] & CELL_DIGIT;
+    QTest::keyClick(window->Board(), Qt::Key(Qt::Key_0 + digit), Qt::ShiftModifier);
+    EXPECT_EQ(S->ChosenDigit, digit);
+    window->Board()->repaint();
+    QToolButton* button = window->Digits()->Button(digit);
+    EXPECT_TRUE(button->isChecked());
+    const QString before = button->text();
+    ClickDigit(open, digit == 1 ? 8 : 0); // not on the digit's own position
+    EXPECT_EQ(S->Board[open] & CELL_DIGIT, digit);
+    window->Board()->repaint();
+    EXPECT_NE(button->text(), before);
+    button->click();
+    EXPECT_EQ(S->ChosenDigit, 0);
+}
 } // namespace
 
 int main(int argc, char** argv) {
