@@ -7,6 +7,7 @@
 #include "files/filereader.h"
 #include "files/gamefile.h"
 #include "files/replacefile.h"
+#include "files/settings.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"
@@ -32,12 +33,7 @@ static bool Overridden;
 
 std::string StateFolder() {
     if (Overridden) return FolderOverride;
-    // A relative XDG_STATE_HOME is invalid and ignored, as the convention asks.
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && state[0] == '/') return std::string(state) + "/quadrivo";
-    const char* home = std::getenv("HOME");
-    if (home && home[0]) return std::string(home) + "/.local/state/quadrivo";
-    return "";
+    return ProgramFolder("XDG_STATE_HOME", ".local/state");
 }
 
 void SetStateFolder(const char* path) {

@@ -44,12 +44,16 @@ static bool Overridden;
 
 std::string SettingsPath() {
     if (Overridden) return PathOverride;
-    // A relative XDG_CONFIG_HOME is invalid and ignored, as the convention asks.
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/') return std::string(config) + "/quadrivo/quadrivo.ini";
+    const std::string folder = ProgramFolder("XDG_CONFIG_HOME", ".config");
+    return folder.empty() ? "" : folder + "/quadrivo.ini"; // "": nothing is read or written
+}
+
+std::string ProgramFolder(const char* variable, const char* underHome) {
+    const char* base = std::getenv(variable);
+    if (base && base[0] == '/') return std::string(base) + "/quadrivo";
     const char* home = std::getenv("HOME");
-    if (home && home[0]) return std::string(home) + "/.config/quadrivo/quadrivo.ini";
-    return ""; // nowhere to keep it: nothing is read or written
+    if (home && home[0]) return std::string(home) + "/" + underHome + "/quadrivo";
+    return "";
 }
 
 void SetSettingsPath(const char* path) {

@@ -10,6 +10,10 @@ constexpr int SETTINGS_VERSION = 1;
 // Where the settings file lives: $XDG_CONFIG_HOME/quadrivo/quadrivo.ini, else
 // ~/.config/quadrivo/quadrivo.ini; SetSettingsPath overrides it (tests, the CLI).
 std::string SettingsPath();
+// The program's folder under an XDG base directory: "$VARIABLE/quadrivo" when the variable holds
+// an absolute path (a relative one is invalid and ignored, as the convention asks), else
+// "$HOME/underHome/quadrivo"; "" when neither is set.
+std::string ProgramFolder(const char* variable, const char* underHome);
 void SetSettingsPath(const char* path);
 
 // Reads the file (at start-up) into the game: in setup mode its counters become CollectionIndex

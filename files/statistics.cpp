@@ -2,6 +2,7 @@
 // ReplaceFile, so a crash leaves the old file or the new one, never half of one.
 #include "files/statistics.h"
 #include "files/replacefile.h"
+#include "files/settings.h"
 #include <algorithm>
 #include <cerrno>
 #include <cinttypes>
@@ -25,12 +26,8 @@ uint32_t PuzzleKey(const uint8_t* givens) {
 
 std::string StatisticsPath() {
     if (Overridden) return PathOverride;
-    // A relative XDG_DATA_HOME is invalid and ignored, as the convention asks.
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && data[0] == '/') return std::string(data) + "/quadrivo/statistics.txt";
-    const char* home = std::getenv("HOME");
-    if (home && home[0]) return std::string(home) + "/.local/share/quadrivo/statistics.txt";
-    return "";
+    const std::string folder = ProgramFolder("XDG_DATA_HOME", ".local/share");
+    return folder.empty() ? "" : folder + "/statistics.txt";
 }
 
 void SetStatisticsPath(const char* path) {
