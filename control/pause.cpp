@@ -38,7 +38,7 @@ int RestartPuzzle(Session* S) {
     if (S->MovePos == 0 && !marked) return 0;
     S->Paused = false;
     S->ShowSolution = 0;
-    GoToStart(S); // the marks go with the moves, as they do for "Go to Beginning"
+    RestartFromGivens(S); // one step: Undo brings the game back, marks and all
     StartClock(S);
     return 1;
 }

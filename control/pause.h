@@ -11,7 +11,7 @@ int PauseGame(Session* S);
 int ResumeGame(Session* S);
 // Ctrl+Space: pauses or resumes.
 void TogglePause(Session* S);
-// "Restart Puzzle": the givens alone again (every move a redo record, as "Go to Beginning"
-// leaves them, marks refreshed as it refreshes them), the solution hidden, the clock from zero;
-// 1 restarted, 0 nothing to take back.
+// "Restart Puzzle": the givens alone again as one undoable step (every move a redo record, as
+// "Go to Beginning" leaves them, with the marks of the start; Undo takes the restart back), the
+// solution hidden, the clock from zero; 1 restarted, 0 nothing to take back.
 int RestartPuzzle(Session* S);

@@ -56,6 +56,9 @@ struct Game {
     MoveRecord MoveHistory[HISTORY_SLOTS] = {}; // slots past MoveEnd hold whatever was there
     int MovePos = 0;
     int MoveEnd = 0;
+    // The position "Restart Puzzle" took the game back from, while the game stands at the start
+    // it left: Undo goes there again. 0: none (any other change of position forgets it).
+    int RestartedFrom = 0;
     // 1: the game is not on screen (a rating's copy, a background search): no shell hook is
     // called for it and a full grid is not announced.
     int PositionQuiet = 0;

@@ -75,7 +75,7 @@ static int Announce(Game* G, int last, int lastCell) {
     const int end = !collection ? G->MoveEnd : G->CurrentFile[0] ? G->CollectionCount : pos;
     const bool back = pos != 0 && (!collection || G->CurrentFile[0]);
     ShellEnableNavButton(G, NavButton::GoToStart, back);
-    ShellEnableNavButton(G, NavButton::Undo, back);
+    ShellEnableNavButton(G, NavButton::Undo, back || (!collection && G->RestartedFrom > 0));
     ShellEnableNavButton(G, NavButton::Redo, pos < end);
     ShellEnableNavButton(G, NavButton::GoToEnd, pos < end);
     ShowMoveText(G, last, lastCell);
@@ -128,6 +128,7 @@ void EnterDigit(Game* G, int cell, int digit) {
         return;
     }
     KeepMarks(G); // the marks from just before this move
+    G->RestartedFrom = 0;
     G->MoveHistory[G->MovePos] = MoveRecord(value | (cell << 8));
     UpdateMarksAfterEntry(G, cell);
     const int last = G->MovePos;
@@ -144,6 +145,7 @@ void EnterDigit(Game* G, int cell, int digit) {
 
 // Redo and GoToEnd: one record replayed or all of them.
 static void Forward(Game* G, bool all) {
+    G->RestartedFrom = 0;
     int lastCell = 0, last = -1;
     for (int index = StepForward(G, &lastCell); index >= 0; index = StepForward(G, &lastCell)) {
         last = index;
@@ -153,7 +155,28 @@ static void Forward(Game* G, bool all) {
 }
 
 void Undo(Game* G) {
+    if (G->MovePos == 0 && G->RestartedFrom > 0) { // the restart taken back, marks and all
+        const int to = G->RestartedFrom < G->MoveEnd ? G->RestartedFrom : G->MoveEnd;
+        G->RestartedFrom = 0;
+        int lastCell = 0, last = -1;
+        while (G->MovePos < to) {
+            const int index = StepForward(G, &lastCell);
+            if (index < 0) break;
+            last = index;
+        }
+        Finish(G, last, lastCell);
+        return;
+    }
     BackTo(G, (G->MovePos < HISTORY_SLOTS ? G->MovePos : HISTORY_SLOTS) - 1);
+}
+
+void RestartFromGivens(Game* G) {
+    const int from = G->MovePos;
+    G->RestartedFrom = 0;
+    int lastCell = 0, last = -1;
+    while (G->MovePos > 0) last = StepBack(G, &lastCell);
+    G->RestartedFrom = from;
+    Finish(G, last, lastCell);
 }
 
 void Redo(Game* G) {
@@ -169,6 +192,7 @@ void GoToEnd(Game* G) {
 }
 
 void BackTo(Game* G, int keep) {
+    G->RestartedFrom = 0;
     if (G->MovePos > HISTORY_SLOTS) G->MovePos = HISTORY_SLOTS;
     int lastCell = 0, last = -1;
     while (G->MovePos > keep && G->MovePos > 0) last = StepBack(G, &lastCell);
@@ -183,6 +207,7 @@ void ResetPosition(Game* G) {
     G->PuzzleSerial++;
     G->MovePos = 0;
     G->MoveEnd = 0;
+    G->RestartedFrom = 0;
     ForgetKeptMarks(G);
     Finish(G, -1, 0);
 }

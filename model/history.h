@@ -24,7 +24,7 @@ constexpr int HISTORY_SLOTS = 82;
 // "Invalid Value" stands, then taken out, leaving the history, the marks and the count as they
 // were (no redo record); the observers then hear PositionEvent::Refused.
 void EnterDigit(Game* G, int cell, int digit);
-// One record back.
+// One record back; at the start a restart left, the whole restart back (RestartFromGivens).
 void Undo(Game* G);
 // One record forward.
 void Redo(Game* G);
@@ -36,6 +36,9 @@ void GoToEnd(Game* G);
 // A position without kept marks reached on the way gets the player's marks reopened where the
 // records taken back had pruned them (or fresh marks when none are in use).
 void BackTo(Game* G, int keep);
+// "Restart Puzzle": every record back as one step. Redo and GoToEnd replay the moves as after
+// GoToStart; Undo, while nothing else changed, takes the restart back.
+void RestartFromGivens(Game* G);
 // The position as it is, shown again (after a file or the settings were read).
 void RefreshPosition(Game* G);
 // An empty history for a new puzzle; the marks kept for the old one go.

@@ -178,7 +178,7 @@ TEST_F(Play, PauseStopsTheClockUntilAnyCommand) {
     EXPECT_EQ(PauseGame(S), 0);
 }
 
-// Restart: the givens alone in one step, every move kept for "Go to End".
+// Restart: the givens alone in one step that Undo takes back, every move kept for "Go to End".
 TEST_F(Play, RestartTakesEveryMoveBackInOneStep) {
     LoadGivens(SAMPLE_PUZZLE);
     ASSERT_EQ(CheckPosition(S), 100);
@@ -193,6 +193,15 @@ TEST_F(Play, RestartTakesEveryMoveBackInOneStep) {
     EXPECT_EQ(S->MoveEnd, 3);
     EXPECT_FALSE(MarksInUse(S));
     EXPECT_EQ(S->GameClock, 0u);
+    RunCommand(S, CMD_UNDO); // the restart taken back in one step, marks and all
+    EXPECT_EQ(BoardDigits(), played);
+    EXPECT_EQ(S->MarkGrid[80], DigitBit(5));
+    RunCommand(S, CMD_UNDO); // then an ordinary undo
+    EXPECT_EQ(S->MovePos, 2);
+    RunCommand(S, CMD_RESTART);
+    RunCommand(S, CMD_REDO); // anything else forgets the restart: Undo is a plain undo again
+    RunCommand(S, CMD_UNDO);
+    EXPECT_EQ(S->MovePos, 0);
     RunCommand(S, CMD_END);
     EXPECT_EQ(BoardDigits(), played);
     EXPECT_EQ(S->MovePos, 3);
