@@ -284,6 +284,20 @@ void WatchStep(void* context, Analysis* A, int kind, int phase) {
     }
 }
 
+// The end of a path's output: its steps, then the result, as a JSON line or as text.
+static void EndPath(ItemResult* r, const PuzzleItem& item, bool json, const std::string& steps,
+                    const char* result) {
+    if (json) {
+        r->out = steps;
+        Appendf(r->out, "{\"result\":%s}\n", JsonString(result).c_str());
+    } else {
+        if (BatchSeveral) Appendf(r->out, "%s\n", item.text.c_str());
+        r->out += steps;
+        r->out += result;
+        r->out += '\n';
+    }
+}
+
 ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
     static thread_local PathRecorder rec; // large; one per thread, reused puzzle after puzzle
     rec.json = options.json;
@@ -320,15 +334,7 @@ ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
         }
         return r;
     }
-    if (rec.json) {
-        r.out = rec.out;
-        Appendf(r.out, "{\"result\":%s}\n", JsonString(result).c_str());
-    } else {
-        if (BatchSeveral) Appendf(r.out, "%s\n", item.text.c_str());
-        r.out += rec.out;
-        r.out += result;
-        r.out += '\n';
-    }
+    EndPath(&r, item, rec.json, rec.out, result);
     return r;
 }
 
@@ -421,15 +427,7 @@ ItemResult PlayerPathOne(const PuzzleItem& item, const PathOptions& options) {
         }
         return r;
     }
-    if (options.json) {
-        r.out = rec.out;
-        Appendf(r.out, "{\"result\":%s}\n", JsonString(result).c_str());
-    } else {
-        if (BatchSeveral) Appendf(r.out, "%s\n", item.text.c_str());
-        r.out += rec.out;
-        r.out += result;
-        r.out += '\n';
-    }
+    EndPath(&r, item, options.json, rec.out, result);
     return r;
 }
 

@@ -163,30 +163,38 @@ inline bool Solved(const Grid* g) {
     return (g->open[0] | g->open[1] | g->open[2]) == 0;
 }
 
+// One pass of naked singles over the bands: -1 when an open cell has no digit left, else
+// whether any was placed.
+inline int NakedSinglesPass(Grid* g) {
+    bool found = false;
+    for (int b = 0; b < 3; b++) {
+        const uint32_t open = g->open[b];
+        if (!open) continue;
+        uint32_t once = 0, more = 0; // cells with at least one, at least two digits
+        for (int d = 0; d < 9; d++) {
+            const uint32_t x = g->cand[b][d] & open;
+            more |= once & x;
+            once |= x;
+        }
+        if (open & ~once) return -1;
+        for (uint32_t single = open & ~more; single; single &= single - 1) {
+            const int i = std::countr_zero(single);
+            const uint32_t bit = 1u << i;
+            int d = 0;
+            while (d < 9 && !(g->cand[b][d] & bit)) d++;
+            if (d == 9) return -1; // its digit went to a single placed just before
+            PlaceAlone(g, d, b, i);
+            found = true;
+        }
+    }
+    return found;
+}
+
 // Naked singles until none is left. 0 when an open cell has no digit left.
 int NakedSingles(Grid* g) {
-    for (bool found = true; found;) {
-        found = false;
-        for (int b = 0; b < 3; b++) {
-            const uint32_t open = g->open[b];
-            if (!open) continue;
-            uint32_t once = 0, more = 0; // cells with at least one, at least two digits
-            for (int d = 0; d < 9; d++) {
-                const uint32_t x = g->cand[b][d] & open;
-                more |= once & x;
-                once |= x;
-            }
-            if (open & ~once) return 0;
-            for (uint32_t single = open & ~more; single; single &= single - 1) {
-                const int i = std::countr_zero(single);
-                const uint32_t bit = 1u << i;
-                int d = 0;
-                while (d < 9 && !(g->cand[b][d] & bit)) d++;
-                if (d == 9) return 0; // its digit went to a single placed just before
-                PlaceAlone(g, d, b, i);
-                found = true;
-            }
-        }
+    for (int found = 1; found > 0;) {
+        found = NakedSinglesPass(g);
+        if (found < 0) return 0;
     }
     return 1;
 }
@@ -287,28 +295,10 @@ int Deduce(Grid* g) {
                 Place(g, d, b, i);
             }
         }
+        const int naked = NakedSinglesPass(g);
+        if (naked < 0) return 0;
+        if (naked) continue;
         bool found = false;
-        for (int b = 0; b < 3; b++) {
-            const uint32_t open = g->open[b];
-            if (!open) continue;
-            uint32_t once = 0, more = 0;
-            for (int d = 0; d < 9; d++) {
-                const uint32_t x = g->cand[b][d] & open;
-                more |= once & x;
-                once |= x;
-            }
-            if (open & ~once) return 0;
-            for (uint32_t single = open & ~more; single; single &= single - 1) {
-                const int i = std::countr_zero(single);
-                const uint32_t bit = 1u << i;
-                int d = 0;
-                while (d < 9 && !(g->cand[b][d] & bit)) d++;
-                if (d == 9) return 0;
-                PlaceAlone(g, d, b, i);
-                found = true;
-            }
-        }
-        if (found) continue;
         while (g->stale) {
             const int d = std::countr_zero(g->stale);
             g->stale &= g->stale - 1;

@@ -338,17 +338,13 @@ void PruneKeptGames(int keep, const char* spare) {
     if (folder.empty()) return;
     static thread_local KeptGameInfo newest[KEPT_GAMES_MAX + 1];
     keep = std::clamp(keep, 0, KEPT_GAMES_MAX);
-    // The newest keep + 1 are found; anything older than the last of them goes.
+    // The oldest of the newest keep + 1 goes, until no more than keep are left; the game being
+    // played is never removed.
     for (;;) {
         const int count = ListKeptGames(newest, keep + 1);
         if (count <= keep) return;
         const char* oldest = newest[count - 1].name;
-        if (spare && std::strcmp(oldest, spare) == 0) {
-            if (keep == 0) return;
-            keep--; // the game being played stays; one fewer of the others
-            continue;
-        }
-        const std::string path = folder + "/" + oldest;
-        if (unlink(path.c_str()) != 0) return;
+        if (spare && std::strcmp(oldest, spare) == 0) return;
+        if (unlink((folder + "/" + oldest).c_str()) != 0) return;
     }
 }
