@@ -1,7 +1,8 @@
 // The check a hint runs first: a position that is invalid, has no solution or several, or is
-// already solved gets the verdict's words instead of a step; pencil marks that leave out a
-// cell's solution digit, or repeat a digit already placed in the cell's row, column or box, are
-// named, since every technique relies on the marks holding the solution and nothing placed.
+// already solved gets the verdict's words instead of a step; the cells whose pencil marks leave
+// out their solution digit, and marks that repeat a digit already placed in the cell's row,
+// column or box, are named, since every technique relies on the marks holding the solution and
+// nothing placed.
 #include "control/hintcheck.h"
 #include "analysis/analysis.h"
 #include "analysis/state.h"
@@ -70,16 +71,25 @@ int CheckHintPosition(Session* S, const DigitMask* marks, char* out, size_t size
     }
     if (!marks) return VERDICT_UNIQUE;
 
-    int missing = 0;
+    // The cells are named, not the digits they lack: naming the digit would give the answer.
+    int missing = 0, named[HINT_MARKS_NAMED];
     for (int x = 0; x < 81; x++) {
         const int right = solution[x] & CELL_DIGIT;
         if (S->Board[x] || (marks[x] & (1u << (right - 1)))) continue;
-        if (missing < HINT_MARKS_NAMED)
-            text.Add("%s%d at r%dc%d", missing ? ", " : "your marks leave out ", right, x / 9 + 1,
-                     x % 9 + 1);
+        if (missing < HINT_MARKS_NAMED) named[missing] = x;
         missing++;
     }
-    if (missing > HINT_MARKS_NAMED) text.Add(" and %d more", missing - HINT_MARKS_NAMED);
+    if (missing) {
+        const int shown = missing < HINT_MARKS_NAMED ? missing : HINT_MARKS_NAMED;
+        text.Add("your marks at ");
+        for (int i = 0; i < shown; i++) {
+            const char* before = i == 0 ? "" : i + 1 < shown || missing > shown ? ", " : " and ";
+            text.Add("%sr%dc%d", before, named[i] / 9 + 1, named[i] % 9 + 1);
+        }
+        if (missing > shown) text.Add(" and %d more cells", missing - shown);
+        text.Add(missing == 1 ? " leave out a digit it needs"
+                              : " leave out a digit each cell needs");
+    }
     if (missing) return HINT_MARKS_LEAVE_OUT;
 
     int repeated = 0;

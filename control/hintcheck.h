@@ -15,7 +15,7 @@ constexpr int HINT_MARKS_PLACED = 111;    // a mark repeats a digit its row, col
 
 // Checks the Board, then (marks not null) the marks of its open cells against the unique
 // solution. Returns VERDICT_UNIQUE with an empty text when a hint can be given, else the
-// result above and its words in out, e.g. "No Solution" or "your marks leave out 1 at r3c4".
+// result above and its words in out, e.g. "No Solution" or "your marks at r3c4 leave out a digit it needs".
 // Leaves the Board, the SolutionGrid and the step record as they were.
 int CheckHintPosition(Session* S, const DigitMask* marks, char* out, size_t size);
 

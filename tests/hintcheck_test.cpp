@@ -44,12 +44,18 @@ TEST_F(HintCheck, MarksThatLeaveOutOrRepeatADigitAreNamed) {
     int result;
     marks[0] &= ~DigitBit(5);  // r1c1's other candidate: still fine
     marks[21] &= ~DigitBit(7); // r3c4's solution digit
-    EXPECT_EQ(Check(BUILTIN, marks, &result), "your marks leave out 7 at r3c4");
+    EXPECT_EQ(Check(BUILTIN, marks, &result), "your marks at r3c4 leave out a digit it needs");
     EXPECT_EQ(result, HINT_MARKS_LEAVE_OUT);
+    DigitMask two[81];
+    std::memcpy(two, marks, sizeof two);
+    two[0] &= ~DigitBit(2); // r1c1's solution digit too
+    EXPECT_EQ(Check(BUILTIN, two, &result),
+              "your marks at r1c1 and r3c4 leave out a digit each cell needs");
 
     DigitMask none[81] = {};
     EXPECT_EQ(Check(BUILTIN, none, &result),
-              "your marks leave out 2 at r1c1, 4 at r1c3, 5 at r1c5 and 50 more");
+              "your marks at r1c1, r1c3, r1c5 and 50 more cells leave out a digit each cell "
+              "needs");
 
     std::memcpy(marks, S->CandidateGrid, sizeof marks);
     marks[0] |= DigitBit(6) | DigitBit(7); // row 1 has both
