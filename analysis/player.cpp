@@ -227,6 +227,20 @@ static void AddPatternCells(TextLine& line, const PlayerStep& S) {
     }
 }
 
+int DescribePlayerConclusion(const PlayerStep& S, char* out, size_t size) {
+    if (!out || size == 0) return 0;
+    TextLine line{out, size, 0};
+    out[0] = 0;
+    if (S.technique == TQ_NONE) return 0;
+    if (S.placed >= 0) {
+        AddCell(line, S.placed);
+        line.Add(" = %d", S.placedDigit);
+    } else {
+        AddRemovals(line, S);
+    }
+    return int(line.len);
+}
+
 int DescribePlayerStep(const PlayerStep& S, char* out, size_t size) {
     TextLine line{out, size, 0};
     out[0] = 0;

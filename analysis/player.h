@@ -154,6 +154,8 @@ void PlayerApply(PlayerGrid* P, const PlayerStep& S);
 const char* PlayerStepName(const PlayerStep& S, char* out, size_t size);
 // The step in words, e.g. "XY-wing in r1c2, r1c7, r5c7: r5c2 loses 4". Returns the length.
 int DescribePlayerStep(const PlayerStep& S, char* out, size_t size);
+// What the step does: "r1c5 = 4", or its removals as the step's text writes them.
+int DescribePlayerConclusion(const PlayerStep& S, char* out, size_t size);
 // A hint that gives nothing away: level 1 the technique and the units or boxes of its
 // pattern ("An XY-wing in boxes 4 and 7"); level 2 adds the pattern cells; level 3 the step.
 int DescribePlayerHint(const PlayerStep& S, int level, char* out, size_t size);

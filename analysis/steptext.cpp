@@ -15,6 +15,7 @@
 #include "analysis/step.h"
 #include "analysis/textline.h"
 #include "model/board.h"
+#include <bit>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -102,6 +103,17 @@ void AddTargets(Line& line, const StepRecord& s) {
     }
 }
 
+// A subset's targets, each on its own: "r2c4 loses 5; r2c7 loses 5,8".
+void AddEachTarget(Line& line, const StepRecord& s) {
+    for (int i = 0; i < s.targetCount; i++) {
+        if (i) line.Add("; ");
+        AddCell(line, s.targets[i].cell);
+        line.Add(" loses ");
+        AddDigits(line, s.targets[i].digits);
+    }
+    if (!s.targetCount) line.Add("nothing to remove");
+}
+
 // ApplyStep enters the first single in cell order (the entry clears the marks), so that one is
 // named with its reason and the others are listed after it.
 void DescribeSingles(Line& line, const StepRecord& s) {
@@ -163,13 +175,7 @@ void DescribeSubset(Line& line, const StepRecord& s) {
         AddDigits(line, s.digits);
         line.Add(" (");
     }
-    for (int i = 0; i < s.targetCount; i++) {
-        if (i) line.Add("; ");
-        AddCell(line, s.targets[i].cell);
-        line.Add(" loses ");
-        AddDigits(line, s.targets[i].digits);
-    }
-    if (!s.targetCount) line.Add("nothing to remove");
+    AddEachTarget(line, s);
     if (!naked) line.Add(")");
 }
 
@@ -451,6 +457,60 @@ int DescribeChain(Analysis* A, int chain, char* out, size_t size) {
                 first = false;
             }
         }
+    }
+    return int(line.len);
+}
+
+int DescribeConclusion(const StepRecord& s, char* out, size_t size) {
+    if (!out || size == 0) return 0;
+    Line line{{out, size, 0}};
+    out[0] = 0;
+    if (s.placed >= 0 && s.placed < 81)
+        line.Add("r%dc%d = %d", RowOf(s.placed) + 1, ColumnOf(s.placed) + 1,
+                 std::countr_zero(unsigned(s.digits)) + 1);
+    else if (s.targetCount > 0 &&
+             (s.technique == TECHNIQUE_HIDDEN_SUBSET || s.technique == TECHNIQUE_NAKED_SUBSET))
+        AddEachTarget(line, s); // as the subset's text writes them
+    else if (s.targetCount > 0)
+        AddTargets(line, s);
+    return int(line.len);
+}
+
+int ConclusionFirst(const char* text, const char* conclusion, char* out, size_t size) {
+    if (!out || size == 0) return 0;
+    TextLine line{out, size, 0};
+    out[0] = 0;
+    const size_t n = std::strlen(conclusion);
+    if (n == 0) {
+        line.Add("%s", text);
+        return int(line.len);
+    }
+    // Where the text states the conclusion: its last statement after ": " or " => " that ends
+    // there, or in parentheses of its own.
+    const char* cut = nullptr;
+    size_t cutLength = 0;
+    for (const char* at = std::strstr(text, conclusion); at; at = std::strstr(at + 1, conclusion)) {
+        const char end = at[n];
+        const size_t from = size_t(at - text);
+        if (from >= 2 && at[-1] == '(' && at[-2] == ' ' && end == ')') {
+            cut = at - 2;
+            cutLength = n + 3;
+        } else if (end == 0 || end == ';' || end == ' ') {
+            if (from >= 2 && std::strncmp(at - 2, ": ", 2) == 0) {
+                cut = at - 2;
+                cutLength = n + 2;
+            } else if (from >= 4 && std::strncmp(at - 4, " => ", 4) == 0) {
+                cut = at - 4;
+                cutLength = n + 4;
+            }
+        }
+    }
+    line.Add("%s: ", conclusion);
+    if (!cut) {
+        line.Add("%s", text);
+    } else {
+        line.Add("%.*s", int(cut - text), text);
+        line.Add("%s", cut + cutLength);
     }
     return int(line.len);
 }

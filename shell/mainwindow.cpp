@@ -37,6 +37,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QScreen>
 #include <QShortcut>
@@ -52,7 +53,7 @@ namespace {
 // Right edges of the first two status panes, in board pixels.
 constexpr int PANE_EDGES[2] = {110, 180};
 constexpr int BUTTON_SIZE = 16; // the command-bar images, in board pixels
-constexpr int STEP_LINES = 3;   // the line under the board wraps to at most this many
+constexpr int STEP_LINES = 3;   // the lines the step line shows; a longer step scrolls
 constexpr int MAX_ZOOM = 16;
 constexpr int TITLE_ROOM = 32;         // characters of a title always given room, whatever the zoom
 constexpr int RETRY_MS = 50;           // how often waiting work looks whether the window is free
@@ -181,23 +182,23 @@ void MainWindow::CreateBoard() {
 
     board = new BoardWidget(S, central);
     layout->addWidget(board, 1);
-    stepLine = new QLabel(central);
+    // The step line holds the whole step: a long chain wraps (inside a word when it must) and
+    // scrolls, so nothing is cut; it never takes the keyboard from the board.
+    stepLine = new QPlainTextEdit(central);
     stepLine->setObjectName("step");
-    stepLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    stepLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    stepLine->setWordWrap(true);
-    // Long steps are wrapped and cut: the line never widens the window.
+    stepLine->setReadOnly(true);
+    stepLine->setFocusPolicy(Qt::NoFocus);
+    stepLine->setFrameShape(QFrame::NoFrame);
+    stepLine->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    stepLine->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    stepLine->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    stepLine->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    stepLine->document()->setDocumentMargin(0);
     stepLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(stepLine);
     setCentralWidget(central);
-    stepLine->installEventFilter(this); // rewrapped when its width changes
     // A move to a screen of another pixel ratio shows first in a paint.
     connect(board, &BoardWidget::Painted, this, &MainWindow::UpdateScale);
-}
-
-bool MainWindow::eventFilter(QObject* object, QEvent* event) {
-    if (object == stepLine && event->type() == QEvent::Resize) UpdateStepLine();
-    return QMainWindow::eventFilter(object, event);
 }
 
 void MainWindow::Run(int id) {
@@ -587,21 +588,17 @@ void MainWindow::UpdateScale() {
     pencilButton->setIcon(ButtonIcon(4));
     candidatesButton->setIcon(ButtonIcon(5));
     stepButton->setIcon(ButtonIcon(6));
-    stepLineWidth = 0; // wrap the text again for the new font
     UpdateStepLine();
 }
 
 void MainWindow::UpdateStepLine() {
     if (!stepButton) return; // still being built
     const QString text = QString::fromUtf8(StepLineText(S));
-    // The whole text is the tooltip; the line shows as much as its lines hold.
-    const int width = std::max(40, stepLine->contentsRect().width());
-    if (text == stepLine->toolTip() && width == stepLineWidth) return;
-    stepLineWidth = width;
+    if (text == stepLine->toolTip()) return; // a new text only: the player may have scrolled
     stepLine->setToolTip(text);
     stepButton->setToolTip(text.isEmpty() ? QString("Apply the step shown (Enter)")
                                           : "Apply the step shown (Enter): " + text);
-    stepLine->setText(WrapAndCut(text, stepLine->fontMetrics(), width, STEP_LINES));
+    stepLine->setPlainText(text);
 }
 
 void MainWindow::StartUp() {

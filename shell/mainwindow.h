@@ -17,6 +17,7 @@ struct Session;
 class BoardWidget;
 class DigitBar;
 class QLabel;
+class QPlainTextEdit;
 class QMenu;
 class QToolBar;
 class QToolButton;
@@ -104,7 +105,6 @@ class MainWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* object, QEvent* event) override;
 
   private:
     void CreateBoard();
@@ -135,7 +135,7 @@ class MainWindow : public QMainWindow {
 
     Session* const S; // the game shown, with its analysis; not owned
     BoardWidget* board = nullptr;
-    QLabel* stepLine = nullptr;
+    QPlainTextEdit* stepLine = nullptr;
     DigitBar* digitBar = nullptr;
     QLabel* panes[3] = {};
     QWidget* statusBar = nullptr;
@@ -153,7 +153,6 @@ class MainWindow : public QMainWindow {
     QTimer stepLineTimer; // brings the step line up to date once the event under way is done
     int shownFactor = 0;  // the zoom everything under the board was last sized for
     qreal shownRatio = 0;
-    int stepLineWidth = 0; // the width the step line's text was last cut for
     bool sessionSaved = false;
 
     bool ending = false; // closed or told to end: no more dialogs, hand-overs or commands

@@ -128,24 +128,3 @@ bool DialogPlacer::eventFilter(QObject* object, QEvent* event) {
     }
     return false;
 }
-
-QString WrapAndCut(const QString& text, const QFontMetrics& metrics, int width, int lines) {
-    QStringList out;
-    QString line;
-    const QStringList words = text.split(' ', Qt::SkipEmptyParts);
-    for (int i = 0; i < words.size(); i++) {
-        const QString longer = line.isEmpty() ? words[i] : line + ' ' + words[i];
-        if (line.isEmpty() || metrics.horizontalAdvance(longer) <= width) {
-            line = longer;
-            continue;
-        }
-        if (out.size() == lines - 1) { // the last line takes the rest, cut to fit
-            line = QStringList(words.mid(i)).join(' ').prepend(line + ' ');
-            break;
-        }
-        out << line;
-        line = words[i];
-    }
-    if (!line.isEmpty()) out << metrics.elidedText(line, Qt::ElideRight, width);
-    return out.join('\n');
-}

@@ -35,8 +35,3 @@ class DialogPlacer : public QObject {
   private:
     QWidget* mainWindow;
 };
-
-class QFontMetrics;
-// The text wrapped at word boundaries into lines of at most width pixels, and cut after the
-// given number of lines with an ellipsis; lines joined by '\n'.
-QString WrapAndCut(const QString& text, const QFontMetrics& metrics, int width, int lines);

@@ -29,6 +29,8 @@ void ApplyBoardTheme(const BoardPalette& palette, QWidget* area) {
     QPalette colours = area->palette();
     colours.setColor(QPalette::Window, ColourOf(palette.background));
     colours.setColor(QPalette::WindowText, ColourOf(palette.given));
+    colours.setColor(QPalette::Base, ColourOf(palette.background)); // the step line
+    colours.setColor(QPalette::Text, ColourOf(palette.given));
     area->setPalette(colours);
 }
 

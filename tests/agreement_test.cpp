@@ -2,7 +2,8 @@
 // placed digit differs from the unique solution, no removed candidate is the solution's digit
 // of an open cell, the step passes CheckStep (its record states exactly what ApplyStep does,
 // its pattern or chains prove it, its almost-locked-set step follows from its sets and
-// chains), its text names its technique and every chain the board draws with it, its first
+// chains), its text names its technique and every chain the board draws with it and states
+// the conclusion the step line puts first, its first
 // hint level names the technique and a place holding every cell the step marks, and describing
 // it changes nothing; the score is one plus the steps' costs, and the position comes back.
 // `quadrivo-cli path --check -f FILE` runs the same checks on a file, but for the hint.
@@ -121,6 +122,15 @@ void WatchStep(void* context, Analysis* A, int kind, int phase) {
             w.Fault("describing changed the state");
         const std::string hint = HintFault(A, kind, text);
         if (!hint.empty()) w.Fault(hint);
+        // The step line puts the conclusion first: the text must state it where it can be
+        // taken out, or the line would say it twice; a chain ends by reasoning it ("so r2c2
+        // cannot be 6"), which stays.
+        char conclusion[STEP_TEXT_SIZE], first[STEP_TEXT_SIZE + 8];
+        DescribeConclusion(A->CurrentStep, conclusion, sizeof conclusion);
+        if (ConclusionFirst(text, conclusion, first, sizeof first) > int(std::strlen(text)) &&
+            !std::strstr(text, " cannot be "))
+            w.Fault("the text does not state its conclusion \"" + std::string(conclusion) +
+                    "\": " + text);
         return;
     }
     w.kinds[kind]++;

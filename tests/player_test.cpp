@@ -3,6 +3,7 @@
 // and whole solves of data samples where every step agrees with the unique solution and passes
 // its checker, with the rating's levels following the hardest step.
 #include "analysis/player.h"
+#include "analysis/steptext.h"
 #include "exactcover/count.h"
 #include "tests/support.h"
 #include <cstring>
@@ -199,6 +200,11 @@ bool WatchSolve(void* context, const PlayerGrid* P, const PlayerStep& S) {
     for (int x = 0; x < 81; x++)
         if (!P->board[x] && (S.remove[x] >> (w.solution[x] - 1) & 1)) w.faults.push_back(text);
     if (CheckPlayerStep(P, S, why, sizeof why)) w.faults.push_back(std::string(text) + ": " + why);
+    char conclusion[2048], first[2048 + 8];
+    DescribePlayerConclusion(S, conclusion, sizeof conclusion);
+    if (!conclusion[0] ||
+        ConclusionFirst(text, conclusion, first, sizeof first) > int(strlen(text)))
+        w.faults.push_back(std::string(text) + ": its conclusion is not stated as written");
     w.maxLevel = std::max(w.maxLevel, TECHNIQUE_TABLE[S.technique].level);
     w.maxRating = std::max(w.maxRating, S.rating);
     w.onlyHiddenSingles = w.onlyHiddenSingles &&

@@ -77,7 +77,7 @@ class Shell : public FileTest {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal && modal->objectName() == "message") {
                 messages.push_back(modal->findChild<QLabel*>("text")->text());
-                stepLines.push_back(window->findChild<QLabel*>("step")->toolTip());
+                stepLines.push_back(window->findChild<QWidget*>("step")->toolTip());
                 qobject_cast<QDialog*>(modal)->accept();
             }
         });
@@ -237,7 +237,7 @@ TEST_F(Shell, TheStepLineIsCurrentBehindPuzzleSolved) {
     RefreshStep(S);
     window->BoardChanged();
     QTest::qWait(50);
-    ASSERT_FALSE(window->findChild<QLabel*>("step")->toolTip().isEmpty());
+    ASSERT_FALSE(window->findChild<QWidget*>("step")->toolTip().isEmpty());
     TapDigit(S, 80, digit - 1);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Puzzle Solved");

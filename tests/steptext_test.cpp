@@ -267,4 +267,37 @@ TEST_F(StepText, HiddenAndNakedPairsAndShortBuffers) {
               "Naked pair 2,9 in row 1 (r1c1, r1c2): r1c3 loses 2; r1c4 loses 9");
 }
 
+// The step line's order: the conclusion first, taken out of the text where the text states it
+// (after ": " or " => ", or in parentheses of its own), never from a longer statement.
+TEST(StepLine, ConclusionFirstTakesTheConclusionOutWhereTheTextStatesIt) {
+    auto first = [](const char* text, const char* conclusion, size_t size = 512) {
+        char out[512];
+        ConclusionFirst(text, conclusion, out, size);
+        return std::string(out);
+    };
+    EXPECT_EQ(first("Hidden single: r9c6 = 4 (the only place for 4 in box 8); also available: "
+                    "r2c6 = 1",
+                    "r9c6 = 4"),
+              "r9c6 = 4: Hidden single (the only place for 4 in box 8); also available: r2c6 = 1");
+    EXPECT_EQ(first("Hidden pair 6,8 in row 9: r9c8, r9c9 keep 6,8 (r9c8 loses 1,2; r9c9 loses 2)",
+                    "r9c8 loses 1,2; r9c9 loses 2"),
+              "r9c8 loses 1,2; r9c9 loses 2: Hidden pair 6,8 in row 9: r9c8, r9c9 keep 6,8");
+    EXPECT_EQ(first("ALS-XZ: A = r2c1 {3,9}, B = r4c5 {5,9}, X = 5, Z = 9: r2c9 loses 9; links "
+                    "(9)r4c5-r4c1",
+                    "r2c9 loses 9"),
+              "r2c9 loses 9: ALS-XZ: A = r2c1 {3,9}, B = r4c5 {5,9}, X = 5, Z = 9; links "
+              "(9)r4c5-r4c1");
+    // The last statement: the chain's own start "r3c7 = 4 gives" is not its conclusion.
+    EXPECT_EQ(first("Forcing chain: r3c7 = 4 gives r3c9 = 9 and a contradiction: r3c7 loses 4",
+                    "r3c7 loses 4"),
+              "r3c7 loses 4: Forcing chain: r3c7 = 4 gives r3c9 = 9 and a contradiction");
+    EXPECT_EQ(first("Cell forcing chain on r1c1: r1c1 = 2 gives r2c2 = 3 => r2c2 = 3", "r2c2 = 3"),
+              "r2c2 = 3: Cell forcing chain on r1c1: r1c1 = 2 gives r2c2 = 3");
+    // Part of a longer statement is no statement: the text follows whole.
+    EXPECT_EQ(first("Pointing 7 in box 8: r8c2 loses 7,9", "r8c2 loses 7"),
+              "r8c2 loses 7: Pointing 7 in box 8: r8c2 loses 7,9");
+    EXPECT_EQ(first("Two digits for r1c1", ""), "Two digits for r1c1");
+    EXPECT_EQ(first("Naked single: r1c1 = 5", "r1c1 = 5", 6), "r1c1 "); // cut, never overrun
+}
+
 } // namespace
