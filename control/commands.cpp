@@ -202,6 +202,7 @@ static void NewCommand(Session* S, int) {
         EnterSetupMode(S);
     else
         ShellRedraw(S);
+    RefreshPosition(S); // the panes and buttons follow the empty board
 }
 
 static void ReopenCommand(Session* S, int) {

@@ -152,6 +152,10 @@ TEST_F(Control, SetupMode) {
     EXPECT_EQ(S->MoveEnd, 0);
     EXPECT_TRUE(Recorded.clockRunning);
     EXPECT_EQ(Recorded.messages.back(), "Invalid Position"); // too few givens
+
+    RunCommand(S, CMD_NEW); // the panes follow the empty board at once
+    EXPECT_EQ(Recorded.status[PANE_COUNT], "81-0: 81");
+    EXPECT_EQ(Recorded.status[PANE_CLOCK], " Setup");
 }
 
 // With the candidates shown, the first elimination turns them into pencil marks so that it stays;
