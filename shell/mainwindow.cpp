@@ -193,7 +193,6 @@ void MainWindow::CreateBoard() {
     stepLine->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     stepLine->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     stepLine->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    stepLine->document()->setDocumentMargin(0);
     stepLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(stepLine);
     setCentralWidget(central);
@@ -576,8 +575,9 @@ void MainWindow::UpdateScale() {
     panes[1]->setFixedWidth(int((PANE_EDGES[1] - PANE_EDGES[0]) * asked / dpr));
     // Margins and the step line's lines follow the text, which follows the asked zoom.
     const int margin = std::max(2, TextPixels(asked) / 4);
-    stepLine->setContentsMargins(margin, margin / 2, margin, margin / 2);
-    stepLine->setFixedHeight(STEP_LINES * stepLine->fontMetrics().lineSpacing() + margin + 2);
+    // The document's margin is the line's: its text lines up with the panes' below.
+    stepLine->document()->setDocumentMargin(margin);
+    stepLine->setFixedHeight(STEP_LINES * stepLine->fontMetrics().lineSpacing() + 2 * margin + 2);
     // The panes line up with the step line's text; their frames keep clear of the window's edge.
     statusBar->layout()->setContentsMargins(margin, 0, margin, 0);
     const int inside = std::max(1, margin / 4);

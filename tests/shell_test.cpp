@@ -30,6 +30,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QTest>
 #include <QToolBar>
@@ -242,6 +243,24 @@ TEST_F(Shell, TheStepLineIsCurrentBehindPuzzleSolved) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Puzzle Solved");
     EXPECT_EQ(stepLines[0], "");
+}
+
+// A step longer than the line's three lines is there whole: the line scrolls to its end.
+TEST_F(Shell, ALongStepScrollsInsteadOfBeingCut) {
+    std::string text;
+    for (int i = 0; i < 40; i++) text += "r" + std::to_string(i % 9 + 1) + "c5 = 7, ";
+    text += "and a contradiction";
+    SetNotice(S, text.c_str());
+    window->BoardChanged();
+    QTest::qWait(50);
+    auto* line = window->findChild<QPlainTextEdit*>("step");
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->toPlainText().toStdString(), text);
+    EXPECT_GT(line->verticalScrollBar()->maximum(), 0); // more than it shows at once
+    line->verticalScrollBar()->setValue(line->verticalScrollBar()->maximum());
+    // Scrolled down, the last line shown is the text's last.
+    const QPoint lastLine = line->viewport()->rect().bottomLeft() - QPoint(0, 6);
+    EXPECT_GT(line->cursorForPosition(lastLine).position(), int(text.size()) - 40);
 }
 
 // Check boxes and radio buttons grow with the text at each zoom.
