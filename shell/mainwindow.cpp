@@ -383,6 +383,7 @@ void MainWindow::CreateAccessibility() {
 }
 
 void MainWindow::ApplyTheme() {
+    ApplyProgramTheme(S);
     ApplyBoardTheme(ShownPalette(S), centralWidget());
     board->update();
 }

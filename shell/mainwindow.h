@@ -100,7 +100,7 @@ class MainWindow : public QMainWindow {
     // factor whose window would not fit the screen is brought down to the largest that does.
     void SetZoom(int factor);
     int DefaultZoom(); // the factor a new window starts with
-    // The board and the area around it in the palette of the session's theme.
+    // The window, the board and the area around it in the palette of the session's theme.
     void ApplyTheme();
 
   protected:

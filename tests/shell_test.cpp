@@ -16,6 +16,7 @@
 #include "shell/boardwidget.h"
 #include "shell/digitbar.h"
 #include "shell/mainwindow.h"
+#include "shell/theme.h"
 #include "tests/support.h"
 #include <QAccessible>
 #include <QApplication>
@@ -261,6 +262,22 @@ TEST_F(Shell, ALongStepScrollsInsteadOfBeingCut) {
     // Scrolled down, the last line shown is the text's last.
     const QPoint lastLine = line->viewport()->rect().bottomLeft() - QPoint(0, 6);
     EXPECT_GT(line->cursorForPosition(lastLine).position(), int(text.size()) - 40);
+}
+
+// A theme other than the desktop's colours the whole window, not the board alone; "System"
+// gives the desktop's colours back.
+TEST_F(Shell, TheDarkThemeColoursTheCommandBarToo) {
+    const bool desktopDark = DesktopIsDark();
+    const QColor desktop = window->CommandBar()->palette().color(QPalette::Window);
+    S->Theme = desktopDark ? THEME_LIGHT : THEME_DARK;
+    window->ApplyTheme();
+    QApplication::processEvents();
+    const QColor themed = window->CommandBar()->palette().color(QPalette::Window);
+    EXPECT_NE(themed.lightness() < 128, desktopDark) << themed.name().toStdString();
+    S->Theme = THEME_SYSTEM;
+    window->ApplyTheme();
+    QApplication::processEvents();
+    EXPECT_EQ(window->CommandBar()->palette().color(QPalette::Window), desktop);
 }
 
 // Check boxes and radio buttons grow with the text at each zoom.
