@@ -61,6 +61,7 @@ struct Session : Game {
 
     int ChosenLevel = 0;    // the level "Create" makes puzzles at (0 any)
     Generator CreateSource; // one random source for the puzzles "Create" makes
+    int Practice = 0;       // the technique (TQ_) "Practice" last asked for, 0 none yet
 
     Session();
     ~Session();
