@@ -49,10 +49,12 @@ const char* CreateLevelText(int level) {
     return level >= 0 && level <= LEVEL_FIENDISH ? LEVEL_TEXTS[level] : "";
 }
 
-// What "Create" does once the new puzzle is on the Board.
-static void ShowCreatedPuzzle(Session* S) {
+// What "Create" does once the new puzzle is on the Board; technique: the one it practises, or 0.
+static void ShowCreatedPuzzle(Session* S, int technique) {
     RefreshSession(S, {.marks = true, .clock = true});
     ResetPosition(S);
+    S->Practised = technique;
+    S->PractisedSerial = S->PuzzleSerial; // this puzzle's, until another takes its place
     ShellSetTitle(S);
     RefreshStep(S); // the new puzzle's line shows behind the rating's box
     RateGame(S);
@@ -68,10 +70,10 @@ void CreateCommand(Session* S) {
     std::unique_ptr<Rater> rater(S->ChosenLevel != 0 ? new Rater : nullptr);
     CreatePuzzleAtLevel(rater.get(), S, &S->CreateSource, S->ChosenLevel, nullptr, nullptr);
     ShellBusyCursor(S, false);
-    ShowCreatedPuzzle(S);
+    ShowCreatedPuzzle(S, 0);
 }
 
-int AcceptCreatedPuzzle(Session* S, const char* text) {
+int AcceptCreatedPuzzle(Session* S, const char* text, int technique) {
     uint8_t cells[81];
     for (int i = 0; i < 81; i++) {
         if (text[i] >= '1' && text[i] <= '9')
@@ -94,7 +96,7 @@ int AcceptCreatedPuzzle(Session* S, const char* text) {
     CountSolutions(S->Board, 0,
                    S->SolutionGrid); // SolutionGrid: its solution, as the generator leaves it
     ResetPosition(S);
-    ShowCreatedPuzzle(S);
+    ShowCreatedPuzzle(S, technique);
     RefreshStep(S); // as after a command
     return 1;
 }
@@ -177,7 +179,7 @@ void PracticeCommand(Session* S) {
         const int digit = game->Board[i] & CELL_DIGIT;
         puzzle[i] = digit ? char('0' + digit) : '.';
     }
-    AcceptCreatedPuzzle(S, puzzle);
+    AcceptCreatedPuzzle(S, puzzle, technique);
 }
 
 // ---- The background search --------------------------------------------------------------

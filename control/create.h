@@ -23,9 +23,10 @@ const char* CreateLevelText(int level);
 // takes the work, the puzzle arrives later through AcceptCreatedPuzzle.
 void CreateCommand(Session* S);
 // A puzzle the background search found, 81 characters ('1'..'9', '.'): it becomes the new game as
-// "Create" makes it (setup mode left, no file, fresh history, marks and clock, rated). Returns 1,
+// "Create" makes it (setup mode left, no file, fresh history, marks and clock, rated). technique:
+// the TQ_ a practice search looked for, which the title then names; 0 for "Create". Returns 1,
 // or 0 when the text is not a puzzle with one solution (nothing changes).
-int AcceptCreatedPuzzle(Session* S, const char* text);
+int AcceptCreatedPuzzle(Session* S, const char* text, int technique = 0);
 
 // Command "Practice": asks which technique to practise (DIALOG_PRACTICE, which sets
 // S->Practice), then makes a puzzle whose player's path needs it as its hardest step: in a

@@ -855,6 +855,7 @@ int MainWindow::StartCreate(int level, int technique) {
     EndCreate();
     search = technique ? StartPracticeSearch(technique) : StartCreateSearch(level);
     if (!search) return 0;
+    searchTechnique = technique;
     searchPoll.start();
     if (technique) {
         createLabel = QString::fromUtf8("Creating a puzzle to practise %1\u2026")
@@ -887,7 +888,9 @@ void MainWindow::PollCreate() {
     }
     EndCreate();
     const QByteArray text(puzzle);
-    RunWhenFree([this, text] { AcceptCreatedPuzzle(S, text.constData()); });
+    RunWhenFree([this, text, technique = searchTechnique] {
+        AcceptCreatedPuzzle(S, text.constData(), technique);
+    });
 }
 
 void MainWindow::EndCreate() {

@@ -165,7 +165,8 @@ class MainWindow : public QMainWindow {
     QProgressDialog* progressDialog = nullptr;
     bool reporting = false; // inside ReportProgress
 
-    CreateSearch* search = nullptr; // the search of "Create" at a level, if one runs
+    CreateSearch* search = nullptr; // the search of "Create" or "Practice", if one runs
+    int searchTechnique = 0;        // the technique it practises, 0 for "Create"
     QTimer searchPoll;              // asks the search how it stands
     QString createLabel;            // "Creating a Fiendish puzzle…"
     QProgressDialog* createDialog = nullptr;

@@ -316,7 +316,8 @@ TEST_F(Control, PracticeMakesAPuzzleWhoseHardestStepIsTheTechnique) {
         EXPECT_EQ(Window.dialogs, std::vector<int>{DIALOG_PRACTICE});
         ASSERT_NE(BoardDigits(), before) << technique;
         ExpectFreshPuzzle();
-        EXPECT_EQ(Window.title, "{not saved}");
+        EXPECT_EQ(Window.title,
+                  std::string("{not saved} Practice: ") + TECHNIQUE_TABLE[technique].name);
         EXPECT_TRUE(Recorded.clockRunning);
         uint8_t cells[81];
         for (int x = 0; x < 81; x++) cells[x] = S->Board[x] & CELL_DIGIT;
@@ -334,6 +335,10 @@ TEST_F(Control, PracticeMakesAPuzzleWhoseHardestStepIsTheTechnique) {
             << message;
     }
     EXPECT_EQ(S->Practice, TQ_UNIQUE_RECTANGLE); // the choice stays for the next time
+    RunCommand(S, CMD_RESTART);
+    EXPECT_EQ(Window.title, "{not saved} Practice: Unique rectangle"); // the same puzzle
+    RunCommand(S, CMD_CREATE);
+    EXPECT_EQ(Window.title, "{not saved}"); // another puzzle practises nothing
 }
 
 // With a window, "Practice" hands the technique to the window's search and leaves the game. A

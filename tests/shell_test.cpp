@@ -323,6 +323,8 @@ TEST_F(Shell, PracticeSearchesForTheTechniqueChosen) {
     EXPECT_NE(BoardDigits(), before);
     ExpectFreshPuzzle();
     EXPECT_EQ(window->CreateProgress(), nullptr);
+    EXPECT_TRUE(window->windowTitle().contains("Practice: Naked pair"))
+        << window->windowTitle().toStdString();
     EXPECT_TRUE(messages[0].section('\n', 1).startsWith("Player's rating: ") &&
                 messages[0].endsWith("(Naked pair)"))
         << messages[0].toStdString();
