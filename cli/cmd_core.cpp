@@ -139,29 +139,9 @@ int CmdSolve(const BatchOptions& options) {
     return RunBatch(options, [&](const PuzzleItem& item) { return SolveOne(item, options); });
 }
 
-// What create --level and --technique keep: a puzzle the player's rating puts at the level
-// and whose hardest step is the technique (either may be 0, any). Stops the rating as soon as a
-// step rates or ranks above what is wanted. After DRAWS_MAX draws without one, the run ends.
+// create --level and --technique keep what the player's judge (PlayerJudge) wants. After
+// DRAWS_MAX draws without one, the run ends.
 static constexpr long long DRAWS_MAX = 10000000;
-struct PlayerWant {
-    int level;     // 0 any
-    int technique; // 0 any
-    int maxRating; // above it the puzzle cannot be what is wanted
-};
-static bool StopAbove(void* context, const PlayerGrid*, const PlayerStep& S) {
-    const PlayerWant& want = *static_cast<const PlayerWant*>(context);
-    return S.rating <= want.maxRating &&
-           (!want.level || TECHNIQUE_TABLE[S.technique].level <= want.level);
-}
-// The judge of CreateManyJudged: 1 for a puzzle wanted, 0 otherwise.
-static int PlayerJudge(const void* context, Game* G, Rater*) {
-    PlayerWant want = *static_cast<const PlayerWant*>(context);
-    uint8_t cells[81];
-    for (int x = 0; x < 81; x++) cells[x] = G->Board[x] & CELL_DIGIT;
-    const PlayerResult R = PlayerSolve(cells, ORDER_RATING, 1, StopAbove, &want);
-    return R.solved && (!want.level || R.level == want.level) &&
-           (!want.technique || R.hardest == want.technique);
-}
 // The run's output and how far it is from the last puzzle kept.
 struct CreateRun {
     bool written = true;
@@ -194,10 +174,7 @@ int CmdCreate(const CreateOptions& options) {
         long cores = sysconf(_SC_NPROCESSORS_ONLN);
         cores = cores < 1 ? 1 : cores;
         const long threads = options.threads > 0 ? std::min(options.threads, 4 * cores) : cores;
-        PlayerWant want = {level, options.technique, 1000};
-        // a technique's variants rate up to half a point above its row; chains grow with length
-        if (options.technique && options.technique < TQ_X_CHAIN)
-            want.maxRating = TECHNIQUE_TABLE[options.technique].rating + 5;
+        const PlayerWant want = PlayerWantFor(level, options.technique);
         CreateRun run;
         tried = CreateManyJudged(G, gen.get(), PlayerJudge, &want, 1, int(threads), count,
                                  KeepCreated, GoOnDrawing, &run);

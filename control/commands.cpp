@@ -331,6 +331,7 @@ constexpr CommandRow COMMANDS[] = {
     {CMD_STATISTICS, true,
      [](Session* S, int) { ShellRunDialog(S, DIALOG_STATISTICS); }}, // "Statistics..."
     {CMD_PAUSE_AWAY, true, [](Session* S, int) { S->PauseAway = !S->PauseAway; }}, // option
+    {CMD_PRACTICE, false, [](Session* S, int) { PracticeCommand(S); }},            // "Practice"
     {CMD_RECENT_FIRST, true, RecentCommand, CMD_RECENT_LAST}, // "Recent Games" entries
     {CMD_ANALYSIS_OPTIONS, false, AnalysisOptionsCommand},    // "Analysis Options..."
     {CMD_CANDIDATES_BUTTON, false,
@@ -348,7 +349,7 @@ static const CommandRow* FindCommand(int id) {
 // Commands that may put another puzzle in the place of the game: it is kept, clock and all,
 // before they run (every other change is kept after the command).
 static bool MayReplaceGame(int id) {
-    constexpr int REPLACING[] = {CMD_NEW,   CMD_OPEN,        CMD_REOPEN, CMD_CREATE,
+    constexpr int REPLACING[] = {CMD_NEW,   CMD_OPEN,        CMD_REOPEN, CMD_CREATE, CMD_PRACTICE,
                                  CMD_SETUP, CMD_BLOCK_ENTRY, CMD_CLOSE,  CMD_QUIT};
     for (int r : REPLACING)
         if (id == r) return true;

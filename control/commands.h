@@ -47,6 +47,7 @@ constexpr int CMD_PAUSE = 190;            // "Pause", Ctrl+Space (again: resume)
 constexpr int CMD_RESTART = 191;          // "Restart Puzzle"
 constexpr int CMD_STATISTICS = 192;       // "Statistics..."
 constexpr int CMD_PAUSE_AWAY = 193;       // "Pause When Away": pause on minimise or focus loss
+constexpr int CMD_PRACTICE = 194;         // "Practice": a puzzle that needs a technique chosen
 constexpr int CMD_ANALYSIS_OPTIONS = 250; // "Analysis Options..."
 constexpr int CMD_CANDIDATES_BUTTON = 256;
 constexpr int CMD_ANALYSIS = 257; // "Analysis"

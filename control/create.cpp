@@ -1,8 +1,9 @@
-// Command "Create" at the chosen level, the search that looks for a puzzle of a level in the
-// background (a thread with a game and a generator of its own, so the window's game goes on
-// while it runs), and the making of puzzles of a level rated on several threads at once.
+// Command "Create" at the chosen level and "Practice" of a technique, the search that looks for
+// such a puzzle in the background (a thread with a game and a generator of its own, so the
+// window's game goes on while it runs), and the making of puzzles judged on several threads.
 #include "control/create.h"
 #include "analysis/create.h"
+#include "analysis/player.h"
 #include "analysis/rating.h"
 #include "control/keep.h"
 #include "control/rate.h"
@@ -16,7 +17,9 @@
 #include "model/options.h"
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -46,17 +49,19 @@ const char* CreateLevelText(int level) {
     return level >= 0 && level <= LEVEL_FIENDISH ? LEVEL_TEXTS[level] : "";
 }
 
-// What "Create" does once the new puzzle is on the Board.
-static void ShowCreatedPuzzle(Session* S) {
+// What "Create" does once the new puzzle is on the Board; technique: the one it practises, or 0.
+static void ShowCreatedPuzzle(Session* S, int technique) {
     RefreshSession(S, {.marks = true, .clock = true});
     ResetPosition(S);
+    S->Practised = technique;
+    S->PractisedSerial = S->PuzzleSerial; // this puzzle's, until another takes its place
     ShellSetTitle(S);
     RefreshStep(S); // the new puzzle's line shows behind the rating's box
     RateGame(S);
 }
 
 void CreateCommand(Session* S) {
-    if (S->ChosenLevel != 0 && ShellStartCreate(S, S->ChosenLevel))
+    if (S->ChosenLevel != 0 && ShellStartCreate(S, S->ChosenLevel, 0))
         return; // the shell watches a background search
     S->CurrentFile[0] = 0;
     S->CollectionIndex = -1;
@@ -65,10 +70,10 @@ void CreateCommand(Session* S) {
     std::unique_ptr<Rater> rater(S->ChosenLevel != 0 ? new Rater : nullptr);
     CreatePuzzleAtLevel(rater.get(), S, &S->CreateSource, S->ChosenLevel, nullptr, nullptr);
     ShellBusyCursor(S, false);
-    ShowCreatedPuzzle(S);
+    ShowCreatedPuzzle(S, 0);
 }
 
-int AcceptCreatedPuzzle(Session* S, const char* text) {
+int AcceptCreatedPuzzle(Session* S, const char* text, int technique) {
     uint8_t cells[81];
     for (int i = 0; i < 81; i++) {
         if (text[i] >= '1' && text[i] <= '9')
@@ -91,9 +96,90 @@ int AcceptCreatedPuzzle(Session* S, const char* text) {
     CountSolutions(S->Board, 0,
                    S->SolutionGrid); // SolutionGrid: its solution, as the generator leaves it
     ResetPosition(S);
-    ShowCreatedPuzzle(S);
+    ShowCreatedPuzzle(S, technique);
     RefreshStep(S); // as after a command
     return 1;
+}
+
+// The classic judge: the level of the classic rating, -1 when the logic cannot solve it.
+static int ClassicLevel(const void*, Game* game, Rater* rater) {
+    const int score = RatePosition(rater, game, nullptr, nullptr);
+    return score > 0 ? LevelIndex(score) : -1;
+}
+
+static bool KeepFirst(void*, const Game*, int64_t) {
+    return false; // one puzzle is all a search wants
+}
+
+// ---- Practice ----------------------------------------------------------------------------
+
+// Draws a practice search without a shell makes before it gives up (a rare technique).
+constexpr int64_t PRACTICE_DRAWS_MAX = 20000;
+
+int PracticeAllowed(int technique) {
+    return technique > TQ_NONE && technique < TQ_COUNT &&
+           TECHNIQUE_TABLE[technique].level > PLAYER_EASY;
+}
+
+PlayerWant PlayerWantFor(int level, int technique) {
+    PlayerWant want = {level, technique, 1000};
+    // a technique's variants rate up to half a point above its row; chains grow with length
+    if (technique > TQ_NONE && technique < TQ_X_CHAIN)
+        want.maxRating = TECHNIQUE_TABLE[technique].rating + 5;
+    return want;
+}
+
+// The player's solve goes on while a step can still be part of the puzzle wanted.
+static bool StopAbove(void* context, const PlayerGrid*, const PlayerStep& S) {
+    const PlayerWant& want = *static_cast<const PlayerWant*>(context);
+    return S.rating <= want.maxRating &&
+           (!want.level || TECHNIQUE_TABLE[S.technique].level <= want.level);
+}
+
+int PlayerJudge(const void* context, Game* G, Rater*) {
+    PlayerWant want = *static_cast<const PlayerWant*>(context);
+    uint8_t cells[81];
+    for (int x = 0; x < 81; x++) cells[x] = G->Board[x] & CELL_DIGIT;
+    const PlayerResult R = PlayerSolve(cells, ORDER_RATING, 1, StopAbove, &want);
+    return R.solved && (!want.level || R.level == want.level) &&
+           (!want.technique || R.hardest == want.technique);
+}
+
+// The run of a practice search without a shell: the draws it may make.
+static bool WithinDraws(void*, int64_t tried) {
+    return tried < PRACTICE_DRAWS_MAX;
+}
+
+void PracticeCommand(Session* S) {
+    if (ShellRunDialog(S, DIALOG_PRACTICE) != DIALOG_OK) return;
+    const int technique = S->Practice;
+    if (!PracticeAllowed(technique)) { // nothing the order could make a puzzle for
+        ShellBeep(S);
+        return;
+    }
+    if (ShellStartCreate(S, 0, technique)) return; // the shell watches a background search
+    // At once, on a game of its own: the game stays as it is unless a puzzle is found.
+    ShellBusyCursor(S, true);
+    auto game = std::make_unique<Game>();
+    game->PositionQuiet = 1;
+    std::memcpy(game->SolutionGrid, S->SolutionGrid, 81); // as CreateGame on S would start
+    const PlayerWant want = PlayerWantFor(0, technique);
+    const int64_t tried = CreateManyJudged(game.get(), &S->CreateSource, PlayerJudge, &want, 1, 1,
+                                           1, KeepFirst, WithinDraws, nullptr);
+    ShellBusyCursor(S, false);
+    if (tried <= 0) {
+        char text[160];
+        std::snprintf(text, sizeof text, "No puzzle that practises %s was found in %lld drawn.",
+                      TECHNIQUE_TABLE[technique].name, (long long)PRACTICE_DRAWS_MAX);
+        ShellMessageBox(S, text);
+        return;
+    }
+    char puzzle[82];
+    for (int i = 0; i < 81; i++) {
+        const int digit = game->Board[i] & CELL_DIGIT;
+        puzzle[i] = digit ? char('0' + digit) : '.';
+    }
+    AcceptCreatedPuzzle(S, puzzle, technique);
 }
 
 // ---- The background search --------------------------------------------------------------
@@ -101,6 +187,9 @@ int AcceptCreatedPuzzle(Session* S, const char* text) {
 struct CreateSearch {
     Game game;     // off screen: the search calls no shell hook
     Generator gen; // fresh draws, seeded from the clock
+    CreateJudge judge;
+    alignas(std::max_align_t) unsigned char context[CREATE_CONTEXT_MAX]; // the judge's
+    int want;
     std::atomic<int64_t> tried{0};
     std::atomic<bool> stop{false}, found{false};
     std::thread thread;
@@ -112,24 +201,36 @@ static bool WatchSearch(void* context, int64_t tried) {
     return !search->stop;
 }
 
-static bool KeepFound(void*, const Game*, int64_t) {
-    return false; // one puzzle is all the search wants
-}
-
-CreateSearch* StartCreateSearch(int level) {
-    if (level < LEVEL_EASY || level > LEVEL_FIENDISH) return nullptr;
+CreateSearch* StartCreateSearch(CreateJudge judge, const void* judgeContext, size_t contextSize,
+                                int want) {
+    assert(contextSize <= CREATE_CONTEXT_MAX);
     CreateSearch* search = new CreateSearch;
     search->game.PositionQuiet = 1;
-    search->thread = std::thread([search, level] {
-        // Drawn on this thread, rated on one thread a core.
+    search->judge = judge;
+    if (contextSize) std::memcpy(search->context, judgeContext, contextSize);
+    search->want = want;
+    search->thread = std::thread([search] {
+        // Drawn on this thread, judged on one thread a core.
         const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
-        const int64_t tried = CreateManyAtLevel(&search->game, &search->gen, level, cores, 1,
-                                                KeepFound, WatchSearch, search);
+        const int64_t tried =
+            CreateManyJudged(&search->game, &search->gen, search->judge, search->context,
+                             search->want, cores, 1, KeepFirst, WatchSearch, search);
         if (tried <= 0) return; // stopped
         search->tried = tried;
         search->found = true; // the game is the search's no more: it may be read
     });
     return search;
+}
+
+CreateSearch* StartCreateSearch(int level) {
+    if (level < LEVEL_EASY || level > LEVEL_FIENDISH) return nullptr;
+    return StartCreateSearch(ClassicLevel, nullptr, 0, level);
+}
+
+CreateSearch* StartPracticeSearch(int technique) {
+    if (!PracticeAllowed(technique)) return nullptr;
+    const PlayerWant want = PlayerWantFor(0, technique);
+    return StartCreateSearch(PlayerJudge, &want, sizeof want, 1);
 }
 
 int CreateSearchState(CreateSearch* search, int64_t* tried, char* puzzle) {
@@ -200,12 +301,6 @@ void RateSlots(LevelRun* run) {
     }
 }
 } // namespace
-
-// The classic judge: the level of the classic rating, -1 when the logic cannot solve it.
-static int ClassicLevel(const void*, Game* game, Rater* rater) {
-    const int score = RatePosition(rater, game, nullptr, nullptr);
-    return score > 0 ? LevelIndex(score) : -1;
-}
 
 int64_t CreateManyAtLevel(Game* G, Generator* gen, int level, int threads, int64_t count,
                           CreateKeeper keep, bool (*watch)(void* context, int64_t tried),

@@ -1,12 +1,23 @@
-// Command "Rate Puzzle": the rating of the position, at once or on a thread beside the window.
+// Command "Rate Puzzle": the ratings of the position, at once or on a thread beside the window.
 #pragma once
+#include "analysis/player.h"
+#include <cstddef>
 
 struct Game;
 struct Session;
 
+// Room for the message of both ratings.
+constexpr size_t RATING_TEXT_SIZE = 192;
+// The message "Rate Puzzle" shows: the classic score's (RatingMessage) on the first line, the
+// player's rating (PlayerRatingMessage) after "Player's rating: " on the second, e.g.
+// "Rating 3 (Medium)\nPlayer's rating: 4.2 Difficult (XY-wing)"; "nothing left to solve"
+// stands for the player's rating of a full grid. Returns text.
+const char* BothRatingsMessage(int score, const PlayerResult& player, char* text, size_t size);
+
 // Rates S's position as "Rate Puzzle" does: on a thread when the shell runs one (startRating
-// hook; the result then comes through FinishRating), else at once with the busy cursor. The
-// score is announced in a message box; the game (marks, clock, position) is not touched.
+// hook; the result then comes through FinishRating), else at once with the busy cursor. Both
+// ratings are announced in a message box (BothRatingsMessage); the game (marks, clock,
+// position) is not touched.
 void RateGame(Session* S);
 
 // A rating of a copy of a position on a thread of its own, so the game goes on meanwhile.

@@ -61,6 +61,11 @@ struct Session : Game {
 
     int ChosenLevel = 0;    // the level "Create" makes puzzles at (0 any)
     Generator CreateSource; // one random source for the puzzles "Create" makes
+    int Practice = 0;       // the technique (TQ_) "Practice" last asked for, 0 none yet
+    // The technique the puzzle "Practice" made last practises (0 none), named in the title while
+    // that puzzle (PuzzleSerial then) is the game and has no file.
+    int Practised = 0;
+    uint32_t PractisedSerial = 0;
 
     Session();
     ~Session();

@@ -3,6 +3,7 @@
 
 struct Session;
 
-// "{name} #n" while collection puzzle n - 1 is shown, "{name}" for another open file, else the
-// program's name. The name is the part of the path after its last '/'. Writes at most size bytes.
+// "{name} #n" while collection puzzle n - 1 is shown, "{name}" for another open file, else
+// "{not saved}", with "Practice: " and the technique after it while the puzzle "Practice" made
+// is the game. The name is the part of the path after its last '/'. Writes at most size bytes.
 void TitleText(Session* S, char* out, int size);

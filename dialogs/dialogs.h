@@ -21,6 +21,9 @@ int RunGotoDialog(Session* S, QWidget* owner);
 int RunBlockEntryDialog(Session* S, QWidget* owner);
 int RunAnalysisOptionsDialog(Session* S, QWidget* owner);
 int RunStatisticsDialog(Session* S, QWidget* owner);
+// "Practice": the technique to practise, from those PracticeAllowed lets through, proposed as
+// the one chosen last; OK stores it in S->Practice.
+int RunPracticeDialog(Session* S, QWidget* owner);
 
 // The Open or Save dialog for puzzle files ("Text (*.txt)"), starting at proposed (a bare
 // name starts in the documents folder). Returns the full path chosen, or "" when cancelled.

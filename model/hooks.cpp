@@ -81,9 +81,9 @@ bool ShellProgress(const Game* G, int64_t done, int64_t total) {
     const ShellHooks* h = Live(G);
     return h && h->progress ? h->progress(G->HookContext, done, total) : true;
 }
-int ShellStartCreate(const Game* G, int level) {
+int ShellStartCreate(const Game* G, int level, int technique) {
     const ShellHooks* h = Live(G);
-    return h && h->startCreate ? h->startCreate(G->HookContext, level) : 0;
+    return h && h->startCreate ? h->startCreate(G->HookContext, level, technique) : 0;
 }
 int ShellStartRating(const Game* G) {
     const ShellHooks* h = Live(G);

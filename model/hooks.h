@@ -49,10 +49,10 @@ struct ShellHooks {
     // A long file scan has read done of total bytes; false when the user cancels it. The shell
     // may show a progress dialog here and keep its event loop (and other copies) answered.
     bool (*progress)(void* context, int64_t done, int64_t total) = nullptr;
-    // "Create" at level 1..5 in the background: 1 when the shell has started the search (the
-    // puzzle comes back through AcceptCreatedPuzzle), 0 when it runs none (the core searches
-    // at once).
-    int (*startCreate)(void* context, int level) = nullptr;
+    // "Create" at level 1..5 (technique 0), or "Practice" of a technique (level 0), in the
+    // background: 1 when the shell has started the search (the puzzle comes back through
+    // AcceptCreatedPuzzle), 0 when it runs none (the core searches at once).
+    int (*startCreate)(void* context, int level, int technique) = nullptr;
     // "Rate Puzzle" in the background: 1 when the shell rates on a thread (the result comes back
     // through FinishRating), 0 when it rates none (the core rates at once).
     int (*startRating)(void* context) = nullptr;
@@ -66,6 +66,7 @@ constexpr int DIALOG_GOTO = 114;
 constexpr int DIALOG_BLOCK_ENTRY = 135;
 constexpr int DIALOG_ANALYSIS_OPTIONS = 250;
 constexpr int DIALOG_STATISTICS = 192;
+constexpr int DIALOG_PRACTICE = 194;
 // Results a dialog can end with: OK / Close, Cancel, and "Input" of the block-entry dialog.
 constexpr int DIALOG_OK = 1;
 constexpr int DIALOG_CANCEL = 2;
@@ -102,7 +103,7 @@ void ShellCopyText(const Game* G, const char* text);
 // true (go on) when no shell watches the scan.
 bool ShellProgress(const Game* G, int64_t done, int64_t total);
 // 0 (no background search) when no shell runs one.
-int ShellStartCreate(const Game* G, int level);
+int ShellStartCreate(const Game* G, int level, int technique);
 // 0 (no background rating) when no shell runs one.
 int ShellStartRating(const Game* G);
 // 0 (no) when no shell asks.

@@ -2,6 +2,7 @@
 // reaches it. The window holds no game state: every change goes through the control layer,
 // and what the window shows is read back from the core after each paint or hook call.
 #include "shell/mainwindow.h"
+#include "analysis/player.h"
 #include "analysis/state.h"
 #include "analysis/steptext.h"
 #include "control/commands.h"
@@ -111,7 +112,8 @@ constexpr ShellHooks WINDOW_HOOKS = {
         },
     .progress = [](void* w, int64_t done,
                    int64_t total) { return To(w)->ReportProgress(done, total); },
-    .startCreate = [](void* w, int level) { return To(w)->StartCreate(level); },
+    .startCreate = [](void* w, int level,
+                      int technique) { return To(w)->StartCreate(level, technique); },
     .startRating = [](void* w) { return To(w)->StartRating(); },
     .askYesNo = [](void* w, const char* text) { return To(w)->AskYesNo(QString::fromUtf8(text)); },
 };
@@ -263,6 +265,7 @@ void MainWindow::CreateMenus() {
     auto* levelGroup = new QActionGroup(levels);
     for (int id = CMD_LEVEL_ANY; id <= CMD_LEVEL_FIENDISH; id++)
         levelGroup->addAction(AddCommand(levels, CreateLevelText(id - CMD_LEVEL_ANY), id));
+    AddCommand(mainMenu, "Practice", CMD_PRACTICE);
     AddCommand(mainMenu, "Rate Puzzle", CMD_RATE, "Ctrl+R");
     AddCommand(mainMenu, "Restart Puzzle", CMD_RESTART);
     AddCommand(mainMenu, "Pause", CMD_PAUSE, "Ctrl+Space");
@@ -714,6 +717,8 @@ int MainWindow::RunDialog(int id) {
         return RunAnalysisOptionsDialog(S, this);
     case DIALOG_STATISTICS:
         return RunStatisticsDialog(S, this);
+    case DIALOG_PRACTICE:
+        return RunPracticeDialog(S, this);
     default:
         return DIALOG_CANCEL;
     }
@@ -843,15 +848,21 @@ void MainWindow::EndScan() {
     board->setUpdatesEnabled(true);
 }
 
-int MainWindow::StartCreate(int level) {
+int MainWindow::StartCreate(int level, int technique) {
     if (ending) return 1; // nothing new starts while the program ends
     EndCreate();
-    search = StartCreateSearch(level);
+    search = technique ? StartPracticeSearch(technique) : StartCreateSearch(level);
     if (!search) return 0;
+    searchTechnique = technique;
     searchPoll.start();
-    const QString name = QString::fromUtf8(CreateLevelText(level));
-    createLabel = QString::fromUtf8("Creating %1 %2 puzzle\u2026")
-                      .arg(name.startsWith('E') ? "an" : "a", name);
+    if (technique) {
+        createLabel = QString::fromUtf8("Creating a puzzle to practise %1\u2026")
+                          .arg(QString::fromUtf8(TECHNIQUE_TABLE[technique].name));
+    } else {
+        const QString name = QString::fromUtf8(CreateLevelText(level));
+        createLabel = QString::fromUtf8("Creating %1 %2 puzzle\u2026")
+                          .arg(name.startsWith('E') ? "an" : "a", name);
+    }
     // Not modal: the board stays in play while the search runs.
     createDialog = new QProgressDialog(createLabel, "Cancel", 0, 0, this);
     createDialog->setWindowTitle(PROGRAM_NAME);
@@ -875,7 +886,9 @@ void MainWindow::PollCreate() {
     }
     EndCreate();
     const QByteArray text(puzzle);
-    RunWhenFree([this, text] { AcceptCreatedPuzzle(S, text.constData()); });
+    RunWhenFree([this, text, technique = searchTechnique] {
+        AcceptCreatedPuzzle(S, text.constData(), technique);
+    });
 }
 
 void MainWindow::EndCreate() {

@@ -85,11 +85,11 @@ class MainWindow : public QMainWindow {
     // A long file scan has read done of total bytes: after a moment a modal progress dialog
     // shows, and the event loop runs (nothing re-enters the core meanwhile). false: cancelled.
     bool ReportProgress(int64_t done, int64_t total);
-    // "Create" at level 1..5: a search on a thread of its own runs while the window goes on,
-    // with a progress dialog (puzzles tried, Cancel); its puzzle becomes the game once the
-    // window is free. A search under way gives way to the new one. Returns 1, 0 when no
-    // search starts.
-    int StartCreate(int level);
+    // "Create" at level 1..5, or "Practice" of a technique (TQ_, level then ignored): a search
+    // on a thread of its own runs while the window goes on, with a progress dialog (puzzles
+    // tried, Cancel); its puzzle becomes the game once the window is free. A search under way
+    // gives way to the new one. Returns 1, 0 when no search starts.
+    int StartCreate(int level, int technique = 0);
     // The search under way, if any, is stopped; its dialog goes.
     void EndCreate();
     QProgressDialog* CreateProgress() const { return createDialog; }
@@ -164,7 +164,8 @@ class MainWindow : public QMainWindow {
     QProgressDialog* progressDialog = nullptr;
     bool reporting = false; // inside ReportProgress
 
-    CreateSearch* search = nullptr; // the search of "Create" at a level, if one runs
+    CreateSearch* search = nullptr; // the search of "Create" or "Practice", if one runs
+    int searchTechnique = 0;        // the technique it practises, 0 for "Create"
     QTimer searchPoll;              // asks the search how it stands
     QString createLabel;            // "Creating a Fiendish puzzle…"
     QProgressDialog* createDialog = nullptr;

@@ -2,6 +2,7 @@
 // the toolkit: posted commands, dialogs and the file chooser are scripted here.
 #include "analysis/analysis.h"
 #include "analysis/driver.h"
+#include "analysis/player.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "control/commands.h"
@@ -36,9 +37,10 @@
 #include <unistd.h>
 
 namespace {
-// What the window-side hooks saw: dialogs answer OK, the file dialog is cancelled.
+// What the window-side hooks saw: dialogs answer OK (or as told), the file dialog is cancelled.
 struct WindowRecord {
     std::vector<int> dialogs;
+    int answer = DIALOG_OK; // what every dialog ends with
     int closes = 0, invalidated = -1;
     std::string title;
 };
@@ -60,9 +62,7 @@ class Control : public FileTest {
     void InstallWindowHooks() {
         Window = WindowRecord{};
         static ShellHooks hooks = RECORDING_HOOKS;
-        hooks.runDialog = [](void*, int id) {
-            return Window.dialogs.push_back(id), int(DIALOG_OK);
-        };
+        hooks.runDialog = [](void*, int id) { return Window.dialogs.push_back(id), Window.answer; };
         hooks.chooseFile = [](void*, int, char*, int, bool) { return 0; };
         hooks.closeWindow = [](void*) { Window.closes++; };
         hooks.invalidateCell = [](void*, int cell) { Window.invalidated = cell; };
@@ -303,6 +303,98 @@ TEST_F(Control, CreateByLevelThroughABackgroundSearch) {
     EndCreateSearch(StartCreateSearch(LEVEL_VERY_DIFFICULT));
 }
 
+// "Practice" with no window searching searches at once: the puzzle's hardest step in the player's
+// order is the technique asked for, it becomes the game as "Create" makes it, and the rating's
+// second line names the technique (a unique rectangle only when the rating counts the puzzle's
+// solutions: it is unique, so the uniqueness techniques apply).
+TEST_F(Control, PracticeMakesAPuzzleWhoseHardestStepIsTheTechnique) {
+    SeedGenerator(&S->CreateSource, 11);
+    auto rater = std::make_unique<Rater>();
+    for (int technique : {TQ_POINTING, TQ_NAKED_PAIR, TQ_UNIQUE_RECTANGLE}) {
+        Recorded.messages.clear();
+        Window.dialogs.clear();
+        S->CurrentFile[0] = 'x';
+        S->Practice = technique;
+        const std::string before = BoardDigits();
+        RunCommand(S, CMD_PRACTICE);
+        EXPECT_EQ(Window.dialogs, std::vector<int>{DIALOG_PRACTICE});
+        ASSERT_NE(BoardDigits(), before) << technique;
+        ExpectFreshPuzzle();
+        EXPECT_EQ(Window.title,
+                  std::string("{not saved} Practice: ") + TECHNIQUE_TABLE[technique].name);
+        EXPECT_TRUE(Recorded.clockRunning);
+        uint8_t cells[81];
+        for (int x = 0; x < 81; x++) cells[x] = S->Board[x] & CELL_DIGIT;
+        const PlayerResult R = PlayerSolve(cells, ORDER_RATING, 1, nullptr, nullptr);
+        EXPECT_TRUE(R.solved) << BoardDigits();
+        EXPECT_EQ(R.hardest, technique) << BoardDigits();
+        ASSERT_EQ(Recorded.messages.size(), 1u);
+        const std::string& message = Recorded.messages[0];
+        char classic[64];
+        RatingMessage(RatePosition(rater.get(), S, nullptr, nullptr), classic, sizeof classic);
+        EXPECT_EQ(message.substr(0, message.find('\n')), classic);
+        EXPECT_NE(message.find(std::string("\nPlayer's rating: ")), std::string::npos) << message;
+        EXPECT_NE(message.find(std::string(" (") + TECHNIQUE_TABLE[technique].name),
+                  std::string::npos)
+            << message;
+    }
+    EXPECT_EQ(S->Practice, TQ_UNIQUE_RECTANGLE); // the choice stays for the next time
+    RunCommand(S, CMD_RESTART);
+    EXPECT_EQ(Window.title, "{not saved} Practice: Unique rectangle"); // the same puzzle
+    RunCommand(S, CMD_CREATE);
+    EXPECT_EQ(Window.title, "{not saved}"); // another puzzle practises nothing
+}
+
+// With a window, "Practice" hands the technique to the window's search and leaves the game. A
+// technique that cannot be practised (none, the singles, out of range) is refused with a beep and
+// starts no search; a cancelled dialog does nothing. A search for a technique that minimal
+// puzzles rarely need stops at once when cancelled.
+TEST_F(Control, PracticeSearchesBesideTheWindowAndRefusesTheSingles) {
+    static std::vector<std::pair<int, int>> started;
+    static ShellHooks hooks = *S->Hooks;
+    hooks.startCreate = [](void*, int level, int technique) {
+        started.push_back({level, technique});
+        return 1;
+    };
+    SetShellHooks(S, &hooks, S->HookContext);
+    started.clear();
+    const std::string before = BoardDigits();
+    S->Practice = TQ_XY_WING;
+    RunCommand(S, CMD_PRACTICE);
+    EXPECT_EQ(started, (std::vector<std::pair<int, int>>{{0, TQ_XY_WING}}));
+    constexpr int REFUSED[] = {TQ_NONE,
+                               TQ_FULL_HOUSE,
+                               TQ_HIDDEN_SINGLE_BOX,
+                               TQ_HIDDEN_SINGLE_LINE,
+                               TQ_NAKED_SINGLE,
+                               TQ_COUNT,
+                               -3};
+    for (int technique : REFUSED) {
+        S->Practice = technique;
+        const int beeps = Recorded.beeps;
+        RunCommand(S, CMD_PRACTICE);
+        EXPECT_EQ(Recorded.beeps, beeps + 1) << technique;
+        EXPECT_EQ(StartPracticeSearch(technique), nullptr) << technique;
+    }
+    Window.answer = DIALOG_CANCEL;
+    S->Practice = TQ_POINTING;
+    RunCommand(S, CMD_PRACTICE);
+    EXPECT_EQ(started.size(), 1u);
+    EXPECT_EQ(BoardDigits(), before);
+    EXPECT_TRUE(Recorded.messages.empty());
+
+    CreateSearch* search = StartPracticeSearch(TQ_JELLYFISH);
+    ASSERT_NE(search, nullptr);
+    int64_t tried = 0;
+    char puzzle[82];
+    while (CreateSearchState(search, &tried, puzzle) == 0 && tried < 20)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_GE(tried, 20); // still searching: a jellyfish puzzle takes thousands of draws
+    const auto start = std::chrono::steady_clock::now();
+    EndCreateSearch(search);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
 // "Rate Puzzle" beside the window: the result shows when the job is finished, for the position as
 // it stands then (rated afresh when played on meanwhile), and not at all once in setup mode; the
 // marks and the clock stay as they are.
@@ -324,13 +416,19 @@ TEST_F(Control, RatingBesideTheWindowAnswersForThePositionAsItStands) {
     FinishRating(S, job);
     EXPECT_EQ(started, 2);
     EXPECT_TRUE(Recorded.messages.empty());
+    // Both ratings, of the position with the digit entered.
     auto rater = std::make_unique<Rater>();
-    char text[64];
+    char text[64], player[96];
     RatingMessage(RatePosition(rater.get(), S, nullptr, nullptr), text, sizeof text);
+    uint8_t cells[81];
+    for (int x = 0; x < 81; x++) cells[x] = S->Board[x] & CELL_DIGIT;
+    PlayerRatingMessage(PlayerSolve(cells, ORDER_RATING, -1, nullptr, nullptr), player,
+                        sizeof player);
     S->MarkGrid[80] = DigitBit(3);
     S->GameClock = 61;
     FinishRating(S, job);
-    EXPECT_EQ(Recorded.messages, std::vector<std::string>{text});
+    EXPECT_EQ(Recorded.messages,
+              std::vector<std::string>{std::string(text) + "\nPlayer's rating: " + player});
     EXPECT_EQ(S->MarkGrid[80], DigitBit(3));
     EXPECT_EQ(S->GameClock, 61u);
 

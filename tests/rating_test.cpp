@@ -47,16 +47,18 @@ TEST_F(Rating, LevelNamesByScore) {
 
 // Singles alone (or nothing to do) rate 1; the position and the pending step are as before.
 // Two solutions, or a singles step that places nothing because r5c5 is the only place for 1
-// in row 5 and for 2 in column 5, cannot be rated (and the loop ends).
+// in row 5 and for 2 in column 5, cannot be rated (and the loop ends). "Rate Puzzle" adds the
+// player's rating on a second line: the diagonal's cells are each the last of their column.
 TEST_F(Rating, SmallPuzzlesWithKnownResults) {
     const struct {
-        std::string puzzle, result;
+        std::string puzzle, result, player;
     } CASES[] = {
-        {Without({0, 10, 20, 30, 40, 50, 60, 70, 80, 8, 16, 24}), "Rating 1 (Easy)"},
-        {SOLVED, "Rating 1 (Easy)"},
-        {Without({32, 35, 41, 44}), UNSOLVED}, // 1 and 3 can swap in this rectangle
+        {Without({0, 10, 20, 30, 40, 50, 60, 70, 80, 8, 16, 24}), "Rating 1 (Easy)",
+         "1.0 Easy (Full house)"},
+        {SOLVED, "Rating 1 (Easy)", "nothing left to solve"},
+        {Without({32, 35, 41, 44}), UNSOLVED, UNSOLVED}, // 1 and 3 can swap in this rectangle
         {"2..1........2...........2..12.......................12..2...........2........1.2.",
-         UNSOLVED},
+         UNSOLVED, UNSOLVED},
     };
     for (const auto& c : CASES) {
         ResetForTest();
@@ -66,7 +68,8 @@ TEST_F(Rating, SmallPuzzlesWithKnownResults) {
         EXPECT_EQ(std::string(RatePuzzle(S, text, sizeof text)), c.result);
         EXPECT_TRUE(Recorded.messages.empty()); // the analysis layer shows nothing
         RateGame(S);
-        EXPECT_EQ(Recorded.messages, std::vector<std::string>{c.result});
+        EXPECT_EQ(Recorded.messages,
+                  std::vector<std::string>{c.result + "\nPlayer's rating: " + c.player});
         EXPECT_EQ(BoardDigits(), c.puzzle);
         EXPECT_EQ(S->MoveEnd, 0);
         EXPECT_EQ(S->A->RatingScore, 0);
@@ -89,7 +92,9 @@ TEST_F(Rating, RatingLeavesTheGameAsItWas) {
     const int clockRuns = Recorded.clockRuns;
     RateGame(S);
     ASSERT_EQ(Recorded.messages.size(), 1u);
-    EXPECT_EQ(Recorded.messages[0].rfind("Rating ", 0), 0u) << Recorded.messages[0];
+    const std::string& message = Recorded.messages[0];
+    EXPECT_EQ(message.rfind("Rating ", 0), 0u) << message;
+    EXPECT_NE(message.find("\nPlayer's rating: "), std::string::npos) << message;
     EXPECT_EQ(Recorded.busy, 1);
     EXPECT_EQ(std::memcmp(S->MarkGrid, before.MarkGrid, sizeof before.MarkGrid), 0);
     EXPECT_EQ(std::memcmp(S->MarksAt, before.MarksAt, sizeof before.MarksAt), 0);

@@ -1,5 +1,6 @@
 // The real main window, headless: clicks on the board, the command bar and its menus, the
 // dialogs answering through their widgets, and the create search and rating beside the window.
+#include "analysis/player.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "control/commands.h"
@@ -26,6 +27,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -315,7 +317,9 @@ TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
     EXPECT_EQ(BoardDigits(), before); // not yet: the search runs
     for (int i = 0; i < 1000 && messages.empty(); i++) QTest::qWait(20);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].startsWith("Rating ") && messages[0].endsWith(" (Fiendish)"))
+    EXPECT_TRUE(messages[0].startsWith("Rating ") &&
+                messages[0].section('\n', 0, 0).endsWith(" (Fiendish)") &&
+                messages[0].section('\n', 1).startsWith("Player's rating: "))
         << messages[0].toStdString();
     ExpectFreshPuzzle();
     EXPECT_EQ(window->CreateProgress(), nullptr);
@@ -327,6 +331,50 @@ TEST_F(Shell, CreateAtALevelSearchesBesideTheWindow) {
     for (int i = 0; i < 500 && messages.size() < 2; i++) QTest::qWait(10);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1], messages[0]);
+}
+
+// "Practice" lists the techniques beyond the singles; the one chosen is searched for beside the
+// window, its puzzle becomes the game and the rating names it. The dialog proposes it next time.
+TEST_F(Shell, PracticeSearchesForTheTechniqueChosen) {
+    const std::string before = BoardDigits();
+    QStringList names;
+    WhenModal([&names](QWidget* dialog) {
+        auto* list = dialog->findChild<QListWidget*>("techniques");
+        for (int i = 0; i < list->count(); i++) {
+            QListWidgetItem* item = list->item(i);
+            if (!(item->flags() & Qt::ItemIsSelectable)) continue; // a level's heading
+            names << item->text().trimmed();
+            if (item->text().trimmed() == "Naked pair") list->setCurrentItem(item);
+        }
+        qobject_cast<QDialog*>(dialog)->accept();
+    });
+    window->CommandAction(CMD_PRACTICE)->trigger();
+    EXPECT_TRUE(names.contains("XY-wing") && names.contains("Pointing"))
+        << names.join(",").toStdString();
+    for (const char* single : {"Full house", "Hidden single", "Naked single"})
+        EXPECT_FALSE(names.contains(single)) << single;
+    EXPECT_EQ(S->Practice, TQ_NAKED_PAIR);
+    for (int i = 0; i < 1000 && messages.empty(); i++) QTest::qWait(20);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(BoardDigits(), before);
+    ExpectFreshPuzzle();
+    EXPECT_EQ(window->CreateProgress(), nullptr);
+    EXPECT_TRUE(window->windowTitle().contains("Practice: Naked pair"))
+        << window->windowTitle().toStdString();
+    EXPECT_TRUE(messages[0].section('\n', 1).startsWith("Player's rating: ") &&
+                messages[0].endsWith("(Naked pair)"))
+        << messages[0].toStdString();
+
+    QString proposed;
+    WhenModal([&proposed](QWidget* dialog) {
+        proposed = dialog->findChild<QListWidget*>("techniques")->currentItem()->text().trimmed();
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+    const std::string practised = BoardDigits();
+    window->CommandAction(CMD_PRACTICE)->trigger();
+    EXPECT_EQ(proposed, "Naked pair");
+    EXPECT_EQ(window->CreateProgress(), nullptr);
+    EXPECT_EQ(BoardDigits(), practised);
 }
 
 // The board is a table of 81 cells for screen readers: each cell says its row, column, value
