@@ -10,9 +10,12 @@
 #include "control/stepview.h"
 #include "files/settings.h"
 #include "model/board.h"
+#include "model/history.h"
 #include "model/marks.h"
 #include "model/options.h"
+#include "model/verdicts.h"
 #include "tests/support.h"
+#include <bit>
 #include <cstring>
 #include <string>
 
@@ -170,6 +173,38 @@ TEST_F(PlayerView, ChainNodesAreDrawnFromTheStep) {
     RunCommand(S, CMD_ANALYSIS); // off: nothing drawn, no words
     EXPECT_FALSE(StepMarksShown(S));
     EXPECT_STREQ(StepLineText(S), "");
+}
+
+// A placement is entered as a step entry is, into the history; with "Wrong Values" on a wrong
+// entry is marked and no step is shown.
+TEST_F(PlayerView, PlacementIsEnteredAndWrongValuesStopTheSearch) {
+    S->MarkGrid[Cell(3, 3)] = DigitBit(7);
+    RefreshStep(S);
+    ASSERT_EQ(S->Player.placed, Cell(3, 3));
+    EXPECT_EQ(S->Drawing.marks[Cell(3, 3)], DigitBit(7)); // as a classic single shows it
+    EXPECT_EQ(MarkedCells(), 1);
+    ASSERT_EQ(ApplyShownStep(S), 1);
+    EXPECT_EQ(S->Board[Cell(3, 3)] & CELL_DIGIT, 7);
+    EXPECT_EQ(S->MoveEnd, 1);
+
+    LoadGivens(SAMPLE_PUZZLE);
+    CheckPosition(S);
+    S->AnalysisOptions.showCandidates = 1;
+    RefreshStep(S);
+    ASSERT_NE(S->A->PendingStep, STEP_NONE);
+    int open = 0;
+    while (S->Board[open]) open++;
+    const int right = S->SolutionGrid[open] & CELL_DIGIT;
+    const DigitMask others = DigitMask(S->CandidateGrid[open] & ~DigitBit(right));
+    ASSERT_NE(others, 0);
+    EnterDigit(S, open, std::countr_zero(others) + 1); // a candidate, but not the solution's
+    ASSERT_NE(S->Board[open], 0);
+    ToggleWrongValues(S);
+    RefreshStep(S);
+    EXPECT_EQ(S->A->PendingStep, STEP_NONE);
+    EXPECT_EQ(S->Player.technique, TQ_NONE);
+    EXPECT_EQ(S->Drawing.marks[open], MARK_WRONG);
+    EXPECT_EQ(S->Drawing.nodeCount, 0);
 }
 
 // The hint follows the player's order: level 1 names the technique and where, level 2 draws
