@@ -436,4 +436,7 @@ void ForgetShownStep(void* context, PositionEvent event) {
         std::memset(S->Drawing.marks, 0, sizeof S->Drawing.marks);
         S->Drawing.nodeCount = 0;
     }
+    // A refused entry leaves no classic step pending, so its digits are squared again.
+    if (event == PositionEvent::Refused && S->Order == VIEW_ORDER_CLASSIC)
+        S->Drawing.squares = DRAW_SQUARES_ALL;
 }

@@ -113,6 +113,6 @@ int ApplyShownStep(Session* S);
 // ignored); the step is found again in that order.
 void ChooseStepOrder(Session* S, int order);
 
-// The position observer: the step shown is stale, and a change of the position takes its
-// drawing away at once (as the analysis forgets its step).
+// The position observer: the step shown is stale, and the drawing follows what the analysis
+// forgets at once (its step on a change, the classic pending step on a refused entry).
 void ForgetShownStep(void* context, PositionEvent event); // context: the Session
