@@ -32,6 +32,9 @@ constexpr const char* ENTRY_HINT = "Click a digit's spot in a cell to enter it, 
 
 // What the step line says when no step is shown, and what would help.
 constexpr const char* ADVICE_ANALYSIS_OFF = "Switch on the analysis (Ctrl+L) or ask for a hint (?)";
+constexpr const char* ADVICE_MARKS_MISSING =
+    "Some open cells have no pencil marks: fill them in, show the candidates (Ctrl+K) or ask "
+    "for a hint (?)";
 constexpr const char* ADVICE_NO_MARKS =
     "No pencil marks to analyse: show the candidates (Ctrl+K) or ask for a hint (?)";
 constexpr const char* ADVICE_STRONGER = "No step with these techniques: switch on GA, FC or ALS";
@@ -99,6 +102,13 @@ int MarkWrongMarks(Session* S) {
     return wrong;
 }
 
+// Some open cell has no pencil marks: the player's order then looks for no step.
+bool MarksMissing(const Session* S) {
+    for (int x = 0; x < 81; x++)
+        if (!(S->Board[x] & CELL_DIGIT) && !(S->MarkGrid[x] & ALL_DIGITS)) return true;
+    return false;
+}
+
 // The technique labels that gate families of the player's table; the singles always run.
 constexpr uint32_t LABEL_FAMILIES = TECH_SUBSETS | TECH_LOCKED | TECH_GRID | TECH_CHAINS | TECH_ALS;
 
@@ -158,7 +168,7 @@ int RunPlayerAnalysis(Session* S) {
     if (opt.wrongValues && MarkWrongValues(S)) return STEP_NONE;
     if (!hint && !(opt.techniques & TECH_ANALYSIS)) return STEP_NONE;
 
-    static thread_local PlayerGrid grid;
+    PlayerGrid grid;
     uint8_t plain[81], solution[81];
     for (int x = 0; x < 81; x++) {
         plain[x] = S->Board[x] & CELL_DIGIT;
@@ -310,6 +320,9 @@ int NoStepAdvice(Session* S, char* out, size_t size) {
         DescribeStep(S->A, STEP_NONE, out, size); // names the wrong cells
     else if (S->Hint.level == 0 && !S->AnalysisOptions.showCandidates && !MarksInUse(S))
         std::snprintf(out, size, "%s", ADVICE_NO_MARKS); // the analysis reads empty marks
+    else if (S->Order == VIEW_ORDER_PLAYER && S->Hint.level == 0 &&
+             !S->AnalysisOptions.showCandidates && MarksMissing(S))
+        std::snprintf(out, size, "%s", ADVICE_MARKS_MISSING); // the player's order reads none
     else
         std::snprintf(out, size, "%s", TechniqueAdvice(S->AnalysisOptions.techniques));
     return 1;

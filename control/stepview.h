@@ -76,8 +76,9 @@ const char* StepLineText(Session* S);
 void SetNotice(Session* S, const char* text);
 
 // Why no step is shown, as advice for the step line: the analysis display is off (and no hint
-// asked for), the techniques switched on find nothing (naming those switched off), or the wrong
-// entries or marks shown. Writes it to out and returns 1; returns 0 (out "") when a step is
+// asked for), the techniques switched on find nothing (naming those switched off), some open
+// cell has no pencil marks (the player's order reads none then), or the wrong entries or marks
+// shown. Writes it to out and returns 1; returns 0 (out "") when a step is
 // shown, the solution is shown or the grid is full.
 int NoStepAdvice(Session* S, char* out, size_t size);
 

@@ -93,6 +93,14 @@ TEST_F(PlayerView, NakedPairOfARowIsThePlayersAlone) {
     char advice[128];
     ASSERT_EQ(NoStepAdvice(S, advice, sizeof advice), 1);
     EXPECT_STREQ(advice, "No step with these techniques: switch on GA, FC or ALS");
+
+    // An open cell without marks: the player's order reads nothing, and says why.
+    S->AnalysisOptions.techniques |= TECH_SUBSETS;
+    S->MarkGrid[Cell(9, 9)] = 0;
+    RefreshStep(S);
+    EXPECT_EQ(S->A->PendingStep, STEP_NONE);
+    ASSERT_EQ(NoStepAdvice(S, advice, sizeof advice), 1);
+    EXPECT_EQ(std::string(advice).rfind("Some open cells have no pencil marks", 0), 0u) << advice;
 }
 
 // The labels gate the families of the table, which keeps its order: pointing comes before the
