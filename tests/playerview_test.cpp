@@ -8,6 +8,7 @@
 #include "control/commands.h"
 #include "control/session.h"
 #include "control/stepview.h"
+#include "control/taps.h"
 #include "files/settings.h"
 #include "model/board.h"
 #include "model/history.h"
@@ -174,10 +175,22 @@ TEST_F(PlayerView, ChainNodesAreDrawnFromTheStep) {
     }
     EXPECT_TRUE(ends == "3 41 " || ends == "41 3 ") << ends; // the chain ends at the roof
 
-    S->A->ChainSelection = CHAIN_SHOW_ALL; // what "Z" asks
-    RefreshStep(S);
+    auto tapLabel = [](int label) {
+        BoardSpot spot;
+        spot.label = label;
+        StylusDown(S, spot);
+        StylusUp(S, spot);
+    };
+    tapLabel(5); // "Z": every chain, which here is the step's own
     EXPECT_EQ(S->Drawing.nodeCount, 4);
     EXPECT_EQ(S->A->ChainSelection, -1);
+    EXPECT_EQ(S->Player.technique, TQ_SKYSCRAPER);
+    tapLabel(3); // "FC" off: the same roof is a finned X-wing of the fish family, no chain
+    EXPECT_EQ(S->AnalysisOptions.techniques & TECH_CHAINS, 0u);
+    EXPECT_EQ(S->Player.technique, TQ_FINNED_X_WING);
+    EXPECT_EQ(S->Drawing.nodeCount, 0);
+    tapLabel(3);
+    EXPECT_EQ(S->Player.technique, TQ_SKYSCRAPER);
     RunCommand(S, CMD_ANALYSIS); // off: nothing drawn, no words
     EXPECT_FALSE(StepMarksShown(S));
     EXPECT_STREQ(StepLineText(S), "");
