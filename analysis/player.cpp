@@ -6,6 +6,7 @@
 #include "analysis/playerfind.h"
 #include "analysis/textline.h"
 #include "exactcover/count.h"
+#include "model/options.h"
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -14,48 +15,55 @@
 // not list sit beside the ones they generalise (single-digit patterns among the fish, wings
 // beside the XY-wing, finned fish after the uniqueness patterns).
 const TechniqueRow TECHNIQUE_TABLE[TQ_COUNT] = {
-    {TQ_NONE, "No step", 0, 0, nullptr, 0},
-    {TQ_FULL_HOUSE, "Full house", PLAYER_EASY, 10, FindFullHouse, 0},
-    {TQ_HIDDEN_SINGLE_BOX, "Hidden single", PLAYER_EASY, 12, FindHiddenSingle, 0},
-    {TQ_HIDDEN_SINGLE_LINE, "Hidden single", PLAYER_EASY, 15, FindHiddenSingle, 1},
-    {TQ_NAKED_SINGLE, "Naked single", PLAYER_EASY, 23, FindNakedSingle, 0},
-    {TQ_POINTING, "Pointing", PLAYER_MEDIUM, 26, FindLocked, 0},
-    {TQ_CLAIMING, "Claiming", PLAYER_MEDIUM, 28, FindLocked, 1},
-    {TQ_NAKED_PAIR, "Naked pair", PLAYER_MEDIUM, 30, FindNakedSubset, 2},
-    {TQ_HIDDEN_PAIR, "Hidden pair", PLAYER_MEDIUM, 34, FindHiddenSubset, 2},
-    {TQ_NAKED_TRIPLE, "Naked triple", PLAYER_MEDIUM, 36, FindNakedSubset, 3},
-    {TQ_HIDDEN_TRIPLE, "Hidden triple", PLAYER_MEDIUM, 40, FindHiddenSubset, 3},
-    {TQ_NAKED_QUAD, "Naked quad", PLAYER_MEDIUM, 50, FindNakedSubset, 4},
-    {TQ_HIDDEN_QUAD, "Hidden quad", PLAYER_MEDIUM, 54, FindHiddenSubset, 4},
-    {TQ_X_WING, "X-wing", PLAYER_DIFFICULT, 32, FindBasicFish, 2},
-    {TQ_SWORDFISH, "Swordfish", PLAYER_DIFFICULT, 38, FindBasicFish, 3},
-    {TQ_JELLYFISH, "Jellyfish", PLAYER_DIFFICULT, 52, FindBasicFish, 4},
-    {TQ_SKYSCRAPER, "Skyscraper", PLAYER_DIFFICULT, 40, FindTurbot, TQ_SKYSCRAPER},
-    {TQ_TWO_STRING_KITE, "2-string kite", PLAYER_DIFFICULT, 41, FindTurbot, TQ_TWO_STRING_KITE},
-    {TQ_TURBOT_FISH, "Turbot fish", PLAYER_DIFFICULT, 42, FindTurbot, TQ_TURBOT_FISH},
-    {TQ_EMPTY_RECTANGLE, "Empty rectangle", PLAYER_DIFFICULT, 43, FindEmptyRectangle, 0},
-    {TQ_XY_WING, "XY-wing", PLAYER_DIFFICULT, 42, FindXYWing, 0},
-    {TQ_XYZ_WING, "XYZ-wing", PLAYER_DIFFICULT, 44, FindXYZWing, 0},
-    {TQ_W_WING, "W-wing", PLAYER_DIFFICULT, 44, FindWWing, 0},
-    {TQ_REMOTE_PAIR, "Remote pair", PLAYER_DIFFICULT, 45, FindRemotePair, 0},
-    {TQ_UNIQUE_RECTANGLE, "Unique rectangle", PLAYER_VERY_DIFFICULT, 45, FindUniqueRectangle, 0},
-    {TQ_BUG_PLUS_ONE, "BUG+1", PLAYER_VERY_DIFFICULT, 56, FindBugPlusOne, 0},
-    {TQ_FINNED_X_WING, "Finned X-wing", PLAYER_VERY_DIFFICULT, 47, FindFinnedFish, 2},
-    {TQ_FINNED_SWORDFISH, "Finned swordfish", PLAYER_VERY_DIFFICULT, 49, FindFinnedFish, 3},
-    {TQ_FINNED_JELLYFISH, "Finned jellyfish", PLAYER_VERY_DIFFICULT, 54, FindFinnedFish, 4},
-    {TQ_WXYZ_WING, "WXYZ-wing", PLAYER_VERY_DIFFICULT, 46, FindWXYZWing, 0},
-    {TQ_SUE_DE_COQ, "Sue de Coq", PLAYER_VERY_DIFFICULT, 50, FindSueDeCoq, 0},
-    {TQ_X_CHAIN, "X-chain", PLAYER_VERY_DIFFICULT, 65, FindChain, TQ_X_CHAIN},
-    {TQ_XY_CHAIN, "XY-chain", PLAYER_VERY_DIFFICULT, 66, FindChain, TQ_XY_CHAIN},
-    {TQ_AIC, "AIC", PLAYER_FIENDISH, 70, FindChain, TQ_AIC},
-    {TQ_ALS_XZ, "ALS-XZ", PLAYER_FIENDISH, 75, FindAlsXZ, 0},
-    {TQ_ALS_XY_WING, "ALS-XY-wing", PLAYER_FIENDISH, 78, FindAlsXYWing, 0},
-    {TQ_ALS_CHAIN, "ALS chain", PLAYER_FIENDISH, 78, FindAlsChain, 0},
-    {TQ_DEATH_BLOSSOM, "Death blossom", PLAYER_FIENDISH, 79, FindDeathBlossom, 0},
-    {TQ_FORCING_CHAIN, "Forcing chain", PLAYER_EXTREME, 80, FindForcingChain, 0},
-    {TQ_CELL_FORCING, "Cell forcing chains", PLAYER_EXTREME, 83, FindForcingBranches, 0},
-    {TQ_UNIT_FORCING, "Unit forcing chains", PLAYER_EXTREME, 85, FindForcingBranches, 1},
-    {TQ_FORCING_NET, "Forcing net", PLAYER_EXTREME, 90, FindForcingChain, 1},
+    {TQ_NONE, "No step", 0, 0, nullptr, 0, 0},
+    {TQ_FULL_HOUSE, "Full house", PLAYER_EASY, 10, FindFullHouse, 0, TECH_ANALYSIS},
+    {TQ_HIDDEN_SINGLE_BOX, "Hidden single", PLAYER_EASY, 12, FindHiddenSingle, 0, TECH_ANALYSIS},
+    {TQ_HIDDEN_SINGLE_LINE, "Hidden single", PLAYER_EASY, 15, FindHiddenSingle, 1, TECH_ANALYSIS},
+    {TQ_NAKED_SINGLE, "Naked single", PLAYER_EASY, 23, FindNakedSingle, 0, TECH_ANALYSIS},
+    {TQ_POINTING, "Pointing", PLAYER_MEDIUM, 26, FindLocked, 0, TECH_LOCKED},
+    {TQ_CLAIMING, "Claiming", PLAYER_MEDIUM, 28, FindLocked, 1, TECH_LOCKED},
+    {TQ_NAKED_PAIR, "Naked pair", PLAYER_MEDIUM, 30, FindNakedSubset, 2, TECH_SUBSETS},
+    {TQ_HIDDEN_PAIR, "Hidden pair", PLAYER_MEDIUM, 34, FindHiddenSubset, 2, TECH_SUBSETS},
+    {TQ_NAKED_TRIPLE, "Naked triple", PLAYER_MEDIUM, 36, FindNakedSubset, 3, TECH_SUBSETS},
+    {TQ_HIDDEN_TRIPLE, "Hidden triple", PLAYER_MEDIUM, 40, FindHiddenSubset, 3, TECH_SUBSETS},
+    {TQ_NAKED_QUAD, "Naked quad", PLAYER_MEDIUM, 50, FindNakedSubset, 4, TECH_SUBSETS},
+    {TQ_HIDDEN_QUAD, "Hidden quad", PLAYER_MEDIUM, 54, FindHiddenSubset, 4, TECH_SUBSETS},
+    {TQ_X_WING, "X-wing", PLAYER_DIFFICULT, 32, FindBasicFish, 2, TECH_GRID},
+    {TQ_SWORDFISH, "Swordfish", PLAYER_DIFFICULT, 38, FindBasicFish, 3, TECH_GRID},
+    {TQ_JELLYFISH, "Jellyfish", PLAYER_DIFFICULT, 52, FindBasicFish, 4, TECH_GRID},
+    {TQ_SKYSCRAPER, "Skyscraper", PLAYER_DIFFICULT, 40, FindTurbot, TQ_SKYSCRAPER, TECH_CHAINS},
+    {TQ_TWO_STRING_KITE, "2-string kite", PLAYER_DIFFICULT, 41, FindTurbot, TQ_TWO_STRING_KITE,
+     TECH_CHAINS},
+    {TQ_TURBOT_FISH, "Turbot fish", PLAYER_DIFFICULT, 42, FindTurbot, TQ_TURBOT_FISH, TECH_CHAINS},
+    {TQ_EMPTY_RECTANGLE, "Empty rectangle", PLAYER_DIFFICULT, 43, FindEmptyRectangle, 0,
+     TECH_CHAINS},
+    {TQ_XY_WING, "XY-wing", PLAYER_DIFFICULT, 42, FindXYWing, 0, TECH_CHAINS},
+    {TQ_XYZ_WING, "XYZ-wing", PLAYER_DIFFICULT, 44, FindXYZWing, 0, TECH_CHAINS},
+    {TQ_W_WING, "W-wing", PLAYER_DIFFICULT, 44, FindWWing, 0, TECH_CHAINS},
+    {TQ_REMOTE_PAIR, "Remote pair", PLAYER_DIFFICULT, 45, FindRemotePair, 0, TECH_CHAINS},
+    {TQ_UNIQUE_RECTANGLE, "Unique rectangle", PLAYER_VERY_DIFFICULT, 45, FindUniqueRectangle, 0,
+     TECH_CHAINS},
+    {TQ_BUG_PLUS_ONE, "BUG+1", PLAYER_VERY_DIFFICULT, 56, FindBugPlusOne, 0, TECH_CHAINS},
+    {TQ_FINNED_X_WING, "Finned X-wing", PLAYER_VERY_DIFFICULT, 47, FindFinnedFish, 2, TECH_GRID},
+    {TQ_FINNED_SWORDFISH, "Finned swordfish", PLAYER_VERY_DIFFICULT, 49, FindFinnedFish, 3,
+     TECH_GRID},
+    {TQ_FINNED_JELLYFISH, "Finned jellyfish", PLAYER_VERY_DIFFICULT, 54, FindFinnedFish, 4,
+     TECH_GRID},
+    {TQ_WXYZ_WING, "WXYZ-wing", PLAYER_VERY_DIFFICULT, 46, FindWXYZWing, 0, TECH_ALS},
+    {TQ_SUE_DE_COQ, "Sue de Coq", PLAYER_VERY_DIFFICULT, 50, FindSueDeCoq, 0, TECH_ALS},
+    {TQ_X_CHAIN, "X-chain", PLAYER_VERY_DIFFICULT, 65, FindChain, TQ_X_CHAIN, TECH_CHAINS},
+    {TQ_XY_CHAIN, "XY-chain", PLAYER_VERY_DIFFICULT, 66, FindChain, TQ_XY_CHAIN, TECH_CHAINS},
+    {TQ_AIC, "AIC", PLAYER_FIENDISH, 70, FindChain, TQ_AIC, TECH_CHAINS},
+    {TQ_ALS_XZ, "ALS-XZ", PLAYER_FIENDISH, 75, FindAlsXZ, 0, TECH_ALS},
+    {TQ_ALS_XY_WING, "ALS-XY-wing", PLAYER_FIENDISH, 78, FindAlsXYWing, 0, TECH_ALS},
+    {TQ_ALS_CHAIN, "ALS chain", PLAYER_FIENDISH, 78, FindAlsChain, 0, TECH_ALS},
+    {TQ_DEATH_BLOSSOM, "Death blossom", PLAYER_FIENDISH, 79, FindDeathBlossom, 0, TECH_ALS},
+    {TQ_FORCING_CHAIN, "Forcing chain", PLAYER_EXTREME, 80, FindForcingChain, 0, TECH_CHAINS},
+    {TQ_CELL_FORCING, "Cell forcing chains", PLAYER_EXTREME, 83, FindForcingBranches, 0,
+     TECH_CHAINS},
+    {TQ_UNIT_FORCING, "Unit forcing chains", PLAYER_EXTREME, 85, FindForcingBranches, 1,
+     TECH_CHAINS},
+    {TQ_FORCING_NET, "Forcing net", PLAYER_EXTREME, 90, FindForcingChain, 1, TECH_CHAINS},
 };
 static_assert(sizeof TECHNIQUE_TABLE / sizeof TECHNIQUE_TABLE[0] == TQ_COUNT);
 
@@ -87,10 +95,16 @@ void PlayerGridFrom(PlayerGrid* P, const uint8_t* cells, bool unique) {
 }
 
 int PlayerFindStep(const PlayerGrid* P, int order, int maxLevel, PlayerStep* S) {
+    return PlayerFindAllowed(P, order, maxLevel, ~0u, S);
+}
+
+int PlayerFindAllowed(const PlayerGrid* P, int order, int maxLevel, uint32_t allowed,
+                      PlayerStep* S) {
     static const RatingOrder byRating;
+    allowed |= TECH_ANALYSIS;
     for (int i = 0; i < TQ_COUNT - 1; i++) {
         const TechniqueRow& row = TECHNIQUE_TABLE[order == ORDER_RATING ? byRating.row[i] : i + 1];
-        if (row.level > maxLevel) continue;
+        if (row.level > maxLevel || !(row.family & allowed)) continue;
         if (row.find(P, row.arg, S)) return 1;
     }
     return 0;

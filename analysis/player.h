@@ -131,7 +131,9 @@ struct PlayerGrid {
     bool unique;
 };
 
-// A technique's row: its name, level, base rating (tenths), finder and the argument it takes.
+// A technique's row: its name, level, base rating (tenths), finder, the argument it takes, and
+// the TECH_ bit (model/options.h) of the family a technique label switches: TECH_ANALYSIS for
+// the singles, which always run.
 using PlayerFinder = int (*)(const PlayerGrid* P, int arg, PlayerStep* S);
 struct TechniqueRow {
     int technique;
@@ -140,6 +142,7 @@ struct TechniqueRow {
     int rating;
     PlayerFinder find;
     int arg;
+    uint32_t family;
 };
 extern const TechniqueRow TECHNIQUE_TABLE[TQ_COUNT];
 
@@ -148,6 +151,10 @@ void PlayerGridFrom(PlayerGrid* P, const uint8_t* cells, bool unique);
 // The first step of the order (ORDER_) on the grid, with techniques up to maxLevel: 1 with the
 // step in S, 0 when no logical step was found.
 int PlayerFindStep(const PlayerGrid* P, int order, int maxLevel, PlayerStep* S);
+// The same with only the techniques whose family bit is in allowed (TECH_ bits); the singles
+// run whatever allowed says.
+int PlayerFindAllowed(const PlayerGrid* P, int order, int maxLevel, uint32_t allowed,
+                      PlayerStep* S);
 // Carries the step out: a placement or its removals.
 void PlayerApply(PlayerGrid* P, const PlayerStep& S);
 // The technique's name as the step shows it ("Unique rectangle type 2", "Sashimi X-wing").

@@ -443,6 +443,7 @@ int RestoreView(Session* S) {
     ChooseCreateLevel(S, view.createLevel);
     S->Theme = view.theme;
     S->PauseAway = view.pauseAway != 0;
+    S->Order = view.order;
     return view.zoom;
 }
 
@@ -460,5 +461,6 @@ int ShutDown(Session* S, int zoom) {
     }
     view.theme = S->Theme;
     view.pauseAway = S->PauseAway;
+    view.order = S->Order;
     return SaveViewSettings(view) != 0;
 }

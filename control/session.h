@@ -3,6 +3,7 @@
 // the check of the position, the refresh a new puzzle runs, and opening the file the user
 // chose. Every control operation takes the session first (Session* S).
 #pragma once
+#include "analysis/player.h"
 #include "analysis/steptext.h"
 #include "control/focus.h"
 #include "control/statistics.h"
@@ -10,6 +11,7 @@
 #include "control/taps.h"
 #include "exactcover/generator.h"
 #include "files/gamestore.h"
+#include "files/settings.h"
 #include "model/game.h"
 #include <climits>
 #include <cstdint>
@@ -30,6 +32,12 @@ struct Session : Game {
     char StepText[STEP_TEXT_SIZE] = {};
     char HintText[STEP_TEXT_SIZE] = {}; // the hint's first level
     HintRecord Hint = {};
+    // The order of the steps shown (VIEW_ORDER_ of files/settings.h), kept with the view.
+    int Order = VIEW_ORDER_PLAYER;
+    // The player's order: the step shown, technique TQ_NONE when none.
+    PlayerStep Player = {};
+    // What the board draws of the step, from either order (control/stepview.h).
+    StepDrawing Drawing = {};
     bool WrongMarks = false; // "Wrong Pencil Marks" is on
     // A word in the step line on what to do after a command that could not do what was asked
     // (SetNotice); "" when none. It stands until the next command or a change of what the

@@ -14,6 +14,7 @@ struct StepInputs {
     std::array<uint8_t, 81> board, solution;
     std::array<DigitMask, 81> marks; // the pencil marks, unless the candidates are shown
     std::array<uint32_t, 4> options; // setupMode, showCandidates, techniques, wrongValues
+    int order;                       // VIEW_ORDER_
     int32_t chainSelection;
     int showSolution;
     bool hint;       // a hint is asked for: the analysis runs whatever its display says
@@ -28,10 +29,39 @@ struct HintRecord {
     StepInputs inputs;
 };
 
-// Brings PendingStep, StepMarks, the ChainDisplayList and (with the candidates shown) the
-// CandidateGrid up to date with the game, running the analysis only when its input changed
-// since the last run. Every operation of the control layer that may change the game ends with
-// it; a front end that changes the game directly calls it before drawing.
+// A candidate drawn as a chain node: a filled square (colour 0) or an outlined circle
+// (colour 1), in the colour of its chain's slot.
+struct DrawnNode {
+    uint8_t cell;   // 0..80
+    uint8_t digit;  // 0..8
+    uint8_t colour; // 0 or 1
+    uint8_t slot;   // 0..63: the chain's place in the drawing order
+};
+// The step's digits on their squares: all of them, none (the classic chain step, whose chains
+// show its digits), or those without a chain node drawn over them.
+constexpr int DRAW_SQUARES_ALL = 0;
+constexpr int DRAW_SQUARES_NONE = 1;
+constexpr int DRAW_SQUARES_OFF_NODES = 2;
+// Every node of a full chain display list: 64 chains of up to 256 nodes.
+constexpr int DRAWN_NODES_MAX = 64 * 256;
+// What the board draws of the step shown, made from the step's record by whichever order found
+// it, so that painting reads this alone: a step mark per cell (MARK_ of analysis/state.h) and
+// the chain nodes in drawing order.
+struct StepDrawing {
+    uint16_t marks[81];
+    int squares; // DRAW_SQUARES_: which of the step's digits stand on their squares
+    int nodeCount;
+    DrawnNode nodes[DRAWN_NODES_MAX];
+};
+
+// Brings PendingStep, StepMarks, the ChainDisplayList, the player's step, the Drawing and (with
+// the candidates shown) the CandidateGrid up to date with the game, running the analysis only
+// when its input changed since the last run. In the player's order the step is the first of
+// the player's table whose family (its TECH_ bit) the technique labels switch on, found on the
+// marks or candidates the classic analysis would read; StepMarks and PendingStep (the family's
+// StepKind) are written from it, so that whatever reads them sees the step shown. Every operation
+// of the control layer that may change the game ends with it; a front end that changes the game
+// directly calls it before drawing.
 void RefreshStep(Session* S);
 
 // The line under the board: on a first start, until the first entry, how entry works;
@@ -46,8 +76,9 @@ const char* StepLineText(Session* S);
 void SetNotice(Session* S, const char* text);
 
 // Why no step is shown, as advice for the step line: the analysis display is off (and no hint
-// asked for), the techniques switched on find nothing (naming those switched off), or the wrong
-// entries or marks shown. Writes it to out and returns 1; returns 0 (out "") when a step is
+// asked for), the techniques switched on find nothing (naming those switched off), some open
+// cell has no pencil marks (the player's order reads none then), or the wrong entries or marks
+// shown. Writes it to out and returns 1; returns 0 (out "") when a step is
 // shown, the solution is shown or the grid is full.
 int NoStepAdvice(Session* S, char* out, size_t size);
 
@@ -79,5 +110,10 @@ bool WrongMarksOn(Session* S);
 // changes).
 int ApplyShownStep(Session* S);
 
-// The position observer: the step shown is stale.
+// "Analysis Options", Order: VIEW_ORDER_CLASSIC or VIEW_ORDER_PLAYER (anything else is
+// ignored); the step is found again in that order.
+void ChooseStepOrder(Session* S, int order);
+
+// The position observer: the step shown is stale, and the drawing follows what the analysis
+// forgets at once (its step on a change, the classic pending step on a refused entry).
 void ForgetShownStep(void* context, PositionEvent event); // context: the Session

@@ -81,7 +81,8 @@ void StylusHold(Session* S) {
 }
 
 // A tap on label i of the strip under the board: a technique on or off, all chains, or (past
-// the labels) no chain.
+// the labels) no chain. In the player's order "Z" shows nothing beyond the step's own chain:
+// that order has no graph of chains to show, and the selection is used up by its next run.
 static void TapLabelStrip(Session* S, int i) {
     if (i < 5)
         S->AnalysisOptions.techniques ^= TECH_SUBSETS << i;

@@ -1,12 +1,18 @@
-// "Analysis Options": one box per technique bit; OK replaces the technique mask.
+// "Analysis Options": one box per technique bit and the order of the steps shown; OK replaces
+// the technique mask and the order.
 #include "control/dialogrules.h"
 #include "control/session.h"
+#include "control/stepview.h"
 #include "dialogs/dialogs.h"
 #include "model/hooks.h"
 #include "model/options.h"
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,6 +46,20 @@ int RunAnalysisOptionsDialog(Session* S, QWidget* owner) {
         boxes[i]->setChecked(S->AnalysisOptions.techniques & BOXES[i].bit);
         layout->addWidget(boxes[i]);
     }
+    // The order: which of the two the control layer runs is its own affair.
+    auto* orderBox = new QGroupBox("Order:", &dialog);
+    auto* orderLayout = new QHBoxLayout(orderBox);
+    auto* classic = new QRadioButton("Classic", orderBox);
+    auto* player = new QRadioButton("Player's", orderBox);
+    classic->setObjectName("orderClassic");
+    player->setObjectName("orderPlayer");
+    auto* orders = new QButtonGroup(&dialog);
+    orders->addButton(classic, VIEW_ORDER_CLASSIC);
+    orders->addButton(player, VIEW_ORDER_PLAYER);
+    (S->Order == VIEW_ORDER_CLASSIC ? classic : player)->setChecked(true);
+    orderLayout->addWidget(classic);
+    orderLayout->addWidget(player);
+    layout->addWidget(orderBox);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -50,5 +70,6 @@ int RunAnalysisOptionsDialog(Session* S, QWidget* owner) {
     for (int i = 0; i < 5; i++)
         if (boxes[i]->isChecked()) checked |= BOXES[i].bit;
     AcceptAnalysisOptions(S, checked);
+    ChooseStepOrder(S, orders->checkedId());
     return DIALOG_OK;
 }

@@ -3,8 +3,6 @@
 // combined with the destination by AND (SRCAND) or XOR (SRCINVERT), while cell highlights are
 // plain fills (PATCOPY). The glyph images are coloured once per colour and kept.
 #include "display/paint.h"
-#include "analysis/analysis.h"
-#include "analysis/chains.h"
 #include "analysis/state.h"
 #include "control/session.h"
 #include "control/stepview.h"
@@ -76,29 +74,20 @@ void OutlineCell(QPainter& p, int cell, const BoardPalette& palette) {
     p.fillRect(QRect(x + far, y, CLASH_WIDTH, CELL_INSIDE), c);
 }
 
-// Draws slot k of the chain display list; each node's candidate gets its bit in nodes.
-void DrawChain(const Session* S, QPainter& p, int k, const BoardPalette& palette, uint16_t* nodes) {
-    uint32_t colour = palette.chainColours[k % 10];
-    if (k > 9) colour &= palette.secondRoundShade;
+// Draws a chain node of the step's drawing over its candidate in its slot's colour: a filled
+// square for colour 0, an outlined circle for colour 1; its bit goes into nodes.
+void DrawNode(QPainter& p, const DrawnNode& node, const BoardPalette& palette, uint16_t* nodes) {
+    uint32_t colour = palette.chainColours[node.slot % 10];
+    if (node.slot > 9) colour &= palette.secondRoundShade;
     const QColor c = ColourOf(colour);
     p.setPen(c);
     p.setBrush(c);
-    const int n = S->A->ChainDisplayList.entries[k];
-    if (n < 0 || n >= S->A->ChainCount) return;
-    for (int i = S->A->ChainTable[n].first;
-         i < S->A->ChainTable[n + 1].first && i < CHAIN_NODES_MAX; i++) {
-        const ChainNode& node = S->A->ChainNodeTable[i];
-        const int d = std::countr_zero(node.digits), cell = node.cell;
-        if (d < 0 || d > 8 || cell < 0 || cell > 80) continue;
-        const int x = DigitX(cell, d) - 1, y = DigitY(cell, d) - 1;
-        nodes[cell] |= uint16_t(1 << d);
-        if (node.colour == 1)
-            p.drawEllipse(QRect(x + 1, y + 1, 7, 7)); // the outline is one pixel outside: 8 x 8
-        else
-            p.fillRect(QRect(x + 1, y + 1, 8, 8), c);
-    }
-    p.setPen(ColourOf(palette.gridLine));
-    p.setBrush(ColourOf(palette.background));
+    const int x = DigitX(node.cell, node.digit) - 1, y = DigitY(node.cell, node.digit) - 1;
+    nodes[node.cell] |= uint16_t(1 << node.digit);
+    if (node.colour == 1)
+        p.drawEllipse(QRect(x + 1, y + 1, 7, 7)); // the outline is one pixel outside: 8 x 8
+    else
+        p.fillRect(QRect(x + 1, y + 1, 8, 8), c);
 }
 
 // Copies glyph n (0-based) of a strip in a colour: ANDed in, or laid over, as the palette
@@ -149,11 +138,11 @@ void PaintBoard(const Session* S, QPainter& p, const FocusMarks& focus,
     const uint8_t* digits = S->ShowSolution ? S->SolutionGrid : S->Board;
     // The step's marks as shown: a hint's first level keeps them back, all but wrong cells.
     const bool stepShown = StepMarksShown(S);
+    const StepDrawing& drawing = S->Drawing;
     uint16_t stepMarks[81];
     for (int cell = 0; cell < 81; cell++)
-        stepMarks[cell] = stepShown || (S->A->StepMarks[cell] & MARK_KIND) == MARK_WRONG
-                              ? S->A->StepMarks[cell]
-                              : 0;
+        stepMarks[cell] =
+            stepShown || (drawing.marks[cell] & MARK_KIND) == MARK_WRONG ? drawing.marks[cell] : 0;
 
     // Grid: one-pixel lines, box lines two pixels, all across the board square.
     const QColor line = ColourOf(palette.gridLine);
@@ -173,9 +162,13 @@ void PaintBoard(const Session* S, QPainter& p, const FocusMarks& focus,
                      tint == HIGHLIGHT_DIGIT ? palette.digitTint : palette.unitTint);
     }
     uint16_t chainNodes[81] = {}; // the candidates the chains drew over
-    const int chains = stepShown ? S->A->ChainDisplayList.count : 0;
-    for (int k = 0; k < chains && k < CHAIN_DISPLAY_MAX; k++)
-        DrawChain(S, p, k, palette, chainNodes);
+    const int nodes = stepShown ? drawing.nodeCount : 0;
+    for (int i = 0; i < nodes && i < DRAWN_NODES_MAX; i++)
+        DrawNode(p, drawing.nodes[i], palette, chainNodes);
+    if (nodes > 0) {
+        p.setPen(ColourOf(palette.gridLine));
+        p.setBrush(ColourOf(palette.background));
+    }
 
     // Marks or computed candidates, as the analysis reads them.
     const DigitMask* marks = opt.showCandidates ? S->CandidateGrid : S->MarkGrid;
@@ -222,7 +215,10 @@ void PaintBoard(const Session* S, QPainter& p, const FocusMarks& focus,
             bool bold = false;
             // A digit of the step on its square, unless the chains themselves show it; else
             // the highlighted digit's marks stand out.
-            if (marked && (stepMarks[cell] >> d & 1) && S->A->PendingStep != TECH_CHAINS) {
+            const bool square =
+                drawing.squares == DRAW_SQUARES_ALL ||
+                (drawing.squares == DRAW_SQUARES_OFF_NODES && !(chainNodes[cell] >> d & 1));
+            if (marked && (stepMarks[cell] >> d & 1) && square) {
                 FillCell(p, x, y, DIGIT_SQUARE, palette.cellBrushes[BRUSH_STEP_DIGIT]);
                 colour = palette.stepDigit;
             } else if (marked && d + 1 == focus.highlightDigit) {

@@ -224,11 +224,17 @@ static std::string ViewSettingsPath() {
     return path + "-view.ini";
 }
 
-// The view settings, one "Name=value" line each, with the values each may take.
+// The words of a key whose values are written as words, value low first.
+constexpr const char* ORDER_WORDS[] = {"classic", "player"};
+static_assert(VIEW_ORDER_CLASSIC == 0 && VIEW_ORDER_PLAYER == 1);
+
+// The view settings, one "Name=value" line each, with the values each may take; a key with
+// words writes value v as words[v - low] and reads only those words.
 struct ViewKey {
     const char* name;
     int ViewSettingsRecord::*field;
     int low, high;
+    const char* const* words = nullptr;
 };
 constexpr ViewKey VIEW_KEYS[] = {
     {"HighlightDigit", &ViewSettingsRecord::highlightDigit, 0, 1}, // highlight the digit
@@ -236,8 +242,9 @@ constexpr ViewKey VIEW_KEYS[] = {
     {"CreateLevel", &ViewSettingsRecord::createLevel, 0, 5},       // level of "Create", 0 any
     {"CollectionIndex", &ViewSettingsRecord::collectionIndex, 0, INT_MAX - 1}, // puzzle shown
     {"CollectionCount", &ViewSettingsRecord::collectionCount, 0, INT_MAX},     // puzzles
-    {"Theme", &ViewSettingsRecord::theme, 0, 2},         // 0 system, 1 light, 2 dark
-    {"PauseAway", &ViewSettingsRecord::pauseAway, 0, 1}, // pause when away
+    {"Theme", &ViewSettingsRecord::theme, 0, 2},              // 0 system, 1 light, 2 dark
+    {"PauseAway", &ViewSettingsRecord::pauseAway, 0, 1},      // pause when away
+    {"Order", &ViewSettingsRecord::order, 0, 1, ORDER_WORDS}, // classic or player
 };
 // The side file is a few lines; more than this is not read.
 constexpr int VIEW_FILE_MAX = 4096;
@@ -251,6 +258,14 @@ static void ReadViewLine(const char* line, size_t length, ViewSettingsRecord* vi
         if (length <= name + 1 || length > name + 11 || std::strncmp(line, key.name, name) != 0 ||
             line[name] != '=')
             continue;
+        if (key.words) {
+            const size_t size = length - name - 1;
+            for (int v = key.low; v <= key.high; v++)
+                if (std::strlen(key.words[v - key.low]) == size &&
+                    std::strncmp(line + name + 1, key.words[v - key.low], size) == 0)
+                    view->*key.field = v;
+            return;
+        }
         int64_t value = 0;
         for (size_t i = name + 1; i < length; i++) {
             if (line[i] < '0' || line[i] > '9') return;
@@ -287,7 +302,10 @@ int SaveViewSettings(const ViewSettingsRecord& view) {
     char text[256];
     int n = 0;
     for (const ViewKey& key : VIEW_KEYS) // a value out of range (no collection: -1) is left out
-        if (view.*key.field >= key.low && view.*key.field <= key.high)
+        if (view.*key.field >= key.low && view.*key.field <= key.high && key.words)
+            n += std::snprintf(text + n, sizeof text - size_t(n), "%s=%s\n", key.name,
+                               key.words[view.*key.field - key.low]);
+        else if (view.*key.field >= key.low && view.*key.field <= key.high)
             n += std::snprintf(text + n, sizeof text - size_t(n), "%s=%d\n", key.name,
                                view.*key.field);
     std::error_code error;

@@ -27,6 +27,11 @@ int LoadSettings(Game* G);
 // LastSaveError set, -1 when there is nowhere to keep the file or it is that unreadable one.
 int SaveSettings(Game* G);
 
+// The order of the steps the window shows, hints and carries out ("Order=classic" or
+// "Order=player" in the side file): the classic engine's, or the player's table order.
+constexpr int VIEW_ORDER_CLASSIC = 0;
+constexpr int VIEW_ORDER_PLAYER = 1;
+
 // The desktop program's view, kept in a side file of text lines ("HighlightDigit=1", "Zoom=3")
 // beside the settings file, whose 603 bytes stay as they are.
 struct ViewSettingsRecord {
@@ -36,8 +41,9 @@ struct ViewSettingsRecord {
     // The collection position in setup mode, whole: the settings file keeps its low 16 bits.
     int collectionIndex = -1; // -1: none
     int collectionCount = 0;
-    int theme = 0;     // THEME_SYSTEM, THEME_LIGHT or THEME_DARK
-    int pauseAway = 0; // 1: pause when the window is minimised or loses focus
+    int theme = 0;                 // THEME_SYSTEM, THEME_LIGHT or THEME_DARK
+    int pauseAway = 0;             // 1: pause when the window is minimised or loses focus
+    int order = VIEW_ORDER_PLAYER; // the order of solving steps the window shows
 };
 // The board's theme: follow the desktop's colour scheme, or force light or dark.
 constexpr int THEME_SYSTEM = 0;
@@ -45,7 +51,7 @@ constexpr int THEME_LIGHT = 1;
 constexpr int THEME_DARK = 2;
 // Reads the side file (the settings path with ".ini" replaced by "-view.ini", i.e.
 // quadrivo-view.ini): 1 read, 0 absent or unreadable (the record keeps its values). Unknown
-// lines and values out of range are ignored.
+// lines, values out of range and words a key does not take are ignored.
 int LoadViewSettings(ViewSettingsRecord* view);
 // Writes the side file, private to the user: 1 written, 0 failed (LastSaveError), -1 nowhere
 // to keep it.

@@ -12,6 +12,7 @@
 #include "control/taps.h"
 #include "display/paint.h"
 #include "display/palette.h"
+#include "files/settings.h"
 #include "model/board.h"
 #include "model/history.h"
 #include "model/marks.h"
@@ -219,6 +220,36 @@ TEST_F(Display, ChainsAreDrawnInTheirSlotsColours) {
                         At(DigitX(c, d), DigitY(c, d)) != Rgb(0x80FFFF))
                 << c;
 }
+// The player's chain is drawn like the classic ones from the step's record: the roof's ends and
+// the base nodes alternate circle and square in the first slot's colour, their candidates keep
+// no step square, while the digit each target loses stands on its square.
+TEST_F(Display, PlayersChainIsDrawnFromItsStep) {
+    ResetGame(S);
+    OpenAllMarks();
+    // 5 in row 1 only at r1c1 and r1c4, in row 5 only at r5c1 and r5c6: a skyscraper.
+    for (int column = 2; column <= 9; column++) {
+        if (column != 4) S->MarkGrid[column - 1] &= ~DigitBit(5);
+        if (column != 6) S->MarkGrid[36 + column - 1] &= ~DigitBit(5);
+    }
+    S->Order = VIEW_ORDER_PLAYER;
+    S->AnalysisOptions.techniques = TECH_ANALYSIS | 0x3E;
+    Render();
+    ASSERT_EQ(S->Drawing.nodeCount, 4);
+    for (int i = 0; i < S->Drawing.nodeCount; i++) {
+        const DrawnNode& node = S->Drawing.nodes[i];
+        const int x = DigitX(node.cell, node.digit), y = DigitY(node.cell, node.digit);
+        if (node.colour == 0) {
+            EXPECT_EQ(At(x, y), Rgb(0x0000FF)) << int(node.cell);
+        } else {
+            EXPECT_EQ(At(x + 3, y), Rgb(0x0000FF)) << int(node.cell); // the circle's top
+            EXPECT_NE(At(x, y), Rgb(0x0000FF)) << int(node.cell);     // not its corner
+        }
+        EXPECT_NE(At(x + 3, y + 3), Rgb(0x80FFFF)) << int(node.cell);
+    }
+    for (int cell : {14, 23, 30, 48}) // r2c6 r3c6 r4c4 r6c4 lose 5
+        EXPECT_EQ(At(DigitX(cell, 4), DigitY(cell, 4)), Rgb(0x80FFFF)) << cell;
+}
+
 // "Invalid Value": while its box stands, the refused entry's cell and the peers holding its
 // digit are outlined in red, two pixels inside the cell; once it is closed, nothing is.
 TEST_F(Display, ClashingCellsAreOutlinedWhileTheBoxStands) {

@@ -62,6 +62,7 @@ void ResetForTest() {
     SetStateFolder(""); // games in progress are kept only where a test asks for it
     Recorded = ShellRecord{};
     SetShellHooks(S, &RECORDING_HOOKS, &Recorded);
+    S->Order = VIEW_ORDER_CLASSIC; // the window's tests of the classic engine; Player sets its own
 }
 
 void LoadGivens(const char* puzzle) {

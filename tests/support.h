@@ -31,7 +31,8 @@ extern const ShellHooks RECORDING_HOOKS;
 // The session of the running test: a new one for each test (ResetForTest).
 extern Session* S;
 
-// Makes a new session for the test, its hooks recording into Recorded.
+// Makes a new session for the test, its hooks recording into Recorded, showing the steps of
+// the classic order.
 void ResetForTest();
 
 // Loads an 81-character puzzle ('1'-'9' digits, anything else empty) as a new game:
