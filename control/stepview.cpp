@@ -252,6 +252,21 @@ void DescribePlayerShown(Session* S) {
     }
 }
 
+// The step line leads with what the step does, "r7c6 loses 7: ...", so that a long chain's
+// conclusion is never the part scrolled out of sight; the rest of its words follow.
+void PutConclusionFirst(Session* S) {
+    if (!S->StepText[0] || S->A->PendingStep == STEP_NONE || WrongShown(S)) return;
+    char conclusion[STEP_TEXT_SIZE], line[STEP_TEXT_SIZE];
+    if (S->Order == VIEW_ORDER_PLAYER) {
+        if (S->Player.technique == TQ_NONE) return;
+        DescribePlayerConclusion(S->Player, conclusion, sizeof conclusion);
+    } else {
+        DescribeConclusion(S->A->CurrentStep, conclusion, sizeof conclusion);
+    }
+    ConclusionFirst(S->StepText, conclusion, line, sizeof line);
+    std::memcpy(S->StepText, line, sizeof line);
+}
+
 // The step is up to date with the game as it is now.
 void Settle(Session* S) {
     S->Shown = CurrentInputs(S); // after the run: a chain asked for is used up by it
@@ -272,6 +287,7 @@ void Settle(Session* S) {
     } else if (S->A->PendingStep != 0 && (S->AnalysisOptions.techniques & TECH_ANALYSIS)) {
         DescribeStep(S->A, S->A->PendingStep, S->StepText, sizeof S->StepText);
     }
+    PutConclusionFirst(S); // after the classic hint, which reads the step's own words
 }
 } // namespace
 

@@ -74,8 +74,9 @@ TEST_F(PlayerView, NakedPairOfARowIsThePlayersAlone) {
     EXPECT_EQ(DrawnCells(MARK_PATTERN), "0 3");
     EXPECT_EQ(S->Drawing.marks[Cell(1, 5)], MARK_TARGET | DigitsOf("12"));
     EXPECT_EQ(std::memcmp(S->Drawing.marks, S->A->StepMarks, sizeof S->Drawing.marks), 0);
-    EXPECT_STREQ(StepLineText(S), "Naked pair 1,2 in row 1 (r1c1, r1c4): r1c2, r1c3, r1c5, "
-                                  "r1c6, r1c7, r1c8, r1c9 lose 1,2");
+    // the conclusion leads the step line
+    EXPECT_STREQ(StepLineText(S), "r1c2, r1c3, r1c5, r1c6, r1c7, r1c8, r1c9 lose 1,2: Naked pair "
+                                  "1,2 in row 1 (r1c1, r1c4)");
 
     ChooseStepOrder(S, VIEW_ORDER_CLASSIC);
     EXPECT_EQ(S->A->PendingStep, STEP_NONE);
@@ -130,7 +131,7 @@ TEST_F(PlayerView, XYWingIsShownAndCarriedOut) {
     RefreshStep(S);
     ASSERT_EQ(S->Player.technique, TQ_XY_WING);
     EXPECT_EQ(S->A->PendingStep, STEP_CHAINS);
-    EXPECT_STREQ(StepLineText(S), "XY-wing 3 in r1c1, r1c5, r5c1: r5c5 loses 3");
+    EXPECT_STREQ(StepLineText(S), "r5c5 loses 3: XY-wing 3 in r1c1, r1c5, r5c1");
     EXPECT_EQ(DrawnCells(MARK_PATTERN), "0 4 36");
     EXPECT_EQ(S->Drawing.marks[Cell(1, 5)], MARK_PATTERN | DigitsOf("13"));
     EXPECT_EQ(S->Drawing.marks[Cell(5, 5)], MARK_TARGET | DigitBit(3));
