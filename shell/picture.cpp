@@ -33,7 +33,8 @@ constexpr int MAX_SCALE = 32;
 
 const char* const USAGE =
     "usage: quadrivo --picture OUT.png [--scale N] [--analysis] [--candidates] [--solution]\n"
-    "                [--wrong-values] [--highlight D] [--theme light|dark] [PUZZLE | FILE]\n"
+    "                [--wrong-values] [--highlight D] [--theme light|dark]\n"
+    "                [--order player|classic] [PUZZLE | FILE]\n"
     "Draws the board as the window shows it and writes it as a PNG, N times the native\n"
     "240 x 248 pixels (default 1). PUZZLE is 81 characters ('1'-'9' a digit, '.', '0' or\n"
     "'-' an empty cell); FILE a saved game or a collection (its first puzzle). With neither,\n"
@@ -44,6 +45,8 @@ const char* const USAGE =
     "  --wrong-values  mark entries that differ from the solution\n"
     "  --highlight D   tint the cells holding digit D (1-9) and stress its marks\n"
     "  --theme T       the board's colours: light (the default) or dark\n"
+    "  --order O       the step --analysis shows: the player's order (the default) or the\n"
+    "                  classic engine's\n"
     "Exit status: 0 written, 1 the file could not be written, 2 bad input.\n";
 
 int Fail(const char* what, const char* detail = "") {
@@ -87,9 +90,9 @@ int RunPictureMode(const QStringList& arguments) {
     const QCommandLineOption picture("picture", "", "OUT.png"), scaleOption("scale", "", "N"),
         highlight("highlight", "", "D"), analysisOption("analysis"), candidatesOption("candidates"),
         solutionOption("solution"), wrongOption("wrong-values"), given("source", "", "PUZZLE"),
-        themeOption("theme", "", "T");
+        themeOption("theme", "", "T"), orderOption("order", "", "O");
     parser.addOptions({picture, scaleOption, highlight, analysisOption, candidatesOption,
-                       solutionOption, wrongOption, given, themeOption});
+                       solutionOption, wrongOption, given, themeOption, orderOption});
     // Every word that is not an option is a puzzle or a file, in the order given: a puzzle may
     // start with '-' (an empty first cell) and so may a file, so each such word reaches the
     // parser as the value of --source=, which it would otherwise read as an option. The word
@@ -104,7 +107,9 @@ int RunPictureMode(const QStringList& arguments) {
             std::fputs(USAGE, stdout);
             return 0;
         }
-        if (a == "--picture" || a == "--scale" || a == "--highlight" || a == "--theme") {
+        const bool takesValue = a == "--picture" || a == "--scale" || a == "--highlight" ||
+                                a == "--theme" || a == "--order";
+        if (takesValue) {
             if (i + 1 < arguments.size() && !arguments[i + 1].startsWith('-'))
                 words << a << arguments[++i];
             else
@@ -151,6 +156,12 @@ int RunPictureMode(const QStringList& arguments) {
             return Fail("--theme takes light or dark, not ", t.toLatin1().constData());
         theme = t == "dark" ? THEME_DARK : THEME_LIGHT;
     }
+    int order = -1; // as the session has it
+    for (const QString& o : parser.values(orderOption)) {
+        if (o != "player" && o != "classic")
+            return Fail("--order takes player or classic, not ", o.toLatin1().constData());
+        order = o == "classic" ? VIEW_ORDER_CLASSIC : VIEW_ORDER_PLAYER;
+    }
     const bool analysis = parser.isSet(analysisOption), candidates = parser.isSet(candidatesOption),
                solution = parser.isSet(solutionOption), wrong = parser.isSet(wrongOption);
     const QByteArray sourceBytes = sources.isEmpty() ? QByteArray() : sources[0].toLatin1();
@@ -176,6 +187,7 @@ int RunPictureMode(const QStringList& arguments) {
             S->AnalysisOptions.pencilMarks = 0;
         }
         if (wrong) S->AnalysisOptions.wrongValues = 1;
+        if (order >= 0) S->Order = order;
     };
     applyOptions();
     uint8_t cells[81];

@@ -275,6 +275,22 @@ TEST_F(Instance, PictureModeDrawsTheDarkTheme) {
     EXPECT_EQ(Run({"--picture", out, "--theme", "sepia", BUILTIN_PUZZLE}), 2);
 }
 
+// The step drawn follows the order asked for: the player's by default, as the window's.
+TEST_F(Instance, PictureModeDrawsTheStepOfTheOrderAsked) {
+    QImage pictures[3];
+    const char* orders[] = {nullptr, "player", "classic"};
+    for (int i = 0; i < 3; i++) {
+        const QString out = Q(Path(("order" + std::to_string(i) + ".png").c_str()));
+        QStringList args = {"--picture", out, "--analysis", BUILTIN_PUZZLE};
+        if (orders[i]) args << "--order" << orders[i];
+        ASSERT_EQ(Run(args), 0) << i;
+        pictures[i] = QImage(out);
+    }
+    EXPECT_EQ(pictures[0], pictures[1]);
+    EXPECT_NE(pictures[1], pictures[2]); // the classic engine marks every single it found
+    EXPECT_EQ(Run({"--picture", Q(Path("x.png")), "--order", "random", BUILTIN_PUZZLE}), 2);
+}
+
 // A booklet of 24 puzzles, 6 to a page with their solutions: 8 pages, every puzzle's line in
 // the text of the PDF as pdftotext reads it back, and the solutions on the pages after.
 TEST_F(Instance, PdfBookletHoldsEveryPuzzle) {
