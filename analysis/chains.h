@@ -59,10 +59,13 @@ int FindNode(Analysis* A, int cell, DigitMask digits);
 const int16_t* NodesWithDigit(Analysis* A, int digitIndex);
 
 // Whether the nodes of a's chain with the given colour being false forces node b true, through
-// the weak links; the chains crossed are appended to the display list when it does.
+// the weak links; when it does, ImpliedLinks holds the links it crossed (ImpliedChain).
 bool ChainImplies(Analysis* A, int a, int b, int colour);
-// Shows the chain of the cell's node for the digits, if any.
-void ShowNodeChain(Analysis* A, int cell, DigitMask digits);
+// The chain entered by the k-th link of the last ChainImplies that answered true: its clusters
+// crossed, deepest first, are those a step found by it shows.
+int ImpliedChain(const Analysis* A, int k);
+// The chain of the cell's node for the digits, or -1 when there is none.
+int NodeChain(Analysis* A, int cell, DigitMask digits);
 
 // Working tables of the chain search (held in the Analysis record):
 // a sub-search of ChainImplies that failed, and the chains that refused it (bit k: chain k).

@@ -14,6 +14,11 @@ constexpr size_t STEP_TEXT_SIZE = 2048;
 // with their chains written out run to a few hundred characters); returns its length.
 // Allocates nothing.
 int DescribeStep(Analysis* A, int kind, char* out, size_t size);
+// The technique's name for the current step, as its description begins with it ("Hidden pair",
+// "Sashimi X-wing", "XY-wing" for a forcing chain of that shape, "ALS-XZ doubly linked"),
+// completing a chain or almost-locked-set record first; "" when none is recorded. Returns the
+// length written.
+int StepName(Analysis* A, char* out, size_t size);
 // One cluster of the chain graph by its two colours, e.g. "b: (9)r1c4,r4c4 (3)r5c5 | (9)r2c5":
 // the nodes of colour 1, then those of colour 0, each by digit. Returns the length written.
 int DescribeChain(Analysis* A, int chain, char* out, size_t size);
