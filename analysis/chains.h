@@ -26,8 +26,8 @@ struct WeakLinkRecord {
     int16_t first, second; // first in the lower-numbered chain
 };
 
-// The weak links crossed by the last ChainImplies that answered true, in the order of the
-// chains it shows: from the link into b's chain back to the link out of a's. `from` is the
+// The weak links crossed by the last ChainImplies that answered true, deepest first: from the
+// link into b's chain back to the link out of a's. `from` is the
 // node made true in the chain left, `to` the node made false in the chain entered.
 struct ImpliedLinkRecord {
     int16_t from, to;

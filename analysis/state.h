@@ -43,7 +43,8 @@ constexpr int StepCost(int kind) {
     return 0;
 }
 
-// Appends a chain index to the display list; returns the new count (entries past 64 dropped).
+// Appends a chain index to the display list, for the chains asked for (ChainSelection); returns
+// the new count (entries past 64 dropped).
 int AppendChainToDisplay(Analysis* A, int chain);
 // Empties the step record: StepMarks and ChainDisplayList.
 void ClearStepRecord(Analysis* A);

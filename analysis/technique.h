@@ -82,21 +82,21 @@ constexpr ClassicTechniqueRow CLASSIC_TECHNIQUES[] = {
     {TQ_HIDDEN_SINGLE_LINE, STEP_SINGLES}, // the only place in its row or column
     {TQ_HIDDEN_SINGLE_BOX, STEP_SINGLES},  // the only place in its box
     {TQ_SINGLES_CLASH, STEP_SINGLES},      // singles, none to enter
-    {TQ_HIDDEN_PAIR, STEP_SUBSETS},        //
-    {TQ_NAKED_PAIR, STEP_SUBSETS},         // the rest of a hidden pair's unit
-    {TQ_HIDDEN_TRIPLE, STEP_SUBSETS},      //
-    {TQ_NAKED_TRIPLE, STEP_SUBSETS},       //
-    {TQ_HIDDEN_QUAD, STEP_SUBSETS},        //
-    {TQ_NAKED_QUAD, STEP_SUBSETS},         //
+    {TQ_HIDDEN_PAIR, STEP_SUBSETS},        // two digits in two cells of a unit
+    {TQ_NAKED_PAIR, STEP_SUBSETS},         // the rest of a hidden subset's unit
+    {TQ_HIDDEN_TRIPLE, STEP_SUBSETS},      // three in three
+    {TQ_NAKED_TRIPLE, STEP_SUBSETS},       // the rest of a hidden triple or quad
+    {TQ_HIDDEN_QUAD, STEP_SUBSETS},        // four in four
+    {TQ_NAKED_QUAD, STEP_SUBSETS},         // the rest of a hidden quad
     {TQ_POINTING, STEP_LOCKED},            // a box's digit on one line
     {TQ_CLAIMING, STEP_LOCKED},            // a line's digit in one box
     {TQ_BOX_LINES, STEP_LOCKED},           // a box's digit on two lines
-    {TQ_X_WING, STEP_GRID},                //
+    {TQ_X_WING, STEP_GRID},                // two base lines
     {TQ_FINNED_X_WING, STEP_GRID},         // finned or sashimi
-    {TQ_SWORDFISH, STEP_GRID},             //
-    {TQ_FINNED_SWORDFISH, STEP_GRID},      //
-    {TQ_JELLYFISH, STEP_GRID},             //
-    {TQ_FINNED_JELLYFISH, STEP_GRID},      //
+    {TQ_SWORDFISH, STEP_GRID},             // three
+    {TQ_FINNED_SWORDFISH, STEP_GRID},      // finned or sashimi
+    {TQ_JELLYFISH, STEP_GRID},             // four
+    {TQ_FINNED_JELLYFISH, STEP_GRID},      // finned or sashimi
     {TQ_AIC, STEP_CHAINS},                 // forcing chain, named by its shape
     {TQ_ALS_XZ, STEP_ALS},                 // sets A and B, singly or doubly linked
     {TQ_ALS_CHAIN, STEP_ALS},              // set A and a chain
