@@ -216,7 +216,7 @@ static void RecordSet(Analysis* A, int k, int als) {
 // The ALS-XZ rule for one cell t outside a pair of prepared sets. Doubly linked (two digits or
 // more in X), t loses the first digit of one set outside X that it sees in all that set's
 // cells; failing that, a digit z of both sets (outside X singly linked, in X doubly) that it
-// sees in all their cells. Returns 1 and marks the step, else 0.
+// sees in all their cells. Returns 1 and records the step, else 0.
 static int TryPair(Analysis* A, int t, int pair) {
     const AlsPairRecord& rec = A->AlsPairTable[pair];
     const AlsInfoRecord& setA = A->AlsInfo[rec.first];
@@ -253,14 +253,13 @@ static int TryPair(Analysis* A, int t, int pair) {
         }
     }
     if (!z) return 0;
-    ShowNodeChain(A, t, z);
-    RecordChainStep(A, TECHNIQUE_ALS, RULE_ALS_XZ, z);
+    RecordChainStep(A, TQ_ALS_XZ, RULE_ALS_XZ, z);
     RecordSet(A, 0, rec.first);
     RecordSet(A, 1, rec.second);
     A->CurrentStep.restricted = x;
     A->CurrentStep.zSets = zSets;
     AddChainStepTarget(A, t);
-    MarkCurrentStep(A);
+    AddStepDisplay(&A->CurrentStep, NodeChain(A, t, z)); // the target's cluster
     return 1;
 }
 
@@ -305,23 +304,13 @@ static int TryChain(Analysis* A, int als) {
                     const int j = 64 * wj + std::countr_zero(bj);
                     const ChainNode& nj = A->ChainNodeTable[j];
                     if (nj.digits == ni.digits || !nodeSees(j)) continue;
-                    bool found = false;
-                    if (nj.chain != ni.chain) {
-                        A->ChainDisplayList.count = 0;
-                        if (ChainImplies(A, i, j, ni.colour ^ 1)) {
-                            AppendChainToDisplay(A, ni.chain);
-                            AppendChainToDisplay(A, nj.chain);
-                            found = true;
-                        }
-                    } else if (nj.colour == ni.colour) {
-                        AppendChainToDisplay(A, ni.chain);
-                        found = true;
-                    }
-                    if (!found) continue;
+                    const bool implied = nj.chain != ni.chain;
+                    if (implied ? !ChainImplies(A, i, j, ni.colour ^ 1) : nj.colour != ni.colour)
+                        continue;
                     // Node i is false, so is every node of its colour; only those with i's
                     // digit are targets, since the step removes that one digit from every
                     // target.
-                    RecordChainStep(A, TECHNIQUE_ALS, RULE_ALS_CHAIN, ni.digits);
+                    RecordChainStep(A, TQ_ALS_CHAIN, RULE_ALS_CHAIN, ni.digits);
                     RecordSet(A, 0, als);
                     for (int m = A->ChainTable[ni.chain].first;
                          m < A->ChainTable[ni.chain + 1].first; m++) {
@@ -331,7 +320,12 @@ static int TryChain(Analysis* A, int als) {
                     }
                     A->CurrentStep.graphNodes[0] = i;
                     A->CurrentStep.graphNodes[1] = j;
-                    MarkCurrentStep(A);
+                    // The board shows the clusters the implication crossed, then i's and j's.
+                    StepRecord* s = &A->CurrentStep;
+                    for (int k = 0; implied && k < A->ImpliedLinkCount; k++)
+                        AddStepDisplay(s, ImpliedChain(A, k));
+                    AddStepDisplay(s, ni.chain);
+                    if (implied) AddStepDisplay(s, nj.chain);
                     return 1;
                 }
         }
@@ -469,8 +463,7 @@ static void RecordAllPairs(Analysis* A) {
                 const uint64_t bit = uint64_t(1) << (j & 63);
                 const AlsInfoRecord& setB = A->AlsInfo[j];
                 if (A->AlsPairCount >= ALS_PAIRS_MAX &&
-                    (!links ||
-                     (A->LinkCacheCount >= LINK_CACHE_MAX && A->ChainDisplayList.count == 0)))
+                    (!links || A->LinkCacheCount >= LINK_CACHE_MAX))
                     continue; // nothing to store and nothing to ask
                 DigitMask x = 0;
                 for (DigitMask rest = setA.digits & setB.digits; rest != 0; rest &= rest - 1) {

@@ -15,13 +15,13 @@ struct AlsPairRecord {
     uint16_t first, second;
 };
 
-// Returns 1 when a step was found and marked, else 0: the ALS-chain rule on every set, then the
+// Returns 1 when a step was found and recorded, else 0: the ALS-chain rule on every set, then the
 // ALS-XZ rule on every cell and pair. The sets are collected afresh when AlsCount is 0.
 int FindAlmostLockedSets(Analysis* A);
 // Adds the set of the unit's cells at the positions (bits 0..8) when its `size` cells hold
 // size + 1 digits and it is not listed yet (and the table has room).
 void AddAls(Analysis* A, int unit, uint32_t positions, int size);
-// The ALS-chain rule on one set; returns 1 when a step was marked.
+// The ALS-chain rule on one set; returns 1 when a step was recorded.
 int TryAlsChain(Analysis* A, int als);
 // Empties the table of sets, so the next search collects them afresh.
 void EmptyAlsTable(Analysis* A);

@@ -21,7 +21,9 @@ struct Analysis {
     // --- the step (state.h, step.h, driver.h) ---
     DigitMask* AnalysisGrid;     // G's CandidateGrid or MarkGrid, chosen by each driver run
     uint16_t StepMarks[81] = {}; // one mark per cell of the step found (0: not part of it)
-    ChainDisplayListRecord ChainDisplayList = {}; // chains drawn for the step, in drawing order
+    // Chains drawn for the step, in drawing order: the chosen step's (MarkCurrentStep) or the
+    // chains asked for (ChainSelection); no search writes it.
+    ChainDisplayListRecord ChainDisplayList = {};
     // What the last run for display or rating returned; 0 when nothing waits for the step
     // button.
     int32_t PendingStep = 0;
@@ -96,8 +98,7 @@ struct Analysis {
     uint32_t MemoVersion = 0;
     // LinkKnown mirrors LinkCache[0 .. IndexedEntries) and, once the cache is full, the
     // QueryMemo answers of the present graph (KnownFromMemo): with a full cache a query only
-    // reads the memo, and with an empty display list asking it changes nothing. KnownStamp
-    // moves on with every change.
+    // reads the memo, and asking it changes nothing. KnownStamp moves on with every change.
     LinkKnownRecord LinkKnown[81][9] = {};
     bool KnownFromMemo = false;
     uint32_t KnownStamp = 1;

@@ -196,10 +196,7 @@ int ClusterProof(Analysis* A, int from, bool fromTrue, int to, bool toTrue,
 }
 
 int ImplicationProof(Analysis* A, int a, int b, int colour, ChainProofRecord* proof) {
-    const ChainDisplayListRecord keep = A->ChainDisplayList;
-    const bool implied = ChainImplies(A, a, b, colour);
-    A->ChainDisplayList = keep;
-    if (!implied || A->ImpliedLinkCount == 0) return 0;
+    if (!ChainImplies(A, a, b, colour) || A->ImpliedLinkCount == 0) return 0;
     // Cluster by cluster, from a to the node the link out makes true, then across the link
     // (deepest link last in the proof, first in ImpliedLinks).
     ChainProofRecord path = *proof;
@@ -250,12 +247,7 @@ bool SearchLinkFrom(Analysis* A, int a, int b, DigitMask digit, ChainProofRecord
                 if (y < 0) continue;
                 const ChainNode& ny = A->ChainNodeTable[y];
                 if (ny.chain == nx.chain && ny.colour == nx.colour) continue;
-                if (ny.chain != nx.chain) {
-                    const ChainDisplayListRecord keep = A->ChainDisplayList;
-                    const bool implied = ChainImplies(A, x, y, nx.colour);
-                    A->ChainDisplayList = keep;
-                    if (!implied) continue;
-                }
+                if (ny.chain != nx.chain && !ChainImplies(A, x, y, nx.colour)) continue;
                 if (!proof) return true;
                 ChainProofRecord path = *proof;
                 AddProofNode(&path, CandidateNode(a, digit), false);
@@ -274,7 +266,8 @@ bool SearchLinkFrom(Analysis* A, int a, int b, DigitMask digit, ChainProofRecord
 
 } // namespace
 
-int ProofClusters(Analysis* A, const ChainProofRecord* proof, int16_t* clusters) {
+int ProofClusters(Analysis* A, const ChainProofRecord* proof, const ChainDisplayListRecord& shown,
+                  int16_t* clusters) {
     int count = 0;
     auto list = [&](int chain) {
         for (int k = 0; k < count; k++)
@@ -286,7 +279,7 @@ int ProofClusters(Analysis* A, const ChainProofRecord* proof, int16_t* clusters)
         const int node = n.count == 1 ? FindNode(A, n.cells[0], n.digit) : -1;
         if (node >= 0 && count < CHAINS_MAX) list(A->ChainNodeTable[node].chain);
     }
-    for (int i = 0; i < A->ChainDisplayList.count; i++) list(A->ChainDisplayList.entries[i]);
+    for (int i = 0; i < shown.count; i++) list(shown.entries[i]);
     return count;
 }
 

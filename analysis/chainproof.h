@@ -9,6 +9,7 @@
 #include <cstdint>
 
 struct Analysis;
+struct ChainDisplayListRecord;
 
 constexpr int PROOF_NODES_MAX = 192;
 
@@ -33,16 +34,17 @@ int ClusterProof(Analysis* A, int from, bool fromTrue, int to, bool toTrue,
                  ChainProofRecord* proof);
 // The chain behind ChainImplies(a, b, colour): from a (false when it has the colour, else true)
 // through the clusters ChainImplies crosses to "b is true". Returns 1 with the proof appended,
-// 0 when ChainImplies answers false. Leaves ChainDisplayList and ChainVisited as they were.
+// 0 when ChainImplies answers false. Leaves ChainVisited as it was.
 int ImplicationProof(Analysis* A, int a, int b, int colour, ChainProofRecord* proof);
 // The chain by which the graph shows that cells a and b cannot both hold the digit, found the
 // way QueryAlsLink searches (a's order first, unless the LinkCache was filled from b's side):
 // "(d)a-x=...=y-b". Returns 1 with the proof appended, else 0.
 int LinkProof(Analysis* A, int cellA, int cellB, DigitMask digit, ChainProofRecord* proof);
 // The clusters a step's text names: those the proof (may be null) runs through, in its order,
-// then those of the ChainDisplayList, each once. Returns how many were written to `clusters`
-// (room for 192).
-int ProofClusters(Analysis* A, const ChainProofRecord* proof, int16_t* clusters);
+// then those the step shows, each once. Returns how many were written to `clusters` (room for
+// 192).
+int ProofClusters(Analysis* A, const ChainProofRecord* proof, const ChainDisplayListRecord& shown,
+                  int16_t* clusters);
 
 // Appends a node; when the proof is full it is marked overflowed instead. `strong` is the link
 // from the node before (ignored for the first node).

@@ -352,7 +352,6 @@ static bool Implies(Analysis* A, int a, int b, int colour, uint64_t blocked[2]) 
             blocked[1] |= sub[1];
         }
         if (result) {
-            AppendChainToDisplay(A, nq.chain);
             if (A->ImpliedLinkCount < CHAINS_MAX)
                 A->ImpliedLinks[A->ImpliedLinkCount++] = {int16_t(p), int16_t(q)};
         }
@@ -389,9 +388,12 @@ bool ChainImplies(Analysis* A, int a, int b, int colour) {
     return ImpliesFromClear(A, a, b, colour);
 }
 
-void ShowNodeChain(Analysis* A, int cell, DigitMask digits) {
+int ImpliedChain(const Analysis* A, int k) {
+    return A->ChainNodeTable[A->ImpliedLinks[k].to].chain;
+}
+
+int NodeChain(Analysis* A, int cell, DigitMask digits) {
     int n = FindNode(A, cell, digits);
     // A node grown past the last chain the table holds belongs to no chain and is not shown.
-    if (n >= 0 && A->ChainNodeTable[n].chain < A->ChainCount)
-        AppendChainToDisplay(A, A->ChainNodeTable[n].chain);
+    return n >= 0 && A->ChainNodeTable[n].chain < A->ChainCount ? A->ChainNodeTable[n].chain : -1;
 }

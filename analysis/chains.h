@@ -26,8 +26,8 @@ struct WeakLinkRecord {
     int16_t first, second; // first in the lower-numbered chain
 };
 
-// The weak links crossed by the last ChainImplies that answered true, in the order of the
-// chains it shows: from the link into b's chain back to the link out of a's. `from` is the
+// The weak links crossed by the last ChainImplies that answered true, deepest first: from the
+// link into b's chain back to the link out of a's. `from` is the
 // node made true in the chain left, `to` the node made false in the chain entered.
 struct ImpliedLinkRecord {
     int16_t from, to;
@@ -59,10 +59,13 @@ int FindNode(Analysis* A, int cell, DigitMask digits);
 const int16_t* NodesWithDigit(Analysis* A, int digitIndex);
 
 // Whether the nodes of a's chain with the given colour being false forces node b true, through
-// the weak links; the chains crossed are appended to the display list when it does.
+// the weak links; when it does, ImpliedLinks holds the links it crossed (ImpliedChain).
 bool ChainImplies(Analysis* A, int a, int b, int colour);
-// Shows the chain of the cell's node for the digits, if any.
-void ShowNodeChain(Analysis* A, int cell, DigitMask digits);
+// The chain entered by the k-th link of the last ChainImplies that answered true: its clusters
+// crossed, deepest first, are those a step found by it shows.
+int ImpliedChain(const Analysis* A, int k);
+// The chain of the cell's node for the digits, or -1 when there is none.
+int NodeChain(Analysis* A, int cell, DigitMask digits);
 
 // Working tables of the chain search (held in the Analysis record):
 // a sub-search of ChainImplies that failed, and the chains that refused it (bit k: chain k).

@@ -34,6 +34,13 @@ int RunAnalysis(Analysis* A) {
     return RunAnalysisWith(A, (opt.techniques & TECH_ANALYSIS) != 0, opt.showCandidates != 0);
 }
 
+// The step a finder recorded is the one chosen: it is shown (StepMarks, ChainDisplayList) and
+// its family returned, as CLASSIC_TECHNIQUES gives it.
+static int SettleStep(Analysis* A) {
+    MarkCurrentStep(A);
+    return ClassicKind(A->CurrentStep.technique);
+}
+
 // Returns the StepKind.
 int RunAnalysisWith(Analysis* A, bool on, bool onCandidates) {
     const AnalysisOptionsRecord& opt = A->G->AnalysisOptions;
@@ -44,15 +51,15 @@ int RunAnalysisWith(Analysis* A, bool on, bool onCandidates) {
     if (!on) return STEP_NONE;
 
     if (A->ChainSelection != CHAIN_SHOW_ALL) {
-        if (FindSingles(A)) return STEP_SINGLES;
+        if (FindSingles(A)) return SettleStep(A);
         if (opt.techniques & TECH_SUBSETS)
             for (int size = 2; size <= 4; size++)
-                if (FindSubsets(A, size)) return STEP_SUBSETS;
+                if (FindSubsets(A, size)) return SettleStep(A);
         EmptyChainGraph(A);
-        if ((opt.techniques & TECH_LOCKED) && FindFish(A, 1)) return STEP_LOCKED;
+        if ((opt.techniques & TECH_LOCKED) && FindFish(A, 1)) return SettleStep(A);
         if (opt.techniques & TECH_GRID)
             for (int size = 2; size <= 4; size++)
-                if (FindFish(A, size)) return STEP_GRID;
+                if (FindFish(A, size)) return SettleStep(A);
     }
 
     if (opt.techniques & TECH_CHAINS) {
@@ -67,29 +74,28 @@ int RunAnalysisWith(Analysis* A, bool on, bool onCandidates) {
             A->ChainSelection = -1;
             return STEP_NONE;
         }
-        if (FindForcingChain(A)) return STEP_CHAINS;
+        if (FindForcingChain(A)) return SettleStep(A);
     }
 
     if (!(opt.techniques & TECH_ALS)) return STEP_NONE;
     EmptyAlsTable(A); // the first pass collects the sets afresh
     const bool firstLinked =
         (opt.techniques & TECH_CHAINS) && A->AlsChainLinks; // as a rating starts
-    if (FindAlmostLockedSets(A)) return STEP_ALS;
+    if (FindAlmostLockedSets(A)) return SettleStep(A);
     if (!(opt.techniques & TECH_CHAINS)) return STEP_NONE;
     // Second pass on the same sets, now also linking cells through the chain graph. After a
     // first pass that already linked and found nothing it would repeat that pass exactly (same
     // sets, grid, graph and answers: every query it asks was asked before, and stored unless
     // the cache was full), find nothing and change nothing, so it is not run again.
     A->AlsChainLinks = 1;
-    int found = firstLinked && A->ChainDisplayList.count == 0 ? 0 : FindAlmostLockedSets(A);
+    int found = firstLinked ? 0 : FindAlmostLockedSets(A);
     A->AlsChainLinks = 0;
-    return found ? STEP_ALS : STEP_NONE;
+    return found ? SettleStep(A) : STEP_NONE;
 }
 
-// Records and marks every naked and hidden single at once (a digit bit in the cell's mark);
-// returns how many were counted (a naked single counts once per unit).
+// Records every naked and hidden single at once; returns how many were counted (a naked single
+// counts once per unit).
 int FindSingles(Analysis* A) {
-    for (uint16_t& m : A->StepMarks) m = 0;
     DigitMask found[81] = {};
     int count = 0;
     // Scanning a unit's cells in order for digit b, the scan stops at the first cell holding
@@ -120,25 +126,25 @@ int FindSingles(Analysis* A) {
     // The record: every single in cell order; the first with one digit is the one entered.
     StepRecord& s = A->CurrentStep;
     ClearCurrentStep(A);
-    s.technique = TECHNIQUE_SINGLES_CLASH;
+    s.technique = TQ_SINGLES_CLASH;
     for (int x = 0; x < 81; x++) {
         if (!found[x]) continue;
         s.pattern[s.patternCount++] = {uint8_t(x), found[x]};
         if (s.placed >= 0 || !SingleDigit(found[x])) continue;
         s.placed = x;
         s.digits = found[x];
-        s.technique =
-            A->AnalysisGrid[x] == found[x] ? TECHNIQUE_NAKED_SINGLE : TECHNIQUE_HIDDEN_SINGLE;
+        s.technique = TQ_NAKED_SINGLE;
+        if (A->AnalysisGrid[x] == found[x]) continue;
         // A hidden single's unit: the first of its row, column and box with no other place.
         const int units[3] = {x / 9, 9 + x % 9, BoxUnit(x)};
-        for (int u = 0; u < 3 && s.technique == TECHNIQUE_HIDDEN_SINGLE && s.unit < 0; u++) {
+        for (int u = 0; u < 3 && s.unit < 0; u++) {
             int places = 0;
             for (int k = 0; k < 9; k++)
                 places += (A->AnalysisGrid[UnitTable[units[u]][k]] & s.digits) != 0;
             if (places == 1) s.unit = units[u];
         }
+        s.technique = s.unit >= 18 ? TQ_HIDDEN_SINGLE_BOX : TQ_HIDDEN_SINGLE_LINE;
     }
-    MarkCurrentStep(A);
     return count;
 }
 
@@ -155,15 +161,16 @@ void ApplyStep(Analysis* A, int kind, bool addToScore) {
 
 void CompleteCurrentStep(Analysis* A) {
     StepRecord& s = A->CurrentStep;
-    if (s.completed || (s.technique != TECHNIQUE_FORCING_CHAIN && s.technique != TECHNIQUE_ALS))
+    if (s.completed ||
+        (s.technique != TQ_AIC && s.technique != TQ_ALS_XZ && s.technique != TQ_ALS_CHAIN))
         return;
-    if (s.technique == TECHNIQUE_FORCING_CHAIN)
+    if (s.technique == TQ_AIC)
         CompleteForcingStep(A, &s);
     else
         CompleteAlsStep(A, &s);
     ChainProofRecord proof;
     const int at = FindStepChain(s, CHAIN_PROOF);
     if (at >= 0) StepChainProof(s, at, &proof);
-    s.clusterCount = ProofClusters(A, at >= 0 ? &proof : nullptr, s.clusters);
+    s.clusterCount = ProofClusters(A, at >= 0 ? &proof : nullptr, s.display, s.clusters);
     s.completed = 1;
 }

@@ -128,7 +128,7 @@ constexpr bool CombinationsInOrder() {
 }
 static_assert(CombinationsInOrder());
 
-// Returns 1 when a fish (or locked candidates at size 1) of this digit was marked, else 0.
+// Returns 1 when a fish (or locked candidates at size 1) of this digit was recorded, else 0.
 // The unit sets are enumerated as described above; the tests before CollectUnitCells and
 // TryFish only pass over sets on which TryFish would find nothing.
 static int FindFishForDigit(Analysis* A, DigitMask digit, int size) {
@@ -259,7 +259,7 @@ static int CellListContains(int cell, const uint8_t* list) {
     return 0;
 }
 
-// Returns the number of pattern cells recorded and marked (a step), or 0 when the shape gives
+// Returns the number of pattern cells recorded (a step), or 0 when the shape gives
 // nothing. A box as base is pointing, one line against one line claiming, more lines a fish.
 static int TryFish(Analysis* A, const uint8_t* base, const uint8_t* cover, DigitMask digit,
                    uint32_t baseUnits, uint32_t coverUnits) {
@@ -305,20 +305,19 @@ static int TryFish(Analysis* A, const uint8_t* base, const uint8_t* cover, Digit
         }
     }
     if (baseUnits & UNITS_BOXES) { // the box's digit on one line: the rest of the line loses it
-        s.technique = TECHNIQUE_POINTING;
+        s.technique = TQ_POINTING;
         s.unit = std::countr_zero(baseUnits);
         s.line = std::countr_zero(coverUnits);
     } else if (s.size == 1) { // the line's digit in one box: the rest of the box loses it
-        s.technique = TECHNIQUE_CLAIMING;
+        s.technique = TQ_CLAIMING;
         s.unit = std::countr_zero(baseUnits);
         s.line = BoxUnit(s.pattern[0].cell);
     } else {
-        s.technique = TECHNIQUE_FISH;
+        s.technique = FishTechnique(s.size, s.finCount > 0);
         s.family = (baseUnits & UNITS_ROWS) ? 0 : 1;
         s.base = uint16_t(baseUnits >> (9 * s.family));
         s.cover = uint16_t(coverUnits >> (9 * (1 - s.family)));
     }
-    MarkCurrentStep(A);
     return s.patternCount;
 }
 
@@ -377,7 +376,7 @@ int FindBoxLinePattern(Analysis* A, DigitMask digit, BoxLineMode mode, LinkRecei
 
 // A box whose digit lies only on two lines, each line with the digit outside the box too.
 // Line 1 is the untagged line of the pair (the lower unit of `pair`), line 2 the tagged one.
-// Returns 1 when a step was recorded and marked (elimination mode), else 0.
+// Returns 1 when a step was recorded (elimination mode), else 0.
 static int TryBoxLinePattern(Analysis* A, const uint8_t* box, const uint8_t* lines, DigitMask digit,
                              BoxLineMode mode, LinkReceiver receiver, int boxUnit, uint32_t pair) {
     ClearScratch(A);
@@ -424,7 +423,7 @@ static int TryBoxLinePattern(Analysis* A, const uint8_t* box, const uint8_t* lin
     if (!target) return 0;
     StepRecord& s = A->CurrentStep;
     ClearCurrentStep(A);
-    s.technique = TECHNIQUE_BOX_LINES;
+    s.technique = TQ_BOX_LINES;
     s.size = 1;
     s.unit = boxUnit;
     s.digits = digit;
@@ -441,6 +440,5 @@ static int TryBoxLinePattern(Analysis* A, const uint8_t* box, const uint8_t* lin
         else if (A->CellScratch[cell] && A->CellScratch[cell] != 2)
             s.pattern[s.patternCount++] = {uint8_t(cell), digit};
     }
-    MarkCurrentStep(A);
     return 1;
 }

@@ -13,10 +13,10 @@ using LinkReceiver = void (*)(Analysis* A, DigitMask digit, int a, int b, int bo
                               int boxOnLine2, int outsideOnLine1, int outsideOnLine2);
 
 // Returns 1 when locked candidates (size 1) or a fish of size 2..4 was found, recorded in the
-// step record and marked, else 0.
+// step record, else 0.
 // Each digit is tried in every shape before the next digit.
 int FindFish(Analysis* A, int size);
 // The box-and-two-lines pattern of one digit: BOXLINE_ELIMINATE returns 1 when a step was
-// recorded and marked, else 0; BOXLINE_LINK examines every line pair and box and hands each pattern
+// recorded, else 0; BOXLINE_LINK examines every line pair and box and hands each pattern
 // to the receiver (returns 0).
 int FindBoxLinePattern(Analysis* A, DigitMask digit, BoxLineMode mode, LinkReceiver receiver);

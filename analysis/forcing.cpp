@@ -2,8 +2,8 @@
 // with d must be true, so x is not d. Three rules in a fixed order: the colour trap (two
 // colours of one chain see x), two chains (ChainImplies), and a chain through another
 // candidate of x. The first finding is recorded in the step record (x losing the digit, the
-// seeing nodes as pattern, the nodes joined) and marked from it; CompleteForcingStep writes
-// the chain that proves it.
+// seeing nodes as pattern, the nodes joined, the clusters the board shows with it);
+// CompleteForcingStep writes the chain that proves it.
 #include "analysis/forcing.h"
 #include "analysis/analysis.h"
 #include "analysis/chainproof.h"
@@ -36,11 +36,13 @@ static int ForEachPeerNode(Analysis* A, int cell, int chain, unsigned digits, Vi
 }
 
 // Records the step: the cell loses a's digit; a (and b unless the chain runs through the
-// cell) see it. Returns 1.
-static int RecordForcing(Analysis* A, int rule, int cell, int a, int b) {
+// cell) see it. The board shows the clusters the ChainImplies that just answered true crossed
+// (when `implied`), then chains `first` and `second` (-1: none). Returns 1.
+static int RecordForcing(Analysis* A, int rule, int cell, int a, int b, bool implied, int first,
+                         int second) {
     const ChainNode& na = A->ChainNodeTable[a];
     StepRecord& s = A->CurrentStep;
-    RecordChainStep(A, TECHNIQUE_FORCING_CHAIN, rule, na.digits);
+    RecordChainStep(A, TQ_AIC, rule, na.digits);
     s.pattern[s.patternCount++] = {uint8_t(na.cell), na.digits};
     if (rule != RULE_CELL_CHAIN) {
         const ChainNode& nb = A->ChainNodeTable[b];
@@ -58,12 +60,10 @@ static int RecordForcing(Analysis* A, int rule, int cell, int a, int b) {
     AddChainStepTarget(A, cell);
     s.graphNodes[0] = a;
     s.graphNodes[1] = b;
-    MarkCurrentStep(A);
+    for (int k = 0; implied && k < A->ImpliedLinkCount; k++) AddStepDisplay(&s, ImpliedChain(A, k));
+    AddStepDisplay(&s, first);
+    AddStepDisplay(&s, second);
     return 1;
-}
-
-static void ClearSearch(Analysis* A) {
-    A->ChainDisplayList.count = 0;
 }
 
 int FindColourTrap(Analysis* A, int cell) {
@@ -73,9 +73,8 @@ int FindColourTrap(Analysis* A, int cell) {
             const ChainNode& na = A->ChainNodeTable[a];
             return ForEachPeerNode(A, cell, i, na.digits, [&](int b) {
                 if (A->ChainNodeTable[b].colour == na.colour) return 0;
-                AppendChainToDisplay(A, i);
-                ShowNodeChain(A, cell, na.digits);
-                return RecordForcing(A, RULE_COLOUR_TRAP, cell, a, b);
+                return RecordForcing(A, RULE_COLOUR_TRAP, cell, a, b, false, i,
+                                     NodeChain(A, cell, na.digits));
             });
         });
         if (found) return found;
@@ -91,11 +90,8 @@ int FindChainPairElimination(Analysis* A, int cell) {
             for (int j = 0; j < A->ChainCount; j++) {
                 const int paired = ForEachPeerNode(A, cell, j, na.digits, [&](int b) {
                     if (b == a) return -1; // the rest of chain j is skipped
-                    ClearSearch(A);
                     if (!ChainImplies(A, a, b, na.colour)) return 0;
-                    AppendChainToDisplay(A, i);
-                    AppendChainToDisplay(A, j);
-                    return RecordForcing(A, RULE_CHAIN_PAIR, cell, a, b);
+                    return RecordForcing(A, RULE_CHAIN_PAIR, cell, a, b, true, i, j);
                 });
                 if (paired > 0) return paired;
             }
@@ -117,15 +113,10 @@ int FindCellChainElimination(Analysis* A, int cell) {
                 if (r < 0) continue;
                 const ChainNode& nr = A->ChainNodeTable[r];
                 // a false means its colour is false: r of the other colour is then true
-                bool implied = nr.chain == i && nr.colour != na.colour;
-                if (!implied) {
-                    ClearSearch(A);
-                    implied = ChainImplies(A, a, r, na.colour);
-                }
-                if (!implied) continue;
-                AppendChainToDisplay(A, i);
-                ShowNodeChain(A, cell, na.digits);
-                return RecordForcing(A, RULE_CELL_CHAIN, cell, a, r);
+                const bool sameChain = nr.chain == i && nr.colour != na.colour;
+                if (!sameChain && !ChainImplies(A, a, r, na.colour)) continue;
+                return RecordForcing(A, RULE_CELL_CHAIN, cell, a, r, !sameChain, i,
+                                     NodeChain(A, cell, na.digits));
             }
             return 0;
         });
@@ -170,10 +161,9 @@ void CompleteForcingStep(Analysis* A, StepRecord* s) {
     } else if (s->rule == RULE_CHAIN_PAIR) {
         written = ImplicationProof(A, a, b, na.colour, &proof) ||
                   ImplicationProof(A, b, a, nb.colour, &proof);
-        bool oneDigit = A->ChainDisplayList.count > 0; // the colours of one-digit clusters
-        for (int i = 0; i < A->ChainDisplayList.count; i++)
-            oneDigit =
-                oneDigit && A->ChainTable[A->ChainDisplayList.entries[i]].digits == s->digits;
+        bool oneDigit = s->display.count > 0; // the colours of one-digit clusters
+        for (int i = 0; i < s->display.count; i++)
+            oneDigit = oneDigit && A->ChainTable[s->display.entries[i]].digits == s->digits;
         if (oneDigit) s->colouring = COLOURING_MULTI;
     } else if (nb.chain == na.chain && nb.colour != na.colour) {
         s->colouring = TrapColouring(A, a);

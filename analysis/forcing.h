@@ -3,7 +3,7 @@
 
 struct Analysis;
 
-// Each returns 1 when it found and marked a step, else 0. FindForcingChain runs the colour
+// Each returns 1 when it found and recorded a step, else 0. FindForcingChain runs the colour
 // trap on every open cell, then the two other rules cell by cell; each rule alone tries one
 // cell.
 int FindForcingChain(Analysis* A);

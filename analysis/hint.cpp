@@ -1,11 +1,13 @@
-// The first level of a hint: the technique's name taken from the step's text (so a step renamed
-// there is renamed here too), an article that fits how the name is spoken, and the smallest
-// place on the board that holds the step's cells. Reads the step record; writes only the
-// caller's buffer.
+// The first level of a hint, from the step record: the technique's name as the step's text
+// begins with it (StepName, so a step renamed there is renamed here too), an article that fits
+// how the name is spoken, and the smallest place on the board that holds the step's cells and
+// the chains it shows. Writes only the caller's buffer (and completes a chain step's record).
 #include "analysis/hint.h"
 #include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/state.h"
+#include "analysis/step.h"
+#include "analysis/steptext.h"
 #include "analysis/textline.h"
 #include <cstdarg>
 #include <cstdio>
@@ -69,33 +71,6 @@ void AddPlace(TextLine& line, const uint8_t* cells, int n) {
     }
 }
 
-// The unit (0..8 rows, 9..17 columns, 18..26 boxes as UnitTable numbers them) in which the
-// digit has no other place than the cell, searched row, column, box; -1 when none.
-int HiddenUnit(Analysis* A, int cell, DigitMask digit) {
-    const int units[3] = {cell / 9, 9 + cell % 9, BoxUnit(cell)};
-    for (int unit : units) {
-        int places = 0;
-        for (int k = 0; k < 9; k++) places += (A->AnalysisGrid[UnitTable[unit][k]] & digit) ? 1 : 0;
-        if (places == 1) return unit;
-    }
-    return -1;
-}
-
-// The single the step button enters (the first in cell order, as ApplyStep takes it) and where
-// to look for it; false when the step has none to enter.
-bool SinglePlace(Analysis* A, TextLine& line, const char* name, size_t length) {
-    int cell = -1;
-    for (int x = 0; x < 81 && cell < 0; x++)
-        if (A->StepMarks[x] && A->StepMarks[x] < 0x1000 && SingleDigit(A->StepMarks[x])) cell = x;
-    if (cell < 0) return false;
-    const int unit =
-        A->AnalysisGrid[cell] == A->StepMarks[cell] ? -1 : HiddenUnit(A, cell, A->StepMarks[cell]);
-    AddName(line, name, length);
-    line.Add(" in ");
-    AddUnitName(line, unit < 0 || unit >= 18 ? BoxUnit(cell) : unit);
-    return true;
-}
-
 } // namespace
 
 int HintTechniqueName(const char* stepText, char* out, size_t size) {
@@ -120,45 +95,57 @@ int DescribeHint(Analysis* A, int kind, const char* stepText, char* out, size_t 
     if (!out || size == 0) return 0;
     out[0] = 0;
     TextLine line = {out, size, 0};
-    char name[96];
-    size_t length = size_t(HintTechniqueName(stepText, name, sizeof name));
-    // Locked candidates by the shape players call them: a pointing or claiming pair or triple.
-    if (std::strcmp(name, "pointing") == 0 || std::strcmp(name, "claiming") == 0) {
-        int pattern = 0;
-        for (uint16_t m : A->StepMarks) pattern += (m & MARK_KIND) == MARK_PATTERN ? 1 : 0;
-        length = size_t(std::snprintf(name + 8, sizeof name - 8, " %s (locked candidates)",
-                                      pattern == 3 ? "triple" : "pair")) +
-                 8;
-    }
-
+    const StepRecord& s = A->CurrentStep;
     bool written = false;
-    if (kind == STEP_SINGLES) {
-        written = SinglePlace(A, line, name, length);
-    } else if (kind != STEP_NONE) {
-        // Every cell the step marks, and the cells of the chains it shows.
-        uint8_t cells[81];
-        bool in[81] = {};
-        int n = 0;
-        for (int x = 0; x < 81; x++)
-            in[x] = A->StepMarks[x] && (A->StepMarks[x] & MARK_KIND) != MARK_WRONG;
-        for (int k = 0; k < A->ChainDisplayList.count && k < CHAIN_DISPLAY_MAX; k++) {
-            const int chain = A->ChainDisplayList.entries[k];
-            if (chain < 0 || chain >= A->ChainCount) continue;
-            for (int i = A->ChainTable[chain].first; i < A->ChainTable[chain + 1].first; i++)
-                if (i >= 0 && i < CHAIN_NODES_MAX && A->ChainNodeTable[i].cell >= 0 &&
-                    A->ChainNodeTable[i].cell < 81)
-                    in[A->ChainNodeTable[i].cell] = true;
-        }
-        for (int x = 0; x < 81; x++)
-            if (in[x]) cells[n++] = uint8_t(x);
-        if (n > 0 && length > 0) {
-            AddName(line, name, length);
-            line.Add(" in ");
-            AddPlace(line, cells, n);
-            written = true;
+    if (kind != STEP_NONE && ClassicKind(s.technique) == kind) {
+        char name[96];
+        size_t length = size_t(StepName(A, name, sizeof name));
+        // as it reads inside a sentence: "hidden single", but "X-wing", "ALS-XZ"
+        if (length > 1 && IsUpper(name[0]) && IsLower(name[1])) name[0] = char(name[0] - 'A' + 'a');
+        // Locked candidates by the shape players call them: a pointing or claiming pair or
+        // triple.
+        if (s.technique == TQ_POINTING || s.technique == TQ_CLAIMING)
+            length +=
+                size_t(std::snprintf(name + length, sizeof name - length, " %s (locked candidates)",
+                                     s.patternCount == 3 ? "triple" : "pair"));
+        if (kind == STEP_SINGLES) {
+            // The single the step button enters, in the unit where it is hidden or (naked) in
+            // its box; a clash has none to enter.
+            if (s.placed >= 0) {
+                AddName(line, name, length);
+                line.Add(" in ");
+                AddUnitName(line, s.technique == TQ_NAKED_SINGLE || s.unit < 0 || s.unit >= 18
+                                      ? BoxUnit(s.placed)
+                                      : s.unit);
+                written = true;
+            }
+        } else {
+            // Every cell the step marks, and the cells of the chains it shows.
+            uint16_t marks[81];
+            StepMarksOf(s, marks);
+            bool in[81] = {};
+            for (int x = 0; x < 81; x++) in[x] = marks[x] != 0;
+            for (int k = 0; k < s.display.count && k < CHAIN_DISPLAY_MAX; k++) {
+                const int chain = s.display.entries[k];
+                if (chain < 0 || chain >= A->ChainCount) continue;
+                for (int i = A->ChainTable[chain].first; i < A->ChainTable[chain + 1].first; i++)
+                    if (i >= 0 && i < CHAIN_NODES_MAX && A->ChainNodeTable[i].cell >= 0 &&
+                        A->ChainNodeTable[i].cell < 81)
+                        in[A->ChainNodeTable[i].cell] = true;
+            }
+            uint8_t cells[81];
+            int n = 0;
+            for (int x = 0; x < 81; x++)
+                if (in[x]) cells[n++] = uint8_t(x);
+            if (n > 0 && length > 0) {
+                AddName(line, name, length);
+                line.Add(" in ");
+                AddPlace(line, cells, n);
+                written = true;
+            }
         }
     }
-    if (!written) { // no step, or one whose cells or name cannot be told apart: its own words
+    if (!written) { // no step, or one whose cells cannot be told apart: its own words
         line.len = 0;
         out[0] = 0;
         line.Add("%s", stepText ? stepText : "");

@@ -13,9 +13,10 @@ struct Analysis;
 // -> "X-wing", "ALS-XZ: ..." -> "ALS-XZ"). Returns the length written.
 int HintTechniqueName(const char* stepText, char* out, size_t size);
 
-// The first-level hint for the step of the kind just found (StepMarks, ChainDisplayList and
-// the AnalysisGrid as RunAnalysis left them), whose text is stepText: an article, the
-// technique's name and where to look, e.g. "An X-wing in boxes 1, 3, 7 and 9". A single names
-// the one the step button enters, in the unit where it is hidden or (naked) in its box.
-// Without a step (STEP_NONE) the hint is stepText itself. Returns the length written.
+// The first-level hint for the step of the kind just found, from its record (the chain graph
+// and the AnalysisGrid as RunAnalysis left them): an article, the technique's name and where
+// to look, e.g. "An X-wing in boxes 1, 3, 7 and 9". A single names the one the step button
+// enters, in the unit where it is hidden or (naked) in its box. Without a step (STEP_NONE),
+// or for a singles clash, the hint is the step's own words, stepText. Returns the length
+// written.
 int DescribeHint(Analysis* A, int kind, const char* stepText, char* out, size_t size);

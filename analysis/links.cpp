@@ -72,10 +72,6 @@ static void SyncQueryMemo(Analysis* A) {
 uint32_t SyncLinkKnown(Analysis* A) {
     SyncCacheIndex(A);
     SyncQueryMemo(A);
-    // A memoised "linked" may come from a chain proof, whose query empties the display list:
-    // with chains on the list, asking is no longer free, so keep the cache's answers only.
-    if (A->KnownFromMemo && A->ChainDisplayList.count != 0) ClearCacheIndex(A);
-    SyncCacheIndex(A);
     return A->KnownStamp;
 }
 
@@ -148,13 +144,9 @@ int QueryAlsLink(Analysis* A, int cellA, int cellB, DigitMask digit) {
     uint8_t& memo = A->QueryMemo[MemoKey(cellA, cellB, d)];
     if (memo == 0) memo = uint8_t(1 + SearchLink(A, cellA, cellB, digit));
     const LinkFound found = LinkFound(memo - 1);
-    // Chains crossed on the way are not shown for a query.
-    if (found == LINK_IMPLIED) A->ChainDisplayList.count = 0;
     StoreLinkCache(A, cellA, cellB, digit, found != LINK_NONE);
     // With the cache full, the same question gets the memo's answer from now on.
-    // (Only while the display list is empty: see SyncLinkKnown.)
-    if (full && A->ChainDisplayList.count == 0 &&
-        !CellSetHas(A->LinkKnown[cellA][d].linked, cellB) &&
+    if (full && !CellSetHas(A->LinkKnown[cellA][d].linked, cellB) &&
         !CellSetHas(A->LinkKnown[cellA][d].unlinked, cellB)) {
         AddKnown(A, cellA, cellB, d, found != LINK_NONE);
         A->KnownFromMemo = true;

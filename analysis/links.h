@@ -15,7 +15,7 @@ constexpr uint32_t LINK_CACHE_LINKED = 0x8000;
 // 1 when the graph proves cellA and cellB cannot both hold the digit (one digit), else -1.
 // Asks only with TECH_CHAINS and AlsChainLinks both on (else -1), answers from the cache when
 // the pair was asked before in either order, and stores a new answer while the cache has room.
-// A proof through other chains empties the display list.
+// Shows nothing: the board's display list is the chosen step's.
 int QueryAlsLink(Analysis* A, int cellA, int cellB, DigitMask digit);
 // Empties the LinkCache.
 void EmptyLinkCache(Analysis* A);
@@ -27,6 +27,6 @@ void EmptyLinkCache(Analysis* A);
 struct LinkKnownRecord {
     CellSet linked, unlinked, linkedBy, unlinkedBy;
 };
-// Brings LinkKnown in line with the LinkCache, the graph and the display list; returns a
+// Brings LinkKnown in line with the LinkCache and the graph; returns a
 // stamp that changes whenever LinkKnown has changed.
 uint32_t SyncLinkKnown(Analysis* A);

@@ -4,56 +4,10 @@
 // changes until PlayerApply carries the chosen step out. The player's rating is the hardest step
 // of the path that takes, at each point, the lowest-rated technique available.
 #pragma once
+#include "analysis/technique.h"
 #include "model/board.h"
 #include <cstddef>
 #include <cstdint>
-
-// Every technique of the table, in the player's order.
-enum Technique : int {
-    TQ_NONE = 0,
-    TQ_FULL_HOUSE,
-    TQ_HIDDEN_SINGLE_BOX,
-    TQ_HIDDEN_SINGLE_LINE,
-    TQ_NAKED_SINGLE,
-    TQ_POINTING,
-    TQ_CLAIMING,
-    TQ_NAKED_PAIR,
-    TQ_HIDDEN_PAIR,
-    TQ_NAKED_TRIPLE,
-    TQ_HIDDEN_TRIPLE,
-    TQ_NAKED_QUAD,
-    TQ_HIDDEN_QUAD,
-    TQ_X_WING,
-    TQ_SWORDFISH,
-    TQ_JELLYFISH,
-    TQ_SKYSCRAPER,
-    TQ_TWO_STRING_KITE,
-    TQ_TURBOT_FISH,
-    TQ_EMPTY_RECTANGLE,
-    TQ_XY_WING,
-    TQ_XYZ_WING,
-    TQ_W_WING,
-    TQ_REMOTE_PAIR,
-    TQ_UNIQUE_RECTANGLE, // variant: type 1..6, 7 hidden rectangle
-    TQ_BUG_PLUS_ONE,
-    TQ_FINNED_X_WING, // variant 1: sashimi
-    TQ_FINNED_SWORDFISH,
-    TQ_FINNED_JELLYFISH,
-    TQ_WXYZ_WING,
-    TQ_SUE_DE_COQ,
-    TQ_X_CHAIN,
-    TQ_XY_CHAIN,
-    TQ_AIC,    // variant 1: continuous nice loop
-    TQ_ALS_XZ, // variant 1: doubly linked
-    TQ_ALS_XY_WING,
-    TQ_ALS_CHAIN,
-    TQ_DEATH_BLOSSOM,
-    TQ_FORCING_CHAIN, // a candidate whose singles lead to a contradiction
-    TQ_CELL_FORCING,  // every digit of a cell leads by singles to one conclusion
-    TQ_UNIT_FORCING,  // every place of a digit in a unit leads by singles to one conclusion
-    TQ_FORCING_NET,   // the same with locked candidates among the singles
-    TQ_COUNT
-};
 
 // Levels of the player's rating.
 constexpr int PLAYER_EASY = 1;           // singles only

@@ -1,4 +1,5 @@
-// The step every technique writes into: the chain display list, clearing and forgetting it.
+// The board's side of the step: the chain display list (the chosen step's, or the chains asked
+// for), clearing and forgetting the step.
 #include "analysis/state.h"
 #include "analysis/analysis.h"
 #include "analysis/step.h"

@@ -1,7 +1,10 @@
-// What every technique shares for the step it finds: the step kinds and their costs, the chain
-// display list, clearing and forgetting the step, and the subset enumeration.
+// What every technique shares for the step it finds: the step marks, the costs of the step
+// kinds (technique.h), the chain display list's operations, clearing and forgetting the step,
+// and the subset enumeration.
 #pragma once
 #include "analysis/cellset.h"
+#include "analysis/step.h"
+#include "analysis/technique.h"
 #include "model/board.h"
 #include <cstdint>
 
@@ -17,17 +20,8 @@ constexpr uint16_t MARK_PATTERN = 0x4000; // pattern cell; digits = the pattern'
 constexpr uint16_t MARK_SHARED = 0x5000;  // cell of both almost locked sets
 constexpr uint16_t MARK_WRONG = 0x8000;   // digit differs from the solution
 
-// StepKind: what a driver run found, 0 or the technique bit that found the step (singles 1).
-enum StepKind : int {
-    STEP_NONE = 0,
-    STEP_SINGLES = 1,
-    STEP_SUBSETS = 2, // TECH_SUBSETS
-    STEP_LOCKED = 4,  // TECH_LOCKED
-    STEP_GRID = 8,    // TECH_GRID
-    STEP_CHAINS = 16, // TECH_CHAINS
-    STEP_ALS = 32,    // TECH_ALS
-};
-// Every kind with what its step adds to the rating score, in the order of the enum.
+// Every kind (StepKind, technique.h) with what its step adds to the rating score, in the order
+// of the enum.
 struct StepKindRow {
     int kind;
     int cost;
@@ -49,14 +43,8 @@ constexpr int StepCost(int kind) {
     return 0;
 }
 
-constexpr int CHAIN_DISPLAY_MAX = 64;
-
-struct ChainDisplayListRecord {
-    int count;
-    int32_t entries[CHAIN_DISPLAY_MAX];
-};
-
-// Appends a chain index to the display list; returns the new count (entries past 64 dropped).
+// Appends a chain index to the display list, for the chains asked for (ChainSelection); returns
+// the new count (entries past 64 dropped).
 int AppendChainToDisplay(Analysis* A, int chain);
 // Empties the step record: StepMarks and ChainDisplayList.
 void ClearStepRecord(Analysis* A);

@@ -7,7 +7,7 @@
 #include "model/history.h"
 
 void ClearCurrentStep(Analysis* A) {
-    A->CurrentStep.technique = TECHNIQUE_NONE;
+    A->CurrentStep.technique = TQ_NONE;
     A->CurrentStep.size = 0;
     A->CurrentStep.unit = A->CurrentStep.line = -1;
     A->CurrentStep.digits = 0;
@@ -25,6 +25,7 @@ void ClearCurrentStep(Analysis* A) {
     A->CurrentStep.completed = 0;
     A->CurrentStep.colouring = COLOURING_NONE;
     A->CurrentStep.clusterCount = A->CurrentStep.chainCount = A->CurrentStep.nodeCount = 0;
+    A->CurrentStep.display.count = 0;
 }
 
 void RecordChainStep(Analysis* A, int technique, int rule, DigitMask digit) {
@@ -44,35 +45,42 @@ void AddChainStepTarget(Analysis* A, int cell) {
     s.targetCount++;
 }
 
-static bool IsSingles(int technique) {
-    return technique == TECHNIQUE_NAKED_SINGLE || technique == TECHNIQUE_HIDDEN_SINGLE ||
-           technique == TECHNIQUE_SINGLES_CLASH;
-}
-
-void MarkCurrentStep(Analysis* A) {
-    const StepRecord& s = A->CurrentStep;
-    const bool singles = IsSingles(s.technique);
+void StepMarksOf(const StepRecord& s, uint16_t* marks) {
+    const bool singles = IsSingleTechnique(s.technique);
+    for (int x = 0; x < 81; x++) marks[x] = 0;
     for (int i = 0; i < s.patternCount; i++)
-        A->StepMarks[s.pattern[i].cell] =
-            uint16_t((singles ? 0 : MARK_PATTERN) | s.pattern[i].digits);
-    if (s.technique == TECHNIQUE_BOX_LINES)
-        for (uint8_t cell : s.links) A->StepMarks[cell] = MARK_LINK;
+        marks[s.pattern[i].cell] = uint16_t((singles ? 0 : MARK_PATTERN) | s.pattern[i].digits);
+    if (s.technique == TQ_BOX_LINES)
+        for (uint8_t cell : s.links) marks[cell] = MARK_LINK;
     for (int k = 0; k < 2; k++)
         for (int i = 0; i < s.sets[k].count; i++) {
-            uint16_t& mark = A->StepMarks[s.sets[k].cells[i]];
+            uint16_t& mark = marks[s.sets[k].cells[i]];
             const uint16_t kind = k == 0 ? MARK_ALS : (mark & MARK_ALS) ? MARK_SHARED : MARK_LINK;
             mark = uint16_t(kind | s.digits);
         }
     // A subset's targets are its own pattern cells, whose marks carry the digits they keep.
-    if (singles || s.technique == TECHNIQUE_HIDDEN_SUBSET || s.technique == TECHNIQUE_NAKED_SUBSET)
-        return;
-    for (int i = 0; i < s.targetCount; i++) A->StepMarks[s.targets[i].cell] = MARK_TARGET;
+    if (singles || IsHiddenSubset(s.technique) || IsNakedSubset(s.technique)) return;
+    for (int i = 0; i < s.targetCount; i++) marks[s.targets[i].cell] = MARK_TARGET;
+}
+
+void MarkCurrentStep(Analysis* A) {
+    uint16_t marks[81];
+    StepMarksOf(A->CurrentStep, marks);
+    for (int x = 0; x < 81; x++)
+        if (marks[x]) A->StepMarks[x] = marks[x];
+    A->ChainDisplayList = A->CurrentStep.display;
+}
+
+void AddStepDisplay(StepRecord* s, int chain) {
+    // A full list drops further chains: they would not be drawn distinctly anyway.
+    if (chain >= 0 && s->display.count < CHAIN_DISPLAY_MAX)
+        s->display.entries[s->display.count++] = chain;
 }
 
 int ApplyCurrentStep(Analysis* A) {
     const StepRecord& s = A->CurrentStep;
-    if (s.technique == TECHNIQUE_NONE) return 0;
-    if (IsSingles(s.technique)) {
+    if (s.technique == TQ_NONE) return 0;
+    if (IsSingleTechnique(s.technique)) {
         // The entry changes the position, so only the first single is entered.
         if (s.placed >= 0) EnterDigit(A->G, s.placed, std::countr_zero(s.digits) + 1);
         return 1;
@@ -83,7 +91,7 @@ int ApplyCurrentStep(Analysis* A) {
 }
 
 int StepIsSashimi(const StepRecord& s, const DigitMask* grid) {
-    if (s.technique != TECHNIQUE_FISH || s.finCount == 0) return 0;
+    if (!IsFinnedFish(s.technique) || s.finCount == 0) return 0;
     const int finBox = BoxOf(s.fins[0]);
     for (int i = 0; i < s.finCount; i++) {
         const int line = s.family ? s.fins[i] % 9 : s.fins[i] / 9;

@@ -6,25 +6,11 @@
 // the chain graph once, by CompleteCurrentStep, when a text or a check asks for them.
 #pragma once
 #include "analysis/chainproof.h"
+#include "analysis/technique.h"
 #include "model/board.h"
 #include <cstdint>
 
 struct Analysis;
-
-enum StepTechnique : int {
-    TECHNIQUE_NONE = 0,      // nothing recorded
-    TECHNIQUE_NAKED_SINGLE,  // placed: the cell's only candidate
-    TECHNIQUE_HIDDEN_SINGLE, // placed: the only place for its digit in `unit`
-    TECHNIQUE_SINGLES_CLASH, // singles found, none to enter: a cell must take two digits
-    TECHNIQUE_HIDDEN_SUBSET, // `digits` confined to the pattern cells of `unit`
-    TECHNIQUE_NAKED_SUBSET,  // the rest of `unit`: nakedCells holding only nakedDigits
-    TECHNIQUE_POINTING,      // the digit of box `unit` lies on line `line`
-    TECHNIQUE_CLAIMING,      // the digit of line `unit` lies in box `line`
-    TECHNIQUE_BOX_LINES,     // box `unit`'s digit on two lines, each with one link outside
-    TECHNIQUE_FISH,          // base lines against cover lines, fins in one box
-    TECHNIQUE_FORCING_CHAIN, // targets lose `digits`, by `rule`: a chain between the pattern
-    TECHNIQUE_ALS,           // targets lose `digits`, by `rule`: sets A and B, or A and a chain
-};
 
 // How a chain or almost-locked-set step was found.
 enum StepRule : int {
@@ -41,6 +27,14 @@ enum StepChainRole : int {
     CHAIN_PROOF, // the step's chain: a = ... = b (forcing), or x - ... = y (ALS chain)
     CHAIN_FALSE, // ALS chain: the proof's first node false makes another target false
     CHAIN_LINK,  // ALS: cells whose digit the graph, not a unit, shows cannot both be true
+};
+
+constexpr int CHAIN_DISPLAY_MAX = 64;
+
+// Clusters (chain indexes) drawn for a step, in drawing order.
+struct ChainDisplayListRecord {
+    int count;
+    int32_t entries[CHAIN_DISPLAY_MAX];
 };
 
 constexpr int STEP_CHAINS_MAX = 160;
@@ -75,7 +69,7 @@ struct StepCell {
 };
 
 struct StepRecord {
-    int technique;         // TECHNIQUE_
+    int technique;         // TQ_ (technique.h), a technique of CLASSIC_TECHNIQUES
     int size;              // digits of a subset, base lines of a fish (1 for locked candidates)
     int unit;              // 0..26 as described for each technique; -1 when none
     int line;              // pointing: the line (unit index); claiming: the box; else -1
@@ -102,6 +96,9 @@ struct StepRecord {
     DigitMask restricted; // ALS-XZ: X
     int zSets;            // ALS-XZ: the sets whose Z every target sees, bit 0 A, bit 1 B
     int graphNodes[2];    // the chain-graph nodes the search joined, for CompleteCurrentStep
+    // The clusters the board shows with the step, in drawing order: those the graph search
+    // crossed (deepest first), then those the rule joined.
+    ChainDisplayListRecord display;
     // Filled by CompleteCurrentStep: the chains the text writes (proof, then the false ones,
     // then links) in one pool of nodes, where strong[i] links node i to node i + 1; the
     // clusters the text names; how a step with no chain written is named.
@@ -116,16 +113,22 @@ struct StepRecord {
     int colouring;                         // COLOURING_
 };
 
-// Empties the record (technique TECHNIQUE_NONE, no cells).
+// Empties the record (technique TQ_NONE, no cells).
 void ClearCurrentStep(Analysis* A);
 // Starts the record of a chain or almost-locked-set step whose targets lose the digit.
 void RecordChainStep(Analysis* A, int technique, int rule, DigitMask digit);
 // Adds a target losing the record's digits.
 void AddChainStepTarget(Analysis* A, int cell);
-// Writes the StepMarks of the record: pattern cells (singles: the digits alone), link cells,
-// the cells of ALS A and B (a cell of both: MARK_SHARED) with the step's digit, targets (a
-// subset's targets are its pattern cells and get no mark of their own).
+// Shows the chosen step: writes the StepMarks of the record (pattern cells, singles: the digits
+// alone; link cells; the cells of ALS A and B, a cell of both MARK_SHARED, with the step's
+// digit; targets, but a subset's targets are its pattern cells and get no mark of their own)
+// and makes the ChainDisplayList the record's display list.
 void MarkCurrentStep(Analysis* A);
+// The marks of the record, as MarkCurrentStep writes them, into marks (81 cells; 0 where the
+// step has no mark).
+void StepMarksOf(const StepRecord& step, uint16_t* marks);
+// Adds a cluster to the record's display list (past CHAIN_DISPLAY_MAX, dropped); -1 is none.
+void AddStepDisplay(StepRecord* step, int chain);
 // Carries the record out: a single enters `placed`, every other technique takes each
 // target's digits out of the AnalysisGrid. Returns 1 when it had a step to carry out, else 0.
 int ApplyCurrentStep(Analysis* A);

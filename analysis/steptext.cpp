@@ -114,14 +114,57 @@ void AddEachTarget(Line& line, const StepRecord& s) {
     if (!s.targetCount) line.Add("nothing to remove");
 }
 
+const char* const COLOURING_NAMES[] = {"Forcing chain", "Simple colouring trap", "3D Medusa trap",
+                                       "Multi-colouring"};
+static_assert(sizeof COLOURING_NAMES / sizeof COLOURING_NAMES[0] == COLOURING_MULTI + 1);
+
+// The technique's name as the step's text begins with it: "Hidden pair", "Finned X-wing", the
+// shape of a forcing step's chain ("XY-wing"). A chain or almost-locked-set record must be
+// completed (its chains written); a fish's sashimi test reads the AnalysisGrid.
+void AddStepName(Analysis* A, Line& line, const StepRecord& s) {
+    const int t = s.technique;
+    if (IsSingleTechnique(t)) {
+        line.Add("%s", s.placed < 0           ? (s.patternCount ? "Singles clash" : "Singles")
+                       : t == TQ_NAKED_SINGLE ? "Naked single"
+                                              : "Hidden single");
+    } else if (IsHiddenSubset(t) || IsNakedSubset(t)) {
+        const bool naked = IsNakedSubset(t);
+        const int size = naked ? s.nakedCount : s.size;
+        line.Add("%s %s", naked ? "Naked" : "Hidden", size <= 4 ? SIZE_NAMES[size] : "subset");
+    } else if (t == TQ_BOX_LINES) {
+        // A row and a column make the empty rectangle; two rows (or columns) a grouped turbot
+        // fish.
+        line.Add("%s", (s.linkLines[0] < 9) != (s.linkLines[1] < 9) ? "Empty rectangle"
+                                                                    : "Grouped turbot fish");
+    } else if (t == TQ_POINTING || t == TQ_CLAIMING) {
+        line.Add("%s", t == TQ_POINTING ? "Pointing" : "Claiming");
+    } else if (IsBasicFish(t) || IsFinnedFish(t)) {
+        line.Add("%s%s",
+                 !s.finCount                         ? ""
+                 : StepIsSashimi(s, A->AnalysisGrid) ? "Sashimi "
+                                                     : "Finned ",
+                 FISH_NAMES[s.size]);
+    } else if (t == TQ_AIC) {
+        const int at = FindStepChain(s, CHAIN_PROOF);
+        ChainProofRecord proof;
+        if (at >= 0) StepChainProof(s, at, &proof);
+        line.Add("%s", at < 0 ? COLOURING_NAMES[s.colouring] : ChainShapeName(proof));
+    } else if (t == TQ_ALS_XZ) {
+        line.Add(std::popcount(s.restricted) >= 2 ? "ALS-XZ doubly linked" : "ALS-XZ");
+    } else if (t == TQ_ALS_CHAIN) {
+        line.Add(FindStepChain(s, CHAIN_PROOF) < 0 ? "ALS chain" : "ALS-AIC");
+    }
+}
+
 // ApplyStep enters the first single in cell order (the entry clears the marks), so that one is
 // named with its reason and the others are listed after it.
-void DescribeSingles(Line& line, const StepRecord& s) {
+void DescribeSingles(Analysis* A, Line& line, const StepRecord& s) {
+    AddStepName(A, line, s);
     if (s.placed >= 0) {
-        line.Add(s.technique == TECHNIQUE_NAKED_SINGLE ? "Naked single: " : "Hidden single: ");
+        line.Add(": ");
         AddCell(line, s.placed);
         line.Add(" = %d", std::countr_zero(s.digits) + 1);
-        if (s.technique == TECHNIQUE_HIDDEN_SINGLE && s.unit >= 0) {
+        if (s.technique != TQ_NAKED_SINGLE && s.unit >= 0) {
             line.Add(" (the only place for %d in ", std::countr_zero(s.digits) + 1);
             AddUnitName(line, s.unit);
             line.Add(")");
@@ -139,7 +182,7 @@ void DescribeSingles(Line& line, const StepRecord& s) {
             line.Add(" = %d", std::countr_zero(c.digits) + 1);
         }
     } else {
-        line.Add(s.patternCount ? "Singles clash, nothing to enter" : "Singles: nothing to enter");
+        line.Add(s.patternCount ? ", nothing to enter" : ": nothing to enter");
     }
     // A cell that is the only place for two digits: the candidates contradict each other.
     for (int i = 0; i < s.patternCount; i++) {
@@ -154,10 +197,10 @@ void DescribeSingles(Line& line, const StepRecord& s) {
 // A hidden subset: n digits confined to n cells of a unit. When the rest of the unit's open
 // cells are a smaller (or equal) naked subset, the step is named after that; the eliminations
 // are the same.
-void DescribeSubset(Line& line, const StepRecord& s) {
-    const bool naked = s.technique == TECHNIQUE_NAKED_SUBSET;
-    const int size = naked ? s.nakedCount : s.size;
-    line.Add("%s %s ", naked ? "Naked" : "Hidden", size <= 4 ? SIZE_NAMES[size] : "subset");
+void DescribeSubset(Analysis* A, Line& line, const StepRecord& s) {
+    const bool naked = IsNakedSubset(s.technique);
+    AddStepName(A, line, s);
+    line.Add(" ");
     AddDigits(line, naked ? s.nakedDigits : s.digits);
     line.Add(" in ");
     AddUnitName(line, s.unit);
@@ -183,15 +226,14 @@ void AddLineName(Line& line, int unit, bool possessive) {
     line.Add("%s %d%s", unit < 9 ? "row" : "column", unit % 9 + 1, possessive ? "'s" : "");
 }
 
-void DescribeLocked(Line& line, const StepRecord& s) {
+void DescribeLocked(Analysis* A, Line& line, const StepRecord& s) {
     const int d = std::countr_zero(s.digits) + 1;
-    if (s.technique == TECHNIQUE_BOX_LINES) {
+    AddStepName(A, line, s);
+    if (s.technique == TQ_BOX_LINES) {
         // Within the box the digit lies on the two lines only, so one line has it in the box
-        // and the other has it at its one place outside: one link cell holds it. A row and a
-        // column make the empty rectangle; two rows (or columns) a grouped turbot fish.
+        // and the other has it at its one place outside: one link cell holds it.
         const int lineA = s.linkLines[0], lineB = s.linkLines[1];
-        line.Add("%s (box and two lines) %d in box %d: the box's %ds lie in ",
-                 (lineA < 9) != (lineB < 9) ? "Empty rectangle" : "Grouped turbot fish", d,
+        line.Add(" (box and two lines) %d in box %d: the box's %ds lie in ", d,
                  BoxOf(UnitTable[s.unit][0]) + 1, d);
         AddLineName(line, lineA, false);
         line.Add(" and ");
@@ -205,12 +247,12 @@ void DescribeLocked(Line& line, const StepRecord& s) {
         line.Add(" is ");
         AddCell(line, s.links[1]);
         line.Add(", so one of them is %d: ", d);
-    } else if (s.technique == TECHNIQUE_POINTING) {
-        line.Add("Pointing %d in box %d along ", d, BoxOf(UnitTable[s.unit][0]) + 1);
+    } else if (s.technique == TQ_POINTING) {
+        line.Add(" %d in box %d along ", d, BoxOf(UnitTable[s.unit][0]) + 1);
         AddLineName(line, s.line, false);
         line.Add(": ");
     } else {
-        line.Add("Claiming %d in ", d);
+        line.Add(" %d in ", d);
         AddLineName(line, s.unit, false);
         line.Add(" within box %d: ", BoxOf(UnitTable[s.line][0]) + 1);
     }
@@ -218,11 +260,8 @@ void DescribeLocked(Line& line, const StepRecord& s) {
 }
 
 void DescribeFish(Analysis* A, Line& line, const StepRecord& s) {
-    line.Add("%s%s %d in %s ",
-             !s.finCount                         ? ""
-             : StepIsSashimi(s, A->AnalysisGrid) ? "Sashimi "
-                                                 : "Finned ",
-             FISH_NAMES[s.size], std::countr_zero(s.digits) + 1, s.family ? "columns" : "rows");
+    AddStepName(A, line, s);
+    line.Add(" %d in %s ", std::countr_zero(s.digits) + 1, s.family ? "columns" : "rows");
     AddDigits(line, s.base);
     line.Add(", %s ", s.family ? "rows" : "columns");
     AddDigits(line, s.cover);
@@ -254,25 +293,18 @@ void AddChain(Line& line, const StepRecord& s, int i) {
     line.Proof(proof);
 }
 
-const char* const COLOURING_NAMES[] = {"Forcing chain", "Simple colouring trap", "3D Medusa trap",
-                                       "Multi-colouring"};
-static_assert(sizeof COLOURING_NAMES / sizeof COLOURING_NAMES[0] == COLOURING_MULTI + 1);
-
 // A forcing step: the node or nodes that see the target (two: a colour trap, or two nodes of
 // which the chain graph proves one true; one: it is true or the target takes another digit),
 // written as the alternating chain that proves it, a = ... = b, named by that chain's shape;
 // the colouring names are left for a step whose chain could not be written.
-void DescribeForcing(Line& line, const StepRecord& s) {
+void DescribeForcing(Analysis* A, Line& line, const StepRecord& s) {
     const int at = FindStepChain(s, CHAIN_PROOF);
     const int d = std::countr_zero(s.digits) + 1;
-    if (at < 0) {
-        line.Add("%s", COLOURING_NAMES[s.colouring]);
-        AddClusters(line, s);
-    } else {
+    AddStepName(A, line, s);
+    AddClusters(line, s);
+    if (at >= 0) {
         ChainProofRecord proof;
         StepChainProof(s, at, &proof);
-        line.Add("%s", ChainShapeName(proof));
-        AddClusters(line, s);
         line.Add(": ");
         line.Proof(proof);
     }
@@ -320,9 +352,9 @@ void AddLinks(Line& line, const StepRecord& s) {
 // target sees every Z (a digit of both besides X) of both sets; doubly linked (X of two or more
 // digits) both sets are locked, and the target sees every Z of one set outside X, or every Z
 // in X of both.
-void DescribeAlsPair(Line& line, const StepRecord& s) {
+void DescribeAlsPair(Analysis* A, Line& line, const StepRecord& s) {
     const bool doubly = std::popcount(s.restricted) >= 2;
-    line.Add(doubly ? "ALS-XZ doubly linked" : "ALS-XZ");
+    AddStepName(A, line, s);
     AddClusters(line, s);
     line.Add(": A = ");
     AddSet(line, s.sets[0]);
@@ -341,10 +373,11 @@ void DescribeAlsPair(Line& line, const StepRecord& s) {
 // The ALS chain rule: nodes i (digit x) and j (digit y) both see all of their digit in A, and i
 // true would make j true; both true would take two digits from A, so i is false, and with it
 // every node of its colour.
-void DescribeAlsChain(Line& line, const StepRecord& s) {
+void DescribeAlsChain(Analysis* A, Line& line, const StepRecord& s) {
     const int at = FindStepChain(s, CHAIN_PROOF);
+    AddStepName(A, line, s);
     if (at < 0) {
-        line.Add("ALS chain with ");
+        line.Add(" with ");
         AddSet(line, s.sets[0]);
         AddClusters(line, s);
         line.Add(": ");
@@ -355,7 +388,6 @@ void DescribeAlsChain(Line& line, const StepRecord& s) {
     const ProofNode& i = s.nodes[c.first];
     const ProofNode& j = s.nodes[c.first + c.count - 1];
     const int xd = std::countr_zero(i.digit) + 1, yd = std::countr_zero(j.digit) + 1;
-    line.Add("ALS-AIC");
     AddClusters(line, s);
     line.Add(": A = ");
     AddSet(line, s.sets[0]);
@@ -407,32 +439,41 @@ int DescribeStep(Analysis* A, int kind, char* out, size_t size) {
         DescribeNothing(A, line);
         break;
     case STEP_SINGLES:
-        DescribeSingles(line, A->CurrentStep);
+        DescribeSingles(A, line, A->CurrentStep);
         break;
     case STEP_SUBSETS:
-        DescribeSubset(line, A->CurrentStep);
+        DescribeSubset(A, line, A->CurrentStep);
         break;
     case STEP_LOCKED:
-        DescribeLocked(line, A->CurrentStep);
+        DescribeLocked(A, line, A->CurrentStep);
         break;
     case STEP_GRID:
         DescribeFish(A, line, A->CurrentStep);
         break;
     case STEP_CHAINS:
         CompleteCurrentStep(A);
-        DescribeForcing(line, A->CurrentStep);
+        DescribeForcing(A, line, A->CurrentStep);
         break;
     case STEP_ALS:
         CompleteCurrentStep(A);
-        if (A->CurrentStep.rule == RULE_ALS_XZ)
-            DescribeAlsPair(line, A->CurrentStep);
+        if (A->CurrentStep.technique == TQ_ALS_XZ)
+            DescribeAlsPair(A, line, A->CurrentStep);
         else
-            DescribeAlsChain(line, A->CurrentStep);
+            DescribeAlsChain(A, line, A->CurrentStep);
         break;
     default:
         line.Add("Unknown step kind %d", kind);
         break;
     }
+    return int(line.len);
+}
+
+int StepName(Analysis* A, char* out, size_t size) {
+    if (!out || size == 0) return 0;
+    out[0] = 0;
+    Line line = {{out, size, 0}};
+    CompleteCurrentStep(A);
+    AddStepName(A, line, A->CurrentStep);
     return int(line.len);
 }
 
@@ -468,8 +509,7 @@ int DescribeConclusion(const StepRecord& s, char* out, size_t size) {
     if (s.placed >= 0 && s.placed < 81)
         line.Add("r%dc%d = %d", RowOf(s.placed) + 1, ColumnOf(s.placed) + 1,
                  std::countr_zero(unsigned(s.digits)) + 1);
-    else if (s.targetCount > 0 &&
-             (s.technique == TECHNIQUE_HIDDEN_SUBSET || s.technique == TECHNIQUE_NAKED_SUBSET))
+    else if (s.targetCount > 0 && (IsHiddenSubset(s.technique) || IsNakedSubset(s.technique)))
         AddEachTarget(line, s); // as the subset's text writes them
     else if (s.targetCount > 0)
         AddTargets(line, s);

@@ -23,6 +23,11 @@ int DescribeConclusion(const StepRecord& step, char* out, size_t size);
 // it is taken out there; otherwise the text follows whole. An empty conclusion leaves the text
 // as it is. Returns the length written (cut to size).
 int ConclusionFirst(const char* text, const char* conclusion, char* out, size_t size);
+// The technique's name for the current step, as its description begins with it ("Hidden pair",
+// "Sashimi X-wing", "XY-wing" for a forcing chain of that shape, "ALS-XZ doubly linked"),
+// completing a chain or almost-locked-set record first; "" when none is recorded. Returns the
+// length written.
+int StepName(Analysis* A, char* out, size_t size);
 // One cluster of the chain graph by its two colours, e.g. "b: (9)r1c4,r4c4 (3)r5c5 | (9)r2c5":
 // the nodes of colour 1, then those of colour 0, each by digit. Returns the length written.
 int DescribeChain(Analysis* A, int chain, char* out, size_t size);

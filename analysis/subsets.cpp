@@ -1,7 +1,7 @@
 // Hidden subsets: n digits of a unit confined to n cells, which then keep only those digits.
 // A naked subset shows up as the hidden subset of the rest of its unit. No state of its own;
-// the step goes to the step record, and its StepMarks are MARK_PATTERN cells carrying the
-// digits they keep.
+// the step goes to the step record, whose StepMarks are MARK_PATTERN cells carrying the digits
+// they keep.
 #include "analysis/subsets.h"
 #include "analysis/analysis.h"
 #include "analysis/state.h"
@@ -10,7 +10,7 @@
 static int UnitCandidateUnion(Analysis* A, int unit, DigitMask* unionOut);
 static int TryHiddenSubset(Analysis* A, int unit, DigitMask digits, int size);
 
-// Returns 1 when a subset of this size was found and marked, else 0. Units in table order,
+// Returns 1 when a subset of this size was found and recorded, else 0. Units in table order,
 // digit sets in increasing mask order; the first that works is the step.
 int FindSubsets(Analysis* A, int size) {
     if (size < 1 || size > 9) return 0; // no subset of a nine-digit union has that size
@@ -54,7 +54,7 @@ static int UnitCandidateUnion(Analysis* A, int unit, DigitMask* unionOut) {
 }
 
 // Returns 1 when the digits lie in exactly `size` cells of the unit, each digit somewhere, and
-// those cells hold some other digit to drop (the step is then recorded and marked); else 0.
+// those cells hold some other digit to drop (the step is then recorded); else 0.
 static int TryHiddenSubset(Analysis* A, int unit, DigitMask digits, int size) {
     int count = 0;
     DigitMask seen = 0, all = 0;
@@ -68,7 +68,7 @@ static int TryHiddenSubset(Analysis* A, int unit, DigitMask digits, int size) {
     if (count != size || all == digits || seen != digits) return 0;
     StepRecord& s = A->CurrentStep;
     ClearCurrentStep(A);
-    s.technique = TECHNIQUE_HIDDEN_SUBSET;
+    s.technique = SubsetTechnique(false, size);
     s.size = size;
     s.unit = unit;
     s.digits = digits;
@@ -87,9 +87,8 @@ static int TryHiddenSubset(Analysis* A, int unit, DigitMask digits, int size) {
     // subset's: the same step seen as that naked subset, the simpler way to see it.
     if (s.nakedCount >= 2 && s.nakedCount <= size && s.nakedCount <= 4 &&
         std::popcount(s.nakedDigits) == s.nakedCount)
-        s.technique = TECHNIQUE_NAKED_SUBSET;
+        s.technique = SubsetTechnique(true, s.nakedCount);
     else
         s.nakedCount = 0, s.nakedDigits = 0;
-    MarkCurrentStep(A);
     return 1;
 }

@@ -4,5 +4,5 @@
 
 struct Analysis;
 
-// Returns 1 when a hidden subset of this size (2..4) was found, recorded and marked, else 0.
+// Returns 1 when a hidden subset of this size (2..4) was found and recorded, else 0.
 int FindSubsets(Analysis* A, int size);

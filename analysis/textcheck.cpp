@@ -127,18 +127,23 @@ int PlacesIn(int unit, DigitMask digits, const DigitMask* grid) {
 const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
     const DigitMask d = s.digits;
     switch (s.technique) {
-    case TECHNIQUE_NAKED_SINGLE:
+    case TQ_NAKED_SINGLE:
         return grid[s.placed] == d ? nullptr : "the cell holds other candidates";
-    case TECHNIQUE_HIDDEN_SINGLE:
-        return s.unit >= 0 && s.unit < 27 && InUnit(s.placed, s.unit) && (grid[s.placed] & d) &&
+    case TQ_HIDDEN_SINGLE_LINE:
+    case TQ_HIDDEN_SINGLE_BOX:
+        return s.unit >= (s.technique == TQ_HIDDEN_SINGLE_BOX ? 18 : 0) &&
+                       s.unit < (s.technique == TQ_HIDDEN_SINGLE_BOX ? 27 : 18) &&
+                       InUnit(s.placed, s.unit) && (grid[s.placed] & d) &&
                        PlacesIn(s.unit, d, grid) == 1
                    ? nullptr
                    : "the digit has another place in the unit";
-    case TECHNIQUE_SINGLES_CLASH:
+    case TQ_SINGLES_CLASH:
         return nullptr; // nothing entered, nothing to prove
-    case TECHNIQUE_HIDDEN_SUBSET: {
+    case TQ_HIDDEN_PAIR:
+    case TQ_HIDDEN_TRIPLE:
+    case TQ_HIDDEN_QUAD: {
         if (s.unit < 0 || s.unit >= 27 || std::popcount(d) != s.size ||
-            PlacesIn(s.unit, d, grid) != s.size)
+            s.technique != SubsetTechnique(false, s.size) || PlacesIn(s.unit, d, grid) != s.size)
             return "the digits are not confined to as many cells of the unit";
         DigitMask seen = 0;
         for (int k = 0; k < 9; k++) seen |= grid[UnitTable[s.unit][k]] & d;
@@ -148,7 +153,9 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
         return seen == d && TargetsLoseOnly(s, DigitMask(~d)) ? nullptr
                                                               : "a cell loses a subset digit";
     }
-    case TECHNIQUE_NAKED_SUBSET: {
+    case TQ_NAKED_PAIR:
+    case TQ_NAKED_TRIPLE:
+    case TQ_NAKED_QUAD: {
         DigitMask all = 0;
         for (int i = 0; i < s.nakedCount; i++) {
             if (s.unit < 0 || s.unit >= 27 || !InUnit(s.nakedCells[i], s.unit))
@@ -157,7 +164,8 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
                 if (s.nakedCells[j] == s.nakedCells[i]) return "a cell is named twice";
             all |= grid[s.nakedCells[i]];
         }
-        if (s.nakedCount < 2 || all != s.nakedDigits || std::popcount(all) != s.nakedCount)
+        if (s.nakedCount < 2 || all != s.nakedDigits || std::popcount(all) != s.nakedCount ||
+            s.technique != SubsetTechnique(true, s.nakedCount))
             return "the cells hold other digits than the naked subset's";
         for (int i = 0; i < s.targetCount; i++)
             for (int k = 0; k < s.nakedCount; k++)
@@ -165,11 +173,12 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
                     return "a target is outside the unit or in the subset";
         return TargetsLoseOnly(s, all) ? nullptr : "a target loses a digit the subset lacks";
     }
-    case TECHNIQUE_POINTING:
-    case TECHNIQUE_CLAIMING: {
+    case TQ_POINTING:
+    case TQ_CLAIMING: {
         // The digit of the first unit lies inside the second; the rest of the second loses it.
         const int from = s.unit, into = s.line;
-        if (from < 0 || from >= 27 || into < 0 || into >= 27 || (from >= 18) == (into >= 18))
+        if (from < 0 || from >= 27 || into < 0 || into >= 27 ||
+            (from >= 18) != (s.technique == TQ_POINTING) || (into >= 18) == (from >= 18))
             return "not a box and a line";
         for (int k = 0; k < 9; k++) {
             const int cell = UnitTable[from][k];
@@ -182,7 +191,7 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
         return std::popcount(d) == 1 && TargetsLoseOnly(s, d) ? nullptr
                                                               : "a target loses another digit";
     }
-    case TECHNIQUE_BOX_LINES: {
+    case TQ_BOX_LINES: {
         // The box's digit lies on lines A and B (not at their crossing), and each line has
         // one place outside the box, its link: if link A is false, A takes the box's digit, so
         // B has it at link B. Either link is the digit, and what sees both loses it.
@@ -212,12 +221,18 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
         }
         return TargetsLoseOnly(s, d) ? nullptr : "a target loses another digit";
     }
-    case TECHNIQUE_FISH: {
+    case TQ_X_WING:
+    case TQ_SWORDFISH:
+    case TQ_JELLYFISH:
+    case TQ_FINNED_X_WING:
+    case TQ_FINNED_SWORDFISH:
+    case TQ_FINNED_JELLYFISH: {
         // Each base line's digit on the cover lines or at a fin, the fins in one box: the
         // cover lines take the digit from the base lines, or a fin holds it; a cell of a cover
         // line off the base lines, in the fin box, loses it either way.
         if (s.size < 2 || s.size > 4 || std::popcount(s.base) != s.size ||
-            std::popcount(s.cover) != s.size || std::popcount(d) != 1 || (s.base | s.cover) > 0x1FF)
+            std::popcount(s.cover) != s.size || std::popcount(d) != 1 ||
+            (s.base | s.cover) > 0x1FF || s.technique != FishTechnique(s.size, s.finCount > 0))
             return "not a fish of its size";
         const int finBox = s.finCount ? BoxOf(s.fins[0]) : -1;
         int fins = 0;
@@ -238,36 +253,20 @@ const char* ShapeFault(const StepRecord& s, const DigitMask* grid) {
         }
         return TargetsLoseOnly(s, d) ? nullptr : "a target loses another digit";
     }
-    case TECHNIQUE_FORCING_CHAIN:
-    case TECHNIQUE_ALS:
+    case TQ_AIC:
+    case TQ_ALS_XZ:
+    case TQ_ALS_CHAIN:
         return nullptr; // proved from its chains and sets (CheckChainStep)
     default:
         return "no step recorded";
     }
 }
 
-// The step's kind for each technique, in the order of the enum.
-constexpr int TECHNIQUE_KINDS[] = {
-    STEP_NONE,    // TECHNIQUE_NONE
-    STEP_SINGLES, // TECHNIQUE_NAKED_SINGLE
-    STEP_SINGLES, // TECHNIQUE_HIDDEN_SINGLE
-    STEP_SINGLES, // TECHNIQUE_SINGLES_CLASH
-    STEP_SUBSETS, // TECHNIQUE_HIDDEN_SUBSET
-    STEP_SUBSETS, // TECHNIQUE_NAKED_SUBSET
-    STEP_LOCKED,  // TECHNIQUE_POINTING
-    STEP_LOCKED,  // TECHNIQUE_CLAIMING
-    STEP_LOCKED,  // TECHNIQUE_BOX_LINES
-    STEP_GRID,    // TECHNIQUE_FISH
-    STEP_CHAINS,  // TECHNIQUE_FORCING_CHAIN
-    STEP_ALS,     // TECHNIQUE_ALS
-};
-static_assert(sizeof TECHNIQUE_KINDS / sizeof TECHNIQUE_KINDS[0] == TECHNIQUE_ALS + 1);
-
 // The recorded placement or removals against what the step did, then the shape.
 int CheckRecordedStep(int kind, const StepRecord& s, const DigitMask* before,
                       const DigitMask* after, const uint8_t* boardBefore, const uint8_t* boardAfter,
                       char* why, size_t size) {
-    if (s.technique < 0 || s.technique > TECHNIQUE_ALS || TECHNIQUE_KINDS[s.technique] != kind)
+    if (kind == STEP_NONE || ClassicKind(s.technique) != kind)
         return Fault(TEXTCHECK_SHAPE, why, size, "the record holds no step of kind %d", kind);
     const bool single = kind == STEP_SINGLES;
     DigitMask stated[81] = {};
@@ -484,9 +483,9 @@ int CheckChainStep(const StepRecord& s, const DigitMask* grid, TextCheckCounts* 
             return Fault(TEXTCHECK_CHAIN, why, size, "chain %d does not hold", i + 1);
         if (counts) counts->chains++;
     }
-    if (s.technique == TECHNIQUE_FORCING_CHAIN) return CheckForcing(s, why, size);
-    const int result = s.rule == RULE_ALS_XZ ? CheckAlsPair(s, grid, why, size)
-                                             : CheckAlsChain(s, grid, why, size);
+    if (s.technique == TQ_AIC) return CheckForcing(s, why, size);
+    const int result = s.technique == TQ_ALS_XZ ? CheckAlsPair(s, grid, why, size)
+                                                : CheckAlsChain(s, grid, why, size);
     if (result == TEXTCHECK_OK && counts) counts->alsSteps++;
     return result;
 }

@@ -57,6 +57,7 @@ TEST_F(Als, PairsOfSets) {
         SCOPED_TRACE(c[0]);
         Open(c[0]);
         EXPECT_EQ(FindAlmostLockedSets(S->A), *c[1] ? 1 : 0);
+        MarkCurrentStep(S->A); // the finder only records; the step is then shown
         EXPECT_EQ(StepMarksText(), c[1]);
     }
     // Each set is listed once though found in several units (row 1 is box 0's open cells).
@@ -93,6 +94,7 @@ TEST_F(Als, SecondPassLinksCellsThroughTheChainGraph) {
     ASSERT_EQ(FindAlmostLockedSets(S->A), 1);
     ASSERT_EQ(S->A->AlsPairCount, 1);
     EXPECT_EQ(S->A->AlsPairTable[0].digits, DigitBit(1));
+    MarkCurrentStep(S->A);
     EXPECT_EQ(StepMarksText(), "0:1002 8:2000 80:3002");
     // Only the pair 0-80 was asked about, for 1 (linked) and 2 (not).
     ASSERT_EQ(S->A->LinkCacheCount, 2);
@@ -114,9 +116,47 @@ TEST_F(Als, ChainNodesOfOneColourSeeingBothDigitsAreFalse) {
     EXPECT_EQ(MarkedCells(), 0);
     S->A->AlsChainLinks = 1;
     ASSERT_EQ(TryAlsChain(S->A, 0), 1);
+    MarkCurrentStep(S->A);
     EXPECT_EQ(StepMarksText(), "0:1001 9:2000 45:2000");
     ASSERT_EQ(S->A->ChainDisplayList.count, 1);
     EXPECT_EQ(S->A->ChainDisplayList.entries[0], 0);
+}
+
+// Searching shows nothing: neither the ALS-XZ search (its link queries cross clusters) nor the
+// ALS-chain rule across two clusters touches the chains on the board; once the step is chosen,
+// the board shows the record's: the target's cluster, or the clusters the implication crossed
+// and then both nodes'.
+TEST_F(Als, SearchingLeavesTheDisplayListUntilTheStepIsShown) {
+    auto shown = [] {
+        return V(S->A->ChainDisplayList.entries,
+                 S->A->ChainDisplayList.entries + S->A->ChainDisplayList.count);
+    };
+    Open("0:12 80:12 8:256");
+    SetChainGraph("1.1+ 79.1- | 8.2+ 17.2-");
+    S->AnalysisOptions.techniques = 0x3F;
+    S->A->AlsChainLinks = 1;
+    AppendChainToDisplay(S->A, 5); // what the board showed before
+    ASSERT_EQ(FindAlmostLockedSets(S->A), 1);
+    EXPECT_EQ(shown(), V{5});
+    MarkCurrentStep(S->A);
+    EXPECT_EQ(shown(), V{1}); // 8 loses 2: its node's cluster
+
+    // A = {0} holding 1, 2. 9 (1) true makes 44 (1, same colour) true, so 44's 2 false and 18
+    // (2) true: both would take a digit from A, so 9 is false, and 44 with it.
+    Open("0:12");
+    AddAls(S->A, 0, 0b1, 1);
+    SetChainGraph("9.1+ 40.1- 44.1+ | 44.2- 18.2+");
+    for (int n = 0; n < S->A->ChainNodeCount; n++)
+        S->MarkGrid[S->A->ChainNodeTable[n].cell] |= S->A->ChainNodeTable[n].digits;
+    CollectWeakLinks(S->A);
+    S->AnalysisOptions.techniques = 0x3F;
+    S->A->AlsChainLinks = 1;
+    AppendChainToDisplay(S->A, 7);
+    ASSERT_EQ(TryAlsChain(S->A, 0), 1);
+    EXPECT_EQ(shown(), V{7});
+    MarkCurrentStep(S->A);
+    EXPECT_EQ(StepMarksText(), "0:1001 9:2000 44:2000");
+    EXPECT_EQ(shown(), (V{1, 0, 1}));
 }
 
 } // namespace

@@ -71,6 +71,7 @@ TEST_F(Fish, ShapesFoundAndNotFound) {
         OpenAllMarks();
         Places(5, c.rows);
         EXPECT_EQ(FindFish(S->A, c.size), *c.marks ? 1 : 0);
+        MarkCurrentStep(S->A); // the finder only records; the step is then shown
         EXPECT_EQ(StepMarksText(), c.marks);
         DigitMask before[81];
         std::copy(S->MarkGrid, S->MarkGrid + 81, before);
@@ -109,6 +110,7 @@ TEST_F(Fish, ALowerDigitWinsWithAnyShape) {
     Places(2, BOX_LINE);                  // digit 2: only box-and-two-lines
     Places(3, "1:xxx...xxx 2:xxx...xxx"); // digit 3: plain pointing
     EXPECT_EQ(FindFish(S->A, 1), 1);
+    MarkCurrentStep(S->A);
     EXPECT_EQ(StepMarksText(), "1:4002 2:4002 5:3000 9:4002 18:4002 45:3000 50:2000");
 }
 } // namespace

@@ -1,5 +1,6 @@
 // Forcing chains: the colour trap, the two-chain rule (and its stop at the node itself), the
-// rule through another candidate of the cell, and the order of the rules.
+// rule through another candidate of the cell, and the order of the rules; a search shows
+// nothing until its step is chosen.
 #include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/forcing.h"
@@ -66,7 +67,15 @@ TEST_F(Forcing, RulesAndTheirOrder) {
         for (char colon; in >> cell >> colon >> digits;)
             S->MarkGrid[cell] = DigitsOf(digits.c_str());
         c.graph.empty() ? BuildChains(S->A) : SetChainGraph(c.graph);
+        AppendChainToDisplay(S->A, 9); // what the board showed before
         EXPECT_EQ(c.rule ? c.rule(S->A, c.cell) : FindForcingChain(S->A), *c.marks ? 1 : 0);
+        // The search shows nothing; the step is shown once chosen.
+        EXPECT_EQ(StepMarksText(), "");
+        EXPECT_EQ(Chains(S->A->ChainDisplayList.entries,
+                         S->A->ChainDisplayList.entries + S->A->ChainDisplayList.count),
+                  Chains{9});
+        if (!*c.marks) continue; // no step: nothing to show
+        MarkCurrentStep(S->A);
         EXPECT_EQ(StepMarksText(), c.marks);
         EXPECT_EQ(Chains(S->A->ChainDisplayList.entries,
                          S->A->ChainDisplayList.entries + S->A->ChainDisplayList.count),

@@ -4,6 +4,7 @@
 #include "analysis/analysis.h"
 #include "analysis/chainproof.h"
 #include "analysis/driver.h"
+#include "analysis/hint.h"
 #include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/step.h"
@@ -84,7 +85,7 @@ const Example EXAMPLES[] = {
      "Hidden single: r7c9 = 4 (the only place for 4 in row 7); also available: r9c7 = 3",
      {{TEXTCHECK_EFFECT, [](StepRecord& s) { s.digits = DigitBit(5); }},
       {TEXTCHECK_SHAPE, [](StepRecord& s) { s.unit = 0; }},
-      {TEXTCHECK_SHAPE, [](StepRecord& s) { s.technique = TECHNIQUE_NAKED_SINGLE; }}}},
+      {TEXTCHECK_SHAPE, [](StepRecord& s) { s.technique = TQ_NAKED_SINGLE; }}}},
     {"4...3.......6..8..........1....5..9..8....6...7.2........1.27..5.3....4.9........",
      17,
      "Finned X-wing 4 in rows 2,5, columns 6,9, fin r5c4: r6c6 loses 4",
@@ -225,7 +226,19 @@ TEST_F(StepText, ChainStepsAreNamedByTheShapeOfTheirChain) {
         LoadMarksFromCandidates(S);
         S->AnalysisOptions.techniques = c.techniques;
         ASSERT_EQ(RunAnalysis(S->A), STEP_CHAINS);
-        EXPECT_EQ(Describe(S->A, STEP_CHAINS), c.text);
+        const std::string text = Describe(S->A, STEP_CHAINS);
+        EXPECT_EQ(text, c.text);
+        // The hint is read from the record: it names the chain's shape and stays the same when
+        // the board's marks and chains are gone and no text is given.
+        char hint[STEP_TEXT_SIZE], again[STEP_TEXT_SIZE], name[96];
+        DescribeHint(S->A, STEP_CHAINS, text.c_str(), hint, sizeof hint);
+        HintTechniqueName(text.c_str(), name, sizeof name);
+        EXPECT_NE(std::string(hint).find(std::string(name + 1) + " in "), std::string::npos)
+            << hint;
+        std::memset(S->A->StepMarks, 0, sizeof S->A->StepMarks);
+        S->A->ChainDisplayList.count = 0;
+        DescribeHint(S->A, STEP_CHAINS, "", again, sizeof again);
+        EXPECT_EQ(std::string(again), hint);
     }
 }
 
