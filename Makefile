@@ -79,7 +79,11 @@ tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUADRIVO_TSAN=ON -DQUADRIVO_BUILD_GUI=OFF
 	cmake --build build-tsan -j $(JOBS) --target tests_exactcover tests_control quadrivo-cli
 	./build-tsan/tests/tests_exactcover --gtest_filter='Threads.*'
-	./build-tsan/tests/tests_control --gtest_filter='Control.CreateByLevel*:Control.RatingBeside*'
+	./build-tsan/tests/tests_control --gtest_filter='Control.CreateByLevel*:Control.RatingBeside*:Control.Practice*'
+	./build-tsan/cli/quadrivo-cli create --seed 5 --technique xy-wing -n 3 -j 1 >build-tsan/create-1.txt
+	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/cli/quadrivo-cli create --seed 5 --technique xy-wing \
+	  -n 3 -j 4 >build-tsan/create-4.txt && cmp build-tsan/create-1.txt build-tsan/create-4.txt && \
+	  echo "create --technique xy-wing: -j 4 as -j 1"
 	for level in easy very-difficult; do \
 	  ./build-tsan/cli/quadrivo-cli create --seed 11 --level $$level -n 3 -j 1 >build-tsan/create-1.txt; \
 	  TSAN_OPTIONS=halt_on_error=1 ./build-tsan/cli/quadrivo-cli create --seed 11 --level $$level \

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 // A box with text and the buttons given; the dialog's result (Accepted for OK or Yes).
 static int RunBox(QWidget* owner, const QString& text, QDialogButtonBox::StandardButtons which) {
@@ -19,6 +20,12 @@ static int RunBox(QWidget* owner, const QString& text, QDialogButtonBox::Standar
     label->setObjectName("text");
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A line of the text stays whole ("Player's rating: 8.3 Extreme (Forcing chain)"); only a
+    // line wider than about 48 characters wraps.
+    int widest = 0;
+    for (const QString& line : text.split('\n'))
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+    label->setMinimumWidth(std::min(widest + 2, 48 * label->fontMetrics().averageCharWidth()));
     layout->addWidget(label);
     auto* buttons = new QDialogButtonBox(which, &dialog);
     buttons->setCenterButtons(true);
