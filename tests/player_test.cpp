@@ -5,52 +5,12 @@
 #include "analysis/player.h"
 #include "analysis/steptext.h"
 #include "exactcover/count.h"
+#include "tests/playerhand.h"
 #include "tests/support.h"
 #include <cstring>
 #include <string>
 
 namespace {
-
-// A grid of open cells that all hold every digit, but those the test sets: only the patterns
-// the test draws are there to be found.
-struct Hand {
-    PlayerGrid P;
-    Hand() {
-        std::memset(P.board, 0, sizeof P.board);
-        for (DigitMask& m : P.cand) m = ALL_DIGITS;
-        P.unique = true;
-    }
-    static int Cell(const char* rc) { return (rc[1] - '1') * 9 + (rc[3] - '1'); }
-    void Set(const char* rc, const char* digits) {
-        DigitMask m = 0;
-        for (const char* d = digits; *d; d++) m |= DigitMask(1u << (*d - '1'));
-        P.cand[Cell(rc)] = m;
-    }
-    void Drop(const char* rc, int digit) { P.cand[Cell(rc)] &= DigitMask(~(1u << (digit - 1))); }
-    // The row's finder on the grid.
-    int Find(int technique, PlayerStep* S) const {
-        const TechniqueRow& row = TECHNIQUE_TABLE[technique];
-        return row.find(&P, row.arg, S);
-    }
-};
-
-// The removals of a step as "r4c5-3 r4c6-39", cells ascending.
-std::string Removals(const PlayerStep& S) {
-    std::string s;
-    for (int x = 0; x < 81; x++) {
-        if (!S.remove[x]) continue;
-        s += (s.empty() ? "r" : " r") + std::to_string(x / 9 + 1) + "c" +
-             std::to_string(x % 9 + 1) + "-";
-        for (int d = 0; d < 9; d++)
-            if (S.remove[x] >> d & 1) s += char('1' + d);
-    }
-    return s;
-}
-
-void ExpectChecked(const Hand& h, const PlayerStep& S) {
-    char why[256];
-    EXPECT_EQ(CheckPlayerStep(&h.P, S, why, sizeof why), 0) << why;
-}
 
 TEST(Player, NakedPairInABoxOnly) {
     Hand h;
