@@ -283,10 +283,24 @@ TEST(PlayerHand, Fish) {
     EXPECT_EQ(S.variant, 1);
     EXPECT_EQ(Removals(S), "r7c7-3 r9c7-3");
     ExpectChecked(f, S);
+    // Finned swordfish on 2: rows 1, 5, 9 in columns 1, 4, 7 as above, r9c8 a fin in box 9:
+    // column 7 loses 2 in that box, at r7c7 and r8c7.
+    Hand g;
+    OnlyInRow(g, 2, 1, "14");
+    OnlyInRow(g, 2, 5, "47");
+    OnlyInRow(g, 2, 9, "178");
+    ASSERT_EQ(g.Find(TQ_FINNED_SWORDFISH, &S), 1);
+    EXPECT_EQ(Removals(S), "r7c7-2 r8c7-2");
+    ExpectChecked(g, S);
+    EXPECT_EQ(g.Find(TQ_SWORDFISH, &S), 0);
     Hand n; // the fin r8c5 in box 8, which no cover column crosses
     OnlyInRow(n, 3, 2, "27");
     OnlyInRow(n, 3, 8, "257");
     EXPECT_EQ(n.Find(TQ_FINNED_X_WING, &S), 0);
+    OnlyInRow(n, 2, 1, "14");
+    OnlyInRow(n, 2, 5, "47");
+    OnlyInRow(n, 2, 9, "1578"); // fins r9c5 r9c8 in two boxes
+    EXPECT_EQ(n.Find(TQ_FINNED_SWORDFISH, &S), 0);
 }
 
 TEST(PlayerHand, Chains) {
