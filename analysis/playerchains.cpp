@@ -416,62 +416,77 @@ int FindAlsChain(const PlayerGrid* P, int, PlayerStep* S) {
             if (r) near[i][nearCount[i]] = int16_t(j), nearRcc[i][nearCount[i]++] = r;
         }
     }
-    // states: set * 9 + the digit restricting it to the set before
-    static thread_local int16_t depth[PLAYER_ALS_MAX * 9], parent[PLAYER_ALS_MAX * 9];
-    static thread_local int queue[PLAYER_ALS_MAX * 9];
+    // States: set * 9 + the digit restricting it to the set before, searched layer by layer
+    // (a layer per number of sets on the chain), so that a state first met on a chain too short
+    // to count is met again on a longer one. A node is a layer's index: layer * STATES + state.
+    const int STATES = count * 9;
+    static thread_local uint32_t seen[(SETS_MAX + 1) * PLAYER_ALS_MAX * 9]; // the start's stamp
+    static thread_local uint32_t stamp = 0;
+    static thread_local int32_t parent[(SETS_MAX + 1) * PLAYER_ALS_MAX * 9];
+    static thread_local int32_t layer[2][PLAYER_ALS_MAX * 9];
     int best = SETS_MAX + 1;
     for (int a = 0; a < count; a++) {
-        for (int k = 0; k < count * 9; k++) depth[k] = -1;
-        int head = 0, tail = 0;
+        if (++stamp == 0) { // wrapped: no stamp of an earlier start may stay
+            for (uint32_t& v : seen) v = 0;
+            stamp = 1;
+        }
+        int size = 0;
         for (int i = 0; i < nearCount[a]; i++)
             for (DigitMask m = nearRcc[a][i]; m; m &= m - 1) {
-                const int st = near[a][i] * 9 + std::countr_zero(m);
-                if (depth[st] >= 0) continue;
-                depth[st] = 2; // sets on the chain
-                parent[st] = -1;
-                queue[tail++] = st;
+                const int node = 2 * STATES + near[a][i] * 9 + std::countr_zero(m);
+                if (seen[node] == stamp) continue;
+                seen[node] = stamp;
+                parent[node] = -1;
+                layer[0][size++] = node;
             }
-        while (head < tail) {
-            const int st = queue[head++];
-            const int b = st / 9, xin = st % 9;
-            if (depth[st] + 1 >= best) break;
-            for (int i = 0; i < nearCount[b]; i++)
-                for (DigitMask m = nearRcc[b][i] & DigitMask(~Bit(xin)); m; m &= m - 1) {
-                    const int next = near[b][i] * 9 + std::countr_zero(m);
-                    if (depth[next] >= 0 || near[b][i] == a) continue;
-                    depth[next] = int16_t(depth[st] + 1);
-                    parent[next] = int16_t(st);
-                    queue[tail++] = next;
-                    if (depth[next] < 4) continue;
-                    // the chain a .. last: its sets apart, its first and last link digits
-                    int chain[SETS_MAX + 1], digitsIn[SETS_MAX + 1], n = 0;
-                    for (int w = next; w >= 0 && n < SETS_MAX; w = parent[w])
-                        chain[n] = w / 9, digitsIn[n++] = w % 9;
-                    chain[n++] = a;
-                    CellSet all{};
-                    bool apart = true;
-                    for (int c = 0; c < n; c++) {
-                        apart = apart && CellSetEmpty(all & sets[chain[c]].cells);
-                        all = all | sets[chain[c]].cells;
+        for (int d = 2; d < SETS_MAX && d + 1 < best && size; d++) {
+            const int32_t* from = layer[d % 2];
+            int32_t* to = layer[(d + 1) % 2];
+            int nextSize = 0;
+            for (int f = 0; f < size; f++) {
+                const int st = from[f] - d * STATES;
+                const int b = st / 9, xin = st % 9;
+                for (int i = 0; i < nearCount[b]; i++)
+                    for (DigitMask m = nearRcc[b][i] & DigitMask(~Bit(xin)); m; m &= m - 1) {
+                        if (near[b][i] == a) continue;
+                        const int next = (d + 1) * STATES + near[b][i] * 9 + std::countr_zero(m);
+                        if (seen[next] == stamp) continue;
+                        // the chain a .. next: its sets apart
+                        int chain[SETS_MAX + 1], digitsIn[SETS_MAX + 1], n = 0;
+                        chain[n] = near[b][i], digitsIn[n++] = std::countr_zero(m);
+                        for (int w = from[f]; w >= 0 && n < SETS_MAX; w = parent[w])
+                            chain[n] = (w % STATES) / 9, digitsIn[n++] = w % 9;
+                        chain[n++] = a;
+                        CellSet all{};
+                        bool apart = true;
+                        for (int c = 0; c < n; c++) {
+                            apart = apart && CellSetEmpty(all & sets[chain[c]].cells);
+                            all = all | sets[chain[c]].cells;
+                        }
+                        if (!apart) continue; // another way to this state may be apart
+                        seen[next] = stamp;
+                        parent[next] = from[f];
+                        to[nextSize++] = next;
+                        if (d + 1 < 4) continue;
+                        const PlayerAls &first = sets[a], &last = sets[chain[0]];
+                        const DigitMask links = Bit(digitsIn[0]) | Bit(digitsIn[n - 2]);
+                        PlayerStep trial;
+                        BeginStep(&trial, TQ_ALS_CHAIN);
+                        for (DigitMask zm = first.digits & last.digits & DigitMask(~links); zm;
+                             zm &= zm - 1) {
+                            const int z = std::countr_zero(zm);
+                            RemoveFromCells(&trial, P,
+                                            V.with[z] & first.seeAll[z] & last.seeAll[z] & ~all, z);
+                        }
+                        if (!trial.removalCount || d + 1 >= best) continue;
+                        best = d + 1;
+                        *S = trial;
+                        S->digits = 0;
+                        for (int c = 0; c + 1 < n; c++) S->digits |= Bit(digitsIn[c]);
+                        for (int c = n - 1; c >= 0; c--) AddAlsPattern(S, P, sets[chain[c]]);
                     }
-                    if (!apart) continue;
-                    const PlayerAls &first = sets[a], &last = sets[chain[0]];
-                    const DigitMask links = Bit(digitsIn[0]) | Bit(digitsIn[n - 2]);
-                    PlayerStep trial;
-                    BeginStep(&trial, TQ_ALS_CHAIN);
-                    for (DigitMask zm = first.digits & last.digits & DigitMask(~links); zm;
-                         zm &= zm - 1) {
-                        const int z = std::countr_zero(zm);
-                        RemoveFromCells(&trial, P,
-                                        V.with[z] & first.seeAll[z] & last.seeAll[z] & ~all, z);
-                    }
-                    if (!trial.removalCount) continue;
-                    best = depth[next];
-                    *S = trial;
-                    S->digits = 0;
-                    for (int c = 0; c + 1 < n; c++) S->digits |= Bit(digitsIn[c]);
-                    for (int c = n - 1; c >= 0; c--) AddAlsPattern(S, P, sets[chain[c]]);
-                }
+            }
+            size = nextSize;
         }
     }
     if (best > SETS_MAX) return 0;

@@ -390,6 +390,18 @@ TEST(PlayerHand, AlmostLockedSets) {
     ExpectChecked(c, S);
     c.Set("r5c9", "147");
     EXPECT_EQ(c.Find(TQ_ALS_CHAIN, &S), 0);
+    // The same chain through r5c5 {3,4}: the search first meets r5c9 by 4 from the set
+    // r1c5 r2c5 r5c5, three sets only; the four-set way there must still be tried.
+    Hand k;
+    k.Set("r1c1", "12");
+    k.Set("r1c5", "26");
+    k.Set("r2c5", "36");
+    k.Set("r5c5", "34");
+    k.Set("r5c9", "14");
+    ASSERT_EQ(k.Find(TQ_ALS_CHAIN, &S), 1);
+    EXPECT_EQ(S.setCount, 4);
+    EXPECT_EQ(Removals(S), "r1c9-1 r5c1-1");
+    ExpectChecked(k, S);
 
     // Death blossom: stem r5c5 {1,2,4}; petals r5c1 {1,3} for 1, r1c5 {2,3} for 2, r6c1 {3,7}
     // r6c6 {4,7} for 4. Every petal then holds 3 at r5c1, r1c5 or r6c1: r1c1 sees all three.
