@@ -1,7 +1,7 @@
 // The table of the player's techniques and what is built on it: the two orders over it, the
-// solving loop and its rating, the step texts and the hints. The table's rows follow the
-// Technique enum; its order is the player's order, and the rating's order is the same rows
-// sorted by their rating (ties in table order).
+// solving loop and its rating, the step texts (a writer for each shape of record) and the hints.
+// The table's rows follow the Technique enum; its order is the player's order, and the rating's
+// order is the same rows sorted by their rating (ties in table order).
 #include "analysis/player.h"
 #include "analysis/playerfind.h"
 #include "analysis/textline.h"
@@ -11,59 +11,101 @@
 #include <cctype>
 #include <cstring>
 
+// The text writers of the table's rows (below, with the step texts).
+static void WritePlacement(const PlayerStep& S, TextLine& line);
+static void WriteUnitPattern(const PlayerStep& S, TextLine& line);
+static void WriteCellPattern(const PlayerStep& S, TextLine& line);
+static void WriteChainStep(const PlayerStep& S, TextLine& line);
+static void WriteSets(const PlayerStep& S, TextLine& line);
+static void WriteForcingChain(const PlayerStep& S, TextLine& line);
+static void WriteForcingBranches(const PlayerStep& S, TextLine& line);
+
 // Ratings in tenths of the published Sudoku Explainer scale; the techniques that scale does
 // not list sit beside the ones they generalise (single-digit patterns among the fish, wings
 // beside the XY-wing, finned fish after the uniqueness patterns).
 const TechniqueRow TECHNIQUE_TABLE[TQ_COUNT] = {
-    {TQ_NONE, "No step", 0, 0, nullptr, 0, 0},
-    {TQ_FULL_HOUSE, "Full house", PLAYER_EASY, 10, FindFullHouse, 0, TECH_ANALYSIS},
-    {TQ_HIDDEN_SINGLE_BOX, "Hidden single", PLAYER_EASY, 12, FindHiddenSingle, 0, TECH_ANALYSIS},
-    {TQ_HIDDEN_SINGLE_LINE, "Hidden single", PLAYER_EASY, 15, FindHiddenSingle, 1, TECH_ANALYSIS},
-    {TQ_NAKED_SINGLE, "Naked single", PLAYER_EASY, 23, FindNakedSingle, 0, TECH_ANALYSIS},
-    {TQ_POINTING, "Pointing", PLAYER_MEDIUM, 26, FindLocked, 0, TECH_LOCKED},
-    {TQ_CLAIMING, "Claiming", PLAYER_MEDIUM, 28, FindLocked, 1, TECH_LOCKED},
-    {TQ_NAKED_PAIR, "Naked pair", PLAYER_MEDIUM, 30, FindNakedSubset, 2, TECH_SUBSETS},
-    {TQ_HIDDEN_PAIR, "Hidden pair", PLAYER_MEDIUM, 34, FindHiddenSubset, 2, TECH_SUBSETS},
-    {TQ_NAKED_TRIPLE, "Naked triple", PLAYER_MEDIUM, 36, FindNakedSubset, 3, TECH_SUBSETS},
-    {TQ_HIDDEN_TRIPLE, "Hidden triple", PLAYER_MEDIUM, 40, FindHiddenSubset, 3, TECH_SUBSETS},
-    {TQ_NAKED_QUAD, "Naked quad", PLAYER_MEDIUM, 50, FindNakedSubset, 4, TECH_SUBSETS},
-    {TQ_HIDDEN_QUAD, "Hidden quad", PLAYER_MEDIUM, 54, FindHiddenSubset, 4, TECH_SUBSETS},
-    {TQ_X_WING, "X-wing", PLAYER_DIFFICULT, 32, FindBasicFish, 2, TECH_GRID},
-    {TQ_SWORDFISH, "Swordfish", PLAYER_DIFFICULT, 38, FindBasicFish, 3, TECH_GRID},
-    {TQ_JELLYFISH, "Jellyfish", PLAYER_DIFFICULT, 52, FindBasicFish, 4, TECH_GRID},
-    {TQ_SKYSCRAPER, "Skyscraper", PLAYER_DIFFICULT, 40, FindTurbot, TQ_SKYSCRAPER, TECH_CHAINS},
+    {TQ_NONE, "No step", 0, 0, nullptr, 0, 0, nullptr, nullptr},
+    {TQ_FULL_HOUSE, "Full house", PLAYER_EASY, 10, FindFullHouse, 0, TECH_ANALYSIS, WritePlacement,
+     CheckPlacement},
+    {TQ_HIDDEN_SINGLE_BOX, "Hidden single", PLAYER_EASY, 12, FindHiddenSingle, 0, TECH_ANALYSIS,
+     WritePlacement, CheckPlacement},
+    {TQ_HIDDEN_SINGLE_LINE, "Hidden single", PLAYER_EASY, 15, FindHiddenSingle, 1, TECH_ANALYSIS,
+     WritePlacement, CheckPlacement},
+    {TQ_NAKED_SINGLE, "Naked single", PLAYER_EASY, 23, FindNakedSingle, 0, TECH_ANALYSIS,
+     WritePlacement, CheckPlacement},
+    {TQ_POINTING, "Pointing", PLAYER_MEDIUM, 26, FindLocked, 0, TECH_LOCKED, WriteUnitPattern,
+     CheckPattern},
+    {TQ_CLAIMING, "Claiming", PLAYER_MEDIUM, 28, FindLocked, 1, TECH_LOCKED, WriteUnitPattern,
+     CheckPattern},
+    {TQ_NAKED_PAIR, "Naked pair", PLAYER_MEDIUM, 30, FindNakedSubset, 2, TECH_SUBSETS,
+     WriteUnitPattern, CheckPattern},
+    {TQ_HIDDEN_PAIR, "Hidden pair", PLAYER_MEDIUM, 34, FindHiddenSubset, 2, TECH_SUBSETS,
+     WriteUnitPattern, CheckPattern},
+    {TQ_NAKED_TRIPLE, "Naked triple", PLAYER_MEDIUM, 36, FindNakedSubset, 3, TECH_SUBSETS,
+     WriteUnitPattern, CheckPattern},
+    {TQ_HIDDEN_TRIPLE, "Hidden triple", PLAYER_MEDIUM, 40, FindHiddenSubset, 3, TECH_SUBSETS,
+     WriteUnitPattern, CheckPattern},
+    {TQ_NAKED_QUAD, "Naked quad", PLAYER_MEDIUM, 50, FindNakedSubset, 4, TECH_SUBSETS,
+     WriteUnitPattern, CheckPattern},
+    {TQ_HIDDEN_QUAD, "Hidden quad", PLAYER_MEDIUM, 54, FindHiddenSubset, 4, TECH_SUBSETS,
+     WriteUnitPattern, CheckPattern},
+    {TQ_X_WING, "X-wing", PLAYER_DIFFICULT, 32, FindBasicFish, 2, TECH_GRID, WriteUnitPattern,
+     CheckPattern},
+    {TQ_SWORDFISH, "Swordfish", PLAYER_DIFFICULT, 38, FindBasicFish, 3, TECH_GRID, WriteUnitPattern,
+     CheckPattern},
+    {TQ_JELLYFISH, "Jellyfish", PLAYER_DIFFICULT, 52, FindBasicFish, 4, TECH_GRID, WriteUnitPattern,
+     CheckPattern},
+    {TQ_SKYSCRAPER, "Skyscraper", PLAYER_DIFFICULT, 40, FindTurbot, TQ_SKYSCRAPER, TECH_CHAINS,
+     WriteChainStep, CheckChainStep},
     {TQ_TWO_STRING_KITE, "2-string kite", PLAYER_DIFFICULT, 41, FindTurbot, TQ_TWO_STRING_KITE,
-     TECH_CHAINS},
-    {TQ_TURBOT_FISH, "Turbot fish", PLAYER_DIFFICULT, 42, FindTurbot, TQ_TURBOT_FISH, TECH_CHAINS},
+     TECH_CHAINS, WriteChainStep, CheckChainStep},
+    {TQ_TURBOT_FISH, "Turbot fish", PLAYER_DIFFICULT, 42, FindTurbot, TQ_TURBOT_FISH, TECH_CHAINS,
+     WriteChainStep, CheckChainStep},
     {TQ_EMPTY_RECTANGLE, "Empty rectangle", PLAYER_DIFFICULT, 43, FindEmptyRectangle, 0,
-     TECH_CHAINS},
-    {TQ_XY_WING, "XY-wing", PLAYER_DIFFICULT, 42, FindXYWing, 0, TECH_CHAINS},
-    {TQ_XYZ_WING, "XYZ-wing", PLAYER_DIFFICULT, 44, FindXYZWing, 0, TECH_CHAINS},
-    {TQ_W_WING, "W-wing", PLAYER_DIFFICULT, 44, FindWWing, 0, TECH_CHAINS},
-    {TQ_REMOTE_PAIR, "Remote pair", PLAYER_DIFFICULT, 45, FindRemotePair, 0, TECH_CHAINS},
+     TECH_CHAINS, WriteCellPattern, CheckPattern},
+    {TQ_XY_WING, "XY-wing", PLAYER_DIFFICULT, 42, FindXYWing, 0, TECH_CHAINS, WriteCellPattern,
+     CheckPattern},
+    {TQ_XYZ_WING, "XYZ-wing", PLAYER_DIFFICULT, 44, FindXYZWing, 0, TECH_CHAINS, WriteCellPattern,
+     CheckPattern},
+    {TQ_W_WING, "W-wing", PLAYER_DIFFICULT, 44, FindWWing, 0, TECH_CHAINS, WriteCellPattern,
+     CheckPattern},
+    {TQ_REMOTE_PAIR, "Remote pair", PLAYER_DIFFICULT, 45, FindRemotePair, 0, TECH_CHAINS,
+     WriteChainStep, CheckChainStep},
     {TQ_UNIQUE_RECTANGLE, "Unique rectangle", PLAYER_VERY_DIFFICULT, 45, FindUniqueRectangle, 0,
-     TECH_CHAINS},
-    {TQ_BUG_PLUS_ONE, "BUG+1", PLAYER_VERY_DIFFICULT, 56, FindBugPlusOne, 0, TECH_CHAINS},
-    {TQ_FINNED_X_WING, "Finned X-wing", PLAYER_VERY_DIFFICULT, 47, FindFinnedFish, 2, TECH_GRID},
+     TECH_CHAINS, WriteCellPattern, CheckPattern},
+    {TQ_BUG_PLUS_ONE, "BUG+1", PLAYER_VERY_DIFFICULT, 56, FindBugPlusOne, 0, TECH_CHAINS,
+     WritePlacement, CheckPlacement},
+    {TQ_FINNED_X_WING, "Finned X-wing", PLAYER_VERY_DIFFICULT, 47, FindFinnedFish, 2, TECH_GRID,
+     WriteUnitPattern, CheckPattern},
     {TQ_FINNED_SWORDFISH, "Finned swordfish", PLAYER_VERY_DIFFICULT, 49, FindFinnedFish, 3,
-     TECH_GRID},
+     TECH_GRID, WriteUnitPattern, CheckPattern},
     {TQ_FINNED_JELLYFISH, "Finned jellyfish", PLAYER_VERY_DIFFICULT, 54, FindFinnedFish, 4,
-     TECH_GRID},
-    {TQ_WXYZ_WING, "WXYZ-wing", PLAYER_VERY_DIFFICULT, 46, FindWXYZWing, 0, TECH_ALS},
-    {TQ_SUE_DE_COQ, "Sue de Coq", PLAYER_VERY_DIFFICULT, 50, FindSueDeCoq, 0, TECH_ALS},
-    {TQ_X_CHAIN, "X-chain", PLAYER_VERY_DIFFICULT, 65, FindChain, TQ_X_CHAIN, TECH_CHAINS},
-    {TQ_XY_CHAIN, "XY-chain", PLAYER_VERY_DIFFICULT, 66, FindChain, TQ_XY_CHAIN, TECH_CHAINS},
-    {TQ_AIC, "AIC", PLAYER_FIENDISH, 70, FindChain, TQ_AIC, TECH_CHAINS},
-    {TQ_ALS_XZ, "ALS-XZ", PLAYER_FIENDISH, 75, FindAlsXZ, 0, TECH_ALS},
-    {TQ_ALS_XY_WING, "ALS-XY-wing", PLAYER_FIENDISH, 78, FindAlsXYWing, 0, TECH_ALS},
-    {TQ_ALS_CHAIN, "ALS chain", PLAYER_FIENDISH, 78, FindAlsChain, 0, TECH_ALS},
-    {TQ_DEATH_BLOSSOM, "Death blossom", PLAYER_FIENDISH, 79, FindDeathBlossom, 0, TECH_ALS},
-    {TQ_FORCING_CHAIN, "Forcing chain", PLAYER_EXTREME, 80, FindForcingChain, 0, TECH_CHAINS},
+     TECH_GRID, WriteUnitPattern, CheckPattern},
+    {TQ_WXYZ_WING, "WXYZ-wing", PLAYER_VERY_DIFFICULT, 46, FindWXYZWing, 0, TECH_ALS,
+     WriteCellPattern, CheckPattern},
+    {TQ_SUE_DE_COQ, "Sue de Coq", PLAYER_VERY_DIFFICULT, 50, FindSueDeCoq, 0, TECH_ALS,
+     WriteCellPattern, CheckPattern},
+    {TQ_X_CHAIN, "X-chain", PLAYER_VERY_DIFFICULT, 65, FindChain, TQ_X_CHAIN, TECH_CHAINS,
+     WriteChainStep, CheckChainStep},
+    {TQ_XY_CHAIN, "XY-chain", PLAYER_VERY_DIFFICULT, 66, FindChain, TQ_XY_CHAIN, TECH_CHAINS,
+     WriteChainStep, CheckChainStep},
+    {TQ_AIC, "AIC", PLAYER_FIENDISH, 70, FindChain, TQ_AIC, TECH_CHAINS, WriteChainStep,
+     CheckChainStep},
+    {TQ_ALS_XZ, "ALS-XZ", PLAYER_FIENDISH, 75, FindAlsXZ, 0, TECH_ALS, WriteSets, CheckSets},
+    {TQ_ALS_XY_WING, "ALS-XY-wing", PLAYER_FIENDISH, 78, FindAlsXYWing, 0, TECH_ALS, WriteSets,
+     CheckSets},
+    {TQ_ALS_CHAIN, "ALS chain", PLAYER_FIENDISH, 78, FindAlsChain, 0, TECH_ALS, WriteSets,
+     CheckSets},
+    {TQ_DEATH_BLOSSOM, "Death blossom", PLAYER_FIENDISH, 79, FindDeathBlossom, 0, TECH_ALS,
+     WriteSets, CheckSets},
+    {TQ_FORCING_CHAIN, "Forcing chain", PLAYER_EXTREME, 80, FindForcingChain, 0, TECH_CHAINS,
+     WriteForcingChain, CheckForcingChain},
     {TQ_CELL_FORCING, "Cell forcing chains", PLAYER_EXTREME, 83, FindForcingBranches, 0,
-     TECH_CHAINS},
+     TECH_CHAINS, WriteForcingBranches, CheckForcingBranches},
     {TQ_UNIT_FORCING, "Unit forcing chains", PLAYER_EXTREME, 85, FindForcingBranches, 1,
-     TECH_CHAINS},
-    {TQ_FORCING_NET, "Forcing net", PLAYER_EXTREME, 90, FindForcingChain, 1, TECH_CHAINS},
+     TECH_CHAINS, WriteForcingBranches, CheckForcingBranches},
+    {TQ_FORCING_NET, "Forcing net", PLAYER_EXTREME, 90, FindForcingChain, 1, TECH_CHAINS,
+     WriteForcingChain, CheckForcingChain},
 };
 static_assert(sizeof TECHNIQUE_TABLE / sizeof TECHNIQUE_TABLE[0] == TQ_COUNT);
 
@@ -241,124 +283,41 @@ static void AddPatternCells(TextLine& line, const PlayerStep& S) {
     }
 }
 
-int DescribePlayerConclusion(const PlayerStep& S, char* out, size_t size) {
-    if (!out || size == 0) return 0;
-    TextLine line{out, size, 0};
-    out[0] = 0;
-    if (S.technique == TQ_NONE) return 0;
+// "r1c5 = 4", or the removals.
+static void AddConclusion(TextLine& line, const PlayerStep& S) {
     if (S.placed >= 0) {
         AddCell(line, S.placed);
         line.Add(" = %d", S.placedDigit);
     } else {
         AddRemovals(line, S);
     }
+}
+
+int DescribePlayerConclusion(const PlayerStep& S, char* out, size_t size) {
+    if (!out || size == 0) return 0;
+    TextLine line{out, size, 0};
+    out[0] = 0;
+    if (S.technique == TQ_NONE) return 0;
+    AddConclusion(line, S);
     return int(line.len);
 }
 
-int DescribePlayerStep(const PlayerStep& S, char* out, size_t size) {
-    TextLine line{out, size, 0};
-    out[0] = 0;
-    if (S.technique == TQ_NONE) {
-        line.Add("No logical step found");
-        return int(line.len);
+// ---- the step's text: what follows its name, by the shape of its record ----
+
+// A single or BUG+1: ": r1c5 = 4 in box 2", the unit left out where no unit gives the digit.
+static void WritePlacement(const PlayerStep& S, TextLine& line) {
+    line.Add(": ");
+    AddCell(line, S.placed);
+    line.Add(" = %d", S.placedDigit);
+    if (S.technique != TQ_NAKED_SINGLE && S.technique != TQ_BUG_PLUS_ONE && S.unitCount) {
+        line.Add(" in ");
+        AddUnitName(line, S.units[0]);
     }
-    char name[64];
-    line.Add("%s", PlayerStepName(S, name, sizeof name));
-    if (S.technique == TQ_CELL_FORCING || S.technique == TQ_UNIT_FORCING) {
-        line.Add(" on ");
-        if (S.forcingUnit >= 0) {
-            line.Add("%d in ", S.branchDigit[0]);
-            AddUnitName(line, S.forcingUnit);
-        } else {
-            AddCell(line, S.branchCell[0]);
-        }
-        int from = 0;
-        for (int b = 0; b < S.branchCount; b++) {
-            line.Add(b ? "; " : ": ");
-            AddCell(line, S.branchCell[b]);
-            line.Add(" = %d gives", S.branchDigit[b]);
-            for (int i = from; i < S.branchEnd[b]; i++) {
-                line.Add("%s ", i > from ? "," : "");
-                AddCell(line, S.implied[i]);
-                line.Add(" = %d", S.impliedDigit[i]);
-            }
-            if (S.branchEnd[b] == from) line.Add(" it at once");
-            from = S.branchEnd[b];
-        }
-        line.Add(" => ");
-        if (S.placed >= 0) {
-            AddCell(line, S.placed);
-            line.Add(" = %d", S.placedDigit);
-        } else {
-            AddRemovals(line, S);
-        }
-        return int(line.len);
-    }
-    if (S.placed >= 0) {
-        line.Add(": ");
-        AddCell(line, S.placed);
-        line.Add(" = %d", S.placedDigit);
-        if (S.technique != TQ_NAKED_SINGLE && S.technique != TQ_BUG_PLUS_ONE && S.unitCount) {
-            line.Add(" in ");
-            AddUnitName(line, S.units[0]);
-        }
-        return int(line.len);
-    }
-    if (S.technique == TQ_FORCING_CHAIN || S.technique == TQ_FORCING_NET) {
-        line.Add(": ");
-        AddCell(line, S.assumedCell);
-        line.Add(" = %d gives", S.assumedDigit);
-        for (int i = 0; i < S.implicationCount; i++) {
-            line.Add("%s ", i ? "," : "");
-            if (S.implied[i] == 255) { // locked candidates
-                line.Add("%d locked in ", S.impliedDigit[i]);
-                AddUnitName(line, S.impliedUnit[i]);
-                line.Add(" off ");
-                AddUnitName(line, S.impliedLine[i]);
-                continue;
-            }
-            AddCell(line, S.implied[i]);
-            line.Add(" = %d", S.impliedDigit[i]);
-        }
-        line.Add("%s and a contradiction: ", S.implicationCount ? "" : " at once");
-        AddRemovals(line, S);
-        return int(line.len);
-    }
-    if (S.nodeCount) {
-        line.Add(": ");
-        for (int i = 0; i < S.nodeCount; i++) {
-            if (i) line.Add(i % 2 ? "=" : "-");
-            AddNode(line, S.nodes[i]);
-        }
-        if (S.loop) {
-            line.Add("-");
-            AddNode(line, S.nodes[0]);
-        }
-        line.Add(" => ");
-        AddRemovals(line, S);
-        return int(line.len);
-    }
-    if (S.setCount) { // almost locked sets: each by its cells and digits
-        if (S.technique == TQ_DEATH_BLOSSOM) {
-            line.Add(" with stem ");
-            AddCell(line, S.assumedCell);
-        }
-        for (int k = 0; k < S.setCount; k++) {
-            line.Add(k ? ", %c = " : ": %c = ", 'A' + k);
-            for (int i = 0; i < S.setSize[k]; i++) {
-                if (i) line.Add(",");
-                AddCell(line, S.setCells[k][i]);
-            }
-            line.Add(" {");
-            AddDigits(line, S.setDigits[k]);
-            line.Add("}");
-        }
-        line.Add(" => ");
-        AddRemovals(line, S);
-        return int(line.len);
-    }
-    const bool byUnits = S.technique <= TQ_JELLYFISH ||
-                         (S.technique >= TQ_FINNED_X_WING && S.technique <= TQ_FINNED_JELLYFISH);
+}
+
+// A pattern: its digits where they name it (one digit, a subset's, a rectangle's), where it
+// lies, and its removals: " 4 in row 1, row 5 (r1c2, r1c7, r5c2, r5c7): r3c2 loses 4".
+static void WritePattern(const PlayerStep& S, TextLine& line, bool byUnits) {
     if (SingleDigit(S.digits) || (S.technique >= TQ_NAKED_PAIR && S.technique <= TQ_HIDDEN_QUAD) ||
         S.technique == TQ_UNIQUE_RECTANGLE) {
         line.Add(" ");
@@ -378,6 +337,112 @@ int DescribePlayerStep(const PlayerStep& S, char* out, size_t size) {
     }
     line.Add(": ");
     AddRemovals(line, S);
+}
+
+// Locked candidates, subsets and fish: by their units, then their cells.
+static void WriteUnitPattern(const PlayerStep& S, TextLine& line) {
+    WritePattern(S, line, true);
+}
+
+// Wings, rectangles and other patterns: by their cells.
+static void WriteCellPattern(const PlayerStep& S, TextLine& line) {
+    WritePattern(S, line, false);
+}
+
+// A chain of nodes, strong (=) and weak (-) links in turn, a loop closed on its first node.
+static void WriteChainStep(const PlayerStep& S, TextLine& line) {
+    line.Add(": ");
+    for (int i = 0; i < S.nodeCount; i++) {
+        if (i) line.Add(i % 2 ? "=" : "-");
+        AddNode(line, S.nodes[i]);
+    }
+    if (S.loop) {
+        line.Add("-");
+        AddNode(line, S.nodes[0]);
+    }
+    line.Add(" => ");
+    AddRemovals(line, S);
+}
+
+// Almost locked sets, each by its cells and digits; a death blossom first names its stem.
+static void WriteSets(const PlayerStep& S, TextLine& line) {
+    if (S.technique == TQ_DEATH_BLOSSOM) {
+        line.Add(" with stem ");
+        AddCell(line, S.assumedCell);
+    }
+    for (int k = 0; k < S.setCount; k++) {
+        line.Add(k ? ", %c = " : ": %c = ", 'A' + k);
+        for (int i = 0; i < S.setSize[k]; i++) {
+            if (i) line.Add(",");
+            AddCell(line, S.setCells[k][i]);
+        }
+        line.Add(" {");
+        AddDigits(line, S.setDigits[k]);
+        line.Add("}");
+    }
+    line.Add(" => ");
+    AddRemovals(line, S);
+}
+
+// The candidate assumed, what followed (singles, and in a net locked candidates) and the
+// removal the contradiction gives.
+static void WriteForcingChain(const PlayerStep& S, TextLine& line) {
+    line.Add(": ");
+    AddCell(line, S.assumedCell);
+    line.Add(" = %d gives", S.assumedDigit);
+    for (int i = 0; i < S.implicationCount; i++) {
+        line.Add("%s ", i ? "," : "");
+        if (S.implied[i] == 255) { // locked candidates
+            line.Add("%d locked in ", S.impliedDigit[i]);
+            AddUnitName(line, S.impliedUnit[i]);
+            line.Add(" off ");
+            AddUnitName(line, S.impliedLine[i]);
+            continue;
+        }
+        AddCell(line, S.implied[i]);
+        line.Add(" = %d", S.impliedDigit[i]);
+    }
+    line.Add("%s and a contradiction: ", S.implicationCount ? "" : " at once");
+    AddRemovals(line, S);
+}
+
+// Cell or unit forcing: where the branches start, each branch's singles, then the placement or
+// removal they all reach.
+static void WriteForcingBranches(const PlayerStep& S, TextLine& line) {
+    line.Add(" on ");
+    if (S.forcingUnit >= 0) {
+        line.Add("%d in ", S.branchDigit[0]);
+        AddUnitName(line, S.forcingUnit);
+    } else {
+        AddCell(line, S.branchCell[0]);
+    }
+    int from = 0;
+    for (int b = 0; b < S.branchCount; b++) {
+        line.Add(b ? "; " : ": ");
+        AddCell(line, S.branchCell[b]);
+        line.Add(" = %d gives", S.branchDigit[b]);
+        for (int i = from; i < S.branchEnd[b]; i++) {
+            line.Add("%s ", i > from ? "," : "");
+            AddCell(line, S.implied[i]);
+            line.Add(" = %d", S.impliedDigit[i]);
+        }
+        if (S.branchEnd[b] == from) line.Add(" it at once");
+        from = S.branchEnd[b];
+    }
+    line.Add(" => ");
+    AddConclusion(line, S);
+}
+
+int DescribePlayerStep(const PlayerStep& S, char* out, size_t size) {
+    TextLine line{out, size, 0};
+    out[0] = 0;
+    if (S.technique == TQ_NONE) {
+        line.Add("No logical step found");
+        return int(line.len);
+    }
+    char name[64];
+    line.Add("%s", PlayerStepName(S, name, sizeof name));
+    TECHNIQUE_TABLE[S.technique].write(S, line);
     return int(line.len);
 }
 

@@ -1,8 +1,8 @@
 // The player's order: techniques as solving guides teach them, simplest first, from one table
-// (name, level, rating on the Sudoku Explainer scale, finder, checker). Finders are pure queries
-// on a PlayerGrid that fill a PlayerStep with every removal their pattern gives; nothing else
-// changes until PlayerApply carries the chosen step out. The player's rating is the hardest step
-// of the path that takes, at each point, the lowest-rated technique available.
+// (name, level, rating on the Sudoku Explainer scale, finder, text writer, checker). Finders are
+// pure queries on a PlayerGrid that fill a PlayerStep with every removal their pattern gives;
+// nothing else changes until PlayerApply carries the chosen step out. The player's rating is the
+// hardest step of the path that takes, at each point, the lowest-rated technique available.
 #pragma once
 #include "analysis/technique.h"
 #include "model/board.h"
@@ -85,10 +85,17 @@ struct PlayerGrid {
     bool unique;
 };
 
-// A technique's row: its name, level, base rating (tenths), finder, the argument it takes, and
-// the TECH_ bit (model/options.h) of the family a technique label switches: TECH_ANALYSIS for
-// the singles, which always run.
+struct TextLine;
+
+// A technique's row: its name, level, base rating (tenths), finder, the argument it takes, the
+// TECH_ bit (model/options.h) of the family a technique label switches (TECH_ANALYSIS for the
+// singles, which always run), and the writer and checker of the shape its records take.
 using PlayerFinder = int (*)(const PlayerGrid* P, int arg, PlayerStep* S);
+// Writes what follows the step's name: ": r1c5 = 4 in box 2", " 4 in r1c2, r1c7: ...".
+using PlayerWriter = void (*)(const PlayerStep& S, TextLine& line);
+// Checks the record's shape and conclusion on the grid it was found on: 0 when they hold, else
+// 1 with the reason written to line.
+using PlayerChecker = int (*)(const PlayerGrid* P, const PlayerStep& S, TextLine& line);
 struct TechniqueRow {
     int technique;
     const char* name;
@@ -97,6 +104,8 @@ struct TechniqueRow {
     PlayerFinder find;
     int arg;
     uint32_t family;
+    PlayerWriter write;
+    PlayerChecker check;
 };
 extern const TechniqueRow TECHNIQUE_TABLE[TQ_COUNT];
 

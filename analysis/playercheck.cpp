@@ -1,10 +1,11 @@
-// Checking a step of the player's order from its record alone. Each technique's shape is
-// checked (a single's unit, a subset's cells in its unit, a chain's links, a rectangle's
-// corners), then every removal is proved on the pattern cells: no way of filling them with the
-// digits the record gives them (or any other digit a cell holds) lets the target keep its
-// digit, given that no two peers share a digit and that a unit whose every place for a digit is
-// a pattern cell gets that digit there. A uniqueness step may also assume that a rectangle's
-// corners are not all its two digits; a forcing chain's singles are replayed one by one.
+// Checking a step of the player's order from its record alone, by the shape its technique's
+// row names: a placement by its unit or grid; a pattern's shape (a subset's cells in its unit,
+// a chain's links, almost locked sets, a rectangle's corners), then every removal proved on the
+// pattern cells: no way of filling them with the digits the record gives them (or any other
+// digit a cell holds) lets the target keep its digit, given that no two peers share a digit and
+// that a unit whose every place for a digit is a pattern cell gets that digit there. A uniqueness
+// step may also assume that a rectangle's corners are not all its two digits; a forcing chain's
+// singles are replayed one by one.
 #include "analysis/player.h"
 #include "analysis/playerfind.h"
 #include "analysis/textline.h"
@@ -228,7 +229,6 @@ bool ShapeHolds(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
         return Fail(line, "a wing of other than three cells");
     if ((t == TQ_W_WING || t == TQ_WXYZ_WING) && S.patternCount != 4)
         return Fail(line, "a wing of other than four cells");
-    if (S.nodeCount && !ChainHolds(P, S, line)) return false;
     if (t == TQ_UNIQUE_RECTANGLE) {
         if (!P->unique) return Fail(line, "a uniqueness step on a puzzle not known to be unique");
         if (S.patternCount < 4 || std::popcount(S.digits) != 2)
@@ -361,61 +361,12 @@ bool BranchesHold(const PlayerGrid* P, const PlayerStep& S) {
     return from == S.implicationCount;
 }
 
-} // namespace
-
-int CheckPlayerStep(const PlayerGrid* P, const PlayerStep& S, char* why, size_t size) {
-    TextLine line{why, size, 0};
-    why[0] = 0;
-    const int t = S.technique;
-    if (t <= TQ_NONE || t >= TQ_COUNT) return line.Add("no technique"), 1;
-    if (t == TQ_CELL_FORCING || t == TQ_UNIT_FORCING) {
-        if (!BranchesHold(P, S))
-            return line.Add("forcing chains that do not reach their conclusion"), 1;
-        return 0;
-    }
-    if (S.placed >= 0) {
-        const int x = S.placed, d = S.placedDigit - 1;
-        if (P->board[x] || d < 0 || d > 8 || !(P->cand[x] >> d & 1))
-            return line.Add("places a digit the cell cannot take"), 1;
-        PlayerView V;
-        MakePlayerView(P, &V);
-        const int u = S.unitCount ? S.units[0] : -1;
-        bool holds = false;
-        if (t == TQ_NAKED_SINGLE) holds = SingleDigit(P->cand[x]);
-        if (t == TQ_FULL_HOUSE)
-            holds =
-                u >= 0 && CellSetCount(V.open & UNIT_SETS[u]) == 1 && CellSetHas(UNIT_SETS[u], x);
-        if (t == TQ_HIDDEN_SINGLE_BOX || t == TQ_HIDDEN_SINGLE_LINE)
-            holds = u >= 0 && (u >= 18) == (t == TQ_HIDDEN_SINGLE_BOX) &&
-                    CellSetHas(UNIT_SETS[u], x) && std::popcount(V.where[u][d]) == 1;
-        if (t == TQ_BUG_PLUS_ONE) {
-            holds = P->unique && std::popcount(P->cand[x]) == 3;
-            for (int y = 0; y < 81; y++)
-                holds = holds && (y == x || P->board[y] || std::popcount(P->cand[y]) == 2);
-            const int units[3] = {x / 9, 9 + x % 9, BoxUnit(x)};
-            for (int k : units) holds = holds && std::popcount(V.where[k][d]) == 3;
-        }
-        if (!holds) return line.Add("a placement its pattern does not give"), 1;
-        return 0;
-    }
-    if (!S.removalCount) return line.Add("no removal"), 1;
-    int count = 0;
-    for (int x = 0; x < 81; x++) {
-        if (!S.remove[x]) continue;
-        count++;
-        if (P->board[x] || (S.remove[x] & ~P->cand[x]))
-            return line.Add("removes what is not there"), 1;
-    }
-    if (count != S.removalCount) return line.Add("a wrong count of removals"), 1;
-    if (t == TQ_FORCING_CHAIN || t == TQ_FORCING_NET) {
-        if (!ForcingHolds(P, S)) return line.Add("a forcing chain that does not break the grid"), 1;
-        return 0;
-    }
-    if (!ShapeHolds(P, S, line)) return 1;
+// Every removal proved on the pattern cells (a rectangle's corners not all its two digits).
+int ProveRemovals(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
     for (int x = 0; x < 81; x++)
         for (DigitMask m = S.remove[x]; m; m &= DigitMask(m - 1)) {
             const int d = std::countr_zero(m);
-            const int r = TargetCanKeep(P, S, x, d, t == TQ_UNIQUE_RECTANGLE);
+            const int r = TargetCanKeep(P, S, x, d, S.technique == TQ_UNIQUE_RECTANGLE);
             if (r != 0) {
                 line.Add("r%dc%d keeps %d %s", x / 9 + 1, x % 9 + 1, d + 1,
                          r > 0 ? "for all the pattern shows" : "(the proof gave up)");
@@ -423,4 +374,108 @@ int CheckPlayerStep(const PlayerGrid* P, const PlayerStep& S, char* why, size_t 
             }
         }
     return 0;
+}
+
+// Almost locked sets: at least two, each of open cells in one unit whose candidates are its
+// digits, one more digit than cells.
+bool SetsHold(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
+    if (S.setCount < 2 || S.setCount > PLAYER_SETS_MAX)
+        return Fail(line, "a step of almost locked sets without its sets");
+    for (int k = 0; k < S.setCount; k++) {
+        const int n = S.setSize[k];
+        if (n < 1 || n > 8 || std::popcount(S.setDigits[k]) != n + 1)
+            return Fail(line, "a set that is not almost locked");
+        CellSet cells{};
+        DigitMask digits = 0;
+        for (int i = 0; i < n; i++) {
+            const int x = S.setCells[k][i];
+            if (x > 80 || P->board[x]) return Fail(line, "a set with a filled cell");
+            CellSetAdd(cells, x);
+            digits |= P->cand[x];
+        }
+        bool oneUnit = false;
+        for (int u = 0; u < 27; u++) oneUnit = oneUnit || CellSetWithin(cells, UNIT_SETS[u]);
+        if (!oneUnit || CellSetCount(cells) != n || digits != S.setDigits[k])
+            return Fail(line, "a set that is not almost locked");
+    }
+    return true;
+}
+
+} // namespace
+
+int CheckPlacement(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
+    const int t = S.technique;
+    if (S.placed < 0) return line.Add("removals where the technique places a digit"), 1;
+    const int x = S.placed, d = S.placedDigit - 1;
+    if (P->board[x] || d < 0 || d > 8 || !(P->cand[x] >> d & 1))
+        return line.Add("places a digit the cell cannot take"), 1;
+    PlayerView V;
+    MakePlayerView(P, &V);
+    const int u = S.unitCount ? S.units[0] : -1;
+    bool holds = false;
+    if (t == TQ_NAKED_SINGLE) holds = SingleDigit(P->cand[x]);
+    if (t == TQ_FULL_HOUSE)
+        holds = u >= 0 && CellSetCount(V.open & UNIT_SETS[u]) == 1 && CellSetHas(UNIT_SETS[u], x);
+    if (t == TQ_HIDDEN_SINGLE_BOX || t == TQ_HIDDEN_SINGLE_LINE)
+        holds = u >= 0 && (u >= 18) == (t == TQ_HIDDEN_SINGLE_BOX) && CellSetHas(UNIT_SETS[u], x) &&
+                std::popcount(V.where[u][d]) == 1;
+    if (t == TQ_BUG_PLUS_ONE) {
+        holds = P->unique && std::popcount(P->cand[x]) == 3;
+        for (int y = 0; y < 81; y++)
+            holds = holds && (y == x || P->board[y] || std::popcount(P->cand[y]) == 2);
+        const int units[3] = {x / 9, 9 + x % 9, BoxUnit(x)};
+        for (int k : units) holds = holds && std::popcount(V.where[k][d]) == 3;
+    }
+    if (!holds) return line.Add("a placement its pattern does not give"), 1;
+    return 0;
+}
+
+int CheckPattern(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
+    if (S.placed >= 0) return line.Add("a placement its pattern does not give"), 1;
+    if (!ShapeHolds(P, S, line)) return 1;
+    return ProveRemovals(P, S, line);
+}
+
+int CheckChainStep(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
+    if (S.placed >= 0) return line.Add("a placement its pattern does not give"), 1;
+    if (!S.nodeCount) return line.Add("a chain step without its chain"), 1;
+    if (!ChainHolds(P, S, line)) return 1;
+    return ProveRemovals(P, S, line);
+}
+
+int CheckSets(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
+    if (S.placed >= 0) return line.Add("a placement its pattern does not give"), 1;
+    if (!SetsHold(P, S, line)) return 1;
+    return ProveRemovals(P, S, line);
+}
+
+int CheckForcingChain(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
+    if (S.placed >= 0 || !ForcingHolds(P, S))
+        return line.Add("a forcing chain that does not break the grid"), 1;
+    return 0;
+}
+
+int CheckForcingBranches(const PlayerGrid* P, const PlayerStep& S, TextLine& line) {
+    if (!BranchesHold(P, S))
+        return line.Add("forcing chains that do not reach their conclusion"), 1;
+    return 0;
+}
+
+int CheckPlayerStep(const PlayerGrid* P, const PlayerStep& S, char* why, size_t size) {
+    TextLine line{why, size, 0};
+    why[0] = 0;
+    const int t = S.technique;
+    if (t <= TQ_NONE || t >= TQ_COUNT) return line.Add("no technique"), 1;
+    if (S.placed < 0) { // the removals: each from an open cell that holds the digit
+        if (!S.removalCount) return line.Add("no removal"), 1;
+        int count = 0;
+        for (int x = 0; x < 81; x++) {
+            if (!S.remove[x]) continue;
+            count++;
+            if (P->board[x] || (S.remove[x] & ~P->cand[x]))
+                return line.Add("removes what is not there"), 1;
+        }
+        if (count != S.removalCount) return line.Add("a wrong count of removals"), 1;
+    }
+    return TECHNIQUE_TABLE[t].check(P, S, line);
 }

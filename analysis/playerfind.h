@@ -1,6 +1,6 @@
 // The finders of the player's order and what they share: the view of a grid by digit and unit,
-// and the writing of a step record. Each finder is a pure query: it reads the PlayerGrid and
-// fills the PlayerStep only when it returns 1.
+// and the writing of a step record; and the checkers of the table's rows, one by record shape. Each
+// finder is a pure query: it reads the PlayerGrid and fills the PlayerStep only when it returns 1.
 #pragma once
 #include "analysis/cellset.h"
 #include "analysis/player.h"
@@ -110,3 +110,22 @@ int PlayerFollowUntil(const PlayerGrid* P, int x, int d, int cell, int digit, bo
 int PlayerForcingFollow(const PlayerGrid* P, int x, int d, bool locked, int limit, PlayerStep* S);
 // 1 when an open cell has no candidate or a unit has no place left for a digit it lacks.
 int PlayerGridBroken(const PlayerGrid* G);
+
+// ---- the checkers of the table's rows (playercheck.cpp) ----
+// CheckPlayerStep calls the row's checker once a record of removals has shown each of them to be
+// a candidate of an open cell; each returns 0 when the record holds, else 1 with the reason
+// written to line.
+
+// A single or BUG+1: the placement its unit or the grid gives.
+int CheckPlacement(const PlayerGrid* P, const PlayerStep& S, TextLine& line);
+// A pattern's shape (a subset's unit, a fish's lines, a wing's cells, a rectangle's corners),
+// then each removal proved on its cells.
+int CheckPattern(const PlayerGrid* P, const PlayerStep& S, TextLine& line);
+// A chain's nodes and links, then each removal proved on its cells.
+int CheckChainStep(const PlayerGrid* P, const PlayerStep& S, TextLine& line);
+// Almost locked sets, then each removal proved on the pattern cells.
+int CheckSets(const PlayerGrid* P, const PlayerStep& S, TextLine& line);
+// The assumption and its events replayed to a broken grid; only the assumption goes.
+int CheckForcingChain(const PlayerGrid* P, const PlayerStep& S, TextLine& line);
+// Every branch of the cell or unit replayed to the conclusion or a broken grid.
+int CheckForcingBranches(const PlayerGrid* P, const PlayerStep& S, TextLine& line);

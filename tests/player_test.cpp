@@ -145,6 +145,33 @@ TEST(Player, CheckerRefusesWhatThePatternDoesNotGive) {
     EXPECT_NE(CheckPlayerStep(&h.P, single, why, sizeof why), 0);
 }
 
+// Every technique has a finder, a text writer and a checker. A record given the technique of a
+// row with another checker is refused though its removals hold: an XY-wing is no skyscraper.
+TEST(Player, EveryRowFindsWritesAndChecksItsShape) {
+    for (int t = TQ_NONE + 1; t < TQ_COUNT; t++) {
+        const TechniqueRow& row = TECHNIQUE_TABLE[t];
+        EXPECT_EQ(row.technique, t);
+        EXPECT_TRUE(row.find && row.write && row.check) << row.name;
+    }
+    Hand h;
+    h.Set("r1c1", "12");
+    h.Set("r1c5", "13");
+    h.Set("r4c1", "23");
+    PlayerStep S;
+    ASSERT_EQ(h.Find(TQ_XY_WING, &S), 1);
+    char why[256];
+    for (int t = TQ_NONE + 1; t < TQ_COUNT; t++) {
+        if (TECHNIQUE_TABLE[t].check == TECHNIQUE_TABLE[TQ_XY_WING].check) continue;
+        PlayerStep relabelled = S;
+        relabelled.technique = t;
+        EXPECT_NE(CheckPlayerStep(&h.P, relabelled, why, sizeof why), 0) << TECHNIQUE_TABLE[t].name;
+    }
+    PlayerStep skyscraper = S;
+    skyscraper.technique = TQ_SKYSCRAPER;
+    EXPECT_NE(CheckPlayerStep(&h.P, skyscraper, why, sizeof why), 0);
+    EXPECT_STREQ(why, "a chain step without its chain");
+}
+
 struct SolveWatch {
     uint8_t solution[81];
     std::vector<std::string> faults;
