@@ -178,7 +178,10 @@ int RunPlayerAnalysis(Session* S) {
         if (!plain[x] && !grid.cand[x]) return STEP_NONE;
     }
     grid.unique = SolveUnique(plain, solution) == 1;
-    const uint32_t allowed = TECH_ANALYSIS | (opt.techniques & LABEL_FAMILIES);
+    // The labels choose what the display shows unasked; a hint asked for answers from the whole
+    // table, whose order already puts the simplest technique first.
+    const uint32_t allowed =
+        TECH_ANALYSIS | (hint ? LABEL_FAMILIES : opt.techniques & LABEL_FAMILIES);
     if (!PlayerFindAllowed(&grid, ORDER_PLAYER, PLAYER_EXTREME, allowed, &S->Player)) {
         S->Player.technique = TQ_NONE;
         return STEP_NONE;

@@ -279,6 +279,30 @@ TEST_F(PlayerView, HintBuildsUpByLevels) {
         EXPECT_EQ(S->MarkGrid[x], S->Board[x] ? 0 : S->CandidateGrid[x] & ~shown.remove[x]) << x;
 }
 
+// The labels limit what the display shows unasked, not a hint: with only HS and LC on, a hint
+// still answers with the skyscraper the position needs next.
+TEST_F(PlayerView, AHintAnswersFromTheWholeTable) {
+    LoadGivens(".643.98711...48936398671254.1349.7.898.7.6413.4.1835.982196.34...6834192439.1.68.");
+    CheckPosition(S);
+    S->AnalysisOptions.techniques = TECH_SUBSETS | TECH_LOCKED; // display off
+    RunCommand(S, CMD_HINT);
+    RunCommand(S, CMD_HINT);
+    RunCommand(S, CMD_HINT);
+    ASSERT_EQ(HintLevel(S), 3);
+    EXPECT_EQ(S->Player.technique, TQ_SKYSCRAPER);
+    EXPECT_EQ(std::string(StepLineText(S)).rfind("r2c3, r4c1, r6c1 lose 2: Skyscraper", 0), 0u)
+        << StepLineText(S);
+    // unasked, the display keeps to the labels
+    S->Hint.level = 0;
+    S->AnalysisOptions.techniques |= TECH_ANALYSIS;
+    RunCommand(S, CMD_CANDIDATES);
+    EXPECT_EQ(S->Player.technique, TQ_NONE);
+    EXPECT_STREQ(StepLineText(S), "");
+    S->AnalysisOptions.techniques |= TECH_CHAINS;
+    RefreshStep(S);
+    EXPECT_EQ(S->Player.technique, TQ_SKYSCRAPER);
+}
+
 // The order is kept with the view, as a word; the 603-byte settings file does not change with
 // it, and a side file without the key (or with a word it does not take) means the player's.
 TEST_F(PlayerView, OrderIsKeptWithTheViewAlone) {
