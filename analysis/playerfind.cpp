@@ -462,6 +462,21 @@ int FindEmptyRectangle(const PlayerGrid* P, int, PlayerStep* S) {
             const int boxUnit = 18 + BOX_UNIT_ORDER[b];
             const CellSet inBox = V.with[d] & UNIT_SETS[boxUnit];
             if (CellSetCount(inBox) < 2) continue;
+            // The step: the box, the lines outside it (unitB -1 for one), the box's places of
+            // the digit and the two cells p and q; the targets lose the digit.
+            const auto record = [&](int unitA, int unitB, int p, int q, CellSet targets) {
+                BeginStep(S, TQ_EMPTY_RECTANGLE);
+                S->digits = Bit(d);
+                AddStepUnit(S, boxUnit);
+                AddStepUnit(S, unitA);
+                if (unitB >= 0) AddStepUnit(S, unitB);
+                ForEachCell(inBox, [&](int x) { AddPatternCell(S, x, Bit(d)); });
+                AddPatternCell(S, p, Bit(d));
+                AddPatternCell(S, q, Bit(d));
+                RemoveFromCells(S, P, targets, d);
+                FinishStep(S, 0);
+                return 1;
+            };
             for (int r = b / 3 * 3; r < b / 3 * 3 + 3; r++)
                 for (int c = b % 3 * 3; c < b % 3 * 3 + 3; c++) {
                     const CellSet rowPart = inBox & UNIT_SETS[r],
@@ -478,19 +493,7 @@ int FindEmptyRectangle(const PlayerGrid* P, int, PlayerStep* S) {
                         CellSetCount(colOut) == 1) {
                         const int p = CellSetFirst(rowOut), q = CellSetFirst(colOut);
                         const CellSet targets = V.with[d] & PEER_SETS[p] & PEER_SETS[q];
-                        if (!CellSetEmpty(targets)) {
-                            BeginStep(S, TQ_EMPTY_RECTANGLE);
-                            S->digits = Bit(d);
-                            AddStepUnit(S, boxUnit);
-                            AddStepUnit(S, r);
-                            AddStepUnit(S, 9 + c);
-                            ForEachCell(inBox, [&](int x) { AddPatternCell(S, x, Bit(d)); });
-                            AddPatternCell(S, p, Bit(d));
-                            AddPatternCell(S, q, Bit(d));
-                            RemoveFromCells(S, P, targets, d);
-                            FinishStep(S, 0);
-                            return 1;
-                        }
+                        if (!CellSetEmpty(targets)) return record(r, 9 + c, p, q, targets);
                     }
                     for (int i = 0; i < n; i++) {
                         if (links[i].unit == boxUnit) continue;
@@ -508,17 +511,8 @@ int FindEmptyRectangle(const PlayerGrid* P, int, PlayerStep* S) {
                                 continue;
                             CellSet targets = V.with[d] & PEER_SETS[q] & SeeAll(other);
                             targets = targets & ~UNIT_SETS[boxUnit];
-                            if (CellSetEmpty(targets)) continue;
-                            BeginStep(S, TQ_EMPTY_RECTANGLE);
-                            S->digits = Bit(d);
-                            AddStepUnit(S, boxUnit);
-                            AddStepUnit(S, links[i].unit);
-                            ForEachCell(inBox, [&](int x) { AddPatternCell(S, x, Bit(d)); });
-                            AddPatternCell(S, p, Bit(d));
-                            AddPatternCell(S, q, Bit(d));
-                            RemoveFromCells(S, P, targets, d);
-                            FinishStep(S, 0);
-                            return 1;
+                            if (!CellSetEmpty(targets))
+                                return record(links[i].unit, -1, p, q, targets);
                         }
                     }
                 }

@@ -298,6 +298,18 @@ static void EndPath(ItemResult* r, const PuzzleItem& item, bool json, const std:
     }
 }
 
+// A puzzle --check cannot check: it has no solution, several, or is invalid (count < 0).
+ItemResult NotChecked(const PuzzleItem& item, int count) {
+    ItemResult r;
+    r.out = item.text + "\tnot checked: " +
+            (count == 0  ? "no solution"
+             : count < 0 ? "invalid"
+                         : "several solutions") +
+            "\n";
+    r.status = 1;
+    return r;
+}
+
 ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
     static thread_local PathRecorder rec; // large; one per thread, reused puzzle after puzzle
     rec.json = options.json;
@@ -311,15 +323,7 @@ ItemResult PathOne(const PuzzleItem& item, const PathOptions& options) {
     const std::unique_ptr<Game> game = NewPuzzleGame(item.cells);
     if (rec.check) {
         const int count = CountSolutions(game->Board, 1, rec.solution);
-        if (count != 1) {
-            r.out = item.text + "\tnot checked: " +
-                    (count == 0  ? "no solution"
-                     : count < 0 ? "invalid"
-                                 : "several solutions") +
-                    "\n";
-            r.status = 1;
-            return r;
-        }
+        if (count != 1) return NotChecked(item, count);
     }
     char result[64];
     RatingMessage(RatePosition(ThreadRater(), game.get(), WatchStep, &rec), result, sizeof result);
@@ -403,15 +407,7 @@ ItemResult PlayerPathOne(const PuzzleItem& item, const PathOptions& options) {
     uint8_t plain[81];
     for (int x = 0; x < 81; x++) plain[x] = item.cells[x] & CELL_DIGIT;
     const int count = CountSolutions(plain, 1, rec.solution);
-    if (options.check && count != 1) {
-        r.out = item.text + "\tnot checked: " +
-                (count == 0  ? "no solution"
-                 : count < 0 ? "invalid"
-                             : "several solutions") +
-                "\n";
-        r.status = 1;
-        return r;
-    }
+    if (options.check && count != 1) return NotChecked(item, count);
     const PlayerResult path = PlayerSolve(plain, ORDER_PLAYER, count == 1, WatchPlayerStep, &rec);
     char result[96];
     PlayerRatingMessage(PlayerSolve(plain, ORDER_RATING, count == 1, nullptr, nullptr), result,

@@ -25,6 +25,13 @@ QString MarkList(uint16_t marks) {
     return list;
 }
 
+// Tells screen readers of an event on one cell of the board's table.
+void TellReaders(QWidget* board, QAccessible::Event type, int cell) {
+    QAccessibleEvent event(board, type);
+    event.setChild(cell);
+    QAccessible::updateAccessibility(&event);
+}
+
 // The session a board widget shows; null once the widget is gone.
 const Session* SessionOf(const QWidget* board) {
     return board ? static_cast<const BoardWidget*>(board)->Game() : nullptr;
@@ -221,23 +228,15 @@ void AnnounceBoardChanges(const Session* S, QWidget* board) {
         Last.byte[cell] = byte;
         Last.marks[cell] = marks;
         if (first) continue; // the board as found is no change
-        QAccessibleEvent name(board, QAccessible::NameChanged);
-        name.setChild(cell);
-        QAccessible::updateAccessibility(&name);
-        QAccessibleEvent description(board, QAccessible::DescriptionChanged);
-        description.setChild(cell);
-        QAccessible::updateAccessibility(&description);
+        TellReaders(board, QAccessible::NameChanged, cell);
+        TellReaders(board, QAccessible::DescriptionChanged, cell);
     }
     const int cursor = S->Focus.cursorCell;
     if (cursor != Last.cursor) {
         Last.cursor = cursor;
         if (cursor >= 0 && cursor <= 80 && board->hasFocus()) {
-            QAccessibleEvent focus(board, QAccessible::Focus);
-            focus.setChild(cursor);
-            QAccessible::updateAccessibility(&focus);
-            QAccessibleEvent selection(board, QAccessible::Selection);
-            selection.setChild(cursor);
-            QAccessible::updateAccessibility(&selection);
+            TellReaders(board, QAccessible::Focus, cursor);
+            TellReaders(board, QAccessible::Selection, cursor);
         }
     }
 }
