@@ -5,8 +5,6 @@
 #include "analysis/analysis.h"
 #include "analysis/chains.h"
 #include "analysis/driver.h"
-#include "analysis/player.h"
-#include "analysis/rating.h"
 #include "analysis/state.h"
 #include "analysis/step.h"
 #include "control/session.h"
@@ -121,44 +119,6 @@ TEST_F(Driver, EliminationsLastInTheMarksOnlyAndTheStepFollowsThePosition) {
     EnterDigit(S, 0, 5);
     EXPECT_EQ(MarkedCells(), 0);
     EXPECT_EQ(S->A->ChainDisplayList.count, 0);
-}
-
-// The classic order is a sequence over the one technique enum: each technique once, a row of
-// the player's table where it has one, families in the order the driver tries them, each
-// family with its rating cost.
-TEST_F(Driver, EveryClassicTechniqueIsOneRowOfTheClassicSequenceWithItsFamily) {
-    const int families[] = {STEP_SINGLES, STEP_SUBSETS, STEP_LOCKED,
-                            STEP_GRID,    STEP_CHAINS,  STEP_ALS};
-    int at = 0;
-    for (const ClassicTechniqueRow& row : CLASSIC_TECHNIQUES) {
-        SCOPED_TRACE(row.technique);
-        EXPECT_TRUE(row.technique > TQ_NONE && row.technique < TQ_END);
-        EXPECT_EQ(std::count_if(
-                      std::begin(CLASSIC_TECHNIQUES), std::end(CLASSIC_TECHNIQUES),
-                      [&](const ClassicTechniqueRow& r) { return r.technique == row.technique; }),
-                  1);
-        while (at < 6 && families[at] != row.kind) at++; // never back to an earlier family
-        ASSERT_LT(at, 6);
-        EXPECT_EQ(StepCost(row.kind), (1 << at) - 1);
-        if (row.technique < TQ_COUNT) {
-            EXPECT_EQ(TECHNIQUE_TABLE[row.technique].technique, row.technique);
-        }
-    }
-    // The runs of a sample's ratings return every family (a row given the wrong one leaves its
-    // family out or shows it where the sample has none).
-    SKIP_WITHOUT_DATA("puzzles3_magictour_top1465.txt");
-    int kinds = 0;
-    Rater rater;
-    for (const std::string& p : ReadPuzzleLines("puzzles3_magictour_top1465.txt", 60)) {
-        LoadGivens(p.c_str());
-        RatePosition(
-            &rater, S,
-            [](void* context, Analysis*, int kind, int phase) {
-                if (!phase) *static_cast<int*>(context) |= kind;
-            },
-            &kinds);
-    }
-    EXPECT_EQ(kinds, 63);
 }
 
 } // namespace

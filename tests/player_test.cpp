@@ -13,38 +13,24 @@
 namespace {
 
 TEST(Player, NakedPairInABoxOnly) {
-    Hand h;
-    h.Set("r1c1", "37");
-    h.Set("r2c2", "37");
+    Hand h("r1c1:37 r2c2:37");
     PlayerStep S;
-    ASSERT_EQ(h.Find(TQ_NAKED_PAIR, &S), 1);
+    S = Finds(h, TQ_NAKED_PAIR, "r1c2-37 r1c3-37 r2c1-37 r2c3-37 r3c1-37 r3c2-37 r3c3-37");
     EXPECT_EQ(S.units[0], BoxUnit(0));
-    EXPECT_EQ(Removals(S), "r1c2-37 r1c3-37 r2c1-37 r2c3-37 r3c1-37 r3c2-37 r3c3-37");
-    ExpectChecked(h, S);
     h.Set("r2c2", "378");
     EXPECT_EQ(h.Find(TQ_NAKED_PAIR, &S), 0);
 }
 
 TEST(Player, Wings) {
-    Hand h;
-    h.Set("r1c1", "12"); // pivot
-    h.Set("r1c5", "13");
-    h.Set("r4c1", "23");
+    Hand h("r1c1:12 r1c5:13 r4c1:23"); // pivot r1c1
     PlayerStep S;
-    ASSERT_EQ(h.Find(TQ_XY_WING, &S), 1);
-    EXPECT_EQ(Removals(S), "r4c5-3");
-    ExpectChecked(h, S);
+    S = Finds(h, TQ_XY_WING, "r4c5-3");
     EXPECT_EQ(h.Find(TQ_XYZ_WING, &S), 0);
     h.Set("r4c1", "24");
     EXPECT_EQ(h.Find(TQ_XY_WING, &S), 0);
 
-    Hand z;
-    z.Set("r1c1", "123"); // pivot
-    z.Set("r1c5", "13");
-    z.Set("r2c2", "23");
-    ASSERT_EQ(z.Find(TQ_XYZ_WING, &S), 1);
-    EXPECT_EQ(Removals(S), "r1c2-3 r1c3-3");
-    ExpectChecked(z, S);
+    Hand z("r1c1:123 r1c5:13 r2c2:23"); // pivot r1c1
+    S = Finds(z, TQ_XYZ_WING, "r1c2-3 r1c3-3");
     z.Set("r1c5", "14");
     EXPECT_EQ(z.Find(TQ_XYZ_WING, &S), 0);
 }
@@ -52,15 +38,9 @@ TEST(Player, Wings) {
 // Digit 5 only twice in columns 1 and 5, the tops in one row: the bottoms see the removals.
 TEST(Player, SkyscraperAndItsNearMiss) {
     Hand h;
-    for (int r = 1; r <= 9; r++) {
-        const std::string c1 = "r" + std::to_string(r) + "c1", c5 = "r" + std::to_string(r) + "c5";
-        if (r != 1 && r != 7) h.Drop(c1.c_str(), 5);
-        if (r != 1 && r != 8) h.Drop(c5.c_str(), 5);
-    }
+    h.Only(5, "c1:17 c5:18");
     PlayerStep S;
-    ASSERT_EQ(h.Find(TQ_SKYSCRAPER, &S), 1);
-    EXPECT_EQ(Removals(S), "r7c4-5 r7c6-5 r8c2-5 r8c3-5");
-    ExpectChecked(h, S);
+    S = Finds(h, TQ_SKYSCRAPER, "r7c4-5 r7c6-5 r8c2-5 r8c3-5");
     EXPECT_EQ(h.Find(TQ_TWO_STRING_KITE, &S), 0);
     // bottoms in one row: an X-wing, no skyscraper
     h.Set("r8c5", "1234");
@@ -72,16 +52,10 @@ TEST(Player, SkyscraperAndItsNearMiss) {
 // The rectangle r1c1 r1c4 r2c1 r2c4 in boxes 1 and 2 on 4 and 9: the fourth corner loses both,
 // but only when the puzzle is known to have one solution.
 TEST(Player, UniqueRectangleOnlyOnAUniquePuzzle) {
-    Hand h;
-    h.Set("r1c1", "49");
-    h.Set("r1c4", "49");
-    h.Set("r2c1", "49");
-    h.Set("r2c4", "459");
+    Hand h("r1c1:49 r1c4:49 r2c1:49 r2c4:459");
     PlayerStep S;
-    ASSERT_EQ(h.Find(TQ_UNIQUE_RECTANGLE, &S), 1);
+    S = Finds(h, TQ_UNIQUE_RECTANGLE, "r2c4-49");
     EXPECT_EQ(S.variant, 1);
-    EXPECT_EQ(Removals(S), "r2c4-49");
-    ExpectChecked(h, S);
     h.P.unique = false;
     EXPECT_EQ(h.Find(TQ_UNIQUE_RECTANGLE, &S), 0);
     char why[256];
@@ -93,12 +67,7 @@ TEST(Player, UniqueRectangleOnlyOnAUniquePuzzle) {
 // though row 7 adds longer ones.
 TEST(Player, NiceLoopRemovesEverythingAtOnce) {
     Hand h;
-    for (int c = 1; c <= 9; c++) {
-        const std::string r1 = "r1c" + std::to_string(c), r4 = "r4c" + std::to_string(c);
-        const std::string r7 = "r7c" + std::to_string(c);
-        if (c != 1 && c != 4) h.Drop(r1.c_str(), 1), h.Drop(r4.c_str(), 1);
-        if (c != 1 && c != 7) h.Drop(r7.c_str(), 1);
-    }
+    h.Only(1, "r1:14 r4:14 r7:17");
     PlayerStep S;
     ASSERT_EQ(h.Find(TQ_X_CHAIN, &S), 1);
     EXPECT_EQ(S.loop, 1);
@@ -111,11 +80,7 @@ TEST(Player, NiceLoopRemovesEverythingAtOnce) {
 // r1c1 r1c2 hold 1-4 where box 1 meets row 1; r1c5 {1,2} takes two of them to the row, r2c1
 // {3,4} the other two to the box.
 TEST(Player, SueDeCoq) {
-    Hand h;
-    h.Set("r1c1", "1234");
-    h.Set("r1c2", "1234");
-    h.Set("r1c5", "12");
-    h.Set("r2c1", "34");
+    Hand h("r1c1:1234 r1c2:1234 r1c5:12 r2c1:34");
     PlayerStep S;
     ASSERT_EQ(h.Find(TQ_SUE_DE_COQ, &S), 1);
     EXPECT_EQ(Removals(S), "r1c3-1234 r1c4-12 r1c6-12 r1c7-12 r1c8-12 r1c9-12 r2c2-34 r2c3-34 "
@@ -125,38 +90,16 @@ TEST(Player, SueDeCoq) {
     EXPECT_EQ(h.Find(TQ_SUE_DE_COQ, &S), 0);
 }
 
-// A record that claims more than its pattern gives is refused, whatever the technique.
-TEST(Player, CheckerRefusesWhatThePatternDoesNotGive) {
-    Hand h;
-    h.Set("r1c1", "12");
-    h.Set("r1c5", "13");
-    h.Set("r4c1", "23");
-    PlayerStep S;
-    ASSERT_EQ(h.Find(TQ_XY_WING, &S), 1);
-    PlayerStep more = S;
-    more.remove[Hand::Cell("r4c6")] = 1u << 2; // 3 from a cell that does not see r1c5
-    more.removalCount++;
-    char why[256];
-    EXPECT_NE(CheckPlayerStep(&h.P, more, why, sizeof why), 0);
-    PlayerStep single = S;
-    single.technique = TQ_NAKED_SINGLE;
-    single.placed = Hand::Cell("r1c1");
-    single.placedDigit = 1;
-    EXPECT_NE(CheckPlayerStep(&h.P, single, why, sizeof why), 0);
-}
-
 // Every technique has a finder, a text writer and a checker. A record given the technique of a
-// row with another checker is refused though its removals hold: an XY-wing is no skyscraper.
+// row with another checker is refused though its removals hold: an XY-wing is no skyscraper;
+// and a record that claims more than its pattern gives is refused.
 TEST(Player, EveryRowFindsWritesAndChecksItsShape) {
     for (int t = TQ_NONE + 1; t < TQ_COUNT; t++) {
         const TechniqueRow& row = TECHNIQUE_TABLE[t];
         EXPECT_EQ(row.technique, t);
         EXPECT_TRUE(row.find && row.write && row.check) << row.name;
     }
-    Hand h;
-    h.Set("r1c1", "12");
-    h.Set("r1c5", "13");
-    h.Set("r4c1", "23");
+    Hand h("r1c1:12 r1c5:13 r4c1:23");
     PlayerStep S;
     ASSERT_EQ(h.Find(TQ_XY_WING, &S), 1);
     char why[256];
@@ -170,6 +113,15 @@ TEST(Player, EveryRowFindsWritesAndChecksItsShape) {
     skyscraper.technique = TQ_SKYSCRAPER;
     EXPECT_NE(CheckPlayerStep(&h.P, skyscraper, why, sizeof why), 0);
     EXPECT_STREQ(why, "a chain step without its chain");
+    PlayerStep more = S;
+    more.remove[Hand::Cell("r4c6")] = 1u << 2; // 3 from a cell that does not see r1c5
+    more.removalCount++;
+    EXPECT_NE(CheckPlayerStep(&h.P, more, why, sizeof why), 0);
+    PlayerStep single = S;
+    single.technique = TQ_NAKED_SINGLE;
+    single.placed = Hand::Cell("r1c1");
+    single.placedDigit = 1;
+    EXPECT_NE(CheckPlayerStep(&h.P, single, why, sizeof why), 0);
 }
 
 struct SolveWatch {
