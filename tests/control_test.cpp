@@ -362,14 +362,8 @@ TEST_F(Control, PracticeSearchesBesideTheWindowAndRefusesTheSingles) {
     S->Practice = TQ_XY_WING;
     RunCommand(S, CMD_PRACTICE);
     EXPECT_EQ(started, (std::vector<std::pair<int, int>>{{0, TQ_XY_WING}}));
-    constexpr int REFUSED[] = {TQ_NONE,
-                               TQ_FULL_HOUSE,
-                               TQ_HIDDEN_SINGLE_BOX,
-                               TQ_HIDDEN_SINGLE_LINE,
-                               TQ_NAKED_SINGLE,
-                               TQ_COUNT,
-                               -3};
-    for (int technique : REFUSED) {
+    for (int technique : {int(TQ_NONE), int(TQ_FULL_HOUSE), int(TQ_HIDDEN_SINGLE_BOX),
+                          int(TQ_HIDDEN_SINGLE_LINE), int(TQ_NAKED_SINGLE), int(TQ_COUNT), -3}) {
         S->Practice = technique;
         const int beeps = Recorded.beeps;
         RunCommand(S, CMD_PRACTICE);

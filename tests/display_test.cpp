@@ -325,8 +325,7 @@ TEST_F(Display, WrongEntryIsUnderlinedAndHighlightedDigitIsBold) {
     LoadGivens(SAMPLE_PUZZLE);
     S->AnalysisOptions.techniques = 0;
     ASSERT_EQ(CheckPosition(S), VERDICT_UNIQUE);
-    int open = 0;
-    while (S->Board[open]) open++;
+    const int open = FirstOpenCell();
     const int right = S->SolutionGrid[open] & CELL_DIGIT;
     ComputeCandidates(S);
     int wrong = 1; // a digit no peer holds that is not the solution's

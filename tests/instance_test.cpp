@@ -335,8 +335,7 @@ TEST_F(Instance, PdfBookletHoldsEveryPuzzle) {
     // A saved game prints its givens, not the entries made in it.
     LoadGivens(puzzles[1].c_str());
     ASSERT_EQ(CheckPosition(S), 100);
-    int open = 0;
-    while (S->Board[open]) open++;
+    const int open = FirstOpenCell();
     EnterDigit(S, open, S->SolutionGrid[open] & CELL_DIGIT);
     const std::string game = Path("game.txt");
     ASSERT_EQ(SaveGameFile(S, game.c_str()), 1);

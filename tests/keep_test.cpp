@@ -75,8 +75,7 @@ class Keep : public FileTest {
     }
     // A pencil mark on the first open cell: the game is touched, so it is kept.
     static void MarkAnOpenCell() {
-        int cell = 0;
-        while (S->Board[cell]) cell++;
+        const int cell = FirstOpenCell();
         RunCommand(S, CMD_PENCIL_MARKS);
         Tap(cell, 0);
         RunCommand(S, CMD_PENCIL_MARKS);

@@ -214,8 +214,7 @@ namespace {
 TEST_F(CoreTest, ChosenDigitActsOnEveryTappedCell) {
     LoadGivens(SAMPLE_PUZZLE);
     ASSERT_EQ(CheckPosition(S), 100);
-    int open = 0;
-    while (S->Board[open]) open++;
+    const int open = FirstOpenCell();
     const int digit = S->SolutionGrid[open] & CELL_DIGIT;
     const int left = DigitsLeft(S, digit);
     EXPECT_EQ(TapChosenDigit(S, open), 0); // nothing chosen

@@ -37,8 +37,7 @@ TEST(Player, Wings) {
 
 // Digit 5 only twice in columns 1 and 5, the tops in one row: the bottoms see the removals.
 TEST(Player, SkyscraperAndItsNearMiss) {
-    Hand h;
-    h.Only(5, "c1:17 c5:18");
+    Hand h("5@c1:17 5@c5:18");
     PlayerStep S;
     S = Finds(h, TQ_SKYSCRAPER, "r7c4-5 r7c6-5 r8c2-5 r8c3-5");
     EXPECT_EQ(h.Find(TQ_TWO_STRING_KITE, &S), 0);
@@ -66,8 +65,7 @@ TEST(Player, UniqueRectangleOnlyOnAUniquePuzzle) {
 // takes 1 from every other cell of columns 1 and 4 at once, and is the shortest chain there,
 // though row 7 adds longer ones.
 TEST(Player, NiceLoopRemovesEverythingAtOnce) {
-    Hand h;
-    h.Only(1, "r1:14 r4:14 r7:17");
+    Hand h("1@r1:14 1@r4:14 1@r7:17");
     PlayerStep S;
     ASSERT_EQ(h.Find(TQ_X_CHAIN, &S), 1);
     EXPECT_EQ(S.loop, 1);

@@ -8,16 +8,20 @@
 
 struct Hand {
     PlayerGrid P;
-    // cells: "r1c1:12 r1c5:26", each cell with the only digits it keeps
+    // cells: "r1c1:12 r1c5:26", each cell with the only digits it keeps, and "5@c1:38", digit 5
+    // only at the places listed in a unit (as Only takes them)
     explicit Hand(const char* cells = "") {
         std::memset(P.board, 0, sizeof P.board);
         for (DigitMask& m : P.cand) m = ALL_DIGITS;
         P.unique = true;
-        for (const char* c = cells; *c; c++)
-            if (*c == 'r') {
+        for (const char* c = cells; *c; c += std::strcspn(c, " ")) {
+            c += std::strspn(c, " ");
+            if (!*c) break;
+            if (c[0] == 'r' && c[2] == 'c')
                 Set(c, c + 5, int(std::strcspn(c + 5, " ")));
-                c += 4;
-            }
+            else if (c[1] == '@')
+                Only(c[0] - '0', std::string(c + 2, std::strcspn(c + 2, " ")).c_str());
+        }
     }
     static int Cell(const char* rc) { return (rc[1] - '1') * 9 + (rc[3] - '1'); }
     void Set(const char* rc, const char* digits, int count = -1) {

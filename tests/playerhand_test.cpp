@@ -35,28 +35,24 @@ TEST(PlayerHand, SingleDigitPatterns) {
     PlayerStep S;
     // 2-string kite on 5: row 1 at c2 c7, column 1 at r3 r8, r1c2 and r3c1 share box 1; the ends
     // r1c7 and r8c1 both see r8c7.
-    Hand k;
-    k.Only(5, "r1:27 c1:38");
+    Hand k("5@r1:27 5@c1:38");
     S = Finds(k, TQ_TWO_STRING_KITE, "r8c7-5");
     EXPECT_EQ(k.Find(TQ_SKYSCRAPER, &S), 0);
     EXPECT_EQ(k.Find(TQ_TURBOT_FISH, &S), 0);
-    Hand k2; // column 1 at r4 r8: r1c2 and r4c1 meet in no box
-    k2.Only(5, "r1:27 c1:48");
+    Hand k2("5@r1:27 5@c1:48"); // column 1 at r4 r8: r1c2 and r4c1 meet in no box
     EXPECT_EQ(k2.Find(TQ_TWO_STRING_KITE, &S), 0);
     EXPECT_EQ(k2.Find(TQ_TURBOT_FISH, &S), 0);
 
     // Turbot fish on 3: box 1 at r1c1 r3c3, column 7 at r3 r8, r3c3 and r3c7 share row 3; the
     // ends r1c1 and r8c7 both see r8c1.
-    Hand t;
-    t.Only(3, "b1:19 c7:38");
+    Hand t("3@b1:19 3@c7:38");
     S = Finds(t, TQ_TURBOT_FISH, "r8c1-3");
     t.P.cand[Hand::Cell("r5c7")] = ALL_DIGITS; // a third 3 in column 7: no strong link
     EXPECT_EQ(t.Find(TQ_TURBOT_FISH, &S), 0);
 
     // Empty rectangle on 7: box 5 holds it on row 5 and column 5 only; column 8 at r2 r5. If r2c8
     // lacks 7, r5c8 has it, so column 5 of the box does: r2c5 loses 7 either way.
-    Hand e;
-    e.Only(7, "b5:24568 c8:25");
+    Hand e("7@b5:24568 7@c8:25");
     S = Finds(e, TQ_EMPTY_RECTANGLE, "r2c5-7");
     e.P.cand[Hand::Cell("r4c4")] = ALL_DIGITS; // the box's 7 off the cross
     EXPECT_EQ(e.Find(TQ_EMPTY_RECTANGLE, &S), 0);
@@ -66,8 +62,7 @@ TEST(PlayerHand, Wings) {
     PlayerStep S;
     // W-wing: r1c1 and r9c8 both {1,2}, 1 in column 5 only at r1c5 (sees r1c1) and r9c5 (sees
     // r9c8): one of the pair is 2, so r1c8 and r9c1 lose 2.
-    Hand w("r1c1:12 r9c8:12");
-    w.Only(1, "c5:19");
+    Hand w("r1c1:12 r9c8:12 1@c5:19");
     S = Finds(w, TQ_W_WING, "r1c8-2 r9c1-2");
     w.P.cand[Hand::Cell("r5c5")] = ALL_DIGITS; // column 5 no longer a strong link on 1
     EXPECT_EQ(w.Find(TQ_W_WING, &S), 0);
@@ -109,8 +104,7 @@ TEST(PlayerHand, Uniqueness) {
     EXPECT_EQ(h3.Find(TQ_UNIQUE_RECTANGLE, &S), 0);
 
     // Type 4: row 2 holds 4 only at the roofs, so one of them is 4 and neither may be 9.
-    Hand h4("r1c1:49 r1c4:49 r2c1:459 r2c4:469");
-    h4.Only(4, "r2:14");
+    Hand h4("r1c1:49 r1c4:49 r2c1:459 r2c4:469 4@r2:14");
     S = Finds(h4, TQ_UNIQUE_RECTANGLE, "r2c1-9 r2c4-9");
     EXPECT_EQ(S.variant, 4);
     h4.P.cand[Hand::Cell("r2c7")] = ALL_DIGITS; // a third 4 in row 2
@@ -125,8 +119,7 @@ TEST(PlayerHand, Uniqueness) {
 
     // Type 6: diagonal roofs, 4 only at the corners in rows 1, 2 and columns 1, 4: a roof with 4
     // forces the deadly pattern, so both roofs lose 4.
-    Hand h6("r1c1:49 r1c4:459 r2c1:469 r2c4:49");
-    h6.Only(4, "r1:14 r2:14 c1:12 c4:12");
+    Hand h6("r1c1:49 r1c4:459 r2c1:469 r2c4:49 4@r1:14 4@r2:14 4@c1:12 4@c4:12");
     S = Finds(h6, TQ_UNIQUE_RECTANGLE, "r1c4-4 r2c1-4");
     EXPECT_EQ(S.variant, 6);
     h6.P.cand[Hand::Cell("r1c7")] = ALL_DIGITS; // row 1 holds 4 once more
@@ -134,8 +127,7 @@ TEST(PlayerHand, Uniqueness) {
 
     // Hidden rectangle: r1c1 {4,9} alone, row 2 and column 4 hold 4 only at corners: r2c4 = 9
     // would force the deadly pattern, so r2c4 loses 9.
-    Hand h7("r1c1:49 r1c4:459 r2c1:469 r2c4:479");
-    h7.Only(4, "r2:14 c4:12");
+    Hand h7("r1c1:49 r1c4:459 r2c1:469 r2c4:479 4@r2:14 4@c4:12");
     S = Finds(h7, TQ_UNIQUE_RECTANGLE, "r2c4-9");
     EXPECT_EQ(S.variant, 7);
     h7.P.cand[Hand::Cell("r5c4")] = ALL_DIGITS; // column 4 holds 4 once more
@@ -170,8 +162,7 @@ TEST(PlayerHand, Fish) {
     PlayerStep S;
     // Swordfish on 2: rows 1, 5, 9 hold it only in columns 1, 4, 7 (c1 c4, c4 c7, c1 c7); the
     // columns keep 2 elsewhere only at r3c1 and r7c4, which lose it.
-    Hand s;
-    s.Only(2, "r1:14 r5:47 r9:17 c1:139 c4:157 c7:59");
+    Hand s("2@r1:14 2@r5:47 2@r9:17 2@c1:139 2@c4:157 2@c7:59");
     S = Finds(s, TQ_SWORDFISH, "r3c1-2 r7c4-2");
     EXPECT_EQ(s.Find(TQ_X_WING, &S), 0);
     s.P.cand[Hand::Cell("r5c8")] |= Bit(1); // row 5 spreads to a fourth column
@@ -179,8 +170,7 @@ TEST(PlayerHand, Fish) {
 
     // Jellyfish on 6: rows 1, 3, 5, 7 in columns 2, 4, 6, 8 (c2 c4, c4 c6, c6 c8, c8 c2); the
     // columns keep 6 elsewhere only at r9c2 and r9c6.
-    Hand j;
-    j.Only(6, "r1:24 r3:46 r5:68 r7:28 c2:179 c4:13 c6:359 c8:57");
+    Hand j("6@r1:24 6@r3:46 6@r5:68 6@r7:28 6@c2:179 6@c4:13 6@c6:359 6@c8:57");
     S = Finds(j, TQ_JELLYFISH, "r9c2-6 r9c6-6");
     EXPECT_EQ(j.Find(TQ_SWORDFISH, &S), 0);
     j.P.cand[Hand::Cell("r7c9")] |= Bit(5); // row 7 spreads to a fifth column
@@ -188,8 +178,7 @@ TEST(PlayerHand, Fish) {
 
     // Finned X-wing on 3: rows 2 and 8 in columns 2 and 7, r8c8 a fin in box 9: column 7 loses 3
     // where it meets the fin's box.
-    Hand f;
-    f.Only(3, "r2:27 r8:278");
+    Hand f("3@r2:27 3@r8:278");
     S = Finds(f, TQ_FINNED_X_WING, "r7c7-3 r9c7-3");
     EXPECT_EQ(S.variant, 0);
     EXPECT_EQ(f.Find(TQ_X_WING, &S), 0);
@@ -201,12 +190,10 @@ TEST(PlayerHand, Fish) {
     EXPECT_EQ(S.variant, 1);
     // Finned swordfish on 2: rows 1, 5, 9 in columns 1, 4, 7 as above, r9c8 a fin in box 9:
     // column 7 loses 2 in that box, at r7c7 and r8c7.
-    Hand g;
-    g.Only(2, "r1:14 r5:47 r9:178");
+    Hand g("2@r1:14 2@r5:47 2@r9:178");
     S = Finds(g, TQ_FINNED_SWORDFISH, "r7c7-2 r8c7-2");
     EXPECT_EQ(g.Find(TQ_SWORDFISH, &S), 0);
-    Hand n; // the fin r8c5 in box 8, which no cover column crosses
-    n.Only(3, "r2:27 r8:257");
+    Hand n("3@r2:27 3@r8:257"); // the fin r8c5 in box 8, which no cover column crosses
     EXPECT_EQ(n.Find(TQ_FINNED_X_WING, &S), 0);
     n.Only(2, "r1:14 r5:47 r9:1578"); // fins r9c5 r9c8 in two boxes
     EXPECT_EQ(n.Find(TQ_FINNED_SWORDFISH, &S), 0);
@@ -216,8 +203,7 @@ TEST(PlayerHand, Chains) {
     PlayerStep S;
     // X-chain on 1: r1c1=r1c5-r4c5=r4c8-r7c8=r7c3 (rows 1, 4, 7 strong); the ends see r2c3 r3c3
     // (box 1, column 3) and r8c1 r9c1 (column 1, box 7). No shorter chain removes anything.
-    Hand x;
-    x.Only(1, "r1:15 r4:58 r7:38");
+    Hand x("1@r1:15 1@r4:58 1@r7:38");
     S = Finds(x, TQ_X_CHAIN, "r2c3-1 r3c3-1 r8c1-1 r9c1-1");
     EXPECT_EQ(S.loop, 0);
     ExpectChain(S, "(1)r1c1=(1)r1c5-(1)r4c5=(1)r4c8-(1)r7c8=(1)r7c3");
@@ -234,8 +220,7 @@ TEST(PlayerHand, Chains) {
     // AIC over cells and a row: (7)r9c1=(5)r9c1-(5)r1c1=(5)r1c6-(5)r3c6=(7)r3c6, r9c1 and r3c6
     // {5,7}, row 1 holding 5 only at c1 c6. One end is 7: r3c1 and r9c6 lose it. The shorter
     // pieces (three links) end on digits nothing sees together.
-    Hand a("r9c1:57 r3c6:57");
-    a.Only(5, "r1:16");
+    Hand a("r9c1:57 r3c6:57 5@r1:16");
     S = Finds(a, TQ_AIC, "r3c1-7 r9c6-7");
     EXPECT_EQ(S.nodeCount, 6);
     ExpectChain(S, "(7)r9c1=(5)r9c1-(5)r1c1=(5)r1c6-(5)r3c6=(7)r3c6");
@@ -307,8 +292,7 @@ TEST(PlayerHand, Forcing) {
     // Unit forcing on 5 in row 1 (r1c1 {5,6}, r1c5 {5,7}; r2c2 {6,9}, r2c4 {7,9}): 5 at r1c1 gives
     // r1c5 7, r2c4 9, r2c2 6; 5 at r1c5 gives r1c1 6, r2c2 9, r2c4 7. Both put 6 in box 1 off
     // r1c2, so r1c2, the first cell losing a digit in both, loses 6.
-    Hand u("r1c1:56 r1c5:57 r2c2:69 r2c4:79");
-    u.Only(5, "r1:15");
+    Hand u("r1c1:56 r1c5:57 r2c2:69 r2c4:79 5@r1:15");
     S = Finds(u, TQ_UNIT_FORCING, "r1c2-6");
     EXPECT_EQ(S.forcingUnit, 0);
     EXPECT_EQ(S.branchCount, 2);

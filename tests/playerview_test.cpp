@@ -214,8 +214,7 @@ TEST_F(PlayerView, PlacementIsEnteredAndWrongValuesStopTheSearch) {
     S->AnalysisOptions.showCandidates = 1;
     RefreshStep(S);
     ASSERT_NE(S->A->PendingStep, STEP_NONE);
-    int open = 0;
-    while (S->Board[open]) open++;
+    const int open = FirstOpenCell();
     const int right = S->SolutionGrid[open] & CELL_DIGIT;
     const DigitMask others = DigitMask(S->CandidateGrid[open] & ~DigitBit(right));
     ASSERT_NE(others, 0);

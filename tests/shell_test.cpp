@@ -418,8 +418,7 @@ TEST_F(Shell, BoardIsAnAccessibleTable) {
 TEST_F(Shell, DigitButtonsChooseTheDigitClicksWrite) {
     LoadGivens(SAMPLE_PUZZLE);
     ASSERT_EQ(CheckPosition(S), 100);
-    int open = 0;
-    while (S->Board[open]) open++;
+    const int open = FirstOpenCell();
     const int digit = S->SolutionGrid[open] & CELL_DIGIT;
     QTest::keyClick(window->Board(), Qt::Key(Qt::Key_0 + digit), Qt::ShiftModifier);
     EXPECT_EQ(S->ChosenDigit, digit);

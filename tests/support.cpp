@@ -93,6 +93,12 @@ std::string BoardDigits() {
     return s;
 }
 
+int FirstOpenCell() {
+    int cell = 0;
+    while (cell < 81 && S->Board[cell]) cell++;
+    return cell;
+}
+
 std::string DataFolder() {
     const char* folder = std::getenv("QUADRIVO_DATA_DIR");
     return folder && folder[0] ? folder : QUADRIVO_DATA_DIR;

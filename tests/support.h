@@ -40,6 +40,8 @@ void ResetForTest();
 void LoadGivens(const char* puzzle);
 // The Board's digits as 81 characters, '.' for empty.
 std::string BoardDigits();
+// The first empty cell of the Board (81 when it is full).
+int FirstOpenCell();
 // A game on SAMPLE_PUZZLE for the file tests: five entries in the four colours, the last undone
 // of them taken back, the candidates as pencil marks and cell 4 marked with marks4.
 void PlaySampleGame(int undone, uint16_t marks4);
