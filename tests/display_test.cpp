@@ -237,6 +237,7 @@ TEST_F(Display, PlayersChainIsDrawnFromItsStep) {
     ASSERT_EQ(S->Drawing.nodeCount, 4);
     for (int i = 0; i < S->Drawing.nodeCount; i++) {
         const DrawnNode& node = S->Drawing.nodes[i];
+        EXPECT_EQ(node.colour, i % 2 ? 0 : 1) << i; // circles and squares in turn
         const int x = DigitX(node.cell, node.digit), y = DigitY(node.cell, node.digit);
         if (node.colour == 0) {
             EXPECT_EQ(At(x, y), Rgb(0x0000FF)) << int(node.cell);

@@ -166,15 +166,10 @@ TEST_F(PlayerView, ChainNodesAreDrawnFromTheStep) {
     EXPECT_EQ(DrawnCells(MARK_TARGET), "14 23 30 48"); // r2c6 r3c6 r4c4 r6c4
     ASSERT_EQ(S->Drawing.nodeCount, 4);
     EXPECT_EQ(S->Drawing.squares, DRAW_SQUARES_OFF_NODES);
-    std::string ends;
-    for (int i = 0; i < 4; i++) {
-        const DrawnNode& node = S->Drawing.nodes[i];
-        EXPECT_EQ(node.digit, 4);
-        EXPECT_EQ(node.colour, i % 2 ? 0 : 1) << i;
-        EXPECT_EQ(node.slot, 0);
-        if (i == 0 || i == 3) ends += std::to_string(node.cell) + " ";
-    }
-    EXPECT_TRUE(ends == "3 41 " || ends == "41 3 ") << ends; // the chain ends at the roof
+    // the chain ends at the roof (how its nodes are drawn: the display tests)
+    const std::string ends =
+        std::to_string(S->Drawing.nodes[0].cell) + " " + std::to_string(S->Drawing.nodes[3].cell);
+    EXPECT_TRUE(ends == "3 41" || ends == "41 3") << ends;
 
     auto tapLabel = [](int label) {
         BoardSpot spot;
