@@ -17,8 +17,7 @@
 #include "model/marks.h"
 #include "model/options.h"
 
-// Marks every digit on the Board that differs from the known solution; returns how many.
-static int MarkWrongValues(Analysis* A) {
+int MarkWrongValues(Analysis* A) {
     int marked = 0;
     for (int i = 0; i < 81; i++)
         if (A->G->Board[i] && A->G->SolutionGrid[i] &&

@@ -15,6 +15,9 @@ int RunAnalysis(Analysis* A);
 int RunAnalysisWith(Analysis* A, bool on, bool onCandidates);
 // Marks every single of the grid at once; returns how many were counted.
 int FindSingles(Analysis* A);
+// Marks every digit on the Board that differs from the known solution MARK_WRONG in StepMarks;
+// returns how many.
+int MarkWrongValues(Analysis* A);
 // Carries out the step in StepMarks; adds its cost to RatingScore when addToScore is set.
 void ApplyStep(Analysis* A, int kind, bool addToScore);
 

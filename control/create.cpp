@@ -17,7 +17,6 @@
 #include "model/options.h"
 #include <algorithm>
 #include <atomic>
-#include <cassert>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -203,7 +202,7 @@ static bool WatchSearch(void* context, int64_t tried) {
 
 CreateSearch* StartCreateSearch(CreateJudge judge, const void* judgeContext, size_t contextSize,
                                 int want) {
-    assert(contextSize <= CREATE_CONTEXT_MAX);
+    if (contextSize > CREATE_CONTEXT_MAX) return nullptr; // it would not fit the copy
     CreateSearch* search = new CreateSearch;
     search->game.PositionQuiet = 1;
     search->judge = judge;
@@ -229,6 +228,7 @@ CreateSearch* StartCreateSearch(int level) {
 
 CreateSearch* StartPracticeSearch(int technique) {
     if (!PracticeAllowed(technique)) return nullptr;
+    static_assert(sizeof(PlayerWant) <= CREATE_CONTEXT_MAX);
     const PlayerWant want = PlayerWantFor(0, technique);
     return StartCreateSearch(PlayerJudge, &want, sizeof want, 1);
 }

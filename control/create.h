@@ -59,7 +59,8 @@ int PlayerJudge(const void* want, Game* G, Rater* rater);
 struct CreateSearch;
 constexpr size_t CREATE_CONTEXT_MAX = 64; // the largest judge context a search copies
 // Starts a search for a puzzle judge puts in category want; the judge's context, contextSize
-// bytes (at most CREATE_CONTEXT_MAX, a plain record), is copied, so the caller's may go at once.
+// bytes (at most CREATE_CONTEXT_MAX, a plain record; nullptr for a larger one), is copied, so
+// the caller's may go at once.
 CreateSearch* StartCreateSearch(CreateJudge judge, const void* judgeContext, size_t contextSize,
                                 int want);
 // The search for a classic level LEVEL_EASY..LEVEL_FIENDISH; nullptr for a level out of range.

@@ -112,19 +112,6 @@ bool MarksMissing(const Session* S) {
 // The technique labels that gate families of the player's table; the singles always run.
 constexpr uint32_t LABEL_FAMILIES = TECH_SUBSETS | TECH_LOCKED | TECH_GRID | TECH_CHAINS | TECH_ALS;
 
-// Marks every entry that differs from the known solution as the classic analysis does; how
-// many.
-int MarkWrongValues(Session* S) {
-    int marked = 0;
-    for (int x = 0; x < 81; x++)
-        if (S->Board[x] && S->SolutionGrid[x] &&
-            (S->Board[x] & CELL_DIGIT) != (S->SolutionGrid[x] & CELL_DIGIT)) {
-            S->A->StepMarks[x] = MARK_WRONG;
-            marked++;
-        }
-    return marked;
-}
-
 // The marks of the player's step: pattern cells with their pattern digits, the almost locked
 // sets (first, second and further sets alternating MARK_ALS and MARK_LINK, a cell of two
 // MARK_SHARED), and unless only the pattern is asked for, the targets with the digits they
@@ -165,7 +152,7 @@ int RunPlayerAnalysis(Session* S) {
     ClearStepRecord(S->A);
     S->Player.technique = TQ_NONE;
     if (opt.setupMode) return STEP_NONE;
-    if (opt.wrongValues && MarkWrongValues(S)) return STEP_NONE;
+    if (opt.wrongValues && MarkWrongValues(S->A)) return STEP_NONE;
     if (!hint && !(opt.techniques & TECH_ANALYSIS)) return STEP_NONE;
 
     PlayerGrid grid;
